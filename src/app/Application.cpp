@@ -1,0 +1,146 @@
+#include "app/Application.h"
+
+#include "app/SignalWatcher.h"
+#include "core/ErrorReporter.h"
+#include "core/Startup.h"
+#include "core/Version.h"
+#include "dialogs/MessageBoxReporter.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
+
+#include <cstdio>
+#include <memory>
+
+namespace trevisk {
+
+namespace {
+
+void printLine(const QString& text, FILE* stream = stdout)
+{
+    std::fprintf(stream, "%s\n", text.toLocal8Bit().constData());
+    std::fflush(stream);
+}
+
+QString helpText()
+{
+    return QStringLiteral(
+        "Usage: trevisk [options]\n"
+        "Trevisk watches internet game servers from the notification area.\n"
+        "\n"
+        "Modes:\n"
+        "  trevisk                      the tray monitor (headless when there is no display)\n"
+        "  trevisk --headless           the monitor without windows: events to standard output\n"
+        "                               and the log file, alert mail as configured\n"
+        "\n"
+        "Options:\n"
+        "  --data-dir DIR               keep the server list and other lists in DIR\n"
+        "  --config FILE                read and write settings in the INI file FILE\n"
+        "  -h, --help                   show this help\n"
+        "  -v, --version                show the version\n");
+}
+
+enum class Mode
+{
+    Gui,
+    Headless
+};
+
+// Start-up shared by the window and headless modes; returns the context, or nothing after telling why.
+std::unique_ptr<AppContext> startMonitor(const CommonOptions& options, Mode mode)
+{
+    MessageBoxReporter boxReporter;
+    StderrErrorReporter stderrReporter;
+    ErrorReporter& reporter = mode == Mode::Gui ? static_cast<ErrorReporter&>(boxReporter) : stderrReporter;
+    StartupResult result = startUp({options.dataDir, options.configFile, options.programDir}, reporter);
+    if (result.status == StartupResult::Status::AlreadyRunning) {
+        if (mode == Mode::Gui)
+            showExclamation(result.message);
+        else
+            printLine(QString::fromLatin1(ProductName) + QStringLiteral(": ") + result.message, stderr);
+        return nullptr;
+    }
+    if (result.status != StartupResult::Status::Started) {
+        printLine(result.message, stderr);
+        return nullptr;
+    }
+    return std::move(result.context);
+}
+
+int runMonitor(QCoreApplication& app, const CommonOptions& options, Mode mode)
+{
+    std::unique_ptr<AppContext> context = startMonitor(options, mode);
+    if (!context)
+        return 1;
+    printLine(QStringLiteral("Trevisk %1").arg(QString::fromLatin1(VersionText)));
+    printLine(QStringLiteral("Data folder: %1").arg(QDir::toNativeSeparators(context->dataDir)));
+    if (mode == Mode::Headless)
+        printLine(QStringLiteral("Running headless; end with Ctrl+C or SIGTERM."));
+    SignalWatcher watcher;
+    QObject::connect(&watcher, &SignalWatcher::terminationRequested, &app, [&app](int) { app.quit(); });
+    return app.exec();
+}
+
+} // namespace
+
+bool hasDisplay()
+{
+    if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        return true;
+    return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+}
+
+int runApplication(int argc, char** argv)
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+
+    QCommandLineParser parser;
+    parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
+    const QCommandLineOption dataDirOption(QStringLiteral("data-dir"), QString(), QStringLiteral("DIR"));
+    const QCommandLineOption configOption(QStringLiteral("config"), QString(), QStringLiteral("FILE"));
+    const QCommandLineOption headlessOption(QStringLiteral("headless"));
+    const QCommandLineOption helpOption(QStringList{QStringLiteral("h"), QStringLiteral("help")});
+    const QCommandLineOption versionOption(QStringList{QStringLiteral("v"), QStringLiteral("version")});
+    parser.addOptions({dataDirOption, configOption, headlessOption, helpOption, versionOption});
+    if (!parser.parse(arguments)) {
+        printLine(parser.errorText() + QStringLiteral("\n\n") + helpText(), stderr);
+        return 2;
+    }
+    if (parser.isSet(helpOption)) {
+        std::fputs(helpText().toLocal8Bit().constData(), stdout);
+        return 0;
+    }
+    if (parser.isSet(versionOption)) {
+        printLine(QStringLiteral("Trevisk %1").arg(QString::fromLatin1(VersionText)));
+        return 0;
+    }
+
+    CommonOptions options;
+    options.dataDir = parser.value(dataDirOption);
+    options.configFile = parser.value(configOption);
+    const QStringList positional = parser.positionalArguments();
+    if (!positional.isEmpty()) {
+        printLine(QStringLiteral("Unknown command: %1\n\n").arg(positional.first()) + helpText(), stderr);
+        return 2;
+    }
+
+    const bool headless = parser.isSet(headlessOption) || !hasDisplay();
+    if (headless) {
+        QCoreApplication app(argc, argv);
+        QCoreApplication::setApplicationName(QString::fromLatin1(ProductName));
+        options.programDir = QCoreApplication::applicationDirPath();
+        if (!parser.isSet(headlessOption))
+            printLine(QStringLiteral("No display found: running headless."));
+        return runMonitor(app, options, Mode::Headless);
+    }
+    QApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QString::fromLatin1(ProductName));
+    QApplication::setQuitOnLastWindowClosed(false);
+    options.programDir = QCoreApplication::applicationDirPath();
+    return runMonitor(app, options, Mode::Gui);
+}
+
+} // namespace trevisk

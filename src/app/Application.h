@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace trevisk {
+
+// What every mode and command takes from the command line.
+struct CommonOptions
+{
+    QString dataDir;
+    QString configFile;
+    QString programDir;
+};
+
+// True when a window system can be reached (an X or Wayland display, or a platform chosen explicitly).
+bool hasDisplay();
+
+int runApplication(int argc, char** argv);
+
+} // namespace trevisk

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+namespace trevisk {
+
+// Message boxes, questions and file choices, so that logic can ask without owning a window.
+class Prompter
+{
+public:
+    enum class Icon
+    {
+        Information,
+        Exclamation,
+        Critical,
+        Question
+    };
+    enum class Buttons
+    {
+        Ok,
+        YesNo,
+        YesNoCancel
+    };
+    enum class Answer
+    {
+        Ok,
+        Yes,
+        No,
+        Cancel
+    };
+
+    virtual ~Prompter() = default;
+    virtual Answer ask(const QString& text, Icon icon, Buttons buttons) = 0;
+    // An empty result means the user cancelled.
+    virtual QString openFileName(const QString& title, const QString& filter, const QString& initialFile) = 0;
+    virtual QString saveFileName(const QString& title, const QString& filter) = 0;
+    // A 0x00BBGGRR colour, or nothing when the user cancelled.
+    virtual std::optional<quint32> pickColor(quint32 initial) = 0;
+
+    void tell(const QString& text, Icon icon = Icon::Information) { ask(text, icon, Buttons::Ok); }
+};
+
+} // namespace trevisk

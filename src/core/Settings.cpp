@@ -1,0 +1,160 @@
+#include "core/Settings.h"
+
+#include <QSettings>
+
+#include <cmath>
+#include <limits>
+
+namespace trevisk {
+
+namespace {
+
+const QString Section = QStringLiteral("Settings");
+
+std::optional<qint64> toWhole(const QString& text, qint64 low, qint64 high)
+{
+    bool ok = false;
+    const double value = text.trimmed().toDouble(&ok);
+    if (!ok || !std::isfinite(value))
+        return std::nullopt;
+    const double rounded = std::nearbyint(value);
+    if (rounded < static_cast<double>(low) || rounded > static_cast<double>(high))
+        return std::nullopt;
+    return static_cast<qint64>(rounded);
+}
+
+QString key(const char* section, const char* name)
+{
+    return QString::fromLatin1(section) + QLatin1Char('/') + QString::fromLatin1(name);
+}
+
+} // namespace
+
+std::optional<qint16> toInt16(const QString& text)
+{
+    const auto value = toWhole(text, std::numeric_limits<qint16>::min(), std::numeric_limits<qint16>::max());
+    return value ? std::optional<qint16>(static_cast<qint16>(*value)) : std::nullopt;
+}
+
+std::optional<qint32> toInt32(const QString& text)
+{
+    const auto value = toWhole(text, std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max());
+    return value ? std::optional<qint32>(static_cast<qint32>(*value)) : std::nullopt;
+}
+
+QString readText(QSettings& store, const QString& section, const QString& name, const QString& fallback)
+{
+    const QVariant value = store.value(section + QLatin1Char('/') + name);
+    return value.isValid() ? value.toString() : fallback;
+}
+
+qint16 readInt16(QSettings& store, const QString& section, const QString& name, qint16 fallback)
+{
+    const QVariant value = store.value(section + QLatin1Char('/') + name);
+    if (!value.isValid())
+        return fallback;
+    return toInt16(value.toString()).value_or(fallback);
+}
+
+quint32 readColour(QSettings& store, const QString& section, const QString& name, quint32 fallback)
+{
+    const QVariant value = store.value(section + QLatin1Char('/') + name);
+    if (!value.isValid())
+        return fallback;
+    const auto number = toInt32(value.toString());
+    return number ? static_cast<quint32>(*number) : fallback;
+}
+
+void writeText(QSettings& store, const QString& section, const QString& name, const QString& value)
+{
+    store.setValue(section + QLatin1Char('/') + name, value);
+}
+
+AppSettings AppSettings::defaults(const QString& programDir)
+{
+    AppSettings settings;
+    for (int i = 0; i < SoundSlotCount; ++i) {
+        settings.soundEnable.at(i) = QStringLiteral("1");
+        settings.soundPath.at(i) = programDir + QStringLiteral("/sounds/") + QString::number(i) + QStringLiteral(".wav");
+    }
+    return settings;
+}
+
+AppSettings AppSettings::load(QSettings& store, const QString& programDir)
+{
+    AppSettings s = defaults(programDir);
+    const QString icon = QStringLiteral("Icon");
+    const QString notify = QStringLiteral("Notify");
+    s.logFile = readText(store, Section, QStringLiteral("LogFile"), s.logFile);
+    s.logging = readInt16(store, Section, QStringLiteral("Logging"), s.logging);
+    s.refresh = readInt16(store, Section, QStringLiteral("Refresh"), s.refresh);
+    s.allTray = readInt16(store, Section, QStringLiteral("AllTray"), s.allTray);
+    s.nss = readInt16(store, Section, QStringLiteral("NSS"), s.nss);
+    s.nFriend = readInt16(store, Section, QStringLiteral("NFriend"), s.nFriend);
+    s.nActive = readInt16(store, Section, QStringLiteral("NActive"), s.nActive);
+    s.iconNorm = readColour(store, icon, QStringLiteral("Norm"), s.iconNorm);
+    s.iconBack = readColour(store, icon, QStringLiteral("Back"), s.iconBack);
+    s.iconFriend = readColour(store, icon, QStringLiteral("Friend"), s.iconFriend);
+    s.iconOff = readColour(store, icon, QStringLiteral("Off"), s.iconOff);
+    s.notifyFore = readColour(store, notify, QStringLiteral("Fore"), s.notifyFore);
+    s.notifyBack = readColour(store, notify, QStringLiteral("Back"), s.notifyBack);
+    s.mainTray = readInt16(store, Section, QStringLiteral("MainTray"), s.mainTray);
+    s.friendColor = readColour(store, Section, QStringLiteral("FriendColor"), s.friendColor);
+    s.encryptRcon = readInt16(store, Section, QStringLiteral("EncryptRcon"), s.encryptRcon);
+    s.noRefresh = readInt16(store, Section, QStringLiteral("NoRefresh"), s.noRefresh);
+    s.notifyMap = readInt16(store, Section, QStringLiteral("NotifyMap"), s.notifyMap);
+    s.verNotify = readInt16(store, Section, QStringLiteral("VerNotify"), s.verNotify);
+    const QString audio = QStringLiteral("Audio");
+    for (int i = 0; i < SoundSlotCount; ++i) {
+        const QString digit = QString::number(i);
+        s.soundEnable.at(i) = readText(store, audio, QStringLiteral("Enable") + digit, s.soundEnable.at(i));
+        s.soundPath.at(i) = readText(store, audio, QStringLiteral("Path") + digit, s.soundPath.at(i));
+    }
+    return s;
+}
+
+void AppSettings::save(QSettings& store) const
+{
+    auto number = [](qint64 value) { return QString::number(value); };
+    auto colour = [](quint32 value) { return QString::number(static_cast<qint32>(value)); };
+    store.setValue(key("Settings", "LogFile"), logFile);
+    store.setValue(key("Settings", "Logging"), number(logging));
+    store.setValue(key("Settings", "Refresh"), number(refresh));
+    store.setValue(key("Settings", "AllTray"), number(allTray));
+    store.setValue(key("Settings", "NSS"), number(nss));
+    store.setValue(key("Settings", "NFriend"), number(nFriend));
+    store.setValue(key("Settings", "NotifyMap"), number(notifyMap));
+    store.setValue(key("Settings", "NActive"), number(nActive));
+    store.setValue(key("Settings", "EncryptRcon"), number(encryptRcon));
+    store.setValue(key("Settings", "NoRefresh"), number(noRefresh));
+    store.setValue(key("Icon", "Norm"), colour(iconNorm));
+    store.setValue(key("Icon", "Back"), colour(iconBack));
+    store.setValue(key("Icon", "Friend"), colour(iconFriend));
+    store.setValue(key("Icon", "Off"), colour(iconOff));
+    store.setValue(key("Notify", "Back"), colour(notifyBack));
+    store.setValue(key("Notify", "Fore"), colour(notifyFore));
+    store.setValue(key("Settings", "MainTray"), number(mainTray));
+    store.setValue(key("Settings", "FriendColor"), colour(friendColor));
+    store.setValue(key("Settings", "VerNotify"), number(verNotify));
+    for (int i = 0; i < SoundSlotCount; ++i) {
+        const QString digit = QString::number(i);
+        store.setValue(QStringLiteral("Audio/Path") + digit, soundPath.at(i));
+        store.setValue(QStringLiteral("Audio/Enable") + digit, soundEnable.at(i));
+    }
+    store.sync();
+}
+
+int AppSettings::refreshSeconds() const
+{
+    return std::max<int>(refresh, MinimumRefreshSeconds);
+}
+
+std::unique_ptr<QSettings> openSettings(const QString& configFile)
+{
+    if (!configFile.isEmpty())
+        return std::make_unique<QSettings>(configFile, QSettings::IniFormat);
+    return std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Trevisk"),
+                                       QString::fromLatin1(AppName));
+}
+
+} // namespace trevisk

@@ -1,0 +1,80 @@
+#pragma once
+
+#include <QString>
+
+#include <array>
+#include <memory>
+#include <optional>
+
+class QSettings;
+
+namespace trevisk {
+
+inline constexpr char AppName[] = "TRVSK";
+// Real servers rate-limit queries per address; anything faster makes them flap offline.
+inline constexpr int MinimumRefreshSeconds = 5;
+
+// Sound slots, the same for the settings and every caller.
+enum SoundSlot
+{
+    SoundOffline = 0,
+    SoundOnline = 1,
+    SoundFriendOn = 2,
+    SoundFriendOff = 3,
+    SoundActivity = 4,
+    SoundFavouriteMap = 5,
+    SoundSlotCount = 6
+};
+
+// The general preferences every part reads; colours are 0x00BBGGRR.
+struct AppSettings
+{
+    QString logFile;
+    qint16 logging = 0;
+    qint16 refresh = 30;
+    qint16 allTray = 0;
+    qint16 nss = 1;
+    qint16 nFriend = 1;
+    qint16 nActive = 1;
+    quint32 iconNorm = 0;
+    quint32 iconBack = 0xFFFFFF;
+    quint32 iconFriend = 2007070;
+    quint32 iconOff = 255;
+    quint32 notifyFore = 0xFF0000;
+    quint32 notifyBack = 65535;
+    qint16 mainTray = 0;
+    quint32 friendColor = 0xFF0000;
+    qint16 encryptRcon = 0;
+    qint16 noRefresh = 0;
+    qint16 notifyMap = 1;
+    qint16 verNotify = 1;
+    std::array<QString, SoundSlotCount> soundEnable;
+    std::array<QString, SoundSlotCount> soundPath;
+
+    // Defaults of a first run; sound paths lie in the sounds folder beside the program.
+    static AppSettings defaults(const QString& programDir);
+    // Reads every key; a missing or unreadable key takes its default.
+    static AppSettings load(QSettings& store, const QString& programDir);
+    // Writes every key the settings dialog owns, as text.
+    void save(QSettings& store) const;
+
+    // The refresh interval actually used, never below the minimum.
+    int refreshSeconds() const;
+    bool soundEnabled(int slot) const { return soundEnable.at(slot) == QLatin1String("1"); }
+};
+
+// Opens the settings store: the INI file given, or the per-user store of the application.
+std::unique_ptr<QSettings> openSettings(const QString& configFile = {});
+
+// Helpers for the sections other parts own; every value is stored as text.
+QString readText(QSettings& store, const QString& section, const QString& key, const QString& fallback);
+// A 16-bit integer; a stored text that is no such number takes the default.
+qint16 readInt16(QSettings& store, const QString& section, const QString& key, qint16 fallback);
+quint32 readColour(QSettings& store, const QString& section, const QString& key, quint32 fallback);
+void writeText(QSettings& store, const QString& section, const QString& key, const QString& value);
+
+// The 16-bit conversion of stored text (rounding halves to even), or nothing when it is no number in range.
+std::optional<qint16> toInt16(const QString& text);
+std::optional<qint32> toInt32(const QString& text);
+
+} // namespace trevisk

@@ -1,0 +1,130 @@
+#pragma once
+
+#include "store/RecordFile.h"
+
+#include <QDateTime>
+#include <QJsonObject>
+#include <QString>
+
+#include <optional>
+
+namespace trevisk {
+
+// The typed rows of the five stores. visit() lists each field in its stored order with its
+// type and size; the record-file layer derives field lists and conversions from it.
+// Fields a file carries that this version does not know ride along in `extra`.
+
+struct ServerRecord
+{
+    std::optional<QString> address;
+    std::optional<QString> game;
+    std::optional<qint64> iconBack;
+    std::optional<qint64> iconNorm;
+    std::optional<qint64> iconFriend;
+    std::optional<qint64> iconOff;
+    std::optional<qint32> manualRefresh;
+    std::optional<qint32> option1; // query port, 0 = automatic
+    std::optional<QString> option2; // memo
+    std::optional<QDateTime> option3;
+    std::optional<double> option4;
+    std::optional<qint32> option5; // 1 = no alert mail
+    std::optional<QString> option6;
+    std::optional<QDateTime> option7;
+    std::optional<double> option8;
+    std::optional<qint32> tray; // 0 none, 1 always, 2 while AllTray is 1
+    QJsonObject extra;
+
+    static constexpr char TableName[] = "Servers";
+    template <typename Self, typename Visitor>
+    static void visit(Self& r, Visitor&& v)
+    {
+        v("Address", r.address, FieldType::Text, 255);
+        v("Game", r.game, FieldType::Text, 255);
+        v("IconBack", r.iconBack, FieldType::BigInteger, 8);
+        v("IconNorm", r.iconNorm, FieldType::BigInteger, 8);
+        v("IconFriend", r.iconFriend, FieldType::BigInteger, 8);
+        v("IconOff", r.iconOff, FieldType::BigInteger, 8);
+        v("ManualRefresh", r.manualRefresh, FieldType::Integer, 4);
+        v("Option1", r.option1, FieldType::Integer, 4);
+        v("Option2", r.option2, FieldType::Text, 255);
+        v("Option3", r.option3, FieldType::DateTime, 8);
+        v("Option4", r.option4, FieldType::Double, 8);
+        v("Option5", r.option5, FieldType::Integer, 4);
+        v("Option6", r.option6, FieldType::Text, 255);
+        v("Option7", r.option7, FieldType::DateTime, 8);
+        v("Option8", r.option8, FieldType::Double, 8);
+        v("Tray", r.tray, FieldType::Integer, 4);
+    }
+
+    QString addressText() const { return address.value_or(QString()); }
+    QString gameText() const { return game.value_or(QString()); }
+    bool operator==(const ServerRecord&) const = default;
+};
+
+struct FriendRecord
+{
+    std::optional<QString> name;
+    QJsonObject extra;
+
+    static constexpr char TableName[] = "Friends";
+    template <typename Self, typename Visitor>
+    static void visit(Self& r, Visitor&& v)
+    {
+        v("Name", r.name, FieldType::Text, 255);
+    }
+    bool operator==(const FriendRecord&) const = default;
+};
+
+struct FavouriteMap
+{
+    std::optional<qint32> id;
+    std::optional<QString> game;
+    std::optional<QString> map;
+    QJsonObject extra;
+
+    static constexpr char TableName[] = "FavMaps";
+    template <typename Self, typename Visitor>
+    static void visit(Self& r, Visitor&& v)
+    {
+        v("ID", r.id, FieldType::Integer, 4);
+        v("Game", r.game, FieldType::Text, 255);
+        v("Map", r.map, FieldType::Text, 255);
+    }
+    bool operator==(const FavouriteMap&) const = default;
+};
+
+struct GamePath
+{
+    std::optional<QString> game;
+    std::optional<QString> path;
+    std::optional<QString> params;
+    QJsonObject extra;
+
+    static constexpr char TableName[] = "GamePaths";
+    template <typename Self, typename Visitor>
+    static void visit(Self& r, Visitor&& v)
+    {
+        v("Game", r.game, FieldType::Text, 255);
+        v("Path", r.path, FieldType::Text, 255);
+        v("Params", r.params, FieldType::Text, 255);
+    }
+    bool operator==(const GamePath&) const = default;
+};
+
+struct CustomMessage
+{
+    std::optional<QString> server;
+    std::optional<QString> message;
+    QJsonObject extra;
+
+    static constexpr char TableName[] = "CustEmail";
+    template <typename Self, typename Visitor>
+    static void visit(Self& r, Visitor&& v)
+    {
+        v("Server", r.server, FieldType::Text, 255);
+        v("Message", r.message, FieldType::LongText, 1024);
+    }
+    bool operator==(const CustomMessage&) const = default;
+};
+
+} // namespace trevisk

@@ -1,0 +1,83 @@
+#include "store/Stores.h"
+
+#include "core/ErrorReporter.h"
+
+#include <QDir>
+
+namespace trevisk {
+
+Stores::Stores(QString dataDir)
+    : m_dataDir(std::move(dataDir))
+{
+}
+
+QString Stores::filePath(const char* fileName) const
+{
+    return QDir(m_dataDir).filePath(QString::fromLatin1(fileName));
+}
+
+template <typename Record>
+void Stores::loadOne(RecordTable<Record>& table, const char* fileName, ErrorReporter& reporter, const QString& procedure)
+{
+    table = RecordTable<Record>{};
+    const QString path = filePath(fileName);
+    const ReadOutcome outcome = readRecordFile(path);
+    if (!outcome.exists)
+        return;
+    QString error = outcome.error;
+    if (outcome.table) {
+        error = table.fromRaw(*outcome.table);
+        if (!error.isEmpty())
+            table = RecordTable<Record>{};
+    }
+    if (error.isEmpty())
+        return;
+    const QString aside = keepAside(path);
+    QString description = QStringLiteral("The file %1 could not be read: %2.").arg(QDir::toNativeSeparators(path), error);
+    description += aside.isEmpty() ? QStringLiteral(" It could not be moved aside either; it is left as it was.")
+                                   : QStringLiteral(" It was kept as %1 and the list starts empty.")
+                                         .arg(QDir::toNativeSeparators(aside));
+    reporter.report(description, ErrorNumber::BadFormat, procedure);
+}
+
+void Stores::loadAll(ErrorReporter& reporter, const QString& procedure)
+{
+    loadOne(gamePaths, GamePathsFile, reporter, procedure);
+    loadOne(favMaps, FavMapsFile, reporter, procedure);
+    loadOne(friends, FriendsFile, reporter, procedure);
+    loadOne(custEmail, CustEmailFile, reporter, procedure);
+    loadOne(servers, ServersFile, reporter, procedure);
+}
+
+template <typename Record>
+QString Stores::saveOne(const RecordTable<Record>& table, const char* fileName, RecordWriter* writer) const
+{
+    return writeRecordFile(filePath(fileName), table.toRaw(), writer);
+}
+
+QString Stores::saveServers(RecordWriter* writer) const
+{
+    return saveOne(servers, ServersFile, writer);
+}
+
+QString Stores::saveFriends(RecordWriter* writer) const
+{
+    return saveOne(friends, FriendsFile, writer);
+}
+
+QString Stores::saveFavMaps(RecordWriter* writer) const
+{
+    return saveOne(favMaps, FavMapsFile, writer);
+}
+
+QString Stores::saveGamePaths(RecordWriter* writer) const
+{
+    return saveOne(gamePaths, GamePathsFile, writer);
+}
+
+QString Stores::saveCustEmail(RecordWriter* writer) const
+{
+    return saveOne(custEmail, CustEmailFile, writer);
+}
+
+} // namespace trevisk

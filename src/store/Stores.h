@@ -1,0 +1,56 @@
+#pragma once
+
+#include "store/RecordTable.h"
+#include "store/Records.h"
+
+#include <QString>
+
+namespace trevisk {
+
+class ErrorReporter;
+
+inline constexpr char ServersFile[] = "servers.dat";
+inline constexpr char FriendsFile[] = "friends.dat";
+inline constexpr char FavMapsFile[] = "favmaps.dat";
+inline constexpr char GamePathsFile[] = "gamepaths.dat";
+inline constexpr char CustEmailFile[] = "custemail.dat";
+
+// The five persisted lists, and the folder their files live in.
+class Stores
+{
+public:
+    explicit Stores(QString dataDir = {});
+
+    // Reads every store in start-up order. A missing file gives an empty table; an unreadable
+    // one is reported as from `procedure`, moved aside (nothing is deleted) and replaced by an empty table.
+    void loadAll(ErrorReporter& reporter, const QString& procedure = QStringLiteral("Main()"));
+
+    // Each save writes its whole table atomically; an empty result means it worked.
+    QString saveServers(RecordWriter* writer = nullptr) const;
+    QString saveFriends(RecordWriter* writer = nullptr) const;
+    QString saveFavMaps(RecordWriter* writer = nullptr) const;
+    QString saveGamePaths(RecordWriter* writer = nullptr) const;
+    QString saveCustEmail(RecordWriter* writer = nullptr) const;
+
+    QString filePath(const char* fileName) const;
+    const QString& dataDir() const { return m_dataDir; }
+
+    RecordTable<ServerRecord> servers;
+    RecordTable<FriendRecord> friends;
+    RecordTable<FavouriteMap> favMaps;
+    RecordTable<GamePath> gamePaths;
+    RecordTable<CustomMessage> custEmail;
+
+    // The sixteen fields of a new, empty server list.
+    static RecordTable<ServerRecord> newServers() { return {}; }
+
+private:
+    template <typename Record>
+    void loadOne(RecordTable<Record>& table, const char* fileName, ErrorReporter& reporter, const QString& procedure);
+    template <typename Record>
+    QString saveOne(const RecordTable<Record>& table, const char* fileName, RecordWriter* writer) const;
+
+    QString m_dataDir;
+};
+
+} // namespace trevisk

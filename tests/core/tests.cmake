@@ -1,0 +1,1 @@
+trevisk_add_test(core Catalogue LIBS trevisk_core trevisk_testsupport)
