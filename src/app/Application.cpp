@@ -1,5 +1,6 @@
 #include "app/Application.h"
 
+#include "app/Commands.h"
 #include "app/SignalWatcher.h"
 #include "core/ErrorReporter.h"
 #include "core/Startup.h"
@@ -17,28 +18,24 @@ namespace trevisk {
 
 namespace {
 
-void printLine(const QString& text, FILE* stream = stdout)
-{
-    std::fprintf(stream, "%s\n", text.toLocal8Bit().constData());
-    std::fflush(stream);
-}
-
 QString helpText()
 {
-    return QStringLiteral(
-        "Usage: trevisk [options]\n"
-        "Trevisk watches internet game servers from the notification area.\n"
-        "\n"
-        "Modes:\n"
-        "  trevisk                      the tray monitor (headless when there is no display)\n"
-        "  trevisk --headless           the monitor without windows: events to standard output\n"
-        "                               and the log file, alert mail as configured\n"
-        "\n"
-        "Options:\n"
-        "  --data-dir DIR               keep the server list and other lists in DIR\n"
-        "  --config FILE                read and write settings in the INI file FILE\n"
-        "  -h, --help                   show this help\n"
-        "  -v, --version                show the version\n");
+    return QStringLiteral("Usage: trevisk [options] [command]\n"
+                          "Trevisk watches internet game servers from the notification area.\n"
+                          "\n"
+                          "Modes:\n"
+                          "  trevisk                      the tray monitor (headless when there is no display)\n"
+                          "  trevisk --headless           the monitor without windows: events to standard output\n"
+                          "                               and the log file, alert mail as configured\n"
+                          "\n"
+                          "Commands:\n")
+        + commandsHelp()
+        + QStringLiteral("\n"
+                         "Options:\n"
+                         "  --data-dir DIR               keep the server list and other lists in DIR\n"
+                         "  --config FILE                read and write settings in the INI file FILE\n"
+                         "  -h, --help                   show this help\n"
+                         "  -v, --version                show the version\n");
 }
 
 enum class Mode
@@ -123,8 +120,15 @@ int runApplication(int argc, char** argv)
     options.configFile = parser.value(configOption);
     const QStringList positional = parser.positionalArguments();
     if (!positional.isEmpty()) {
-        printLine(QStringLiteral("Unknown command: %1\n\n").arg(positional.first()) + helpText(), stderr);
-        return 2;
+        const CommandInfo* command = findCommand(positional.first());
+        if (!command) {
+            printLine(QStringLiteral("Unknown command: %1\n\n").arg(positional.first()) + helpText(), stderr);
+            return 2;
+        }
+        QCoreApplication app(argc, argv);
+        QCoreApplication::setApplicationName(QString::fromLatin1(ProductName));
+        options.programDir = QCoreApplication::applicationDirPath();
+        return command->run(options, positional.mid(1));
     }
 
     const bool headless = parser.isSet(headlessOption) || !hasDisplay();

@@ -1,6 +1,7 @@
 #include "core/Routines.h"
 
 #include <QFile>
+#include <QStringDecoder>
 
 namespace trevisk {
 
@@ -26,6 +27,15 @@ QString getFolder(const QString& path)
 {
     const qsizetype slash = std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
     return slash < 0 ? QString() : path.left(slash + 1);
+}
+
+QString decodeText(const QByteArray& bytes)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = utf8.decode(bytes);
+    if (!utf8.hasError())
+        return text;
+    return QString::fromLatin1(bytes);
 }
 
 } // namespace trevisk

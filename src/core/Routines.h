@@ -14,5 +14,7 @@ QString nullToText(const QVariant& value);
 bool killFile(const QString& path);
 // The folder part of a path, up to and including its last separator ("/" or "\").
 QString getFolder(const QString& path);
+// Bytes from a server as text: UTF-8 when they are valid UTF-8, else one character per byte (Latin-1).
+QString decodeText(const QByteArray& bytes);
 
 } // namespace trevisk

@@ -1,0 +1,41 @@
+#include "app/Commands.h"
+
+namespace trevisk {
+
+// Each command's entry point, defined in its own file under commands/.
+// (Declarations go here; add the command to the table below.)
+
+namespace {
+
+const CommandInfo s_commands[] = {
+    {nullptr, nullptr, nullptr},
+};
+
+} // namespace
+
+const CommandInfo* findCommand(const QString& name)
+{
+    for (const CommandInfo& command : s_commands) {
+        if (command.name && name == QLatin1String(command.name))
+            return &command;
+    }
+    return nullptr;
+}
+
+QString commandsHelp()
+{
+    QString text;
+    for (const CommandInfo& command : s_commands) {
+        if (command.usage)
+            text += QString::fromUtf8(command.usage) + QLatin1Char('\n');
+    }
+    return text;
+}
+
+void printLine(const QString& text, FILE* stream)
+{
+    std::fprintf(stream, "%s\n", text.toLocal8Bit().constData());
+    std::fflush(stream);
+}
+
+} // namespace trevisk

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+
+#include <vector>
+
+namespace trevisk {
+
+// One row of a server's player list, in answer order; values are texts as the server sent them.
+struct Player
+{
+    QString name;
+    QString score;
+    QString ping;
+    bool isFriend = false;
+
+    bool operator==(const Player&) const = default;
+};
+
+using PlayerTable = std::vector<Player>;
+
+} // namespace trevisk

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "players/Player.h"
+
+#include <QList>
+#include <QString>
+
+#include <optional>
+#include <vector>
+
+namespace trevisk {
+
+// One server setting as the answer carried it, in answer order.
+struct ServerSetting
+{
+    QString setting;
+    QString value;
+
+    bool operator==(const ServerSetting&) const = default;
+};
+
+using SettingsTable = std::vector<ServerSetting>;
+
+// A failure met while reading a server's answer, named after the routine that met it.
+struct AnswerError
+{
+    QString procedure; // e.g. "GetUnrealPlayers()"
+    QString description;
+    qint32 number = 0;
+
+    bool operator==(const AnswerError&) const = default;
+};
+
+// What one processed answer changes in the query object's results. An unset value leaves the
+// previous one as it was; parsers that fail part-way keep what they could read.
+struct AnswerUpdate
+{
+    std::optional<QString> hostname;
+    std::optional<QString> map;
+    std::optional<QString> maxPlayers;
+    std::optional<QString> numPlayers;
+    std::optional<SettingsTable> settings;
+
+    // players: unchanged unless playersChanged; then the new table, or no table at all.
+    bool playersChanged = false;
+    std::optional<PlayerTable> players;
+
+    QList<AnswerError> errors;
+};
+
+} // namespace trevisk

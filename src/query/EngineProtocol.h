@@ -1,0 +1,40 @@
+#pragma once
+
+#include "query/AnswerUpdate.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+namespace trevisk {
+
+class FriendList;
+
+// The wire side of one engine: its request datagrams, how its answers are recognised and
+// gathered, and its parsers. Pure: bytes in, values out; no sockets, no timers.
+class EngineProtocol
+{
+public:
+    virtual ~EngineProtocol() = default;
+
+    // The datagrams one query sends, in order.
+    virtual QList<QByteArray> requests() const = 0;
+
+    // True for engines whose answer comes in several datagrams gathered for a window (Unreal family).
+    virtual bool gathers() const { return false; }
+    // The key a gathered part is stored under ("P" + query id + "P"); a repeated key is dropped.
+    virtual QByteArray partKey(const QByteArray& datagram) const;
+
+    // How many separate answers a complete query cycle brings (two for Half-Life).
+    virtual int answersPerCycle() const { return 1; }
+
+    // Reads one answer (for gathering engines: the parts joined in arrival order).
+    virtual AnswerUpdate parse(const QByteArray& answer, const QString& game, const FriendList& friends) const = 0;
+};
+
+// The protocol of an engine code ("Q3", "UT2003", ...), or nullptr for an unknown code.
+const EngineProtocol* protocolForEngine(const QString& engine);
+// The protocol of a catalogue game, or nullptr when the game or its engine is unknown.
+const EngineProtocol* protocolForGame(const QString& game);
+
+} // namespace trevisk
