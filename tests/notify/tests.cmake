@@ -1,0 +1,3 @@
+# The mailer lists its tests in mail.cmake; the pop-up queue and the log in queue.cmake.
+include(${CMAKE_CURRENT_LIST_DIR}/mail.cmake OPTIONAL)
+include(${CMAKE_CURRENT_LIST_DIR}/queue.cmake OPTIONAL)
