@@ -29,13 +29,13 @@ QString helpText()
                           "                               and the log file, alert mail as configured\n"
                           "\n"
                           "Commands:\n")
-        + commandsHelp()
-        + QStringLiteral("\n"
-                         "Options:\n"
-                         "  --data-dir DIR               keep the server list and other lists in DIR\n"
-                         "  --config FILE                read and write settings in the INI file FILE\n"
-                         "  -h, --help                   show this help\n"
-                         "  -v, --version                show the version\n");
+           + commandsHelp()
+           + QStringLiteral("\n"
+                            "Options:\n"
+                            "  --data-dir DIR               keep the server list and other lists in DIR\n"
+                            "  --config FILE                read and write settings in the INI file FILE\n"
+                            "  -h, --help                   show this help\n"
+                            "  -v, --version                show the version\n");
 }
 
 enum class Mode

@@ -9,7 +9,8 @@ namespace {
 std::vector<GameInfo> buildCatalogue()
 {
     auto row = [](const char* game, qint32 port, const char* engine, qint32 query, const char* shortName) {
-        return GameInfo{QString::fromUtf8(game), port, QString::fromLatin1(engine), query, QString::fromUtf8(shortName)};
+        return GameInfo{
+            QString::fromUtf8(game), port, QString::fromLatin1(engine), query, QString::fromUtf8(shortName)};
     };
     return {
         row("Quake 2", 27910, "Q2", 0, ""),

@@ -75,7 +75,8 @@ AppSettings AppSettings::defaults(const QString& programDir)
     AppSettings settings;
     for (int i = 0; i < SoundSlotCount; ++i) {
         settings.soundEnable.at(i) = QStringLiteral("1");
-        settings.soundPath.at(i) = programDir + QStringLiteral("/sounds/") + QString::number(i) + QStringLiteral(".wav");
+        settings.soundPath.at(i) =
+            programDir + QStringLiteral("/sounds/") + QString::number(i) + QStringLiteral(".wav");
     }
     return settings;
 }
@@ -153,8 +154,8 @@ std::unique_ptr<QSettings> openSettings(const QString& configFile)
 {
     if (!configFile.isEmpty())
         return std::make_unique<QSettings>(configFile, QSettings::IniFormat);
-    return std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Trevisk"),
-                                       QString::fromLatin1(AppName));
+    return std::make_unique<QSettings>(
+        QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Trevisk"), QString::fromLatin1(AppName));
 }
 
 } // namespace trevisk

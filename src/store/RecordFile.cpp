@@ -116,9 +116,8 @@ ReadOutcome readRecordFile(const QString& path)
         const QJsonObject field = fieldValue.toObject();
         const auto type = fieldTypeFromName(field.value(QStringLiteral("type")).toString());
         const QString name = field.value(QStringLiteral("name")).toString();
-        const bool duplicate = std::any_of(table.fields.cbegin(), table.fields.cend(), [&](const FieldDef& def) {
-            return def.name == name;
-        });
+        const bool duplicate = std::any_of(
+            table.fields.cbegin(), table.fields.cend(), [&](const FieldDef& def) { return def.name == name; });
         if (!type || name.isEmpty() || duplicate) {
             outcome.error = QStringLiteral("Bad field definition in the record file");
             return outcome;

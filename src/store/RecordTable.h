@@ -28,8 +28,7 @@ bool fromJson(const QJsonValue& json, std::optional<double>& value);
 
 // A store in memory: its rows in order, and the field definitions of its file
 // (this version's fields, plus any the file carried that this version does not know).
-template <typename Record>
-struct RecordTable
+template <typename Record> struct RecordTable
 {
     QList<FieldDef> fields = knownFields();
     std::vector<Record> rows;
@@ -63,9 +62,8 @@ struct RecordTable
     {
         QList<FieldDef> merged = raw.fields;
         for (const FieldDef& known : knownFields()) {
-            const bool present = std::any_of(merged.cbegin(), merged.cend(), [&](const FieldDef& def) {
-                return def.name == known.name;
-            });
+            const bool present = std::any_of(
+                merged.cbegin(), merged.cend(), [&](const FieldDef& def) { return def.name == known.name; });
             if (!present)
                 merged.append(known);
         }

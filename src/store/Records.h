@@ -23,7 +23,7 @@ struct ServerRecord
     std::optional<qint64> iconFriend;
     std::optional<qint64> iconOff;
     std::optional<qint32> manualRefresh;
-    std::optional<qint32> option1; // query port, 0 = automatic
+    std::optional<qint32> option1;  // query port, 0 = automatic
     std::optional<QString> option2; // memo
     std::optional<QDateTime> option3;
     std::optional<double> option4;
@@ -35,8 +35,7 @@ struct ServerRecord
     QJsonObject extra;
 
     static constexpr char TableName[] = "Servers";
-    template <typename Self, typename Visitor>
-    static void visit(Self& r, Visitor&& v)
+    template <typename Self, typename Visitor> static void visit(Self& r, Visitor&& v)
     {
         v("Address", r.address, FieldType::Text, 255);
         v("Game", r.game, FieldType::Text, 255);
@@ -67,8 +66,7 @@ struct FriendRecord
     QJsonObject extra;
 
     static constexpr char TableName[] = "Friends";
-    template <typename Self, typename Visitor>
-    static void visit(Self& r, Visitor&& v)
+    template <typename Self, typename Visitor> static void visit(Self& r, Visitor&& v)
     {
         v("Name", r.name, FieldType::Text, 255);
     }
@@ -83,8 +81,7 @@ struct FavouriteMap
     QJsonObject extra;
 
     static constexpr char TableName[] = "FavMaps";
-    template <typename Self, typename Visitor>
-    static void visit(Self& r, Visitor&& v)
+    template <typename Self, typename Visitor> static void visit(Self& r, Visitor&& v)
     {
         v("ID", r.id, FieldType::Integer, 4);
         v("Game", r.game, FieldType::Text, 255);
@@ -101,8 +98,7 @@ struct GamePath
     QJsonObject extra;
 
     static constexpr char TableName[] = "GamePaths";
-    template <typename Self, typename Visitor>
-    static void visit(Self& r, Visitor&& v)
+    template <typename Self, typename Visitor> static void visit(Self& r, Visitor&& v)
     {
         v("Game", r.game, FieldType::Text, 255);
         v("Path", r.path, FieldType::Text, 255);
@@ -118,8 +114,7 @@ struct CustomMessage
     QJsonObject extra;
 
     static constexpr char TableName[] = "CustEmail";
-    template <typename Self, typename Visitor>
-    static void visit(Self& r, Visitor&& v)
+    template <typename Self, typename Visitor> static void visit(Self& r, Visitor&& v)
     {
         v("Server", r.server, FieldType::Text, 255);
         v("Message", r.message, FieldType::LongText, 1024);

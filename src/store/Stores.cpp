@@ -8,8 +8,7 @@ namespace trevisk {
 
 Stores::Stores(QString dataDir)
     : m_dataDir(std::move(dataDir))
-{
-}
+{}
 
 QString Stores::filePath(const char* fileName) const
 {
@@ -17,7 +16,10 @@ QString Stores::filePath(const char* fileName) const
 }
 
 template <typename Record>
-void Stores::loadOne(RecordTable<Record>& table, const char* fileName, ErrorReporter& reporter, const QString& procedure)
+void Stores::loadOne(RecordTable<Record>& table,
+                     const char* fileName,
+                     ErrorReporter& reporter,
+                     const QString& procedure)
 {
     table = RecordTable<Record>{};
     const QString path = filePath(fileName);
@@ -33,10 +35,12 @@ void Stores::loadOne(RecordTable<Record>& table, const char* fileName, ErrorRepo
     if (error.isEmpty())
         return;
     const QString aside = keepAside(path);
-    QString description = QStringLiteral("The file %1 could not be read: %2.").arg(QDir::toNativeSeparators(path), error);
-    description += aside.isEmpty() ? QStringLiteral(" It could not be moved aside either; it is left as it was.")
-                                   : QStringLiteral(" It was kept as %1 and the list starts empty.")
-                                         .arg(QDir::toNativeSeparators(aside));
+    QString description =
+        QStringLiteral("The file %1 could not be read: %2.").arg(QDir::toNativeSeparators(path), error);
+    description +=
+        aside.isEmpty()
+            ? QStringLiteral(" It could not be moved aside either; it is left as it was.")
+            : QStringLiteral(" It was kept as %1 and the list starts empty.").arg(QDir::toNativeSeparators(aside));
     reporter.report(description, ErrorNumber::BadFormat, procedure);
 }
 

@@ -10,8 +10,7 @@ class ManualClock : public Clock
 public:
     explicit ManualClock(QDateTime start = QDateTime(QDate(2026, 12, 6), QTime(12, 0)))
         : m_now(std::move(start))
-    {
-    }
+    {}
     QDateTime now() const override { return m_now; }
     void set(const QDateTime& when) { m_now = when; }
     void advanceSecs(qint64 seconds) { m_now = m_now.addSecs(seconds); }

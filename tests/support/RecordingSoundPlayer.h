@@ -10,7 +10,10 @@ namespace trevisk {
 class RecordingSoundPlayer : public SoundPlayer
 {
 public:
-    void play(const QString& path, bool wait) override { played << (wait ? QStringLiteral("wait:") : QString()) + path; }
+    void play(const QString& path, bool wait) override
+    {
+        played << (wait ? QStringLiteral("wait:") : QString()) + path;
+    }
     void stop() override { ++stops; }
 
     QStringList played;

@@ -23,8 +23,8 @@ public:
     QString saveFileName(const QString& title, const QString& filter) override;
     std::optional<quint32> pickColor(quint32 initial) override;
 
-    QList<Answer> answers;   // for questions (Yes/No/Cancel buttons); boxes with OK need none
-    QStringList fileNames;   // for open and save dialogs
+    QList<Answer> answers; // for questions (Yes/No/Cancel buttons); boxes with OK need none
+    QStringList fileNames; // for open and save dialogs
     QList<std::optional<quint32>> colours;
     QList<Asked> asked;
     QStringList texts() const;

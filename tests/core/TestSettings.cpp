@@ -1,0 +1,102 @@
+#include "core/Settings.h"
+
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace trevisk;
+
+class TestSettings : public QObject
+{
+    Q_OBJECT
+private slots:
+    void defaultsOnEmptyStore()
+    {
+        QTemporaryDir dir;
+        const auto store = openSettings(dir.filePath(QStringLiteral("trevisk.ini")));
+        const AppSettings s = AppSettings::load(*store, QStringLiteral("/opt/trevisk"));
+        QCOMPARE(s.refresh, qint16(30));
+        QCOMPARE(s.logging, qint16(0));
+        QCOMPARE(s.logFile, QString());
+        QVERIFY(s.nss == 1 && s.nFriend == 1 && s.nActive == 1 && s.notifyMap == 1 && s.verNotify == 1);
+        QVERIFY(s.allTray == 0 && s.mainTray == 0 && s.encryptRcon == 0 && s.noRefresh == 0);
+        QCOMPARE(s.iconNorm, 0u);
+        QCOMPARE(s.iconFriend, 2007070u);
+        QCOMPARE(s.iconOff, 255u);
+        QCOMPARE(s.iconBack, 0xFFFFFFu);
+        QCOMPARE(s.notifyFore, 0xFF0000u);
+        QCOMPARE(s.notifyBack, 65535u);
+        QCOMPARE(s.friendColor, 16711680u);
+        QCOMPARE(s.soundPath.at(3), QStringLiteral("/opt/trevisk/sounds/3.wav"));
+        for (int i = 0; i < SoundSlotCount; ++i)
+            QVERIFY(s.soundEnabled(i));
+        QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("trevisk.ini"))));
+    }
+
+    void roundTripAsText()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("trevisk.ini"));
+        AppSettings written = AppSettings::defaults(QStringLiteral("/p"));
+        written.refresh = 120;
+        written.logging = 1;
+        written.logFile = QStringLiteral("/var/log/trevisk, events.log");
+        written.iconBack = 0xFFFFFFFF;
+        written.friendColor = 0xFF0000;
+        written.soundEnable.at(2) = QStringLiteral("0");
+        written.soundPath.at(5) = QStringLiteral("/x/map.wav");
+        written.save(*openSettings(path));
+
+        QSettings raw(path, QSettings::IniFormat);
+        QCOMPARE(raw.value(QStringLiteral("Settings/FriendColor")).toString(), QStringLiteral("16711680"));
+        QCOMPARE(raw.value(QStringLiteral("Settings/Refresh")).toString(), QStringLiteral("120"));
+        QCOMPARE(raw.value(QStringLiteral("Audio/Enable2")).toString(), QStringLiteral("0"));
+
+        const AppSettings read = AppSettings::load(*openSettings(path), QStringLiteral("/p"));
+        QCOMPARE(read.refresh, qint16(120));
+        QCOMPARE(read.logFile, written.logFile);
+        QCOMPARE(read.iconBack, 0xFFFFFFFFu);
+        QVERIFY(!read.soundEnabled(2));
+        QCOMPARE(read.soundPath.at(5), QStringLiteral("/x/map.wav"));
+    }
+
+    void badValuesTakeDefaults()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("trevisk.ini"));
+        {
+            QSettings raw(path, QSettings::IniFormat);
+            raw.setValue(QStringLiteral("Settings/Refresh"), QStringLiteral("soon"));
+            raw.setValue(QStringLiteral("Settings/NSS"), QStringLiteral("40000"));
+            raw.setValue(QStringLiteral("Icon/Off"), QStringLiteral("red"));
+            raw.setValue(QStringLiteral("Settings/Logging"), QStringLiteral(" 1 "));
+        }
+        const AppSettings s = AppSettings::load(*openSettings(path), QString());
+        QCOMPARE(s.refresh, qint16(30));
+        QCOMPARE(s.nss, qint16(1));
+        QCOMPARE(s.iconOff, 255u);
+        QCOMPARE(s.logging, qint16(1));
+    }
+
+    void refreshHasAFloor()
+    {
+        AppSettings s;
+        for (qint16 value : {qint16(-10), qint16(0), qint16(4)}) {
+            s.refresh = value;
+            QCOMPARE(s.refreshSeconds(), 5);
+        }
+        s.refresh = 10;
+        QCOMPARE(s.refreshSeconds(), 10);
+    }
+
+    void sixteenBitConversion()
+    {
+        QCOMPARE(toInt16(QStringLiteral("32767")), std::optional<qint16>(32767));
+        QCOMPARE(toInt16(QStringLiteral("32768")), std::nullopt);
+        QCOMPARE(toInt16(QStringLiteral("2.5")), std::optional<qint16>(2));
+        QCOMPARE(toInt16(QString()), std::nullopt);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSettings)
+#include "TestSettings.moc"
