@@ -23,6 +23,8 @@ public:
 
 private:
     QStringList m_names;
+    // The non-empty names in upper case, as they are compared.
+    QStringList m_upperNames;
 };
 
 } // namespace trevisk

@@ -1,0 +1,91 @@
+#include "query/engines/AnswerText.h"
+
+#include "core/Routines.h"
+
+namespace trevisk {
+
+QByteArray getKeyValue(const QByteArray& text, const QByteArray& key)
+{
+    const QByteArray needle = key + '\\';
+    const qsizetype found = text.indexOf(needle);
+    if (found < 0)
+        return {};
+    return keyValueAt(text, found + needle.size());
+}
+
+QByteArray keyValueAt(const QByteArray& text, qsizetype valueStart)
+{
+    qsizetype end = text.indexOf('\\', valueStart);
+    if (end < 0)
+        end = text.indexOf('\n', valueStart);
+    if (end < 0)
+        end = text.size();
+    return text.mid(valueStart, end - valueStart);
+}
+
+QByteArray getNulValue(const QByteArray& text, const QByteArray& key)
+{
+    const QList<QByteArray> fields = splitFields(text.mid(5), '\0');
+    QByteArray value;
+    for (qsizetype i = 0; i + 1 < fields.size(); ++i) {
+        if (fields.at(i) == key)
+            value = fields.at(i + 1);
+    }
+    return value;
+}
+
+QByteArray stripControl(const QByteArray& text)
+{
+    QByteArray kept;
+    kept.reserve(text.size());
+    for (const char c : text) {
+        if (static_cast<unsigned char>(c) >= 32)
+            kept.append(c);
+    }
+    return kept;
+}
+
+QByteArray trimSpaces(const QByteArray& text)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && text.at(begin) == ' ')
+        ++begin;
+    while (end > begin && text.at(end - 1) == ' ')
+        --end;
+    return text.mid(begin, end - begin);
+}
+
+QList<QByteArray> splitFields(const QByteArray& text, char separator)
+{
+    if (text.isEmpty())
+        return {};
+    return text.split(separator);
+}
+
+SettingsTable saveData(const QByteArray& answer)
+{
+    const qsizetype first = answer.indexOf('\\');
+    if (first < 0)
+        return {};
+    const qsizetype last = answer.lastIndexOf('\\');
+    // A Quake information line ends at its line feed, so its last value lies after the last backslash.
+    qsizetype end = answer.indexOf('\n', last);
+    if (end < 0)
+        end = last;
+    if (end <= first)
+        return {};
+    return settingsFromFields(answer.mid(first + 1, end - first - 1).split('\\'));
+}
+
+SettingsTable settingsFromFields(const QList<QByteArray>& fields)
+{
+    SettingsTable settings;
+    for (qsizetype i = 0; i + 1 < fields.size(); i += 2) {
+        if (!trimSpaces(fields.at(i)).isEmpty())
+            settings.push_back({decodeText(fields.at(i)), decodeText(fields.at(i + 1))});
+    }
+    return settings;
+}
+
+} // namespace trevisk

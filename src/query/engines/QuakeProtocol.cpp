@@ -1,0 +1,131 @@
+#include "query/engines/QuakeProtocol.h"
+
+#include "core/Catalogue.h"
+#include "core/Routines.h"
+#include "players/ColourCodes.h"
+#include "players/FriendList.h"
+#include "query/engines/AnswerText.h"
+
+#include <iterator>
+
+namespace trevisk {
+
+namespace {
+
+// Where the player lines begin: the line feed that ends the information line, or -1.
+qsizetype playerPartStart(const QByteArray& answer)
+{
+    const qsizetype lastBackslash = answer.lastIndexOf('\\');
+    if (lastBackslash < 0)
+        return -1;
+    return answer.indexOf('\n', lastBackslash);
+}
+
+// The first space of the line that begins after pos, or -1 when that line has none.
+qsizetype firstSpaceOnLine(const QByteArray& answer, qsizetype pos)
+{
+    const qsizetype space = answer.indexOf(' ', pos + 1);
+    const qsizetype lineEnd = answer.indexOf('\n', pos + 1);
+    if (space < 0 || (lineEnd >= 0 && space > lineEnd))
+        return -1;
+    return space;
+}
+
+// The bytes strictly between two positions, from < to.
+QByteArray between(const QByteArray& answer, qsizetype from, qsizetype to)
+{
+    return answer.mid(from + 1, to - from - 1);
+}
+
+} // namespace
+
+QList<QByteArray> QuakeProtocol::requests() const
+{
+    if (m_variant == Variant::Quake3)
+        return {PacketPrefix + QByteArrayLiteral("getstatus\n")};
+    return {PacketPrefix + QByteArrayLiteral("status\n")};
+}
+
+AnswerUpdate QuakeProtocol::parse(const QByteArray& answer, const QString& game, const FriendList& friends) const
+{
+    AnswerUpdate update;
+    update.settings = saveData(answer);
+    QByteArray hostname = stripControl(getKeyValue(answer, "hostname"));
+    if (getEngine(game) == QLatin1String("Q3"))
+        hostname = stripColours(hostname);
+    update.hostname = decodeText(hostname);
+    update.maxPlayers = decodeText(getKeyValue(answer, "maxclients"));
+    if (m_variant == Variant::QuakeWorld) {
+        update.map = decodeText(getKeyValue(answer, "map"));
+        takePlayers(update, getPlayers(answer, friends));
+    } else {
+        takePlayers(update, {getQ3Players(answer, game, friends), std::nullopt});
+        update.map = decodeText(getKeyValue(answer, "mapname"));
+    }
+    return update;
+}
+
+PlayerTable getQ3Players(const QByteArray& answer, const QString& game, const FriendList& friends)
+{
+    PlayerTable players;
+    const bool threeNumbers = game == QLatin1String("Soldier of Fortune 2");
+    const bool colourCodes = threeNumbers || getEngine(game) == QLatin1String("Q3");
+    qsizetype pos = playerPartStart(answer);
+    while (pos >= 0) {
+        const qsizetype s1 = firstSpaceOnLine(answer, pos);
+        if (s1 < 0)
+            break;
+        // Soldier of Fortune 2 writes a third number, read and not kept, between the ping and the name.
+        const qsizetype pingEnd = answer.indexOf(threeNumbers ? ' ' : '"', s1 + 1);
+        if (pingEnd < 0)
+            break;
+        const qsizetype q1 = threeNumbers ? answer.indexOf('"', pingEnd + 1) : pingEnd;
+        if (q1 < 0)
+            break;
+        const qsizetype q2 = answer.indexOf('"', q1 + 1);
+        if (q2 < 0)
+            break;
+        const QByteArray rawName = between(answer, q1, q2);
+        Player player;
+        player.score = decodeText(trimSpaces(between(answer, pos, s1)));
+        player.ping = decodeText(trimSpaces(between(answer, s1, pingEnd)));
+        player.name = decodeText(colourCodes ? stripColours(rawName) : stripControl(rawName));
+        player.isFriend = friends.isFriend(decodeText(rawName));
+        players.push_back(player);
+        pos = answer.indexOf('\n', threeNumbers ? q1 + 1 : q2 + 1);
+    }
+    return players;
+}
+
+PlayersResult getPlayers(const QByteArray& answer, const FriendList& friends)
+{
+    PlayerTable players;
+    qsizetype pos = playerPartStart(answer);
+    while (pos >= 0) {
+        // userid, frags, minutes and ping stand before the quoted name.
+        constexpr char Marks[] = {' ', ' ', ' ', ' ', '"', '"'};
+        qsizetype at[std::size(Marks)] = {firstSpaceOnLine(answer, pos)};
+        if (at[0] < 0)
+            break;
+        for (size_t i = 1; i < std::size(Marks); ++i)
+            at[i] = at[i - 1] < 0 ? -1 : answer.indexOf(Marks[i], at[i - 1] + 1);
+        const qsizetype q1 = at[4];
+        const qsizetype q2 = at[5];
+        if (q2 < 0) {
+            return PlayersResult::failed("GetPlayers()",
+                                         QStringLiteral("Player line %1 is incomplete").arg(players.size() + 1),
+                                         MalformedRecord);
+        }
+        const QByteArray rawName = between(answer, q1, q2);
+        Player player;
+        player.score = decodeText(trimSpaces(between(answer, at[0], at[1])));
+        player.ping = decodeText(trimSpaces(between(answer, at[2], at[3])));
+        player.name = decodeText(stripControl(rawName));
+        player.isFriend = friends.isFriend(decodeText(rawName));
+        players.push_back(player);
+        pos = answer.indexOf('\n', q1 + 1);
+    }
+    return {players, std::nullopt};
+}
+
+} // namespace trevisk

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "query/EngineProtocol.h"
+#include "query/engines/PlayersResult.h"
+
+namespace trevisk {
+
+// Quake 2, Quake 3 and QuakeWorld status queries: one datagram out, one answer back, an
+// information line of backslash pairs followed by one line per player.
+class QuakeProtocol : public EngineProtocol
+{
+public:
+    enum class Variant
+    {
+        Quake2,
+        Quake3,
+        QuakeWorld,
+    };
+
+    explicit QuakeProtocol(Variant variant)
+        : m_variant(variant)
+    {}
+
+    QList<QByteArray> requests() const override;
+    AnswerUpdate parse(const QByteArray& answer, const QString& game, const FriendList& friends) const override;
+
+private:
+    Variant m_variant;
+};
+
+// Player lines "score ping \"name\"" (Soldier of Fortune 2: "score ping deaths \"name\""). A line
+// that cannot be read ends the list; the rows before it are kept.
+PlayerTable getQ3Players(const QByteArray& answer, const QString& game, const FriendList& friends);
+// QuakeWorld player lines "userid frags minutes ping \"name\" ...". A broken line gives no table.
+PlayersResult getPlayers(const QByteArray& answer, const FriendList& friends);
+
+} // namespace trevisk

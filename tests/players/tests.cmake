@@ -1,0 +1,1 @@
+trevisk_add_test(players FriendList LIBS trevisk_core trevisk_testsupport)
