@@ -1,0 +1,153 @@
+#include "core/Catalogue.h"
+#include "sim/SimOptions.h"
+#include "sim/SimPlan.h"
+
+#include <QTest>
+
+#include <set>
+
+using namespace trevisk;
+using namespace std::chrono_literals;
+
+class TestSimPlan : public QObject
+{
+    Q_OBJECT
+private slots:
+    // Every listed address leads a monitor to the port the server binds, and no two servers
+    // bind the same one, with Raven Shield a thousand ports up.
+    void everyEngineTogether()
+    {
+        const SimPlan plan = SimPlan::make(
+            [] {
+                QStringList games;
+                for (const QString& engine : SimPlan::engines())
+                    games += SimPlan::representativeGame(engine);
+                return games;
+            }(),
+            20000,
+            3);
+        QVERIFY2(plan.error.isEmpty(), qPrintable(plan.error));
+        QCOMPARE(plan.servers.size(), size_t(27));
+        QVERIFY(plan.warnings.isEmpty());
+        std::set<int> bound;
+        std::set<int> gamePorts;
+        for (const SimServerSpec& s : plan.servers) {
+            QCOMPARE(queryPort(s.game, s.address()), int(s.queryPort));
+            QCOMPARE(s.host, QHostAddress(QHostAddress::LocalHost));
+            QVERIFY(s.number >= 1 && s.number <= 3);
+            QVERIFY2(bound.insert(s.queryPort).second, qPrintable(s.address()));
+            gamePorts.insert(s.gamePort);
+        }
+        QCOMPARE(gamePorts.size(), size_t(27));
+        QCOMPARE(plan.servers.back().game, QStringLiteral("Raven Shield"));
+    }
+
+    void fixedQueryPortsGetTheirOwnAddresses()
+    {
+        const SimPlan plan = SimPlan::make({QStringLiteral("Medal of Honor")}, 12203, 3);
+        QVERIFY(plan.error.isEmpty());
+        QStringList addresses;
+        for (const SimServerSpec& s : plan.servers) {
+            QCOMPARE(s.queryPort, quint16(12300));
+            addresses += s.address();
+        }
+        QCOMPARE(addresses,
+                 (QStringList{QStringLiteral("127.0.0.2:12203"),
+                              QStringLiteral("127.0.0.3:12204"),
+                              QStringLiteral("127.0.0.4:12205")}));
+
+        // A game queried on its game port, though its engine would add one.
+        const SimPlan avp = SimPlan::make({QStringLiteral("Alien vs. Predator 2")}, 27888, 2);
+        QCOMPARE(avp.servers.at(1).queryPort, quint16(27889));
+        QCOMPARE(avp.servers.at(1).address(), QStringLiteral("127.0.0.1:27889"));
+    }
+
+    void unservablePlans()
+    {
+        QVERIFY(!SimPlan::make({QStringLiteral("Medal of Honor")}, 0, 1).error.isEmpty());
+        QVERIFY(!SimPlan::make({QStringLiteral("Raven Shield")}, 64600, 1).error.isEmpty());
+        QVERIFY(!SimPlan::make({QStringLiteral("Quake 3")}, 65530, 10).error.isEmpty());
+        QVERIFY(!SimPlan::make({QStringLiteral("Quake 4")}, 27960, 1).error.isEmpty());
+        QVERIFY(!SimPlan::make({QStringLiteral("Quake 3")}, 40000, 1).warnings.isEmpty());
+        // Ephemeral ports leave the game port to be found once bound.
+        const SimPlan ephemeral = SimPlan::make({QStringLiteral("Quake 3")}, 0, 2);
+        QVERIFY(ephemeral.error.isEmpty());
+        QCOMPARE(ephemeral.servers.at(1).queryPort, quint16(0));
+    }
+
+    void commandLine()
+    {
+        QString error;
+        const auto options = SimOptions::parse({QStringLiteral("--engine"),
+                                                QStringLiteral("ut2003"),
+                                                QStringLiteral("--port=7777"),
+                                                QStringLiteral("--count"),
+                                                QStringLiteral("5"),
+                                                QStringLiteral("--delay"),
+                                                QStringLiteral("10-250"),
+                                                QStringLiteral("--flap"),
+                                                QStringLiteral("3000:1000"),
+                                                QStringLiteral("--unreal-order"),
+                                                QStringLiteral("2,1,3"),
+                                                QStringLiteral("--reply-from"),
+                                                QStringLiteral("127.0.0.9:0"),
+                                                QStringLiteral("--rcon-password"),
+                                                QStringLiteral("secret")},
+                                               error);
+        QVERIFY2(options, qPrintable(error));
+        QCOMPARE(options->games, QStringList{QStringLiteral("Unreal Tournament 2003")});
+        QCOMPARE(options->port, 7777);
+        QCOMPARE(options->count, 5);
+        QCOMPARE(options->delayMin, 10ms);
+        QCOMPARE(options->delayMax, 250ms);
+        QCOMPARE(options->flapUp, 3000ms);
+        QCOMPARE(options->flapDown, 1000ms);
+        QCOMPARE(options->unrealOrder, (QList<int>{2, 1, 3}));
+        QCOMPARE(options->replyHost, QHostAddress(QStringLiteral("127.0.0.9")));
+
+        const SimResponder responder = options->makeResponder(SimPlan::make(options->games, 7777, 1).servers.at(0), 0);
+        QCOMPARE(responder.state().rconPassword, QByteArray("secret"));
+        QCOMPARE(responder.state().players.size(), size_t(4));
+
+        const auto all =
+            SimOptions::parse({QStringLiteral("--all"), QStringLiteral("--port"), QStringLiteral("0")}, error);
+        QVERIFY(all);
+        QCOMPARE(all->games.size(), 9);
+    }
+
+    void commandLineMistakes_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::newRow("no port") << QStringList{QStringLiteral("--engine"), QStringLiteral("Q3")};
+        QTest::newRow("no server") << QStringList{QStringLiteral("--port"), QStringLiteral("1")};
+        QTest::newRow("two selectors") << QStringList{QStringLiteral("--all"),
+                                                      QStringLiteral("--engine"),
+                                                      QStringLiteral("Q3"),
+                                                      QStringLiteral("--port"),
+                                                      QStringLiteral("1")};
+        QTest::newRow("unknown engine") << QStringList{QStringLiteral("--engine"), QStringLiteral("Q4")};
+        QTest::newRow("backwards delay") << QStringList{QStringLiteral("--all"),
+                                                        QStringLiteral("--port"),
+                                                        QStringLiteral("1"),
+                                                        QStringLiteral("--delay"),
+                                                        QStringLiteral("200-100")};
+        QTest::newRow("outside address") << QStringList{QStringLiteral("--all"),
+                                                        QStringLiteral("--port"),
+                                                        QStringLiteral("1"),
+                                                        QStringLiteral("--reply-from"),
+                                                        QStringLiteral("10.0.0.1")};
+        QTest::newRow("missing value") << QStringList{QStringLiteral("--all"), QStringLiteral("--port")};
+        QTest::newRow("unknown option") << QStringList{QStringLiteral("--all"), QStringLiteral("--fast")};
+    }
+
+    void commandLineMistakes()
+    {
+        QFETCH(QStringList, arguments);
+        QString error;
+        QVERIFY(!SimOptions::parse(arguments, error));
+        QVERIFY(!error.isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSimPlan)
+#include "TestSimPlan.moc"

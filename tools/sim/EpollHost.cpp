@@ -1,0 +1,214 @@
+#include "EpollHost.h"
+
+#include "sim/SimPlan.h"
+
+#include <arpa/inet.h>
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <limits>
+#include <sys/epoll.h>
+#include <sys/signalfd.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace trevisk {
+
+namespace {
+
+constexpr quint64 SignalKey = std::numeric_limits<quint64>::max();
+constexpr int EventsPerWait = 256;
+
+sockaddr_in socketAddress(const QHostAddress& host, quint16 port)
+{
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(host.toIPv4Address());
+    address.sin_port = htons(port);
+    return address;
+}
+
+QString systemError(const QString& what)
+{
+    return what + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(errno));
+}
+
+// A non-blocking UDP socket bound to host and port; -1 with `error` set when it cannot be bound.
+int boundSocket(const QHostAddress& host, quint16 port, QString& error)
+{
+    const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (fd < 0) {
+        error = systemError(QStringLiteral("socket"));
+        return -1;
+    }
+    const sockaddr_in address = socketAddress(host, port);
+    if (::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+        error = systemError(QStringLiteral("cannot bind %1:%2").arg(host.toString()).arg(port));
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+quint16 localPort(int fd)
+{
+    sockaddr_in address{};
+    socklen_t size = sizeof address;
+    if (::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size) != 0)
+        return 0;
+    return ntohs(address.sin_port);
+}
+
+} // namespace
+
+EpollHost::EpollHost(SimOptions options)
+    : m_options(std::move(options))
+    , m_delayRandom(m_options.seed == 0 ? 1 : m_options.seed)
+{}
+
+EpollHost::~EpollHost()
+{
+    for (const Server& server : m_servers)
+        ::close(server.fd);
+    for (const int fd : {m_epoll, m_signals, m_replyFd}) {
+        if (fd >= 0)
+            ::close(fd);
+    }
+}
+
+bool EpollHost::open(const std::vector<SimServerSpec>& specs, QString& error)
+{
+    sigset_t held;
+    sigemptyset(&held);
+    sigaddset(&held, SIGINT);
+    sigaddset(&held, SIGTERM);
+    sigprocmask(SIG_BLOCK, &held, nullptr);
+    m_signals = ::signalfd(-1, &held, SFD_NONBLOCK | SFD_CLOEXEC);
+    m_epoll = ::epoll_create1(EPOLL_CLOEXEC);
+    if (m_signals < 0 || m_epoll < 0) {
+        error = systemError(QStringLiteral("epoll"));
+        return false;
+    }
+    epoll_event event{};
+    event.events = EPOLLIN;
+    event.data.u64 = SignalKey;
+    ::epoll_ctl(m_epoll, EPOLL_CTL_ADD, m_signals, &event);
+
+    if (m_options.replyHost) {
+        m_replyFd = boundSocket(*m_options.replyHost, m_options.replyPort, error);
+        if (m_replyFd < 0)
+            return false;
+    }
+
+    m_servers.reserve(specs.size());
+    for (const SimServerSpec& spec : specs) {
+        const int fd = boundSocket(spec.host, spec.queryPort, error);
+        if (fd < 0)
+            return false;
+        const int index = static_cast<int>(m_servers.size());
+        Server server{fd, m_options.makeResponder(spec, index), spec.game, {}};
+        const quint16 queryPort = localPort(fd);
+        const quint16 gamePort =
+            spec.queryPort != 0 ? spec.gamePort
+                                : static_cast<quint16>(queryPort - SimPlan::queryPortOffset(spec.game).value_or(0));
+        server.address = spec.host.toString() + QLatin1Char(':') + QString::number(gamePort);
+        server.responder.state().gamePort = gamePort;
+        server.responder.state().address = server.address.toLatin1();
+        server.responder.advanceTo(elapsed());
+        event.data.u64 = static_cast<quint64>(index);
+        if (::epoll_ctl(m_epoll, EPOLL_CTL_ADD, fd, &event) != 0) {
+            error = systemError(QStringLiteral("epoll_ctl"));
+            ::close(fd);
+            return false;
+        }
+        m_servers.push_back(std::move(server));
+    }
+    return true;
+}
+
+QStringList EpollHost::listing() const
+{
+    QStringList lines;
+    for (const Server& server : m_servers)
+        lines += server.game + QLatin1Char('\t') + server.address;
+    return lines;
+}
+
+std::chrono::milliseconds EpollHost::elapsed() const
+{
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - m_start);
+}
+
+bool EpollHost::answeringAt(std::chrono::milliseconds now) const
+{
+    if (m_options.flapUp.count() <= 0 || m_options.flapDown.count() <= 0)
+        return true;
+    return now % (m_options.flapUp + m_options.flapDown) < m_options.flapUp;
+}
+
+int EpollHost::run()
+{
+    std::vector<epoll_event> events(EventsPerWait);
+    for (;;) {
+        int timeout = -1;
+        if (!m_pending.empty())
+            timeout = static_cast<int>(std::max<qint64>(0, (m_pending.top().due - elapsed()).count()));
+        const int count = ::epoll_wait(m_epoll, events.data(), EventsPerWait, timeout);
+        if (count < 0 && errno != EINTR) {
+            std::perror("trevisk-sim: epoll_wait");
+            return 1;
+        }
+        const auto now = elapsed();
+        for (int i = 0; i < count; ++i) {
+            if (events[i].data.u64 == SignalKey)
+                return 0;
+            serve(m_servers[events[i].data.u64], now);
+        }
+        while (!m_pending.empty() && m_pending.top().due <= elapsed()) {
+            send(m_pending.top().fd, m_pending.top().to, m_pending.top().datagrams);
+            m_pending.pop();
+        }
+    }
+}
+
+void EpollHost::serve(Server& server, std::chrono::milliseconds now)
+{
+    const bool answering = answeringAt(now);
+    for (;;) {
+        sockaddr_in from{};
+        socklen_t size = sizeof from;
+        const ssize_t length =
+            ::recvfrom(server.fd, m_buffer.data(), m_buffer.size(), 0, reinterpret_cast<sockaddr*>(&from), &size);
+        if (length < 0)
+            return; // drained (EAGAIN), or an error the next datagram does not share
+        server.responder.setAnswering(answering);
+        server.responder.advanceTo(now);
+        const QList<QByteArray> answer = server.responder.respond(
+            QByteArray(m_buffer.data(), static_cast<qsizetype>(length)), ntohl(from.sin_addr.s_addr));
+        if (answer.isEmpty())
+            continue;
+        if (m_options.delayMax.count() <= 0) {
+            send(server.fd, from, answer);
+            continue;
+        }
+        const auto span = static_cast<unsigned>((m_options.delayMax - m_options.delayMin).count());
+        const auto delay = m_options.delayMin + std::chrono::milliseconds(span == 0 ? 0 : m_delayRandom() % (span + 1));
+        m_pending.push(Pending{now + delay, m_order++, server.fd, from, answer});
+    }
+}
+
+void EpollHost::send(int fd, const sockaddr_in& to, const QList<QByteArray>& datagrams) const
+{
+    const int from = m_replyFd >= 0 ? m_replyFd : fd;
+    for (const QByteArray& datagram : datagrams) {
+        // A full send buffer loses the datagram, as the network would.
+        ::sendto(from,
+                 datagram.constData(),
+                 static_cast<size_t>(datagram.size()),
+                 0,
+                 reinterpret_cast<const sockaddr*>(&to),
+                 sizeof to);
+    }
+}
+
+} // namespace trevisk
