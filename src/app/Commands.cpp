@@ -2,12 +2,16 @@
 
 namespace trevisk {
 
-// Each command's entry point, defined in its own file under commands/.
-// (Declarations go here; add the command to the table below.)
+// Each command's entry point is defined in its own file under commands/.
+int runQueryCommand(const CommonOptions& options, const QStringList& arguments);
 
 namespace {
 
 const CommandInfo s_commands[] = {
+    {"query",
+     "  trevisk query GAME ADDRESS [--json]    query one server once and print what it answered\n"
+     "  trevisk query --file FILE [--json]     the same for every \"game<TAB>address\" line of FILE",
+     runQueryCommand},
     {nullptr, nullptr, nullptr},
 };
 

@@ -1,2 +1,3 @@
-# The query objects' tests; the protocol units list theirs in engines.cmake.
+trevisk_add_test(query ServerQuery LIBS trevisk_core trevisk_testsupport)
+# The protocol units list their tests in engines.cmake.
 include(${CMAKE_CURRENT_LIST_DIR}/engines.cmake OPTIONAL)

@@ -1,0 +1,185 @@
+#include "app/Commands.h"
+#include "core/Catalogue.h"
+#include "core/Clock.h"
+#include "query/QueryEngine.h"
+#include "query/QueryRound.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTextStream>
+
+#include <cstdio>
+
+namespace trevisk {
+
+namespace {
+
+// A one-shot query may go faster than the monitor's schedule: it ends within seconds.
+constexpr int QueriesPerSecond = 1000;
+
+class StderrAnswerErrors : public AnswerErrorSink
+{
+public:
+    void answerError(const QString& address, const QString& reportText) override
+    {
+        QString text = reportText;
+        text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        printLine(address + QStringLiteral(": ") + text, stderr);
+    }
+};
+
+QJsonValue numberOrText(const QString& text)
+{
+    bool ok = false;
+    const int number = text.trimmed().toInt(&ok);
+    if (ok)
+        return number;
+    return text.isEmpty() ? QJsonValue(QJsonValue::Null) : QJsonValue(text);
+}
+
+QJsonObject toJson(const QueryRound::Result& result)
+{
+    QJsonArray players;
+    for (const Player& player : result.players.value_or(PlayerTable{})) {
+        players.append(QJsonObject{{QStringLiteral("name"), player.name},
+                                   {QStringLiteral("score"), numberOrText(player.score)},
+                                   {QStringLiteral("ping"), numberOrText(player.ping)}});
+    }
+    QJsonArray settings;
+    for (const ServerSetting& setting : result.settings)
+        settings.append(QJsonArray{setting.setting, setting.value});
+    return QJsonObject{{QStringLiteral("game"), result.game},
+                       {QStringLiteral("address"), result.address},
+                       {QStringLiteral("status"), result.answered ? QStringLiteral("up") : QStringLiteral("timeout")},
+                       {QStringLiteral("hostname"), result.hostname},
+                       {QStringLiteral("map"), result.map},
+                       {QStringLiteral("numplayers"), result.playerCount()},
+                       {QStringLiteral("maxplayers"), numberOrText(result.maxPlayers)},
+                       {QStringLiteral("ping"), result.ping},
+                       {QStringLiteral("players"), players},
+                       {QStringLiteral("settings"), settings}};
+}
+
+QString toText(const QueryRound::Result& result)
+{
+    QString text;
+    QTextStream out(&text);
+    out << result.game << '\t' << result.address << '\n';
+    if (!result.answered) {
+        out << "  no answer (timed out)\n";
+        return text;
+    }
+    out << "  Name:     " << result.hostname << '\n';
+    out << "  Map:      " << result.map << '\n';
+    out << "  Players:  " << result.playerCount() << " / " << result.maxPlayers << '\n';
+    out << "  Ping:     " << result.ping << " ms\n";
+    if (result.players && !result.players->empty()) {
+        out << "  Name                             Score    Ping\n";
+        for (const Player& player : *result.players) {
+            out << "  " << player.name.leftJustified(32) << ' ' << player.score.rightJustified(6) << ' '
+                << player.ping.rightJustified(7) << (player.isFriend ? "  (friend)" : "") << '\n';
+        }
+    }
+    if (!result.settings.empty()) {
+        out << "  Settings:\n";
+        for (const ServerSetting& setting : result.settings)
+            out << "    " << setting.setting << " = " << setting.value << '\n';
+    }
+    return text;
+}
+
+// Lines of "game<TAB>address"; blank lines and lines starting with # are skipped.
+bool readTargets(const QString& path, std::vector<QueryRound::Target>& targets, QString& error)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        error = QStringLiteral("Cannot read %1: %2").arg(path, file.errorString());
+        return false;
+    }
+    int lineNumber = 0;
+    while (!file.atEnd()) {
+        const QString line = QString::fromUtf8(file.readLine()).trimmed();
+        ++lineNumber;
+        if (line.isEmpty() || line.startsWith(QLatin1Char('#')))
+            continue;
+        const qsizetype tab = line.indexOf(QLatin1Char('\t'));
+        if (tab < 0) {
+            error = QStringLiteral("%1:%2: expected a game name, a tab and an address").arg(path).arg(lineNumber);
+            return false;
+        }
+        targets.push_back({line.left(tab).trimmed(), line.mid(tab + 1).trimmed()});
+    }
+    return true;
+}
+
+} // namespace
+
+int runQueryCommand(const CommonOptions&, const QStringList& arguments)
+{
+    QCommandLineParser parser;
+    const QCommandLineOption jsonOption(QStringLiteral("json"));
+    const QCommandLineOption fileOption(QStringLiteral("file"), QString(), QStringLiteral("FILE"));
+    parser.addOptions({jsonOption, fileOption});
+    if (!parser.parse(QStringList{QStringLiteral("query")} + arguments)) {
+        printLine(parser.errorText(), stderr);
+        return 2;
+    }
+    std::vector<QueryRound::Target> targets;
+    const QStringList positional = parser.positionalArguments();
+    if (parser.isSet(fileOption)) {
+        QString error;
+        if (!positional.isEmpty() || !readTargets(parser.value(fileOption), targets, error)) {
+            printLine(error.isEmpty() ? QStringLiteral("Usage: trevisk query --file FILE [--json]") : error, stderr);
+            return 2;
+        }
+    } else if (positional.size() == 2) {
+        targets.push_back({positional.at(0), positional.at(1)});
+    } else {
+        printLine(QStringLiteral("Usage: trevisk query GAME ADDRESS [--json] | trevisk query --file FILE [--json]"),
+                  stderr);
+        return 2;
+    }
+    for (const QueryRound::Target& target : targets) {
+        if (!findGame(target.game))
+            printLine(QStringLiteral("Unknown game \"%1\" for %2: nothing is sent").arg(target.game, target.address),
+                      stderr);
+    }
+
+    SystemClock clock;
+    QueryEngine engine(clock);
+    QueryEngine::Timing timing = engine.timing();
+    timing.queriesPerSecond = QueriesPerSecond;
+    engine.setTiming(timing);
+    StderrAnswerErrors errors;
+    engine.setErrorSink(&errors);
+    QueryRound round(engine);
+    QObject::connect(&round, &QueryRound::finished, QCoreApplication::instance(), &QCoreApplication::quit);
+    round.start(targets);
+    if (!round.isFinished())
+        QCoreApplication::exec();
+
+    bool allAnswered = true;
+    QJsonArray array;
+    QString text;
+    for (const QueryRound::Result& result : round.results()) {
+        allAnswered = allAnswered && result.answered;
+        array.append(toJson(result));
+        text += toText(result);
+    }
+    QByteArray output;
+    if (parser.isSet(jsonOption)) {
+        output = parser.isSet(fileOption) ? QJsonDocument(array).toJson(QJsonDocument::Indented)
+                                          : QJsonDocument(array.first().toObject()).toJson(QJsonDocument::Indented);
+    } else {
+        output = text.toUtf8();
+    }
+    std::fwrite(output.constData(), 1, static_cast<size_t>(output.size()), stdout);
+    std::fflush(stdout);
+    return allAnswered ? 0 : 1;
+}
+
+} // namespace trevisk

@@ -1,0 +1,173 @@
+#pragma once
+
+#include "players/FriendList.h"
+#include "query/AnswerUpdate.h"
+
+#include <QElapsedTimer>
+#include <QHash>
+#include <QHostAddress>
+#include <QObject>
+#include <QTimer>
+#include <queue>
+
+#include <chrono>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <vector>
+
+class QUdpSocket;
+
+namespace trevisk {
+
+class Clock;
+class EngineProtocol;
+class ServerQuery;
+
+// Where reports about a server's answer go (standard error, the log file): never a modal box.
+class AnswerErrorSink
+{
+public:
+    virtual ~AnswerErrorSink() = default;
+    virtual void answerError(const QString& address, const QString& reportText) = 0;
+};
+
+// The shared machinery behind every query object: the sockets, one timer for every deadline,
+// name resolution and the pacing of sends. A server that is idle costs nothing here: no timer
+// per server, no socket per server (the event loop would poll each one at every wake-up).
+class QueryEngine : public QObject
+{
+    Q_OBJECT
+public:
+    struct Timing
+    {
+        std::chrono::milliseconds refresh{30000}; // between scheduled queries of one server
+        std::chrono::milliseconds timeOut{2000};  // for an answer to one request
+        std::chrono::milliseconds gather{2500};   // window of a multi-datagram answer
+        int triesPerCycle = 3;
+        // Pacing: at most this many queries a second (0: no limit) so that a burst
+        // of queries is not dropped by a home router or a rate-limiting server.
+        int queriesPerSecond = 0;
+        // How long a resolved host name is used before it is looked up again.
+        std::chrono::milliseconds hostCacheAge{std::chrono::minutes(10)};
+    };
+
+    explicit QueryEngine(const Clock& clock, QObject* parent = nullptr);
+    ~QueryEngine() override;
+
+    const Timing& timing() const { return m_timing; }
+    void setTiming(const Timing& timing);
+    // A new interval reaches every query object at once: servers already waiting are rescheduled.
+    void setRefreshInterval(std::chrono::milliseconds interval);
+    // While off, nothing is queried on the schedule; queries asked for by the owner still go out.
+    void setScheduleEnabled(bool enabled);
+    bool scheduleEnabled() const { return m_scheduleEnabled; }
+
+    void setErrorSink(AnswerErrorSink* sink) { m_errorSink = sink; }
+    AnswerErrorSink* errorSink() const { return m_errorSink; }
+    // Which protocol serves a game; tests may put their own in place.
+    void setProtocolResolver(std::function<const EngineProtocol*(const QString& game)> resolver);
+    const EngineProtocol* protocolFor(const QString& game) const;
+
+    // The user's friends, by which every parser marks the players.
+    void setFriendList(const FriendList& friends) { m_friendList = friends; }
+    const FriendList& friendList() const { return m_friendList; }
+
+    const Clock& clock() const { return m_clock; }
+    // The millisecond tick count pings are measured on; tests may put their own in place.
+    void setTickSource(std::function<qint32()> ticks) { m_ticks = std::move(ticks); }
+    qint32 ticks() const { return m_ticks(); }
+    // Milliseconds on the engine's monotonic clock.
+    qint64 now() const { return m_elapsed.elapsed(); }
+
+    int socketCount() const { return static_cast<int>(m_sockets.size()); }
+    int pendingSends() const { return static_cast<int>(m_sendQueue.size()); }
+    int scheduledDeadlines() const { return static_cast<int>(m_deadlines.size()); }
+
+private:
+    friend class ServerQuery;
+
+    enum class DeadlineKind
+    {
+        Schedule,
+        TimeOut,
+        Gather
+    };
+    struct Deadline
+    {
+        qint64 due;
+        quint64 order;
+        quint32 queryId;
+        DeadlineKind kind;
+        quint64 generation;
+        bool operator>(const Deadline& other) const { return due != other.due ? due > other.due : order > other.order; }
+    };
+    struct Endpoint
+    {
+        quint32 ip = 0;
+        quint16 port = 0;
+        bool operator==(const Endpoint&) const = default;
+    };
+    friend size_t qHash(const Endpoint& endpoint, size_t seed) { return qHashMulti(seed, endpoint.ip, endpoint.port); }
+    struct HostEntry
+    {
+        QHostAddress address; // null while unknown
+        qint64 resolvedAt = -1;
+        bool pending = false;
+        bool failed = false;
+        std::vector<quint32> waiting; // queries to send once the name is known
+    };
+
+    quint32 attach(ServerQuery* query);
+    void detach(quint32 id);
+    void addDeadline(quint32 id, DeadlineKind kind, qint64 due, quint64 generation);
+    void armTimer();
+    void runDueDeadlines();
+    void rescheduleAll();
+
+    // Sending: a query asks to send; the engine paces, resolves and then calls back.
+    void requestSend(quint32 id, bool urgent);
+    void cancelSend(quint32 id);
+    void drainSendQueue();
+    void performSend(quint32 id);
+    void lookUpHost(const QString& host);
+    void hostLookedUp(const QString& host, const QHostAddress& address);
+
+    // Routing: each socket serves each remote endpoint at most once, so answers reach exactly the query that asked.
+    int registerRoute(quint32 id, const QHostAddress& address, quint16 port);
+    void unregisterRoute(quint32 id);
+    void readDatagrams(int socketIndex);
+    QUdpSocket* socket(int index) const { return m_sockets.at(index).get(); }
+
+    const Clock& m_clock;
+    Timing m_timing;
+    bool m_scheduleEnabled = true;
+    AnswerErrorSink* m_errorSink = nullptr;
+    std::function<const EngineProtocol*(const QString&)> m_resolver;
+    std::function<qint32()> m_ticks;
+    FriendList m_friendList;
+    QElapsedTimer m_elapsed;
+
+    quint32 m_nextId = 1;
+    QHash<quint32, ServerQuery*> m_queries;
+    std::priority_queue<Deadline, std::vector<Deadline>, std::greater<>> m_deadlines;
+    quint64 m_deadlineOrder = 0;
+    QTimer m_timer;
+
+    std::vector<std::unique_ptr<QUdpSocket>> m_sockets;
+    std::vector<QHash<Endpoint, quint32>> m_routes;
+    struct RouteKey
+    {
+        int socket = -1;
+        Endpoint endpoint;
+    };
+    QHash<quint32, RouteKey> m_routeOf;
+
+    std::deque<quint32> m_sendQueue;
+    QTimer m_paceTimer;
+    double m_sendTokens = 0;
+    qint64 m_tokensAt = 0;
+    QHash<QString, HostEntry> m_hosts;
+};
+
+} // namespace trevisk

@@ -1,0 +1,93 @@
+#include "query/QueryRound.h"
+
+#include "core/Catalogue.h"
+#include "query/EngineProtocol.h"
+#include "query/QueryEngine.h"
+#include "query/ServerQuery.h"
+
+#include <QTimer>
+
+namespace trevisk {
+
+int QueryRound::Result::playerCount() const
+{
+    const QString engine = getEngine(game);
+    if (engine == QLatin1String("UT") || engine == QLatin1String("UT2003"))
+        return numPlayers.toInt();
+    return players ? static_cast<int>(players->size()) : 0;
+}
+
+QueryRound::QueryRound(QueryEngine& engine, QObject* parent)
+    : QObject(parent)
+    , m_engine(engine)
+{}
+
+QueryRound::~QueryRound() = default;
+
+void QueryRound::start(const std::vector<Target>& targets)
+{
+    m_results.clear();
+    m_results.resize(targets.size());
+    m_answers.assign(targets.size(), 0);
+    m_done.assign(targets.size(), false);
+    m_queries.clear();
+    m_waits.clear();
+    m_waits.resize(targets.size());
+    m_remaining = targets.size();
+    for (size_t i = 0; i < targets.size(); ++i) {
+        m_results[i].game = targets[i].game;
+        m_results[i].address = targets[i].address;
+        auto query = std::make_unique<ServerQuery>(m_engine);
+        connect(query.get(), &ServerQuery::serverUpdate, this, [this, i] { serverUpdated(i); });
+        connect(query.get(), &ServerQuery::timeOut, this, [this, i] { complete(i, m_answers[i] > 0); });
+        m_queries.push_back(std::move(query));
+    }
+    for (size_t i = 0; i < targets.size(); ++i)
+        m_queries[i]->init(targets[i].address, targets[i].game, 1);
+    if (targets.empty())
+        QTimer::singleShot(0, this, &QueryRound::finished);
+}
+
+void QueryRound::serverUpdated(size_t index)
+{
+    ServerQuery& query = *m_queries[index];
+    if (m_done[index] || query.lastRefresh().isNull())
+        return;
+    Result& result = m_results[index];
+    result.answered = true;
+    result.hostname = query.hostname();
+    result.map = query.map();
+    result.maxPlayers = query.maxPlayers();
+    result.numPlayers = query.numPlayers();
+    result.ping = query.ping();
+    result.players = query.players();
+    result.settings = query.settings();
+    const EngineProtocol* protocol = m_engine.protocolFor(result.game);
+    const int expected = protocol ? protocol->answersPerCycle() : 1;
+    if (++m_answers[index] >= expected) {
+        complete(index, true);
+        return;
+    }
+    // An answer stops the cycle's time-out: give the rest one time-out to come.
+    if (!m_waits[index]) {
+        m_waits[index] = std::make_unique<QTimer>();
+        m_waits[index]->setSingleShot(true);
+        connect(m_waits[index].get(), &QTimer::timeout, this, [this, index] { complete(index, true); });
+        m_waits[index]->start(m_engine.timing().timeOut);
+    }
+}
+
+void QueryRound::complete(size_t index, bool answered)
+{
+    if (m_done[index])
+        return;
+    m_done[index] = true;
+    m_results[index].answered = answered;
+    m_queries[index]->shutdown();
+    if (m_waits[index])
+        m_waits[index]->stop();
+    if (--m_remaining == 0)
+        emit finished();
+}
+
+} // namespace trevisk

@@ -1,0 +1,262 @@
+#include "query/ServerQuery.h"
+
+#include "core/Catalogue.h"
+#include "core/Clock.h"
+#include "core/ErrorText.h"
+#include "query/EngineProtocol.h"
+#include "query/QueryEngine.h"
+
+#include <QUdpSocket>
+
+namespace trevisk {
+
+namespace {
+
+constexpr int Schedule = 0;
+constexpr int TimeOut = 1;
+constexpr int Gather = 2;
+constexpr qint32 PingLimit = 10000;
+constexpr qint32 PingCap = 9999;
+
+} // namespace
+
+ServerQuery::ServerQuery(QueryEngine& engine, QObject* parent)
+    : QObject(parent)
+    , m_engine(engine)
+{
+    m_id = m_engine.attach(this);
+}
+
+ServerQuery::~ServerQuery()
+{
+    if (m_id)
+        m_engine.detach(m_id);
+}
+
+void ServerQuery::init(const QString& address, const QString& game, int manRefresh, int queryPortValue)
+{
+    stopTimers();
+    m_retries = 0;
+    if (m_id)
+        m_engine.cancelSend(m_id);
+    m_address = address;
+    m_game = game;
+    m_manRefresh = manRefresh;
+    m_host = hostPart(address);
+    m_remotePort = static_cast<quint16>(queryPort(game, address, queryPortValue));
+    if (m_manRefresh == 0)
+        scheduleNext(m_engine.now());
+    startCycle();
+}
+
+void ServerQuery::sendQuery()
+{
+    m_retries = 0;
+    startCycle();
+}
+
+void ServerQuery::shutdown()
+{
+    stopTimers();
+    m_retries = 0;
+    if (m_id) {
+        m_engine.cancelSend(m_id);
+        m_engine.unregisterRoute(m_id);
+    }
+    m_address.clear();
+    m_game.clear();
+    m_host.clear();
+    m_packets.clear();
+}
+
+void ServerQuery::setManRefresh(int manRefresh)
+{
+    m_manRefresh = manRefresh;
+    if (manRefresh == 1) {
+        m_timerOn[Schedule] = false;
+        ++m_generation[Schedule];
+    } else if (manRefresh == 0 && !m_timerOn[Schedule] && !m_address.isEmpty()) {
+        scheduleNext(m_engine.now());
+    }
+}
+
+void ServerQuery::stopTimers()
+{
+    for (int kind : {Schedule, TimeOut, Gather}) {
+        m_timerOn[kind] = false;
+        ++m_generation[kind];
+    }
+}
+
+void ServerQuery::scheduleNext(qint64 from)
+{
+    m_scheduleBase = from;
+    m_timerOn[Schedule] = true;
+    ++m_generation[Schedule];
+    if (m_engine.scheduleEnabled() && m_id) {
+        m_engine.addDeadline(m_id,
+                             QueryEngine::DeadlineKind::Schedule,
+                             from + m_engine.timing().refresh.count(),
+                             m_generation[Schedule]);
+    }
+}
+
+void ServerQuery::startCycle()
+{
+    if (m_address.isEmpty() || !m_id)
+        return;
+    // A cycle answered without a fault clears the faults already reported, so a relapse is reported again.
+    if (m_cycleAnswered && !m_cycleHadErrors)
+        m_reportedErrors.clear();
+    m_cycleAnswered = false;
+    m_cycleHadErrors = false;
+    m_engine.requestSend(m_id, false);
+}
+
+void ServerQuery::transmit(int socketIndex, const QHostAddress& address)
+{
+    if (m_address.isEmpty())
+        return;
+    m_timerOn[TimeOut] = true;
+    ++m_generation[TimeOut];
+    m_engine.addDeadline(m_id,
+                         QueryEngine::DeadlineKind::TimeOut,
+                         m_engine.now() + m_engine.timing().timeOut.count(),
+                         m_generation[TimeOut]);
+    m_packets.clear();
+    if (const EngineProtocol* protocol = m_engine.protocolFor(m_game)) {
+        // The gathering window runs from the first request of the cycle; a running window is not restarted.
+        if (protocol->gathers() && !m_timerOn[Gather]) {
+            m_timerOn[Gather] = true;
+            ++m_generation[Gather];
+            m_engine.addDeadline(m_id,
+                                 QueryEngine::DeadlineKind::Gather,
+                                 m_engine.now() + m_engine.timing().gather.count(),
+                                 m_generation[Gather]);
+        }
+        if (socketIndex >= 0 && !address.isNull()) {
+            QUdpSocket* socket = m_engine.socket(socketIndex);
+            for (const QByteArray& request : protocol->requests())
+                socket->writeDatagram(request, address, m_remotePort);
+        }
+    }
+    m_sendTick = m_engine.ticks();
+    m_ping = 0;
+}
+
+void ServerQuery::deadlineReached(int kind)
+{
+    m_timerOn[kind] = false;
+    switch (kind) {
+    case Schedule:
+        scheduleNext(m_engine.now());
+        // A cycle still retrying is left to end: restarting it would reset its tries, and a
+        // refresh shorter than the tries take would never let a silent server time out.
+        if (m_timerOn[TimeOut] || m_sendPending)
+            break;
+        m_retries = 0;
+        startCycle();
+        break;
+    case TimeOut:
+        retryOrGiveUp();
+        break;
+    case Gather:
+        finishGathering();
+        break;
+    }
+}
+
+void ServerQuery::retryOrGiveUp()
+{
+    ++m_retries;
+    if (m_retries >= m_engine.timing().triesPerCycle) {
+        m_lastRefresh = QDateTime();
+        emit timeOut();
+        emit serverUpdate();
+        return;
+    }
+    m_engine.requestSend(m_id, true);
+}
+
+void ServerQuery::receive(const QByteArray& datagram)
+{
+    if (datagram.isEmpty())
+        return;
+    m_timerOn[TimeOut] = false;
+    ++m_generation[TimeOut];
+    const EngineProtocol* protocol = m_engine.protocolFor(m_game);
+    if (m_ping == 0) {
+        const qint32 elapsed =
+            static_cast<qint32>(static_cast<quint32>(m_engine.ticks()) - static_cast<quint32>(m_sendTick));
+        m_ping = elapsed < 0 ? 0 : (elapsed > PingLimit ? PingCap : elapsed);
+    }
+    m_cycleAnswered = true;
+    if (protocol && protocol->gathers()) {
+        const QByteArray key = protocol->partKey(datagram);
+        const bool repeated =
+            std::any_of(m_packets.cbegin(), m_packets.cend(), [&](const auto& part) { return part.first == key; });
+        if (!repeated)
+            m_packets.emplace_back(key, datagram);
+        if (!m_timerOn[Gather]) {
+            m_timerOn[Gather] = true;
+            ++m_generation[Gather];
+            m_engine.addDeadline(m_id,
+                                 QueryEngine::DeadlineKind::Gather,
+                                 m_engine.now() + m_engine.timing().gather.count(),
+                                 m_generation[Gather]);
+        }
+        return;
+    }
+    m_lastRefresh = m_engine.clock().now();
+    if (protocol)
+        apply(protocol->parse(datagram, m_game, m_engine.friendList()));
+    emit serverUpdate();
+}
+
+void ServerQuery::finishGathering()
+{
+    // Only an answer that arrived is processed: an empty window leaves every result as it was.
+    if (m_packets.empty())
+        return;
+    QByteArray joined;
+    for (const auto& part : m_packets)
+        joined += part.second;
+    m_packets.clear();
+    m_lastRefresh = m_engine.clock().now();
+    if (const EngineProtocol* protocol = m_engine.protocolFor(m_game))
+        apply(protocol->parse(joined, m_game, m_engine.friendList()));
+    emit serverUpdate();
+}
+
+void ServerQuery::apply(const AnswerUpdate& update)
+{
+    if (update.hostname)
+        m_hostname = *update.hostname;
+    if (update.map)
+        m_map = *update.map;
+    if (update.maxPlayers)
+        m_maxPlayers = *update.maxPlayers;
+    if (update.numPlayers)
+        m_numPlayers = *update.numPlayers;
+    if (update.settings)
+        m_settings = *update.settings;
+    if (update.playersChanged)
+        m_players = update.players;
+    noteErrors(update.errors);
+}
+
+void ServerQuery::noteErrors(const QList<AnswerError>& errors)
+{
+    if (errors.isEmpty())
+        return;
+    m_cycleHadErrors = true;
+    for (const AnswerError& error : errors) {
+        if (m_reportedErrors.contains(error.procedure))
+            continue;
+        m_reportedErrors.insert(error.procedure);
+        if (AnswerErrorSink* sink = m_engine.errorSink())
+            sink->answerError(m_address, errorText(error.description, error.number, error.procedure));
+    }
+}
+
+} // namespace trevisk

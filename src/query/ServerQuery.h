@@ -1,0 +1,115 @@
+#pragma once
+
+#include "players/Player.h"
+#include "query/AnswerUpdate.h"
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QHostAddress>
+#include <QObject>
+#include <QSet>
+#include <QStringList>
+
+#include <optional>
+#include <utility>
+#include <vector>
+
+namespace trevisk {
+
+class EngineProtocol;
+class QueryEngine;
+
+// One monitored server: sends its engine's query on the schedule, retries, measures the
+// ping, gathers and parses the answer and tells its owner through two signals. The owner
+// reads the results through the accessors inside its handlers.
+class ServerQuery : public QObject
+{
+    Q_OBJECT
+public:
+    explicit ServerQuery(QueryEngine& engine, QObject* parent = nullptr);
+    ~ServerQuery() override;
+
+    // Starts watching a server: the schedule (unless manRefresh is 1) and a first query at once.
+    void init(const QString& address, const QString& game, int manRefresh, int queryPort = 0);
+    // A query asked for by the owner: a fresh cycle with its own retries.
+    void sendQuery();
+    // Stops watching: every timer stops and the address and game are emptied.
+    void shutdown();
+
+    void setManRefresh(int manRefresh);
+    // The friends the owner saw on this server at its previous answer; the query object only keeps them.
+    void setFriends(const QStringList& names) { m_friends = names; }
+
+    const QString& address() const { return m_address; }
+    const QString& game() const { return m_game; }
+    int manRefresh() const { return m_manRefresh; }
+    const QString& hostname() const { return m_hostname; }
+    const QString& map() const { return m_map; }
+    const QString& maxPlayers() const { return m_maxPlayers; }
+    const QString& numPlayers() const { return m_numPlayers; }
+    // The local time of the last processed answer; null once the server has timed out.
+    const QDateTime& lastRefresh() const { return m_lastRefresh; }
+    // Milliseconds, 0 to 9999; 0 while no answer has been measured in the current cycle.
+    qint32 ping() const { return m_ping; }
+    // The players of the last answer, or no table when the last parser gave none.
+    const std::optional<PlayerTable>& players() const { return m_players; }
+    const SettingsTable& settings() const { return m_settings; }
+    const QStringList& friends() const { return m_friends; }
+    int retries() const { return m_retries; }
+    quint16 remotePort() const { return m_remotePort; }
+
+signals:
+    void serverUpdate();
+    void timeOut();
+
+private:
+    friend class QueryEngine;
+
+    void startCycle();
+    // Called by the engine when this query's turn to send has come; a null address sends nothing.
+    void transmit(int socketIndex, const QHostAddress& address);
+    void deadlineReached(int kind);
+    void scheduleNext(qint64 from);
+    void receive(const QByteArray& datagram);
+    void retryOrGiveUp();
+    void finishGathering();
+    void apply(const AnswerUpdate& update);
+    void noteErrors(const QList<AnswerError>& errors);
+    void stopTimers();
+
+    QueryEngine& m_engine;
+    quint32 m_id = 0;
+
+    QString m_address;
+    QString m_game;
+    QString m_host;
+    quint16 m_remotePort = 0;
+    int m_manRefresh = 0;
+
+    QString m_hostname;
+    QString m_map;
+    QString m_maxPlayers;
+    QString m_numPlayers;
+    QDateTime m_lastRefresh;
+    qint32 m_ping = 0;
+    std::optional<PlayerTable> m_players = PlayerTable{};
+    SettingsTable m_settings;
+    QStringList m_friends;
+
+    int m_retries = 0;
+    qint32 m_sendTick = 0;
+    std::vector<std::pair<QByteArray, QByteArray>> m_packets; // key, datagram; in arrival order
+
+    // Timers are deadlines in the engine; a generation tells a live one from one cancelled since.
+    quint64 m_generation[3] = {0, 0, 0};
+    bool m_timerOn[3] = {false, false, false};
+    qint64 m_scheduleBase = 0;
+    bool m_sendPending = false;
+
+    // Kinds of answer error already reported since the server last answered well.
+    QSet<QString> m_reportedErrors;
+    bool m_cycleAnswered = false;
+    bool m_cycleHadErrors = false;
+};
+
+} // namespace trevisk

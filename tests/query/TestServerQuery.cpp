@@ -1,0 +1,365 @@
+#include "query/EngineProtocol.h"
+#include "query/QueryEngine.h"
+#include "query/ServerQuery.h"
+#include "support/ManualClock.h"
+
+#include <QElapsedTimer>
+#include <QNetworkDatagram>
+#include <QSignalSpy>
+#include <QTest>
+#include <QUdpSocket>
+
+#include <functional>
+
+using namespace trevisk;
+using namespace std::chrono_literals;
+
+namespace {
+
+// Sends "ask" (twice when two answers make a cycle); an answer's text becomes the hostname,
+// and an answer "bad" is a malformed one.
+class TestProtocol : public EngineProtocol
+{
+public:
+    explicit TestProtocol(bool gathers = false, int requests = 1)
+        : m_gathers(gathers)
+        , m_requests(requests)
+    {}
+    QList<QByteArray> requests() const override { return QList<QByteArray>(m_requests, QByteArrayLiteral("ask")); }
+    bool gathers() const override { return m_gathers; }
+    QByteArray partKey(const QByteArray& datagram) const override { return datagram.left(1); }
+    int answersPerCycle() const override { return m_requests; }
+    AnswerUpdate parse(const QByteArray& answer, const QString&, const FriendList&) const override
+    {
+        AnswerUpdate update;
+        update.hostname = QString::fromLatin1(answer);
+        if (answer.startsWith("bad"))
+            update.errors.append({QStringLiteral("GetPlayers()"), QStringLiteral("Malformed"), 5});
+        return update;
+    }
+
+private:
+    bool m_gathers;
+    int m_requests;
+};
+
+// A server on 127.0.0.1 that records each request and answers as the test says.
+class FakeServer : public QObject
+{
+public:
+    FakeServer()
+    {
+        QVERIFY(m_socket.bind(QHostAddress::LocalHost, 0));
+        QObject::connect(&m_socket, &QUdpSocket::readyRead, this, [this] {
+            while (m_socket.hasPendingDatagrams()) {
+                const QNetworkDatagram request = m_socket.receiveDatagram();
+                arrivals << m_clock.elapsed();
+                m_last = request;
+                if (reply)
+                    reply(arrivals.size());
+            }
+        });
+        m_clock.start();
+    }
+    QString address() const { return QStringLiteral("127.0.0.1:%1").arg(m_socket.localPort()); }
+    void answer(const QByteArray& bytes) { m_socket.writeDatagram(m_last.makeReply(bytes)); }
+    const QNetworkDatagram& lastRequest() const { return m_last; }
+
+    std::function<void(int requestNumber)> reply;
+    QList<qint64> arrivals;
+
+private:
+    QUdpSocket m_socket;
+    QNetworkDatagram m_last;
+    QElapsedTimer m_clock;
+};
+
+class RecordingSink : public AnswerErrorSink
+{
+public:
+    void answerError(const QString& address, const QString& text) override
+    {
+        reports << address + QLatin1Char('|') + text;
+    }
+    QStringList reports;
+};
+
+} // namespace
+
+class TestServerQuery : public QObject
+{
+    Q_OBJECT
+    ManualClock m_clock;
+    TestProtocol m_plain;
+    TestProtocol m_gathering{true};
+    TestProtocol m_twoAnswers{false, 2};
+
+    std::unique_ptr<QueryEngine> makeEngine(const EngineProtocol& protocol, std::chrono::milliseconds refresh = 60s)
+    {
+        auto engine = std::make_unique<QueryEngine>(m_clock);
+        engine->setProtocolResolver([&protocol](const QString&) { return &protocol; });
+        QueryEngine::Timing timing;
+        timing.refresh = refresh;
+        timing.timeOut = 40ms;
+        timing.gather = 60ms;
+        engine->setTiming(timing);
+        return engine;
+    }
+
+private slots:
+    void answerIsReadWithPing()
+    {
+        FakeServer server;
+        server.reply = [&](int) { server.answer("Lab Server"); };
+        auto engine = makeEngine(m_plain);
+        qint32 ticks = 1000;
+        engine->setTickSource([&ticks] { return ticks += 7; });
+        ServerQuery query(*engine);
+        QSignalSpy updates(&query, &ServerQuery::serverUpdate);
+        query.init(server.address(), QStringLiteral("Quake 3"), 1);
+        QVERIFY(updates.wait(2000));
+        QCOMPARE(query.hostname(), QStringLiteral("Lab Server"));
+        QCOMPARE(query.lastRefresh(), m_clock.now());
+        QCOMPARE(query.ping(), 7);
+    }
+
+    // Three requests a time-out apart, TimeOut then ServerUpdate, then silence until the next round.
+    void silentServerTimesOut()
+    {
+        FakeServer server;
+        auto engine = makeEngine(m_plain, 400ms);
+        ServerQuery query(*engine);
+        QList<QString> events;
+        connect(&query, &ServerQuery::timeOut, this, [&] { events << QStringLiteral("timeOut"); });
+        connect(&query, &ServerQuery::serverUpdate, this, [&] {
+            events << (query.lastRefresh().isNull() ? QStringLiteral("update, no refresh") : QStringLiteral("update"));
+        });
+        QSignalSpy timeOuts(&query, &ServerQuery::timeOut);
+        query.init(server.address(), QStringLiteral("Quake 3"), 0);
+        QVERIFY(timeOuts.wait(2000));
+        QCOMPARE(events, (QList<QString>{QStringLiteral("timeOut"), QStringLiteral("update, no refresh")}));
+        QCOMPARE(server.arrivals.size(), 3);
+        QVERIFY(server.arrivals[1] - server.arrivals[0] >= 35);
+        QVERIFY(server.arrivals[2] - server.arrivals[1] >= 35);
+        QTRY_COMPARE_WITH_TIMEOUT(server.arrivals.size(), 4, 3000);
+        QVERIFY2(server.arrivals[3] >= 390, "the next request waits for the next round");
+        QVERIFY(timeOuts.wait(2000));
+        QCOMPARE(server.arrivals.size(), 6);
+    }
+
+    // A refresh shorter than a cycle's tries must not restart the cycle before it ends.
+    void silentServerTimesOutWithAShortRefresh()
+    {
+        FakeServer server;
+        auto engine = makeEngine(m_plain, 70ms);
+        ServerQuery query(*engine);
+        QSignalSpy timeOuts(&query, &ServerQuery::timeOut);
+        query.init(server.address(), QStringLiteral("Quake 3"), 0);
+        QVERIFY(timeOuts.wait(2000));
+        QVERIFY(timeOuts.wait(2000));
+    }
+
+    void pingIsMeasuredFromTheRetry()
+    {
+        FakeServer server;
+        qint32 ticks = 0;
+        auto engine = makeEngine(m_plain);
+        engine->setTickSource([&ticks] { return ticks; });
+        server.reply = [&](int n) {
+            ticks += 1000;
+            if (n == 2)
+                server.answer("late");
+        };
+        ServerQuery query(*engine);
+        QSignalSpy updates(&query, &ServerQuery::serverUpdate);
+        query.init(server.address(), QStringLiteral("Quake 3"), 1);
+        QVERIFY(updates.wait(2000));
+        QCOMPARE(server.arrivals.size(), 2);
+        QCOMPARE(query.ping(), 1000);
+    }
+
+    void pingLimits()
+    {
+        FakeServer server;
+        qint32 ticks = 0;
+        auto engine = makeEngine(m_plain);
+        engine->setTickSource([&ticks] { return ticks; });
+        ServerQuery query(*engine);
+        QSignalSpy updates(&query, &ServerQuery::serverUpdate);
+
+        server.reply = [&](int) {
+            ticks += 10001;
+            server.answer("slow");
+        };
+        query.init(server.address(), QStringLiteral("Quake 3"), 1);
+        QVERIFY(updates.wait(2000));
+        QCOMPARE(query.ping(), 9999);
+
+        // A tick count that wrapped gives a negative difference: ping 0.
+        ticks = std::numeric_limits<qint32>::max() - 5;
+        server.reply = [&](int) {
+            ticks = ticks + 10 < ticks ? std::numeric_limits<qint32>::min() + 4 : ticks;
+            server.answer("wrapped");
+        };
+        query.sendQuery();
+        QVERIFY(updates.wait(2000));
+        QCOMPARE(query.hostname(), QStringLiteral("wrapped"));
+        QCOMPARE(query.ping(), 0);
+    }
+
+    void gatheredPartsJoinInArrivalOrder()
+    {
+        FakeServer server;
+        server.reply = [&](int) {
+            for (const char* part : {"2b", "1a", "3c", "2b"})
+                server.answer(part);
+        };
+        auto engine = makeEngine(m_gathering);
+        ServerQuery query(*engine);
+        QSignalSpy updates(&query, &ServerQuery::serverUpdate);
+        // A game queried on its own port; the protocol is the test's.
+        query.init(server.address(), QStringLiteral("Quake 3"), 1);
+        QVERIFY(updates.wait(2000));
+        QCOMPARE(query.hostname(), QStringLiteral("2b1a3c"));
+        QCOMPARE(updates.size(), 1);
+        QCOMPARE(server.arrivals.size(), 1);
+    }
+
+    void twoAnswersGiveTwoUpdates()
+    {
+        FakeServer server;
+        server.reply = [&](int n) { server.answer(n == 1 ? "info" : "players"); };
+        auto engine = makeEngine(m_twoAnswers);
+        ServerQuery query(*engine);
+        QSignalSpy updates(&query, &ServerQuery::serverUpdate);
+        query.init(server.address(), QStringLiteral("Quake 3"), 1);
+        QTRY_COMPARE(updates.size(), 2);
+        QCOMPARE(query.hostname(), QStringLiteral("players"));
+    }
+
+    void answerFromAnotherPortIsIgnored()
+    {
+        FakeServer server;
+        QUdpSocket stranger;
+        QVERIFY(stranger.bind(QHostAddress::LocalHost, 0));
+        server.reply = [&](int n) {
+            const QNetworkDatagram& request = server.lastRequest();
+            stranger.writeDatagram("forged", request.senderAddress(), static_cast<quint16>(request.senderPort()));
+            if (n == 3)
+                server.answer("real");
+        };
+        auto engine = makeEngine(m_plain);
+        ServerQuery query(*engine);
+        QSignalSpy updates(&query, &ServerQuery::serverUpdate);
+        query.init(server.address(), QStringLiteral("Quake 3"), 1);
+        QVERIFY(updates.wait(2000));
+        QCOMPARE(query.hostname(), QStringLiteral("real"));
+        QCOMPARE(server.arrivals.size(), 3);
+        QCOMPARE(updates.size(), 1);
+    }
+
+    // A refresh the owner asks for, or a new server, starts a cycle with all its tries.
+    void ownerRefreshAndReuseGetFreshRetries()
+    {
+        FakeServer silent;
+        auto engine = makeEngine(m_plain);
+        ServerQuery query(*engine);
+        QSignalSpy timeOuts(&query, &ServerQuery::timeOut);
+        query.init(silent.address(), QStringLiteral("Quake 3"), 1);
+        QVERIFY(timeOuts.wait(2000));
+        QCOMPARE(silent.arrivals.size(), 3);
+        query.sendQuery();
+        QVERIFY(timeOuts.wait(2000));
+        QCOMPARE(silent.arrivals.size(), 6);
+
+        FakeServer other;
+        query.shutdown();
+        QVERIFY(query.address().isEmpty());
+        query.init(other.address(), QStringLiteral("Quake 3"), 1);
+        QVERIFY(timeOuts.wait(2000));
+        QCOMPARE(other.arrivals.size(), 3);
+        QCOMPARE(silent.arrivals.size(), 6);
+    }
+
+    void shutdownStopsEveryTimer()
+    {
+        FakeServer silent;
+        auto engine = makeEngine(m_plain, 50ms);
+        ServerQuery query(*engine);
+        QSignalSpy updates(&query, &ServerQuery::serverUpdate);
+        query.init(silent.address(), QStringLiteral("Quake 3"), 0);
+        QTRY_COMPARE(silent.arrivals.size(), 1);
+        query.shutdown();
+        // Another query on the same engine runs on; the stopped one stays silent meanwhile.
+        FakeServer other;
+        ServerQuery witness(*engine);
+        QSignalSpy witnessTimeOuts(&witness, &ServerQuery::timeOut);
+        witness.init(other.address(), QStringLiteral("Quake 3"), 1);
+        QVERIFY(witnessTimeOuts.wait(2000));
+        QCOMPARE(silent.arrivals.size(), 1);
+        QCOMPARE(updates.size(), 0);
+    }
+
+    void shorterRefreshReschedulesWaitingServers()
+    {
+        FakeServer server;
+        server.reply = [&](int) { server.answer("up"); };
+        auto engine = makeEngine(m_plain, 3600s);
+        ServerQuery query(*engine);
+        query.init(server.address(), QStringLiteral("Quake 3"), 0);
+        QTRY_COMPARE(server.arrivals.size(), 1);
+        engine->setRefreshInterval(30ms);
+        QTRY_VERIFY_WITH_TIMEOUT(server.arrivals.size() >= 3, 2000);
+
+        engine->setScheduleEnabled(false);
+        const qsizetype before = server.arrivals.size();
+        query.sendQuery();
+        QTRY_COMPARE(server.arrivals.size(), before + 1);
+        engine->setScheduleEnabled(true);
+        QTRY_VERIFY_WITH_TIMEOUT(server.arrivals.size() >= before + 3, 2000);
+    }
+
+    // A malformed answer is reported once per kind until the server answers well again.
+    void answerErrorsAreReportedOnce()
+    {
+        FakeServer server;
+        QList<QByteArray> script{"bad 1", "bad 2", "good", "bad 3"};
+        server.reply = [&](int) { server.answer(script.takeFirst()); };
+        auto engine = makeEngine(m_plain);
+        RecordingSink sink;
+        engine->setErrorSink(&sink);
+        ServerQuery query(*engine);
+        QSignalSpy updates(&query, &ServerQuery::serverUpdate);
+        query.init(server.address(), QStringLiteral("Quake 3"), 1);
+        for (int i = 1; i < 4; ++i) {
+            QTRY_COMPARE(updates.size(), i);
+            query.sendQuery();
+        }
+        QTRY_COMPARE(updates.size(), 4);
+        QCOMPARE(sink.reports.size(), 2);
+        QVERIFY(sink.reports.first().startsWith(server.address()
+                                                + QStringLiteral("|An error has occured in function: GetPlayers()")));
+    }
+
+    void sendsArePaced()
+    {
+        FakeServer server;
+        auto engine = makeEngine(m_plain);
+        QueryEngine::Timing timing = engine->timing();
+        timing.queriesPerSecond = 200;
+        timing.timeOut = 5s;
+        engine->setTiming(timing);
+        std::vector<std::unique_ptr<ServerQuery>> queries;
+        for (int i = 0; i < 30; ++i) {
+            queries.push_back(std::make_unique<ServerQuery>(*engine));
+            queries.back()->init(server.address(), QStringLiteral("Quake 3"), 1);
+        }
+        QTRY_COMPARE(server.arrivals.size(), 30);
+        // 200 a second with a burst of 10: the last of thirty goes out at least 100 ms after the first.
+        QVERIFY(server.arrivals.last() - server.arrivals.first() >= 90);
+        QCOMPARE(engine->socketCount(), 30);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestServerQuery)
+#include "TestServerQuery.moc"
