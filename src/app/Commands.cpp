@@ -3,15 +3,29 @@
 namespace trevisk {
 
 // Each command's entry point is defined in its own file under commands/.
+int runExportCommand(const CommonOptions& options, const QStringList& arguments);
+int runImportCommand(const CommonOptions& options, const QStringList& arguments);
 int runQueryCommand(const CommonOptions& options, const QStringList& arguments);
+int runTestMailCommand(const CommonOptions& options, const QStringList& arguments);
 
 namespace {
 
 const CommandInfo s_commands[] = {
+    {"export",
+     "  trevisk export FILE                    write the server list to FILE as XML",
+     runExportCommand},
+    {"import",
+     "  trevisk import FILE [--merge | --replace]\n"
+     "                                         read the servers of an XML FILE: add the new ones, or\n"
+     "                                         replace the list",
+     runImportCommand},
     {"query",
      "  trevisk query GAME ADDRESS [--json]    query one server once and print what it answered\n"
      "  trevisk query --file FILE [--json]     the same for every \"game<TAB>address\" line of FILE",
      runQueryCommand},
+    {"test-mail",
+     "  trevisk test-mail                      send a test alert mail with the saved e-mail settings",
+     runTestMailCommand},
     {nullptr, nullptr, nullptr},
 };
 

@@ -1,0 +1,95 @@
+#pragma once
+
+#include "notify/Notification.h"
+
+#include <QObject>
+#include <QPoint>
+#include <QSize>
+#include <QTimer>
+
+#include <chrono>
+#include <deque>
+
+namespace trevisk {
+
+class Clock;
+
+// The pop-up queue: holds the texts waiting to be shown and runs the slide-in, rest and
+// slide-out cycle of the one pop-up window. The window only follows the signals; positions
+// are in twips (15 per pixel at 96 dpi), the screen's top-left corner being 0,0.
+class NotificationQueue : public QObject
+{
+    Q_OBJECT
+public:
+    enum class State
+    {
+        Idle,
+        SlidingIn,
+        Resting,
+        SlidingOut
+    };
+
+    static constexpr std::chrono::milliseconds PollInterval{1000};
+    static constexpr std::chrono::milliseconds RestInterval{3000};
+    static constexpr std::chrono::milliseconds SlideInterval{20};
+    static constexpr int SlideStep = 250;
+    static constexpr int RightMargin = 200;
+    static constexpr QSize DefaultWindowSize{2250, 3015};
+    static constexpr QSize DefaultScreenSize{28800, 16200};
+
+    explicit NotificationQueue(const Clock& clock, QObject* parent = nullptr);
+
+    void setPollInterval(std::chrono::milliseconds interval) { m_pollTimer.setInterval(interval); }
+    void setRestInterval(std::chrono::milliseconds interval) { m_restTimer.setInterval(interval); }
+    void setSlideInterval(std::chrono::milliseconds interval) { m_slideTimer.setInterval(interval); }
+    // The whole primary screen (the pop-up rests over the taskbar) and the window, both in twips;
+    // they take effect with the next text shown.
+    void setScreenSize(QSize twips) { m_screen = twips; }
+    void setWindowSize(QSize twips) { m_window = twips; }
+
+    // Queues a text. A text equal to one still waiting or on screen is dropped; once it has
+    // left the screen the same text is shown again.
+    void setMessage(const QString& text);
+    // Slides the current pop-up out from wherever it is; the next waiting text follows.
+    void dismiss();
+    // As dismiss, and discards every waiting text.
+    void dismissAll();
+    // Shows a text at once, flush with the screen's right edge, without touching the queue;
+    // the settings dialog tries its colours this way on an instance of its own.
+    void testMessage(const QString& text);
+
+    State state() const;
+    const std::deque<Notification>& waiting() const { return m_queue; }
+    // The text on screen, empty when idle.
+    const QString& currentText() const { return m_current; }
+    QPoint position() const { return {m_left, m_top}; }
+
+signals:
+    // Put the window at `position` with `text` in the notification colours, visible and topmost.
+    void showRequested(const QString& text, QPoint position);
+    void moved(QPoint position);
+    // The window has left the screen: hide it.
+    void hideRequested();
+
+private:
+    void showNext();
+    void showQueued(const QString& text, int rightMargin);
+    void pollTick();
+    void slideTick();
+    void restEnded();
+
+    const Clock& m_clock;
+    std::deque<Notification> m_queue;
+    QString m_current;
+    QSize m_screen = DefaultScreenSize;
+    QSize m_window = DefaultWindowSize;
+    int m_left = 0;
+    int m_top = 0;
+    int m_restTop = 0;
+    bool m_slidingOut = false;
+    QTimer m_pollTimer{this};
+    QTimer m_restTimer{this};
+    QTimer m_slideTimer{this};
+};
+
+} // namespace trevisk

@@ -1,0 +1,220 @@
+#include "store/ServerListTransfer.h"
+
+#include "core/ErrorReporter.h"
+#include "core/Prompter.h"
+#include "store/ServerListXml.h"
+#include "store/Stores.h"
+
+#include <QFileInfo>
+#include <QSet>
+
+#include <utility>
+
+namespace trevisk {
+
+namespace {
+
+constexpr qsizetype MaxAddressLength = 255;
+
+// A value from the file as it may be shown in a report: short, without control characters.
+QString shown(const QString& text)
+{
+    QString result = text.left(80);
+    for (QChar& c : result) {
+        if (c.category() == QChar::Other_Control)
+            c = QChar::ReplacementCharacter;
+    }
+    return result;
+}
+
+// Reports what keeps the file from being imported, or returns an empty text.
+std::pair<QString, qint32> refusal(const ServerListRead& read)
+{
+    QStringList missing;
+    for (const QString& required : {QStringLiteral("Address"), QStringLiteral("Game")}) {
+        if (!read.fields.contains(required, Qt::CaseInsensitive))
+            missing << required;
+    }
+    if (!missing.isEmpty()) {
+        return {QStringLiteral("The file is not a server list: it has no field %1")
+                    .arg(missing.join(QStringLiteral(" and no field "))),
+                ErrorNumber::BadFormat};
+    }
+    for (std::size_t i = 0; i < read.rows.size(); ++i) {
+        const QString address = read.rows[i].addressText();
+        if (!isServerAddress(address)) {
+            return {QStringLiteral("Row %1: the address \"%2\" is not a host, a colon and a port from 0 to 65535")
+                        .arg(i + 1)
+                        .arg(shown(address)),
+                    ErrorNumber::InvalidData};
+        }
+    }
+    return {};
+}
+
+} // namespace
+
+QString ImportOutcome::message() const
+{
+    switch (status) {
+    case Status::Imported:
+    case Status::AllSkipped:
+        return importSummary(imported, skipped);
+    case Status::NothingImported:
+        return QString::fromLatin1(NothingImportedText);
+    case Status::Cancelled:
+    case Status::Failed:
+        break;
+    }
+    return {};
+}
+
+QString importSummary(int imported, int skipped)
+{
+    return QString::number(imported) + QStringLiteral(" servers imported.\r\n") + QString::number(skipped)
+           + QStringLiteral(" servers skipped (duplicate)");
+}
+
+QString exportFailureText(const QString& path, const QString& error)
+{
+    return QStringLiteral("The server list could not be exported to %1:\r\n%2").arg(path, error);
+}
+
+bool isServerAddress(const QString& address)
+{
+    const qsizetype colon = address.indexOf(QLatin1Char(':'));
+    if (colon <= 0 || address.size() > MaxAddressLength)
+        return false;
+    const QStringView host = QStringView(address).left(colon);
+    const QStringView port = QStringView(address).mid(colon + 1);
+    if (port.isEmpty() || port.size() > 5)
+        return false;
+    for (QChar c : port) {
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return false;
+    }
+    if (port.toInt() > 65535)
+        return false;
+    // A leading '-' or '+' would read as an option or a console command on the game's command line.
+    if (!host.front().isLetterOrNumber())
+        return false;
+    for (QChar c : host) {
+        if (!c.isLetterOrNumber() && c != QLatin1Char('.') && c != QLatin1Char('-') && c != QLatin1Char('_'))
+            return false;
+    }
+    return true;
+}
+
+ServerListTransfer::ServerListTransfer(Stores& stores, ErrorReporter& reporter, ServerListOwner* owner)
+    : m_stores(stores)
+    , m_reporter(reporter)
+    , m_owner(owner)
+{}
+
+void ServerListTransfer::exportList(Prompter& prompter) const
+{
+    const QString path = prompter.saveFileName(QStringLiteral("Save File"), QString::fromLatin1(ServerListFilter));
+    if (path.isEmpty())
+        return;
+    const QString error = exportTo(path);
+    if (error.isEmpty())
+        prompter.tell(QString::fromLatin1(ExportCompleteText), Prompter::Icon::Information);
+    else
+        prompter.tell(exportFailureText(path, error), Prompter::Icon::Critical);
+}
+
+QString ServerListTransfer::exportTo(const QString& path) const
+{
+    return writeServerListFile(path, m_stores.servers.rows);
+}
+
+void ServerListTransfer::importList(Prompter& prompter)
+{
+    const QString path =
+        prompter.openFileName(QStringLiteral("Load File"), QString::fromLatin1(ServerListFilter), QString());
+    if (path.isEmpty() || !QFileInfo(path).isFile())
+        return;
+    const ImportOutcome outcome = importFrom(path, [&prompter]() -> std::optional<ImportChoice> {
+        switch (prompter.ask(
+            QString::fromLatin1(MergeQuestionText), Prompter::Icon::Question, Prompter::Buttons::YesNoCancel)) {
+        case Prompter::Answer::Yes:
+            return ImportChoice::Merge;
+        case Prompter::Answer::No:
+            return ImportChoice::Replace;
+        default:
+            return std::nullopt;
+        }
+    });
+    switch (outcome.status) {
+    case ImportOutcome::Status::Imported:
+    case ImportOutcome::Status::AllSkipped:
+        prompter.tell(outcome.message(), Prompter::Icon::Information);
+        break;
+    case ImportOutcome::Status::NothingImported:
+        prompter.tell(outcome.message(), Prompter::Icon::Exclamation);
+        break;
+    case ImportOutcome::Status::Cancelled:
+    case ImportOutcome::Status::Failed:
+        break;
+    }
+}
+
+ImportOutcome ServerListTransfer::importFrom(const QString& path, const Chooser& choose)
+{
+    ImportOutcome outcome;
+    const QString procedure = QString::fromLatin1(ImportProcedure);
+    const ServerListRead read = readServerListFile(path);
+    auto [error, number] = read.ok() ? refusal(read) : std::pair{read.error, read.errorNumber};
+    if (!error.isEmpty()) {
+        m_reporter.report(error, number, procedure);
+        outcome.status = ImportOutcome::Status::Failed;
+        return outcome;
+    }
+
+    ImportChoice choice = ImportChoice::Merge;
+    if (!m_stores.servers.rows.empty()) {
+        const std::optional<ImportChoice> chosen = choose ? choose() : std::nullopt;
+        if (!chosen)
+            return outcome;
+        choice = *chosen;
+    }
+
+    // The new list is built on a copy. A replacement is a fresh table with this program's own
+    // fields, whatever else the file carried. Either way an address goes in once: the monitor
+    // keys every server by it.
+    RecordTable<ServerRecord> next = choice == ImportChoice::Replace ? Stores::newServers() : m_stores.servers;
+    QSet<QString> addresses;
+    for (const ServerRecord& record : next.rows)
+        addresses.insert(record.addressText());
+    for (const ServerRecord& record : read.rows) {
+        if (addresses.contains(record.addressText())) {
+            ++outcome.skipped;
+            continue;
+        }
+        addresses.insert(record.addressText());
+        next.rows.push_back(record);
+        ++outcome.imported;
+    }
+
+    if (outcome.imported == 0) {
+        outcome.status =
+            outcome.skipped == 0 ? ImportOutcome::Status::NothingImported : ImportOutcome::Status::AllSkipped;
+        return outcome;
+    }
+    RecordTable<ServerRecord> previous = std::exchange(m_stores.servers, std::move(next));
+    const QString saveError = m_stores.saveServers();
+    if (!saveError.isEmpty()) {
+        // Unsaved rows must not linger where the next edit would save them.
+        m_stores.servers = std::move(previous);
+        m_reporter.report(
+            QStringLiteral("The server list could not be saved: ") + saveError, ErrorNumber::FileWrite, procedure);
+        outcome.status = ImportOutcome::Status::Failed;
+        return outcome;
+    }
+    if (m_owner)
+        m_owner->updateList();
+    outcome.status = ImportOutcome::Status::Imported;
+    return outcome;
+}
+
+} // namespace trevisk

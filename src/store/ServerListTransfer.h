@@ -1,0 +1,85 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+#include <optional>
+
+namespace trevisk {
+
+class ErrorReporter;
+class Prompter;
+class Stores;
+
+// The monitor, which rebuilds its list and query objects from the stores after an import.
+class ServerListOwner
+{
+public:
+    virtual ~ServerListOwner() = default;
+    virtual void updateList() = 0;
+};
+
+enum class ImportChoice
+{
+    Merge,  // add the servers whose address is not in the list yet
+    Replace // the file's servers take the place of the list
+};
+
+inline constexpr char ServerListFilter[] = "XML Files (*.xml)";
+inline constexpr char ExportCompleteText[] = "Export Complete";
+inline constexpr char MergeQuestionText[] = "Merge the new list with the current?";
+inline constexpr char NothingImportedText[] = "No servers imported!";
+inline constexpr char ImportProcedure[] = "cmdImport_Click()";
+
+struct ImportOutcome
+{
+    enum class Status
+    {
+        Imported,        // saved, and the owner rebuilt its list
+        NothingImported, // the file held no server
+        AllSkipped,      // every server was in the list already
+        Cancelled,       // no choice was made; nothing changed
+        Failed           // shown through the error report; nothing changed
+    };
+    Status status = Status::Cancelled;
+    int imported = 0;
+    int skipped = 0;
+
+    // What to tell the user: the counts, or that nothing was imported; empty when cancelled or failed.
+    QString message() const;
+};
+
+// "N servers imported." CR LF "M servers skipped (duplicate)"
+QString importSummary(int imported, int skipped);
+QString exportFailureText(const QString& path, const QString& error);
+
+// A host (letters, digits, dots, hyphens, underscores, beginning with a letter or digit), a colon and
+// a port from 0 to 65535. The address later becomes part of a game's command line, so nothing else passes.
+bool isServerAddress(const QString& address);
+
+// Export and import of the server list in the XML rowset layout. An import reads the whole file
+// and builds the new list on a copy; the list, servers.dat and the monitor change only once
+// the copy is complete and saved.
+class ServerListTransfer
+{
+public:
+    // Asked only when the list holds servers already; nothing means stop without a change.
+    using Chooser = std::function<std::optional<ImportChoice>()>;
+
+    ServerListTransfer(Stores& stores, ErrorReporter& reporter, ServerListOwner* owner = nullptr);
+
+    // The main window's menu commands, with their file dialogs, question and messages.
+    void exportList(Prompter& prompter) const;
+    void importList(Prompter& prompter);
+
+    // Writes the list atomically; returns an empty text on success, else what failed.
+    QString exportTo(const QString& path) const;
+    ImportOutcome importFrom(const QString& path, const Chooser& choose);
+
+private:
+    Stores& m_stores;
+    ErrorReporter& m_reporter;
+    ServerListOwner* m_owner;
+};
+
+} // namespace trevisk

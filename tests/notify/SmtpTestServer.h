@@ -1,0 +1,73 @@
+#pragma once
+
+#include <QDeadlineTimer>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QSignalSpy>
+
+#include <optional>
+
+namespace trevisk {
+
+// The real SMTP server of smtp_server.py on 127.0.0.1 for one test. It prints one JSON line per
+// message it accepts; nextMessage() waits for one while the event loop runs.
+class SmtpTestServer
+{
+public:
+    explicit SmtpTestServer(const QStringList& arguments)
+    {
+        m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        // Debian's aiosmtpd is importable by the system interpreter only.
+        m_process.start(QStringLiteral("/usr/bin/python3"),
+                        QStringList{QStringLiteral(TREVISK_SMTP_SERVER)} + arguments);
+        const std::optional<QByteArray> ready = nextLine(10000);
+        if (ready && ready->startsWith("READY "))
+            m_port = static_cast<quint16>(ready->mid(6).toUInt());
+    }
+    ~SmtpTestServer()
+    {
+        m_process.closeWriteChannel();
+        if (!m_process.waitForFinished(3000))
+            m_process.kill();
+    }
+
+    bool isReady() const { return m_port != 0; }
+    QString address() const { return QStringLiteral("127.0.0.1:%1").arg(m_port); }
+
+    std::optional<QJsonObject> nextMessage(int timeoutMs = 3000)
+    {
+        const std::optional<QByteArray> line = nextLine(timeoutMs);
+        return line ? std::optional(QJsonDocument::fromJson(*line).object()) : std::nullopt;
+    }
+    // The message as the server received it, after the dot-stuffing was undone.
+    static QString data(const QJsonObject& message)
+    {
+        return QString::fromUtf8(QByteArray::fromBase64(message.value(QLatin1String("data")).toString().toLatin1()));
+    }
+
+private:
+    std::optional<QByteArray> nextLine(int timeoutMs)
+    {
+        const QDeadlineTimer deadline(timeoutMs);
+        QSignalSpy arrived(&m_process, &QProcess::readyReadStandardOutput);
+        while (!m_output.contains('\n')) {
+            m_output += m_process.readAllStandardOutput();
+            if (m_output.contains('\n'))
+                break;
+            if (m_process.state() == QProcess::NotRunning || deadline.hasExpired())
+                return std::nullopt;
+            arrived.wait(static_cast<int>(deadline.remainingTime()));
+        }
+        const qsizetype end = m_output.indexOf('\n');
+        const QByteArray line = m_output.left(end);
+        m_output.remove(0, end + 1);
+        return line;
+    }
+
+    QProcess m_process;
+    QByteArray m_output;
+    quint16 m_port = 0;
+};
+
+} // namespace trevisk

@@ -1,0 +1,70 @@
+#include "notify/SmtpTestServer.h"
+
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace trevisk;
+
+// `trevisk test-mail` as the user runs it, against a real SMTP server.
+class TestMailCommand : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+
+    // Exit code, standard output and standard error.
+    std::tuple<int, QString, QString> testMail(const QString& smtp, const QString& recipient)
+    {
+        const QString ini = m_dir.filePath(QStringLiteral("trevisk.ini"));
+        {
+            QSettings store(ini, QSettings::IniFormat);
+            store.setValue(QStringLiteral("EmailNotify/SMTP"), smtp);
+            store.setValue(QStringLiteral("EmailNotify/Email"), recipient);
+            store.setValue(QStringLiteral("EmailNotify/From"), QStringLiteral("alerts@test.example"));
+        }
+        QProcess process;
+        QSignalSpy finished(&process, &QProcess::finished);
+        process.start(
+            QStringLiteral(TREVISK_BINARY),
+            {QStringLiteral("test-mail"), QStringLiteral("--config"), ini, QStringLiteral("--data-dir"), m_dir.path()});
+        if (!finished.wait(10000))
+            return {-1, {}, {}};
+        return {process.exitCode(),
+                QString::fromLocal8Bit(process.readAllStandardOutput()),
+                QString::fromLocal8Bit(process.readAllStandardError())};
+    }
+
+private slots:
+    void sendsTheTestMail()
+    {
+        SmtpTestServer server({});
+        QVERIFY(server.isReady());
+        QCOMPARE(testMail(server.address(), QStringLiteral("ops@test.example")),
+                 std::make_tuple(0, QStringLiteral("Mail Sent!\n"), QString()));
+        const auto received = server.nextMessage();
+        QVERIFY(received);
+        QCOMPARE(received->value(QLatin1String("mail_from")).toString(), QStringLiteral("alerts@test.example"));
+        const QString data = SmtpTestServer::data(*received);
+        QVERIFY(data.contains(QLatin1String("\r\nSUBJECT: Testing Trevisk Email Notification\r\n")));
+        QVERIFY(data.endsWith(QLatin1String("\r\n\r\nThis is a test of the Trevisk email notification system\r\n"
+                                            "\r\nThis is an automated message, do not reply!\r\n")));
+    }
+
+    void reportsFailure()
+    {
+        SmtpTestServer server({QStringLiteral("--reject-rcpt"), QStringLiteral("ops@test.example")});
+        QVERIFY(server.isReady());
+        const auto [code, out, err] = testMail(server.address(), QStringLiteral("ops@test.example"));
+        QCOMPARE(code, 1);
+        QCOMPARE(out, QString());
+        QVERIFY2(err.startsWith(QLatin1String("Test Failed! The server refused the recipient ops@test.example: 550")),
+                 qPrintable(err));
+        QCOMPARE(testMail(server.address(), QString()),
+                 std::make_tuple(1, QString(), QStringLiteral("Test Failed! 'To' Address not specified!\n")));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestMailCommand)
+#include "TestMailCommand.moc"

@@ -1,0 +1,130 @@
+#include "core/Settings.h"
+#include "notify/EventLog.h"
+#include "notify/NotificationQueue.h"
+#include "support/ManualClock.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace trevisk;
+using namespace std::chrono_literals;
+
+namespace {
+
+QStringList shownTexts(const QSignalSpy& spy)
+{
+    QStringList texts;
+    for (const QList<QVariant>& call : spy)
+        texts << call.at(0).toString();
+    return texts;
+}
+
+} // namespace
+
+class TestNotificationQueue : public QObject
+{
+    Q_OBJECT
+private:
+    ManualClock m_clock;
+
+    // A queue whose whole cycle takes well under a second.
+    std::unique_ptr<NotificationQueue> fastQueue(std::chrono::milliseconds rest = 20ms)
+    {
+        auto queue = std::make_unique<NotificationQueue>(m_clock);
+        queue->setPollInterval(15ms);
+        queue->setRestInterval(rest);
+        queue->setSlideInterval(1ms);
+        return queue;
+    }
+
+private slots:
+    // Oldest first, one at a time; a repeat is dropped only while waiting or on screen.
+    void orderAndRepeats()
+    {
+        auto queue = fastQueue();
+        QSignalSpy shown(queue.get(), &NotificationQueue::showRequested);
+        QSignalSpy hidden(queue.get(), &NotificationQueue::hideRequested);
+        queue->setMessage(QStringLiteral("A"));
+        QCOMPARE(shownTexts(shown), QStringList{QStringLiteral("A")}); // the first text needs no poll tick
+        for (const char* text : {"A", "B", "C", "B"})
+            queue->setMessage(QString::fromLatin1(text));
+        QCOMPARE(queue->waiting().size(), 2u);
+        while (hidden.size() < 3) // spies run a real event loop; QTRY polls in 10 ms sleeps
+            QVERIFY(hidden.wait(1000));
+        QCOMPARE(shownTexts(shown), (QStringList{QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")}));
+        QCOMPARE(queue->state(), NotificationQueue::State::Idle);
+
+        // Back online twice in a day: announced twice.
+        queue->setMessage(QStringLiteral("A"));
+        QCOMPARE(shown.size(), 3); // idle: it waits for the poll tick
+        QVERIFY(shown.wait(1000));
+        QCOMPARE(shown.last().at(0).toString(), QStringLiteral("A"));
+    }
+
+    // Slides up from just below the screen by 250 twips, stops at the first step above the rest
+    // line (without moving back), rests, then slides out below the screen.
+    void slideGeometry()
+    {
+        auto queue = fastQueue(10s);
+        queue->setScreenSize({15360, 11520});
+        QSignalSpy shown(queue.get(), &NotificationQueue::showRequested);
+        QSignalSpy moved(queue.get(), &NotificationQueue::moved);
+        queue->setMessage(QStringLiteral("text"));
+        QCOMPARE(shown.first().at(1).toPoint(), QPoint(15360 - 2250 - 200, 11520));
+        while (queue->state() != NotificationQueue::State::Resting)
+            QVERIFY(moved.wait(1000));
+        QCOMPARE(moved.size(), 13);
+        QCOMPARE(queue->position(), QPoint(12910, 11520 - 13 * 250));
+
+        QSignalSpy hidden(queue.get(), &NotificationQueue::hideRequested);
+        queue->dismiss();
+        QVERIFY(hidden.wait(1000));
+        QCOMPARE(moved.size(), 13 + 14);
+        QVERIFY(queue->position().y() > 11520);
+        QCOMPARE(queue->currentText(), QString());
+
+        queue->testMessage(QStringLiteral("test"));
+        QCOMPARE(shown.last().at(1).toPoint(), QPoint(15360 - 2250, 11520));
+    }
+
+    void dismissWhileSlidingInReverses()
+    {
+        auto queue = fastQueue();
+        queue->setSlideInterval(5ms);
+        QSignalSpy moved(queue.get(), &NotificationQueue::moved);
+        queue->setMessage(QStringLiteral("text"));
+        QVERIFY(moved.wait(1000));
+        queue->dismiss();
+        QCOMPARE(queue->state(), NotificationQueue::State::SlidingOut);
+        const int top = queue->position().y();
+        QVERIFY(moved.wait(1000));
+        QCOMPARE(queue->position().y(), top + NotificationQueue::SlideStep);
+    }
+
+    // The waiting texts go; the log keeps every one; a new text afterwards is shown.
+    void dismissAllDiscardsWaiting()
+    {
+        AppSettings settings;
+        EventLog log(settings, m_clock);
+        auto queue = fastQueue(10s);
+        QSignalSpy shown(queue.get(), &NotificationQueue::showRequested);
+        QSignalSpy hidden(queue.get(), &NotificationQueue::hideRequested);
+        for (const char* text : {"one", "two", "three"}) {
+            log.logMessage(QString::fromLatin1(text));
+            queue->setMessage(QString::fromLatin1(text));
+        }
+        queue->dismissAll();
+        QVERIFY(queue->waiting().empty());
+        QVERIFY(hidden.wait(1000));
+        QVERIFY(!shown.wait(100));
+        QCOMPARE(shownTexts(shown), QStringList{QStringLiteral("one")});
+        QCOMPARE(log.notifyLog().size(), 3u);
+
+        queue->setMessage(QStringLiteral("two"));
+        QVERIFY(shown.wait(1000));
+        QCOMPARE(queue->currentText(), QStringLiteral("two"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestNotificationQueue)
+#include "TestNotificationQueue.moc"

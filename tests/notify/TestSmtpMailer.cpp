@@ -1,0 +1,339 @@
+#include "notify/SmtpMailer.h"
+#include "notify/SmtpTestServer.h"
+#include "support/ManualClock.h"
+
+#include <QEventLoop>
+#include <QHostInfo>
+#include <QRegularExpression>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+using namespace trevisk;
+
+// The mailer against a real SMTP server (aiosmtpd) and two fake ones that misbehave.
+class TestSmtpMailer : public QObject
+{
+    Q_OBJECT
+
+private:
+    struct Outcome
+    {
+        int completions = 0;
+        QStringList errors;
+        QList<int> numbers;
+    };
+
+    QTemporaryDir m_certificates;
+    ManualClock m_clock{QDateTime(QDate(2026, 12, 6), QTime(12, 0), Qt::OffsetFromUTC, 3600)};
+
+    static void prepare(SmtpMailer& mailer, const SmtpConnection& connection)
+    {
+        mailer.reset();
+        mailer.setMessage({QStringLiteral("trevisk@test.example"),
+                           QStringLiteral("Trevisk"),
+                           QStringLiteral("ops@test.example"),
+                           QString(),
+                           QStringLiteral("ALERT: Server: Q3 down"),
+                           QStringLiteral("Server: Q3\r\n.\r\n.x\r\n..\nbare\nfeed\r\n\r\nDo not reply!")});
+        mailer.setConnection(connection);
+    }
+
+    // Sends and waits for the outcome; a sound mailer raises exactly one signal.
+    static Outcome run(SmtpMailer& mailer)
+    {
+        Outcome outcome;
+        QEventLoop loop;
+        QObject::connect(&mailer, &SmtpMailer::sendComplete, &loop, [&] {
+            ++outcome.completions;
+            loop.quit();
+        });
+        QObject::connect(&mailer, &SmtpMailer::error, &loop, [&](const QString& description, int number) {
+            outcome.errors << description;
+            outcome.numbers << number;
+            loop.quit();
+        });
+        QTimer::singleShot(8000, &loop, &QEventLoop::quit);
+        mailer.send();
+        if (outcome.completions + outcome.errors.size() == 0)
+            loop.exec();
+        return outcome;
+    }
+
+    QStringList withCertificates(const QStringList& arguments) const
+    {
+        return QStringList{QStringLiteral("--cert-dir"), m_certificates.path()} + arguments;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_certificates.isValid());
+        QVERIFY2(QSslSocket::supportsSsl(), "Qt's TLS backend needs OpenSSL 3 (libssl3)");
+    }
+
+    void checkedFirst_data()
+    {
+        QTest::addColumn<QString>("to");
+        QTest::addColumn<QString>("server");
+        QTest::addColumn<QString>("security");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("nothing set") << QString() << QString() << QString()
+                                     << QStringLiteral("'From' Address not specified!");
+        QTest::newRow("no server") << QStringLiteral("c@d") << QString() << QString()
+                                   << QStringLiteral("SMTP server address not specified!");
+        QTest::newRow("smuggled command")
+            << QStringLiteral("c@d>\r\nRCPT TO:<e@f") << QStringLiteral("mail") << QString()
+            << QStringLiteral("The 'To' address \"c@d>RCPT TO:<e@f\" is not a mail address.");
+        QTest::newRow("unknown security")
+            << QStringLiteral("c@d") << QStringLiteral("mail") << QStringLiteral("ssl")
+            << QStringLiteral("The connection security \"ssl\" is none of none, starttls and tls.");
+    }
+    // Missing or unusable properties fail before send() returns, with one message; a reset keeps
+    // the display names only.
+    void checkedFirst()
+    {
+        QFETCH(QString, to);
+        QFETCH(QString, server);
+        QFETCH(QString, security);
+        QFETCH(QString, message);
+        SmtpMailer mailer(m_clock);
+        mailer.setMessage({QStringLiteral("x@y"),
+                           QStringLiteral("Trevisk"),
+                           QStringLiteral("x@y"),
+                           QStringLiteral("Ops"),
+                           QStringLiteral("s"),
+                           QStringLiteral("t")});
+        mailer.setConnection({QStringLiteral("host"), {}, QStringLiteral("user"), QStringLiteral("pw"), {}});
+        mailer.reset();
+        QCOMPARE(mailer.message().toName, QStringLiteral("Ops"));
+        QVERIFY(mailer.message().text.isEmpty() && mailer.connection().password.isEmpty());
+        if (!to.isEmpty())
+            mailer.setMessage({QStringLiteral("a@b"), QStringLiteral("Trevisk"), to, {}, {}, {}});
+        mailer.setConnection({server, security, {}, {}, {}});
+        QSignalSpy failed(&mailer, &SmtpMailer::error);
+        mailer.send();
+        QCOMPARE(failed.size(), 1);
+        QCOMPARE(failed.at(0).at(0).toString(), message);
+        QVERIFY(!mailer.isBusy());
+    }
+
+    void deliversTheMail_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<bool>("extended");
+        QTest::newRow("EHLO") << QStringList() << true;
+        QTest::newRow("old server, HELO") << QStringList{QStringLiteral("--no-ehlo")} << false;
+    }
+    // What arrives: the envelope in angle brackets, a greeting with our name, the headers, and a body
+    // whose dotted lines and bare line feeds survive the trip.
+    void deliversTheMail()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(bool, extended);
+        SmtpTestServer server(arguments);
+        QVERIFY(server.isReady());
+        SmtpMailer mailer(m_clock);
+        prepare(mailer, {server.address(), {}, {}, {}, {}});
+        const Outcome outcome = run(mailer);
+        QCOMPARE(outcome.errors, QStringList());
+        QCOMPARE(outcome.completions, 1);
+        const auto received = server.nextMessage();
+        QVERIFY(received);
+        QCOMPARE(received->value(QLatin1String("mail_from")).toString(), QStringLiteral("trevisk@test.example"));
+        QCOMPARE(received->value(QLatin1String("rcpt_tos")).toVariant().toStringList(),
+                 QStringList{QStringLiteral("ops@test.example")});
+        QCOMPARE(received->value(QLatin1String("extended")).toBool(), extended);
+        QCOMPARE(received->value(QLatin1String("hello")).toString(), QHostInfo::localHostName());
+        QString data = SmtpTestServer::data(*received);
+        const QRegularExpression messageId(QStringLiteral("Message-ID: <[0-9a-f-]{36}@test\\.example>\r\n"));
+        QVERIFY2(data.contains(messageId), qPrintable(data));
+        QCOMPARE(data.remove(messageId),
+                 QStringLiteral("FROM: Trevisk <trevisk@test.example>\r\n"
+                                "TO:  <ops@test.example>\r\n"
+                                "Date: Sun, 06 Dec 2026 12:00:00 +0100\r\n"
+                                "SUBJECT: ALERT: Server: Q3 down\r\n"
+                                "MIME-Version: 1.0\r\n"
+                                "Content-Type: text/plain; charset=UTF-8\r\n"
+                                "Content-Transfer-Encoding: 7bit\r\n"
+                                "\r\n"
+                                "Server: Q3\r\n.\r\n.x\r\n..\r\nbare\r\nfeed\r\n\r\nDo not reply!\r\n"));
+    }
+
+    void refusals_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("expected");
+        QTest::addColumn<int>("code");
+        QTest::newRow("recipient") << QStringList{QStringLiteral("--reject-rcpt"), QStringLiteral("ops@test.example")}
+                                   << QStringLiteral("The server refused the recipient ops@test.example: 550 5.1.1 "
+                                                     "<ops@test.example>: Recipient address rejected")
+                                   << 550;
+        QTest::newRow("message") << QStringList{QStringLiteral("--reject-data")}
+                                 << QStringLiteral("The server refused the message: 554 5.7.1 Message rejected as spam")
+                                 << 554;
+    }
+    // A refusal is an error in the server's own words, never "sent".
+    void refusals()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, expected);
+        QFETCH(int, code);
+        SmtpTestServer server(arguments);
+        QVERIFY(server.isReady());
+        SmtpMailer mailer(m_clock);
+        prepare(mailer, {server.address(), {}, {}, {}, {}});
+        const Outcome outcome = run(mailer);
+        QCOMPARE(outcome.completions, 0);
+        QCOMPARE(outcome.errors, QStringList{expected});
+        QCOMPARE(outcome.numbers, QList<int>{code});
+    }
+
+    void secured_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("security");
+        QTest::addColumn<QString>("mechanism");
+        const QString account = QStringLiteral("alerts:s3cret:pw");
+        QTest::newRow("STARTTLS, PLAIN") << QStringList{QStringLiteral("--starttls"), QStringLiteral("--auth"), account}
+                                         << QStringLiteral("starttls") << QStringLiteral("PLAIN");
+        QTest::newRow("STARTTLS, LOGIN") << QStringList{QStringLiteral("--starttls"),
+                                                        QStringLiteral("--auth"),
+                                                        account,
+                                                        QStringLiteral("--no-plain")}
+                                         << QStringLiteral("starttls") << QStringLiteral("LOGIN");
+        QTest::newRow("TLS") << QStringList{QStringLiteral("--tls")} << QStringLiteral("TLS") << QString();
+    }
+    // Encryption trusted through the extra authority file, and both logins.
+    void secured()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, security);
+        QFETCH(QString, mechanism);
+        SmtpTestServer server(withCertificates(arguments));
+        QVERIFY(server.isReady());
+        SmtpMailer mailer(m_clock);
+        const QString user = mechanism.isEmpty() ? QString() : QStringLiteral("alerts");
+        prepare(mailer,
+                {server.address(),
+                 security,
+                 user,
+                 QStringLiteral("s3cret:pw"),
+                 m_certificates.filePath(QStringLiteral("ca.pem"))});
+        const Outcome outcome = run(mailer);
+        QCOMPARE(outcome.errors, QStringList());
+        const auto received = server.nextMessage();
+        QVERIFY(received && received->value(QLatin1String("tls")).toBool());
+        QCOMPARE(received->value(QLatin1String("login")).toString(), user);
+        QCOMPARE(received->value(QLatin1String("mechanism")).toString(), mechanism);
+    }
+
+    void securityFailures_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("security");
+        QTest::addColumn<QString>("caFile");
+        QTest::addColumn<QString>("expected");
+        const QString ca = QStringLiteral("ca.pem");
+        QTest::newRow("untrusted, STARTTLS") << QStringList{QStringLiteral("--starttls")} << QStringLiteral("starttls")
+                                             << QString() << QStringLiteral("is not trusted: ");
+        QTest::newRow("untrusted, TLS") << QStringList{QStringLiteral("--tls")} << QStringLiteral("tls") << QString()
+                                        << QStringLiteral("is not trusted: ");
+        QTest::newRow("no STARTTLS") << QStringList{} << QStringLiteral("starttls") << ca
+                                     << QStringLiteral("does not offer STARTTLS");
+        QTest::newRow("wrong password") << QStringList{QStringLiteral("--starttls"),
+                                                       QStringLiteral("--auth"),
+                                                       QStringLiteral("alerts:right")}
+                                        << QStringLiteral("starttls") << ca
+                                        << QStringLiteral("The server refused the user name or password: 535");
+    }
+    void securityFailures()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, security);
+        QFETCH(QString, caFile);
+        QFETCH(QString, expected);
+        SmtpTestServer server(withCertificates(arguments));
+        QVERIFY(server.isReady());
+        SmtpMailer mailer(m_clock);
+        prepare(mailer,
+                {server.address(),
+                 security,
+                 QStringLiteral("alerts"),
+                 QStringLiteral("wrong"),
+                 caFile.isEmpty() ? QString() : m_certificates.filePath(caFile)});
+        const Outcome outcome = run(mailer);
+        QCOMPARE(outcome.completions, 0);
+        QCOMPARE(outcome.errors.size(), 1);
+        QVERIFY2(outcome.errors.at(0).contains(expected), qPrintable(outcome.errors.at(0)));
+        // An untrusted certificate names the reason, not just "handshake failed".
+        QVERIFY(!caFile.isEmpty() || outcome.errors.at(0).contains(QLatin1String("certificate"), Qt::CaseInsensitive));
+    }
+
+    // A server that accepts and never answers: the watchdog closes the connection and says why.
+    void silentServer()
+    {
+        QTcpServer silent;
+        QVERIFY(silent.listen(QHostAddress::LocalHost, 0));
+        SmtpMailer mailer(m_clock);
+        mailer.setReplyTimeout(std::chrono::milliseconds(30));
+        prepare(mailer, {QStringLiteral("127.0.0.1:%1").arg(silent.serverPort()), {}, {}, {}, {}});
+        const Outcome outcome = run(mailer);
+        QCOMPARE(outcome.errors,
+                 QStringList{QStringLiteral("The SMTP server 127.0.0.1:%1 did not answer within "
+                                            "0.03 seconds.")
+                                 .arg(silent.serverPort())});
+        QTcpSocket* accepted = silent.nextPendingConnection();
+        QVERIFY(accepted);
+        QTRY_VERIFY(accepted->read(1).isEmpty() && accepted->state() != QAbstractSocket::ConnectedState);
+    }
+
+    // A greeting in two pieces is one reply: one EHLO follows, after its last line.
+    void greetingInTwoPieces()
+    {
+        QTcpServer fake;
+        QVERIFY(fake.listen(QHostAddress::LocalHost, 0));
+        SmtpMailer mailer(m_clock);
+        prepare(mailer, {QStringLiteral("127.0.0.1:%1").arg(fake.serverPort()), {}, {}, {}, {}});
+        mailer.send();
+        QVERIFY(fake.waitForNewConnection(3000));
+        QTcpSocket* peer = fake.nextPendingConnection();
+        QByteArray heard;
+        connect(peer, &QTcpSocket::readyRead, peer, [&] { heard += peer->readAll(); });
+        peer->write("220-smtp.test first part\r\n");
+        peer->flush();
+        bool quietAfterFirstPiece = false;
+        QTimer::singleShot(30, peer, [&] {
+            quietAfterFirstPiece = heard.isEmpty();
+            peer->write("220 smtp.test ready\r\n");
+        });
+        QTRY_VERIFY(heard.endsWith("\r\n"));
+        QVERIFY(quietAfterFirstPiece);
+        QCOMPARE(heard, "EHLO " + QHostInfo::localHostName().toLatin1() + "\r\n");
+        peer->write("250 smtp.test\r\n");
+        QTRY_COMPARE(heard.count('\n'), 2);
+        QVERIFY(heard.endsWith("\nMAIL FROM:<trevisk@test.example>\r\n"));
+    }
+
+    // ABORT: the next reply ends the dialogue with no event; the next send is a new dialogue.
+    void abortAtNextReply()
+    {
+        SmtpTestServer server({});
+        QVERIFY(server.isReady());
+        SmtpMailer mailer(m_clock);
+        prepare(mailer, {server.address(), {}, {}, {}, {}});
+        QSignalSpy done(&mailer, &SmtpMailer::sendComplete);
+        QSignalSpy failed(&mailer, &SmtpMailer::error);
+        mailer.send();
+        mailer.abort();
+        QTRY_VERIFY(!mailer.isBusy());
+        QCOMPARE(done.size() + failed.size(), 0);
+        QCOMPARE(run(mailer).completions, 1);
+        QVERIFY(server.nextMessage());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSmtpMailer)
+#include "TestSmtpMailer.moc"

@@ -1,0 +1,201 @@
+#include "store/ServerListTransfer.h"
+#include "store/ServerListXml.h"
+#include "store/Stores.h"
+#include "support/RecordingReporter.h"
+#include "support/ScriptedPrompter.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace trevisk;
+using Answer = Prompter::Answer;
+
+namespace {
+
+class CountingOwner : public ServerListOwner
+{
+public:
+    void updateList() override { ++updates; }
+    int updates = 0;
+};
+
+ServerRecord server(const char* address, const char* game = "Quake 3")
+{
+    ServerRecord record;
+    record.address = QString::fromLatin1(address);
+    record.game = QString::fromLatin1(game);
+    return record;
+}
+
+QString addresses(const std::vector<ServerRecord>& rows)
+{
+    QStringList list;
+    for (const ServerRecord& row : rows)
+        list << row.addressText();
+    return list.join(QLatin1Char(' '));
+}
+
+QByteArray xmlOf(const std::vector<ServerRecord>& rows)
+{
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    writeServerListXml(buffer, rows);
+    return buffer.data();
+}
+
+} // namespace
+
+class TestServerListTransfer : public QObject
+{
+    Q_OBJECT
+private:
+    QTemporaryDir m_dir;
+    std::unique_ptr<Stores> m_stores;
+    RecordingReporter m_reporter;
+    ScriptedPrompter m_prompter;
+    CountingOwner m_owner;
+
+    QString file(const char* name) const { return m_dir.filePath(QString::fromLatin1(name)); }
+    QString savedFile() const { return file("servers.dat"); }
+
+    void import(const QByteArray& xml)
+    {
+        QFile out(file("list.xml"));
+        QVERIFY(out.open(QIODevice::WriteOnly) && out.write(xml) == xml.size());
+        out.close();
+        m_prompter.fileNames << out.fileName();
+        ServerListTransfer(*m_stores, m_reporter, &m_owner).importList(m_prompter);
+    }
+
+    // What the next start reads.
+    QString savedAddresses() const
+    {
+        Stores reloaded(m_dir.path());
+        RecordingReporter reporter;
+        reloaded.loadAll(reporter);
+        return addresses(reloaded.servers.rows);
+    }
+
+private slots:
+    void init()
+    {
+        QFile::remove(savedFile());
+        m_stores = std::make_unique<Stores>(m_dir.path());
+        m_reporter.reports.clear();
+        m_prompter = ScriptedPrompter();
+        m_owner.updates = 0;
+    }
+
+    void importIntoEmptyListAsksNothing()
+    {
+        import(xmlOf({}));
+        QCOMPARE(m_prompter.texts().last(), QString::fromLatin1(NothingImportedText));
+        QCOMPARE(m_prompter.asked.last().icon, Prompter::Icon::Exclamation);
+        QVERIFY(!QFile::exists(savedFile()));
+
+        import(xmlOf({server("a:1"), server("b:2")}));
+        QCOMPARE(m_prompter.texts().last(), QStringLiteral("2 servers imported.\r\n0 servers skipped (duplicate)"));
+        QCOMPARE(m_prompter.asked.last().icon, Prompter::Icon::Information);
+        QCOMPARE(savedAddresses(), QStringLiteral("a:1 b:2"));
+        QCOMPARE(m_owner.updates, 1);
+    }
+
+    // A new address listed twice goes in once; one already listed is skipped.
+    void mergeSkipsDuplicates()
+    {
+        m_stores->servers.rows = {server("a:1")};
+        m_prompter.answers << Answer::Yes << Answer::Yes;
+        import(xmlOf({server("a:1"), server("b:2"), server("b:2", "Halo")}));
+        QCOMPARE(m_prompter.texts().at(1), QString::fromLatin1(MergeQuestionText));
+        QCOMPARE(m_prompter.texts().last(), QStringLiteral("1 servers imported.\r\n2 servers skipped (duplicate)"));
+        QCOMPARE(savedAddresses(), QStringLiteral("a:1 b:2"));
+        QCOMPARE(m_stores->servers.rows[1].game, QStringLiteral("Quake 3"));
+
+        // Nothing new: the counts, and nothing written or rebuilt.
+        QVERIFY(QFile::remove(savedFile()));
+        import(xmlOf({server("b:2")}));
+        QCOMPARE(m_prompter.texts().last(), QStringLiteral("0 servers imported.\r\n1 servers skipped (duplicate)"));
+        QVERIFY(!QFile::exists(savedFile()));
+        QCOMPARE(m_owner.updates, 1);
+    }
+
+    // The file's servers take the list's place, with this program's own fields only.
+    void replaceKeepsOwnFields()
+    {
+        m_stores->servers.fields.append({QStringLiteral("Legacy"), FieldType::Text, 255});
+        m_stores->servers.rows = {server("a:1"), server("old:9")};
+        m_prompter.answers << Answer::No << Answer::Cancel;
+        import(xmlOf({server("a:1", "Halo"), server("c:3")}));
+        QCOMPARE(m_prompter.texts().last(), QStringLiteral("2 servers imported.\r\n0 servers skipped (duplicate)"));
+        QCOMPARE(addresses(m_stores->servers.rows), QStringLiteral("a:1 c:3"));
+        QCOMPARE(m_stores->servers.rows[0].game, QStringLiteral("Halo"));
+        QCOMPARE(m_stores->servers.fields, RecordTable<ServerRecord>::knownFields());
+
+        import(xmlOf({server("d:4")}));
+        QCOMPARE(m_prompter.asked.size(), 5); // the file dialog and the question, then no message
+        QCOMPARE(addresses(m_stores->servers.rows), QStringLiteral("a:1 c:3"));
+    }
+
+    // All or nothing: the error report, and the list, its file and the monitor as they were.
+    void refusedImportsChangeNothing_data()
+    {
+        QTest::addColumn<QByteArray>("xml");
+        QTest::newRow("malformed") << xmlOf({server("b:2")}).chopped(20);
+        QTest::newRow("no Game field") << xmlOf({server("b:2")}).replace("name=\"Game\"", "name=\"Engine\"");
+        QTest::newRow("bad second address") << xmlOf({server("b:2"), server("+exec:1")});
+    }
+
+    void refusedImportsChangeNothing()
+    {
+        QFETCH(QByteArray, xml);
+        m_stores->servers.rows = {server("a:1")};
+        import(xml);
+        QCOMPARE(m_reporter.reports.size(), 1);
+        QVERIFY(
+            m_reporter.reports[0].startsWith(QStringLiteral("An error has occured in function: cmdImport_Click()")));
+        QCOMPARE(m_prompter.asked.size(), 1); // refused before the question
+        QCOMPARE(addresses(m_stores->servers.rows), QStringLiteral("a:1"));
+        QVERIFY(!QFile::exists(savedFile()));
+    }
+
+    void failedSaveKeepsTheList()
+    {
+        m_stores = std::make_unique<Stores>(file("no/such/folder"));
+        m_stores->servers.rows = {server("a:1")};
+        m_prompter.answers << Answer::Yes;
+        import(xmlOf({server("b:2")}));
+        QCOMPARE(m_reporter.reports.size(), 1);
+        QCOMPARE(addresses(m_stores->servers.rows), QStringLiteral("a:1"));
+        QCOMPARE(m_owner.updates, 0);
+    }
+
+    void exportReplacesOrReports()
+    {
+        QFile old(file("out.xml"));
+        QVERIFY(old.open(QIODevice::WriteOnly) && old.write(QByteArray(10000, 'x')) == 10000);
+        old.close();
+        m_stores->servers.rows = {server("a:1"), server("b:2")};
+        const ServerListTransfer transfer(*m_stores, m_reporter);
+        m_prompter.fileNames << old.fileName() << file("no/such/folder/out.xml");
+        transfer.exportList(m_prompter);
+        QCOMPARE(m_prompter.texts().last(), QString::fromLatin1(ExportCompleteText));
+        QCOMPARE(addresses(readServerListFile(old.fileName()).rows), QStringLiteral("a:1 b:2"));
+
+        transfer.exportList(m_prompter);
+        QVERIFY(m_prompter.texts().last().startsWith(QStringLiteral("The server list could not be exported to ")));
+        QCOMPARE(m_prompter.asked.last().icon, Prompter::Icon::Critical);
+    }
+
+    void addressRule()
+    {
+        for (const char* good : {"192.0.2.1:27960", "quake.example-host_1.org:0", "h:65535"})
+            QVERIFY2(isServerAddress(QString::fromLatin1(good)), good);
+        for (const char* bad : {"h", "h:", ":1", "h:1:2", "h :1", "h':1", "h\":1", "h\t:1", "-h:1", "h:+1", "h:65536"})
+            QVERIFY2(!isServerAddress(QString::fromLatin1(bad)), bad);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestServerListTransfer)
+#include "TestServerListTransfer.moc"

@@ -1,0 +1,126 @@
+#include "store/RecordTable.h"
+#include "store/ServerListXml.h"
+
+#include <QBuffer>
+#include <QTest>
+
+using namespace trevisk;
+
+namespace {
+
+ServerListRead readBytes(QByteArray bytes)
+{
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    return readServerListXml(buffer);
+}
+
+QByteArray writeBytes(const std::vector<ServerRecord>& rows)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    return writeServerListXml(buffer, rows).isEmpty() ? bytes : QByteArray();
+}
+
+const char* const Head = R"(<xml xmlns:s='uuid:BDC6E3F0-6DA3-11d1-A2A3-00AA00C14882'
+  xmlns:dt='uuid:C2F41010-65B3-11d1-A29F-00AA00C14882' xmlns:rs='urn:schemas-microsoft-com:rowset' xmlns:z='#RowsetSchema'>
+<s:Schema id='RowsetSchema'><s:ElementType name='row' content='eltOnly'>
+ <s:AttributeType name='Tray' rs:number='1'><s:datatype dt:type='int' dt:maxLength='4'/></s:AttributeType>
+ <s:AttributeType name='Rating' rs:number='2'><s:datatype dt:type='string'/></s:AttributeType>
+ <s:AttributeType name='c2' rs:name='Address' rs:number='3'><s:datatype dt:type='string'/></s:AttributeType>
+ <s:AttributeType name='Game' rs:number='4'><s:datatype dt:type='string'/></s:AttributeType>
+ <s:extends type='rs:rowbase'/></s:ElementType></s:Schema>
+<rs:data>
+)";
+
+} // namespace
+
+class TestServerListXml : public QObject
+{
+    Q_OBJECT
+private slots:
+    void roundTrip()
+    {
+        // One value of each type; the other fields stay null.
+        ServerRecord full;
+        full.address = QStringLiteral("192.0.2.10:27960");
+        full.iconBack = -0xFFFFFFFFFFLL;
+        full.manualRefresh = 1;
+        full.option2 = QStringLiteral("O'Neil's \"<clan> & co\"\nzweite Zeile, \u00fc");
+        full.option3 = QDateTime(QDate(2003, 1, 2), QTime(3, 4, 5));
+        full.option4 = 0.1;
+        full.option6 = QString();
+        ServerRecord bare;
+        bare.address = QStringLiteral("host:1");
+
+        const QByteArray bytes = writeBytes({full, bare});
+        const ServerListRead read = readBytes(bytes);
+        QVERIFY2(read.ok(), qPrintable(read.error));
+        QCOMPARE(read.rows.size(), 2u);
+        QVERIFY(read.rows[0] == full);
+        QVERIFY(read.rows[1] == bare);
+        QStringList names;
+        for (const FieldDef& field : RecordTable<ServerRecord>::knownFields())
+            names << field.name;
+        QCOMPARE(read.fields, names);
+        // The layout other tools read: typed schema, no attribute for a null field.
+        QVERIFY(bytes.startsWith("<xml xmlns:s=\"uuid:BDC6E3F0-6DA3-11d1-A2A3-00AA00C14882\""));
+        QVERIFY(
+            bytes.contains(R"(<s:AttributeType name="IconBack" rs:number="3" rs:nullable="true" rs:write="true">)"));
+        QVERIFY(
+            bytes.contains(R"(<s:datatype dt:type="i8" dt:maxLength="8" rs:precision="19" rs:fixedlength="true"/>)"));
+        QVERIFY(bytes.contains(R"(Option3="2003-01-02T03:04:05")"));
+        QVERIFY(bytes.contains(R"(<z:row Address="host:1"/>)"));
+
+        bare.option2 = QStringLiteral("no XML for \u0001");
+        QVERIFY(writeBytes({bare}).isEmpty());
+    }
+
+    // Fields by name (any order, renamed, extra), rows added or changed since the list was opened.
+    void readsOtherWriters()
+    {
+        const ServerListRead read = readBytes(QByteArray(Head) + R"(
+ <z:row c2='a:1' Tray='1' Rating='5'/>
+ <rs:insert><z:row c2='b:2' Game='Halo'/></rs:insert>
+ <rs:update><rs:original><z:row c2='c:3' Game='Old' Tray='1'/></rs:original>
+   <z:row Game='New' rs:forcenull='Tray'/></rs:update>
+ <rs:delete><z:row c2='gone:4'/></rs:delete>
+</rs:data></xml>)");
+        QVERIFY2(read.ok(), qPrintable(read.error));
+        QCOMPARE(read.fields, QStringLiteral("Tray Rating Address Game").split(QLatin1Char(' ')));
+        QCOMPARE(read.rows.size(), 3u);
+        QCOMPARE(read.rows[0].address, QStringLiteral("a:1"));
+        QCOMPARE(read.rows[0].tray, 1);
+        QVERIFY(read.rows[0].extra.isEmpty());
+        QCOMPARE(read.rows[1].game, QStringLiteral("Halo"));
+        QCOMPARE(read.rows[2].address, QStringLiteral("c:3"));
+        QCOMPARE(read.rows[2].game, QStringLiteral("New"));
+        QCOMPARE(read.rows[2].tray, std::nullopt);
+    }
+
+    // Nothing half-read comes back: an error and no rows.
+    void rejectsDamagedFiles_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("not xml") << QByteArray("servers.dat");
+        QTest::newRow("other root") << QByteArray("<html/>");
+        QTest::newRow("bad number") << QByteArray(Head) + "<z:row c2='a:1'/><z:row c2='b:1' Tray='x'/></rs:data></xml>";
+        QTest::newRow("field twice") << QByteArray(Head).replace("'Rating'", "'Game'") + "</rs:data></xml>";
+        const QByteArray good = writeBytes({ServerRecord{}, ServerRecord{}});
+        for (qsizetype size = 1; size < good.size() - 1; size += 97)
+            QTest::addRow("cut at %lld", static_cast<long long>(size)) << good.left(size);
+    }
+
+    void rejectsDamagedFiles()
+    {
+        QFETCH(QByteArray, bytes);
+        const ServerListRead read = readBytes(bytes);
+        QVERIFY(!read.ok());
+        QVERIFY(read.errorNumber != 0);
+        QVERIFY(read.rows.empty());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestServerListXml)
+#include "TestServerListXml.moc"
