@@ -1,6 +1,8 @@
 #include "app/Application.h"
 
 #include "app/Commands.h"
+#include "app/Demo.h"
+#include "app/MonitorRunner.h"
 #include "app/SignalWatcher.h"
 #include "core/ErrorReporter.h"
 #include "core/Startup.h"
@@ -27,6 +29,8 @@ QString helpText()
                           "  trevisk                      the tray monitor (headless when there is no display)\n"
                           "  trevisk --headless           the monitor without windows: events to standard output\n"
                           "                               and the log file, alert mail as configured\n"
+                          "  trevisk --demo               simulated servers of every engine, monitored from a\n"
+                          "                               temporary folder (nothing of yours is touched)\n"
                           "\n"
                           "Commands:\n")
            + commandsHelp()
@@ -34,8 +38,40 @@ QString helpText()
                             "Options:\n"
                             "  --data-dir DIR               keep the server list and other lists in DIR\n"
                             "  --config FILE                read and write settings in the INI file FILE\n"
+                            "  --status SECONDS             print the status of every server this often\n"
+                            "                               (and at SIGUSR1)\n"
                             "  -h, --help                   show this help\n"
                             "  -v, --version                show the version\n");
+}
+
+// --data-dir and --config may also follow a command's name: take them out of its arguments.
+void takeCommonOptions(QStringList& arguments, CommonOptions& options)
+{
+    for (qsizetype i = 0; i < arguments.size();) {
+        const QString& argument = arguments.at(i);
+        QString* target = nullptr;
+        QString name;
+        for (const auto& [option, field] : {std::pair{QStringLiteral("--data-dir"), &options.dataDir},
+                                            std::pair{QStringLiteral("--config"), &options.configFile}}) {
+            if (argument == option || argument.startsWith(option + QLatin1Char('='))) {
+                target = field;
+                name = option;
+            }
+        }
+        if (!target) {
+            ++i;
+            continue;
+        }
+        if (argument.size() > name.size()) {
+            *target = argument.mid(name.size() + 1);
+            arguments.removeAt(i);
+        } else if (i + 1 < arguments.size()) {
+            *target = arguments.at(i + 1);
+            arguments.remove(i, 2);
+        } else {
+            ++i;
+        }
+    }
 }
 
 enum class Mode
@@ -74,9 +110,9 @@ int runMonitor(QCoreApplication& app, const CommonOptions& options, Mode mode)
     printLine(QStringLiteral("Data folder: %1").arg(QDir::toNativeSeparators(context->dataDir)));
     if (mode == Mode::Headless)
         printLine(QStringLiteral("Running headless; end with Ctrl+C or SIGTERM."));
-    SignalWatcher watcher;
-    QObject::connect(&watcher, &SignalWatcher::terminationRequested, &app, [&app](int) { app.quit(); });
-    return app.exec();
+    MonitorRunOptions runOptions;
+    runOptions.statusSeconds = options.statusSeconds;
+    return runMonitorLoop(app, *context, runOptions);
 }
 
 } // namespace
@@ -99,9 +135,12 @@ int runApplication(int argc, char** argv)
     const QCommandLineOption dataDirOption(QStringLiteral("data-dir"), QString(), QStringLiteral("DIR"));
     const QCommandLineOption configOption(QStringLiteral("config"), QString(), QStringLiteral("FILE"));
     const QCommandLineOption headlessOption(QStringLiteral("headless"));
+    const QCommandLineOption demoOption(QStringLiteral("demo"));
+    const QCommandLineOption statusOption(QStringLiteral("status"), QString(), QStringLiteral("SECONDS"));
     const QCommandLineOption helpOption(QStringList{QStringLiteral("h"), QStringLiteral("help")});
     const QCommandLineOption versionOption(QStringList{QStringLiteral("v"), QStringLiteral("version")});
-    parser.addOptions({dataDirOption, configOption, headlessOption, helpOption, versionOption});
+    parser.addOptions(
+        {dataDirOption, configOption, headlessOption, demoOption, statusOption, helpOption, versionOption});
     if (!parser.parse(arguments)) {
         printLine(parser.errorText() + QStringLiteral("\n\n") + helpText(), stderr);
         return 2;
@@ -118,6 +157,14 @@ int runApplication(int argc, char** argv)
     CommonOptions options;
     options.dataDir = parser.value(dataDirOption);
     options.configFile = parser.value(configOption);
+    if (parser.isSet(statusOption)) {
+        bool ok = false;
+        options.statusSeconds = parser.value(statusOption).toInt(&ok);
+        if (!ok || options.statusSeconds < 1) {
+            printLine(QStringLiteral("--status takes a number of seconds, 1 or more"), stderr);
+            return 2;
+        }
+    }
     const QStringList positional = parser.positionalArguments();
     if (!positional.isEmpty()) {
         const CommandInfo* command = findCommand(positional.first());
@@ -128,7 +175,16 @@ int runApplication(int argc, char** argv)
         QCoreApplication app(argc, argv);
         QCoreApplication::setApplicationName(QString::fromLatin1(ProductName));
         options.programDir = QCoreApplication::applicationDirPath();
-        return command->run(options, positional.mid(1));
+        QStringList commandArguments = positional.mid(1);
+        takeCommonOptions(commandArguments, options);
+        return command->run(options, commandArguments);
+    }
+
+    if (parser.isSet(demoOption)) {
+        QCoreApplication app(argc, argv);
+        QCoreApplication::setApplicationName(QString::fromLatin1(ProductName));
+        printLine(QStringLiteral("Trevisk %1").arg(QString::fromLatin1(VersionText)));
+        return runDemo(app, options.statusSeconds);
     }
 
     const bool headless = parser.isSet(headlessOption) || !hasDisplay();

@@ -11,6 +11,7 @@ struct CommonOptions
     QString dataDir;
     QString configFile;
     QString programDir;
+    int statusSeconds = 0;
 };
 
 // True when a window system can be reached (an X or Wayland display, or a platform chosen explicitly).

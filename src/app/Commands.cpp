@@ -6,6 +6,7 @@ namespace trevisk {
 int runExportCommand(const CommonOptions& options, const QStringList& arguments);
 int runImportCommand(const CommonOptions& options, const QStringList& arguments);
 int runQueryCommand(const CommonOptions& options, const QStringList& arguments);
+int runServersCommand(const CommonOptions& options, const QStringList& arguments);
 int runTestMailCommand(const CommonOptions& options, const QStringList& arguments);
 
 namespace {
@@ -23,6 +24,12 @@ const CommandInfo s_commands[] = {
      "  trevisk query GAME ADDRESS [--json]    query one server once and print what it answered\n"
      "  trevisk query --file FILE [--json]     the same for every \"game<TAB>address\" line of FILE",
      runQueryCommand},
+    {"servers",
+     "  trevisk servers list                   the listed servers: game, address, memo, options\n"
+     "  trevisk servers add GAME ADDRESS [--memo TEXT] [--query-port N] [--manual] [--tray 0|1|2]\n"
+     "                      [--no-mail]        add a server, checked as the add-server window does\n"
+     "  trevisk servers remove ADDRESS         remove a server and its custom alert text",
+     runServersCommand},
     {"test-mail",
      "  trevisk test-mail                      send a test alert mail with the saved e-mail settings",
      runTestMailCommand},

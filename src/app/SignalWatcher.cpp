@@ -33,18 +33,24 @@ SignalWatcher::SignalWatcher(QObject* parent)
     action.sa_flags = SA_RESTART;
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGUSR1, &action, nullptr);
 }
 
 SignalWatcher::~SignalWatcher()
 {
     std::signal(SIGINT, SIG_DFL);
     std::signal(SIGTERM, SIG_DFL);
+    std::signal(SIGUSR1, SIG_DFL);
 }
 
 void SignalWatcher::readSignal()
 {
     char byte = 0;
-    if (::read(s_pipe[0], &byte, 1) == 1)
+    if (::read(s_pipe[0], &byte, 1) != 1)
+        return;
+    if (byte == SIGUSR1)
+        emit statusRequested();
+    else
         emit terminationRequested(byte);
 }
 

@@ -6,7 +6,7 @@ class QSocketNotifier;
 
 namespace trevisk {
 
-// Turns SIGINT and SIGTERM into a Qt signal on the event loop, so that the program ends cleanly.
+// Turns SIGINT, SIGTERM and SIGUSR1 into Qt signals on the event loop, so that the program ends cleanly.
 class SignalWatcher : public QObject
 {
     Q_OBJECT
@@ -16,6 +16,8 @@ public:
 
 signals:
     void terminationRequested(int signalNumber);
+    // SIGUSR1: print the status now.
+    void statusRequested();
 
 private:
     void readSignal();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -38,6 +39,14 @@ public:
     virtual QString saveFileName(const QString& title, const QString& filter) = 0;
     // A 0x00BBGGRR colour, or nothing when the user cancelled.
     virtual std::optional<quint32> pickColor(quint32 initial) = 0;
+    // A small window of its own with these buttons; the index of the one pressed, -1 when cancelled.
+    virtual int choose(const QString& title, const QString& text, const QStringList& buttons)
+    {
+        Q_UNUSED(title);
+        Q_UNUSED(text);
+        Q_UNUSED(buttons);
+        return -1;
+    }
 
     void tell(const QString& text, Icon icon = Icon::Information) { ask(text, icon, Buttons::Ok); }
 };

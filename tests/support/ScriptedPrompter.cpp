@@ -33,6 +33,16 @@ std::optional<quint32> ScriptedPrompter::pickColor(quint32)
     return colours.isEmpty() ? std::nullopt : colours.takeFirst();
 }
 
+int ScriptedPrompter::choose(const QString& title, const QString& text, const QStringList&)
+{
+    asked.append({title + QLatin1Char('|') + text, Icon::Question, Buttons::Ok});
+    if (choices.isEmpty()) {
+        QTest::qFail(qPrintable(QStringLiteral("Unscripted choice: ") + text), __FILE__, __LINE__);
+        return -1;
+    }
+    return choices.takeFirst();
+}
+
 QStringList ScriptedPrompter::texts() const
 {
     QStringList list;

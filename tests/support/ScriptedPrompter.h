@@ -22,10 +22,12 @@ public:
     QString openFileName(const QString& title, const QString& filter, const QString& initialFile) override;
     QString saveFileName(const QString& title, const QString& filter) override;
     std::optional<quint32> pickColor(quint32 initial) override;
+    int choose(const QString& title, const QString& text, const QStringList& buttons) override;
 
     QList<Answer> answers; // for questions (Yes/No/Cancel buttons); boxes with OK need none
     QStringList fileNames; // for open and save dialogs
     QList<std::optional<quint32>> colours;
+    QList<int> choices; // for choose(): the index of the button pressed
     QList<Asked> asked;
     QStringList texts() const;
 };

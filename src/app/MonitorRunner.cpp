@@ -1,0 +1,78 @@
+#include "app/MonitorRunner.h"
+
+#include "app/Commands.h"
+#include "app/SignalWatcher.h"
+#include "core/Clock.h"
+#include "core/ErrorReporter.h"
+#include "core/Sound.h"
+#include "core/Startup.h"
+#include "core/StdioPrompter.h"
+#include "monitor/AnswerErrorLog.h"
+#include "monitor/Monitor.h"
+#include "monitor/MonitorWindows.h"
+#include "monitor/StatusTable.h"
+#include "notify/EventLog.h"
+#include "notify/NotificationQueue.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTimer>
+
+#include <cstdio>
+
+namespace trevisk {
+
+int runMonitorLoop(QCoreApplication& app, AppContext& context, const MonitorRunOptions& options)
+{
+    SystemClock clock;
+    EventLog log(context.settings, clock);
+    NotificationQueue popups(clock);
+    SilentSoundPlayer sound;
+    StdioPrompter prompter;
+    StderrErrorReporter reporter;
+    MonitorWindows windows;
+    GameLauncher launcher;
+    AnswerErrorLog answerErrors(context.settings, clock);
+    Monitor monitor({context, clock, log, popups, sound, prompter, reporter, windows, launcher});
+    monitor.engine().setErrorSink(&answerErrors);
+
+    QObject::connect(&log, &EventLog::logged, &app, [](const QDateTime& stamp, const QString& message) {
+        printLine(EventLog::fileLine(stamp, message));
+    });
+    QObject::connect(&monitor, &Monitor::alertMailSent, &app, [](const QString& address) {
+        printLine(QStringLiteral("Alert mail sent for %1").arg(address));
+    });
+    QObject::connect(&monitor, &Monitor::alertMailFailed, &app, [](const QString& address, const QString& error) {
+        printLine(QStringLiteral("Alert mail for %1 was not sent: %2").arg(address, error), stderr);
+    });
+
+    QElapsedTimer started;
+    started.start();
+    monitor.start();
+    if (!options.banner.isEmpty())
+        printLine(options.banner);
+    printLine(QStringLiteral("Watching %1 servers, every %2 seconds%3 (list loaded in %4 ms).")
+                  .arg(monitor.status().rowCount())
+                  .arg(context.settings.refreshSeconds())
+                  .arg(context.settings.noRefresh == 1 ? QStringLiteral(" (auto-refresh is off)") : QString())
+                  .arg(started.elapsed()));
+
+    auto printStatus = [&monitor] {
+        const QByteArray table = formatStatusTable(monitor.status()).toLocal8Bit();
+        std::fwrite(table.constData(), 1, static_cast<size_t>(table.size()), stdout);
+        std::fflush(stdout);
+    };
+    QTimer statusTimer;
+    if (options.statusSeconds > 0) {
+        QObject::connect(&statusTimer, &QTimer::timeout, &app, printStatus);
+        statusTimer.start(options.statusSeconds * 1000);
+    }
+    SignalWatcher watcher;
+    QObject::connect(&watcher, &SignalWatcher::terminationRequested, &app, [&app](int) { app.quit(); });
+    QObject::connect(&watcher, &SignalWatcher::statusRequested, &app, printStatus);
+    const int code = app.exec();
+    printLine(QStringLiteral("Trevisk stopped."));
+    return code;
+}
+
+} // namespace trevisk

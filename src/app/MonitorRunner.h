@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+
+class QCoreApplication;
+
+namespace trevisk {
+
+struct AppContext;
+
+struct MonitorRunOptions
+{
+    bool withWindows = false;
+    int statusSeconds = 0; // print the status table this often; 0: only on SIGUSR1
+    QString banner;        // printed once the list is loaded
+};
+
+// Runs the monitor until SIGINT or SIGTERM: every logged notification also goes to standard
+// output, reports about servers' answers to standard error, alert mail as configured.
+int runMonitorLoop(QCoreApplication& app, AppContext& context, const MonitorRunOptions& options);
+
+} // namespace trevisk

@@ -1,0 +1,193 @@
+#include "app/Commands.h"
+#include "core/Catalogue.h"
+#include "core/Settings.h"
+#include "core/Startup.h"
+#include "monitor/ServerForm.h"
+#include "store/Stores.h"
+
+#include <QCommandLineParser>
+#include <QDir>
+#include <QLockFile>
+#include <QSettings>
+
+namespace trevisk {
+
+namespace {
+
+const QString Usage = QStringLiteral(
+    "Usage: trevisk servers list\n"
+    "       trevisk servers add GAME ADDRESS [--memo TEXT] [--query-port N] [--manual] [--tray 0|1|2] [--no-mail]\n"
+    "       trevisk servers remove ADDRESS");
+
+// Reads one store as the monitor would; an unreadable file is left where it is for the monitor to report.
+template <typename Record> QString loadStore(const Stores& stores, RecordTable<Record>& table, const char* fileName)
+{
+    const ReadOutcome outcome = readRecordFile(stores.filePath(fileName));
+    if (!outcome.exists)
+        return {};
+    if (!outcome.table)
+        return outcome.error;
+    return table.fromRaw(*outcome.table);
+}
+
+QString describe(const ServerRecord& record)
+{
+    QStringList options;
+    if (record.manualRefresh.value_or(0) == 1)
+        options << QStringLiteral("manual refresh");
+    if (record.option1.value_or(0) != 0)
+        options << QStringLiteral("query port %1").arg(*record.option1);
+    const int tray = record.tray.value_or(0);
+    if (tray != 0)
+        options << (tray == 1 ? QStringLiteral("tray") : QStringLiteral("tray by default"));
+    if (record.option5.value_or(0) == 1)
+        options << QStringLiteral("no mail");
+    return record.gameText() + QLatin1Char('\t') + record.addressText() + QLatin1Char('\t')
+           + record.option2.value_or(QString()) + QLatin1Char('\t') + options.join(QStringLiteral(", "));
+}
+
+// The lock of a running monitor: its next save would undo what a command changed.
+std::unique_ptr<QLockFile> lockForChange(const QString& dataDir)
+{
+    QDir().mkpath(dataDir);
+    auto lock = acquireDataLock(dataDir);
+    if (!lock) {
+        printLine(QStringLiteral("A Trevisk monitor is using the data folder %1: nothing was changed. "
+                                 "Close it, or make the change from its window.")
+                      .arg(QDir::toNativeSeparators(dataDir)),
+                  stderr);
+    }
+    return lock;
+}
+
+int addServer(const CommonOptions& options, Stores& stores, const QStringList& arguments)
+{
+    QCommandLineParser parser;
+    const QCommandLineOption memoOption(QStringLiteral("memo"), QString(), QStringLiteral("TEXT"));
+    const QCommandLineOption queryPortOption(QStringLiteral("query-port"), QString(), QStringLiteral("N"));
+    const QCommandLineOption manualOption(QStringLiteral("manual"));
+    const QCommandLineOption trayOption(QStringLiteral("tray"), QString(), QStringLiteral("0|1|2"));
+    const QCommandLineOption noMailOption(QStringLiteral("no-mail"));
+    parser.addOptions({memoOption, queryPortOption, manualOption, trayOption, noMailOption});
+    if (!parser.parse(QStringList{QStringLiteral("add")} + arguments) || parser.positionalArguments().size() != 2) {
+        printLine(parser.errorText().isEmpty() ? Usage : parser.errorText() + QLatin1Char('\n') + Usage, stderr);
+        return 2;
+    }
+    const QString game = parser.positionalArguments().at(0);
+    const QString address = parser.positionalArguments().at(1);
+    if (!findGame(game)) {
+        printLine(QStringLiteral("\"%1\" is not a game Trevisk knows. The games are:\n  %2")
+                      .arg(game, sortedGameList().join(QStringLiteral("\n  "))),
+                  stderr);
+        return 1;
+    }
+    const auto settingsStore = openSettings(options.configFile);
+    const AppSettings settings = AppSettings::load(*settingsStore, options.programDir);
+    ServerForm form;
+    const qsizetype colon = address.indexOf(QLatin1Char(':'));
+    form.host = colon < 0 ? address : address.left(colon);
+    form.port = colon < 0 ? QString() : address.mid(colon + 1);
+    form.game = game;
+    form.queryPort = parser.value(queryPortOption);
+    form.memo = parser.value(memoOption);
+    form.manualRefresh = parser.isSet(manualOption) ? 1 : 0;
+    form.noMail = parser.isSet(noMailOption) ? 1 : 0;
+    form.tray = settings.allTray == 1 ? 2 : 0;
+    if (parser.isSet(trayOption)) {
+        const QString tray = parser.value(trayOption);
+        if (tray != QLatin1String("0") && tray != QLatin1String("1") && tray != QLatin1String("2")) {
+            printLine(QStringLiteral("--tray takes 0, 1 or 2"), stderr);
+            return 2;
+        }
+        form.tray = tray.toInt();
+    }
+    form.iconNorm = settings.iconNorm;
+    form.iconFriend = settings.iconFriend;
+    form.iconOff = settings.iconOff;
+    form.iconBack = settings.iconBack;
+    if (form.port.trimmed().isEmpty() && !form.host.trimmed().isEmpty())
+        printLine(QStringLiteral("Port not specified: using the default port of %1, %2.").arg(game, defaultPort(game)));
+    const ServerFormCheck check = checkServerForm(form, QString(), stores, &resolveHostIPv4, true);
+    if (!check.ok) {
+        printLine(check.message, stderr);
+        return 1;
+    }
+    if (const QString error = saveServerForm(stores, QString(), check, QString()); !error.isEmpty()) {
+        printLine(QStringLiteral("The server list could not be saved: %1").arg(error), stderr);
+        return 1;
+    }
+    printLine(QStringLiteral("Added %1").arg(describe(check.record)));
+    return 0;
+}
+
+int removeServer(Stores& stores, const QStringList& arguments)
+{
+    if (arguments.size() != 1) {
+        printLine(Usage, stderr);
+        return 2;
+    }
+    const QString address = arguments.first();
+    auto servers = stores.servers;
+    const auto it = std::find_if(servers.rows.begin(), servers.rows.end(), [&](const ServerRecord& record) {
+        return record.addressText() == address;
+    });
+    if (it == servers.rows.end()) {
+        printLine(QStringLiteral("%1 is not in the server list.").arg(address), stderr);
+        return 1;
+    }
+    servers.rows.erase(it);
+    stores.servers = servers;
+    if (const QString error = stores.saveServers(); !error.isEmpty()) {
+        printLine(QStringLiteral("The server list could not be saved: %1").arg(error), stderr);
+        return 1;
+    }
+    auto& messages = stores.custEmail.rows;
+    messages.erase(std::remove_if(messages.begin(),
+                                  messages.end(),
+                                  [&](const CustomMessage& message) { return message.server == address; }),
+                   messages.end());
+    if (const QString error = stores.saveCustEmail(); !error.isEmpty()) {
+        printLine(QStringLiteral("The custom alert texts could not be saved: %1").arg(error), stderr);
+        return 1;
+    }
+    printLine(QStringLiteral("Removed %1").arg(address));
+    return 0;
+}
+
+} // namespace
+
+int runServersCommand(const CommonOptions& options, const QStringList& arguments)
+{
+    const QString action = arguments.value(0);
+    if (action != QLatin1String("list") && action != QLatin1String("add") && action != QLatin1String("remove")) {
+        printLine(Usage, stderr);
+        return 2;
+    }
+    const QString dataDir = resolveDataDir(options.dataDir, options.programDir);
+    std::unique_ptr<QLockFile> lock;
+    if (action != QLatin1String("list")) {
+        lock = lockForChange(dataDir);
+        if (!lock)
+            return 1;
+    }
+    Stores stores(dataDir);
+    for (const auto& [error, file] : {std::pair{loadStore(stores, stores.servers, ServersFile), ServersFile},
+                                      std::pair{loadStore(stores, stores.custEmail, CustEmailFile), CustEmailFile}}) {
+        if (!error.isEmpty()) {
+            printLine(QStringLiteral("%1 cannot be read: %2; nothing was changed.")
+                          .arg(QDir::toNativeSeparators(stores.filePath(file)), error),
+                      stderr);
+            return 1;
+        }
+    }
+    if (action == QLatin1String("list")) {
+        for (const ServerRecord& record : stores.servers.rows)
+            printLine(describe(record));
+        return 0;
+    }
+    if (action == QLatin1String("add"))
+        return addServer(options, stores, arguments.mid(1));
+    return removeServer(stores, arguments.mid(1));
+}
+
+} // namespace trevisk

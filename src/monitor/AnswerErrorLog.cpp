@@ -1,0 +1,34 @@
+#include "monitor/AnswerErrorLog.h"
+
+#include "core/Clock.h"
+#include "core/Settings.h"
+#include "notify/EventLog.h"
+
+#include <QFile>
+
+#include <cstdio>
+
+namespace trevisk {
+
+AnswerErrorLog::AnswerErrorLog(const AppSettings& settings, const Clock& clock)
+    : m_settings(settings)
+    , m_clock(clock)
+{}
+
+void AnswerErrorLog::answerError(const QString& address, const QString& reportText)
+{
+    QString lines = reportText;
+    lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    std::fprintf(stderr, "%s: %s\n", address.toLocal8Bit().constData(), lines.toLocal8Bit().constData());
+    std::fflush(stderr);
+    if (m_settings.logging != 1 || m_settings.logFile.isEmpty())
+        return;
+    QString oneLine = address + QStringLiteral(": ") + reportText;
+    oneLine.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+    oneLine.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    QFile file(m_settings.logFile);
+    if (file.open(QIODevice::Append))
+        file.write((EventLog::fileLine(m_clock.now(), oneLine) + QStringLiteral("\r\n")).toUtf8());
+}
+
+} // namespace trevisk

@@ -1,0 +1,123 @@
+#pragma once
+
+#include "monitor/History.h"
+#include "monitor/StatusModel.h"
+#include "query/AnswerUpdate.h"
+#include "query/QueryEngine.h"
+
+#include <QHash>
+#include <QObject>
+#include <QSet>
+
+#include <memory>
+#include <set>
+#include <vector>
+
+namespace trevisk {
+
+struct AppContext;
+struct ServerRecord;
+class Clock;
+class ErrorReporter;
+class EventLog;
+class GameLauncher;
+class MonitorWindows;
+class NotificationQueue;
+class Prompter;
+class ServerQuery;
+class SmtpMailer;
+class SoundPlayer;
+
+// What the monitor works with; each part is owned elsewhere and outlives the monitor.
+struct MonitorServices
+{
+    AppContext& context; // settings, their store and the record files
+    const Clock& clock;
+    EventLog& log;
+    NotificationQueue& popups;
+    SoundPlayer& sound;
+    Prompter& prompter;
+    ErrorReporter& reporter;
+    MonitorWindows& windows;
+    GameLauncher& launcher;
+};
+
+// The monitor: the status of every listed server, one query object per address, and what
+// their answers and time-outs mean for the user (notifications, log, sounds, alert mail,
+// auto-join). Windows are reached only through MonitorWindows.
+class Monitor : public QObject
+{
+    Q_OBJECT
+public:
+    // Queries a home connection takes without dropping answers (about 8 Mbit/s of answers).
+    static constexpr int QueriesPerSecond = 500;
+
+    explicit Monitor(const MonitorServices& services, QObject* parent = nullptr);
+    ~Monitor() override;
+
+    QueryEngine& engine() { return m_engine; }
+    StatusModel& status() { return m_status; }
+    const StatusModel& status() const { return m_status; }
+    History& history() { return m_history; }
+    const SettingsTable* serverSettings(const QString& address) const;
+    // The query object serving an address, or nullptr.
+    ServerQuery* queryFor(const QString& address) const;
+    int queryObjectCount() const { return static_cast<int>(m_ctrl.size()); }
+
+    // Builds the list and the query objects, and opens the details windows of servers marked for the tray.
+    void start();
+    // Takes new settings at once: the refresh interval, the schedule switch, the friends list.
+    void applySettings();
+
+    void updateList();
+    void loadCtrl(const QString& address, const QString& game, int manRefresh, int queryPort);
+    void stopCtrl(const QString& address);
+    void refreshServer(const QString& address);
+    void refreshAll();
+    void mergeSettings(const SettingsTable& settings, const QString& address);
+    QString getServerName(const QString& address) const;
+    void showServerWindow(const QString& address, const QString& name, const QString& game, bool show);
+
+    void addServer();
+    // The selected grid row's address, empty when none is selected.
+    void editServer(const QString& selectedAddress);
+    void delServer(const QString& selectedAddress);
+
+    void cJoin();
+    bool isAutoJoin(const QString& address) const;
+    void updateJoin(const QString& address);
+    void cancelAutoJoin();
+    void joinServer(bool direct, const QString& address, const QString& game);
+
+signals:
+    // An alert passed the repeat rule and was handed to a mailer of its own.
+    void alertMailStarted(const QString& address);
+    void alertMailSent(const QString& address);
+    void alertMailFailed(const QString& address, const QString& error);
+
+private:
+    void serverUpdate(ServerQuery* query);
+    void serverTimeOut(ServerQuery* query);
+    void checkFavMap(const QString& game, const QString& map, const QString& name);
+    QStringList checkFriends(const PlayerTable& players, QStringList present, const QString& name);
+    void sendAlert(const StatusRow& row);
+    void notify(const QString& text, bool popUp, bool logIt, int soundSlot);
+    void playSlot(int slot);
+    bool trayAtStart(const ServerRecord& record) const;
+    static StatusRow rowFor(const ServerRecord& record);
+    static int queryPortOf(const ServerRecord& record);
+    const ServerRecord* findRecord(const QString& address) const;
+
+    MonitorServices m_services;
+    QueryEngine m_engine;
+    StatusModel m_status;
+    History m_history;
+    QHash<QString, SettingsTable> m_serverSettings;
+
+    std::vector<std::unique_ptr<ServerQuery>> m_ctrl;
+    QHash<QString, int> m_ctrlIndex; // the first element serving an address
+    std::set<int> m_freeCtrl;        // elements without an address, reused lowest first
+    QSet<QString> m_mailsInFlight;
+};
+
+} // namespace trevisk

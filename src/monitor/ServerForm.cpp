@@ -1,0 +1,157 @@
+#include "monitor/ServerForm.h"
+
+#include "core/Catalogue.h"
+#include "store/Stores.h"
+
+#include <QHostInfo>
+
+namespace trevisk {
+
+namespace {
+
+std::optional<int> portNumber(const QString& text)
+{
+    bool ok = false;
+    const double value = text.toDouble(&ok);
+    if (!ok || value < 0 || value > 65535 || value != static_cast<int>(value))
+        return std::nullopt;
+    return static_cast<int>(value);
+}
+
+bool isNumeric(const QString& text)
+{
+    bool ok = false;
+    text.toDouble(&ok);
+    return ok;
+}
+
+ServerFormCheck refuse(const QString& message, ServerFormCheck::Field field, const QString& title = {})
+{
+    ServerFormCheck check;
+    check.message = message;
+    check.field = field;
+    check.title = title;
+    return check;
+}
+
+} // namespace
+
+QString resolveHostIPv4(const QString& host)
+{
+    const QHostInfo info = QHostInfo::fromName(host);
+    for (const QHostAddress& address : info.addresses()) {
+        if (address.protocol() == QAbstractSocket::IPv4Protocol)
+            return address.toString();
+    }
+    return {};
+}
+
+ServerFormCheck checkServerForm(
+    const ServerForm& form, const QString& tag, const Stores& stores, const HostResolver& resolve, bool useDefaultPort)
+{
+    using Field = ServerFormCheck::Field;
+    const QString host = form.host.trimmed();
+    QString port = form.port.trimmed();
+    if (form.game.isEmpty())
+        return refuse(QStringLiteral("You must select the type of game!"), Field::Game, QStringLiteral("Aborted"));
+    if (host.isEmpty())
+        return refuse(QStringLiteral("You must enter the address of the server to add!"),
+                      Field::Address,
+                      QStringLiteral("Aborted"));
+    if (port.isEmpty()) {
+        if (!useDefaultPort) {
+            ServerFormCheck check = refuse(QString(), Field::Port);
+            check.portMissing = true;
+            return check;
+        }
+    } else if (!portNumber(port)) {
+        return refuse(QStringLiteral("Invalid port number!"), Field::Port);
+    }
+    QString queryPort = form.queryPort.trimmed();
+    if (queryPort.isEmpty())
+        queryPort = QStringLiteral("0");
+    else if (!portNumber(queryPort))
+        return refuse(QStringLiteral("Invalid query port number!"), Field::QueryPort);
+
+    QString resolved = host;
+    QString withoutDots = host;
+    withoutDots.remove(QLatin1Char('.'));
+    if (!isNumeric(withoutDots)) {
+        resolved = resolve(host);
+        if (resolved.isEmpty())
+            return refuse(QStringLiteral("Unable to resolve '") + host + QLatin1Char('\''), Field::None);
+    }
+    if (port.isEmpty())
+        port = defaultPort(form.game);
+    const QString address = resolved + QLatin1Char(':') + port;
+    if (tag != address) {
+        const bool listed = std::any_of(stores.servers.rows.begin(),
+                                        stores.servers.rows.end(),
+                                        [&](const ServerRecord& record) { return record.addressText() == address; });
+        if (listed)
+            return refuse(QStringLiteral("This server is already in the list!"), Field::None);
+    }
+
+    ServerFormCheck check;
+    check.ok = true;
+    check.address = address;
+    ServerRecord& record = check.record;
+    record.option1 = *portNumber(queryPort);
+    record.option2 = form.memo;
+    record.option5 = form.noMail;
+    record.address = address;
+    record.game = form.game;
+    record.tray = form.tray;
+    record.iconFriend = form.iconFriend;
+    record.iconOff = form.iconOff;
+    record.iconNorm = form.iconNorm;
+    record.iconBack = form.iconBack;
+    record.manualRefresh = form.manualRefresh;
+    return check;
+}
+
+QString saveServerForm(Stores& stores, const QString& tag, const ServerFormCheck& check, const QString& customText)
+{
+    auto servers = stores.servers;
+    auto row = servers.rows.end();
+    if (!tag.isEmpty()) {
+        row = std::find_if(servers.rows.begin(), servers.rows.end(), [&](const ServerRecord& record) {
+            return record.addressText() == tag;
+        });
+    }
+    if (row == servers.rows.end()) {
+        servers.rows.push_back(check.record);
+    } else {
+        // Fields this version does not know, and the ones the dialog never sets, stay as they were.
+        ServerRecord updated = check.record;
+        updated.option3 = row->option3;
+        updated.option4 = row->option4;
+        updated.option6 = row->option6;
+        updated.option7 = row->option7;
+        updated.option8 = row->option8;
+        updated.extra = row->extra;
+        *row = updated;
+    }
+    const auto previous = std::exchange(stores.servers, servers);
+    QString error = stores.saveServers();
+    if (!error.isEmpty()) {
+        stores.servers = previous;
+        return error;
+    }
+    auto messages = stores.custEmail;
+    auto message = std::find_if(messages.rows.begin(), messages.rows.end(), [&](const CustomMessage& entry) {
+        return entry.server == check.address;
+    });
+    if (message == messages.rows.end()) {
+        messages.rows.push_back({check.address, customText, {}});
+    } else {
+        message->message = customText;
+    }
+    const auto previousMessages = std::exchange(stores.custEmail, messages);
+    error = stores.saveCustEmail();
+    if (!error.isEmpty())
+        stores.custEmail = previousMessages;
+    return error;
+}
+
+} // namespace trevisk

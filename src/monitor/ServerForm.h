@@ -1,0 +1,64 @@
+#pragma once
+
+#include "store/Records.h"
+
+#include <QString>
+
+#include <functional>
+
+namespace trevisk {
+
+class Stores;
+
+// What the add/edit server dialog holds, as text where the user types it.
+struct ServerForm
+{
+    QString host;
+    QString port;
+    QString game;
+    QString queryPort;
+    QString memo;
+    int tray = 0; // 0 no, 1 yes, 2 as the AllTray setting says
+    int manualRefresh = 0;
+    int noMail = 0;
+    quint32 iconNorm = 0;
+    quint32 iconFriend = 0;
+    quint32 iconOff = 0;
+    quint32 iconBack = 0;
+    QString customText;
+};
+
+// The outcome of the checks: the record to save, or the message that refused it.
+struct ServerFormCheck
+{
+    enum class Field
+    {
+        None,
+        Game,
+        Address,
+        Port,
+        QueryPort
+    };
+    bool ok = false;
+    QString message;
+    QString title; // "Aborted" for the two required fields, else empty
+    Field field = Field::None;
+    bool portMissing = false; // the caller asks "Port not specified, use default?" before going on
+    QString address;          // the new address (resolved host, colon, port)
+    ServerRecord record;
+};
+
+// Turns a host name into a dotted IPv4 address, or an empty text.
+using HostResolver = std::function<QString(const QString& host)>;
+QString resolveHostIPv4(const QString& host);
+
+// The dialog's checks, in its order. `tag` is the stored address while editing, empty while
+// adding; `useDefaultPort` is the user's answer when the port was left empty.
+ServerFormCheck checkServerForm(
+    const ServerForm& form, const QString& tag, const Stores& stores, const HostResolver& resolve, bool useDefaultPort);
+
+// Saves a checked record: edits the row of `tag` in place (or appends), writes servers.dat,
+// then the server's custom alert text into custemail.dat. Returns what failed, or an empty text.
+QString saveServerForm(Stores& stores, const QString& tag, const ServerFormCheck& check, const QString& customText);
+
+} // namespace trevisk

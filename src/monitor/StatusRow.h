@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+#include <QTime>
+
+#include <optional>
+
+namespace trevisk {
+
+// What the monitor last learnt about one listed server. A result field that has never been
+// written is unset, which the change detection treats differently from 0 or empty text.
+struct StatusRow
+{
+    QString game;
+    QString address;
+    QString ar; // the last answer's stamp as text; empty after a time-out
+    std::optional<QString> name;
+    std::optional<qint32> ping;
+    std::optional<QTime> lastRefresh;
+    QString manRef;                 // "1": refreshed only on demand
+    std::optional<QString> players; // "n/max"
+    std::optional<qint32> friends;
+    std::optional<QString> map;
+    QString server; // the user's memo
+    std::optional<qint32> actPlayers;
+    std::optional<qint32> actMax;
+    std::optional<qint32> lastPlayers;
+    std::optional<QString> lastMap;
+    QString timeOut; // "1" while offline
+    std::optional<qint32> timeOutCount;
+    std::optional<QDateTime> lastMail;
+    qint32 emailNotify = 0; // 1: no alert mail for this server
+    qint32 autoJoin = 0;    // 1 while auto-join is armed
+
+    bool isOffline() const { return timeOut == QLatin1String("1"); }
+};
+
+} // namespace trevisk

@@ -1,0 +1,62 @@
+#include "monitor/StatusTable.h"
+
+#include "monitor/StatusModel.h"
+
+#include <QTextStream>
+
+namespace trevisk {
+
+namespace {
+
+QString cell(const QString& text, int width)
+{
+    QString value = text;
+    value.replace(QLatin1Char('\t'), QLatin1Char(' '));
+    if (value.size() > width)
+        value = value.left(width - 1) + QChar(0x2026);
+    return value.leftJustified(width);
+}
+
+} // namespace
+
+QString formatStatusTable(const StatusModel& status)
+{
+    QString text;
+    QTextStream out(&text);
+    out << cell(QStringLiteral("Game"), 22) << ' ' << cell(QStringLiteral("Address"), 24) << ' '
+        << cell(QStringLiteral("State"), 8) << ' ' << cell(QStringLiteral("Name"), 28) << ' '
+        << cell(QStringLiteral("Ping"), 5) << ' ' << cell(QStringLiteral("Players"), 8) << ' '
+        << cell(QStringLiteral("Map"), 14) << ' ' << QStringLiteral("Memo") << '\n';
+    int answered = 0;
+    int offline = 0;
+    int waiting = 0;
+    for (const StatusRow& row : status.rows()) {
+        QString state;
+        if (row.isOffline()) {
+            state = QStringLiteral("OFFLINE");
+            ++offline;
+        } else if (!row.ar.isEmpty()) {
+            state = QStringLiteral("up");
+            ++answered;
+        } else if (row.timeOutCount.value_or(0) > 0) {
+            state = QStringLiteral("no reply");
+        } else {
+            state = QStringLiteral("...");
+            ++waiting;
+        }
+        out << cell(row.game, 22) << ' ' << cell(row.address, 24) << ' ' << cell(state, 8) << ' '
+            << cell(row.name.value_or(QString()), 28) << ' '
+            << cell(row.ping ? QString::number(*row.ping) : QString(), 5) << ' '
+            << cell(row.players.value_or(QString()), 8) << ' ' << cell(row.map.value_or(QString()), 14) << ' '
+            << row.server << '\n';
+    }
+    out << QStringLiteral("Servers: %1, answered: %2, offline: %3, not answered yet: %4")
+               .arg(status.rowCount())
+               .arg(answered)
+               .arg(offline)
+               .arg(waiting)
+        << '\n';
+    return text;
+}
+
+} // namespace trevisk

@@ -1,0 +1,164 @@
+#pragma once
+
+#include "core/Startup.h"
+#include "monitor/Monitor.h"
+#include "monitor/MonitorWindows.h"
+#include "notify/EventLog.h"
+#include "notify/NotificationQueue.h"
+#include "query/ServerQuery.h"
+#include "sim/SimServer.h"
+#include "support/ManualClock.h"
+#include "support/RecordingReporter.h"
+#include "support/RecordingSoundPlayer.h"
+#include "support/ScriptedPrompter.h"
+
+#include <QSettings>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <functional>
+#include <memory>
+
+namespace trevisk {
+
+// Records what the monitor asks of the windows; the dialogs answer from a script.
+class RecordingWindows : public MonitorWindows
+{
+public:
+    bool showServerWindow(const QString& address, const QString&, const QString&, bool) override
+    {
+        shown << address;
+        return true;
+    }
+    void closeServerWindow(const QString& address) override { closed << address; }
+    void setTimeOut(const QString& address) override { timeOuts << address; }
+    void updateDetails(const QString& address,
+                       const QString&,
+                       const QString&,
+                       const PlayerTable&,
+                       int friendCount,
+                       const QString&,
+                       const SettingsTable&,
+                       int) override
+    {
+        details << QStringLiteral("%1 friends=%2").arg(address).arg(friendCount);
+    }
+    void setAutoJoinFlag(const QString& address, bool armed) override
+    {
+        flags << (address.isEmpty() ? QStringLiteral("all") : address)
+                     + (armed ? QStringLiteral(" on") : QStringLiteral(" off"));
+    }
+    QString runAddServerDialog() override { return dialogAnswer; }
+    QString runEditServerDialog(const QString&) override
+    {
+        if (duringDialog)
+            duringDialog();
+        return dialogAnswer;
+    }
+    std::function<void()> duringDialog; // what the user changes while the dialog is open
+
+    QStringList shown, closed, timeOuts, details, flags;
+    QString dialogAnswer;
+};
+
+class RecordingLauncher : public GameLauncher
+{
+public:
+    bool start(const QString& program, const QStringList& arguments, const QString& folder) override
+    {
+        launches << QStringList{program, folder} + arguments;
+        return succeed;
+    }
+    QList<QStringList> launches;
+    bool succeed = true;
+};
+
+// A monitor in a temporary data folder with recorded windows, sounds, prompts and a clock the test sets.
+struct MonitorFixture
+{
+    QTemporaryDir dir;
+    AppContext context;
+    ManualClock clock;
+    std::unique_ptr<EventLog> log;
+    std::unique_ptr<NotificationQueue> popups;
+    RecordingSoundPlayer sound;
+    ScriptedPrompter prompter;
+    RecordingReporter reporter;
+    RecordingWindows windows;
+    RecordingLauncher launcher;
+    std::unique_ptr<Monitor> monitor;
+    std::vector<std::unique_ptr<SimServer>> servers;
+    QStringList logged;
+
+    MonitorFixture()
+    {
+        context.dataDir = dir.path();
+        context.programDir = dir.path();
+        context.settingsStore =
+            std::make_unique<QSettings>(dir.filePath(QStringLiteral("t.ini")), QSettings::IniFormat);
+        context.settings = AppSettings::defaults(dir.path());
+        context.stores = Stores(dir.path());
+        log = std::make_unique<EventLog>(context.settings, clock);
+        QObject::connect(
+            log.get(), &EventLog::logged, log.get(), [this](const QDateTime&, const QString& text) { logged << text; });
+        popups = std::make_unique<NotificationQueue>(clock);
+    }
+
+    // A simulated server of `game` on 127.0.0.1, listed with these record values.
+    SimServer& addServer(const QString& game, int players = 4, int manualRefresh = 1)
+    {
+        auto server = std::make_unique<SimServer>(SimServerState::forGame(game, int(servers.size()) + 1, players));
+        if (!server->start())
+            qFatal("simulated server did not start");
+        ServerRecord record;
+        record.address = server->address();
+        record.game = game;
+        record.manualRefresh = manualRefresh;
+        record.option5 = 0;
+        record.tray = 0;
+        context.stores.servers.rows.push_back(record);
+        servers.push_back(std::move(server));
+        return *servers.back();
+    }
+
+    void start()
+    {
+        monitor = std::make_unique<Monitor>(
+            MonitorServices{context, clock, *log, *popups, sound, prompter, reporter, windows, launcher});
+        QueryEngine::Timing timing = monitor->engine().timing();
+        timing.timeOut = std::chrono::milliseconds(25);
+        timing.gather = std::chrono::milliseconds(40);
+        timing.queriesPerSecond = 0;
+        monitor->engine().setTiming(timing);
+        monitor->start();
+    }
+
+    ServerQuery& query(const SimServer& server) { return *monitor->queryFor(server.address()); }
+    const StatusRow& row(const SimServer& server) { return *monitor->status().find(server.address()); }
+
+    // Queries one server now and waits for the end of its cycle: an answer or a time-out.
+    bool refresh(const SimServer& server)
+    {
+        QSignalSpy updates(&query(server), &ServerQuery::serverUpdate);
+        monitor->refreshServer(server.address());
+        return updates.wait(3000);
+    }
+    // Waits until every server has answered or timed out once since start.
+    bool settle()
+    {
+        for (auto& server : servers) {
+            const QString address = server->address();
+            if (!QTest::qWaitFor(
+                    [&] {
+                        return !monitor->status().find(address)->name.value_or(QString()).isEmpty()
+                               || monitor->status().find(address)->timeOutCount.has_value();
+                    },
+                    3000))
+                return false;
+        }
+        return true;
+    }
+};
+
+} // namespace trevisk

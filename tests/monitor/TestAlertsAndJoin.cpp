@@ -1,0 +1,218 @@
+#include "MonitorFixture.h"
+#include "notify/SmtpTestServer.h"
+
+#include <QJsonArray>
+
+using namespace trevisk;
+
+namespace {
+
+void setEmail(MonitorFixture& f, const QString& smtp, const QString& timeOuts, const QString& interval)
+{
+    QSettings& store = *f.context.settingsStore;
+    store.setValue(QStringLiteral("EmailNotify/Enable"), QStringLiteral("1"));
+    store.setValue(QStringLiteral("EmailNotify/Email"), QStringLiteral("ops@example.org"));
+    store.setValue(QStringLiteral("EmailNotify/SMTP"), smtp);
+    store.setValue(QStringLiteral("EmailNotify/From"), QStringLiteral("trevisk@example.org"));
+    store.setValue(QStringLiteral("EmailNotify/TimeOuts"), timeOuts);
+    store.setValue(QStringLiteral("EmailNotify/Interval"), interval);
+}
+
+QString mailText(const QJsonObject& message)
+{
+    return QString::fromUtf8(QByteArray::fromBase64(message.value(QStringLiteral("data")).toString().toLatin1()));
+}
+
+} // namespace
+
+class TestAlertsAndJoin : public QObject
+{
+    Q_OBJECT
+private slots:
+    // Mail at the threshold, once per outage with "Only Once", again after an answer.
+    void alertOncePerOutage()
+    {
+        SmtpTestServer smtp({});
+        QVERIFY(smtp.isReady());
+        MonitorFixture f;
+        setEmail(f, smtp.address(), QStringLiteral("3"), QStringLiteral("-1"));
+        SimServer& server = f.addServer(QStringLiteral("Quake 3"));
+        f.start();
+        QVERIFY(f.settle());
+        const QString name = *f.row(server).name;
+        QSignalSpy started(f.monitor.get(), &Monitor::alertMailStarted);
+        QSignalSpy sent(f.monitor.get(), &Monitor::alertMailSent);
+        server.responder().setAnswering(false);
+        QVERIFY(f.refresh(server));
+        QVERIFY(f.refresh(server));
+        QCOMPARE(started.size(), 0);
+        QVERIFY(f.refresh(server));
+        QCOMPARE(started.size(), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(sent.size(), 1, 5000);
+        const auto message = smtp.nextMessage();
+        QVERIFY(message);
+        QCOMPARE(message->value(QStringLiteral("rcpt_tos")).toArray().first().toString(),
+                 QStringLiteral("ops@example.org"));
+        const QString data = mailText(*message);
+        QVERIFY(data.contains(QStringLiteral("SUBJECT: ALERT: Server: ") + name + QStringLiteral(" has timed out!")));
+        QVERIFY(data.contains(
+            QStringLiteral("Server: ") + name + QStringLiteral("\r\nAddress: ") + server.address()
+            + QStringLiteral("\r\nGame: Quake 3\r\nTimeOuts: 3\r\n\r\nThis is an automated message, do not reply!")));
+        QVERIFY(f.row(server).lastMail.has_value());
+        f.clock.advanceSecs(3600);
+        QVERIFY(f.refresh(server));
+        QCOMPARE(started.size(), 1);
+
+        server.responder().setAnswering(true);
+        QVERIFY(f.refresh(server));
+        QVERIFY(!f.row(server).lastMail.has_value());
+        server.responder().setAnswering(false);
+        for (int i = 0; i < 3; ++i)
+            QVERIFY(f.refresh(server));
+        QCOMPARE(started.size(), 2);
+        QTRY_COMPARE_WITH_TIMEOUT(sent.size(), 2, 5000);
+    }
+
+    void repeatAfterTheInterval()
+    {
+        SmtpTestServer smtp({});
+        MonitorFixture f;
+        setEmail(f, smtp.address(), QStringLiteral("2"), QStringLiteral("30"));
+        SimServer& server = f.addServer(QStringLiteral("Quake 3"));
+        server.responder().setAnswering(false);
+        f.context.stores.custEmail.rows = {{server.address(), QStringLiteral("  \t "), {}}};
+        f.start();
+        QSignalSpy mailed(f.monitor.get(), &Monitor::alertMailSent);
+        QVERIFY(f.settle());
+        QVERIFY(f.refresh(server));
+        QTRY_COMPARE_WITH_TIMEOUT(mailed.size(), 1, 5000);
+        // A server that never answered is named by its address; a blank custom text is not used.
+        const QString data = mailText(*smtp.nextMessage());
+        QVERIFY(data.contains(QStringLiteral("SUBJECT: ALERT: Server: ") + server.address()
+                              + QStringLiteral(" has timed out!")));
+        QVERIFY(data.contains(QStringLiteral("TimeOuts: 2")));
+        f.clock.advanceSecs(29 * 60);
+        QVERIFY(f.refresh(server));
+        f.clock.advanceSecs(2 * 60);
+        QSignalSpy started(f.monitor.get(), &Monitor::alertMailStarted);
+        QVERIFY(f.refresh(server));
+        QCOMPARE(started.size(), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(mailed.size(), 2, 5000);
+        QVERIFY(mailText(*smtp.nextMessage()).contains(QStringLiteral("TimeOuts: 4")));
+    }
+
+    void refusedAlertIsTriedAgainAndCustomTextUsed()
+    {
+        SmtpTestServer smtp({QStringLiteral("--reject-rcpt"), QStringLiteral("ops@example.org")});
+        MonitorFixture f;
+        setEmail(f, smtp.address(), QStringLiteral("2"), QStringLiteral("-1"));
+        SimServer& quiet = f.addServer(QStringLiteral("Quake 3"));
+        SimServer& excluded = f.addServer(QStringLiteral("Quake 3"));
+        quiet.responder().setAnswering(false);
+        excluded.responder().setAnswering(false);
+        f.context.stores.servers.rows[1].option5 = 1;
+        f.start();
+        QSignalSpy started(f.monitor.get(), &Monitor::alertMailStarted);
+        QSignalSpy failed(f.monitor.get(), &Monitor::alertMailFailed);
+        QVERIFY(f.settle());
+        QVERIFY(f.refresh(quiet));
+        QVERIFY(f.refresh(excluded));
+        QTRY_COMPARE_WITH_TIMEOUT(failed.size(), 1, 5000);
+        QVERIFY(!f.row(quiet).lastMail.has_value());
+        QVERIFY(f.refresh(quiet));
+        QCOMPARE(started.size(), 2);
+        QTRY_COMPARE_WITH_TIMEOUT(failed.size(), 2, 5000);
+        QCOMPARE(failed.at(1).at(0).toString(), quiet.address());
+    }
+
+    void autoJoinArmsFiresOnceAndDisarms()
+    {
+        MonitorFixture f;
+        f.context.stores.gamePaths.rows = {{QStringLiteral("Quake 3"),
+                                            QStringLiteral("/games/q3/quake3"),
+                                            QStringLiteral("+set fs_game \"osp mod\""),
+                                            {}}};
+        SimServer& full = f.addServer(QStringLiteral("Quake 3"), 4);
+        full.state().maxPlayers = 4;
+        SimServer& other = f.addServer(QStringLiteral("Quake 3"), 1);
+        f.start();
+        QVERIFY(f.settle());
+
+        f.monitor->updateJoin(other.address());
+        f.prompter.choices << 0;
+        f.monitor->joinServer(false, full.address(), QStringLiteral("Quake 3"));
+        QVERIFY(f.launcher.launches.isEmpty());
+        QVERIFY(f.monitor->isAutoJoin(full.address()));
+        QVERIFY(!f.monitor->isAutoJoin(other.address()));
+        QCOMPARE(f.windows.flags, (QStringList{QStringLiteral("all off"), full.address() + QStringLiteral(" on")}));
+
+        QVERIFY(f.refresh(full));
+        QVERIFY(f.launcher.launches.isEmpty());
+        full.state().players.pop_back();
+        QVERIFY(f.refresh(full));
+        QCOMPARE(f.launcher.launches.size(), 1);
+        QCOMPARE(f.launcher.launches.first(),
+                 (QStringList{QStringLiteral("/games/q3/quake3"),
+                              QStringLiteral("/games/q3"),
+                              QStringLiteral("+set"),
+                              QStringLiteral("fs_game"),
+                              QStringLiteral("osp mod"),
+                              QStringLiteral("+connect"),
+                              full.address()}));
+        QVERIFY(!f.monitor->isAutoJoin(full.address()));
+        QVERIFY(f.refresh(full));
+        QCOMPARE(f.launcher.launches.size(), 1);
+
+        // "Join Anyways" starts the game at once; "Cancel" does nothing.
+        full.state().players.push_back(SimPlayer{"late", 0, 0, 0});
+        QVERIFY(f.refresh(full));
+        f.prompter.choices << 2 << 1;
+        f.monitor->joinServer(false, full.address(), QStringLiteral("Quake 3"));
+        QCOMPARE(f.launcher.launches.size(), 1);
+        f.monitor->joinServer(false, full.address(), QStringLiteral("Quake 3"));
+        QCOMPARE(f.launcher.launches.size(), 2);
+    }
+
+    void launchCommandLines()
+    {
+        MonitorFixture f;
+        for (const char* game : {"Unreal Tournament", "Battlefield 1942", "Half Life"}) {
+            ServerRecord record;
+            record.address = QStringLiteral("192.0.2.1:%1").arg(f.context.stores.servers.rows.size() + 1);
+            record.game = QString::fromLatin1(game);
+            record.manualRefresh = 1;
+            f.context.stores.servers.rows.push_back(record);
+        }
+        f.context.stores.gamePaths.rows = {
+            {QStringLiteral("Unreal Tournament"),
+             QStringLiteral("C:\\UT\\System\\UnrealTournament.exe"),
+             QStringLiteral("-log"),
+             {}},
+            {QStringLiteral("Battlefield 1942"), QStringLiteral("/bf/bf1942"), QString(), {}},
+            {QStringLiteral("Half Life"), QString(), QString(), {}}};
+        f.start();
+        f.monitor->joinServer(true, QStringLiteral("192.0.2.1:1"), QStringLiteral("Unreal Tournament"));
+        f.monitor->joinServer(true, QStringLiteral("192.0.2.1:2"), QStringLiteral("Battlefield 1942"));
+        QCOMPARE(f.launcher.launches,
+                 (QList<QStringList>{{QStringLiteral("C:\\UT\\System\\UnrealTournament.exe"),
+                                      QStringLiteral("C:\\UT\\System"),
+                                      QStringLiteral("192.0.2.1:1"),
+                                      QStringLiteral("-log")},
+                                     {QStringLiteral("/bf/bf1942"),
+                                      QStringLiteral("/bf"),
+                                      QStringLiteral("+isInternet"),
+                                      QStringLiteral("1"),
+                                      QStringLiteral("+restart"),
+                                      QStringLiteral("1"),
+                                      QStringLiteral("+joinServer"),
+                                      QStringLiteral("192.0.2.1:2")}}));
+        f.monitor->joinServer(true, QStringLiteral("192.0.2.1:3"), QStringLiteral("Half Life"));
+        QCOMPARE(f.prompter.texts().last(), QStringLiteral("Location of Half Life has not been configured!"));
+        f.launcher.succeed = false;
+        f.monitor->joinServer(true, QStringLiteral("192.0.2.1:2"), QStringLiteral("Battlefield 1942"));
+        QCOMPARE(f.prompter.texts().last(), QStringLiteral("Battlefield 1942 could not be started from /bf/bf1942"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestAlertsAndJoin)
+#include "TestAlertsAndJoin.moc"
