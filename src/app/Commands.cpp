@@ -12,9 +12,7 @@ int runTestMailCommand(const CommonOptions& options, const QStringList& argument
 namespace {
 
 const CommandInfo s_commands[] = {
-    {"export",
-     "  trevisk export FILE                    write the server list to FILE as XML",
-     runExportCommand},
+    {"export", "  trevisk export FILE                    write the server list to FILE as XML", runExportCommand},
     {"import",
      "  trevisk import FILE [--merge | --replace]\n"
      "                                         read the servers of an XML FILE: add the new ones, or\n"
@@ -22,7 +20,8 @@ const CommandInfo s_commands[] = {
      runImportCommand},
     {"query",
      "  trevisk query GAME ADDRESS [--json]    query one server once and print what it answered\n"
-     "  trevisk query --file FILE [--json]     the same for every \"game<TAB>address\" line of FILE",
+     "  trevisk query --file FILE [--json]     the same for every \"game<TAB>address\" line of FILE\n"
+     "                [--timeout MS]           wait MS for each of the three tries (2000)",
      runQueryCommand},
     {"servers",
      "  trevisk servers list                   the listed servers: game, address, memo, options\n"

@@ -8,17 +8,15 @@
 #include "core/Startup.h"
 #include "core/StdioPrompter.h"
 #include "monitor/AnswerErrorLog.h"
+#include "monitor/HeadlessOutput.h"
 #include "monitor/Monitor.h"
 #include "monitor/MonitorWindows.h"
-#include "monitor/StatusTable.h"
 #include "notify/EventLog.h"
 #include "notify/NotificationQueue.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QTimer>
-
-#include <cstdio>
 
 namespace trevisk {
 
@@ -36,15 +34,11 @@ int runMonitorLoop(QCoreApplication& app, AppContext& context, const MonitorRunO
     Monitor monitor({context, clock, log, popups, sound, prompter, reporter, windows, launcher});
     monitor.engine().setErrorSink(&answerErrors);
 
-    QObject::connect(&log, &EventLog::logged, &app, [](const QDateTime& stamp, const QString& message) {
-        printLine(EventLog::fileLine(stamp, message));
-    });
-    QObject::connect(&monitor, &Monitor::alertMailSent, &app, [](const QString& address) {
-        printLine(QStringLiteral("Alert mail sent for %1").arg(address));
-    });
-    QObject::connect(&monitor, &Monitor::alertMailFailed, &app, [](const QString& address, const QString& error) {
-        printLine(QStringLiteral("Alert mail for %1 was not sent: %2").arg(address, error), stderr);
-    });
+    HeadlessOutput output(
+        log,
+        monitor,
+        [](const QString& line) { printLine(line); },
+        [](const QString& line) { printLine(line, stderr); });
 
     QElapsedTimer started;
     started.start();
@@ -57,11 +51,7 @@ int runMonitorLoop(QCoreApplication& app, AppContext& context, const MonitorRunO
                   .arg(context.settings.noRefresh == 1 ? QStringLiteral(" (auto-refresh is off)") : QString())
                   .arg(started.elapsed()));
 
-    auto printStatus = [&monitor] {
-        const QByteArray table = formatStatusTable(monitor.status()).toLocal8Bit();
-        std::fwrite(table.constData(), 1, static_cast<size_t>(table.size()), stdout);
-        std::fflush(stdout);
-    };
+    auto printStatus = [&output] { output.printStatus(); };
     QTimer statusTimer;
     if (options.statusSeconds > 0) {
         QObject::connect(&statusTimer, &QTimer::timeout, &app, printStatus);

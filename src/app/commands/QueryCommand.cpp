@@ -123,7 +123,8 @@ int runQueryCommand(const CommonOptions&, const QStringList& arguments)
     QCommandLineParser parser;
     const QCommandLineOption jsonOption(QStringLiteral("json"));
     const QCommandLineOption fileOption(QStringLiteral("file"), QString(), QStringLiteral("FILE"));
-    parser.addOptions({jsonOption, fileOption});
+    const QCommandLineOption timeoutOption(QStringLiteral("timeout"), QString(), QStringLiteral("MS"));
+    parser.addOptions({jsonOption, fileOption, timeoutOption});
     if (!parser.parse(QStringList{QStringLiteral("query")} + arguments)) {
         printLine(parser.errorText(), stderr);
         return 2;
@@ -153,6 +154,15 @@ int runQueryCommand(const CommonOptions&, const QStringList& arguments)
     QueryEngine engine(clock);
     QueryEngine::Timing timing = engine.timing();
     timing.queriesPerSecond = QueriesPerSecond;
+    if (parser.isSet(timeoutOption)) {
+        bool ok = false;
+        const int milliseconds = parser.value(timeoutOption).toInt(&ok);
+        if (!ok || milliseconds < 1) {
+            printLine(QStringLiteral("--timeout takes a number of milliseconds, 1 or more"), stderr);
+            return 2;
+        }
+        timing.timeOut = std::chrono::milliseconds(milliseconds);
+    }
     engine.setTiming(timing);
     StderrAnswerErrors errors;
     engine.setErrorSink(&errors);

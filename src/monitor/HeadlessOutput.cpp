@@ -1,0 +1,33 @@
+#include "monitor/HeadlessOutput.h"
+
+#include "monitor/Monitor.h"
+#include "monitor/StatusTable.h"
+#include "notify/EventLog.h"
+
+namespace trevisk {
+
+HeadlessOutput::HeadlessOutput(EventLog& log, Monitor& monitor, Writer out, Writer err, QObject* parent)
+    : QObject(parent)
+    , m_monitor(monitor)
+    , m_out(std::move(out))
+    , m_err(std::move(err))
+{
+    connect(&log, &EventLog::logged, this, [this](const QDateTime& stamp, const QString& message) {
+        m_out(EventLog::fileLine(stamp, message));
+    });
+    connect(&monitor, &Monitor::alertMailSent, this, [this](const QString& address) {
+        m_out(QStringLiteral("Alert mail sent for %1").arg(address));
+    });
+    connect(&monitor, &Monitor::alertMailFailed, this, [this](const QString& address, const QString& error) {
+        m_err(QStringLiteral("Alert mail for %1 was not sent: %2").arg(address, error));
+    });
+}
+
+void HeadlessOutput::printStatus()
+{
+    QString table = formatStatusTable(m_monitor.status());
+    table.chop(1);
+    m_out(table);
+}
+
+} // namespace trevisk

@@ -1,0 +1,158 @@
+#include "core/Startup.h"
+#include "sim/SimServer.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLockFile>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace trevisk;
+
+namespace {
+
+struct Run
+{
+    int code = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+// Runs the program while this test's event loop keeps serving the simulated servers.
+Run runTrevisk(const QStringList& arguments)
+{
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(QStringLiteral("DISPLAY"));
+    process.setProcessEnvironment(environment);
+    QSignalSpy finished(&process, &QProcess::finished);
+    process.start(QStringLiteral(TREVISK_BINARY), arguments);
+    Run run;
+    if (!finished.wait(20000))
+        return run;
+    run.code = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    run.out = process.readAllStandardOutput();
+    run.err = process.readAllStandardError();
+    return run;
+}
+
+} // namespace
+
+class TestCommands : public QObject
+{
+    Q_OBJECT
+private slots:
+    void queryPrintsWhatTheServerSaid()
+    {
+        SimServer server(SimServerState::forGame(QStringLiteral("Quake 3"), 1, 2));
+        QVERIFY(server.start());
+        server.state().hostname = "^1Lab ^7Arena";
+        const Run json = runTrevisk(
+            {QStringLiteral("query"), QStringLiteral("Quake 3"), server.address(), QStringLiteral("--json")});
+        QCOMPARE(json.code, 0);
+        const QJsonObject answer = QJsonDocument::fromJson(json.out).object();
+        QCOMPARE(answer.value(QStringLiteral("status")).toString(), QStringLiteral("up"));
+        QCOMPARE(answer.value(QStringLiteral("hostname")).toString(), QStringLiteral("Lab Arena"));
+        QCOMPARE(answer.value(QStringLiteral("numplayers")).toInt(), 2);
+        QCOMPARE(answer.value(QStringLiteral("players")).toArray().size(), 2);
+        QVERIFY(answer.value(QStringLiteral("players")).toArray().first().toObject().contains(QStringLiteral("score")));
+        const QJsonArray settings = answer.value(QStringLiteral("settings")).toArray();
+        QVERIFY(!settings.isEmpty());
+        QCOMPARE(settings.first().toArray().size(), 2);
+
+        const Run text = runTrevisk({QStringLiteral("query"), QStringLiteral("Quake 3"), server.address()});
+        QCOMPARE(text.code, 0);
+        QVERIFY(text.out.contains("  Name:     Lab Arena\n"));
+        QVERIFY(text.out.contains("  Players:  2 / "));
+    }
+
+    void queryOfManyServersAndASilentOne()
+    {
+        SimServer up(SimServerState::forGame(QStringLiteral("Unreal Tournament"), 1, 3));
+        SimServer silent(SimServerState::forGame(QStringLiteral("Half Life"), 2, 1));
+        QVERIFY(up.start() && silent.start());
+        silent.responder().setAnswering(false);
+        QTemporaryDir dir;
+        QFile list(dir.filePath(QStringLiteral("list.txt")));
+        QVERIFY(list.open(QIODevice::WriteOnly));
+        list.write("# two servers\nUnreal Tournament\t" + up.address().toUtf8() + "\n\nHalf Life\t"
+                   + silent.address().toUtf8() + "\n");
+        list.close();
+        const Run run = runTrevisk({QStringLiteral("query"),
+                                    QStringLiteral("--file"),
+                                    list.fileName(),
+                                    QStringLiteral("--json"),
+                                    QStringLiteral("--timeout"),
+                                    QStringLiteral("50")});
+        QCOMPARE(run.code, 1);
+        const QJsonArray answers = QJsonDocument::fromJson(run.out).array();
+        QCOMPARE(answers.size(), 2);
+        QCOMPARE(answers[0].toObject().value(QStringLiteral("status")).toString(), QStringLiteral("up"));
+        QCOMPARE(answers[0].toObject().value(QStringLiteral("numplayers")).toInt(), 3);
+        QCOMPARE(answers[1].toObject().value(QStringLiteral("status")).toString(), QStringLiteral("timeout"));
+        QCOMPARE(answers[1].toObject().value(QStringLiteral("address")).toString(), silent.address());
+    }
+
+    void serversAddListRemove()
+    {
+        QTemporaryDir dir;
+        const QStringList where{QStringLiteral("--data-dir"),
+                                dir.filePath(QStringLiteral("data")),
+                                QStringLiteral("--config"),
+                                dir.filePath(QStringLiteral("t.ini"))};
+        auto servers = [&](const QStringList& arguments) {
+            return runTrevisk(QStringList{QStringLiteral("servers")} + arguments + where);
+        };
+
+        Run run = servers({QStringLiteral("add"),
+                           QStringLiteral("Quake 3"),
+                           QStringLiteral("127.0.0.1"),
+                           QStringLiteral("--memo"),
+                           QStringLiteral("lan party")});
+        QCOMPARE(run.code, 0);
+        QVERIFY(run.out.contains("default port of Quake 3, 27960"));
+        QCOMPARE(servers({QStringLiteral("add"), QStringLiteral("Quake 3"), QStringLiteral("127.0.0.1:27960")}).err,
+                 QByteArray("This server is already in the list!\n"));
+        QCOMPARE(servers({QStringLiteral("add"), QStringLiteral("Halo"), QStringLiteral("127.0.0.1:65536")}).err,
+                 QByteArray("Invalid port number!\n"));
+        QCOMPARE(servers({QStringLiteral("add"),
+                          QStringLiteral("Halo"),
+                          QStringLiteral("127.0.0.1:1"),
+                          QStringLiteral("--query-port"),
+                          QStringLiteral("x")})
+                     .code,
+                 1);
+        QCOMPARE(servers({QStringLiteral("add"), QStringLiteral("Halo 9"), QStringLiteral("127.0.0.1:1")}).code, 1);
+        run = servers({QStringLiteral("add"),
+                       QStringLiteral("Halo"),
+                       QStringLiteral("127.0.0.2:2302"),
+                       QStringLiteral("--manual"),
+                       QStringLiteral("--tray"),
+                       QStringLiteral("1"),
+                       QStringLiteral("--no-mail"),
+                       QStringLiteral("--query-port"),
+                       QStringLiteral("2303")});
+        QCOMPARE(run.code, 0);
+        QCOMPARE(servers({QStringLiteral("list")}).out,
+                 QByteArray("Quake 3\t127.0.0.1:27960\tlan party\t\n"
+                            "Halo\t127.0.0.2:2302\t\tmanual refresh, query port 2303, tray, no mail\n"));
+
+        // While a monitor holds the folder nothing changes.
+        {
+            const auto lock = acquireDataLock(dir.filePath(QStringLiteral("data")));
+            QVERIFY(lock);
+            run = servers({QStringLiteral("remove"), QStringLiteral("127.0.0.1:27960")});
+            QCOMPARE(run.code, 1);
+            QVERIFY(run.err.contains("nothing was changed"));
+        }
+        QCOMPARE(servers({QStringLiteral("remove"), QStringLiteral("127.0.0.1:27960")}).code, 0);
+        QCOMPARE(servers({QStringLiteral("remove"), QStringLiteral("127.0.0.1:27960")}).code, 1);
+        QCOMPARE(servers({QStringLiteral("list")}).out.count('\n'), 1);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCommands)
+#include "TestCommands.moc"

@@ -1,0 +1,195 @@
+#include "MonitorFixture.h"
+#include "monitor/HeadlessOutput.h"
+#include "monitor/ServerForm.h"
+#include "monitor/StatusTable.h"
+
+using namespace trevisk;
+
+namespace {
+
+ServerForm quake3Form(const QString& host, const QString& port)
+{
+    ServerForm form;
+    form.host = host;
+    form.port = port;
+    form.game = QStringLiteral("Quake 3");
+    return form;
+}
+
+QString fakeResolver(const QString& host)
+{
+    return host == QLatin1String("lab.example") ? QStringLiteral("192.0.2.7") : QString();
+}
+
+} // namespace
+
+class TestHeadlessAndForm : public QObject
+{
+    Q_OBJECT
+private slots:
+    // What a terminal shows for a server that goes down and comes back.
+    void headlessOutputOfAnOutage()
+    {
+        MonitorFixture f;
+        SimServer& server = f.addServer(QStringLiteral("Quake 3"));
+        f.context.settings.nss = 0;
+        QStringList out;
+        QStringList err;
+        f.start();
+        HeadlessOutput output(
+            *f.log, *f.monitor, [&](const QString& line) { out << line; }, [&](const QString& line) { err << line; });
+        QVERIFY(f.settle());
+        const QString name = *f.row(server).name;
+        server.responder().setAnswering(false);
+        QVERIFY(f.refresh(server));
+        QVERIFY(f.refresh(server));
+        server.responder().setAnswering(true);
+        QVERIFY(f.refresh(server));
+        const QString stamp = EventLog::fileLine(f.clock.now(), QString());
+        QCOMPARE(out,
+                 (QStringList{stamp + name + QStringLiteral(" has gone offline!"),
+                              stamp + name + QStringLiteral(" is back online!")}));
+        QVERIFY(err.isEmpty());
+
+        output.printStatus();
+        const QStringList table = out.last().split(QLatin1Char('\n'));
+        QCOMPARE(table.size(), 3);
+        QVERIFY(table[1].startsWith(QStringLiteral("Quake 3")));
+        QVERIFY(table[1].contains(QStringLiteral(" up ")));
+        QCOMPARE(table[2], QStringLiteral("Servers: 1, answered: 1, offline: 0, not answered yet: 0"));
+    }
+
+    void statusTableStates()
+    {
+        StatusModel model;
+        auto row = [](const char* game, const char* address) {
+            StatusRow r;
+            r.game = QString::fromLatin1(game);
+            r.address = QString::fromLatin1(address);
+            return r;
+        };
+        StatusRow up = row("Quake 3", "a:1");
+        up.ar = QStringLiteral("x");
+        StatusRow offline = row("Halo", "b:2");
+        offline.timeOut = QStringLiteral("1");
+        StatusRow silent = row("Halo", "c:3");
+        silent.timeOutCount = 2;
+        StatusRow fresh = row("Halo", "d:4");
+        model.reset({up, offline, silent, fresh});
+        const QStringList lines = formatStatusTable(model).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        QVERIFY(lines[2].contains(QStringLiteral("OFFLINE")));
+        QVERIFY(lines[3].contains(QStringLiteral("no reply")));
+        QCOMPARE(lines.last(), QStringLiteral("Servers: 4, answered: 1, offline: 1, not answered yet: 1"));
+    }
+
+    void formChecks_data()
+    {
+        QTest::addColumn<QString>("host");
+        QTest::addColumn<QString>("port");
+        QTest::addColumn<QString>("queryPort");
+        QTest::addColumn<QString>("expected"); // the message, or the address saved
+        QTest::newRow("default port") << "10.1.1.1"
+                                      << ""
+                                      << ""
+                                      << "10.1.1.1:27960";
+        QTest::newRow("port 0") << "10.1.1.1"
+                                << "0"
+                                << ""
+                                << "10.1.1.1:0";
+        QTest::newRow("port 65535") << " 10.1.1.1 "
+                                    << " 65535 "
+                                    << ""
+                                    << "10.1.1.1:65535";
+        QTest::newRow("port too big") << "10.1.1.1"
+                                      << "65536"
+                                      << ""
+                                      << "Invalid port number!";
+        QTest::newRow("negative port") << "10.1.1.1"
+                                       << "-1"
+                                       << ""
+                                       << "Invalid port number!";
+        QTest::newRow("query port text") << "10.1.1.1"
+                                         << "1"
+                                         << "abc"
+                                         << "Invalid query port number!";
+        QTest::newRow("host name resolved") << "lab.example"
+                                            << "5"
+                                            << ""
+                                            << "192.0.2.7:5";
+        QTest::newRow("unknown host") << "nowhere.example"
+                                      << "5"
+                                      << ""
+                                      << "Unable to resolve 'nowhere.example'";
+        QTest::newRow("colon in host goes to resolution") << "10.1.1.1:5"
+                                                          << ""
+                                                          << ""
+                                                          << "Unable to resolve '10.1.1.1:5'";
+        QTest::newRow("duplicate") << "192.0.2.1"
+                                   << "27960"
+                                   << ""
+                                   << "This server is already in the list!";
+        QTest::newRow("no host") << "  "
+                                 << "1"
+                                 << ""
+                                 << "You must enter the address of the server to add!";
+    }
+
+    void formChecks()
+    {
+        QFETCH(QString, host);
+        QFETCH(QString, port);
+        QFETCH(QString, queryPort);
+        QFETCH(QString, expected);
+        Stores stores;
+        ServerRecord listed;
+        listed.address = QStringLiteral("192.0.2.1:27960");
+        stores.servers.rows.push_back(listed);
+        ServerForm form = quake3Form(host, port);
+        form.queryPort = queryPort;
+        const ServerFormCheck check = checkServerForm(form, QString(), stores, &fakeResolver, true);
+        QCOMPARE(check.ok ? check.address : check.message, expected);
+        if (check.ok)
+            QCOMPARE(check.record.option1, std::optional<qint32>(0));
+    }
+
+    void emptyPortAsksFirstAndEditKeepsItsAddress()
+    {
+        Stores stores;
+        const ServerFormCheck asked =
+            checkServerForm(quake3Form(QStringLiteral("10.0.0.1"), QString()), QString(), stores, &fakeResolver, false);
+        QVERIFY(!asked.ok && asked.portMissing);
+
+        QTemporaryDir dir;
+        Stores saved(dir.path());
+        ServerRecord record;
+        record.address = QStringLiteral("10.0.0.1:1");
+        record.option3 = QDateTime(QDate(2020, 1, 1), QTime(0, 0));
+        saved.servers.rows.push_back(record);
+        saved.custEmail.rows.push_back({QStringLiteral("10.0.0.1:1"), QStringLiteral("old text"), {}});
+        // Editing without a change of address is no duplicate; a changed address gets its own text row.
+        ServerFormCheck same = checkServerForm(quake3Form(QStringLiteral("10.0.0.1"), QStringLiteral("1")),
+                                               QStringLiteral("10.0.0.1:1"),
+                                               saved,
+                                               &fakeResolver,
+                                               true);
+        QVERIFY(same.ok);
+        ServerFormCheck moved = checkServerForm(quake3Form(QStringLiteral("10.0.0.1"), QStringLiteral("2")),
+                                                QStringLiteral("10.0.0.1:1"),
+                                                saved,
+                                                &fakeResolver,
+                                                true);
+        QCOMPARE(saveServerForm(saved, QStringLiteral("10.0.0.1:1"), moved, QStringLiteral("new text")), QString());
+        QCOMPARE(saved.servers.rows.size(), size_t(1));
+        QCOMPARE(saved.servers.rows[0].addressText(), QStringLiteral("10.0.0.1:2"));
+        QCOMPARE(saved.servers.rows[0].option3, record.option3);
+        QCOMPARE(saved.custEmail.rows.size(), size_t(2));
+        Stores reread(dir.path());
+        RecordingReporter reporter;
+        reread.loadAll(reporter);
+        QVERIFY(reread.servers.rows == saved.servers.rows);
+        QVERIFY(reread.custEmail.rows == saved.custEmail.rows);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestHeadlessAndForm)
+#include "TestHeadlessAndForm.moc"
