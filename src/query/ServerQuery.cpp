@@ -73,32 +73,42 @@ void ServerQuery::setManRefresh(int manRefresh)
 {
     m_manRefresh = manRefresh;
     if (manRefresh == 1) {
-        m_timerOn[Schedule] = false;
-        ++m_generation[Schedule];
+        stopTimer(Schedule);
     } else if (manRefresh == 0 && !m_timerOn[Schedule] && !m_address.isEmpty()) {
         scheduleNext(m_engine.now());
     }
 }
 
+void ServerQuery::stopTimer(int kind)
+{
+    m_timerOn[kind] = false;
+    ++m_generation[kind];
+}
+
 void ServerQuery::stopTimers()
 {
-    for (int kind : {Schedule, TimeOut, Gather}) {
-        m_timerOn[kind] = false;
-        ++m_generation[kind];
-    }
+    for (int kind : {Schedule, TimeOut, Gather})
+        stopTimer(kind);
 }
 
 void ServerQuery::scheduleNext(qint64 from)
 {
     m_scheduleBase = from;
-    m_timerOn[Schedule] = true;
-    ++m_generation[Schedule];
-    if (m_engine.scheduleEnabled() && m_id) {
-        m_engine.addDeadline(m_id,
-                             QueryEngine::DeadlineKind::Schedule,
-                             from + m_engine.timing().refresh.count(),
-                             m_generation[Schedule]);
+    if (m_engine.scheduleEnabled()) {
+        startTimer(Schedule, from + m_engine.timing().refresh.count());
+    } else {
+        // Kept on without a deadline: the schedule resumes when it is switched on again.
+        m_timerOn[Schedule] = true;
+        ++m_generation[Schedule];
     }
+}
+
+void ServerQuery::startTimer(int kind, qint64 due)
+{
+    m_timerOn[kind] = true;
+    ++m_generation[kind];
+    if (m_id)
+        m_engine.addDeadline(m_id, static_cast<QueryEngine::DeadlineKind>(kind), due, m_generation[kind]);
 }
 
 void ServerQuery::startCycle()
@@ -117,23 +127,12 @@ void ServerQuery::transmit(int socketIndex, const QHostAddress& address)
 {
     if (m_address.isEmpty())
         return;
-    m_timerOn[TimeOut] = true;
-    ++m_generation[TimeOut];
-    m_engine.addDeadline(m_id,
-                         QueryEngine::DeadlineKind::TimeOut,
-                         m_engine.now() + m_engine.timing().timeOut.count(),
-                         m_generation[TimeOut]);
+    startTimer(TimeOut, m_engine.now() + m_engine.timing().timeOut.count());
     m_packets.clear();
     if (const EngineProtocol* protocol = m_engine.protocolFor(m_game)) {
         // The gathering window runs from the first request of the cycle; a running window is not restarted.
-        if (protocol->gathers() && !m_timerOn[Gather]) {
-            m_timerOn[Gather] = true;
-            ++m_generation[Gather];
-            m_engine.addDeadline(m_id,
-                                 QueryEngine::DeadlineKind::Gather,
-                                 m_engine.now() + m_engine.timing().gather.count(),
-                                 m_generation[Gather]);
-        }
+        if (protocol->gathers() && !m_timerOn[Gather])
+            startTimer(Gather, m_engine.now() + m_engine.timing().gather.count());
         if (socketIndex >= 0 && !address.isNull()) {
             QUdpSocket* socket = m_engine.socket(socketIndex);
             for (const QByteArray& request : protocol->requests())
@@ -182,8 +181,7 @@ void ServerQuery::receive(const QByteArray& datagram)
 {
     if (datagram.isEmpty())
         return;
-    m_timerOn[TimeOut] = false;
-    ++m_generation[TimeOut];
+    stopTimer(TimeOut);
     const EngineProtocol* protocol = m_engine.protocolFor(m_game);
     if (m_ping == 0) {
         const qint32 elapsed =
@@ -197,14 +195,8 @@ void ServerQuery::receive(const QByteArray& datagram)
             std::any_of(m_packets.cbegin(), m_packets.cend(), [&](const auto& part) { return part.first == key; });
         if (!repeated)
             m_packets.emplace_back(key, datagram);
-        if (!m_timerOn[Gather]) {
-            m_timerOn[Gather] = true;
-            ++m_generation[Gather];
-            m_engine.addDeadline(m_id,
-                                 QueryEngine::DeadlineKind::Gather,
-                                 m_engine.now() + m_engine.timing().gather.count(),
-                                 m_generation[Gather]);
-        }
+        if (!m_timerOn[Gather])
+            startTimer(Gather, m_engine.now() + m_engine.timing().gather.count());
         return;
     }
     m_lastRefresh = m_engine.clock().now();

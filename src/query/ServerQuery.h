@@ -75,6 +75,8 @@ private:
     void finishGathering();
     void apply(const AnswerUpdate& update);
     void noteErrors(const QList<AnswerError>& errors);
+    void startTimer(int kind, qint64 due);
+    void stopTimer(int kind);
     void stopTimers();
 
     QueryEngine& m_engine;
