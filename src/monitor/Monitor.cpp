@@ -131,8 +131,9 @@ void Monitor::updateList()
     m_status.reset(std::move(rows));
     // Objects of servers no longer listed stop, so nothing is queried or mailed for them.
     for (const auto& query : m_ctrl) {
-        if (!query->address().isEmpty() && !listed.contains(query->address()))
-            stopCtrl(query->address());
+        const QString address = query->address(); // a copy: stopping the object empties its own
+        if (!address.isEmpty() && !listed.contains(address))
+            stopCtrl(address);
     }
     for (const ServerRecord& record : records) {
         ServerQuery* query = queryFor(record.addressText());
@@ -171,8 +172,9 @@ void Monitor::loadCtrl(const QString& address, const QString& game, int manRefre
     m_ctrl[static_cast<size_t>(index)]->init(address, game, manRefresh, queryPort);
 }
 
-void Monitor::stopCtrl(const QString& address)
+void Monitor::stopCtrl(const QString& addressToStop)
 {
+    const QString address = addressToStop; // the caller's text may be the object's own, emptied below
     const int index = m_ctrlIndex.value(address, -1);
     if (index < 0)
         return;

@@ -1,6 +1,7 @@
 #include "query/EngineProtocol.h"
 #include "query/QueryEngine.h"
 #include "query/ServerQuery.h"
+#include "sim/SimServer.h"
 #include "support/ManualClock.h"
 
 #include <QElapsedTimer>
@@ -339,6 +340,38 @@ private slots:
         QCOMPARE(sink.reports.size(), 2);
         QVERIFY(sink.reports.first().startsWith(server.address()
                                                 + QStringLiteral("|An error has occured in function: GetPlayers()")));
+    }
+
+    // The real protocols against simulated servers: Half-Life's two answers, Unreal's parts.
+    void realProtocolsEndToEnd()
+    {
+        auto engine = std::make_unique<QueryEngine>(m_clock);
+        QueryEngine::Timing timing;
+        timing.timeOut = 200ms;
+        timing.gather = 60ms;
+        engine->setTiming(timing);
+
+        SimServer halfLife(SimServerState::forGame(QStringLiteral("Half Life"), 1, 3));
+        QVERIFY(halfLife.start());
+        ServerQuery hl(*engine);
+        QSignalSpy hlUpdates(&hl, &ServerQuery::serverUpdate);
+        hl.init(halfLife.address(), QStringLiteral("Half Life"), 1);
+        QTRY_COMPARE(hlUpdates.size(), 2);
+        QCOMPARE(hl.players()->size(), size_t(3));
+        QCOMPARE(hl.hostname(), QString::fromLatin1(halfLife.state().hostname));
+
+        SimServer unreal(SimServerState::forGame(QStringLiteral("Unreal Tournament"), 2, 5));
+        QVERIFY(unreal.start());
+        unreal.responder().setPartOrder({2, 1, 3});
+        unreal.responder().setRepeatedPart(1);
+        ServerQuery ut(*engine);
+        QSignalSpy utUpdates(&ut, &ServerQuery::serverUpdate);
+        ut.init(unreal.address(), QStringLiteral("Unreal Tournament"), 1);
+        QVERIFY(utUpdates.wait(2000));
+        QCOMPARE(ut.numPlayers(), QStringLiteral("5"));
+        QCOMPARE(ut.players()->size(), size_t(5));
+        QCOMPARE(ut.hostname(), QString::fromLatin1(unreal.state().hostname));
+        QCOMPARE(utUpdates.size(), 1);
     }
 
     void sendsArePaced()
