@@ -12,7 +12,6 @@
 #include "monitor/Monitor.h"
 #include "monitor/MonitorWindows.h"
 #include "notify/EventLog.h"
-#include "notify/NotificationQueue.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -24,14 +23,13 @@ int runMonitorLoop(QCoreApplication& app, AppContext& context, const MonitorRunO
 {
     SystemClock clock;
     EventLog log(context.settings, clock);
-    NotificationQueue popups(clock);
     SilentSoundPlayer sound;
     StdioPrompter prompter;
     StderrErrorReporter reporter;
     MonitorWindows windows;
     GameLauncher launcher;
     AnswerErrorLog answerErrors(context.settings, clock);
-    Monitor monitor({context, clock, log, popups, sound, prompter, reporter, windows, launcher});
+    Monitor monitor({context, clock, log, nullptr, sound, prompter, reporter, windows, launcher});
     monitor.engine().setErrorSink(&answerErrors);
 
     HeadlessOutput output(

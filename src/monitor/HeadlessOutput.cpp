@@ -15,6 +15,17 @@ HeadlessOutput::HeadlessOutput(EventLog& log, Monitor& monitor, Writer out, Writ
     connect(&log, &EventLog::logged, this, [this](const QDateTime& stamp, const QString& message) {
         m_out(EventLog::fileLine(stamp, message));
     });
+    // Events that only pop up (a server becoming active) have no log line; without a desktop they print all the same.
+    connect(&monitor,
+            &Monitor::notified,
+            this,
+            [this](const QDateTime& stamp, const QString& text, bool poppedUp, bool logged) {
+                if (!poppedUp || logged)
+                    return;
+                QString line = text;
+                line.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+                m_out(EventLog::fileLine(stamp, line));
+            });
     connect(&monitor, &Monitor::alertMailSent, this, [this](const QString& address) {
         m_out(QStringLiteral("Alert mail sent for %1").arg(address));
     });

@@ -129,6 +129,8 @@ void Monitor::updateList()
         listed.insert(record.addressText());
     }
     m_status.reset(std::move(rows));
+    for (auto it = m_serverSettings.begin(); it != m_serverSettings.end();)
+        it = listed.contains(it.key()) ? std::next(it) : m_serverSettings.erase(it);
     // Objects of servers no longer listed stop, so nothing is queried or mailed for them.
     for (const auto& query : m_ctrl) {
         const QString address = query->address(); // a copy: stopping the object empties its own
@@ -292,6 +294,7 @@ void Monitor::delServer(const QString& selectedAddress)
     if (it != servers.rows.end())
         servers.rows.erase(it);
     m_status.remove(address);
+    m_serverSettings.remove(address);
     m_services.windows.closeServerWindow(address);
     stopCtrl(address);
     stores.servers = servers;
@@ -321,9 +324,10 @@ void Monitor::notify(const QString& text, bool popUp, bool logIt, int soundSlot)
 {
     if (logIt)
         m_services.log.logMessage(text);
-    if (popUp)
-        m_services.popups.setMessage(text);
+    if (popUp && m_services.popups)
+        m_services.popups->setMessage(text);
     playSlot(soundSlot);
+    emit notified(m_services.clock.now(), text, popUp, logIt);
 }
 
 void Monitor::serverUpdate(ServerQuery* query)
@@ -364,15 +368,17 @@ void Monitor::serverUpdate(ServerQuery* query)
                 row.actPlayers = value;
             if (const auto value = toNumber(query->maxPlayers()))
                 row.actMax = value;
-        } else if (players) {
+        } else if (players && query->playersReceived()) {
             row.players = QString::number(count) + QLatin1Char('/') + query->maxPlayers();
             row.actPlayers = count;
             if (const auto value = toNumber(query->maxPlayers()))
                 row.actMax = value;
         }
+        // Activity is judged only once players have been reported at all, or a Half-Life
+        // server would "become active" between its first two answers.
         if (!players) {
             row.lastPlayers = 0;
-        } else {
+        } else if (query->playersReceived()) {
             becameActive = row.lastPlayers == 0 && count >= 1;
             row.lastPlayers = count;
         }
@@ -530,21 +536,41 @@ void Monitor::sendAlert(const StatusRow& row)
     m_mailsInFlight.insert(address);
     connect(mailer, &SmtpMailer::sendComplete, this, [this, mailer, address] {
         m_mailsInFlight.remove(address);
-        // Only a mail the relay accepted counts; an outage that ended meanwhile is not marked.
+        // Only a mail the relay accepted counts, and only while the outage lasts.
         m_status.update(address, [&](StatusRow& target) {
             if (target.ar.isEmpty())
                 target.lastMail = m_services.clock.now();
         });
-        mailer->deleteLater();
+        mailFinished(mailer);
         emit alertMailSent(address);
     });
     connect(mailer, &SmtpMailer::error, this, [this, mailer, address](const QString& description, int) {
         m_mailsInFlight.remove(address);
-        mailer->deleteLater();
+        mailFinished(mailer);
         emit alertMailFailed(address, description);
     });
     emit alertMailStarted(address);
-    mailer->send();
+    // Relays refuse many connections at once from one client: a mass outage waits its turn.
+    m_waitingMailers.push_back(mailer);
+    startWaitingMailers();
+}
+
+void Monitor::startWaitingMailers()
+{
+    while (m_mailsRunning < MaxParallelMails && !m_waitingMailers.empty()) {
+        SmtpMailer* mailer = m_waitingMailers.front();
+        m_waitingMailers.pop_front();
+        ++m_mailsRunning;
+        mailer->send();
+    }
+}
+
+void Monitor::mailFinished(SmtpMailer* mailer)
+{
+    --m_mailsRunning;
+    mailer->deleteLater();
+    // Queued: the next mail starts once this one's signal has returned.
+    QMetaObject::invokeMethod(this, &Monitor::startWaitingMailers, Qt::QueuedConnection);
 }
 
 void Monitor::cJoin()

@@ -9,6 +9,7 @@
 #include <QObject>
 #include <QSet>
 
+#include <deque>
 #include <memory>
 #include <set>
 #include <vector>
@@ -34,7 +35,7 @@ struct MonitorServices
     AppContext& context; // settings, their store and the record files
     const Clock& clock;
     EventLog& log;
-    NotificationQueue& popups;
+    NotificationQueue* popups; // none without a desktop
     SoundPlayer& sound;
     Prompter& prompter;
     ErrorReporter& reporter;
@@ -51,6 +52,8 @@ class Monitor : public QObject
 public:
     // Queries a home connection takes without dropping answers (about 8 Mbit/s of answers).
     static constexpr int QueriesPerSecond = 500;
+    // Alert mails sent at the same time; the others wait their turn.
+    static constexpr int MaxParallelMails = 2;
 
     explicit Monitor(const MonitorServices& services, QObject* parent = nullptr);
     ~Monitor() override;
@@ -90,6 +93,8 @@ public:
     void joinServer(bool direct, const QString& address, const QString& game);
 
 signals:
+    // Every event text, whether it went to the pop-up (by its switch) and to the log (by its kind).
+    void notified(const QDateTime& stamp, const QString& text, bool poppedUp, bool logged);
     // An alert passed the repeat rule and was handed to a mailer of its own.
     void alertMailStarted(const QString& address);
     void alertMailSent(const QString& address);
@@ -101,6 +106,8 @@ private:
     void checkFavMap(const QString& game, const QString& map, const QString& name);
     QStringList checkFriends(const PlayerTable& players, QStringList present, const QString& name);
     void sendAlert(const StatusRow& row);
+    void startWaitingMailers();
+    void mailFinished(SmtpMailer* mailer);
     void notify(const QString& text, bool popUp, bool logIt, int soundSlot);
     void playSlot(int slot);
     bool trayAtStart(const ServerRecord& record) const;
@@ -117,7 +124,9 @@ private:
     std::vector<std::unique_ptr<ServerQuery>> m_ctrl;
     QHash<QString, int> m_ctrlIndex; // the first element serving an address
     std::set<int> m_freeCtrl;        // elements without an address, reused lowest first
-    QSet<QString> m_mailsInFlight;
+    QSet<QString> m_mailsInFlight;   // waiting or being sent
+    std::deque<SmtpMailer*> m_waitingMailers;
+    int m_mailsRunning = 0;
 };
 
 } // namespace trevisk

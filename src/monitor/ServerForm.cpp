@@ -3,6 +3,7 @@
 #include "core/Catalogue.h"
 #include "store/Stores.h"
 
+#include <QHostAddress>
 #include <QHostInfo>
 
 namespace trevisk {
@@ -18,11 +19,13 @@ std::optional<int> portNumber(const QString& text)
     return static_cast<int>(value);
 }
 
-bool isNumeric(const QString& text)
+// A dotted IPv4 address is taken as it stands; anything else is a name to resolve.
+std::optional<QString> ipv4Literal(const QString& host)
 {
-    bool ok = false;
-    text.toDouble(&ok);
-    return ok;
+    QHostAddress address;
+    if (!address.setAddress(host) || address.protocol() != QAbstractSocket::IPv4Protocol)
+        return std::nullopt;
+    return address.toString();
 }
 
 ServerFormCheck refuse(const QString& message, ServerFormCheck::Field field, const QString& title = {})
@@ -73,16 +76,14 @@ ServerFormCheck checkServerForm(
     else if (!portNumber(queryPort))
         return refuse(QStringLiteral("Invalid query port number!"), Field::QueryPort);
 
-    QString resolved = host;
-    QString withoutDots = host;
-    withoutDots.remove(QLatin1Char('.'));
-    if (!isNumeric(withoutDots)) {
+    QString resolved = ipv4Literal(host).value_or(QString());
+    if (resolved.isEmpty()) {
         resolved = resolve(host);
         if (resolved.isEmpty())
             return refuse(QStringLiteral("Unable to resolve '") + host + QLatin1Char('\''), Field::None);
     }
-    if (port.isEmpty())
-        port = defaultPort(form.game);
+    // The port is stored as the number it is ("2e4" would never reach a server).
+    port = port.isEmpty() ? defaultPort(form.game) : QString::number(*portNumber(port));
     const QString address = resolved + QLatin1Char(':') + port;
     if (tag != address) {
         const bool listed = std::any_of(stores.servers.rows.begin(),

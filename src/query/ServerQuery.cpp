@@ -37,8 +37,13 @@ void ServerQuery::init(const QString& address, const QString& game, int manRefre
 {
     stopTimers();
     m_retries = 0;
-    if (m_id)
+    if (m_id) {
         m_engine.cancelSend(m_id);
+        m_engine.unregisterRoute(m_id);
+    }
+    // A reused object starts from nothing: the last server's results are not the new one's.
+    if (address != m_address)
+        clearResults();
     m_address = address;
     m_game = game;
     m_manRefresh = manRefresh;
@@ -47,6 +52,24 @@ void ServerQuery::init(const QString& address, const QString& game, int manRefre
     if (m_manRefresh == 0)
         scheduleNext(m_engine.now());
     startCycle();
+}
+
+void ServerQuery::clearResults()
+{
+    m_hostname.clear();
+    m_map.clear();
+    m_maxPlayers.clear();
+    m_numPlayers.clear();
+    m_lastRefresh = QDateTime();
+    m_ping = 0;
+    m_players = PlayerTable{};
+    m_playersReceived = false;
+    m_settings.clear();
+    m_friends.clear();
+    m_packets.clear();
+    m_reportedErrors.clear();
+    m_cycleAnswered = false;
+    m_cycleHadErrors = false;
 }
 
 void ServerQuery::sendQuery()
@@ -232,8 +255,10 @@ void ServerQuery::apply(const AnswerUpdate& update)
         m_numPlayers = *update.numPlayers;
     if (update.settings)
         m_settings = *update.settings;
-    if (update.playersChanged)
+    if (update.playersChanged) {
         m_players = update.players;
+        m_playersReceived = true;
+    }
     noteErrors(update.errors);
 }
 

@@ -53,6 +53,8 @@ public:
     qint32 ping() const { return m_ping; }
     // The players of the last answer, or no table when the last parser gave none.
     const std::optional<PlayerTable>& players() const { return m_players; }
+    // False until an answer has carried players: Half-Life's first answer, for one, carries none.
+    bool playersReceived() const { return m_playersReceived; }
     const SettingsTable& settings() const { return m_settings; }
     const QStringList& friends() const { return m_friends; }
     int retries() const { return m_retries; }
@@ -78,6 +80,7 @@ private:
     void startTimer(int kind, qint64 due);
     void stopTimer(int kind);
     void stopTimers();
+    void clearResults();
 
     QueryEngine& m_engine;
     quint32 m_id = 0;
@@ -95,6 +98,7 @@ private:
     QDateTime m_lastRefresh;
     qint32 m_ping = 0;
     std::optional<PlayerTable> m_players = PlayerTable{};
+    bool m_playersReceived = false;
     SettingsTable m_settings;
     QStringList m_friends;
 

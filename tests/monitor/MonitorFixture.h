@@ -125,7 +125,7 @@ struct MonitorFixture
     void start()
     {
         monitor = std::make_unique<Monitor>(
-            MonitorServices{context, clock, *log, *popups, sound, prompter, reporter, windows, launcher});
+            MonitorServices{context, clock, *log, popups.get(), sound, prompter, reporter, windows, launcher});
         QueryEngine::Timing timing = monitor->engine().timing();
         timing.timeOut = std::chrono::milliseconds(25);
         timing.gather = std::chrono::milliseconds(40);

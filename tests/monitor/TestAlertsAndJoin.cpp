@@ -125,6 +125,27 @@ private slots:
         QCOMPARE(failed.at(1).at(0).toString(), quiet.address());
     }
 
+    // Many servers down at once: every alert is delivered, a few connections at a time.
+    void massOutageDeliversEveryAlert()
+    {
+        SmtpTestServer smtp({});
+        MonitorFixture f;
+        setEmail(f, smtp.address(), QStringLiteral("1"), QStringLiteral("-1"));
+        for (int i = 0; i < 5; ++i)
+            f.addServer(QStringLiteral("Quake 3")).responder().setAnswering(false);
+        f.start();
+        QSignalSpy sent(f.monitor.get(), &Monitor::alertMailSent);
+        QTRY_COMPARE_WITH_TIMEOUT(sent.size(), 5, 10000);
+        QSet<QString> subjects;
+        for (int i = 0; i < 5; ++i) {
+            const auto message = smtp.nextMessage();
+            QVERIFY(message);
+            subjects.insert(
+                mailText(*message).section(QStringLiteral("SUBJECT: "), 1).section(QStringLiteral("\r\n"), 0, 0));
+        }
+        QCOMPARE(subjects.size(), 5);
+    }
+
     void autoJoinArmsFiresOnceAndDisarms()
     {
         MonitorFixture f;

@@ -206,6 +206,52 @@ private slots:
         QCOMPARE(points[3].players, qint16(2));
     }
 
+    // A freed query object serves the next server without the last one's results.
+    void reusedObjectStartsClean()
+    {
+        MonitorFixture f;
+        f.context.stores.friends.rows = {{QStringLiteral("bob"), {}}};
+        SimServer& first = f.addServer(QStringLiteral("Quake 3"), 0);
+        first.state().players = {player("bob")};
+        f.start();
+        QVERIFY(f.settle());
+        QCOMPARE(f.logged.size(), 1);
+        ServerQuery* object = &f.query(first);
+        f.prompter.answers << Prompter::Answer::Yes;
+        f.monitor->delServer(first.address());
+
+        SimServer next(SimServerState::forGame(QStringLiteral("Quake 3"), 5));
+        QVERIFY(next.start());
+        next.responder().setAnswering(false);
+        ServerRecord record;
+        record.address = next.address();
+        record.game = QStringLiteral("Quake 3");
+        record.manualRefresh = 1;
+        f.context.stores.servers.rows.push_back(record);
+        f.windows.dialogAnswer = next.address();
+        f.monitor->addServer();
+        QCOMPARE(&f.query(next), object);
+        QSignalSpy timeOuts(object, &ServerQuery::timeOut);
+        QVERIFY(timeOuts.wait(3000));
+        QCOMPARE(f.row(next).name, std::optional<QString>(QString()));
+        QCOMPARE(f.row(next).friends, std::optional<qint32>(0));
+        QVERIFY(f.query(next).friends().isEmpty());
+        QCOMPARE(f.logged.size(), 1);
+    }
+
+    // Half-Life's information answer carries no players: it is no sign of a server that was empty.
+    void halfLifeStartIsNoActivity()
+    {
+        MonitorFixture f;
+        SimServer& server = f.addServer(QStringLiteral("Half Life"), 3);
+        f.start();
+        QSignalSpy updates(&f.query(server), &ServerQuery::serverUpdate);
+        QTRY_COMPARE(updates.size(), 2);
+        QCOMPARE(f.row(server).lastPlayers, std::optional<qint32>(3));
+        QCOMPARE(f.popups->currentText(), QString());
+        QVERIFY(f.popups->waiting().empty());
+    }
+
     void neverAnsweredServerIsNotReportedOffline()
     {
         MonitorFixture f;

@@ -113,7 +113,7 @@ private slots:
                                         "\\hostname\\HL\x01Lab\\map\\crossfire\\type\\d\\secure\\0\0")
                                  << "HL\x01Lab|crossfire|16|-"
                                  << "unchanged"
-                                 << "|map=crossfire|type=d" << true;
+                                 << "|map=crossfire|type=d|secure=0" << true;
         QTest::newRow("HL players, index 0") << "Half Life"
                                              << raw("\xFF\xFF\xFF\xFF"
                                                     "D\x02\x01"

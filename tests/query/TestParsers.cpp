@@ -66,7 +66,8 @@ private slots:
         QTest::newRow("quake line, empty last value") << QByteArray("\\a\\1\\b\\\n") << "a=1|b=";
         QTest::newRow("unreal ends with a backslash")
             << QByteArray("\\hostname\\UT\\queryid\\1.1\\final\\") << "hostname=UT|queryid=1.1";
-        QTest::newRow("no line feed, tail cut") << QByteArray("\\a\\1\\b\\2\0", 9) << "a=1";
+        QTest::newRow("zero byte ends the line") << QByteArray("\\a\\1\\b\\2\0", 9) << "a=1|b=2";
+        QTest::newRow("no end, tail cut") << QByteArray("\\a\\1\\b\\2") << "a=1";
         QTest::newRow("repeats and spaces kept, blank key skipped")
             << QByteArray("\\ Key \\v\\ \\x\\id\\1\\id\\2\\") << " Key =v|id=1|id=2";
         QTest::newRow("one backslash") << QByteArray("abc\\def") << "";

@@ -69,10 +69,15 @@ SettingsTable saveData(const QByteArray& answer)
     if (first < 0)
         return {};
     const qsizetype last = answer.lastIndexOf('\\');
-    // A Quake information line ends at its line feed, so its last value lies after the last backslash.
-    qsizetype end = answer.indexOf('\n', last);
-    if (end < 0)
-        end = last;
+    // A Quake information line ends at its line feed and a Half-Life one at its zero byte, so their
+    // last value lies after the last backslash.
+    qsizetype end = last;
+    for (qsizetype i = last; i < answer.size(); ++i) {
+        if (answer.at(i) == '\n' || answer.at(i) == '\0') {
+            end = i;
+            break;
+        }
+    }
     if (end <= first)
         return {};
     return settingsFromFields(answer.mid(first + 1, end - first - 1).split('\\'));
