@@ -45,10 +45,16 @@ private slots:
         QVERIFY(f.refresh(server));
         server.responder().setAnswering(true);
         QVERIFY(f.refresh(server));
+        // Activity only pops up; without a desktop it is printed all the same.
+        server.state().players.clear();
+        QVERIFY(f.refresh(server));
+        server.state().players.push_back(SimPlayer{"late", 1, 2, 3});
+        QVERIFY(f.refresh(server));
         const QString stamp = EventLog::fileLine(f.clock.now(), QString());
         QCOMPARE(out,
                  (QStringList{stamp + name + QStringLiteral(" has gone offline!"),
-                              stamp + name + QStringLiteral(" is back online!")}));
+                              stamp + name + QStringLiteral(" is back online!"),
+                              stamp + name + QStringLiteral(" has become active with players...")}));
         QVERIFY(err.isEmpty());
 
         output.printStatus();
