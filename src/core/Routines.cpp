@@ -3,6 +3,8 @@
 #include <QFile>
 #include <QStringDecoder>
 
+#include <algorithm>
+
 namespace trevisk {
 
 QString escapeQuotes(const QString& value)
@@ -31,6 +33,9 @@ QString getFolder(const QString& path)
 
 QString decodeText(const QByteArray& bytes)
 {
+    // Most of what servers send is plain ASCII: no need to validate it as UTF-8.
+    if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+        return QString::fromLatin1(bytes);
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     const QString text = utf8.decode(bytes);
     if (!utf8.hasError())

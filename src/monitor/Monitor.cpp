@@ -201,6 +201,16 @@ void Monitor::refreshAll()
 void Monitor::mergeSettings(const SettingsTable& settings, const QString& address)
 {
     SettingsTable& kept = m_serverSettings[address];
+    // A server mostly reports the same keys in the same order: then only the values change.
+    const bool sameKeys = kept.size() == settings.size()
+                          && std::equal(kept.begin(), kept.end(), settings.begin(), [](const auto& a, const auto& b) {
+                                 return a.setting == b.setting;
+                             });
+    if (sameKeys) {
+        for (size_t i = 0; i < kept.size(); ++i)
+            kept[i].value = settings[i].value;
+        return;
+    }
     for (const ServerSetting& setting : settings) {
         const auto it = std::find_if(
             kept.begin(), kept.end(), [&](const ServerSetting& row) { return row.setting == setting.setting; });
@@ -350,7 +360,7 @@ void Monitor::serverUpdate(ServerQuery* query)
         row.name = hostname;
         row.map = query->map();
         row.friends = players ? m_engine.friendList().countFriends(*players) : 0;
-        row.ar = answered ? QLocale::system().toString(query->lastRefresh(), QLocale::ShortFormat) : QString();
+        row.ar = answered ? query->lastRefresh() : QDateTime();
         if (answered) {
             row.lastRefresh = query->lastRefresh().time();
             backOnline = row.isOffline();
@@ -538,7 +548,7 @@ void Monitor::sendAlert(const StatusRow& row)
         m_mailsInFlight.remove(address);
         // Only a mail the relay accepted counts, and only while the outage lasts.
         m_status.update(address, [&](StatusRow& target) {
-            if (target.ar.isEmpty())
+            if (!target.answered())
                 target.lastMail = m_services.clock.now();
         });
         mailFinished(mailer);

@@ -31,7 +31,7 @@ QString StatusModel::style(const StatusRow& row)
 {
     if (row.manRef == QLatin1String("1"))
         return QStringLiteral("ManRef");
-    if (row.ar.isEmpty())
+    if (!row.answered())
         return QStringLiteral("Dead");
     if (row.friends.value_or(0) > 0)
         return QStringLiteral("Friend");
@@ -53,7 +53,9 @@ QVariant StatusModel::data(const QModelIndex& index, int role) const
     case AddressColumn:
         return row.address;
     case ArColumn:
-        return row.ar;
+        // Formatted when shown: the locale's date-time text is costly to make at every answer.
+        return row.answered() ? QVariant(QLocale::system().toString(row.ar, QLocale::ShortFormat))
+                              : QVariant(QString());
     case NameColumn:
         return optionalValue(row.name);
     case PingColumn:

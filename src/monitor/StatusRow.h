@@ -14,7 +14,7 @@ struct StatusRow
 {
     QString game;
     QString address;
-    QString ar; // the last answer's stamp as text; empty after a time-out
+    QDateTime ar; // when the last answer came; null after a time-out (shown as text by the grid)
     std::optional<QString> name;
     std::optional<qint32> ping;
     std::optional<QTime> lastRefresh;
@@ -34,6 +34,7 @@ struct StatusRow
     qint32 autoJoin = 0;    // 1 while auto-join is armed
 
     bool isOffline() const { return timeOut == QLatin1String("1"); }
+    bool answered() const { return ar.isValid(); }
 };
 
 } // namespace trevisk

@@ -35,7 +35,7 @@ QString formatStatusTable(const StatusModel& status)
         if (row.isOffline()) {
             state = QStringLiteral("OFFLINE");
             ++offline;
-        } else if (!row.ar.isEmpty()) {
+        } else if (row.answered()) {
             state = QStringLiteral("up");
             ++answered;
         } else if (row.timeOutCount.value_or(0) > 0) {

@@ -75,7 +75,7 @@ private slots:
             return r;
         };
         StatusRow up = row("Quake 3", "a:1");
-        up.ar = QStringLiteral("x");
+        up.ar = QDateTime::currentDateTime();
         StatusRow offline = row("Halo", "b:2");
         offline.timeOut = QStringLiteral("1");
         StatusRow silent = row("Halo", "c:3");

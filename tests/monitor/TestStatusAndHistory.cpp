@@ -46,7 +46,7 @@ private slots:
         QSignalSpy changed(&model, &StatusModel::dataChanged);
         model.update(QStringLiteral("10.0.0.1:1"), [](StatusRow& row) {
             row.name = QStringLiteral("Lab");
-            row.ar = QStringLiteral("now");
+            row.ar = QDateTime(QDate(2026, 12, 7), QTime(1, 2, 3));
             row.friends = 1;
         });
         QCOMPARE(changed.size(), 1);
