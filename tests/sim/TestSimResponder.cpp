@@ -171,6 +171,11 @@ private slots:
             }
         }
         QVERIFY(responderFor(QStringLiteral("Q3")).respond(QByteArray(), Loopback).isEmpty());
+        // ioquake3 also answers the short info query that other tools send first.
+        const QList<QByteArray> info =
+            responderFor(QStringLiteral("Q3")).respond("\xFF\xFF\xFF\xFFgetinfo xyz\n", Loopback);
+        QCOMPARE(info.size(), 1);
+        QVERIFY(info.first().startsWith("\xFF\xFF\xFF\xFFinfoResponse\n\\challenge\\xyz\\"));
         QVERIFY(responderFor(QStringLiteral("HALO")).respond("\xFE\xFD", Loopback).isEmpty());
         QVERIFY(responderFor(QStringLiteral("NWN"))
                     .respond(QByteArray::fromHex("FEFD00E0EB2D0E14010B"), Loopback)

@@ -69,6 +69,19 @@ QByteArray padded(const QByteArray& text, int width)
 
 } // namespace
 
+QByteArray quake3Info(const SimServerState& state, const QByteArray& challenge)
+{
+    return Header + "infoResponse\n"
+           + keyValues({{"challenge", challenge},
+                        {"protocol", "71"},
+                        {"hostname", state.hostname},
+                        {"mapname", state.map},
+                        {"clients", number(static_cast<qint64>(state.players.size()))},
+                        {"sv_maxclients", number(state.maxPlayers)},
+                        {"gametype", "0"},
+                        {"pure", "1"}});
+}
+
 QByteArray quake3Status(const SimServerState& state, const QByteArray& timestamp)
 {
     const bool sof2 = state.game == QLatin1String("Soldier of Fortune 2");

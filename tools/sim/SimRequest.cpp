@@ -105,7 +105,10 @@ SimRequest SimRequest::read(const QString& engine, const QByteArray& datagram)
     if ((engine == QLatin1String("Q3") && isWord(line, "getstatus")) || (quake2Family && isWord(line, "status"))
         || (halfLife && line == "infostring"))
         request.kind = Kind::Status;
-    else if (halfLife && line == "players")
+    else if (engine == QLatin1String("Q3") && isWord(line, "getinfo")) {
+        request.kind = Kind::Info;
+        request.challenge = line.mid(8).trimmed();
+    } else if (halfLife && line == "players")
         request.kind = Kind::Players;
     else if (halfLife && line == "challenge rcon")
         request.kind = Kind::RconChallenge;

@@ -14,6 +14,7 @@ struct SimRequest
         None,
         Status,        // the engine's status query (Half-Life: infostring)
         Players,       // Half-Life's players query
+        Info,          // Quake 3's short "getinfo" (other query tools ask it first)
         RconChallenge, // Half-Life: "challenge rcon"
         Rcon,
     };

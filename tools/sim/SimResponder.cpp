@@ -60,6 +60,9 @@ QList<QByteArray> SimResponder::respond(const QByteArray& request, quint32 sende
     case SimRequest::Kind::Players:
         out += simanswers::halfLifePlayers(m_state);
         break;
+    case SimRequest::Kind::Info:
+        out += simanswers::quake3Info(m_state, r.challenge);
+        break;
     case SimRequest::Kind::RconChallenge:
         out += QByteArray(4, '\xFF') + "challenge rcon " + challengeFor(senderIPv4) + '\n' + '\0';
         break;
