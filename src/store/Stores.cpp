@@ -21,19 +21,10 @@ void Stores::loadOne(RecordTable<Record>& table,
                      ErrorReporter& reporter,
                      const QString& procedure)
 {
-    table = RecordTable<Record>{};
-    const QString path = filePath(fileName);
-    const ReadOutcome outcome = readRecordFile(path);
-    if (!outcome.exists)
-        return;
-    QString error = outcome.error;
-    if (outcome.table) {
-        error = table.fromRaw(*outcome.table);
-        if (!error.isEmpty())
-            table = RecordTable<Record>{};
-    }
+    const QString error = read(table, fileName);
     if (error.isEmpty())
         return;
+    const QString path = filePath(fileName);
     const QString aside = keepAside(path);
     QString description =
         QStringLiteral("The file %1 could not be read: %2.").arg(QDir::toNativeSeparators(path), error);

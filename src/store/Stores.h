@@ -32,6 +32,20 @@ public:
     QString saveGamePaths(RecordWriter* writer = nullptr) const;
     QString saveCustEmail(RecordWriter* writer = nullptr) const;
 
+    // Reads one store's file into `table` and leaves the file where it is, for commands that must not
+    // move a user's file; an empty result means it was read or is missing (then the table is empty).
+    template <typename Record> QString read(RecordTable<Record>& table, const char* fileName) const
+    {
+        table = RecordTable<Record>{};
+        const ReadOutcome outcome = readRecordFile(filePath(fileName));
+        if (!outcome.exists)
+            return {};
+        const QString error = outcome.table ? table.fromRaw(*outcome.table) : outcome.error;
+        if (!error.isEmpty())
+            table = RecordTable<Record>{};
+        return error;
+    }
+
     QString filePath(const char* fileName) const;
     const QString& dataDir() const { return m_dataDir; }
 

@@ -63,16 +63,10 @@ parseArguments(const CommonOptions& common, const QStringList& arguments, bool w
     return result;
 }
 
-// Reads servers.dat as the monitor would, but leaves an unreadable file where it is: the
-// monitor's next start reports it and keeps it aside.
+// An unreadable servers.dat stays where it is: the monitor's next start reports it and keeps it aside.
 QString loadServers(Stores& stores)
 {
-    const ReadOutcome outcome = readRecordFile(stores.filePath(ServersFile));
-    if (!outcome.exists)
-        return {};
-    if (!outcome.table)
-        return outcome.error;
-    return stores.servers.fromRaw(*outcome.table);
+    return stores.read(stores.servers, ServersFile);
 }
 
 QString unreadableList(const Stores& stores, const QString& error)

@@ -19,17 +19,6 @@ const QString Usage = QStringLiteral(
     "       trevisk servers add GAME ADDRESS [--memo TEXT] [--query-port N] [--manual] [--tray 0|1|2] [--no-mail]\n"
     "       trevisk servers remove ADDRESS");
 
-// Reads one store as the monitor would; an unreadable file is left where it is for the monitor to report.
-template <typename Record> QString loadStore(const Stores& stores, RecordTable<Record>& table, const char* fileName)
-{
-    const ReadOutcome outcome = readRecordFile(stores.filePath(fileName));
-    if (!outcome.exists)
-        return {};
-    if (!outcome.table)
-        return outcome.error;
-    return table.fromRaw(*outcome.table);
-}
-
 QString describe(const ServerRecord& record)
 {
     QStringList options;
@@ -171,8 +160,9 @@ int runServersCommand(const CommonOptions& options, const QStringList& arguments
             return 1;
     }
     Stores stores(dataDir);
-    for (const auto& [error, file] : {std::pair{loadStore(stores, stores.servers, ServersFile), ServersFile},
-                                      std::pair{loadStore(stores, stores.custEmail, CustEmailFile), CustEmailFile}}) {
+    // An unreadable file is left where it is for the monitor to report and keep aside.
+    for (const auto& [error, file] : {std::pair{stores.read(stores.servers, ServersFile), ServersFile},
+                                      std::pair{stores.read(stores.custEmail, CustEmailFile), CustEmailFile}}) {
         if (!error.isEmpty()) {
             printLine(QStringLiteral("%1 cannot be read: %2; nothing was changed.")
                           .arg(QDir::toNativeSeparators(stores.filePath(file)), error),
