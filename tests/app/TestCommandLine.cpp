@@ -45,6 +45,11 @@ private slots:
         QCOMPARE(runTrevisk({QStringLiteral("--help")}, &out), 0);
         for (const char* option : {"--headless", "--data-dir DIR", "--config FILE", "--help", "--version"})
             QVERIFY2(out.contains(option), option);
+        // Every command explains itself rather than refusing --help as an unknown option.
+        for (const char* command : {"query", "servers", "import", "export", "test-mail"}) {
+            QCOMPARE(runTrevisk({QString::fromLatin1(command), QStringLiteral("--help")}, &out), 0);
+            QVERIFY2(out.startsWith("Usage:\n  trevisk " + QByteArray(command)), out.constData());
+        }
         QByteArray err;
         QCOMPARE(runTrevisk({QStringLiteral("frobnicate")}, nullptr, &err), 2);
         QVERIFY(err.contains("Unknown command: frobnicate"));

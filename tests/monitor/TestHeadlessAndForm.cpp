@@ -40,10 +40,10 @@ private slots:
             *f.log, *f.monitor, [&](const QString& line) { out << line; }, [&](const QString& line) { err << line; });
         QVERIFY(f.settle());
         const QString name = *f.row(server).name;
-        server.responder().setAnswering(false);
+        f.setAnswering(server, false);
         QVERIFY(f.refresh(server));
         QVERIFY(f.refresh(server));
-        server.responder().setAnswering(true);
+        f.setAnswering(server, true);
         QVERIFY(f.refresh(server));
         // Activity only pops up; without a desktop it is printed all the same.
         server.state().players.clear();
