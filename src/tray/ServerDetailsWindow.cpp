@@ -80,8 +80,10 @@ ServerDetailsWindow::ServerDetailsWindow(const ServerWindowServices& services, Q
     setFixedSize(px(5340), px(6015));
     auto* playersGrid = makeGrid(m_players);
     playersGrid->setObjectName(QStringLiteral("players"));
-    for (int column : {0, 1, 2, 3})
-        playersGrid->setColumnWidth(column, px(std::array{873, 3731, 1217, 1191}[size_t(column)]));
+    // Narrower than the old layout's columns, so that ping and score show without scrolling.
+    playersGrid->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
+    for (int column : {0, 2, 3})
+        playersGrid->setColumnWidth(column, px(std::array{600, 0, 750, 750}[size_t(column)]));
     auto* settingsGrid = makeGrid(m_settings);
     settingsGrid->setObjectName(QStringLiteral("settings"));
     settingsGrid->horizontalHeader()->setStretchLastSection(true);
@@ -125,6 +127,7 @@ QTableView* ServerDetailsWindow::makeGrid(DetailsTableModel* model)
     styled->setSourceModel(model);
     grid->setModel(styled);
     grid->verticalHeader()->hide();
+    grid->verticalHeader()->setDefaultSectionSize(grid->fontMetrics().height() + 4);
     grid->setSelectionBehavior(QAbstractItemView::SelectRows);
     grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grid->setContextMenuPolicy(Qt::CustomContextMenu);
