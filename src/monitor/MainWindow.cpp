@@ -6,6 +6,7 @@
 #include "monitor/Monitor.h"
 #include "notify/NotificationQueue.h"
 #include "store/ServerListTransfer.h"
+#include "tray/ColourCodeDelegate.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -124,6 +125,7 @@ MainWindow::MainWindow(const MainWindowServices& services, QWidget* parent)
     styles->setSourceModel(&m_services.monitor.status());
     m_grid->setObjectName(QStringLiteral("servers"));
     m_grid->setModel(styles);
+    m_grid->setItemDelegateForColumn(StatusModel::NameColumn, new ColourCodeDelegate(m_grid));
     m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_grid->verticalHeader()->hide();

@@ -341,6 +341,7 @@ void Monitor::serverUpdate(ServerQuery* query)
 
     CycleResult result;
     result.hostname = hostname;
+    result.colouredHostname = query->colouredHostname();
     result.map = query->map();
     result.numPlayers = query->numPlayers();
     result.maxPlayers = query->maxPlayers();

@@ -1,5 +1,7 @@
 #include "monitor/StatusModel.h"
 
+#include "players/ColourCodes.h"
+
 #include <QLocale>
 
 #include <numeric>
@@ -47,6 +49,8 @@ QVariant StatusModel::data(const QModelIndex& index, int role) const
     const StatusRow& row = m_rows[static_cast<size_t>(index.row())];
     if (role == StyleRole)
         return style(row);
+    if (role == ColouredTextRole)
+        return index.column() == NameColumn && !row.colouredName.isEmpty() ? QVariant(row.colouredName) : QVariant();
     if (role != Qt::DisplayRole && role != Qt::EditRole)
         return {};
     switch (index.column()) {

@@ -16,6 +16,7 @@ struct StatusRow
     QString address;
     QDateTime ar; // when the last answer came; null after a time-out (shown as text by the grid)
     std::optional<QString> name;
+    QString colouredName; // the name with its colour codes, empty when it has none
     std::optional<qint32> ping;
     std::optional<QTime> lastRefresh;
     QString manRef;                 // "1": refreshed only on demand

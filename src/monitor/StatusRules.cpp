@@ -21,6 +21,7 @@ StatusChanges applyCycle(StatusRow& row, const CycleResult& result)
     const bool answered = !result.lastRefresh.isNull();
     const int rows = result.players ? static_cast<int>(result.players->size()) : 0;
     row.name = result.hostname;
+    row.colouredName = result.colouredHostname;
     row.map = result.map;
     row.friends = result.friendCount;
     row.ar = answered ? result.lastRefresh : QDateTime();

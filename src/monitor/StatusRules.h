@@ -17,6 +17,7 @@ class FriendList;
 struct CycleResult
 {
     QString hostname;
+    QString colouredHostname;
     QString map;
     QString numPlayers;
     QString maxPlayers;

@@ -15,6 +15,27 @@ QByteArray stripColours(const QByteArray& text)
     return kept;
 }
 
+std::vector<ColourRun> colourRuns(const QString& text)
+{
+    std::vector<ColourRun> runs;
+    ColourRun current;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text.at(i) != QLatin1Char('^')) {
+            current.text += text.at(i);
+            continue;
+        }
+        // A caret goes with the character after it, as the game reads it.
+        const int colour = i + 1 < text.size() ? (text.at(i + 1).unicode() - '0') & 7 : current.colour;
+        ++i;
+        if (!current.text.isEmpty())
+            runs.push_back(current);
+        current = {colour, QString()};
+    }
+    if (!current.text.isEmpty())
+        runs.push_back(current);
+    return runs;
+}
+
 QByteArray quakeWorldPlain(const QByteArray& text)
 {
     QByteArray plain;

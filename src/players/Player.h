@@ -13,6 +13,7 @@ struct Player
     QString score;
     QString ping;
     bool isFriend = false;
+    QString coloured; // the name with its colour codes, empty when it has none
 
     bool operator==(const Player&) const = default;
 };

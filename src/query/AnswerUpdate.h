@@ -36,6 +36,7 @@ struct AnswerError
 struct AnswerUpdate
 {
     std::optional<QString> hostname;
+    QString colouredHostname; // the name with its colour codes, empty when it has none
     std::optional<QString> map;
     std::optional<QString> maxPlayers;
     std::optional<QString> numPlayers;

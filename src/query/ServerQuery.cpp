@@ -57,6 +57,7 @@ void ServerQuery::init(const QString& address, const QString& game, int manRefre
 void ServerQuery::clearResults()
 {
     m_hostname.clear();
+    m_colouredHostname.clear();
     m_map.clear();
     m_maxPlayers.clear();
     m_numPlayers.clear();
@@ -246,8 +247,10 @@ void ServerQuery::finishGathering()
 
 void ServerQuery::apply(const AnswerUpdate& update)
 {
-    if (update.hostname)
+    if (update.hostname) {
         m_hostname = *update.hostname;
+        m_colouredHostname = update.colouredHostname;
+    }
     if (update.map)
         m_map = *update.map;
     if (update.maxPlayers)

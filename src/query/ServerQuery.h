@@ -44,6 +44,8 @@ public:
     const QString& game() const { return m_game; }
     int manRefresh() const { return m_manRefresh; }
     const QString& hostname() const { return m_hostname; }
+    // The name with its colour codes, empty when it has none.
+    const QString& colouredHostname() const { return m_colouredHostname; }
     const QString& map() const { return m_map; }
     const QString& maxPlayers() const { return m_maxPlayers; }
     const QString& numPlayers() const { return m_numPlayers; }
@@ -96,6 +98,7 @@ private:
     int m_manRefresh = 0;
 
     QString m_hostname;
+    QString m_colouredHostname;
     QString m_map;
     QString m_maxPlayers;
     QString m_numPlayers;

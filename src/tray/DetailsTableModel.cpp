@@ -1,5 +1,7 @@
 #include "tray/DetailsTableModel.h"
 
+#include "players/ColourCodes.h"
+
 #include <algorithm>
 #include <optional>
 
@@ -30,6 +32,8 @@ QVariant DetailsTableModel::data(const QModelIndex& index, int role) const
         return row.cells.value(index.column());
     case HighlightRole:
         return row.highlighted;
+    case ColouredTextRole:
+        return index.column() == 1 && !row.coloured.isEmpty() ? QVariant(row.coloured) : QVariant();
     case Qt::TextAlignmentRole:
         return m_columns[size_t(index.column())].numeric ? QVariant(int(Qt::AlignRight | Qt::AlignVCenter))
                                                          : QVariant();
@@ -56,8 +60,9 @@ std::vector<DetailsTableModel::Row> DetailsTableModel::playerRows(const PlayerTa
     rows.reserve(players.size());
     int id = 0;
     for (const Player& player : players)
-        rows.push_back(
-            {{QString::number(++id), player.name, value(player.ping), value(player.score)}, player.isFriend});
+        rows.push_back({{QString::number(++id), player.name, value(player.ping), value(player.score)},
+                        player.isFriend,
+                        player.coloured});
     return rows;
 }
 
@@ -66,7 +71,7 @@ std::vector<DetailsTableModel::Row> DetailsTableModel::settingRows(const Setting
     std::vector<Row> rows;
     rows.reserve(settings.size());
     for (const ServerSetting& setting : settings)
-        rows.push_back({{setting.setting, setting.value}, false});
+        rows.push_back({{setting.setting, setting.value}, false, {}});
     return rows;
 }
 

@@ -26,6 +26,7 @@ public:
     {
         QStringList cells;
         bool highlighted = false; // a friend's row
+        QString coloured;         // the name with its colour codes, empty when it has none
     };
     static constexpr int HighlightRole = Qt::UserRole + 1;
 

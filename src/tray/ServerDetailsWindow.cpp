@@ -5,6 +5,7 @@
 #include "core/Sound.h"
 #include "core/Startup.h"
 #include "monitor/Monitor.h"
+#include "tray/ColourCodeDelegate.h"
 #include "tray/DetailsTableModel.h"
 #include "tray/TrayIconPainter.h"
 
@@ -126,6 +127,7 @@ QTableView* ServerDetailsWindow::makeGrid(DetailsTableModel* model)
     auto* styled = new FriendRowStyle(m_services.context.settings.friendColor, grid);
     styled->setSourceModel(model);
     grid->setModel(styled);
+    grid->setItemDelegate(new ColourCodeDelegate(grid));
     grid->verticalHeader()->hide();
     grid->verticalHeader()->setDefaultSectionSize(grid->fontMetrics().height() + 4);
     grid->setSelectionBehavior(QAbstractItemView::SelectRows);

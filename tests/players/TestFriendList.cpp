@@ -4,6 +4,9 @@
 
 #include <QTest>
 
+using trevisk::ColourRun;
+using trevisk::colourRuns;
+
 using namespace trevisk;
 
 namespace {
@@ -48,7 +51,7 @@ private slots:
         PlayerTable table;
         QStringList found;
         for (const QString& name : players) {
-            table.push_back({name, QString(), QString(), false});
+            table.push_back({name, QString(), QString(), false, {}});
             if (list.isFriend(name))
                 found << name;
         }
@@ -61,6 +64,10 @@ private slots:
         QCOMPARE(trevisk::stripColours("^1A^7B"), QByteArray("AB"));
         QCOMPARE(trevisk::stripColours("A^^B^"), QByteArray("AB")); // a caret pair, then a caret at the end
         QCOMPARE(trevisk::stripColours("Lab ^3Open^7Arena"), QByteArray("Lab OpenArena"));
+        // Runs of one colour each: white until the first code; a caret pair and a last caret show nothing.
+        QCOMPARE(colourRuns(QStringLiteral("Lab ^1Red^^x^")),
+                 (std::vector<ColourRun>{
+                     {7, QStringLiteral("Lab ")}, {1, QStringLiteral("Red")}, {6, QStringLiteral("x")}}));
         // QuakeWorld: gold letters, the bracket and digit codes of both halves, other codes as dots.
         QCOMPARE(trevisk::quakeWorldPlain("\xC2\xEF\xE2 \x90\x92\x9B\x11\x1D\x1E\x1F\x05"), QByteArray("Bob [09]<->."));
     }

@@ -86,7 +86,7 @@ private slots:
             std::vector<DetailsTableModel::Row> result;
             int id = 0;
             for (const char* name : names)
-                result.push_back({{QString::number(++id), QString::fromLatin1(name)}, false});
+                result.push_back({{QString::number(++id), QString::fromLatin1(name)}, false, {}});
             return result;
         };
         const auto names = [&] {
@@ -105,8 +105,8 @@ private slots:
         QCOMPARE(names(), QStringLiteral("pqrstuvwxyz"));
         model.headerClicked(0);
         QCOMPARE(model.rows().front().cells.at(0), QStringLiteral("11"));
-        const auto players =
-            DetailsTableModel::playerRows({{QStringLiteral("bob"), QStringLiteral("N/A"), QStringLiteral("40"), true}});
+        const auto players = DetailsTableModel::playerRows(
+            {{QStringLiteral("bob"), QStringLiteral("N/A"), QStringLiteral("40"), true, {}}});
         QCOMPARE(players.front().cells,
                  (QStringList{QStringLiteral("1"), QStringLiteral("bob"), QStringLiteral("40"), QString()}));
         QVERIFY(players.front().highlighted);

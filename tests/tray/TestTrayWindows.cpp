@@ -23,7 +23,7 @@ int pixelsOf(const QImage& image, const QColor& colour)
 
 Player player(const char* name, bool isFriend = false)
 {
-    return {QString::fromLatin1(name), QStringLiteral("1"), QStringLiteral("50"), isFriend};
+    return {QString::fromLatin1(name), QStringLiteral("1"), QStringLiteral("50"), isFriend, {}};
 }
 
 } // namespace

@@ -54,8 +54,10 @@ AnswerUpdate QuakeProtocol::parse(const QByteArray& answer, const QString& game,
     if (m_variant == Variant::QuakeWorld)
         hostname = quakeWorldPlain(hostname);
     hostname = stripControl(hostname);
-    if (getEngine(game) == QLatin1String("Q3"))
+    if (getEngine(game) == QLatin1String("Q3") && hostname.contains('^')) {
+        update.colouredHostname = decodeText(hostname);
         hostname = stripColours(hostname);
+    }
     update.hostname = decodeText(hostname);
     update.maxPlayers = decodeText(getKeyValue(answer, "maxclients"));
     if (m_variant == Variant::QuakeWorld) {
@@ -93,6 +95,8 @@ PlayerTable getQ3Players(const QByteArray& answer, const QString& game, const Fr
         player.score = decodeText(trimSpaces(between(answer, pos, s1)));
         player.ping = decodeText(trimSpaces(between(answer, s1, pingEnd)));
         player.name = decodeText(colourCodes ? stripColours(rawName) : stripControl(rawName));
+        if (colourCodes && rawName.contains('^'))
+            player.coloured = decodeText(stripControl(rawName));
         player.isFriend = friends.isFriend(decodeText(rawName));
         players.push_back(player);
         pos = answer.indexOf('\n', threeNumbers ? q1 + 1 : q2 + 1);
