@@ -87,7 +87,7 @@ std::unique_ptr<AppContext> startMonitor(const CommonOptions& options, Mode mode
     StderrErrorReporter stderrReporter;
     ErrorReporter& reporter = mode == Mode::Gui ? static_cast<ErrorReporter&>(boxReporter) : stderrReporter;
     StartupResult result = startUp({options.dataDir, options.configFile, options.programDir}, reporter);
-    if (result.status == StartupResult::Status::AlreadyRunning) {
+    if (result.status == StartupResult::Status::AlreadyRunning || result.status == StartupResult::Status::NoLock) {
         if (mode == Mode::Gui)
             showExclamation(result.message);
         else

@@ -121,7 +121,11 @@ int runImportCommand(const CommonOptions& common, const QStringList& arguments)
         return 1;
     }
     // A running monitor owns the list in memory and would overwrite the file at its next edit.
-    const std::unique_ptr<QLockFile> lock = acquireDataLock(dataDir);
+    const DataLock lock = acquireDataLock(dataDir);
+    if (!lock && !lock.failure.isEmpty()) {
+        printLine(lock.failure + QStringLiteral(" Nothing was imported."), stderr);
+        return 1;
+    }
     if (!lock) {
         printLine(QStringLiteral("A Trevisk monitor is using the data folder %1: nothing was imported. "
                                  "Close it, or import from its window.")
