@@ -170,6 +170,27 @@ private slots:
             QCOMPARE(check.record.option1, std::optional<qint32>(0));
     }
 
+    // The stored sizes hold for what the user types as for what an import brings.
+    void formKeepsStoredSizes()
+    {
+        Stores stores;
+        ServerForm form = quake3Form(QStringLiteral("10.0.0.1"), QStringLiteral("1"));
+        form.memo = QString(255, QLatin1Char('m'));
+        QVERIFY(checkServerForm(form, QString(), stores, &fakeResolver, true).ok);
+        form.memo += QLatin1Char('m');
+        const ServerFormCheck longMemo = checkServerForm(form, QString(), stores, &fakeResolver, true);
+        QCOMPARE(longMemo.message, QStringLiteral("The memo is too long: 255 characters at most!"));
+        QCOMPARE(longMemo.field, ServerFormCheck::Field::Memo);
+        form.memo.clear();
+        form.customText = QString(1025, QLatin1Char('c'));
+        QCOMPARE(checkServerForm(form, QString(), stores, &fakeResolver, true).message,
+                 QStringLiteral("The custom message is too long: 1024 characters at most!"));
+        form.customText.clear();
+        form.game = QStringLiteral("Quake 9");
+        QVERIFY(
+            checkServerForm(form, QString(), stores, &fakeResolver, true).message.contains(QStringLiteral("Quake 9")));
+    }
+
     void emptyPortAsksFirstAndEditKeepsItsAddress()
     {
         Stores stores;
