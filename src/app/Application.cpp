@@ -183,10 +183,18 @@ int runApplication(int argc, char** argv)
             printLine(QStringLiteral("Unknown command: %1\n\n").arg(positional.first()) + helpText(), stderr);
             return 2;
         }
+        QStringList commandArguments = positional.mid(1);
+        // A command's own help, whatever else stands on the line.
+        if (commandArguments.contains(QLatin1String("--help")) || commandArguments.contains(QLatin1String("-h"))) {
+            std::fputs((QStringLiteral("Usage:\n") + QString::fromUtf8(command->usage) + QLatin1Char('\n'))
+                           .toLocal8Bit()
+                           .constData(),
+                       stdout);
+            return 0;
+        }
         QCoreApplication app(argc, argv);
         QCoreApplication::setApplicationName(QString::fromLatin1(ProductName));
         options.programDir = QCoreApplication::applicationDirPath();
-        QStringList commandArguments = positional.mid(1);
         takeCommonOptions(commandArguments, options);
         return command->run(options, commandArguments);
     }

@@ -8,6 +8,7 @@
 #include "core/Startup.h"
 #include "core/StdioPrompter.h"
 #include "monitor/AnswerErrorLog.h"
+#include "monitor/GameLauncher.h"
 #include "monitor/HeadlessOutput.h"
 #include "monitor/Monitor.h"
 #include "monitor/MonitorWindows.h"
@@ -26,7 +27,7 @@ int runMonitorLoop(QCoreApplication& app, AppContext& context, const MonitorRunO
     SilentSoundPlayer sound;
     StdioPrompter prompter;
     StderrErrorReporter reporter;
-    MonitorWindows windows;
+    NullMonitorWindows windows;
     GameLauncher launcher;
     AnswerErrorLog answerErrors(context.settings, clock);
     Monitor monitor({context, clock, log, nullptr, sound, prompter, reporter, windows, launcher});

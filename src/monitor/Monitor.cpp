@@ -4,35 +4,20 @@
 #include "core/Clock.h"
 #include "core/ErrorReporter.h"
 #include "core/Prompter.h"
-#include "core/Routines.h"
 #include "core/Sound.h"
 #include "core/Startup.h"
 #include "monitor/MonitorWindows.h"
+#include "monitor/ServerList.h"
+#include "monitor/StatusRules.h"
 #include "notify/EmailSettings.h"
 #include "notify/EventLog.h"
 #include "notify/NotificationQueue.h"
-#include "notify/SmtpMailer.h"
 #include "players/FriendList.h"
 #include "query/ServerQuery.h"
-
-#include <QLocale>
-#include <QProcess>
 
 namespace trevisk {
 
 namespace {
-
-bool isUnrealFamily(const QString& game)
-{
-    return getEngine(game).contains(QLatin1String("UT"));
-}
-
-std::optional<qint32> toNumber(const QString& text)
-{
-    bool ok = false;
-    const qint32 value = text.trimmed().toInt(&ok);
-    return ok ? std::optional<qint32>(value) : std::nullopt;
-}
 
 FriendList friendListOf(const AppContext& context)
 {
@@ -42,16 +27,33 @@ FriendList friendListOf(const AppContext& context)
     return FriendList(names);
 }
 
+int queryPortOf(const ServerRecord& record)
+{
+    return record.option1.value_or(0);
+}
+
 } // namespace
 
 Monitor::Monitor(const MonitorServices& services, QObject* parent)
     : QObject(parent)
     , m_services(services)
     , m_engine(services.clock)
+    , m_alertMail(services.clock)
+    , m_autoJoin(m_status, services.context.stores, services.prompter, services.windows, services.launcher)
 {
     QueryEngine::Timing timing = m_engine.timing();
     timing.queriesPerSecond = QueriesPerSecond;
     m_engine.setTiming(timing);
+    connect(&m_alertMail, &AlertMail::started, this, &Monitor::alertMailStarted);
+    connect(&m_alertMail, &AlertMail::failed, this, &Monitor::alertMailFailed);
+    connect(&m_alertMail, &AlertMail::sent, this, [this](const QString& address) {
+        // Only a mail the relay accepted counts, and only while the outage lasts.
+        m_status.update(address, [&](StatusRow& row) {
+            if (!row.answered())
+                row.lastMail = m_services.clock.now();
+        });
+        emit alertMailSent(address);
+    });
     applySettings();
 }
 
@@ -63,6 +65,10 @@ void Monitor::applySettings()
     m_engine.setRefreshInterval(std::chrono::seconds(settings.refreshSeconds()));
     m_engine.setScheduleEnabled(settings.noRefresh != 1);
     m_engine.setFriendList(friendListOf(m_services.context));
+    if (m_services.popups)
+        m_services.popups->setColours(settings.notifyFore, settings.notifyBack);
+    if (m_services.context.settingsStore)
+        m_alertMail.setSettings(EmailSettings::load(*m_services.context.settingsStore));
 }
 
 const SettingsTable* Monitor::serverSettings(const QString& address) const
@@ -88,24 +94,10 @@ StatusRow Monitor::rowFor(const ServerRecord& record)
     return row;
 }
 
-int Monitor::queryPortOf(const ServerRecord& record)
-{
-    return record.option1.value_or(0);
-}
-
 bool Monitor::trayAtStart(const ServerRecord& record) const
 {
     const int tray = record.tray.value_or(0);
     return tray == 1 || (tray == 2 && m_services.context.settings.allTray == 1);
-}
-
-const ServerRecord* Monitor::findRecord(const QString& address) const
-{
-    for (const ServerRecord& record : m_services.context.stores.servers.rows) {
-        if (record.addressText() == address)
-            return &record;
-    }
-    return nullptr;
 }
 
 void Monitor::start()
@@ -131,24 +123,33 @@ void Monitor::updateList()
     m_status.reset(std::move(rows));
     for (auto it = m_serverSettings.begin(); it != m_serverSettings.end();)
         it = listed.contains(it.key()) ? std::next(it) : m_serverSettings.erase(it);
-    // Objects of servers no longer listed stop, so nothing is queried or mailed for them.
+    // Servers no longer listed stop, so nothing is queried, shown or mailed for them.
     for (const auto& query : m_ctrl) {
         const QString address = query->address(); // a copy: stopping the object empties its own
-        if (!address.isEmpty() && !listed.contains(address))
-            stopCtrl(address);
+        if (address.isEmpty() || listed.contains(address))
+            continue;
+        m_services.windows.closeServerWindow(address);
+        m_alertMail.cancel(address);
+        stopCtrl(address);
     }
     for (const ServerRecord& record : records) {
         ServerQuery* query = queryFor(record.addressText());
-        // A changed game needs the other protocol: start that object over.
         if (query
             && (query->game() != record.gameText()
                 || query->remotePort() != queryPort(record.gameText(), record.addressText(), queryPortOf(record)))) {
-            query->shutdown();
-            query->init(record.addressText(), record.gameText(), record.manualRefresh.value_or(0), queryPortOf(record));
+            rebind(*query, record);
             continue;
         }
         loadCtrl(record.addressText(), record.gameText(), record.manualRefresh.value_or(0), queryPortOf(record));
     }
+}
+
+void Monitor::rebind(ServerQuery& query, const ServerRecord& record)
+{
+    // Results belong to one server of one game: they go only when the object serves another.
+    if (query.address() != record.addressText() || query.game() != record.gameText())
+        query.shutdown();
+    query.init(record.addressText(), record.gameText(), record.manualRefresh.value_or(0), queryPortOf(record));
 }
 
 void Monitor::loadCtrl(const QString& address, const QString& game, int manRefresh, int queryPort)
@@ -238,14 +239,14 @@ void Monitor::addServer()
     const QString address = m_services.windows.runAddServerDialog().trimmed();
     if (address.isEmpty())
         return;
-    const ServerRecord* record = findRecord(address);
-    if (!record)
+    const ServerRecord* found = findServerRecord(m_services.context.stores, address);
+    if (!found)
         return;
-    const ServerRecord copy = *record;
-    m_status.append(rowFor(copy));
-    loadCtrl(copy.addressText(), copy.gameText(), copy.manualRefresh.value_or(0), queryPortOf(copy));
-    if (trayAtStart(copy))
-        showServerWindow(copy.addressText(), QString(), copy.gameText(), false);
+    const ServerRecord record = *found;
+    m_status.append(rowFor(record));
+    loadCtrl(record.addressText(), record.gameText(), record.manualRefresh.value_or(0), queryPortOf(record));
+    if (trayAtStart(record))
+        showServerWindow(record.addressText(), QString(), record.gameText(), false);
 }
 
 void Monitor::editServer(const QString& selectedAddress)
@@ -255,12 +256,12 @@ void Monitor::editServer(const QString& selectedAddress)
         return;
     }
     const QString oldAddress = selectedAddress;
-    if (!findRecord(oldAddress))
+    if (!findServerRecord(m_services.context.stores, oldAddress))
         return;
     const QString newAddress = m_services.windows.runEditServerDialog(oldAddress);
     if (newAddress.isEmpty())
         return;
-    const ServerRecord* found = findRecord(newAddress);
+    const ServerRecord* found = findServerRecord(m_services.context.stores, newAddress);
     if (!found)
         return;
     const ServerRecord record = *found;
@@ -277,11 +278,9 @@ void Monitor::editServer(const QString& selectedAddress)
     const int index = m_ctrlIndex.value(oldAddress, -1);
     if (index < 0)
         return;
-    ServerQuery& query = *m_ctrl[static_cast<size_t>(index)];
     m_ctrlIndex.remove(oldAddress);
     m_ctrlIndex.insert(record.addressText(), index);
-    query.shutdown();
-    query.init(record.addressText(), record.gameText(), record.manualRefresh.value_or(0), queryPortOf(record));
+    rebind(*m_ctrl[static_cast<size_t>(index)], record);
 }
 
 void Monitor::delServer(const QString& selectedAddress)
@@ -296,31 +295,19 @@ void Monitor::delServer(const QString& selectedAddress)
         != Prompter::Answer::Yes)
         return;
     const QString address = selectedAddress;
-    Stores& stores = m_services.context.stores;
-    auto servers = stores.servers;
-    const auto it = std::find_if(servers.rows.begin(), servers.rows.end(), [&](const ServerRecord& record) {
-        return record.addressText() == address;
-    });
-    if (it != servers.rows.end())
-        servers.rows.erase(it);
+    const ServerRemoval removal = removeServerRecord(m_services.context.stores, address);
+    // A list that could not be saved still holds the server: it stays monitored.
+    if (!removal.serversError.isEmpty()) {
+        m_services.reporter.report(removal.serversError, ErrorNumber::FileWrite, QStringLiteral("DelServer()"));
+        return;
+    }
     m_status.remove(address);
     m_serverSettings.remove(address);
     m_services.windows.closeServerWindow(address);
+    m_alertMail.cancel(address);
     stopCtrl(address);
-    stores.servers = servers;
-    QString error = stores.saveServers();
-    if (!error.isEmpty()) {
-        m_services.reporter.report(error, ErrorNumber::FileWrite, QStringLiteral("DelServer()"));
-        return;
-    }
-    auto& messages = stores.custEmail.rows;
-    messages.erase(std::remove_if(messages.begin(),
-                                  messages.end(),
-                                  [&](const CustomMessage& message) { return message.server == address; }),
-                   messages.end());
-    error = stores.saveCustEmail();
-    if (!error.isEmpty())
-        m_services.reporter.report(error, ErrorNumber::FileWrite, QStringLiteral("DelServer()"));
+    if (!removal.messagesError.isEmpty())
+        m_services.reporter.report(removal.messagesError, ErrorNumber::FileWrite, QStringLiteral("DelServer()"));
 }
 
 void Monitor::playSlot(int slot)
@@ -346,315 +333,106 @@ void Monitor::serverUpdate(ServerQuery* query)
     if (!m_status.find(address))
         return;
     const AppSettings& settings = m_services.context.settings;
-    const std::optional<PlayerTable> players = query->players();
+    const std::optional<PlayerTable>& players = query->players();
     const bool answered = !query->lastRefresh().isNull();
     const QString hostname = query->hostname();
     const QString game = query->game();
     mergeSettings(query->settings(), address);
 
-    bool backOnline = false;
-    bool becameActive = false;
-    bool mapChanged = false;
-    const int count = players ? static_cast<int>(players->size()) : 0;
-    m_status.update(address, [&](StatusRow& row) {
-        row.name = hostname;
-        row.map = query->map();
-        row.friends = players ? m_engine.friendList().countFriends(*players) : 0;
-        row.ar = answered ? query->lastRefresh() : QDateTime();
-        if (answered) {
-            row.lastRefresh = query->lastRefresh().time();
-            backOnline = row.isOffline();
-            row.timeOut.clear();
-            row.timeOutCount = 0;
-            row.lastMail.reset();
-            row.ping = query->ping() >= 0 ? std::optional<qint32>(query->ping()) : std::nullopt;
-        } else {
-            // A server that did not answer has no ping, rather than an instant one.
-            row.ping.reset();
-        }
-        if (isUnrealFamily(game)) {
-            row.players = query->numPlayers() + QLatin1Char('/') + query->maxPlayers();
-            if (const auto value = toNumber(query->numPlayers()))
-                row.actPlayers = value;
-            if (const auto value = toNumber(query->maxPlayers()))
-                row.actMax = value;
-        } else if (players && query->playersReceived()) {
-            row.players = QString::number(count) + QLatin1Char('/') + query->maxPlayers();
-            row.actPlayers = count;
-            if (const auto value = toNumber(query->maxPlayers()))
-                row.actMax = value;
-        }
-        // Activity is judged only once players have been reported at all, or a Half-Life
-        // server would "become active" between its first two answers.
-        if (!players) {
-            row.lastPlayers = 0;
-        } else if (query->playersReceived()) {
-            becameActive = row.lastPlayers == 0 && count >= 1;
-            row.lastPlayers = count;
-        }
-        if (row.lastMap != query->map()) {
-            mapChanged = true;
-            row.lastMap = query->map();
-        }
-    });
-    if (mapChanged)
-        checkFavMap(game, query->map(), hostname);
+    CycleResult result;
+    result.hostname = hostname;
+    result.map = query->map();
+    result.numPlayers = query->numPlayers();
+    result.maxPlayers = query->maxPlayers();
+    result.lastRefresh = query->lastRefresh();
+    result.ping = query->ping();
+    result.players = players ? &*players : nullptr;
+    result.playersReceived = query->playersReceived();
+    result.reportsPlayerCount = query->reportsPlayerCount();
+    result.friendCount = players ? m_engine.friendList().countFriends(*players) : 0;
+    StatusChanges changes;
+    m_status.update(address, [&](StatusRow& row) { changes = applyCycle(row, result); });
 
-    const StatusRow* row = m_status.find(address);
-    if (row && row->autoJoin == 1 && row->actPlayers.value_or(0) < row->actMax.value_or(0)) {
-        cancelAutoJoin();
-        joinServer(true, address, game);
+    if (changes.mapChanged && (settings.soundEnabled(SoundFavouriteMap) || settings.notifyMap == 1)) {
+        if (findFavouriteMap(m_services.context.stores.favMaps.rows, game, result.map)) {
+            notify(hostname + QStringLiteral(" is running your favorite map: ") + result.map,
+                   settings.notifyMap == 1,
+                   true,
+                   SoundFavouriteMap);
+        }
     }
 
+    m_autoJoin.fireIfFree(address, game);
+
     if (players) {
-        query->setFriends(checkFriends(*players, query->friends(), hostname));
-        // The details window gets the friends of this answer, not of the one before.
+        // The details window shows the friends of this answer, not of the one before.
+        announceFriends(*query, *players);
         if (answered) {
+            const StatusRow* row = m_status.find(address);
             m_services.windows.updateDetails(address,
                                              hostname,
                                              game,
                                              *players,
                                              static_cast<int>(query->friends().size()),
-                                             query->map(),
+                                             result.map,
                                              query->settings(),
-                                             query->maxPlayers().toInt());
+                                             row ? row->actMax : std::nullopt);
         }
     }
 
     if (answered)
-        m_history.append(m_services.clock.now(), address, query->ping(), count);
+        m_history.append(m_services.clock.now(), address, query->ping(), players ? int(players->size()) : 0);
     else
         m_history.append(m_services.clock.now(), address, std::nullopt, std::nullopt);
 
-    if (backOnline)
+    if (changes.backOnline)
         notify(hostname + QStringLiteral(" is back online!"), settings.nss == 1, true, SoundOnline);
-    else if (becameActive)
+    else if (changes.becameActive)
         notify(hostname + QStringLiteral(" has become active with players..."),
                settings.nActive == 1,
                false,
                SoundActivity);
 }
 
-void Monitor::checkFavMap(const QString& game, const QString& map, const QString& name)
+void Monitor::announceFriends(ServerQuery& query, const PlayerTable& players)
 {
-    const AppSettings& settings = m_services.context.settings;
-    if (!settings.soundEnabled(SoundFavouriteMap) && settings.notifyMap != 1)
-        return;
-    for (const FavouriteMap& favourite : m_services.context.stores.favMaps.rows) {
-        if (favourite.game != game || !favourite.map)
-            continue;
-        if (map.contains(*favourite.map, Qt::CaseSensitive)) {
-            notify(name + QStringLiteral(" is running your favorite map: ") + map,
-                   settings.notifyMap == 1,
-                   true,
-                   SoundFavouriteMap);
-            return;
-        }
-    }
-}
-
-QStringList Monitor::checkFriends(const PlayerTable& players, QStringList present, const QString& name)
-{
-    const auto missing = std::find_if(players.begin(), players.end(), [](const Player& player) {
-        return player.name == QLatin1String("[MISSING DATA]");
-    });
-    if (missing != players.end())
-        return present;
+    const FriendChanges changes =
+        compareFriends(players, query.playersIncomplete(), query.friends(), m_engine.friendList());
+    query.setFriends(changes.present);
     const QString crlf = QStringLiteral("\r\n");
-    const FriendList& friends = m_engine.friendList();
-    QString on;
-    for (const Player& player : players) {
-        if (friends.isFriend(player.name) && !present.contains(player.name)) {
-            on += player.name + crlf;
-            present.append(player.name);
-        }
-    }
-    QString off;
-    for (qsizetype i = 0; i < present.size();) {
-        const QString& seen = present.at(i);
-        const bool stillThere =
-            std::any_of(players.begin(), players.end(), [&](const Player& player) { return player.name == seen; });
-        if (stillThere) {
-            ++i;
-            continue;
-        }
-        off += seen + crlf;
-        present.removeAt(i);
-    }
     const bool popUp = m_services.context.settings.nFriend == 1;
-    if (!off.isEmpty())
-        notify(off + QStringLiteral("logged off from") + crlf + name, popUp, true, SoundFriendOff);
-    if (!on.isEmpty())
-        notify(on + QStringLiteral("logged onto") + crlf + name, popUp, true, SoundFriendOn);
-    return present;
+    if (!changes.wentOff.isEmpty()) {
+        notify(changes.wentOff.join(crlf) + crlf + QStringLiteral("logged off from") + crlf + query.hostname(),
+               popUp,
+               true,
+               SoundFriendOff);
+    }
+    if (!changes.cameOn.isEmpty()) {
+        notify(changes.cameOn.join(crlf) + crlf + QStringLiteral("logged onto") + crlf + query.hostname(),
+               popUp,
+               true,
+               SoundFriendOn);
+    }
 }
 
 void Monitor::serverTimeOut(ServerQuery* query)
 {
     const QString address = query->address();
     m_services.windows.setTimeOut(address);
-    const StatusRow* found = m_status.find(address);
-    if (!found)
+    if (!m_status.find(address))
         return;
-    const AppSettings& settings = m_services.context.settings;
     bool wentOffline = false;
-    m_status.update(address, [&](StatusRow& row) {
-        if (!row.isOffline() && !row.name.value_or(QString()).isEmpty()) {
-            row.timeOut = QStringLiteral("1");
-            wentOffline = true;
-        }
-        row.timeOutCount = row.timeOutCount.value_or(0) + 1;
-    });
+    m_status.update(address, [&](StatusRow& row) { wentOffline = applyTimeOut(row); });
     // The departure is logged like the return; the pop-up switch decides only the pop-up.
-    if (wentOffline)
-        notify(query->hostname() + QStringLiteral(" has gone offline!"), settings.nss == 1, true, SoundOffline);
-
-    const EmailSettings email = EmailSettings::load(*m_services.context.settingsStore);
+    if (wentOffline) {
+        notify(query->hostname() + QStringLiteral(" has gone offline!"),
+               m_services.context.settings.nss == 1,
+               true,
+               SoundOffline);
+    }
     const StatusRow& row = *m_status.find(address);
-    if (!email.enabled || row.emailNotify != 0)
-        return;
-    if (row.timeOutCount.value_or(0) < email.timeOutThreshold())
-        return;
-    const QDateTime now = m_services.clock.now();
-    const bool due = !row.lastMail || (email.interval >= 1 && now.addSecs(-60LL * email.interval) > *row.lastMail);
-    if (due && !m_mailsInFlight.contains(address))
-        sendAlert(row);
-}
-
-void Monitor::sendAlert(const StatusRow& row)
-{
-    const EmailSettings email = EmailSettings::load(*m_services.context.settingsStore);
-    // A server that never answered has no name: the address stands in for it.
-    const QString name = row.name.value_or(QString()).isEmpty() ? row.address : *row.name;
-    const QString crlf = QStringLiteral("\r\n");
-    QString text = loadCustomMessage(m_services.context.stores, row.address);
-    if (text.trimmed().isEmpty()) {
-        text = QStringLiteral("Server: ") + name + crlf + QStringLiteral("Address: ") + row.address + crlf
-               + QStringLiteral("Game: ") + row.game + crlf + QStringLiteral("TimeOuts: ")
-               + QString::number(row.timeOutCount.value_or(0)) + crlf + crlf
-               + QStringLiteral("This is an automated message, do not reply!");
-    }
-    auto* mailer = new SmtpMailer(m_services.clock, this);
-    email.prepare(*mailer);
-    SmtpMessage message = mailer->message();
-    message.fromName = QString::fromLatin1(MailFromName);
-    message.to = email.email;
-    message.subject = QStringLiteral("ALERT: Server: ") + name + QStringLiteral(" has timed out!");
-    message.text = text;
-    mailer->setMessage(message);
-    const QString address = row.address;
-    m_mailsInFlight.insert(address);
-    connect(mailer, &SmtpMailer::sendComplete, this, [this, mailer, address] {
-        m_mailsInFlight.remove(address);
-        // Only a mail the relay accepted counts, and only while the outage lasts.
-        m_status.update(address, [&](StatusRow& target) {
-            if (!target.answered())
-                target.lastMail = m_services.clock.now();
-        });
-        mailFinished(mailer);
-        emit alertMailSent(address);
-    });
-    connect(mailer, &SmtpMailer::error, this, [this, mailer, address](const QString& description, int) {
-        m_mailsInFlight.remove(address);
-        mailFinished(mailer);
-        emit alertMailFailed(address, description);
-    });
-    emit alertMailStarted(address);
-    // Relays refuse many connections at once from one client: a mass outage waits its turn.
-    m_waitingMailers.push_back(mailer);
-    startWaitingMailers();
-}
-
-void Monitor::startWaitingMailers()
-{
-    while (m_mailsRunning < MaxParallelMails && !m_waitingMailers.empty()) {
-        SmtpMailer* mailer = m_waitingMailers.front();
-        m_waitingMailers.pop_front();
-        ++m_mailsRunning;
-        mailer->send();
-    }
-}
-
-void Monitor::mailFinished(SmtpMailer* mailer)
-{
-    --m_mailsRunning;
-    mailer->deleteLater();
-    // Queued: the next mail starts once this one's signal has returned.
-    QMetaObject::invokeMethod(this, &Monitor::startWaitingMailers, Qt::QueuedConnection);
-}
-
-void Monitor::cJoin()
-{
-    m_status.updateAll([](StatusRow& row) { row.autoJoin = 0; });
-}
-
-bool Monitor::isAutoJoin(const QString& address) const
-{
-    const StatusRow* row = m_status.find(address);
-    return row && row->autoJoin == 1;
-}
-
-void Monitor::updateJoin(const QString& address)
-{
-    m_status.update(address, [](StatusRow& row) { row.autoJoin = 1; });
-}
-
-void Monitor::cancelAutoJoin()
-{
-    cJoin();
-    m_services.windows.setAutoJoinFlag(QString(), false);
-}
-
-void Monitor::joinServer(bool direct, const QString& address, const QString& game)
-{
-    const StatusRow* row = m_status.find(address);
-    if (!row)
-        return;
-    if (!direct && row->actPlayers.value_or(0) >= row->actMax.value_or(0)) {
-        const int choice = m_services.prompter.choose(
-            QStringLiteral("Auto Join"),
-            QStringLiteral("The server is full."),
-            {QStringLiteral("Join when Free"), QStringLiteral("Join Anyways"), QStringLiteral("&Cancel")});
-        if (choice == 0) {
-            cancelAutoJoin();
-            updateJoin(address);
-            m_services.windows.setAutoJoinFlag(address, true);
-            return;
-        }
-        if (choice != 1)
-            return;
-    }
-    cancelAutoJoin();
-    const auto& paths = m_services.context.stores.gamePaths.rows;
-    const auto location =
-        std::find_if(paths.begin(), paths.end(), [&](const GamePath& path) { return path.game == game; });
-    if (location == paths.end() || location->path.value_or(QString()).isEmpty()) {
-        m_services.prompter.tell(QStringLiteral("Location of ") + game + QStringLiteral(" has not been configured!"),
-                                 Prompter::Icon::Exclamation);
-        return;
-    }
-    const QString path = *location->path;
-    const QStringList params = QProcess::splitCommand(location->params.value_or(QString()));
-    QStringList arguments;
-    if (!isUnrealFamily(game))
-        arguments = params + QStringList{QStringLiteral("+connect"), address};
-    else if (game == QLatin1String("Battlefield 1942"))
-        arguments = QStringList{QStringLiteral("+isInternet"),
-                                QStringLiteral("1"),
-                                QStringLiteral("+restart"),
-                                QStringLiteral("1"),
-                                QStringLiteral("+joinServer"),
-                                address}
-                    + params;
-    else
-        arguments = QStringList{address} + params;
-    QString folder = getFolder(path);
-    if (folder.size() > 1)
-        folder.chop(1);
-    if (!m_services.launcher.start(path, arguments, folder)) {
-        m_services.prompter.tell(QStringLiteral("%1 could not be started from %2").arg(game, path),
-                                 Prompter::Icon::Exclamation);
-    }
+    if (m_alertMail.isDue(row))
+        m_alertMail.send(row, loadCustomMessage(m_services.context.stores, address));
 }
 
 } // namespace trevisk

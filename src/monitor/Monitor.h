@@ -1,5 +1,7 @@
 #pragma once
 
+#include "monitor/AlertMail.h"
+#include "monitor/AutoJoin.h"
 #include "monitor/History.h"
 #include "monitor/StatusModel.h"
 #include "query/AnswerUpdate.h"
@@ -7,9 +9,7 @@
 
 #include <QHash>
 #include <QObject>
-#include <QSet>
 
-#include <deque>
 #include <memory>
 #include <set>
 #include <vector>
@@ -26,7 +26,6 @@ class MonitorWindows;
 class NotificationQueue;
 class Prompter;
 class ServerQuery;
-class SmtpMailer;
 class SoundPlayer;
 
 // What the monitor works with; each part is owned elsewhere and outlives the monitor.
@@ -43,17 +42,16 @@ struct MonitorServices
     GameLauncher& launcher;
 };
 
-// The monitor: the status of every listed server, one query object per address, and what
-// their answers and time-outs mean for the user (notifications, log, sounds, alert mail,
-// auto-join). Windows are reached only through MonitorWindows.
+// The monitor: one query object per listed server, the status table they fill, and the
+// events their answers and time-outs raise. It wires the parts: the change rules
+// (StatusRules), alert mail (AlertMail), joining (AutoJoin) and list editing (ServerList).
+// Windows are reached only through MonitorWindows.
 class Monitor : public QObject
 {
     Q_OBJECT
 public:
     // Queries a home connection takes without dropping answers (about 8 Mbit/s of answers).
     static constexpr int QueriesPerSecond = 500;
-    // Alert mails sent at the same time; the others wait their turn.
-    static constexpr int MaxParallelMails = 2;
 
     explicit Monitor(const MonitorServices& services, QObject* parent = nullptr);
     ~Monitor() override;
@@ -62,6 +60,8 @@ public:
     StatusModel& status() { return m_status; }
     const StatusModel& status() const { return m_status; }
     History& history() { return m_history; }
+    AutoJoin& autoJoin() { return m_autoJoin; }
+    AlertMail& alertMail() { return m_alertMail; }
     const SettingsTable* serverSettings(const QString& address) const;
     // The query object serving an address, or nullptr.
     ServerQuery* queryFor(const QString& address) const;
@@ -69,7 +69,8 @@ public:
 
     // Builds the list and the query objects, and opens the details windows of servers marked for the tray.
     void start();
-    // Takes new settings at once: the refresh interval, the schedule switch, the friends list.
+    // The settings or friends changed: the refresh interval, the schedule switch, the friends
+    // list, the pop-up colours and the alert mail settings take effect at once.
     void applySettings();
 
     void updateList();
@@ -86,11 +87,14 @@ public:
     void editServer(const QString& selectedAddress);
     void delServer(const QString& selectedAddress);
 
-    void cJoin();
-    bool isAutoJoin(const QString& address) const;
-    void updateJoin(const QString& address);
-    void cancelAutoJoin();
-    void joinServer(bool direct, const QString& address, const QString& game);
+    void cJoin() { m_autoJoin.cJoin(); }
+    bool isAutoJoin(const QString& address) const { return m_autoJoin.isAutoJoin(address); }
+    void updateJoin(const QString& address) { m_autoJoin.updateJoin(address); }
+    void cancelAutoJoin() { m_autoJoin.cancelAutoJoin(); }
+    void joinServer(bool direct, const QString& address, const QString& game)
+    {
+        m_autoJoin.joinServer(direct, address, game);
+    }
 
 signals:
     // Every event text, whether it went to the pop-up (by its switch) and to the log (by its kind).
@@ -103,30 +107,25 @@ signals:
 private:
     void serverUpdate(ServerQuery* query);
     void serverTimeOut(ServerQuery* query);
-    void checkFavMap(const QString& game, const QString& map, const QString& name);
-    QStringList checkFriends(const PlayerTable& players, QStringList present, const QString& name);
-    void sendAlert(const StatusRow& row);
-    void startWaitingMailers();
-    void mailFinished(SmtpMailer* mailer);
+    void announceFriends(ServerQuery& query, const PlayerTable& players);
     void notify(const QString& text, bool popUp, bool logIt, int soundSlot);
     void playSlot(int slot);
+    // Points a query object at a record, keeping its results while it serves the same server and game.
+    void rebind(ServerQuery& query, const ServerRecord& record);
     bool trayAtStart(const ServerRecord& record) const;
     static StatusRow rowFor(const ServerRecord& record);
-    static int queryPortOf(const ServerRecord& record);
-    const ServerRecord* findRecord(const QString& address) const;
 
     MonitorServices m_services;
     QueryEngine m_engine;
     StatusModel m_status;
     History m_history;
+    AlertMail m_alertMail;
+    AutoJoin m_autoJoin;
     QHash<QString, SettingsTable> m_serverSettings;
 
     std::vector<std::unique_ptr<ServerQuery>> m_ctrl;
     QHash<QString, int> m_ctrlIndex; // the first element serving an address
     std::set<int> m_freeCtrl;        // elements without an address, reused lowest first
-    QSet<QString> m_mailsInFlight;   // waiting or being sent
-    std::deque<SmtpMailer*> m_waitingMailers;
-    int m_mailsRunning = 0;
 };
 
 } // namespace trevisk

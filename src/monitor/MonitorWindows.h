@@ -5,35 +5,25 @@
 
 #include <QString>
 
+#include <optional>
+
 namespace trevisk {
 
 // What the monitor asks of the windows: the details windows with their tray icons, and the
-// add/edit server dialog. Without windows (headless) nothing is shown and every call is empty.
+// add/edit server dialog.
 class MonitorWindows
 {
 public:
     virtual ~MonitorWindows() = default;
 
     // Shows the details window of a server, creating it when none is loaded; true when it was created.
-    virtual bool showServerWindow(const QString& address, const QString& name, const QString& game, bool show)
-    {
-        Q_UNUSED(address);
-        Q_UNUSED(name);
-        Q_UNUSED(game);
-        Q_UNUSED(show);
-        return true;
-    }
-    virtual void closeServerWindow(const QString& address) { Q_UNUSED(address); }
+    virtual bool showServerWindow(const QString& address, const QString& name, const QString& game, bool show) = 0;
+    virtual void closeServerWindow(const QString& address) = 0;
     // Rebinds the open details window of `oldAddress`, if any, after an edit.
     virtual void
-    reloadServerWindow(const QString& oldAddress, const QString& address, const QString& game, const QString& name)
-    {
-        Q_UNUSED(oldAddress);
-        Q_UNUSED(address);
-        Q_UNUSED(game);
-        Q_UNUSED(name);
-    }
-    virtual void setTimeOut(const QString& address) { Q_UNUSED(address); }
+    reloadServerWindow(const QString& oldAddress, const QString& address, const QString& game, const QString& name) = 0;
+    virtual void setTimeOut(const QString& address) = 0;
+    // Feeds an open details window; `maximum` is unset when the server sent no number.
     virtual void updateDetails(const QString& address,
                                const QString& name,
                                const QString& game,
@@ -41,40 +31,36 @@ public:
                                int friendCount,
                                const QString& map,
                                const SettingsTable& settings,
-                               int maximum)
-    {
-        Q_UNUSED(address);
-        Q_UNUSED(name);
-        Q_UNUSED(game);
-        Q_UNUSED(players);
-        Q_UNUSED(friendCount);
-        Q_UNUSED(map);
-        Q_UNUSED(settings);
-        Q_UNUSED(maximum);
-    }
+                               std::optional<qint32> maximum) = 0;
     // The auto-join flag a details window shows; an empty address clears every window's flag.
-    virtual void setAutoJoinFlag(const QString& address, bool armed)
-    {
-        Q_UNUSED(address);
-        Q_UNUSED(armed);
-    }
+    virtual void setAutoJoinFlag(const QString& address, bool armed) = 0;
 
     // The add/edit server dialog: it saves the record itself and returns the saved address,
     // or an empty text when the user cancelled.
-    virtual QString runAddServerDialog() { return {}; }
-    virtual QString runEditServerDialog(const QString& address)
-    {
-        Q_UNUSED(address);
-        return {};
-    }
+    virtual QString runAddServerDialog() = 0;
+    virtual QString runEditServerDialog(const QString& address) = 0;
 };
 
-// Starts a game detached; tests record the call instead.
-class GameLauncher
+// Without windows (headless) nothing is shown and no dialog runs.
+class NullMonitorWindows : public MonitorWindows
 {
 public:
-    virtual ~GameLauncher() = default;
-    virtual bool start(const QString& program, const QStringList& arguments, const QString& folder);
+    bool showServerWindow(const QString&, const QString&, const QString&, bool) override { return true; }
+    void closeServerWindow(const QString&) override {}
+    void reloadServerWindow(const QString&, const QString&, const QString&, const QString&) override {}
+    void setTimeOut(const QString&) override {}
+    void updateDetails(const QString&,
+                       const QString&,
+                       const QString&,
+                       const PlayerTable&,
+                       int,
+                       const QString&,
+                       const SettingsTable&,
+                       std::optional<qint32>) override
+    {}
+    void setAutoJoinFlag(const QString&, bool) override {}
+    QString runAddServerDialog() override { return {}; }
+    QString runEditServerDialog(const QString&) override { return {}; }
 };
 
 } // namespace trevisk

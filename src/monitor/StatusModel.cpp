@@ -2,6 +2,8 @@
 
 #include <QLocale>
 
+#include <numeric>
+
 namespace trevisk {
 
 namespace {
@@ -54,8 +56,7 @@ QVariant StatusModel::data(const QModelIndex& index, int role) const
         return row.address;
     case ArColumn:
         // Formatted when shown: the locale's date-time text is costly to make at every answer.
-        return row.answered() ? QVariant(QLocale::system().toString(row.ar, QLocale::ShortFormat))
-                              : QVariant(QString());
+        return row.answered() ? QVariant(arText(row.ar)) : QVariant(QString());
     case NameColumn:
         return optionalValue(row.name);
     case PingColumn:
@@ -83,6 +84,111 @@ QVariant StatusModel::headerData(int section, Qt::Orientation orientation, int r
     static const char* const captions[ColumnCount] = {
         "Game", "Address", "AR", "Name", "Ping", "Last Refresh", "ManRef", "Players", "Friends", "Map", "Memo"};
     return section >= 0 && section < ColumnCount ? QString::fromLatin1(captions[section]) : QString();
+}
+
+QString StatusModel::arText(const QDateTime& stamp)
+{
+    // Qt's long time format names the time zone too; the general form stops at the seconds.
+    static const QString format = [] {
+        const QLocale locale = QLocale::system();
+        QString time;
+        bool quoted = false;
+        for (const QChar c : locale.timeFormat(QLocale::LongFormat)) {
+            if (c == QLatin1Char('\''))
+                quoted = !quoted;
+            if (quoted || c != QLatin1Char('t'))
+                time += c;
+        }
+        return locale.dateFormat(QLocale::ShortFormat) + QLatin1Char(' ') + time.trimmed();
+    }();
+    return QLocale::system().toString(stamp, format);
+}
+
+namespace {
+
+// -1, 0 or 1 with unset values before every value.
+template <typename T> int compareOptional(const std::optional<T>& a, const std::optional<T>& b)
+{
+    if (!a || !b)
+        return int(bool(a)) - int(bool(b));
+    return *a < *b ? -1 : (*b < *a ? 1 : 0);
+}
+
+int compareText(const QString& a, const QString& b)
+{
+    return a.compare(b, Qt::CaseInsensitive);
+}
+
+int compareOptional(const std::optional<QString>& a, const std::optional<QString>& b)
+{
+    if (!a || !b)
+        return int(bool(a)) - int(bool(b));
+    return compareText(*a, *b);
+}
+
+int compareRows(const StatusRow& a, const StatusRow& b, int column)
+{
+    switch (column) {
+    case StatusModel::GameColumn:
+        return compareText(a.game, b.game);
+    case StatusModel::AddressColumn:
+        return compareText(a.address, b.address);
+    case StatusModel::ArColumn: {
+        const auto stamp = [](const StatusRow& row) { return row.answered() ? std::optional(row.ar) : std::nullopt; };
+        return compareOptional(stamp(a), stamp(b));
+    }
+    case StatusModel::NameColumn:
+        return compareOptional(a.name, b.name);
+    case StatusModel::PingColumn:
+        return compareOptional(a.ping, b.ping);
+    case StatusModel::LastRefreshColumn:
+        return compareOptional(a.lastRefresh, b.lastRefresh);
+    case StatusModel::ManRefColumn:
+        return compareText(a.manRef, b.manRef);
+    case StatusModel::PlayersColumn:
+        if (const int players = compareOptional(a.actPlayers, b.actPlayers))
+            return players;
+        return compareOptional(a.actMax, b.actMax);
+    case StatusModel::FriendsColumn:
+        return compareOptional(a.friends, b.friends);
+    case StatusModel::MapColumn:
+        return compareOptional(a.map, b.map);
+    case StatusModel::MemoColumn:
+        return compareText(a.server, b.server);
+    }
+    return 0;
+}
+
+} // namespace
+
+void StatusModel::headerClicked(int column)
+{
+    const bool descending = std::exchange(m_sortDescending, !m_sortDescending);
+    if (column < 0 || column >= ColumnCount)
+        return;
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    const QModelIndexList before = persistentIndexList();
+    std::vector<int> order(m_rows.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+        const int result = compareRows(m_rows[size_t(a)], m_rows[size_t(b)], column);
+        return descending ? result > 0 : result < 0;
+    });
+    std::vector<StatusRow> sorted;
+    sorted.reserve(m_rows.size());
+    std::vector<int> newRowOf(m_rows.size());
+    for (size_t i = 0; i < order.size(); ++i) {
+        sorted.push_back(std::move(m_rows[size_t(order[i])]));
+        newRowOf[size_t(order[i])] = static_cast<int>(i);
+    }
+    m_rows = std::move(sorted);
+    reindex();
+    QModelIndexList after;
+    after.reserve(before.size());
+    for (const QModelIndex& index : before)
+        after << this->index(newRowOf[size_t(index.row())], index.column());
+    changePersistentIndexList(before, after);
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
 int StatusModel::indexOf(const QString& address) const

@@ -52,12 +52,22 @@ public:
     void updateAll(const std::function<void(StatusRow&)>& change);
 
     static QString style(const StatusRow& row);
+    // The AR column's text: the system's short date with the long time, seconds included.
+    static QString arText(const QDateTime& stamp);
+
+    // A click on a column header: sorts by that column, ascending when the direction flag is
+    // off and descending when it is on, then toggles the flag, which carries over between
+    // columns. "Players" sorts by players, then maximum. Unset values come first ascending and
+    // last descending; rows that compare equal keep their order.
+    void headerClicked(int column);
+    bool sortDescending() const { return m_sortDescending; }
 
 private:
     void reindex();
 
     std::vector<StatusRow> m_rows;
     QHash<QString, int> m_index;
+    bool m_sortDescending = false;
 };
 
 } // namespace trevisk

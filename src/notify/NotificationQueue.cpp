@@ -54,15 +54,15 @@ void NotificationQueue::showNext()
     m_pollTimer.stop();
     const QString text = m_queue.front().message;
     m_queue.pop_front();
-    showQueued(text, RightMargin);
+    showQueued(text, RightMargin, m_fore, m_back);
 }
 
-void NotificationQueue::testMessage(const QString& text)
+void NotificationQueue::testMessage(const QString& text, quint32 fore, quint32 back)
 {
-    showQueued(text, 0);
+    showQueued(text, 0, fore, back);
 }
 
-void NotificationQueue::showQueued(const QString& text, int rightMargin)
+void NotificationQueue::showQueued(const QString& text, int rightMargin, quint32 fore, quint32 back)
 {
     m_restTop = m_screen.height() - m_window.height();
     m_left = m_screen.width() - m_window.width() - rightMargin;
@@ -70,7 +70,7 @@ void NotificationQueue::showQueued(const QString& text, int rightMargin)
     m_current = text;
     m_slidingOut = false;
     m_slideTimer.start();
-    emit showRequested(text, position());
+    emit showRequested(text, position(), fore, back);
 }
 
 void NotificationQueue::pollTick()

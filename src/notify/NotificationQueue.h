@@ -46,6 +46,12 @@ public:
     // they take effect with the next text shown.
     void setScreenSize(QSize twips) { m_screen = twips; }
     void setWindowSize(QSize twips) { m_window = twips; }
+    // The notification text and background colours (0x00BBGGRR) of the texts shown from now on.
+    void setColours(quint32 fore, quint32 back)
+    {
+        m_fore = fore;
+        m_back = back;
+    }
 
     // Queues a text. A text equal to one still waiting or on screen is dropped; once it has
     // left the screen the same text is shown again.
@@ -54,9 +60,9 @@ public:
     void dismiss();
     // As dismiss, and discards every waiting text.
     void dismissAll();
-    // Shows a text at once, flush with the screen's right edge, without touching the queue;
-    // the settings dialog tries its colours this way on an instance of its own.
-    void testMessage(const QString& text);
+    // Shows a text at once in the colours given, flush with the screen's right edge, without
+    // touching the queue; the settings dialog tries its colours this way on an instance of its own.
+    void testMessage(const QString& text, quint32 fore, quint32 back);
 
     State state() const;
     const std::deque<Notification>& waiting() const { return m_queue; }
@@ -65,15 +71,15 @@ public:
     QPoint position() const { return {m_left, m_top}; }
 
 signals:
-    // Put the window at `position` with `text` in the notification colours, visible and topmost.
-    void showRequested(const QString& text, QPoint position);
+    // Put the window at `position` with `text` in these colours (0x00BBGGRR), visible and topmost.
+    void showRequested(const QString& text, QPoint position, quint32 fore, quint32 back);
     void moved(QPoint position);
     // The window has left the screen: hide it.
     void hideRequested();
 
 private:
     void showNext();
-    void showQueued(const QString& text, int rightMargin);
+    void showQueued(const QString& text, int rightMargin, quint32 fore, quint32 back);
     void pollTick();
     void slideTick();
     void restEnded();
@@ -87,6 +93,8 @@ private:
     int m_top = 0;
     int m_restTop = 0;
     bool m_slidingOut = false;
+    quint32 m_fore = 0xFF0000;
+    quint32 m_back = 65535;
     QTimer m_pollTimer{this};
     QTimer m_restTimer{this};
     QTimer m_slideTimer{this};

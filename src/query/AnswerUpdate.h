@@ -44,6 +44,8 @@ struct AnswerUpdate
     // players: unchanged unless playersChanged; then the new table, or no table at all.
     bool playersChanged = false;
     std::optional<PlayerTable> players;
+    // Some rows of `players` stand in for players the answer left out: it tells nothing about who left.
+    bool playersIncomplete = false;
 
     QList<AnswerError> errors;
 };

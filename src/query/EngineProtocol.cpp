@@ -16,6 +16,11 @@ QByteArray EngineProtocol::partKey(const QByteArray& datagram) const
     return 'P' + getKeyValue(datagram, "queryid") + 'P';
 }
 
+QStringList EngineProtocol::launchArguments(const QString&, const QString& address, const QStringList& params) const
+{
+    return params + QStringList{QStringLiteral("+connect"), address};
+}
+
 const EngineProtocol* protocolForEngine(const QString& engine)
 {
     static const QuakeProtocol quake2(QuakeProtocol::Variant::Quake2);

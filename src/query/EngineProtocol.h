@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 namespace trevisk {
 
@@ -27,6 +28,13 @@ public:
 
     // How many separate answers a complete query cycle brings (two for Half-Life).
     virtual int answersPerCycle() const { return 1; }
+
+    // True when the answer states the player count itself (its player rows may be fewer or none);
+    // otherwise the count is the number of player rows.
+    virtual bool reportsPlayerCount() const { return false; }
+
+    // The command line that makes the game join `address`, around the user's own parameters.
+    virtual QStringList launchArguments(const QString& game, const QString& address, const QStringList& params) const;
 
     // Reads one answer (for gathering engines: the parts joined in arrival order).
     virtual AnswerUpdate parse(const QByteArray& answer, const QString& game, const FriendList& friends) const = 0;

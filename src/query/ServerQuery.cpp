@@ -67,6 +67,7 @@ void ServerQuery::clearResults()
     m_ping = 0;
     m_players = PlayerTable{};
     m_playersReceived = false;
+    m_playersIncomplete = false;
     m_settings.clear();
     m_friends.clear();
     m_packets.clear();
@@ -275,8 +276,15 @@ void ServerQuery::apply(const AnswerUpdate& update)
     if (update.playersChanged) {
         m_players = update.players;
         m_playersReceived = true;
+        m_playersIncomplete = update.playersIncomplete;
     }
     noteErrors(update.errors);
+}
+
+bool ServerQuery::reportsPlayerCount() const
+{
+    const EngineProtocol* protocol = m_engine.protocolFor(m_game);
+    return protocol && protocol->reportsPlayerCount();
 }
 
 void ServerQuery::noteErrors(const QList<AnswerError>& errors)

@@ -55,6 +55,10 @@ public:
     const std::optional<PlayerTable>& players() const { return m_players; }
     // False until an answer has carried players: Half-Life's first answer, for one, carries none.
     bool playersReceived() const { return m_playersReceived; }
+    // The last player table stands in for players the answer left out.
+    bool playersIncomplete() const { return m_playersIncomplete; }
+    // The engine states the player count in its answer instead of listing every player.
+    bool reportsPlayerCount() const;
     const SettingsTable& settings() const { return m_settings; }
     const QStringList& friends() const { return m_friends; }
     int retries() const { return m_retries; }
@@ -100,6 +104,7 @@ private:
     qint32 m_ping = 0;
     std::optional<PlayerTable> m_players = PlayerTable{};
     bool m_playersReceived = false;
+    bool m_playersIncomplete = false;
     SettingsTable m_settings;
     QStringList m_friends;
 

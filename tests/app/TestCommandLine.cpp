@@ -24,6 +24,12 @@ private slots:
         QCOMPARE(run.code, 0);
         for (const char* option : {"--headless", "--data-dir DIR", "--config FILE", "--help", "--version"})
             QVERIFY2(run.out.contains(option), option);
+        // Every command explains itself rather than refusing --help as an unknown option.
+        for (const char* command : {"query", "servers", "import", "export", "test-mail"}) {
+            run = runTrevisk({QString::fromLatin1(command), QStringLiteral("--help")});
+            QCOMPARE(run.code, 0);
+            QVERIFY2(run.out.startsWith("Usage:\n  trevisk " + QByteArray(command)), run.out.constData());
+        }
         run = runTrevisk({QStringLiteral("frobnicate")});
         QCOMPARE(run.code, 2);
         QVERIFY(run.err.contains("Unknown command: frobnicate"));

@@ -1,4 +1,5 @@
 #include "core/Settings.h"
+#include "core/SettingsForm.h"
 
 #include <QSettings>
 #include <QTemporaryDir>
@@ -78,15 +79,31 @@ private slots:
         QCOMPARE(s.logging, qint16(1));
     }
 
-    void refreshHasAFloor()
+    // The dialog's save checks every field before it writes any; a short interval is raised
+    // to the floor; the running program takes the new values except the start-up-only one.
+    void dialogSaveChecksFirst()
     {
-        AppSettings s;
-        for (qint16 value : {qint16(-10), qint16(0), qint16(4)}) {
-            s.refresh = value;
-            QCOMPARE(s.refreshSeconds(), 5);
+        QTemporaryDir dir;
+        const auto store = openSettings(dir.filePath(QStringLiteral("trevisk.ini")));
+        AppSettings live = AppSettings::defaults(QStringLiteral("/p"));
+        AppSettings edited = live;
+        edited.nss = 0;
+        edited.verNotify = 0;
+        for (const char* bad : {"soon", "40000"}) {
+            const SettingsSave refused = saveSettingsForm(QString::fromLatin1(bad), edited, *store, live);
+            QVERIFY(!refused.ok);
+            QCOMPARE(refused.field, QStringLiteral("Refresh Interval"));
+            QVERIFY(store->allKeys().isEmpty());
+            QCOMPARE(live.nss, qint16(1));
         }
-        s.refresh = 10;
-        QCOMPARE(s.refreshSeconds(), 10);
+        QVERIFY(saveSettingsForm(QStringLiteral(" 3 "), edited, *store, live).ok);
+        QCOMPARE(live.refreshSeconds(), 5);
+        QCOMPARE(live.nss, qint16(0));
+        QCOMPARE(live.verNotify, qint16(1));
+        QCOMPARE(store->value(QStringLiteral("Settings/Refresh")).toString(), QStringLiteral("5"));
+        QCOMPARE(store->value(QStringLiteral("Settings/VerNotify")).toString(), QStringLiteral("0"));
+        live.refresh = -10;
+        QCOMPARE(live.refreshSeconds(), 5);
     }
 
     void sixteenBitConversion()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/Startup.h"
+#include "monitor/GameLauncher.h"
 #include "monitor/Monitor.h"
 #include "monitor/MonitorWindows.h"
 #include "notify/EventLog.h"
@@ -23,7 +24,7 @@
 namespace trevisk {
 
 // Records what the monitor asks of the windows; the dialogs answer from a script.
-class RecordingWindows : public MonitorWindows
+class RecordingWindows : public NullMonitorWindows
 {
 public:
     bool showServerWindow(const QString& address, const QString&, const QString&, bool) override
@@ -40,9 +41,12 @@ public:
                        int friendCount,
                        const QString&,
                        const SettingsTable&,
-                       int) override
+                       std::optional<qint32> maximum) override
     {
-        details << QStringLiteral("%1 friends=%2").arg(address).arg(friendCount);
+        details << QStringLiteral("%1 friends=%2 max=%3")
+                       .arg(address)
+                       .arg(friendCount)
+                       .arg(maximum ? QString::number(*maximum) : QStringLiteral("none"));
     }
     void setAutoJoinFlag(const QString& address, bool armed) override
     {
@@ -90,6 +94,8 @@ struct MonitorFixture
     std::unique_ptr<Monitor> monitor;
     std::vector<std::unique_ptr<SimServer>> servers;
     QStringList logged;
+    QStringList popped; // texts handed to the pop-up queue, in order
+    QSet<const SimServer*> silent;
 
     MonitorFixture()
     {
@@ -103,6 +109,30 @@ struct MonitorFixture
         QObject::connect(
             log.get(), &EventLog::logged, log.get(), [this](const QDateTime&, const QString& text) { logged << text; });
         popups = std::make_unique<NotificationQueue>(clock);
+        // Texts move on at once: the tests read what was handed to the queue, not the screen.
+        popups->setRestInterval(std::chrono::milliseconds(1));
+        popups->setSlideInterval(std::chrono::milliseconds(1));
+        popups->setPollInterval(std::chrono::milliseconds(1));
+    }
+
+    // A silent server times out within milliseconds; while every server answers, the time-out
+    // is long enough that a busy machine never turns a late answer into a time-out.
+    void setAnswering(SimServer& server, bool answering)
+    {
+        server.responder().setAnswering(answering);
+        if (answering)
+            silent.remove(&server);
+        else
+            silent.insert(&server);
+        retime();
+    }
+    void retime()
+    {
+        if (!monitor)
+            return;
+        QueryEngine::Timing timing = monitor->engine().timing();
+        timing.timeOut = std::chrono::milliseconds(silent.isEmpty() ? 2000 : 25);
+        monitor->engine().setTiming(timing);
     }
 
     // A simulated server of `game` on 127.0.0.1, listed with these record values.
@@ -126,11 +156,15 @@ struct MonitorFixture
     {
         monitor = std::make_unique<Monitor>(
             MonitorServices{context, clock, *log, popups.get(), sound, prompter, reporter, windows, launcher});
+        QObject::connect(monitor.get(), &Monitor::notified, [this](const QDateTime&, const QString& text, bool popUp) {
+            if (popUp)
+                popped << text;
+        });
         QueryEngine::Timing timing = monitor->engine().timing();
-        timing.timeOut = std::chrono::milliseconds(25);
         timing.gather = std::chrono::milliseconds(40);
         timing.queriesPerSecond = 0;
         monitor->engine().setTiming(timing);
+        retime();
         monitor->start();
     }
 
@@ -142,7 +176,7 @@ struct MonitorFixture
     {
         QSignalSpy updates(&query(server), &ServerQuery::serverUpdate);
         monitor->refreshServer(server.address());
-        return updates.wait(3000);
+        return updates.wait(5000);
     }
     // Waits until every server has answered or timed out once since start.
     bool settle()
@@ -154,7 +188,7 @@ struct MonitorFixture
                         return !monitor->status().find(address)->name.value_or(QString()).isEmpty()
                                || monitor->status().find(address)->timeOutCount.has_value();
                     },
-                    3000))
+                    5000))
                 return false;
         }
         return true;

@@ -2,6 +2,7 @@
 #include "notify/SmtpTestServer.h"
 
 #include <QJsonArray>
+#include <QTcpServer>
 
 using namespace trevisk;
 
@@ -42,7 +43,7 @@ private slots:
         const QString name = *f.row(server).name;
         QSignalSpy started(f.monitor.get(), &Monitor::alertMailStarted);
         QSignalSpy sent(f.monitor.get(), &Monitor::alertMailSent);
-        server.responder().setAnswering(false);
+        f.setAnswering(server, false);
         QVERIFY(f.refresh(server));
         QVERIFY(f.refresh(server));
         QCOMPARE(started.size(), 0);
@@ -63,10 +64,10 @@ private slots:
         QVERIFY(f.refresh(server));
         QCOMPARE(started.size(), 1);
 
-        server.responder().setAnswering(true);
+        f.setAnswering(server, true);
         QVERIFY(f.refresh(server));
         QVERIFY(!f.row(server).lastMail.has_value());
-        server.responder().setAnswering(false);
+        f.setAnswering(server, false);
         for (int i = 0; i < 3; ++i)
             QVERIFY(f.refresh(server));
         QCOMPARE(started.size(), 2);
@@ -79,7 +80,7 @@ private slots:
         MonitorFixture f;
         setEmail(f, smtp.address(), QStringLiteral("2"), QStringLiteral("30"));
         SimServer& server = f.addServer(QStringLiteral("Quake 3"));
-        server.responder().setAnswering(false);
+        f.setAnswering(server, false);
         f.context.stores.custEmail.rows = {{server.address(), QStringLiteral("  \t "), {}}};
         f.start();
         QSignalSpy mailed(f.monitor.get(), &Monitor::alertMailSent);
@@ -108,8 +109,8 @@ private slots:
         setEmail(f, smtp.address(), QStringLiteral("2"), QStringLiteral("-1"));
         SimServer& quiet = f.addServer(QStringLiteral("Quake 3"));
         SimServer& excluded = f.addServer(QStringLiteral("Quake 3"));
-        quiet.responder().setAnswering(false);
-        excluded.responder().setAnswering(false);
+        f.setAnswering(quiet, false);
+        f.setAnswering(excluded, false);
         f.context.stores.servers.rows[1].option5 = 1;
         f.start();
         QSignalSpy started(f.monitor.get(), &Monitor::alertMailStarted);
@@ -132,7 +133,7 @@ private slots:
         MonitorFixture f;
         setEmail(f, smtp.address(), QStringLiteral("1"), QStringLiteral("-1"));
         for (int i = 0; i < 5; ++i)
-            f.addServer(QStringLiteral("Quake 3")).responder().setAnswering(false);
+            f.setAnswering(f.addServer(QStringLiteral("Quake 3")), false);
         f.start();
         QSignalSpy sent(f.monitor.get(), &Monitor::alertMailSent);
         QTRY_COMPARE_WITH_TIMEOUT(sent.size(), 5, 10000);
@@ -144,6 +145,55 @@ private slots:
                 mailText(*message).section(QStringLiteral("SUBJECT: "), 1).section(QStringLiteral("\r\n"), 0, 0));
         }
         QCOMPARE(subjects.size(), 5);
+    }
+
+    // A relay that takes the connection and never answers keeps two mails running; the
+    // alerts behind them wait, and go when their servers are deleted.
+    void deletedServersDropTheirWaitingAlerts()
+    {
+        QTcpServer relay;
+        QVERIFY(relay.listen(QHostAddress::LocalHost));
+        MonitorFixture f;
+        setEmail(f, QStringLiteral("127.0.0.1:%1").arg(relay.serverPort()), QStringLiteral("1"), QStringLiteral("-1"));
+        for (int i = 0; i < 3; ++i)
+            f.setAnswering(f.addServer(QStringLiteral("Quake 3")), false);
+        f.start();
+        QSignalSpy started(f.monitor.get(), &Monitor::alertMailStarted);
+        QVERIFY(f.settle());
+        QTRY_COMPARE(started.size(), 3);
+        QCOMPARE(f.monitor->alertMail().waiting(), 1);
+        for (const auto& server : f.servers) {
+            f.prompter.answers << Prompter::Answer::Yes;
+            f.monitor->delServer(server->address());
+        }
+        QCOMPARE(f.monitor->alertMail().waiting(), 0);
+        QCOMPARE(f.monitor->status().rowCount(), 0);
+    }
+
+    // Counts that were never reported are not "full": the join goes ahead, and an armed
+    // auto-join waits for numbers. The details window's join judges by its own counts.
+    void unknownCountsAreNotFull()
+    {
+        MonitorFixture f;
+        f.context.stores.gamePaths.rows = {{QStringLiteral("Quake 3"), QStringLiteral("/q3/quake3"), QString(), {}}};
+        SimServer& silent = f.addServer(QStringLiteral("Quake 3"));
+        f.setAnswering(silent, false);
+        f.start();
+        QVERIFY(f.settle());
+        f.monitor->updateJoin(silent.address());
+        QVERIFY(f.refresh(silent));
+        QVERIFY(f.launcher.launches.isEmpty());
+        f.monitor->joinServer(false, silent.address(), QStringLiteral("Quake 3"));
+        QCOMPARE(f.launcher.launches.size(), 1);
+        QVERIFY(f.prompter.asked.isEmpty());
+
+        f.prompter.choices << 0;
+        f.monitor->autoJoin().join(false, silent.address(), QStringLiteral("Quake 3"), {3, 3});
+        QVERIFY(f.monitor->isAutoJoin(silent.address()));
+        QCOMPARE(f.windows.flags.last(), silent.address() + QStringLiteral(" on"));
+        f.monitor->autoJoin().join(false, silent.address(), QStringLiteral("Quake 3"), {2, 3});
+        QCOMPARE(f.launcher.launches.size(), 2);
+        QVERIFY(!f.monitor->isAutoJoin(silent.address()));
     }
 
     void autoJoinArmsFiresOnceAndDisarms()
@@ -199,7 +249,8 @@ private slots:
         MonitorFixture f;
         for (const char* game : {"Unreal Tournament", "Battlefield 1942", "Half Life"}) {
             ServerRecord record;
-            record.address = QStringLiteral("192.0.2.1:%1").arg(f.context.stores.servers.rows.size() + 1);
+            // Ports nothing listens on: the queries are refused on this machine.
+            record.address = QStringLiteral("127.0.0.1:%1").arg(f.context.stores.servers.rows.size() + 1);
             record.game = QString::fromLatin1(game);
             record.manualRefresh = 1;
             f.context.stores.servers.rows.push_back(record);
@@ -212,12 +263,12 @@ private slots:
             {QStringLiteral("Battlefield 1942"), QStringLiteral("/bf/bf1942"), QString(), {}},
             {QStringLiteral("Half Life"), QString(), QString(), {}}};
         f.start();
-        f.monitor->joinServer(true, QStringLiteral("192.0.2.1:1"), QStringLiteral("Unreal Tournament"));
-        f.monitor->joinServer(true, QStringLiteral("192.0.2.1:2"), QStringLiteral("Battlefield 1942"));
+        f.monitor->joinServer(true, QStringLiteral("127.0.0.1:1"), QStringLiteral("Unreal Tournament"));
+        f.monitor->joinServer(true, QStringLiteral("127.0.0.1:2"), QStringLiteral("Battlefield 1942"));
         QCOMPARE(f.launcher.launches,
                  (QList<QStringList>{{QStringLiteral("C:\\UT\\System\\UnrealTournament.exe"),
                                       QStringLiteral("C:\\UT\\System"),
-                                      QStringLiteral("192.0.2.1:1"),
+                                      QStringLiteral("127.0.0.1:1"),
                                       QStringLiteral("-log")},
                                      {QStringLiteral("/bf/bf1942"),
                                       QStringLiteral("/bf"),
@@ -226,11 +277,11 @@ private slots:
                                       QStringLiteral("+restart"),
                                       QStringLiteral("1"),
                                       QStringLiteral("+joinServer"),
-                                      QStringLiteral("192.0.2.1:2")}}));
-        f.monitor->joinServer(true, QStringLiteral("192.0.2.1:3"), QStringLiteral("Half Life"));
+                                      QStringLiteral("127.0.0.1:2")}}));
+        f.monitor->joinServer(true, QStringLiteral("127.0.0.1:3"), QStringLiteral("Half Life"));
         QCOMPARE(f.prompter.texts().last(), QStringLiteral("Location of Half Life has not been configured!"));
         f.launcher.succeed = false;
-        f.monitor->joinServer(true, QStringLiteral("192.0.2.1:2"), QStringLiteral("Battlefield 1942"));
+        f.monitor->joinServer(true, QStringLiteral("127.0.0.1:2"), QStringLiteral("Battlefield 1942"));
         QCOMPARE(f.prompter.texts().last(), QStringLiteral("Battlefield 1942 could not be started from /bf/bf1942"));
     }
 };

@@ -45,10 +45,10 @@ private slots:
         QVERIFY(f.settle());
         QVERIFY(f.row(server).name->contains(QChar(0x9b)));
         const QString name = visibleText(*f.row(server).name);
-        server.responder().setAnswering(false);
+        f.setAnswering(server, false);
         QVERIFY(f.refresh(server));
         QVERIFY(f.refresh(server));
-        server.responder().setAnswering(true);
+        f.setAnswering(server, true);
         QVERIFY(f.refresh(server));
         // Activity only pops up; without a desktop it is printed all the same.
         server.state().players.clear();

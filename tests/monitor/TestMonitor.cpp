@@ -1,7 +1,6 @@
 #include "MonitorFixture.h"
-
-#include <QNetworkDatagram>
-#include <QUdpSocket>
+#include "query/engines/HalfLifeProtocol.h"
+#include "support/RawUdpServer.h"
 
 using namespace trevisk;
 
@@ -15,28 +14,6 @@ SimPlayer player(const char* name, int score = 1)
     p.ping = 50;
     return p;
 }
-
-// Answers every request with the datagram the test sets, on a port of its own.
-class RawServer : public QObject
-{
-public:
-    explicit RawServer(quint16 port = 0)
-    {
-        QVERIFY(m_socket.bind(QHostAddress::LocalHost, port));
-        connect(&m_socket, &QUdpSocket::readyRead, this, [this] {
-            while (m_socket.hasPendingDatagrams()) {
-                const QNetworkDatagram request = m_socket.receiveDatagram();
-                if (!answer.isEmpty())
-                    m_socket.writeDatagram(request.makeReply(answer));
-            }
-        });
-    }
-    quint16 port() const { return m_socket.localPort(); }
-    QByteArray answer;
-
-private:
-    QUdpSocket m_socket;
-};
 
 } // namespace
 
@@ -165,8 +142,7 @@ private slots:
         QVERIFY(f.refresh(server));
         server.state().players = {player("a"), player("b")};
         QVERIFY(f.refresh(server));
-        QCOMPARE(f.popups->currentText() + f.popups->waiting().back().message,
-                 f.popups->currentText() + name + QStringLiteral(" has become active with players..."));
+        QCOMPARE(f.popped.last(), name + QStringLiteral(" has become active with players..."));
         QCOMPARE(f.logged.size(), 1);
     }
 
@@ -177,13 +153,13 @@ private slots:
         f.start();
         QVERIFY(f.settle());
         const QString name = *f.row(server).name;
-        server.responder().setAnswering(false);
+        f.setAnswering(server, false);
         QVERIFY(f.refresh(server));
         QVERIFY(f.refresh(server));
         QCOMPARE(f.row(server).timeOutCount, std::optional<qint32>(2));
         QVERIFY(f.row(server).isOffline());
         QVERIFY(!f.row(server).ping.has_value());
-        server.responder().setAnswering(true);
+        f.setAnswering(server, true);
         server.state().players = {player("a"), player("b")};
         QVERIFY(f.refresh(server));
         QCOMPARE(f.logged,
@@ -192,10 +168,7 @@ private slots:
         QCOMPARE(f.row(server).timeOutCount, std::optional<qint32>(0));
         QCOMPARE(f.windows.timeOuts.size(), 2);
         // The popped-up texts: the two events, and nothing about activity.
-        QStringList popped{f.popups->currentText()};
-        for (const Notification& waiting : f.popups->waiting())
-            popped << waiting.message;
-        QCOMPARE(popped,
+        QCOMPARE(f.popped,
                  (QStringList{name + QStringLiteral(" has gone offline!"), name + QStringLiteral(" is back online!")}));
 
         // History: the silent cycles have neither ping nor players.
@@ -222,7 +195,7 @@ private slots:
 
         SimServer next(SimServerState::forGame(QStringLiteral("Quake 3"), 5));
         QVERIFY(next.start());
-        next.responder().setAnswering(false);
+        f.setAnswering(next, false);
         ServerRecord record;
         record.address = next.address();
         record.game = QStringLiteral("Quake 3");
@@ -248,15 +221,14 @@ private slots:
         QSignalSpy updates(&f.query(server), &ServerQuery::serverUpdate);
         QTRY_COMPARE(updates.size(), 2);
         QCOMPARE(f.row(server).lastPlayers, std::optional<qint32>(3));
-        QCOMPARE(f.popups->currentText(), QString());
-        QVERIFY(f.popups->waiting().empty());
+        QVERIFY(f.popped.isEmpty());
     }
 
     void neverAnsweredServerIsNotReportedOffline()
     {
         MonitorFixture f;
         SimServer& server = f.addServer(QStringLiteral("Quake 3"));
-        server.responder().setAnswering(false);
+        f.setAnswering(server, false);
         f.context.settings.nss = 0;
         f.start();
         QVERIFY(f.settle());
@@ -264,7 +236,7 @@ private slots:
         QCOMPARE(f.row(server).timeOutCount, std::optional<qint32>(2));
         QVERIFY(!f.row(server).isOffline());
         QVERIFY(f.logged.isEmpty());
-        QCOMPARE(f.popups->currentText(), QString());
+        QVERIFY(f.popped.isEmpty());
     }
 
     void friendsComeAndGoInOneNotification()
@@ -278,16 +250,18 @@ private slots:
         const QString name = *f.row(server).name;
         // The log holds each notification on one line; the pop-up keeps the line breaks.
         QCOMPARE(f.logged, QStringList{QStringLiteral("Bob BOBBY logged onto ") + name});
-        QCOMPARE(f.popups->currentText(), QStringLiteral("Bob\r\nBOBBY\r\nlogged onto\r\n") + name);
+        QCOMPARE(f.popped, QStringList{QStringLiteral("Bob\r\nBOBBY\r\nlogged onto\r\n") + name});
         QCOMPARE(f.row(server).friends, std::optional<qint32>(2));
-        QCOMPARE(f.windows.details.last(), server.address() + QStringLiteral(" friends=2"));
+        QCOMPARE(f.windows.details.last(),
+                 server.address() + QStringLiteral(" friends=2 max=%1").arg(server.state().maxPlayers));
 
         server.state().players = {player("carol"), player("^1e^7ve")};
         QVERIFY(f.refresh(server));
         QCOMPARE(f.logged.mid(1),
                  (QStringList{QStringLiteral("Bob BOBBY logged off from ") + name,
                               QStringLiteral("eve logged onto ") + name}));
-        QCOMPARE(f.windows.details.last(), server.address() + QStringLiteral(" friends=1"));
+        QCOMPARE(f.windows.details.last(),
+                 server.address() + QStringLiteral(" friends=1 max=%1").arg(server.state().maxPlayers));
     }
 
     // An incomplete player list tells nothing about who left.
@@ -295,7 +269,7 @@ private slots:
     {
         MonitorFixture f;
         f.context.stores.friends.rows = {{QStringLiteral("bob"), {}}};
-        RawServer raw;
+        RawUdpServer raw;
         raw.answer = "\\hostname\\Raw\\numplayers\\1\\maxplayers\\8\\player_0\\bob\\queryid\\1.1\\final\\";
         ServerRecord record;
         record.address = QStringLiteral("127.0.0.1:%1").arg(raw.port() - 1);
@@ -312,6 +286,82 @@ private slots:
         QVERIFY(updates.wait(3000));
         QCOMPARE(query.friends(), QStringList{QStringLiteral("bob")});
         QCOMPARE(f.logged.size(), 1);
+    }
+
+    // Changing only the memo of a server keeps what its query object knows: no friend is
+    // announced again, and a time-out right after names the server.
+    void editInPlaceKeepsTheResults()
+    {
+        MonitorFixture f;
+        f.context.stores.friends.rows = {{QStringLiteral("bob"), {}}};
+        SimServer& server = f.addServer(QStringLiteral("Quake 3"), 0);
+        server.state().players = {player("bob")};
+        f.start();
+        QVERIFY(f.settle());
+        const QString name = *f.row(server).name;
+        QCOMPARE(f.logged, QStringList{QStringLiteral("bob logged onto ") + name});
+        f.windows.duringDialog = [&] { f.context.stores.servers.rows[0].option2 = QStringLiteral("memo"); };
+        f.windows.dialogAnswer = server.address();
+        f.monitor->editServer(server.address());
+        QCOMPARE(f.row(server).server, QStringLiteral("memo"));
+        QVERIFY(f.refresh(server));
+        QCOMPARE(f.logged.size(), 1);
+        f.setAnswering(server, false);
+        QVERIFY(f.refresh(server));
+        QCOMPARE(f.logged.last(), name + QStringLiteral(" has gone offline!"));
+    }
+
+    // The settings-changed path: what the settings dialog and the list editors call.
+    void settingsTakeEffectAtOnce()
+    {
+        MonitorFixture f;
+        f.start();
+        f.context.settings.refresh = 90;
+        f.context.settings.noRefresh = 1;
+        f.context.settings.notifyFore = 1;
+        f.context.settings.notifyBack = 2;
+        f.context.stores.friends.rows = {{QStringLiteral("visor"), {}}};
+        f.context.settingsStore->setValue(QStringLiteral("EmailNotify/Email"), QStringLiteral("ops@example.org"));
+        QSignalSpy shown(f.popups.get(), &NotificationQueue::showRequested);
+        f.monitor->applySettings();
+        QCOMPARE(f.monitor->engine().timing().refresh, std::chrono::milliseconds(90000));
+        QVERIFY(!f.monitor->engine().scheduleEnabled());
+        QVERIFY(f.monitor->engine().friendList().isFriend(QStringLiteral("[X]Visor")));
+        QCOMPARE(f.monitor->alertMail().settings().email, QStringLiteral("ops@example.org"));
+        f.popups->setMessage(QStringLiteral("text"));
+        QCOMPARE(shown.last().at(2).toUInt(), 1u);
+        QCOMPARE(shown.last().at(3).toUInt(), 2u);
+    }
+
+    // Servers whose answers list no players, or not every player, still show their counts.
+    void countsWithoutPlayerRows()
+    {
+        MonitorFixture f;
+        SimServer& nwn = f.addServer(QStringLiteral("Neverwinter Nights"), 5);
+        SimServer& unreal = f.addServer(QStringLiteral("Unreal Tournament"), 3);
+        // A Half-Life server that answers the information request only.
+        SimResponder halfLife(SimServerState::forGame(QStringLiteral("Half Life"), 1, 3));
+        RawUdpServer raw;
+        raw.answer = halfLife.respond(HalfLifeProtocol().requests().first(), 0x7F000001).first();
+        ServerRecord record;
+        record.address = QStringLiteral("127.0.0.1:%1").arg(raw.port());
+        record.game = QStringLiteral("Half Life");
+        record.manualRefresh = 1;
+        f.context.stores.servers.rows.push_back(record);
+        f.start();
+        QVERIFY(f.settle());
+        QTRY_VERIFY(f.monitor->status().find(*record.address)->name.has_value());
+
+        const StatusRow& nwnRow = f.row(nwn);
+        QCOMPARE(nwnRow.players, std::optional<QString>(QStringLiteral("5/%1").arg(nwn.state().maxPlayers)));
+        QCOMPARE(nwnRow.actPlayers, std::optional<qint32>(5));
+        QCOMPARE(nwnRow.actMax, std::optional<qint32>(nwn.state().maxPlayers));
+        QCOMPARE(f.row(unreal).players, std::optional<QString>(QStringLiteral("3/%1").arg(unreal.state().maxPlayers)));
+        const StatusRow& hlRow = *f.monitor->status().find(*record.address);
+        QCOMPARE(hlRow.players, std::optional<QString>(QStringLiteral("0/%1").arg(halfLife.state().maxPlayers)));
+        QCOMPARE(hlRow.actMax, std::optional<qint32>(halfLife.state().maxPlayers));
+        // No players reported yet: no judgement on activity.
+        QVERIFY(!hlRow.lastPlayers.has_value());
     }
 };
 

@@ -53,6 +53,8 @@ private slots:
         QCOMPARE(changed[0][0].toModelIndex().row(), 1);
         QCOMPARE(model.data(model.index(1, StatusModel::NameColumn)).toString(), QStringLiteral("Lab"));
         QCOMPARE(model.data(model.index(1, 0), StatusModel::StyleRole).toString(), QStringLiteral("Friend"));
+        // The general date-time form keeps the seconds.
+        QVERIFY(model.data(model.index(1, StatusModel::ArColumn)).toString().contains(QStringLiteral("02:03")));
         QCOMPARE(model.data(model.index(0, 0), StatusModel::StyleRole).toString(), QStringLiteral("Dead"));
 
         // An edit that moves the address keeps the lookups right.
@@ -88,9 +90,45 @@ private slots:
         QCOMPARE(keptQuery->manRefresh(), 0);
         QCOMPARE(f.monitor->queryFor(regamed.address()), regamedQuery);
         QCOMPARE(regamedQuery->game(), QStringLiteral("Quake 2"));
+        QCOMPARE(f.windows.closed, QStringList{removed.address()});
         f.monitor->refreshAll();
         QVERIFY(f.refresh(kept));
         QCOMPARE(removedRequests.size(), 0);
+    }
+
+    // The header click: one direction flag for every column, players by count then maximum,
+    // unset values first ascending and last descending, ties in their previous order.
+    void headerClickSorts()
+    {
+        StatusModel model;
+        QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        const auto row = [](const char* address, const char* name, std::optional<qint32> players, qint32 max) {
+            StatusRow r;
+            r.address = QString::fromLatin1(address);
+            if (name)
+                r.name = QString::fromLatin1(name);
+            r.actPlayers = players;
+            r.actMax = max;
+            return r;
+        };
+        model.reset({row("a", "delta", 4, 16),
+                     row("b", nullptr, std::nullopt, 8),
+                     row("c", "Alpha", 4, 8),
+                     row("d", "charlie", 0, 16),
+                     row("e", "bravo", 4, 8)});
+        const auto order = [&] {
+            QString text;
+            for (const StatusRow& r : model.rows())
+                text += r.address;
+            return text;
+        };
+        model.headerClicked(StatusModel::PlayersColumn);
+        QCOMPARE(order(), QStringLiteral("bdcea"));
+        model.headerClicked(StatusModel::PlayersColumn);
+        QCOMPARE(order(), QStringLiteral("acedb"));
+        model.headerClicked(StatusModel::NameColumn);
+        QCOMPARE(order(), QStringLiteral("bceda"));
+        QCOMPARE(model.indexOf(QStringLiteral("d")), 3);
     }
 
     void answerErrorsGoToTheLogFile()

@@ -67,10 +67,13 @@ private slots:
     {
         auto queue = fastQueue(10s);
         queue->setScreenSize({15360, 11520});
+        queue->setColours(0xFF, 0xFFFFFF);
         QSignalSpy shown(queue.get(), &NotificationQueue::showRequested);
         QSignalSpy moved(queue.get(), &NotificationQueue::moved);
         queue->setMessage(QStringLiteral("text"));
         QCOMPARE(shown.first().at(1).toPoint(), QPoint(15360 - 2250 - 200, 11520));
+        QCOMPARE(shown.first().at(2).toUInt(), 0xFFu);
+        QCOMPARE(shown.first().at(3).toUInt(), 0xFFFFFFu);
         while (queue->state() != NotificationQueue::State::Resting)
             QVERIFY(moved.wait(1000));
         QCOMPARE(moved.size(), 13);
@@ -83,8 +86,11 @@ private slots:
         QVERIFY(queue->position().y() > 11520);
         QCOMPARE(queue->currentText(), QString());
 
-        queue->testMessage(QStringLiteral("test"));
+        // The settings dialog's test shows the colours it is trying, not the saved ones.
+        queue->testMessage(QStringLiteral("test"), 1, 2);
         QCOMPARE(shown.last().at(1).toPoint(), QPoint(15360 - 2250, 11520));
+        QCOMPARE(shown.last().at(2).toUInt(), 1u);
+        QCOMPARE(shown.last().at(3).toUInt(), 2u);
     }
 
     void dismissWhileSlidingInReverses()

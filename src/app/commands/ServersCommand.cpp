@@ -4,6 +4,7 @@
 #include "core/Settings.h"
 #include "core/Startup.h"
 #include "monitor/ServerForm.h"
+#include "monitor/ServerList.h"
 #include "store/Stores.h"
 
 #include <QCommandLineParser>
@@ -120,27 +121,17 @@ int removeServer(Stores& stores, const QStringList& arguments)
         return 2;
     }
     const QString address = arguments.first();
-    auto servers = stores.servers;
-    const auto it = std::find_if(servers.rows.begin(), servers.rows.end(), [&](const ServerRecord& record) {
-        return record.addressText() == address;
-    });
-    if (it == servers.rows.end()) {
+    const ServerRemoval removal = removeServerRecord(stores, address);
+    if (!removal.found) {
         printLine(QStringLiteral("%1 is not in the server list.").arg(address), stderr);
         return 1;
     }
-    servers.rows.erase(it);
-    stores.servers = servers;
-    if (const QString error = stores.saveServers(); !error.isEmpty()) {
-        printLine(QStringLiteral("The server list could not be saved: %1").arg(error), stderr);
+    if (!removal.serversError.isEmpty()) {
+        printLine(QStringLiteral("The server list could not be saved: %1").arg(removal.serversError), stderr);
         return 1;
     }
-    auto& messages = stores.custEmail.rows;
-    messages.erase(std::remove_if(messages.begin(),
-                                  messages.end(),
-                                  [&](const CustomMessage& message) { return message.server == address; }),
-                   messages.end());
-    if (const QString error = stores.saveCustEmail(); !error.isEmpty()) {
-        printLine(QStringLiteral("The custom alert texts could not be saved: %1").arg(error), stderr);
+    if (!removal.messagesError.isEmpty()) {
+        printLine(QStringLiteral("The custom alert texts could not be saved: %1").arg(removal.messagesError), stderr);
         return 1;
     }
     printLine(QStringLiteral("Removed %1").arg(address));

@@ -11,12 +11,13 @@ struct PlayersResult
 {
     std::optional<PlayerTable> players;
     std::optional<AnswerError> error;
+    bool incomplete = false; // some rows stand in for players the answer left out
 
     bool operator==(const PlayersResult&) const = default;
 
     static PlayersResult failed(const char* procedure, const QString& description, qint32 number)
     {
-        return {std::nullopt, AnswerError{QString::fromLatin1(procedure), description, number}};
+        return {std::nullopt, AnswerError{QString::fromLatin1(procedure), description, number}, false};
     }
 };
 
@@ -25,6 +26,7 @@ inline void takePlayers(AnswerUpdate& update, PlayersResult result)
 {
     update.playersChanged = true;
     update.players = std::move(result.players);
+    update.playersIncomplete = result.incomplete;
     if (result.error)
         update.errors.append(*result.error);
 }

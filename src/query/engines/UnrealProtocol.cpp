@@ -78,6 +78,21 @@ AnswerUpdate UnrealProtocol::parse(const QByteArray& answer, const QString&, con
     return update;
 }
 
+QStringList
+UnrealProtocol::launchArguments(const QString& game, const QString& address, const QStringList& params) const
+{
+    if (game == QLatin1String("Battlefield 1942")) {
+        return QStringList{QStringLiteral("+isInternet"),
+                           QStringLiteral("1"),
+                           QStringLiteral("+restart"),
+                           QStringLiteral("1"),
+                           QStringLiteral("+joinServer"),
+                           address}
+               + params;
+    }
+    return QStringList{address} + params;
+}
+
 PlayersResult getUnrealPlayers(const QByteArray& answer, const FriendList& friends)
 {
     const QByteArray countText = getKeyValue(answer, "numplayers");
@@ -101,11 +116,13 @@ PlayersResult getUnrealPlayers(const QByteArray& answer, const FriendList& frien
     const auto frags = numberedKeys(answer, "frags_");
     const auto pings = numberedKeys(answer, "ping_");
     PlayerTable players;
+    bool incomplete = false;
     for (qint64 n = 0; n < count; ++n) {
         Player player;
         const QByteArray name = numberedValue(answer, names, n);
         if (name.isEmpty()) {
             player.name = QStringLiteral("[MISSING DATA]");
+            incomplete = true;
         } else {
             player.name = decodeText(name);
             player.isFriend = friends.isFriend(player.name);
@@ -114,7 +131,7 @@ PlayersResult getUnrealPlayers(const QByteArray& answer, const FriendList& frien
         player.ping = orNotAvailable(numberedValue(answer, pings, n));
         players.push_back(player);
     }
-    return {players, std::nullopt};
+    return {players, std::nullopt, incomplete};
 }
 
 } // namespace trevisk

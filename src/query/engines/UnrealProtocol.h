@@ -11,6 +11,8 @@ class UnrealProtocol : public EngineProtocol
 public:
     QList<QByteArray> requests() const override;
     bool gathers() const override { return true; }
+    bool reportsPlayerCount() const override { return true; }
+    QStringList launchArguments(const QString& game, const QString& address, const QStringList& params) const override;
     AnswerUpdate parse(const QByteArray& answer, const QString& game, const FriendList& friends) const override;
 };
 

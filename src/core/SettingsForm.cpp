@@ -1,0 +1,37 @@
+#include "core/SettingsForm.h"
+
+#include "core/ErrorReporter.h"
+
+#include <QSettings>
+
+namespace trevisk {
+
+SettingsSave
+saveSettingsForm(const QString& refreshText, const AppSettings& edited, QSettings& store, AppSettings& live)
+{
+    SettingsSave result;
+    const auto refresh = toInt16(refreshText.trimmed());
+    if (!refresh) {
+        result.field = QStringLiteral("Refresh Interval");
+        bool isNumber = false;
+        refreshText.trimmed().toDouble(&isNumber);
+        result.number = isNumber ? ErrorNumber::Overflow : ErrorNumber::TypeMismatch;
+        result.description = isNumber ? QStringLiteral("Overflow") : QStringLiteral("Type mismatch");
+        return result;
+    }
+    AppSettings saved = edited;
+    saved.refresh = std::max<qint16>(*refresh, MinimumRefreshSeconds);
+    saved.save(store);
+    if (store.status() != QSettings::NoError) {
+        result.description = QStringLiteral("The settings could not be written to %1").arg(store.fileName());
+        result.number = ErrorNumber::FileWrite;
+        return result;
+    }
+    const qint16 verNotify = live.verNotify;
+    live = saved;
+    live.verNotify = verNotify;
+    result.ok = true;
+    return result;
+}
+
+} // namespace trevisk

@@ -1,0 +1,95 @@
+#include "monitor/AutoJoin.h"
+
+#include "core/Prompter.h"
+#include "monitor/GameLauncher.h"
+#include "monitor/MonitorWindows.h"
+#include "monitor/StatusModel.h"
+#include "store/Stores.h"
+
+namespace trevisk {
+
+AutoJoin::AutoJoin(
+    StatusModel& status, const Stores& stores, Prompter& prompter, MonitorWindows& windows, GameLauncher& launcher)
+    : m_status(status)
+    , m_stores(stores)
+    , m_prompter(prompter)
+    , m_windows(windows)
+    , m_launcher(launcher)
+{}
+
+void AutoJoin::cJoin()
+{
+    m_status.updateAll([](StatusRow& row) { row.autoJoin = 0; });
+}
+
+bool AutoJoin::isAutoJoin(const QString& address) const
+{
+    const StatusRow* row = m_status.find(address);
+    return row && row->autoJoin == 1;
+}
+
+void AutoJoin::updateJoin(const QString& address)
+{
+    m_status.update(address, [](StatusRow& row) { row.autoJoin = 1; });
+}
+
+void AutoJoin::cancelAutoJoin()
+{
+    cJoin();
+    m_windows.setAutoJoinFlag(QString(), false);
+}
+
+void AutoJoin::joinServer(bool direct, const QString& address, const QString& game)
+{
+    if (const StatusRow* row = m_status.find(address))
+        join(direct, address, game, PlayerCounts::of(*row));
+}
+
+void AutoJoin::join(bool direct, const QString& address, const QString& game, const PlayerCounts& counts)
+{
+    if (!m_status.find(address))
+        return;
+    if (!direct && counts.full()) {
+        const int choice = m_prompter.choose(
+            QStringLiteral("Auto Join"),
+            QStringLiteral("The server is full."),
+            {QStringLiteral("Join when Free"), QStringLiteral("Join Anyways"), QStringLiteral("&Cancel")});
+        if (choice == 0) {
+            cancelAutoJoin();
+            updateJoin(address);
+            m_windows.setAutoJoinFlag(address, true);
+            return;
+        }
+        if (choice != 1)
+            return;
+    }
+    // Any join, manual or automatic, disarms every auto-join.
+    cancelAutoJoin();
+    launch(address, game);
+}
+
+bool AutoJoin::fireIfFree(const QString& address, const QString& game)
+{
+    const StatusRow* row = m_status.find(address);
+    if (!row || row->autoJoin != 1 || !PlayerCounts::of(*row).hasRoom())
+        return false;
+    cancelAutoJoin();
+    join(true, address, game, PlayerCounts::of(*row));
+    return true;
+}
+
+void AutoJoin::launch(const QString& address, const QString& game)
+{
+    const auto command = launchCommand(m_stores.gamePaths.rows, game, address);
+    if (!command) {
+        m_prompter.tell(QStringLiteral("Location of ") + game + QStringLiteral(" has not been configured!"),
+                        Prompter::Icon::Exclamation);
+        return;
+    }
+    if (!m_launcher.start(command->program, command->arguments, command->folder)) {
+        m_prompter.tell(QStringLiteral("%1 could not be started from %2").arg(game, command->program),
+                        Prompter::Icon::Exclamation);
+    }
+}
+
+} // namespace trevisk
