@@ -6,6 +6,7 @@
 #include "app/MonitorRunner.h"
 #include "app/SignalWatcher.h"
 #include "core/ErrorReporter.h"
+#include "core/Routines.h"
 #include "core/Startup.h"
 #include "core/Version.h"
 #include "dialogs/MessageBoxReporter.h"
@@ -88,7 +89,7 @@ std::unique_ptr<AppContext> startMonitor(const CommonOptions& options, Mode mode
     StderrErrorReporter stderrReporter;
     ErrorReporter& reporter = mode == Mode::Gui ? static_cast<ErrorReporter&>(boxReporter) : stderrReporter;
     StartupResult result = startUp({options.dataDir, options.configFile, options.programDir}, reporter);
-    if (result.status == StartupResult::Status::AlreadyRunning) {
+    if (result.status == StartupResult::Status::AlreadyRunning || result.status == StartupResult::Status::NoLock) {
         if (mode == Mode::Gui)
             showExclamation(result.message);
         else
@@ -130,8 +131,18 @@ bool hasDisplay()
 int runApplication(int argc, char** argv)
 {
     QStringList arguments;
-    for (int i = 0; i < argc; ++i)
-        arguments << QString::fromLocal8Bit(argv[i]);
+    for (int i = 0; i < argc; ++i) {
+        const QByteArray raw(argv[i]);
+        arguments << QString::fromLocal8Bit(raw);
+        // Decoding would turn it into another name: a --data-dir or a file elsewhere than the user meant.
+        if (i > 0 && arguments.last().toLocal8Bit() != raw) {
+            printLine(
+                QStringLiteral("The argument \"%1\" is not valid text in the system's encoding; nothing was done.")
+                    .arg(visibleText(arguments.last())),
+                stderr);
+            return 2;
+        }
+    }
 
     QCommandLineParser parser;
     parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);

@@ -58,7 +58,9 @@ QString commandsHelp()
 
 void printLine(const QString& text, FILE* stream)
 {
-    std::fprintf(stream, "%s\n", text.toLocal8Bit().constData());
+    // Written whole: a NUL in the text must not end the line early.
+    const QByteArray bytes = (text + QLatin1Char('\n')).toLocal8Bit();
+    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stream);
     std::fflush(stream);
 }
 

@@ -15,7 +15,8 @@ void StderrErrorReporter::showReport(const QString& text)
 {
     QString lines = text;
     lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    std::fprintf(stderr, "%s\n", lines.toLocal8Bit().constData());
+    const QByteArray bytes = (lines + QLatin1Char('\n')).toLocal8Bit();
+    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stderr);
     std::fflush(stderr);
 }
 

@@ -1,6 +1,8 @@
 #include "core/Routines.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QStringDecoder>
 
 #include <algorithm>
@@ -41,6 +43,43 @@ QString decodeText(const QByteArray& bytes)
     if (!utf8.hasError())
         return text;
     return QString::fromLatin1(bytes);
+}
+
+QString visibleText(const QString& text)
+{
+    QString clean = text;
+    for (QChar& c : clean) {
+        const char16_t code = c.unicode();
+        if (code < 0x20 || (code >= 0x7F && code <= 0x9F) || code == 0x2028 || code == 0x2029)
+            c = QChar(StandIn);
+    }
+    return clean;
+}
+
+qsizetype characterCount(QStringView text)
+{
+    qsizetype count = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (!(text.at(i).isLowSurrogate() && i > 0 && text.at(i - 1).isHighSurrogate()))
+            ++count;
+    }
+    return count;
+}
+
+QString notRegularFile(const QString& path)
+{
+    const QFileInfo info(path);
+    const QString shown = QDir::toNativeSeparators(path);
+    if (info.exists()) {
+        if (info.isFile())
+            return {};
+        if (info.isDir())
+            return QStringLiteral("%1 is a folder, not a file").arg(shown);
+        return QStringLiteral("%1 is not a regular file (a device, a pipe or a socket)").arg(shown);
+    }
+    if (info.isSymLink())
+        return QStringLiteral("%1 is a link to nothing").arg(shown);
+    return {};
 }
 
 } // namespace trevisk

@@ -17,4 +17,16 @@ QString getFolder(const QString& path);
 // Bytes from a server as text: UTF-8 when they are valid UTF-8, else one character per byte (Latin-1).
 QString decodeText(const QByteArray& bytes);
 
+// Text that came from elsewhere (a server, a file) made safe for one line of a terminal or the log:
+// control characters (C0, DEL, C1) and line breaks become a visible stand-in, so nothing can move
+// the cursor, retitle the terminal or start a line of its own.
+QString visibleText(const QString& text);
+inline constexpr char16_t StandIn = 0xFFFD;
+// Characters as a person counts them: a pair of surrogates is one.
+qsizetype characterCount(QStringView text);
+
+// Empty when `path` does not exist or is a regular file (also through a symbolic link); otherwise
+// why the program must not replace or append to it (a folder, a device, a pipe, a dangling link).
+QString notRegularFile(const QString& path);
+
 } // namespace trevisk

@@ -1,6 +1,7 @@
 #include "monitor/AnswerErrorLog.h"
 
 #include "core/Clock.h"
+#include "core/Routines.h"
 #include "core/Settings.h"
 #include "notify/EventLog.h"
 
@@ -21,11 +22,12 @@ void AnswerErrorLog::answerError(const QString& address, const QString& reportTe
     lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     std::fprintf(stderr, "%s: %s\n", address.toLocal8Bit().constData(), lines.toLocal8Bit().constData());
     std::fflush(stderr);
-    if (m_settings.logging != 1 || m_settings.logFile.isEmpty())
+    if (m_settings.logging != 1 || m_settings.logFile.isEmpty() || !notRegularFile(m_settings.logFile).isEmpty())
         return;
     QString oneLine = address + QStringLiteral(": ") + reportText;
     oneLine.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
     oneLine.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    oneLine = visibleText(oneLine);
     QFile file(m_settings.logFile);
     if (file.open(QIODevice::Append))
         file.write((EventLog::fileLine(m_clock.now(), oneLine) + QStringLiteral("\r\n")).toUtf8());

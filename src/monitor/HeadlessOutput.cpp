@@ -1,5 +1,6 @@
 #include "monitor/HeadlessOutput.h"
 
+#include "core/Routines.h"
 #include "monitor/Monitor.h"
 #include "monitor/StatusTable.h"
 #include "notify/EventLog.h"
@@ -24,13 +25,13 @@ HeadlessOutput::HeadlessOutput(EventLog& log, Monitor& monitor, Writer out, Writ
                     return;
                 QString line = text;
                 line.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
-                m_out(EventLog::fileLine(stamp, line));
+                m_out(EventLog::fileLine(stamp, visibleText(line)));
             });
     connect(&monitor, &Monitor::alertMailSent, this, [this](const QString& address) {
         m_out(QStringLiteral("Alert mail sent for %1").arg(address));
     });
     connect(&monitor, &Monitor::alertMailFailed, this, [this](const QString& address, const QString& error) {
-        m_err(QStringLiteral("Alert mail for %1 was not sent: %2").arg(address, error));
+        m_err(QStringLiteral("Alert mail for %1 was not sent: %2").arg(address, visibleText(error)));
     });
 }
 

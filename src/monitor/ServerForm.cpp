@@ -1,6 +1,8 @@
 #include "monitor/ServerForm.h"
 
 #include "core/Catalogue.h"
+#include "core/Routines.h"
+#include "store/ServerListTransfer.h"
 #include "store/Stores.h"
 
 #include <QHostAddress>
@@ -9,6 +11,8 @@
 namespace trevisk {
 
 namespace {
+
+constexpr qsizetype CustomMessageSize = 1024;
 
 std::optional<int> portNumber(const QString& text)
 {
@@ -108,6 +112,15 @@ ServerFormCheck checkServerForm(
     record.iconNorm = form.iconNorm;
     record.iconBack = form.iconBack;
     record.manualRefresh = form.manualRefresh;
+    // The rules an imported server keeps too; the memo is the one field the user can overfill.
+    if (const auto problem = checkServerRecord(record)) {
+        if (problem->field == QLatin1String("Option2"))
+            return refuse(QStringLiteral("The memo is too long: 255 characters at most!"), Field::Memo);
+        return refuse(QStringLiteral("The server cannot be stored: %1.").arg(problem->message), Field::None);
+    }
+    if (characterCount(form.customText) > CustomMessageSize)
+        return refuse(QStringLiteral("The custom message is too long: %1 characters at most!").arg(CustomMessageSize),
+                      Field::None);
     return check;
 }
 

@@ -37,7 +37,8 @@ struct ServerFormCheck
         Game,
         Address,
         Port,
-        QueryPort
+        QueryPort,
+        Memo
     };
     bool ok = false;
     QString message;

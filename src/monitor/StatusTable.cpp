@@ -1,5 +1,6 @@
 #include "monitor/StatusTable.h"
 
+#include "core/Routines.h"
 #include "monitor/StatusModel.h"
 
 #include <QTextStream>
@@ -12,6 +13,8 @@ QString cell(const QString& text, int width)
 {
     QString value = text;
     value.replace(QLatin1Char('\t'), QLatin1Char(' '));
+    // Names and maps come from the servers; the memo may hold anything an import brought.
+    value = visibleText(value);
     if (value.size() > width)
         value = value.left(width - 1) + QChar(0x2026);
     return value.leftJustified(width);
@@ -48,7 +51,7 @@ QString formatStatusTable(const StatusModel& status)
             << cell(row.name.value_or(QString()), 28) << ' '
             << cell(row.ping ? QString::number(*row.ping) : QString(), 5) << ' '
             << cell(row.players.value_or(QString()), 8) << ' ' << cell(row.map.value_or(QString()), 14) << ' '
-            << row.server << '\n';
+            << visibleText(row.server) << '\n';
     }
     out << QStringLiteral("Servers: %1, answered: %2, offline: %3, not answered yet: %4")
                .arg(status.rowCount())

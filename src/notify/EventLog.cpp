@@ -1,6 +1,7 @@
 #include "notify/EventLog.h"
 
 #include "core/Clock.h"
+#include "core/Routines.h"
 #include "core/Settings.h"
 
 #include <QFile>
@@ -26,6 +27,8 @@ void EventLog::logMessage(const QString& text)
 {
     QString line = text;
     line.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+    // Server names and maps are in the text: nothing they hold may start a line or steer a terminal.
+    line = visibleText(line);
     const QDateTime stamp = m_clock.now();
     if (m_settings.logging == 1 && !m_settings.logFile.isEmpty())
         appendToFile(m_settings.logFile, stamp, line);
@@ -37,6 +40,9 @@ void EventLog::logMessage(const QString& text)
 void EventLog::appendToFile(const QString& path, const QDateTime& stamp, const QString& line) const
 {
     // Opened and closed for every line, so the file can be moved or read between events.
+    // A pipe without a reader would block the monitor; a device or folder is no log.
+    if (!notRegularFile(path).isEmpty())
+        return;
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
         return;

@@ -402,7 +402,7 @@ void SmtpMailer::invalid(const QString& description)
     emit error(description, -1);
 }
 
-void SmtpMailer::fail(const QString& description, int number)
+void SmtpMailer::fail(QString description, int number)
 {
     const bool wasRunning = m_step != Step::Idle;
     m_step = Step::Idle;

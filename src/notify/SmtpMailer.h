@@ -120,7 +120,8 @@ private:
     void startLogin();
     void startMail();
     void command(const QByteArray& line, Step next);
-    void fail(const QString& description, int number);
+    // Takes the description by value: it may be the reader's own error text, which fail() clears.
+    void fail(QString description, int number);
     void invalid(const QString& description);
     void refused(const QString& what, const SmtpReply& reply);
     void finish();

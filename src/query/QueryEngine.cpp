@@ -310,8 +310,9 @@ void QueryEngine::readDatagrams(int socketIndex)
         // Only the address and port that were queried are heard; anything else is dropped.
         const Endpoint from{datagram.senderAddress().toIPv4Address(), static_cast<quint16>(datagram.senderPort())};
         const quint32 id = m_routes[socketIndex].value(from);
-        if (ServerQuery* query = id ? m_queries.value(id) : nullptr)
-            query->receive(datagram.data());
+        ServerQuery* query = id ? m_queries.value(id) : nullptr;
+        if (query && !query->receive(datagram.data()))
+            ++m_unawaited;
     }
 }
 

@@ -83,6 +83,8 @@ public:
     int socketCount() const { return static_cast<int>(m_sockets.size()); }
     int pendingSends() const { return static_cast<int>(m_sendQueue.size()); }
     int scheduledDeadlines() const { return static_cast<int>(m_deadlines.size()); }
+    // Datagrams from a listed server's address that no query awaited; they were dropped.
+    quint64 unawaitedDatagrams() const { return m_unawaited; }
 
 private:
     friend class ServerQuery;
@@ -168,6 +170,7 @@ private:
     double m_sendTokens = 0;
     qint64 m_tokensAt = 0;
     QHash<QString, HostEntry> m_hosts;
+    quint64 m_unawaited = 0;
 };
 
 } // namespace trevisk

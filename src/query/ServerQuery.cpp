@@ -3,6 +3,7 @@
 #include "core/Catalogue.h"
 #include "core/Clock.h"
 #include "core/ErrorText.h"
+#include "core/Routines.h"
 #include "query/EngineProtocol.h"
 #include "query/QueryEngine.h"
 
@@ -17,6 +18,8 @@ constexpr int TimeOut = 1;
 constexpr int Gather = 2;
 constexpr qint32 PingLimit = 10000;
 constexpr qint32 PingCap = 9999;
+// An Unreal answer comes in a handful of parts; more within one window is a flood.
+constexpr std::size_t MaxGatheredParts = 128;
 
 } // namespace
 
@@ -92,6 +95,7 @@ void ServerQuery::shutdown()
     m_game.clear();
     m_host.clear();
     m_packets.clear();
+    m_awaited = 0;
 }
 
 void ServerQuery::setManRefresh(int manRefresh)
@@ -154,7 +158,10 @@ void ServerQuery::transmit(int socketIndex, const QHostAddress& address)
         return;
     startTimer(TimeOut, m_engine.now() + m_engine.timing().timeOut.count());
     m_packets.clear();
+    m_awaited = 0;
     if (const EngineProtocol* protocol = m_engine.protocolFor(m_game)) {
+        m_awaited = protocol->gathers() ? 0 : protocol->answersPerCycle();
+        m_awaitUntil = m_engine.now() + m_engine.timing().timeOut.count();
         // The gathering window runs from the first request of the cycle; a running window is not restarted.
         if (protocol->gathers() && !m_timerOn[Gather])
             startTimer(Gather, m_engine.now() + m_engine.timing().gather.count());
@@ -202,19 +209,28 @@ void ServerQuery::retryOrGiveUp()
     m_engine.requestSend(m_id, true);
 }
 
-void ServerQuery::receive(const QByteArray& datagram)
+bool ServerQuery::receive(const QByteArray& datagram)
 {
-    if (datagram.isEmpty())
-        return;
-    stopTimer(TimeOut);
+    // Only what the current try awaits is an answer: anything else from the server's address may
+    // be forged, and taking it would report events that never happened.
     const EngineProtocol* protocol = m_engine.protocolFor(m_game);
+    const bool gathers = protocol && protocol->gathers();
+    const bool awaited = gathers ? (m_timerOn[Gather] || m_timerOn[TimeOut])
+                                 : (m_awaited > 0 && (m_timerOn[TimeOut] || m_engine.now() <= m_awaitUntil));
+    if (!awaited || (gathers && m_packets.size() >= MaxGatheredParts))
+        return false;
+    if (datagram.isEmpty())
+        return true;
+    if (!gathers)
+        --m_awaited;
+    stopTimer(TimeOut);
     if (m_ping == 0) {
         const qint32 elapsed =
             static_cast<qint32>(static_cast<quint32>(m_engine.ticks()) - static_cast<quint32>(m_sendTick));
         m_ping = elapsed < 0 ? 0 : (elapsed > PingLimit ? PingCap : elapsed);
     }
     m_cycleAnswered = true;
-    if (protocol && protocol->gathers()) {
+    if (gathers) {
         const QByteArray key = protocol->partKey(datagram);
         const bool repeated =
             std::any_of(m_packets.cbegin(), m_packets.cend(), [&](const auto& part) { return part.first == key; });
@@ -222,12 +238,13 @@ void ServerQuery::receive(const QByteArray& datagram)
             m_packets.emplace_back(key, datagram);
         if (!m_timerOn[Gather])
             startTimer(Gather, m_engine.now() + m_engine.timing().gather.count());
-        return;
+        return true;
     }
     m_lastRefresh = m_engine.clock().now();
     if (protocol)
         apply(protocol->parse(datagram, m_game, m_engine.friendList()));
     emit serverUpdate();
+    return true;
 }
 
 void ServerQuery::finishGathering()
@@ -282,8 +299,9 @@ void ServerQuery::noteErrors(const QList<AnswerError>& errors)
         if (m_reportedErrors.contains(error.procedure))
             continue;
         m_reportedErrors.insert(error.procedure);
+        // The description may quote the server's own bytes.
         if (AnswerErrorSink* sink = m_engine.errorSink())
-            sink->answerError(m_address, errorText(error.description, error.number, error.procedure));
+            sink->answerError(m_address, errorText(visibleText(error.description), error.number, error.procedure));
     }
 }
 

@@ -78,7 +78,8 @@ private:
     void transmit(int socketIndex, const QHostAddress& address);
     void deadlineReached(int kind);
     void scheduleNext(qint64 from);
-    void receive(const QByteArray& datagram);
+    // Takes a datagram from the server's address; false when no answer was awaited and it had no effect.
+    bool receive(const QByteArray& datagram);
     void retryOrGiveUp();
     void finishGathering();
     void apply(const AnswerUpdate& update);
@@ -113,6 +114,10 @@ private:
     int m_retries = 0;
     qint32 m_sendTick = 0;
     std::vector<std::pair<QByteArray, QByteArray>> m_packets; // key, datagram; in arrival order
+    // Answers the current try still awaits, until when (engine milliseconds); engines that gather
+    // await instead while their window or the time-out runs.
+    int m_awaited = 0;
+    qint64 m_awaitUntil = 0;
 
     // Timers are deadlines in the engine; a generation tells a live one from one cancelled since.
     quint64 m_generation[3] = {0, 0, 0};

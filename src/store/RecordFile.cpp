@@ -1,13 +1,22 @@
 #include "store/RecordFile.h"
 
+#include "core/Routines.h"
+
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QSaveFile>
 
+#include <cerrno>
 #include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace trevisk {
 
@@ -15,6 +24,20 @@ namespace {
 
 const QString FormatName = QStringLiteral("Trevisk record file");
 constexpr int FormatVersion = 1;
+// Marks a save's copy as this program's own, so that only those are ever cleaned up.
+constexpr char SaveCopyInfix[] = ".trevisk-save-";
+
+QString systemError(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+mode_t currentUmask()
+{
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return mask;
+}
 
 bool isWhole(double value, double low, double high)
 {
@@ -85,16 +108,27 @@ std::optional<FieldType> fieldTypeFromName(const QString& name)
 ReadOutcome readRecordFile(const QString& path)
 {
     ReadOutcome outcome;
-    QFile file(path);
-    if (!file.exists())
+    const QFileInfo info(path);
+    if (!info.exists() && !info.isSymLink())
         return outcome;
     outcome.exists = true;
+    // Checked before opening: a pipe would block the start, a device would never end.
+    if (QString refusal = notRegularFile(path); !refusal.isEmpty()) {
+        outcome.error = refusal;
+        return outcome;
+    }
+    QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         outcome.error = file.errorString();
         return outcome;
     }
+    const QByteArray bytes = file.read(MaxReadBytes + 1);
+    if (bytes.size() > MaxReadBytes) {
+        outcome.error = QStringLiteral("The file is larger than %1 MB").arg(MaxReadBytes / (1024 * 1024));
+        return outcome;
+    }
     QJsonParseError parseError;
-    const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &parseError);
+    const QJsonDocument document = QJsonDocument::fromJson(bytes, &parseError);
     if (parseError.error != QJsonParseError::NoError) {
         outcome.error = QStringLiteral("Not a record file: ") + parseError.errorString();
         return outcome;
@@ -149,9 +183,76 @@ ReadOutcome readRecordFile(const QString& path)
     return outcome;
 }
 
-bool RecordWriter::write(QIODevice& device, const QByteArray& bytes)
+int RecordWriter::write(int fd, const QByteArray& bytes)
 {
-    return device.write(bytes) == bytes.size();
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t written = ::write(fd, bytes.constData() + done, static_cast<size_t>(bytes.size() - done));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return written < 0 ? errno : EIO;
+        done += written;
+    }
+    return 0;
+}
+
+int RecordWriter::sync(int fd)
+{
+    return ::fdatasync(fd) == 0 ? 0 : errno;
+}
+
+QString saveWholeFile(const QString& path, const QByteArray& bytes, RecordWriter* writer)
+{
+    if (QString refusal = notRegularFile(path); !refusal.isEmpty())
+        return refusal + QStringLiteral("; it was left as it is");
+    RecordWriter plain;
+    RecordWriter& sink = writer ? *writer : plain;
+    const QFileInfo info(path);
+    const QString target = info.exists() ? info.canonicalFilePath() : info.absoluteFilePath();
+    removeSaveLeftovers(target);
+
+    QByteArray copy = QFile::encodeName(target + QLatin1String(SaveCopyInfix)) + "XXXXXX";
+    const int fd = ::mkostemp(copy.data(), O_CLOEXEC);
+    if (fd < 0)
+        return systemError(errno);
+    // Held while the copy exists: another save's clean-up leaves a locked copy alone.
+    ::flock(fd, LOCK_EX | LOCK_NB);
+    auto discard = [&](const QString& what) {
+        ::unlink(copy.constData());
+        ::close(fd);
+        return what;
+    };
+    struct stat old = {};
+    const bool replacing = ::stat(QFile::encodeName(target).constData(), &old) == 0;
+    if (::fchmod(fd, replacing ? (old.st_mode & 07777) : (0666 & ~currentUmask())) != 0)
+        return discard(systemError(errno));
+    if (const int error = sink.write(fd, bytes))
+        return discard(systemError(error));
+    // Without this a crash soon after the rename could leave an empty file in place of the old one.
+    if (const int error = sink.sync(fd))
+        return discard(QStringLiteral("The file could not be flushed to disk: ") + systemError(error));
+    if (::rename(copy.constData(), QFile::encodeName(target).constData()) != 0)
+        return discard(systemError(errno));
+    ::close(fd);
+    return {};
+}
+
+void removeSaveLeftovers(const QString& path)
+{
+    const QFileInfo given(path);
+    const QFileInfo info(given.exists() ? given.canonicalFilePath() : given.absoluteFilePath());
+    const QDir dir = info.absoluteDir();
+    const QString pattern = info.fileName() + QLatin1String(SaveCopyInfix) + QStringLiteral("??????");
+    for (const QString& name : dir.entryList({pattern}, QDir::Files | QDir::Hidden | QDir::NoSymLinks)) {
+        const QByteArray local = QFile::encodeName(dir.filePath(name));
+        const int fd = ::open(local.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+        if (fd < 0)
+            continue;
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
+            ::unlink(local.constData());
+        ::close(fd);
+    }
 }
 
 QString writeRecordFile(const QString& path, const RawTable& table, RecordWriter* writer)
@@ -178,19 +279,7 @@ QString writeRecordFile(const QString& path, const RawTable& table, RecordWriter
                            {QStringLiteral("rows"), rows}};
     const QByteArray bytes = QJsonDocument(root).toJson(QJsonDocument::Indented);
 
-    RecordWriter plain;
-    RecordWriter& sink = writer ? *writer : plain;
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return file.errorString();
-    if (!sink.write(file, bytes)) {
-        const QString error = file.errorString().isEmpty() ? QStringLiteral("Write failed") : file.errorString();
-        file.cancelWriting();
-        return error;
-    }
-    if (!file.commit())
-        return file.errorString();
-    return {};
+    return saveWholeFile(path, bytes, writer);
 }
 
 QString keepAside(const QString& path)

@@ -51,16 +51,28 @@ struct ReadOutcome
 
 ReadOutcome readRecordFile(const QString& path);
 
-// The byte sink of a save; tests put a failing one in its place.
+// A record file or a list larger than this is not something this program wrote: reading it
+// would only eat memory (a store pointed at /dev/zero, a 50 MB memo).
+inline constexpr qint64 MaxReadBytes = qint64{32} * 1024 * 1024;
+
+// The system calls of a save; tests put failing ones in their place. Each returns 0 or an errno value.
 class RecordWriter
 {
 public:
     virtual ~RecordWriter() = default;
-    virtual bool write(QIODevice& device, const QByteArray& bytes);
+    virtual int write(int fd, const QByteArray& bytes);
+    virtual int sync(int fd);
 };
 
-// Writes the whole table atomically: the old file stays whole until the new one is complete.
+// Replaces the file at `path` with `bytes` as a whole: a copy beside it is written, flushed to disk
+// and renamed over it, so the old file stays whole until the new one is. A link to a file is kept and
+// the file it names replaced; anything else that is not a regular file is refused and left alone.
 // Returns an empty text on success, else what failed.
+QString saveWholeFile(const QString& path, const QByteArray& bytes, RecordWriter* writer = nullptr);
+// Removes the copies that interrupted saves of `path` left beside it (only this program's own).
+void removeSaveLeftovers(const QString& path);
+
+// Writes the whole table atomically (saveWholeFile). Returns an empty text on success, else what failed.
 QString writeRecordFile(const QString& path, const RawTable& table, RecordWriter* writer = nullptr);
 
 // Moves an unreadable file aside under a new name beside it; returns the new path, or empty on failure.

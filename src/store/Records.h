@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/Routines.h"
 #include "store/RecordFile.h"
 
 #include <QDateTime>
@@ -7,6 +8,7 @@
 #include <QString>
 
 #include <optional>
+#include <type_traits>
 
 namespace trevisk {
 
@@ -121,5 +123,31 @@ struct CustomMessage
     }
     bool operator==(const CustomMessage&) const = default;
 };
+
+// One field of a record that may not be stored: its stored name and what is wrong with it.
+struct FieldProblem
+{
+    QString field;
+    QString message;
+};
+
+// The first text field longer than the size its file declares ("text (255)").
+template <typename Record> std::optional<FieldProblem> oversizedField(const Record& record)
+{
+    std::optional<FieldProblem> problem;
+    Record::visit(record, [&](const char* name, const auto& value, FieldType, int size) {
+        if constexpr (std::is_same_v<std::decay_t<decltype(value)>, std::optional<QString>>) {
+            const qsizetype length = value ? characterCount(*value) : 0;
+            if (!problem && length > size) {
+                problem = FieldProblem{QString::fromLatin1(name),
+                                       QStringLiteral("the field %1 holds %2 characters, more than the %3 it may hold")
+                                           .arg(QString::fromLatin1(name))
+                                           .arg(length)
+                                           .arg(size)};
+            }
+        }
+    });
+    return problem;
+}
 
 } // namespace trevisk

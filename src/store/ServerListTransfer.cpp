@@ -1,7 +1,9 @@
 #include "store/ServerListTransfer.h"
 
+#include "core/Catalogue.h"
 #include "core/ErrorReporter.h"
 #include "core/Prompter.h"
+#include "core/Routines.h"
 #include "store/ServerListXml.h"
 #include "store/Stores.h"
 
@@ -19,12 +21,7 @@ constexpr qsizetype MaxAddressLength = 255;
 // A value from the file as it may be shown in a report: short, without control characters.
 QString shown(const QString& text)
 {
-    QString result = text.left(80);
-    for (QChar& c : result) {
-        if (c.category() == QChar::Other_Control)
-            c = QChar::ReplacementCharacter;
-    }
-    return result;
+    return visibleText(text.left(80));
 }
 
 // Reports what keeps the file from being imported, or returns an empty text.
@@ -40,14 +37,10 @@ std::pair<QString, qint32> refusal(const ServerListRead& read)
                     .arg(missing.join(QStringLiteral(" and no field "))),
                 ErrorNumber::BadFormat};
     }
+    // The same rules as a server added by hand: a row the monitor cannot query would show "..." for ever.
     for (std::size_t i = 0; i < read.rows.size(); ++i) {
-        const QString address = read.rows[i].addressText();
-        if (!isServerAddress(address)) {
-            return {QStringLiteral("Row %1: the address \"%2\" is not a host, a colon and a port from 0 to 65535")
-                        .arg(i + 1)
-                        .arg(shown(address)),
-                    ErrorNumber::InvalidData};
-        }
+        if (const auto problem = checkServerRecord(read.rows[i]))
+            return {QStringLiteral("Row %1: %2").arg(i + 1).arg(problem->message), ErrorNumber::InvalidData};
     }
     return {};
 }
@@ -105,6 +98,60 @@ bool isServerAddress(const QString& address)
     return true;
 }
 
+std::optional<FieldProblem> checkServerRecord(const ServerRecord& record)
+{
+    auto problem = [](const char* field, const QString& message) {
+        return FieldProblem{QString::fromLatin1(field), message};
+    };
+    const QString address = record.addressText();
+    if (!isServerAddress(address)) {
+        return problem(
+            "Address",
+            QStringLiteral("the address \"%1\" is not a host, a colon and a port from 0 to 65535").arg(shown(address)));
+    }
+    if (!record.game || record.game->isEmpty())
+        return problem("Game", QStringLiteral("the field Game is empty"));
+    if (!findGame(*record.game)) {
+        return problem(
+            "Game",
+            QStringLiteral("the field Game holds \"%1\", which is not a game Trevisk knows").arg(shown(*record.game)));
+    }
+    if (record.option1 && (*record.option1 < 0 || *record.option1 > 65535)) {
+        return problem("Option1",
+                       QStringLiteral("the field Option1 (query port) holds %1, which is not a port from 0 to 65535")
+                           .arg(*record.option1));
+    }
+    struct Range
+    {
+        const char* field;
+        const std::optional<qint32>& value;
+        qint32 highest;
+    };
+    for (const Range& range : {Range{"ManualRefresh", record.manualRefresh, 1},
+                               Range{"Option5", record.option5, 1},
+                               Range{"Tray", record.tray, 2}}) {
+        if (range.value && (*range.value < 0 || *range.value > range.highest)) {
+            return problem(range.field,
+                           QStringLiteral("the field %1 holds %2; it may hold 0 to %3")
+                               .arg(QString::fromLatin1(range.field))
+                               .arg(*range.value)
+                               .arg(range.highest));
+        }
+    }
+    for (const auto& [field, colour] : {std::pair{"IconBack", record.iconBack},
+                                        std::pair{"IconNorm", record.iconNorm},
+                                        std::pair{"IconFriend", record.iconFriend},
+                                        std::pair{"IconOff", record.iconOff}}) {
+        if (colour && (*colour < 0 || *colour > 0xFFFFFFFFLL)) {
+            return problem(field,
+                           QStringLiteral("the field %1 holds %2, which is not a colour")
+                               .arg(QString::fromLatin1(field))
+                               .arg(*colour));
+        }
+    }
+    return oversizedField(record);
+}
+
 ServerListTransfer::ServerListTransfer(Stores& stores, ErrorReporter& reporter, ServerListOwner* owner)
     : m_stores(stores)
     , m_reporter(reporter)
@@ -132,7 +179,8 @@ void ServerListTransfer::importList(Prompter& prompter)
 {
     const QString path =
         prompter.openFileName(QStringLiteral("Load File"), QString::fromLatin1(ServerListFilter), QString());
-    if (path.isEmpty() || !QFileInfo(path).isFile())
+    // A path that is there but no file (a folder, a pipe) is refused through the error report.
+    if (path.isEmpty() || !QFileInfo::exists(path))
         return;
     const ImportOutcome outcome = importFrom(path, [&prompter]() -> std::optional<ImportChoice> {
         switch (prompter.ask(
@@ -211,10 +259,32 @@ ImportOutcome ServerListTransfer::importFrom(const QString& path, const Chooser&
         outcome.status = ImportOutcome::Status::Failed;
         return outcome;
     }
+    if (choice == ImportChoice::Replace)
+        dropCustomTextsOfGoneServers(addresses);
     if (m_owner)
         m_owner->updateList();
     outcome.status = ImportOutcome::Status::Imported;
     return outcome;
+}
+
+void ServerListTransfer::dropCustomTextsOfGoneServers(const QSet<QString>& listed)
+{
+    auto messages = m_stores.custEmail;
+    const auto gone = std::remove_if(messages.rows.begin(), messages.rows.end(), [&](const CustomMessage& message) {
+        return !listed.contains(message.server.value_or(QString()));
+    });
+    if (gone == messages.rows.end())
+        return;
+    messages.rows.erase(gone, messages.rows.end());
+    auto previous = std::exchange(m_stores.custEmail, std::move(messages));
+    if (const QString error = m_stores.saveCustEmail(); !error.isEmpty()) {
+        m_stores.custEmail = std::move(previous);
+        m_reporter.report(QStringLiteral("The server list was replaced, but the custom alert texts of the servers "
+                                         "that are gone could not be removed: ")
+                              + error,
+                          ErrorNumber::FileWrite,
+                          QString::fromLatin1(ImportProcedure));
+    }
 }
 
 } // namespace trevisk

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "store/Records.h"
+
+#include <QSet>
 #include <QString>
 
 #include <functional>
@@ -57,6 +60,11 @@ QString exportFailureText(const QString& path, const QString& error);
 // a port from 0 to 65535. The address later becomes part of a game's command line, so nothing else passes.
 bool isServerAddress(const QString& address);
 
+// What every stored server keeps to, however it comes in (the add-server form, an import): an address
+// as above, a game of the catalogue, a query port from 0 to 65535, the switches and colours in their
+// ranges and the texts within their stored sizes. Nothing when the record may be stored.
+std::optional<FieldProblem> checkServerRecord(const ServerRecord& record);
+
 // Export and import of the server list in the XML rowset layout. An import reads the whole file
 // and builds the new list on a copy; the list, servers.dat and the monitor change only once
 // the copy is complete and saved.
@@ -77,6 +85,9 @@ public:
     ImportOutcome importFrom(const QString& path, const Chooser& choose);
 
 private:
+    // After a replacement: the custom alert texts of servers no longer listed go too.
+    void dropCustomTextsOfGoneServers(const QSet<QString>& listed);
+
     Stores& m_stores;
     ErrorReporter& m_reporter;
     ServerListOwner* m_owner;

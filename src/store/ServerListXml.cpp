@@ -1,12 +1,13 @@
 #include "store/ServerListXml.h"
 
 #include "core/ErrorReporter.h"
+#include "core/Routines.h"
 #include "store/RecordTable.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QHash>
 #include <QLocale>
-#include <QSaveFile>
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
 
@@ -349,7 +350,7 @@ ServerListRead readServerListXml(QIODevice& device)
                 if (text != raw.cend() && !fromText(*text, value)) {
                     result.error = QStringLiteral("Row %1: the field %2 holds \"%3\", which is not %4")
                                        .arg(rowNumber)
-                                       .arg(fieldName, text->left(80), typeName(type));
+                                       .arg(fieldName, visibleText(text->left(80)), typeName(type));
                     result.errorNumber = ErrorNumber::TypeMismatch;
                 }
                 break;
@@ -366,14 +367,28 @@ ServerListRead readServerListXml(QIODevice& device)
 
 ServerListRead readServerListFile(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        ServerListRead result;
-        result.error = QStringLiteral("The file %1 cannot be read: %2").arg(path, file.errorString());
-        result.errorNumber = ErrorNumber::FileRead;
+    ServerListRead result;
+    result.errorNumber = ErrorNumber::FileRead;
+    // Checked before opening: a pipe would block, a device would never end.
+    if (QString refusal = notRegularFile(path); !refusal.isEmpty()) {
+        result.error = refusal;
         return result;
     }
-    return readServerListXml(file);
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        result.error = QStringLiteral("The file %1 cannot be read: %2").arg(path, file.errorString());
+        return result;
+    }
+    QByteArray bytes = file.read(MaxReadBytes + 1);
+    if (bytes.size() > MaxReadBytes) {
+        result.error = QStringLiteral("The file %1 is larger than %2 MB: it is no server list")
+                           .arg(path)
+                           .arg(MaxReadBytes / (1024 * 1024));
+        return result;
+    }
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    return readServerListXml(buffer);
 }
 
 QString writeServerListXml(QIODevice& device, const std::vector<ServerRecord>& rows)
@@ -448,16 +463,12 @@ QString writeServerListXml(QIODevice& device, const std::vector<ServerRecord>& r
 
 QString writeServerListFile(const QString& path, const std::vector<ServerRecord>& rows)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return file.errorString();
-    if (QString error = writeServerListXml(file, rows); !error.isEmpty()) {
-        file.cancelWriting();
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (QString error = writeServerListXml(buffer, rows); !error.isEmpty())
         return error;
-    }
-    if (!file.commit())
-        return file.errorString();
-    return {};
+    return saveWholeFile(path, bytes);
 }
 
 } // namespace trevisk

@@ -21,6 +21,8 @@ void Stores::loadOne(RecordTable<Record>& table,
                      ErrorReporter& reporter,
                      const QString& procedure)
 {
+    // A save killed before its rename leaves a full copy beside the file; nothing else will remove it.
+    removeSaveLeftovers(filePath(fileName));
     const QString error = read(table, fileName);
     if (error.isEmpty())
         return;

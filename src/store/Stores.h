@@ -21,8 +21,9 @@ class Stores
 public:
     explicit Stores(QString dataDir = {});
 
-    // Reads every store in start-up order. A missing file gives an empty table; an unreadable
-    // one is reported as from `procedure`, moved aside (nothing is deleted) and replaced by an empty table.
+    // Reads every store in start-up order, after removing the copies interrupted saves left.
+    // A missing file gives an empty table; an unreadable one (not a regular file, too large, damaged) is reported as
+    // from `procedure`, moved aside (nothing is deleted) and replaced by an empty table.
     void loadAll(ErrorReporter& reporter, const QString& procedure = QStringLiteral("Main()"));
 
     // Each save writes its whole table atomically; an empty result means it worked.

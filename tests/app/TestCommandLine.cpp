@@ -1,4 +1,5 @@
 #include "core/Startup.h"
+#include "support/TreviskRun.h"
 
 #include <QLockFile>
 #include <QProcess>
@@ -10,49 +11,28 @@
 
 using namespace trevisk;
 
-namespace {
-
-// Runs the program to its end, with no display, and returns its exit code.
-int runTrevisk(const QStringList& arguments, QByteArray* out = nullptr, QByteArray* err = nullptr)
-{
-    QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.remove(QStringLiteral("DISPLAY"));
-    environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
-    environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
-    process.setProcessEnvironment(environment);
-    process.start(QStringLiteral(TREVISK_BINARY), arguments);
-    if (!process.waitForFinished(20000))
-        return -1;
-    if (out)
-        *out = process.readAllStandardOutput();
-    if (err)
-        *err = process.readAllStandardError();
-    return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-}
-
-} // namespace
-
 class TestCommandLine : public QObject
 {
     Q_OBJECT
 private slots:
     void versionAndHelp()
     {
-        QByteArray out;
-        QCOMPARE(runTrevisk({QStringLiteral("--version")}, &out), 0);
-        QCOMPARE(out, QByteArray("Trevisk 1.1.0\n"));
-        QCOMPARE(runTrevisk({QStringLiteral("--help")}, &out), 0);
+        TreviskRun run = runTrevisk({QStringLiteral("--version")});
+        QCOMPARE(run.code, 0);
+        QCOMPARE(run.out, QByteArray("Trevisk 1.1.0\n"));
+        run = runTrevisk({QStringLiteral("--help")});
+        QCOMPARE(run.code, 0);
         for (const char* option : {"--headless", "--data-dir DIR", "--config FILE", "--help", "--version"})
-            QVERIFY2(out.contains(option), option);
+            QVERIFY2(run.out.contains(option), option);
         // Every command explains itself rather than refusing --help as an unknown option.
         for (const char* command : {"query", "servers", "import", "export", "test-mail"}) {
-            QCOMPARE(runTrevisk({QString::fromLatin1(command), QStringLiteral("--help")}, &out), 0);
-            QVERIFY2(out.startsWith("Usage:\n  trevisk " + QByteArray(command)), out.constData());
+            run = runTrevisk({QString::fromLatin1(command), QStringLiteral("--help")});
+            QCOMPARE(run.code, 0);
+            QVERIFY2(run.out.startsWith("Usage:\n  trevisk " + QByteArray(command)), run.out.constData());
         }
-        QByteArray err;
-        QCOMPARE(runTrevisk({QStringLiteral("frobnicate")}, nullptr, &err), 2);
-        QVERIFY(err.contains("Unknown command: frobnicate"));
+        run = runTrevisk({QStringLiteral("frobnicate")});
+        QCOMPARE(run.code, 2);
+        QVERIFY(run.err.contains("Unknown command: frobnicate"));
     }
 
     // A second copy on the same data folder is refused and the first runs on until it is ended.
@@ -75,9 +55,9 @@ private slots:
         QVERIFY(
             firstOut.contains("Data folder: " + QDir(dir.filePath(QStringLiteral("data"))).absolutePath().toUtf8()));
 
-        QByteArray err;
-        QCOMPARE(runTrevisk(QStringList{QStringLiteral("--headless")} + arguments, nullptr, &err), 1);
-        QCOMPARE(err, QByteArray("Trevisk: Only one instance of Trevisk is allowed to run!\n"));
+        const TreviskRun second = runTrevisk(QStringList{QStringLiteral("--headless")} + arguments);
+        QCOMPARE(second.code, 1);
+        QCOMPARE(second.err, QByteArray("Trevisk: Only one instance of Trevisk is allowed to run!\n"));
         QCOMPARE(first.state(), QProcess::Running);
 
         ::kill(static_cast<pid_t>(first.processId()), SIGTERM);
@@ -85,6 +65,24 @@ private slots:
         QCOMPARE(first.exitStatus(), QProcess::NormalExit);
         QCOMPARE(first.exitCode(), 0);
         QVERIFY(acquireDataLock(dir.filePath(QStringLiteral("data"))));
+    }
+
+    // A folder name that is not valid in the system's encoding would be read as another name and
+    // the list written elsewhere: refused, and nothing is written.
+    void undecodableArgumentsAreRefused()
+    {
+        QTemporaryDir dir;
+        QProcess shell;
+        shell.setWorkingDirectory(dir.path());
+        shell.start(QStringLiteral("/bin/sh"),
+                    {QStringLiteral("-c"),
+                     QStringLiteral("exec \"$0\" servers add Halo 127.0.0.1:1 --data-dir \"$(printf 'd\\377')\" "
+                                    "--config t.ini"),
+                     QStringLiteral(TREVISK_BINARY)});
+        QVERIFY(shell.waitForFinished(20000));
+        QCOMPARE(shell.exitCode(), 2);
+        QVERIFY(shell.readAllStandardError().contains("is not valid text in the system's encoding"));
+        QVERIFY(QDir(dir.path()).isEmpty());
     }
 };
 

@@ -1,5 +1,7 @@
+#include "core/Routines.h"
 #include "core/Startup.h"
 #include "sim/SimServer.h"
+#include "support/TreviskRun.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -12,35 +14,6 @@
 
 using namespace trevisk;
 
-namespace {
-
-struct Run
-{
-    int code = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-// Runs the program while this test's event loop keeps serving the simulated servers.
-Run runTrevisk(const QStringList& arguments)
-{
-    QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.remove(QStringLiteral("DISPLAY"));
-    process.setProcessEnvironment(environment);
-    QSignalSpy finished(&process, &QProcess::finished);
-    process.start(QStringLiteral(TREVISK_BINARY), arguments);
-    Run run;
-    if (!finished.wait(20000))
-        return run;
-    run.code = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    run.out = process.readAllStandardOutput();
-    run.err = process.readAllStandardError();
-    return run;
-}
-
-} // namespace
-
 class TestCommands : public QObject
 {
     Q_OBJECT
@@ -50,7 +23,7 @@ private slots:
         SimServer server(SimServerState::forGame(QStringLiteral("Quake 3"), 1, 2));
         QVERIFY(server.start());
         server.state().hostname = "^1Lab ^7Arena";
-        const Run json = runTrevisk(
+        const TreviskRun json = runTrevisk(
             {QStringLiteral("query"), QStringLiteral("Quake 3"), server.address(), QStringLiteral("--json")});
         QCOMPARE(json.code, 0);
         const QJsonObject answer = QJsonDocument::fromJson(json.out).object();
@@ -63,10 +36,45 @@ private slots:
         QVERIFY(!settings.isEmpty());
         QCOMPARE(settings.first().toArray().size(), 2);
 
-        const Run text = runTrevisk({QStringLiteral("query"), QStringLiteral("Quake 3"), server.address()});
+        const TreviskRun text = runTrevisk({QStringLiteral("query"), QStringLiteral("Quake 3"), server.address()});
         QCOMPARE(text.code, 0);
         QVERIFY(text.out.contains("  Name:     Lab Arena\n"));
         QVERIFY(text.out.contains("  Players:  2 / "));
+    }
+
+    // What a server sends is printed, never obeyed: its controls are stand-ins on their line.
+    void queryTextOfAHostileServer()
+    {
+        SimServer server(SimServerState::forGame(QStringLiteral("Half Life"), 1, 1));
+        QVERIFY(server.start());
+        server.state().hostname = "Lab\x1b]0;owned\x07\x1b[2J\r\nFORGED\x9b"
+                                  "1m";
+        const TreviskRun run = runTrevisk({QStringLiteral("query"), QStringLiteral("Half Life"), server.address()});
+        QCOMPARE(run.code, 0);
+        const QByteArray standIn = QString(QChar(StandIn)).toUtf8();
+        QVERIFY2(run.out.contains("  Name:     Lab" + standIn + "]0;owned" + standIn + standIn + "[2J" + standIn
+                                  + standIn + "FORGED"),
+                 run.out.constData());
+        for (char c : run.out)
+            QVERIFY(c == '\n' || c == '\t' || static_cast<unsigned char>(c) >= 0x20);
+        QVERIFY(!run.out.contains("\nFORGED"));
+    }
+
+    // A list that is no text file of servers is refused, never taken as an empty round that went well.
+    void queryFileThatIsNoList()
+    {
+        QTemporaryDir dir;
+        QFile binary(dir.filePath(QStringLiteral("binary")));
+        QVERIFY(binary.open(QIODevice::WriteOnly) && binary.write(QByteArray("Halo\t1.2.3.4:1\0\xff\xfe", 18)) == 18);
+        binary.close();
+        QFile empty(dir.filePath(QStringLiteral("empty")));
+        QVERIFY(empty.open(QIODevice::WriteOnly));
+        empty.close();
+        for (const QString& path : {dir.path(), QStringLiteral("/dev/zero"), binary.fileName(), empty.fileName()}) {
+            const TreviskRun run = runTrevisk({QStringLiteral("query"), QStringLiteral("--file"), path});
+            QCOMPARE(run.code, 2);
+            QVERIFY2(!run.err.isEmpty() && run.out.isEmpty(), qPrintable(path));
+        }
     }
 
     void queryOfManyServersAndASilentOne()
@@ -81,12 +89,12 @@ private slots:
         list.write("# two servers\nUnreal Tournament\t" + up.address().toUtf8() + "\n\nHalf Life\t"
                    + silent.address().toUtf8() + "\n");
         list.close();
-        const Run run = runTrevisk({QStringLiteral("query"),
-                                    QStringLiteral("--file"),
-                                    list.fileName(),
-                                    QStringLiteral("--json"),
-                                    QStringLiteral("--timeout"),
-                                    QStringLiteral("50")});
+        const TreviskRun run = runTrevisk({QStringLiteral("query"),
+                                           QStringLiteral("--file"),
+                                           list.fileName(),
+                                           QStringLiteral("--json"),
+                                           QStringLiteral("--timeout"),
+                                           QStringLiteral("50")});
         QCOMPARE(run.code, 1);
         const QJsonArray answers = QJsonDocument::fromJson(run.out).array();
         QCOMPARE(answers.size(), 2);
@@ -107,11 +115,11 @@ private slots:
             return runTrevisk(QStringList{QStringLiteral("servers")} + arguments + where);
         };
 
-        Run run = servers({QStringLiteral("add"),
-                           QStringLiteral("Quake 3"),
-                           QStringLiteral("127.0.0.1"),
-                           QStringLiteral("--memo"),
-                           QStringLiteral("lan party")});
+        TreviskRun run = servers({QStringLiteral("add"),
+                                  QStringLiteral("Quake 3"),
+                                  QStringLiteral("127.0.0.1"),
+                                  QStringLiteral("--memo"),
+                                  QStringLiteral("lan party")});
         QCOMPARE(run.code, 0);
         QVERIFY(run.out.contains("default port of Quake 3, 27960"));
         QCOMPARE(servers({QStringLiteral("add"), QStringLiteral("Quake 3"), QStringLiteral("127.0.0.1:27960")}).err,

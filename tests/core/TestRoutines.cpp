@@ -5,6 +5,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+
 using namespace trevisk;
 
 class TestRoutines : public QObject
@@ -39,6 +41,35 @@ private slots:
         QCOMPARE(getFolder(QStringLiteral("q3.exe")), QString());
         QCOMPARE(decodeText(QByteArray("caf\xc3\xa9")), QStringLiteral("caf\u00e9"));
         QCOMPARE(decodeText(QByteArray("\xe9t\xe9")), QStringLiteral("\u00e9t\u00e9"));
+    }
+
+    // Nothing from a server may steer a terminal or start a log line of its own.
+    void remoteTextIsShownNotObeyed()
+    {
+        const QString stand = QString(QChar(StandIn));
+        QCOMPARE(visibleText(QStringLiteral("Caf\u00e9 \u00bb Arena")), QStringLiteral("Caf\u00e9 \u00bb Arena"));
+        QCOMPARE(visibleText(QString::fromLatin1("a\x1b]0;t\x07"
+                                                 "b\r\nc\td\x7f\x9b"
+                                                 "2J")),
+                 QStringLiteral("a#]0;t#b##c#d##2J").replace(QLatin1Char('#'), stand));
+        QCOMPARE(visibleText(QString(QChar(0)) + QChar(0x2028) + QChar(0x85)), stand.repeated(3));
+        QCOMPARE(characterCount(QStringLiteral("a\U0001F600b")), 3);
+    }
+
+    void regularFilesOnly()
+    {
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("file"));
+        QFile(file).open(QIODevice::WriteOnly);
+        QVERIFY(QFile::link(file, dir.filePath(QStringLiteral("link"))));
+        QVERIFY(QFile::link(dir.filePath(QStringLiteral("gone")), dir.filePath(QStringLiteral("dangling"))));
+        QCOMPARE(::mkfifo(QFile::encodeName(dir.filePath(QStringLiteral("fifo"))).constData(), 0600), 0);
+        for (const char* fine : {"file", "link", "missing"})
+            QVERIFY2(notRegularFile(dir.filePath(QString::fromLatin1(fine))).isEmpty(), fine);
+        QVERIFY(notRegularFile(dir.path()).contains(QStringLiteral("is a folder")));
+        QVERIFY(notRegularFile(dir.filePath(QStringLiteral("fifo"))).contains(QStringLiteral("not a regular file")));
+        QVERIFY(notRegularFile(QStringLiteral("/dev/null")).contains(QStringLiteral("not a regular file")));
+        QVERIFY(notRegularFile(dir.filePath(QStringLiteral("dangling"))).contains(QStringLiteral("link to nothing")));
     }
 };
 

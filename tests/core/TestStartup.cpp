@@ -6,6 +6,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cerrno>
+
 using namespace trevisk;
 
 class TestStartup : public QObject
@@ -68,6 +70,59 @@ private slots:
         QVERIFY(!acquireDataLock(dir.path()));
         first.context.reset();
         QVERIFY(acquireDataLock(dir.path()));
+    }
+
+    // What a power loss leaves (an empty or half-written lock file) names no live holder: taken over.
+    void staleLockFilesAreTakenOver_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::newRow("empty") << QByteArray();
+        QTest::newRow("garbled") << QByteArray("\x00\x17garbage");
+        QTest::newRow("dead holder") << QByteArray("999999999\ntrevisk\n") + QSysInfo::machineHostName().toUtf8()
+                                            + "\n";
+    }
+
+    void staleLockFilesAreTakenOver()
+    {
+        QFETCH(QByteArray, content);
+        QTemporaryDir dir;
+        QFile stale(dir.filePath(QString::fromLatin1(LockFileName)));
+        QVERIFY(stale.open(QIODevice::WriteOnly));
+        stale.write(content);
+        stale.close();
+        RecordingReporter reporter;
+        const StartupResult result = startUp({dir.path(), dir.filePath(QStringLiteral("t.ini")), {}}, reporter);
+        QCOMPARE(result.status, StartupResult::Status::Started);
+        QVERIFY(!acquireDataLock(dir.path()));
+    }
+
+    // A lock file that cannot be made is no second copy: the message names the cause and the path.
+    void lockCreationFailureNamesItsCause_data()
+    {
+        QTest::addColumn<int>("error");
+        QTest::addColumn<QString>("cause");
+        QTest::newRow("disk full") << ENOSPC << QStringLiteral("there is no space left on the disk");
+        QTest::newRow("read-only") << EROFS << QStringLiteral("the folder is on a read-only file system");
+        QTest::newRow("permission") << EACCES << QStringLiteral("permission denied");
+    }
+
+    void lockCreationFailureNamesItsCause()
+    {
+        QFETCH(int, error);
+        QFETCH(QString, cause);
+        QTemporaryDir dir;
+        RecordingReporter reporter;
+        StartupOptions options{dir.path(), dir.filePath(QStringLiteral("t.ini")), {}};
+        options.lockProbe = [error](const QString&) { return error; };
+        const StartupResult result = startUp(options, reporter);
+        QCOMPARE(result.status, StartupResult::Status::NoLock);
+        const QString lockPath = QDir(dir.path()).filePath(QString::fromLatin1(LockFileName));
+        QCOMPARE(result.message, QStringLiteral("The lock file %1 cannot be created: %2.").arg(lockPath, cause));
+
+        // A folder in the lock file's place is no live holder either.
+        QVERIFY(QDir(dir.path()).mkdir(QString::fromLatin1(LockFileName)));
+        const DataLock blocked = acquireDataLock(dir.path());
+        QVERIFY(!blocked && blocked.failure.contains(QStringLiteral("is a folder")));
     }
 
     void dataFolderChoice()

@@ -1,4 +1,5 @@
 #include "MonitorFixture.h"
+#include "core/Routines.h"
 #include "monitor/HeadlessOutput.h"
 #include "monitor/ServerForm.h"
 #include "monitor/StatusTable.h"
@@ -27,11 +28,14 @@ class TestHeadlessAndForm : public QObject
 {
     Q_OBJECT
 private slots:
-    // What a terminal shows for a server that goes down and comes back.
+    // What a terminal shows for a server that goes down and comes back. Its name carries a C1
+    // control (CSI, "clear screen" on 8-bit terminals): printed as a stand-in, never obeyed.
     void headlessOutputOfAnOutage()
     {
         MonitorFixture f;
         SimServer& server = f.addServer(QStringLiteral("Quake 3"));
+        server.state().hostname = "Lab \x9b"
+                                  "2J Arena";
         f.context.settings.nss = 0;
         QStringList out;
         QStringList err;
@@ -39,7 +43,8 @@ private slots:
         HeadlessOutput output(
             *f.log, *f.monitor, [&](const QString& line) { out << line; }, [&](const QString& line) { err << line; });
         QVERIFY(f.settle());
-        const QString name = *f.row(server).name;
+        QVERIFY(f.row(server).name->contains(QChar(0x9b)));
+        const QString name = visibleText(*f.row(server).name);
         f.setAnswering(server, false);
         QVERIFY(f.refresh(server));
         QVERIFY(f.refresh(server));
@@ -62,6 +67,7 @@ private slots:
         QCOMPARE(table.size(), 3);
         QVERIFY(table[1].startsWith(QStringLiteral("Quake 3")));
         QVERIFY(table[1].contains(QStringLiteral(" up ")));
+        QVERIFY(table[1].contains(QStringLiteral("Lab %1").arg(QChar(StandIn))));
         QCOMPARE(table[2], QStringLiteral("Servers: 1, answered: 1, offline: 0, not answered yet: 0"));
     }
 
@@ -81,8 +87,14 @@ private slots:
         StatusRow silent = row("Halo", "c:3");
         silent.timeOutCount = 2;
         StatusRow fresh = row("Halo", "d:4");
+        // A NUL in a memo once ended the printed table there; a line feed in a map would break a row.
+        fresh.server = QStringLiteral("memo%1cut").arg(QChar(0));
+        fresh.map = QStringLiteral("q3dm17\nFORGED");
         model.reset({up, offline, silent, fresh});
         const QStringList lines = formatStatusTable(model).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 6);
+        QVERIFY(lines[4].endsWith(QStringLiteral("memo%1cut").arg(QChar(StandIn))));
+        QVERIFY(lines[4].contains(QStringLiteral("q3dm17%1FORGED").arg(QChar(StandIn))));
         QVERIFY(lines[2].contains(QStringLiteral("OFFLINE")));
         QVERIFY(lines[3].contains(QStringLiteral("no reply")));
         QCOMPARE(lines.last(), QStringLiteral("Servers: 4, answered: 1, offline: 1, not answered yet: 1"));
@@ -156,6 +168,27 @@ private slots:
         QCOMPARE(check.ok ? check.address : check.message, expected);
         if (check.ok)
             QCOMPARE(check.record.option1, std::optional<qint32>(0));
+    }
+
+    // The stored sizes hold for what the user types as for what an import brings.
+    void formKeepsStoredSizes()
+    {
+        Stores stores;
+        ServerForm form = quake3Form(QStringLiteral("10.0.0.1"), QStringLiteral("1"));
+        form.memo = QString(255, QLatin1Char('m'));
+        QVERIFY(checkServerForm(form, QString(), stores, &fakeResolver, true).ok);
+        form.memo += QLatin1Char('m');
+        const ServerFormCheck longMemo = checkServerForm(form, QString(), stores, &fakeResolver, true);
+        QCOMPARE(longMemo.message, QStringLiteral("The memo is too long: 255 characters at most!"));
+        QCOMPARE(longMemo.field, ServerFormCheck::Field::Memo);
+        form.memo.clear();
+        form.customText = QString(1025, QLatin1Char('c'));
+        QCOMPARE(checkServerForm(form, QString(), stores, &fakeResolver, true).message,
+                 QStringLiteral("The custom message is too long: 1024 characters at most!"));
+        form.customText.clear();
+        form.game = QStringLiteral("Quake 9");
+        QVERIFY(
+            checkServerForm(form, QString(), stores, &fakeResolver, true).message.contains(QStringLiteral("Quake 9")));
     }
 
     void emptyPortAsksFirstAndEditKeepsItsAddress()

@@ -1,3 +1,4 @@
+#include "core/Routines.h"
 #include "core/Settings.h"
 #include "notify/EventLog.h"
 #include "support/ManualClock.h"
@@ -7,6 +8,8 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
 
 using namespace trevisk;
 
@@ -60,7 +63,28 @@ private slots:
         QCOMPARE(logged.at(1).at(1).toString(), QStringLiteral("Ann, Bob logged onto My server"));
     }
 
-    // No usable file: no line, and the row is kept all the same.
+    // A server name cannot forge a line or steer a terminal: one line, its controls shown as stand-ins.
+    void remoteTextStaysOnItsLine()
+    {
+        QTemporaryDir dir;
+        AppSettings settings;
+        settings.logging = 1;
+        settings.logFile = dir.filePath(QStringLiteral("events.log"));
+        ManualClock clock;
+        EventLog log(settings, clock);
+        QSignalSpy logged(&log, &EventLog::logged);
+        log.logMessage(QStringLiteral("Lab\u001b]0;owned\u0007 : FORGED\nLINE\rX\u009b2J is back online!"));
+        const QString clean = QStringLiteral("Lab#]0;owned# : FORGED#LINE#X#2J is back online!")
+                                  .replace(QLatin1Char('#'), QChar(StandIn));
+        const QByteArray file = readAll(settings.logFile);
+        QCOMPARE(file.count('\n'), 1);
+        QVERIFY(file.endsWith((QStringLiteral(" : ") + clean + QStringLiteral("\r\n")).toUtf8()));
+        QCOMPARE(logged.at(0).at(1).toString(), clean);
+        QCOMPARE(log.notifyLog().back().message, clean);
+    }
+
+    // No usable file: no line, and the row is kept all the same. A pipe or a device is no log file:
+    // writing to a pipe without a reader would stop the monitor.
     void rowWithoutFile()
     {
         QTemporaryDir dir;
@@ -73,6 +97,14 @@ private slots:
         log.logMessage(QStringLiteral("unwritable"));
         QCOMPARE(log.notifyLog().size(), 2u);
         QVERIFY(QDir(dir.path()).isEmpty());
+
+        settings.logFile = dir.filePath(QStringLiteral("fifo"));
+        QCOMPARE(::mkfifo(QFile::encodeName(settings.logFile).constData(), 0600), 0);
+        log.logMessage(QStringLiteral("not into a pipe"));
+        settings.logFile = dir.path();
+        log.logMessage(QStringLiteral("not into a folder"));
+        QCOMPARE(log.notifyLog().size(), 4u);
+        QVERIFY(!QFileInfo(dir.filePath(QStringLiteral("fifo"))).isFile());
     }
 };
 

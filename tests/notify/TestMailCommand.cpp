@@ -1,4 +1,5 @@
 #include "notify/SmtpTestServer.h"
+#include "support/TreviskRun.h"
 
 #include <QSettings>
 #include <QTemporaryDir>
@@ -24,16 +25,9 @@ private:
             store.setValue(QStringLiteral("EmailNotify/Email"), recipient);
             store.setValue(QStringLiteral("EmailNotify/From"), QStringLiteral("alerts@test.example"));
         }
-        QProcess process;
-        QSignalSpy finished(&process, &QProcess::finished);
-        process.start(
-            QStringLiteral(TREVISK_BINARY),
+        const TreviskRun run = runTrevisk(
             {QStringLiteral("test-mail"), QStringLiteral("--config"), ini, QStringLiteral("--data-dir"), m_dir.path()});
-        if (!finished.wait(10000))
-            return {-1, {}, {}};
-        return {process.exitCode(),
-                QString::fromLocal8Bit(process.readAllStandardOutput()),
-                QString::fromLocal8Bit(process.readAllStandardError())};
+        return {run.code, QString::fromLocal8Bit(run.out), QString::fromLocal8Bit(run.err)};
     }
 
 private slots:

@@ -317,6 +317,41 @@ private slots:
         QVERIFY(heard.endsWith("\nMAIL FROM:<trevisk@test.example>\r\n"));
     }
 
+    void hostilePeers_data()
+    {
+        QTest::addColumn<QByteArray>("greeting");
+        QTest::addColumn<QByteArray>("afterEhlo");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("2 MB greeting") << QByteArray(2 * 1024 * 1024, 'x') << QByteArray()
+                                       << QStringLiteral("The server sent a reply line that never ends.");
+        QTest::newRow("endless 250-") << QByteArray("220 ready\r\n") << QByteArray("250-more\r\n").repeated(8000)
+                                      << QStringLiteral("The server sent a reply that never ends.");
+        QTest::newRow("not SMTP") << QByteArray("HTTP/1.1 400 Bad Request\r\n") << QByteArray()
+                                  << QStringLiteral("The server sent something that is not an SMTP reply: "
+                                                    "HTTP/1.1 400 Bad Request");
+    }
+    // Every failure carries its reason, also the ones the reply reader finds.
+    void hostilePeers()
+    {
+        QFETCH(QByteArray, greeting);
+        QFETCH(QByteArray, afterEhlo);
+        QFETCH(QString, expected);
+        QTcpServer fake;
+        QVERIFY(fake.listen(QHostAddress::LocalHost, 0));
+        connect(&fake, &QTcpServer::newConnection, &fake, [&] {
+            QTcpSocket* peer = fake.nextPendingConnection();
+            connect(peer, &QTcpSocket::readyRead, peer, [peer, afterEhlo] {
+                if (peer->readAll().startsWith("EHLO"))
+                    peer->write(afterEhlo);
+            });
+            peer->write(greeting);
+        });
+        SmtpMailer mailer(m_clock);
+        prepare(mailer, {QStringLiteral("127.0.0.1:%1").arg(fake.serverPort()), {}, {}, {}, {}});
+        const Outcome outcome = run(mailer);
+        QCOMPARE(outcome.errors, QStringList{expected});
+    }
+
     // ABORT: the next reply ends the dialogue with no event; the next send is a new dialogue.
     void abortAtNextReply()
     {

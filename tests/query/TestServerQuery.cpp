@@ -259,6 +259,55 @@ private slots:
         QCOMPARE(updates.size(), 1);
     }
 
+    // Datagrams from the server's own address and port are answers only while the query awaits
+    // them: a flood sent while it is idle (forged, or a server gone wrong) is counted and dropped.
+    void unawaitedDatagramsAreDropped_data()
+    {
+        QTest::addColumn<int>("engine");
+        QTest::addColumn<QString>("hostname");
+        QTest::addColumn<int>("updates");
+        QTest::newRow("one answer") << 0 << QStringLiteral("1real") << 1;
+        QTest::newRow("two answers") << 1 << QStringLiteral("2real") << 2;
+        QTest::newRow("gathered") << 2 << QStringLiteral("1real2real") << 1;
+    }
+
+    void unawaitedDatagramsAreDropped()
+    {
+        QFETCH(int, engine);
+        QFETCH(QString, hostname);
+        QFETCH(int, updates);
+        const TestProtocol* protocols[] = {&m_plain, &m_twoAnswers, &m_gathering};
+        FakeServer server;
+        server.reply = [&](int n) {
+            if (engine == 0)
+                server.answer("1real");
+            if (engine == 1)
+                server.answer(n % 2 == 1 ? "1real" : "2real");
+            if (engine == 2) {
+                server.answer("1real");
+                server.answer("2real");
+            }
+        };
+        auto queryEngine = makeEngine(*protocols[engine]);
+        ServerQuery query(*queryEngine);
+        QSignalSpy updated(&query, &ServerQuery::serverUpdate);
+        query.init(server.address(), QStringLiteral("Quake 3"), 1);
+        QTRY_COMPARE(updated.size(), updates);
+        QCOMPARE(query.hostname(), hostname);
+
+        constexpr int Flood = 300;
+        for (int i = 0; i < Flood; ++i)
+            server.answer("3forged " + QByteArray::number(i));
+        QTRY_COMPARE(queryEngine->unawaitedDatagrams(), quint64(Flood));
+        QCOMPARE(updated.size(), updates);
+        QCOMPARE(query.hostname(), hostname);
+
+        // The next query is answered as ever.
+        query.sendQuery();
+        QTRY_COMPARE(updated.size(), 2 * updates);
+        QCOMPARE(query.hostname(), hostname);
+    }
+
     // A refresh the owner asks for, or a new server, starts a cycle with all its tries.
     void ownerRefreshAndReuseGetFreshRetries()
     {

@@ -2,11 +2,14 @@
 #include "store/ServerListXml.h"
 #include "store/Stores.h"
 #include "support/RecordingReporter.h"
+#include "support/TreviskRun.h"
 
 #include <QLockFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
 
 using namespace trevisk;
 
@@ -18,16 +21,13 @@ private:
 
     int run(const QStringList& arguments, QByteArray* out = nullptr, QByteArray* err = nullptr)
     {
-        QProcess process;
-        process.start(QStringLiteral(TREVISK_BINARY),
-                      QStringList{QStringLiteral("--data-dir"), m_dir.filePath(QStringLiteral("data"))} + arguments);
-        if (!process.waitForFinished(20000))
-            return -1;
+        const TreviskRun run =
+            runTrevisk(QStringList{QStringLiteral("--data-dir"), m_dir.filePath(QStringLiteral("data"))} + arguments);
         if (out)
-            *out = process.readAllStandardOutput();
+            *out = run.out;
         if (err)
-            *err = process.readAllStandardError();
-        return process.exitCode();
+            *err = run.err;
+        return run.code;
     }
 
     QString file(const char* name) const { return m_dir.filePath(QString::fromLatin1(name)); }
@@ -74,6 +74,29 @@ private slots:
         QCOMPARE(run({QStringLiteral("export"), file("out.xml")}, &out), 0);
         QCOMPARE(out, QByteArray("Export Complete\n"));
         QCOMPARE(readServerListFile(file("out.xml")).rows, (std::vector<ServerRecord>{a, b}));
+    }
+
+    // What is not a file is named as what it is, never replaced, and the command fails.
+    void notRegularFilesAreRefused()
+    {
+        QByteArray err;
+        QCOMPARE(run({QStringLiteral("import"), m_dir.path()}, nullptr, &err), 1);
+        QVERIFY2(err.contains("is a folder"), err.constData());
+        QCOMPARE(run({QStringLiteral("import"), QStringLiteral("/dev/zero")}, nullptr, &err), 1);
+        QVERIFY2(err.contains("not a regular file"), err.constData());
+
+        const QString fifo = file("list.fifo");
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        QCOMPARE(run({QStringLiteral("export"), fifo}, nullptr, &err), 1);
+        QVERIFY2(err.contains("not a regular file"), err.constData());
+        QVERIFY(!err.contains("Export Complete"));
+        QVERIFY(QFileInfo::exists(fifo) && !QFileInfo(fifo).isFile());
+
+        // A folder in the lock file's place is no running monitor.
+        QVERIFY(QDir().mkpath(file("data/trevisk.lock")));
+        QCOMPARE(run({QStringLiteral("import"), file("one.xml"), QStringLiteral("--merge")}, nullptr, &err), 1);
+        QVERIFY2(err.contains("trevisk.lock is a folder") && err.contains("Nothing was imported"), err.constData());
+        QVERIFY(QDir().rmdir(file("data/trevisk.lock")));
     }
 };
 

@@ -7,20 +7,43 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 using namespace trevisk;
 
 namespace {
 
-// Writes half of what it is given, then fails, as a full disk would.
+// Writes half of what it is given and then finds the disk full; or writes it all and fails to flush it.
 class FailingWriter : public RecordWriter
 {
 public:
-    bool write(QIODevice& device, const QByteArray& bytes) override
+    explicit FailingWriter(bool failSync)
+        : m_failSync(failSync)
+    {}
+    int write(int fd, const QByteArray& bytes) override
     {
-        device.write(bytes.left(bytes.size() / 2));
-        return false;
+        if (m_failSync)
+            return RecordWriter::write(fd, bytes);
+        RecordWriter::write(fd, bytes.left(bytes.size() / 2));
+        return ENOSPC;
     }
+    int sync(int fd) override { return m_failSync ? EIO : RecordWriter::sync(fd); }
+
+private:
+    bool m_failSync;
 };
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
 
 QByteArray readAll(const QString& path)
 {
@@ -106,6 +129,7 @@ private slots:
         QCOMPARE(rows.at(2).toArray().at(1).toString(), QStringLiteral("new"));
     }
 
+    // A full disk or a failed flush is a failed save that says why; the old file stays whole.
     void failedSaveLeavesTheOldFile()
     {
         QTemporaryDir dir;
@@ -115,15 +139,82 @@ private slots:
         const QByteArray before = readAll(stores.filePath(FriendsFile));
 
         stores.friends.rows.push_back({QStringLiteral("lost"), {}});
-        FailingWriter failing;
-        QVERIFY(!stores.saveFriends(&failing).isEmpty());
+        FailingWriter full(false);
+        QCOMPARE(stores.saveFriends(&full), QString::fromLocal8Bit(std::strerror(ENOSPC)));
+        FailingWriter unflushed(true);
+        QVERIFY(stores.saveFriends(&unflushed).contains(QString::fromLocal8Bit(std::strerror(EIO))));
         QCOMPARE(readAll(stores.filePath(FriendsFile)), before);
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("friends.dat")});
+    }
 
-        // A folder where the file must go makes the save fail too, and is left alone.
+    // Only regular files are replaced: a link to one keeps pointing at the new file; a folder, a
+    // pipe or a link to nothing is refused and left as it was.
+    void onlyRegularFilesAreReplaced()
+    {
+        QTemporaryDir dir;
+        Stores stores(dir.path());
+        stores.friends.rows = {{QStringLiteral("bob"), {}}};
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("real")));
+        writeFile(dir.filePath(QStringLiteral("real/friends.dat")), "old");
+        QVERIFY(QFile::link(dir.filePath(QStringLiteral("real/friends.dat")), stores.filePath(FriendsFile)));
+        QCOMPARE(stores.saveFriends(), QString());
+        QVERIFY(QFileInfo(stores.filePath(FriendsFile)).isSymLink());
+        QVERIFY(readAll(dir.filePath(QStringLiteral("real/friends.dat"))).contains("bob"));
+
         QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("servers.dat")));
-        QVERIFY(!stores.saveServers().isEmpty());
+        QVERIFY(stores.saveServers().contains(QStringLiteral("is a folder")));
         QVERIFY(QFileInfo(stores.filePath(ServersFile)).isDir());
+        QCOMPARE(::mkfifo(QFile::encodeName(stores.filePath(FavMapsFile)).constData(), 0600), 0);
+        QVERIFY(stores.saveFavMaps().contains(QStringLiteral("not a regular file")));
+        QVERIFY(!QFileInfo(stores.filePath(FavMapsFile)).isFile());
+        QVERIFY(QFile::link(dir.filePath(QStringLiteral("nowhere")), stores.filePath(GamePathsFile)));
+        QVERIFY(stores.saveGamePaths().contains(QStringLiteral("link to nothing")));
+        QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("nowhere"))));
+    }
+
+    // A save killed before its rename leaves a full copy: the next save or start removes it, but
+    // never a copy still being written, nor a file of the user's.
+    void leftoverCopiesAreRemoved()
+    {
+        QTemporaryDir dir;
+        const QString leftover = dir.filePath(QStringLiteral("friends.dat.trevisk-save-AbC123"));
+        const QString busy = dir.filePath(QStringLiteral("friends.dat.trevisk-save-Busy42"));
+        const QString users = dir.filePath(QStringLiteral("friends.dat.backup"));
+        for (const QString& path : {leftover, busy, users})
+            writeFile(path, QByteArray(1000, 'x'));
+        const int held = ::open(QFile::encodeName(busy).constData(), O_RDONLY);
+        QVERIFY(held >= 0 && ::flock(held, LOCK_EX) == 0);
+
+        Stores stores(dir.path());
+        RecordingReporter reporter;
+        stores.loadAll(reporter);
+        QVERIFY(!QFile::exists(leftover));
+        QVERIFY(QFile::exists(busy) && QFile::exists(users));
+        ::close(held);
+        QCOMPARE(stores.saveFriends(), QString());
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files),
+                 (QStringList{QStringLiteral("friends.dat"), QStringLiteral("friends.dat.backup")}));
+    }
+
+    // What cannot be a record file is refused before it is read, as any unreadable store is:
+    // a pipe would block the start, a device or a huge file would eat the memory.
+    void unreadableInputsAreRefused()
+    {
+        QTemporaryDir dir;
+        Stores stores(dir.path());
+        QCOMPARE(::mkfifo(QFile::encodeName(stores.filePath(ServersFile)).constData(), 0600), 0);
+        QVERIFY(QFile::link(QStringLiteral("/dev/zero"), stores.filePath(FriendsFile)));
+        QFile huge(stores.filePath(FavMapsFile));
+        QVERIFY(huge.open(QIODevice::WriteOnly) && huge.resize(MaxReadBytes + 1));
+        huge.close();
+        RecordingReporter reporter;
+        stores.loadAll(reporter);
+        QCOMPARE(reporter.reports.size(), 3);
+        QVERIFY(reporter.reports.join(QLatin1Char('\n')).contains(QStringLiteral("larger than 32 MB")));
+        for (const char* file : {ServersFile, FriendsFile, FavMapsFile})
+            QVERIFY(!QFileInfo(stores.filePath(file)).exists() && !QFileInfo(stores.filePath(file)).isSymLink());
+        QCOMPARE(QDir(dir.path()).entryList({QStringLiteral("*.unreadable-*")}, QDir::AllEntries | QDir::System).size(),
+                 3);
     }
 
     void filesThatDoNotFitAreRefused_data()

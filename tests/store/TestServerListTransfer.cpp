@@ -9,6 +9,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+
 using namespace trevisk;
 using Answer = Prompter::Answer;
 
@@ -35,6 +37,14 @@ QString addresses(const std::vector<ServerRecord>& rows)
     for (const ServerRecord& row : rows)
         list << row.addressText();
     return list.join(QLatin1Char(' '));
+}
+
+// A server with one field changed, as an import file from elsewhere may hold it.
+template <typename Value> ServerRecord with(std::optional<Value> ServerRecord::*field, Value value)
+{
+    ServerRecord record = server("b:2");
+    record.*field = value;
+    return record;
 }
 
 QByteArray xmlOf(const std::vector<ServerRecord>& rows)
@@ -121,17 +131,25 @@ private slots:
         QCOMPARE(m_owner.updates, 1);
     }
 
-    // The file's servers take the list's place, with this program's own fields only.
+    // The file's servers take the list's place, with this program's own fields only; the custom
+    // alert texts of the servers that went go with them.
     void replaceKeepsOwnFields()
     {
         m_stores->servers.fields.append({QStringLiteral("Legacy"), FieldType::Text, 255});
         m_stores->servers.rows = {server("a:1"), server("old:9")};
+        m_stores->custEmail.rows = {{QStringLiteral("old:9"), QStringLiteral("gone"), {}},
+                                    {QStringLiteral("a:1"), QStringLiteral("kept"), {}}};
         m_prompter.answers << Answer::No << Answer::Cancel;
         import(xmlOf({server("a:1", "Halo"), server("c:3")}));
         QCOMPARE(m_prompter.texts().last(), QStringLiteral("2 servers imported.\r\n0 servers skipped (duplicate)"));
         QCOMPARE(addresses(m_stores->servers.rows), QStringLiteral("a:1 c:3"));
         QCOMPARE(m_stores->servers.rows[0].game, QStringLiteral("Halo"));
         QCOMPARE(m_stores->servers.fields, RecordTable<ServerRecord>::knownFields());
+        Stores reloaded(m_dir.path());
+        RecordingReporter reporter;
+        reloaded.loadAll(reporter);
+        QVERIFY(reloaded.custEmail.rows
+                == (std::vector<CustomMessage>{{QStringLiteral("a:1"), QStringLiteral("kept"), {}}}));
 
         import(xmlOf({server("d:4")}));
         QCOMPARE(m_prompter.asked.size(), 5); // the file dialog and the question, then no message
@@ -145,19 +163,34 @@ private slots:
         QTest::newRow("malformed") << xmlOf({server("b:2")}).chopped(20);
         QTest::newRow("no Game field") << xmlOf({server("b:2")}).replace("name=\"Game\"", "name=\"Engine\"");
         QTest::newRow("bad second address") << xmlOf({server("b:2"), server("+exec:1")});
+        // What the add-server form refuses, an import refuses too.
+        QTest::newRow("unknown game") << xmlOf({server("b:2", "Quake 9")});
+        QTest::newRow("missing game") << xmlOf({with<QString>(&ServerRecord::game, {})});
+        QTest::newRow("query port 70000") << xmlOf({with<qint32>(&ServerRecord::option1, 70000)});
+        QTest::newRow("query port -1") << xmlOf({with<qint32>(&ServerRecord::option1, -1)});
+        QTest::newRow("tray 9") << xmlOf({with<qint32>(&ServerRecord::tray, 9)});
+        QTest::newRow("256-character memo")
+            << xmlOf({with<QString>(&ServerRecord::option2, QString(256, QLatin1Char('m')))});
+        QTest::newRow("a folder") << QByteArray();
     }
 
     void refusedImportsChangeNothing()
     {
         QFETCH(QByteArray, xml);
         m_stores->servers.rows = {server("a:1")};
-        import(xml);
+        if (xml.isEmpty()) {
+            m_prompter.fileNames << m_dir.path();
+            ServerListTransfer(*m_stores, m_reporter, &m_owner).importList(m_prompter);
+        } else {
+            import(xml);
+        }
         QCOMPARE(m_reporter.reports.size(), 1);
         QVERIFY(
             m_reporter.reports[0].startsWith(QStringLiteral("An error has occured in function: cmdImport_Click()")));
         QCOMPARE(m_prompter.asked.size(), 1); // refused before the question
         QCOMPARE(addresses(m_stores->servers.rows), QStringLiteral("a:1"));
         QVERIFY(!QFile::exists(savedFile()));
+        QCOMPARE(m_owner.updates, 0);
     }
 
     void failedSaveKeepsTheList()
@@ -186,6 +219,12 @@ private slots:
         transfer.exportList(m_prompter);
         QVERIFY(m_prompter.texts().last().startsWith(QStringLiteral("The server list could not be exported to ")));
         QCOMPARE(m_prompter.asked.last().icon, Prompter::Icon::Critical);
+
+        // A pipe (or a device) is no file to replace: refused, and left as it was.
+        const QString fifo = file("fifo.xml");
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        QVERIFY(transfer.exportTo(fifo).contains(QStringLiteral("not a regular file")));
+        QVERIFY(!QFileInfo(fifo).isFile() && QFileInfo::exists(fifo));
     }
 
     void addressRule()

@@ -1,5 +1,6 @@
 #include "app/Commands.h"
 #include "core/ErrorReporter.h"
+#include "core/Routines.h"
 #include "core/Startup.h"
 #include "store/ServerListTransfer.h"
 #include "store/Stores.h"
@@ -110,8 +111,12 @@ int runImportCommand(const CommonOptions& common, const QStringList& arguments)
     const auto parsed = parseArguments(common, arguments, true);
     if (!parsed)
         return 2;
-    if (!QFileInfo(parsed->file).isFile()) {
+    if (!QFileInfo::exists(parsed->file) && !QFileInfo(parsed->file).isSymLink()) {
         printLine(QStringLiteral("The file %1 does not exist.").arg(parsed->file), stderr);
+        return 1;
+    }
+    if (const QString refusal = notRegularFile(parsed->file); !refusal.isEmpty()) {
+        printLine(refusal + QStringLiteral(": nothing was imported."), stderr);
         return 1;
     }
     const QString dataDir = resolveDataDir(parsed->options.dataDir, parsed->options.programDir);
@@ -121,7 +126,11 @@ int runImportCommand(const CommonOptions& common, const QStringList& arguments)
         return 1;
     }
     // A running monitor owns the list in memory and would overwrite the file at its next edit.
-    const std::unique_ptr<QLockFile> lock = acquireDataLock(dataDir);
+    const DataLock lock = acquireDataLock(dataDir);
+    if (!lock && !lock.failure.isEmpty()) {
+        printLine(lock.failure + QStringLiteral(" Nothing was imported."), stderr);
+        return 1;
+    }
     if (!lock) {
         printLine(QStringLiteral("A Trevisk monitor is using the data folder %1: nothing was imported. "
                                  "Close it, or import from its window.")
@@ -132,6 +141,13 @@ int runImportCommand(const CommonOptions& common, const QStringList& arguments)
     Stores stores(dataDir);
     if (const QString error = loadServers(stores); !error.isEmpty()) {
         printLine(unreadableList(stores, error) + QStringLiteral("; nothing was imported."), stderr);
+        return 1;
+    }
+    // A replacement drops the custom alert texts of the servers that go.
+    if (const QString error = stores.read(stores.custEmail, CustEmailFile); !error.isEmpty()) {
+        printLine(QStringLiteral("%1 cannot be read: %2; nothing was imported.")
+                      .arg(QDir::toNativeSeparators(stores.filePath(CustEmailFile)), error),
+                  stderr);
         return 1;
     }
 

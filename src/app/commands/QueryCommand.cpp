@@ -1,6 +1,7 @@
 #include "app/Commands.h"
 #include "core/Catalogue.h"
 #include "core/Clock.h"
+#include "core/Routines.h"
 #include "query/QueryEngine.h"
 #include "query/QueryRound.h"
 
@@ -10,6 +11,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QStringDecoder>
 #include <QTextStream>
 
 #include <cstdio>
@@ -64,45 +66,61 @@ QJsonObject toJson(const QueryRound::Result& result)
                        {QStringLiteral("settings"), settings}};
 }
 
+// What the server sent goes to a terminal: every text of it is shown, never obeyed.
 QString toText(const QueryRound::Result& result)
 {
+    const auto shown = [](const QString& text) { return visibleText(text); };
     QString text;
     QTextStream out(&text);
-    out << result.game << '\t' << result.address << '\n';
+    out << shown(result.game) << '\t' << shown(result.address) << '\n';
     if (!result.answered) {
         out << "  no answer (timed out)\n";
         return text;
     }
-    out << "  Name:     " << result.hostname << '\n';
-    out << "  Map:      " << result.map << '\n';
-    out << "  Players:  " << result.playerCount() << " / " << result.maxPlayers << '\n';
+    out << "  Name:     " << shown(result.hostname) << '\n';
+    out << "  Map:      " << shown(result.map) << '\n';
+    out << "  Players:  " << result.playerCount() << " / " << shown(result.maxPlayers) << '\n';
     out << "  Ping:     " << result.ping << " ms\n";
     if (result.players && !result.players->empty()) {
         out << "  Name                             Score    Ping\n";
         for (const Player& player : *result.players) {
-            out << "  " << player.name.leftJustified(32) << ' ' << player.score.rightJustified(6) << ' '
-                << player.ping.rightJustified(7) << (player.isFriend ? "  (friend)" : "") << '\n';
+            out << "  " << shown(player.name).leftJustified(32) << ' ' << shown(player.score).rightJustified(6) << ' '
+                << shown(player.ping).rightJustified(7) << (player.isFriend ? "  (friend)" : "") << '\n';
         }
     }
     if (!result.settings.empty()) {
         out << "  Settings:\n";
         for (const ServerSetting& setting : result.settings)
-            out << "    " << setting.setting << " = " << setting.value << '\n';
+            out << "    " << shown(setting.setting) << " = " << shown(setting.value) << '\n';
     }
     return text;
 }
 
+// A list of servers is a few kilobytes of text; anything far larger is not one.
+constexpr qint64 MaxTargetFileBytes = qint64{4} * 1024 * 1024;
+
 // Lines of "game<TAB>address"; blank lines and lines starting with # are skipped.
 bool readTargets(const QString& path, std::vector<QueryRound::Target>& targets, QString& error)
 {
+    if (const QString refusal = notRegularFile(path); !refusal.isEmpty()) {
+        error = refusal;
+        return false;
+    }
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
+    if (!file.open(QIODevice::ReadOnly)) {
         error = QStringLiteral("Cannot read %1: %2").arg(path, file.errorString());
         return false;
     }
+    const QByteArray bytes = file.read(MaxTargetFileBytes + 1);
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    const QString content = utf8.decode(bytes);
+    if (bytes.size() > MaxTargetFileBytes || utf8.hasError() || bytes.contains('\0')) {
+        error = QStringLiteral("%1 is not a text file of \"game<TAB>address\" lines").arg(path);
+        return false;
+    }
     int lineNumber = 0;
-    while (!file.atEnd()) {
-        const QString line = QString::fromUtf8(file.readLine()).trimmed();
+    for (const QString& raw : content.split(QLatin1Char('\n'))) {
+        const QString line = raw.trimmed();
         ++lineNumber;
         if (line.isEmpty() || line.startsWith(QLatin1Char('#')))
             continue;
@@ -112,6 +130,10 @@ bool readTargets(const QString& path, std::vector<QueryRound::Target>& targets, 
             return false;
         }
         targets.push_back({line.left(tab).trimmed(), line.mid(tab + 1).trimmed()});
+    }
+    if (targets.empty()) {
+        error = QStringLiteral("%1 lists no server: expected \"game<TAB>address\" lines").arg(path);
+        return false;
     }
     return true;
 }

@@ -1,5 +1,6 @@
 #include "app/Commands.h"
 #include "core/Catalogue.h"
+#include "core/Routines.h"
 #include "core/Settings.h"
 #include "core/Startup.h"
 #include "monitor/ServerForm.h"
@@ -32,22 +33,25 @@ QString describe(const ServerRecord& record)
         options << (tray == 1 ? QStringLiteral("tray") : QStringLiteral("tray by default"));
     if (record.option5.value_or(0) == 1)
         options << QStringLiteral("no mail");
-    return record.gameText() + QLatin1Char('\t') + record.addressText() + QLatin1Char('\t')
-           + record.option2.value_or(QString()) + QLatin1Char('\t') + options.join(QStringLiteral(", "));
+    // An imported list may hold anything in its texts.
+    return visibleText(record.gameText()) + QLatin1Char('\t') + visibleText(record.addressText()) + QLatin1Char('\t')
+           + visibleText(record.option2.value_or(QString())) + QLatin1Char('\t') + options.join(QStringLiteral(", "));
 }
 
 // The lock of a running monitor: its next save would undo what a command changed.
 std::unique_ptr<QLockFile> lockForChange(const QString& dataDir)
 {
     QDir().mkpath(dataDir);
-    auto lock = acquireDataLock(dataDir);
-    if (!lock) {
+    DataLock lock = acquireDataLock(dataDir);
+    if (!lock && !lock.failure.isEmpty()) {
+        printLine(lock.failure + QStringLiteral(" Nothing was changed."), stderr);
+    } else if (!lock) {
         printLine(QStringLiteral("A Trevisk monitor is using the data folder %1: nothing was changed. "
                                  "Close it, or make the change from its window.")
                       .arg(QDir::toNativeSeparators(dataDir)),
                   stderr);
     }
-    return lock;
+    return std::move(lock.lock);
 }
 
 int addServer(const CommonOptions& options, Stores& stores, const QStringList& arguments)
