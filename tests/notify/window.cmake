@@ -1,0 +1,1 @@
+trevisk_add_test(notify NotifyWindow GUI LIBS trevisk_ui trevisk_testsupport)
