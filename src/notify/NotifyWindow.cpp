@@ -57,7 +57,11 @@ void NotifyWindow::build()
     m_dismiss->setObjectName(QStringLiteral("cmdDismiss"));
     m_dismissAll = new QPushButton(QStringLiteral("Dismiss All"), this);
     m_dismissAll->setObjectName(QStringLiteral("cmdDismissAll"));
+    // The buttons are 67 pixels wide at 96 dpi: the small size of the label's font keeps "Dismiss All" whole.
+    QFont buttonFont = font();
+    buttonFont.setPointSizeF(8.25);
     for (QPushButton* button : {m_dismiss, m_dismissAll}) {
+        button->setFont(buttonFont);
         button->setFocusPolicy(Qt::NoFocus);
         button->setAutoDefault(false);
     }
