@@ -76,8 +76,10 @@ void SplashWindow::finish()
     m_done = true;
     m_timer.stop();
     m_check.abort();
+    // Hidden before anyone hears of it: a topmost splash would cover the upgrade question, and
+    // hiding, unlike closing, never ends a program whose other windows are not shown yet.
+    hide();
     emit done();
-    close();
 }
 
 void SplashWindow::mouseDoubleClickEvent(QMouseEvent* event)

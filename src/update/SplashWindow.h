@@ -30,7 +30,7 @@ public:
     const VersionCheck& versionCheck() const { return m_check; }
 
 signals:
-    // Once, when the time is up or at a double-click; the splash closes right after.
+    // Once, when the time is up or at a double-click, with the splash already hidden.
     void done();
 
 protected:
