@@ -101,6 +101,8 @@ void VersionCheck::start(const QUrl& url)
     request.setHeader(QNetworkRequest::UserAgentHeader,
                       QString(QLatin1String(ProductName) + QLatin1Char('/') + QLatin1String(VersionText)));
     request.setTransferTimeout(static_cast<int>(TransferTimeout.count()));
+    // Unencoded, so that a stated length can be held against what arrived.
+    request.setRawHeader("Accept-Encoding", "identity");
     m_reply = m_network->get(request);
     connect(m_reply, &QNetworkReply::finished, this, &VersionCheck::readAnswer);
     connect(m_reply, &QNetworkReply::downloadProgress, this, [this](qint64 received, qint64) {
@@ -130,7 +132,10 @@ void VersionCheck::readAnswer()
     // The tags may arrive in different blocks, so only the whole answer is searched.
     if (reply->error() == QNetworkReply::NoError) {
         const QByteArray answer = reply->read(LargestAnswer + 1);
-        if (answer.size() <= LargestAnswer)
+        // A connection closed before the stated length is not always reported as an error.
+        const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
+        const bool whole = !length.isValid() || length.toLongLong() == answer.size();
+        if (whole && answer.size() <= LargestAnswer)
             m_found = newerVersionIn(QString::fromLatin1(answer), currentVersion()).value_or(QString());
     }
     emit finished(newerAvailable());
