@@ -2,6 +2,7 @@
 
 #include "app/Commands.h"
 #include "app/Demo.h"
+#include "app/GuiRunner.h"
 #include "app/MonitorRunner.h"
 #include "app/SignalWatcher.h"
 #include "core/ErrorReporter.h"
@@ -112,6 +113,8 @@ int runMonitor(QCoreApplication& app, const CommonOptions& options, Mode mode)
         printLine(QStringLiteral("Running headless; end with Ctrl+C or SIGTERM."));
     MonitorRunOptions runOptions;
     runOptions.statusSeconds = options.statusSeconds;
+    if (mode == Mode::Gui)
+        return runWindows(static_cast<QApplication&>(app), *context, runOptions);
     return runMonitorLoop(app, *context, runOptions);
 }
 
@@ -189,10 +192,17 @@ int runApplication(int argc, char** argv)
     }
 
     if (parser.isSet(demoOption)) {
+        printLine(QStringLiteral("Trevisk %1").arg(QString::fromLatin1(VersionText)));
+        // With a display the demo's servers get tray icons, so a newcomer sees them within seconds.
+        if (!parser.isSet(headlessOption) && hasDisplay()) {
+            QApplication app(argc, argv);
+            QCoreApplication::setApplicationName(QString::fromLatin1(ProductName));
+            QApplication::setQuitOnLastWindowClosed(false);
+            return runDemo(app, options.statusSeconds, true);
+        }
         QCoreApplication app(argc, argv);
         QCoreApplication::setApplicationName(QString::fromLatin1(ProductName));
-        printLine(QStringLiteral("Trevisk %1").arg(QString::fromLatin1(VersionText)));
-        return runDemo(app, options.statusSeconds);
+        return runDemo(app, options.statusSeconds, false);
     }
 
     const bool headless = parser.isSet(headlessOption) || !hasDisplay();

@@ -1,11 +1,13 @@
 #include "app/Demo.h"
 
 #include "app/Commands.h"
+#include "app/GuiRunner.h"
 #include "app/MonitorRunner.h"
 #include "core/ErrorReporter.h"
 #include "core/Startup.h"
 #include "sim/SimServer.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -32,7 +34,7 @@ SimPlayer demoPlayer(const char* name)
 
 } // namespace
 
-int runDemo(QCoreApplication& app, int statusSeconds)
+int runDemo(QCoreApplication& app, int statusSeconds, bool withWindows)
 {
     QTemporaryDir folder;
     if (!folder.isValid()) {
@@ -72,7 +74,7 @@ int runDemo(QCoreApplication& app, int statusSeconds)
         record.option1 = 0;
         record.option2 = QStringLiteral("demo");
         record.option5 = 1;
-        record.tray = 0;
+        record.tray = withWindows ? 1 : 0;
         stores.servers.rows.push_back(record);
         servers.push_back(std::move(server));
     }
@@ -129,6 +131,8 @@ int runDemo(QCoreApplication& app, int statusSeconds)
                                     "favourite map %3 on Quake 3. The data lives in %4 and goes at exit.")
                          .arg(servers.size())
                          .arg(QString::fromLatin1(FriendName), QString::fromLatin1(FavouriteMapName), folder.path());
+    if (withWindows)
+        return runWindows(static_cast<QApplication&>(app), *result.context, options);
     return runMonitorLoop(app, *result.context, options);
 }
 

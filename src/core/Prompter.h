@@ -13,6 +13,7 @@ class Prompter
 public:
     enum class Icon
     {
+        None,
         Information,
         Exclamation,
         Critical,

@@ -3,3 +3,4 @@ trevisk_add_test(monitor AlertsAndJoin LIBS trevisk_core trevisk_sim trevisk_tes
 target_compile_definitions(test_monitor_AlertsAndJoin PRIVATE TREVISK_SMTP_SERVER="${CMAKE_CURRENT_LIST_DIR}/../notify/smtp_server.py")
 trevisk_add_test(monitor HeadlessAndForm LIBS trevisk_core trevisk_sim trevisk_testsupport)
 trevisk_add_test(monitor StatusAndHistory LIBS trevisk_core trevisk_sim trevisk_testsupport)
+trevisk_add_test(monitor MainWindow GUI LIBS trevisk_ui trevisk_sim trevisk_testsupport)

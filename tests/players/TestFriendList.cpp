@@ -61,6 +61,8 @@ private slots:
         QCOMPARE(trevisk::stripColours("^1A^7B"), QByteArray("AB"));
         QCOMPARE(trevisk::stripColours("A^^B^"), QByteArray("AB")); // a caret pair, then a caret at the end
         QCOMPARE(trevisk::stripColours("Lab ^3Open^7Arena"), QByteArray("Lab OpenArena"));
+        // QuakeWorld: gold letters, the bracket and digit codes of both halves, other codes as dots.
+        QCOMPARE(trevisk::quakeWorldPlain("\xC2\xEF\xE2 \x90\x92\x9B\x11\x1D\x1E\x1F\x05"), QByteArray("Bob [09]<->."));
     }
 };
 

@@ -104,10 +104,9 @@ private slots:
         QTest::newRow("Q2") << "Quake 2" << q3 << "Lab ^3Open^7Arena|oa_dm1|12|-"
                             << "^1Red^7Sarge,0,0,friend;Angelyss,1,0;Grism,0,0;Major,1,0"
                             << "|g_timestamp=2026-12-06 21:35:21" << true;
-        // Score from the frags, ping from the fourth number; high-bit name bytes read as Latin-1.
+        // Score from the frags, ping from the fourth number; gold name bytes read as their plain letters.
         QTest::newRow("QW") << "QuakeWorld" << capture("qw/status-reply.bin") << "Lab ^1QW^7 mvdsv|lab1|8|-"
-                            << QString::fromLatin1("Alpha,0,999;\xC7\xEF\xEC\xE4 Bravo,0,999,friend;Quote,0,999")
-                            << "|map=lab1" << true;
+                            << QStringLiteral("Alpha,0,999;Gold Bravo,0,999,friend;Quote,0,999") << "|map=lab1" << true;
         QTest::newRow("HL info") << "Half Life"
                                  << raw("\xFF\xFF\xFF\xFFinfostringresponse\0\\protocol\\46\\players\\2\\max\\16"
                                         "\\hostname\\HL\x01Lab\\map\\crossfire\\type\\d\\secure\\0\0")

@@ -50,7 +50,10 @@ AnswerUpdate QuakeProtocol::parse(const QByteArray& answer, const QString& game,
 {
     AnswerUpdate update;
     update.settings = saveData(answer);
-    QByteArray hostname = stripControl(getKeyValue(answer, "hostname"));
+    QByteArray hostname = getKeyValue(answer, "hostname");
+    if (m_variant == Variant::QuakeWorld)
+        hostname = quakeWorldPlain(hostname);
+    hostname = stripControl(hostname);
     if (getEngine(game) == QLatin1String("Q3"))
         hostname = stripColours(hostname);
     update.hostname = decodeText(hostname);
@@ -116,12 +119,13 @@ PlayersResult getPlayers(const QByteArray& answer, const FriendList& friends)
                                          QStringLiteral("Player line %1 is incomplete").arg(players.size() + 1),
                                          MalformedRecord);
         }
-        const QByteArray rawName = between(answer, q1, q2);
+        // Gold letters are letters: shown and matched as the plain ones.
+        const QByteArray rawName = quakeWorldPlain(between(answer, q1, q2));
         Player player;
         player.score = decodeText(trimSpaces(between(answer, at[0], at[1])));
         player.ping = decodeText(trimSpaces(between(answer, at[2], at[3])));
-        player.name = decodeText(stripControl(rawName));
-        player.isFriend = friends.isFriend(decodeText(rawName));
+        player.name = decodeText(rawName);
+        player.isFriend = friends.isFriend(player.name);
         players.push_back(player);
         pos = answer.indexOf('\n', q1 + 1);
     }

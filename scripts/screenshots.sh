@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# Takes the README's screenshots: the demo's servers under Xvfb with a tray host (trayer), the
+# main window, a details window, the tray icons and a pop-up, into docs/.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+need=()
+for tool in xvfb-run:xvfb trayer:trayer xdotool:xdotool /usr/bin/convert:imagemagick; do
+    command -v "${tool%%:*}" >/dev/null 2>&1 || need+=("${tool##*:}")
+done
+if [ ${#need[@]} -gt 0 ]; then
+    sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo="sudo"
+    $sudo apt-get update -q
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${need[@]}" fonts-dejavu-core
+fi
+scripts/build.sh >/dev/null
+
+work=$(mktemp -d)
+trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$work"' EXIT
+display=:$((90 + RANDOM % 9))
+Xvfb "$display" -screen 0 1280x800x24 >/dev/null 2>&1 &
+export DISPLAY=$display
+sleep 1
+trayer --edge top --align right --widthtype request --height 28 --transparent false --tint 0x303030 >/dev/null 2>&1 &
+sleep 1
+build/trevisk --demo >"$work/demo.log" 2>&1 &
+# Long enough for every server to answer and the first events to pop up.
+sleep 20
+main=$(xdotool search --name "^Ostravel Trevisk$" | head -1)
+xdotool windowmove "$main" 0 30
+sleep 1
+# A double-click on the first row opens that server's details window.
+xdotool mousemove 300 115 click --repeat 2 --delay 80 1
+sleep 2
+details=$(xdotool search --name "^Sim Quake 3 1$" | head -1)
+xdotool windowmove "$details" 760 380
+sleep 1
+import -window root "$work/screen.png"
+/usr/bin/convert "$work/screen.png" -crop 1180x460+0+30 docs/main-window.png
+/usr/bin/convert "$work/screen.png" -crop 360x405+760+380 docs/details-window.png
+/usr/bin/convert "$work/screen.png" -crop 240x28+1040+0 -scale 300% docs/tray.png
+cp "$work/screen.png" docs/desktop.png
+echo "Screenshots written to docs/."

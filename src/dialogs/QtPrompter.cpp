@@ -1,0 +1,99 @@
+#include "dialogs/QtPrompter.h"
+
+#include "core/Version.h"
+
+#include <QColorDialog>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace trevisk {
+
+namespace {
+
+QMessageBox::Icon boxIcon(Prompter::Icon icon)
+{
+    switch (icon) {
+    case Prompter::Icon::None:
+        return QMessageBox::NoIcon;
+    case Prompter::Icon::Information:
+        return QMessageBox::Information;
+    case Prompter::Icon::Exclamation:
+        return QMessageBox::Warning;
+    case Prompter::Icon::Critical:
+        return QMessageBox::Critical;
+    case Prompter::Icon::Question:
+        return QMessageBox::Question;
+    }
+    return QMessageBox::NoIcon;
+}
+
+} // namespace
+
+QtPrompter::QtPrompter(QWidget* parent)
+    : m_parent(parent)
+{
+    // The colour dialog's sixteen custom colours start as a near-white, as the program always had them.
+    for (int i = 0; i < QColorDialog::customCount(); ++i)
+        QColorDialog::setCustomColor(i, QColor(254, 254, 254));
+}
+
+Prompter::Answer QtPrompter::ask(const QString& text, Icon icon, Buttons buttons)
+{
+    QMessageBox box(boxIcon(icon), QString::fromLatin1(ProductName), text, QMessageBox::NoButton, m_parent);
+    switch (buttons) {
+    case Buttons::Ok:
+        box.setStandardButtons(QMessageBox::Ok);
+        break;
+    case Buttons::YesNo:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        break;
+    case Buttons::YesNoCancel:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        break;
+    }
+    switch (box.exec()) {
+    case QMessageBox::Yes:
+        return Answer::Yes;
+    case QMessageBox::No:
+        return Answer::No;
+    case QMessageBox::Cancel:
+        return Answer::Cancel;
+    default:
+        return buttons == Buttons::Ok ? Answer::Ok : Answer::Cancel;
+    }
+}
+
+QString QtPrompter::openFileName(const QString& title, const QString& filter, const QString& initialFile)
+{
+    return QFileDialog::getOpenFileName(m_parent, title, initialFile, filter);
+}
+
+QString QtPrompter::saveFileName(const QString& title, const QString& filter)
+{
+    return QFileDialog::getSaveFileName(m_parent, title, QString(), filter);
+}
+
+std::optional<quint32> QtPrompter::pickColor(quint32 initial)
+{
+    const quint32 start = m_lastColour.value_or(initial);
+    const QColor chosen = QColorDialog::getColor(
+        QColor(int(start & 0xFF), int((start >> 8) & 0xFF), int((start >> 16) & 0xFF)), m_parent);
+    if (!chosen.isValid())
+        return std::nullopt;
+    m_lastColour = quint32(chosen.red()) | quint32(chosen.green()) << 8 | quint32(chosen.blue()) << 16;
+    return m_lastColour;
+}
+
+int QtPrompter::choose(const QString& title, const QString& text, const QStringList& buttons)
+{
+    QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::NoButton, m_parent);
+    QList<QAbstractButton*> added;
+    for (const QString& caption : buttons)
+        added << box.addButton(caption, QMessageBox::ActionRole);
+    box.exec();
+    // Closing the window is no button: -1.
+    return static_cast<int>(added.indexOf(box.clickedButton()));
+}
+
+} // namespace trevisk

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "core/Prompter.h"
+
+#include <QColor>
+
+class QWidget;
+
+namespace trevisk {
+
+// Questions as message boxes captioned "Trevisk", file choices as file dialogs and colours as
+// the colour dialog, which starts from the colour chosen last and keeps its custom colours for
+// the run.
+class QtPrompter : public Prompter
+{
+public:
+    explicit QtPrompter(QWidget* parent = nullptr);
+
+    Answer ask(const QString& text, Icon icon, Buttons buttons) override;
+    QString openFileName(const QString& title, const QString& filter, const QString& initialFile) override;
+    QString saveFileName(const QString& title, const QString& filter) override;
+    std::optional<quint32> pickColor(quint32 initial) override;
+    int choose(const QString& title, const QString& text, const QStringList& buttons) override;
+
+private:
+    QWidget* m_parent;
+    std::optional<quint32> m_lastColour;
+};
+
+} // namespace trevisk

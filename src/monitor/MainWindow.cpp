@@ -1,0 +1,415 @@
+#include "monitor/MainWindow.h"
+
+#include "core/Catalogue.h"
+#include "core/ErrorReporter.h"
+#include "core/Startup.h"
+#include "monitor/Monitor.h"
+#include "notify/NotificationQueue.h"
+#include "store/ServerListTransfer.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QIdentityProxyModel>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPainter>
+#include <QSettings>
+#include <QStatusBar>
+#include <QTableView>
+#include <QVBoxLayout>
+
+namespace trevisk {
+
+namespace {
+
+constexpr int TwipsPerPixel = 15;
+
+// The row styles of the grid: manual refresh before offline before friend.
+class RowStyles : public QIdentityProxyModel
+{
+public:
+    using QIdentityProxyModel::QIdentityProxyModel;
+    QVariant data(const QModelIndex& index, int role) const override
+    {
+        if (role != Qt::BackgroundRole && role != Qt::FontRole)
+            return QIdentityProxyModel::data(index, role);
+        const QString style = QIdentityProxyModel::data(index, StatusModel::StyleRole).toString();
+        if (role == Qt::FontRole) {
+            if (style != QLatin1String("ManRef"))
+                return {};
+            QFont font;
+            font.setBold(true);
+            return font;
+        }
+        if (style == QLatin1String("ManRef"))
+            return QColor(192, 192, 192);
+        if (style == QLatin1String("Dead"))
+            return QColor(255, 128, 128);
+        if (style == QLatin1String("Friend"))
+            return QColor(128, 255, 128);
+        return {};
+    }
+};
+
+QLabel* legendLabel(const QString& text, const QColor& background, QWidget* parent)
+{
+    auto* label = new QLabel(text, parent);
+    label->setAlignment(Qt::AlignCenter);
+    label->setAutoFillBackground(true);
+    label->setStyleSheet(
+        QStringLiteral("QLabel { background-color: %1; color: black; padding: 2px 12px; }").arg(background.name()));
+    return label;
+}
+
+// The program's own icon: a game-server dial in the tray.
+QIcon programIcon()
+{
+    QPixmap pixmap(64, 64);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setBrush(QColor(30, 110, 190));
+    painter.setPen(QPen(Qt::white, 3));
+    painter.drawEllipse(3, 3, 58, 58);
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setBold(true);
+    font.setPixelSize(40);
+    painter.setFont(font);
+    painter.drawText(pixmap.rect(), Qt::AlignCenter, QStringLiteral("T"));
+    return QIcon(pixmap);
+}
+
+// The import rebuilds the monitor's list.
+class MonitorListOwner : public ServerListOwner
+{
+public:
+    explicit MonitorListOwner(Monitor& monitor)
+        : m_monitor(monitor)
+    {}
+    void updateList() override { m_monitor.updateList(); }
+
+private:
+    Monitor& m_monitor;
+};
+
+bool hasRemoteConsole(const QString& game)
+{
+    static const QStringList without{QStringLiteral("UT"),
+                                     QStringLiteral("QW"),
+                                     QStringLiteral("UT2003"),
+                                     QStringLiteral("NWN"),
+                                     QStringLiteral("HALO"),
+                                     QStringLiteral("RVS")};
+    return !without.contains(getEngine(game));
+}
+
+} // namespace
+
+MainWindow::MainWindow(const MainWindowServices& services, QWidget* parent)
+    : QMainWindow(parent)
+    , m_services(services)
+    , m_grid(new QTableView(this))
+    , m_gridMenu(new QMenu(QStringLiteral("&ServerList"), this))
+    , m_trayMenu(new QMenu(this))
+    , m_tray(this)
+{
+    setWindowTitle(QString::fromLatin1(Caption));
+    setWindowIcon(programIcon());
+    auto* central = new QWidget(this);
+    auto* frame = new QGroupBox(QStringLiteral("Server List"), central);
+    auto* frameLayout = new QVBoxLayout(frame);
+    auto* styles = new RowStyles(this);
+    styles->setSourceModel(&m_services.monitor.status());
+    m_grid->setObjectName(QStringLiteral("servers"));
+    m_grid->setModel(styles);
+    m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_grid->verticalHeader()->hide();
+    m_grid->verticalHeader()->setDefaultSectionSize(m_grid->fontMetrics().height() + 6);
+    m_grid->horizontalHeader()->setSectionsMovable(true);
+    m_grid->horizontalHeader()->setSectionsClickable(true);
+    m_grid->horizontalHeader()->setStretchLastSection(true);
+    m_grid->setContextMenuPolicy(Qt::CustomContextMenu);
+    const int widths[] = {130, 140, 150, 200, 50, 90, 60, 60, 55, 110, 120};
+    for (int column = 0; column < StatusModel::ColumnCount; ++column)
+        m_grid->setColumnWidth(column, widths[column]);
+    connect(m_grid->horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int column) {
+        m_services.monitor.status().headerClicked(column);
+    });
+    connect(m_grid, &QTableView::doubleClicked, this, [this] {
+        if (const StatusRow* row = selectedRow())
+            m_services.monitor.showServerWindow(row->address, row->name.value_or(QString()), row->game, true);
+    });
+    connect(m_grid, &QWidget::customContextMenuRequested, this, &MainWindow::showGridMenu);
+    frameLayout->addWidget(m_grid);
+
+    auto* legend = new QHBoxLayout;
+    legend->addWidget(legendLabel(QStringLiteral("Server Offline"), QColor(255, 192, 192), central));
+    legend->addWidget(legendLabel(QStringLiteral("Friend Online"), QColor(192, 255, 192), central));
+    legend->addWidget(legendLabel(QStringLiteral("Manual Refresh"), QColor(192, 192, 192), central));
+    legend->addStretch();
+    auto* layout = new QVBoxLayout(central);
+    layout->addWidget(frame);
+    layout->addLayout(legend);
+    setCentralWidget(central);
+    resize(1180, 420);
+    buildMenus();
+
+    m_tray.setIcon(programIcon());
+    m_tray.setToolTip(QString::fromLatin1(Caption));
+    m_tray.setContextMenu(m_trayMenu);
+    connect(&m_tray, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+        if (reason == QSystemTrayIcon::DoubleClick)
+            trayDoubleClicked();
+    });
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::buildMenus()
+{
+    Monitor& monitor = m_services.monitor;
+    Prompter& prompter = m_services.prompter;
+
+    QMenu* file = menuBar()->addMenu(QStringLiteral("File"));
+    file->addAction(QStringLiteral("&Message History..."), this, &MainWindow::notAvailable);
+    file->addSeparator();
+    file->addAction(QStringLiteral("History Graph..."), this, [this, &prompter] {
+        if (selectedAddress().isEmpty())
+            prompter.tell(QStringLiteral("You must select as server to view!"), Prompter::Icon::Exclamation);
+        else
+            notAvailable();
+    });
+    file->addAction(QStringLiteral("Purge History Data"), this, &MainWindow::purgeHistory);
+    file->addSeparator();
+    file->addAction(QStringLiteral("Import List..."), this, [this] {
+        MonitorListOwner owner(m_services.monitor);
+        ServerListTransfer(m_services.context.stores, m_services.reporter, &owner).importList(m_services.prompter);
+    });
+    file->addAction(QStringLiteral("Export List..."), this, [this] {
+        ServerListTransfer(m_services.context.stores, m_services.reporter).exportList(m_services.prompter);
+    });
+    file->addSeparator();
+    file->addAction(QStringLiteral("&Exit"), this, &MainWindow::exitProgram);
+
+    QMenu* servers = menuBar()->addMenu(QStringLiteral("&Servers"));
+    servers->addAction(QStringLiteral("&Refresh All"), this, [&monitor] { monitor.refreshAll(); });
+    servers->addSeparator();
+    servers->addAction(QStringLiteral("&Show Details..."), this, [this] { showDetails(Prompter::Icon::None); });
+    servers->addAction(QStringLiteral("&Remote RCON..."), this, &MainWindow::openRemoteConsole);
+    servers->addSeparator();
+    servers->addAction(QStringLiteral("&Add Server..."), this, &MainWindow::notAvailable);
+    servers->addAction(QStringLiteral("&Edit Server..."), this, [this, &monitor] {
+        // Without a selection the monitor says so; the dialog itself comes later.
+        if (selectedAddress().isEmpty())
+            monitor.editServer(QString());
+        else
+            notAvailable();
+    });
+    servers->addAction(
+        QStringLiteral("&Delete Server"), this, [this, &monitor] { monitor.delServer(selectedAddress()); });
+
+    QMenu* settings = menuBar()->addMenu(QStringLiteral("&Settings"));
+    for (const char* entry :
+         {"&Configure Trevisk...", "Email Notification...", "&Setup Game Paths...", "&Friends...", "&Favorite Maps..."})
+        settings->addAction(QString::fromLatin1(entry), this, &MainWindow::notAvailable);
+    QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
+    help->addAction(QStringLiteral("&About..."), this, &MainWindow::notAvailable);
+
+    m_gridMenu->addAction(QStringLiteral("&Refresh"), this, [this, &monitor] {
+        if (const QString address = selectedAddress(); !address.isEmpty())
+            monitor.refreshServer(address);
+    });
+    m_gridMenu->addAction(QStringLiteral("&Show Details"), this, [this] { showDetails(Prompter::Icon::Exclamation); });
+    m_gridMenu->addSeparator();
+    m_cancelAutoJoin =
+        m_gridMenu->addAction(QStringLiteral("Cancel Auto-Join"), this, [&monitor] { monitor.cancelAutoJoin(); });
+    m_gridMenu->addAction(QStringLiteral("&Join Server"), this, &MainWindow::joinSelected);
+    m_gridMenu->addSeparator();
+    m_gridMenu->addAction(QStringLiteral("&Remote Rcon..."), this, &MainWindow::openRemoteConsole);
+
+    QAction* show = m_trayMenu->addAction(QStringLiteral("&Show Window..."), this, [this] {
+        showNormal();
+        raise();
+        activateWindow();
+    });
+    m_trayMenu->setDefaultAction(show);
+    m_trayMenu->addAction(QStringLiteral("&Refresh All"), this, [&monitor] { monitor.refreshAll(); });
+    m_trayMenu->addSeparator();
+    m_trayMenu->addAction(QStringLiteral("&Exit"), this, &MainWindow::exitProgram);
+}
+
+const StatusRow* MainWindow::selectedRow() const
+{
+    const QModelIndexList rows = m_grid->selectionModel()->selectedRows();
+    if (rows.isEmpty())
+        return nullptr;
+    int first = rows.first().row();
+    for (const QModelIndex& index : rows)
+        first = std::min(first, index.row());
+    const auto& all = m_services.monitor.status().rows();
+    return first < static_cast<int>(all.size()) ? &all[size_t(first)] : nullptr;
+}
+
+QString MainWindow::selectedAddress() const
+{
+    const StatusRow* row = selectedRow();
+    return row ? row->address : QString();
+}
+
+void MainWindow::notAvailable()
+{
+    m_services.prompter.tell(QString::fromLatin1(NotAvailableText), Prompter::Icon::Information);
+}
+
+void MainWindow::showDetails(Prompter::Icon icon)
+{
+    const StatusRow* row = selectedRow();
+    if (!row) {
+        m_services.prompter.tell(QStringLiteral("You must select a server to view!"), icon);
+        return;
+    }
+    m_services.monitor.showServerWindow(row->address, row->name.value_or(QString()), row->game, true);
+}
+
+void MainWindow::openRemoteConsole()
+{
+    const StatusRow* row = selectedRow();
+    if (!row)
+        return;
+    if (!hasRemoteConsole(row->game)) {
+        m_services.prompter.tell(QStringLiteral("Remote RCON is not yet supported for ") + row->game,
+                                 Prompter::Icon::Exclamation);
+        return;
+    }
+    notAvailable();
+}
+
+void MainWindow::joinSelected()
+{
+    const StatusRow* row = selectedRow();
+    if (!row) {
+        m_services.prompter.tell(QStringLiteral("You must select a game to join!"), Prompter::Icon::Exclamation);
+        return;
+    }
+    const QString address = row->address;
+    const QString game = row->game;
+    m_services.monitor.joinServer(false, address, game);
+}
+
+void MainWindow::showGridMenu(const QPoint& at)
+{
+    const QString address = selectedAddress();
+    if (address.isEmpty())
+        return;
+    m_cancelAutoJoin->setVisible(m_services.monitor.isAutoJoin(address));
+    m_gridMenu->popup(m_grid->viewport()->mapToGlobal(at));
+}
+
+void MainWindow::purgeHistory()
+{
+    if (m_services.prompter.ask(QStringLiteral("Are you sure you want to purge history?"),
+                                Prompter::Icon::Question,
+                                Prompter::Buttons::YesNo)
+        == Prompter::Answer::Yes)
+        m_services.monitor.history().clear();
+}
+
+void MainWindow::trayDoubleClicked()
+{
+    if (!m_firstShow) {
+        m_services.monitor.refreshAll();
+        m_firstShow = true;
+    }
+    showNormal();
+    raise();
+    activateWindow();
+}
+
+void MainWindow::load()
+{
+    m_firstShow = false;
+    restorePlacement();
+    m_tray.show();
+    if (m_services.popups)
+        m_services.popups->setMessage(QString::fromLatin1(LoadedText));
+    // Hidden with no tray to come back from, the program would be out of reach.
+    const bool trayAvailable = QSystemTrayIcon::isSystemTrayAvailable();
+    if (!trayAvailable)
+        statusBar()->showMessage(QStringLiteral("This desktop has no notification area: tray icons are unavailable."));
+    if (m_services.context.settings.mainTray == 0 || !trayAvailable)
+        show();
+}
+
+void MainWindow::savePlacement() const
+{
+    QSettings& store = *m_services.context.settingsStore;
+    const QRect frame = geometry();
+    store.setValue(QStringLiteral("Window/Height"), QString::number(frame.height() * TwipsPerPixel));
+    store.setValue(QStringLiteral("Window/Width"), QString::number(frame.width() * TwipsPerPixel));
+    store.setValue(QStringLiteral("Window/Top"), QString::number(frame.top() * TwipsPerPixel));
+    store.setValue(QStringLiteral("Window/Left"), QString::number(frame.left() * TwipsPerPixel));
+    const QHeaderView* header = m_grid->horizontalHeader();
+    for (int column = 0; column < StatusModel::ColumnCount; ++column) {
+        const QString key = QStringLiteral("Grid/") + QString::number(column);
+        store.setValue(key + QStringLiteral("Width"), QString::number(header->sectionSize(column) * TwipsPerPixel));
+        store.setValue(key + QStringLiteral("Position"), QString::number(header->visualIndex(column)));
+    }
+    store.sync();
+}
+
+void MainWindow::restorePlacement()
+{
+    QSettings& store = *m_services.context.settingsStore;
+    // A missing value, or one that is no number, keeps what the window has.
+    const auto number = [&store](const QString& key) -> std::optional<int> {
+        bool ok = false;
+        const int value = store.value(key).toString().toInt(&ok);
+        return ok ? std::optional<int>(value) : std::nullopt;
+    };
+    QRect frame = geometry();
+    if (const auto height = number(QStringLiteral("Window/Height")); height && *height > 0)
+        frame.setHeight(*height / TwipsPerPixel);
+    if (const auto width = number(QStringLiteral("Window/Width")); width && *width > 0)
+        frame.setWidth(*width / TwipsPerPixel);
+    if (const auto top = number(QStringLiteral("Window/Top")))
+        frame.moveTop(*top / TwipsPerPixel);
+    if (const auto left = number(QStringLiteral("Window/Left")))
+        frame.moveLeft(*left / TwipsPerPixel);
+    setGeometry(frame);
+    QHeaderView* header = m_grid->horizontalHeader();
+    for (int column = 0; column < StatusModel::ColumnCount; ++column) {
+        const auto width = number(QStringLiteral("Grid/%1Width").arg(column));
+        if (width && *width > 0)
+            header->resizeSection(column, *width / TwipsPerPixel);
+    }
+    for (int column = 0; column < StatusModel::ColumnCount; ++column) {
+        const auto position = number(QStringLiteral("Grid/%1Position").arg(column));
+        if (position && *position >= 0 && *position < StatusModel::ColumnCount)
+            header->moveSection(header->visualIndex(column), *position);
+    }
+}
+
+void MainWindow::exitProgram()
+{
+    m_exiting = true;
+    m_tray.hide();
+    if (!(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized)))
+        savePlacement();
+    emit exitRequested();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    // The close box hides the window; monitoring and the tray icons go on.
+    if (!m_exiting) {
+        event->ignore();
+        hide();
+        return;
+    }
+    QMainWindow::closeEvent(event);
+}
+
+} // namespace trevisk

@@ -1,0 +1,88 @@
+#pragma once
+
+#include "core/Prompter.h"
+
+#include <QMainWindow>
+#include <QSystemTrayIcon>
+
+class QLabel;
+class QMenu;
+class QTableView;
+
+namespace trevisk {
+
+struct AppContext;
+class ErrorReporter;
+struct StatusRow;
+class Monitor;
+class NotificationQueue;
+class Prompter;
+
+// What the main window works with; each part outlives the window.
+struct MainWindowServices
+{
+    Monitor& monitor;
+    AppContext& context;
+    Prompter& prompter;
+    ErrorReporter& reporter;
+    NotificationQueue* popups;
+};
+
+// The server grid over the status table, the menus, and the main tray icon. The close box only
+// hides it; "Exit" ends the program.
+class MainWindow : public QMainWindow
+{
+    Q_OBJECT
+public:
+    static constexpr char Caption[] = "Ostravel Trevisk";
+    static constexpr char LoadedText[] = "Ostravel Trevisk Loaded....";
+    static constexpr char NotAvailableText[] = "This window is not available yet.";
+
+    explicit MainWindow(const MainWindowServices& services, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // The window's part of start-up: placement, the main tray icon, the loaded pop-up, and
+    // the window shown unless it starts in the tray (or there is no tray to start in).
+    void load();
+    // Saves the placement (unless minimised or maximised) and ends the program.
+    void exitProgram();
+
+    // The address of the grid's first selected row, empty when none is selected.
+    QString selectedAddress() const;
+    QTableView* grid() const { return m_grid; }
+    QSystemTrayIcon& trayIcon() { return m_tray; }
+    QMenu* gridMenu() const { return m_gridMenu; }
+    QMenu* trayMenu() const { return m_trayMenu; }
+    // A double-click on the main tray icon: the first one refreshes every server.
+    void trayDoubleClicked();
+
+    void savePlacement() const;
+    void restorePlacement();
+
+signals:
+    void exitRequested();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildMenus();
+    void showGridMenu(const QPoint& at);
+    void showDetails(Prompter::Icon icon);
+    void openRemoteConsole();
+    void joinSelected();
+    void purgeHistory();
+    void notAvailable();
+    const StatusRow* selectedRow() const;
+
+    MainWindowServices m_services;
+    QTableView* m_grid;
+    QMenu* m_gridMenu;
+    QMenu* m_trayMenu;
+    QAction* m_cancelAutoJoin = nullptr;
+    QSystemTrayIcon m_tray;
+    bool m_firstShow = false;
+    bool m_exiting = false;
+};
+
+} // namespace trevisk

@@ -1,0 +1,220 @@
+#include "tray/ServerDetailsWindow.h"
+
+#include "core/Catalogue.h"
+#include "core/Prompter.h"
+#include "core/Sound.h"
+#include "core/Startup.h"
+#include "monitor/Monitor.h"
+#include "tray/DetailsTableModel.h"
+#include "tray/TrayIconPainter.h"
+
+#include <QCloseEvent>
+#include <QHeaderView>
+#include <QIdentityProxyModel>
+#include <QMenu>
+#include <QTabWidget>
+#include <QTableView>
+#include <QVBoxLayout>
+
+namespace trevisk {
+
+namespace {
+
+// Pixels at 96 dpi from the twips the window was laid out in.
+constexpr int px(int twips)
+{
+    return twips / 15;
+}
+
+// Friend rows in bold, in the colour the user chose for friends.
+class FriendRowStyle : public QIdentityProxyModel
+{
+public:
+    FriendRowStyle(quint32 colour, QObject* parent)
+        : QIdentityProxyModel(parent)
+        , m_colour(colourOf(colour))
+    {}
+    QVariant data(const QModelIndex& index, int role) const override
+    {
+        if ((role == Qt::FontRole || role == Qt::ForegroundRole)
+            && QIdentityProxyModel::data(index, DetailsTableModel::HighlightRole).toBool()) {
+            if (role == Qt::ForegroundRole)
+                return m_colour;
+            QFont font;
+            font.setBold(true);
+            return font;
+        }
+        return QIdentityProxyModel::data(index, role);
+    }
+
+private:
+    QColor m_colour;
+};
+
+bool hasRemoteConsole(const QString& game)
+{
+    static const QStringList without{QStringLiteral("UT"),
+                                     QStringLiteral("HALO"),
+                                     QStringLiteral("NWN"),
+                                     QStringLiteral("UT2003"),
+                                     QStringLiteral("QW"),
+                                     QStringLiteral("RVS")};
+    return !without.contains(getEngine(game));
+}
+
+} // namespace
+
+ServerDetailsWindow::ServerDetailsWindow(const ServerWindowServices& services, QWidget* parent)
+    : QWidget(parent, Qt::Tool | Qt::MSWindowsFixedSizeDialogHint)
+    , m_services(services)
+    , m_players(new DetailsTableModel({{QStringLiteral("ID"), true},
+                                       {QStringLiteral("Name"), false},
+                                       {QStringLiteral("Ping"), true},
+                                       {QStringLiteral("Score"), true}},
+                                      this))
+    , m_settings(new DetailsTableModel({{QStringLiteral("Setting"), false}, {QStringLiteral("Value"), false}}, this))
+    , m_tabs(new QTabWidget(this))
+    , m_menu(new QMenu(this))
+    , m_tray(this)
+{
+    setFixedSize(px(5340), px(6015));
+    auto* playersGrid = makeGrid(m_players);
+    playersGrid->setObjectName(QStringLiteral("players"));
+    // Narrower than the old layout's columns, so that ping and score show without scrolling.
+    playersGrid->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
+    for (int column : {0, 2, 3})
+        playersGrid->setColumnWidth(column, px(std::array{600, 0, 750, 750}[size_t(column)]));
+    auto* settingsGrid = makeGrid(m_settings);
+    settingsGrid->setObjectName(QStringLiteral("settings"));
+    settingsGrid->horizontalHeader()->setStretchLastSection(true);
+    m_tabs->addTab(playersGrid, QStringLiteral("Players"));
+    m_tabs->addTab(settingsGrid, QStringLiteral("Settings"));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(px(135), px(180), px(135), px(135));
+    layout->addWidget(m_tabs);
+
+    m_showAction = m_menu->addAction(QStringLiteral("&Show Window"), this, &ServerDetailsWindow::showPlayers);
+    m_menu->setDefaultAction(m_showAction);
+    m_menu->addAction(QStringLiteral("&Close Window"), this, [this] { emit closeRequested(address()); });
+    m_menu->addSeparator();
+    m_menu->addAction(QStringLiteral("&Refresh"), this, [this] { m_services.monitor.refreshServer(address()); });
+    m_menu->addSeparator();
+    m_cancelAutoJoinAction =
+        m_menu->addAction(QStringLiteral("&Cancel Auto-Join"), this, [this] { m_services.monitor.cancelAutoJoin(); });
+    m_menu->addAction(QStringLiteral("&Join Game"), this, &ServerDetailsWindow::join);
+    m_menu->addSeparator();
+    m_rconAction = m_menu->addAction(QStringLiteral("&Remote Rcon"), this, [this] {
+        m_services.prompter.tell(QStringLiteral("The remote console is not available yet."),
+                                 Prompter::Icon::Information);
+    });
+
+    connect(&m_tray, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+        if (reason == QSystemTrayIcon::DoubleClick)
+            showPlayers();
+        else if (reason == QSystemTrayIcon::Context)
+            prepareMenu(true);
+    });
+    m_tray.setContextMenu(m_menu);
+    connect(m_menu, &QMenu::aboutToShow, this, [this] { m_cancelAutoJoinAction->setVisible(m_autoJoin); });
+}
+
+ServerDetailsWindow::~ServerDetailsWindow() = default;
+
+QTableView* ServerDetailsWindow::makeGrid(DetailsTableModel* model)
+{
+    auto* grid = new QTableView(this);
+    auto* styled = new FriendRowStyle(m_services.context.settings.friendColor, grid);
+    styled->setSourceModel(model);
+    grid->setModel(styled);
+    grid->verticalHeader()->hide();
+    grid->verticalHeader()->setDefaultSectionSize(grid->fontMetrics().height() + 4);
+    grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grid->setContextMenuPolicy(Qt::CustomContextMenu);
+    grid->horizontalHeader()->setSectionsClickable(true);
+    connect(grid->horizontalHeader(), &QHeaderView::sectionClicked, model, &DetailsTableModel::headerClicked);
+    connect(grid, &QWidget::customContextMenuRequested, this, [this, grid](const QPoint& at) {
+        prepareMenu(false);
+        m_menu->popup(grid->viewport()->mapToGlobal(at));
+    });
+    return grid;
+}
+
+void ServerDetailsWindow::prepareMenu(bool fromTray)
+{
+    m_showAction->setVisible(fromTray);
+    m_cancelAutoJoinAction->setVisible(m_autoJoin);
+}
+
+void ServerDetailsWindow::loadServer(const QString& address,
+                                     const QString& name,
+                                     const QString& game,
+                                     const QString& map)
+{
+    m_icon.loadServer(address, name, game, map);
+    m_rconAction->setEnabled(hasRemoteConsole(game));
+    setWindowTitle(m_icon.caption());
+    updateIcon();
+}
+
+void ServerDetailsWindow::update(const PlayerTable& players,
+                                 int friendCount,
+                                 const QString& map,
+                                 const SettingsTable& settings,
+                                 std::optional<qint32> maximum)
+{
+    m_maximum = maximum;
+    m_settings->setRows(DetailsTableModel::settingRows(settings));
+    m_players->setRows(DetailsTableModel::playerRows(players));
+    const int count = static_cast<int>(players.size());
+    if (m_icon.update(count, friendCount, map)) {
+        const AppSettings& appSettings = m_services.context.settings;
+        if (appSettings.soundEnabled(SoundActivity))
+            playWave(m_services.sound, appSettings.soundPath.at(SoundActivity), 0);
+    }
+    updateIcon();
+    if (m_autoJoin && PlayerCounts{count, m_maximum}.hasRoom()) {
+        m_services.monitor.autoJoin().join(true, address(), m_icon.game(), {count, m_maximum});
+        m_autoJoin = m_services.monitor.isAutoJoin(address());
+    }
+}
+
+void ServerDetailsWindow::setTimeOut()
+{
+    m_icon.setTimeOut();
+    updateIcon();
+}
+
+void ServerDetailsWindow::updateIcon()
+{
+    m_tray.setIcon(
+        serverTrayIcon(m_icon, iconColoursFor(m_services.context.stores, m_services.context.settings, address())));
+    m_tray.setToolTip(m_icon.tip());
+    m_tray.show();
+}
+
+void ServerDetailsWindow::join()
+{
+    // The full test reads this window's own grid and maximum.
+    const PlayerCounts counts{static_cast<qint32>(m_players->rowCount()), m_maximum};
+    m_services.monitor.autoJoin().join(false, address(), m_icon.game(), counts);
+    // "Join when Free" arms this window as well as the status row.
+    m_autoJoin = m_services.monitor.isAutoJoin(address());
+}
+
+void ServerDetailsWindow::showPlayers()
+{
+    m_tabs->setCurrentIndex(0);
+    show();
+    raise();
+    activateWindow();
+}
+
+void ServerDetailsWindow::closeEvent(QCloseEvent* event)
+{
+    // The close box only hides: the window carries the server's tray icon.
+    event->ignore();
+    hide();
+}
+
+} // namespace trevisk

@@ -1,0 +1,82 @@
+#include "tray/ServerIcon.h"
+
+#include "core/Catalogue.h"
+#include "core/Settings.h"
+#include "store/Stores.h"
+
+namespace trevisk {
+
+IconColours iconColoursFor(const Stores& stores, const AppSettings& settings, const QString& address)
+{
+    for (const ServerRecord& record : stores.servers.rows) {
+        if (record.addressText() != address)
+            continue;
+        const auto colour = [](const std::optional<qint64>& value, quint32 fallback) {
+            return value ? static_cast<quint32>(*value) : fallback;
+        };
+        return {colour(record.iconBack, settings.iconBack),
+                colour(record.iconFriend, settings.iconFriend),
+                colour(record.iconNorm, settings.iconNorm),
+                colour(record.iconOff, settings.iconOff)};
+    }
+    return {settings.iconBack, settings.iconFriend, settings.iconNorm, settings.iconOff};
+}
+
+void ServerIcon::loadServer(const QString& address, const QString& name, const QString& game, const QString& map)
+{
+    m_address = address;
+    m_name = name;
+    m_game = game;
+    m_map = map;
+    const GameInfo* info = findGame(game);
+    m_shortName = info ? info->shortName : QString();
+}
+
+bool ServerIcon::update(int playerCount, int friendCount, const QString& map)
+{
+    m_offline = false;
+    m_count = playerCount;
+    m_friends = playerCount > 0 ? friendCount : 0;
+    m_map = map;
+    const bool becameActive = m_previousCount == 0 && playerCount >= 1;
+    m_previousCount = playerCount;
+    return becameActive;
+}
+
+void ServerIcon::setTimeOut()
+{
+    m_offline = true;
+    m_friends = 0;
+}
+
+QString ServerIcon::caption() const
+{
+    return m_name.isEmpty() ? m_address : m_name;
+}
+
+QString ServerIcon::tip() const
+{
+    return caption().left(25) + QStringLiteral("...\r\n") + (m_shortName.isEmpty() ? m_game : m_shortName)
+           + QStringLiteral(" (") + QString::number(m_friends) + QStringLiteral(" friends) Map: ") + m_map;
+}
+
+QString ServerIcon::text() const
+{
+    if (m_offline)
+        return QStringLiteral("NA");
+    return m_count < 10 ? QString::number(m_count) + QLatin1Char(' ') : QString::number(m_count);
+}
+
+int ServerIcon::pointSize() const
+{
+    return !m_offline && m_count < 10 ? 28 : 26;
+}
+
+quint32 ServerIcon::textColour(const IconColours& colours) const
+{
+    if (m_offline)
+        return colours.off;
+    return m_friends > 0 ? colours.friendColour : colours.normal;
+}
+
+} // namespace trevisk

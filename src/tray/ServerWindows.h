@@ -1,0 +1,51 @@
+#pragma once
+
+#include "monitor/MonitorWindows.h"
+#include "tray/ServerDetailsWindow.h"
+
+#include <QHash>
+
+#include <memory>
+
+namespace trevisk {
+
+// The details windows, one per server address, each with its tray icon; what the monitor
+// asks of the windows. The add and edit dialogs come from whoever sets them.
+class ServerWindows : public QObject, public NullMonitorWindows
+{
+    Q_OBJECT
+public:
+    // The monitor is set once it exists: it is built with these windows.
+    ServerWindows(AppContext& context, SoundPlayer& sound, Prompter& prompter);
+    ~ServerWindows() override;
+    void setMonitor(Monitor* monitor) { m_monitor = monitor; }
+
+    ServerDetailsWindow* window(const QString& address) const;
+    int count() const { return static_cast<int>(m_windows.size()); }
+
+    bool showServerWindow(const QString& address, const QString& name, const QString& game, bool show) override;
+    void closeServerWindow(const QString& address) override;
+    void reloadServerWindow(const QString& oldAddress,
+                            const QString& address,
+                            const QString& game,
+                            const QString& name) override;
+    void setTimeOut(const QString& address) override;
+    void updateDetails(const QString& address,
+                       const QString& name,
+                       const QString& game,
+                       const PlayerTable& players,
+                       int friendCount,
+                       const QString& map,
+                       const SettingsTable& settings,
+                       std::optional<qint32> maximum) override;
+    void setAutoJoinFlag(const QString& address, bool armed) override;
+
+private:
+    AppContext& m_context;
+    SoundPlayer& m_sound;
+    Prompter& m_prompter;
+    Monitor* m_monitor = nullptr;
+    std::vector<std::unique_ptr<ServerDetailsWindow>> m_windows;
+};
+
+} // namespace trevisk

@@ -1,0 +1,169 @@
+#include "MonitorFixture.h"
+#include "monitor/MainWindow.h"
+
+#include <QAction>
+#include <QHeaderView>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QTableView>
+
+using namespace trevisk;
+
+namespace {
+
+QAction* entry(const QWidget* owner, const QString& text)
+{
+    for (QAction* action : owner->findChildren<QAction*>()) {
+        if (action->text() == text)
+            return action;
+    }
+    qFatal("no menu entry %s", qPrintable(text));
+}
+
+struct Window
+{
+    MonitorFixture& f;
+    MainWindow main{{*f.monitor, f.context, f.prompter, f.reporter, f.popups.get()}};
+
+    QString lastText() const { return f.prompter.texts().value(f.prompter.texts().size() - 1); }
+    Prompter::Icon lastIcon() const { return f.prompter.asked.last().icon; }
+    void select(int row) { main.grid()->selectRow(row); }
+};
+
+StatusRow statusRow(const char* address, const char* manRef, bool answered, int friends)
+{
+    StatusRow row;
+    row.address = QString::fromLatin1(address);
+    row.game = QStringLiteral("QuakeWorld");
+    row.manRef = QString::fromLatin1(manRef);
+    if (answered)
+        row.ar = QDateTime(QDate(2026, 12, 7), QTime(1, 2, 3));
+    row.friends = friends;
+    return row;
+}
+
+} // namespace
+
+class TestMainWindow : public QObject
+{
+    Q_OBJECT
+private slots:
+    // Manual refresh before offline before friend.
+    void rowStyles()
+    {
+        MonitorFixture f;
+        f.start();
+        Window w{f};
+        f.monitor->status().reset({statusRow("a:1", "1", false, 2),
+                                   statusRow("b:2", "0", false, 2),
+                                   statusRow("c:3", "0", true, 1),
+                                   statusRow("d:4", "0", true, 0)});
+        const QAbstractItemModel* model = w.main.grid()->model();
+        const auto background = [&](int row) { return model->index(row, 0).data(Qt::BackgroundRole).value<QColor>(); };
+        QCOMPARE(background(0), QColor(192, 192, 192));
+        QVERIFY(model->index(0, 3).data(Qt::FontRole).value<QFont>().bold());
+        QCOMPARE(background(1), QColor(255, 128, 128));
+        QCOMPARE(background(2), QColor(128, 255, 128));
+        QVERIFY(!model->index(3, 0).data(Qt::BackgroundRole).isValid());
+    }
+
+    // Each entry that needs a selection says so, with its own icon; the windows of later work say
+    // they are not there yet rather than doing nothing.
+    void menuGuards()
+    {
+        MonitorFixture f;
+        f.start();
+        Window w{f};
+        f.monitor->status().reset({statusRow("127.0.0.1:27500", "0", true, 0)});
+        const QList<std::tuple<const char*, const char*, Prompter::Icon>> guarded{
+            {"&Show Details...", "You must select a server to view!", Prompter::Icon::None},
+            {"&Show Details", "You must select a server to view!", Prompter::Icon::Exclamation},
+            {"&Join Server", "You must select a game to join!", Prompter::Icon::Exclamation},
+            {"History Graph...", "You must select as server to view!", Prompter::Icon::Exclamation},
+            {"&Edit Server...", "You must select as server to edit!", Prompter::Icon::Exclamation},
+            {"&Delete Server", "You must select a server to edit!", Prompter::Icon::Exclamation},
+            {"&Configure Trevisk...", MainWindow::NotAvailableText, Prompter::Icon::Information},
+            {"&Add Server...", MainWindow::NotAvailableText, Prompter::Icon::Information}};
+        for (const auto& [text, message, icon] : guarded) {
+            entry(&w.main, QString::fromLatin1(text))->trigger();
+            QCOMPARE(w.lastText(), QString::fromLatin1(message));
+            QCOMPARE(w.lastIcon(), icon);
+        }
+        w.select(0);
+        QCOMPARE(w.main.selectedAddress(), QStringLiteral("127.0.0.1:27500"));
+        entry(&w.main, QStringLiteral("&Remote RCON..."))->trigger();
+        QCOMPARE(w.lastText(), QStringLiteral("Remote RCON is not yet supported for QuakeWorld"));
+        QCOMPARE(w.main.trayMenu()->defaultAction()->text(), QStringLiteral("&Show Window..."));
+    }
+
+    void purgeAsksFirst()
+    {
+        MonitorFixture f;
+        f.start();
+        Window w{f};
+        f.monitor->history().append(f.clock.now(), QStringLiteral("a:1"), 40, 3);
+        f.prompter.answers << Prompter::Answer::No << Prompter::Answer::Yes;
+        entry(&w.main, QStringLiteral("Purge History Data"))->trigger();
+        QCOMPARE(f.monitor->history().points().size(), size_t(1));
+        entry(&w.main, QStringLiteral("Purge History Data"))->trigger();
+        QVERIFY(f.monitor->history().points().empty());
+        QCOMPARE(w.lastText(), QStringLiteral("Are you sure you want to purge history?"));
+    }
+
+    // The close box hides; Exit saves the placement (not while minimised) and asks to end.
+    void closeExitAndPlacement()
+    {
+        MonitorFixture f;
+        f.start();
+        {
+            Window w{f};
+            QSignalSpy shown(f.popups.get(), &NotificationQueue::showRequested);
+            w.main.load();
+            QCOMPARE(shown.first().first().toString(), QString::fromLatin1(MainWindow::LoadedText));
+            // Offscreen there is no tray: the window stays in reach and says why.
+            QVERIFY(w.main.isVisible());
+            QVERIFY(w.main.statusBar()->currentMessage().contains(QStringLiteral("tray")));
+            w.main.close();
+            QVERIFY(!w.main.isVisible());
+            w.main.setGeometry(40, 60, 700, 300);
+            w.main.grid()->horizontalHeader()->moveSection(0, 3);
+            QSignalSpy exits(&w.main, &MainWindow::exitRequested);
+            w.main.exitProgram();
+            QCOMPARE(exits.size(), 1);
+        }
+        QSettings& store = *f.context.settingsStore;
+        QCOMPARE(store.value(QStringLiteral("Window/Width")).toString(), QStringLiteral("10500"));
+        Window again{f};
+        again.main.restorePlacement();
+        QCOMPARE(again.main.geometry(), QRect(40, 60, 700, 300));
+        QCOMPARE(again.main.grid()->horizontalHeader()->visualIndex(0), 3);
+
+        store.remove(QStringLiteral("Window"));
+        again.main.showMinimized();
+        again.main.exitProgram();
+        QVERIFY(!store.contains(QStringLiteral("Window/Width")));
+    }
+
+    // The first double-click on the tray icon refreshes every server; later ones only show.
+    void firstTrayDoubleClickRefreshes()
+    {
+        MonitorFixture f;
+        SimServer& server = f.addServer(QStringLiteral("Quake 3"));
+        f.start();
+        QVERIFY(f.settle());
+        Window w{f};
+        QSignalSpy requests(&server, &SimServer::requestReceived);
+        w.main.trayDoubleClicked();
+        QVERIFY(requests.wait(3000));
+        QVERIFY(w.main.isVisible());
+        w.main.hide();
+        w.main.trayDoubleClicked();
+        QVERIFY(w.main.isVisible());
+        QVERIFY(f.refresh(server));
+        QCOMPARE(requests.size(), 2);
+    }
+};
+
+QTEST_MAIN(TestMainWindow)
+#include "TestMainWindow.moc"

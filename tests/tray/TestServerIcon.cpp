@@ -1,0 +1,117 @@
+#include "core/Settings.h"
+#include "store/Stores.h"
+#include "tray/DetailsTableModel.h"
+#include "tray/ServerIcon.h"
+
+#include <QAbstractItemModelTester>
+#include <QTest>
+
+using namespace trevisk;
+
+class TestServerIcon : public QObject
+{
+    Q_OBJECT
+private slots:
+    // Count, "NA", sizes and colours as the tray shows them.
+    void textSizeAndColour()
+    {
+        const IconColours colours{1, 2, 3, 4};
+        ServerIcon icon;
+        icon.loadServer(QStringLiteral("127.0.0.1:27960"), QString(), QStringLiteral("Quake 3"), QString());
+        icon.update(9, 0, QStringLiteral("q3dm17"));
+        QCOMPARE(icon.text(), QStringLiteral("9 "));
+        QCOMPARE(icon.pointSize(), 28);
+        QCOMPARE(icon.textColour(colours), 3u);
+        icon.update(10, 1, QStringLiteral("q3dm17"));
+        QCOMPARE(icon.text(), QStringLiteral("10"));
+        QCOMPARE(icon.pointSize(), 26);
+        QCOMPARE(icon.textColour(colours), 2u);
+        // An empty player table shows the normal colour whatever friends count it is given.
+        icon.update(0, 3, QStringLiteral("q3dm17"));
+        QCOMPARE(icon.textColour(colours), 3u);
+        icon.setTimeOut();
+        QCOMPARE(icon.text(), QStringLiteral("NA"));
+        QCOMPARE(icon.pointSize(), 26);
+        QCOMPARE(icon.textColour(colours), 4u);
+        QCOMPARE(icon.friendCount(), 0);
+    }
+
+    // The first count is no change; then 0 -> some plays once, until the count was 0 again.
+    // A time-out in between leaves the previous count alone.
+    void activity()
+    {
+        ServerIcon icon;
+        QVERIFY(!icon.update(5, 0, {}));
+        QVERIFY(!icon.update(6, 0, {}));
+        QVERIFY(!icon.update(0, 0, {}));
+        icon.setTimeOut();
+        QVERIFY(icon.update(1, 0, {}));
+        QVERIFY(!icon.update(3, 0, {}));
+    }
+
+    void tip()
+    {
+        ServerIcon icon;
+        icon.loadServer(QStringLiteral("127.0.0.1:7777"), QString(), QStringLiteral("Unreal Tournament"), QString());
+        icon.update(2, 1, QStringLiteral("DM-Deck16"));
+        QCOMPARE(icon.tip(), QStringLiteral("127.0.0.1:7777...\r\nUT (1 friends) Map: DM-Deck16"));
+        icon.loadServer(icon.address(),
+                        QStringLiteral("A server name longer than twenty-five"),
+                        QStringLiteral("Quake 3"),
+                        QStringLiteral("q3dm6"));
+        QCOMPARE(icon.tip(), QStringLiteral("A server name longer than...\r\nQuake 3 (1 friends) Map: q3dm6"));
+    }
+
+    void coloursFromTheRecordElseTheSettings()
+    {
+        Stores stores;
+        ServerRecord record;
+        record.address = QStringLiteral("127.0.0.1:1");
+        record.iconBack = 10;
+        record.iconOff = 40;
+        stores.servers.rows.push_back(record);
+        AppSettings settings;
+        QCOMPARE(iconColoursFor(stores, settings, QStringLiteral("127.0.0.1:1")),
+                 (IconColours{10, settings.iconFriend, settings.iconNorm, 40}));
+        QCOMPARE(iconColoursFor(stores, settings, QStringLiteral("127.0.0.1:2")),
+                 (IconColours{settings.iconBack, settings.iconFriend, settings.iconNorm, settings.iconOff}));
+    }
+
+    // The first click sorts descending, the next (on any column) ascending; updates keep the order.
+    void detailsSortToggle()
+    {
+        DetailsTableModel model({{QStringLiteral("ID"), true}, {QStringLiteral("Name"), false}});
+        QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        const auto rows = [](std::initializer_list<const char*> names) {
+            std::vector<DetailsTableModel::Row> result;
+            int id = 0;
+            for (const char* name : names)
+                result.push_back({{QString::number(++id), QString::fromLatin1(name)}, false});
+            return result;
+        };
+        const auto names = [&] {
+            QString text;
+            for (const auto& row : model.rows())
+                text += row.cells.at(1);
+            return text;
+        };
+        model.setRows(rows({"b", "c", "a"}));
+        QCOMPARE(names(), QStringLiteral("bca"));
+        model.headerClicked(0);
+        QCOMPARE(names(), QStringLiteral("acb"));
+        model.headerClicked(1);
+        QCOMPARE(names(), QStringLiteral("abc"));
+        model.setRows(rows({"z", "y", "x", "w", "v", "u", "t", "s", "r", "q", "p"}));
+        QCOMPARE(names(), QStringLiteral("pqrstuvwxyz"));
+        model.headerClicked(0);
+        QCOMPARE(model.rows().front().cells.at(0), QStringLiteral("11"));
+        const auto players =
+            DetailsTableModel::playerRows({{QStringLiteral("bob"), QStringLiteral("N/A"), QStringLiteral("40"), true}});
+        QCOMPARE(players.front().cells,
+                 (QStringList{QStringLiteral("1"), QStringLiteral("bob"), QStringLiteral("40"), QString()}));
+        QVERIFY(players.front().highlighted);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestServerIcon)
+#include "TestServerIcon.moc"

@@ -1,0 +1,139 @@
+#include "monitor/MonitorFixture.h"
+#include "tray/DetailsTableModel.h"
+#include "tray/ServerWindows.h"
+#include "tray/TrayIconPainter.h"
+
+#include <QApplication>
+#include <QMenu>
+
+using namespace trevisk;
+
+namespace {
+
+// Counts the canvas pixels of a colour, so a test can tell digits from background.
+int pixelsOf(const QImage& image, const QColor& colour)
+{
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x)
+            count += image.pixelColor(x, y) == colour ? 1 : 0;
+    }
+    return count;
+}
+
+Player player(const char* name, bool isFriend = false)
+{
+    return {QString::fromLatin1(name), QStringLiteral("1"), QStringLiteral("50"), isFriend};
+}
+
+} // namespace
+
+class TestTrayWindows : public QObject
+{
+    Q_OBJECT
+private slots:
+    void iconPixels()
+    {
+        const IconColours colours{0xFFFFFF, 0x00FF00, 0x0000FF, 0xFF0000};
+        ServerIcon icon;
+        icon.update(7, 0, {});
+        const QImage normal = paintServerIcon(icon, colours);
+        QCOMPARE(normal.size(), QSize(49, 43));
+        QCOMPARE(normal.pixelColor(20, 40), QColor(Qt::white));
+        QCOMPARE(normal.pixelColor(1, 1), QColor(Qt::black));
+        QVERIFY(pixelsOf(normal, colourOf(colours.normal)) > 30);
+        QCOMPARE(pixelsOf(normal, colourOf(colours.friendColour)), 0);
+        icon.update(7, 2, {});
+        QVERIFY(pixelsOf(paintServerIcon(icon, colours), colourOf(colours.friendColour)) > 30);
+        icon.setTimeOut();
+        const QImage offline = paintServerIcon(icon, colours);
+        QVERIFY(pixelsOf(offline, colourOf(colours.off)) > 30);
+        QCOMPARE(pixelsOf(offline, colourOf(colours.normal)), 0);
+        QCOMPARE(paintServerIcon(icon, colours, 4).size(), QSize(196, 172));
+    }
+
+    // One window per server; it carries the icon, hides on its close box, plays the activity
+    // sound, and joins by its own counts.
+    void detailsWindows()
+    {
+        MonitorFixture f;
+        f.context.settings.soundEnable[SoundActivity] = QStringLiteral("1");
+        f.context.settings.soundPath[SoundActivity] = f.dir.filePath(QStringLiteral("4.wav"));
+        QFile wave(f.context.settings.soundPath[SoundActivity]);
+        QVERIFY(wave.open(QIODevice::WriteOnly));
+        wave.close();
+        f.context.stores.gamePaths.rows = {{QStringLiteral("Quake 3"), QStringLiteral("/q3/quake3"), QString(), {}}};
+        SimServer& server = f.addServer(QStringLiteral("Quake 3"), 0);
+        f.start();
+        QVERIFY(f.settle());
+        ServerWindows windows(f.context, f.sound, f.prompter);
+        windows.setMonitor(f.monitor.get());
+        QVERIFY(windows.showServerWindow(server.address(), QString(), QStringLiteral("Quake 3"), false));
+        QVERIFY(!windows.showServerWindow(server.address(), QString(), QStringLiteral("Quake 3"), true));
+        QCOMPARE(windows.count(), 1);
+        ServerDetailsWindow& window = *windows.window(server.address());
+        QVERIFY(window.isVisible());
+        QCOMPARE(window.windowTitle(), server.address());
+        window.close();
+        QVERIFY(!window.isVisible());
+        QCOMPARE(windows.count(), 1);
+
+        const SettingsTable settings{{QStringLiteral("sv_hostname"), QStringLiteral("Lab")}};
+        windows.updateDetails(
+            server.address(), QStringLiteral("Lab"), QStringLiteral("Quake 3"), {}, 0, {}, settings, 2);
+        QVERIFY(f.sound.played.isEmpty());
+        windows.updateDetails(server.address(),
+                              QStringLiteral("Lab"),
+                              QStringLiteral("Quake 3"),
+                              {player("a"), player("bob", true)},
+                              1,
+                              QStringLiteral("q3dm6"),
+                              settings,
+                              2);
+        QCOMPARE(f.sound.played, QStringList{wave.fileName()});
+        QCOMPARE(window.trayIcon().toolTip(), QStringLiteral("Lab...\r\nQuake 3 (1 friends) Map: q3dm6"));
+        QCOMPARE(window.windowTitle(), QStringLiteral("Lab"));
+        QCOMPARE(window.players().rowCount(), 2);
+        QCOMPARE(window.settings().rowCount(), 1);
+
+        // Full by the window's own grid: "Join when Free" arms it; a free slot at the next update joins.
+        f.prompter.choices << 0;
+        window.menu()->actions().at(6)->trigger();
+        QVERIFY(window.autoJoinFlag());
+        QVERIFY(f.monitor->isAutoJoin(server.address()));
+        QVERIFY(f.launcher.launches.isEmpty());
+        windows.updateDetails(
+            server.address(), QStringLiteral("Lab"), QStringLiteral("Quake 3"), {player("a")}, 0, {}, settings, 2);
+        QCOMPARE(f.launcher.launches.size(), 1);
+        QVERIFY(!window.autoJoinFlag());
+
+        windows.setTimeOut(server.address());
+        QVERIFY(window.trayIcon().toolTip().contains(QStringLiteral("(0 friends)")));
+        windows.closeServerWindow(server.address());
+        QCOMPARE(windows.count(), 0);
+    }
+
+    void menuEntries()
+    {
+        MonitorFixture f;
+        f.start();
+        ServerWindows windows(f.context, f.sound, f.prompter);
+        windows.setMonitor(f.monitor.get());
+        windows.showServerWindow(QStringLiteral("127.0.0.1:27500"), QString(), QStringLiteral("QuakeWorld"), false);
+        ServerDetailsWindow& window = *windows.window(QStringLiteral("127.0.0.1:27500"));
+        QStringList captions;
+        for (QAction* action : window.menu()->actions())
+            captions << (action->isSeparator() ? QStringLiteral("-") : action->text());
+        QCOMPARE(captions.join(QLatin1Char('|')),
+                 QStringLiteral("&Show Window|&Close Window|-|&Refresh|-|&Cancel Auto-Join|&Join Game|-|&Remote Rcon"));
+        QCOMPARE(window.menu()->defaultAction()->text(), QStringLiteral("&Show Window"));
+        // QuakeWorld has no remote console here.
+        QVERIFY(!window.menu()->actions().last()->isEnabled());
+        // "Close Window" unloads the window once the menu has returned.
+        window.menu()->actions().at(1)->trigger();
+        QTRY_COMPARE(windows.count(), 0);
+    }
+};
+
+QTEST_MAIN(TestTrayWindows)
+#include "TestTrayWindows.moc"

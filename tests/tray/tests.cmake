@@ -1,0 +1,2 @@
+trevisk_add_test(tray ServerIcon LIBS trevisk_core trevisk_testsupport)
+trevisk_add_test(tray TrayWindows GUI LIBS trevisk_ui trevisk_sim trevisk_testsupport)
