@@ -1,0 +1,193 @@
+#include "notify/NotificationQueue.h"
+#include "notify/NotifyWindow.h"
+#include "support/ManualClock.h"
+
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPointer>
+#include <QPushButton>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace trevisk;
+using namespace std::chrono_literals;
+
+class TestNotifyWindow : public QObject
+{
+    Q_OBJECT
+private:
+    ManualClock m_clock;
+    QRect m_screen;
+    qreal m_dpi = 96;
+
+    std::unique_ptr<NotificationQueue> fastQueue(std::chrono::milliseconds rest)
+    {
+        auto queue = std::make_unique<NotificationQueue>(m_clock);
+        queue->setPollInterval(15ms);
+        queue->setRestInterval(rest);
+        queue->setSlideInterval(2ms);
+        return queue;
+    }
+    // Where the window's top left corner belongs for a queue position, in pixels.
+    QPoint expected(QPoint twips) const
+    {
+        return m_screen.topLeft() + QPoint(qRound(twips.x() * m_dpi / 1440), qRound(twips.y() * m_dpi / 1440));
+    }
+    static QPushButton* button(QWidget& window, const char* name)
+    {
+        return window.findChild<QPushButton*>(QString::fromLatin1(name));
+    }
+
+private slots:
+    void initTestCase()
+    {
+        m_screen = QGuiApplication::primaryScreen()->geometry();
+        m_dpi = QGuiApplication::primaryScreen()->logicalDotsPerInchX();
+    }
+
+    // The window follows the queue from below the screen up to rest and back down, then hides.
+    void followsARun()
+    {
+        auto queue = fastQueue(10ms);
+        NotifyWindow window(*queue);
+        QList<QPoint> positions;
+        connect(queue.get(), &NotificationQueue::showRequested, this, [&] { positions << window.pos(); });
+        connect(queue.get(), &NotificationQueue::moved, this, [&](QPoint twips) {
+            QCOMPARE(window.pos(), expected(twips));
+            positions << window.pos();
+        });
+        QSignalSpy hidden(queue.get(), &NotificationQueue::hideRequested);
+
+        queue->setMessage(QStringLiteral("Lab Arena has gone offline!"));
+        QVERIFY(window.isVisible());
+        QCOMPARE(window.size(), QSize(qRound(2250 * m_dpi / 1440), qRound(3015 * m_dpi / 1440)));
+        // Whole screen, not the work area: it starts just below the bottom edge, 200 twips from the right.
+        if (m_dpi == 96)
+            QCOMPARE(positions.first(), m_screen.topLeft() + QPoint(m_screen.width() - 150 - 13, m_screen.height()));
+        QVERIFY(hidden.wait(5000));
+        QVERIFY(!window.isVisible());
+
+        const auto highest =
+            std::min_element(positions.cbegin(), positions.cend(), [](QPoint a, QPoint b) { return a.y() < b.y(); });
+        const int bottomGap = m_screen.bottom() + 1 - (highest->y() + window.height());
+        QVERIFY2(bottomGap >= 0 && bottomGap <= 17, qPrintable(QString::number(bottomGap)));
+        QVERIFY(std::is_sorted(positions.cbegin(), highest + 1, [](QPoint a, QPoint b) { return a.y() > b.y(); }));
+        QVERIFY(std::is_sorted(highest, positions.cend(), [](QPoint a, QPoint b) { return a.y() < b.y(); }));
+        QVERIFY(positions.last().y() > m_screen.bottom());
+    }
+
+    // Dismiss while sliding in turns the window round at once; without it the rest would last an hour.
+    void dismissWhileSlidingIn()
+    {
+        auto queue = fastQueue(1h);
+        NotifyWindow window(*queue);
+        QList<int> tops;
+        connect(queue.get(), &NotificationQueue::moved, this, [&](QPoint) {
+            tops << window.y();
+            if (tops.size() == 3)
+                QTest::mouseClick(button(window, "cmdDismiss"), Qt::LeftButton);
+        });
+        QSignalSpy hidden(queue.get(), &NotificationQueue::hideRequested);
+        queue->setMessage(QStringLiteral("A"));
+        QVERIFY(hidden.wait(5000));
+        QVERIFY(!window.isVisible());
+        QVERIFY(tops.at(1) < tops.at(0) && tops.at(2) < tops.at(1));
+        QVERIFY(tops.at(3) > tops.at(2)); // the very next step goes back down
+        QVERIFY(std::is_sorted(tops.cbegin() + 2, tops.cend()));
+    }
+
+    // A click on the label or on the bare window dismisses as the button does.
+    void clickAnywhereDismisses_data()
+    {
+        QTest::addColumn<QString>("target");
+        QTest::newRow("label") << QStringLiteral("lblMsg");
+        QTest::newRow("background") << QString();
+    }
+    void clickAnywhereDismisses()
+    {
+        QFETCH(QString, target);
+        auto queue = fastQueue(1h);
+        NotifyWindow window(*queue);
+        QSignalSpy hidden(queue.get(), &NotificationQueue::hideRequested);
+        queue->setMessage(QStringLiteral("A"));
+        QTRY_COMPARE_WITH_TIMEOUT(queue->state(), NotificationQueue::State::Resting, 5000);
+        if (target.isEmpty()) {
+            // Right of "Dismiss All", above the label.
+            QTest::mouseClick(&window, Qt::LeftButton, {}, QPoint(window.width() - 4, 4));
+        } else {
+            QTest::mouseClick(window.findChild<QLabel*>(target), Qt::LeftButton);
+        }
+        QCOMPARE(queue->state(), NotificationQueue::State::SlidingOut);
+        QVERIFY(hidden.wait(5000));
+    }
+
+    void dismissAllDropsWaitingTexts()
+    {
+        auto queue = fastQueue(1h);
+        NotifyWindow window(*queue);
+        QSignalSpy shown(queue.get(), &NotificationQueue::showRequested);
+        QSignalSpy hidden(queue.get(), &NotificationQueue::hideRequested);
+        for (const char* text : {"A", "B", "C"})
+            queue->setMessage(QString::fromLatin1(text));
+        QTRY_COMPARE_WITH_TIMEOUT(queue->state(), NotificationQueue::State::Resting, 5000);
+        QTest::mouseClick(button(window, "cmdDismissAll"), Qt::LeftButton);
+        QVERIFY(hidden.wait(5000));
+        QVERIFY(queue->waiting().empty());
+        QVERIFY(!shown.wait(60)); // four poll ticks find nothing to show
+        QCOMPARE(shown.size(), 1);
+        QVERIFY(!window.isVisible());
+    }
+
+    // Colours come as 0x00BBGGRR: text in red on blue must not come out swapped.
+    void coloursOfEachShow()
+    {
+        QCOMPARE(NotifyWindow::toColour(0x00FF8000), QColor(0x00, 0x80, 0xFF));
+        auto queue = fastQueue(1h);
+        NotifyWindow window(*queue);
+        queue->setColours(0x000000FF, 0x00FF0000);
+        QSignalSpy shown(queue.get(), &NotificationQueue::showRequested);
+        queue->setMessage(QStringLiteral("\u2588\u2588\u2588")); // full blocks: glyphs of solid text colour
+        QImage image = window.grab().toImage();
+        const QLabel* label = window.findChild<QLabel*>(QStringLiteral("lblMsg"));
+        QCOMPARE(QColor(image.pixel(label->geometry().topLeft() + QPoint(8, 8))), QColor(Qt::blue));
+        bool redText = false;
+        for (int y = label->y(); y < label->geometry().bottom() && !redText; ++y) {
+            for (int x = label->x() + 4; x < label->geometry().right() - 4 && !redText; ++x) {
+                const QColor pixel(image.pixel(x, y));
+                redText = pixel.red() > 200 && pixel.blue() < 50;
+            }
+        }
+        QVERIFY(redText);
+
+        // The next show brings its own colours.
+        queue->dismiss();
+        QTRY_COMPARE_WITH_TIMEOUT(queue->state(), NotificationQueue::State::Idle, 5000);
+        queue->setColours(0x00000000, 0x0000FFFF);
+        queue->setMessage(QStringLiteral("B"));
+        QVERIFY(shown.wait(5000)); // the next poll tick
+        image = window.grab().toImage();
+        QCOMPARE(QColor(image.pixel(label->geometry().topLeft() + QPoint(8, 8))), QColor(Qt::yellow));
+    }
+
+    // The settings dialog's test: shown at once, flush right, in the colours given; it goes away
+    // by itself and never touches a queue of the program.
+    void testWindowOfItsOwn()
+    {
+        QPointer<NotifyWindow> window = NotifyWindow::showTest(
+            QStringLiteral("This is a test message of the Notification System"), 0x00000000, 0x0000FF00);
+        QVERIFY(window);
+        QVERIFY(window->isVisible());
+        QCOMPARE(window->x(), m_screen.right() + 1 - window->width());
+        QCOMPARE(window->y(), m_screen.bottom() + 1);
+        QCOMPARE(window->findChild<QLabel*>(QStringLiteral("lblMsg"))->text(),
+                 QStringLiteral("This is a test message of the Notification System"));
+        const QImage image = window->grab().toImage();
+        QCOMPARE(QColor(image.pixel(10, 40)), QColor(Qt::green));
+        QTest::mouseClick(button(*window, "cmdDismiss"), Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(window.isNull(), 5000);
+    }
+};
+
+QTEST_MAIN(TestNotifyWindow)
+#include "TestNotifyWindow.moc"
