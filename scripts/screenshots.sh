@@ -24,8 +24,11 @@ sleep 1
 trayer --edge top --align right --widthtype request --height 28 --transparent false --tint 0x303030 >/dev/null 2>&1 &
 sleep 1
 build/trevisk --demo >"$work/demo.log" 2>&1 &
-# Long enough for every server to answer and the first events to pop up.
-sleep 20
+sleep 2
+import -window root "$work/splash.png"
+# The demo's friend logs on at 18 s: his pop-up rests in the corner for three seconds.
+sleep 17.5
+import -window root "$work/popup.png"
 main=$(xdotool search --name "^Ostravel Trevisk$" | head -1)
 xdotool windowmove "$main" 0 30
 sleep 1
@@ -38,6 +41,8 @@ sleep 1
 import -window root "$work/screen.png"
 /usr/bin/convert "$work/screen.png" -crop 1180x460+0+30 docs/main-window.png
 /usr/bin/convert "$work/screen.png" -crop 360x405+760+380 docs/details-window.png
+/usr/bin/convert "$work/popup.png" -crop 400x300+880+500 docs/popup.png
+/usr/bin/convert "$work/splash.png" -gravity center -crop 640x400+0+0 docs/splash.png
 /usr/bin/convert "$work/screen.png" -crop 240x28+1040+0 -scale 300% docs/tray.png
 cp "$work/screen.png" docs/desktop.png
 echo "Screenshots written to docs/."

@@ -4,7 +4,6 @@
 #include "app/MonitorRunner.h"
 #include "app/SignalWatcher.h"
 #include "core/Clock.h"
-#include "core/Sound.h"
 #include "core/Startup.h"
 #include "dialogs/MessageBoxReporter.h"
 #include "dialogs/QtPrompter.h"
@@ -14,7 +13,13 @@
 #include "monitor/Monitor.h"
 #include "notify/EventLog.h"
 #include "notify/NotificationQueue.h"
+#include "notify/NotifyWindow.h"
+#include "notify/QtSoundPlayer.h"
 #include "tray/ServerWindows.h"
+#include "update/SplashWindow.h"
+#include "update/UpdateSettings.h"
+#include "update/UpgradePrompt.h"
+#include "update/VersionCheck.h"
 
 #include <QApplication>
 
@@ -24,12 +29,13 @@ int runWindows(QApplication& app, AppContext& context, const MonitorRunOptions& 
 {
     SystemClock clock;
     EventLog log(context.settings, clock);
-    SilentSoundPlayer sound;
+    QtSoundPlayer sound;
     QtPrompter prompter;
     MessageBoxReporter reporter;
     GameLauncher launcher;
     AnswerErrorLog answerErrors(context.settings, clock);
     NotificationQueue popups(clock);
+    NotifyWindow popupWindow(popups);
     ServerWindows windows(context, sound, prompter);
     Monitor monitor({context, clock, log, &popups, sound, prompter, reporter, windows, launcher});
     windows.setMonitor(&monitor);
@@ -37,10 +43,20 @@ int runWindows(QApplication& app, AppContext& context, const MonitorRunOptions& 
 
     MainWindow main({monitor, context, prompter, reporter, &popups});
     QObject::connect(&main, &MainWindow::exitRequested, &app, &QCoreApplication::quit);
-    monitor.start();
-    main.load();
-    if (!options.banner.isEmpty())
-        printLine(options.banner);
+
+    // The splash asks for the current version while it shows; then the monitor and its windows
+    // start, and a newer version is offered. The main window stays shown unless it starts in the tray.
+    SplashWindow splash;
+    QObject::connect(&splash, &SplashWindow::done, &main, [&] {
+        monitor.start();
+        main.load();
+        if (!options.banner.isEmpty())
+            printLine(options.banner);
+        const VersionCheck& check = splash.versionCheck();
+        if (check.newerAvailable() && context.settings.verNotify == 1)
+            offerUpgrade(prompter, check.versionFound(), downloadUrl(*context.settingsStore));
+    });
+    splash.start(versionUrl(*context.settingsStore));
 
     SignalWatcher watcher;
     QObject::connect(&watcher, &SignalWatcher::terminationRequested, &app, [&main](int) { main.exitProgram(); });
