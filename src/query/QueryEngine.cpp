@@ -40,8 +40,8 @@ QueryEngine::QueryEngine(const Clock& clock, QObject* parent)
 QueryEngine::~QueryEngine()
 {
     // Queries that outlive the engine must not call back into it.
-    for (ServerQuery* query : std::as_const(m_queries))
-        query->m_id = 0;
+    for (const Slot& slot : std::as_const(m_slots))
+        slot.query->engineGone();
 }
 
 void QueryEngine::setTiming(const Timing& timing)
@@ -67,9 +67,9 @@ void QueryEngine::setScheduleEnabled(bool enabled)
     m_scheduleEnabled = enabled;
     if (enabled) {
         // Servers that fell due while the schedule was off are queried now, paced.
-        for (ServerQuery* query : std::as_const(m_queries)) {
-            if (query->m_timerOn[int(DeadlineKind::Schedule)])
-                query->m_scheduleBase = std::min(query->m_scheduleBase, now() - m_timing.refresh.count());
+        for (Slot& slot : m_slots) {
+            if (slot.on[int(DeadlineKind::Schedule)])
+                slot.scheduleBase = std::min(slot.scheduleBase, now() - m_timing.refresh.count());
         }
     }
     rescheduleAll();
@@ -88,14 +88,58 @@ const EngineProtocol* QueryEngine::protocolFor(const QString& game) const
 quint32 QueryEngine::attach(ServerQuery* query)
 {
     const quint32 id = m_nextId++;
-    m_queries.insert(id, query);
+    m_slots.insert(id, Slot{query, {}, {}, 0, false});
     return id;
 }
 
 void QueryEngine::detach(quint32 id)
 {
     unregisterRoute(id);
-    m_queries.remove(id);
+    m_slots.remove(id);
+}
+
+void QueryEngine::startDeadline(quint32 id, DeadlineKind kind, qint64 due)
+{
+    const auto slot = m_slots.find(id);
+    if (slot == m_slots.end())
+        return;
+    slot->on[int(kind)] = true;
+    addDeadline(id, kind, due, ++slot->generation[int(kind)]);
+}
+
+void QueryEngine::stopDeadline(quint32 id, DeadlineKind kind)
+{
+    const auto slot = m_slots.find(id);
+    if (slot == m_slots.end())
+        return;
+    slot->on[int(kind)] = false;
+    ++slot->generation[int(kind)];
+}
+
+bool QueryEngine::deadlineOn(quint32 id, DeadlineKind kind) const
+{
+    const auto slot = m_slots.constFind(id);
+    return slot != m_slots.constEnd() && slot->on[int(kind)];
+}
+
+void QueryEngine::startSchedule(quint32 id, qint64 from)
+{
+    const auto slot = m_slots.find(id);
+    if (slot == m_slots.end())
+        return;
+    slot->scheduleBase = from;
+    if (m_scheduleEnabled) {
+        startDeadline(id, DeadlineKind::Schedule, from + m_timing.refresh.count());
+    } else {
+        slot->on[int(DeadlineKind::Schedule)] = true;
+        ++slot->generation[int(DeadlineKind::Schedule)];
+    }
+}
+
+bool QueryEngine::sendPending(quint32 id) const
+{
+    const auto slot = m_slots.constFind(id);
+    return slot != m_slots.constEnd() && slot->sendPending;
 }
 
 void QueryEngine::addDeadline(quint32 id, DeadlineKind kind, qint64 due, quint64 generation)
@@ -111,8 +155,8 @@ void QueryEngine::armTimer()
     // Cancelled deadlines stay in the heap until they reach its top; drop them there.
     while (!m_deadlines.empty()) {
         const Deadline& top = m_deadlines.top();
-        ServerQuery* query = m_queries.value(top.queryId);
-        if (query && query->m_timerOn[int(top.kind)] && query->m_generation[int(top.kind)] == top.generation)
+        const auto slot = m_slots.constFind(top.queryId);
+        if (slot != m_slots.constEnd() && slot->on[int(top.kind)] && slot->generation[int(top.kind)] == top.generation)
             break;
         m_deadlines.pop();
     }
@@ -130,25 +174,26 @@ void QueryEngine::runDueDeadlines()
     while (!m_deadlines.empty() && m_deadlines.top().due <= current) {
         const Deadline deadline = m_deadlines.top();
         m_deadlines.pop();
-        ServerQuery* query = m_queries.value(deadline.queryId);
+        const auto slot = m_slots.find(deadline.queryId);
         const int kind = int(deadline.kind);
-        if (!query || !query->m_timerOn[kind] || query->m_generation[kind] != deadline.generation)
+        if (slot == m_slots.end() || !slot->on[kind] || slot->generation[kind] != deadline.generation)
             continue;
-        query->deadlineReached(kind);
+        slot->on[kind] = false;
+        slot->query->deadlineReached(deadline.kind);
     }
     armTimer();
 }
 
 void QueryEngine::rescheduleAll()
 {
-    for (ServerQuery* query : std::as_const(m_queries)) {
+    for (auto slot = m_slots.begin(); slot != m_slots.end(); ++slot) {
         const int kind = int(DeadlineKind::Schedule);
-        if (!query->m_timerOn[kind])
+        if (!slot->on[kind])
             continue;
-        ++query->m_generation[kind];
+        ++slot->generation[kind];
         if (m_scheduleEnabled) {
-            const qint64 due = std::max(now(), query->m_scheduleBase + m_timing.refresh.count());
-            addDeadline(query->m_id, DeadlineKind::Schedule, due, query->m_generation[kind]);
+            const qint64 due = std::max(now(), slot->scheduleBase + m_timing.refresh.count());
+            addDeadline(slot.key(), DeadlineKind::Schedule, due, slot->generation[kind]);
         }
     }
     armTimer();
@@ -156,25 +201,20 @@ void QueryEngine::rescheduleAll()
 
 void QueryEngine::requestSend(quint32 id, bool urgent)
 {
-    ServerQuery* query = m_queries.value(id);
-    if (!query || query->m_sendPending)
+    const auto slot = m_slots.find(id);
+    if (slot == m_slots.end() || slot->sendPending)
         return;
     if (m_timing.queriesPerSecond <= 0) {
         performSend(id);
         return;
     }
-    // A token bucket: a small burst at once, then an even rate.
-    const double rate = m_timing.queriesPerSecond;
-    const double burst = std::max(1.0, rate / 20.0);
-    const qint64 current = now();
-    m_sendTokens = std::min(burst, m_sendTokens + (current - m_tokensAt) * rate / 1000.0);
-    m_tokensAt = current;
+    refillTokens();
     if (m_sendQueue.empty() && m_sendTokens >= 1.0) {
         m_sendTokens -= 1.0;
         performSend(id);
         return;
     }
-    query->m_sendPending = true;
+    slot->sendPending = true;
     if (urgent)
         m_sendQueue.push_front(id);
     else
@@ -185,22 +225,28 @@ void QueryEngine::requestSend(quint32 id, bool urgent)
 
 void QueryEngine::cancelSend(quint32 id)
 {
-    if (ServerQuery* query = m_queries.value(id))
-        query->m_sendPending = false;
+    const auto slot = m_slots.find(id);
+    if (slot != m_slots.end())
+        slot->sendPending = false;
 }
 
-void QueryEngine::drainSendQueue()
+void QueryEngine::refillTokens()
 {
+    // A token bucket: a small burst at once, then an even rate.
     const double rate = std::max(1, m_timing.queriesPerSecond);
     const double burst = std::max(1.0, rate / 20.0);
     const qint64 current = now();
     m_sendTokens = std::min(burst, m_sendTokens + (current - m_tokensAt) * rate / 1000.0);
     m_tokensAt = current;
+}
+
+void QueryEngine::drainSendQueue()
+{
+    refillTokens();
     while (!m_sendQueue.empty() && m_sendTokens >= 1.0) {
         const quint32 id = m_sendQueue.front();
         m_sendQueue.pop_front();
-        ServerQuery* query = m_queries.value(id);
-        if (!query || !query->m_sendPending)
+        if (!sendPending(id))
             continue;
         m_sendTokens -= 1.0;
         performSend(id);
@@ -211,21 +257,22 @@ void QueryEngine::drainSendQueue()
 
 void QueryEngine::performSend(quint32 id)
 {
-    ServerQuery* query = m_queries.value(id);
-    if (!query)
+    const auto slot = m_slots.find(id);
+    if (slot == m_slots.end())
         return;
-    query->m_sendPending = false;
-    const QString host = query->m_host;
+    slot->sendPending = false;
+    ServerQuery* query = slot->query;
+    const QString host = query->host();
     QHostAddress address;
     if (address.setAddress(host) && address.protocol() == QAbstractSocket::IPv4Protocol) {
-        query->transmit(registerRoute(id, address, query->m_remotePort), address);
+        query->transmit(registerRoute(id, address, query->remotePort()), address);
         return;
     }
     HostEntry& entry = m_hosts[host];
     const bool fresh =
         entry.resolvedAt >= 0 && !entry.failed && now() - entry.resolvedAt < m_timing.hostCacheAge.count();
     if (fresh) {
-        query->transmit(registerRoute(id, entry.address, query->m_remotePort), entry.address);
+        query->transmit(registerRoute(id, entry.address, query->remotePort()), entry.address);
         return;
     }
     if (std::find(entry.waiting.begin(), entry.waiting.end(), id) == entry.waiting.end())
@@ -258,14 +305,15 @@ void QueryEngine::hostLookedUp(const QString& host, const QHostAddress& address)
     entry.resolvedAt = now();
     const std::vector<quint32> waiting = std::exchange(entry.waiting, {});
     for (quint32 id : waiting) {
-        ServerQuery* query = m_queries.value(id);
-        if (!query || query->m_host != host)
+        const auto slot = m_slots.constFind(id);
+        ServerQuery* query = slot == m_slots.constEnd() ? nullptr : slot->query;
+        if (!query || query->host() != host)
             continue;
         // An unknown name sends nothing: the cycle ends by time-out, as for a silent server.
         if (address.isNull())
             query->transmit(-1, {});
         else
-            query->transmit(registerRoute(id, address, query->m_remotePort), address);
+            query->transmit(registerRoute(id, address, query->remotePort()), address);
     }
 }
 
@@ -310,7 +358,8 @@ void QueryEngine::readDatagrams(int socketIndex)
         // Only the address and port that were queried are heard; anything else is dropped.
         const Endpoint from{datagram.senderAddress().toIPv4Address(), static_cast<quint16>(datagram.senderPort())};
         const quint32 id = m_routes[socketIndex].value(from);
-        ServerQuery* query = id ? m_queries.value(id) : nullptr;
+        const auto slot = id ? m_slots.constFind(id) : m_slots.constEnd();
+        ServerQuery* query = slot == m_slots.constEnd() ? nullptr : slot->query;
         if (query && !query->receive(datagram.data()))
             ++m_unawaited;
     }

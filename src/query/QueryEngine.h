@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <queue>
 
+#include <array>
 #include <chrono>
 #include <deque>
 #include <functional>
@@ -52,6 +53,13 @@ public:
         std::chrono::milliseconds hostCacheAge{std::chrono::minutes(10)};
     };
 
+    enum class DeadlineKind
+    {
+        Schedule,
+        TimeOut,
+        Gather
+    };
+
     explicit QueryEngine(const Clock& clock, QObject* parent = nullptr);
     ~QueryEngine() override;
 
@@ -87,13 +95,18 @@ public:
     quint64 unawaitedDatagrams() const { return m_unawaited; }
 
 private:
+    // Query objects reach their own deadlines and sends through these, by their id.
     friend class ServerQuery;
 
-    enum class DeadlineKind
+    // What the engine keeps of each query object: its deadlines (a generation tells a live one
+    // from one cancelled since), where its schedule runs from, and whether it waits to send.
+    struct Slot
     {
-        Schedule,
-        TimeOut,
-        Gather
+        ServerQuery* query = nullptr;
+        std::array<quint64, 3> generation{};
+        std::array<bool, 3> on{};
+        qint64 scheduleBase = 0;
+        bool sendPending = false;
     };
     struct Deadline
     {
@@ -122,6 +135,12 @@ private:
 
     quint32 attach(ServerQuery* query);
     void detach(quint32 id);
+    void startDeadline(quint32 id, DeadlineKind kind, qint64 due);
+    void stopDeadline(quint32 id, DeadlineKind kind);
+    bool deadlineOn(quint32 id, DeadlineKind kind) const;
+    // The schedule runs from `from`; while the schedule is switched off it stays on without a deadline.
+    void startSchedule(quint32 id, qint64 from);
+    bool sendPending(quint32 id) const;
     void addDeadline(quint32 id, DeadlineKind kind, qint64 due, quint64 generation);
     void armTimer();
     void runDueDeadlines();
@@ -130,6 +149,7 @@ private:
     // Sending: a query asks to send; the engine paces, resolves and then calls back.
     void requestSend(quint32 id, bool urgent);
     void cancelSend(quint32 id);
+    void refillTokens();
     void drainSendQueue();
     void performSend(quint32 id);
     void lookUpHost(const QString& host);
@@ -151,7 +171,7 @@ private:
     QElapsedTimer m_elapsed;
 
     quint32 m_nextId = 1;
-    QHash<quint32, ServerQuery*> m_queries;
+    QHash<quint32, Slot> m_slots;
     std::priority_queue<Deadline, std::vector<Deadline>, std::greater<>> m_deadlines;
     quint64 m_deadlineOrder = 0;
     QTimer m_timer;

@@ -13,9 +13,9 @@ namespace trevisk {
 
 namespace {
 
-constexpr int Schedule = 0;
-constexpr int TimeOut = 1;
-constexpr int Gather = 2;
+constexpr auto Schedule = QueryEngine::DeadlineKind::Schedule;
+constexpr auto TimeOut = QueryEngine::DeadlineKind::TimeOut;
+constexpr auto Gather = QueryEngine::DeadlineKind::Gather;
 constexpr qint32 PingLimit = 10000;
 constexpr qint32 PingCap = 9999;
 // An Unreal answer comes in a handful of parts; more within one window is a flood.
@@ -103,41 +103,38 @@ void ServerQuery::setManRefresh(int manRefresh)
     m_manRefresh = manRefresh;
     if (manRefresh == 1) {
         stopTimer(Schedule);
-    } else if (manRefresh == 0 && !m_timerOn[Schedule] && !m_address.isEmpty()) {
+    } else if (manRefresh == 0 && !timerOn(Schedule) && !m_address.isEmpty()) {
         scheduleNext(m_engine.now());
     }
 }
 
-void ServerQuery::stopTimer(int kind)
+void ServerQuery::stopTimer(Kind kind)
 {
-    m_timerOn[kind] = false;
-    ++m_generation[kind];
+    if (m_id)
+        m_engine.stopDeadline(m_id, kind);
+}
+
+bool ServerQuery::timerOn(Kind kind) const
+{
+    return m_id && m_engine.deadlineOn(m_id, kind);
 }
 
 void ServerQuery::stopTimers()
 {
-    for (int kind : {Schedule, TimeOut, Gather})
+    for (Kind kind : {Schedule, TimeOut, Gather})
         stopTimer(kind);
 }
 
 void ServerQuery::scheduleNext(qint64 from)
 {
-    m_scheduleBase = from;
-    if (m_engine.scheduleEnabled()) {
-        startTimer(Schedule, from + m_engine.timing().refresh.count());
-    } else {
-        // Kept on without a deadline: the schedule resumes when it is switched on again.
-        m_timerOn[Schedule] = true;
-        ++m_generation[Schedule];
-    }
+    if (m_id)
+        m_engine.startSchedule(m_id, from);
 }
 
-void ServerQuery::startTimer(int kind, qint64 due)
+void ServerQuery::startTimer(Kind kind, qint64 due)
 {
-    m_timerOn[kind] = true;
-    ++m_generation[kind];
     if (m_id)
-        m_engine.addDeadline(m_id, static_cast<QueryEngine::DeadlineKind>(kind), due, m_generation[kind]);
+        m_engine.startDeadline(m_id, kind, due);
 }
 
 void ServerQuery::startCycle()
@@ -163,7 +160,7 @@ void ServerQuery::transmit(int socketIndex, const QHostAddress& address)
         m_awaited = protocol->gathers() ? 0 : protocol->answersPerCycle();
         m_awaitUntil = m_engine.now() + m_engine.timing().timeOut.count();
         // The gathering window runs from the first request of the cycle; a running window is not restarted.
-        if (protocol->gathers() && !m_timerOn[Gather])
+        if (protocol->gathers() && !timerOn(Gather))
             startTimer(Gather, m_engine.now() + m_engine.timing().gather.count());
         if (socketIndex >= 0 && !address.isNull()) {
             QUdpSocket* socket = m_engine.socket(socketIndex);
@@ -175,15 +172,14 @@ void ServerQuery::transmit(int socketIndex, const QHostAddress& address)
     m_ping = 0;
 }
 
-void ServerQuery::deadlineReached(int kind)
+void ServerQuery::deadlineReached(Kind kind)
 {
-    m_timerOn[kind] = false;
     switch (kind) {
     case Schedule:
         scheduleNext(m_engine.now());
         // A cycle still retrying is left to end: restarting it would reset its tries, and a
         // refresh shorter than the tries take would never let a silent server time out.
-        if (m_timerOn[TimeOut] || m_sendPending)
+        if (timerOn(TimeOut) || m_engine.sendPending(m_id))
             break;
         m_retries = 0;
         startCycle();
@@ -215,8 +211,8 @@ bool ServerQuery::receive(const QByteArray& datagram)
     // be forged, and taking it would report events that never happened.
     const EngineProtocol* protocol = m_engine.protocolFor(m_game);
     const bool gathers = protocol && protocol->gathers();
-    const bool awaited = gathers ? (m_timerOn[Gather] || m_timerOn[TimeOut])
-                                 : (m_awaited > 0 && (m_timerOn[TimeOut] || m_engine.now() <= m_awaitUntil));
+    const bool awaited = gathers ? (timerOn(Gather) || timerOn(TimeOut))
+                                 : (m_awaited > 0 && (timerOn(TimeOut) || m_engine.now() <= m_awaitUntil));
     if (!awaited || (gathers && m_packets.size() >= MaxGatheredParts))
         return false;
     if (datagram.isEmpty())
@@ -236,7 +232,7 @@ bool ServerQuery::receive(const QByteArray& datagram)
             std::any_of(m_packets.cbegin(), m_packets.cend(), [&](const auto& part) { return part.first == key; });
         if (!repeated)
             m_packets.emplace_back(key, datagram);
-        if (!m_timerOn[Gather])
+        if (!timerOn(Gather))
             startTimer(Gather, m_engine.now() + m_engine.timing().gather.count());
         return true;
     }

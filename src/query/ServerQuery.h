@@ -2,6 +2,7 @@
 
 #include "players/Player.h"
 #include "query/AnswerUpdate.h"
+#include "query/QueryEngine.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -17,7 +18,6 @@
 namespace trevisk {
 
 class EngineProtocol;
-class QueryEngine;
 
 // One monitored server: sends its engine's query on the schedule, retries, measures the
 // ping, gathers and parses the answer and tells its owner through two signals. The owner
@@ -64,6 +64,7 @@ public:
     const SettingsTable& settings() const { return m_settings; }
     const QStringList& friends() const { return m_friends; }
     int retries() const { return m_retries; }
+    const QString& host() const { return m_host; }
     quint16 remotePort() const { return m_remotePort; }
 
 signals:
@@ -71,12 +72,16 @@ signals:
     void timeOut();
 
 private:
+    // The engine calls back through transmit, deadlineReached, receive and engineGone; the
+    // deadlines and the send queue are its own state, which the query reaches by its id.
     friend class QueryEngine;
+    using Kind = QueryEngine::DeadlineKind;
 
     void startCycle();
     // Called by the engine when this query's turn to send has come; a null address sends nothing.
     void transmit(int socketIndex, const QHostAddress& address);
-    void deadlineReached(int kind);
+    void deadlineReached(Kind kind);
+    void engineGone() { m_id = 0; }
     void scheduleNext(qint64 from);
     // Takes a datagram from the server's address; false when no answer was awaited and it had no effect.
     bool receive(const QByteArray& datagram);
@@ -84,8 +89,9 @@ private:
     void finishGathering();
     void apply(const AnswerUpdate& update);
     void noteErrors(const QList<AnswerError>& errors);
-    void startTimer(int kind, qint64 due);
-    void stopTimer(int kind);
+    void startTimer(Kind kind, qint64 due);
+    void stopTimer(Kind kind);
+    bool timerOn(Kind kind) const;
     void stopTimers();
     void clearResults();
 
@@ -118,12 +124,6 @@ private:
     // await instead while their window or the time-out runs.
     int m_awaited = 0;
     qint64 m_awaitUntil = 0;
-
-    // Timers are deadlines in the engine; a generation tells a live one from one cancelled since.
-    quint64 m_generation[3] = {0, 0, 0};
-    bool m_timerOn[3] = {false, false, false};
-    qint64 m_scheduleBase = 0;
-    bool m_sendPending = false;
 
     // Kinds of answer error already reported since the server last answered well.
     QSet<QString> m_reportedErrors;
