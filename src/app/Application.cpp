@@ -7,9 +7,9 @@
 #include "app/SignalWatcher.h"
 #include "core/ErrorReporter.h"
 #include "core/Routines.h"
-#include "core/Startup.h"
 #include "core/Version.h"
 #include "dialogs/MessageBoxReporter.h"
+#include "session/Startup.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

@@ -4,7 +4,7 @@
 #include "app/GuiRunner.h"
 #include "app/MonitorRunner.h"
 #include "core/ErrorReporter.h"
-#include "core/Startup.h"
+#include "session/Startup.h"
 #include "sim/SimServer.h"
 
 #include <QApplication>

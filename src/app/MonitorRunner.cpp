@@ -5,7 +5,6 @@
 #include "core/Clock.h"
 #include "core/ErrorReporter.h"
 #include "core/Sound.h"
-#include "core/Startup.h"
 #include "core/StdioPrompter.h"
 #include "monitor/AnswerErrorLog.h"
 #include "monitor/GameLauncher.h"
@@ -13,6 +12,7 @@
 #include "monitor/Monitor.h"
 #include "monitor/MonitorWindows.h"
 #include "notify/EventLog.h"
+#include "session/Startup.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -2,10 +2,10 @@
 
 #include "core/Catalogue.h"
 #include "core/ErrorReporter.h"
-#include "core/Startup.h"
 #include "monitor/Monitor.h"
+#include "monitor/ServerListTransfer.h"
 #include "notify/NotificationQueue.h"
-#include "store/ServerListTransfer.h"
+#include "session/Startup.h"
 #include "tray/ColourCodeDelegate.h"
 
 #include <QApplication>

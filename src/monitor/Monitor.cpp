@@ -5,7 +5,6 @@
 #include "core/ErrorReporter.h"
 #include "core/Prompter.h"
 #include "core/Sound.h"
-#include "core/Startup.h"
 #include "monitor/MonitorWindows.h"
 #include "monitor/ServerList.h"
 #include "monitor/StatusRules.h"
@@ -14,6 +13,7 @@
 #include "notify/NotificationQueue.h"
 #include "players/FriendList.h"
 #include "query/ServerQuery.h"
+#include "session/Startup.h"
 
 namespace trevisk {
 

@@ -2,7 +2,7 @@
 
 #include "core/Catalogue.h"
 #include "core/Routines.h"
-#include "store/ServerListTransfer.h"
+#include "monitor/ServerListTransfer.h"
 #include "store/Stores.h"
 
 #include <QHostAddress>

@@ -1,5 +1,5 @@
 #include "core/Routines.h"
-#include "core/Startup.h"
+#include "session/Startup.h"
 #include "sim/SimServer.h"
 #include "support/TreviskRun.h"
 

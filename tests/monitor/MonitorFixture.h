@@ -1,12 +1,12 @@
 #pragma once
 
-#include "core/Startup.h"
 #include "monitor/GameLauncher.h"
 #include "monitor/Monitor.h"
 #include "monitor/MonitorWindows.h"
 #include "notify/EventLog.h"
 #include "notify/NotificationQueue.h"
 #include "query/ServerQuery.h"
+#include "session/Startup.h"
 #include "sim/SimServer.h"
 #include "support/ManualClock.h"
 #include "support/RecordingReporter.h"

@@ -1,4 +1,4 @@
-#include "core/Startup.h"
+#include "session/Startup.h"
 #include "store/ServerListXml.h"
 #include "store/Stores.h"
 #include "support/RecordingReporter.h"

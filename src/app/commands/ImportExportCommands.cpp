@@ -1,8 +1,8 @@
 #include "app/Commands.h"
 #include "core/ErrorReporter.h"
 #include "core/Routines.h"
-#include "core/Startup.h"
-#include "store/ServerListTransfer.h"
+#include "monitor/ServerListTransfer.h"
+#include "session/Startup.h"
 #include "store/Stores.h"
 
 #include <QCommandLineParser>

@@ -2,9 +2,9 @@
 #include "core/Catalogue.h"
 #include "core/Routines.h"
 #include "core/Settings.h"
-#include "core/Startup.h"
 #include "monitor/ServerForm.h"
 #include "monitor/ServerList.h"
+#include "session/Startup.h"
 #include "store/Stores.h"
 
 #include <QCommandLineParser>

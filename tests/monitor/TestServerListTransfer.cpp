@@ -1,4 +1,4 @@
-#include "store/ServerListTransfer.h"
+#include "monitor/ServerListTransfer.h"
 #include "store/ServerListXml.h"
 #include "store/Stores.h"
 #include "support/RecordingReporter.h"

@@ -1,4 +1,4 @@
-#include "core/Startup.h"
+#include "session/Startup.h"
 
 #include "core/ErrorReporter.h"
 #include "core/Routines.h"

@@ -1,4 +1,4 @@
-#include "store/ServerListTransfer.h"
+#include "monitor/ServerListTransfer.h"
 
 #include "core/Catalogue.h"
 #include "core/ErrorReporter.h"

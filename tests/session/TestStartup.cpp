@@ -1,4 +1,4 @@
-#include "core/Startup.h"
+#include "session/Startup.h"
 #include "support/RecordingReporter.h"
 
 #include <QDir>

@@ -1,0 +1,1 @@
+trevisk_add_test(session Startup LIBS trevisk_core trevisk_testsupport)
