@@ -56,9 +56,17 @@ QString resolveHostIPv4(const QString& host)
 ServerFormCheck checkServerForm(
     const ServerForm& form, const QString& tag, const Stores& stores, const HostResolver& resolve, bool useDefaultPort)
 {
+    const ServerFormCheck fields = checkServerFormFields(form, useDefaultPort);
+    if (fields.host.isEmpty())
+        return fields;
+    return completeServerForm(form, tag, stores, fields.needsLookup ? resolve(fields.host) : fields.host);
+}
+
+ServerFormCheck checkServerFormFields(const ServerForm& form, bool useDefaultPort)
+{
     using Field = ServerFormCheck::Field;
     const QString host = form.host.trimmed();
-    QString port = form.port.trimmed();
+    const QString port = form.port.trimmed();
     if (form.game.isEmpty())
         return refuse(QStringLiteral("You must select the type of game!"), Field::Game, QStringLiteral("Aborted"));
     if (host.isEmpty())
@@ -74,18 +82,26 @@ ServerFormCheck checkServerForm(
     } else if (!portNumber(port)) {
         return refuse(QStringLiteral("Invalid port number!"), Field::Port);
     }
+    const QString queryPort = form.queryPort.trimmed();
+    if (!queryPort.isEmpty() && !portNumber(queryPort))
+        return refuse(QStringLiteral("Invalid query port number!"), Field::QueryPort);
+    ServerFormCheck check;
+    const auto literal = ipv4Literal(host);
+    check.needsLookup = !literal;
+    check.host = literal.value_or(host);
+    return check;
+}
+
+ServerFormCheck
+completeServerForm(const ServerForm& form, const QString& tag, const Stores& stores, const QString& resolved)
+{
+    using Field = ServerFormCheck::Field;
+    if (resolved.isEmpty())
+        return refuse(QStringLiteral("Unable to resolve '") + form.host.trimmed() + QLatin1Char('\''), Field::None);
+    QString port = form.port.trimmed();
     QString queryPort = form.queryPort.trimmed();
     if (queryPort.isEmpty())
         queryPort = QStringLiteral("0");
-    else if (!portNumber(queryPort))
-        return refuse(QStringLiteral("Invalid query port number!"), Field::QueryPort);
-
-    QString resolved = ipv4Literal(host).value_or(QString());
-    if (resolved.isEmpty()) {
-        resolved = resolve(host);
-        if (resolved.isEmpty())
-            return refuse(QStringLiteral("Unable to resolve '") + host + QLatin1Char('\''), Field::None);
-    }
     // The port is stored as the number it is ("2e4" would never reach a server).
     port = port.isEmpty() ? defaultPort(form.game) : QString::number(*portNumber(port));
     const QString address = resolved + QLatin1Char(':') + port;
@@ -122,6 +138,34 @@ ServerFormCheck checkServerForm(
         return refuse(QStringLiteral("The custom message is too long: %1 characters at most!").arg(CustomMessageSize),
                       Field::None);
     return check;
+}
+
+HostLookup::~HostLookup()
+{
+    abort();
+}
+
+void HostLookup::start(const QString& host)
+{
+    abort();
+    m_id = QHostInfo::lookupHost(host, this, [this, host](const QHostInfo& info) {
+        m_id = -1;
+        QString found;
+        for (const QHostAddress& address : info.addresses()) {
+            if (address.protocol() == QAbstractSocket::IPv4Protocol) {
+                found = address.toString();
+                break;
+            }
+        }
+        emit finished(host, found);
+    });
+}
+
+void HostLookup::abort()
+{
+    if (m_id >= 0)
+        QHostInfo::abortHostLookup(m_id);
+    m_id = -1;
 }
 
 QString saveServerForm(Stores& stores, const QString& tag, const ServerFormCheck& check, const QString& customText)

@@ -2,6 +2,7 @@
 
 #include "store/Records.h"
 
+#include <QObject>
 #include <QString>
 
 #include <functional>
@@ -45,7 +46,10 @@ struct ServerFormCheck
     QString title; // "Aborted" for the two required fields, else empty
     Field field = Field::None;
     bool portMissing = false; // the caller asks "Port not specified, use default?" before going on
-    QString address;          // the new address (resolved host, colon, port)
+    // After the first checks: the host is a name to look up before the rest can be checked.
+    bool needsLookup = false;
+    QString host;    // the host as typed, trimmed; or its IPv4 address when it was one
+    QString address; // the new address (resolved host, colon, port)
     ServerRecord record;
 };
 
@@ -54,9 +58,36 @@ using HostResolver = std::function<QString(const QString& host)>;
 QString resolveHostIPv4(const QString& host);
 
 // The dialog's checks, in its order. `tag` is the stored address while editing, empty while
-// adding; `useDefaultPort` is the user's answer when the port was left empty.
+// adding; `useDefaultPort` is the user's answer when the port was left empty. The look-up of a
+// host name blocks; a window checks in two steps around a look-up of its own instead.
 ServerFormCheck checkServerForm(
     const ServerForm& form, const QString& tag, const Stores& stores, const HostResolver& resolve, bool useDefaultPort);
+
+// The checks before the look-up: the required fields and the ports. When they pass, `host`
+// holds the host: its IPv4 address, or with `needsLookup` a name to look up first.
+ServerFormCheck checkServerFormFields(const ServerForm& form, bool useDefaultPort);
+// The checks after the look-up: `address` is the host's IPv4 address, empty when it did not resolve.
+ServerFormCheck
+completeServerForm(const ServerForm& form, const QString& tag, const Stores& stores, const QString& address);
+
+// Looks a host name up without blocking, as a window must; the first IPv4 address, or an empty text.
+class HostLookup : public QObject
+{
+    Q_OBJECT
+public:
+    using QObject::QObject;
+    ~HostLookup() override;
+    void start(const QString& host);
+    // Drops the look-up running; its answer is never reported.
+    void abort();
+    bool isRunning() const { return m_id >= 0; }
+
+signals:
+    void finished(const QString& host, const QString& address);
+
+private:
+    int m_id = -1;
+};
 
 // Saves a checked record: edits the row of `tag` in place (or appends), writes servers.dat,
 // then the server's custom alert text into custemail.dat. Returns what failed, or an empty text.

@@ -19,7 +19,7 @@ ServerForm quake3Form(const QString& host, const QString& port)
 
 QString fakeResolver(const QString& host)
 {
-    return host == QLatin1String("lab.example") ? QStringLiteral("192.0.2.7") : QString();
+    return host == QLatin1String("lab.example") ? QStringLiteral("127.0.2.7") : QString();
 }
 
 } // namespace
@@ -106,43 +106,43 @@ private slots:
         QTest::addColumn<QString>("port");
         QTest::addColumn<QString>("queryPort");
         QTest::addColumn<QString>("expected"); // the message, or the address saved
-        QTest::newRow("default port") << "10.1.1.1"
+        QTest::newRow("default port") << "127.1.1.1"
                                       << ""
                                       << ""
-                                      << "10.1.1.1:27960";
-        QTest::newRow("port 0") << "10.1.1.1"
+                                      << "127.1.1.1:27960";
+        QTest::newRow("port 0") << "127.1.1.1"
                                 << "0"
                                 << ""
-                                << "10.1.1.1:0";
-        QTest::newRow("port 65535") << " 10.1.1.1 "
+                                << "127.1.1.1:0";
+        QTest::newRow("port 65535") << " 127.1.1.1 "
                                     << " 65535 "
                                     << ""
-                                    << "10.1.1.1:65535";
-        QTest::newRow("port too big") << "10.1.1.1"
+                                    << "127.1.1.1:65535";
+        QTest::newRow("port too big") << "127.1.1.1"
                                       << "65536"
                                       << ""
                                       << "Invalid port number!";
-        QTest::newRow("negative port") << "10.1.1.1"
+        QTest::newRow("negative port") << "127.1.1.1"
                                        << "-1"
                                        << ""
                                        << "Invalid port number!";
-        QTest::newRow("query port text") << "10.1.1.1"
+        QTest::newRow("query port text") << "127.1.1.1"
                                          << "1"
                                          << "abc"
                                          << "Invalid query port number!";
         QTest::newRow("host name resolved") << "lab.example"
                                             << "5"
                                             << ""
-                                            << "192.0.2.7:5";
+                                            << "127.0.2.7:5";
         QTest::newRow("unknown host") << "nowhere.example"
                                       << "5"
                                       << ""
                                       << "Unable to resolve 'nowhere.example'";
-        QTest::newRow("colon in host goes to resolution") << "10.1.1.1:5"
+        QTest::newRow("colon in host goes to resolution") << "127.1.1.1:5"
                                                           << ""
                                                           << ""
-                                                          << "Unable to resolve '10.1.1.1:5'";
-        QTest::newRow("duplicate") << "192.0.2.1"
+                                                          << "Unable to resolve '127.1.1.1:5'";
+        QTest::newRow("duplicate") << "127.0.2.1"
                                    << "27960"
                                    << ""
                                    << "This server is already in the list!";
@@ -160,7 +160,7 @@ private slots:
         QFETCH(QString, expected);
         Stores stores;
         ServerRecord listed;
-        listed.address = QStringLiteral("192.0.2.1:27960");
+        listed.address = QStringLiteral("127.0.2.1:27960");
         stores.servers.rows.push_back(listed);
         ServerForm form = quake3Form(host, port);
         form.queryPort = queryPort;
@@ -174,7 +174,7 @@ private slots:
     void formKeepsStoredSizes()
     {
         Stores stores;
-        ServerForm form = quake3Form(QStringLiteral("10.0.0.1"), QStringLiteral("1"));
+        ServerForm form = quake3Form(QStringLiteral("127.0.10.1"), QStringLiteral("1"));
         form.memo = QString(255, QLatin1Char('m'));
         QVERIFY(checkServerForm(form, QString(), stores, &fakeResolver, true).ok);
         form.memo += QLatin1Char('m');
@@ -194,32 +194,32 @@ private slots:
     void emptyPortAsksFirstAndEditKeepsItsAddress()
     {
         Stores stores;
-        const ServerFormCheck asked =
-            checkServerForm(quake3Form(QStringLiteral("10.0.0.1"), QString()), QString(), stores, &fakeResolver, false);
+        const ServerFormCheck asked = checkServerForm(
+            quake3Form(QStringLiteral("127.0.10.1"), QString()), QString(), stores, &fakeResolver, false);
         QVERIFY(!asked.ok && asked.portMissing);
 
         QTemporaryDir dir;
         Stores saved(dir.path());
         ServerRecord record;
-        record.address = QStringLiteral("10.0.0.1:1");
+        record.address = QStringLiteral("127.0.10.1:1");
         record.option3 = QDateTime(QDate(2020, 1, 1), QTime(0, 0));
         saved.servers.rows.push_back(record);
-        saved.custEmail.rows.push_back({QStringLiteral("10.0.0.1:1"), QStringLiteral("old text"), {}});
+        saved.custEmail.rows.push_back({QStringLiteral("127.0.10.1:1"), QStringLiteral("old text"), {}});
         // Editing without a change of address is no duplicate; a changed address gets its own text row.
-        ServerFormCheck same = checkServerForm(quake3Form(QStringLiteral("10.0.0.1"), QStringLiteral("1")),
-                                               QStringLiteral("10.0.0.1:1"),
+        ServerFormCheck same = checkServerForm(quake3Form(QStringLiteral("127.0.10.1"), QStringLiteral("1")),
+                                               QStringLiteral("127.0.10.1:1"),
                                                saved,
                                                &fakeResolver,
                                                true);
         QVERIFY(same.ok);
-        ServerFormCheck moved = checkServerForm(quake3Form(QStringLiteral("10.0.0.1"), QStringLiteral("2")),
-                                                QStringLiteral("10.0.0.1:1"),
+        ServerFormCheck moved = checkServerForm(quake3Form(QStringLiteral("127.0.10.1"), QStringLiteral("2")),
+                                                QStringLiteral("127.0.10.1:1"),
                                                 saved,
                                                 &fakeResolver,
                                                 true);
-        QCOMPARE(saveServerForm(saved, QStringLiteral("10.0.0.1:1"), moved, QStringLiteral("new text")), QString());
+        QCOMPARE(saveServerForm(saved, QStringLiteral("127.0.10.1:1"), moved, QStringLiteral("new text")), QString());
         QCOMPARE(saved.servers.rows.size(), size_t(1));
-        QCOMPARE(saved.servers.rows[0].addressText(), QStringLiteral("10.0.0.1:2"));
+        QCOMPARE(saved.servers.rows[0].addressText(), QStringLiteral("127.0.10.1:2"));
         QCOMPARE(saved.servers.rows[0].option3, record.option3);
         QCOMPARE(saved.custEmail.rows.size(), size_t(2));
         Stores reread(dir.path());
@@ -227,6 +227,32 @@ private slots:
         reread.loadAll(reporter);
         QVERIFY(reread.servers.rows == saved.servers.rows);
         QVERIFY(reread.custEmail.rows == saved.custEmail.rows);
+    }
+
+    // A window checks in two steps around a look-up that does not block: nothing is resolved
+    // before the fields pass, and a name that did not resolve is refused after.
+    void checksAroundTheLookUp()
+    {
+        Stores stores;
+        ServerForm form = quake3Form(QStringLiteral(" lab.example "), QStringLiteral("27960"));
+        const ServerFormCheck fields = checkServerFormFields(form, true);
+        QVERIFY(fields.needsLookup && !fields.ok);
+        QCOMPARE(fields.host, QStringLiteral("lab.example"));
+        QCOMPARE(completeServerForm(form, QString(), stores, QString()).message,
+                 QStringLiteral("Unable to resolve 'lab.example'"));
+        QCOMPARE(completeServerForm(form, QString(), stores, QStringLiteral("127.0.0.9")).address,
+                 QStringLiteral("127.0.0.9:27960"));
+        form.queryPort = QStringLiteral("70000");
+        QVERIFY(checkServerFormFields(form, true).host.isEmpty());
+
+        // The hosts file answers for localhost: no name server is asked.
+        HostLookup lookup;
+        QSignalSpy finished(&lookup, &HostLookup::finished);
+        lookup.start(QStringLiteral("localhost"));
+        QVERIFY(lookup.isRunning());
+        QVERIFY(finished.wait(5000));
+        QCOMPARE(finished.first().at(1).toString(), QStringLiteral("127.0.0.1"));
+        QCOMPARE(resolveHostIPv4(QStringLiteral("localhost")), QStringLiteral("127.0.0.1"));
     }
 };
 

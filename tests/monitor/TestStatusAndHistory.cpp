@@ -36,7 +36,7 @@ private slots:
         QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
         std::vector<StatusRow> rows(3);
         for (int i = 0; i < 3; ++i) {
-            rows[size_t(i)].address = QStringLiteral("10.0.0.%1:1").arg(i);
+            rows[size_t(i)].address = QStringLiteral("127.0.10.%1:1").arg(i);
             rows[size_t(i)].game = QStringLiteral("Quake 3");
             rows[size_t(i)].manRef = QStringLiteral("0");
         }
@@ -44,7 +44,7 @@ private slots:
         QCOMPARE(model.columnCount(), 11);
         QCOMPARE(model.headerData(10, Qt::Horizontal).toString(), QStringLiteral("Memo"));
         QSignalSpy changed(&model, &StatusModel::dataChanged);
-        model.update(QStringLiteral("10.0.0.1:1"), [](StatusRow& row) {
+        model.update(QStringLiteral("127.0.10.1:1"), [](StatusRow& row) {
             row.name = QStringLiteral("Lab");
             row.ar = QDateTime(QDate(2026, 12, 7), QTime(1, 2, 3));
             row.friends = 1;
@@ -58,12 +58,12 @@ private slots:
         QCOMPARE(model.data(model.index(0, 0), StatusModel::StyleRole).toString(), QStringLiteral("Dead"));
 
         // An edit that moves the address keeps the lookups right.
-        model.update(QStringLiteral("10.0.0.1:1"), [](StatusRow& row) { row.address = QStringLiteral("moved:2"); });
+        model.update(QStringLiteral("127.0.10.1:1"), [](StatusRow& row) { row.address = QStringLiteral("moved:2"); });
         QCOMPARE(model.indexOf(QStringLiteral("moved:2")), 1);
-        QCOMPARE(model.indexOf(QStringLiteral("10.0.0.1:1")), -1);
-        model.remove(QStringLiteral("10.0.0.0:1"));
+        QCOMPARE(model.indexOf(QStringLiteral("127.0.10.1:1")), -1);
+        model.remove(QStringLiteral("127.0.10.0:1"));
         QCOMPARE(model.indexOf(QStringLiteral("moved:2")), 0);
-        QCOMPARE(model.indexOf(QStringLiteral("10.0.0.2:1")), 1);
+        QCOMPARE(model.indexOf(QStringLiteral("127.0.10.2:1")), 1);
     }
 
     // A new list (an import) stops what is gone, restarts what changed game, and switches schedules in place.
@@ -139,12 +139,12 @@ private slots:
         settings.logFile = dir.filePath(QStringLiteral("events.log"));
         ManualClock clock;
         AnswerErrorLog log(settings, clock);
-        log.answerError(QStringLiteral("10.0.0.1:7777"),
+        log.answerError(QStringLiteral("127.0.10.1:7777"),
                         QStringLiteral("An error has occured in function: GetUnrealPlayers()\r\n\r\nx"));
         QFile file(settings.logFile);
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QByteArray line = file.readAll();
-        QVERIFY(line.endsWith("10.0.0.1:7777: An error has occured in function: GetUnrealPlayers()  x\r\n"));
+        QVERIFY(line.endsWith("127.0.10.1:7777: An error has occured in function: GetUnrealPlayers()  x\r\n"));
         QCOMPARE(line.count('\n'), 1);
     }
 };

@@ -113,7 +113,7 @@ private slots:
     {
         Stores stores(m_dir.path());
         const QString first = QStringLiteral("o'brien.example.org:27960");
-        const QString second = QStringLiteral("10.0.0.2:27015");
+        const QString second = QStringLiteral("127.0.10.2:27015");
         QCOMPARE(saveCustomMessage(stores, first, QStringLiteral("Restart it")), QString());
         QCOMPARE(saveCustomMessage(stores, second, QStringLiteral("Call Bob")), QString());
         QCOMPARE(saveCustomMessage(stores, first, QStringLiteral("Restart it twice")), QString());
@@ -123,7 +123,7 @@ private slots:
         QCOMPARE(reread.custEmail.rows.size(), size_t(2));
         QCOMPARE(loadCustomMessage(reread, first), QStringLiteral("Restart it twice"));
         QCOMPARE(loadCustomMessage(reread, second), QStringLiteral("Call Bob"));
-        QCOMPARE(loadCustomMessage(reread, QStringLiteral("10.0.0.3:27015")), QString());
+        QCOMPARE(loadCustomMessage(reread, QStringLiteral("127.0.10.3:27015")), QString());
 
         // A save that cannot be written leaves the table in memory as it was.
         Stores broken(m_ini + QStringLiteral("/not-a-folder"));

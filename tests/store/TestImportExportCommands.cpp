@@ -44,10 +44,10 @@ private slots:
     void importThenExport()
     {
         ServerRecord a;
-        a.address = QStringLiteral("192.0.2.1:27960");
+        a.address = QStringLiteral("127.0.2.1:27960");
         a.game = QStringLiteral("Quake 3");
         ServerRecord b = a;
-        b.address = QStringLiteral("192.0.2.2:27960");
+        b.address = QStringLiteral("127.0.2.2:27960");
         QCOMPARE(writeServerListFile(file("one.xml"), {a}), QString());
         QCOMPARE(writeServerListFile(file("two.xml"), {a, b, b}), QString());
 

@@ -62,7 +62,7 @@ private slots:
         QTemporaryDir dir;
         Stores written(dir.path());
         ServerRecord server;
-        server.address = QStringLiteral("192.0.2.10:27960");
+        server.address = QStringLiteral("127.0.2.10:27960");
         server.game = QStringLiteral("America's Army: Ops");
         server.iconBack = 0xFFFFFFFFLL;
         server.manualRefresh = 0;

@@ -44,7 +44,7 @@ private slots:
     {
         // One value of each type; the other fields stay null.
         ServerRecord full;
-        full.address = QStringLiteral("192.0.2.10:27960");
+        full.address = QStringLiteral("127.0.2.10:27960");
         full.iconBack = -0xFFFFFFFFFFLL;
         full.manualRefresh = 1;
         full.option2 = QStringLiteral("O'Neil's \"<clan> & co\"\nzweite Zeile, \u00fc");
