@@ -270,7 +270,7 @@ private slots:
         MonitorFixture f;
         f.context.stores.friends.rows = {{QStringLiteral("bob"), {}}};
         RawUdpServer raw;
-        raw.answer = "\\hostname\\Raw\\numplayers\\1\\maxplayers\\8\\player_0\\bob\\queryid\\1.1\\final\\";
+        raw.autoReply = "\\hostname\\Raw\\numplayers\\1\\maxplayers\\8\\player_0\\bob\\queryid\\1.1\\final\\";
         ServerRecord record;
         record.address = QStringLiteral("127.0.0.1:%1").arg(raw.port() - 1);
         record.game = QStringLiteral("Unreal Tournament");
@@ -280,7 +280,7 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(f.logged.size(), 1, 3000);
         ServerQuery& query = *f.monitor->queryFor(*record.address);
         QCOMPARE(query.friends(), QStringList{QStringLiteral("bob")});
-        raw.answer = "\\hostname\\Raw\\numplayers\\2\\maxplayers\\8\\queryid\\2.1\\final\\";
+        raw.autoReply = "\\hostname\\Raw\\numplayers\\2\\maxplayers\\8\\queryid\\2.1\\final\\";
         QSignalSpy updates(&query, &ServerQuery::serverUpdate);
         f.monitor->refreshServer(*record.address);
         QVERIFY(updates.wait(3000));
@@ -342,7 +342,7 @@ private slots:
         // A Half-Life server that answers the information request only.
         SimResponder halfLife(SimServerState::forGame(QStringLiteral("Half Life"), 1, 3));
         RawUdpServer raw;
-        raw.answer = halfLife.respond(HalfLifeProtocol().requests().first(), 0x7F000001).first();
+        raw.autoReply = halfLife.respond(HalfLifeProtocol().requests().first(), 0x7F000001).first();
         ServerRecord record;
         record.address = QStringLiteral("127.0.0.1:%1").arg(raw.port());
         record.game = QStringLiteral("Half Life");

@@ -209,7 +209,7 @@ private slots:
             const AnswerUpdate update = protocol->parse(QByteArray(answer.constData(), size), game, Friends);
             const QByteArray where = "cut at " + QByteArray::number(size);
             for (const AnswerError& error : update.errors)
-                QVERIFY2(error.procedure.endsWith(QLatin1String("()")) && !update.players, where.constData());
+                QVERIFY2(!error.procedure.isEmpty() && !update.players, where.constData());
             if (!update.players)
                 continue;
             QVERIFY2(update.players->size() <= all.size(), where.constData());

@@ -1,37 +1,52 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QNetworkDatagram>
 #include <QObject>
 #include <QUdpSocket>
 
+#include <functional>
+
 namespace trevisk {
 
-// A UDP server on 127.0.0.1 that answers every request with the datagram the test sets (none
-// while it is empty) and keeps what it was sent.
+// A UDP server on 127.0.0.1 that keeps every request with its arrival time (milliseconds since
+// it was made) and answers as the test says: the same datagram to every request, or from a
+// handler that sees each request's number (from 1) and replies to it.
 class RawUdpServer : public QObject
 {
 public:
     explicit RawUdpServer(quint16 port = 0)
     {
         m_socket.bind(QHostAddress::LocalHost, port);
+        m_clock.start();
         connect(&m_socket, &QUdpSocket::readyRead, this, [this] {
             while (m_socket.hasPendingDatagrams()) {
-                const QNetworkDatagram request = m_socket.receiveDatagram();
-                requests << request.data();
-                if (!answer.isEmpty())
-                    m_socket.writeDatagram(request.makeReply(answer));
+                m_last = m_socket.receiveDatagram();
+                requests << m_last.data();
+                arrivals << m_clock.elapsed();
+                if (!autoReply.isEmpty())
+                    reply(autoReply);
+                if (onRequest)
+                    onRequest(static_cast<int>(requests.size()));
             }
         });
     }
     bool isBound() const { return m_socket.state() == QAbstractSocket::BoundState; }
     quint16 port() const { return m_socket.localPort(); }
-    QUdpSocket& socket() { return m_socket; }
+    QString address() const { return QStringLiteral("127.0.0.1:%1").arg(port()); }
+    // Answers the last request, from the server's own address and port.
+    void reply(const QByteArray& bytes) { m_socket.writeDatagram(m_last.makeReply(bytes)); }
+    const QNetworkDatagram& lastRequest() const { return m_last; }
 
-    QByteArray answer;
+    QByteArray autoReply;
+    std::function<void(int requestNumber)> onRequest;
     QList<QByteArray> requests;
+    QList<qint64> arrivals;
 
 private:
     QUdpSocket m_socket;
+    QNetworkDatagram m_last;
+    QElapsedTimer m_clock;
 };
 
 } // namespace trevisk
