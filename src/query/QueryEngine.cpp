@@ -6,6 +6,7 @@
 
 #include <QHostInfo>
 #include <QNetworkDatagram>
+#include <QPointer>
 #include <QUdpSocket>
 
 #include <algorithm>
@@ -28,6 +29,15 @@ QueryEngine::QueryEngine(const Clock& clock, QObject* parent)
     , m_clock(clock)
     , m_resolver([](const QString& game) { return protocolForGame(game); })
     , m_ticks(&getTicks)
+    , m_hostResolver([this](const QString& host, std::function<void(const QHostAddress&)> done) {
+        QHostInfo::lookupHost(host, this, [done = std::move(done)](const QHostInfo& info) {
+            const QList<QHostAddress> addresses = info.addresses();
+            const auto found = std::find_if(addresses.begin(), addresses.end(), [](const QHostAddress& address) {
+                return address.protocol() == QAbstractSocket::IPv4Protocol;
+            });
+            done(found == addresses.end() ? QHostAddress() : *found);
+        });
+    })
 {
     m_elapsed.start();
     m_timer.setSingleShot(true);
@@ -284,15 +294,10 @@ void QueryEngine::performSend(quint32 id)
 void QueryEngine::lookUpHost(const QString& host)
 {
     m_hosts[host].pending = true;
-    QHostInfo::lookupHost(host, this, [this, host](const QHostInfo& info) {
-        QHostAddress found;
-        for (const QHostAddress& address : info.addresses()) {
-            if (address.protocol() == QAbstractSocket::IPv4Protocol) {
-                found = address;
-                break;
-            }
-        }
-        hostLookedUp(host, found);
+    QPointer<QueryEngine> self(this);
+    m_hostResolver(host, [self, host](const QHostAddress& address) {
+        if (self)
+            self->hostLookedUp(host, address);
     });
 }
 

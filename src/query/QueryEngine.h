@@ -82,6 +82,12 @@ public:
     const FriendList& friendList() const { return m_friendList; }
 
     const Clock& clock() const { return m_clock; }
+    // Looks a host name up and calls back with its first IPv4 address (null when it has none);
+    // by default through the system's resolver. Tests put their own in place, so that no
+    // made-up name is ever sent to a name server.
+    using HostResolver = std::function<void(const QString& host, std::function<void(const QHostAddress&)> done)>;
+    void setHostResolver(HostResolver resolver) { m_hostResolver = std::move(resolver); }
+
     // The millisecond tick count pings are measured on; tests may put their own in place.
     void setTickSource(std::function<qint32()> ticks) { m_ticks = std::move(ticks); }
     qint32 ticks() const { return m_ticks(); }
@@ -167,6 +173,7 @@ private:
     AnswerErrorSink* m_errorSink = nullptr;
     std::function<const EngineProtocol*(const QString&)> m_resolver;
     std::function<qint32()> m_ticks;
+    HostResolver m_hostResolver;
     FriendList m_friendList;
     QElapsedTimer m_elapsed;
 

@@ -9,6 +9,7 @@
 #include <QNetworkDatagram>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 #include <QUdpSocket>
 
 #include <functional>
@@ -409,6 +410,59 @@ private slots:
         QCOMPARE(ut.players()->size(), size_t(5));
         QCOMPARE(ut.hostname(), QString::fromLatin1(unreal.state().hostname));
         QCOMPARE(utUpdates.size(), 1);
+    }
+
+    // A name is looked up once for every query that waits on it and then used until it is
+    // old; a name that does not resolve ends the cycle as a silent server does, and is asked
+    // again next time. The resolver is the test's, so no made-up name leaves the machine.
+    void hostNamesAreLookedUpAndCached()
+    {
+        RawUdpServer server;
+        server.autoReply = "up";
+        auto engine = makeEngine(m_plain, 60s, 300ms);
+        QStringList lookups;
+        engine->setHostResolver([&](const QString& host, std::function<void(const QHostAddress&)> done) {
+            lookups << host;
+            const QHostAddress address =
+                host == QLatin1String("lab.example") ? QHostAddress::LocalHost : QHostAddress();
+            QTimer::singleShot(0, [done, address] { done(address); });
+        });
+        const QString named = QStringLiteral("lab.example:%1").arg(server.port());
+        ServerQuery first(*engine);
+        ServerQuery second(*engine);
+        QSignalSpy firstUpdates(&first, &ServerQuery::serverUpdate);
+        QSignalSpy secondUpdates(&second, &ServerQuery::serverUpdate);
+        first.init(named, QStringLiteral("Quake 3"), 1);
+        second.init(named, QStringLiteral("Quake 3"), 1);
+        QTRY_VERIFY(!firstUpdates.isEmpty() && !secondUpdates.isEmpty());
+        first.sendQuery();
+        QTRY_COMPARE(firstUpdates.size(), 2);
+        QCOMPARE(lookups, QStringList{QStringLiteral("lab.example")});
+        QueryEngine::Timing timing = engine->timing();
+        timing.hostCacheAge = 0ms;
+        engine->setTiming(timing);
+        first.sendQuery();
+        QTRY_COMPARE(firstUpdates.size(), 3);
+        QCOMPARE(lookups.size(), 2);
+
+        ServerQuery nowhere(*engine);
+        QSignalSpy timeOuts(&nowhere, &ServerQuery::timeOut);
+        nowhere.init(QStringLiteral("nowhere.example:27960"), QStringLiteral("Quake 3"), 1);
+        QVERIFY(timeOuts.wait(5000));
+        QCOMPARE(lookups.count(QStringLiteral("nowhere.example")), 3);
+    }
+
+    // The system's resolver, for a name the hosts file answers.
+    void localhostIsResolved()
+    {
+        RawUdpServer server;
+        server.autoReply = "local";
+        auto engine = makeEngine(m_plain);
+        ServerQuery query(*engine);
+        QSignalSpy updates(&query, &ServerQuery::serverUpdate);
+        query.init(QStringLiteral("localhost:%1").arg(server.port()), QStringLiteral("Quake 3"), 1);
+        QVERIFY(updates.wait(5000));
+        QCOMPARE(query.hostname(), QStringLiteral("local"));
     }
 
     void sendsArePaced()
