@@ -60,11 +60,36 @@ private slots:
         QCOMPARE(second.err, QByteArray("Trevisk: Only one instance of Trevisk is allowed to run!\n"));
         QCOMPARE(first.state(), QProcess::Running);
 
+        // SIGUSR1 prints the status table at once.
+        ::kill(static_cast<pid_t>(first.processId()), SIGUSR1);
+        QTRY_VERIFY_WITH_TIMEOUT((firstOut += first.readAllStandardOutput()).contains("Servers: 0, answered: 0"),
+                                 10000);
+
         ::kill(static_cast<pid_t>(first.processId()), SIGTERM);
         QVERIFY(first.waitForFinished(10000));
         QCOMPARE(first.exitStatus(), QProcess::NormalExit);
         QCOMPARE(first.exitCode(), 0);
         QVERIFY(acquireDataLock(dir.filePath(QStringLiteral("data"))));
+    }
+
+    // --status prints the table on its own, every so many seconds.
+    void statusEverySeconds()
+    {
+        QTemporaryDir dir;
+        QProcess monitor;
+        monitor.start(QStringLiteral(TREVISK_BINARY),
+                      {QStringLiteral("--headless"),
+                       QStringLiteral("--status"),
+                       QStringLiteral("1"),
+                       QStringLiteral("--data-dir"),
+                       dir.path(),
+                       QStringLiteral("--config"),
+                       dir.filePath(QStringLiteral("t.ini"))});
+        QByteArray out;
+        QTRY_VERIFY_WITH_TIMEOUT((out += monitor.readAllStandardOutput()).contains("Servers: 0"), 10000);
+        monitor.terminate();
+        QVERIFY(monitor.waitForFinished(10000));
+        QCOMPARE(monitor.exitCode(), 0);
     }
 
     // A folder name that is not valid in the system's encoding would be read as another name and
