@@ -4,6 +4,7 @@
 #include "core/Clock.h"
 #include "core/ErrorReporter.h"
 #include "core/Prompter.h"
+#include "core/Routines.h"
 #include "core/Sound.h"
 #include "monitor/MonitorWindows.h"
 #include "monitor/ServerList.h"
@@ -321,8 +322,13 @@ void Monitor::notify(const QString& text, bool popUp, bool logIt, int soundSlot)
 {
     if (logIt)
         m_services.log.logMessage(text);
-    if (popUp && m_services.popups)
-        m_services.popups->setMessage(text);
+    if (popUp && m_services.popups) {
+        // The lines are the monitor's own; what a server sent within them is shown as one line each.
+        QStringList lines = text.split(QStringLiteral("\r\n"));
+        for (QString& line : lines)
+            line = visibleText(line);
+        m_services.popups->setMessage(lines.join(QStringLiteral("\r\n")));
+    }
     playSlot(soundSlot);
     emit notified(m_services.clock.now(), text, popUp, logIt);
 }

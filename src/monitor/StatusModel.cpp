@@ -1,5 +1,6 @@
 #include "monitor/StatusModel.h"
 
+#include "core/Routines.h"
 #include "players/ColourCodes.h"
 
 #include <QLocale>
@@ -50,7 +51,8 @@ QVariant StatusModel::data(const QModelIndex& index, int role) const
     if (role == StyleRole)
         return style(row);
     if (role == ColouredTextRole)
-        return index.column() == NameColumn && !row.colouredName.isEmpty() ? QVariant(row.colouredName) : QVariant();
+        return index.column() == NameColumn && !row.colouredName.isEmpty() ? QVariant(visibleText(row.colouredName))
+                                                                           : QVariant();
     if (role != Qt::DisplayRole && role != Qt::EditRole)
         return {};
     switch (index.column()) {
@@ -62,7 +64,8 @@ QVariant StatusModel::data(const QModelIndex& index, int role) const
         // Formatted when shown: the locale's date-time text is costly to make at every answer.
         return row.answered() ? QVariant(arText(row.ar)) : QVariant(QString());
     case NameColumn:
-        return optionalValue(row.name);
+        // What a server sends is shown on one line, whatever it holds.
+        return row.name ? QVariant(visibleText(*row.name)) : QVariant();
     case PingColumn:
         return optionalValue(row.ping);
     case LastRefreshColumn:
@@ -74,9 +77,9 @@ QVariant StatusModel::data(const QModelIndex& index, int role) const
     case FriendsColumn:
         return optionalValue(row.friends);
     case MapColumn:
-        return optionalValue(row.map);
+        return row.map ? QVariant(visibleText(*row.map)) : QVariant();
     case MemoColumn:
-        return row.server;
+        return visibleText(row.server);
     }
     return {};
 }

@@ -1,5 +1,6 @@
 #include "tray/DetailsTableModel.h"
 
+#include "core/Routines.h"
 #include "players/ColourCodes.h"
 
 #include <algorithm>
@@ -29,11 +30,12 @@ QVariant DetailsTableModel::data(const QModelIndex& index, int role) const
     const Row& row = m_rows[size_t(index.row())];
     switch (role) {
     case Qt::DisplayRole:
-        return row.cells.value(index.column());
+        // Names and settings come from the server: one line each, whatever they hold.
+        return visibleText(row.cells.value(index.column()));
     case HighlightRole:
         return row.highlighted;
     case ColouredTextRole:
-        return index.column() == 1 && !row.coloured.isEmpty() ? QVariant(row.coloured) : QVariant();
+        return index.column() == 1 && !row.coloured.isEmpty() ? QVariant(visibleText(row.coloured)) : QVariant();
     case Qt::TextAlignmentRole:
         return m_columns[size_t(index.column())].numeric ? QVariant(int(Qt::AlignRight | Qt::AlignVCenter))
                                                          : QVariant();

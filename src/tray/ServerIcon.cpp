@@ -1,6 +1,7 @@
 #include "tray/ServerIcon.h"
 
 #include "core/Catalogue.h"
+#include "core/Routines.h"
 #include "core/Settings.h"
 #include "store/Stores.h"
 
@@ -25,9 +26,10 @@ IconColours iconColoursFor(const Stores& stores, const AppSettings& settings, co
 void ServerIcon::loadServer(const QString& address, const QString& name, const QString& game, const QString& map)
 {
     m_address = address;
-    m_name = name;
+    // The name and map come from the server: the caption and tip show them on one line.
+    m_name = visibleText(name);
     m_game = game;
-    m_map = map;
+    m_map = visibleText(map);
     const GameInfo* info = findGame(game);
     m_shortName = info ? info->shortName : QString();
 }
@@ -37,7 +39,7 @@ bool ServerIcon::update(int playerCount, int friendCount, const QString& map)
     m_offline = false;
     m_count = playerCount;
     m_friends = playerCount > 0 ? friendCount : 0;
-    m_map = map;
+    m_map = visibleText(map);
     const bool becameActive = m_previousCount == 0 && playerCount >= 1;
     m_previousCount = playerCount;
     return becameActive;

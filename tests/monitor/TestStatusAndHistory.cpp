@@ -45,13 +45,14 @@ private slots:
         QCOMPARE(model.headerData(10, Qt::Horizontal).toString(), QStringLiteral("Memo"));
         QSignalSpy changed(&model, &StatusModel::dataChanged);
         model.update(QStringLiteral("127.0.10.1:1"), [](StatusRow& row) {
-            row.name = QStringLiteral("Lab");
+            row.name = QStringLiteral("Lab\x1b]0;x\x07");
             row.ar = QDateTime(QDate(2026, 12, 7), QTime(1, 2, 3));
             row.friends = 1;
         });
         QCOMPARE(changed.size(), 1);
         QCOMPARE(changed[0][0].toModelIndex().row(), 1);
-        QCOMPARE(model.data(model.index(1, StatusModel::NameColumn)).toString(), QStringLiteral("Lab"));
+        // What the server sent shows on one line, its controls as stand-ins.
+        QCOMPARE(model.data(model.index(1, StatusModel::NameColumn)).toString(), QStringLiteral("Lab\uFFFD]0;x\uFFFD"));
         QCOMPARE(model.data(model.index(1, 0), StatusModel::StyleRole).toString(), QStringLiteral("Friend"));
         // The general date-time form keeps the seconds.
         QVERIFY(model.data(model.index(1, StatusModel::ArColumn)).toString().contains(QStringLiteral("02:03")));
