@@ -93,22 +93,18 @@ QVariant StatusModel::headerData(int section, Qt::Orientation orientation, int r
     return section >= 0 && section < ColumnCount ? QString::fromLatin1(captions[section]) : QString();
 }
 
-QString StatusModel::arText(const QDateTime& stamp)
+QString StatusModel::arText(const QDateTime& stamp, const QLocale& locale)
 {
     // Qt's long time format names the time zone too; the general form stops at the seconds.
-    static const QString format = [] {
-        const QLocale locale = QLocale::system();
-        QString time;
-        bool quoted = false;
-        for (const QChar c : locale.timeFormat(QLocale::LongFormat)) {
-            if (c == QLatin1Char('\''))
-                quoted = !quoted;
-            if (quoted || c != QLatin1Char('t'))
-                time += c;
-        }
-        return locale.dateFormat(QLocale::ShortFormat) + QLatin1Char(' ') + time.trimmed();
-    }();
-    return QLocale::system().toString(stamp, format);
+    QString time;
+    bool quoted = false;
+    for (const QChar c : locale.timeFormat(QLocale::LongFormat)) {
+        if (c == QLatin1Char('\''))
+            quoted = !quoted;
+        if (quoted || c != QLatin1Char('t'))
+            time += c;
+    }
+    return locale.toString(stamp, locale.dateFormat(QLocale::ShortFormat) + QLatin1Char(' ') + time.trimmed());
 }
 
 namespace {
