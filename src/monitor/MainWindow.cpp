@@ -1,10 +1,10 @@
 #include "monitor/MainWindow.h"
 
-#include "core/Catalogue.h"
 #include "core/ErrorReporter.h"
 #include "monitor/Monitor.h"
 #include "monitor/ServerListTransfer.h"
 #include "notify/NotificationQueue.h"
+#include "query/EngineProtocol.h"
 #include "session/Startup.h"
 #include "tray/ColourCodeDelegate.h"
 
@@ -94,17 +94,6 @@ public:
 private:
     Monitor& m_monitor;
 };
-
-bool hasRemoteConsole(const QString& game)
-{
-    static const QStringList without{QStringLiteral("UT"),
-                                     QStringLiteral("QW"),
-                                     QStringLiteral("UT2003"),
-                                     QStringLiteral("NWN"),
-                                     QStringLiteral("HALO"),
-                                     QStringLiteral("RVS")};
-    return !without.contains(getEngine(game));
-}
 
 } // namespace
 

@@ -54,4 +54,10 @@ const EngineProtocol* protocolForGame(const QString& game)
     return protocolForEngine(getEngine(game));
 }
 
+bool hasRemoteConsole(const QString& game)
+{
+    const EngineProtocol* protocol = protocolForGame(game);
+    return protocol && protocol->hasRemoteConsole();
+}
+
 } // namespace trevisk

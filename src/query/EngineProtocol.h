@@ -33,6 +33,9 @@ public:
     // otherwise the count is the number of player rows.
     virtual bool reportsPlayerCount() const { return false; }
 
+    // True for the engines whose servers take remote console commands from this program.
+    virtual bool hasRemoteConsole() const { return false; }
+
     // The command line that makes the game join `address`, around the user's own parameters.
     virtual QStringList launchArguments(const QString& game, const QString& address, const QStringList& params) const;
 
@@ -44,5 +47,7 @@ public:
 const EngineProtocol* protocolForEngine(const QString& engine);
 // The protocol of a catalogue game, or nullptr when the game or its engine is unknown.
 const EngineProtocol* protocolForGame(const QString& game);
+// Whether the remote console serves servers of this game.
+bool hasRemoteConsole(const QString& game);
 
 } // namespace trevisk

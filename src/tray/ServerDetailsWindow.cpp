@@ -1,9 +1,9 @@
 #include "tray/ServerDetailsWindow.h"
 
-#include "core/Catalogue.h"
 #include "core/Prompter.h"
 #include "core/Sound.h"
 #include "monitor/Monitor.h"
+#include "query/EngineProtocol.h"
 #include "session/Startup.h"
 #include "tray/ColourCodeDelegate.h"
 #include "tray/DetailsTableModel.h"
@@ -51,17 +51,6 @@ public:
 private:
     QColor m_colour;
 };
-
-bool hasRemoteConsole(const QString& game)
-{
-    static const QStringList without{QStringLiteral("UT"),
-                                     QStringLiteral("HALO"),
-                                     QStringLiteral("NWN"),
-                                     QStringLiteral("UT2003"),
-                                     QStringLiteral("QW"),
-                                     QStringLiteral("RVS")};
-    return !without.contains(getEngine(game));
-}
 
 } // namespace
 

@@ -11,6 +11,7 @@ class HalfLifeProtocol : public EngineProtocol
 public:
     QList<QByteArray> requests() const override;
     int answersPerCycle() const override { return 2; }
+    bool hasRemoteConsole() const override { return true; }
     AnswerUpdate parse(const QByteArray& answer, const QString& game, const FriendList& friends) const override;
 };
 
