@@ -1,6 +1,7 @@
 #include "monitor/MainWindow.h"
 
 #include "core/ErrorReporter.h"
+#include "dialogs/AboutBox.h"
 #include "monitor/Monitor.h"
 #include "monitor/ServerListTransfer.h"
 #include "notify/NotificationQueue.h"
@@ -207,7 +208,7 @@ void MainWindow::buildMenus()
          {"&Configure Trevisk...", "Email Notification...", "&Setup Game Paths...", "&Friends...", "&Favorite Maps..."})
         settings->addAction(QString::fromLatin1(entry), this, &MainWindow::notAvailable);
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
-    help->addAction(QStringLiteral("&About..."), this, &MainWindow::notAvailable);
+    help->addAction(QStringLiteral("&About..."), this, [this] { showAboutBox(this); });
 
     m_gridMenu->addAction(QStringLiteral("&Refresh"), this, [this, &monitor] {
         if (const QString address = selectedAddress(); !address.isEmpty())
