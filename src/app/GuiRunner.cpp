@@ -6,6 +6,7 @@
 #include "core/Clock.h"
 #include "dialogs/MessageBoxReporter.h"
 #include "dialogs/QtPrompter.h"
+#include "dialogs/ServerDialog.h"
 #include "monitor/AnswerErrorLog.h"
 #include "monitor/GameLauncher.h"
 #include "monitor/MainWindow.h"
@@ -41,7 +42,13 @@ int runWindows(QApplication& app, AppContext& context, const MonitorRunOptions& 
     windows.setMonitor(&monitor);
     monitor.engine().setErrorSink(&answerErrors);
 
-    MainWindow main({monitor, context, prompter, reporter, &popups});
+    windows.setServerDialog([&](const QString& address) {
+        ServerDialog dialog(context, prompter, reporter);
+        if (!address.isEmpty())
+            dialog.loadServer(address);
+        return dialog.exec() == QDialog::Accepted ? dialog.savedAddress() : QString();
+    });
+    MainWindow main({monitor, context, prompter, reporter, &popups, &sound});
     QObject::connect(&main, &MainWindow::exitRequested, &app, &QCoreApplication::quit);
 
     // The splash asks for the current version while it shows; then the monitor and its windows

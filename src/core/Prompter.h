@@ -35,6 +35,12 @@ public:
 
     virtual ~Prompter() = default;
     virtual Answer ask(const QString& text, Icon icon, Buttons buttons) = 0;
+    // A message under a caption of its own ("Aborted"); where captions are not shown, the usual one.
+    virtual Answer askTitled(const QString& title, const QString& text, Icon icon, Buttons buttons)
+    {
+        Q_UNUSED(title);
+        return ask(text, icon, buttons);
+    }
     // An empty result means the user cancelled.
     virtual QString openFileName(const QString& title, const QString& filter, const QString& initialFile) = 0;
     virtual QString saveFileName(const QString& title, const QString& filter) = 0;

@@ -40,7 +40,12 @@ QtPrompter::QtPrompter(QWidget* parent)
 
 Prompter::Answer QtPrompter::ask(const QString& text, Icon icon, Buttons buttons)
 {
-    QMessageBox box(boxIcon(icon), QString::fromLatin1(ProductName), text, QMessageBox::NoButton, m_parent);
+    return askTitled(QString::fromLatin1(ProductName), text, icon, buttons);
+}
+
+Prompter::Answer QtPrompter::askTitled(const QString& title, const QString& text, Icon icon, Buttons buttons)
+{
+    QMessageBox box(boxIcon(icon), title, text, QMessageBox::NoButton, m_parent);
     switch (buttons) {
     case Buttons::Ok:
         box.setStandardButtons(QMessageBox::Ok);

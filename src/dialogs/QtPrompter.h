@@ -17,6 +17,7 @@ public:
     explicit QtPrompter(QWidget* parent = nullptr);
 
     Answer ask(const QString& text, Icon icon, Buttons buttons) override;
+    Answer askTitled(const QString& title, const QString& text, Icon icon, Buttons buttons) override;
     QString openFileName(const QString& title, const QString& filter, const QString& initialFile) override;
     QString saveFileName(const QString& title, const QString& filter) override;
     std::optional<quint32> pickColor(quint32 initial) override;

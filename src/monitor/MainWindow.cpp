@@ -1,10 +1,13 @@
 #include "monitor/MainWindow.h"
 
 #include "core/ErrorReporter.h"
+#include "core/Sound.h"
 #include "dialogs/AboutBox.h"
+#include "dialogs/SettingsDialog.h"
 #include "monitor/Monitor.h"
 #include "monitor/ServerListTransfer.h"
 #include "notify/NotificationQueue.h"
+#include "notify/NotifyWindow.h"
 #include "query/EngineProtocol.h"
 #include "session/Startup.h"
 #include "tray/ColourCodeDelegate.h"
@@ -192,20 +195,15 @@ void MainWindow::buildMenus()
     servers->addAction(QStringLiteral("&Show Details..."), this, [this] { showDetails(Prompter::Icon::None); });
     servers->addAction(QStringLiteral("&Remote RCON..."), this, &MainWindow::openRemoteConsole);
     servers->addSeparator();
-    servers->addAction(QStringLiteral("&Add Server..."), this, &MainWindow::notAvailable);
-    servers->addAction(QStringLiteral("&Edit Server..."), this, [this, &monitor] {
-        // Without a selection the monitor says so; the dialog itself comes later.
-        if (selectedAddress().isEmpty())
-            monitor.editServer(QString());
-        else
-            notAvailable();
-    });
+    servers->addAction(QStringLiteral("&Add Server..."), this, [&monitor] { monitor.addServer(); });
+    servers->addAction(
+        QStringLiteral("&Edit Server..."), this, [this, &monitor] { monitor.editServer(selectedAddress()); });
     servers->addAction(
         QStringLiteral("&Delete Server"), this, [this, &monitor] { monitor.delServer(selectedAddress()); });
 
     QMenu* settings = menuBar()->addMenu(QStringLiteral("&Settings"));
-    for (const char* entry :
-         {"&Configure Trevisk...", "Email Notification...", "&Setup Game Paths...", "&Friends...", "&Favorite Maps..."})
+    settings->addAction(QStringLiteral("&Configure Trevisk..."), this, &MainWindow::showSettings);
+    for (const char* entry : {"Email Notification...", "&Setup Game Paths...", "&Friends...", "&Favorite Maps..."})
         settings->addAction(QString::fromLatin1(entry), this, &MainWindow::notAvailable);
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     help->addAction(QStringLiteral("&About..."), this, [this] { showAboutBox(this); });
@@ -298,6 +296,27 @@ void MainWindow::showGridMenu(const QPoint& at)
         return;
     m_cancelAutoJoin->setVisible(m_services.monitor.isAutoJoin(address));
     m_gridMenu->popup(m_grid->viewport()->mapToGlobal(at));
+}
+
+void MainWindow::showSettings()
+{
+    // One settings window at a time, shown without blocking the program.
+    if (!m_settingsDialog) {
+        static SilentSoundPlayer silent;
+        SettingsDialogServices services{
+            m_services.context.settings,
+            *m_services.context.settingsStore,
+            m_services.prompter,
+            m_services.reporter,
+            m_services.sound ? *m_services.sound : silent,
+            [this] { m_services.monitor.applySettings(); },
+            [](const QString& text, quint32 fore, quint32 back) { NotifyWindow::showTest(text, fore, back); }};
+        m_settingsDialog = new SettingsDialog(services, this);
+        m_settingsDialog->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    m_settingsDialog->show();
+    m_settingsDialog->raise();
+    m_settingsDialog->activateWindow();
 }
 
 void MainWindow::purgeHistory()

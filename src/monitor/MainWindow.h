@@ -3,6 +3,7 @@
 #include "core/Prompter.h"
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QSystemTrayIcon>
 
 class QLabel;
@@ -17,6 +18,8 @@ struct StatusRow;
 class Monitor;
 class NotificationQueue;
 class Prompter;
+class SettingsDialog;
+class SoundPlayer;
 
 // What the main window works with; each part outlives the window.
 struct MainWindowServices
@@ -26,6 +29,7 @@ struct MainWindowServices
     Prompter& prompter;
     ErrorReporter& reporter;
     NotificationQueue* popups;
+    SoundPlayer* sound = nullptr; // the settings dialog's "Play"
 };
 
 // The server grid over the status table, the menus, and the main tray icon. The close box only
@@ -72,6 +76,7 @@ private:
     void openRemoteConsole();
     void joinSelected();
     void purgeHistory();
+    void showSettings();
     void notAvailable();
     const StatusRow* selectedRow() const;
 
@@ -81,6 +86,7 @@ private:
     QMenu* m_trayMenu;
     QAction* m_cancelAutoJoin = nullptr;
     QSystemTrayIcon m_tray;
+    QPointer<SettingsDialog> m_settingsDialog;
     bool m_firstShow = false;
     bool m_exiting = false;
 };

@@ -200,7 +200,12 @@ QString saveServerForm(Stores& stores, const QString& tag, const ServerFormCheck
     auto message = std::find_if(messages.rows.begin(), messages.rows.end(), [&](const CustomMessage& entry) {
         return entry.server == check.address;
     });
-    if (message == messages.rows.end()) {
+    // An emptied text removes the server's custom text; a new server without one adds no row.
+    if (customText.isEmpty()) {
+        if (message == messages.rows.end())
+            return {};
+        messages.rows.erase(message);
+    } else if (message == messages.rows.end()) {
         messages.rows.push_back({check.address, customText, {}});
     } else {
         message->message = customText;

@@ -5,6 +5,7 @@
 
 #include <QHash>
 
+#include <functional>
 #include <memory>
 
 namespace trevisk {
@@ -19,6 +20,14 @@ public:
     ServerWindows(AppContext& context, SoundPlayer& sound, Prompter& prompter);
     ~ServerWindows() override;
     void setMonitor(Monitor* monitor) { m_monitor = monitor; }
+    // Runs the add (empty address) or edit server dialog: the saved address, empty when cancelled.
+    using ServerDialogRunner = std::function<QString(const QString& address)>;
+    void setServerDialog(ServerDialogRunner runner) { m_serverDialog = std::move(runner); }
+    QString runAddServerDialog() override { return m_serverDialog ? m_serverDialog(QString()) : QString(); }
+    QString runEditServerDialog(const QString& address) override
+    {
+        return m_serverDialog ? m_serverDialog(address) : QString();
+    }
 
     ServerDetailsWindow* window(const QString& address) const;
     int count() const { return static_cast<int>(m_windows.size()); }
@@ -45,6 +54,7 @@ private:
     SoundPlayer& m_sound;
     Prompter& m_prompter;
     Monitor* m_monitor = nullptr;
+    ServerDialogRunner m_serverDialog;
     std::vector<std::unique_ptr<ServerDetailsWindow>> m_windows;
 };
 

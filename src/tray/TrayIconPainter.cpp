@@ -36,6 +36,17 @@ QImage paintServerIcon(const ServerIcon& icon, const IconColours& colours, int s
     return image;
 }
 
+std::array<QImage, 3> paintIconPreviews(const IconColours& colours)
+{
+    ServerIcon normal;
+    normal.update(6, 0, {});
+    ServerIcon withFriend;
+    withFriend.update(4, 1, {});
+    ServerIcon offline;
+    offline.setTimeOut();
+    return {paintServerIcon(normal, colours), paintServerIcon(withFriend, colours), paintServerIcon(offline, colours)};
+}
+
 QIcon serverTrayIcon(const ServerIcon& icon, const IconColours& colours)
 {
     const QImage canvas = paintServerIcon(icon, colours, 4);

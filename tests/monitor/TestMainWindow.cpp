@@ -83,8 +83,7 @@ private slots:
             {"History Graph...", "You must select as server to view!", Prompter::Icon::Exclamation},
             {"&Edit Server...", "You must select as server to edit!", Prompter::Icon::Exclamation},
             {"&Delete Server", "You must select a server to edit!", Prompter::Icon::Exclamation},
-            {"&Configure Trevisk...", MainWindow::NotAvailableText, Prompter::Icon::Information},
-            {"&Add Server...", MainWindow::NotAvailableText, Prompter::Icon::Information}};
+            {"Email Notification...", MainWindow::NotAvailableText, Prompter::Icon::Information}};
         for (const auto& [text, message, icon] : guarded) {
             entry(&w.main, QString::fromLatin1(text))->trigger();
             QCOMPARE(w.lastText(), QString::fromLatin1(message));

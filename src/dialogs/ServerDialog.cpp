@@ -1,0 +1,346 @@
+#include "dialogs/ServerDialog.h"
+
+#include "core/Catalogue.h"
+#include "core/ErrorReporter.h"
+#include "core/Prompter.h"
+#include "session/Startup.h"
+#include "tray/TrayIconPainter.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace trevisk {
+
+namespace {
+
+// Entering the address or the port selects its whole text, so typing replaces it.
+class SelectAllLineEdit : public QLineEdit
+{
+public:
+    using QLineEdit::QLineEdit;
+
+protected:
+    void focusInEvent(QFocusEvent* event) override
+    {
+        QLineEdit::focusInEvent(event);
+        QTimer::singleShot(0, this, &QLineEdit::selectAll);
+    }
+};
+
+QPushButton* button(const QString& text, const char* name, QWidget* parent)
+{
+    auto* result = new QPushButton(text, parent);
+    result->setObjectName(QString::fromLatin1(name));
+    result->setAutoDefault(false);
+    return result;
+}
+
+template <typename Widget> Widget* named(Widget* widget, const char* name)
+{
+    widget->setObjectName(QString::fromLatin1(name));
+    return widget;
+}
+
+} // namespace
+
+ServerDialog::ServerDialog(AppContext& context, Prompter& prompter, ErrorReporter& reporter, QWidget* parent)
+    : QDialog(parent)
+    , m_context(context)
+    , m_prompter(prompter)
+    , m_reporter(reporter)
+    , m_iconNorm(context.settings.iconNorm)
+    , m_iconFriend(context.settings.iconFriend)
+    , m_iconOff(context.settings.iconOff)
+    , m_iconBack(context.settings.iconBack)
+    , m_messageEditor([this](const QString& current) { return editCustomMessage(current, this); })
+{
+    setWindowTitle(QStringLiteral("Add Server"));
+    auto* server = new QGroupBox(QStringLiteral("Server"), this);
+    auto* serverLayout = new QGridLayout(server);
+    m_address = named(new SelectAllLineEdit(server), "address");
+    m_port = named(new SelectAllLineEdit(server), "port");
+    m_game = named(new QComboBox(server), "game");
+    m_game->addItem(QString());
+    m_game->addItems(sortedGameList());
+    m_queryPort = named(new QLineEdit(server), "queryPort");
+    m_memo = named(new QLineEdit(server), "memo");
+    const auto row = [&](int at, const char* label, QWidget* field, const char* note = nullptr) {
+        serverLayout->addWidget(new QLabel(QString::fromLatin1(label), server), at, 0, Qt::AlignRight);
+        serverLayout->addWidget(field, at, 1);
+        if (note)
+            serverLayout->addWidget(new QLabel(QString::fromLatin1(note), server), at, 2);
+    };
+    row(0, "*Address", m_address);
+    row(1, "*Port", m_port);
+    row(2, "*Game Type", m_game);
+    row(3, "Query Port", m_queryPort, "0 for automatic");
+    row(4, "Short Memo", m_memo);
+    serverLayout->addWidget(new QLabel(QStringLiteral("* Required"), server), 5, 1);
+    m_address->setMinimumWidth(220);
+
+    auto* settings = new QGroupBox(QStringLiteral("Settings"), this);
+    auto* settingsLayout = new QVBoxLayout(settings);
+    m_tray = named(new QCheckBox(QStringLiteral("Load to Tray at Startup"), settings), "tray");
+    m_tray->setTristate(true);
+    // Greyed: the setting "Default Servers to Load to Tray" decides.
+    m_tray->setCheckState(context.settings.allTray == 1 ? Qt::PartiallyChecked : Qt::Unchecked);
+    m_manual = named(new QCheckBox(QStringLiteral("Manual Refresh Only"), settings), "manualRefresh");
+    m_noMail = named(new QCheckBox(QStringLiteral("Don't Email Notify"), settings), "noMail");
+    auto* custom = button(QStringLiteral("Custom Email Message"), "customEmail", settings);
+    for (QWidget* widget : std::initializer_list<QWidget*>{m_tray, m_manual, m_noMail, custom})
+        settingsLayout->addWidget(widget);
+    settingsLayout->addStretch();
+    // The text stays with the dialog: it is written with the server, or dropped on "Cancel".
+    connect(custom, &QPushButton::clicked, this, [this] {
+        if (const auto text = m_messageEditor(m_customText))
+            m_customText = *text;
+    });
+
+    auto* icons = new QGroupBox(QStringLiteral("Default Icon Colors"), this);
+    auto* iconLayout = new QGridLayout(icons);
+    m_previewNorm = named(new QLabel(icons), "previewNorm");
+    m_previewFriend = named(new QLabel(icons), "previewFriend");
+    m_previewOff = named(new QLabel(icons), "previewOff");
+    const std::array<std::tuple<const char*, const char*, QLabel*, quint32*>, 3> previews{
+        {{"Normal", "colorNorm", m_previewNorm, &m_iconNorm},
+         {"Friend", "colorFriend", m_previewFriend, &m_iconFriend},
+         {"Offline", "colorOff", m_previewOff, &m_iconOff}}};
+    int column = 0;
+    for (const auto& [caption, name, preview, colour] : previews) {
+        iconLayout->addWidget(new QLabel(QString::fromLatin1(caption), icons), 0, column, Qt::AlignHCenter);
+        iconLayout->addWidget(preview, 1, column, Qt::AlignHCenter);
+        auto* choose = button(QStringLiteral("..."), name, icons);
+        connect(choose, &QPushButton::clicked, this, [this, colour = colour] { pickColour(*colour); });
+        iconLayout->addWidget(choose, 2, column);
+        ++column;
+    }
+    auto* background = button(QStringLiteral("Background"), "colorBack", icons);
+    connect(background, &QPushButton::clicked, this, [this] { pickColour(m_iconBack); });
+    iconLayout->addWidget(background, 3, 0, 1, 3);
+
+    m_save = button(QStringLiteral("&Save"), "save", this);
+    auto* cancel = button(QStringLiteral("&Cancel"), "cancel", this);
+    connect(m_save, &QPushButton::clicked, this, &ServerDialog::save);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(m_game, &QComboBox::activated, this, &ServerDialog::gameChosen);
+    connect(&m_lookup, &HostLookup::finished, this, [this](const QString&, const QString& address) {
+        QApplication::restoreOverrideCursor();
+        m_save->setEnabled(true);
+        finishSave(address);
+    });
+
+    auto* layout = new QGridLayout(this);
+    layout->addWidget(server, 0, 0, 1, 2);
+    layout->addWidget(settings, 1, 0);
+    layout->addWidget(icons, 1, 1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(m_save);
+    buttons->addWidget(cancel);
+    layout->addLayout(buttons, 2, 0, 1, 2);
+    redraw();
+}
+
+ServerDialog::~ServerDialog()
+{
+    if (isLookingUp())
+        QApplication::restoreOverrideCursor();
+}
+
+void ServerDialog::loadServer(const QString& address)
+{
+    setWindowTitle(QStringLiteral("Edit Server"));
+    m_tag = address;
+    const auto& rows = m_context.stores.servers.rows;
+    const auto record =
+        std::find_if(rows.begin(), rows.end(), [&](const ServerRecord& row) { return row.addressText() == address; });
+    if (record == rows.end())
+        return;
+    const qsizetype colon = address.indexOf(QLatin1Char(':'));
+    m_address->setText(colon < 0 ? address : address.left(colon));
+    if (colon >= 0)
+        m_port->setText(address.mid(colon + 1));
+    const auto colour = [](const std::optional<qint64>& value, quint32 fallback) {
+        return value ? static_cast<quint32>(*value) : fallback;
+    };
+    m_iconBack = colour(record->iconBack, m_iconBack);
+    m_iconFriend = colour(record->iconFriend, m_iconFriend);
+    m_iconNorm = colour(record->iconNorm, m_iconNorm);
+    m_iconOff = colour(record->iconOff, m_iconOff);
+    const int tray = record->tray.value_or(0);
+    m_tray->setCheckState(tray == 1 ? Qt::Checked : (tray == 2 ? Qt::PartiallyChecked : Qt::Unchecked));
+    m_game->setCurrentText(record->gameText());
+    m_manual->setChecked(record->manualRefresh.value_or(0) == 1);
+    if (record->option1)
+        m_queryPort->setText(QString::number(*record->option1));
+    m_memo->setText(record->option2.value_or(QString()));
+    m_noMail->setChecked(record->option5.value_or(0) == 1);
+    for (const CustomMessage& message : m_context.stores.custEmail.rows) {
+        if (message.server == address) {
+            m_customText = message.message.value_or(QString());
+            break;
+        }
+    }
+    redraw();
+}
+
+void ServerDialog::gameChosen()
+{
+    // While editing, a port already there stays.
+    if (m_tag.isEmpty() || m_port->text().isEmpty())
+        m_port->setText(defaultPort(m_game->currentText()));
+}
+
+ServerForm ServerDialog::form() const
+{
+    ServerForm form;
+    form.host = m_address->text();
+    form.port = m_port->text();
+    form.game = m_game->currentText();
+    form.queryPort = m_queryPort->text();
+    form.memo = m_memo->text();
+    const Qt::CheckState tray = m_tray->checkState();
+    form.tray = tray == Qt::Checked ? 1 : (tray == Qt::PartiallyChecked ? 2 : 0);
+    form.manualRefresh = m_manual->isChecked() ? 1 : 0;
+    form.noMail = m_noMail->isChecked() ? 1 : 0;
+    form.iconNorm = m_iconNorm;
+    form.iconFriend = m_iconFriend;
+    form.iconOff = m_iconOff;
+    form.iconBack = m_iconBack;
+    form.customText = m_customText;
+    return form;
+}
+
+bool ServerDialog::isLookingUp() const
+{
+    return m_lookup.isRunning();
+}
+
+void ServerDialog::save()
+{
+    if (isLookingUp())
+        return;
+    m_address->setText(m_address->text().trimmed());
+    m_port->setText(m_port->text().trimmed());
+    ServerFormCheck fields = checkServerFormFields(form(), false);
+    if (fields.portMissing) {
+        if (m_prompter.ask(
+                QStringLiteral("Port not specified, use default?"), Prompter::Icon::Question, Prompter::Buttons::YesNo)
+            != Prompter::Answer::Yes) {
+            m_port->setFocus();
+            return;
+        }
+        fields = checkServerFormFields(form(), true);
+    }
+    if (fields.host.isEmpty()) {
+        refuse(fields);
+        return;
+    }
+    if (!fields.needsLookup) {
+        finishSave(fields.host);
+        return;
+    }
+    // The window stays responsive while the name is looked up.
+    QApplication::setOverrideCursor(Qt::BusyCursor);
+    m_save->setEnabled(false);
+    m_lookup.start(fields.host);
+}
+
+void ServerDialog::finishSave(const QString& address)
+{
+    const ServerFormCheck check = completeServerForm(form(), m_tag, m_context.stores, address);
+    if (!check.ok) {
+        refuse(check);
+        return;
+    }
+    if (const QString error = saveServerForm(m_context.stores, m_tag, check, m_customText); !error.isEmpty()) {
+        m_reporter.report(error, ErrorNumber::FileWrite, QStringLiteral("cmdSave_Click()"));
+        return;
+    }
+    m_savedAddress = check.address;
+    emit saved(m_savedAddress);
+    accept();
+}
+
+void ServerDialog::refuse(const ServerFormCheck& check)
+{
+    using Field = ServerFormCheck::Field;
+    if (!check.message.isEmpty()) {
+        if (check.title.isEmpty())
+            m_prompter.tell(check.message, Prompter::Icon::Exclamation);
+        else
+            m_prompter.askTitled(check.title, check.message, Prompter::Icon::Exclamation, Prompter::Buttons::Ok);
+    }
+    QWidget* control = nullptr;
+    switch (check.field) {
+    case Field::Game:
+        control = m_game;
+        break;
+    case Field::Address:
+        control = m_address;
+        break;
+    case Field::Port:
+        control = m_port;
+        break;
+    case Field::QueryPort:
+        control = m_queryPort;
+        break;
+    case Field::Memo:
+        control = m_memo;
+        break;
+    case Field::None:
+        break;
+    }
+    if (control) {
+        control->setFocus();
+        if (auto* edit = qobject_cast<QLineEdit*>(control))
+            edit->selectAll();
+    }
+}
+
+void ServerDialog::pickColour(quint32& colour)
+{
+    if (const auto chosen = m_prompter.pickColor(colour)) {
+        colour = *chosen;
+        redraw();
+    }
+}
+
+void ServerDialog::redraw()
+{
+    const auto previews = paintIconPreviews({m_iconBack, m_iconFriend, m_iconNorm, m_iconOff});
+    m_previewNorm->setPixmap(QPixmap::fromImage(previews[0]));
+    m_previewFriend->setPixmap(QPixmap::fromImage(previews[1]));
+    m_previewOff->setPixmap(QPixmap::fromImage(previews[2]));
+}
+
+std::optional<QString> editCustomMessage(const QString& current, QWidget* parent)
+{
+    QDialog dialog(parent);
+    dialog.setWindowTitle(QStringLiteral("Custom Email Message"));
+    auto* text = named(new QPlainTextEdit(current, &dialog), "message");
+    text->setMinimumSize(500, 286);
+    auto* buttons = new QDialogButtonBox(&dialog);
+    buttons->addButton(QStringLiteral("&Save"), QDialogButtonBox::AcceptRole);
+    buttons->addButton(QStringLiteral("&Cancel"), QDialogButtonBox::RejectRole);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    auto* layout = new QVBoxLayout(&dialog);
+    layout->addWidget(text);
+    layout->addWidget(buttons, 0, Qt::AlignHCenter);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return text->toPlainText();
+}
+
+} // namespace trevisk

@@ -1,0 +1,312 @@
+#include "dialogs/SettingsDialog.h"
+
+#include "core/ErrorReporter.h"
+#include "core/Prompter.h"
+#include "core/SettingsForm.h"
+#include "core/Sound.h"
+#include "tray/TrayIconPainter.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace trevisk {
+
+namespace {
+
+const char* const SoundNames[SoundSlotCount] = {
+    "Server Offline", "Server Online", "Friend Logged On", "Friend Logged Off", "Server Activity", "Favorite Map"};
+
+QCheckBox* checkBox(const char* text, const char* name, qint16 value, QWidget* parent)
+{
+    auto* box = new QCheckBox(QString::fromLatin1(text), parent);
+    box->setObjectName(QString::fromLatin1(name));
+    box->setChecked(value == 1);
+    return box;
+}
+
+QPushButton* button(const char* text, const char* name, QWidget* parent)
+{
+    auto* result = new QPushButton(QString::fromLatin1(text), parent);
+    result->setObjectName(QString::fromLatin1(name));
+    result->setAutoDefault(false);
+    return result;
+}
+
+QLabel* swatch(const char* name, QWidget* parent)
+{
+    auto* label = new QLabel(parent);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setFixedSize(40, 20);
+    label->setFrameShape(QFrame::Box);
+    label->setAutoFillBackground(true);
+    return label;
+}
+
+void paintSwatch(QLabel* label, quint32 colour)
+{
+    label->setStyleSheet(QStringLiteral("QLabel { background-color: %1; }").arg(colourOf(colour).name()));
+}
+
+qint16 checked(const QCheckBox* box)
+{
+    return box->isChecked() ? 1 : 0;
+}
+
+} // namespace
+
+SettingsDialog::SettingsDialog(const SettingsDialogServices& services, QWidget* parent)
+    : QDialog(parent)
+    , m_services(services)
+{
+    const AppSettings& s = services.settings;
+    m_iconNorm = s.iconNorm;
+    m_iconFriend = s.iconFriend;
+    m_iconOff = s.iconOff;
+    m_iconBack = s.iconBack;
+    m_notifyFore = s.notifyFore;
+    m_notifyBack = s.notifyBack;
+    m_friendColour = s.friendColor;
+    setWindowTitle(QStringLiteral("Settings"));
+
+    auto* general = new QGroupBox(QStringLiteral("Settings"), this);
+    auto* generalLayout = new QGridLayout(general);
+    m_refresh = new QComboBox(general);
+    m_refresh->setObjectName(QStringLiteral("refresh"));
+    m_refresh->setEditable(true);
+    m_refresh->addItems({QStringLiteral("10"),
+                         QStringLiteral("30"),
+                         QStringLiteral("60"),
+                         QStringLiteral("90"),
+                         QStringLiteral("120"),
+                         QStringLiteral("240"),
+                         QStringLiteral("300")});
+    m_refresh->setEditText(QString::number(s.refresh));
+    generalLayout->addWidget(new QLabel(QStringLiteral("Refresh Interval"), general), 0, 0);
+    generalLayout->addWidget(m_refresh, 0, 1);
+    generalLayout->addWidget(new QLabel(QStringLiteral("seconds"), general), 0, 2);
+    m_mainTray = checkBox("Start Main Window in Tray", "mainTray", s.mainTray, general);
+    m_encrypt = checkBox("Encrypt Saved RCON Passwords", "encrypt", s.encryptRcon, general);
+    m_allTray = checkBox("Default Servers to Load to Tray", "allTray", s.allTray, general);
+    m_noRefresh = checkBox("Disable Auto-Refresh", "noRefresh", s.noRefresh, general);
+    generalLayout->addWidget(m_mainTray, 1, 0, 1, 3);
+    generalLayout->addWidget(m_encrypt, 2, 0, 1, 3);
+    generalLayout->addWidget(m_allTray, 3, 0, 1, 3);
+    generalLayout->addWidget(m_noRefresh, 4, 0, 1, 3);
+
+    auto* visual = new QGroupBox(QStringLiteral("Visual Notifications"), this);
+    auto* visualLayout = new QVBoxLayout(visual);
+    m_nss = checkBox("Server Status Change", "nss", s.nss, visual);
+    m_nFriend = checkBox("Friends Log On/Off", "nFriend", s.nFriend, visual);
+    m_nActive = checkBox("Player Activity", "nActive", s.nActive, visual);
+    m_mapNotify = checkBox("Favorite Map", "mapNotify", s.notifyMap, visual);
+    for (QCheckBox* box : {m_nss, m_nFriend, m_nActive, m_mapNotify})
+        visualLayout->addWidget(box);
+    visualLayout->addStretch();
+
+    auto* audio = new QGroupBox(QStringLiteral("Audio Notifications"), this);
+    auto* audioLayout = new QGridLayout(audio);
+    for (int i = 0; i < SoundSlotCount; ++i) {
+        const QString digit = QString::number(i);
+        m_soundPath[i] = new QLineEdit(s.soundPath[i], audio);
+        m_soundPath[i]->setObjectName(QStringLiteral("soundPath") + digit);
+        m_soundPath[i]->setMinimumWidth(260);
+        auto* browse = button("...", "browse", audio);
+        browse->setObjectName(QStringLiteral("browseSound") + digit);
+        browse->setFixedWidth(30);
+        auto* play = button("Play", "play", audio);
+        play->setObjectName(QStringLiteral("playSound") + digit);
+        m_soundEnable[i] = checkBox("Enable", "enable", s.soundEnabled(i) ? 1 : 0, audio);
+        m_soundEnable[i]->setObjectName(QStringLiteral("enableSound") + digit);
+        audioLayout->addWidget(new QLabel(QString::fromLatin1(SoundNames[i]), audio), i, 0);
+        audioLayout->addWidget(m_soundPath[i], i, 1);
+        audioLayout->addWidget(browse, i, 2);
+        audioLayout->addWidget(play, i, 3);
+        audioLayout->addWidget(m_soundEnable[i], i, 4);
+        connect(browse, &QPushButton::clicked, this, [this, i] {
+            const QString file = m_services.prompter.openFileName(
+                QStringLiteral("Load File"), QStringLiteral("Wave Files (*.wav)"), m_soundPath[i]->text());
+            if (!file.isEmpty())
+                m_soundPath[i]->setText(file);
+        });
+        // Plays what the box holds, whether or not the sound is enabled.
+        connect(
+            play, &QPushButton::clicked, this, [this, i] { playWave(m_services.sound, m_soundPath[i]->text(), 0); });
+    }
+
+    auto* icons = new QGroupBox(QStringLiteral("Default Icon Colors"), this);
+    auto* iconLayout = new QGridLayout(icons);
+    m_previewNorm = new QLabel(icons);
+    m_previewFriend = new QLabel(icons);
+    m_previewOff = new QLabel(icons);
+    m_previewNorm->setObjectName(QStringLiteral("previewNorm"));
+    m_previewFriend->setObjectName(QStringLiteral("previewFriend"));
+    m_previewOff->setObjectName(QStringLiteral("previewOff"));
+    const std::array<std::tuple<const char*, const char*, QLabel*, quint32*>, 3> previews{
+        {{"Normal", "colorNorm", m_previewNorm, &m_iconNorm},
+         {"Friend", "colorFriend", m_previewFriend, &m_iconFriend},
+         {"Offline", "colorOff", m_previewOff, &m_iconOff}}};
+    int column = 0;
+    for (const auto& [caption, name, preview, colour] : previews) {
+        iconLayout->addWidget(new QLabel(QString::fromLatin1(caption), icons), 0, column, Qt::AlignHCenter);
+        iconLayout->addWidget(preview, 1, column, Qt::AlignHCenter);
+        auto* choose = button("...", name, icons);
+        connect(choose, &QPushButton::clicked, this, [this, colour = colour] { pickColour(*colour); });
+        iconLayout->addWidget(choose, 2, column);
+        ++column;
+    }
+    auto* background = button("Background", "colorBack", icons);
+    connect(background, &QPushButton::clicked, this, [this] { pickColour(m_iconBack); });
+    iconLayout->addWidget(background, 3, 0, 1, 3);
+
+    auto* notifyColours = new QGroupBox(QStringLiteral("Notification Colors"), this);
+    auto* notifyLayout = new QGridLayout(notifyColours);
+    m_notifyBackSwatch = swatch("notifyBack", notifyColours);
+    m_notifyForeSwatch = swatch("notifyFore", notifyColours);
+    notifyLayout->addWidget(new QLabel(QStringLiteral("Background"), notifyColours), 0, 0);
+    notifyLayout->addWidget(m_notifyBackSwatch, 0, 1);
+    auto* pickBack = button("...", "pickNotifyBack", notifyColours);
+    notifyLayout->addWidget(pickBack, 0, 2);
+    notifyLayout->addWidget(new QLabel(QStringLiteral("Text"), notifyColours), 1, 0);
+    notifyLayout->addWidget(m_notifyForeSwatch, 1, 1);
+    auto* pickFore = button("...", "pickNotifyFore", notifyColours);
+    notifyLayout->addWidget(pickFore, 1, 2);
+    auto* test = button("Test", "testNotify", notifyColours);
+    notifyLayout->addWidget(test, 2, 0, 1, 3);
+    connect(pickBack, &QPushButton::clicked, this, [this] { pickColour(m_notifyBack); });
+    connect(pickFore, &QPushButton::clicked, this, [this] { pickColour(m_notifyFore); });
+    connect(test, &QPushButton::clicked, this, [this] {
+        if (m_services.testMessage)
+            m_services.testMessage(QString::fromLatin1(TestText), m_notifyFore, m_notifyBack);
+    });
+
+    auto* friendBox = new QGroupBox(QStringLiteral("Friend Color"), this);
+    auto* friendLayout = new QHBoxLayout(friendBox);
+    m_friendSwatch = swatch("friendColor", friendBox);
+    auto* pickFriend = button("...", "pickFriendColor", friendBox);
+    friendLayout->addWidget(new QLabel(QStringLiteral("Text"), friendBox));
+    friendLayout->addWidget(m_friendSwatch);
+    friendLayout->addWidget(pickFriend);
+    connect(pickFriend, &QPushButton::clicked, this, [this] { pickColour(m_friendColour); });
+
+    auto* logging = new QGroupBox(QStringLiteral("Logging"), this);
+    auto* loggingLayout = new QGridLayout(logging);
+    m_logging = checkBox("Enable Logging", "logging", s.logging, logging);
+    m_logFile = new QLineEdit(s.logFile, logging);
+    m_logFile->setObjectName(QStringLiteral("logFile"));
+    auto* saveLog = button("...", "browseLog", logging);
+    connect(saveLog, &QPushButton::clicked, this, [this] {
+        const QString file =
+            m_services.prompter.saveFileName(QStringLiteral("Log File name"), QStringLiteral("All Files (*)"));
+        if (!file.isEmpty())
+            m_logFile->setText(file);
+    });
+    loggingLayout->addWidget(m_logging, 0, 0, 1, 3);
+    loggingLayout->addWidget(new QLabel(QStringLiteral("Log File"), logging), 1, 0);
+    loggingLayout->addWidget(m_logFile, 1, 1);
+    loggingLayout->addWidget(saveLog, 1, 2);
+
+    m_verNotify = checkBox("Notify on new version during startup", "verNotify", s.verNotify, this);
+    auto* saveButton = button("&Save", "save", this);
+    auto* cancelButton = button("&Cancel", "cancel", this);
+    connect(saveButton, &QPushButton::clicked, this, [this] {
+        if (save())
+            accept();
+    });
+    connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);
+
+    auto* top = new QHBoxLayout;
+    top->addWidget(general);
+    top->addWidget(visual);
+    auto* colours = new QHBoxLayout;
+    colours->addWidget(icons);
+    auto* right = new QVBoxLayout;
+    right->addWidget(notifyColours);
+    right->addWidget(friendBox);
+    colours->addLayout(right);
+    colours->addWidget(logging, 1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(m_verNotify);
+    buttons->addStretch();
+    buttons->addWidget(saveButton);
+    buttons->addWidget(cancelButton);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addWidget(audio);
+    layout->addLayout(colours);
+    layout->addLayout(buttons);
+    redraw();
+}
+
+void SettingsDialog::pickColour(quint32& colour)
+{
+    if (const auto chosen = m_services.prompter.pickColor(colour)) {
+        colour = *chosen;
+        redraw();
+    }
+}
+
+void SettingsDialog::redraw()
+{
+    // The previews look as the tray draws the icons.
+    const auto previews = paintIconPreviews({m_iconBack, m_iconFriend, m_iconNorm, m_iconOff});
+    m_previewNorm->setPixmap(QPixmap::fromImage(previews[0]));
+    m_previewFriend->setPixmap(QPixmap::fromImage(previews[1]));
+    m_previewOff->setPixmap(QPixmap::fromImage(previews[2]));
+    paintSwatch(m_notifyBackSwatch, m_notifyBack);
+    paintSwatch(m_notifyForeSwatch, m_notifyFore);
+    paintSwatch(m_friendSwatch, m_friendColour);
+}
+
+AppSettings SettingsDialog::edited() const
+{
+    AppSettings s = m_services.settings;
+    s.logFile = m_logFile->text();
+    s.logging = checked(m_logging);
+    s.allTray = checked(m_allTray);
+    s.nss = checked(m_nss);
+    s.nFriend = checked(m_nFriend);
+    s.notifyMap = checked(m_mapNotify);
+    s.nActive = checked(m_nActive);
+    s.encryptRcon = checked(m_encrypt);
+    s.noRefresh = checked(m_noRefresh);
+    s.iconNorm = m_iconNorm;
+    s.iconBack = m_iconBack;
+    s.iconFriend = m_iconFriend;
+    s.iconOff = m_iconOff;
+    s.notifyBack = m_notifyBack;
+    s.notifyFore = m_notifyFore;
+    s.mainTray = checked(m_mainTray);
+    s.friendColor = m_friendColour;
+    s.verNotify = checked(m_verNotify);
+    for (int i = 0; i < SoundSlotCount; ++i) {
+        s.soundPath[i] = m_soundPath[i]->text();
+        s.soundEnable[i] = m_soundEnable[i]->isChecked() ? QStringLiteral("1") : QStringLiteral("0");
+    }
+    return s;
+}
+
+bool SettingsDialog::save()
+{
+    const SettingsSave result =
+        saveSettingsForm(m_refresh->currentText(), edited(), m_services.store, m_services.settings);
+    if (!result.ok) {
+        m_services.reporter.report(result.description, result.number, QString::fromLatin1(SettingsSave::Procedure));
+        if (!result.field.isEmpty()) {
+            m_refresh->setFocus();
+            m_refresh->lineEdit()->selectAll();
+        }
+        return false;
+    }
+    if (m_services.changed)
+        m_services.changed();
+    return true;
+}
+
+} // namespace trevisk

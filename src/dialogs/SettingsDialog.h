@@ -1,0 +1,83 @@
+#pragma once
+
+#include "core/Settings.h"
+
+#include <QDialog>
+
+#include <array>
+#include <functional>
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QSettings;
+
+namespace trevisk {
+
+class ErrorReporter;
+class Prompter;
+class SoundPlayer;
+
+// What the settings dialog works with; each part outlives it.
+struct SettingsDialogServices
+{
+    AppSettings& settings; // the running program's settings, changed on "Save"
+    QSettings& store;
+    Prompter& prompter;
+    ErrorReporter& reporter;
+    SoundPlayer& sound;
+    std::function<void()> changed;                                     // the settings-changed path
+    std::function<void(const QString&, quint32, quint32)> testMessage; // a pop-up of its own in these colours
+};
+
+// "Settings": every general preference on a working copy; "Save" checks every field before
+// it writes any, then the running program takes the new values at once.
+class SettingsDialog : public QDialog
+{
+    Q_OBJECT
+public:
+    static constexpr char TestText[] = "This is a test message of the Notification System";
+
+    explicit SettingsDialog(const SettingsDialogServices& services, QWidget* parent = nullptr);
+
+    // The values on screen, as they would be saved (the refresh interval as typed aside).
+    AppSettings edited() const;
+    // "Save": true when everything was written; else the error report was shown and the dialog stays.
+    bool save();
+
+private:
+    void pickColour(quint32& colour);
+    void redraw();
+
+    SettingsDialogServices m_services;
+    quint32 m_iconNorm;
+    quint32 m_iconFriend;
+    quint32 m_iconOff;
+    quint32 m_iconBack;
+    quint32 m_notifyFore;
+    quint32 m_notifyBack;
+    quint32 m_friendColour;
+    QComboBox* m_refresh;
+    QCheckBox* m_mainTray;
+    QCheckBox* m_encrypt;
+    QCheckBox* m_allTray;
+    QCheckBox* m_noRefresh;
+    QCheckBox* m_nss;
+    QCheckBox* m_nFriend;
+    QCheckBox* m_nActive;
+    QCheckBox* m_mapNotify;
+    std::array<QLineEdit*, SoundSlotCount> m_soundPath;
+    std::array<QCheckBox*, SoundSlotCount> m_soundEnable;
+    QLabel* m_previewNorm;
+    QLabel* m_previewFriend;
+    QLabel* m_previewOff;
+    QLabel* m_notifyBackSwatch;
+    QLabel* m_notifyForeSwatch;
+    QLabel* m_friendSwatch;
+    QCheckBox* m_logging;
+    QLineEdit* m_logFile;
+    QCheckBox* m_verNotify;
+};
+
+} // namespace trevisk

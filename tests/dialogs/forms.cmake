@@ -1,0 +1,2 @@
+trevisk_add_test(dialogs ServerDialog GUI LIBS trevisk_ui trevisk_testsupport)
+trevisk_add_test(dialogs SettingsDialog GUI LIBS trevisk_ui trevisk_testsupport)
