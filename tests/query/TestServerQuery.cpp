@@ -131,10 +131,11 @@ private slots:
         QCOMPARE(sends.size(), 3);
         QVERIFY(sends[1] - sends[0] >= 35);
         QVERIFY(sends[2] - sends[1] >= 35);
-        QTRY_COMPARE_WITH_TIMEOUT(server.arrivals.size(), 4, 3000);
-        QVERIFY2(server.arrivals[3] >= 390, "the next request waits for the next round");
-        QVERIFY(timeOuts.wait(2000));
-        QCOMPARE(server.arrivals.size(), 6);
+        // Counted at least, not exactly: a busy machine may let the next round begin between two looks.
+        QVERIFY(timeOuts.wait(3000));
+        QVERIFY(sends.size() >= 6);
+        QVERIFY2(sends[3] - sends[0] >= 390, "the next round waits for its time");
+        QVERIFY(sends[4] - sends[3] >= 35 && sends[5] - sends[4] >= 35);
     }
 
     // A refresh shorter than a cycle's tries must not restart the cycle before it ends.
