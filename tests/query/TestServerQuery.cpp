@@ -328,15 +328,16 @@ private slots:
         ServerQuery query(*engine);
         QSignalSpy updates(&query, &ServerQuery::serverUpdate);
         query.init(silent.address(), QStringLiteral("Quake 3"), 0);
-        QTRY_COMPARE(silent.arrivals.size(), 1);
+        QTRY_VERIFY(!silent.arrivals.isEmpty());
         query.shutdown();
+        const qsizetype before = silent.arrivals.size();
         // Another query on the same engine runs on; the stopped one stays silent meanwhile.
         RawUdpServer other;
         ServerQuery witness(*engine);
         QSignalSpy witnessTimeOuts(&witness, &ServerQuery::timeOut);
         witness.init(other.address(), QStringLiteral("Quake 3"), 1);
         QVERIFY(witnessTimeOuts.wait(2000));
-        QCOMPARE(silent.arrivals.size(), 1);
+        QCOMPARE(silent.arrivals.size(), before);
         QCOMPARE(updates.size(), 0);
     }
 
