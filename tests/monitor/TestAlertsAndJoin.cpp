@@ -247,14 +247,10 @@ private slots:
     void launchCommandLines()
     {
         MonitorFixture f;
-        for (const char* game : {"Unreal Tournament", "Battlefield 1942", "Half Life"}) {
-            ServerRecord record;
-            // Ports nothing listens on: the queries are refused on this machine.
-            record.address = QStringLiteral("127.0.0.1:%1").arg(f.context.stores.servers.rows.size() + 1);
-            record.game = QString::fromLatin1(game);
-            record.manualRefresh = 1;
-            f.context.stores.servers.rows.push_back(record);
-        }
+        // Ports nothing listens on: the queries are refused on this machine.
+        for (const char* game : {"Unreal Tournament", "Battlefield 1942", "Half Life"})
+            f.listServer(QStringLiteral("127.0.0.1:%1").arg(f.context.stores.servers.rows.size() + 1),
+                         QString::fromLatin1(game));
         f.context.stores.gamePaths.rows = {
             {QStringLiteral("Unreal Tournament"),
              QStringLiteral("C:\\UT\\System\\UnrealTournament.exe"),
