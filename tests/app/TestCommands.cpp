@@ -1,6 +1,7 @@
 #include "core/Routines.h"
 #include "session/Startup.h"
 #include "sim/SimServer.h"
+#include "support/TestFiles.h"
 #include "support/TreviskRun.h"
 
 #include <QJsonArray>
@@ -63,13 +64,10 @@ private slots:
     void queryFileThatIsNoList()
     {
         QTemporaryDir dir;
-        QFile binary(dir.filePath(QStringLiteral("binary")));
-        QVERIFY(binary.open(QIODevice::WriteOnly) && binary.write(QByteArray("Halo\t1.2.3.4:1\0\xff\xfe", 18)) == 18);
-        binary.close();
-        QFile empty(dir.filePath(QStringLiteral("empty")));
-        QVERIFY(empty.open(QIODevice::WriteOnly));
-        empty.close();
-        for (const QString& path : {dir.path(), QStringLiteral("/dev/zero"), binary.fileName(), empty.fileName()}) {
+        const QString binary = dir.filePath(QStringLiteral("binary"));
+        const QString empty = dir.filePath(QStringLiteral("empty"));
+        QVERIFY(writeFile(binary, QByteArray("Halo\t1.2.3.4:1\0\xff\xfe", 18)) && writeFile(empty));
+        for (const QString& path : {dir.path(), QStringLiteral("/dev/zero"), binary, empty}) {
             const TreviskRun run = runTrevisk(args("query|--file") << path);
             QCOMPARE(run.code, 2);
             QVERIFY2(!run.err.isEmpty() && run.out.isEmpty(), qPrintable(path));
@@ -83,12 +81,11 @@ private slots:
         QVERIFY(up.start() && silent.start());
         silent.responder().setAnswering(false);
         QTemporaryDir dir;
-        QFile list(dir.filePath(QStringLiteral("list.txt")));
-        QVERIFY(list.open(QIODevice::WriteOnly));
-        list.write("# two servers\nUnreal Tournament\t" + up.address().toUtf8() + "\n\nHalf Life\t"
-                   + silent.address().toUtf8() + "\n");
-        list.close();
-        const TreviskRun run = runTrevisk((args("query|--file") << list.fileName()) + args("--json|--timeout|50"));
+        const QString list = dir.filePath(QStringLiteral("list.txt"));
+        QVERIFY(writeFile(list,
+                          "# two servers\nUnreal Tournament\t" + up.address().toUtf8() + "\n\nHalf Life\t"
+                              + silent.address().toUtf8() + "\n"));
+        const TreviskRun run = runTrevisk((args("query|--file") << list) + args("--json|--timeout|50"));
         QCOMPARE(run.code, 1);
         const QJsonArray answers = QJsonDocument::fromJson(run.out).array();
         QCOMPARE(answers.size(), 2);

@@ -1,6 +1,7 @@
 #include "MonitorFixture.h"
 #include "query/engines/HalfLifeProtocol.h"
 #include "support/RawUdpServer.h"
+#include "support/TestFiles.h"
 
 using namespace trevisk;
 
@@ -130,14 +131,13 @@ private slots:
         SimServer& server = f.addServer(QStringLiteral("Quake 3"), 5);
         server.state().map = "q3dm17";
         f.context.stores.favMaps.rows = {{1, QStringLiteral("Quake 3"), QStringLiteral("dm17"), {}}};
-        QFile wave(f.dir.filePath(QStringLiteral("sounds/5.wav")));
-        QVERIFY(QDir(f.dir.path()).mkpath(QStringLiteral("sounds")) && wave.open(QIODevice::WriteOnly));
-        wave.close();
+        const QString wave = f.dir.filePath(QStringLiteral("sounds/5.wav"));
+        QVERIFY(QDir(f.dir.path()).mkpath(QStringLiteral("sounds")) && writeFile(wave));
         f.start();
         QVERIFY(f.settle());
         const QString name = *f.row(server).name;
         QCOMPARE(f.logged, QStringList{name + QStringLiteral(" is running your favorite map: q3dm17")});
-        QCOMPARE(f.sound.played, QStringList{wave.fileName()});
+        QCOMPARE(f.sound.played, QStringList{wave});
         QCOMPARE(f.row(server).lastPlayers, std::optional<qint32>(5));
 
         // Empty, then two players: one "has become active", which is never logged.
