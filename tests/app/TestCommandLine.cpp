@@ -78,13 +78,8 @@ private slots:
         QTemporaryDir dir;
         QProcess monitor;
         monitor.start(QStringLiteral(TREVISK_BINARY),
-                      {QStringLiteral("--headless"),
-                       QStringLiteral("--status"),
-                       QStringLiteral("1"),
-                       QStringLiteral("--data-dir"),
-                       dir.path(),
-                       QStringLiteral("--config"),
-                       dir.filePath(QStringLiteral("t.ini"))});
+                      args("--headless|--status|1|--data-dir")
+                          << dir.path() << QStringLiteral("--config") << dir.filePath(QStringLiteral("t.ini")));
         QByteArray out;
         QTRY_VERIFY_WITH_TIMEOUT((out += monitor.readAllStandardOutput()).contains("Servers: 0"), 10000);
         monitor.terminate();

@@ -1,6 +1,7 @@
 #include "core/Routines.h"
 #include "session/Startup.h"
 #include "sim/SimServer.h"
+#include "support/TestFiles.h"
 #include "support/TreviskRun.h"
 
 #include <QJsonArray>
@@ -23,8 +24,7 @@ private slots:
         SimServer server(SimServerState::forGame(QStringLiteral("Quake 3"), 1, 2));
         QVERIFY(server.start());
         server.state().hostname = "^1Lab ^7Arena";
-        const TreviskRun json = runTrevisk(
-            {QStringLiteral("query"), QStringLiteral("Quake 3"), server.address(), QStringLiteral("--json")});
+        const TreviskRun json = runTrevisk(args("query|Quake 3") << server.address() << QStringLiteral("--json"));
         QCOMPARE(json.code, 0);
         const QJsonObject answer = QJsonDocument::fromJson(json.out).object();
         QCOMPARE(answer.value(QStringLiteral("status")).toString(), QStringLiteral("up"));
@@ -36,7 +36,7 @@ private slots:
         QVERIFY(!settings.isEmpty());
         QCOMPARE(settings.first().toArray().size(), 2);
 
-        const TreviskRun text = runTrevisk({QStringLiteral("query"), QStringLiteral("Quake 3"), server.address()});
+        const TreviskRun text = runTrevisk(args("query|Quake 3") << server.address());
         QCOMPARE(text.code, 0);
         QVERIFY(text.out.contains("  Name:     Lab Arena\n"));
         QVERIFY(text.out.contains("  Players:  2 / "));
@@ -49,7 +49,7 @@ private slots:
         QVERIFY(server.start());
         server.state().hostname = "Lab\x1b]0;owned\x07\x1b[2J\r\nFORGED\x9b"
                                   "1m";
-        const TreviskRun run = runTrevisk({QStringLiteral("query"), QStringLiteral("Half Life"), server.address()});
+        const TreviskRun run = runTrevisk(args("query|Half Life") << server.address());
         QCOMPARE(run.code, 0);
         const QByteArray standIn = QString(QChar(StandIn)).toUtf8();
         QVERIFY2(run.out.contains("  Name:     Lab" + standIn + "]0;owned" + standIn + standIn + "[2J" + standIn
@@ -64,14 +64,11 @@ private slots:
     void queryFileThatIsNoList()
     {
         QTemporaryDir dir;
-        QFile binary(dir.filePath(QStringLiteral("binary")));
-        QVERIFY(binary.open(QIODevice::WriteOnly) && binary.write(QByteArray("Halo\t1.2.3.4:1\0\xff\xfe", 18)) == 18);
-        binary.close();
-        QFile empty(dir.filePath(QStringLiteral("empty")));
-        QVERIFY(empty.open(QIODevice::WriteOnly));
-        empty.close();
-        for (const QString& path : {dir.path(), QStringLiteral("/dev/zero"), binary.fileName(), empty.fileName()}) {
-            const TreviskRun run = runTrevisk({QStringLiteral("query"), QStringLiteral("--file"), path});
+        const QString binary = dir.filePath(QStringLiteral("binary"));
+        const QString empty = dir.filePath(QStringLiteral("empty"));
+        QVERIFY(writeFile(binary, QByteArray("Halo\t1.2.3.4:1\0\xff\xfe", 18)) && writeFile(empty));
+        for (const QString& path : {dir.path(), QStringLiteral("/dev/zero"), binary, empty}) {
+            const TreviskRun run = runTrevisk(args("query|--file") << path);
             QCOMPARE(run.code, 2);
             QVERIFY2(!run.err.isEmpty() && run.out.isEmpty(), qPrintable(path));
         }
@@ -84,17 +81,11 @@ private slots:
         QVERIFY(up.start() && silent.start());
         silent.responder().setAnswering(false);
         QTemporaryDir dir;
-        QFile list(dir.filePath(QStringLiteral("list.txt")));
-        QVERIFY(list.open(QIODevice::WriteOnly));
-        list.write("# two servers\nUnreal Tournament\t" + up.address().toUtf8() + "\n\nHalf Life\t"
-                   + silent.address().toUtf8() + "\n");
-        list.close();
-        const TreviskRun run = runTrevisk({QStringLiteral("query"),
-                                           QStringLiteral("--file"),
-                                           list.fileName(),
-                                           QStringLiteral("--json"),
-                                           QStringLiteral("--timeout"),
-                                           QStringLiteral("50")});
+        const QString list = dir.filePath(QStringLiteral("list.txt"));
+        QVERIFY(writeFile(list,
+                          "# two servers\nUnreal Tournament\t" + up.address().toUtf8() + "\n\nHalf Life\t"
+                              + silent.address().toUtf8() + "\n"));
+        const TreviskRun run = runTrevisk((args("query|--file") << list) + args("--json|--timeout|50"));
         QCOMPARE(run.code, 1);
         const QJsonArray answers = QJsonDocument::fromJson(run.out).array();
         QCOMPARE(answers.size(), 2);
@@ -111,40 +102,20 @@ private slots:
                                 dir.filePath(QStringLiteral("data")),
                                 QStringLiteral("--config"),
                                 dir.filePath(QStringLiteral("t.ini"))};
-        auto servers = [&](const QStringList& arguments) {
-            return runTrevisk(QStringList{QStringLiteral("servers")} + arguments + where);
+        auto servers = [&](const char* arguments) {
+            return runTrevisk(QStringList{QStringLiteral("servers")} + args(arguments) + where);
         };
 
-        TreviskRun run = servers({QStringLiteral("add"),
-                                  QStringLiteral("Quake 3"),
-                                  QStringLiteral("127.0.0.1"),
-                                  QStringLiteral("--memo"),
-                                  QStringLiteral("lan party")});
+        TreviskRun run = servers("add|Quake 3|127.0.0.1|--memo|lan party");
         QCOMPARE(run.code, 0);
         QVERIFY(run.out.contains("default port of Quake 3, 27960"));
-        QCOMPARE(servers({QStringLiteral("add"), QStringLiteral("Quake 3"), QStringLiteral("127.0.0.1:27960")}).err,
-                 QByteArray("This server is already in the list!\n"));
-        QCOMPARE(servers({QStringLiteral("add"), QStringLiteral("Halo"), QStringLiteral("127.0.0.1:65536")}).err,
-                 QByteArray("Invalid port number!\n"));
-        QCOMPARE(servers({QStringLiteral("add"),
-                          QStringLiteral("Halo"),
-                          QStringLiteral("127.0.0.1:1"),
-                          QStringLiteral("--query-port"),
-                          QStringLiteral("x")})
-                     .code,
-                 1);
-        QCOMPARE(servers({QStringLiteral("add"), QStringLiteral("Halo 9"), QStringLiteral("127.0.0.1:1")}).code, 1);
-        run = servers({QStringLiteral("add"),
-                       QStringLiteral("Halo"),
-                       QStringLiteral("127.0.0.2:2302"),
-                       QStringLiteral("--manual"),
-                       QStringLiteral("--tray"),
-                       QStringLiteral("1"),
-                       QStringLiteral("--no-mail"),
-                       QStringLiteral("--query-port"),
-                       QStringLiteral("2303")});
+        QCOMPARE(servers("add|Quake 3|127.0.0.1:27960").err, QByteArray("This server is already in the list!\n"));
+        QCOMPARE(servers("add|Halo|127.0.0.1:65536").err, QByteArray("Invalid port number!\n"));
+        QCOMPARE(servers("add|Halo|127.0.0.1:1|--query-port|x").code, 1);
+        QCOMPARE(servers("add|Halo 9|127.0.0.1:1").code, 1);
+        run = servers("add|Halo|127.0.0.2:2302|--manual|--tray|1|--no-mail|--query-port|2303");
         QCOMPARE(run.code, 0);
-        QCOMPARE(servers({QStringLiteral("list")}).out,
+        QCOMPARE(servers("list").out,
                  QByteArray("Quake 3\t127.0.0.1:27960\tlan party\t\n"
                             "Halo\t127.0.0.2:2302\t\tmanual refresh, query port 2303, tray, no mail\n"));
 
@@ -152,13 +123,13 @@ private slots:
         {
             const auto lock = acquireDataLock(dir.filePath(QStringLiteral("data")));
             QVERIFY(lock);
-            run = servers({QStringLiteral("remove"), QStringLiteral("127.0.0.1:27960")});
+            run = servers("remove|127.0.0.1:27960");
             QCOMPARE(run.code, 1);
             QVERIFY(run.err.contains("nothing was changed"));
         }
-        QCOMPARE(servers({QStringLiteral("remove"), QStringLiteral("127.0.0.1:27960")}).code, 0);
-        QCOMPARE(servers({QStringLiteral("remove"), QStringLiteral("127.0.0.1:27960")}).code, 1);
-        QCOMPARE(servers({QStringLiteral("list")}).out.count('\n'), 1);
+        QCOMPARE(servers("remove|127.0.0.1:27960").code, 0);
+        QCOMPARE(servers("remove|127.0.0.1:27960").code, 1);
+        QCOMPARE(servers("list").out.count('\n'), 1);
     }
 };
 

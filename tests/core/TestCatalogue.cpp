@@ -8,13 +8,6 @@ class TestCatalogue : public QObject
 {
     Q_OBJECT
 private slots:
-    void rowsInOrder()
-    {
-        QCOMPARE(games().size(), size_t(31));
-        QCOMPARE(games().front().game, QStringLiteral("Quake 2"));
-        QCOMPARE(games().back().game, QStringLiteral("Postal 2: Share the Pain"));
-    }
-
     void lookups()
     {
         QCOMPARE(getEngine(QStringLiteral("Halo 2")), QString());
@@ -28,11 +21,10 @@ private slots:
     void sortedListIgnoresCase()
     {
         const QStringList list = sortedGameList();
-        QCOMPARE(list.size(), 31);
-        QCOMPARE(list.mid(0, 3),
-                 (QStringList{QStringLiteral("Alien vs. Predator 2"),
-                              QStringLiteral("America's Army: Ops"),
-                              QStringLiteral("Battlefield 1942")}));
+        QCOMPARE(list.size(), qsizetype(games().size()));
+        QVERIFY(std::is_sorted(list.cbegin(), list.cend(), [](const QString& a, const QString& b) {
+            return a.compare(b, Qt::CaseInsensitive) < 0;
+        }));
         QVERIFY(list.indexOf(QStringLiteral("Raven Shield")) < list.indexOf(QStringLiteral("RTCW")));
     }
 
@@ -42,26 +34,20 @@ private slots:
         QTest::addColumn<QString>("address");
         QTest::addColumn<int>("explicitPort");
         QTest::addColumn<int>("expected");
-        QTest::newRow("Q2 game port") << "Quake 2"
-                                      << "h:27910" << 0 << 27910;
-        QTest::newRow("UT plus one") << "Unreal Tournament"
-                                     << "h:7777" << 0 << 7778;
-        QTest::newRow("UT2003 plus ten") << "Unreal Tournament 2003"
-                                         << "h:7777" << 0 << 7787;
-        QTest::newRow("RVS plus thousand") << "Raven Shield"
-                                           << "h:7777" << 0 << 8777;
-        QTest::newRow("-1 keeps the game port") << "Alien vs. Predator 2"
-                                                << "h:27888" << 0 << 27888;
-        QTest::newRow("fixed port") << "Battlefield 1942"
-                                    << "h:14567" << 0 << 23000;
-        QTest::newRow("no colon") << "Quake 2"
-                                  << "h" << 0 << 27910;
-        QTest::newRow("no colon, UT") << "Unreal"
-                                      << "h" << 0 << 27911;
-        QTest::newRow("explicit wins") << "Battlefield 1942"
-                                       << "h:14567" << 4000 << 4000;
-        QTest::newRow("unknown game") << "Nothing"
-                                      << "h:1234" << 0 << 1234;
+        const auto row = [](const char* name, const char* game, const char* address, int explicitPort, int expected) {
+            QTest::newRow(name) << QString::fromLatin1(game) << QString::fromLatin1(address) << explicitPort
+                                << expected;
+        };
+        row("Q2 game port", "Quake 2", "h:27910", 0, 27910);
+        row("UT plus one", "Unreal Tournament", "h:7777", 0, 7778);
+        row("UT2003 plus ten", "Unreal Tournament 2003", "h:7777", 0, 7787);
+        row("RVS plus thousand", "Raven Shield", "h:7777", 0, 8777);
+        row("-1 keeps the game port", "Alien vs. Predator 2", "h:27888", 0, 27888);
+        row("fixed port", "Battlefield 1942", "h:14567", 0, 23000);
+        row("no colon", "Quake 2", "h", 0, 27910);
+        row("no colon, UT", "Unreal", "h", 0, 27911);
+        row("explicit wins", "Battlefield 1942", "h:14567", 4000, 4000);
+        row("unknown game", "Nothing", "h:1234", 0, 1234);
     }
 
     void queryPortRule()

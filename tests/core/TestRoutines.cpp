@@ -1,6 +1,7 @@
 #include "core/Routines.h"
 #include "core/Sound.h"
 #include "support/RecordingSoundPlayer.h"
+#include "support/TestFiles.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -17,9 +18,7 @@ private slots:
     {
         QTemporaryDir dir;
         const QString wave = dir.filePath(QStringLiteral("1.wav"));
-        QFile file(wave);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.close();
+        QVERIFY(writeFile(wave));
 
         RecordingSoundPlayer player;
         playWave(player, wave, 0);
@@ -60,7 +59,7 @@ private slots:
     {
         QTemporaryDir dir;
         const QString file = dir.filePath(QStringLiteral("file"));
-        QFile(file).open(QIODevice::WriteOnly);
+        QVERIFY(writeFile(file));
         QVERIFY(QFile::link(file, dir.filePath(QStringLiteral("link"))));
         QVERIFY(QFile::link(dir.filePath(QStringLiteral("gone")), dir.filePath(QStringLiteral("dangling"))));
         QCOMPARE(::mkfifo(QFile::encodeName(dir.filePath(QStringLiteral("fifo"))).constData(), 0600), 0);

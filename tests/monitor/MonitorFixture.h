@@ -141,15 +141,22 @@ struct MonitorFixture
         auto server = std::make_unique<SimServer>(SimServerState::forGame(game, int(servers.size()) + 1, players));
         if (!server->start())
             qFatal("simulated server did not start");
-        ServerRecord record;
-        record.address = server->address();
-        record.game = game;
+        ServerRecord& record = listServer(server->address(), game);
         record.manualRefresh = manualRefresh;
         record.option5 = 0;
         record.tray = 0;
-        context.stores.servers.rows.push_back(record);
         servers.push_back(std::move(server));
         return *servers.back();
+    }
+    // A row of the server list, as the add-server dialog or an import saves it.
+    ServerRecord& listServer(const QString& address, const QString& game)
+    {
+        ServerRecord record;
+        record.address = address;
+        record.game = game;
+        record.manualRefresh = 1;
+        context.stores.servers.rows.push_back(record);
+        return context.stores.servers.rows.back();
     }
 
     void start()

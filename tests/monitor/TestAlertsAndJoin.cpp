@@ -222,14 +222,8 @@ private slots:
         full.state().players.pop_back();
         QVERIFY(f.refresh(full));
         QCOMPARE(f.launcher.launches.size(), 1);
-        QCOMPARE(f.launcher.launches.first(),
-                 (QStringList{QStringLiteral("/games/q3/quake3"),
-                              QStringLiteral("/games/q3"),
-                              QStringLiteral("+set"),
-                              QStringLiteral("fs_game"),
-                              QStringLiteral("osp mod"),
-                              QStringLiteral("+connect"),
-                              full.address()}));
+        QCOMPARE(f.launcher.launches.first().join(QLatin1Char('|')),
+                 QStringLiteral("/games/q3/quake3|/games/q3|+set|fs_game|osp mod|+connect|") + full.address());
         QVERIFY(!f.monitor->isAutoJoin(full.address()));
         QVERIFY(f.refresh(full));
         QCOMPARE(f.launcher.launches.size(), 1);
@@ -247,14 +241,10 @@ private slots:
     void launchCommandLines()
     {
         MonitorFixture f;
-        for (const char* game : {"Unreal Tournament", "Battlefield 1942", "Half Life"}) {
-            ServerRecord record;
-            // Ports nothing listens on: the queries are refused on this machine.
-            record.address = QStringLiteral("127.0.0.1:%1").arg(f.context.stores.servers.rows.size() + 1);
-            record.game = QString::fromLatin1(game);
-            record.manualRefresh = 1;
-            f.context.stores.servers.rows.push_back(record);
-        }
+        // Ports nothing listens on: the queries are refused on this machine.
+        for (const char* game : {"Unreal Tournament", "Battlefield 1942", "Half Life"})
+            f.listServer(QStringLiteral("127.0.0.1:%1").arg(f.context.stores.servers.rows.size() + 1),
+                         QString::fromLatin1(game));
         f.context.stores.gamePaths.rows = {
             {QStringLiteral("Unreal Tournament"),
              QStringLiteral("C:\\UT\\System\\UnrealTournament.exe"),
@@ -265,19 +255,11 @@ private slots:
         f.start();
         f.monitor->joinServer(true, QStringLiteral("127.0.0.1:1"), QStringLiteral("Unreal Tournament"));
         f.monitor->joinServer(true, QStringLiteral("127.0.0.1:2"), QStringLiteral("Battlefield 1942"));
-        QCOMPARE(f.launcher.launches,
-                 (QList<QStringList>{{QStringLiteral("C:\\UT\\System\\UnrealTournament.exe"),
-                                      QStringLiteral("C:\\UT\\System"),
-                                      QStringLiteral("127.0.0.1:1"),
-                                      QStringLiteral("-log")},
-                                     {QStringLiteral("/bf/bf1942"),
-                                      QStringLiteral("/bf"),
-                                      QStringLiteral("+isInternet"),
-                                      QStringLiteral("1"),
-                                      QStringLiteral("+restart"),
-                                      QStringLiteral("1"),
-                                      QStringLiteral("+joinServer"),
-                                      QStringLiteral("127.0.0.1:2")}}));
+        QCOMPARE(f.launcher.launches.size(), 2);
+        QCOMPARE(f.launcher.launches[0].join(QLatin1Char('|')),
+                 QStringLiteral("C:\\UT\\System\\UnrealTournament.exe|C:\\UT\\System|127.0.0.1:1|-log"));
+        QCOMPARE(f.launcher.launches[1].join(QLatin1Char('|')),
+                 QStringLiteral("/bf/bf1942|/bf|+isInternet|1|+restart|1|+joinServer|127.0.0.1:2"));
         f.monitor->joinServer(true, QStringLiteral("127.0.0.1:3"), QStringLiteral("Half Life"));
         QCOMPARE(f.prompter.texts().last(), QStringLiteral("Location of Half Life has not been configured!"));
         f.launcher.succeed = false;

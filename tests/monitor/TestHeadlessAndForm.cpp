@@ -106,50 +106,21 @@ private slots:
         QTest::addColumn<QString>("port");
         QTest::addColumn<QString>("queryPort");
         QTest::addColumn<QString>("expected"); // the message, or the address saved
-        QTest::newRow("default port") << "127.1.1.1"
-                                      << ""
-                                      << ""
-                                      << "127.1.1.1:27960";
-        QTest::newRow("port 0") << "127.1.1.1"
-                                << "0"
-                                << ""
-                                << "127.1.1.1:0";
-        QTest::newRow("port 65535") << " 127.1.1.1 "
-                                    << " 65535 "
-                                    << ""
-                                    << "127.1.1.1:65535";
-        QTest::newRow("port too big") << "127.1.1.1"
-                                      << "65536"
-                                      << ""
-                                      << "Invalid port number!";
-        QTest::newRow("negative port") << "127.1.1.1"
-                                       << "-1"
-                                       << ""
-                                       << "Invalid port number!";
-        QTest::newRow("query port text") << "127.1.1.1"
-                                         << "1"
-                                         << "abc"
-                                         << "Invalid query port number!";
-        QTest::newRow("host name resolved") << "lab.example"
-                                            << "5"
-                                            << ""
-                                            << "127.0.2.7:5";
-        QTest::newRow("unknown host") << "nowhere.example"
-                                      << "5"
-                                      << ""
-                                      << "Unable to resolve 'nowhere.example'";
-        QTest::newRow("colon in host goes to resolution") << "127.1.1.1:5"
-                                                          << ""
-                                                          << ""
-                                                          << "Unable to resolve '127.1.1.1:5'";
-        QTest::newRow("duplicate") << "127.0.2.1"
-                                   << "27960"
-                                   << ""
-                                   << "This server is already in the list!";
-        QTest::newRow("no host") << "  "
-                                 << "1"
-                                 << ""
-                                 << "You must enter the address of the server to add!";
+        const auto row = [](const char* name, const char* host, const char* port, const char* query, const char* out) {
+            QTest::newRow(name) << QString::fromLatin1(host) << QString::fromLatin1(port) << QString::fromLatin1(query)
+                                << QString::fromLatin1(out);
+        };
+        row("default port", "127.1.1.1", "", "", "127.1.1.1:27960");
+        row("port 0", "127.1.1.1", "0", "", "127.1.1.1:0");
+        row("port 65535", " 127.1.1.1 ", " 65535 ", "", "127.1.1.1:65535");
+        row("port too big", "127.1.1.1", "65536", "", "Invalid port number!");
+        row("negative port", "127.1.1.1", "-1", "", "Invalid port number!");
+        row("query port text", "127.1.1.1", "1", "abc", "Invalid query port number!");
+        row("host name resolved", "lab.example", "5", "", "127.0.2.7:5");
+        row("unknown host", "nowhere.example", "5", "", "Unable to resolve 'nowhere.example'");
+        row("colon in host goes to resolution", "127.1.1.1:5", "", "", "Unable to resolve '127.1.1.1:5'");
+        row("duplicate", "127.0.2.1", "27960", "", "This server is already in the list!");
+        row("no host", "  ", "1", "", "You must enter the address of the server to add!");
     }
 
     void formChecks()

@@ -1,6 +1,7 @@
 #include "MonitorFixture.h"
 #include "query/engines/HalfLifeProtocol.h"
 #include "support/RawUdpServer.h"
+#include "support/TestFiles.h"
 
 using namespace trevisk;
 
@@ -44,14 +45,21 @@ private slots:
                  std::optional<QString>(QStringLiteral("4/%1").arg(f.query(*f.servers[0]).maxPlayers())));
     }
 
-    void freedObjectIsReusedAndDeleteSaves()
+    // A delete asks, closes the window, drops the custom text and saves; the freed query object
+    // serves the next server added, without the last one's results.
+    void deleteSavesAndTheFreedObjectStartsClean()
     {
         MonitorFixture f;
+        f.context.stores.friends.rows = {{QStringLiteral("bob"), {}}};
         f.addServer(QStringLiteral("Quake 3"));
-        SimServer& second = f.addServer(QStringLiteral("Quake 3"));
+        SimServer& second = f.addServer(QStringLiteral("Quake 3"), 0);
+        second.state().players = {player("bob")};
         f.addServer(QStringLiteral("Quake 3"));
         f.context.stores.custEmail.rows = {{second.address(), QStringLiteral("gone"), {}}};
         f.start();
+        QVERIFY(f.settle());
+        QCOMPARE(f.logged.size(), 1);
+        ServerQuery* object = &f.query(second);
         f.prompter.answers << Prompter::Answer::Yes;
         f.monitor->delServer(second.address());
         QCOMPARE(f.prompter.texts(), QStringList{QStringLiteral("Are you sure you want to delete this server?")});
@@ -65,20 +73,21 @@ private slots:
         QCOMPARE(reread.servers.rows.size(), size_t(2));
         QVERIFY(QFile::exists(f.dir.filePath(QStringLiteral("custemail.dat"))));
 
-        // The dialog saved a new record; the freed object serves it.
-        SimServer added(SimServerState::forGame(QStringLiteral("Quake 3"), 9));
-        QVERIFY(added.start());
-        ServerRecord record;
-        record.address = added.address();
-        record.game = QStringLiteral("Quake 3");
-        record.manualRefresh = 1;
-        f.context.stores.servers.rows.push_back(record);
-        f.windows.dialogAnswer = QStringLiteral(" ") + added.address() + QStringLiteral(" ");
-        QSignalSpy requests(&added, &SimServer::requestReceived);
+        SimServer next(SimServerState::forGame(QStringLiteral("Quake 3"), 9));
+        QVERIFY(next.start());
+        f.setAnswering(next, false);
+        f.listServer(next.address(), QStringLiteral("Quake 3"));
+        f.windows.dialogAnswer = QStringLiteral(" ") + next.address() + QStringLiteral(" ");
         f.monitor->addServer();
+        QCOMPARE(&f.query(next), object);
         QCOMPARE(f.monitor->queryObjectCount(), 3);
         QCOMPARE(f.monitor->status().rowCount(), 3);
-        QVERIFY(requests.wait(3000));
+        QSignalSpy timeOuts(object, &ServerQuery::timeOut);
+        QVERIFY(timeOuts.wait(3000));
+        QCOMPARE(f.row(next).name, std::optional<QString>(QString()));
+        QCOMPARE(f.row(next).friends, std::optional<qint32>(0));
+        QVERIFY(f.query(next).friends().isEmpty());
+        QCOMPARE(f.logged.size(), 1);
 
         f.monitor->delServer(QString());
         QCOMPARE(f.prompter.texts().last(), QStringLiteral("You must select a server to edit!"));
@@ -118,23 +127,17 @@ private slots:
     void firstAnswerRules()
     {
         MonitorFixture f;
-        f.context.settings.soundEnable = {QStringLiteral("1"),
-                                          QStringLiteral("1"),
-                                          QStringLiteral("1"),
-                                          QStringLiteral("1"),
-                                          QStringLiteral("1"),
-                                          QStringLiteral("1")};
+        f.context.settings.soundEnable.fill(QStringLiteral("1"));
         SimServer& server = f.addServer(QStringLiteral("Quake 3"), 5);
         server.state().map = "q3dm17";
         f.context.stores.favMaps.rows = {{1, QStringLiteral("Quake 3"), QStringLiteral("dm17"), {}}};
-        QFile wave(f.dir.filePath(QStringLiteral("sounds/5.wav")));
-        QVERIFY(QDir(f.dir.path()).mkpath(QStringLiteral("sounds")) && wave.open(QIODevice::WriteOnly));
-        wave.close();
+        const QString wave = f.dir.filePath(QStringLiteral("sounds/5.wav"));
+        QVERIFY(QDir(f.dir.path()).mkpath(QStringLiteral("sounds")) && writeFile(wave));
         f.start();
         QVERIFY(f.settle());
         const QString name = *f.row(server).name;
         QCOMPARE(f.logged, QStringList{name + QStringLiteral(" is running your favorite map: q3dm17")});
-        QCOMPARE(f.sound.played, QStringList{wave.fileName()});
+        QCOMPARE(f.sound.played, QStringList{wave});
         QCOMPARE(f.row(server).lastPlayers, std::optional<qint32>(5));
 
         // Empty, then two players: one "has become active", which is never logged.
@@ -177,39 +180,6 @@ private slots:
         QCOMPARE(points[1].ping, qint16(-1));
         QCOMPARE(points[1].players, qint16(-1));
         QCOMPARE(points[3].players, qint16(2));
-    }
-
-    // A freed query object serves the next server without the last one's results.
-    void reusedObjectStartsClean()
-    {
-        MonitorFixture f;
-        f.context.stores.friends.rows = {{QStringLiteral("bob"), {}}};
-        SimServer& first = f.addServer(QStringLiteral("Quake 3"), 0);
-        first.state().players = {player("bob")};
-        f.start();
-        QVERIFY(f.settle());
-        QCOMPARE(f.logged.size(), 1);
-        ServerQuery* object = &f.query(first);
-        f.prompter.answers << Prompter::Answer::Yes;
-        f.monitor->delServer(first.address());
-
-        SimServer next(SimServerState::forGame(QStringLiteral("Quake 3"), 5));
-        QVERIFY(next.start());
-        f.setAnswering(next, false);
-        ServerRecord record;
-        record.address = next.address();
-        record.game = QStringLiteral("Quake 3");
-        record.manualRefresh = 1;
-        f.context.stores.servers.rows.push_back(record);
-        f.windows.dialogAnswer = next.address();
-        f.monitor->addServer();
-        QCOMPARE(&f.query(next), object);
-        QSignalSpy timeOuts(object, &ServerQuery::timeOut);
-        QVERIFY(timeOuts.wait(3000));
-        QCOMPARE(f.row(next).name, std::optional<QString>(QString()));
-        QCOMPARE(f.row(next).friends, std::optional<qint32>(0));
-        QVERIFY(f.query(next).friends().isEmpty());
-        QCOMPARE(f.logged.size(), 1);
     }
 
     // Half-Life's information answer carries no players: it is no sign of a server that was empty.
@@ -271,18 +241,15 @@ private slots:
         f.context.stores.friends.rows = {{QStringLiteral("bob"), {}}};
         RawUdpServer raw;
         raw.autoReply = "\\hostname\\Raw\\numplayers\\1\\maxplayers\\8\\player_0\\bob\\queryid\\1.1\\final\\";
-        ServerRecord record;
-        record.address = QStringLiteral("127.0.0.1:%1").arg(raw.port() - 1);
-        record.game = QStringLiteral("Unreal Tournament");
-        record.manualRefresh = 1;
-        f.context.stores.servers.rows.push_back(record);
+        const QString address = QStringLiteral("127.0.0.1:%1").arg(raw.port() - 1);
+        f.listServer(address, QStringLiteral("Unreal Tournament"));
         f.start();
         QTRY_COMPARE_WITH_TIMEOUT(f.logged.size(), 1, 3000);
-        ServerQuery& query = *f.monitor->queryFor(*record.address);
+        ServerQuery& query = *f.monitor->queryFor(address);
         QCOMPARE(query.friends(), QStringList{QStringLiteral("bob")});
         raw.autoReply = "\\hostname\\Raw\\numplayers\\2\\maxplayers\\8\\queryid\\2.1\\final\\";
         QSignalSpy updates(&query, &ServerQuery::serverUpdate);
-        f.monitor->refreshServer(*record.address);
+        f.monitor->refreshServer(address);
         QVERIFY(updates.wait(3000));
         QCOMPARE(query.friends(), QStringList{QStringLiteral("bob")});
         QCOMPARE(f.logged.size(), 1);
@@ -343,21 +310,18 @@ private slots:
         SimResponder halfLife(SimServerState::forGame(QStringLiteral("Half Life"), 1, 3));
         RawUdpServer raw;
         raw.autoReply = halfLife.respond(HalfLifeProtocol().requests().first(), 0x7F000001).first();
-        ServerRecord record;
-        record.address = QStringLiteral("127.0.0.1:%1").arg(raw.port());
-        record.game = QStringLiteral("Half Life");
-        record.manualRefresh = 1;
-        f.context.stores.servers.rows.push_back(record);
+        const QString hlAddress = QStringLiteral("127.0.0.1:%1").arg(raw.port());
+        f.listServer(hlAddress, QStringLiteral("Half Life"));
         f.start();
         QVERIFY(f.settle());
-        QTRY_VERIFY(f.monitor->status().find(*record.address)->name.has_value());
+        QTRY_VERIFY(f.monitor->status().find(hlAddress)->name.has_value());
 
         const StatusRow& nwnRow = f.row(nwn);
         QCOMPARE(nwnRow.players, std::optional<QString>(QStringLiteral("5/%1").arg(nwn.state().maxPlayers)));
         QCOMPARE(nwnRow.actPlayers, std::optional<qint32>(5));
         QCOMPARE(nwnRow.actMax, std::optional<qint32>(nwn.state().maxPlayers));
         QCOMPARE(f.row(unreal).players, std::optional<QString>(QStringLiteral("3/%1").arg(unreal.state().maxPlayers)));
-        const StatusRow& hlRow = *f.monitor->status().find(*record.address);
+        const StatusRow& hlRow = *f.monitor->status().find(hlAddress);
         QCOMPARE(hlRow.players, std::optional<QString>(QStringLiteral("0/%1").arg(halfLife.state().maxPlayers)));
         QCOMPARE(hlRow.actMax, std::optional<qint32>(halfLife.state().maxPlayers));
         // No players reported yet: no judgement on activity.

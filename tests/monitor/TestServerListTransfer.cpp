@@ -3,6 +3,7 @@
 #include "store/Stores.h"
 #include "support/RecordingReporter.h"
 #include "support/ScriptedPrompter.h"
+#include "support/TestFiles.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -72,10 +73,8 @@ private:
 
     void import(const QByteArray& xml)
     {
-        QFile out(file("list.xml"));
-        QVERIFY(out.open(QIODevice::WriteOnly) && out.write(xml) == xml.size());
-        out.close();
-        m_prompter.fileNames << out.fileName();
+        QVERIFY(writeFile(file("list.xml"), xml));
+        m_prompter.fileNames << file("list.xml");
         ServerListTransfer(*m_stores, m_reporter, &m_owner).importList(m_prompter);
     }
 
@@ -206,15 +205,14 @@ private slots:
 
     void exportReplacesOrReports()
     {
-        QFile old(file("out.xml"));
-        QVERIFY(old.open(QIODevice::WriteOnly) && old.write(QByteArray(10000, 'x')) == 10000);
-        old.close();
+        const QString old = file("out.xml");
+        QVERIFY(writeFile(old, QByteArray(10000, 'x')));
         m_stores->servers.rows = {server("a:1"), server("b:2")};
         const ServerListTransfer transfer(*m_stores, m_reporter);
-        m_prompter.fileNames << old.fileName() << file("no/such/folder/out.xml");
+        m_prompter.fileNames << old << file("no/such/folder/out.xml");
         transfer.exportList(m_prompter);
         QCOMPARE(m_prompter.texts().last(), QString::fromLatin1(ExportCompleteText));
-        QCOMPARE(addresses(readServerListFile(old.fileName()).rows), QStringLiteral("a:1 b:2"));
+        QCOMPARE(addresses(readServerListFile(old).rows), QStringLiteral("a:1 b:2"));
 
         transfer.exportList(m_prompter);
         QVERIFY(m_prompter.texts().last().startsWith(QStringLiteral("The server list could not be exported to ")));

@@ -2,6 +2,7 @@
 #include "core/Settings.h"
 #include "notify/EventLog.h"
 #include "support/ManualClock.h"
+#include "support/TestFiles.h"
 
 #include <QFile>
 #include <QLocale>
@@ -12,16 +13,6 @@
 #include <sys/stat.h>
 
 using namespace trevisk;
-
-namespace {
-
-QByteArray readAll(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-} // namespace
 
 class TestEventLog : public QObject
 {
@@ -42,7 +33,7 @@ private slots:
         QVERIFY(!QFile::exists(settings.logFile));
         settings.logging = 1;
         log.logMessage(QStringLiteral("Ann, Bob logged onto\r\nMy server"));
-        const QString line = QString::fromUtf8(readAll(settings.logFile));
+        const QString line = QString::fromUtf8(readFile(settings.logFile));
         QVERIFY2(line.startsWith(QLocale::system().toString(QDate(2026, 3, 4), QLocale::ShortFormat)),
                  qPrintable(line));
         QVERIFY(line.contains(QStringLiteral(" 05:06:07")) || line.contains(QStringLiteral(" 5:06:07")));
@@ -51,7 +42,7 @@ private slots:
         QVERIFY(QFile::remove(settings.logFile));
         clock.advanceSecs(1);
         log.logMessage(QStringLiteral("again"));
-        QCOMPARE(readAll(settings.logFile),
+        QCOMPARE(readFile(settings.logFile),
                  (EventLog::fileLine(clock.now(), QStringLiteral("again")) + QStringLiteral("\r\n")).toUtf8());
 
         const std::vector<Notification> expected{
@@ -76,7 +67,7 @@ private slots:
         log.logMessage(QStringLiteral("Lab\u001b]0;owned\u0007 : FORGED\nLINE\rX\u009b2J is back online!"));
         const QString clean = QStringLiteral("Lab#]0;owned# : FORGED#LINE#X#2J is back online!")
                                   .replace(QLatin1Char('#'), QChar(StandIn));
-        const QByteArray file = readAll(settings.logFile);
+        const QByteArray file = readFile(settings.logFile);
         QCOMPARE(file.count('\n'), 1);
         QVERIFY(file.endsWith((QStringLiteral(" : ") + clean + QStringLiteral("\r\n")).toUtf8()));
         QCOMPARE(logged.at(0).at(1).toString(), clean);

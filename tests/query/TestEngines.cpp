@@ -156,22 +156,10 @@ private slots:
         QTest::newRow("NWN cut") << "Neverwinter Nights" << nwn.left(25) << "-|-|-|3"
                                  << "unchanged"
                                  << "-" << false;
-        const QByteArray rvs = QByteArrayList{"KEYS",
-                                              "I1 127.0.0.1",
-                                              "E1 Mountain",
-                                              "I1 RVS Lab",
-                                              "F1 Adversarial",
-                                              "B1 16",
-                                              "G1 0",
-                                              "H1 0",
-                                              "J1 x",
-                                              "K1 x",
-                                              "L1 /Alpha/Bravo/",
-                                              "O1 x",
-                                              "M1 /40/70/",
-                                              "N1 /5/1/",
-                                              "C1 2"}
-                                   .join('\xB6');
+        const QByteArray rvs =
+            QByteArray("KEYS|I1 127.0.0.1|E1 Mountain|I1 RVS Lab|F1 Adversarial|B1 16|G1 0|H1 0|J1 x|"
+                       "K1 x|L1 /Alpha/Bravo/|O1 x|M1 /40/70/|N1 /5/1/|C1 2")
+                .replace('|', '\xB6');
         QTest::newRow("RVS") << "Raven Shield" << rvs << "RVS Lab|Mountain|16|2"
                              << "Alpha,5,40;Bravo,1,70,friend"
                              << "-" << false;

@@ -43,17 +43,4 @@ inline QByteArray keyValue(const QByteArray& text, const QByteArray& key)
     return end < 0 ? text.mid(start) : text.mid(start, end - start);
 }
 
-// The field after the last field equal to `key`, once the first five bytes are dropped and the
-// rest split at zero bytes.
-inline QByteArray nulValue(const QByteArray& answer, const QByteArray& key)
-{
-    const QList<QByteArray> fields = answer.mid(5).split('\0');
-    QByteArray value;
-    for (qsizetype i = 0; i + 1 < fields.size(); ++i) {
-        if (fields[i] == key)
-            value = fields[i + 1];
-    }
-    return value;
-}
-
 } // namespace simtest

@@ -12,6 +12,8 @@ using namespace std::chrono_literals;
 class TestSimPlan : public QObject
 {
     Q_OBJECT
+    static QStringList args(const char* line) { return QString::fromLatin1(line).split(QLatin1Char(' ')); }
+
 private slots:
     // Every listed address leads a monitor to the port the server binds, and no two servers
     // bind the same one, with Raven Shield a thousand ports up.
@@ -51,10 +53,7 @@ private slots:
             QCOMPARE(s.queryPort, quint16(12300));
             addresses += s.address();
         }
-        QCOMPARE(addresses,
-                 (QStringList{QStringLiteral("127.0.0.2:12203"),
-                              QStringLiteral("127.0.0.3:12204"),
-                              QStringLiteral("127.0.0.4:12205")}));
+        QCOMPARE(addresses.join(QLatin1Char(' ')), QStringLiteral("127.0.0.2:12203 127.0.0.3:12204 127.0.0.4:12205"));
 
         // A game queried on its game port, though its engine would add one.
         const SimPlan avp = SimPlan::make({QStringLiteral("Alien vs. Predator 2")}, 27888, 2);
@@ -78,21 +77,9 @@ private slots:
     void commandLine()
     {
         QString error;
-        const auto options = SimOptions::parse({QStringLiteral("--engine"),
-                                                QStringLiteral("ut2003"),
-                                                QStringLiteral("--port=7777"),
-                                                QStringLiteral("--count"),
-                                                QStringLiteral("5"),
-                                                QStringLiteral("--delay"),
-                                                QStringLiteral("10-250"),
-                                                QStringLiteral("--flap"),
-                                                QStringLiteral("3000:1000"),
-                                                QStringLiteral("--unreal-order"),
-                                                QStringLiteral("2,1,3"),
-                                                QStringLiteral("--reply-from"),
-                                                QStringLiteral("127.0.0.9:0"),
-                                                QStringLiteral("--rcon-password"),
-                                                QStringLiteral("secret")},
+        const auto options = SimOptions::parse(args("--engine ut2003 --port=7777 --count 5 --delay 10-250 --flap "
+                                                    "3000:1000 --unreal-order 2,1,3 --reply-from 127.0.0.9:0 "
+                                                    "--rcon-password secret"),
                                                error);
         QVERIFY2(options, qPrintable(error));
         QCOMPARE(options->games, QStringList{QStringLiteral("Unreal Tournament 2003")});
@@ -109,8 +96,7 @@ private slots:
         QCOMPARE(responder.state().rconPassword, QByteArray("secret"));
         QCOMPARE(responder.state().players.size(), size_t(4));
 
-        const auto all =
-            SimOptions::parse({QStringLiteral("--all"), QStringLiteral("--port"), QStringLiteral("0")}, error);
+        const auto all = SimOptions::parse(args("--all --port 0"), error);
         QVERIFY(all);
         QCOMPARE(all->games.size(), 9);
     }
@@ -118,26 +104,14 @@ private slots:
     void commandLineMistakes_data()
     {
         QTest::addColumn<QStringList>("arguments");
-        QTest::newRow("no port") << QStringList{QStringLiteral("--engine"), QStringLiteral("Q3")};
-        QTest::newRow("no server") << QStringList{QStringLiteral("--port"), QStringLiteral("1")};
-        QTest::newRow("two selectors") << QStringList{QStringLiteral("--all"),
-                                                      QStringLiteral("--engine"),
-                                                      QStringLiteral("Q3"),
-                                                      QStringLiteral("--port"),
-                                                      QStringLiteral("1")};
-        QTest::newRow("unknown engine") << QStringList{QStringLiteral("--engine"), QStringLiteral("Q4")};
-        QTest::newRow("backwards delay") << QStringList{QStringLiteral("--all"),
-                                                        QStringLiteral("--port"),
-                                                        QStringLiteral("1"),
-                                                        QStringLiteral("--delay"),
-                                                        QStringLiteral("200-100")};
-        QTest::newRow("outside address") << QStringList{QStringLiteral("--all"),
-                                                        QStringLiteral("--port"),
-                                                        QStringLiteral("1"),
-                                                        QStringLiteral("--reply-from"),
-                                                        QStringLiteral("10.0.0.1")};
-        QTest::newRow("missing value") << QStringList{QStringLiteral("--all"), QStringLiteral("--port")};
-        QTest::newRow("unknown option") << QStringList{QStringLiteral("--all"), QStringLiteral("--fast")};
+        QTest::newRow("no port") << args("--engine Q3");
+        QTest::newRow("no server") << args("--port 1");
+        QTest::newRow("two selectors") << args("--all --engine Q3 --port 1");
+        QTest::newRow("unknown engine") << args("--engine Q4");
+        QTest::newRow("backwards delay") << args("--all --port 1 --delay 200-100");
+        QTest::newRow("outside address") << args("--all --port 1 --reply-from 10.0.0.1");
+        QTest::newRow("missing value") << args("--all --port");
+        QTest::newRow("unknown option") << args("--all --fast");
     }
 
     void commandLineMistakes()

@@ -1,13 +1,14 @@
+#include "players/FriendList.h"
+#include "query/EngineProtocol.h"
 #include "sim/SimAnswers.h"
 #include "sim/SimPlan.h"
 #include "sim/SimResponder.h"
 #include "sim/SimTestHelpers.h"
 
 #include <QFile>
+#include <QRegularExpression>
 #include <QTest>
-#include <QtEndian>
 
-#include <cstring>
 #include <set>
 
 using namespace trevisk;
@@ -182,111 +183,56 @@ private slots:
                     .isEmpty());
     }
 
-    // Each answer reads back right under the lookups a monitor applies to that engine.
-    void answersReadAsDocumented()
+    // Each answer reads back right with the monitor's own parsers, which TestEngines holds to
+    // captured and hand-made answers: values, and every player's name and score.
+    void answersReadByTheMonitor()
     {
-        using simtest::keyValue;
-        using simtest::nulValue;
-        for (const QString& engine : {QStringLiteral("Q2"), QStringLiteral("Q3"), QStringLiteral("QW")}) {
+        for (const QString& engine : SimPlan::engines()) {
             SimResponder server = responderFor(engine);
             const SimServerState& s = server.state();
-            const QByteArray answer = server.respond(simtest::requestsFor(engine)[0], Loopback).value(0);
-            QCOMPARE(keyValue(answer, "hostname"), s.hostname);
-            QCOMPARE(keyValue(answer, "maxclients"), QByteArray::number(s.maxPlayers));
-            QCOMPARE(keyValue(answer, engine == QLatin1String("QW") ? "map" : "mapname"), s.map);
-            const QByteArray lines = answer.mid(answer.indexOf('\n', answer.lastIndexOf('\\')) + 1);
-            const QList<QByteArray> players = lines.split('\n');
-            QCOMPARE(players.size(), qsizetype(s.players.size() + 1));
+            server.state().players = SimServerState::makePlayers(engine, 11); // Unreal: two player parts
+            const QString game = SimPlan::representativeGame(engine);
+            const EngineProtocol* protocol = protocolForEngine(engine);
+            AnswerUpdate read;
+            for (const QByteArray& request : simtest::requestsFor(engine)) {
+                const QList<QByteArray> answers = server.respond(request, Loopback);
+                if (engine.startsWith(QLatin1String("UT"))) {
+                    QCOMPARE(answers.size(), 4);
+                    for (qsizetype k = 0; k < answers.size(); ++k)
+                        QCOMPARE(simtest::keyValue(answers[k], "queryid"), "1." + QByteArray::number(k + 1));
+                    QVERIFY(answers.last().endsWith("\\final\\"));
+                }
+                const AnswerUpdate update =
+                    protocol->parse(protocol->gathers() ? joined(answers) : answers.value(0), game, FriendList());
+                QVERIFY2(update.errors.isEmpty(), qPrintable(engine));
+                for (auto field : {&AnswerUpdate::hostname,
+                                   &AnswerUpdate::map,
+                                   &AnswerUpdate::maxPlayers,
+                                   &AnswerUpdate::numPlayers}) {
+                    if (update.*field)
+                        read.*field = update.*field;
+                }
+                if (update.playersChanged)
+                    read.players = update.players;
+            }
+            QCOMPARE(read.hostname, QString::fromLatin1(s.hostname).remove(QRegularExpression(QStringLiteral("\\^."))));
+            QCOMPARE(read.maxPlayers, QString::number(s.maxPlayers));
+            if (engine != QLatin1String("NWN")) // its answer has no map nor player rows
+                QCOMPARE(read.map, QString::fromLatin1(s.map));
+            if (read.numPlayers)
+                QCOMPARE(*read.numPlayers, QString::number(s.players.size()));
+            if (engine == QLatin1String("NWN"))
+                continue;
+            QVERIFY2(read.players && read.players->size() == s.players.size(), qPrintable(engine));
             for (size_t i = 0; i < s.players.size(); ++i) {
-                const QList<QByteArray> fields = players[qsizetype(i)].split('"');
-                QCOMPARE(fields.value(1), s.players[i].name);
-                const QList<QByteArray> numbers = fields[0].trimmed().split(' ');
-                QCOMPARE(numbers.value(engine == QLatin1String("QW") ? 1 : 0), QByteArray::number(s.players[i].score));
+                QByteArray name = s.players[i].name;
+                for (char& c : name) // QuakeWorld's gold letters read as plain ones
+                    c = char(c & 0x7F);
+                QCOMPARE(read.players->at(i).name,
+                         QString::fromLatin1(name).remove(QRegularExpression(QStringLiteral("\\^."))));
+                QCOMPARE(read.players->at(i).score, QString::number(s.players[i].score));
             }
         }
-
-        SimResponder hl = responderFor(QStringLiteral("HL"));
-        const QByteArray info = hl.respond(simtest::requestsFor(QStringLiteral("HL"))[0], Loopback).value(0);
-        QVERIFY(info.at(4) != 'D');
-        QCOMPARE(keyValue(info, "hostname"), hl.state().hostname);
-        QCOMPARE(keyValue(info, "max"), QByteArray::number(hl.state().maxPlayers));
-        QCOMPARE(keyValue(info, "map"), hl.state().map);
-        const QByteArray records = hl.respond(simtest::requestsFor(QStringLiteral("HL"))[1], Loopback).value(0);
-        QCOMPARE(records.at(4), 'D');
-        const QByteArray data = records.mid(6);
-        qsizetype start = 0;
-        size_t count = 0;
-        for (qsizetype z = data.indexOf('\0'); z >= 0; z = start < data.size() ? data.indexOf('\0', start) : -1) {
-            const SimPlayer& p = hl.state().players.at(count++);
-            QCOMPARE(data.mid(start + 1, z - start - 1), p.name);
-            QCOMPARE(qFromLittleEndian<qint32>(data.constData() + z + 1), p.score);
-            float seconds = 0;
-            std::memcpy(&seconds, data.constData() + z + 5, 4);
-            QCOMPARE(seconds, float(p.seconds));
-            start = z + 9;
-        }
-        QCOMPARE(count, hl.state().players.size());
-
-        for (const QString& engine : {QStringLiteral("UT"), QStringLiteral("UT2003")}) {
-            SimResponder ut = responderFor(engine);
-            ut.state().players = SimServerState::makePlayers(engine, 11); // two player parts
-            const QList<QByteArray> parts = ut.respond(simtest::requestsFor(engine)[0], Loopback);
-            QCOMPARE(parts.size(), 4);
-            for (qsizetype k = 0; k < parts.size(); ++k)
-                QCOMPARE(keyValue(parts[k], "queryid"), "1." + QByteArray::number(k + 1));
-            QVERIFY(parts.last().endsWith("\\final\\"));
-            const QByteArray all = joined(parts);
-            QCOMPARE(keyValue(all, "hostname"), ut.state().hostname);
-            QCOMPARE(keyValue(all, "mapname"), ut.state().map);
-            QCOMPARE(keyValue(all, "maxplayers"), QByteArray::number(ut.state().maxPlayers));
-            QCOMPARE(keyValue(all, "numplayers"), "11");
-            for (int n = 0; n < 11; ++n) {
-                const QByteArray k = QByteArray::number(n);
-                QCOMPARE(keyValue(all, "player_" + k), ut.state().players[size_t(n)].name);
-                QCOMPARE(keyValue(all, "frags_" + k), QByteArray::number(ut.state().players[size_t(n)].score));
-                QCOMPARE(keyValue(all, "ping_" + k), QByteArray::number(ut.state().players[size_t(n)].ping));
-            }
-        }
-
-        SimResponder halo = responderFor(QStringLiteral("HALO"));
-        const QByteArray h = halo.respond(simtest::requestsFor(QStringLiteral("HALO"))[0], Loopback).value(0);
-        QCOMPARE(h.mid(1, 4), QByteArray::fromHex("776A9D9D"));
-        QCOMPARE(nulValue(h, "hostname"), halo.state().hostname);
-        QCOMPARE(nulValue(h, "mapname"), halo.state().map);
-        QCOMPARE(nulValue(h, "maxplayers"), QByteArray::number(halo.state().maxPlayers));
-        QCOMPARE(nulValue(h, "numplayers"), "4");
-        const QList<QByteArray> section = h.mid(h.indexOf(char(4) + QByteArray("player_"))).split('\0');
-        QCOMPARE(section.mid(0, 5),
-                 (QList<QByteArray>{char(4) + QByteArray("player_"), "score_", "ping_", "team_", ""}));
-        qsizetype rows = 0;
-        for (qsizetype i = 5; i < section.size() && !section[i].isEmpty(); i += 4, ++rows) {
-            QCOMPARE(section[i], halo.state().players[size_t(rows)].name);
-            QCOMPARE(section.value(i + 1), QByteArray::number(halo.state().players[size_t(rows)].score));
-        }
-        QCOMPARE(rows, 4);
-
-        SimResponder nwn = responderFor(QStringLiteral("NWN"));
-        const QList<QByteArray> fields =
-            nwn.respond(simtest::requestsFor(QStringLiteral("NWN"))[0], Loopback).value(0).split('\0');
-        QCOMPARE(fields.size(), 22); // the leading zero, 20 values, and what follows the last zero
-        QVERIFY(fields[1].startsWith(QByteArray::fromHex("E0EB2D0E")));
-        QCOMPARE(fields[3], nwn.state().hostname);
-        QCOMPARE(fields[5], "4");
-        QCOMPARE(fields[6], QByteArray::number(nwn.state().maxPlayers));
-        QCOMPARE(fields[7] + '-' + fields[8] + ' ' + fields[10] + ' ' + fields[13] + ' ' + fields[14],
-                 QByteArray("1-20 0 0 8109"));
-
-        SimResponder rvs = responderFor(QStringLiteral("RVS"));
-        QList<QByteArray> values;
-        for (const QByteArray& field : rvs.respond("REPORT", Loopback).value(0).split('\xB6'))
-            values += field.mid(field.indexOf(' ') + 1);
-        QCOMPARE(values.value(2), rvs.state().map);
-        QCOMPARE(values.value(3), rvs.state().hostname);
-        QCOMPARE(values.value(5), QByteArray::number(rvs.state().maxPlayers));
-        QCOMPARE(values.value(14), "4");
-        QCOMPARE(values.value(10), "/Sarge/Angelyss/Grism/Major/");
-        QCOMPARE(values.value(12), "/25/40/55/70/");
-        QCOMPARE(values.value(13), "/3/10/17/24/");
     }
 
     void unrealPartsOutOfOrderAndRepeated()
@@ -332,15 +278,6 @@ private slots:
         QCOMPARE(pattern(7), first);
         QVERIFY(pattern(8) != first);
         QVERIFY(first.count(true) > 60 && first.count(true) < 140);
-    }
-
-    void silentServerReadsAndSendsNothing()
-    {
-        SimResponder server = responderFor(QStringLiteral("Q3"));
-        server.setAnswering(false);
-        QVERIFY(server.respond(simtest::Header + "getstatus\n", Loopback).isEmpty());
-        server.setAnswering(true);
-        QCOMPARE(server.respond(simtest::Header + "getstatus\n", Loopback).size(), 1);
     }
 
     void playersComeAndGo()

@@ -1,5 +1,3 @@
-#include "core/Catalogue.h"
-#include "sim/SimPlan.h"
 #include "sim/SimServer.h"
 #include "sim/SimTestHelpers.h"
 
@@ -51,71 +49,6 @@ class TestSimServer : public QObject
 {
     Q_OBJECT
 private slots:
-    void answersItsEngineOverUdp_data()
-    {
-        QTest::addColumn<QString>("engine");
-        QTest::addColumn<QByteArray>("begins");
-        QTest::addColumn<int>("datagrams");
-        QTest::newRow("Q2") << QStringLiteral("Q2") << QByteArray("\xFF\xFF\xFF\xFFprint\n\\") << 1;
-        QTest::newRow("Q3") << QStringLiteral("Q3") << QByteArray("\xFF\xFF\xFF\xFFstatusResponse\n\\") << 1;
-        QTest::newRow("QW") << QStringLiteral("QW") << QByteArray("\xFF\xFF\xFF\xFFn\\") << 1;
-        QTest::newRow("HL") << QStringLiteral("HL") << QByteArray("\xFF\xFF\xFF\xFFinfostringresponse\0\\", 24) << 2;
-        QTest::newRow("UT") << QStringLiteral("UT") << QByteArray("\\gamename\\ut\\") << 3;
-        QTest::newRow("UT2003") << QStringLiteral("UT2003") << QByteArray("\\gamename\\ut2\\") << 3;
-        QTest::newRow("HALO") << QStringLiteral("HALO") << QByteArray::fromHex("00776A9D9D") + "hostname" << 1;
-        QTest::newRow("NWN") << QStringLiteral("NWN") << QByteArray::fromHex("00E0EB2D0E") + "Sim Neverwinter" << 1;
-        QTest::newRow("RVS") << QStringLiteral("RVS") << QByteArray("P1 ") << 1;
-    }
-
-    // Each engine answers its own request from its query port, which lies where the catalogue
-    // puts it above the game port.
-    void answersItsEngineOverUdp()
-    {
-        QFETCH(QString, engine);
-        QFETCH(QByteArray, begins);
-        QFETCH(int, datagrams);
-        const QString game = SimPlan::representativeGame(engine);
-        SimServer server(game);
-        QVERIFY2(server.start(), qPrintable(server.errorString()));
-        QCOMPARE(int(server.queryPort()), queryPort(game, server.address()));
-        Client client;
-        for (const QByteArray& request : simtest::requestsFor(engine))
-            client.send(request, server);
-        QVERIFY(client.waitFor(datagrams));
-        const QNetworkDatagram& first = client.received().first();
-        QVERIFY2(first.data().startsWith(begins), first.data().left(40).toHex(' ').constData());
-        QCOMPARE(first.senderPort(), int(server.queryPort()));
-        if (engine == QLatin1String("HL"))
-            QVERIFY(client.received()[1].data().startsWith("\xFF\xFF\xFF\xFF"
-                                                           "D"));
-        if (engine.startsWith(QLatin1String("UT")))
-            QVERIFY(client.received().last().data().endsWith("\\final\\"));
-    }
-
-    // Requests of other engines are read and left unanswered: the first answer that comes back
-    // is the one to the last request, its own engine's.
-    void ignoresOtherEngines()
-    {
-        SimServer server(QStringLiteral("Quake 3"));
-        QVERIFY(server.start());
-        QSignalSpy requests(&server, &SimServer::requestReceived);
-        Client client;
-        int sent = 0;
-        for (const QString& engine : SimPlan::engines()) {
-            if (engine == QLatin1String("Q3"))
-                continue;
-            for (const QByteArray& request : simtest::requestsFor(engine)) {
-                client.send(request, server);
-                ++sent;
-            }
-        }
-        client.send(simtest::Header + "getstatus\n", server);
-        QTRY_COMPARE(requests.size(), sent + 1);
-        QVERIFY(client.waitFor(1));
-        QVERIFY(client.received()[0].data().startsWith(simtest::Header + "statusResponse\n"));
-        QCOMPARE(requests.last().at(0).toByteArray(), simtest::Header + "getstatus\n");
-    }
-
     void silentServerComesBack()
     {
         SimServer server(QStringLiteral("Quake 2"));

@@ -1,5 +1,6 @@
 #include "store/Stores.h"
 #include "support/RecordingReporter.h"
+#include "support/TestFiles.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -37,19 +38,6 @@ public:
 private:
     bool m_failSync;
 };
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
-
-QByteArray readAll(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 } // namespace
 
@@ -102,12 +90,9 @@ private slots:
     {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("friends.dat"));
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(R"({"format": "Trevisk record file", "version": 1, "table": "Friends",
+        QVERIFY(writeFile(path, R"({"format": "Trevisk record file", "version": 1, "table": "Friends",
             "fields": [{"name": "Since", "type": "datetime", "size": 8}, {"name": "Name", "type": "text", "size": 255}],
-            "rows": [["2025-05-01T10:00:00", "bob"], [null, "eve"]]})");
-        file.close();
+            "rows": [["2025-05-01T10:00:00", "bob"], [null, "eve"]]})"));
 
         Stores stores(dir.path());
         RecordingReporter reporter;
@@ -118,7 +103,7 @@ private slots:
         stores.friends.rows.push_back({QStringLiteral("new"), {}});
         QCOMPARE(stores.saveFriends(), QString());
 
-        const QJsonObject root = QJsonDocument::fromJson(readAll(path)).object();
+        const QJsonObject root = QJsonDocument::fromJson(readFile(path)).object();
         QCOMPARE(
             root.value(QStringLiteral("fields")).toArray().at(0).toObject().value(QStringLiteral("name")).toString(),
             QStringLiteral("Since"));
@@ -136,14 +121,14 @@ private slots:
         Stores stores(dir.path());
         stores.friends.rows = {{QStringLiteral("kept"), {}}};
         QCOMPARE(stores.saveFriends(), QString());
-        const QByteArray before = readAll(stores.filePath(FriendsFile));
+        const QByteArray before = readFile(stores.filePath(FriendsFile));
 
         stores.friends.rows.push_back({QStringLiteral("lost"), {}});
         FailingWriter full(false);
         QCOMPARE(stores.saveFriends(&full), QString::fromLocal8Bit(std::strerror(ENOSPC)));
         FailingWriter unflushed(true);
         QVERIFY(stores.saveFriends(&unflushed).contains(QString::fromLocal8Bit(std::strerror(EIO))));
-        QCOMPARE(readAll(stores.filePath(FriendsFile)), before);
+        QCOMPARE(readFile(stores.filePath(FriendsFile)), before);
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("friends.dat")});
     }
 
@@ -155,11 +140,11 @@ private slots:
         Stores stores(dir.path());
         stores.friends.rows = {{QStringLiteral("bob"), {}}};
         QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("real")));
-        writeFile(dir.filePath(QStringLiteral("real/friends.dat")), "old");
+        QVERIFY(writeFile(dir.filePath(QStringLiteral("real/friends.dat")), "old"));
         QVERIFY(QFile::link(dir.filePath(QStringLiteral("real/friends.dat")), stores.filePath(FriendsFile)));
         QCOMPARE(stores.saveFriends(), QString());
         QVERIFY(QFileInfo(stores.filePath(FriendsFile)).isSymLink());
-        QVERIFY(readAll(dir.filePath(QStringLiteral("real/friends.dat"))).contains("bob"));
+        QVERIFY(readFile(dir.filePath(QStringLiteral("real/friends.dat"))).contains("bob"));
 
         QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("servers.dat")));
         QVERIFY(stores.saveServers().contains(QStringLiteral("is a folder")));
@@ -181,7 +166,7 @@ private slots:
         const QString busy = dir.filePath(QStringLiteral("friends.dat.trevisk-save-Busy42"));
         const QString users = dir.filePath(QStringLiteral("friends.dat.backup"));
         for (const QString& path : {leftover, busy, users})
-            writeFile(path, QByteArray(1000, 'x'));
+            QVERIFY(writeFile(path, QByteArray(1000, 'x')));
         const int held = ::open(QFile::encodeName(busy).constData(), O_RDONLY);
         QVERIFY(held >= 0 && ::flock(held, LOCK_EX) == 0);
 
@@ -236,10 +221,7 @@ private slots:
     {
         QFETCH(QByteArray, content);
         QTemporaryDir dir;
-        QFile file(dir.filePath(QStringLiteral("friends.dat")));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(content);
-        file.close();
+        QVERIFY(writeFile(dir.filePath(QStringLiteral("friends.dat")), content));
         Stores stores(dir.path());
         RecordingReporter reporter;
         stores.loadAll(reporter, QStringLiteral("Main()"));

@@ -14,6 +14,12 @@ struct TreviskRun
     QByteArray err;
 };
 
+// Arguments written as one text, split at each '|' so that values may hold spaces.
+inline QStringList args(const char* line)
+{
+    return QString::fromUtf8(line).split(QLatin1Char('|'));
+}
+
 // Runs the program (TREVISK_BINARY of the test) to its end, with no display. The test's event loop
 // runs meanwhile, so servers the test itself simulates keep answering.
 inline TreviskRun runTrevisk(const QStringList& arguments)

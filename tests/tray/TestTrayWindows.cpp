@@ -1,4 +1,5 @@
 #include "monitor/MonitorFixture.h"
+#include "support/TestFiles.h"
 #include "tray/DetailsTableModel.h"
 #include "tray/ServerWindows.h"
 #include "tray/TrayIconPainter.h"
@@ -59,9 +60,7 @@ private slots:
         MonitorFixture f;
         f.context.settings.soundEnable[SoundActivity] = QStringLiteral("1");
         f.context.settings.soundPath[SoundActivity] = f.dir.filePath(QStringLiteral("4.wav"));
-        QFile wave(f.context.settings.soundPath[SoundActivity]);
-        QVERIFY(wave.open(QIODevice::WriteOnly));
-        wave.close();
+        QVERIFY(writeFile(f.context.settings.soundPath[SoundActivity]));
         f.context.stores.gamePaths.rows = {{QStringLiteral("Quake 3"), QStringLiteral("/q3/quake3"), QString(), {}}};
         SimServer& server = f.addServer(QStringLiteral("Quake 3"), 0);
         f.start();
@@ -90,7 +89,7 @@ private slots:
                               QStringLiteral("q3dm6"),
                               settings,
                               2);
-        QCOMPARE(f.sound.played, QStringList{wave.fileName()});
+        QCOMPARE(f.sound.played, QStringList{f.context.settings.soundPath[SoundActivity]});
         QCOMPARE(window.trayIcon().toolTip(), QStringLiteral("Lab...\r\nQuake 3 (1 friends) Map: q3dm6"));
         QCOMPARE(window.windowTitle(), QStringLiteral("Lab"));
         QCOMPARE(window.players().rowCount(), 2);

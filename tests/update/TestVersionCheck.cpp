@@ -56,81 +56,60 @@ private slots:
         QCOMPARE(newerVersionIn(answer, currentVersion()).value_or(QString()), found);
     }
 
-    // The tags may reach the program in two blocks; only the whole answer is searched.
-    void answerInTwoBlocks_data()
+    // The tags may reach the program in two blocks: only the whole answer is searched. Nothing
+    // that goes wrong ever says newer, and each check ends with one answer.
+    void answers_data()
     {
-        QTest::addColumn<bool>("withLength");
-        QTest::addColumn<int>("split");
-        const int insideStart = versionFile("1.2.0").indexOf("SION>");
-        const int insideEnd = versionFile("1.2.0").indexOf("/VERSION");
-        QTest::newRow("length, start tag split") << true << insideStart;
-        QTest::newRow("length, end tag split") << true << insideEnd;
-        QTest::newRow("closed, start tag split") << false << insideStart;
-        QTest::newRow("closed, number split") << false << insideStart + 6;
-    }
-    void answerInTwoBlocks()
-    {
-        QFETCH(bool, withLength);
-        QFETCH(int, split);
-        HttpTestServer server;
-        server.parts = HttpTestServer::splitAnswer(versionFile("1.2.0"), split, withLength);
-        server.closeAtEnd = !withLength; // a keep-alive answer ends with its length
-        QVERIFY(server.listen());
+        QTest::addColumn<QList<QByteArray>>("parts"); // none: a port nothing listens on
+        QTest::addColumn<bool>("closeAtEnd");
+        QTest::addColumn<QString>("found"); // empty: not newer
+        const QByteArray file = versionFile("1.2.0");
+        const qsizetype start = file.indexOf("SION>");
+        const QString v120 = QStringLiteral("1.2.0");
+        // A keep-alive answer ends with its length; one without it ends with the connection.
+        QTest::newRow("length, start tag split") << HttpTestServer::splitAnswer(file, start, true) << false << v120;
+        QTest::newRow("length, end tag split")
+            << HttpTestServer::splitAnswer(file, file.indexOf("/VERSION"), true) << false << v120;
+        QTest::newRow("closed, start tag split") << HttpTestServer::splitAnswer(file, start, false) << true << v120;
+        QTest::newRow("closed, number split") << HttpTestServer::splitAnswer(file, start + 6, false) << true << v120;
 
-        VersionCheck check;
-        QSignalSpy finished(&check, &VersionCheck::finished);
-        check.start(server.url());
-        QVERIFY(finished.wait(5000));
-        QCOMPARE(finished.size(), 1);
-        QCOMPARE(finished.at(0).at(0).toBool(), true);
-        QVERIFY(check.newerAvailable());
-        QCOMPARE(check.versionFound(), QStringLiteral("1.2.0"));
-        QVERIFY(server.request().startsWith("GET /trevisk/version.txt HTTP/1.1\r\n"));
-    }
-
-    // Nothing that goes wrong ever says newer, and each ends with one answer.
-    void failuresSayNotNewer_data()
-    {
-        QTest::addColumn<QList<QByteArray>>("parts");
         const QByteArray newer = versionFile("2.0.0");
-        QTest::newRow("error status") << QList<QByteArray>{
-            "HTTP/1.1 404 Not Found\r\nContent-Length: " + QByteArray::number(newer.size()) + "\r\n\r\n" + newer};
+        QTest::newRow("error status") << QList<QByteArray>{"HTTP/1.1 404 Not Found\r\nContent-Length: "
+                                                           + QByteArray::number(newer.size()) + "\r\n\r\n" + newer}
+                                      << true << QString();
         QTest::newRow("closed before the end")
-            << QList<QByteArray>{"HTTP/1.1 200 OK\r\nContent-Length: 500\r\n\r\n" + newer};
-        QTest::newRow("not http") << QList<QByteArray>{"SSH-2.0-OpenSSH\r\n"};
+            << QList<QByteArray>{"HTTP/1.1 200 OK\r\nContent-Length: 500\r\n\r\n" + newer} << true << QString();
+        QTest::newRow("not http") << QList<QByteArray>{"SSH-2.0-OpenSSH\r\n"} << true << QString();
         QByteArray huge(VersionCheck::LargestAnswer + 4096, ' ');
         huge += newer;
-        QTest::newRow("too large") << HttpTestServer::splitAnswer(huge, huge.size() / 2, true);
+        QTest::newRow("too large") << HttpTestServer::splitAnswer(huge, huge.size() / 2, true) << true << QString();
+        QTest::newRow("refused port") << QList<QByteArray>() << true << QString();
     }
-    void failuresSayNotNewer()
+    void answers()
     {
         QFETCH(QList<QByteArray>, parts);
+        QFETCH(bool, closeAtEnd);
+        QFETCH(QString, found);
         HttpTestServer server;
         server.parts = parts;
+        server.closeAtEnd = closeAtEnd;
         QVERIFY(server.listen());
-        VersionCheck check;
-        QSignalSpy finished(&check, &VersionCheck::finished);
-        check.start(server.url());
-        QVERIFY(finished.wait(5000));
-        QCOMPARE(finished.size(), 1);
-        QCOMPARE(finished.at(0).at(0).toBool(), false);
-        QVERIFY(!check.newerAvailable());
-        QVERIFY(check.versionFound().isEmpty());
-    }
-
-    void refusedPort()
-    {
-        quint16 port = 0;
-        {
+        QUrl url = server.url();
+        if (parts.isEmpty()) {
             QTcpServer closed;
             QVERIFY(closed.listen(QHostAddress::LocalHost, 0));
-            port = closed.serverPort();
+            url.setPort(closed.serverPort());
         }
         VersionCheck check;
         QSignalSpy finished(&check, &VersionCheck::finished);
-        check.start(QUrl(QStringLiteral("http://127.0.0.1:%1/trevisk/version.txt").arg(port)));
+        check.start(url);
         QVERIFY(finished.wait(5000));
-        QCOMPARE(finished.at(0).at(0).toBool(), false);
+        QCOMPARE(finished.size(), 1);
+        QCOMPARE(finished.at(0).at(0).toBool(), !found.isEmpty());
+        QCOMPARE(check.newerAvailable(), !found.isEmpty());
+        QCOMPARE(check.versionFound(), found);
+        if (!found.isEmpty())
+            QVERIFY(server.request().startsWith("GET /trevisk/version.txt HTTP/1.1\r\n"));
     }
 
     // No address (the default of this tree) or one that is no web address: no request, at once.
