@@ -39,6 +39,25 @@ details=$(xdotool search --name "^Sim Quake 3 1$" | head -1)
 xdotool windowmove "$details" 760 380
 sleep 1
 import -window root "$work/screen.png"
+# The settings dialog from the Settings menu, then the add-server dialog from the Servers menu.
+xdotool mousemove 130 38 click 1
+sleep 0.5
+xdotool mousemove 180 62 click 1
+sleep 1.5
+settings=$(xdotool search --name "^Settings$" | head -1)
+xdotool windowmove "$settings" 0 0
+sleep 0.5
+import -window "$settings" docs/settings-dialog.png
+xdotool key --window "$settings" Escape
+sleep 0.5
+xdotool mousemove 68 38 click 1
+sleep 0.5
+xdotool mousemove 110 136 click 1
+sleep 1.5
+add=$(xdotool search --name "^Add Server$" | head -1)
+xdotool windowmove "$add" 0 0
+sleep 0.5
+import -window "$add" docs/server-dialog.png
 /usr/bin/convert "$work/screen.png" -crop 1180x460+0+30 docs/main-window.png
 /usr/bin/convert "$work/screen.png" -crop 360x405+760+380 docs/details-window.png
 /usr/bin/convert "$work/popup.png" -crop 400x300+880+500 docs/popup.png

@@ -1,6 +1,7 @@
 #include "tray/TrayIconPainter.h"
 
 #include <QFont>
+#include <QFontMetrics>
 #include <QPainter>
 
 namespace trevisk {
@@ -28,6 +29,10 @@ QImage paintServerIcon(const ServerIcon& icon, const IconColours& colours, int s
     QFont font(QStringLiteral("DejaVu Sans"));
     font.setBold(true);
     font.setPixelSize(icon.pointSize() * 96 / 72);
+    // The font here is wider than the one the sizes were chosen for: what would not fit is narrowed.
+    const int width = QFontMetrics(font).horizontalAdvance(icon.text().trimmed());
+    if (width > CanvasWidth - 2)
+        font.setStretch(std::max(50, 100 * (CanvasWidth - 2) / width));
     painter.setFont(font);
     painter.setPen(colourOf(icon.textColour(colours)));
     painter.drawText(QRect(0, 0, CanvasWidth, CanvasHeight), Qt::AlignLeft | Qt::AlignTop, icon.text());
