@@ -18,7 +18,7 @@ namespace trevisk {
 
 namespace {
 
-constexpr char StoredPasswordHint[] = "A password is stored; leave empty to keep it";
+constexpr char StoredPasswordHint[] = "stored; type a new one to replace it";
 
 QMessageBox::Icon boxIcon(Prompter::Icon icon)
 {
@@ -136,6 +136,8 @@ EmailDialog::EmailDialog(QSettings& store,
     label("Send new email every", m_interval);
     grid->addWidget(m_interval, row++, 1, 1, 2);
     grid->setColumnStretch(3, 1);
+    setTabOrder(m_timeOuts, m_enable);
+    setTabOrder(m_enable, m_interval);
 
     auto* save = new QPushButton(QStringLiteral("&Save"), this);
     save->setObjectName(QStringLiteral("cmdSave"));

@@ -63,6 +63,9 @@ GameLocationsDialog::GameLocationsDialog(
     settingsLayout->addWidget(paramsLabel, 2, 0, 1, 2);
     settingsLayout->addWidget(m_params, 3, 0, 1, 2);
 
+    setTabOrder(m_path, open);
+    setTabOrder(open, m_params);
+
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(save);
