@@ -5,6 +5,7 @@
 #include "dialogs/MapEntryDialog.h"
 #include "store/Stores.h"
 #include "support/RecordingReporter.h"
+#include "support/TestFiles.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -18,12 +19,6 @@
 using namespace trevisk;
 
 namespace {
-
-QByteArray fileBytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 QStringList friendNames(const std::vector<FriendRecord>& rows)
 {
@@ -150,7 +145,7 @@ private slots:
         Stores stores(m_dir.path());
         stores.friends.rows = {{QStringLiteral("Alpha"), {}}};
         QCOMPARE(stores.saveFriends(), QString());
-        const QByteArray before = fileBytes(stores.filePath(FriendsFile));
+        const QByteArray before = readFile(stores.filePath(FriendsFile));
         FriendsDialog dialog(stores, m_prompter, m_reporter, changed());
         ScriptedText text;
         text.answers = {QStringLiteral("Bravo")};
@@ -171,7 +166,7 @@ private slots:
         QCOMPARE(dialog.list()->count(), 1);
         QVERIFY(clickButton(dialog, "cmdCancel"));
         QCOMPARE(friendNames(stores.friends.rows), QStringList{QStringLiteral("Alpha")});
-        QCOMPARE(fileBytes(stores.filePath(FriendsFile)), before);
+        QCOMPARE(readFile(stores.filePath(FriendsFile)), before);
         QCOMPARE(m_changes, 0);
         QCOMPARE(dialog.result(), int(QDialog::Rejected));
     }
