@@ -1,7 +1,5 @@
 #pragma once
 
-#include "support/ScriptedPrompter.h"
-
 #include <QAbstractButton>
 #include <QTest>
 #include <QWidget>
@@ -18,16 +16,9 @@ inline bool clickButton(QWidget& dialog, const char* name)
     return true;
 }
 
-// A scripted prompter that also keeps the filters the file dialogs were given.
-class FilterRecordingPrompter : public ScriptedPrompter
+template <typename T> T* child(QWidget& dialog, const char* name)
 {
-public:
-    QString openFileName(const QString& title, const QString& filter, const QString& initialFile) override
-    {
-        filters << filter;
-        return ScriptedPrompter::openFileName(title, filter, initialFile);
-    }
-    QStringList filters;
-};
+    return dialog.findChild<T*>(QString::fromLatin1(name));
+}
 
 } // namespace trevisk
