@@ -1,0 +1,180 @@
+#include "dialogs/FavouriteMapsDialog.h"
+
+#include "core/ErrorReporter.h"
+#include "core/Prompter.h"
+#include "store/ListRules.h"
+#include "store/Stores.h"
+
+#include <QBoxLayout>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QPushButton>
+#include <QTableWidget>
+
+namespace trevisk {
+
+namespace {
+
+constexpr char DuplicateText[] = "This map is already in the list!";
+
+QPushButton* button(const char* text, const char* name, QWidget* parent)
+{
+    auto* b = new QPushButton(QString::fromLatin1(text), parent);
+    b->setObjectName(QString::fromLatin1(name));
+    return b;
+}
+
+} // namespace
+
+FavouriteMapsDialog::FavouriteMapsDialog(
+    Stores& stores, Prompter& prompter, ErrorReporter& reporter, std::function<void()> changed, QWidget* parent)
+    : QDialog(parent)
+    , m_stores(stores)
+    , m_prompter(prompter)
+    , m_reporter(reporter)
+    , m_changed(std::move(changed))
+    , m_askMap([this](const std::optional<MapEntry>& current) { return runMapEntry(current); })
+    , m_working(stores.favMaps)
+    , m_grid(new QTableWidget(0, 2, this))
+{
+    setWindowTitle(QString::fromLatin1(Caption));
+    setObjectName(QStringLiteral("frmMaps"));
+    m_grid->setObjectName(QStringLiteral("SSDBMaps"));
+    m_grid->setHorizontalHeaderLabels({QStringLiteral("Game"), QStringLiteral("Map")});
+    m_grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    m_grid->verticalHeader()->hide();
+    m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_grid->setSelectionMode(QAbstractItemView::SingleSelection);
+
+    auto* frame = new QGroupBox(QStringLiteral("Map List"), this);
+    auto* frameLayout = new QVBoxLayout(frame);
+    frameLayout->addWidget(m_grid);
+
+    auto* add = button("Add", "cmdAdd", this);
+    auto* edit = button("Edit", "cmdEdit", this);
+    auto* remove = button("Delete", "cmdDelete", this);
+    auto* ok = button("&Save", "cmdOK", this);
+    auto* cancel = button("&Cancel", "cmdCancel", this);
+    ok->setDefault(true);
+
+    auto* buttons = new QHBoxLayout;
+    for (QPushButton* b : {add, edit, remove})
+        buttons->addWidget(b);
+    buttons->addStretch();
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(frame, 1);
+    layout->addLayout(buttons);
+
+    connect(add, &QPushButton::clicked, this, &FavouriteMapsDialog::addMap);
+    connect(edit, &QPushButton::clicked, this, &FavouriteMapsDialog::editMap);
+    connect(remove, &QPushButton::clicked, this, &FavouriteMapsDialog::deleteMap);
+    connect(ok, &QPushButton::clicked, this, &FavouriteMapsDialog::save);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    refreshGrid();
+    resize(480, 320);
+}
+
+std::optional<MapEntry> FavouriteMapsDialog::runMapEntry(const std::optional<MapEntry>& current)
+{
+    MapEntryDialog entry(m_prompter, this);
+    if (current)
+        entry.setMap(current->game, current->map);
+    if (entry.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return entry.entry();
+}
+
+void FavouriteMapsDialog::refreshGrid()
+{
+    m_grid->clearSelection();
+    m_grid->clearContents();
+    m_grid->setRowCount(static_cast<int>(m_working.rows.size()));
+    int row = 0;
+    for (const FavouriteMap& map : m_working.rows) {
+        m_grid->setItem(row, 0, new QTableWidgetItem(map.game.value_or(QString())));
+        m_grid->setItem(row, 1, new QTableWidgetItem(map.map.value_or(QString())));
+        ++row;
+    }
+}
+
+int FavouriteMapsDialog::selectedRow() const
+{
+    const QModelIndexList rows = m_grid->selectionModel()->selectedRows();
+    return rows.isEmpty() ? -1 : rows.first().row();
+}
+
+void FavouriteMapsDialog::addMap()
+{
+    const std::optional<MapEntry> entry = m_askMap(std::nullopt);
+    if (!entry)
+        return;
+    if (hasFavouriteMap(m_working.rows, entry->game, entry->map)) {
+        m_prompter.tell(QString::fromLatin1(DuplicateText), Prompter::Icon::Exclamation);
+        return;
+    }
+    FavouriteMap map;
+    map.id = nextFavouriteMapId(m_working.rows);
+    map.game = entry->game;
+    map.map = entry->map;
+    m_working.rows.push_back(map);
+    refreshGrid();
+    m_grid->selectRow(static_cast<int>(m_working.rows.size()) - 1);
+}
+
+void FavouriteMapsDialog::editMap()
+{
+    const int row = selectedRow();
+    if (row < 0) {
+        m_prompter.tell(QStringLiteral("You must select a map to edit!"), Prompter::Icon::Exclamation);
+        return;
+    }
+    // The selected row itself is edited, not the first one with its ID: stored lists may repeat an ID.
+    const auto index = static_cast<size_t>(row);
+    const MapEntry before{m_working.rows[index].game.value_or(QString()),
+                          m_working.rows[index].map.value_or(QString())};
+    const std::optional<MapEntry> entry = m_askMap(before);
+    if (!entry)
+        return;
+    if (*entry != before && hasFavouriteMap(m_working.rows, entry->game, entry->map, index)) {
+        m_prompter.tell(QString::fromLatin1(DuplicateText), Prompter::Icon::Exclamation);
+        return;
+    }
+    FavouriteMap& map = m_working.rows[index];
+    map.game = entry->game;
+    map.map = entry->map;
+    refreshGrid();
+    m_grid->selectRow(row);
+}
+
+void FavouriteMapsDialog::deleteMap()
+{
+    const int row = selectedRow();
+    if (row < 0) {
+        m_prompter.tell(QStringLiteral("You must select a map to delete!"), Prompter::Icon::Exclamation);
+        return;
+    }
+    if (m_prompter.ask(QStringLiteral("Are you sure you want to delete this map?"),
+                       Prompter::Icon::Question,
+                       Prompter::Buttons::YesNo)
+        != Prompter::Answer::Yes)
+        return;
+    m_working.rows.erase(m_working.rows.begin() + row);
+    refreshGrid();
+}
+
+void FavouriteMapsDialog::save()
+{
+    const QString failure = commitFavMaps(m_stores, m_working);
+    if (!failure.isEmpty()) {
+        m_reporter.report(failure, ErrorNumber::FileWrite, QStringLiteral("cmdOK_Click()"));
+        return;
+    }
+    if (m_changed)
+        m_changed();
+    accept();
+}
+
+} // namespace trevisk

@@ -1,0 +1,141 @@
+#include "dialogs/FriendsDialog.h"
+
+#include "core/ErrorReporter.h"
+#include "core/Prompter.h"
+#include "store/ListRules.h"
+#include "store/Stores.h"
+
+#include <QBoxLayout>
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+
+namespace trevisk {
+
+namespace {
+
+constexpr char NamePrompt[] = "Enter a name of a friend";
+
+QPushButton* button(const char* text, const char* name, QWidget* parent)
+{
+    auto* b = new QPushButton(QString::fromLatin1(text), parent);
+    b->setObjectName(QString::fromLatin1(name));
+    return b;
+}
+
+} // namespace
+
+QString askText(QWidget* parent, const QString& prompt, const QString& title, const QString& initial)
+{
+    QInputDialog box(parent);
+    box.setWindowTitle(title);
+    box.setLabelText(prompt);
+    box.setTextValue(initial);
+    // A longer name could not be saved.
+    if (auto* edit = box.findChild<QLineEdit*>())
+        edit->setMaxLength(255);
+    return box.exec() == QDialog::Accepted ? box.textValue() : QString();
+}
+
+FriendsDialog::FriendsDialog(
+    Stores& stores, Prompter& prompter, ErrorReporter& reporter, std::function<void()> changed, QWidget* parent)
+    : QDialog(parent)
+    , m_stores(stores)
+    , m_prompter(prompter)
+    , m_reporter(reporter)
+    , m_changed(std::move(changed))
+    , m_ask([this](const QString& prompt, const QString& title, const QString& initial) {
+        return askText(this, prompt, title, initial);
+    })
+    , m_working(stores.friends)
+    , m_list(new QListWidget(this))
+{
+    setWindowTitle(QString::fromLatin1(Caption));
+    setObjectName(QStringLiteral("frmFriends"));
+    m_list->setObjectName(QStringLiteral("lstFriends"));
+    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
+    for (const FriendRecord& record : m_working.rows)
+        m_list->addItem(record.name.value_or(QString()));
+
+    auto* add = button("Add", "cmdAdd", this);
+    auto* edit = button("Edit", "cmdEdit", this);
+    auto* remove = button("Delete", "cmdDelete", this);
+    auto* ok = button("&Save", "cmdOK", this);
+    auto* cancel = button("&Cancel", "cmdCancel", this);
+    ok->setDefault(true);
+
+    auto* buttons = new QVBoxLayout;
+    for (QPushButton* b : {add, edit, remove})
+        buttons->addWidget(b);
+    buttons->addStretch();
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+    auto* layout = new QHBoxLayout(this);
+    layout->addWidget(m_list, 1);
+    layout->addLayout(buttons);
+
+    connect(add, &QPushButton::clicked, this, &FriendsDialog::addName);
+    connect(edit, &QPushButton::clicked, this, &FriendsDialog::editName);
+    connect(remove, &QPushButton::clicked, this, &FriendsDialog::deleteName);
+    connect(ok, &QPushButton::clicked, this, &FriendsDialog::save);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    resize(340, 280);
+}
+
+int FriendsDialog::selectedRow() const
+{
+    const QList<QListWidgetItem*> selected = m_list->selectedItems();
+    return selected.isEmpty() ? -1 : m_list->row(selected.first());
+}
+
+void FriendsDialog::addName()
+{
+    const QString name = m_ask(QString::fromLatin1(NamePrompt), QStringLiteral("Add Name"), QString());
+    if (name.isEmpty())
+        return;
+    FriendRecord record;
+    record.name = name;
+    m_working.rows.push_back(record);
+    m_list->addItem(name);
+}
+
+void FriendsDialog::editName()
+{
+    const int row = selectedRow();
+    if (row < 0) {
+        m_prompter.tell(QStringLiteral("You must select a name to edit!"), Prompter::Icon::Exclamation);
+        return;
+    }
+    const QString name = m_ask(QString::fromLatin1(NamePrompt), QStringLiteral("Edit Name"), m_list->item(row)->text());
+    if (name.isEmpty())
+        return;
+    m_working.rows[static_cast<size_t>(row)].name = name;
+    m_list->item(row)->setText(name);
+}
+
+void FriendsDialog::deleteName()
+{
+    const int row = selectedRow();
+    if (row < 0) {
+        m_prompter.tell(QStringLiteral("You must select a name to delete!"), Prompter::Icon::Exclamation);
+        return;
+    }
+    m_working.rows.erase(m_working.rows.begin() + row);
+    delete m_list->takeItem(row);
+}
+
+void FriendsDialog::save()
+{
+    const QString failure = commitFriends(m_stores, m_working);
+    if (!failure.isEmpty()) {
+        // The dialog stays open with the user's edits, so the save can be tried again.
+        m_reporter.report(failure, ErrorNumber::FileWrite, QStringLiteral("cmdOK_Click()"));
+        return;
+    }
+    if (m_changed)
+        m_changed();
+    accept();
+}
+
+} // namespace trevisk
