@@ -3,6 +3,10 @@
 #include "core/ErrorReporter.h"
 #include "core/Sound.h"
 #include "dialogs/AboutBox.h"
+#include "dialogs/EmailDialog.h"
+#include "dialogs/FavouriteMapsDialog.h"
+#include "dialogs/FriendsDialog.h"
+#include "dialogs/GameLocationsDialog.h"
 #include "dialogs/SettingsDialog.h"
 #include "monitor/Monitor.h"
 #include "monitor/ServerListTransfer.h"
@@ -98,6 +102,18 @@ public:
 private:
     Monitor& m_monitor;
 };
+
+// Windows of the Settings menu are shown without blocking the program, one of each at a time.
+template <typename Make> void showOnce(QPointer<QDialog>& open, Make make)
+{
+    if (!open) {
+        open = make();
+        open->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    open->show();
+    open->raise();
+    open->activateWindow();
+}
 
 } // namespace
 
@@ -203,8 +219,29 @@ void MainWindow::buildMenus()
 
     QMenu* settings = menuBar()->addMenu(QStringLiteral("&Settings"));
     settings->addAction(QStringLiteral("&Configure Trevisk..."), this, &MainWindow::showSettings);
-    for (const char* entry : {"Email Notification...", "&Setup Game Paths...", "&Friends...", "&Favorite Maps..."})
-        settings->addAction(QString::fromLatin1(entry), this, &MainWindow::notAvailable);
+    AppContext& context = m_services.context;
+    const auto changed = [&monitor] { monitor.applySettings(); };
+    settings->addAction(QStringLiteral("Email Notification..."), this, [this, &context, &monitor, changed] {
+        showOnce(m_emailDialog, [&] {
+            return new EmailDialog(
+                *context.settingsStore, m_services.prompter, m_services.reporter, monitor.clock(), changed, this);
+        });
+    });
+    settings->addAction(QStringLiteral("&Setup Game Paths..."), this, [this, &context, changed] {
+        showOnce(m_pathsDialog, [&] {
+            return new GameLocationsDialog(context.stores, m_services.prompter, m_services.reporter, changed, this);
+        });
+    });
+    settings->addAction(QStringLiteral("&Friends..."), this, [this, &context, changed] {
+        showOnce(m_friendsDialog, [&] {
+            return new FriendsDialog(context.stores, m_services.prompter, m_services.reporter, changed, this);
+        });
+    });
+    settings->addAction(QStringLiteral("&Favorite Maps..."), this, [this, &context, changed] {
+        showOnce(m_mapsDialog, [&] {
+            return new FavouriteMapsDialog(context.stores, m_services.prompter, m_services.reporter, changed, this);
+        });
+    });
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     help->addAction(QStringLiteral("&About..."), this, [this] { showAboutBox(this); });
 
@@ -300,8 +337,7 @@ void MainWindow::showGridMenu(const QPoint& at)
 
 void MainWindow::showSettings()
 {
-    // One settings window at a time, shown without blocking the program.
-    if (!m_settingsDialog) {
+    showOnce(m_settingsDialog, [this] {
         static SilentSoundPlayer silent;
         SettingsDialogServices services{
             m_services.context.settings,
@@ -311,12 +347,8 @@ void MainWindow::showSettings()
             m_services.sound ? *m_services.sound : silent,
             [this] { m_services.monitor.applySettings(); },
             [](const QString& text, quint32 fore, quint32 back) { NotifyWindow::showTest(text, fore, back); }};
-        m_settingsDialog = new SettingsDialog(services, this);
-        m_settingsDialog->setAttribute(Qt::WA_DeleteOnClose);
-    }
-    m_settingsDialog->show();
-    m_settingsDialog->raise();
-    m_settingsDialog->activateWindow();
+        return new SettingsDialog(services, this);
+    });
 }
 
 void MainWindow::purgeHistory()

@@ -18,7 +18,6 @@ struct StatusRow;
 class Monitor;
 class NotificationQueue;
 class Prompter;
-class SettingsDialog;
 class SoundPlayer;
 
 // What the main window works with; each part outlives the window.
@@ -86,7 +85,12 @@ private:
     QMenu* m_trayMenu;
     QAction* m_cancelAutoJoin = nullptr;
     QSystemTrayIcon m_tray;
-    QPointer<SettingsDialog> m_settingsDialog;
+    // The windows of the Settings menu, one of each at a time.
+    QPointer<QDialog> m_settingsDialog;
+    QPointer<QDialog> m_emailDialog;
+    QPointer<QDialog> m_pathsDialog;
+    QPointer<QDialog> m_friendsDialog;
+    QPointer<QDialog> m_mapsDialog;
     bool m_firstShow = false;
     bool m_exiting = false;
 };

@@ -62,6 +62,7 @@ public:
     History& history() { return m_history; }
     AutoJoin& autoJoin() { return m_autoJoin; }
     AlertMail& alertMail() { return m_alertMail; }
+    const Clock& clock() const { return m_services.clock; }
     const SettingsTable* serverSettings(const QString& address) const;
     // The query object serving an address, or nullptr.
     ServerQuery* queryFor(const QString& address) const;

@@ -2,6 +2,7 @@
 #include "monitor/MainWindow.h"
 
 #include <QAction>
+#include <QDialog>
 #include <QHeaderView>
 #include <QMenu>
 #include <QMenuBar>
@@ -83,7 +84,7 @@ private slots:
             {"History Graph...", "You must select as server to view!", Prompter::Icon::Exclamation},
             {"&Edit Server...", "You must select as server to edit!", Prompter::Icon::Exclamation},
             {"&Delete Server", "You must select a server to edit!", Prompter::Icon::Exclamation},
-            {"Email Notification...", MainWindow::NotAvailableText, Prompter::Icon::Information}};
+            {"&Message History...", MainWindow::NotAvailableText, Prompter::Icon::Information}};
         for (const auto& [text, message, icon] : guarded) {
             entry(&w.main, QString::fromLatin1(text))->trigger();
             QCOMPARE(w.lastText(), QString::fromLatin1(message));
@@ -94,6 +95,28 @@ private slots:
         entry(&w.main, QStringLiteral("&Remote RCON..."))->trigger();
         QCOMPARE(w.lastText(), QStringLiteral("Remote RCON is not yet supported for QuakeWorld"));
         QCOMPARE(w.main.trayMenu()->defaultAction()->text(), QStringLiteral("&Show Window..."));
+    }
+
+    // Every entry of the Settings and Help menus opens its window, one of each at a time.
+    void settingsWindowsOpen()
+    {
+        MonitorFixture f;
+        f.start();
+        Window w{f};
+        const QStringList entries{QStringLiteral("&Configure Trevisk..."),
+                                  QStringLiteral("Email Notification..."),
+                                  QStringLiteral("&Setup Game Paths..."),
+                                  QStringLiteral("&Friends..."),
+                                  QStringLiteral("&Favorite Maps...")};
+        for (const QString& text : entries) {
+            entry(&w.main, text)->trigger();
+            entry(&w.main, text)->trigger();
+        }
+        QCOMPARE(w.main.findChildren<QDialog*>().size(), entries.size());
+        for (const QDialog* dialog : w.main.findChildren<QDialog*>())
+            QVERIFY2(dialog->isVisible() && !dialog->isModal(), qPrintable(dialog->windowTitle()));
+        entry(&w.main, QStringLiteral("&About..."))->trigger();
+        QVERIFY(f.prompter.asked.isEmpty());
     }
 
     void purgeAsksFirst()
