@@ -29,13 +29,13 @@ import -window root "$work/splash.png"
 # The demo's friend logs on at 18 s: his pop-up rests in the corner for three seconds.
 sleep 17.5
 import -window root "$work/popup.png"
-main=$(xdotool search --name "^Ostravel Trevisk$" | head -1)
+main=$(xdotool search --onlyvisible --name "^Ostravel Trevisk$" | tail -1)
 xdotool windowmove "$main" 0 30
 sleep 1
 # A double-click on the first row opens that server's details window.
 xdotool mousemove 300 115 click --repeat 2 --delay 80 1
 sleep 2
-details=$(xdotool search --name "^Sim Quake 3 1$" | head -1)
+details=$(xdotool search --onlyvisible --name "^Sim Quake 3 1$" | tail -1)
 xdotool windowmove "$details" 760 380
 sleep 1
 import -window root "$work/screen.png"
@@ -44,20 +44,39 @@ xdotool mousemove 130 38 click 1
 sleep 0.5
 xdotool mousemove 180 62 click 1
 sleep 1.5
-settings=$(xdotool search --name "^Settings$" | head -1)
+settings=$(xdotool search --onlyvisible --name "^Settings$" | tail -1)
 xdotool windowmove "$settings" 0 0
 sleep 0.5
 import -window "$settings" docs/settings-dialog.png
-xdotool key --window "$settings" Escape
+# Its Cancel button.
+xdotool mousemove 773 597 click 1
 sleep 0.5
 xdotool mousemove 68 38 click 1
 sleep 0.5
 xdotool mousemove 110 136 click 1
 sleep 1.5
-add=$(xdotool search --name "^Add Server$" | head -1)
+add=$(xdotool search --onlyvisible --name "^Add Server$" | tail -1)
 xdotool windowmove "$add" 0 0
 sleep 0.5
 import -window "$add" docs/server-dialog.png
+# Its custom alert text, then the about box.
+xdotool mousemove 105 329 click 1
+sleep 1.5
+custom=$(xdotool search --onlyvisible --name "^Custom Email Message$" | tail -1)
+xdotool windowmove "$custom" 500 0
+sleep 0.5
+import -window "$custom" docs/custom-message.png
+# Both windows' Cancel buttons.
+xdotool mousemove 803 314 click 1
+sleep 0.5
+xdotool mousemove 440 388 click 1
+sleep 0.5
+xdotool mousemove 182 38 click 1
+sleep 0.5
+xdotool mousemove 220 62 click 1
+sleep 1.5
+about=$(xdotool search --onlyvisible --name "^About Trevisk$" | tail -1)
+import -window "$about" docs/about.png
 /usr/bin/convert "$work/screen.png" -crop 1180x460+0+30 docs/main-window.png
 /usr/bin/convert "$work/screen.png" -crop 360x405+760+380 docs/details-window.png
 /usr/bin/convert "$work/popup.png" -crop 400x300+880+500 docs/popup.png
