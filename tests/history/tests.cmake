@@ -1,0 +1,1 @@
+trevisk_add_test(history HistorySeries LIBS trevisk_core trevisk_testsupport)
