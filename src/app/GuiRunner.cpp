@@ -48,7 +48,7 @@ int runWindows(QApplication& app, AppContext& context, const MonitorRunOptions& 
             dialog.loadServer(address);
         return dialog.exec() == QDialog::Accepted ? dialog.savedAddress() : QString();
     });
-    MainWindow main({monitor, context, prompter, reporter, &popups, &sound});
+    MainWindow main({monitor, context, prompter, reporter, &popups, &sound, &log});
     QObject::connect(&main, &MainWindow::exitRequested, &app, &QCoreApplication::quit);
 
     // The splash asks for the current version while it shows; then the monitor and its windows

@@ -8,6 +8,8 @@
 #include "dialogs/FriendsDialog.h"
 #include "dialogs/GameLocationsDialog.h"
 #include "dialogs/SettingsDialog.h"
+#include "history/MessageHistoryWindow.h"
+#include "history/ServerHistoryWindow.h"
 #include "monitor/Monitor.h"
 #include "monitor/ServerListTransfer.h"
 #include "notify/NotificationQueue.h"
@@ -182,17 +184,11 @@ MainWindow::~MainWindow() = default;
 void MainWindow::buildMenus()
 {
     Monitor& monitor = m_services.monitor;
-    Prompter& prompter = m_services.prompter;
 
     QMenu* file = menuBar()->addMenu(QStringLiteral("File"));
-    file->addAction(QStringLiteral("&Message History..."), this, &MainWindow::notAvailable);
+    file->addAction(QStringLiteral("&Message History..."), this, &MainWindow::showMessageHistory);
     file->addSeparator();
-    file->addAction(QStringLiteral("History Graph..."), this, [this, &prompter] {
-        if (selectedAddress().isEmpty())
-            prompter.tell(QStringLiteral("You must select as server to view!"), Prompter::Icon::Exclamation);
-        else
-            notAvailable();
-    });
+    file->addAction(QStringLiteral("History Graph..."), this, &MainWindow::showServerHistory);
     file->addAction(QStringLiteral("Purge History Data"), this, &MainWindow::purgeHistory);
     file->addSeparator();
     file->addAction(QStringLiteral("Import List..."), this, [this] {
@@ -358,6 +354,34 @@ void MainWindow::purgeHistory()
                                 Prompter::Buttons::YesNo)
         == Prompter::Answer::Yes)
         m_services.monitor.history().clear();
+}
+
+void MainWindow::showMessageHistory()
+{
+    if (!m_services.log) {
+        notAvailable();
+        return;
+    }
+    showOnce(m_messageHistory, [this] { return new MessageHistoryWindow(*m_services.log, this); });
+}
+
+void MainWindow::showServerHistory()
+{
+    const StatusRow* row = selectedRow();
+    if (!row) {
+        m_services.prompter.tell(QStringLiteral("You must select as server to view!"), Prompter::Icon::Exclamation);
+        return;
+    }
+    QPointer<ServerHistoryWindow>& open = m_serverHistories[row->address];
+    if (!open) {
+        open = new ServerHistoryWindow(m_services.monitor.history(), m_services.monitor.clock(), this);
+        open->setAttribute(Qt::WA_DeleteOnClose);
+        // A server that never answered has no name yet: its address still says which one it is.
+        open->config(row->address, row->name.value_or(QString()).isEmpty() ? row->address : *row->name);
+    }
+    open->show();
+    open->raise();
+    open->activateWindow();
 }
 
 void MainWindow::trayDoubleClicked()

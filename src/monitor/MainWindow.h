@@ -2,6 +2,7 @@
 
 #include "core/Prompter.h"
 
+#include <QHash>
 #include <QMainWindow>
 #include <QPointer>
 #include <QSystemTrayIcon>
@@ -14,6 +15,8 @@ namespace trevisk {
 
 struct AppContext;
 class ErrorReporter;
+class EventLog;
+class ServerHistoryWindow;
 struct StatusRow;
 class Monitor;
 class NotificationQueue;
@@ -28,7 +31,8 @@ struct MainWindowServices
     Prompter& prompter;
     ErrorReporter& reporter;
     NotificationQueue* popups;
-    SoundPlayer* sound = nullptr; // the settings dialog's "Play"
+    SoundPlayer* sound = nullptr;  // the settings dialog's "Play"
+    const EventLog* log = nullptr; // the message history's rows
 };
 
 // The server grid over the status table, the menus, and the main tray icon. The close box only
@@ -75,6 +79,8 @@ private:
     void openRemoteConsole();
     void joinSelected();
     void purgeHistory();
+    void showMessageHistory();
+    void showServerHistory();
     void showSettings();
     void notAvailable();
     const StatusRow* selectedRow() const;
@@ -91,6 +97,9 @@ private:
     QPointer<QDialog> m_pathsDialog;
     QPointer<QDialog> m_friendsDialog;
     QPointer<QDialog> m_mapsDialog;
+    QPointer<QDialog> m_messageHistory;
+    // One chart window per server address.
+    QHash<QString, QPointer<ServerHistoryWindow>> m_serverHistories;
     bool m_firstShow = false;
     bool m_exiting = false;
 };

@@ -1,0 +1,227 @@
+#include "history/MessageHistoryWindow.h"
+#include "history/ServerHistoryWindow.h"
+#include "monitor/MainWindow.h"
+#include "monitor/MonitorFixture.h"
+
+#include <QAction>
+#include <QChartView>
+#include <QComboBox>
+#include <QDateTimeAxis>
+#include <QLabel>
+#include <QLineSeries>
+#include <QLocale>
+#include <QPushButton>
+#include <QTableView>
+#include <QValueAxis>
+
+using namespace trevisk;
+
+namespace {
+
+const QString Alpha = QStringLiteral("127.0.0.1:27960");
+const QString Beta = QStringLiteral("127.0.0.1:27961");
+
+// The chart's lines as the values they draw, one list per unbroken stretch.
+QList<QList<double>> drawn(const ServerHistoryWindow& window)
+{
+    QList<QList<double>> lines;
+    const auto* view = window.findChild<QChartView*>(QStringLiteral("Chart"));
+    for (QAbstractSeries* series : view->chart()->series()) {
+        QList<double> values;
+        for (const QPointF& point : static_cast<QLineSeries*>(series)->points())
+            values << point.y();
+        lines << values;
+    }
+    return lines;
+}
+
+QString title(const QWidget& window)
+{
+    return window.findChild<QLabel*>(QStringLiteral("lblLabel"))->text();
+}
+
+QAction* entry(const QWidget* owner, const QString& text)
+{
+    for (QAction* action : owner->findChildren<QAction*>()) {
+        if (action->text() == text)
+            return action;
+    }
+    qFatal("no menu entry %s", qPrintable(text));
+}
+
+StatusRow statusRow(const QString& address, std::optional<QString> name)
+{
+    StatusRow row;
+    row.address = address;
+    row.game = QStringLiteral("Quake 3");
+    row.manRef = QStringLiteral("0");
+    row.name = std::move(name);
+    return row;
+}
+
+} // namespace
+
+class TestHistoryWindows : public QObject
+{
+    Q_OBJECT
+private slots:
+    // Players over five minutes first; the lists alone change nothing, "Refresh" draws what they say.
+    void chartFollowsItsChoices()
+    {
+        ManualClock clock;
+        History history;
+        const QDateTime now = clock.now();
+        history.append(now.addSecs(-20 * 60), Alpha, 90, 9);
+        history.append(now.addSecs(-120), Alpha, 40, 5);
+        history.append(now.addSecs(-90), Alpha, std::nullopt, std::nullopt);
+        history.append(now.addSecs(-60), Alpha, 45, 6);
+        history.append(now.addSecs(-30), Beta, 10, 1);
+
+        ServerHistoryWindow window(history, clock);
+        window.config(Alpha, QStringLiteral("Alpha <b>1</b>"));
+        QCOMPARE(title(window), QStringLiteral("Players graph for 'Alpha <b>1</b>'"));
+        QCOMPARE(window.findChild<QLabel*>(QStringLiteral("lblLabel"))->textFormat(), Qt::PlainText);
+        QCOMPARE(drawn(window), (QList<QList<double>>{{5}, {6}}));
+        auto* time = qobject_cast<QDateTimeAxis*>(window.chartView()->chart()->axes(Qt::Horizontal).value(0));
+        QVERIFY(time);
+        QCOMPARE(time->min(), now.addSecs(-300));
+        QCOMPARE(time->max(), now);
+
+        window.findChild<QComboBox*>(QStringLiteral("cmbType"))->setCurrentIndex(1);
+        window.findChild<QComboBox*>(QStringLiteral("cmbInterval"))->setCurrentIndex(1);
+        history.append(now.addSecs(30), Alpha, 50, 7);
+        clock.advanceSecs(60);
+        QCOMPARE(drawn(window), (QList<QList<double>>{{5}, {6}}));
+
+        QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("cmdRefresh")), Qt::LeftButton);
+        QCOMPARE(title(window), QStringLiteral("Ping graph for 'Alpha <b>1</b>'"));
+        QCOMPARE(drawn(window), (QList<QList<double>>{{90, 40}, {45, 50}}));
+        QCOMPARE(time->min(), clock.now().addSecs(-30 * 60));
+        const auto* values = qobject_cast<QValueAxis*>(window.chartView()->chart()->axes(Qt::Vertical).value(0));
+        QVERIFY(values && values->max() >= 90 && values->min() == 0);
+    }
+
+    // No points in the span: no line, the title and the time axis still there.
+    void emptySpanKeepsTitle()
+    {
+        ManualClock clock;
+        History history;
+        history.append(clock.now().addSecs(-600), Alpha, 40, 5);
+        ServerHistoryWindow window(history, clock);
+        window.config(Alpha, QStringLiteral("Alpha"));
+        QVERIFY(drawn(window).isEmpty());
+        QCOMPARE(title(window), QStringLiteral("Players graph for 'Alpha'"));
+        QCOMPARE(window.chartView()->chart()->axes(Qt::Horizontal).size(), 1);
+    }
+
+    // Newest first, and a line logged while the window is open goes to the top.
+    void messagesNewestFirst()
+    {
+        MonitorFixture f;
+        MessageHistoryWindow empty(*f.log);
+        QCOMPARE(empty.grid()->model()->rowCount(), 0);
+
+        f.log->logMessage(QStringLiteral("Alpha has gone offline!"));
+        QCOMPARE(empty.grid()->model()->rowCount(), 1);
+
+        f.clock.advanceSecs(5);
+        f.log->logMessage(QStringLiteral("Alpha is back online!"));
+        MessageHistoryWindow window(*f.log);
+        const QAbstractItemModel* model = window.grid()->model();
+        QCOMPARE(model->rowCount(), 2);
+        f.clock.advanceSecs(5);
+        f.log->logMessage(QStringLiteral("Bob has logged on to Alpha"));
+        QCOMPARE(model->rowCount(), 3);
+        QCOMPARE(model->index(0, 1).data().toString(), QStringLiteral("Bob has logged on to Alpha"));
+        QCOMPARE(model->index(1, 1).data().toString(), QStringLiteral("Alpha is back online!"));
+        QCOMPARE(model->index(2, 1).data().toString(), QStringLiteral("Alpha has gone offline!"));
+        QVERIFY(model->index(0, 0).data().toString().contains(
+            QLocale::system().toString(f.clock.now().time(), QLocale::LongFormat)));
+        QCOMPARE(model->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Date Stamp"));
+        QCOMPARE(window.windowTitle(), QStringLiteral("Message History"));
+    }
+
+    // One message history; one chart per server, the open one brought back; both modeless.
+    void mainWindowOpensThem()
+    {
+        MonitorFixture f;
+        f.start();
+        MainWindow main{{*f.monitor, f.context, f.prompter, f.reporter, f.popups.get(), nullptr, f.log.get()}};
+        f.monitor->status().reset({statusRow(Alpha, QStringLiteral("Alpha")), statusRow(Beta, std::nullopt)});
+
+        entry(&main, QStringLiteral("History Graph..."))->trigger();
+        QCOMPARE(f.prompter.texts().value(0), QStringLiteral("You must select as server to view!"));
+        QVERIFY(main.findChildren<ServerHistoryWindow*>().isEmpty());
+
+        main.grid()->selectRow(0);
+        entry(&main, QStringLiteral("History Graph..."))->trigger();
+        entry(&main, QStringLiteral("History Graph..."))->trigger();
+        main.grid()->clearSelection();
+        main.grid()->selectRow(1);
+        entry(&main, QStringLiteral("History Graph..."))->trigger();
+        const auto charts = main.findChildren<ServerHistoryWindow*>();
+        QCOMPARE(charts.size(), 2);
+        QStringList titles;
+        for (const ServerHistoryWindow* chart : charts) {
+            QVERIFY(chart->isVisible() && !chart->isModal());
+            titles << title(*chart);
+        }
+        titles.sort();
+        // A server that never answered is named by its address.
+        QCOMPARE(titles,
+                 (QStringList{QStringLiteral("Players graph for '127.0.0.1:27961'"),
+                              QStringLiteral("Players graph for 'Alpha'")}));
+
+        entry(&main, QStringLiteral("&Message History..."))->trigger();
+        entry(&main, QStringLiteral("&Message History..."))->trigger();
+        const auto messages = main.findChildren<MessageHistoryWindow*>();
+        QCOMPARE(messages.size(), 1);
+        QVERIFY(messages[0]->isVisible() && !messages[0]->isModal());
+        QCOMPARE(f.prompter.texts().size(), 1);
+    }
+
+    // Pictures for people, taken only when asked: TREVISK_SCREENSHOTS=<folder> under a real display.
+    void pictures()
+    {
+        const QString folder = qEnvironmentVariable("TREVISK_SCREENSHOTS");
+        if (folder.isEmpty())
+            QSKIP("no picture folder");
+        ManualClock clock(QDateTime(QDate(2026, 12, 6), QTime(21, 30)));
+        History history;
+        const QDateTime start = clock.now().addSecs(-30 * 60);
+        for (int step = 0; step <= 60; ++step) {
+            const int minute = step / 2;
+            const bool down = minute >= 12 && minute < 16;
+            const int players = std::clamp(6 + minute / 2 - (minute > 20 ? (minute - 20) : 0) + (step % 3 == 0), 0, 16);
+            history.append(start.addSecs(step * 30),
+                           Alpha,
+                           down ? std::nullopt : std::optional<int>(48 + (step * 7) % 13),
+                           down ? std::nullopt : std::optional<int>(players));
+        }
+        ServerHistoryWindow chart(history, clock);
+        chart.config(Alpha, QStringLiteral("Sim Quake 3 1"));
+        chart.findChild<QComboBox*>(QStringLiteral("cmbInterval"))->setCurrentIndex(1);
+        QTest::mouseClick(chart.findChild<QPushButton*>(QStringLiteral("cmdRefresh")), Qt::LeftButton);
+        chart.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&chart));
+        QTest::qWait(300);
+        QVERIFY(chart.grab().save(folder + QStringLiteral("/server-history.png")));
+
+        MonitorFixture f;
+        f.log->logMessage(QStringLiteral("Sim Quake 3 1 has become active with players..."));
+        f.clock.advanceSecs(95);
+        f.log->logMessage(QStringLiteral("Sim Quake 3 1 has gone offline!"));
+        f.clock.advanceSecs(240);
+        f.log->logMessage(QStringLiteral("Sim Quake 3 1 is back online!"));
+        f.clock.advanceSecs(30);
+        f.log->logMessage(QStringLiteral("Sim\nFriend has logged on to Sim Quake 3 1"));
+        MessageHistoryWindow messages(*f.log);
+        messages.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&messages));
+        QTest::qWait(300);
+        QVERIFY(messages.grab().save(folder + QStringLiteral("/message-history.png")));
+    }
+};
+
+QTEST_MAIN(TestHistoryWindows)
+#include "TestHistoryWindows.moc"
