@@ -3,6 +3,7 @@
 #include "core/Prompter.h"
 
 #include <QMainWindow>
+#include <QMap>
 #include <QPointer>
 #include <QSystemTrayIcon>
 
@@ -18,6 +19,7 @@ struct StatusRow;
 class Monitor;
 class NotificationQueue;
 class Prompter;
+class RconWindow;
 class SoundPlayer;
 
 // What the main window works with; each part outlives the window.
@@ -91,6 +93,8 @@ private:
     QPointer<QDialog> m_pathsDialog;
     QPointer<QDialog> m_friendsDialog;
     QPointer<QDialog> m_mapsDialog;
+    // One remote console per server address.
+    QMap<QString, QPointer<RconWindow>> m_consoles;
     bool m_firstShow = false;
     bool m_exiting = false;
 };
