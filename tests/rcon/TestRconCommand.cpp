@@ -62,7 +62,7 @@ private slots:
 
         run = rcon(game, server.address(), file + args("cvarlist"));
         QCOMPARE(run.code, 0);
-        QCOMPARE(run.out.count('\n'), 302);
+        QCOMPARE(run.out.count('\n'), 301);
 
         QFile wrong(m_passwordFile);
         QVERIFY(wrong.open(QIODevice::WriteOnly));
