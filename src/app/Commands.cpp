@@ -6,6 +6,7 @@ namespace trevisk {
 int runExportCommand(const CommonOptions& options, const QStringList& arguments);
 int runImportCommand(const CommonOptions& options, const QStringList& arguments);
 int runQueryCommand(const CommonOptions& options, const QStringList& arguments);
+int runRconCommand(const CommonOptions& options, const QStringList& arguments);
 int runServersCommand(const CommonOptions& options, const QStringList& arguments);
 int runTestMailCommand(const CommonOptions& options, const QStringList& arguments);
 
@@ -23,6 +24,12 @@ const CommandInfo s_commands[] = {
      "  trevisk query --file FILE [--json]     the same for every \"game<TAB>address\" line of FILE\n"
      "                [--timeout MS]           wait MS for each of the three tries (2000)",
      runQueryCommand},
+    {"rcon",
+     "  trevisk rcon GAME ADDRESS COMMAND... [--password-file FILE] [--timeout MS]\n"
+     "                                         send a remote console command and print the reply; the\n"
+     "                                         password comes from FILE's first line, else the remembered\n"
+     "                                         one; exit 3 no answer, 4 port closed, 5 password refused",
+     runRconCommand},
     {"servers",
      "  trevisk servers list                   the listed servers: game, address, memo, options\n"
      "  trevisk servers add GAME ADDRESS [--memo TEXT] [--query-port N] [--manual] [--tray 0|1|2]\n"

@@ -15,6 +15,7 @@
 #include "notify/NotificationQueue.h"
 #include "notify/NotifyWindow.h"
 #include "query/EngineProtocol.h"
+#include "rcon/RconWindow.h"
 #include "session/Startup.h"
 #include "tray/ColourCodeDelegate.h"
 
@@ -307,7 +308,10 @@ void MainWindow::openRemoteConsole()
                                  Prompter::Icon::Exclamation);
         return;
     }
-    notAvailable();
+    m_consoles[row->address] = RconWindow::open({m_services.context, m_services.prompter, &m_services.reporter},
+                                                row->address,
+                                                row->name.value_or(QString()),
+                                                row->game);
 }
 
 void MainWindow::joinSelected()

@@ -2,8 +2,8 @@
 
 #include "core/Prompter.h"
 
-#include <QHash>
 #include <QMainWindow>
+#include <QMap>
 #include <QPointer>
 #include <QSystemTrayIcon>
 
@@ -21,6 +21,7 @@ struct StatusRow;
 class Monitor;
 class NotificationQueue;
 class Prompter;
+class RconWindow;
 class SoundPlayer;
 
 // What the main window works with; each part outlives the window.
@@ -99,7 +100,9 @@ private:
     QPointer<QDialog> m_mapsDialog;
     QPointer<QDialog> m_messageHistory;
     // One chart window per server address.
-    QHash<QString, QPointer<ServerHistoryWindow>> m_serverHistories;
+    QMap<QString, QPointer<ServerHistoryWindow>> m_serverHistories;
+    // One remote console per server address.
+    QMap<QString, QPointer<RconWindow>> m_consoles;
     bool m_firstShow = false;
     bool m_exiting = false;
 };

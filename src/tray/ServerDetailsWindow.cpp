@@ -4,6 +4,7 @@
 #include "core/Sound.h"
 #include "monitor/Monitor.h"
 #include "query/EngineProtocol.h"
+#include "rcon/RconWindow.h"
 #include "session/Startup.h"
 #include "tray/ColourCodeDelegate.h"
 #include "tray/DetailsTableModel.h"
@@ -94,8 +95,8 @@ ServerDetailsWindow::ServerDetailsWindow(const ServerWindowServices& services, Q
     m_menu->addAction(QStringLiteral("&Join Game"), this, &ServerDetailsWindow::join);
     m_menu->addSeparator();
     m_rconAction = m_menu->addAction(QStringLiteral("&Remote Rcon"), this, [this] {
-        m_services.prompter.tell(QStringLiteral("The remote console is not available yet."),
-                                 Prompter::Icon::Information);
+        m_console =
+            RconWindow::open({m_services.context, m_services.prompter}, address(), m_icon.caption(), m_icon.game());
     });
 
     connect(&m_tray, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {

@@ -4,6 +4,7 @@
 #include "query/AnswerUpdate.h"
 #include "tray/ServerIcon.h"
 
+#include <QPointer>
 #include <QSystemTrayIcon>
 #include <QWidget>
 
@@ -20,6 +21,7 @@ struct AppContext;
 class DetailsTableModel;
 class Monitor;
 class Prompter;
+class RconWindow;
 class SoundPlayer;
 
 // What a details window works with; each part outlives the window.
@@ -83,6 +85,7 @@ private:
     QAction* m_showAction;
     QAction* m_cancelAutoJoinAction;
     QAction* m_rconAction;
+    QPointer<RconWindow> m_console;
     QSystemTrayIcon m_tray;
 };
 

@@ -36,7 +36,7 @@ StatusRow statusRow(const char* address, const char* manRef, bool answered, int 
 {
     StatusRow row;
     row.address = QString::fromLatin1(address);
-    row.game = QStringLiteral("QuakeWorld");
+    row.game = QStringLiteral("Halo");
     row.manRef = QString::fromLatin1(manRef);
     if (answered)
         row.ar = QDateTime(QDate(2026, 12, 7), QTime(1, 2, 3));
@@ -93,7 +93,7 @@ private slots:
         w.select(0);
         QCOMPARE(w.main.selectedAddress(), QStringLiteral("127.0.0.1:27500"));
         entry(&w.main, QStringLiteral("&Remote RCON..."))->trigger();
-        QCOMPARE(w.lastText(), QStringLiteral("Remote RCON is not yet supported for QuakeWorld"));
+        QCOMPARE(w.lastText(), QStringLiteral("Remote RCON is not yet supported for Halo"));
         QCOMPARE(w.main.trayMenu()->defaultAction()->text(), QStringLiteral("&Show Window..."));
     }
 

@@ -118,7 +118,7 @@ private slots:
         f.start();
         ServerWindows windows(f.context, f.sound, f.prompter);
         windows.setMonitor(f.monitor.get());
-        windows.showServerWindow(QStringLiteral("127.0.0.1:27500"), QString(), QStringLiteral("QuakeWorld"), false);
+        windows.showServerWindow(QStringLiteral("127.0.0.1:27500"), QString(), QStringLiteral("Halo"), false);
         ServerDetailsWindow& window = *windows.window(QStringLiteral("127.0.0.1:27500"));
         QStringList captions;
         for (QAction* action : window.menu()->actions())
@@ -126,7 +126,7 @@ private slots:
         QCOMPARE(captions.join(QLatin1Char('|')),
                  QStringLiteral("&Show Window|&Close Window|-|&Refresh|-|&Cancel Auto-Join|&Join Game|-|&Remote Rcon"));
         QCOMPARE(window.menu()->defaultAction()->text(), QStringLiteral("&Show Window"));
-        // QuakeWorld has no remote console here.
+        // Halo has no remote console here.
         QVERIFY(!window.menu()->actions().last()->isEnabled());
         // "Close Window" unloads the window once the menu has returned.
         window.menu()->actions().at(1)->trigger();

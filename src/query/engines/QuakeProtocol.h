@@ -20,8 +20,7 @@ public:
     explicit QuakeProtocol(Variant variant)
         : m_variant(variant)
     {}
-    // QuakeWorld's remote console is not served here.
-    bool hasRemoteConsole() const override { return m_variant != Variant::QuakeWorld; }
+    bool hasRemoteConsole() const override { return true; }
 
     QList<QByteArray> requests() const override;
     AnswerUpdate parse(const QByteArray& answer, const QString& game, const FriendList& friends) const override;

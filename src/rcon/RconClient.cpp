@@ -1,0 +1,127 @@
+#include "rcon/RconClient.h"
+
+#include <QNetworkDatagram>
+
+#include <utility>
+
+namespace trevisk {
+
+RconClient::RconClient(QObject* parent)
+    : QObject(parent)
+{
+    m_timer.setSingleShot(true);
+    m_timer.setInterval(AnswerTimeout);
+    connect(&m_timer, &QTimer::timeout, this, [this] {
+        m_challengeAsked = false;
+        m_waiting.clear();
+        emit noAnswer();
+    });
+    connect(&m_socket, &QUdpSocket::readyRead, this, &RconClient::readDatagrams);
+    connect(&m_socket, &QUdpSocket::connected, this, &RconClient::flush);
+    connect(&m_socket, &QUdpSocket::errorOccurred, this, &RconClient::socketError);
+}
+
+bool RconClient::open(const QString& game, const QString& address)
+{
+    const std::optional<RconDialect> dialect = rconDialect(game);
+    const std::optional<RconTarget> target = rconTarget(game, address);
+    if (!dialect || !target)
+        return false;
+    m_dialect = *dialect;
+    m_target = *target;
+    m_challenge.clear();
+    m_challengeAsked = false;
+    m_waiting.clear();
+    m_unsent.clear();
+    m_timer.stop();
+    m_socket.abort();
+    m_socket.connectToHost(m_target.host, m_target.port);
+    if (m_dialect == RconDialect::HalfLife)
+        requestChallenge();
+    return true;
+}
+
+void RconClient::requestChallenge()
+{
+    m_challengeAsked = true;
+    write(rconChallengeRequest());
+}
+
+void RconClient::send(const QString& password, const QString& command)
+{
+    if (m_dialect == RconDialect::HalfLife && m_challenge.isEmpty()) {
+        m_waiting.append({password, command});
+        if (!m_challengeAsked)
+            requestChallenge();
+        return;
+    }
+    write(rconCommand(m_dialect, m_challenge, password, command));
+}
+
+void RconClient::write(const QByteArray& datagram)
+{
+    m_unsent.append(datagram);
+    m_timer.start();
+    flush();
+}
+
+void RconClient::flush()
+{
+    if (m_socket.state() != QAbstractSocket::ConnectedState)
+        return;
+    while (!m_unsent.isEmpty()) {
+        m_sending = true;
+        const qint64 written = m_socket.write(m_unsent.takeFirst());
+        m_sending = false;
+        // The error signal has told what went wrong.
+        if (written < 0)
+            return;
+    }
+}
+
+void RconClient::readDatagrams()
+{
+    bool first = true;
+    do {
+        const QNetworkDatagram datagram = m_socket.receiveDatagram();
+        // On a connected socket, a wake-up with nothing to read is the system's report that the
+        // server's port is closed (or its host unreachable); Qt drops the error itself.
+        if (!datagram.isValid()) {
+            if (first && m_socket.error() == QAbstractSocket::UnknownSocketError)
+                socketError(QAbstractSocket::ConnectionRefusedError);
+            return;
+        }
+        first = false;
+        const RconDatagram read = readRconDatagram(datagram.data());
+        if (read.kind == RconDatagram::Kind::Other)
+            continue;
+        m_timer.stop();
+        if (read.kind == RconDatagram::Kind::Text) {
+            emit replied(read.text);
+            continue;
+        }
+        m_challenge = read.text;
+        m_challengeAsked = false;
+        emit challengeReceived(m_challenge);
+        const QList<Pending> waiting = std::exchange(m_waiting, {});
+        for (const Pending& pending : waiting)
+            send(pending.password, pending.command);
+    } while (m_socket.hasPendingDatagrams());
+}
+
+void RconClient::socketError(QAbstractSocket::SocketError error)
+{
+    // Nothing to read after all.
+    if (error == QAbstractSocket::TemporaryError)
+        return;
+    m_timer.stop();
+    m_waiting.clear();
+    m_unsent.clear();
+    m_challengeAsked = false;
+    if (error == QAbstractSocket::ConnectionRefusedError)
+        emit refused();
+    else
+        emit failed(m_socket.errorString(), static_cast<int>(error), m_sending);
+}
+
+} // namespace trevisk

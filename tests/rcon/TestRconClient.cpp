@@ -1,0 +1,186 @@
+#include "rcon/RconClient.h"
+#include "sim/SimServer.h"
+#include "support/RawUdpServer.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace trevisk;
+using namespace std::chrono_literals;
+
+namespace {
+
+QByteArray capture(const QString& folder, const QString& file)
+{
+    QFile f(QStringLiteral(TREVISK_RCON_DATA "/") + folder + QLatin1Char('/') + file);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// Every text the client handed on, joined in order.
+QByteArray joined(const QSignalSpy& spy)
+{
+    QByteArray out;
+    for (const QList<QVariant>& call : spy)
+        out += call.at(0).toByteArray();
+    return out;
+}
+
+} // namespace
+
+class TestRconClient : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void readsEveryFraming()
+    {
+        const QByteArray ff(4, '\xFF');
+        const auto text = [](const QByteArray& d) {
+            const RconDatagram read = readRconDatagram(d);
+            return read.kind == RconDatagram::Kind::Text ? read.text : QByteArray("<not text>");
+        };
+        QCOMPARE(text(capture(QStringLiteral("oa-rcon-silent"), QStringLiteral("reply-1.bin"))), QByteArray());
+        QCOMPARE(text(capture(QStringLiteral("qw-rcon-silent"), QStringLiteral("reply-1.bin"))), QByteArray());
+        QCOMPARE(text(ff + "print"), QByteArray());
+        QCOMPARE(text(ff + "lhello\n" + '\0'), QByteArray("hello\n"));
+        QCOMPARE(text(ff + "print\nline\n"), QByteArray("line\n"));
+        QCOMPARE(text("print\nno header\n"), QByteArray("<not text>"));
+        const RconDatagram challenge = readRconDatagram(ff + "challenge rcon 123456789\n" + '\0');
+        QCOMPARE(challenge.kind, RconDatagram::Kind::Challenge);
+        QCOMPARE(challenge.text, QByteArray("123456789"));
+        QCOMPARE(rconRefusal(text(capture(QStringLiteral("oa-rcon-badpass"), QStringLiteral("reply-1.bin")))),
+                 QStringLiteral("Bad rconpassword."));
+        QVERIFY(rconRefusal("Bad rconpassword. is a fine map name\n").isEmpty());
+
+        QCOMPARE(rconCommand(RconDialect::HalfLife, "42", QStringLiteral("pw"), QStringLiteral("status")),
+                 ff + "rcon 42 pw status\n");
+        QCOMPARE(rconTarget(QStringLiteral("Quake 3"), QStringLiteral("host"))->port, quint16(27960));
+        QCOMPARE(rconTarget(QStringLiteral("Half Life"), QStringLiteral("host"))->port, quint16(27015));
+        QCOMPARE(rconTarget(QStringLiteral("QuakeWorld"), QStringLiteral("h:27501"))->port, quint16(27501));
+        QVERIFY(!rconTarget(QStringLiteral("Quake 3"), QStringLiteral("h:99999")));
+        QVERIFY(!rconDialect(QStringLiteral("Unreal Tournament")));
+        QCOMPARE(rconDialect(QStringLiteral("QuakeWorld")), RconDialect::Quake);
+    }
+
+    void talksToEveryEngine_data()
+    {
+        QTest::addColumn<QString>("game");
+        for (const char* game : {"Quake 2", "Quake 3", "QuakeWorld", "Half Life"})
+            QTest::newRow(game) << QString::fromLatin1(game);
+    }
+    void talksToEveryEngine()
+    {
+        QFETCH(QString, game);
+        SimServer server(game);
+        server.state().rconPassword = "labpass";
+        QVERIFY(server.start());
+        RconClient client;
+        QSignalSpy replies(&client, &RconClient::replied);
+        QVERIFY(client.open(game, server.address()));
+        if (client.dialect() == RconDialect::HalfLife) {
+            QSignalSpy challenge(&client, &RconClient::challengeReceived);
+            QVERIFY(challenge.wait(2000));
+        }
+        client.send(QStringLiteral("labpass"), QStringLiteral("echo hello there"));
+        QVERIFY(replies.wait(2000));
+        QCOMPARE(replies.takeFirst().at(0).toByteArray(), QByteArray("hello there\n"));
+
+        // A command that prints nothing.
+        client.send(QStringLiteral("labpass"), QStringLiteral("set x 1"));
+        QVERIFY(replies.wait(2000));
+        QCOMPARE(replies.takeFirst().at(0).toByteArray(), QByteArray());
+
+        // A long reply in several datagrams, joined without breaking its lines.
+        client.send(QStringLiteral("labpass"), QStringLiteral("cvarlist"));
+        QTRY_VERIFY_WITH_TIMEOUT(joined(replies).endsWith("300 total cvars\n"), 2000);
+        QVERIFY(replies.size() > 1);
+        const QList<QByteArray> lines = joined(replies).split('\n');
+        QCOMPARE(lines.size(), 302);
+        for (int i = 0; i < 300; ++i)
+            QCOMPARE(lines.at(i),
+                     "S     A    sim_cvar_" + QByteArray::number(i) + " \"" + QByteArray::number(i * 7) + '"');
+    }
+
+    void halfLifeCommandWaitsForTheChallenge()
+    {
+        SimServer server(QStringLiteral("Half Life"));
+        server.state().rconPassword = "pw";
+        QVERIFY(server.start());
+        QSignalSpy requests(&server, &SimServer::requestReceived);
+        RconClient client;
+        QSignalSpy replies(&client, &RconClient::replied);
+        QVERIFY(client.open(QStringLiteral("Half Life"), server.address()));
+        client.send(QStringLiteral("pw"), QStringLiteral("echo early"));
+        QVERIFY(replies.wait(2000));
+        QCOMPARE(replies.at(0).at(0).toByteArray(), QByteArray("early\n"));
+        QCOMPARE(requests.size(), 2);
+        QCOMPARE(requests.at(0).at(0).toByteArray(), QByteArray(4, '\xFF') + "challenge rcon\r\n");
+        QCOMPARE(requests.at(1).at(0).toByteArray(),
+                 QByteArray(4, '\xFF') + "rcon " + client.challenge() + " pw echo early\n");
+        QVERIFY(!client.challenge().isEmpty());
+    }
+
+    void joinsTheCapturedLongReply()
+    {
+        RawUdpServer server;
+        QByteArray expected;
+        QList<QByteArray> parts;
+        for (int i = 1; i <= 8; ++i) {
+            parts << capture(QStringLiteral("oa-rcon-cvarlist"), QStringLiteral("reply-%1.bin").arg(i));
+            expected += parts.last().mid(10);
+        }
+        server.onRequest = [&](int) {
+            for (const QByteArray& part : parts)
+                server.reply(part);
+        };
+        RconClient client;
+        QSignalSpy replies(&client, &RconClient::replied);
+        QVERIFY(client.open(QStringLiteral("Quake 3"), server.address()));
+        client.send(QStringLiteral("labpass"), QStringLiteral("cvarlist"));
+        QTRY_COMPARE_WITH_TIMEOUT(replies.size(), 8, 2000);
+        QCOMPARE(joined(replies), expected);
+        QCOMPARE(server.requests.value(0), capture(QStringLiteral("oa-rcon-cvarlist"), QStringLiteral("request.bin")));
+    }
+
+    void repliesFromElsewhereAreIgnored()
+    {
+        SimServer server(QStringLiteral("Quake 3"));
+        server.state().rconPassword = "pw";
+        QVERIFY(server.start());
+        QVERIFY(server.setReplySource(QHostAddress(QHostAddress::LocalHost)));
+        QSignalSpy sent(&server, &SimServer::datagramSent);
+        RconClient client;
+        client.setAnswerTimeout(200ms);
+        QSignalSpy replies(&client, &RconClient::replied);
+        QSignalSpy silence(&client, &RconClient::noAnswer);
+        QVERIFY(client.open(QStringLiteral("Quake 3"), server.address()));
+        client.send(QStringLiteral("pw"), QStringLiteral("echo hi"));
+        QVERIFY(silence.wait(2000));
+        QCOMPARE(sent.size(), 1);
+        QCOMPARE(replies.size(), 0);
+    }
+
+    void closedPortIsRefused()
+    {
+        quint16 port = 0;
+        {
+            QUdpSocket probe;
+            QVERIFY(probe.bind(QHostAddress::LocalHost, 0));
+            port = probe.localPort();
+        }
+        for (const char* game : {"Quake 3", "Half Life"}) {
+            RconClient client;
+            QSignalSpy refused(&client, &RconClient::refused);
+            QSignalSpy silence(&client, &RconClient::noAnswer);
+            QVERIFY(client.open(QString::fromLatin1(game), QStringLiteral("127.0.0.1:%1").arg(port)));
+            client.send(QStringLiteral("pw"), QStringLiteral("status"));
+            QVERIFY2(refused.wait(2000), game);
+            QCOMPARE(silence.size(), 0);
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestRconClient)
+#include "TestRconClient.moc"

@@ -1,0 +1,131 @@
+#include "rcon/RconScramble.h"
+#include "sim/SimServer.h"
+#include "support/RawUdpServer.h"
+#include "support/TreviskRun.h"
+
+#include <QRandomGenerator>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace trevisk;
+
+class TestRconCommand : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        QVERIFY(m_dir.isValid());
+        m_config = m_dir.filePath(QStringLiteral("TRVSK.ini"));
+        QFile::remove(m_config);
+        m_passwordFile = m_dir.filePath(QStringLiteral("password"));
+        QFile file(m_passwordFile);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("labpass\n");
+    }
+
+    TreviskRun rcon(const QString& game, const QString& address, const QStringList& rest)
+    {
+        return runTrevisk(QStringList{QStringLiteral("rcon"), game, address} + rest
+                          + QStringList{QStringLiteral("--config"),
+                                        m_config,
+                                        QStringLiteral("--data-dir"),
+                                        m_dir.filePath(QStringLiteral("data")),
+                                        QStringLiteral("--timeout"),
+                                        QStringLiteral("300")});
+    }
+
+    void printsTheReply_data()
+    {
+        QTest::addColumn<QString>("game");
+        QTest::newRow("Quake 3") << QStringLiteral("Quake 3");
+        QTest::newRow("QuakeWorld") << QStringLiteral("QuakeWorld");
+        QTest::newRow("Half Life") << QStringLiteral("Half Life");
+    }
+    void printsTheReply()
+    {
+        QFETCH(QString, game);
+        SimServer server(game);
+        server.state().rconPassword = "labpass";
+        QVERIFY(server.start());
+        const QStringList file{QStringLiteral("--password-file"), m_passwordFile};
+
+        TreviskRun run = rcon(game, server.address(), file + args("echo|two words|\x1b]0;title\x07"));
+        QCOMPARE(run.code, 0);
+        QCOMPARE(QString::fromUtf8(run.out), QStringLiteral("two words \ufffd]0;title\ufffd\n"));
+
+        run = rcon(game, server.address(), file + args("set|x|1"));
+        QCOMPARE(run.code, 0);
+        QCOMPARE(run.out, QByteArray("Server: Command Accepted\n"));
+
+        run = rcon(game, server.address(), file + args("cvarlist"));
+        QCOMPARE(run.code, 0);
+        QCOMPARE(run.out.count('\n'), 301);
+
+        QFile wrong(m_passwordFile);
+        QVERIFY(wrong.open(QIODevice::WriteOnly));
+        wrong.write("wrong\r\n");
+        wrong.close();
+        run = rcon(game, server.address(), file + args("status"));
+        QCOMPARE(run.code, 5);
+        QVERIFY(run.out.startsWith("Bad rcon"));
+        QVERIFY(run.err.contains("refused the command"));
+    }
+
+    void saysWhyNot()
+    {
+        RawUdpServer silent;
+        QVERIFY(silent.isBound());
+        const QStringList file{QStringLiteral("--password-file"), m_passwordFile};
+        TreviskRun run = rcon(QStringLiteral("Quake 3"), silent.address(), file + args("status"));
+        QCOMPARE(run.code, 3);
+        QVERIFY(run.err.contains("No answer"));
+        QCOMPARE(silent.requests.size(), 1);
+
+        quint16 closed = 0;
+        {
+            QUdpSocket probe;
+            QVERIFY(probe.bind(QHostAddress::LocalHost, 0));
+            closed = probe.localPort();
+        }
+        run = rcon(QStringLiteral("Quake 3"), QStringLiteral("127.0.0.1:%1").arg(closed), file + args("status"));
+        QCOMPARE(run.code, 4);
+        QVERIFY(run.err.contains("Unable to send command. Server appears to be offline!"));
+
+        // No password anywhere, and never one from the command line.
+        run = rcon(QStringLiteral("Quake 3"), silent.address(), args("status"));
+        QCOMPARE(run.code, 2);
+        QVERIFY(run.err.contains("--password-file"));
+        run = rcon(QStringLiteral("Quake 3"), silent.address(), args("--password|labpass|status"));
+        QCOMPARE(run.code, 2);
+        run = rcon(QStringLiteral("Unreal Tournament"), silent.address(), file + args("status"));
+        QCOMPARE(run.code, 2);
+        QCOMPARE(silent.requests.size(), 1);
+    }
+
+    void usesTheRememberedPassword()
+    {
+        SimServer server(QStringLiteral("Quake 3"));
+        server.state().rconPassword = "labpass";
+        QVERIFY(server.start());
+        {
+            QSettings store(m_config, QSettings::IniFormat);
+            QRandomGenerator random(11);
+            store.setValue(QStringLiteral("RCON/") + server.address(),
+                           *scrambleRcon(QStringLiteral("labpass"), random));
+        }
+        const TreviskRun run = rcon(QStringLiteral("Quake 3"), server.address(), args("echo|remembered"));
+        QCOMPARE(run.code, 0);
+        QCOMPARE(run.out, QByteArray("remembered\n"));
+    }
+
+private:
+    QTemporaryDir m_dir;
+    QString m_config;
+    QString m_passwordFile;
+};
+
+QTEST_GUILESS_MAIN(TestRconCommand)
+#include "TestRconCommand.moc"

@@ -1,0 +1,194 @@
+#include "core/Prompter.h"
+#include "rcon/RconClient.h"
+#include "rcon/RconScramble.h"
+#include "rcon/RconWindow.h"
+#include "session/Startup.h"
+#include "sim/SimServer.h"
+#include "support/ScriptedPrompter.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextEdit>
+
+using namespace trevisk;
+
+namespace {
+
+// The log as (text, colour) runs.
+QList<std::pair<QString, QColor>> runs(QTextEdit* log)
+{
+    QList<std::pair<QString, QColor>> out;
+    for (QTextBlock block = log->document()->begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it)
+            out.append({it.fragment().text(), it.fragment().charFormat().foreground().color()});
+    }
+    return out;
+}
+
+QColor colourOf(QTextEdit* log, const QString& text)
+{
+    for (const auto& [fragment, colour] : runs(log)) {
+        if (fragment.startsWith(text))
+            return colour;
+    }
+    return {};
+}
+
+} // namespace
+
+class TestRconWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        QVERIFY(m_dir.isValid());
+        m_context = std::make_unique<AppContext>();
+        const QString ini = m_dir.filePath(QStringLiteral("TRVSK.ini"));
+        QFile::remove(ini);
+        m_context->settingsStore = std::make_unique<QSettings>(ini, QSettings::IniFormat);
+        m_context->settings.encryptRcon = 1;
+        m_prompter = ScriptedPrompter{};
+    }
+
+    void sendsAndRemembers()
+    {
+        SimServer server(QStringLiteral("Quake 3"));
+        server.state().rconPassword = "labpass";
+        QVERIFY(server.start());
+        QPointer<RconWindow> window = RconWindow::open(
+            {*m_context, m_prompter}, server.address(), QStringLiteral("Lab"), QStringLiteral("Quake 3"));
+        QCOMPARE(RconWindow::open({*m_context, m_prompter}, server.address(), {}, QStringLiteral("Quake 3")),
+                 window.data());
+        QCOMPARE(window->windowTitle(), QStringLiteral("Remote Rcon for: Lab"));
+        auto* log = window->findChild<QTextEdit*>(QStringLiteral("response"));
+        auto* command = window->findChild<QComboBox*>(QStringLiteral("command"));
+        QTest::keyClicks(window->findChild<QLineEdit*>(QStringLiteral("password")), QStringLiteral("labpass"));
+        window->findChild<QCheckBox*>(QStringLiteral("remember"))->setChecked(true);
+
+        // Nothing to send: nothing happens.
+        QTest::mouseClick(window->findChild<QPushButton*>(QStringLiteral("send")), Qt::LeftButton);
+        QVERIFY(log->toPlainText().isEmpty());
+
+        command->setEditText(QStringLiteral("echo hello"));
+        QTest::mouseClick(window->findChild<QPushButton*>(QStringLiteral("send")), Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(log->toPlainText().contains(QStringLiteral("\nhello\n")), 2000);
+        command->setEditText(QStringLiteral("set x 1"));
+        QTest::keyClick(command->lineEdit(), Qt::Key_Return);
+        QTRY_VERIFY_WITH_TIMEOUT(log->toPlainText().contains(QStringLiteral("Server: Command Accepted")), 2000);
+        QCOMPARE(log->toPlainText(), QStringLiteral(">echo hello\nhello\n>set x 1\nServer: Command Accepted\n"));
+        QCOMPARE(colourOf(log, QStringLiteral(">echo")), QColor(0, 0, 255));
+        QCOMPARE(colourOf(log, QStringLiteral("hello")), QColor(255, 0, 0));
+        QCOMPARE(colourOf(log, QStringLiteral("Server: Command")), QColor(255, 0, 0));
+        QCOMPARE(command->count(), 2);
+        QCOMPARE(command->itemText(0), QStringLiteral("set x 1"));
+        QCOMPARE(command->lineEdit()->selectedText(), QStringLiteral("set x 1"));
+
+        // Stored scrambled, and loaded with the box ticked by the next window.
+        const QString stored = m_context->settingsStore->value(QStringLiteral("RCON/") + server.address()).toString();
+        QCOMPARE(unscrambleRcon(stored), QStringLiteral("labpass"));
+        window->close();
+        QTRY_VERIFY(window.isNull());
+        window = RconWindow::open({*m_context, m_prompter}, server.address(), {}, QStringLiteral("Quake 3"));
+        QCOMPARE(window->findChild<QLineEdit*>(QStringLiteral("password"))->text(), QStringLiteral("labpass"));
+        QVERIFY(window->findChild<QCheckBox*>(QStringLiteral("remember"))->isChecked());
+        window->findChild<QCheckBox*>(QStringLiteral("remember"))->setChecked(false);
+        QCOMPARE(m_context->settingsStore->value(QStringLiteral("RCON/") + server.address()).toString(), QString());
+
+        // A password the scrambled form cannot carry is kept as typed, and the window says so.
+        window->findChild<QLineEdit*>(QStringLiteral("password"))->setText(QStringLiteral("\u00ff"));
+        window->findChild<QCheckBox*>(QStringLiteral("remember"))->setChecked(true);
+        QVERIFY(!window->findChild<QWidget*>(QStringLiteral("note"))->isHidden());
+        QCOMPARE(m_context->settingsStore->value(QStringLiteral("RCON/") + server.address()).toString(),
+                 QStringLiteral("\u00ff"));
+        delete window;
+        QVERIFY(m_prompter.asked.isEmpty());
+    }
+
+    void halfLifeAndTheLongReply()
+    {
+        SimServer server(QStringLiteral("Half Life"));
+        server.state().rconPassword = "pw";
+        QVERIFY(server.start());
+        RconWindow window({*m_context, m_prompter});
+        window.client().setAnswerTimeout(std::chrono::milliseconds(100));
+        window.loadServer(server.address(), QStringLiteral("HL"), QStringLiteral("Half Life"));
+        auto* log = window.findChild<QTextEdit*>(QStringLiteral("response"));
+        QTRY_COMPARE_WITH_TIMEOUT(log->toPlainText(), QStringLiteral("Ready...\n\n"), 2000);
+        QCOMPARE(colourOf(log, QStringLiteral("Ready")), QColor(0, 0, 0));
+        window.findChild<QLineEdit*>(QStringLiteral("password"))->setText(QStringLiteral("pw"));
+        window.findChild<QComboBox*>(QStringLiteral("command"))->setEditText(QStringLiteral("cvarlist"));
+        window.sendCommand();
+        QTRY_VERIFY_WITH_TIMEOUT(log->toPlainText().endsWith(QStringLiteral("300 total cvars\n")), 2000);
+        QVERIFY(log->toPlainText().contains(QStringLiteral("\nS     A    sim_cvar_299 \"2093\"\n")));
+        QCOMPARE(log->toPlainText().count(QLatin1Char('\n')), 2 + 1 + 301);
+
+        // A silent server gets a plain line.
+        server.responder().setAnswering(false);
+        window.findChild<QComboBox*>(QStringLiteral("command"))->setEditText(QStringLiteral("status"));
+        window.sendCommand();
+        QTRY_VERIFY_WITH_TIMEOUT(log->toPlainText().contains(QStringLiteral("No answer")), 2000);
+        QCOMPARE(colourOf(log, QStringLiteral("No answer")), QColor(0, 0, 0));
+        // Nothing remembered: the box was never ticked.
+        QVERIFY(m_context->settingsStore->value(QStringLiteral("RCON/") + server.address()).toString().isEmpty());
+    }
+
+    void closedPortSaysOffline()
+    {
+        quint16 port = 0;
+        {
+            QUdpSocket probe;
+            QVERIFY(probe.bind(QHostAddress::LocalHost, 0));
+            port = probe.localPort();
+        }
+        RconWindow window({*m_context, m_prompter});
+        window.loadServer(QStringLiteral("127.0.0.1:%1").arg(port), {}, QStringLiteral("QuakeWorld"));
+        window.findChild<QComboBox*>(QStringLiteral("command"))->setEditText(QStringLiteral("status"));
+        window.sendCommand();
+        QTRY_COMPARE_WITH_TIMEOUT(m_prompter.asked.size(), 1, 2000);
+        QCOMPARE(m_prompter.asked.at(0).text, QStringLiteral("Unable to send command. Server appears to be offline!"));
+        QCOMPARE(m_prompter.asked.at(0).icon, Prompter::Icon::Exclamation);
+    }
+
+    // For people: TREVISK_RCON_SCREENSHOT=FILE saves a picture of a console in use.
+    void screenshot()
+    {
+        const QString path = qEnvironmentVariable("TREVISK_RCON_SCREENSHOT");
+        if (path.isEmpty())
+            QSKIP("no screenshot asked for");
+        SimServer server(QStringLiteral("Quake 3"));
+        server.state().rconPassword = "labpass";
+        QVERIFY(server.start());
+        RconWindow window({*m_context, m_prompter});
+        window.loadServer(server.address(), QStringLiteral("Sim Quake 3 1"), QStringLiteral("Quake 3"));
+        window.findChild<QLineEdit*>(QStringLiteral("password"))->setText(QStringLiteral("labpass"));
+        window.findChild<QCheckBox*>(QStringLiteral("remember"))->setChecked(true);
+        auto* log = window.findChild<QTextEdit*>(QStringLiteral("response"));
+        for (const char* command : {"status", "map q3dm17", "echo Welcome to the lab"}) {
+            window.findChild<QComboBox*>(QStringLiteral("command"))->setEditText(QString::fromLatin1(command));
+            const int before = log->toPlainText().size();
+            window.sendCommand();
+            QTRY_VERIFY_WITH_TIMEOUT(log->toPlainText().size() > before + int(strlen(command)) + 2, 2000);
+        }
+        window.resize(640, 460);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY(window.grab().save(path));
+    }
+
+private:
+    QTemporaryDir m_dir;
+    std::unique_ptr<AppContext> m_context;
+    ScriptedPrompter m_prompter;
+};
+
+QTEST_MAIN(TestRconWindow)
+#include "TestRconWindow.moc"
