@@ -32,6 +32,8 @@ MessageHistoryWindow::MessageHistoryWindow(const EventLog& log, QWidget* parent)
     // The message column is wider than the window: long messages are read by scrolling sideways.
     m_grid->setColumnWidth(0, 3519 / TwipsPerPixel);
     m_grid->setColumnWidth(1, 13097 / TwipsPerPixel);
+    // The message column is wider than the window: its caption stands where its texts begin.
+    m_grid->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_grid);
