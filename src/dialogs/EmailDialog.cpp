@@ -2,6 +2,7 @@
 
 #include "core/ErrorReporter.h"
 #include "core/Version.h"
+#include "dialogs/QtPrompter.h"
 
 #include <QBoxLayout>
 #include <QCheckBox>
@@ -20,23 +21,6 @@ namespace {
 
 constexpr char StoredPasswordHint[] = "stored; type a new one to replace it";
 
-QMessageBox::Icon boxIcon(Prompter::Icon icon)
-{
-    switch (icon) {
-    case Prompter::Icon::Information:
-        return QMessageBox::Information;
-    case Prompter::Icon::Exclamation:
-        return QMessageBox::Warning;
-    case Prompter::Icon::Critical:
-        return QMessageBox::Critical;
-    case Prompter::Icon::Question:
-        return QMessageBox::Question;
-    case Prompter::Icon::None:
-        break;
-    }
-    return QMessageBox::NoIcon;
-}
-
 QLineEdit* lineEdit(const char* name, QWidget* parent)
 {
     auto* edit = new QLineEdit(parent);
@@ -48,7 +32,7 @@ QLineEdit* lineEdit(const char* name, QWidget* parent)
 
 void showResultBox(QWidget* parent, const QString& text, Prompter::Icon icon, const QString& details)
 {
-    auto* box = new QMessageBox(boxIcon(icon), QString::fromLatin1(ProductName), text, QMessageBox::Ok, parent);
+    auto* box = new QMessageBox(messageBoxIcon(icon), QString::fromLatin1(ProductName), text, QMessageBox::Ok, parent);
     box->setAttribute(Qt::WA_DeleteOnClose);
     if (!details.isEmpty())
         box->setDetailedText(details);

@@ -9,9 +9,7 @@
 
 namespace trevisk {
 
-namespace {
-
-QMessageBox::Icon boxIcon(Prompter::Icon icon)
+QMessageBox::Icon messageBoxIcon(Prompter::Icon icon)
 {
     switch (icon) {
     case Prompter::Icon::None:
@@ -28,8 +26,6 @@ QMessageBox::Icon boxIcon(Prompter::Icon icon)
     return QMessageBox::NoIcon;
 }
 
-} // namespace
-
 QtPrompter::QtPrompter(QWidget* parent)
     : m_parent(parent)
 {
@@ -45,7 +41,7 @@ Prompter::Answer QtPrompter::ask(const QString& text, Icon icon, Buttons buttons
 
 Prompter::Answer QtPrompter::askTitled(const QString& title, const QString& text, Icon icon, Buttons buttons)
 {
-    QMessageBox box(boxIcon(icon), title, text, QMessageBox::NoButton, m_parent);
+    QMessageBox box(messageBoxIcon(icon), title, text, QMessageBox::NoButton, m_parent);
     switch (buttons) {
     case Buttons::Ok:
         box.setStandardButtons(QMessageBox::Ok);

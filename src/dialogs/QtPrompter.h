@@ -3,10 +3,14 @@
 #include "core/Prompter.h"
 
 #include <QColor>
+#include <QMessageBox>
 
 class QWidget;
 
 namespace trevisk {
+
+// The message box icon of a prompt's icon.
+QMessageBox::Icon messageBoxIcon(Prompter::Icon icon);
 
 // Questions as message boxes captioned "Trevisk", file choices as file dialogs and colours as
 // the colour dialog, which starts from the colour chosen last and keeps its custom colours for

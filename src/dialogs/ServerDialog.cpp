@@ -3,6 +3,7 @@
 #include "core/Catalogue.h"
 #include "core/ErrorReporter.h"
 #include "core/Prompter.h"
+#include "dialogs/IconColoursBox.h"
 #include "session/Startup.h"
 #include "tray/TrayIconPainter.h"
 
@@ -58,10 +59,6 @@ ServerDialog::ServerDialog(AppContext& context, Prompter& prompter, ErrorReporte
     , m_context(context)
     , m_prompter(prompter)
     , m_reporter(reporter)
-    , m_iconNorm(context.settings.iconNorm)
-    , m_iconFriend(context.settings.iconFriend)
-    , m_iconOff(context.settings.iconOff)
-    , m_iconBack(context.settings.iconBack)
     , m_messageEditor([this](const QString& current) { return editCustomMessage(current, this); })
 {
     setWindowTitle(QStringLiteral("Add Server"));
@@ -106,27 +103,10 @@ ServerDialog::ServerDialog(AppContext& context, Prompter& prompter, ErrorReporte
             m_customText = *text;
     });
 
-    auto* icons = new QGroupBox(QStringLiteral("Default Icon Colors"), this);
-    auto* iconLayout = new QGridLayout(icons);
-    m_previewNorm = named(new QLabel(icons), "previewNorm");
-    m_previewFriend = named(new QLabel(icons), "previewFriend");
-    m_previewOff = named(new QLabel(icons), "previewOff");
-    const std::array<std::tuple<const char*, const char*, QLabel*, quint32*>, 3> previews{
-        {{"Normal", "colorNorm", m_previewNorm, &m_iconNorm},
-         {"Friend", "colorFriend", m_previewFriend, &m_iconFriend},
-         {"Offline", "colorOff", m_previewOff, &m_iconOff}}};
-    int column = 0;
-    for (const auto& [caption, name, preview, colour] : previews) {
-        iconLayout->addWidget(new QLabel(QString::fromLatin1(caption), icons), 0, column, Qt::AlignHCenter);
-        iconLayout->addWidget(preview, 1, column, Qt::AlignHCenter);
-        auto* choose = button(QStringLiteral("..."), name, icons);
-        connect(choose, &QPushButton::clicked, this, [this, colour = colour] { pickColour(*colour); });
-        iconLayout->addWidget(choose, 2, column);
-        ++column;
-    }
-    auto* background = button(QStringLiteral("Background"), "colorBack", icons);
-    connect(background, &QPushButton::clicked, this, [this] { pickColour(m_iconBack); });
-    iconLayout->addWidget(background, 3, 0, 1, 3);
+    m_icons = new IconColoursBox(
+        prompter,
+        {context.settings.iconBack, context.settings.iconFriend, context.settings.iconNorm, context.settings.iconOff},
+        this);
 
     m_save = button(QStringLiteral("&Save"), "save", this);
     auto* cancel = button(QStringLiteral("&Cancel"), "cancel", this);
@@ -142,13 +122,12 @@ ServerDialog::ServerDialog(AppContext& context, Prompter& prompter, ErrorReporte
     auto* layout = new QGridLayout(this);
     layout->addWidget(server, 0, 0, 1, 2);
     layout->addWidget(settings, 1, 0);
-    layout->addWidget(icons, 1, 1);
+    layout->addWidget(m_icons, 1, 1);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(m_save);
     buttons->addWidget(cancel);
     layout->addLayout(buttons, 2, 0, 1, 2);
-    redraw();
 }
 
 ServerDialog::~ServerDialog()
@@ -173,10 +152,11 @@ void ServerDialog::loadServer(const QString& address)
     const auto colour = [](const std::optional<qint64>& value, quint32 fallback) {
         return value ? static_cast<quint32>(*value) : fallback;
     };
-    m_iconBack = colour(record->iconBack, m_iconBack);
-    m_iconFriend = colour(record->iconFriend, m_iconFriend);
-    m_iconNorm = colour(record->iconNorm, m_iconNorm);
-    m_iconOff = colour(record->iconOff, m_iconOff);
+    const IconColours current = m_icons->colours();
+    m_icons->setColours({colour(record->iconBack, current.back),
+                         colour(record->iconFriend, current.friendColour),
+                         colour(record->iconNorm, current.normal),
+                         colour(record->iconOff, current.off)});
     const int tray = record->tray.value_or(0);
     m_tray->setCheckState(tray == 1 ? Qt::Checked : (tray == 2 ? Qt::PartiallyChecked : Qt::Unchecked));
     m_game->setCurrentText(record->gameText());
@@ -191,7 +171,6 @@ void ServerDialog::loadServer(const QString& address)
             break;
         }
     }
-    redraw();
 }
 
 void ServerDialog::gameChosen()
@@ -213,10 +192,11 @@ ServerForm ServerDialog::form() const
     form.tray = tray == Qt::Checked ? 1 : (tray == Qt::PartiallyChecked ? 2 : 0);
     form.manualRefresh = m_manual->isChecked() ? 1 : 0;
     form.noMail = m_noMail->isChecked() ? 1 : 0;
-    form.iconNorm = m_iconNorm;
-    form.iconFriend = m_iconFriend;
-    form.iconOff = m_iconOff;
-    form.iconBack = m_iconBack;
+    const IconColours& icons = m_icons->colours();
+    form.iconNorm = icons.normal;
+    form.iconFriend = icons.friendColour;
+    form.iconOff = icons.off;
+    form.iconBack = icons.back;
     form.customText = m_customText;
     return form;
 }
@@ -306,22 +286,6 @@ void ServerDialog::refuse(const ServerFormCheck& check)
         if (auto* edit = qobject_cast<QLineEdit*>(control))
             edit->selectAll();
     }
-}
-
-void ServerDialog::pickColour(quint32& colour)
-{
-    if (const auto chosen = m_prompter.pickColor(colour)) {
-        colour = *chosen;
-        redraw();
-    }
-}
-
-void ServerDialog::redraw()
-{
-    const auto previews = paintIconPreviews({m_iconBack, m_iconFriend, m_iconNorm, m_iconOff});
-    m_previewNorm->setPixmap(QPixmap::fromImage(previews[0]));
-    m_previewFriend->setPixmap(QPixmap::fromImage(previews[1]));
-    m_previewOff->setPixmap(QPixmap::fromImage(previews[2]));
 }
 
 std::optional<QString> editCustomMessage(const QString& current, QWidget* parent)

@@ -17,6 +17,7 @@ namespace trevisk {
 
 struct AppContext;
 class ErrorReporter;
+class IconColoursBox;
 class Prompter;
 
 // "Add Server" / "Edit Server": the server's address, game and options, checked as the
@@ -50,8 +51,6 @@ private:
     void refuse(const ServerFormCheck& check);
     void finishSave(const QString& address);
     void gameChosen();
-    void pickColour(quint32& colour);
-    void redraw();
 
     AppContext& m_context;
     Prompter& m_prompter;
@@ -59,10 +58,6 @@ private:
     QString m_tag; // the stored address while editing
     QString m_savedAddress;
     QString m_customText;
-    quint32 m_iconNorm;
-    quint32 m_iconFriend;
-    quint32 m_iconOff;
-    quint32 m_iconBack;
     MessageEditor m_messageEditor;
     HostLookup m_lookup;
     QLineEdit* m_address;
@@ -73,9 +68,7 @@ private:
     QCheckBox* m_tray;
     QCheckBox* m_manual;
     QCheckBox* m_noMail;
-    QLabel* m_previewNorm;
-    QLabel* m_previewFriend;
-    QLabel* m_previewOff;
+    IconColoursBox* m_icons;
     QPushButton* m_save;
 };
 

@@ -4,6 +4,7 @@
 #include "core/Prompter.h"
 #include "core/SettingsForm.h"
 #include "core/Sound.h"
+#include "dialogs/IconColoursBox.h"
 #include "tray/TrayIconPainter.h"
 
 #include <QCheckBox>
@@ -66,10 +67,6 @@ SettingsDialog::SettingsDialog(const SettingsDialogServices& services, QWidget* 
     , m_services(services)
 {
     const AppSettings& s = services.settings;
-    m_iconNorm = s.iconNorm;
-    m_iconFriend = s.iconFriend;
-    m_iconOff = s.iconOff;
-    m_iconBack = s.iconBack;
     m_notifyFore = s.notifyFore;
     m_notifyBack = s.notifyBack;
     m_friendColour = s.friendColor;
@@ -140,30 +137,7 @@ SettingsDialog::SettingsDialog(const SettingsDialogServices& services, QWidget* 
             play, &QPushButton::clicked, this, [this, i] { playWave(m_services.sound, m_soundPath[i]->text(), 0); });
     }
 
-    auto* icons = new QGroupBox(QStringLiteral("Default Icon Colors"), this);
-    auto* iconLayout = new QGridLayout(icons);
-    m_previewNorm = new QLabel(icons);
-    m_previewFriend = new QLabel(icons);
-    m_previewOff = new QLabel(icons);
-    m_previewNorm->setObjectName(QStringLiteral("previewNorm"));
-    m_previewFriend->setObjectName(QStringLiteral("previewFriend"));
-    m_previewOff->setObjectName(QStringLiteral("previewOff"));
-    const std::array<std::tuple<const char*, const char*, QLabel*, quint32*>, 3> previews{
-        {{"Normal", "colorNorm", m_previewNorm, &m_iconNorm},
-         {"Friend", "colorFriend", m_previewFriend, &m_iconFriend},
-         {"Offline", "colorOff", m_previewOff, &m_iconOff}}};
-    int column = 0;
-    for (const auto& [caption, name, preview, colour] : previews) {
-        iconLayout->addWidget(new QLabel(QString::fromLatin1(caption), icons), 0, column, Qt::AlignHCenter);
-        iconLayout->addWidget(preview, 1, column, Qt::AlignHCenter);
-        auto* choose = button("...", name, icons);
-        connect(choose, &QPushButton::clicked, this, [this, colour = colour] { pickColour(*colour); });
-        iconLayout->addWidget(choose, 2, column);
-        ++column;
-    }
-    auto* background = button("Background", "colorBack", icons);
-    connect(background, &QPushButton::clicked, this, [this] { pickColour(m_iconBack); });
-    iconLayout->addWidget(background, 3, 0, 1, 3);
+    m_icons = new IconColoursBox(services.prompter, {s.iconBack, s.iconFriend, s.iconNorm, s.iconOff}, this);
 
     auto* notifyColours = new QGroupBox(QStringLiteral("Notification Colors"), this);
     auto* notifyLayout = new QGridLayout(notifyColours);
@@ -225,7 +199,7 @@ SettingsDialog::SettingsDialog(const SettingsDialogServices& services, QWidget* 
     top->addWidget(general);
     top->addWidget(visual);
     auto* colours = new QHBoxLayout;
-    colours->addWidget(icons);
+    colours->addWidget(m_icons);
     auto* right = new QVBoxLayout;
     right->addWidget(notifyColours);
     right->addWidget(friendBox);
@@ -255,10 +229,6 @@ void SettingsDialog::pickColour(quint32& colour)
 void SettingsDialog::redraw()
 {
     // The previews look as the tray draws the icons.
-    const auto previews = paintIconPreviews({m_iconBack, m_iconFriend, m_iconNorm, m_iconOff});
-    m_previewNorm->setPixmap(QPixmap::fromImage(previews[0]));
-    m_previewFriend->setPixmap(QPixmap::fromImage(previews[1]));
-    m_previewOff->setPixmap(QPixmap::fromImage(previews[2]));
     paintSwatch(m_notifyBackSwatch, m_notifyBack);
     paintSwatch(m_notifyForeSwatch, m_notifyFore);
     paintSwatch(m_friendSwatch, m_friendColour);
@@ -276,10 +246,11 @@ AppSettings SettingsDialog::edited() const
     s.nActive = checked(m_nActive);
     s.encryptRcon = checked(m_encrypt);
     s.noRefresh = checked(m_noRefresh);
-    s.iconNorm = m_iconNorm;
-    s.iconBack = m_iconBack;
-    s.iconFriend = m_iconFriend;
-    s.iconOff = m_iconOff;
+    const IconColours& icons = m_icons->colours();
+    s.iconNorm = icons.normal;
+    s.iconBack = icons.back;
+    s.iconFriend = icons.friendColour;
+    s.iconOff = icons.off;
     s.notifyBack = m_notifyBack;
     s.notifyFore = m_notifyFore;
     s.mainTray = checked(m_mainTray);

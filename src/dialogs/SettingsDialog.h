@@ -16,6 +16,7 @@ class QSettings;
 namespace trevisk {
 
 class ErrorReporter;
+class IconColoursBox;
 class Prompter;
 class SoundPlayer;
 
@@ -51,10 +52,6 @@ private:
     void redraw();
 
     SettingsDialogServices m_services;
-    quint32 m_iconNorm;
-    quint32 m_iconFriend;
-    quint32 m_iconOff;
-    quint32 m_iconBack;
     quint32 m_notifyFore;
     quint32 m_notifyBack;
     quint32 m_friendColour;
@@ -69,9 +66,7 @@ private:
     QCheckBox* m_mapNotify;
     std::array<QLineEdit*, SoundSlotCount> m_soundPath;
     std::array<QCheckBox*, SoundSlotCount> m_soundEnable;
-    QLabel* m_previewNorm;
-    QLabel* m_previewFriend;
-    QLabel* m_previewOff;
+    IconColoursBox* m_icons;
     QLabel* m_notifyBackSwatch;
     QLabel* m_notifyForeSwatch;
     QLabel* m_friendSwatch;

@@ -8,8 +8,8 @@ using namespace trevisk;
 
 namespace {
 
-const QString Here = QStringLiteral("10.0.0.5:27960");
-const QString Other = QStringLiteral("10.0.0.52:7960");
+const QString Here = QStringLiteral("127.0.0.5:27960");
+const QString Other = QStringLiteral("127.0.0.52:7960");
 
 QList<double> values(const QList<QPointF>& segment)
 {

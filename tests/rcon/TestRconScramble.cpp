@@ -94,16 +94,16 @@ private slots:
     {
         QRandomGenerator random(3);
         QSettings store(m_ini, QSettings::IniFormat);
-        RconPasswords passwords(store, {QStringLiteral("10.0.0.5:27960")});
-        const QString address = QStringLiteral("10.0.0.5:27960");
+        RconPasswords passwords(store, {QStringLiteral("127.0.0.5:27960")});
+        const QString address = QStringLiteral("127.0.0.5:27960");
 
         QVERIFY(passwords.save(address, QStringLiteral("pass!word!x"), true, false, random).error.isEmpty());
-        QCOMPARE(store.value(QStringLiteral("RCON/10.0.0.5:27960")).toString(), QStringLiteral("pass!word!x"));
+        QCOMPARE(store.value(QStringLiteral("RCON/127.0.0.5:27960")).toString(), QStringLiteral("pass!word!x"));
         QCOMPARE(passwords.load(address), QStringLiteral("pass!word!x"));
 
         const RconPasswords::Saved scrambled = passwords.save(address, QStringLiteral("sec ret"), true, true, random);
         QVERIFY(!scrambled.plain);
-        const QString stored = store.value(QStringLiteral("RCON/10.0.0.5:27960")).toString();
+        const QString stored = store.value(QStringLiteral("RCON/127.0.0.5:27960")).toString();
         QCOMPARE(decode(stored), QStringLiteral("sec ret"));
         QCOMPARE(RconPasswords(store, {}).load(address), QStringLiteral("sec ret"));
 
@@ -117,17 +117,17 @@ private slots:
         // Read back by a fresh store: the file holds what was saved.
         store.sync();
         QSettings again(m_ini, QSettings::IniFormat);
-        QCOMPARE(again.value(QStringLiteral("RCON/10.0.0.5:27960")).toString(), QString());
+        QCOMPARE(again.value(QStringLiteral("RCON/127.0.0.5:27960")).toString(), QString());
     }
 
     void hostAndPortStayApart()
     {
         QRandomGenerator random(5);
         QSettings store(m_ini, QSettings::IniFormat);
-        const QString first = QStringLiteral("10.0.0.5:27960");
-        const QString second = QStringLiteral("10.0.0.52:7960");
+        const QString first = QStringLiteral("127.0.0.5:27960");
+        const QString second = QStringLiteral("127.0.0.52:7960");
         // A value under the older key, written before keys kept the colon.
-        store.setValue(QStringLiteral("RCON/10.0.0.527960"), QStringLiteral("old"));
+        store.setValue(QStringLiteral("RCON/127.0.0.527960"), QStringLiteral("old"));
 
         QCOMPARE(RconPasswords(store, {first}).load(first), QStringLiteral("old"));
         // Another listed server maps to the same older key: whose it is cannot be told.
@@ -139,12 +139,12 @@ private slots:
         QVERIFY(both.save(second, QStringLiteral("two"), true, false, random).error.isEmpty());
         QCOMPARE(both.load(first), QStringLiteral("one"));
         QCOMPARE(both.load(second), QStringLiteral("two"));
-        QVERIFY(store.contains(QStringLiteral("RCON/10.0.0.527960")));
+        QVERIFY(store.contains(QStringLiteral("RCON/127.0.0.527960")));
 
         // Alone on the older key, a server takes it over and forgetting removes it.
         RconPasswords alone(store, {first});
         QVERIFY(alone.save(first, QString(), false, false, random).error.isEmpty());
-        QVERIFY(!store.contains(QStringLiteral("RCON/10.0.0.527960")));
+        QVERIFY(!store.contains(QStringLiteral("RCON/127.0.0.527960")));
         QVERIFY(alone.load(first).isEmpty());
     }
 

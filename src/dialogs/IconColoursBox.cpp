@@ -1,0 +1,65 @@
+#include "dialogs/IconColoursBox.h"
+
+#include "core/Prompter.h"
+#include "tray/TrayIconPainter.h"
+
+#include <QGridLayout>
+#include <QLabel>
+#include <QPushButton>
+
+namespace trevisk {
+
+IconColoursBox::IconColoursBox(Prompter& prompter, const IconColours& colours, QWidget* parent)
+    : QGroupBox(QStringLiteral("Default Icon Colors"), parent)
+    , m_prompter(prompter)
+    , m_colours(colours)
+{
+    auto* layout = new QGridLayout(this);
+    const std::array<std::tuple<const char*, const char*, const char*, quint32*>, 3> samples{
+        {{"Normal", "previewNorm", "colorNorm", &m_colours.normal},
+         {"Friend", "previewFriend", "colorFriend", &m_colours.friendColour},
+         {"Offline", "previewOff", "colorOff", &m_colours.off}}};
+    int column = 0;
+    for (const auto& [caption, previewName, buttonName, colour] : samples) {
+        m_previews[column] = new QLabel(this);
+        m_previews[column]->setObjectName(QString::fromLatin1(previewName));
+        auto* choose = new QPushButton(QStringLiteral("..."), this);
+        choose->setObjectName(QString::fromLatin1(buttonName));
+        choose->setAutoDefault(false);
+        connect(choose, &QPushButton::clicked, this, [this, colour = colour] { pick(*colour); });
+        layout->addWidget(new QLabel(QString::fromLatin1(caption), this), 0, column, Qt::AlignHCenter);
+        layout->addWidget(m_previews[column], 1, column, Qt::AlignHCenter);
+        layout->addWidget(choose, 2, column);
+        ++column;
+    }
+    auto* background = new QPushButton(QStringLiteral("Background"), this);
+    background->setObjectName(QStringLiteral("colorBack"));
+    background->setAutoDefault(false);
+    connect(background, &QPushButton::clicked, this, [this] { pick(m_colours.back); });
+    layout->addWidget(background, 3, 0, 1, 3);
+    redraw();
+}
+
+void IconColoursBox::setColours(const IconColours& colours)
+{
+    m_colours = colours;
+    redraw();
+}
+
+void IconColoursBox::pick(quint32& colour)
+{
+    // Cancelling the colour dialog changes nothing.
+    if (const auto chosen = m_prompter.pickColor(colour)) {
+        colour = *chosen;
+        redraw();
+    }
+}
+
+void IconColoursBox::redraw()
+{
+    const auto previews = paintIconPreviews(m_colours);
+    for (int i = 0; i < 3; ++i)
+        m_previews[i]->setPixmap(QPixmap::fromImage(previews[size_t(i)]));
+}
+
+} // namespace trevisk
