@@ -1,7 +1,7 @@
 #include "dialogs/EmailDialog.h"
 
-#include "core/ErrorReporter.h"
 #include "core/Version.h"
+#include "dialogs/DialogParts.h"
 #include "dialogs/QtPrompter.h"
 
 #include <QBoxLayout>
@@ -202,14 +202,7 @@ EmailSettings EmailDialog::onScreen() const
 
 void EmailDialog::save()
 {
-    const QString failure = onScreen().save(m_store);
-    if (!failure.isEmpty()) {
-        m_reporter.report(failure, ErrorNumber::FileWrite, QStringLiteral("cmdSave_Click()"));
-        return;
-    }
-    if (m_changed)
-        m_changed();
-    accept();
+    finishSave(*this, m_reporter, onScreen().save(m_store), "cmdSave_Click()", m_changed);
 }
 
 void EmailDialog::sendTest()

@@ -1,7 +1,7 @@
 #include "dialogs/FavouriteMapsDialog.h"
 
-#include "core/ErrorReporter.h"
 #include "core/Prompter.h"
+#include "dialogs/DialogParts.h"
 #include "store/ListRules.h"
 #include "store/Stores.h"
 
@@ -16,13 +16,6 @@ namespace trevisk {
 namespace {
 
 constexpr char DuplicateText[] = "This map is already in the list!";
-
-QPushButton* button(const char* text, const char* name, QWidget* parent)
-{
-    auto* b = new QPushButton(QString::fromLatin1(text), parent);
-    b->setObjectName(QString::fromLatin1(name));
-    return b;
-}
 
 } // namespace
 
@@ -51,11 +44,11 @@ FavouriteMapsDialog::FavouriteMapsDialog(
     auto* frameLayout = new QVBoxLayout(frame);
     frameLayout->addWidget(m_grid);
 
-    auto* add = button("Add", "cmdAdd", this);
-    auto* edit = button("Edit", "cmdEdit", this);
-    auto* remove = button("Delete", "cmdDelete", this);
-    auto* ok = button("&Save", "cmdOK", this);
-    auto* cancel = button("&Cancel", "cmdCancel", this);
+    auto* add = namedButton(QStringLiteral("Add"), "cmdAdd", this);
+    auto* edit = namedButton(QStringLiteral("Edit"), "cmdEdit", this);
+    auto* remove = namedButton(QStringLiteral("Delete"), "cmdDelete", this);
+    auto* ok = namedButton(QStringLiteral("&Save"), "cmdOK", this);
+    auto* cancel = namedButton(QStringLiteral("&Cancel"), "cmdCancel", this);
     ok->setDefault(true);
 
     auto* buttons = new QHBoxLayout;
@@ -167,14 +160,7 @@ void FavouriteMapsDialog::deleteMap()
 
 void FavouriteMapsDialog::save()
 {
-    const QString failure = commitFavMaps(m_stores, m_working);
-    if (!failure.isEmpty()) {
-        m_reporter.report(failure, ErrorNumber::FileWrite, QStringLiteral("cmdOK_Click()"));
-        return;
-    }
-    if (m_changed)
-        m_changed();
-    accept();
+    finishSave(*this, m_reporter, commitFavMaps(m_stores, m_working), "cmdOK_Click()", m_changed);
 }
 
 } // namespace trevisk

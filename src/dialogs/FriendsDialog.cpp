@@ -1,7 +1,7 @@
 #include "dialogs/FriendsDialog.h"
 
-#include "core/ErrorReporter.h"
 #include "core/Prompter.h"
+#include "dialogs/DialogParts.h"
 #include "store/ListRules.h"
 #include "store/Stores.h"
 
@@ -16,13 +16,6 @@ namespace trevisk {
 namespace {
 
 constexpr char NamePrompt[] = "Enter a name of a friend";
-
-QPushButton* button(const char* text, const char* name, QWidget* parent)
-{
-    auto* b = new QPushButton(QString::fromLatin1(text), parent);
-    b->setObjectName(QString::fromLatin1(name));
-    return b;
-}
 
 } // namespace
 
@@ -58,11 +51,11 @@ FriendsDialog::FriendsDialog(
     for (const FriendRecord& record : m_working.rows)
         m_list->addItem(record.name.value_or(QString()));
 
-    auto* add = button("Add", "cmdAdd", this);
-    auto* edit = button("Edit", "cmdEdit", this);
-    auto* remove = button("Delete", "cmdDelete", this);
-    auto* ok = button("&Save", "cmdOK", this);
-    auto* cancel = button("&Cancel", "cmdCancel", this);
+    auto* add = namedButton(QStringLiteral("Add"), "cmdAdd", this);
+    auto* edit = namedButton(QStringLiteral("Edit"), "cmdEdit", this);
+    auto* remove = namedButton(QStringLiteral("Delete"), "cmdDelete", this);
+    auto* ok = namedButton(QStringLiteral("&Save"), "cmdOK", this);
+    auto* cancel = namedButton(QStringLiteral("&Cancel"), "cmdCancel", this);
     ok->setDefault(true);
 
     auto* buttons = new QVBoxLayout;
@@ -127,15 +120,7 @@ void FriendsDialog::deleteName()
 
 void FriendsDialog::save()
 {
-    const QString failure = commitFriends(m_stores, m_working);
-    if (!failure.isEmpty()) {
-        // The dialog stays open with the user's edits, so the save can be tried again.
-        m_reporter.report(failure, ErrorNumber::FileWrite, QStringLiteral("cmdOK_Click()"));
-        return;
-    }
-    if (m_changed)
-        m_changed();
-    accept();
+    finishSave(*this, m_reporter, commitFriends(m_stores, m_working), "cmdOK_Click()", m_changed);
 }
 
 } // namespace trevisk

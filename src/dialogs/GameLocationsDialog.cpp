@@ -1,8 +1,8 @@
 #include "dialogs/GameLocationsDialog.h"
 
 #include "core/Catalogue.h"
-#include "core/ErrorReporter.h"
 #include "core/Prompter.h"
+#include "dialogs/DialogParts.h"
 #include "store/ListRules.h"
 #include "store/Stores.h"
 
@@ -127,14 +127,7 @@ void GameLocationsDialog::browse()
 void GameLocationsDialog::save()
 {
     commitShown();
-    const QString failure = commitGamePaths(m_stores, m_working);
-    if (!failure.isEmpty()) {
-        m_reporter.report(failure, ErrorNumber::FileWrite, QStringLiteral("cmdSave_Click()"));
-        return;
-    }
-    if (m_changed)
-        m_changed();
-    accept();
+    finishSave(*this, m_reporter, commitGamePaths(m_stores, m_working), "cmdSave_Click()", m_changed);
 }
 
 } // namespace trevisk

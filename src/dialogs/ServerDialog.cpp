@@ -3,6 +3,7 @@
 #include "core/Catalogue.h"
 #include "core/ErrorReporter.h"
 #include "core/Prompter.h"
+#include "dialogs/DialogParts.h"
 #include "dialogs/IconColoursBox.h"
 #include "session/Startup.h"
 #include "tray/TrayIconPainter.h"
@@ -37,14 +38,6 @@ protected:
         QTimer::singleShot(0, this, &QLineEdit::selectAll);
     }
 };
-
-QPushButton* button(const QString& text, const char* name, QWidget* parent)
-{
-    auto* result = new QPushButton(text, parent);
-    result->setObjectName(QString::fromLatin1(name));
-    result->setAutoDefault(false);
-    return result;
-}
 
 template <typename Widget> Widget* named(Widget* widget, const char* name)
 {
@@ -93,7 +86,7 @@ ServerDialog::ServerDialog(AppContext& context, Prompter& prompter, ErrorReporte
     m_tray->setCheckState(context.settings.allTray == 1 ? Qt::PartiallyChecked : Qt::Unchecked);
     m_manual = named(new QCheckBox(QStringLiteral("Manual Refresh Only"), settings), "manualRefresh");
     m_noMail = named(new QCheckBox(QStringLiteral("Don't Email Notify"), settings), "noMail");
-    auto* custom = button(QStringLiteral("Custom Email Message"), "customEmail", settings);
+    auto* custom = namedButton(QStringLiteral("Custom Email Message"), "customEmail", settings);
     for (QWidget* widget : std::initializer_list<QWidget*>{m_tray, m_manual, m_noMail, custom})
         settingsLayout->addWidget(widget);
     settingsLayout->addStretch();
@@ -108,8 +101,8 @@ ServerDialog::ServerDialog(AppContext& context, Prompter& prompter, ErrorReporte
         {context.settings.iconBack, context.settings.iconFriend, context.settings.iconNorm, context.settings.iconOff},
         this);
 
-    m_save = button(QStringLiteral("&Save"), "save", this);
-    auto* cancel = button(QStringLiteral("&Cancel"), "cancel", this);
+    m_save = namedButton(QStringLiteral("&Save"), "save", this);
+    auto* cancel = namedButton(QStringLiteral("&Cancel"), "cancel", this);
     connect(m_save, &QPushButton::clicked, this, &ServerDialog::save);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(m_game, &QComboBox::activated, this, &ServerDialog::gameChosen);

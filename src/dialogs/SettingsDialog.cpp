@@ -4,6 +4,7 @@
 #include "core/Prompter.h"
 #include "core/SettingsForm.h"
 #include "core/Sound.h"
+#include "dialogs/DialogParts.h"
 #include "dialogs/IconColoursBox.h"
 #include "tray/TrayIconPainter.h"
 
@@ -30,14 +31,6 @@ QCheckBox* checkBox(const char* text, const char* name, qint16 value, QWidget* p
     box->setObjectName(QString::fromLatin1(name));
     box->setChecked(value == 1);
     return box;
-}
-
-QPushButton* button(const char* text, const char* name, QWidget* parent)
-{
-    auto* result = new QPushButton(QString::fromLatin1(text), parent);
-    result->setObjectName(QString::fromLatin1(name));
-    result->setAutoDefault(false);
-    return result;
 }
 
 QLabel* swatch(const char* name, QWidget* parent)
@@ -114,10 +107,10 @@ SettingsDialog::SettingsDialog(const SettingsDialogServices& services, QWidget* 
         m_soundPath[i] = new QLineEdit(s.soundPath[i], audio);
         m_soundPath[i]->setObjectName(QStringLiteral("soundPath") + digit);
         m_soundPath[i]->setMinimumWidth(260);
-        auto* browse = button("...", "browse", audio);
+        auto* browse = namedButton(QStringLiteral("..."), "browse", audio);
         browse->setObjectName(QStringLiteral("browseSound") + digit);
         browse->setFixedWidth(30);
-        auto* play = button("Play", "play", audio);
+        auto* play = namedButton(QStringLiteral("Play"), "play", audio);
         play->setObjectName(QStringLiteral("playSound") + digit);
         m_soundEnable[i] = checkBox("Enable", "enable", s.soundEnabled(i) ? 1 : 0, audio);
         m_soundEnable[i]->setObjectName(QStringLiteral("enableSound") + digit);
@@ -145,13 +138,13 @@ SettingsDialog::SettingsDialog(const SettingsDialogServices& services, QWidget* 
     m_notifyForeSwatch = swatch("notifyFore", notifyColours);
     notifyLayout->addWidget(new QLabel(QStringLiteral("Background"), notifyColours), 0, 0);
     notifyLayout->addWidget(m_notifyBackSwatch, 0, 1);
-    auto* pickBack = button("...", "pickNotifyBack", notifyColours);
+    auto* pickBack = namedButton(QStringLiteral("..."), "pickNotifyBack", notifyColours);
     notifyLayout->addWidget(pickBack, 0, 2);
     notifyLayout->addWidget(new QLabel(QStringLiteral("Text"), notifyColours), 1, 0);
     notifyLayout->addWidget(m_notifyForeSwatch, 1, 1);
-    auto* pickFore = button("...", "pickNotifyFore", notifyColours);
+    auto* pickFore = namedButton(QStringLiteral("..."), "pickNotifyFore", notifyColours);
     notifyLayout->addWidget(pickFore, 1, 2);
-    auto* test = button("Test", "testNotify", notifyColours);
+    auto* test = namedButton(QStringLiteral("Test"), "testNotify", notifyColours);
     notifyLayout->addWidget(test, 2, 0, 1, 3);
     connect(pickBack, &QPushButton::clicked, this, [this] { pickColour(m_notifyBack); });
     connect(pickFore, &QPushButton::clicked, this, [this] { pickColour(m_notifyFore); });
@@ -163,7 +156,7 @@ SettingsDialog::SettingsDialog(const SettingsDialogServices& services, QWidget* 
     auto* friendBox = new QGroupBox(QStringLiteral("Friend Color"), this);
     auto* friendLayout = new QHBoxLayout(friendBox);
     m_friendSwatch = swatch("friendColor", friendBox);
-    auto* pickFriend = button("...", "pickFriendColor", friendBox);
+    auto* pickFriend = namedButton(QStringLiteral("..."), "pickFriendColor", friendBox);
     friendLayout->addWidget(new QLabel(QStringLiteral("Text"), friendBox));
     friendLayout->addWidget(m_friendSwatch);
     friendLayout->addWidget(pickFriend);
@@ -174,7 +167,7 @@ SettingsDialog::SettingsDialog(const SettingsDialogServices& services, QWidget* 
     m_logging = checkBox("Enable Logging", "logging", s.logging, logging);
     m_logFile = new QLineEdit(s.logFile, logging);
     m_logFile->setObjectName(QStringLiteral("logFile"));
-    auto* saveLog = button("...", "browseLog", logging);
+    auto* saveLog = namedButton(QStringLiteral("..."), "browseLog", logging);
     connect(saveLog, &QPushButton::clicked, this, [this] {
         const QString file =
             m_services.prompter.saveFileName(QStringLiteral("Log File name"), QStringLiteral("All Files (*)"));
@@ -187,8 +180,8 @@ SettingsDialog::SettingsDialog(const SettingsDialogServices& services, QWidget* 
     loggingLayout->addWidget(saveLog, 1, 2);
 
     m_verNotify = checkBox("Notify on new version during startup", "verNotify", s.verNotify, this);
-    auto* saveButton = button("&Save", "save", this);
-    auto* cancelButton = button("&Cancel", "cancel", this);
+    auto* saveButton = namedButton(QStringLiteral("&Save"), "save", this);
+    auto* cancelButton = namedButton(QStringLiteral("&Cancel"), "cancel", this);
     connect(saveButton, &QPushButton::clicked, this, [this] {
         if (save())
             accept();

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+class QDialog;
+class QPushButton;
+class QWidget;
+
+namespace trevisk {
+
+class ErrorReporter;
+
+// A button that tests can find by its name; Return presses it only when it is the default one.
+QPushButton* namedButton(const QString& text, const char* name, QWidget* parent);
+
+// The end of a dialog's save: a failure goes to the error report under `procedure` and the dialog
+// stays open with the user's edits; otherwise the running program is told and the dialog closes.
+bool finishSave(QDialog& dialog,
+                ErrorReporter& reporter,
+                const QString& failure,
+                const char* procedure,
+                const std::function<void()>& changed);
+
+} // namespace trevisk
