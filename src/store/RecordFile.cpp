@@ -127,6 +127,13 @@ ReadOutcome readRecordFile(const QString& path)
         outcome.error = QStringLiteral("The file is larger than %1 MB").arg(MaxReadBytes / (1024 * 1024));
         return outcome;
     }
+    return readRecordBytes(bytes);
+}
+
+ReadOutcome readRecordBytes(const QByteArray& bytes)
+{
+    ReadOutcome outcome;
+    outcome.exists = true;
     QJsonParseError parseError;
     const QJsonDocument document = QJsonDocument::fromJson(bytes, &parseError);
     if (parseError.error != QJsonParseError::NoError) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QJsonObject>
 #include <QList>
 #include <QString>
@@ -50,6 +51,8 @@ struct ReadOutcome
 };
 
 ReadOutcome readRecordFile(const QString& path);
+// The same, from the bytes of a file already read.
+ReadOutcome readRecordBytes(const QByteArray& bytes);
 
 // A record file or a list larger than this is not something this program wrote: reading it
 // would only eat memory (a store pointed at /dev/zero, a 50 MB memo).

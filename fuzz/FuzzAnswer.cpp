@@ -1,0 +1,38 @@
+// Feeds one engine's parser arbitrary answers: it must reject or read them, never read past their end.
+#include "core/Catalogue.h"
+#include "players/FriendList.h"
+#include "query/EngineProtocol.h"
+
+#include <cstddef>
+#include <cstdint>
+
+using namespace trevisk;
+
+namespace {
+
+// Every catalogue game of the engine, since some parsers read a game's answers its own way.
+QStringList gamesOfEngine()
+{
+    QStringList names;
+    for (const GameInfo& game : games()) {
+        if (game.engine == QLatin1String(TREVISK_FUZZ_ENGINE))
+            names << game.game;
+    }
+    return names;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    static const QStringList names = gamesOfEngine();
+    static const EngineProtocol* protocol = protocolForEngine(QLatin1String(TREVISK_FUZZ_ENGINE));
+    static const FriendList friends(QStringList{QStringLiteral("a"), QStringLiteral("^1")});
+    // A copy, not raw data: a datagram always ends in a zero byte past its size, as QByteArray keeps it.
+    const QByteArray answer(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+    if (protocol->gathers())
+        protocol->partKey(answer);
+    for (const QString& game : names)
+        protocol->parse(answer, game, friends);
+    return 0;
+}

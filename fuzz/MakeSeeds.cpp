@@ -1,0 +1,120 @@
+// Writes the fuzzers' starting inputs: what the simulated servers answer, and the files this program writes.
+#include "core/Catalogue.h"
+#include "query/EngineProtocol.h"
+#include "rcon/RconProtocol.h"
+#include "sim/SimAnswers.h"
+#include "sim/SimResponder.h"
+#include "store/RecordFile.h"
+#include "store/RecordTable.h"
+#include "store/Records.h"
+#include "store/ServerListXml.h"
+
+#include <QBuffer>
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+
+#include <cstdio>
+
+using namespace trevisk;
+
+namespace {
+
+bool writeSeed(const QString& folder, const QString& name, const QByteArray& bytes)
+{
+    if (!QDir().mkpath(folder))
+        return false;
+    QFile file(folder + QLatin1Char('/') + name);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+std::vector<ServerRecord> sampleServers()
+{
+    ServerRecord quake;
+    quake.address = QStringLiteral("127.0.0.1:27960");
+    quake.game = QStringLiteral("Quake 3");
+    quake.iconBack = 0xFFFFFF;
+    quake.manualRefresh = 1;
+    quake.option1 = 0;
+    quake.option2 = QStringLiteral("memo & <notes> \"quoted\"");
+    quake.option3 = QDateTime(QDate(2024, 5, 1), QTime(12, 30), Qt::UTC);
+    quake.option4 = 2.5;
+    quake.tray = 1;
+    ServerRecord unreal;
+    unreal.address = QStringLiteral("127.0.0.2:7777");
+    unreal.game = QStringLiteral("Unreal Tournament 2003");
+    return {quake, unreal};
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    if (argc != 2) {
+        std::fputs("Usage: make-fuzz-seeds FOLDER\n", stderr);
+        return 2;
+    }
+    const QString root = QString::fromLocal8Bit(argv[1]);
+    bool ok = true;
+
+    // Each engine's answers for a few games and player counts, as the parser receives them.
+    for (const GameInfo& game : games()) {
+        const EngineProtocol* protocol = protocolForGame(game.game);
+        if (!protocol)
+            continue;
+        const QString folder = root + QStringLiteral("/answer-") + game.engine.toLower();
+        for (int players : {0, 3, 16}) {
+            SimResponder responder(SimServerState::forGame(game.game, 1, players));
+            responder.setTimestamp("20240501T123000");
+            int n = 0;
+            for (const QByteArray& request : protocol->requests()) {
+                const QList<QByteArray> answer = responder.respond(request, 0x7F000001);
+                const QByteArray joined = answer.join();
+                if (joined.isEmpty())
+                    continue;
+                const QString name = QStringLiteral("sim-%1-%2-%3")
+                                         .arg(game.shortName.isEmpty() ? game.game : game.shortName)
+                                         .arg(players)
+                                         .arg(n++);
+                ok = writeSeed(folder,
+                               QString(name).replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9-]")),
+                                                     QStringLiteral("_")),
+                               joined)
+                     && ok;
+            }
+        }
+    }
+
+    // Rcon replies of each dialect: console text, a refusal, nothing at all and a challenge.
+    const SimServerState state = SimServerState::forGame(QStringLiteral("Quake 3"));
+    int n = 0;
+    for (const char* engine : {"Q2", "Q3", "QW", "HL"}) {
+        for (const QByteArray& text :
+             {simanswers::rconStatusText(state), QByteArray("Bad rconpassword.\n"), QByteArray()}) {
+            for (const QByteArray& datagram : simanswers::rconReply(QString::fromLatin1(engine), text))
+                ok = writeSeed(root + QStringLiteral("/rcon"), QStringLiteral("sim-%1").arg(n++), datagram) && ok;
+        }
+    }
+    SimServerState halfLife = SimServerState::forGame(QStringLiteral("Half Life"));
+    halfLife.rconPassword = "secret";
+    SimResponder halfLifeServer(halfLife);
+    for (const QByteArray& datagram : halfLifeServer.respond(rconChallengeRequest(), 0x7F000001))
+        ok = writeSeed(root + QStringLiteral("/rcon"), QStringLiteral("sim-%1").arg(n++), datagram) && ok;
+
+    // The files this program writes: a server list export and a record file.
+    QBuffer xml;
+    xml.open(QIODevice::WriteOnly);
+    ok = writeServerListXml(xml, sampleServers()).isEmpty() && ok;
+    ok = writeSeed(root + QStringLiteral("/serverlist-xml"), QStringLiteral("export.xml"), xml.data()) && ok;
+    RecordTable<ServerRecord> servers;
+    servers.rows = sampleServers();
+    QDir().mkpath(root + QStringLiteral("/record-file"));
+    ok = writeRecordFile(root + QStringLiteral("/record-file/servers.dat"), servers.toRaw()).isEmpty() && ok;
+
+    if (!ok)
+        std::fputs("Could not write every seed\n", stderr);
+    return ok ? 0 : 1;
+}
