@@ -42,6 +42,11 @@ QString helpText()
                             "  --config FILE                read and write settings in the INI file FILE\n"
                             "  --status SECONDS             print the status of every server this often\n"
                             "                               (and at SIGUSR1)\n"
+                            "  --listen [ADDRESS:]PORT      headless: serve /metrics (Prometheus), /api/servers\n"
+                            "                               (JSON) and a status page; loopback unless an\n"
+                            "                               address is given\n"
+                            "  --listen-token FILE          serve only requests that carry the token in FILE\n"
+                            "                               as \"Authorization: Bearer TOKEN\"\n"
                             "  -h, --help                   show this help\n"
                             "  -v, --version                show the version\n");
 }
@@ -105,6 +110,28 @@ std::unique_ptr<AppContext> startMonitor(const CommonOptions& options, Mode mode
 
 int runMonitor(QCoreApplication& app, const CommonOptions& options, Mode mode)
 {
+    MonitorRunOptions runOptions;
+    runOptions.statusSeconds = options.statusSeconds;
+    if (!options.listen.isEmpty()) {
+        if (mode == Mode::Gui) {
+            printLine(QStringLiteral("--listen serves only in headless mode (--headless)"), stderr);
+            return 2;
+        }
+        QString error;
+        runOptions.listen = parseListenAddress(options.listen, &error);
+        if (!runOptions.listen) {
+            printLine(error, stderr);
+            return 2;
+        }
+        if (!options.listenToken.isEmpty()) {
+            const std::optional<QByteArray> token = readTokenFile(options.listenToken, &error);
+            if (!token) {
+                printLine(error, stderr);
+                return 2;
+            }
+            runOptions.listenToken = *token;
+        }
+    }
     std::unique_ptr<AppContext> context = startMonitor(options, mode);
     if (!context)
         return 1;
@@ -112,8 +139,6 @@ int runMonitor(QCoreApplication& app, const CommonOptions& options, Mode mode)
     printLine(QStringLiteral("Data folder: %1").arg(QDir::toNativeSeparators(context->dataDir)));
     if (mode == Mode::Headless)
         printLine(QStringLiteral("Running headless; end with Ctrl+C or SIGTERM."));
-    MonitorRunOptions runOptions;
-    runOptions.statusSeconds = options.statusSeconds;
     if (mode == Mode::Gui)
         return runWindows(static_cast<QApplication&>(app), *context, runOptions);
     return runMonitorLoop(app, *context, runOptions);
@@ -151,10 +176,19 @@ int runApplication(int argc, char** argv)
     const QCommandLineOption headlessOption(QStringLiteral("headless"));
     const QCommandLineOption demoOption(QStringLiteral("demo"));
     const QCommandLineOption statusOption(QStringLiteral("status"), QString(), QStringLiteral("SECONDS"));
+    const QCommandLineOption listenOption(QStringLiteral("listen"), QString(), QStringLiteral("ADDRESS:PORT"));
+    const QCommandLineOption listenTokenOption(QStringLiteral("listen-token"), QString(), QStringLiteral("FILE"));
     const QCommandLineOption helpOption(QStringList{QStringLiteral("h"), QStringLiteral("help")});
     const QCommandLineOption versionOption(QStringList{QStringLiteral("v"), QStringLiteral("version")});
-    parser.addOptions(
-        {dataDirOption, configOption, headlessOption, demoOption, statusOption, helpOption, versionOption});
+    parser.addOptions({dataDirOption,
+                       configOption,
+                       headlessOption,
+                       demoOption,
+                       statusOption,
+                       listenOption,
+                       listenTokenOption,
+                       helpOption,
+                       versionOption});
     if (!parser.parse(arguments)) {
         printLine(parser.errorText() + QStringLiteral("\n\n") + helpText(), stderr);
         return 2;
@@ -179,7 +213,17 @@ int runApplication(int argc, char** argv)
             return 2;
         }
     }
+    options.listen = parser.value(listenOption);
+    options.listenToken = parser.value(listenTokenOption);
+    if (!options.listenToken.isEmpty() && options.listen.isEmpty()) {
+        printLine(QStringLiteral("--listen-token goes with --listen"), stderr);
+        return 2;
+    }
     const QStringList positional = parser.positionalArguments();
+    if (!options.listen.isEmpty() && (!positional.isEmpty() || parser.isSet(demoOption))) {
+        printLine(QStringLiteral("--listen serves only in headless mode (--headless)"), stderr);
+        return 2;
+    }
     if (!positional.isEmpty()) {
         const CommandInfo* command = findCommand(positional.first());
         if (!command) {

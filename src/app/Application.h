@@ -12,6 +12,8 @@ struct CommonOptions
     QString configFile;
     QString programDir;
     int statusSeconds = 0;
+    QString listen;      // --listen ADDRESS:PORT, headless only
+    QString listenToken; // --listen-token FILE
 };
 
 // True when a window system can be reached (an X or Wayland display, or a platform chosen explicitly).

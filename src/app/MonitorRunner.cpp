@@ -50,6 +50,24 @@ int runMonitorLoop(QCoreApplication& app, AppContext& context, const MonitorRunO
                   .arg(context.settings.noRefresh == 1 ? QStringLiteral(" (auto-refresh is off)") : QString())
                   .arg(started.elapsed()));
 
+    StatusServer web(monitor);
+    if (options.listen) {
+        web.setToken(options.listenToken);
+        QString error;
+        if (!web.listen(*options.listen, &error)) {
+            printLine(error, stderr);
+            return 1;
+        }
+        const QHostAddress bound = web.boundAddress();
+        const QString host = bound.protocol() == QAbstractSocket::IPv6Protocol
+                                 ? QLatin1Char('[') + bound.toString() + QLatin1Char(']')
+                                 : bound.toString();
+        printLine(QStringLiteral("Serving the status on http://%1:%2/ (/metrics, /api/servers)%3.")
+                      .arg(host)
+                      .arg(web.port())
+                      .arg(options.listenToken.isEmpty() ? QString() : QStringLiteral(" to bearers of the token")));
+    }
+
     auto printStatus = [&output] { output.printStatus(); };
     QTimer statusTimer;
     if (options.statusSeconds > 0) {

@@ -1,6 +1,10 @@
 #pragma once
 
+#include "web/StatusServer.h"
+
 #include <QString>
+
+#include <optional>
 
 class QCoreApplication;
 
@@ -13,6 +17,9 @@ struct MonitorRunOptions
     bool withWindows = false;
     int statusSeconds = 0; // print the status table this often; 0: only on SIGUSR1
     QString banner;        // printed once the list is loaded
+    // Serves the web status there (headless only); with a token, only to requests that carry it.
+    std::optional<ListenAddress> listen;
+    QByteArray listenToken;
 };
 
 // Runs the monitor until SIGINT or SIGTERM: every logged notification also goes to standard

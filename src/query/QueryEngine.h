@@ -100,6 +100,16 @@ public:
     // Datagrams from a listed server's address that no query awaited; they were dropped.
     quint64 unawaitedDatagrams() const { return m_unawaited; }
 
+    // What every query object of this engine has done since it started, for the web status.
+    struct Counters
+    {
+        quint64 queriesSent = 0;  // tries sent, each the engine's request datagrams
+        quint64 answers = 0;      // answers read (a gathered answer once)
+        quint64 timeOuts = 0;     // cycles that ended without an answer
+        quint64 answerErrors = 0; // answers a parser found fault with
+    };
+    const Counters& counters() const { return m_counters; }
+
 private:
     // Query objects reach their own deadlines and sends through these, by their id.
     friend class ServerQuery;
@@ -198,6 +208,7 @@ private:
     qint64 m_tokensAt = 0;
     QHash<QString, HostEntry> m_hosts;
     quint64 m_unawaited = 0;
+    Counters m_counters;
 };
 
 } // namespace trevisk

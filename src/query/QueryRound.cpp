@@ -3,6 +3,7 @@
 #include "core/Catalogue.h"
 #include "query/EngineProtocol.h"
 #include "query/QueryEngine.h"
+#include "query/ServerJson.h"
 #include "query/ServerQuery.h"
 
 #include <QTimer>
@@ -54,14 +55,12 @@ void QueryRound::serverUpdated(size_t index)
     if (m_done[index] || query.lastRefresh().isNull())
         return;
     Result& result = m_results[index];
-    result.answered = true;
-    result.hostname = query.hostname();
-    result.map = query.map();
-    result.maxPlayers = query.maxPlayers();
-    result.numPlayers = query.numPlayers();
-    result.ping = query.ping();
-    result.players = query.players();
-    result.settings = query.settings();
+    const QString game = result.game;
+    const QString address = result.address;
+    result = queryResultOf(query, true);
+    // As the caller named them: the query object may have normalised the address.
+    result.game = game;
+    result.address = address;
     const EngineProtocol* protocol = m_engine.protocolFor(result.game);
     const int expected = protocol ? protocol->answersPerCycle() : 1;
     if (++m_answers[index] >= expected) {

@@ -166,6 +166,7 @@ void ServerQuery::transmit(int socketIndex, const QHostAddress& address)
             QUdpSocket* socket = m_engine.socket(socketIndex);
             for (const QByteArray& request : protocol->requests())
                 socket->writeDatagram(request, address, m_remotePort);
+            ++m_engine.m_counters.queriesSent;
         }
     }
     m_sendTick = m_engine.ticks();
@@ -198,6 +199,7 @@ void ServerQuery::retryOrGiveUp()
     ++m_retries;
     if (m_retries >= m_engine.timing().triesPerCycle) {
         m_lastRefresh = QDateTime();
+        ++m_engine.m_counters.timeOuts;
         emit timeOut();
         emit serverUpdate();
         return;
@@ -260,6 +262,7 @@ void ServerQuery::finishGathering()
 
 void ServerQuery::apply(const AnswerUpdate& update)
 {
+    ++m_engine.m_counters.answers;
     if (update.hostname) {
         m_hostname = *update.hostname;
         m_colouredHostname = update.colouredHostname;
@@ -290,6 +293,7 @@ void ServerQuery::noteErrors(const QList<AnswerError>& errors)
 {
     if (errors.isEmpty())
         return;
+    ++m_engine.m_counters.answerErrors;
     m_cycleHadErrors = true;
     for (const AnswerError& error : errors) {
         if (m_reportedErrors.contains(error.procedure))

@@ -4,6 +4,7 @@
 #include "core/Routines.h"
 #include "query/QueryEngine.h"
 #include "query/QueryRound.h"
+#include "query/ServerJson.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -33,38 +34,6 @@ public:
         printLine(address + QStringLiteral(": ") + text, stderr);
     }
 };
-
-QJsonValue numberOrText(const QString& text)
-{
-    bool ok = false;
-    const int number = text.trimmed().toInt(&ok);
-    if (ok)
-        return number;
-    return text.isEmpty() ? QJsonValue(QJsonValue::Null) : QJsonValue(text);
-}
-
-QJsonObject toJson(const QueryRound::Result& result)
-{
-    QJsonArray players;
-    for (const Player& player : result.players.value_or(PlayerTable{})) {
-        players.append(QJsonObject{{QStringLiteral("name"), player.name},
-                                   {QStringLiteral("score"), numberOrText(player.score)},
-                                   {QStringLiteral("ping"), numberOrText(player.ping)}});
-    }
-    QJsonArray settings;
-    for (const ServerSetting& setting : result.settings)
-        settings.append(QJsonArray{setting.setting, setting.value});
-    return QJsonObject{{QStringLiteral("game"), result.game},
-                       {QStringLiteral("address"), result.address},
-                       {QStringLiteral("status"), result.answered ? QStringLiteral("up") : QStringLiteral("timeout")},
-                       {QStringLiteral("hostname"), result.hostname},
-                       {QStringLiteral("map"), result.map},
-                       {QStringLiteral("numplayers"), result.playerCount()},
-                       {QStringLiteral("maxplayers"), numberOrText(result.maxPlayers)},
-                       {QStringLiteral("ping"), result.ping},
-                       {QStringLiteral("players"), players},
-                       {QStringLiteral("settings"), settings}};
-}
 
 // What the server sent goes to a terminal: every text of it is shown, never obeyed.
 QString toText(const QueryRound::Result& result)
@@ -199,7 +168,7 @@ int runQueryCommand(const CommonOptions&, const QStringList& arguments)
     QString text;
     for (const QueryRound::Result& result : round.results()) {
         allAnswered = allAnswered && result.answered;
-        array.append(toJson(result));
+        array.append(queryResultJson(result));
         text += toText(result);
     }
     QByteArray output;

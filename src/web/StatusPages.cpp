@@ -1,0 +1,182 @@
+#include "web/StatusPages.h"
+
+#include "core/Routines.h"
+#include "core/Version.h"
+#include "query/ServerJson.h"
+
+#include <QJsonObject>
+#include <QTextStream>
+
+#include <functional>
+
+namespace trevisk {
+
+namespace {
+
+// Label values are quoted: a backslash, a quote and a line feed are the only escapes the format has.
+QString labelValue(const QString& text)
+{
+    QString escaped;
+    escaped.reserve(text.size());
+    for (const QChar c : text) {
+        if (c == QLatin1Char('\\'))
+            escaped += QStringLiteral("\\\\");
+        else if (c == QLatin1Char('"'))
+            escaped += QStringLiteral("\\\"");
+        else if (c == QLatin1Char('\n'))
+            escaped += QStringLiteral("\\n");
+        else
+            escaped += c;
+    }
+    return escaped;
+}
+
+QString serverLabels(const ServerSnapshot& server)
+{
+    return QStringLiteral("game=\"%1\",address=\"%2\"")
+        .arg(labelValue(server.row.game), labelValue(server.row.address));
+}
+
+class MetricWriter
+{
+public:
+    explicit MetricWriter(QString& out)
+        : m_out(out)
+    {}
+    void family(const char* name, const char* type, const char* help)
+    {
+        m_out += QStringLiteral("# HELP %1 %2\n# TYPE %1 %3\n")
+                     .arg(QLatin1String(name), QLatin1String(help), QLatin1String(type));
+    }
+    void sample(const char* name, const QString& labels, double value)
+    {
+        m_out += QLatin1String(name);
+        if (!labels.isEmpty())
+            m_out += QLatin1Char('{') + labels + QLatin1Char('}');
+        m_out += QLatin1Char(' ') + QString::number(value, 'g', 17) + QLatin1Char('\n');
+    }
+
+private:
+    QString& m_out;
+};
+
+} // namespace
+
+QByteArray metricsText(const StatusSnapshot& snapshot)
+{
+    QString out;
+    MetricWriter metrics(out);
+    const auto perServer = [&](const char* name,
+                               const char* type,
+                               const char* help,
+                               const std::function<std::optional<double>(const ServerSnapshot&)>& value) {
+        metrics.family(name, type, help);
+        for (const ServerSnapshot& server : snapshot.servers) {
+            if (const std::optional<double> v = value(server))
+                metrics.sample(name, serverLabels(server), *v);
+        }
+    };
+    // Values of the last answer are left out while a server is not up: a stale player count
+    // would look live to an alert rule.
+    const auto whileUp = [](std::optional<qint32> value, const ServerSnapshot& server) -> std::optional<double> {
+        if (server.state != ServerState::Up || !value)
+            return std::nullopt;
+        return *value;
+    };
+
+    perServer("trevisk_server_up", "gauge", "1 when the server answered its last query, else 0.", [](const auto& s) {
+        return std::optional<double>(s.state == ServerState::Up ? 1 : 0);
+    });
+    metrics.family("trevisk_server_state", "gauge", "The server's state: 1 for the state it is in, 0 for the others.");
+    for (const ServerSnapshot& server : snapshot.servers) {
+        for (const ServerState state : AllServerStates) {
+            metrics.sample("trevisk_server_state",
+                           serverLabels(server) + QStringLiteral(",state=\"%1\"").arg(serverStateName(state)),
+                           server.state == state ? 1 : 0);
+        }
+    }
+    perServer("trevisk_server_ping_seconds", "gauge", "Round trip of the last answer.", [&](const auto& s) {
+        const auto ping = whileUp(s.row.ping, s);
+        return ping ? std::optional<double>(*ping / 1000.0) : std::nullopt;
+    });
+    perServer("trevisk_server_players", "gauge", "Players on the server.", [&](const auto& s) {
+        return whileUp(s.row.actPlayers, s);
+    });
+    perServer("trevisk_server_max_players", "gauge", "Player slots of the server.", [&](const auto& s) {
+        return whileUp(s.row.actMax, s);
+    });
+    perServer("trevisk_server_friends", "gauge", "The user's friends on the server.", [&](const auto& s) {
+        return whileUp(s.row.friends, s);
+    });
+    perServer("trevisk_server_last_answer_timestamp_seconds",
+              "gauge",
+              "When the server last answered (Unix time).",
+              [](const auto& s) {
+                  return s.lastAnswer.isValid() ? std::optional<double>(s.lastAnswer.toSecsSinceEpoch()) : std::nullopt;
+              });
+
+    const QueryEngine::Counters& counters = snapshot.counters;
+    const std::pair<const char*, std::pair<quint64, const char*>> totals[] = {
+        {"trevisk_queries_sent_total", {counters.queriesSent, "Queries sent (each try of a cycle counts)."}},
+        {"trevisk_answers_total", {counters.answers, "Answers read."}},
+        {"trevisk_timeouts_total", {counters.timeOuts, "Query cycles that ended without an answer."}},
+        {"trevisk_answer_errors_total", {counters.answerErrors, "Answers that could not be read in full."}},
+    };
+    for (const auto& [name, value] : totals) {
+        metrics.family(name, "counter", value.second);
+        metrics.sample(name, QString(), static_cast<double>(value.first));
+    }
+    metrics.family("trevisk_servers", "gauge", "Servers watched.");
+    metrics.sample("trevisk_servers", QString(), static_cast<double>(snapshot.servers.size()));
+    return out.toUtf8();
+}
+
+QJsonArray serversJson(const StatusSnapshot& snapshot)
+{
+    QJsonArray array;
+    for (const ServerSnapshot& server : snapshot.servers) {
+        QJsonObject object = queryResultJson(server.result);
+        object.insert(QStringLiteral("state"), serverStateName(server.state));
+        object.insert(QStringLiteral("uptime"),
+                      server.uptimeSeconds ? QJsonValue(static_cast<double>(*server.uptimeSeconds))
+                                           : QJsonValue(QJsonValue::Null));
+        array.append(object);
+    }
+    return array;
+}
+
+QByteArray statusPage(const StatusSnapshot& snapshot, int refreshSeconds)
+{
+    // Server names and maps come from the network: shown as text, never as markup.
+    const auto html = [](const QString& text) { return visibleText(text).toHtmlEscaped(); };
+    QString page;
+    QTextStream out(&page);
+    out << "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\">"
+        << "<meta http-equiv=\"refresh\" content=\"" << refreshSeconds << "\">"
+        << "<title>Trevisk</title><style>"
+        << "body{font-family:sans-serif;margin:1em}table{border-collapse:collapse}"
+        << "td,th{padding:.2em .6em;border-bottom:1px solid #ccc;text-align:left}"
+        << ".up{color:#070}.offline{color:#b00}.unknown{color:#777}"
+        << "</style></head><body>\n<h1>Trevisk " << QLatin1String(VersionText) << "</h1>\n"
+        << "<table><tr><th>Game</th><th>Address</th><th>State</th><th>Name</th><th>Map</th>"
+        << "<th>Players</th><th>Ping</th><th>Friends</th></tr>\n";
+    for (const ServerSnapshot& server : snapshot.servers) {
+        const StatusRow& row = server.row;
+        const QString state = serverStateName(server.state);
+        const bool up = server.state == ServerState::Up;
+        out << "<tr><td>" << html(row.game) << "</td><td>" << html(row.address) << "</td><td class=\"" << state << "\">"
+            << state << "</td><td>" << html(row.name.value_or(QString())) << "</td><td>"
+            << html(row.map.value_or(QString())) << "</td><td>"
+            << (up ? html(row.players.value_or(QString())) : QString()) << "</td><td>"
+            << (up && row.ping ? QString::number(*row.ping) + QStringLiteral(" ms") : QString()) << "</td><td>"
+            << (up && row.friends ? QString::number(*row.friends) : QString()) << "</td></tr>\n";
+    }
+    const QueryEngine::Counters& c = snapshot.counters;
+    out << "</table>\n<p>" << c.queriesSent << " queries sent, " << c.answers << " answers, " << c.timeOuts
+        << " time-outs, " << c.answerErrors << " answer errors. "
+        << "<a href=\"/metrics\">metrics</a> <a href=\"/api/servers\">servers as JSON</a></p>\n</body></html>\n";
+    out.flush();
+    return page.toUtf8();
+}
+
+} // namespace trevisk

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "monitor/ServerState.h"
+#include "monitor/StatusRow.h"
+#include "query/QueryEngine.h"
+#include "query/QueryRound.h"
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QJsonArray>
+
+#include <optional>
+#include <vector>
+
+namespace trevisk {
+
+// One watched server as the web status shows it.
+struct ServerSnapshot
+{
+    StatusRow row;
+    QueryRound::Result result; // the fields of `trevisk query --json`
+    ServerState state = ServerState::Unknown;
+    QDateTime lastAnswer;                // null until the server has answered once since the start
+    std::optional<qint64> uptimeSeconds; // not known yet: always absent
+};
+
+struct StatusSnapshot
+{
+    std::vector<ServerSnapshot> servers;
+    QueryEngine::Counters counters;
+};
+
+// The Prometheus text exposition format (version 0.0.4).
+inline constexpr char MetricsContentType[] = "text/plain; version=0.0.4; charset=utf-8";
+QByteArray metricsText(const StatusSnapshot& snapshot);
+// The servers as JSON: the one-shot query's fields plus "state" and "uptime".
+QJsonArray serversJson(const StatusSnapshot& snapshot);
+// A small page for a browser that reloads itself; every text from a server is escaped.
+QByteArray statusPage(const StatusSnapshot& snapshot, int refreshSeconds);
+
+} // namespace trevisk
