@@ -8,7 +8,7 @@ packages=(
     qt6-httpserver-dev qt6-websockets-dev # the web status (its CMake files need the WebSockets ones)
     python3 python3-aiosmtpd python3-prometheus-client openssl
     # the sanitizer build and the fuzz targets (libFuzzer lives in libclang-rt-14-dev)
-    clang libclang-rt-14-dev
+    clang libclang-rt-14-dev lld-14
 )
 
 missing=()
