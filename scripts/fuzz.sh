@@ -35,7 +35,7 @@ run_one() {
 }
 export -f run_one
 export out seconds
-names=$(cd "$out" && ls fuzz-* | grep -v '\.log$' | sed 's/^fuzz-//')
+names=$(find "$out" -maxdepth 1 -type f -executable -name 'fuzz-*' -printf '%f\n' | sed 's/^fuzz-//' | sort)
 failed=0
 printf '%s\n' $names | xargs -P "$(nproc)" -I{} bash -c 'run_one {}' || failed=1
 [ "$failed" -eq 0 ] && echo "All fuzz targets ran ${seconds} s each and found nothing."
