@@ -12,6 +12,7 @@
 #include "history/ServerHistoryWindow.h"
 #include "monitor/Monitor.h"
 #include "monitor/ServerListTransfer.h"
+#include "notify/DesktopNotifier.h"
 #include "notify/NotificationQueue.h"
 #include "notify/NotifyWindow.h"
 #include "query/EngineProtocol.h"
@@ -347,6 +348,8 @@ void MainWindow::showSettings()
             m_services.sound ? *m_services.sound : silent,
             [this] { m_services.monitor.applySettings(); },
             [](const QString& text, quint32 fore, quint32 back) { NotifyWindow::showTest(text, fore, back); }};
+        if (DesktopNotifier* desktop = m_services.desktop)
+            services.desktopTest = [desktop](const QString& text) { desktop->notify(text, {}); };
         return new SettingsDialog(services, this);
     });
 }

@@ -66,8 +66,10 @@ void Monitor::applySettings()
     m_engine.setRefreshInterval(std::chrono::seconds(settings.refreshSeconds()));
     m_engine.setScheduleEnabled(settings.noRefresh != 1);
     m_engine.setFriendList(friendListOf(m_services.context));
-    if (m_services.popups)
+    if (m_services.popups) {
         m_services.popups->setColours(settings.notifyFore, settings.notifyBack);
+        m_services.popups->setStyle(settings.popupStyle);
+    }
     if (m_services.context.settingsStore)
         m_alertMail.setSettings(EmailSettings::load(*m_services.context.settingsStore));
 }
