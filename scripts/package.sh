@@ -5,9 +5,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
+sudo=""
+[ "$(id -u)" -ne 0 ] && sudo="sudo"
 if ! command -v dpkg-shlibdeps >/dev/null 2>&1; then
-    sudo=""
-    [ "$(id -u)" -ne 0 ] && sudo="sudo"
     $sudo apt-get update -q
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends dpkg-dev
 fi
@@ -32,9 +32,15 @@ if grep -q missing <<<"$paths"; then
 fi
 
 if [ "${1:-}" = "--install" ]; then
-    dpkg -i "$deb" || { apt-get install -f -y -q; }
-    env -u DISPLAY -u WAYLAND_DISPLAY /usr/bin/trevisk --version
-    env -u DISPLAY -u WAYLAND_DISPLAY /usr/bin/trevisk paths --config "$root/t.ini" --data-dir "$root/data" | grep -v missing
-    dpkg -r trevisk
+    # apt resolves the dependencies as on a fresh machine.
+    $sudo apt-get install -y -q "./$deb"
+    env -u DISPLAY -u WAYLAND_DISPLAY trevisk --version
+    paths=$(env -u DISPLAY -u WAYLAND_DISPLAY trevisk paths --config "$root/t.ini" --data-dir "$root/data")
+    echo "$paths"
+    $sudo dpkg -r trevisk
+    if grep -q missing <<<"$paths"; then
+        echo "The installed program does not find its sounds." >&2
+        exit 1
+    fi
 fi
 echo "Package checked: $deb"
