@@ -113,7 +113,7 @@ SettingsDialog::SettingsDialog(const SettingsDialogServices& services, QWidget* 
     m_popupStyle->setCurrentIndex(m_popupStyle->findData(static_cast<int>(s.popupStyle)));
     auto* styleRow = new QHBoxLayout;
     styleRow->addWidget(new QLabel(QStringLiteral("Show in"), visual));
-    styleRow->addWidget(m_popupStyle, 1);
+    styleRow->addWidget(m_popupStyle, 1, Qt::AlignLeft);
     visualLayout->addLayout(styleRow);
     visualLayout->addStretch();
 
@@ -208,8 +208,8 @@ SettingsDialog::SettingsDialog(const SettingsDialogServices& services, QWidget* 
     connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);
 
     auto* top = new QHBoxLayout;
-    top->addWidget(general);
-    top->addWidget(visual);
+    top->addWidget(general, 1);
+    top->addWidget(visual, 1);
     auto* colours = new QHBoxLayout;
     colours->addWidget(m_icons);
     auto* right = new QVBoxLayout;
