@@ -32,8 +32,8 @@ for program in "$prefix/bin/trevisk" "$build/trevisk"; do
     paths=$("$program" paths --config "$prefix/t.ini" --data-dir "$prefix/data")
     ! grep -q missing <<<"$paths" || fail "$program does not find its sounds: $paths"
 done
-"$prefix/bin/trevisk" paths --config "$prefix/t.ini" | grep -qF "Sound 0:   $share/trevisk/sounds/0.wav" \
-    || fail "the installed program does not use the installed sounds"
+paths=$("$prefix/bin/trevisk" paths --config "$prefix/t.ini")
+grep -qF "Sound 0:   $share/trevisk/sounds/0.wav" <<<"$paths" || fail "the installed program does not use the installed sounds"
 
 port=$(/usr/bin/python3 -c 'import socket; s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
 "$prefix/bin/trevisk-sim" --engine Q3 --port "$port" >/dev/null &
