@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
 namespace trevisk {
@@ -111,14 +112,16 @@ QByteArray autostartEntry(const QStringList& command)
 
 QStringList autostartCommand(const QString& program, const QStringList& arguments)
 {
+    // The desktop starts the entry from another folder: relative paths are made whole.
+    auto absolute = [](const QString& path) { return QFileInfo(path).absoluteFilePath(); };
     QStringList command{program};
     for (qsizetype i = 1; i < arguments.size(); ++i) {
         const QString& argument = arguments.at(i);
         for (const QLatin1String option : {QLatin1String("--data-dir"), QLatin1String("--config")}) {
             if (argument.startsWith(option + QLatin1Char('=')))
-                command << argument;
+                command << option + QLatin1Char('=') + absolute(argument.mid(option.size() + 1));
             else if (argument == option && i + 1 < arguments.size())
-                command << argument << arguments.at(i + 1);
+                command << argument << absolute(arguments.at(i + 1));
         }
     }
     return command;

@@ -1,6 +1,7 @@
 #include "session/Autostart.h"
 #include "support/TestFiles.h"
 
+#include <QDir>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -37,20 +38,21 @@ private slots:
         QCOMPARE(desktopExecArgument(argument), written);
     }
 
-    // The entry runs this program with the folders it was started on, and nothing else of its command line.
+    // The entry runs this program with the folders it was started on (made absolute, as the desktop
+    // starts it elsewhere), and nothing else of its command line.
     void commandKeepsFolders()
     {
         const QStringList arguments{QStringLiteral("./trevisk"),
                                     QStringLiteral("--demo"),
                                     QStringLiteral("--config"),
                                     QStringLiteral("/c/t.ini"),
-                                    QStringLiteral("--data-dir=/d"),
+                                    QStringLiteral("--data-dir=lists"),
                                     QStringLiteral("--config")};
         QCOMPARE(autostartCommand(QStringLiteral("/bin/trevisk"), arguments),
                  (QStringList{QStringLiteral("/bin/trevisk"),
                               QStringLiteral("--config"),
                               QStringLiteral("/c/t.ini"),
-                              QStringLiteral("--data-dir=/d")}));
+                              QStringLiteral("--data-dir=") + QDir::currentPath() + QStringLiteral("/lists")}));
     }
 
     // Written (folder made), valid for the desktop's own checker, read back, switched off by the
