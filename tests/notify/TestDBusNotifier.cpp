@@ -70,7 +70,8 @@ private slots:
         QProcess bus;
         bus.start(daemon, {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address")});
         QVERIFY(bus.waitForStarted());
-        QVERIFY(bus.waitForReadyRead(10000));
+        while (!bus.canReadLine())
+            QVERIFY(bus.waitForReadyRead(10000));
         const QString address = QString::fromUtf8(bus.readLine()).trimmed();
         QDBusConnection serviceSide = QDBusConnection::connectToBus(address, QStringLiteral("service"));
         QDBusConnection clientSide = QDBusConnection::connectToBus(address, QStringLiteral("client"));
