@@ -2,6 +2,7 @@
 #include "support/RecordingReporter.h"
 #include "support/RecordingSoundPlayer.h"
 #include "support/ScriptedPrompter.h"
+#include "support/TestFiles.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -112,7 +113,7 @@ private slots:
             QVERIFY(dialog.save());
             QCOMPARE(live.popupStyle, PopupStyle::Both);
             QCOMPARE(store.value(QStringLiteral("Notify/Show")).toString(), QStringLiteral("both"));
-            QVERIFY(QFile(entry).open(QIODevice::ReadOnly));
+            QVERIFY(readFile(entry).contains("\nExec=/opt/trevisk/bin/trevisk\n"));
         }
         {
             SettingsDialog dialog(services);
