@@ -1,5 +1,6 @@
 #include "monitor/HeadlessOutput.h"
 
+#include "core/Clock.h"
 #include "core/Routines.h"
 #include "monitor/Monitor.h"
 #include "monitor/StatusTable.h"
@@ -37,7 +38,7 @@ HeadlessOutput::HeadlessOutput(EventLog& log, Monitor& monitor, Writer out, Writ
 
 void HeadlessOutput::printStatus()
 {
-    QString table = formatStatusTable(m_monitor.status());
+    QString table = formatStatusTable(m_monitor.status(), &m_monitor.uptimeLog(), m_monitor.clock().now());
     table.chop(1);
     m_out(table);
 }
