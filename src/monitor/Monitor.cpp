@@ -329,6 +329,9 @@ void Monitor::delServer(const QString& selectedAddress)
     m_serverSettings.remove(address);
     m_uptime.forget(address);
     m_quietOutage.remove(address);
+    // A server listed again later starts with its alerts on.
+    if (m_snooze.snoozedUntil(address, m_services.clock.now()))
+        m_snooze.resume(address);
     m_services.windows.closeServerWindow(address);
     m_alertMail.cancel(address);
     stopCtrl(address);

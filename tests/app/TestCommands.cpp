@@ -153,6 +153,12 @@ private slots:
             uptime.record(QStringLiteral("127.0.0.2:2302"), i + 1, i != 0, now);
         QVERIFY(uptime.save(now).isEmpty());
         QVERIFY(servers("list").out.endsWith("no mail, uptime day 75.0%, week 75.0%, 30 days 75.0%\n"));
+
+        // A server removed and listed again has its alerts on.
+        QCOMPARE(servers("snooze|127.0.0.2:2302|on").code, 0);
+        QCOMPARE(servers("remove|127.0.0.2:2302").code, 0);
+        QCOMPARE(servers("add|Halo|127.0.0.2:2302").code, 0);
+        QVERIFY(!servers("list").out.contains("snoozed"));
     }
 };
 

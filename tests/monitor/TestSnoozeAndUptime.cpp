@@ -147,6 +147,13 @@ private slots:
         QTRY_VERIFY(f.monitor->alertsSnoozed(server.address()));
         QVERIFY(outside.resume(server.address()).isEmpty());
         QTRY_VERIFY(!f.monitor->alertsSnoozed(server.address()));
+
+        // A deleted server's snooze goes with it, so that listing it again starts with alerts on.
+        QVERIFY(f.monitor->snoozeAlerts(server.address(), SnoozeLength::UntilResumed).isEmpty());
+        f.prompter.answers << Prompter::Answer::Yes;
+        f.monitor->delServer(server.address());
+        QVERIFY(outside.load().isEmpty());
+        QVERIFY(!outside.isSnoozed(server.address(), f.clock.now()));
     }
 
     // Hourly counts: shares over a day, a week and 30 days; hours older than 30 days dropped.

@@ -155,6 +155,10 @@ int removeServer(Stores& stores, const QStringList& arguments)
         printLine(QStringLiteral("The custom alert texts could not be saved: %1").arg(removal.messagesError), stderr);
         return 1;
     }
+    // A server listed again later starts with its alerts on.
+    AlertSnooze snooze(stores.filePath(SnoozeFile));
+    if (snooze.load().isEmpty() && snooze.snoozedUntil(address, SystemClock().now()))
+        snooze.resume(address);
     printLine(QStringLiteral("Removed %1").arg(address));
     return 0;
 }
