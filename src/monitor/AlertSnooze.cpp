@@ -76,6 +76,17 @@ std::optional<QDateTime> AlertSnooze::snoozedUntil(const QString& address, const
     return *it;
 }
 
+std::vector<std::pair<QString, QDateTime>> AlertSnooze::snoozed(const QDateTime& now) const
+{
+    std::vector<std::pair<QString, QDateTime>> result;
+    for (auto it = m_until.cbegin(); it != m_until.cend(); ++it) {
+        if (!it.value().isValid() || it.value() > now)
+            result.emplace_back(it.key(), it.value());
+    }
+    std::sort(result.begin(), result.end());
+    return result;
+}
+
 QDateTime AlertSnooze::endOf(SnoozeLength length, const QDateTime& now)
 {
     switch (length) {

@@ -8,6 +8,8 @@
 #include <QString>
 
 #include <optional>
+#include <utility>
+#include <vector>
 
 namespace trevisk {
 
@@ -54,6 +56,9 @@ public:
     bool isSnoozed(const QString& address, const QDateTime& now) const;
     // While snoozed: the end, or an invalid time for "until turned back on".
     std::optional<QDateTime> snoozedUntil(const QString& address, const QDateTime& now) const;
+
+    // Every server snoozed now, by address, with its end as snoozedUntil gives it.
+    std::vector<std::pair<QString, QDateTime>> snoozed(const QDateTime& now) const;
 
     static QDateTime endOf(SnoozeLength length, const QDateTime& now);
     // "1h", "8h", "tomorrow", "on" (until turned back on); none for anything else.

@@ -98,6 +98,7 @@ public:
     QString snoozeAlerts(const QString& address, SnoozeLength length);
     QString resumeAlerts(const QString& address);
     bool alertsSnoozed(const QString& address) const;
+    const AlertSnooze& snoozes() const { return m_snooze; }
     // While snoozed: the end, or an invalid time for "until turned back on".
     std::optional<QDateTime> alertsSnoozedUntil(const QString& address) const;
 

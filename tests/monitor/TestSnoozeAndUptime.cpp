@@ -1,5 +1,6 @@
 #include "MonitorFixture.h"
 #include "monitor/AlertSnooze.h"
+#include "monitor/HeadlessOutput.h"
 #include "monitor/StatusTable.h"
 #include "monitor/UptimeLog.h"
 #include "store/RecordFile.h"
@@ -145,6 +146,12 @@ private slots:
         AlertSnooze outside(f.dir.filePath(QString::fromLatin1(SnoozeFile)));
         QVERIFY(outside.snooze(server.address(), SnoozeLength::UntilResumed, f.clock.now()).isEmpty());
         QTRY_VERIFY(f.monitor->alertsSnoozed(server.address()));
+        QStringList out;
+        HeadlessOutput output(
+            *f.log, *f.monitor, [&](const QString& line) { out << line; }, [](const QString&) {});
+        output.printStatus();
+        QCOMPARE(out.last().section(QLatin1Char('\n'), -1),
+                 QStringLiteral("Alerts snoozed: %1 (until turned back on)").arg(server.address()));
         QVERIFY(outside.resume(server.address()).isEmpty());
         QTRY_VERIFY(!f.monitor->alertsSnoozed(server.address()));
 
