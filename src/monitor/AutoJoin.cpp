@@ -89,11 +89,13 @@ void AutoJoin::checkThenLaunch(bool automatic, const QString& address, const QSt
         launch(address, game);
         return;
     }
-    if (m_checking.contains(address))
+    // One check of each kind at a time; a click on Join is not lost to a running auto-join check.
+    QSet<QString>& checking = automatic ? m_autoChecking : m_joinChecking;
+    if (checking.contains(address))
         return;
-    m_checking.insert(address);
+    checking.insert(address);
     m_recheck(address, [this, automatic, address, game](bool answered) {
-        m_checking.remove(address);
+        (automatic ? m_autoChecking : m_joinChecking).remove(address);
         const StatusRow* row = m_status.find(address);
         if (!row)
             return;

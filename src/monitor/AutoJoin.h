@@ -43,7 +43,10 @@ public:
     using Recheck = std::function<void(const QString& address, std::function<void(bool answered)> done)>;
     void setRecheck(Recheck recheck) { m_recheck = std::move(recheck); }
     // A join waiting for its server's fresh answer.
-    bool isChecking(const QString& address) const { return m_checking.contains(address); }
+    bool isChecking(const QString& address) const
+    {
+        return m_autoChecking.contains(address) || m_joinChecking.contains(address);
+    }
 
 private:
     void askWhenFull(const QString& address, const QString& game);
@@ -56,7 +59,8 @@ private:
     MonitorWindows& m_windows;
     GameLauncher& m_launcher;
     Recheck m_recheck;
-    QSet<QString> m_checking;
+    QSet<QString> m_autoChecking;
+    QSet<QString> m_joinChecking;
 };
 
 } // namespace trevisk
