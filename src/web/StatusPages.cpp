@@ -115,6 +115,21 @@ QByteArray metricsText(const StatusSnapshot& snapshot)
                   return s.lastAnswer.isValid() ? std::optional<double>(s.lastAnswer.toSecsSinceEpoch()) : std::nullopt;
               });
 
+    metrics.family("trevisk_server_uptime_ratio",
+                   "gauge",
+                   "Share of the server's query cycles answered over the last day, week or 30 days.");
+    for (const ServerSnapshot& server : snapshot.servers) {
+        const std::pair<const char*, std::optional<double>> windows[] = {
+            {"day", server.uptime.day}, {"week", server.uptime.week}, {"month", server.uptime.month}};
+        for (const auto& [window, share] : windows) {
+            if (share) {
+                metrics.sample("trevisk_server_uptime_ratio",
+                               serverLabels(server) + QStringLiteral(",window=\"%1\"").arg(QLatin1String(window)),
+                               *share);
+            }
+        }
+    }
+
     const QueryEngine::Counters& counters = snapshot.counters;
     const std::pair<const char*, std::pair<quint64, const char*>> totals[] = {
         {"trevisk_queries_sent_total", {counters.queriesSent, "Queries sent (each try of a cycle counts)."}},
@@ -137,9 +152,13 @@ QJsonArray serversJson(const StatusSnapshot& snapshot)
     for (const ServerSnapshot& server : snapshot.servers) {
         QJsonObject object = queryResultJson(server.result);
         object.insert(QStringLiteral("state"), serverStateName(server.state));
+        const auto share = [](const std::optional<double>& value) {
+            return value ? QJsonValue(*value) : QJsonValue(QJsonValue::Null);
+        };
         object.insert(QStringLiteral("uptime"),
-                      server.uptimeSeconds ? QJsonValue(static_cast<double>(*server.uptimeSeconds))
-                                           : QJsonValue(QJsonValue::Null));
+                      QJsonObject{{QStringLiteral("day"), share(server.uptime.day)},
+                                  {QStringLiteral("week"), share(server.uptime.week)},
+                                  {QStringLiteral("month"), share(server.uptime.month)}});
         array.append(object);
     }
     return array;

@@ -2,6 +2,7 @@
 
 #include "monitor/ServerState.h"
 #include "monitor/StatusRow.h"
+#include "monitor/UptimeLog.h"
 #include "query/QueryEngine.h"
 #include "query/QueryRound.h"
 
@@ -20,8 +21,8 @@ struct ServerSnapshot
     StatusRow row;
     QueryRound::Result result; // the fields of `trevisk query --json`
     ServerState state = ServerState::Unknown;
-    QDateTime lastAnswer;                // null until the server has answered once since the start
-    std::optional<qint64> uptimeSeconds; // not known yet: always absent
+    QDateTime lastAnswer; // null until the server has answered once since the start
+    UptimeShares uptime;  // the share of answered cycles over the last day, week and 30 days
 };
 
 struct StatusSnapshot
@@ -33,7 +34,7 @@ struct StatusSnapshot
 // The Prometheus text exposition format (version 0.0.4).
 inline constexpr char MetricsContentType[] = "text/plain; version=0.0.4; charset=utf-8";
 QByteArray metricsText(const StatusSnapshot& snapshot);
-// The servers as JSON: the one-shot query's fields plus "state" and "uptime".
+// The servers as JSON: the one-shot query's fields plus "state" and "uptime" (day, week, month shares).
 QJsonArray serversJson(const StatusSnapshot& snapshot);
 // A small page for a browser that reloads itself; every text from a server is escaped.
 QByteArray statusPage(const StatusSnapshot& snapshot, int refreshSeconds);

@@ -150,6 +150,7 @@ StatusSnapshot StatusServer::snapshot() const
         server.row = row;
         server.state = serverState(row);
         server.lastAnswer = m_lastAnswer.value(row.address);
+        server.uptime = m_monitor.uptime(row.address);
         if (const ServerQuery* query = m_monitor.queryFor(row.address))
             server.result = queryResultOf(*query, server.state == ServerState::Up);
         // The list's own spelling, whatever the query object made of it.

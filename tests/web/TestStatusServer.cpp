@@ -149,6 +149,10 @@ void TestStatusServer::metricsAndServersAfterARound()
     QVERIFY(samples.value(QStringLiteral("trevisk_timeouts_total{}")) >= 1);
     QCOMPARE(samples.value(QStringLiteral("trevisk_answer_errors_total{}"), -1), 0.0);
     QCOMPARE(samples.value(QStringLiteral("trevisk_servers{}")), 2.0);
+    QCOMPARE(samples.value(key("trevisk_server_uptime_ratio", q2, up.address(), QStringLiteral("window=week")), -1),
+             1.0);
+    QCOMPARE(samples.value(key("trevisk_server_uptime_ratio", q3, down.address(), QStringLiteral("window=day")), -1),
+             0.0);
 
     // The JSON carries what a one-shot query prints, built by the same code, plus state and uptime.
     const HttpReply api = fetch(web.port(), QStringLiteral("/api/servers"));
@@ -157,7 +161,11 @@ void TestStatusServer::metricsAndServersAfterARound()
     QCOMPARE(servers.size(), 2);
     QJsonObject first = servers.at(0).toObject();
     QCOMPARE(first.take(QStringLiteral("state")).toString(), QStringLiteral("up"));
-    QVERIFY(first.take(QStringLiteral("uptime")).isNull());
+    const QJsonObject uptime = first.take(QStringLiteral("uptime")).toObject();
+    QCOMPARE(uptime.value(QStringLiteral("day")).toDouble(-1), 1.0);
+    QCOMPARE(QJsonDocument(servers.at(1).toObject().value(QStringLiteral("uptime")).toObject())
+                 .toJson(QJsonDocument::Compact),
+             QByteArray(R"({"day":0,"month":0,"week":0})"));
     QCOMPARE(first, queryResultJson(queryResultOf(f.query(up), true)));
     QCOMPARE(first.value(QStringLiteral("numplayers")).toInt(), 4);
     const QJsonObject second = servers.at(1).toObject();
