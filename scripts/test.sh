@@ -12,7 +12,7 @@ if [ "${1:-}" = "--sanitize" ]; then
     export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=0:halt_on_error=1}"
     export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}"
     export LSAN_OPTIONS="${LSAN_OPTIONS:-suppressions=$PWD/scripts/lsan.supp:print_suppressions=0}"
-    ctest --test-dir build-sanitize --output-on-failure --timeout 300 "$@"
+    ctest --test-dir build-sanitize --output-on-failure --timeout 300 --parallel "$(nproc)" "$@"
     exit
 fi
 scripts/build.sh
