@@ -224,9 +224,9 @@ bool ServerQuery::receive(const QByteArray& datagram)
         --m_awaited;
     stopTimer(TimeOut);
     if (m_ping == 0) {
-        const qint32 elapsed =
-            static_cast<qint32>(static_cast<quint32>(m_engine.ticks()) - static_cast<quint32>(m_sendTick));
-        m_ping = elapsed < 0 ? 0 : (elapsed > PingLimit ? PingCap : elapsed);
+        // Wide enough that a wrap of the tick count gives a negative difference (ping 0), not an overflow.
+        const qint64 elapsed = qint64{m_engine.ticks()} - qint64{m_sendTick};
+        m_ping = elapsed < 0 ? 0 : (elapsed > PingLimit ? PingCap : static_cast<qint32>(elapsed));
     }
     m_cycleAnswered = true;
     if (gathers) {

@@ -136,7 +136,8 @@ private slots:
 
         ticks = std::numeric_limits<qint32>::max() - 5;
         server.onRequest = [&](int) {
-            ticks = ticks + 10 < ticks ? std::numeric_limits<qint32>::min() + 4 : ticks;
+            // Ten ticks later the counter has wrapped (written out: a signed overflow is undefined).
+            ticks = std::numeric_limits<qint32>::min() + 4;
             server.reply("wrapped");
         };
         query.sendQuery();
