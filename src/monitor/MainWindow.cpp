@@ -18,6 +18,7 @@
 #include "rcon/RconWindow.h"
 #include "session/Startup.h"
 #include "tray/ColourCodeDelegate.h"
+#include "tray/SnoozeMenu.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -251,6 +252,8 @@ void MainWindow::buildMenus()
     m_cancelAutoJoin =
         m_gridMenu->addAction(QStringLiteral("Cancel Auto-Join"), this, [&monitor] { monitor.cancelAutoJoin(); });
     m_gridMenu->addAction(QStringLiteral("&Join Server"), this, &MainWindow::joinSelected);
+    m_gridMenu->addSeparator();
+    addSnoozeMenu(m_gridMenu, monitor, m_services.prompter, [this] { return selectedAddress(); });
     m_gridMenu->addSeparator();
     m_gridMenu->addAction(QStringLiteral("&Remote Rcon..."), this, &MainWindow::openRemoteConsole);
 

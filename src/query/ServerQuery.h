@@ -64,6 +64,8 @@ public:
     const SettingsTable& settings() const { return m_settings; }
     const QStringList& friends() const { return m_friends; }
     int retries() const { return m_retries; }
+    // Numbers the cycles, so that an owner counts a cycle of several answers once.
+    quint64 cycleNumber() const { return m_cycleNumber; }
     const QString& host() const { return m_host; }
     quint16 remotePort() const { return m_remotePort; }
 
@@ -128,6 +130,7 @@ private:
     // Kinds of answer error already reported since the server last answered well.
     QSet<QString> m_reportedErrors;
     bool m_cycleAnswered = false;
+    quint64 m_cycleNumber = 0;
     bool m_cycleHadErrors = false;
 };
 

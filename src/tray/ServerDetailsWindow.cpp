@@ -8,11 +8,13 @@
 #include "session/Startup.h"
 #include "tray/ColourCodeDelegate.h"
 #include "tray/DetailsTableModel.h"
+#include "tray/SnoozeMenu.h"
 #include "tray/TrayIconPainter.h"
 
 #include <QCloseEvent>
 #include <QHeaderView>
 #include <QIdentityProxyModel>
+#include <QLabel>
 #include <QMenu>
 #include <QTabWidget>
 #include <QTableView>
@@ -65,6 +67,7 @@ ServerDetailsWindow::ServerDetailsWindow(const ServerWindowServices& services, Q
                                       this))
     , m_settings(new DetailsTableModel({{QStringLiteral("Setting"), false}, {QStringLiteral("Value"), false}}, this))
     , m_tabs(new QTabWidget(this))
+    , m_uptime(new QLabel(this))
     , m_menu(new QMenu(this))
     , m_tray(this)
 {
@@ -83,6 +86,8 @@ ServerDetailsWindow::ServerDetailsWindow(const ServerWindowServices& services, Q
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(px(135), px(180), px(135), px(135));
     layout->addWidget(m_tabs);
+    m_uptime->setObjectName(QStringLiteral("uptime"));
+    layout->addWidget(m_uptime);
 
     m_showAction = m_menu->addAction(QStringLiteral("&Show Window"), this, &ServerDetailsWindow::showPlayers);
     m_menu->setDefaultAction(m_showAction);
@@ -93,6 +98,7 @@ ServerDetailsWindow::ServerDetailsWindow(const ServerWindowServices& services, Q
     m_cancelAutoJoinAction =
         m_menu->addAction(QStringLiteral("&Cancel Auto-Join"), this, [this] { m_services.monitor.cancelAutoJoin(); });
     m_menu->addAction(QStringLiteral("&Join Game"), this, &ServerDetailsWindow::join);
+    addSnoozeMenu(m_menu, m_services.monitor, m_services.prompter, [this] { return address(); });
     m_menu->addSeparator();
     m_rconAction = m_menu->addAction(QStringLiteral("&Remote Rcon"), this, [this] {
         m_console =
@@ -147,6 +153,15 @@ void ServerDetailsWindow::loadServer(const QString& address,
     m_rconAction->setEnabled(hasRemoteConsole(game));
     setWindowTitle(m_icon.caption());
     updateIcon();
+    showUptime();
+}
+
+void ServerDetailsWindow::showUptime()
+{
+    const UptimeShares shares = m_services.monitor.uptime(address());
+    m_uptime->setText(
+        QStringLiteral("Uptime: last day %1, week %2, 30 days %3")
+            .arg(UptimeLog::percent(shares.day), UptimeLog::percent(shares.week), UptimeLog::percent(shares.month)));
 }
 
 void ServerDetailsWindow::update(const PlayerTable& players,
@@ -159,12 +174,13 @@ void ServerDetailsWindow::update(const PlayerTable& players,
     m_settings->setRows(DetailsTableModel::settingRows(settings));
     m_players->setRows(DetailsTableModel::playerRows(players));
     const int count = static_cast<int>(players.size());
-    if (m_icon.update(count, friendCount, map)) {
+    if (m_icon.update(count, friendCount, map) && !m_services.monitor.alertsSnoozed(address())) {
         const AppSettings& appSettings = m_services.context.settings;
         if (appSettings.soundEnabled(SoundActivity))
             playWave(m_services.sound, appSettings.soundPath.at(SoundActivity), 0);
     }
     updateIcon();
+    showUptime();
     if (m_autoJoin && PlayerCounts{count, m_maximum}.hasRoom()) {
         m_services.monitor.autoJoin().join(true, address(), m_icon.game(), {count, m_maximum});
         m_autoJoin = m_services.monitor.isAutoJoin(address());
@@ -175,6 +191,7 @@ void ServerDetailsWindow::setTimeOut()
 {
     m_icon.setTimeOut();
     updateIcon();
+    showUptime();
 }
 
 void ServerDetailsWindow::updateIcon()

@@ -11,6 +11,7 @@
 #include <optional>
 
 class QAction;
+class QLabel;
 class QMenu;
 class QTabWidget;
 class QTableView;
@@ -70,6 +71,7 @@ protected:
 
 private:
     void updateIcon();
+    void showUptime();
     void prepareMenu(bool fromTray);
     void join();
     QTableView* makeGrid(DetailsTableModel* model);
@@ -81,6 +83,7 @@ private:
     DetailsTableModel* m_players;
     DetailsTableModel* m_settings;
     QTabWidget* m_tabs;
+    QLabel* m_uptime;
     QMenu* m_menu;
     QAction* m_showAction;
     QAction* m_cancelAutoJoinAction;
