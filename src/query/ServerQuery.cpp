@@ -259,7 +259,7 @@ void ServerQuery::finishGathering()
     emit serverUpdate();
 }
 
-void ServerQuery::apply(const AnswerUpdate& update)
+void ServerQuery::apply(AnswerUpdate&& update)
 {
     if (update.hostname) {
         m_hostname = *update.hostname;
@@ -271,10 +271,11 @@ void ServerQuery::apply(const AnswerUpdate& update)
         m_maxPlayers = *update.maxPlayers;
     if (update.numPlayers)
         m_numPlayers = *update.numPlayers;
+    // Taken, not copied: every answer of every server passes here.
     if (update.settings)
-        m_settings = *update.settings;
+        m_settings = std::move(*update.settings);
     if (update.playersChanged) {
-        m_players = update.players;
+        m_players = std::move(update.players);
         m_playersReceived = true;
         m_playersIncomplete = update.playersIncomplete;
     }
