@@ -261,7 +261,7 @@ void ServerQuery::finishGathering()
     emit serverUpdate();
 }
 
-void ServerQuery::apply(const AnswerUpdate& update)
+void ServerQuery::apply(AnswerUpdate&& update)
 {
     ++m_engine.m_counters.answers;
     if (update.hostname) {
@@ -274,10 +274,11 @@ void ServerQuery::apply(const AnswerUpdate& update)
         m_maxPlayers = *update.maxPlayers;
     if (update.numPlayers)
         m_numPlayers = *update.numPlayers;
+    // Taken, not copied: every answer of every server passes here.
     if (update.settings)
-        m_settings = *update.settings;
+        m_settings = std::move(*update.settings);
     if (update.playersChanged) {
-        m_players = update.players;
+        m_players = std::move(update.players);
         m_playersReceived = true;
         m_playersIncomplete = update.playersIncomplete;
     }

@@ -89,7 +89,7 @@ private:
     bool receive(const QByteArray& datagram);
     void retryOrGiveUp();
     void finishGathering();
-    void apply(const AnswerUpdate& update);
+    void apply(AnswerUpdate&& update);
     void noteErrors(const QList<AnswerError>& errors);
     void startTimer(Kind kind, qint64 due);
     void stopTimer(Kind kind);
