@@ -185,6 +185,8 @@ all_answered() { tr ',' '\n' <<<"$1" | awk -v n="$2" '$1 != n {bad = 1} END {pri
 HISTORY_KIB_PER_ROUND=$(calc %.0f "10000 * $ROW_BYTES / 1024")
 FIRST_RATE=$(calc %.0f "10000 / $FIRST_10000")
 
+"$ROOT/bench/a2s-round.sh" "$BUILD" # the A2S round beside the Quake 3 one, and a refused server
+
 # --- summary ---------------------------------------------------------------------------------------
 cat <<EOF
 

@@ -27,7 +27,7 @@ QString formatStatusTable(const StatusModel& status)
     QString text;
     QTextStream out(&text);
     out << cell(QStringLiteral("Game"), 22) << ' ' << cell(QStringLiteral("Address"), 24) << ' '
-        << cell(QStringLiteral("State"), 8) << ' ' << cell(QStringLiteral("Name"), 28) << ' '
+        << cell(QStringLiteral("State"), 10) << ' ' << cell(QStringLiteral("Name"), 28) << ' '
         << cell(QStringLiteral("Ping"), 5) << ' ' << cell(QStringLiteral("Players"), 8) << ' '
         << cell(QStringLiteral("Map"), 14) << ' ' << QStringLiteral("Memo") << '\n';
     int answered = 0;
@@ -36,22 +36,26 @@ QString formatStatusTable(const StatusModel& status)
     for (const StatusRow& row : status.rows()) {
         QString state;
         if (row.isOffline()) {
-            state = QStringLiteral("OFFLINE");
+            state = row.state == ServerState::Refused ? QStringLiteral("REFUSED") : QStringLiteral("OFFLINE");
             ++offline;
+        } else if (row.state == ServerState::BadAnswer) {
+            state = stateText(row.state);
         } else if (row.answered()) {
             state = QStringLiteral("up");
             ++answered;
         } else if (row.timeOutCount.value_or(0) > 0) {
-            state = QStringLiteral("no reply");
+            state = stateText(row.state);
         } else {
             state = QStringLiteral("...");
             ++waiting;
         }
-        out << cell(row.game, 22) << ' ' << cell(row.address, 24) << ' ' << cell(state, 8) << ' '
+        out << cell(row.game, 22) << ' ' << cell(row.address, 24) << ' ' << cell(state, 10) << ' '
             << cell(row.name.value_or(QString()), 28) << ' '
             << cell(row.ping ? QString::number(*row.ping) : QString(), 5) << ' '
             << cell(row.players.value_or(QString()), 8) << ' ' << cell(row.map.value_or(QString()), 14) << ' '
             << visibleText(row.server) << '\n';
+        if (row.state == ServerState::BadAnswer)
+            out << QStringLiteral("    ") << visibleText(row.stateReason) << '\n';
     }
     out << QStringLiteral("Servers: %1, answered: %2, offline: %3, not answered yet: %4")
                .arg(status.rowCount())

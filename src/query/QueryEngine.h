@@ -99,6 +99,8 @@ public:
     int scheduledDeadlines() const { return static_cast<int>(m_deadlines.size()); }
     // Datagrams from a listed server's address that no query awaited; they were dropped.
     quint64 unawaitedDatagrams() const { return m_unawaited; }
+    // Port-unreachable reports the sockets received, whether or not a query was waiting.
+    quint64 refusals() const { return m_refusals; }
 
 private:
     // Query objects reach their own deadlines and sends through these, by their id.
@@ -165,6 +167,11 @@ private:
     int registerRoute(quint32 id, const QHostAddress& address, quint16 port);
     void unregisterRoute(quint32 id);
     void readDatagrams(int socketIndex);
+    void deliver(int socketIndex, const QHostAddress& from, quint16 port, const QByteArray& data);
+    // Reads the socket's queued ICMP errors; a port unreachable ends the matching query's try.
+    void readErrors(int socketIndex);
+    // Sends one datagram; a send that fails only because an earlier refusal was still pending goes again.
+    void sendDatagram(int socketIndex, const QByteArray& datagram, const QHostAddress& address, quint16 port);
     QUdpSocket* socket(int index) const { return m_sockets.at(index).get(); }
 
     const Clock& m_clock;
@@ -198,6 +205,7 @@ private:
     qint64 m_tokensAt = 0;
     QHash<QString, HostEntry> m_hosts;
     quint64 m_unawaited = 0;
+    quint64 m_refusals = 0;
 };
 
 } // namespace trevisk

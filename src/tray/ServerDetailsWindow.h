@@ -11,6 +11,7 @@
 #include <optional>
 
 class QAction;
+class QLabel;
 class QMenu;
 class QTabWidget;
 class QTableView;
@@ -49,6 +50,7 @@ public:
                 const SettingsTable& settings,
                 std::optional<qint32> maximum);
     void setTimeOut();
+    void setState(ServerState state, const QString& reason);
     void setAutoJoinFlag(bool armed) { m_autoJoin = armed; }
     bool autoJoinFlag() const { return m_autoJoin; }
     // Shows the window on its "Players" tab and brings it forward.
@@ -81,6 +83,7 @@ private:
     DetailsTableModel* m_players;
     DetailsTableModel* m_settings;
     QTabWidget* m_tabs;
+    QLabel* m_state;
     QMenu* m_menu;
     QAction* m_showAction;
     QAction* m_cancelAutoJoinAction;

@@ -68,6 +68,12 @@ void ServerWindows::setTimeOut(const QString& address)
         open->setTimeOut();
 }
 
+void ServerWindows::setState(const QString& address, ServerState state, const QString& reason)
+{
+    if (ServerDetailsWindow* open = window(address))
+        open->setState(state, reason);
+}
+
 void ServerWindows::updateDetails(const QString& address,
                                   const QString& name,
                                   const QString& game,
