@@ -70,12 +70,12 @@ echo "$A2S"
 echo "   (the old queries' first try must time out, 2 s, before A2S is tried: a round's wall includes it)"
 QSTAT=""
 if command -v quakestat >/dev/null; then
-    cut -f2 "$WORK/hl.list" | sed 's/^/A2S /' >"$WORK/qstat.list"
-    /usr/bin/time -f "%e %U %S" -o "$WORK/time" timeout 300 quakestat -R -P -f "$WORK/qstat.list" -raw , \
+    cut -f2 "$WORK/hl.list" >"$WORK/qstat.list"
+    /usr/bin/time -f "%e %U %S" -o "$WORK/time" timeout 300 quakestat -R -P -default hla2s -f "$WORK/qstat.list" -raw , \
         >"$WORK/qstat.out" 2>/dev/null || true
     read -r wall user sys < <(tail -n 1 "$WORK/time")
     up=$(awk 'BEGIN {RS = ""; FS = "\n"} {split($1, f, ","); if (f[3] != "TIMEOUT" && f[3] != "DOWN" && f[3] != "ERROR") n++} END {print n + 0}' "$WORK/qstat.out")
-    QSTAT="qstat -a2s (told the dialect): wall $wall s, CPU $(calc %.2f "$user + $sys") s, answered $up/$COUNT"
+    QSTAT="qstat -hla2s (told the dialect): wall $wall s, CPU $(calc %.2f "$user + $sys") s, answered $up/$COUNT"
     echo "$QSTAT"
 fi
 stop_server

@@ -44,7 +44,7 @@ QString formatStatusTable(const StatusModel& status)
             state = QStringLiteral("up");
             ++answered;
         } else if (row.timeOutCount.value_or(0) > 0) {
-            state = stateText(row.state);
+            state = row.state == ServerState::Refused ? stateText(row.state) : stateText(ServerState::NoAnswer);
         } else {
             state = QStringLiteral("...");
             ++waiting;

@@ -1,5 +1,6 @@
 #include "players/FriendList.h"
 #include "query/EngineProtocol.h"
+#include "query/engines/A2sProtocol.h"
 #include "sim/SimAnswers.h"
 #include "sim/SimPlan.h"
 #include "sim/SimResponder.h"
@@ -155,6 +156,37 @@ private slots:
                  QList<QByteArray>{simtest::Header + "lBad challenge.\n" + '\0'});
         QCOMPARE(server.respond(simtest::Header + "rcon " + challenge + " pw echo hi\n", Loopback + 1),
                  QList<QByteArray>{simtest::Header + "lBad challenge.\n" + '\0'});
+    }
+
+    // Today's Half-Life server: A2S behind its per-address challenge, the old queries only when
+    // asked to keep them, long replies split in the form asked for, last part first.
+    void halfLifeA2s()
+    {
+        SimResponder server = responderFor(QStringLiteral("HL"));
+        SimResponder::A2sBehaviour behaviour;
+        behaviour.only = true;
+        behaviour.partSize = 30;
+        behaviour.reversed = true;
+        server.setA2s(behaviour);
+        QVERIFY(server.respond(simtest::Header + "infostring\n", Loopback).isEmpty());
+        const QByteArray challenge = server.a2sChallengeFor(Loopback);
+        QCOMPARE(server.respond(a2s::request(a2s::Query::Info, std::nullopt), Loopback),
+                 QList<QByteArray>{simtest::Header + 'A' + challenge});
+        QCOMPARE(server.respond(a2s::request(a2s::Query::Players, std::nullopt), Loopback),
+                 QList<QByteArray>{simtest::Header + 'A' + challenge});
+        QVERIFY(server.a2sChallengeFor(Loopback + 1) != challenge);
+        for (const auto form : {simanswers::SplitForm::GoldSrc, simanswers::SplitForm::Source}) {
+            behaviour.form = form;
+            server.setA2s(behaviour);
+            const QList<QByteArray> parts = server.respond(a2s::request(a2s::Query::Rules, challenge), Loopback);
+            QVERIFY(parts.size() > 2);
+            a2s::SplitAssembler assembler;
+            a2s::SplitAssembler::Outcome outcome;
+            for (const QByteArray& part : parts)
+                outcome = assembler.add(part);
+            QCOMPARE(outcome.state, a2s::SplitAssembler::Outcome::State::Complete);
+            QCOMPARE(outcome.reply, simanswers::a2sRules(server.state()));
+        }
     }
 
     // A server answers its own engine's requests only; Quake 2 and QuakeWorld send the same bytes.

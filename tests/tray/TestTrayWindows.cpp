@@ -5,6 +5,7 @@
 #include "tray/TrayIconPainter.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QMenu>
 
 using namespace trevisk;
@@ -24,7 +25,7 @@ int pixelsOf(const QImage& image, const QColor& colour)
 
 Player player(const char* name, bool isFriend = false)
 {
-    return {QString::fromLatin1(name), QStringLiteral("1"), QStringLiteral("50"), isFriend, {}};
+    return {QString::fromLatin1(name), QStringLiteral("1"), QStringLiteral("50"), isFriend, {}, {}};
 }
 
 } // namespace
@@ -108,6 +109,9 @@ private slots:
 
         windows.setTimeOut(server.address());
         QVERIFY(window.trayIcon().toolTip().contains(QStringLiteral("(0 friends)")));
+        windows.setState(server.address(), ServerState::Refused, {});
+        QCOMPARE(window.findChild<QLabel*>(QStringLiteral("state"))->text(), QStringLiteral("State: refused"));
+        QVERIFY(window.trayIcon().toolTip().endsWith(QStringLiteral("\r\nrefused")));
         windows.closeServerWindow(server.address());
         QCOMPARE(windows.count(), 0);
     }
