@@ -7,7 +7,7 @@ set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 BUILD=${1:-$ROOT/build-bench}
 DELAY=20-80 # milliseconds before a simulated server answers, as over the internet
-PORT=24000  # below the ports the kernel hands to outgoing sockets, apart from run.sh's
+PORT=${A2S_PORT:-16000} # below the ports the kernel hands to outgoing sockets, apart from run.sh's
 COUNT=1000
 SPLIT=100 # bytes of reply per split part: every players and rules reply comes in parts
 
@@ -37,13 +37,16 @@ start_servers() {
     "$BUILD/trevisk-sim" --port "$PORT" --count "$COUNT" --delay "$DELAY" "$@" >"$list" 2>"$WORK/sim.err" &
     SERVER_PID=$!
     local tries=0
-    until [ "$(grep -c $'\t' "$list" 2>/dev/null || true)" -ge "$COUNT" ]; do
+    local listed=0
+    until [ "$listed" -ge "$COUNT" ]; do
         tries=$((tries + 1))
         if [ $tries -gt 300 ] || ! kill -0 "$SERVER_PID" 2>/dev/null; then
             echo "The simulated servers did not start: $(cat "$WORK/sim.err")" >&2
             exit 1
         fi
         sleep 0.1
+        listed=$(grep -c $'\t' "$list" 2>/dev/null || true)
+        listed=${listed:-0}
     done
 }
 
