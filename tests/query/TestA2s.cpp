@@ -4,6 +4,7 @@
 #include "query/engines/A2sProtocol.h"
 #include "sim/SimServer.h"
 #include "support/ManualClock.h"
+#include "support/RawUdpServer.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -262,6 +263,43 @@ private slots:
         QCOMPARE(requests.size(), 3); // the challenge is kept: one request per query
         QVERIFY(requests.first().startsWith(Single + "TSource Engine Query"));
         QCOMPARE(engine.unawaitedDatagrams(), quint64(0));
+    }
+
+    // Replies are taken only while their query awaits them: a forged flood of them after the
+    // cycle, challenges included, is counted and dropped, and the next cycle is read as ever.
+    void unawaitedRepliesAreDropped()
+    {
+        QueryEngine engine(m_clock);
+        QueryEngine::Timing timing;
+        timing.timeOut = 50ms;
+        engine.setTiming(timing);
+        RawUdpServer server;
+        server.onRequest = [&](int) {
+            const QByteArray request = server.lastRequest().data();
+            if (request.startsWith(Single + 'T'))
+                server.reply(infoReply());
+            else if (request.startsWith(Single + 'U'))
+                server.reply(playersReply());
+            else if (request.startsWith(Single + 'V'))
+                server.reply(rulesReply());
+        };
+        ServerQuery query(engine);
+        QSignalSpy updates(&query, &ServerQuery::serverUpdate);
+        query.init(server.address(), QStringLiteral("Half Life"), 1);
+        QTRY_COMPARE(updates.size(), 3);
+        QCOMPARE(query.numPlayers(), QStringLiteral("7"));
+
+        constexpr int Flood = 100;
+        for (int i = 0; i < Flood; ++i) {
+            server.reply(Single + 'I' + char(17) + str("Forged") + str("x"));
+            server.reply(Single + "A\x01\x02\x03\x04");
+        }
+        QTRY_COMPARE(engine.unawaitedDatagrams(), quint64(2 * Flood));
+        QCOMPARE(updates.size(), 3);
+        QCOMPARE(query.hostname(), QStringLiteral("Lab é Arena"));
+        query.sendQuery();
+        QTRY_COMPARE(updates.size(), 6);
+        QCOMPARE(query.hostname(), QStringLiteral("Lab é Arena"));
     }
 
     // A server that still answers the old queries stays with them.

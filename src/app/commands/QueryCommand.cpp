@@ -100,7 +100,9 @@ QString toText(const QueryRound::Result& result)
         out << "  Name                             Score    Ping\n";
         for (const Player& player : *result.players) {
             out << "  " << shown(player.name).leftJustified(32) << ' ' << shown(player.score).rightJustified(6) << ' '
-                << shown(player.ping).rightJustified(7) << (player.isFriend ? "  (friend)" : "") << '\n';
+                << shown(player.ping).rightJustified(7)
+                << (player.time.isEmpty() ? QString() : QStringLiteral("  ") + shown(player.time))
+                << (player.isFriend ? "  (friend)" : "") << '\n';
         }
     }
     if (!result.settings.empty()) {
