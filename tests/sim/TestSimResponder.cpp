@@ -237,6 +237,8 @@ private slots:
                 const AnswerUpdate update =
                     protocol->parse(protocol->gathers() ? joined(answers) : answers.value(0), game, FriendList());
                 QVERIFY2(update.errors.isEmpty(), qPrintable(engine));
+                QVERIFY2(protocol->recognises(protocol->gathers() ? joined(answers) : answers.value(0)),
+                         qPrintable(engine));
                 for (auto field : {&AnswerUpdate::hostname,
                                    &AnswerUpdate::map,
                                    &AnswerUpdate::maxPlayers,
