@@ -33,6 +33,7 @@ QString formatStatusTable(const StatusModel& status)
     int answered = 0;
     int offline = 0;
     int waiting = 0;
+    int bad = 0;
     for (const StatusRow& row : status.rows()) {
         QString state;
         if (row.isOffline()) {
@@ -40,6 +41,7 @@ QString formatStatusTable(const StatusModel& status)
             ++offline;
         } else if (row.state == ServerState::BadAnswer) {
             state = stateText(row.state);
+            ++bad;
         } else if (row.answered()) {
             state = QStringLiteral("up");
             ++answered;
@@ -61,8 +63,11 @@ QString formatStatusTable(const StatusModel& status)
                .arg(status.rowCount())
                .arg(answered)
                .arg(offline)
-               .arg(waiting)
-        << '\n';
+               .arg(waiting);
+    // Named only when there are some, so that scripts reading the line see it as before.
+    if (bad > 0)
+        out << QStringLiteral(", bad answers: %1").arg(bad);
+    out << '\n';
     return text;
 }
 
