@@ -73,6 +73,7 @@ private slots:
         QCOMPARE(windows.count(), 1);
         ServerDetailsWindow& window = *windows.window(server.address());
         QVERIFY(window.isVisible());
+        QCOMPARE(window.findChild<QLabel*>(QStringLiteral("state"))->text(), QStringLiteral("State: up"));
         QCOMPARE(window.windowTitle(), server.address());
         window.close();
         QVERIFY(!window.isVisible());
