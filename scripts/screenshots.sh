@@ -49,7 +49,7 @@ xdotool windowmove "$settings" 0 0
 sleep 0.5
 import -window "$settings" docs/settings-dialog.png
 # Its Cancel button.
-xdotool mousemove 773 597 click 1
+xdotool mousemove 773 623 click 1
 sleep 0.5
 xdotool mousemove 68 38 click 1
 sleep 0.5

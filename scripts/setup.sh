@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
     cmake ninja-build g++ pkg-config clang-format
     qt6-base-dev qt6-charts-dev qt6-multimedia-dev libqt6opengl6-dev qt6-qpa-plugins
-    python3 python3-aiosmtpd openssl
+    python3 python3-aiosmtpd openssl desktop-file-utils appstream dbus-daemon
 )
 
 missing=()

@@ -5,6 +5,7 @@ namespace trevisk {
 // Each command's entry point is defined in its own file under commands/.
 int runExportCommand(const CommonOptions& options, const QStringList& arguments);
 int runImportCommand(const CommonOptions& options, const QStringList& arguments);
+int runPathsCommand(const CommonOptions& options, const QStringList& arguments);
 int runQueryCommand(const CommonOptions& options, const QStringList& arguments);
 int runRconCommand(const CommonOptions& options, const QStringList& arguments);
 int runServersCommand(const CommonOptions& options, const QStringList& arguments);
@@ -19,6 +20,9 @@ const CommandInfo s_commands[] = {
      "                                         read the servers of an XML FILE: add the new ones, or\n"
      "                                         replace the list",
      runImportCommand},
+    {"paths",
+     "  trevisk paths                          where the lists, settings, sounds and autostart entry are",
+     runPathsCommand},
     {"query",
      "  trevisk query GAME ADDRESS [--json]    query one server once and print what it answered\n"
      "  trevisk query --file FILE [--json]     the same for every \"game<TAB>address\" line of FILE\n"

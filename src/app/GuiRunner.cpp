@@ -11,6 +11,7 @@
 #include "monitor/GameLauncher.h"
 #include "monitor/MainWindow.h"
 #include "monitor/Monitor.h"
+#include "notify/DBusNotifier.h"
 #include "notify/EventLog.h"
 #include "notify/NotificationQueue.h"
 #include "notify/NotifyWindow.h"
@@ -35,7 +36,9 @@ int runWindows(QApplication& app, AppContext& context, const MonitorRunOptions& 
     MessageBoxReporter reporter;
     GameLauncher launcher;
     AnswerErrorLog answerErrors(context.settings, clock);
+    DBusNotifier desktop;
     NotificationQueue popups(clock);
+    popups.setDesktop(&desktop);
     NotifyWindow popupWindow(popups);
     ServerWindows windows(context, sound, prompter);
     Monitor monitor({context, clock, log, &popups, sound, prompter, reporter, windows, launcher});
@@ -48,7 +51,7 @@ int runWindows(QApplication& app, AppContext& context, const MonitorRunOptions& 
             dialog.loadServer(address);
         return dialog.exec() == QDialog::Accepted ? dialog.savedAddress() : QString();
     });
-    MainWindow main({monitor, context, prompter, reporter, &popups, &sound, &log});
+    MainWindow main({monitor, context, prompter, reporter, &popups, &sound, &log, &desktop});
     QObject::connect(&main, &MainWindow::exitRequested, &app, &QCoreApplication::quit);
 
     // The splash asks for the current version while it shows; then the monitor and its windows

@@ -1,5 +1,7 @@
 #include "core/Settings.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QSettings>
 
 #include <cmath>
@@ -70,13 +72,45 @@ void writeText(QSettings& store, const QString& section, const QString& name, co
     store.setValue(section + QLatin1Char('/') + name, value);
 }
 
+QString popupStyleName(PopupStyle style)
+{
+    switch (style) {
+    case PopupStyle::Desktop:
+        return QStringLiteral("desktop");
+    case PopupStyle::Both:
+        return QStringLiteral("both");
+    case PopupStyle::Window:
+        break;
+    }
+    return QStringLiteral("window");
+}
+
+PopupStyle popupStyleNamed(const QString& name)
+{
+    const QString word = name.trimmed().toLower();
+    if (word == QLatin1String("desktop"))
+        return PopupStyle::Desktop;
+    if (word == QLatin1String("both"))
+        return PopupStyle::Both;
+    return PopupStyle::Window;
+}
+
+QString soundFolder(const QString& programDir)
+{
+    const QString beside = programDir + QStringLiteral("/sounds");
+    if (QFileInfo(beside).isDir())
+        return beside;
+    const QString installed = QDir::cleanPath(programDir + QStringLiteral("/../share/trevisk/sounds"));
+    return QFileInfo(installed).isDir() ? installed : beside;
+}
+
 AppSettings AppSettings::defaults(const QString& programDir)
 {
     AppSettings settings;
+    const QString folder = soundFolder(programDir);
     for (int i = 0; i < SoundSlotCount; ++i) {
         settings.soundEnable.at(i) = QStringLiteral("1");
-        settings.soundPath.at(i) =
-            programDir + QStringLiteral("/sounds/") + QString::number(i) + QStringLiteral(".wav");
+        settings.soundPath.at(i) = folder + QLatin1Char('/') + QString::number(i) + QStringLiteral(".wav");
     }
     return settings;
 }
@@ -99,6 +133,7 @@ AppSettings AppSettings::load(QSettings& store, const QString& programDir)
     s.iconOff = readColour(store, icon, QStringLiteral("Off"), s.iconOff);
     s.notifyFore = readColour(store, notify, QStringLiteral("Fore"), s.notifyFore);
     s.notifyBack = readColour(store, notify, QStringLiteral("Back"), s.notifyBack);
+    s.popupStyle = popupStyleNamed(readText(store, notify, QStringLiteral("Show"), popupStyleName(s.popupStyle)));
     s.mainTray = readInt16(store, Section, QStringLiteral("MainTray"), s.mainTray);
     s.friendColor = readColour(store, Section, QStringLiteral("FriendColor"), s.friendColor);
     s.encryptRcon = readInt16(store, Section, QStringLiteral("EncryptRcon"), s.encryptRcon);
@@ -134,6 +169,7 @@ void AppSettings::save(QSettings& store) const
     store.setValue(key("Icon", "Off"), colour(iconOff));
     store.setValue(key("Notify", "Back"), colour(notifyBack));
     store.setValue(key("Notify", "Fore"), colour(notifyFore));
+    store.setValue(key("Notify", "Show"), popupStyleName(popupStyle));
     store.setValue(key("Settings", "MainTray"), number(mainTray));
     store.setValue(key("Settings", "FriendColor"), colour(friendColor));
     store.setValue(key("Settings", "VerNotify"), number(verNotify));

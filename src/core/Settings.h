@@ -26,6 +26,17 @@ enum SoundSlot
     SoundSlotCount = 6
 };
 
+// Where pop-up texts go: the sliding window, the desktop's notification service, or both.
+enum class PopupStyle
+{
+    Window,
+    Desktop,
+    Both
+};
+// As stored in [Notify] Show: "window", "desktop", "both"; anything else is the window.
+QString popupStyleName(PopupStyle style);
+PopupStyle popupStyleNamed(const QString& name);
+
 // The general preferences every part reads; colours are 0x00BBGGRR.
 struct AppSettings
 {
@@ -48,10 +59,11 @@ struct AppSettings
     qint16 noRefresh = 0;
     qint16 notifyMap = 1;
     qint16 verNotify = 1;
+    PopupStyle popupStyle = PopupStyle::Window;
     std::array<QString, SoundSlotCount> soundEnable;
     std::array<QString, SoundSlotCount> soundPath;
 
-    // Defaults of a first run; sound paths lie in the sounds folder beside the program.
+    // Defaults of a first run; sound paths lie in the program's sound folder.
     static AppSettings defaults(const QString& programDir);
     // Reads every key; a missing or unreadable key takes its default.
     static AppSettings load(QSettings& store, const QString& programDir);
@@ -62,6 +74,10 @@ struct AppSettings
     int refreshSeconds() const;
     bool soundEnabled(int slot) const { return soundEnable.at(slot) == QLatin1String("1"); }
 };
+
+// The folder of the default sounds: "sounds" beside the program (a build or a portable copy), else
+// where an install puts them (../share/trevisk/sounds); the first when neither exists.
+QString soundFolder(const QString& programDir);
 
 // Opens the settings store: the INI file given, or the per-user store of the application.
 std::unique_ptr<QSettings> openSettings(const QString& configFile = {});

@@ -6,10 +6,12 @@
 #include "core/Sound.h"
 #include "dialogs/DialogParts.h"
 #include "dialogs/IconColoursBox.h"
+#include "session/Autostart.h"
 #include "tray/TrayIconPainter.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -89,6 +91,11 @@ SettingsDialog::SettingsDialog(const SettingsDialogServices& services, QWidget* 
     generalLayout->addWidget(m_encrypt, 2, 0, 1, 3);
     generalLayout->addWidget(m_allTray, 3, 0, 1, 3);
     generalLayout->addWidget(m_noRefresh, 4, 0, 1, 3);
+    if (m_services.autostartFolder.isEmpty())
+        m_services.autostartFolder = Autostart::defaultFolder();
+    m_autostartWas = Autostart(m_services.autostartFolder).enabled();
+    m_autostart = checkBox("Start with the desktop", "autostart", m_autostartWas ? 1 : 0, general);
+    generalLayout->addWidget(m_autostart, 5, 0, 1, 3);
 
     auto* visual = new QGroupBox(QStringLiteral("Visual Notifications"), this);
     auto* visualLayout = new QVBoxLayout(visual);
@@ -98,6 +105,16 @@ SettingsDialog::SettingsDialog(const SettingsDialogServices& services, QWidget* 
     m_mapNotify = checkBox("Favorite Map", "mapNotify", s.notifyMap, visual);
     for (QCheckBox* box : {m_nss, m_nFriend, m_nActive, m_mapNotify})
         visualLayout->addWidget(box);
+    m_popupStyle = new QComboBox(visual);
+    m_popupStyle->setObjectName(QStringLiteral("popupStyle"));
+    m_popupStyle->addItem(QStringLiteral("Sliding Window"), static_cast<int>(PopupStyle::Window));
+    m_popupStyle->addItem(QStringLiteral("Desktop Notifications"), static_cast<int>(PopupStyle::Desktop));
+    m_popupStyle->addItem(QStringLiteral("Both"), static_cast<int>(PopupStyle::Both));
+    m_popupStyle->setCurrentIndex(m_popupStyle->findData(static_cast<int>(s.popupStyle)));
+    auto* styleRow = new QHBoxLayout;
+    styleRow->addWidget(new QLabel(QStringLiteral("Show in"), visual));
+    styleRow->addWidget(m_popupStyle, 1, Qt::AlignLeft);
+    visualLayout->addLayout(styleRow);
     visualLayout->addStretch();
 
     auto* audio = new QGroupBox(QStringLiteral("Audio Notifications"), this);
@@ -151,6 +168,8 @@ SettingsDialog::SettingsDialog(const SettingsDialogServices& services, QWidget* 
     connect(test, &QPushButton::clicked, this, [this] {
         if (m_services.testMessage)
             m_services.testMessage(QString::fromLatin1(TestText), m_notifyFore, m_notifyBack);
+        if (m_services.desktopTest && edited().popupStyle != PopupStyle::Window)
+            m_services.desktopTest(QString::fromLatin1(TestText));
     });
 
     auto* friendBox = new QGroupBox(QStringLiteral("Friend Color"), this);
@@ -189,8 +208,8 @@ SettingsDialog::SettingsDialog(const SettingsDialogServices& services, QWidget* 
     connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);
 
     auto* top = new QHBoxLayout;
-    top->addWidget(general);
-    top->addWidget(visual);
+    top->addWidget(general, 1);
+    top->addWidget(visual, 1);
     auto* colours = new QHBoxLayout;
     colours->addWidget(m_icons);
     auto* right = new QVBoxLayout;
@@ -249,6 +268,7 @@ AppSettings SettingsDialog::edited() const
     s.mainTray = checked(m_mainTray);
     s.friendColor = m_friendColour;
     s.verNotify = checked(m_verNotify);
+    s.popupStyle = static_cast<PopupStyle>(m_popupStyle->currentData().toInt());
     for (int i = 0; i < SoundSlotCount; ++i) {
         s.soundPath[i] = m_soundPath[i]->text();
         s.soundEnable[i] = m_soundEnable[i]->isChecked() ? QStringLiteral("1") : QStringLiteral("0");
@@ -270,6 +290,24 @@ bool SettingsDialog::save()
     }
     if (m_services.changed)
         m_services.changed();
+    return applyAutostart();
+}
+
+bool SettingsDialog::applyAutostart()
+{
+    const bool wanted = m_autostart->isChecked();
+    if (wanted == m_autostartWas)
+        return true;
+    const QStringList command =
+        m_services.startCommand.isEmpty()
+            ? autostartCommand(QCoreApplication::applicationFilePath(), QCoreApplication::arguments())
+            : m_services.startCommand;
+    QString error;
+    if (!Autostart(m_services.autostartFolder).setEnabled(wanted, command, &error)) {
+        m_services.reporter.report(error, ErrorNumber::FileWrite, QString::fromLatin1(SettingsSave::Procedure));
+        return false;
+    }
+    m_autostartWas = wanted;
     return true;
 }
 

@@ -30,6 +30,9 @@ struct SettingsDialogServices
     SoundPlayer& sound;
     std::function<void()> changed;                                     // the settings-changed path
     std::function<void(const QString&, quint32, quint32)> testMessage; // a pop-up of its own in these colours
+    std::function<void(const QString&)> desktopTest = {}; // the test text to the desktop's notification service
+    QString autostartFolder = {};                         // empty: the desktop's own autostart folder
+    QStringList startCommand = {};                        // what autostart runs; empty: this program as started
 };
 
 // "Settings": every general preference on a working copy; "Save" checks every field before
@@ -51,6 +54,9 @@ private:
     void pickColour(quint32& colour);
     void redraw();
 
+    // "Start with the desktop": the entry is written or removed only when the box was changed.
+    bool applyAutostart();
+
     SettingsDialogServices m_services;
     quint32 m_notifyFore;
     quint32 m_notifyBack;
@@ -60,6 +66,9 @@ private:
     QCheckBox* m_encrypt;
     QCheckBox* m_allTray;
     QCheckBox* m_noRefresh;
+    QCheckBox* m_autostart;
+    bool m_autostartWas = false;
+    QComboBox* m_popupStyle;
     QCheckBox* m_nss;
     QCheckBox* m_nFriend;
     QCheckBox* m_nActive;

@@ -49,23 +49,77 @@ void AutoJoin::join(bool direct, const QString& address, const QString& game, co
 {
     if (!m_status.find(address))
         return;
-    if (!direct && counts.full()) {
-        const int choice = m_prompter.choose(
-            QStringLiteral("Auto Join"),
-            QStringLiteral("The server is full."),
-            {QStringLiteral("Join when Free"), QStringLiteral("Join Anyways"), QStringLiteral("&Cancel")});
-        if (choice == 0) {
-            cancelAutoJoin();
-            updateJoin(address);
-            m_windows.setAutoJoinFlag(address, true);
-            return;
-        }
-        if (choice != 1)
-            return;
+    if (direct) {
+        checkThenLaunch(true, address, game);
+        return;
+    }
+    if (counts.full()) {
+        askWhenFull(address, game);
+        return;
     }
     // Any join, manual or automatic, disarms every auto-join.
     cancelAutoJoin();
+    checkThenLaunch(false, address, game);
+}
+
+void AutoJoin::askWhenFull(const QString& address, const QString& game)
+{
+    const int choice = m_prompter.choose(
+        QStringLiteral("Auto Join"),
+        QStringLiteral("The server is full."),
+        {QStringLiteral("Join when Free"), QStringLiteral("Join Anyways"), QStringLiteral("&Cancel")});
+    if (choice == 0) {
+        cancelAutoJoin();
+        updateJoin(address);
+        m_windows.setAutoJoinFlag(address, true);
+        return;
+    }
+    if (choice != 1)
+        return;
+    // The user has chosen to join whatever the count: no second look.
+    cancelAutoJoin();
     launch(address, game);
+}
+
+void AutoJoin::checkThenLaunch(bool automatic, const QString& address, const QString& game)
+{
+    if (!m_recheck) {
+        if (automatic)
+            cancelAutoJoin();
+        launch(address, game);
+        return;
+    }
+    // One check of each kind at a time; a click on Join is not lost to a running auto-join check.
+    QSet<QString>& checking = automatic ? m_autoChecking : m_joinChecking;
+    if (checking.contains(address))
+        return;
+    checking.insert(address);
+    m_recheck(address, [this, automatic, address, game](bool answered) {
+        (automatic ? m_autoChecking : m_joinChecking).remove(address);
+        const StatusRow* row = m_status.find(address);
+        if (!row)
+            return;
+        const bool full = PlayerCounts::of(*row).full();
+        if (automatic) {
+            // A server that went full or down meanwhile keeps its mark: the next free slot fires it.
+            if (row->autoJoin != 1 || !answered || full)
+                return;
+            cancelAutoJoin();
+            launch(address, game);
+            return;
+        }
+        if (!answered) {
+            const QString name = row->name.value_or(QString()).isEmpty() ? address : *row->name;
+            m_prompter.tell(name + QStringLiteral(" did not answer just now: the game was not started."),
+                            Prompter::Icon::Exclamation);
+            return;
+        }
+        if (full) {
+            askWhenFull(address, game);
+            return;
+        }
+        launch(address, game);
+    });
 }
 
 bool AutoJoin::fireIfFree(const QString& address, const QString& game)
@@ -73,8 +127,7 @@ bool AutoJoin::fireIfFree(const QString& address, const QString& game)
     const StatusRow* row = m_status.find(address);
     if (!row || row->autoJoin != 1 || !PlayerCounts::of(*row).hasRoom())
         return false;
-    cancelAutoJoin();
-    join(true, address, game, PlayerCounts::of(*row));
+    checkThenLaunch(true, address, game);
     return true;
 }
 

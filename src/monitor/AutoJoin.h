@@ -2,7 +2,10 @@
 
 #include "monitor/StatusRules.h"
 
+#include <QSet>
 #include <QString>
+
+#include <functional>
 
 namespace trevisk {
 
@@ -35,7 +38,19 @@ public:
     // Fires the armed auto-join of a server that now has a free slot; true when it fired.
     bool fireIfFree(const QString& address, const QString& game);
 
+    // Queries a server once more and says whether it answered. While one is set, a join that
+    // would start the game without asking first checks that the server is still up and not full.
+    using Recheck = std::function<void(const QString& address, std::function<void(bool answered)> done)>;
+    void setRecheck(Recheck recheck) { m_recheck = std::move(recheck); }
+    // A join waiting for its server's fresh answer.
+    bool isChecking(const QString& address) const
+    {
+        return m_autoChecking.contains(address) || m_joinChecking.contains(address);
+    }
+
 private:
+    void askWhenFull(const QString& address, const QString& game);
+    void checkThenLaunch(bool automatic, const QString& address, const QString& game);
     void launch(const QString& address, const QString& game);
 
     StatusModel& m_status;
@@ -43,6 +58,9 @@ private:
     Prompter& m_prompter;
     MonitorWindows& m_windows;
     GameLauncher& m_launcher;
+    Recheck m_recheck;
+    QSet<QString> m_autoChecking;
+    QSet<QString> m_joinChecking;
 };
 
 } // namespace trevisk

@@ -1,5 +1,6 @@
 #include "monitor/HeadlessOutput.h"
 
+#include "core/Clock.h"
 #include "core/Routines.h"
 #include "monitor/Monitor.h"
 #include "monitor/StatusTable.h"
@@ -37,7 +38,13 @@ HeadlessOutput::HeadlessOutput(EventLog& log, Monitor& monitor, Writer out, Writ
 
 void HeadlessOutput::printStatus()
 {
-    QString table = formatStatusTable(m_monitor.status());
+    const QDateTime now = m_monitor.clock().now();
+    QString table = formatStatusTable(m_monitor.status(), &m_monitor.uptimeLog(), now);
+    QStringList snoozed;
+    for (const auto& [address, until] : m_monitor.snoozes().snoozed(now))
+        snoozed << QStringLiteral("%1 (%2)").arg(visibleText(address), AlertSnooze::describe(until, now));
+    if (!snoozed.isEmpty())
+        table += QStringLiteral("Alerts snoozed: ") + snoozed.join(QStringLiteral(", ")) + QLatin1Char('\n');
     table.chop(1);
     m_out(table);
 }

@@ -12,12 +12,14 @@
 #include "history/ServerHistoryWindow.h"
 #include "monitor/Monitor.h"
 #include "monitor/ServerListTransfer.h"
+#include "notify/DesktopNotifier.h"
 #include "notify/NotificationQueue.h"
 #include "notify/NotifyWindow.h"
 #include "query/EngineProtocol.h"
 #include "rcon/RconWindow.h"
 #include "session/Startup.h"
 #include "tray/ColourCodeDelegate.h"
+#include "tray/SnoozeMenu.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -252,6 +254,8 @@ void MainWindow::buildMenus()
         m_gridMenu->addAction(QStringLiteral("Cancel Auto-Join"), this, [&monitor] { monitor.cancelAutoJoin(); });
     m_gridMenu->addAction(QStringLiteral("&Join Server"), this, &MainWindow::joinSelected);
     m_gridMenu->addSeparator();
+    addSnoozeMenu(m_gridMenu, monitor, m_services.prompter, [this] { return selectedAddress(); });
+    m_gridMenu->addSeparator();
     m_gridMenu->addAction(QStringLiteral("&Remote Rcon..."), this, &MainWindow::openRemoteConsole);
 
     QAction* show = m_trayMenu->addAction(QStringLiteral("&Show Window..."), this, [this] {
@@ -347,6 +351,8 @@ void MainWindow::showSettings()
             m_services.sound ? *m_services.sound : silent,
             [this] { m_services.monitor.applySettings(); },
             [](const QString& text, quint32 fore, quint32 back) { NotifyWindow::showTest(text, fore, back); }};
+        if (DesktopNotifier* desktop = m_services.desktop)
+            services.desktopTest = [desktop](const QString& text) { desktop->notify(text, {}); };
         return new SettingsDialog(services, this);
     });
 }

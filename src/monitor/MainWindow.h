@@ -14,6 +14,7 @@ class QTableView;
 namespace trevisk {
 
 struct AppContext;
+class DesktopNotifier;
 class ErrorReporter;
 class EventLog;
 class ServerHistoryWindow;
@@ -34,6 +35,8 @@ struct MainWindowServices
     NotificationQueue* popups;
     SoundPlayer* sound = nullptr;  // the settings dialog's "Play"
     const EventLog* log = nullptr; // the message history's rows
+    // The settings dialog's "Test" of desktop notifications.
+    DesktopNotifier* desktop = nullptr;
 };
 
 // The server grid over the status table, the menus, and the main tray icon. The close box only

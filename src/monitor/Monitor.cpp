@@ -16,6 +16,8 @@
 #include "query/ServerQuery.h"
 #include "session/Startup.h"
 
+#include <QDir>
+
 namespace trevisk {
 
 namespace {
@@ -33,6 +35,11 @@ int queryPortOf(const ServerRecord& record)
     return record.option1.value_or(0);
 }
 
+QString dataFile(const AppContext& context, const char* name)
+{
+    return context.dataDir.isEmpty() ? QString() : QDir(context.dataDir).filePath(QString::fromLatin1(name));
+}
+
 } // namespace
 
 Monitor::Monitor(const MonitorServices& services, QObject* parent)
@@ -41,7 +48,16 @@ Monitor::Monitor(const MonitorServices& services, QObject* parent)
     , m_engine(services.clock)
     , m_alertMail(services.clock)
     , m_autoJoin(m_status, services.context.stores, services.prompter, services.windows, services.launcher)
+    , m_snooze(dataFile(services.context, SnoozeFile))
+    , m_uptime(dataFile(services.context, UptimeFile))
 {
+    m_autoJoin.setRecheck([this](const QString& address, JoinCheck::Done done) {
+        m_joinCheck.start(queryFor(address), std::move(done));
+    });
+    // A snooze set from the command line reaches a running monitor through its file.
+    if (!services.context.dataDir.isEmpty() && m_snoozeWatch.addPath(services.context.dataDir)) {
+        connect(&m_snoozeWatch, &QFileSystemWatcher::directoryChanged, this, [this] { m_snooze.load(); });
+    }
     QueryEngine::Timing timing = m_engine.timing();
     timing.queriesPerSecond = QueriesPerSecond;
     m_engine.setTiming(timing);
@@ -58,7 +74,11 @@ Monitor::Monitor(const MonitorServices& services, QObject* parent)
     applySettings();
 }
 
-Monitor::~Monitor() = default;
+Monitor::~Monitor()
+{
+    if (m_uptime.serverCount() > 0)
+        m_uptime.save(m_services.clock.now());
+}
 
 void Monitor::applySettings()
 {
@@ -66,8 +86,10 @@ void Monitor::applySettings()
     m_engine.setRefreshInterval(std::chrono::seconds(settings.refreshSeconds()));
     m_engine.setScheduleEnabled(settings.noRefresh != 1);
     m_engine.setFriendList(friendListOf(m_services.context));
-    if (m_services.popups)
+    if (m_services.popups) {
         m_services.popups->setColours(settings.notifyFore, settings.notifyBack);
+        m_services.popups->setStyle(settings.popupStyle);
+    }
     if (m_services.context.settingsStore)
         m_alertMail.setSettings(EmailSettings::load(*m_services.context.settingsStore));
 }
@@ -104,6 +126,9 @@ bool Monitor::trayAtStart(const ServerRecord& record) const
 void Monitor::start()
 {
     m_serverSettings.clear();
+    m_snooze.load();
+    if (const QString error = m_uptime.load(m_services.clock.now()); !error.isEmpty())
+        qWarning("The uptime counts could not be read (%s); they start again.", qUtf8Printable(error));
     updateList();
     for (const ServerRecord& record : m_services.context.stores.servers.rows) {
         if (trayAtStart(record))
@@ -304,6 +329,11 @@ void Monitor::delServer(const QString& selectedAddress)
     }
     m_status.remove(address);
     m_serverSettings.remove(address);
+    m_uptime.forget(address);
+    m_quietOutage.remove(address);
+    // A server listed again later starts with its alerts on.
+    if (m_snooze.snoozedUntil(address, m_services.clock.now()))
+        m_snooze.resume(address);
     m_services.windows.closeServerWindow(address);
     m_alertMail.cancel(address);
     stopCtrl(address);
@@ -311,8 +341,54 @@ void Monitor::delServer(const QString& selectedAddress)
         m_services.reporter.report(removal.messagesError, ErrorNumber::FileWrite, QStringLiteral("DelServer()"));
 }
 
+QString Monitor::snoozeAlerts(const QString& address, SnoozeLength length)
+{
+    return m_snooze.snooze(address, length, m_services.clock.now());
+}
+
+QString Monitor::resumeAlerts(const QString& address)
+{
+    return m_snooze.resume(address);
+}
+
+bool Monitor::alertsSnoozed(const QString& address) const
+{
+    return m_snooze.isSnoozed(address, m_services.clock.now());
+}
+
+std::optional<QDateTime> Monitor::alertsSnoozedUntil(const QString& address) const
+{
+    return m_snooze.snoozedUntil(address, m_services.clock.now());
+}
+
+UptimeShares Monitor::uptime(const QString& address) const
+{
+    return m_uptime.shares(address, m_services.clock.now());
+}
+
+void Monitor::countCycle(const ServerQuery& query, bool answered)
+{
+    const QDateTime now = m_services.clock.now();
+    m_uptime.record(query.address(), query.cycleNumber(), answered, now);
+    if (m_uptime.saveDue(now)) {
+        if (const QString error = m_uptime.save(now); !error.isEmpty())
+            qWarning("The uptime counts could not be saved: %s", qUtf8Printable(error));
+    }
+}
+
+void Monitor::notifyAbout(const QString& address, const QString& text, bool popUp, bool logIt, int soundSlot)
+{
+    if (alertsSnoozed(address)) {
+        popUp = false;
+        soundSlot = -1;
+    }
+    notify(text, popUp, logIt, soundSlot);
+}
+
 void Monitor::playSlot(int slot)
 {
+    if (slot < 0)
+        return;
     const AppSettings& settings = m_services.context.settings;
     if (settings.soundEnabled(slot))
         playWave(m_services.sound, settings.soundPath.at(static_cast<size_t>(slot)), 0);
@@ -342,6 +418,8 @@ void Monitor::serverUpdate(ServerQuery* query)
         // Not up, not down: the grid says so, and nothing the answer said reaches the counts or the rules.
         m_status.update(address, [&](StatusRow& row) { applyBadAnswer(row, query->stateReason()); });
         m_services.windows.setState(address, ServerState::BadAnswer, query->stateReason());
+        // Not up either for the uptime share.
+        countCycle(*query, false);
         m_history.append(m_services.clock.now(), address, std::nullopt, std::nullopt);
         return;
     }
@@ -369,10 +447,11 @@ void Monitor::serverUpdate(ServerQuery* query)
 
     if (changes.mapChanged && (settings.soundEnabled(SoundFavouriteMap) || settings.notifyMap == 1)) {
         if (findFavouriteMap(m_services.context.stores.favMaps.rows, game, result.map)) {
-            notify(hostname + QStringLiteral(" is running your favorite map: ") + result.map,
-                   settings.notifyMap == 1,
-                   true,
-                   SoundFavouriteMap);
+            notifyAbout(address,
+                        hostname + QStringLiteral(" is running your favorite map: ") + result.map,
+                        settings.notifyMap == 1,
+                        true,
+                        SoundFavouriteMap);
         }
     }
 
@@ -394,6 +473,10 @@ void Monitor::serverUpdate(ServerQuery* query)
         }
     }
 
+    if (answered) {
+        countCycle(*query, true);
+        m_quietOutage.remove(address);
+    }
     if (answered)
         m_services.windows.setState(address, ServerState::Up, {});
     if (answered)
@@ -402,12 +485,13 @@ void Monitor::serverUpdate(ServerQuery* query)
         m_history.append(m_services.clock.now(), address, std::nullopt, std::nullopt);
 
     if (changes.backOnline)
-        notify(hostname + QStringLiteral(" is back online!"), settings.nss == 1, true, SoundOnline);
+        notifyAbout(address, hostname + QStringLiteral(" is back online!"), settings.nss == 1, true, SoundOnline);
     else if (changes.becameActive)
-        notify(hostname + QStringLiteral(" has become active with players..."),
-               settings.nActive == 1,
-               false,
-               SoundActivity);
+        notifyAbout(address,
+                    hostname + QStringLiteral(" has become active with players..."),
+                    settings.nActive == 1,
+                    false,
+                    SoundActivity);
 }
 
 void Monitor::announceFriends(ServerQuery& query, const PlayerTable& players)
@@ -418,16 +502,18 @@ void Monitor::announceFriends(ServerQuery& query, const PlayerTable& players)
     const QString crlf = QStringLiteral("\r\n");
     const bool popUp = m_services.context.settings.nFriend == 1;
     if (!changes.wentOff.isEmpty()) {
-        notify(changes.wentOff.join(crlf) + crlf + QStringLiteral("logged off from") + crlf + query.hostname(),
-               popUp,
-               true,
-               SoundFriendOff);
+        notifyAbout(query.address(),
+                    changes.wentOff.join(crlf) + crlf + QStringLiteral("logged off from") + crlf + query.hostname(),
+                    popUp,
+                    true,
+                    SoundFriendOff);
     }
     if (!changes.cameOn.isEmpty()) {
-        notify(changes.cameOn.join(crlf) + crlf + QStringLiteral("logged onto") + crlf + query.hostname(),
-               popUp,
-               true,
-               SoundFriendOn);
+        notifyAbout(query.address(),
+                    changes.cameOn.join(crlf) + crlf + QStringLiteral("logged onto") + crlf + query.hostname(),
+                    popUp,
+                    true,
+                    SoundFriendOn);
     }
 }
 
@@ -440,15 +526,23 @@ void Monitor::serverTimeOut(ServerQuery* query)
     bool wentOffline = false;
     m_status.update(address, [&](StatusRow& row) { wentOffline = applyTimeOut(row, query->state()); });
     m_services.windows.setState(address, query->state(), {});
+    countCycle(*query, false);
     // The departure is logged like the return; the pop-up switch decides only the pop-up.
     if (wentOffline) {
-        notify(query->hostname() + QStringLiteral(" has gone offline!"),
-               m_services.context.settings.nss == 1,
-               true,
-               SoundOffline);
+        notifyAbout(address,
+                    query->hostname() + QStringLiteral(" has gone offline!"),
+                    m_services.context.settings.nss == 1,
+                    true,
+                    SoundOffline);
     }
     const StatusRow& row = *m_status.find(address);
-    if (m_alertMail.isDue(row))
+    if (alertsSnoozed(address)) {
+        // An outage not yet mailed when the snooze began stays unmailed after it: the user knew of it.
+        if (!row.lastMail)
+            m_quietOutage.insert(address);
+        return;
+    }
+    if (!m_quietOutage.contains(address) && m_alertMail.isDue(row))
         m_alertMail.send(row, loadCustomMessage(m_services.context.stores, address));
 }
 

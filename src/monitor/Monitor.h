@@ -1,14 +1,19 @@
 #pragma once
 
 #include "monitor/AlertMail.h"
+#include "monitor/AlertSnooze.h"
 #include "monitor/AutoJoin.h"
 #include "monitor/History.h"
+#include "monitor/JoinCheck.h"
 #include "monitor/StatusModel.h"
+#include "monitor/UptimeLog.h"
 #include "query/AnswerUpdate.h"
 #include "query/QueryEngine.h"
 
+#include <QFileSystemWatcher>
 #include <QHash>
 #include <QObject>
+#include <QSet>
 
 #include <memory>
 #include <set>
@@ -88,6 +93,19 @@ public:
     void editServer(const QString& selectedAddress);
     void delServer(const QString& selectedAddress);
 
+    // Alerts of a server (pop-ups, sounds, mail) held back for a while; the log still gets every event.
+    // Each returns what failed to save, or empty.
+    QString snoozeAlerts(const QString& address, SnoozeLength length);
+    QString resumeAlerts(const QString& address);
+    bool alertsSnoozed(const QString& address) const;
+    const AlertSnooze& snoozes() const { return m_snooze; }
+    // While snoozed: the end, or an invalid time for "until turned back on".
+    std::optional<QDateTime> alertsSnoozedUntil(const QString& address) const;
+
+    // The share of a server's answered cycles over the last day, week and 30 days.
+    UptimeShares uptime(const QString& address) const;
+    const UptimeLog& uptimeLog() const { return m_uptime; }
+
     void cJoin() { m_autoJoin.cJoin(); }
     bool isAutoJoin(const QString& address) const { return m_autoJoin.isAutoJoin(address); }
     void updateJoin(const QString& address) { m_autoJoin.updateJoin(address); }
@@ -110,6 +128,9 @@ private:
     void serverTimeOut(ServerQuery* query);
     void announceFriends(ServerQuery& query, const PlayerTable& players);
     void notify(const QString& text, bool popUp, bool logIt, int soundSlot);
+    // An event of one server: logged as ever, but neither popped up nor sounded while its alerts are snoozed.
+    void notifyAbout(const QString& address, const QString& text, bool popUp, bool logIt, int soundSlot);
+    void countCycle(const ServerQuery& query, bool answered);
     void playSlot(int slot);
     // Points a query object at a record, keeping its results while it serves the same server and game.
     void rebind(ServerQuery& query, const ServerRecord& record);
@@ -122,6 +143,12 @@ private:
     History m_history;
     AlertMail m_alertMail;
     AutoJoin m_autoJoin;
+    JoinCheck m_joinCheck;
+    AlertSnooze m_snooze;
+    QFileSystemWatcher m_snoozeWatch;
+    // Servers whose outage began while snoozed: the end of the snooze does not announce it.
+    QSet<QString> m_quietOutage;
+    UptimeLog m_uptime;
     QHash<QString, SettingsTable> m_serverSettings;
 
     std::vector<std::unique_ptr<ServerQuery>> m_ctrl;

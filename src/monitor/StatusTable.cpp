@@ -2,6 +2,7 @@
 
 #include "core/Routines.h"
 #include "monitor/StatusModel.h"
+#include "monitor/UptimeLog.h"
 
 #include <QTextStream>
 
@@ -22,14 +23,19 @@ QString cell(const QString& text, int width)
 
 } // namespace
 
-QString formatStatusTable(const StatusModel& status)
+QString formatStatusTable(const StatusModel& status, const UptimeLog* uptime, const QDateTime& now)
 {
     QString text;
     QTextStream out(&text);
     out << cell(QStringLiteral("Game"), 22) << ' ' << cell(QStringLiteral("Address"), 24) << ' '
         << cell(QStringLiteral("State"), 10) << ' ' << cell(QStringLiteral("Name"), 28) << ' '
         << cell(QStringLiteral("Ping"), 5) << ' ' << cell(QStringLiteral("Players"), 8) << ' '
-        << cell(QStringLiteral("Map"), 14) << ' ' << QStringLiteral("Memo") << '\n';
+        << cell(QStringLiteral("Map"), 14) << ' ';
+    if (uptime) {
+        out << cell(QStringLiteral("Up day"), 6) << ' ' << cell(QStringLiteral("Up wk"), 6) << ' '
+            << cell(QStringLiteral("Up 30d"), 6) << ' ';
+    }
+    out << QStringLiteral("Memo") << '\n';
     int answered = 0;
     int offline = 0;
     int waiting = 0;
@@ -54,8 +60,13 @@ QString formatStatusTable(const StatusModel& status)
         out << cell(row.game, 22) << ' ' << cell(row.address, 24) << ' ' << cell(state, 10) << ' '
             << cell(row.name.value_or(QString()), 28) << ' '
             << cell(row.ping ? QString::number(*row.ping) : QString(), 5) << ' '
-            << cell(row.players.value_or(QString()), 8) << ' ' << cell(row.map.value_or(QString()), 14) << ' '
-            << visibleText(row.server) << '\n';
+            << cell(row.players.value_or(QString()), 8) << ' ' << cell(row.map.value_or(QString()), 14) << ' ';
+        if (uptime) {
+            const UptimeShares shares = uptime->shares(row.address, now);
+            out << cell(UptimeLog::percent(shares.day), 6) << ' ' << cell(UptimeLog::percent(shares.week), 6) << ' '
+                << cell(UptimeLog::percent(shares.month), 6) << ' ';
+        }
+        out << visibleText(row.server) << '\n';
         if (row.state == ServerState::BadAnswer)
             out << QStringLiteral("    ") << visibleText(row.stateReason) << '\n';
     }

@@ -1,6 +1,9 @@
 #include "notify/NotificationQueue.h"
 
 #include "core/Clock.h"
+#include "notify/DesktopNotifier.h"
+
+#include <QPointer>
 
 #include <algorithm>
 
@@ -30,6 +33,24 @@ NotificationQueue::State NotificationQueue::state() const
 }
 
 void NotificationQueue::setMessage(const QString& text)
+{
+    if (m_desktop && m_style != PopupStyle::Window) {
+        if (m_style == PopupStyle::Both) {
+            m_desktop->notify(text, {});
+        } else {
+            // The service may answer after this queue is gone.
+            QPointer<NotificationQueue> self(this);
+            m_desktop->notify(text, [self, text] {
+                if (self)
+                    self->queueText(text);
+            });
+            return;
+        }
+    }
+    queueText(text);
+}
+
+void NotificationQueue::queueText(const QString& text)
 {
     // Only a text still waiting or on screen is a repeat; a server that flaps twice a day is
     // announced each time.

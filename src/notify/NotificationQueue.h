@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/Settings.h"
 #include "notify/Notification.h"
 
 #include <QObject>
@@ -13,6 +14,7 @@
 namespace trevisk {
 
 class Clock;
+class DesktopNotifier;
 
 // The pop-up queue: holds the texts waiting to be shown and runs the slide-in, rest and
 // slide-out cycle of the one pop-up window. The window only follows the signals; positions
@@ -53,8 +55,13 @@ public:
         m_back = back;
     }
 
-    // Queues a text. A text equal to one still waiting or on screen is dropped; once it has
-    // left the screen the same text is shown again.
+    // Where texts go from now on: without a notifier, or with Window, to the window only. With
+    // Desktop alone, a text the service cannot take is queued for the window instead.
+    void setDesktop(DesktopNotifier* notifier) { m_desktop = notifier; }
+    void setStyle(PopupStyle style) { m_style = style; }
+
+    // Shows a text as the style says. For the window, a text equal to one still waiting or on
+    // screen is dropped; once it has left the screen the same text is shown again.
     void setMessage(const QString& text);
     // Slides the current pop-up out from wherever it is; the next waiting text follows.
     void dismiss();
@@ -78,6 +85,7 @@ signals:
     void hideRequested();
 
 private:
+    void queueText(const QString& text);
     void showNext();
     void showQueued(const QString& text, int rightMargin, quint32 fore, quint32 back);
     void pollTick();
@@ -95,6 +103,8 @@ private:
     bool m_slidingOut = false;
     quint32 m_fore = 0xFF0000;
     quint32 m_back = 65535;
+    DesktopNotifier* m_desktop = nullptr;
+    PopupStyle m_style = PopupStyle::Window;
     QTimer m_pollTimer{this};
     QTimer m_restTimer{this};
     QTimer m_slideTimer{this};

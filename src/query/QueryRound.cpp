@@ -59,7 +59,10 @@ void QueryRound::serverUpdated(size_t index)
     Result& result = m_results[index];
     if (query.state() == ServerState::BadAnswer) {
         // A bad answer ends the server's query; nothing of this query is shown.
-        result = Result{result.game, result.address};
+        Result cleared;
+        cleared.game = result.game;
+        cleared.address = result.address;
+        result = std::move(cleared);
         result.state = ServerState::BadAnswer;
         result.stateReason = query.stateReason();
         complete(index, false);

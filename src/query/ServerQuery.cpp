@@ -161,6 +161,7 @@ void ServerQuery::startCycle()
         m_reportedErrors.clear();
     m_cycleAnswered = false;
     m_cycleHadErrors = false;
+    ++m_cycleNumber;
     m_engine.requestSend(m_id, false);
 }
 

@@ -74,6 +74,8 @@ public:
     bool usesA2s() const { return m_useA2s; }
     // Separate answers a complete cycle brings in the dialect the server last answered.
     int answersPerCycle() const;
+    // Numbers the cycles, so that an owner counts a cycle of several answers once.
+    quint64 cycleNumber() const { return m_cycleNumber; }
     const QString& host() const { return m_host; }
     quint16 remotePort() const { return m_remotePort; }
 
@@ -147,6 +149,7 @@ private:
     // Kinds of answer error already reported since the server last answered well.
     QSet<QString> m_reportedErrors;
     bool m_cycleAnswered = false;
+    quint64 m_cycleNumber = 0;
     bool m_cycleHadErrors = false;
 
     ServerState m_state = ServerState::Waiting;

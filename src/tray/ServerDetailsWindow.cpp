@@ -9,6 +9,7 @@
 #include "session/Startup.h"
 #include "tray/ColourCodeDelegate.h"
 #include "tray/DetailsTableModel.h"
+#include "tray/SnoozeMenu.h"
 #include "tray/TrayIconPainter.h"
 
 #include <QCloseEvent>
@@ -69,6 +70,7 @@ ServerDetailsWindow::ServerDetailsWindow(const ServerWindowServices& services, Q
     , m_settings(new DetailsTableModel({{QStringLiteral("Setting"), false}, {QStringLiteral("Value"), false}}, this))
     , m_tabs(new QTabWidget(this))
     , m_state(new QLabel(QStringLiteral("State: ..."), this))
+    , m_uptime(new QLabel(this))
     , m_menu(new QMenu(this))
     , m_tray(this)
 {
@@ -91,6 +93,8 @@ ServerDetailsWindow::ServerDetailsWindow(const ServerWindowServices& services, Q
     m_state->setWordWrap(true);
     layout->addWidget(m_state);
     layout->addWidget(m_tabs);
+    m_uptime->setObjectName(QStringLiteral("uptime"));
+    layout->addWidget(m_uptime);
 
     m_showAction = m_menu->addAction(QStringLiteral("&Show Window"), this, &ServerDetailsWindow::showPlayers);
     m_menu->setDefaultAction(m_showAction);
@@ -101,6 +105,7 @@ ServerDetailsWindow::ServerDetailsWindow(const ServerWindowServices& services, Q
     m_cancelAutoJoinAction =
         m_menu->addAction(QStringLiteral("&Cancel Auto-Join"), this, [this] { m_services.monitor.cancelAutoJoin(); });
     m_menu->addAction(QStringLiteral("&Join Game"), this, &ServerDetailsWindow::join);
+    addSnoozeMenu(m_menu, m_services.monitor, m_services.prompter, [this] { return address(); });
     m_menu->addSeparator();
     m_rconAction = m_menu->addAction(QStringLiteral("&Remote Rcon"), this, [this] {
         m_console =
@@ -155,6 +160,15 @@ void ServerDetailsWindow::loadServer(const QString& address,
     m_rconAction->setEnabled(hasRemoteConsole(game));
     setWindowTitle(m_icon.caption());
     updateIcon();
+    showUptime();
+}
+
+void ServerDetailsWindow::showUptime()
+{
+    const UptimeShares shares = m_services.monitor.uptime(address());
+    m_uptime->setText(
+        QStringLiteral("Uptime: last day %1, week %2, 30 days %3")
+            .arg(UptimeLog::percent(shares.day), UptimeLog::percent(shares.week), UptimeLog::percent(shares.month)));
 }
 
 void ServerDetailsWindow::update(const PlayerTable& players,
@@ -167,12 +181,13 @@ void ServerDetailsWindow::update(const PlayerTable& players,
     m_settings->setRows(DetailsTableModel::settingRows(settings));
     m_players->setRows(DetailsTableModel::playerRows(players));
     const int count = static_cast<int>(players.size());
-    if (m_icon.update(count, friendCount, map)) {
+    if (m_icon.update(count, friendCount, map) && !m_services.monitor.alertsSnoozed(address())) {
         const AppSettings& appSettings = m_services.context.settings;
         if (appSettings.soundEnabled(SoundActivity))
             playWave(m_services.sound, appSettings.soundPath.at(SoundActivity), 0);
     }
     updateIcon();
+    showUptime();
     if (m_autoJoin && PlayerCounts{count, m_maximum}.hasRoom()) {
         m_services.monitor.autoJoin().join(true, address(), m_icon.game(), {count, m_maximum});
         m_autoJoin = m_services.monitor.isAutoJoin(address());
@@ -183,6 +198,7 @@ void ServerDetailsWindow::setTimeOut()
 {
     m_icon.setTimeOut();
     updateIcon();
+    showUptime();
 }
 
 void ServerDetailsWindow::setState(ServerState state, const QString& reason)

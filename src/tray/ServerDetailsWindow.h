@@ -72,6 +72,7 @@ protected:
 
 private:
     void updateIcon();
+    void showUptime();
     void prepareMenu(bool fromTray);
     void join();
     QTableView* makeGrid(DetailsTableModel* model);
@@ -84,6 +85,7 @@ private:
     DetailsTableModel* m_settings;
     QTabWidget* m_tabs;
     QLabel* m_state;
+    QLabel* m_uptime;
     QMenu* m_menu;
     QAction* m_showAction;
     QAction* m_cancelAutoJoinAction;

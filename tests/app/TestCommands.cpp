@@ -1,4 +1,5 @@
 #include "core/Routines.h"
+#include "monitor/UptimeLog.h"
 #include "session/Startup.h"
 #include "sim/SimServer.h"
 #include "support/TestFiles.h"
@@ -130,6 +131,34 @@ private slots:
         QCOMPARE(servers("remove|127.0.0.1:27960").code, 0);
         QCOMPARE(servers("remove|127.0.0.1:27960").code, 1);
         QCOMPARE(servers("list").out.count('\n'), 1);
+
+        // Snoozing needs no lock: a running monitor reads the snooze file again.
+        {
+            const auto lock = acquireDataLock(dir.filePath(QStringLiteral("data")));
+            run = servers("snooze|127.0.0.2:2302|on");
+            QCOMPARE(run.code, 0);
+            QCOMPARE(run.out, QByteArray("Alerts of 127.0.0.2:2302 snoozed until turned back on\n"));
+        }
+        QVERIFY(servers("list").out.endsWith("no mail, alerts snoozed until turned back on\n"));
+        QVERIFY(servers("snooze|127.0.0.2:2302|1h").out.startsWith("Alerts of 127.0.0.2:2302 snoozed until "));
+        QCOMPARE(servers("snooze|127.0.0.2:2302|off").out, QByteArray("Alerts of 127.0.0.2:2302 are on\n"));
+        QVERIFY(!servers("list").out.contains("snoozed"));
+        QCOMPARE(servers("snooze|127.0.0.2:2302|2h").code, 2);
+        QCOMPARE(servers("snooze|127.0.0.9:1|1h").code, 1);
+
+        // The monitor's hourly counts, as the list shows them.
+        UptimeLog uptime(dir.filePath(QStringLiteral("data/uptime.dat")));
+        const QDateTime now = QDateTime::currentDateTime();
+        for (int i = 0; i < 4; ++i)
+            uptime.record(QStringLiteral("127.0.0.2:2302"), i + 1, i != 0, now);
+        QVERIFY(uptime.save(now).isEmpty());
+        QVERIFY(servers("list").out.endsWith("no mail, uptime day 75.0%, week 75.0%, 30 days 75.0%\n"));
+
+        // A server removed and listed again has its alerts on.
+        QCOMPARE(servers("snooze|127.0.0.2:2302|on").code, 0);
+        QCOMPARE(servers("remove|127.0.0.2:2302").code, 0);
+        QCOMPARE(servers("add|Halo|127.0.0.2:2302").code, 0);
+        QVERIFY(!servers("list").out.contains("snoozed"));
     }
 };
 

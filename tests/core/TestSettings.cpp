@@ -1,6 +1,7 @@
 #include "core/Settings.h"
 #include "core/SettingsForm.h"
 
+#include <QDir>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -24,6 +25,20 @@ private slots:
         QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("trevisk.ini"))));
     }
 
+    // A build or portable copy keeps its sounds beside the program, an install under share/.
+    void soundFolderBesideOrInstalled()
+    {
+        QTemporaryDir prefix;
+        const QString bin = prefix.filePath(QStringLiteral("bin"));
+        const QString installed = prefix.filePath(QStringLiteral("share/trevisk/sounds"));
+        QVERIFY(QDir().mkpath(bin));
+        QCOMPARE(soundFolder(bin), bin + QStringLiteral("/sounds"));
+        QVERIFY(QDir().mkpath(installed));
+        QCOMPARE(AppSettings::defaults(bin).soundPath.at(5), installed + QStringLiteral("/5.wav"));
+        QVERIFY(QDir().mkpath(bin + QStringLiteral("/sounds")));
+        QCOMPARE(soundFolder(bin), bin + QStringLiteral("/sounds"));
+    }
+
     void roundTripAsText()
     {
         QTemporaryDir dir;
@@ -36,12 +51,14 @@ private slots:
         written.friendColor = 0xFF0000;
         written.soundEnable.at(2) = QStringLiteral("0");
         written.soundPath.at(5) = QStringLiteral("/x/map.wav");
+        written.popupStyle = PopupStyle::Both;
         written.save(*openSettings(path));
 
         QSettings raw(path, QSettings::IniFormat);
         QCOMPARE(raw.value(QStringLiteral("Settings/FriendColor")).toString(), QStringLiteral("16711680"));
         QCOMPARE(raw.value(QStringLiteral("Settings/Refresh")).toString(), QStringLiteral("120"));
         QCOMPARE(raw.value(QStringLiteral("Audio/Enable2")).toString(), QStringLiteral("0"));
+        QCOMPARE(raw.value(QStringLiteral("Notify/Show")).toString(), QStringLiteral("both"));
 
         const AppSettings read = AppSettings::load(*openSettings(path), QStringLiteral("/p"));
         QCOMPARE(read.refresh, qint16(120));
@@ -49,6 +66,7 @@ private slots:
         QCOMPARE(read.iconBack, 0xFFFFFFFFu);
         QVERIFY(!read.soundEnabled(2));
         QCOMPARE(read.soundPath.at(5), QStringLiteral("/x/map.wav"));
+        QCOMPARE(read.popupStyle, PopupStyle::Both);
     }
 
     void badValuesTakeDefaults()
@@ -61,12 +79,15 @@ private slots:
             raw.setValue(QStringLiteral("Settings/NSS"), QStringLiteral("40000"));
             raw.setValue(QStringLiteral("Icon/Off"), QStringLiteral("red"));
             raw.setValue(QStringLiteral("Settings/Logging"), QStringLiteral(" 1 "));
+            raw.setValue(QStringLiteral("Notify/Show"), QStringLiteral("balloon"));
         }
         const AppSettings s = AppSettings::load(*openSettings(path), QString());
         QCOMPARE(s.refresh, qint16(30));
         QCOMPARE(s.nss, qint16(1));
         QCOMPARE(s.iconOff, 255u);
         QCOMPARE(s.logging, qint16(1));
+        QCOMPARE(s.popupStyle, PopupStyle::Window);
+        QCOMPARE(popupStyleNamed(QStringLiteral(" Desktop ")), PopupStyle::Desktop);
     }
 
     // The dialog's save checks every field before it writes any; a short interval is raised

@@ -2,9 +2,11 @@
 #include "support/RecordingReporter.h"
 #include "support/RecordingSoundPlayer.h"
 #include "support/ScriptedPrompter.h"
+#include "support/TestFiles.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
 #include <QPushButton>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -68,6 +70,65 @@ private slots:
         QCOMPARE(live.notifyBack, 255u);
         QCOMPARE(store.value(QStringLiteral("Notify/Back")).toString(), QStringLiteral("255"));
         QCOMPARE(AppSettings::load(store, dir.path()).nss, qint16(0));
+    }
+
+    // Desktop notifications are chosen here and tried with "Test"; "Start with the desktop" writes
+    // the autostart entry on "Save", and a later dialog shows it set and removes it.
+    void desktopStyleAndAutostart()
+    {
+        QTemporaryDir dir;
+        QSettings store(dir.filePath(QStringLiteral("t.ini")), QSettings::IniFormat);
+        AppSettings live = AppSettings::defaults(dir.path());
+        ScriptedPrompter prompter;
+        RecordingReporter reporter;
+        RecordingSoundPlayer sound;
+        QStringList desktop;
+        int windows = 0;
+        const QString folder = dir.filePath(QStringLiteral("autostart"));
+        const QString entry = folder + QStringLiteral("/trevisk.desktop");
+        SettingsDialogServices services{live,
+                                        store,
+                                        prompter,
+                                        reporter,
+                                        sound,
+                                        {},
+                                        [&](const QString&, quint32, quint32) { ++windows; },
+                                        [&](const QString& text) { desktop << text; },
+                                        folder,
+                                        {QStringLiteral("/opt/trevisk/bin/trevisk")}};
+        {
+            SettingsDialog dialog(services);
+            auto* style = dialog.findChild<QComboBox*>(QStringLiteral("popupStyle"));
+            auto* autostart = dialog.findChild<QCheckBox*>(QStringLiteral("autostart"));
+            QCOMPARE(style->currentText(), QStringLiteral("Sliding Window"));
+            QVERIFY(!autostart->isChecked());
+            dialog.findChild<QPushButton*>(QStringLiteral("testNotify"))->click();
+            QVERIFY(desktop.isEmpty());
+            style->setCurrentIndex(style->findText(QStringLiteral("Both")));
+            dialog.findChild<QPushButton*>(QStringLiteral("testNotify"))->click();
+            QCOMPARE(desktop, QStringList{QString::fromLatin1(SettingsDialog::TestText)});
+            QCOMPARE(windows, 2);
+
+            autostart->setChecked(true);
+            QVERIFY(dialog.save());
+            QCOMPARE(live.popupStyle, PopupStyle::Both);
+            QCOMPARE(store.value(QStringLiteral("Notify/Show")).toString(), QStringLiteral("both"));
+            QVERIFY(readFile(entry).contains("\nExec=/opt/trevisk/bin/trevisk\n"));
+        }
+        {
+            SettingsDialog dialog(services);
+            auto* autostart = dialog.findChild<QCheckBox*>(QStringLiteral("autostart"));
+            QVERIFY(autostart->isChecked());
+            autostart->setChecked(false);
+            QVERIFY(dialog.save());
+            QVERIFY(!QFile::exists(entry));
+        }
+        // A folder that cannot be made: reported, and the dialog stays.
+        services.autostartFolder = store.fileName() + QStringLiteral("/autostart");
+        SettingsDialog dialog(services);
+        dialog.findChild<QCheckBox*>(QStringLiteral("autostart"))->setChecked(true);
+        QVERIFY(!dialog.save());
+        QCOMPARE(reporter.reports.size(), 1);
     }
 };
 

@@ -20,6 +20,13 @@ void setEmail(MonitorFixture& f, const QString& smtp, const QString& timeOuts, c
     store.setValue(QStringLiteral("EmailNotify/Interval"), interval);
 }
 
+// "Join Anyways" on a full server: the launch comes at once, without asking the server first.
+void joinAnyways(MonitorFixture& f, const QString& address, const QString& game)
+{
+    f.prompter.choices << 1;
+    f.monitor->autoJoin().join(false, address, game, {1, 1});
+}
+
 QString mailText(const QJsonObject& message)
 {
     return QString::fromUtf8(QByteArray::fromBase64(message.value(QStringLiteral("data")).toString().toLatin1()));
@@ -230,17 +237,62 @@ private slots:
         f.monitor->updateJoin(silent.address());
         QVERIFY(f.refresh(silent));
         QVERIFY(f.launcher.launches.isEmpty());
+        // The join asks the server once more; a server that does not answer is not joined.
         f.monitor->joinServer(false, silent.address(), QStringLiteral("Quake 3"));
-        QCOMPARE(f.launcher.launches.size(), 1);
-        QVERIFY(f.prompter.asked.isEmpty());
+        QTRY_COMPARE(f.prompter.asked.size(), 1);
+        QCOMPARE(f.prompter.asked.first().text,
+                 silent.address() + QStringLiteral(" did not answer just now: the game was not started."));
+        QVERIFY(f.launcher.launches.isEmpty());
 
         f.prompter.choices << 0;
         f.monitor->autoJoin().join(false, silent.address(), QStringLiteral("Quake 3"), {3, 3});
         QVERIFY(f.monitor->isAutoJoin(silent.address()));
         QCOMPARE(f.windows.flags.last(), silent.address() + QStringLiteral(" on"));
+        f.setAnswering(silent, true);
         f.monitor->autoJoin().join(false, silent.address(), QStringLiteral("Quake 3"), {2, 3});
-        QCOMPARE(f.launcher.launches.size(), 2);
         QVERIFY(!f.monitor->isAutoJoin(silent.address()));
+        QTRY_COMPARE(f.launcher.launches.size(), 1);
+    }
+
+    // The slot seen in the last answer may be gone: a join checks first. A server that just went
+    // full is not joined (the full-server question comes instead, or the armed auto-join stays armed).
+    void joinChecksTheServerFirst()
+    {
+        MonitorFixture f;
+        f.context.stores.gamePaths.rows = {{QStringLiteral("Quake 3"), QStringLiteral("/q3/quake3"), QString(), {}}};
+        SimServer& server = f.addServer(QStringLiteral("Quake 3"), 3);
+        server.state().maxPlayers = 4;
+        f.start();
+        QVERIFY(f.settle());
+        QCOMPARE(f.row(server).players, std::optional(QStringLiteral("3/4")));
+
+        server.state().players.push_back(SimPlayer{"late", 0, 0, 0});
+        f.prompter.choices << 2;
+        f.monitor->joinServer(false, server.address(), QStringLiteral("Quake 3"));
+        QVERIFY(f.launcher.launches.isEmpty());
+        QTRY_COMPARE(f.prompter.asked.size(), 1);
+        QCOMPARE(f.prompter.asked.first().text, QStringLiteral("Auto Join|The server is full."));
+        QVERIFY(f.launcher.launches.isEmpty());
+
+        // Armed on a full server; a slot frees and is taken again before the check: still armed.
+        f.prompter.choices << 0;
+        f.monitor->joinServer(false, server.address(), QStringLiteral("Quake 3"));
+        QVERIFY(f.monitor->isAutoJoin(server.address()));
+        server.state().players.pop_back();
+        QSignalSpy updates(&f.query(server), &ServerQuery::serverUpdate);
+        f.monitor->refreshServer(server.address());
+        QVERIFY(updates.wait(5000));
+        // The check's query is on its way; the simulated server answers it only once this test waits.
+        QVERIFY(f.monitor->autoJoin().isChecking(server.address()));
+        server.state().players.push_back(SimPlayer{"quick", 0, 0, 0});
+        QTRY_VERIFY(!f.monitor->autoJoin().isChecking(server.address()));
+        QVERIFY(f.launcher.launches.isEmpty());
+        QVERIFY(f.monitor->isAutoJoin(server.address()));
+
+        server.state().players.pop_back();
+        QVERIFY(f.refresh(server));
+        QTRY_COMPARE(f.launcher.launches.size(), 1);
+        QVERIFY(!f.monitor->isAutoJoin(server.address()));
     }
 
     void autoJoinArmsFiresOnceAndDisarms()
@@ -268,7 +320,7 @@ private slots:
         QVERIFY(f.launcher.launches.isEmpty());
         full.state().players.pop_back();
         QVERIFY(f.refresh(full));
-        QCOMPARE(f.launcher.launches.size(), 1);
+        QTRY_COMPARE(f.launcher.launches.size(), 1);
         QCOMPARE(f.launcher.launches.first().join(QLatin1Char('|')),
                  QStringLiteral("/games/q3/quake3|/games/q3|+set|fs_game|osp mod|+connect|") + full.address());
         QVERIFY(!f.monitor->isAutoJoin(full.address()));
@@ -300,17 +352,17 @@ private slots:
             {QStringLiteral("Battlefield 1942"), QStringLiteral("/bf/bf1942"), QString(), {}},
             {QStringLiteral("Half Life"), QString(), QString(), {}}};
         f.start();
-        f.monitor->joinServer(true, QStringLiteral("127.0.0.1:1"), QStringLiteral("Unreal Tournament"));
-        f.monitor->joinServer(true, QStringLiteral("127.0.0.1:2"), QStringLiteral("Battlefield 1942"));
+        joinAnyways(f, QStringLiteral("127.0.0.1:1"), QStringLiteral("Unreal Tournament"));
+        joinAnyways(f, QStringLiteral("127.0.0.1:2"), QStringLiteral("Battlefield 1942"));
         QCOMPARE(f.launcher.launches.size(), 2);
         QCOMPARE(f.launcher.launches[0].join(QLatin1Char('|')),
                  QStringLiteral("C:\\UT\\System\\UnrealTournament.exe|C:\\UT\\System|127.0.0.1:1|-log"));
         QCOMPARE(f.launcher.launches[1].join(QLatin1Char('|')),
                  QStringLiteral("/bf/bf1942|/bf|+isInternet|1|+restart|1|+joinServer|127.0.0.1:2"));
-        f.monitor->joinServer(true, QStringLiteral("127.0.0.1:3"), QStringLiteral("Half Life"));
+        joinAnyways(f, QStringLiteral("127.0.0.1:3"), QStringLiteral("Half Life"));
         QCOMPARE(f.prompter.texts().last(), QStringLiteral("Location of Half Life has not been configured!"));
         f.launcher.succeed = false;
-        f.monitor->joinServer(true, QStringLiteral("127.0.0.1:2"), QStringLiteral("Battlefield 1942"));
+        joinAnyways(f, QStringLiteral("127.0.0.1:2"), QStringLiteral("Battlefield 1942"));
         QCOMPARE(f.prompter.texts().last(), QStringLiteral("Battlefield 1942 could not be started from /bf/bf1942"));
     }
 };

@@ -95,6 +95,9 @@ private slots:
         entry(&w.main, QStringLiteral("&Remote RCON..."))->trigger();
         QCOMPARE(w.lastText(), QStringLiteral("Remote RCON is not yet supported for Halo"));
         QCOMPARE(w.main.trayMenu()->defaultAction()->text(), QStringLiteral("&Show Window..."));
+        // The grid's menu snoozes the selected server.
+        entry(&w.main, QStringLiteral("Until Turned &Back On"))->trigger();
+        QVERIFY(f.monitor->alertsSnoozed(QStringLiteral("127.0.0.1:27500")));
     }
 
     // Every entry of the Settings and Help menus opens its window, one of each at a time.

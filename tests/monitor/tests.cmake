@@ -5,3 +5,4 @@ trevisk_add_test(monitor HeadlessAndForm LIBS trevisk_core trevisk_sim trevisk_t
 trevisk_add_test(monitor StatusAndHistory LIBS trevisk_core trevisk_sim trevisk_testsupport)
 trevisk_add_test(monitor MainWindow GUI LIBS trevisk_ui trevisk_sim trevisk_testsupport)
 trevisk_add_test(monitor ServerListTransfer LIBS trevisk_core trevisk_testsupport)
+trevisk_add_test(monitor SnoozeAndUptime LIBS trevisk_core trevisk_sim trevisk_testsupport)

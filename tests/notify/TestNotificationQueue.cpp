@@ -2,6 +2,7 @@
 #include "notify/EventLog.h"
 #include "notify/NotificationQueue.h"
 #include "support/ManualClock.h"
+#include "support/RecordingDesktopNotifier.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -129,6 +130,40 @@ private slots:
         queue->setMessage(QStringLiteral("two"));
         QVERIFY(shown.wait(1000));
         QCOMPARE(queue->currentText(), QStringLiteral("two"));
+    }
+
+    // The window stays the default; the desktop service takes each text instead or as well, and a
+    // text it turns down still reaches the window.
+    void desktopNotifications()
+    {
+        RecordingDesktopNotifier desktop;
+        auto queue = fastQueue(10s);
+        queue->setDesktop(&desktop);
+        QSignalSpy shown(queue.get(), &NotificationQueue::showRequested);
+        queue->setMessage(QStringLiteral("one"));
+        QVERIFY(desktop.texts.isEmpty());
+        QCOMPARE(shownTexts(shown), QStringList{QStringLiteral("one")});
+
+        queue->setStyle(PopupStyle::Both);
+        queue->setMessage(QStringLiteral("two"));
+        QCOMPARE(desktop.texts, QStringList{QStringLiteral("two")});
+        QCOMPARE(queue->waiting().size(), 1u);
+
+        queue->dismissAll();
+        queue->setStyle(PopupStyle::Desktop);
+        queue->setMessage(QStringLiteral("Lab Arena has gone offline!\r\nmap q3dm17"));
+        queue->setMessage(QStringLiteral("Lab Arena has gone offline!\r\nmap q3dm17"));
+        QCOMPARE(desktop.texts.size(), 3);
+        QCOMPARE(desktop.texts.last(), QStringLiteral("Lab Arena has gone offline!\r\nmap q3dm17"));
+        QVERIFY(queue->waiting().empty());
+        desktop.refuse();
+        QCOMPARE(queue->waiting().size(), 1u);
+        QCOMPARE(queue->waiting().front().message, desktop.texts.last());
+
+        // A refusal that comes after the queue has gone is dropped.
+        queue->setMessage(QStringLiteral("late"));
+        queue.reset();
+        desktop.refuse();
     }
 };
 

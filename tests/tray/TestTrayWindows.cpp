@@ -105,8 +105,12 @@ private slots:
         QVERIFY(f.launcher.launches.isEmpty());
         windows.updateDetails(
             server.address(), QStringLiteral("Lab"), QStringLiteral("Quake 3"), {player("a")}, 0, {}, settings, 2);
-        QCOMPARE(f.launcher.launches.size(), 1);
-        QVERIFY(!window.autoJoinFlag());
+        // The server is asked once more before the game starts.
+        QVERIFY(f.launcher.launches.isEmpty());
+        QTRY_COMPARE(f.launcher.launches.size(), 1);
+        // The monitor disarms; these windows are not the fixture's, so their flags are not cleared here.
+        QVERIFY(!f.monitor->isAutoJoin(server.address()));
+        QCOMPARE(f.windows.flags.last(), QStringLiteral("all off"));
 
         windows.setTimeOut(server.address());
         QVERIFY(window.trayIcon().toolTip().contains(QStringLiteral("(0 friends)")));
@@ -129,13 +133,43 @@ private slots:
         for (QAction* action : window.menu()->actions())
             captions << (action->isSeparator() ? QStringLiteral("-") : action->text());
         QCOMPARE(captions.join(QLatin1Char('|')),
-                 QStringLiteral("&Show Window|&Close Window|-|&Refresh|-|&Cancel Auto-Join|&Join Game|-|&Remote Rcon"));
+                 QStringLiteral("&Show Window|&Close Window|-|&Refresh|-|&Cancel Auto-Join|&Join Game|Snoo&ze Alerts|-|"
+                                "&Remote Rcon"));
         QCOMPARE(window.menu()->defaultAction()->text(), QStringLiteral("&Show Window"));
         // Halo has no remote console here.
         QVERIFY(!window.menu()->actions().last()->isEnabled());
         // "Close Window" unloads the window once the menu has returned.
         window.menu()->actions().at(1)->trigger();
         QTRY_COMPARE(windows.count(), 0);
+    }
+
+    // The tray icon's menu snoozes the server's alerts and says until when; the window shows its uptime.
+    void snoozeMenuAndUptime()
+    {
+        MonitorFixture f;
+        SimServer& server = f.addServer(QStringLiteral("Quake 3"));
+        f.start();
+        QVERIFY(f.settle());
+        ServerWindows windows(f.context, f.sound, f.prompter);
+        windows.setMonitor(f.monitor.get());
+        windows.showServerWindow(server.address(), QString(), QStringLiteral("Quake 3"), true);
+        ServerDetailsWindow& window = *windows.window(server.address());
+        QVERIFY(f.refresh(server));
+        QCOMPARE(window.findChild<QLabel*>(QStringLiteral("uptime"))->text(),
+                 QStringLiteral("Uptime: last day 100%, week 100%, 30 days 100%"));
+
+        auto* snooze = window.findChild<QMenu*>(QStringLiteral("snoozeMenu"));
+        QVERIFY(snooze);
+        emit window.menu()->aboutToShow();
+        QVERIFY(!snooze->findChild<QAction*>(QStringLiteral("alertsOn"))->isEnabled());
+        snooze->actions().at(1)->trigger();
+        QVERIFY(f.monitor->alertsSnoozed(server.address()));
+        emit window.menu()->aboutToShow();
+        QCOMPARE(snooze->title(), QStringLiteral("Snoo&ze Alerts (until 20:00)"));
+        snooze->findChild<QAction*>(QStringLiteral("alertsOn"))->trigger();
+        QVERIFY(!f.monitor->alertsSnoozed(server.address()));
+        emit window.menu()->aboutToShow();
+        QCOMPARE(snooze->title(), QStringLiteral("Snoo&ze Alerts"));
     }
 };
 

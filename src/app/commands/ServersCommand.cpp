@@ -1,9 +1,12 @@
 #include "app/Commands.h"
 #include "core/Catalogue.h"
+#include "core/Clock.h"
 #include "core/Routines.h"
 #include "core/Settings.h"
+#include "monitor/AlertSnooze.h"
 #include "monitor/ServerForm.h"
 #include "monitor/ServerList.h"
+#include "monitor/UptimeLog.h"
 #include "session/Startup.h"
 #include "store/Stores.h"
 
@@ -19,9 +22,18 @@ namespace {
 const QString Usage = QStringLiteral(
     "Usage: trevisk servers list\n"
     "       trevisk servers add GAME ADDRESS [--memo TEXT] [--query-port N] [--manual] [--tray 0|1|2] [--no-mail]\n"
-    "       trevisk servers remove ADDRESS");
+    "       trevisk servers remove ADDRESS\n"
+    "       trevisk servers snooze ADDRESS 1h|8h|tomorrow|on|off   (on: until turned back on; off: alerts again)");
 
-QString describe(const ServerRecord& record)
+// What the monitor keeps beside the list: snoozes and uptime counts.
+struct ServerExtras
+{
+    const AlertSnooze* snooze = nullptr;
+    const UptimeLog* uptime = nullptr;
+    QDateTime now;
+};
+
+QString describe(const ServerRecord& record, const ServerExtras& extras = {})
 {
     QStringList options;
     if (record.manualRefresh.value_or(0) == 1)
@@ -33,6 +45,15 @@ QString describe(const ServerRecord& record)
         options << (tray == 1 ? QStringLiteral("tray") : QStringLiteral("tray by default"));
     if (record.option5.value_or(0) == 1)
         options << QStringLiteral("no mail");
+    if (extras.snooze) {
+        if (const auto until = extras.snooze->snoozedUntil(record.addressText(), extras.now))
+            options << QStringLiteral("alerts snoozed ") + AlertSnooze::describe(*until, extras.now);
+    }
+    if (extras.uptime) {
+        const UptimeShares shares = extras.uptime->shares(record.addressText(), extras.now);
+        if (shares.month)
+            options << QStringLiteral("uptime ") + UptimeLog::describe(shares);
+    }
     // An imported list may hold anything in its texts.
     return visibleText(record.gameText()) + QLatin1Char('\t') + visibleText(record.addressText()) + QLatin1Char('\t')
            + visibleText(record.option2.value_or(QString())) + QLatin1Char('\t') + options.join(QStringLiteral(", "));
@@ -134,7 +155,49 @@ int removeServer(Stores& stores, const QStringList& arguments)
         printLine(QStringLiteral("The custom alert texts could not be saved: %1").arg(removal.messagesError), stderr);
         return 1;
     }
+    // A server listed again later starts with its alerts on.
+    AlertSnooze snooze(stores.filePath(SnoozeFile));
+    if (snooze.load().isEmpty() && snooze.snoozedUntil(address, SystemClock().now()))
+        snooze.resume(address);
     printLine(QStringLiteral("Removed %1").arg(address));
+    return 0;
+}
+
+int snoozeServer(Stores& stores, const QStringList& arguments)
+{
+    if (arguments.size() != 2) {
+        printLine(Usage, stderr);
+        return 2;
+    }
+    const QString address = arguments.at(0);
+    const QString word = arguments.at(1).trimmed().toLower();
+    const auto length = AlertSnooze::lengthFromText(word);
+    if (!length && word != QLatin1String("off")) {
+        printLine(
+            QStringLiteral("\"%1\" is not a snooze length: use 1h, 8h, tomorrow, on or off.").arg(arguments.at(1)),
+            stderr);
+        return 2;
+    }
+    const ServerRecord* record = findServerRecord(stores, address);
+    if (!record) {
+        printLine(QStringLiteral("%1 is not in the server list.").arg(visibleText(address)), stderr);
+        return 1;
+    }
+    const SystemClock clock;
+    const QDateTime now = clock.now();
+    AlertSnooze snooze(stores.filePath(SnoozeFile));
+    const QString error =
+        length ? snooze.snooze(record->addressText(), *length, now) : snooze.resume(record->addressText());
+    if (!error.isEmpty()) {
+        printLine(QStringLiteral("The snooze could not be saved: %1").arg(error), stderr);
+        return 1;
+    }
+    if (length) {
+        printLine(QStringLiteral("Alerts of %1 snoozed %2")
+                      .arg(record->addressText(), AlertSnooze::describe(AlertSnooze::endOf(*length, now), now)));
+    } else {
+        printLine(QStringLiteral("Alerts of %1 are on").arg(record->addressText()));
+    }
     return 0;
 }
 
@@ -143,13 +206,15 @@ int removeServer(Stores& stores, const QStringList& arguments)
 int runServersCommand(const CommonOptions& options, const QStringList& arguments)
 {
     const QString action = arguments.value(0);
-    if (action != QLatin1String("list") && action != QLatin1String("add") && action != QLatin1String("remove")) {
+    if (action != QLatin1String("list") && action != QLatin1String("add") && action != QLatin1String("remove")
+        && action != QLatin1String("snooze")) {
         printLine(Usage, stderr);
         return 2;
     }
     const QString dataDir = resolveDataDir(options.dataDir, options.programDir);
     std::unique_ptr<QLockFile> lock;
-    if (action != QLatin1String("list")) {
+    // A snooze has a file of its own that a running monitor reads again: it needs no lock.
+    if (action != QLatin1String("list") && action != QLatin1String("snooze")) {
         lock = lockForChange(dataDir);
         if (!lock)
             return 1;
@@ -166,10 +231,21 @@ int runServersCommand(const CommonOptions& options, const QStringList& arguments
         }
     }
     if (action == QLatin1String("list")) {
+        const SystemClock clock;
+        ServerExtras extras{nullptr, nullptr, clock.now()};
+        AlertSnooze snooze(stores.filePath(SnoozeFile));
+        if (snooze.load().isEmpty())
+            extras.snooze = &snooze;
+        // The monitor's file is only read: a damaged one is left for the monitor to set aside.
+        UptimeLog uptime(stores.filePath(UptimeFile));
+        if (uptime.load(extras.now, false).isEmpty())
+            extras.uptime = &uptime;
         for (const ServerRecord& record : stores.servers.rows)
-            printLine(describe(record));
+            printLine(describe(record, extras));
         return 0;
     }
+    if (action == QLatin1String("snooze"))
+        return snoozeServer(stores, arguments.mid(1));
     if (action == QLatin1String("add"))
         return addServer(options, stores, arguments.mid(1));
     return removeServer(stores, arguments.mid(1));

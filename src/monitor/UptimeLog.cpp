@@ -1,0 +1,191 @@
+#include "monitor/UptimeLog.h"
+
+#include "store/RecordFile.h"
+
+#include <QDataStream>
+#include <QFile>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace trevisk {
+
+namespace {
+
+constexpr char Magic[] = "TRVSKUP1";
+constexpr int MaxAddressLength = 512;
+
+} // namespace
+
+UptimeLog::UptimeLog(QString filePath)
+    : m_path(std::move(filePath))
+{}
+
+qint32 UptimeLog::hourOf(const QDateTime& when)
+{
+    return static_cast<qint32>(when.toSecsSinceEpoch() / 3600);
+}
+
+void UptimeLog::dropBefore(Server& server, qint32 hour)
+{
+    while (!server.hours.empty() && server.firstHour < hour) {
+        server.hours.pop_front();
+        ++server.firstHour;
+    }
+    if (server.hours.empty())
+        server.firstHour = hour;
+}
+
+QString UptimeLog::load(const QDateTime& now, bool moveAside)
+{
+    m_servers.clear();
+    m_savedHour = hourOf(now);
+    if (m_path.isEmpty())
+        return {};
+    QFile file(m_path);
+    if (!file.exists())
+        return {};
+    QString error;
+    if (file.size() > MaxReadBytes || !file.open(QIODevice::ReadOnly)) {
+        error = file.errorString().isEmpty() ? QStringLiteral("too large") : file.errorString();
+    } else {
+        QDataStream in(&file);
+        in.setVersion(QDataStream::Qt_6_0);
+        char magic[8] = {};
+        quint32 count = 0;
+        if (in.readRawData(magic, 8) != 8 || std::memcmp(magic, Magic, 8) != 0) {
+            error = QStringLiteral("not an uptime file");
+        } else {
+            in >> count;
+        }
+        for (quint32 i = 0; error.isEmpty() && i < count; ++i) {
+            QByteArray address;
+            qint32 firstHour = 0;
+            quint16 hours = 0;
+            in >> address >> firstHour >> hours;
+            if (in.status() != QDataStream::Ok || address.size() > MaxAddressLength || hours > KeptHours) {
+                error = QStringLiteral("damaged");
+                break;
+            }
+            Server server;
+            server.firstHour = firstHour;
+            for (quint16 h = 0; h < hours; ++h) {
+                Count counts;
+                in >> counts.cycles >> counts.answered;
+                server.hours.push_back(counts);
+            }
+            if (in.status() != QDataStream::Ok) {
+                error = QStringLiteral("damaged");
+                break;
+            }
+            dropBefore(server, m_savedHour - KeptHours + 1);
+            m_servers.insert(QString::fromUtf8(address), std::move(server));
+        }
+    }
+    if (!error.isEmpty()) {
+        m_servers.clear();
+        file.close();
+        if (moveAside)
+            keepAside(m_path);
+    }
+    return error;
+}
+
+QString UptimeLog::save(const QDateTime& now)
+{
+    const qint32 hour = hourOf(now);
+    m_savedHour = hour;
+    QByteArray bytes;
+    QDataStream out(&bytes, QIODevice::WriteOnly);
+    out.setVersion(QDataStream::Qt_6_0);
+    out.writeRawData(Magic, 8);
+    for (auto it = m_servers.begin(); it != m_servers.end();) {
+        dropBefore(it.value(), hour - KeptHours + 1);
+        it = it->hours.empty() ? m_servers.erase(it) : std::next(it);
+    }
+    out << quint32(m_servers.size());
+    for (auto it = m_servers.cbegin(); it != m_servers.cend(); ++it) {
+        out << it.key().toUtf8() << it->firstHour << quint16(it->hours.size());
+        for (const Count& counts : it->hours)
+            out << counts.cycles << counts.answered;
+    }
+    return m_path.isEmpty() ? QString() : saveWholeFile(m_path, bytes);
+}
+
+bool UptimeLog::saveDue(const QDateTime& now) const
+{
+    return hourOf(now) != m_savedHour;
+}
+
+void UptimeLog::record(const QString& address, quint64 cycle, bool answered, const QDateTime& now)
+{
+    Server& server = m_servers[address];
+    if (cycle != 0 && cycle == server.lastCycle)
+        return;
+    server.lastCycle = cycle;
+    const qint32 hour = hourOf(now);
+    if (server.hours.empty())
+        server.firstHour = hour;
+    // A clock set back counts into the hour it returned to, if still kept.
+    if (hour < server.firstHour)
+        return;
+    while (server.firstHour + qint32(server.hours.size()) <= hour)
+        server.hours.push_back({});
+    dropBefore(server, hour - KeptHours + 1);
+    Count& counts = server.hours[size_t(hour - server.firstHour)];
+    if (counts.cycles == 0xFFFF)
+        return;
+    ++counts.cycles;
+    if (answered)
+        ++counts.answered;
+}
+
+void UptimeLog::forget(const QString& address)
+{
+    m_servers.remove(address);
+}
+
+UptimeShares UptimeLog::shares(const QString& address, const QDateTime& now) const
+{
+    UptimeShares result;
+    const auto it = m_servers.constFind(address);
+    if (it == m_servers.cend())
+        return result;
+    const qint32 hour = hourOf(now);
+    const auto share = [&](int span) -> std::optional<double> {
+        qint64 cycles = 0;
+        qint64 answered = 0;
+        for (qint32 h = std::max(hour - span + 1, it->firstHour); h <= hour; ++h) {
+            const qint64 index = h - it->firstHour;
+            if (index >= qint64(it->hours.size()))
+                break;
+            cycles += it->hours[size_t(index)].cycles;
+            answered += it->hours[size_t(index)].answered;
+        }
+        return cycles ? std::optional<double>(double(answered) / double(cycles)) : std::nullopt;
+    };
+    result.day = share(24);
+    result.week = share(7 * 24);
+    result.month = share(KeptHours);
+    return result;
+}
+
+QString UptimeLog::percent(const std::optional<double>& share)
+{
+    if (!share)
+        return QStringLiteral("-");
+    // Truncated to a tenth: one missed cycle in thousands still shows as less than 100 %.
+    const double tenths = std::floor(*share * 1000.0 + 1e-9);
+    if (tenths >= 1000.0)
+        return QStringLiteral("100%");
+    return QString::number(tenths / 10.0, 'f', 1) + QLatin1Char('%');
+}
+
+QString UptimeLog::describe(const UptimeShares& shares)
+{
+    return QStringLiteral("day %1, week %2, 30 days %3")
+        .arg(percent(shares.day), percent(shares.week), percent(shares.month));
+}
+
+} // namespace trevisk

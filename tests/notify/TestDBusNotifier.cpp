@@ -1,0 +1,108 @@
+#include "notify/DBusNotifier.h"
+
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTest>
+#include <QVariantMap>
+
+using namespace trevisk;
+
+// A notification service on a private bus that records each Notify call.
+class FakeNotifications : public QObject
+{
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
+public:
+    QStringList calls;
+
+public slots:
+    uint Notify(const QString& app,
+                uint replaces,
+                const QString& icon,
+                const QString& summary,
+                const QString& body,
+                const QStringList& actions,
+                const QVariantMap& hints,
+                int timeout)
+    {
+        Q_UNUSED(replaces);
+        Q_UNUSED(actions);
+        calls << QStringList{app, icon, summary, body, hints.value(QStringLiteral("desktop-entry")).toString()}.join(
+                     QLatin1Char('|'))
+                     + QLatin1Char('|') + QString::number(timeout);
+        return static_cast<uint>(calls.size());
+    }
+};
+
+class TestDBusNotifier : public QObject
+{
+    Q_OBJECT
+private slots:
+    // The first line is the summary, as sent; the rest is the body, escaped for services that read markup.
+    void callCarriesTheText()
+    {
+        const QDBusMessage call =
+            DBusNotifier::notifyCall(QStringLiteral("Lab <b>Arena</b> has gone offline!\r\nmap <q3dm17> & co\r\nend"));
+        QCOMPARE(call.service(), QStringLiteral("org.freedesktop.Notifications"));
+        QCOMPARE(call.path(), QStringLiteral("/org/freedesktop/Notifications"));
+        QCOMPARE(call.member(), QStringLiteral("Notify"));
+        const QList<QVariant> a = call.arguments();
+        QCOMPARE(a.size(), 8);
+        QCOMPARE(a.at(0).toString(), QStringLiteral("Trevisk"));
+        QCOMPARE(a.at(1).metaType(), QMetaType::fromType<uint>());
+        QCOMPARE(a.at(3).toString(), QStringLiteral("Lab <b>Arena</b> has gone offline!"));
+        QCOMPARE(a.at(4).toString(), QStringLiteral("map &lt;q3dm17&gt; &amp; co\nend"));
+        QCOMPARE(a.at(6).toMap().value(QStringLiteral("desktop-entry")).toString(),
+                 QStringLiteral("org.trevisk.Trevisk"));
+        QCOMPARE(a.at(7).toInt(), -1);
+    }
+
+    // On a bus of the test's own: the service gets the call; with no service, or no bus, the text
+    // comes back undelivered.
+    void privateBus()
+    {
+        const QString daemon = QStandardPaths::findExecutable(QStringLiteral("dbus-daemon"));
+        if (daemon.isEmpty())
+            QSKIP("dbus-daemon is not installed");
+        QProcess bus;
+        bus.start(daemon, {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address")});
+        QVERIFY(bus.waitForStarted());
+        while (!bus.canReadLine())
+            QVERIFY(bus.waitForReadyRead(10000));
+        const QString address = QString::fromUtf8(bus.readLine()).trimmed();
+        QDBusConnection serviceSide = QDBusConnection::connectToBus(address, QStringLiteral("service"));
+        QDBusConnection clientSide = QDBusConnection::connectToBus(address, QStringLiteral("client"));
+        QVERIFY(serviceSide.isConnected() && clientSide.isConnected());
+        FakeNotifications service;
+        QVERIFY(serviceSide.registerObject(
+            QString::fromLatin1(DBusNotifier::Path), &service, QDBusConnection::ExportAllSlots));
+        QVERIFY(serviceSide.registerService(QString::fromLatin1(DBusNotifier::Service)));
+
+        DBusNotifier notifier(clientSide);
+        int undelivered = 0;
+        notifier.notify(QStringLiteral("Lab Arena is back online!"), [&] { ++undelivered; });
+        QTRY_COMPARE(service.calls.size(), 1);
+        QCOMPARE(service.calls.first(),
+                 QStringLiteral("Trevisk|trevisk|Lab Arena is back online!||org.trevisk.Trevisk|-1"));
+
+        QVERIFY(serviceSide.unregisterService(QString::fromLatin1(DBusNotifier::Service)));
+        notifier.notify(QStringLiteral("nobody listens"), [&] { ++undelivered; });
+        QTRY_COMPARE(undelivered, 1);
+        QCOMPARE(service.calls.size(), 1);
+
+        QDBusConnection::disconnectFromBus(QStringLiteral("service"));
+        QDBusConnection::disconnectFromBus(QStringLiteral("client"));
+        bus.kill();
+        bus.waitForFinished();
+
+        DBusNotifier offline(QDBusConnection(QStringLiteral("no such bus")));
+        offline.notify(QStringLiteral("no bus"), [&] { ++undelivered; });
+        QCOMPARE(undelivered, 2);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDBusNotifier)
+#include "TestDBusNotifier.moc"
