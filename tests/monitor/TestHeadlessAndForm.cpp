@@ -107,7 +107,8 @@ private slots:
         QVERIFY(lines[4].contains(QStringLiteral("q3dm17%1FORGED").arg(QChar(StandIn))));
         QVERIFY(lines[2].contains(QStringLiteral("OFFLINE")));
         QVERIFY(lines[3].contains(QStringLiteral("no answer")));
-        QCOMPARE(lines.last(), QStringLiteral("Servers: 6, answered: 1, offline: 1, not answered yet: 1, bad answers: 1"));
+        QCOMPARE(lines.last(),
+                 QStringLiteral("Servers: 6, answered: 1, offline: 1, not answered yet: 1, bad answers: 1"));
     }
 
     void formChecks_data()
