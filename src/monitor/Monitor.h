@@ -55,8 +55,8 @@ class Monitor : public QObject
 {
     Q_OBJECT
 public:
-    // Queries a home connection takes without dropping answers (about 8 Mbit/s of answers).
-    static constexpr int QueriesPerSecond = 500;
+    // The most queries a second; below it the pace follows what the path takes.
+    static constexpr int QueriesPerSecond = SendPacer::HomeQueriesPerSecond;
 
     explicit Monitor(const MonitorServices& services, QObject* parent = nullptr);
     ~Monitor() override;

@@ -5,7 +5,6 @@
 #include "query/ServerQuery.h"
 
 #include <QHostInfo>
-#include <QNetworkDatagram>
 #include <QPointer>
 #include <QUdpSocket>
 
@@ -26,12 +25,12 @@ namespace {
 
 // Big enough for a round of answers that arrive while the event loop is busy elsewhere.
 constexpr int ReceiveBufferBytes = 4 * 1024 * 1024;
+constexpr qint64 MaxDatagramBytes = 65536;
 // Queued queries go out in small groups, one group a tick: far fewer wake-ups than one send
 // a tick, and a group stays within the bucket's burst.
 constexpr std::chrono::milliseconds PaceTick{10};
 // Errors read at one wake-up; more wait for the next, so a storm of them cannot starve the answers.
 constexpr int MaxErrorsPerWake = 256;
-constexpr qsizetype MaxDatagramBytes = 65536;
 
 // An unconnected UDP socket hears of ICMP errors only when asked to queue them.
 void askForErrors(QUdpSocket& socket)
@@ -80,6 +79,7 @@ void QueryEngine::setTiming(const Timing& timing)
 {
     const bool refreshChanged = timing.refresh != m_timing.refresh;
     m_timing = timing;
+    m_pacer.setCeiling(timing.queriesPerSecond);
     if (refreshChanged)
         rescheduleAll();
 }
@@ -120,7 +120,7 @@ const EngineProtocol* QueryEngine::protocolFor(const QString& game) const
 quint32 QueryEngine::attach(ServerQuery* query)
 {
     const quint32 id = m_nextId++;
-    m_slots.insert(id, Slot{query, {}, {}, 0, false});
+    m_slots.insert(id, Slot{query, {}, {}, 0, false, false});
     return id;
 }
 
@@ -211,6 +211,8 @@ void QueryEngine::runDueDeadlines()
         if (slot == m_slots.end() || !slot->on[kind] || slot->generation[kind] != deadline.generation)
             continue;
         slot->on[kind] = false;
+        if (deadline.kind == DeadlineKind::TimeOut && std::exchange(slot->answering, false))
+            m_pacer.lost(current);
         slot->query->deadlineReached(deadline.kind);
     }
     armTimer();
@@ -236,13 +238,7 @@ void QueryEngine::requestSend(quint32 id, bool urgent)
     const auto slot = m_slots.find(id);
     if (slot == m_slots.end() || slot->sendPending)
         return;
-    if (m_timing.queriesPerSecond <= 0) {
-        performSend(id);
-        return;
-    }
-    refillTokens();
-    if (m_sendQueue.empty() && m_sendTokens >= 1.0) {
-        m_sendTokens -= 1.0;
+    if (m_sendQueue.empty() && m_pacer.take(now())) {
         performSend(id);
         return;
     }
@@ -262,25 +258,18 @@ void QueryEngine::cancelSend(quint32 id)
         slot->sendPending = false;
 }
 
-void QueryEngine::refillTokens()
-{
-    // A token bucket: a small burst at once, then an even rate.
-    const double rate = std::max(1, m_timing.queriesPerSecond);
-    const double burst = std::max(1.0, rate / 20.0);
-    const qint64 current = now();
-    m_sendTokens = std::min(burst, m_sendTokens + (current - m_tokensAt) * rate / 1000.0);
-    m_tokensAt = current;
-}
-
 void QueryEngine::drainSendQueue()
 {
-    refillTokens();
-    while (!m_sendQueue.empty() && m_sendTokens >= 1.0) {
+    const qint64 current = now();
+    while (!m_sendQueue.empty()) {
         const quint32 id = m_sendQueue.front();
-        m_sendQueue.pop_front();
-        if (!sendPending(id))
+        if (!sendPending(id)) {
+            m_sendQueue.pop_front();
             continue;
-        m_sendTokens -= 1.0;
+        }
+        if (!m_pacer.take(current))
+            break;
+        m_sendQueue.pop_front();
         performSend(id);
     }
     if (m_sendQueue.empty())
@@ -381,11 +370,18 @@ void QueryEngine::unregisterRoute(quint32 id)
 void QueryEngine::readDatagrams(int socketIndex)
 {
     QUdpSocket* udp = socket(socketIndex);
+    QHostAddress sender;
+    quint16 senderPort = 0;
     bool readAny = false;
     while (udp->hasPendingDatagrams()) {
         readAny = true;
-        const QNetworkDatagram datagram = udp->receiveDatagram();
-        deliver(socketIndex, datagram.senderAddress(), quint16(datagram.senderPort()), datagram.data());
+        // One buffer for every datagram: an answer that is kept elsewhere detaches it then.
+        m_datagram.resize(MaxDatagramBytes);
+        const qint64 size = udp->readDatagram(m_datagram.data(), MaxDatagramBytes, &sender, &senderPort);
+        if (size < 0)
+            break;
+        m_datagram.resize(size);
+        deliver(socketIndex, sender, senderPort);
     }
     if (readAny)
         return;
@@ -393,24 +389,33 @@ void QueryEngine::readDatagrams(int socketIndex)
     readErrors(socketIndex);
     // Qt stops watching a socket that woke with nothing to read until the next read: this read
     // re-arms it, and a datagram that came meanwhile is an answer like any other.
-    QByteArray buffer(MaxDatagramBytes, Qt::Uninitialized);
-    QHostAddress from;
-    quint16 port = 0;
-    const qint64 size = udp->readDatagram(buffer.data(), buffer.size(), &from, &port);
+    m_datagram.resize(MaxDatagramBytes);
+    const qint64 size = udp->readDatagram(m_datagram.data(), MaxDatagramBytes, &sender, &senderPort);
     if (size >= 0) {
-        buffer.truncate(size);
-        deliver(socketIndex, from, port, buffer);
+        m_datagram.resize(size);
+        deliver(socketIndex, sender, senderPort);
     }
 }
 
-void QueryEngine::deliver(int socketIndex, const QHostAddress& from, quint16 port, const QByteArray& data)
+void QueryEngine::deliver(int socketIndex, const QHostAddress& sender, quint16 senderPort)
 {
     // Only the address and port that were queried are heard; anything else is dropped.
-    const quint32 id = m_routes[socketIndex].value(Endpoint{from.toIPv4Address(), port});
+    const quint32 id = m_routes[socketIndex].value(Endpoint{sender.toIPv4Address(), senderPort});
     const auto slot = id ? m_slots.constFind(id) : m_slots.constEnd();
-    ServerQuery* query = slot == m_slots.constEnd() ? nullptr : slot->query;
-    if (query && !query->receive(data))
+    if (slot == m_slots.constEnd())
+        return;
+    if (!slot->query->receive(m_datagram)) {
         ++m_unawaited;
+        return;
+    }
+    // The owner may have stopped or removed the query while it took the answer.
+    const auto after = m_slots.find(id);
+    if (after == m_slots.end())
+        return;
+    after->answering = true;
+    const ServerQuery* query = after->query;
+    if (query->retries() == 0 && query->ping() <= m_timing.timeOut.count() / 2)
+        m_pacer.answeredInTime(m_datagram.size());
 }
 
 void QueryEngine::readErrors(int socketIndex)

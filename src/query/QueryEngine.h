@@ -2,7 +2,9 @@
 
 #include "players/FriendList.h"
 #include "query/AnswerUpdate.h"
+#include "query/SendPacer.h"
 
+#include <QByteArray>
 #include <QElapsedTimer>
 #include <QHash>
 #include <QHostAddress>
@@ -46,8 +48,9 @@ public:
         std::chrono::milliseconds timeOut{2000};  // for an answer to one request
         std::chrono::milliseconds gather{2500};   // window of a multi-datagram answer
         int triesPerCycle = 3;
-        // Pacing: at most this many queries a second (0: no limit) so that a burst
-        // of queries is not dropped by a home router or a rate-limiting server.
+        // Pacing: never more than this many queries a second (0: no pacing) so that a burst
+        // of queries is not dropped by a home router or a rate-limiting server. Below it the
+        // rate follows what the path takes (SendPacer).
         int queriesPerSecond = 0;
         // How long a resolved host name is used before it is looked up again.
         std::chrono::milliseconds hostCacheAge{std::chrono::minutes(10)};
@@ -96,6 +99,8 @@ public:
 
     int socketCount() const { return static_cast<int>(m_sockets.size()); }
     int pendingSends() const { return static_cast<int>(m_sendQueue.size()); }
+    // The pace sends go out at now, queries a second.
+    double sendRate() const { return m_pacer.rate(); }
     int scheduledDeadlines() const { return static_cast<int>(m_deadlines.size()); }
     // Datagrams from a listed server's address that no query awaited; they were dropped.
     quint64 unawaitedDatagrams() const { return m_unawaited; }
@@ -115,6 +120,8 @@ private:
         std::array<bool, 3> on{};
         qint64 scheduleBase = 0;
         bool sendPending = false;
+        // The server answered its last try: its silence now says something about the path.
+        bool answering = false;
     };
     struct Deadline
     {
@@ -157,7 +164,6 @@ private:
     // Sending: a query asks to send; the engine paces, resolves and then calls back.
     void requestSend(quint32 id, bool urgent);
     void cancelSend(quint32 id);
-    void refillTokens();
     void drainSendQueue();
     void performSend(quint32 id);
     void lookUpHost(const QString& host);
@@ -167,7 +173,8 @@ private:
     int registerRoute(quint32 id, const QHostAddress& address, quint16 port);
     void unregisterRoute(quint32 id);
     void readDatagrams(int socketIndex);
-    void deliver(int socketIndex, const QHostAddress& from, quint16 port, const QByteArray& data);
+    // Hands the datagram just read to the query that awaits it, if any.
+    void deliver(int socketIndex, const QHostAddress& sender, quint16 senderPort);
     // Reads the socket's queued ICMP errors; a port unreachable ends the matching query's try.
     void readErrors(int socketIndex);
     // Sends one datagram; a send that fails only because an earlier refusal was still pending goes again.
@@ -201,11 +208,11 @@ private:
 
     std::deque<quint32> m_sendQueue;
     QTimer m_paceTimer;
-    double m_sendTokens = 0;
-    qint64 m_tokensAt = 0;
+    SendPacer m_pacer;
     QHash<QString, HostEntry> m_hosts;
     quint64 m_unawaited = 0;
     quint64 m_refusals = 0;
+    QByteArray m_datagram;
 };
 
 } // namespace trevisk

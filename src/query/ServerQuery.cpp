@@ -270,7 +270,7 @@ bool ServerQuery::receive(const QByteArray& datagram)
             return false;
         return badAnswer(QStringLiteral("not a %1 server's answer (%2 bytes)").arg(m_game).arg(datagram.size()));
     }
-    const AnswerUpdate update = protocol ? protocol->parse(datagram, m_game, m_engine.friendList()) : AnswerUpdate{};
+    AnswerUpdate update = protocol ? protocol->parse(datagram, m_game, m_engine.friendList()) : AnswerUpdate{};
     // A bad answer takes no awaited place: the true one may still come.
     if (const auto reason = nonsenseIn(update, m_maxPlayers, protocol && protocol->reportsPlayerCount()))
         return badAnswer(*reason);
@@ -278,7 +278,7 @@ bool ServerQuery::receive(const QByteArray& datagram)
     stopTimer(TimeOut);
     measurePing();
     m_cycleAnswered = true;
-    takeAnswer(update);
+    takeAnswer(std::move(update));
     return true;
 }
 
@@ -345,7 +345,7 @@ bool ServerQuery::receiveA2s(const QByteArray& datagram)
     measurePing();
     m_cycleAnswered = true;
     m_useA2s = true;
-    takeAnswer(update);
+    takeAnswer(std::move(update));
     return true;
 }
 
@@ -365,10 +365,10 @@ void ServerQuery::measurePing()
     m_ping = elapsed < 0 ? 0 : (elapsed > PingLimit ? PingCap : elapsed);
 }
 
-void ServerQuery::takeAnswer(const AnswerUpdate& update)
+void ServerQuery::takeAnswer(AnswerUpdate&& update)
 {
     m_lastRefresh = m_engine.clock().now();
-    apply(update);
+    apply(std::move(update));
     m_state = ServerState::Up;
     m_stateReason.clear();
     emit serverUpdate();
@@ -432,15 +432,15 @@ void ServerQuery::finishGathering()
         badAnswer(QStringLiteral("not a %1 server's answer (%2 bytes)").arg(m_game).arg(joined.size()));
         return;
     }
-    const AnswerUpdate update = protocol->parse(joined, m_game, m_engine.friendList());
+    AnswerUpdate update = protocol->parse(joined, m_game, m_engine.friendList());
     if (const auto reason = nonsenseIn(update, m_maxPlayers, protocol->reportsPlayerCount())) {
         badAnswer(*reason);
         return;
     }
-    takeAnswer(update);
+    takeAnswer(std::move(update));
 }
 
-void ServerQuery::apply(const AnswerUpdate& update)
+void ServerQuery::apply(AnswerUpdate&& update)
 {
     if (update.hostname) {
         m_hostname = *update.hostname;
@@ -452,10 +452,11 @@ void ServerQuery::apply(const AnswerUpdate& update)
         m_maxPlayers = *update.maxPlayers;
     if (update.numPlayers)
         m_numPlayers = *update.numPlayers;
+    // Taken, not copied: every answer of every server passes here.
     if (update.settings)
-        m_settings = *update.settings;
+        m_settings = std::move(*update.settings);
     if (update.playersChanged) {
-        m_players = update.players;
+        m_players = std::move(update.players);
         m_playersReceived = true;
         m_playersIncomplete = update.playersIncomplete;
     }

@@ -102,13 +102,13 @@ private:
     bool receiveA2s(const QByteArray& datagram);
     void sendA2s(a2s::Query query);
     // Takes an answer whose numbers were checked: the results, the state and the update.
-    void takeAnswer(const AnswerUpdate& update);
+    void takeAnswer(AnswerUpdate&& update);
     // False when a bad answer was already reported in this try (a flood is not news).
     bool badAnswer(const QString& reason);
     void measurePing();
     void retryOrGiveUp();
     void finishGathering();
-    void apply(const AnswerUpdate& update);
+    void apply(AnswerUpdate&& update);
     void noteErrors(const QList<AnswerError>& errors);
     void startTimer(Kind kind, qint64 due);
     void stopTimer(Kind kind);

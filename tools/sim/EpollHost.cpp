@@ -1,6 +1,7 @@
 #include "EpollHost.h"
 
 #include "sim/SimPlan.h"
+#include "sim/SimRequest.h"
 
 #include <arpa/inet.h>
 #include <cerrno>
@@ -82,6 +83,7 @@ bool EpollHost::open(const std::vector<SimServerSpec>& specs, QString& error)
     sigemptyset(&held);
     sigaddset(&held, SIGINT);
     sigaddset(&held, SIGTERM);
+    sigaddset(&held, SIGUSR1);
     sigprocmask(SIG_BLOCK, &held, nullptr);
     m_signals = ::signalfd(-1, &held, SFD_NONBLOCK | SFD_CLOEXEC);
     m_epoll = ::epoll_create1(EPOLL_CLOEXEC);
@@ -160,8 +162,11 @@ int EpollHost::run()
         }
         const auto now = elapsed();
         for (int i = 0; i < count; ++i) {
-            if (events[i].data.u64 == SignalKey)
-                return 0;
+            if (events[i].data.u64 == SignalKey) {
+                if (!takeSignals())
+                    return 0;
+                continue;
+            }
             serve(m_servers[events[i].data.u64], now);
         }
         while (!m_pending.empty() && m_pending.top().due <= elapsed()) {
@@ -169,6 +174,17 @@ int EpollHost::run()
             m_pending.pop();
         }
     }
+}
+
+bool EpollHost::takeSignals()
+{
+    signalfd_siginfo info{};
+    while (::read(m_signals, &info, sizeof info) == sizeof info) {
+        if (info.ssi_signo != SIGUSR1)
+            return false;
+        m_stats.report();
+    }
+    return true;
 }
 
 void EpollHost::serve(Server& server, std::chrono::milliseconds now)
@@ -183,10 +199,19 @@ void EpollHost::serve(Server& server, std::chrono::milliseconds now)
             return; // drained (EAGAIN), or an error the next datagram does not share
         server.responder.setAnswering(answering);
         server.responder.advanceTo(now);
-        const QList<QByteArray> answer = server.responder.respond(
-            QByteArray(m_buffer.data(), static_cast<qsizetype>(length)), ntohl(from.sin_addr.s_addr));
+        const QByteArray request(m_buffer.data(), static_cast<qsizetype>(length));
+        const SimRequest::Kind kind = SimRequest::read(server.responder.state().engine, request).kind;
+        m_stats.requestArrived(
+            std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - m_start).count(),
+            kind == SimRequest::Kind::Info,
+            kind == SimRequest::Kind::Status);
+        const QList<QByteArray> answer = server.responder.respond(request, ntohl(from.sin_addr.s_addr));
         if (answer.isEmpty())
             continue;
+        qint64 bytes = 0;
+        for (const QByteArray& datagram : answer)
+            bytes += datagram.size();
+        m_stats.answerSent(answer.size(), bytes);
         if (m_options.delayMax.count() <= 0) {
             send(server.fd, from, answer);
             continue;

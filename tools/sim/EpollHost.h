@@ -1,5 +1,6 @@
 #pragma once
 
+#include "sim/ArrivalStats.h"
 #include "sim/SimOptions.h"
 
 #include <QStringList>
@@ -27,7 +28,7 @@ public:
     bool open(const std::vector<SimServerSpec>& specs, QString& error);
     // "game<TAB>host:game port" per server, in plan order.
     QStringList listing() const;
-    // Serves until SIGINT or SIGTERM; the process's exit code.
+    // Serves until SIGINT or SIGTERM; the process's exit code. SIGUSR1 prints the arrival counts.
     int run();
 
 private:
@@ -51,6 +52,8 @@ private:
         bool operator>(const Pending& other) const { return due != other.due ? due > other.due : order > other.order; }
     };
 
+    // Reports on SIGUSR1; false on a signal to end.
+    bool takeSignals();
     void serve(Server& server, std::chrono::milliseconds now);
     void send(int fd, const sockaddr_in& to, const QList<QByteArray>& datagrams) const;
     bool answeringAt(std::chrono::milliseconds now) const;
@@ -65,6 +68,7 @@ private:
     quint64 m_order = 0;
     std::minstd_rand m_delayRandom;
     std::chrono::steady_clock::time_point m_start = std::chrono::steady_clock::now();
+    ArrivalStats m_stats;
     std::vector<char> m_buffer = std::vector<char>(65536);
 };
 

@@ -20,8 +20,8 @@ namespace trevisk {
 
 namespace {
 
-// A one-shot query may go faster than the monitor's schedule: it ends within seconds.
-constexpr int QueriesPerSecond = 1000;
+// As fast as the path takes, up to what a home connection carries.
+constexpr int QueriesPerSecond = SendPacer::HomeQueriesPerSecond;
 
 class StderrAnswerErrors : public AnswerErrorSink
 {

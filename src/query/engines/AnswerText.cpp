@@ -2,7 +2,40 @@
 
 #include "core/Routines.h"
 
+#include <algorithm>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+
 namespace trevisk {
+
+namespace {
+
+// Setting names, and many short values, are the same on every server of a list: each server's
+// table shares one copy of them instead of holding its own. Bounded, as servers choose the text.
+constexpr size_t PoolLimit = 4096;
+constexpr qsizetype PooledKeyBytes = 64;
+constexpr qsizetype PooledValueBytes = 16;
+
+struct ViewHash
+{
+    using is_transparent = void;
+    size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
+};
+
+QString pooledText(QByteArrayView bytes, qsizetype pooledUpTo)
+{
+    thread_local std::unordered_map<std::string, QString, ViewHash, std::equal_to<>> pool;
+    const std::string_view text(bytes.data(), static_cast<size_t>(bytes.size()));
+    if (const auto found = pool.find(text); found != pool.end())
+        return found->second;
+    const QString decoded = decodeText(QByteArray::fromRawData(bytes.data(), bytes.size()));
+    if (bytes.size() <= pooledUpTo && pool.size() < PoolLimit)
+        pool.emplace(std::string(text), decoded);
+    return decoded;
+}
+
+} // namespace
 
 QByteArray getKeyValue(const QByteArray& text, const QByteArray& key)
 {
@@ -80,7 +113,27 @@ SettingsTable saveData(const QByteArray& answer)
     }
     if (end <= first)
         return {};
-    return settingsFromFields(answer.mid(first + 1, end - first - 1).split('\\'));
+    // Key and value fields alternate between backslashes; a last key without a value is dropped.
+    // Read in place: every answer of every server passes here.
+    const char* data = answer.constData();
+    SettingsTable settings;
+    settings.reserve(static_cast<size_t>(std::count(data + first + 1, data + end, '\\') + 1) / 2);
+    qsizetype pos = first + 1;
+    while (pos < end) {
+        const qsizetype keyEnd = answer.indexOf('\\', pos);
+        if (keyEnd < 0 || keyEnd >= end)
+            break;
+        qsizetype valueEnd = answer.indexOf('\\', keyEnd + 1);
+        if (valueEnd < 0 || valueEnd > end)
+            valueEnd = end;
+        const QByteArrayView key(data + pos, keyEnd - pos);
+        if (std::any_of(key.begin(), key.end(), [](char c) { return c != ' '; }))
+            settings.push_back(
+                {pooledText(key, PooledKeyBytes),
+                 pooledText(QByteArrayView(data + keyEnd + 1, valueEnd - keyEnd - 1), PooledValueBytes)});
+        pos = valueEnd + 1;
+    }
+    return settings;
 }
 
 SettingsTable settingsFromFields(const QList<QByteArray>& fields)

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QtGlobal>
+
+namespace trevisk {
+
+// Paces queries by what the path takes: a token bucket whose rate rises while answers keep
+// arriving in time and halves at the first sign of loss, never above a ceiling that a home
+// connection carries without drops (in queries and in bytes of answers a second). Pure: the
+// caller passes the time, so the rule is tested without sockets or waiting.
+class SendPacer
+{
+public:
+    // What a home connection and its router take without dropping answers: 2,000 queries
+    // (about 0.7 Mbit/s of requests up) and 25 Mbit/s of answers down a second.
+    static constexpr int HomeQueriesPerSecond = 2000;
+    static constexpr qint64 HomeAnswerBytesPerSecond = 25'000'000 / 8;
+    // Where the rate starts and the least it falls to.
+    static constexpr double StartQueriesPerSecond = 500;
+    static constexpr double FloorQueriesPerSecond = 20;
+    // Each answer in time raises the rate by this much: the rate grows with the answers it brings
+    // back, so it doubles in well under a second on a path that takes it.
+    static constexpr double StepPerAnswer = 8;
+    // After a loss the rate is not lowered again for this long: the losses of one burst show
+    // over a while, and each would otherwise halve the rate once more.
+    static constexpr qint64 LossQuietMs = 500;
+
+    // `ceiling` queries a second at most; 0: no pacing at all.
+    void setCeiling(int queriesPerSecond);
+    bool paced() const { return m_ceiling > 0; }
+    double rate() const { return m_rate; }
+    // The highest rate the answers' size allows beside the ceiling.
+    double ceiling() const;
+
+    // Takes one send's token at `now` (milliseconds) when one is there.
+    bool take(qint64 now);
+
+    // An answer arrived in time (on the first try of a server that was answering): raise the rate.
+    void answeredInTime(qsizetype bytes);
+    // A server that was answering stayed silent: lower the rate, once per quiet period.
+    void lost(qint64 now);
+
+private:
+    void refill(qint64 now);
+
+    int m_ceiling = 0;
+    double m_rate = 0;
+    double m_tokens = 0;
+    qint64 m_tokensAt = 0;
+    qint64 m_lastLoss = -1;
+    double m_answerBytes = 0; // running mean of an answer's size, 0 until one arrives
+};
+
+} // namespace trevisk
