@@ -12,8 +12,7 @@ namespace trevisk {
 
 int QueryRound::Result::playerCount() const
 {
-    const QString engine = getEngine(game);
-    if (engine == QLatin1String("UT") || engine == QLatin1String("UT2003"))
+    if (reportsPlayerCount)
         return numPlayers.toInt();
     return players ? static_cast<int>(players->size()) : 0;
 }
@@ -40,7 +39,11 @@ void QueryRound::start(const std::vector<Target>& targets)
         m_results[i].address = targets[i].address;
         auto query = std::make_unique<ServerQuery>(m_engine);
         connect(query.get(), &ServerQuery::serverUpdate, this, [this, i] { serverUpdated(i); });
-        connect(query.get(), &ServerQuery::timeOut, this, [this, i] { complete(i, m_answers[i] > 0); });
+        connect(query.get(), &ServerQuery::timeOut, this, [this, i] {
+            if (m_answers[i] == 0)
+                m_results[i].state = m_queries[i]->state();
+            complete(i, m_answers[i] > 0);
+        });
         m_queries.push_back(std::move(query));
     }
     for (size_t i = 0; i < targets.size(); ++i)
@@ -52,18 +55,33 @@ void QueryRound::start(const std::vector<Target>& targets)
 void QueryRound::serverUpdated(size_t index)
 {
     ServerQuery& query = *m_queries[index];
-    if (m_done[index] || query.lastRefresh().isNull())
+    if (m_done[index])
         return;
     Result& result = m_results[index];
-    const QString game = result.game;
-    const QString address = result.address;
-    result = queryResultOf(query, true);
-    // As the caller named them: the query object may have normalised the address.
-    result.game = game;
-    result.address = address;
-    const EngineProtocol* protocol = m_engine.protocolFor(result.game);
-    const int expected = protocol ? protocol->answersPerCycle() : 1;
-    if (++m_answers[index] >= expected) {
+    if (query.state() == ServerState::BadAnswer) {
+        // A bad answer ends the server's query; nothing of this query is shown.
+        Result cleared;
+        cleared.game = result.game;
+        cleared.address = result.address;
+        result = std::move(cleared);
+        result.state = ServerState::BadAnswer;
+        result.stateReason = query.stateReason();
+        complete(index, false);
+        return;
+    }
+    if (query.lastRefresh().isNull())
+        return;
+    result.answered = true;
+    result.state = ServerState::Up;
+    result.reportsPlayerCount = query.reportsPlayerCount();
+    result.hostname = query.hostname();
+    result.map = query.map();
+    result.maxPlayers = query.maxPlayers();
+    result.numPlayers = query.numPlayers();
+    result.ping = query.ping();
+    result.players = query.players();
+    result.settings = query.settings();
+    if (++m_answers[index] >= query.answersPerCycle()) {
         complete(index, true);
         return;
     }

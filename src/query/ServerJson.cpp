@@ -1,6 +1,7 @@
 #include "query/ServerJson.h"
 
 #include "query/ServerQuery.h"
+#include "query/ServerState.h"
 
 #include <QJsonArray>
 
@@ -23,16 +24,23 @@ QJsonObject queryResultJson(const QueryRound::Result& result)
 {
     QJsonArray players;
     for (const Player& player : result.players.value_or(PlayerTable{})) {
-        players.append(QJsonObject{{QStringLiteral("name"), player.name},
-                                   {QStringLiteral("score"), numberOrText(player.score)},
-                                   {QStringLiteral("ping"), numberOrText(player.ping)}});
+        QJsonObject row{{QStringLiteral("name"), player.name},
+                        {QStringLiteral("score"), numberOrText(player.score)},
+                        {QStringLiteral("ping"), numberOrText(player.ping)}};
+        if (!player.time.isEmpty())
+            row.insert(QStringLiteral("time"), player.time);
+        players.append(row);
     }
     QJsonArray settings;
     for (const ServerSetting& setting : result.settings)
         settings.append(QJsonArray{setting.setting, setting.value});
-    return QJsonObject{{QStringLiteral("game"), result.game},
+    // A query that ended without any word from the server is a time-out.
+    const ServerState state = result.answered
+                                  ? ServerState::Up
+                                  : (result.state == ServerState::Waiting ? ServerState::NoAnswer : result.state);
+    QJsonObject object{{QStringLiteral("game"), result.game},
                        {QStringLiteral("address"), result.address},
-                       {QStringLiteral("status"), result.answered ? QStringLiteral("up") : QStringLiteral("timeout")},
+                       {QStringLiteral("status"), QString(stateKey(state))},
                        {QStringLiteral("hostname"), result.hostname},
                        {QStringLiteral("map"), result.map},
                        {QStringLiteral("numplayers"), result.playerCount()},
@@ -40,6 +48,9 @@ QJsonObject queryResultJson(const QueryRound::Result& result)
                        {QStringLiteral("ping"), result.ping},
                        {QStringLiteral("players"), players},
                        {QStringLiteral("settings"), settings}};
+    if (state == ServerState::BadAnswer)
+        object.insert(QStringLiteral("reason"), result.stateReason);
+    return object;
 }
 
 QueryRound::Result queryResultOf(const ServerQuery& query, bool answered)
@@ -48,6 +59,9 @@ QueryRound::Result queryResultOf(const ServerQuery& query, bool answered)
     result.game = query.game();
     result.address = query.address();
     result.answered = answered;
+    result.state = answered ? ServerState::Up : query.state();
+    result.stateReason = query.stateReason();
+    result.reportsPlayerCount = query.reportsPlayerCount();
     result.hostname = query.hostname();
     result.map = query.map();
     result.maxPlayers = query.maxPlayers();

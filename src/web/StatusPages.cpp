@@ -89,9 +89,13 @@ QByteArray metricsText(const StatusSnapshot& snapshot)
     });
     metrics.family("trevisk_server_state", "gauge", "The server's state: 1 for the state it is in, 0 for the others.");
     for (const ServerSnapshot& server : snapshot.servers) {
-        for (const ServerState state : AllServerStates) {
+        for (const ServerState state : {ServerState::Waiting,
+                                        ServerState::Up,
+                                        ServerState::NoAnswer,
+                                        ServerState::Refused,
+                                        ServerState::BadAnswer}) {
             metrics.sample("trevisk_server_state",
-                           serverLabels(server) + QStringLiteral(",state=\"%1\"").arg(serverStateName(state)),
+                           serverLabels(server) + QStringLiteral(",state=\"%1\"").arg(QString(stateKey(state))),
                            server.state == state ? 1 : 0);
         }
     }
@@ -151,7 +155,7 @@ QJsonArray serversJson(const StatusSnapshot& snapshot)
     QJsonArray array;
     for (const ServerSnapshot& server : snapshot.servers) {
         QJsonObject object = queryResultJson(server.result);
-        object.insert(QStringLiteral("state"), serverStateName(server.state));
+        object.insert(QStringLiteral("state"), QString(stateKey(server.state)));
         const auto share = [](const std::optional<double>& value) {
             return value ? QJsonValue(*value) : QJsonValue(QJsonValue::Null);
         };
@@ -175,13 +179,13 @@ QByteArray statusPage(const StatusSnapshot& snapshot, int refreshSeconds)
         << "<title>Trevisk</title><style>"
         << "body{font-family:sans-serif;margin:1em}table{border-collapse:collapse}"
         << "td,th{padding:.2em .6em;border-bottom:1px solid #ccc;text-align:left}"
-        << ".up{color:#070}.offline{color:#b00}.unknown{color:#777}"
+        << ".up{color:#070}.timeout,.refused,.bad_answer{color:#b00}.waiting{color:#777}"
         << "</style></head><body>\n<h1>Trevisk " << QLatin1String(VersionText) << "</h1>\n"
         << "<table><tr><th>Game</th><th>Address</th><th>State</th><th>Name</th><th>Map</th>"
         << "<th>Players</th><th>Ping</th><th>Friends</th></tr>\n";
     for (const ServerSnapshot& server : snapshot.servers) {
         const StatusRow& row = server.row;
-        const QString state = serverStateName(server.state);
+        const QString state = QString(stateKey(server.state));
         const bool up = server.state == ServerState::Up;
         out << "<tr><td>" << html(row.game) << "</td><td>" << html(row.address) << "</td><td class=\"" << state << "\">"
             << state << "</td><td>" << html(row.name.value_or(QString())) << "</td><td>"

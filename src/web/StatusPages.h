@@ -1,10 +1,10 @@
 #pragma once
 
-#include "monitor/ServerState.h"
 #include "monitor/StatusRow.h"
 #include "monitor/UptimeLog.h"
 #include "query/QueryEngine.h"
 #include "query/QueryRound.h"
+#include "query/ServerState.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -20,7 +20,7 @@ struct ServerSnapshot
 {
     StatusRow row;
     QueryRound::Result result; // the fields of `trevisk query --json`
-    ServerState state = ServerState::Unknown;
+    ServerState state = ServerState::Waiting;
     QDateTime lastAnswer; // null until the server has answered once since the start
     UptimeShares uptime;  // the share of answered cycles over the last day, week and 30 days
 };

@@ -148,7 +148,7 @@ StatusSnapshot StatusServer::snapshot() const
     for (const StatusRow& row : m_monitor.status().rows()) {
         ServerSnapshot server;
         server.row = row;
-        server.state = serverState(row);
+        server.state = row.state;
         server.lastAnswer = m_lastAnswer.value(row.address);
         server.uptime = m_monitor.uptime(row.address);
         if (const ServerQuery* query = m_monitor.queryFor(row.address))

@@ -127,8 +127,8 @@ void TestStatusServer::metricsAndServersAfterARound()
     QCOMPARE(samples.value(key("trevisk_server_up", q2, up.address()), -1), 1.0);
     QCOMPARE(samples.value(key("trevisk_server_up", q3, down.address()), -1), 0.0);
     QCOMPARE(samples.value(key("trevisk_server_state", q2, up.address(), QStringLiteral("state=up")), -1), 1.0);
-    QCOMPARE(samples.value(key("trevisk_server_state", q2, up.address(), QStringLiteral("state=offline")), -1), 0.0);
-    QCOMPARE(samples.value(key("trevisk_server_state", q3, down.address(), QStringLiteral("state=offline")), -1), 1.0);
+    QCOMPARE(samples.value(key("trevisk_server_state", q2, up.address(), QStringLiteral("state=timeout")), -1), 0.0);
+    QCOMPARE(samples.value(key("trevisk_server_state", q3, down.address(), QStringLiteral("state=timeout")), -1), 1.0);
     QCOMPARE(samples.value(key("trevisk_server_players", q2, up.address()), -1), 4.0);
     QCOMPARE(samples.value(key("trevisk_server_max_players", q2, up.address()), -1),
              double(up.responder().state().maxPlayers));
@@ -169,7 +169,7 @@ void TestStatusServer::metricsAndServersAfterARound()
     QCOMPARE(first, queryResultJson(queryResultOf(f.query(up), true)));
     QCOMPARE(first.value(QStringLiteral("numplayers")).toInt(), 4);
     const QJsonObject second = servers.at(1).toObject();
-    QCOMPARE(second.value(QStringLiteral("state")).toString(), QStringLiteral("offline"));
+    QCOMPARE(second.value(QStringLiteral("state")).toString(), QStringLiteral("timeout"));
     QCOMPARE(second.value(QStringLiteral("status")).toString(), QStringLiteral("timeout"));
     QCOMPARE(second.value(QStringLiteral("address")).toString(), down.address());
 }

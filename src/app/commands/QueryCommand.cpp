@@ -43,7 +43,12 @@ QString toText(const QueryRound::Result& result)
     QTextStream out(&text);
     out << shown(result.game) << '\t' << shown(result.address) << '\n';
     if (!result.answered) {
-        out << "  no answer (timed out)\n";
+        if (result.state == ServerState::BadAnswer)
+            out << "  bad answer: " << shown(result.stateReason) << '\n';
+        else if (result.state == ServerState::Refused)
+            out << "  refused (nothing listens at the port)\n";
+        else
+            out << "  no answer (timed out)\n";
         return text;
     }
     out << "  Name:     " << shown(result.hostname) << '\n';
@@ -54,7 +59,9 @@ QString toText(const QueryRound::Result& result)
         out << "  Name                             Score    Ping\n";
         for (const Player& player : *result.players) {
             out << "  " << shown(player.name).leftJustified(32) << ' ' << shown(player.score).rightJustified(6) << ' '
-                << shown(player.ping).rightJustified(7) << (player.isFriend ? "  (friend)" : "") << '\n';
+                << shown(player.ping).rightJustified(7)
+                << (player.time.isEmpty() ? QString() : QStringLiteral("  ") + shown(player.time))
+                << (player.isFriend ? "  (friend)" : "") << '\n';
         }
     }
     if (!result.settings.empty()) {
