@@ -50,9 +50,9 @@ void QueryRound::start(const std::vector<Target>& targets)
 
 void QueryRound::serverUpdated(size_t index)
 {
-    ServerQuery& query = *m_queries[index];
-    if (m_done[index] || query.lastRefresh().isNull())
+    if (m_done[index] || m_queries[index]->lastRefresh().isNull())
         return;
+    ServerQuery& query = *m_queries[index];
     Result& result = m_results[index];
     result.answered = true;
     result.hostname = query.hostname();
@@ -83,9 +83,14 @@ void QueryRound::complete(size_t index, bool answered)
         return;
     m_done[index] = true;
     m_results[index].answered = answered;
-    m_queries[index]->shutdown();
+    // The result holds all that is wanted of the query object; it may be inside its own signal.
+    ServerQuery* query = m_queries[index].release();
+    query->shutdown();
+    query->setParent(this);
+    query->deleteLater();
     if (m_waits[index])
         m_waits[index]->stop();
+    emit serverDone(index);
     if (--m_remaining == 0)
         emit finished();
 }
