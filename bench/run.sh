@@ -183,6 +183,8 @@ FIRST_RATE=$(calc %.0f "10000 / $FIRST_10000")
 # Rows of history each run held at its last table: one a server a round.
 PER_SERVER_KIB=$(calc %.1f "(($RSS_10000 - 5 * 10000 * $ROW_BYTES / 1024) - ($RSS_1000 - 3 * 1000 * $ROW_BYTES / 1024)) / 9000")
 
+"$ROOT/bench/a2s-round.sh" "$BUILD" # the A2S round beside the Quake 3 one, and a refused server
+
 # --- summary ---------------------------------------------------------------------------------------
 cat <<EOF
 

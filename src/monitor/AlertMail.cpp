@@ -33,8 +33,9 @@ QString defaultAlertText(const QString& name, const StatusRow& row)
     const QString crlf = QStringLiteral("\r\n");
     return QStringLiteral("Server: ") + name + crlf + QStringLiteral("Address: ") + row.address + crlf
            + QStringLiteral("Game: ") + row.game + crlf + QStringLiteral("TimeOuts: ")
-           + QString::number(row.timeOutCount.value_or(0)) + crlf + crlf
-           + QStringLiteral("This is an automated message, do not reply!");
+           + QString::number(row.timeOutCount.value_or(0)) + crlf + QStringLiteral("State: ") + stateText(row.state)
+           + (row.state == ServerState::Refused ? QStringLiteral(" (nothing listens at its port)") : QString()) + crlf
+           + crlf + QStringLiteral("This is an automated message, do not reply!");
 }
 
 void AlertMail::send(const StatusRow& row, const QString& customText)
@@ -46,7 +47,9 @@ void AlertMail::send(const StatusRow& row, const QString& customText)
     SmtpMessage message = mailer->message();
     message.fromName = QString::fromLatin1(MailFromName);
     message.to = m_settings.email;
-    message.subject = QStringLiteral("ALERT: Server: ") + name + QStringLiteral(" has timed out!");
+    message.subject = QStringLiteral("ALERT: Server: ") + name
+                      + (row.state == ServerState::Refused ? QStringLiteral(" has timed out (refused)!")
+                                                           : QStringLiteral(" has timed out!"));
     message.text = customText.trimmed().isEmpty() ? defaultAlertText(name, row) : customText;
     mailer->setMessage(message);
     const QString address = row.address;

@@ -148,7 +148,7 @@ MainWindow::MainWindow(const MainWindowServices& services, QWidget* parent)
     m_grid->horizontalHeader()->setSectionsClickable(true);
     m_grid->horizontalHeader()->setStretchLastSection(true);
     m_grid->setContextMenuPolicy(Qt::CustomContextMenu);
-    const int widths[] = {130, 140, 150, 200, 50, 90, 60, 60, 55, 110, 120};
+    const int widths[] = {130, 140, 150, 200, 50, 90, 60, 60, 55, 110, 120, 120};
     for (int column = 0; column < StatusModel::ColumnCount; ++column)
         m_grid->setColumnWidth(column, widths[column]);
     connect(m_grid->horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int column) {

@@ -419,6 +419,15 @@ void Monitor::serverUpdate(ServerQuery* query)
     const QString address = query->address();
     if (!m_status.find(address))
         return;
+    if (query->state() == ServerState::BadAnswer) {
+        // Not up, not down: the grid says so, and nothing the answer said reaches the counts or the rules.
+        m_status.update(address, [&](StatusRow& row) { applyBadAnswer(row, query->stateReason()); });
+        m_services.windows.setState(address, ServerState::BadAnswer, query->stateReason());
+        // Not up either for the uptime share.
+        countCycle(*query, false);
+        m_history.append(m_services.clock.now(), address, std::nullopt, std::nullopt);
+        return;
+    }
     const AppSettings& settings = m_services.context.settings;
     const std::optional<PlayerTable>& players = query->players();
     const bool answered = !query->lastRefresh().isNull();
@@ -474,6 +483,8 @@ void Monitor::serverUpdate(ServerQuery* query)
         m_quietOutage.remove(address);
     }
     if (answered)
+        m_services.windows.setState(address, ServerState::Up, {});
+    if (answered)
         m_history.append(m_services.clock.now(), address, query->ping(), players ? int(players->size()) : 0);
     else
         m_history.append(m_services.clock.now(), address, std::nullopt, std::nullopt);
@@ -518,7 +529,8 @@ void Monitor::serverTimeOut(ServerQuery* query)
     if (!m_status.find(address))
         return;
     bool wentOffline = false;
-    m_status.update(address, [&](StatusRow& row) { wentOffline = applyTimeOut(row); });
+    m_status.update(address, [&](StatusRow& row) { wentOffline = applyTimeOut(row, query->state()); });
+    m_services.windows.setState(address, query->state(), {});
     countCycle(*query, false);
     // The departure is logged like the return; the pop-up switch decides only the pop-up.
     if (wentOffline) {

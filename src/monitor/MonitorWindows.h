@@ -2,6 +2,7 @@
 
 #include "players/Player.h"
 #include "query/AnswerUpdate.h"
+#include "query/ServerState.h"
 
 #include <QString>
 
@@ -23,6 +24,13 @@ public:
     virtual void
     reloadServerWindow(const QString& oldAddress, const QString& address, const QString& game, const QString& name) = 0;
     virtual void setTimeOut(const QString& address) = 0;
+    // What the server's last query came to, for its details window and tray tip.
+    virtual void setState(const QString& address, ServerState state, const QString& reason)
+    {
+        Q_UNUSED(address);
+        Q_UNUSED(state);
+        Q_UNUSED(reason);
+    }
     // Feeds an open details window; `maximum` is unset when the server sent no number.
     virtual void updateDetails(const QString& address,
                                const QString& name,

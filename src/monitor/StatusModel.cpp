@@ -53,6 +53,8 @@ QVariant StatusModel::data(const QModelIndex& index, int role) const
     if (role == ColouredTextRole)
         return index.column() == NameColumn && !row.colouredName.isEmpty() ? QVariant(visibleText(row.colouredName))
                                                                            : QVariant();
+    if (role == Qt::ToolTipRole && index.column() == StateColumn)
+        return visibleText(stateLine(row.state, row.stateReason));
     if (role != Qt::DisplayRole && role != Qt::EditRole)
         return {};
     switch (index.column()) {
@@ -80,6 +82,11 @@ QVariant StatusModel::data(const QModelIndex& index, int role) const
         return row.map ? QVariant(visibleText(*row.map)) : QVariant();
     case MemoColumn:
         return visibleText(row.server);
+    case StateColumn:
+        // An offline server says so; its state says how it went.
+        if (row.isOffline())
+            return QStringLiteral("offline (%1)").arg(stateText(row.state));
+        return visibleText(stateLine(row.state, row.stateReason));
     }
     return {};
 }
@@ -88,8 +95,18 @@ QVariant StatusModel::headerData(int section, Qt::Orientation orientation, int r
 {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
         return QAbstractTableModel::headerData(section, orientation, role);
-    static const char* const captions[ColumnCount] = {
-        "Game", "Address", "AR", "Name", "Ping", "Last Refresh", "ManRef", "Players", "Friends", "Map", "Memo"};
+    static const char* const captions[ColumnCount] = {"Game",
+                                                      "Address",
+                                                      "AR",
+                                                      "Name",
+                                                      "Ping",
+                                                      "Last Refresh",
+                                                      "ManRef",
+                                                      "Players",
+                                                      "Friends",
+                                                      "Map",
+                                                      "Memo",
+                                                      "State"};
     return section >= 0 && section < ColumnCount ? QString::fromLatin1(captions[section]) : QString();
 }
 
@@ -158,6 +175,8 @@ int compareRows(const StatusRow& a, const StatusRow& b, int column)
         return compareOptional(a.map, b.map);
     case StatusModel::MemoColumn:
         return compareText(a.server, b.server);
+    case StatusModel::StateColumn:
+        return int(a.state) - int(b.state);
     }
     return 0;
 }

@@ -29,6 +29,7 @@ public:
         FriendsColumn,
         MapColumn,
         MemoColumn,
+        StateColumn, // last: the stored column layouts number the others
         ColumnCount
     };
     // The row's style for the grid: "ManRef", "Dead", "Friend" or empty.

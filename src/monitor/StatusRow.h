@@ -1,5 +1,7 @@
 #pragma once
 
+#include "query/ServerState.h"
+
 #include <QDateTime>
 #include <QString>
 #include <QTime>
@@ -33,6 +35,8 @@ struct StatusRow
     std::optional<QDateTime> lastMail;
     qint32 emailNotify = 0; // 1: no alert mail for this server
     qint32 autoJoin = 0;    // 1 while auto-join is armed
+    ServerState state = ServerState::Waiting;
+    QString stateReason; // what was wrong with a bad answer
 
     bool isOffline() const { return timeOut == QLatin1String("1"); }
     bool answered() const { return ar.isValid(); }

@@ -27,6 +27,8 @@ StatusChanges applyCycle(StatusRow& row, const CycleResult& result)
     row.ar = answered ? result.lastRefresh : QDateTime();
     if (answered) {
         row.lastRefresh = result.lastRefresh.time();
+        row.state = ServerState::Up;
+        row.stateReason.clear();
         changes.backOnline = row.isOffline();
         row.timeOut.clear();
         row.timeOutCount = 0;
@@ -60,8 +62,10 @@ StatusChanges applyCycle(StatusRow& row, const CycleResult& result)
     return changes;
 }
 
-bool applyTimeOut(StatusRow& row)
+bool applyTimeOut(StatusRow& row, ServerState state)
 {
+    row.state = state;
+    row.stateReason.clear();
     bool wentOffline = false;
     if (!row.isOffline() && !row.name.value_or(QString()).isEmpty()) {
         row.timeOut = QStringLiteral("1");
@@ -69,6 +73,13 @@ bool applyTimeOut(StatusRow& row)
     }
     row.timeOutCount = row.timeOutCount.value_or(0) + 1;
     return wentOffline;
+}
+
+void applyBadAnswer(StatusRow& row, const QString& reason)
+{
+    row.state = ServerState::BadAnswer;
+    row.stateReason = reason;
+    row.ping.reset();
 }
 
 FriendChanges

@@ -28,7 +28,7 @@ QString formatStatusTable(const StatusModel& status, const UptimeLog* uptime, co
     QString text;
     QTextStream out(&text);
     out << cell(QStringLiteral("Game"), 22) << ' ' << cell(QStringLiteral("Address"), 24) << ' '
-        << cell(QStringLiteral("State"), 8) << ' ' << cell(QStringLiteral("Name"), 28) << ' '
+        << cell(QStringLiteral("State"), 10) << ' ' << cell(QStringLiteral("Name"), 28) << ' '
         << cell(QStringLiteral("Ping"), 5) << ' ' << cell(QStringLiteral("Players"), 8) << ' '
         << cell(QStringLiteral("Map"), 14) << ' ';
     if (uptime) {
@@ -39,21 +39,25 @@ QString formatStatusTable(const StatusModel& status, const UptimeLog* uptime, co
     int answered = 0;
     int offline = 0;
     int waiting = 0;
+    int bad = 0;
     for (const StatusRow& row : status.rows()) {
         QString state;
         if (row.isOffline()) {
-            state = QStringLiteral("OFFLINE");
+            state = row.state == ServerState::Refused ? QStringLiteral("REFUSED") : QStringLiteral("OFFLINE");
             ++offline;
+        } else if (row.state == ServerState::BadAnswer) {
+            state = stateText(row.state);
+            ++bad;
         } else if (row.answered()) {
             state = QStringLiteral("up");
             ++answered;
         } else if (row.timeOutCount.value_or(0) > 0) {
-            state = QStringLiteral("no reply");
+            state = row.state == ServerState::Refused ? stateText(row.state) : stateText(ServerState::NoAnswer);
         } else {
             state = QStringLiteral("...");
             ++waiting;
         }
-        out << cell(row.game, 22) << ' ' << cell(row.address, 24) << ' ' << cell(state, 8) << ' '
+        out << cell(row.game, 22) << ' ' << cell(row.address, 24) << ' ' << cell(state, 10) << ' '
             << cell(row.name.value_or(QString()), 28) << ' '
             << cell(row.ping ? QString::number(*row.ping) : QString(), 5) << ' '
             << cell(row.players.value_or(QString()), 8) << ' ' << cell(row.map.value_or(QString()), 14) << ' ';
@@ -63,13 +67,18 @@ QString formatStatusTable(const StatusModel& status, const UptimeLog* uptime, co
                 << cell(UptimeLog::percent(shares.month), 6) << ' ';
         }
         out << visibleText(row.server) << '\n';
+        if (row.state == ServerState::BadAnswer)
+            out << QStringLiteral("    ") << visibleText(row.stateReason) << '\n';
     }
     out << QStringLiteral("Servers: %1, answered: %2, offline: %3, not answered yet: %4")
                .arg(status.rowCount())
                .arg(answered)
                .arg(offline)
-               .arg(waiting)
-        << '\n';
+               .arg(waiting);
+    // Named only when there are some, so that scripts reading the line see it as before.
+    if (bad > 0)
+        out << QStringLiteral(", bad answers: %1").arg(bad);
+    out << '\n';
     return text;
 }
 

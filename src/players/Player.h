@@ -14,6 +14,7 @@ struct Player
     QString ping;
     bool isFriend = false;
     QString coloured; // the name with its colour codes, empty when it has none
+    QString time;     // time connected ("m:ss"), where the engine tells it
 
     bool operator==(const Player&) const = default;
 };

@@ -1,6 +1,7 @@
 #include "query/EngineProtocol.h"
 
 #include "core/Catalogue.h"
+#include "core/Routines.h"
 #include "query/engines/AnswerText.h"
 #include "query/engines/HalfLifeProtocol.h"
 #include "query/engines/HaloProtocol.h"
@@ -14,6 +15,18 @@ namespace trevisk {
 QByteArray EngineProtocol::partKey(const QByteArray& datagram) const
 {
     return 'P' + getKeyValue(datagram, "queryid") + 'P';
+}
+
+bool EngineProtocol::recognises(const QByteArray& answer) const
+{
+    // The Quake family: the four FF bytes, then a backslash key/value text.
+    return answer.startsWith(PacketPrefix) && answer.indexOf('\\', PacketPrefix.size()) >= 0;
+}
+
+bool recognisesGameSpyAnswer(const QByteArray& answer, const QByteArray& request)
+{
+    // A zero byte, then the four request id bytes the query sent, then the values.
+    return answer.size() > 5 && answer.at(0) == '\0' && answer.mid(1, 4) == request.mid(3, 4);
 }
 
 QStringList EngineProtocol::launchArguments(const QString&, const QString& address, const QStringList& params) const

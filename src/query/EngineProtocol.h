@@ -26,6 +26,13 @@ public:
     // The key a gathered part is stored under ("P" + query id + "P"); a repeated key is dropped.
     virtual QByteArray partKey(const QByteArray& datagram) const;
 
+    // True when a datagram (for gathering engines: the joined parts) has the shape of this engine's
+    // answer; anything else from the server's port is a bad answer, whatever the parser would make of it.
+    virtual bool recognises(const QByteArray& answer) const;
+
+    // True for engines whose servers may answer only the A2S queries of today's Half-Life and Source.
+    virtual bool speaksA2s() const { return false; }
+
     // How many separate answers a complete query cycle brings (two for Half-Life).
     virtual int answersPerCycle() const { return 1; }
 
@@ -42,6 +49,9 @@ public:
     // Reads one answer (for gathering engines: the parts joined in arrival order).
     virtual AnswerUpdate parse(const QByteArray& answer, const QString& game, const FriendList& friends) const = 0;
 };
+
+// The answer of a GameSpy-style query starts with a zero byte and the request's four id bytes.
+bool recognisesGameSpyAnswer(const QByteArray& answer, const QByteArray& request);
 
 // The protocol of an engine code ("Q3", "UT2003", ...), or nullptr for an unknown code.
 const EngineProtocol* protocolForEngine(const QString& engine);

@@ -10,6 +10,14 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+
+#ifdef Q_OS_LINUX
+#include <arpa/inet.h>
+#include <linux/errqueue.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#endif
 
 namespace trevisk {
 
@@ -21,6 +29,19 @@ constexpr qint64 MaxDatagramBytes = 65536;
 // Queued queries go out in small groups, one group a tick: far fewer wake-ups than one send
 // a tick, and a group stays within the bucket's burst.
 constexpr std::chrono::milliseconds PaceTick{10};
+// Errors read at one wake-up; more wait for the next, so a storm of them cannot starve the answers.
+constexpr int MaxErrorsPerWake = 256;
+
+// An unconnected UDP socket hears of ICMP errors only when asked to queue them.
+void askForErrors(QUdpSocket& socket)
+{
+#ifdef Q_OS_LINUX
+    const int on = 1;
+    ::setsockopt(int(socket.socketDescriptor()), IPPROTO_IP, IP_RECVERR, &on, sizeof on);
+#else
+    Q_UNUSED(socket);
+#endif
+}
 
 } // namespace
 
@@ -326,6 +347,7 @@ int QueryEngine::registerRoute(quint32 id, const QHostAddress& address, quint16 
         auto socket = std::make_unique<QUdpSocket>();
         socket->bind(QHostAddress::AnyIPv4, 0);
         socket->setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, ReceiveBufferBytes);
+        askForErrors(*socket);
         const int socketIndex = static_cast<int>(index);
         connect(socket.get(), &QUdpSocket::readyRead, this, [this, socketIndex] { readDatagrams(socketIndex); });
         m_sockets.push_back(std::move(socket));
@@ -350,31 +372,108 @@ void QueryEngine::readDatagrams(int socketIndex)
     QUdpSocket* udp = socket(socketIndex);
     QHostAddress sender;
     quint16 senderPort = 0;
+    bool readAny = false;
     while (udp->hasPendingDatagrams()) {
+        readAny = true;
         // One buffer for every datagram: an answer that is kept elsewhere detaches it then.
         m_datagram.resize(MaxDatagramBytes);
         const qint64 size = udp->readDatagram(m_datagram.data(), MaxDatagramBytes, &sender, &senderPort);
         if (size < 0)
             break;
         m_datagram.resize(size);
-        // Only the address and port that were queried are heard; anything else is dropped.
-        const quint32 id = m_routes[socketIndex].value(Endpoint{sender.toIPv4Address(), senderPort});
-        const auto slot = id ? m_slots.constFind(id) : m_slots.constEnd();
-        if (slot == m_slots.constEnd())
-            continue;
-        if (!slot->query->receive(m_datagram)) {
-            ++m_unawaited;
-            continue;
-        }
-        // The owner may have stopped or removed the query while it took the answer.
-        const auto after = m_slots.find(id);
-        if (after == m_slots.end())
-            continue;
-        after->answering = true;
-        const ServerQuery* query = after->query;
-        if (query->retries() == 0 && query->ping() <= m_timing.timeOut.count() / 2)
-            m_pacer.answeredInTime(size);
+        deliver(socketIndex, sender, senderPort);
     }
+    if (readAny)
+        return;
+    // A wake-up with nothing to read is a queued error; left there, it would wake the loop forever.
+    readErrors(socketIndex);
+    // Qt stops watching a socket that woke with nothing to read until the next read: this read
+    // re-arms it, and a datagram that came meanwhile is an answer like any other.
+    m_datagram.resize(MaxDatagramBytes);
+    const qint64 size = udp->readDatagram(m_datagram.data(), MaxDatagramBytes, &sender, &senderPort);
+    if (size >= 0) {
+        m_datagram.resize(size);
+        deliver(socketIndex, sender, senderPort);
+    }
+}
+
+void QueryEngine::deliver(int socketIndex, const QHostAddress& sender, quint16 senderPort)
+{
+    // Only the address and port that were queried are heard; anything else is dropped.
+    const quint32 id = m_routes[socketIndex].value(Endpoint{sender.toIPv4Address(), senderPort});
+    const auto slot = id ? m_slots.constFind(id) : m_slots.constEnd();
+    if (slot == m_slots.constEnd())
+        return;
+    if (!slot->query->receive(m_datagram)) {
+        ++m_unawaited;
+        return;
+    }
+    // The owner may have stopped or removed the query while it took the answer.
+    const auto after = m_slots.find(id);
+    if (after == m_slots.end())
+        return;
+    after->answering = true;
+    const ServerQuery* query = after->query;
+    if (query->retries() == 0 && query->ping() <= m_timing.timeOut.count() / 2)
+        m_pacer.answeredInTime(m_datagram.size());
+}
+
+void QueryEngine::readErrors(int socketIndex)
+{
+#ifdef Q_OS_LINUX
+    const int fd = int(socket(socketIndex)->socketDescriptor());
+    if (fd < 0)
+        return;
+    for (int i = 0; i < MaxErrorsPerWake; ++i) {
+        sockaddr_in target{};
+        char data[64];
+        alignas(cmsghdr) char control[256];
+        iovec part{data, sizeof data};
+        msghdr message{};
+        message.msg_name = &target;
+        message.msg_namelen = sizeof target;
+        message.msg_iov = &part;
+        message.msg_iovlen = 1;
+        message.msg_control = control;
+        message.msg_controllen = sizeof control;
+        if (::recvmsg(fd, &message, MSG_ERRQUEUE | MSG_DONTWAIT) < 0)
+            break;
+        for (cmsghdr* header = CMSG_FIRSTHDR(&message); header; header = CMSG_NXTHDR(&message, header)) {
+            if (header->cmsg_level != IPPROTO_IP || header->cmsg_type != IP_RECVERR)
+                continue;
+            sock_extended_err error{};
+            std::memcpy(&error, CMSG_DATA(header), sizeof error);
+            // Only "port unreachable" says that nothing listens; other errors may pass, and the tries go on.
+            constexpr quint8 DestinationUnreachable = 3;
+            constexpr quint8 PortUnreachable = 3;
+            if (error.ee_origin != SO_EE_ORIGIN_ICMP || error.ee_type != DestinationUnreachable
+                || error.ee_code != PortUnreachable)
+                continue;
+            ++m_refusals;
+            // The name is where the refused datagram went: the route tells whose query it was.
+            const Endpoint to{ntohl(target.sin_addr.s_addr), ntohs(target.sin_port)};
+            const quint32 id = m_routes[socketIndex].value(to);
+            const auto slot = id ? m_slots.constFind(id) : m_slots.constEnd();
+            if (slot != m_slots.constEnd())
+                slot->query->refuse();
+        }
+    }
+    // The pending socket error goes too, or the next send would fail with it.
+    int pending = 0;
+    socklen_t size = sizeof pending;
+    ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &pending, &size);
+#else
+    Q_UNUSED(socketIndex);
+#endif
+}
+
+void QueryEngine::sendDatagram(int socketIndex, const QByteArray& datagram, const QHostAddress& address, quint16 port)
+{
+    QUdpSocket* udp = socket(socketIndex);
+    // An ICMP error that came since the last read is handed to the next send as its failure; the
+    // datagram did not go, and goes once more.
+    if (udp->writeDatagram(datagram, address, port) < 0)
+        udp->writeDatagram(datagram, address, port);
 }
 
 } // namespace trevisk

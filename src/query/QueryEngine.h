@@ -104,6 +104,8 @@ public:
     int scheduledDeadlines() const { return static_cast<int>(m_deadlines.size()); }
     // Datagrams from a listed server's address that no query awaited; they were dropped.
     quint64 unawaitedDatagrams() const { return m_unawaited; }
+    // Port-unreachable reports the sockets received, whether or not a query was waiting.
+    quint64 refusals() const { return m_refusals; }
 
 private:
     // Query objects reach their own deadlines and sends through these, by their id.
@@ -171,6 +173,12 @@ private:
     int registerRoute(quint32 id, const QHostAddress& address, quint16 port);
     void unregisterRoute(quint32 id);
     void readDatagrams(int socketIndex);
+    // Hands the datagram just read to the query that awaits it, if any.
+    void deliver(int socketIndex, const QHostAddress& sender, quint16 senderPort);
+    // Reads the socket's queued ICMP errors; a port unreachable ends the matching query's try.
+    void readErrors(int socketIndex);
+    // Sends one datagram; a send that fails only because an earlier refusal was still pending goes again.
+    void sendDatagram(int socketIndex, const QByteArray& datagram, const QHostAddress& address, quint16 port);
     QUdpSocket* socket(int index) const { return m_sockets.at(index).get(); }
 
     const Clock& m_clock;
@@ -203,6 +211,7 @@ private:
     SendPacer m_pacer;
     QHash<QString, HostEntry> m_hosts;
     quint64 m_unawaited = 0;
+    quint64 m_refusals = 0;
     QByteArray m_datagram;
 };
 

@@ -11,8 +11,7 @@ namespace trevisk {
 
 int QueryRound::Result::playerCount() const
 {
-    const QString engine = getEngine(game);
-    if (engine == QLatin1String("UT") || engine == QLatin1String("UT2003"))
+    if (reportsPlayerCount)
         return numPlayers.toInt();
     return players ? static_cast<int>(players->size()) : 0;
 }
@@ -39,7 +38,13 @@ void QueryRound::start(const std::vector<Target>& targets)
         m_results[i].address = targets[i].address;
         auto query = std::make_unique<ServerQuery>(m_engine);
         connect(query.get(), &ServerQuery::serverUpdate, this, [this, i] { serverUpdated(i); });
-        connect(query.get(), &ServerQuery::timeOut, this, [this, i] { complete(i, m_answers[i] > 0); });
+        connect(query.get(), &ServerQuery::timeOut, this, [this, i] {
+            if (m_done[i])
+                return;
+            if (m_answers[i] == 0)
+                m_results[i].state = m_queries[i]->state();
+            complete(i, m_answers[i] > 0);
+        });
         m_queries.push_back(std::move(query));
     }
     for (size_t i = 0; i < targets.size(); ++i)
@@ -50,11 +55,26 @@ void QueryRound::start(const std::vector<Target>& targets)
 
 void QueryRound::serverUpdated(size_t index)
 {
-    if (m_done[index] || m_queries[index]->lastRefresh().isNull())
+    if (m_done[index])
         return;
     ServerQuery& query = *m_queries[index];
     Result& result = m_results[index];
+    if (query.state() == ServerState::BadAnswer) {
+        // A bad answer ends the server's query; nothing of this query is shown.
+        Result cleared;
+        cleared.game = result.game;
+        cleared.address = result.address;
+        result = std::move(cleared);
+        result.state = ServerState::BadAnswer;
+        result.stateReason = query.stateReason();
+        complete(index, false);
+        return;
+    }
+    if (query.lastRefresh().isNull())
+        return;
     result.answered = true;
+    result.state = ServerState::Up;
+    result.reportsPlayerCount = query.reportsPlayerCount();
     result.hostname = query.hostname();
     result.map = query.map();
     result.maxPlayers = query.maxPlayers();
@@ -62,9 +82,7 @@ void QueryRound::serverUpdated(size_t index)
     result.ping = query.ping();
     result.players = query.players();
     result.settings = query.settings();
-    const EngineProtocol* protocol = m_engine.protocolFor(result.game);
-    const int expected = protocol ? protocol->answersPerCycle() : 1;
-    if (++m_answers[index] >= expected) {
+    if (++m_answers[index] >= query.answersPerCycle()) {
         complete(index, true);
         return;
     }

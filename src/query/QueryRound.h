@@ -1,6 +1,7 @@
 #pragma once
 
 #include "query/AnswerUpdate.h"
+#include "query/ServerState.h"
 
 #include <QDateTime>
 #include <QObject>
@@ -33,6 +34,8 @@ public:
         QString game;
         QString address;
         bool answered = false;
+        ServerState state = ServerState::Waiting;
+        QString stateReason; // what was wrong with a bad answer
         QString hostname;
         QString map;
         QString maxPlayers;
@@ -41,7 +44,8 @@ public:
         std::optional<PlayerTable> players;
         SettingsTable settings;
 
-        // The count the grid shows: the engine's own for the Unreal family, else the player rows.
+        bool reportsPlayerCount = false; // numPlayers is the server's own count (Unreal family, A2S)
+        // The count the grid shows: the engine's own where it sends one, else the player rows.
         int playerCount() const;
     };
 

@@ -4,8 +4,11 @@
 #include "core/Clock.h"
 #include "core/ErrorText.h"
 #include "core/Routines.h"
+#include "query/AnswerCheck.h"
 #include "query/EngineProtocol.h"
 #include "query/QueryEngine.h"
+#include "query/engines/AnswerText.h"
+#include "query/engines/PlayersResult.h"
 
 #include <QUdpSocket>
 
@@ -20,6 +23,13 @@ constexpr qint32 PingLimit = 10000;
 constexpr qint32 PingCap = 9999;
 // An Unreal answer comes in a handful of parts; more within one window is a flood.
 constexpr std::size_t MaxGatheredParts = 128;
+// One challenge per query of a try at most: a server that keeps handing out new ones is not followed further.
+constexpr int MaxChallengeReplies = a2s::QueryCount;
+
+bool isA2sShaped(const QByteArray& datagram)
+{
+    return a2s::replyKind(datagram) || a2s::challengeOf(datagram) || a2s::isSplitPart(datagram);
+}
 
 } // namespace
 
@@ -75,6 +85,11 @@ void ServerQuery::clearResults()
     m_reportedErrors.clear();
     m_cycleAnswered = false;
     m_cycleHadErrors = false;
+    m_state = ServerState::Waiting;
+    m_stateReason.clear();
+    m_useA2s = false;
+    m_challenge.reset();
+    m_splits.clear();
 }
 
 void ServerQuery::sendQuery()
@@ -157,20 +172,34 @@ void ServerQuery::transmit(int socketIndex, const QHostAddress& address)
     startTimer(TimeOut, m_engine.now() + m_engine.timing().timeOut.count());
     m_packets.clear();
     m_awaited = 0;
+    m_badThisTry = false;
+    m_socketIndex = socketIndex;
+    m_sentTo = address;
+    // The sending tick comes first: a refusal may come back while the requests go out.
+    m_sendTick = m_engine.ticks();
+    m_ping = 0;
     if (const EngineProtocol* protocol = m_engine.protocolFor(m_game)) {
-        m_awaited = protocol->gathers() ? 0 : protocol->answersPerCycle();
+        // The remembered dialect first; a try that got no answer hands the next one to the other.
+        m_tryA2s = protocol->speaksA2s() && ((m_retries % 2 == 1) != m_useA2s);
         m_awaitUntil = m_engine.now() + m_engine.timing().timeOut.count();
+        if (m_tryA2s) {
+            m_awaited = a2s::QueryCount;
+            m_a2sPending.fill(true);
+            m_challengeReplies = 0;
+            m_splits.clear();
+            for (int query = 0; query < a2s::QueryCount; ++query)
+                sendA2s(a2s::Query(query));
+            return;
+        }
+        m_awaited = protocol->gathers() ? 0 : protocol->answersPerCycle();
         // The gathering window runs from the first request of the cycle; a running window is not restarted.
         if (protocol->gathers() && !timerOn(Gather))
             startTimer(Gather, m_engine.now() + m_engine.timing().gather.count());
         if (socketIndex >= 0 && !address.isNull()) {
-            QUdpSocket* socket = m_engine.socket(socketIndex);
             for (const QByteArray& request : protocol->requests())
-                socket->writeDatagram(request, address, m_remotePort);
+                m_engine.sendDatagram(socketIndex, request, address, m_remotePort);
         }
     }
-    m_sendTick = m_engine.ticks();
-    m_ping = 0;
 }
 
 void ServerQuery::deadlineReached(Kind kind)
@@ -199,6 +228,8 @@ void ServerQuery::retryOrGiveUp()
     ++m_retries;
     if (m_retries >= m_engine.timing().triesPerCycle) {
         m_lastRefresh = QDateTime();
+        m_state = ServerState::NoAnswer;
+        m_stateReason.clear();
         emit timeOut();
         emit serverUpdate();
         return;
@@ -211,23 +242,19 @@ bool ServerQuery::receive(const QByteArray& datagram)
     // Only what the current try awaits is an answer: anything else from the server's address may
     // be forged, and taking it would report events that never happened.
     const EngineProtocol* protocol = m_engine.protocolFor(m_game);
-    const bool gathers = protocol && protocol->gathers();
+    const bool gathers = protocol && protocol->gathers() && !m_tryA2s;
     const bool awaited = gathers ? (timerOn(Gather) || timerOn(TimeOut))
                                  : (m_awaited > 0 && (timerOn(TimeOut) || m_engine.now() <= m_awaitUntil));
     if (!awaited || (gathers && m_packets.size() >= MaxGatheredParts))
         return false;
     if (datagram.isEmpty())
         return true;
-    if (!gathers)
-        --m_awaited;
-    stopTimer(TimeOut);
-    if (m_ping == 0) {
-        const qint32 elapsed =
-            static_cast<qint32>(static_cast<quint32>(m_engine.ticks()) - static_cast<quint32>(m_sendTick));
-        m_ping = elapsed < 0 ? 0 : (elapsed > PingLimit ? PingCap : elapsed);
-    }
-    m_cycleAnswered = true;
+    if (m_tryA2s)
+        return receiveA2s(datagram);
     if (gathers) {
+        stopTimer(TimeOut);
+        measurePing();
+        m_cycleAnswered = true;
         const QByteArray key = protocol->partKey(datagram);
         const bool repeated =
             std::any_of(m_packets.cbegin(), m_packets.cend(), [&](const auto& part) { return part.first == key; });
@@ -237,11 +264,154 @@ bool ServerQuery::receive(const QByteArray& datagram)
             startTimer(Gather, m_engine.now() + m_engine.timing().gather.count());
         return true;
     }
+    if (protocol && !protocol->recognises(datagram)) {
+        // A late reply of the other dialect is no news; anything else is no answer of this engine.
+        if (protocol->speaksA2s() && isA2sShaped(datagram))
+            return false;
+        return badAnswer(QStringLiteral("not a %1 server's answer (%2 bytes)").arg(m_game).arg(datagram.size()));
+    }
+    AnswerUpdate update = protocol ? protocol->parse(datagram, m_game, m_engine.friendList()) : AnswerUpdate{};
+    // A bad answer takes no awaited place: the true one may still come.
+    if (const auto reason = nonsenseIn(update, m_maxPlayers, protocol && protocol->reportsPlayerCount()))
+        return badAnswer(*reason);
+    --m_awaited;
+    stopTimer(TimeOut);
+    measurePing();
+    m_cycleAnswered = true;
+    takeAnswer(std::move(update));
+    return true;
+}
+
+bool ServerQuery::receiveA2s(const QByteArray& datagram)
+{
+    if (const auto challenge = a2s::challengeOf(datagram)) {
+        if (m_challengeReplies >= MaxChallengeReplies)
+            return false;
+        ++m_challengeReplies;
+        measurePing();
+        // One challenge serves every query from this address: each request not yet sent with it goes again.
+        m_challenge = *challenge;
+        for (int query = 0; query < a2s::QueryCount; ++query) {
+            if (m_a2sPending[size_t(query)] && m_a2sSentWith[size_t(query)] != m_challenge)
+                sendA2s(a2s::Query(query));
+        }
+        return true;
+    }
+    QByteArray reply = datagram;
+    if (a2s::isSplitPart(datagram)) {
+        if (m_splits.heldParts() >= MaxGatheredParts)
+            return false;
+        const a2s::SplitAssembler::Outcome outcome = m_splits.add(datagram);
+        using State = a2s::SplitAssembler::Outcome::State;
+        if (outcome.state == State::Pending)
+            return true;
+        if (outcome.state != State::Complete) {
+            // The server is there; its reply cannot be read, and the report says why.
+            stopTimer(TimeOut);
+            measurePing();
+            m_cycleAnswered = true;
+            noteErrors({AnswerError{QStringLiteral("A2S split reply"), outcome.error, MalformedRecord}});
+            return true;
+        }
+        reply = outcome.reply;
+    }
+    const std::optional<a2s::Query> kind = a2s::replyKind(reply);
+    if (!kind) {
+        const EngineProtocol* protocol = m_engine.protocolFor(m_game);
+        if (protocol && protocol->recognises(reply))
+            return false;
+        return badAnswer(QStringLiteral("not an A2S reply (%1 bytes)").arg(reply.size()));
+    }
+    if (!m_a2sPending[size_t(*kind)])
+        return false;
+    AnswerUpdate update;
+    switch (*kind) {
+    case a2s::Query::Info:
+        update = a2s::parseInfo(reply);
+        break;
+    case a2s::Query::Players:
+        takePlayers(update, a2s::parsePlayers(reply, m_engine.friendList()));
+        break;
+    case a2s::Query::Rules:
+        update = a2s::parseRules(reply);
+        break;
+    }
+    // A2S_INFO states the count, bots included: the players' list may be partial or refused.
+    if (const auto reason = nonsenseIn(update, m_maxPlayers, true))
+        return badAnswer(*reason);
+    m_a2sPending[size_t(*kind)] = false;
+    --m_awaited;
+    stopTimer(TimeOut);
+    measurePing();
+    m_cycleAnswered = true;
+    m_useA2s = true;
+    takeAnswer(std::move(update));
+    return true;
+}
+
+void ServerQuery::sendA2s(a2s::Query query)
+{
+    m_a2sSentWith[size_t(query)] = m_challenge;
+    if (m_socketIndex >= 0 && !m_sentTo.isNull())
+        m_engine.sendDatagram(m_socketIndex, a2s::request(query, m_challenge), m_sentTo, m_remotePort);
+}
+
+void ServerQuery::measurePing()
+{
+    if (m_ping != 0)
+        return;
+    const qint32 elapsed =
+        static_cast<qint32>(static_cast<quint32>(m_engine.ticks()) - static_cast<quint32>(m_sendTick));
+    m_ping = elapsed < 0 ? 0 : (elapsed > PingLimit ? PingCap : elapsed);
+}
+
+void ServerQuery::takeAnswer(AnswerUpdate&& update)
+{
     m_lastRefresh = m_engine.clock().now();
-    if (protocol)
-        apply(protocol->parse(datagram, m_game, m_engine.friendList()));
+    apply(std::move(update));
+    m_state = ServerState::Up;
+    m_stateReason.clear();
+    emit serverUpdate();
+}
+
+bool ServerQuery::badAnswer(const QString& reason)
+{
+    if (m_badThisTry)
+        return false;
+    m_badThisTry = true;
+    // Something listens there: no retry, and no time-out.
+    stopTimer(TimeOut);
+    m_state = ServerState::BadAnswer;
+    m_stateReason = reason;
     emit serverUpdate();
     return true;
+}
+
+bool ServerQuery::refuse()
+{
+    if (!timerOn(TimeOut))
+        return false;
+    stopTimer(TimeOut);
+    stopTimer(Gather);
+    m_engine.cancelSend(m_id);
+    m_retries = m_engine.timing().triesPerCycle;
+    m_awaited = 0;
+    m_awaitUntil = 0;
+    m_packets.clear();
+    m_lastRefresh = QDateTime();
+    m_state = ServerState::Refused;
+    m_stateReason.clear();
+    emit timeOut();
+    emit serverUpdate();
+    return true;
+}
+
+int ServerQuery::answersPerCycle() const
+{
+    if (m_useA2s)
+        return a2s::QueryCount;
+    const EngineProtocol* protocol = m_engine.protocolFor(m_game);
+    return protocol ? protocol->answersPerCycle() : 1;
 }
 
 void ServerQuery::finishGathering()
@@ -253,10 +423,21 @@ void ServerQuery::finishGathering()
     for (const auto& part : m_packets)
         joined += part.second;
     m_packets.clear();
-    m_lastRefresh = m_engine.clock().now();
-    if (const EngineProtocol* protocol = m_engine.protocolFor(m_game))
-        apply(protocol->parse(joined, m_game, m_engine.friendList()));
-    emit serverUpdate();
+    const EngineProtocol* protocol = m_engine.protocolFor(m_game);
+    if (!protocol) {
+        takeAnswer({});
+        return;
+    }
+    if (!protocol->recognises(joined)) {
+        badAnswer(QStringLiteral("not a %1 server's answer (%2 bytes)").arg(m_game).arg(joined.size()));
+        return;
+    }
+    AnswerUpdate update = protocol->parse(joined, m_game, m_engine.friendList());
+    if (const auto reason = nonsenseIn(update, m_maxPlayers, protocol->reportsPlayerCount())) {
+        badAnswer(*reason);
+        return;
+    }
+    takeAnswer(std::move(update));
 }
 
 void ServerQuery::apply(AnswerUpdate&& update)
@@ -290,6 +471,8 @@ const SettingsTable& ServerQuery::settings() const
 
 bool ServerQuery::reportsPlayerCount() const
 {
+    if (m_useA2s)
+        return true;
     const EngineProtocol* protocol = m_engine.protocolFor(m_game);
     return protocol && protocol->reportsPlayerCount();
 }

@@ -3,6 +3,8 @@
 #include "players/Player.h"
 #include "query/AnswerUpdate.h"
 #include "query/QueryEngine.h"
+#include "query/ServerState.h"
+#include "query/engines/A2sProtocol.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -11,6 +13,7 @@
 #include <QSet>
 #include <QStringList>
 
+#include <array>
 #include <memory>
 #include <optional>
 #include <utility>
@@ -67,6 +70,13 @@ public:
     const std::shared_ptr<const SettingsTable>& sharedSettings() const { return m_settings; }
     const QStringList& friends() const { return m_friends; }
     int retries() const { return m_retries; }
+    // What the last try came to; a bad answer's reason says what was wrong with it.
+    ServerState state() const { return m_state; }
+    const QString& stateReason() const { return m_stateReason; }
+    // The server last answered the A2S queries rather than its engine's old ones; its next cycle starts with them.
+    bool usesA2s() const { return m_useA2s; }
+    // Separate answers a complete cycle brings in the dialect the server last answered.
+    int answersPerCycle() const;
     // Numbers the cycles, so that an owner counts a cycle of several answers once.
     quint64 cycleNumber() const { return m_cycleNumber; }
     const QString& host() const { return m_host; }
@@ -90,6 +100,15 @@ private:
     void scheduleNext(qint64 from);
     // Takes a datagram from the server's address; false when no answer was awaited and it had no effect.
     bool receive(const QByteArray& datagram);
+    // Nothing listens at the server's port: the cycle ends at once as a time-out. False when no try was waiting.
+    bool refuse();
+    bool receiveA2s(const QByteArray& datagram);
+    void sendA2s(a2s::Query query);
+    // Takes an answer whose numbers were checked: the results, the state and the update.
+    void takeAnswer(AnswerUpdate&& update);
+    // False when a bad answer was already reported in this try (a flood is not news).
+    bool badAnswer(const QString& reason);
+    void measurePing();
     void retryOrGiveUp();
     void finishGathering();
     void apply(AnswerUpdate&& update);
@@ -135,6 +154,22 @@ private:
     bool m_cycleAnswered = false;
     quint64 m_cycleNumber = 0;
     bool m_cycleHadErrors = false;
+
+    ServerState m_state = ServerState::Waiting;
+    QString m_stateReason;
+    bool m_badThisTry = false;
+
+    // The A2S exchange: which dialect the server answered last, the one this try speaks, the
+    // challenge the server handed out, and the replies this try still awaits.
+    bool m_useA2s = false;
+    bool m_tryA2s = false;
+    std::optional<QByteArray> m_challenge;
+    std::array<bool, a2s::QueryCount> m_a2sPending{};
+    std::array<std::optional<QByteArray>, a2s::QueryCount> m_a2sSentWith{};
+    int m_challengeReplies = 0;
+    a2s::SplitAssembler m_splits;
+    int m_socketIndex = -1;
+    QHostAddress m_sentTo;
 };
 
 } // namespace trevisk

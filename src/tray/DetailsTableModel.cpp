@@ -62,7 +62,7 @@ std::vector<DetailsTableModel::Row> DetailsTableModel::playerRows(const PlayerTa
     rows.reserve(players.size());
     int id = 0;
     for (const Player& player : players)
-        rows.push_back({{QString::number(++id), player.name, value(player.ping), value(player.score)},
+        rows.push_back({{QString::number(++id), player.name, value(player.ping), value(player.score), player.time},
                         player.isFriend,
                         player.coloured});
     return rows;

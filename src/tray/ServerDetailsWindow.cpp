@@ -1,6 +1,7 @@
 #include "tray/ServerDetailsWindow.h"
 
 #include "core/Prompter.h"
+#include "core/Routines.h"
 #include "core/Sound.h"
 #include "monitor/Monitor.h"
 #include "query/EngineProtocol.h"
@@ -63,10 +64,12 @@ ServerDetailsWindow::ServerDetailsWindow(const ServerWindowServices& services, Q
     , m_players(new DetailsTableModel({{QStringLiteral("ID"), true},
                                        {QStringLiteral("Name"), false},
                                        {QStringLiteral("Ping"), true},
-                                       {QStringLiteral("Score"), true}},
+                                       {QStringLiteral("Score"), true},
+                                       {QStringLiteral("Time"), true}},
                                       this))
     , m_settings(new DetailsTableModel({{QStringLiteral("Setting"), false}, {QStringLiteral("Value"), false}}, this))
     , m_tabs(new QTabWidget(this))
+    , m_state(new QLabel(QStringLiteral("State: ..."), this))
     , m_uptime(new QLabel(this))
     , m_menu(new QMenu(this))
     , m_tray(this)
@@ -76,8 +79,8 @@ ServerDetailsWindow::ServerDetailsWindow(const ServerWindowServices& services, Q
     playersGrid->setObjectName(QStringLiteral("players"));
     // Narrower than the old layout's columns, so that ping and score show without scrolling.
     playersGrid->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
-    for (int column : {0, 2, 3})
-        playersGrid->setColumnWidth(column, px(std::array{600, 0, 750, 750}[size_t(column)]));
+    for (int column : {0, 2, 3, 4})
+        playersGrid->setColumnWidth(column, px(std::array{600, 0, 750, 750, 750}[size_t(column)]));
     auto* settingsGrid = makeGrid(m_settings);
     settingsGrid->setObjectName(QStringLiteral("settings"));
     settingsGrid->horizontalHeader()->setStretchLastSection(true);
@@ -85,6 +88,10 @@ ServerDetailsWindow::ServerDetailsWindow(const ServerWindowServices& services, Q
     m_tabs->addTab(settingsGrid, QStringLiteral("Settings"));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(px(135), px(180), px(135), px(135));
+    m_state->setObjectName(QStringLiteral("state"));
+    m_state->setTextFormat(Qt::PlainText);
+    m_state->setWordWrap(true);
+    layout->addWidget(m_state);
     layout->addWidget(m_tabs);
     m_uptime->setObjectName(QStringLiteral("uptime"));
     layout->addWidget(m_uptime);
@@ -192,6 +199,13 @@ void ServerDetailsWindow::setTimeOut()
     m_icon.setTimeOut();
     updateIcon();
     showUptime();
+}
+
+void ServerDetailsWindow::setState(ServerState state, const QString& reason)
+{
+    m_state->setText(QStringLiteral("State: ") + visibleText(stateLine(state, reason)));
+    m_icon.setState(state, reason);
+    updateIcon();
 }
 
 void ServerDetailsWindow::updateIcon()

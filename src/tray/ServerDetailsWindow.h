@@ -50,6 +50,7 @@ public:
                 const SettingsTable& settings,
                 std::optional<qint32> maximum);
     void setTimeOut();
+    void setState(ServerState state, const QString& reason);
     void setAutoJoinFlag(bool armed) { m_autoJoin = armed; }
     bool autoJoinFlag() const { return m_autoJoin; }
     // Shows the window on its "Players" tab and brings it forward.
@@ -83,6 +84,7 @@ private:
     DetailsTableModel* m_players;
     DetailsTableModel* m_settings;
     QTabWidget* m_tabs;
+    QLabel* m_state;
     QLabel* m_uptime;
     QMenu* m_menu;
     QAction* m_showAction;

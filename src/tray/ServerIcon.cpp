@@ -51,6 +51,12 @@ void ServerIcon::setTimeOut()
     m_friends = 0;
 }
 
+void ServerIcon::setState(ServerState state, const QString& reason)
+{
+    m_state = state;
+    m_stateReason = visibleText(reason);
+}
+
 QString ServerIcon::caption() const
 {
     return m_name.isEmpty() ? m_address : m_name;
@@ -59,7 +65,10 @@ QString ServerIcon::caption() const
 QString ServerIcon::tip() const
 {
     return caption().left(25) + QStringLiteral("...\r\n") + (m_shortName.isEmpty() ? m_game : m_shortName)
-           + QStringLiteral(" (") + QString::number(m_friends) + QStringLiteral(" friends) Map: ") + m_map;
+           + QStringLiteral(" (") + QString::number(m_friends) + QStringLiteral(" friends) Map: ") + m_map
+           + (m_state == ServerState::Up || m_state == ServerState::Waiting
+                  ? QString()
+                  : QStringLiteral("\r\n") + stateLine(m_state, m_stateReason).left(60));
 }
 
 QString ServerIcon::text() const

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "query/ServerState.h"
+
 #include <QString>
 
 #include <optional>
@@ -33,6 +35,8 @@ public:
     // The first count the icon gets is no change: the server was not seen empty.
     bool update(int playerCount, int friendCount, const QString& map);
     void setTimeOut();
+    // The tip names a state other than up, with a bad answer's reason.
+    void setState(ServerState state, const QString& reason);
 
     // The name, or the address while the name is unknown.
     QString caption() const;
@@ -57,6 +61,8 @@ private:
     int m_count = 0;
     int m_friends = 0;
     bool m_offline = false;
+    ServerState m_state = ServerState::Waiting;
+    QString m_stateReason;
     std::optional<int> m_previousCount;
 };
 

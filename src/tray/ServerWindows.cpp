@@ -34,6 +34,9 @@ bool ServerWindows::showServerWindow(const QString& address, const QString& name
         std::make_unique<ServerDetailsWindow>(ServerWindowServices{*m_monitor, m_context, m_sound, m_prompter});
     created->loadServer(address, name, game, QString());
     created->setAutoJoinFlag(m_monitor->isAutoJoin(address));
+    // A window opened between two cycles shows what the last one came to.
+    if (const StatusRow* row = m_monitor->status().find(address))
+        created->setState(row->state, row->stateReason);
     // Unloaded later, not inside the menu that asked for it.
     connect(created.get(), &ServerDetailsWindow::closeRequested, this, [this](const QString& closing) {
         QMetaObject::invokeMethod(
@@ -66,6 +69,12 @@ void ServerWindows::setTimeOut(const QString& address)
 {
     if (ServerDetailsWindow* open = window(address))
         open->setTimeOut();
+}
+
+void ServerWindows::setState(const QString& address, ServerState state, const QString& reason)
+{
+    if (ServerDetailsWindow* open = window(address))
+        open->setState(state, reason);
 }
 
 void ServerWindows::updateDetails(const QString& address,

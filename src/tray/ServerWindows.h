@@ -39,6 +39,7 @@ public:
                             const QString& game,
                             const QString& name) override;
     void setTimeOut(const QString& address) override;
+    void setState(const QString& address, ServerState state, const QString& reason) override;
     void updateDetails(const QString& address,
                        const QString& name,
                        const QString& game,

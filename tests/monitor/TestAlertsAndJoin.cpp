@@ -1,5 +1,6 @@
 #include "MonitorFixture.h"
 #include "notify/SmtpTestServer.h"
+#include "support/RawUdpServer.h"
 
 #include <QJsonArray>
 #include <QTcpServer>
@@ -63,9 +64,9 @@ private slots:
                  QStringLiteral("ops@example.org"));
         const QString data = mailText(*message);
         QVERIFY(data.contains(QStringLiteral("SUBJECT: ALERT: Server: ") + name + QStringLiteral(" has timed out!")));
-        QVERIFY(data.contains(
-            QStringLiteral("Server: ") + name + QStringLiteral("\r\nAddress: ") + server.address()
-            + QStringLiteral("\r\nGame: Quake 3\r\nTimeOuts: 3\r\n\r\nThis is an automated message, do not reply!")));
+        QVERIFY(data.contains(QStringLiteral("Server: ") + name + QStringLiteral("\r\nAddress: ") + server.address()
+                              + QStringLiteral("\r\nGame: Quake 3\r\nTimeOuts: 3\r\nState: no answer\r\n\r\n")
+                              + QStringLiteral("This is an automated message, do not reply!")));
         QVERIFY(f.row(server).lastMail.has_value());
         f.clock.advanceSecs(3600);
         QVERIFY(f.refresh(server));
@@ -79,6 +80,52 @@ private slots:
             QVERIFY(f.refresh(server));
         QCOMPARE(started.size(), 2);
         QTRY_COMPARE_WITH_TIMEOUT(sent.size(), 2, 5000);
+    }
+
+    // A closed port is a time-out at once, counted toward the threshold, and the mail says it was
+    // refused; one that never answered is still not reported offline. A bad answer is neither up
+    // nor down: no alert, no count, and nothing of it in the row.
+    void refusedAndBadAnswersInTheMonitor()
+    {
+        SmtpTestServer smtp({});
+        QVERIFY(smtp.isReady());
+        MonitorFixture f;
+        setEmail(f, smtp.address(), QStringLiteral("2"), QStringLiteral("-1"));
+        SimServer& server = f.addServer(QStringLiteral("Quake 3"));
+        SimServer& never = f.addServer(QStringLiteral("Quake 3"));
+        never.stop();
+        RawUdpServer garbage;
+        garbage.autoReply = QByteArray(1, '\0');
+        f.listServer(garbage.address(), QStringLiteral("Quake 3"));
+        f.start();
+        QVERIFY(f.settle());
+        QTRY_COMPARE(f.monitor->status().find(garbage.address())->state, ServerState::BadAnswer);
+        const StatusRow& bad = *f.monitor->status().find(garbage.address());
+        QVERIFY(!bad.timeOutCount && !bad.isOffline() && !bad.name && !bad.players);
+        QCOMPARE(bad.stateReason, QStringLiteral("not a Quake 3 server's answer (1 bytes)"));
+        QCOMPARE(f.row(never).state, ServerState::Refused);
+        QCOMPARE(f.row(never).timeOutCount, 1);
+        QVERIFY(!f.row(never).isOffline());
+
+        const QString name = *f.row(server).name;
+        QSignalSpy started(f.monitor.get(), &Monitor::alertMailStarted);
+        QSignalSpy sent(f.monitor.get(), &Monitor::alertMailSent);
+        server.stop();
+        QVERIFY(f.refresh(server));
+        QCOMPARE(f.row(server).state, ServerState::Refused);
+        QVERIFY(f.row(server).isOffline());
+        QVERIFY(f.logged.contains(name + QStringLiteral(" has gone offline!")));
+        QVERIFY(f.refresh(server));
+        QCOMPARE(f.row(server).timeOutCount, 2);
+        QTRY_COMPARE_WITH_TIMEOUT(sent.size(), 1, 5000);
+        const auto message = smtp.nextMessage();
+        QVERIFY(message);
+        const QString data = mailText(*message);
+        QVERIFY(data.contains(QStringLiteral("SUBJECT: ALERT: Server: ") + name
+                              + QStringLiteral(" has timed out (refused)!")));
+        QVERIFY(data.contains(QStringLiteral("TimeOuts: 2\r\nState: refused (nothing listens at its port)")));
+        QCOMPARE(started.size(), 1);
+        QVERIFY(!f.logged.join(QLatin1Char('|')).contains(garbage.address()));
     }
 
     void repeatAfterTheInterval()

@@ -90,14 +90,25 @@ private slots:
         // A NUL in a memo once ended the printed table there; a line feed in a map would break a row.
         fresh.server = QStringLiteral("memo%1cut").arg(QChar(0));
         fresh.map = QStringLiteral("q3dm17\nFORGED");
-        model.reset({up, offline, silent, fresh});
+        StatusRow refused = row("Halo", "e:5");
+        refused.timeOutCount = 1;
+        refused.state = ServerState::Refused;
+        // A bad answer is neither answered nor offline; its reason follows on a line of its own.
+        StatusRow bad = row("Halo", "f:6");
+        bad.state = ServerState::BadAnswer;
+        bad.stateReason = QStringLiteral("not a Halo server's answer (1 bytes)\nFORGED");
+        model.reset({up, offline, silent, fresh, refused, bad});
         const QStringList lines = formatStatusTable(model).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-        QCOMPARE(lines.size(), 6);
+        QCOMPARE(lines.size(), 9);
+        QVERIFY(lines[5].contains(QStringLiteral("refused")));
+        QVERIFY(lines[6].contains(QStringLiteral("bad answer")));
+        QCOMPARE(lines[7], QStringLiteral("    not a Halo server's answer (1 bytes)%1FORGED").arg(QChar(StandIn)));
         QVERIFY(lines[4].endsWith(QStringLiteral("memo%1cut").arg(QChar(StandIn))));
         QVERIFY(lines[4].contains(QStringLiteral("q3dm17%1FORGED").arg(QChar(StandIn))));
         QVERIFY(lines[2].contains(QStringLiteral("OFFLINE")));
-        QVERIFY(lines[3].contains(QStringLiteral("no reply")));
-        QCOMPARE(lines.last(), QStringLiteral("Servers: 4, answered: 1, offline: 1, not answered yet: 1"));
+        QVERIFY(lines[3].contains(QStringLiteral("no answer")));
+        QCOMPARE(lines.last(),
+                 QStringLiteral("Servers: 6, answered: 1, offline: 1, not answered yet: 1, bad answers: 1"));
     }
 
     void formChecks_data()

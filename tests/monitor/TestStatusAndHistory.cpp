@@ -41,8 +41,9 @@ private slots:
             rows[size_t(i)].manRef = QStringLiteral("0");
         }
         model.reset(rows);
-        QCOMPARE(model.columnCount(), 11);
+        QCOMPARE(model.columnCount(), 12);
         QCOMPARE(model.headerData(10, Qt::Horizontal).toString(), QStringLiteral("Memo"));
+        QCOMPARE(model.headerData(11, Qt::Horizontal).toString(), QStringLiteral("State"));
         QSignalSpy changed(&model, &StatusModel::dataChanged);
         model.update(QStringLiteral("127.0.10.1:1"), [](StatusRow& row) {
             row.name = QStringLiteral("Lab\x1b]0;x\x07");
@@ -60,6 +61,17 @@ private slots:
                                      QLocale(QLocale::English, QLocale::UnitedStates)),
                  QStringLiteral("12/7/26 1:02:03 PM"));
         QCOMPARE(model.data(model.index(0, 0), StatusModel::StyleRole).toString(), QStringLiteral("Dead"));
+        model.update(QStringLiteral("127.0.10.2:1"), [](StatusRow& row) {
+            row.state = ServerState::BadAnswer;
+            row.stateReason = QStringLiteral("2 players on a server of 1");
+        });
+        QCOMPARE(model.data(model.index(2, StatusModel::StateColumn)).toString(),
+                 QStringLiteral("bad answer: 2 players on a server of 1"));
+        model.update(QStringLiteral("127.0.10.2:1"), [](StatusRow& row) {
+            row.state = ServerState::Refused;
+            row.timeOut = QStringLiteral("1");
+        });
+        QCOMPARE(model.data(model.index(2, StatusModel::StateColumn)).toString(), QStringLiteral("offline (refused)"));
 
         // An edit that moves the address keeps the lookups right.
         model.update(QStringLiteral("127.0.10.1:1"), [](StatusRow& row) { row.address = QStringLiteral("moved:2"); });

@@ -51,7 +51,7 @@ private slots:
         PlayerTable table;
         QStringList found;
         for (const QString& name : players) {
-            table.push_back({name, QString(), QString(), false, {}});
+            table.push_back({name, QString(), QString(), false, {}, {}});
             if (list.isFriend(name))
                 found << name;
         }

@@ -1,6 +1,7 @@
 #include "core/Catalogue.h"
 #include "players/FriendList.h"
 #include "players/PlayerTesting.h"
+#include "query/AnswerCheck.h"
 #include "query/EngineProtocol.h"
 
 #include <QFile>
@@ -180,6 +181,9 @@ private slots:
         QCOMPARE(update.playersChanged ? playersText(update.players) : QStringLiteral("unchanged"), players);
         QVERIFY2(settingsText(update.settings).endsWith(settingsEnd), qPrintable(settingsText(update.settings)));
         QVERIFY(update.errors.isEmpty());
+        // A good answer is never taken for a bad one.
+        QVERIFY(protocolForGame(game)->recognises(answer));
+        QCOMPARE(nonsenseIn(update, {}, protocolForGame(game)->reportsPlayerCount()), std::nullopt);
     }
 
     // Every cut of a good answer is read or refused, never read past its end.

@@ -32,6 +32,7 @@ public:
     bool gathers() const override { return m_gathers; }
     QByteArray partKey(const QByteArray& datagram) const override { return datagram.left(1); }
     int answersPerCycle() const override { return m_requests; }
+    bool recognises(const QByteArray&) const override { return true; }
     AnswerUpdate parse(const QByteArray& answer, const QString&, const FriendList&) const override
     {
         AnswerUpdate update;

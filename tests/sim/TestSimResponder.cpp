@@ -1,5 +1,6 @@
 #include "players/FriendList.h"
 #include "query/EngineProtocol.h"
+#include "query/engines/A2sProtocol.h"
 #include "sim/SimAnswers.h"
 #include "sim/SimPlan.h"
 #include "sim/SimResponder.h"
@@ -157,6 +158,24 @@ private slots:
                  QList<QByteArray>{simtest::Header + "lBad challenge.\n" + '\0'});
     }
 
+    // Today's Half-Life server: A2S behind its per-address challenge, the old queries only when
+    // asked to keep them. Its split replies are read end to end by the query tests.
+    void halfLifeA2s()
+    {
+        SimResponder server = responderFor(QStringLiteral("HL"));
+        SimResponder::A2sBehaviour behaviour;
+        behaviour.only = true;
+        server.setA2s(behaviour);
+        QVERIFY(server.respond(simtest::Header + "infostring\n", Loopback).isEmpty());
+        const QByteArray challenge = server.a2sChallengeFor(Loopback);
+        QVERIFY(server.a2sChallengeFor(Loopback + 1) != challenge);
+        for (const auto query : {a2s::Query::Info, a2s::Query::Players, a2s::Query::Rules}) {
+            QCOMPARE(server.respond(a2s::request(query, std::nullopt), Loopback),
+                     QList<QByteArray>{simtest::Header + 'A' + challenge});
+            QVERIFY(a2s::replyKind(server.respond(a2s::request(query, challenge), Loopback).value(0)) == query);
+        }
+    }
+
     // A server answers its own engine's requests only; Quake 2 and QuakeWorld send the same bytes.
     void otherEnginesRequestsGetNoAnswer()
     {
@@ -205,6 +224,8 @@ private slots:
                 const AnswerUpdate update =
                     protocol->parse(protocol->gathers() ? joined(answers) : answers.value(0), game, FriendList());
                 QVERIFY2(update.errors.isEmpty(), qPrintable(engine));
+                QVERIFY2(protocol->recognises(protocol->gathers() ? joined(answers) : answers.value(0)),
+                         qPrintable(engine));
                 for (auto field : {&AnswerUpdate::hostname,
                                    &AnswerUpdate::map,
                                    &AnswerUpdate::maxPlayers,

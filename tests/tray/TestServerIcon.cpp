@@ -60,6 +60,13 @@ private slots:
                         QStringLiteral("Quake 3"),
                         QStringLiteral("q3dm6"));
         QCOMPARE(icon.tip(), QStringLiteral("A server name longer than...\r\nQuake 3 (1 friends) Map: q3dm6"));
+        // A state other than up is named, a bad answer with its reason shown on one line.
+        icon.setState(ServerState::BadAnswer, QStringLiteral("maximum -4 is impossible\n"));
+        QVERIFY(icon.tip().endsWith(QStringLiteral("q3dm6\r\nbad answer: maximum -4 is impossible\uFFFD")));
+        icon.setState(ServerState::Refused, {});
+        QVERIFY(icon.tip().endsWith(QStringLiteral("q3dm6\r\nrefused")));
+        icon.setState(ServerState::Up, {});
+        QVERIFY(icon.tip().endsWith(QStringLiteral("q3dm6")));
     }
 
     void coloursFromTheRecordElseTheSettings()
@@ -106,9 +113,11 @@ private slots:
         model.headerClicked(0);
         QCOMPARE(model.rows().front().cells.at(0), QStringLiteral("11"));
         const auto players = DetailsTableModel::playerRows(
-            {{QStringLiteral("bob"), QStringLiteral("N/A"), QStringLiteral("40"), true, {}}});
-        QCOMPARE(players.front().cells,
-                 (QStringList{QStringLiteral("1"), QStringLiteral("bob"), QStringLiteral("40"), QString()}));
+            {{QStringLiteral("bob"), QStringLiteral("N/A"), QStringLiteral("40"), true, {}, QStringLiteral("2:05")}});
+        QCOMPARE(
+            players.front().cells,
+            (QStringList{
+                QStringLiteral("1"), QStringLiteral("bob"), QStringLiteral("40"), QString(), QStringLiteral("2:05")}));
         QVERIFY(players.front().highlighted);
     }
 };

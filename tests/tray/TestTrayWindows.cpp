@@ -25,7 +25,7 @@ int pixelsOf(const QImage& image, const QColor& colour)
 
 Player player(const char* name, bool isFriend = false)
 {
-    return {QString::fromLatin1(name), QStringLiteral("1"), QStringLiteral("50"), isFriend, {}};
+    return {QString::fromLatin1(name), QStringLiteral("1"), QStringLiteral("50"), isFriend, {}, {}};
 }
 
 } // namespace
@@ -73,6 +73,7 @@ private slots:
         QCOMPARE(windows.count(), 1);
         ServerDetailsWindow& window = *windows.window(server.address());
         QVERIFY(window.isVisible());
+        QCOMPARE(window.findChild<QLabel*>(QStringLiteral("state"))->text(), QStringLiteral("State: up"));
         QCOMPARE(window.windowTitle(), server.address());
         window.close();
         QVERIFY(!window.isVisible());
@@ -113,6 +114,9 @@ private slots:
 
         windows.setTimeOut(server.address());
         QVERIFY(window.trayIcon().toolTip().contains(QStringLiteral("(0 friends)")));
+        windows.setState(server.address(), ServerState::Refused, {});
+        QCOMPARE(window.findChild<QLabel*>(QStringLiteral("state"))->text(), QStringLiteral("State: refused"));
+        QVERIFY(window.trayIcon().toolTip().endsWith(QStringLiteral("\r\nrefused")));
         windows.closeServerWindow(server.address());
         QCOMPARE(windows.count(), 0);
     }

@@ -208,6 +208,91 @@ QByteArray halfLifeInfo(const SimServerState& state)
            + Nul;
 }
 
+QByteArray a2sInfo(const SimServerState& state)
+{
+    const auto count = static_cast<char>(std::min<size_t>(state.players.size(), 255));
+    QByteArray out =
+        Header + 'I' + char(48) + state.hostname + Nul + state.map + Nul + "valve" + Nul + "Half-Life" + Nul;
+    out += QByteArray("\x46\x00", 2); // app id 70, little-endian
+    out += count;
+    out += static_cast<char>(std::min(state.maxPlayers, 255));
+    out += QByteArray("\x00"
+                      "d"
+                      "l"
+                      "\x00"
+                      "\x01",
+                      5); // bots, dedicated, Linux, no password, VAC
+    out += QByteArray("1.1.2.7/Stdio") + Nul;
+    // Extra data: the game port.
+    out += '\x80';
+    out += static_cast<char>(state.gamePort & 0xFF);
+    out += static_cast<char>(state.gamePort >> 8);
+    return out;
+}
+
+QByteArray a2sPlayers(const SimServerState& state)
+{
+    const auto count = std::min<size_t>(state.players.size(), 255);
+    QByteArray out = Header + 'D' + static_cast<char>(count);
+    for (size_t i = 0; i < count; ++i) {
+        const SimPlayer& p = state.players[i];
+        out += '\0';
+        out += p.name + Nul;
+        char bytes[4];
+        qToLittleEndian<qint32>(p.score, bytes);
+        out += QByteArray(bytes, 4);
+        const float seconds = static_cast<float>(p.seconds) + 0.5F;
+        quint32 bits = 0;
+        std::memcpy(&bits, &seconds, sizeof bits);
+        qToLittleEndian<quint32>(bits, bytes);
+        out += QByteArray(bytes, 4);
+    }
+    return out;
+}
+
+QByteArray a2sRules(const SimServerState& state)
+{
+    const QList<std::pair<QByteArray, QByteArray>> rules = {
+        {"mp_friendlyfire", "0"},
+        {"mp_timelimit", "30"},
+        {"mp_fraglimit", "0"},
+        {"sv_maxspeed", "320"},
+        {"sv_gravity", "800"},
+        {"sv_contact", "admin@sim.invalid"},
+        {"mp_maxplayers", number(state.maxPlayers)},
+        {"sv_password", "0"},
+    };
+    char count[2];
+    qToLittleEndian<qint16>(static_cast<qint16>(rules.size()), count);
+    QByteArray out = Header + 'E' + QByteArray(count, 2);
+    for (const auto& [name, value] : rules)
+        out += name + Nul + value + Nul;
+    return out;
+}
+
+QList<QByteArray> a2sSplit(const QByteArray& reply, qint32 id, int partSize, SplitForm form)
+{
+    const int size = std::max(1, partSize);
+    const int total = static_cast<int>((reply.size() + size - 1) / size);
+    QList<QByteArray> parts;
+    char idBytes[4];
+    qToLittleEndian<qint32>(id, idBytes);
+    for (int number = 0; number < total; ++number) {
+        QByteArray part = QByteArray("\xFE\xFF\xFF\xFF", 4) + QByteArray(idBytes, 4);
+        if (form == SplitForm::GoldSrc) {
+            part += static_cast<char>((number << 4) | (total & 0x0F));
+        } else {
+            char sizeBytes[2];
+            qToLittleEndian<qint16>(static_cast<qint16>(size), sizeBytes);
+            part += static_cast<char>(total);
+            part += static_cast<char>(number);
+            part += QByteArray(sizeBytes, 2);
+        }
+        parts += part + reply.mid(qsizetype(number) * size, size);
+    }
+    return parts;
+}
+
 QByteArray halfLifePlayers(const SimServerState& state)
 {
     const auto count = std::min<size_t>(state.players.size(), 255);

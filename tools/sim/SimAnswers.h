@@ -20,6 +20,19 @@ QByteArray quakeWorldStatus(const SimServerState& state);
 // Half-Life's old "infostringresponse" and its "D" player records.
 QByteArray halfLifeInfo(const SimServerState& state);
 QByteArray halfLifePlayers(const SimServerState& state);
+// Today's Half-Life servers: A2S_INFO ('I'), A2S_PLAYER ('D' with the seconds connected) and A2S_RULES ('E').
+QByteArray a2sInfo(const SimServerState& state);
+QByteArray a2sPlayers(const SimServerState& state);
+QByteArray a2sRules(const SimServerState& state);
+// The split forms of a reply: FE FF FF FF, the id, then GoldSrc's number/total byte or Source's
+// total, number and size short; payloads of at most `partSize` bytes.
+enum class SplitForm
+{
+    GoldSrc,
+    Source,
+};
+QList<QByteArray> a2sSplit(const QByteArray& reply, qint32 id, int partSize, SplitForm form);
+
 // The datagrams of one Unreal-family answer, in their natural order; each carries "queryid"
 // `queryId`.k and the last one "final".
 QList<QByteArray> unrealParts(const SimServerState& state, int queryId);

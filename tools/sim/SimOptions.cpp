@@ -58,6 +58,10 @@ QString SimOptions::usage()
                           "  --unreal-repeat K     send Unreal answer part K twice\n"
                           "  --reply-from HOST[:PORT]  send answers from this loopback address (and port)\n"
                           "  --rcon-password PASS  accept rcon commands with this password\n"
+                          "  --a2s-only            Half-Life: answer only the A2S queries, not the old ones\n"
+                          "  --a2s-split BYTES     Half-Life: split A2S replies longer than BYTES into parts\n"
+                          "  --a2s-form FORM       goldsrc (default) or source: the form of the split parts\n"
+                          "  --a2s-reverse         send the split parts last first\n"
                           "  --help                this text\n");
 }
 
@@ -86,6 +90,10 @@ std::optional<SimOptions> SimOptions::parse(const QStringList& arguments, QStrin
 
         if (name == QLatin1String("--help") || name == QLatin1String("-h")) {
             options.help = true;
+            continue;
+        }
+        if (name == QLatin1String("--a2s-only") || name == QLatin1String("--a2s-reverse")) {
+            (name == QLatin1String("--a2s-only") ? options.a2s.only : options.a2s.reversed) = true;
             continue;
         }
         if (name == QLatin1String("--all")) {
@@ -178,6 +186,16 @@ std::optional<SimOptions> SimOptions::parse(const QStringList& arguments, QStrin
                 return bad(QStringLiteral("a 127.x.x.x address, optionally with :PORT"));
             options.replyHost = host;
             options.replyPort = static_cast<quint16>(*port);
+        } else if (name == QLatin1String("--a2s-split")) {
+            const auto bytes = toInt(*v, 16, 1400);
+            if (!bytes)
+                return bad(QStringLiteral("bytes from 16 to 1400"));
+            options.a2s.partSize = *bytes;
+        } else if (name == QLatin1String("--a2s-form")) {
+            if (*v != QLatin1String("goldsrc") && *v != QLatin1String("source"))
+                return bad(QStringLiteral("goldsrc or source"));
+            options.a2s.form =
+                *v == QLatin1String("source") ? simanswers::SplitForm::Source : simanswers::SplitForm::GoldSrc;
         } else if (name == QLatin1String("--rcon-password")) {
             options.rconPassword = v->toLocal8Bit();
         } else {
@@ -210,6 +228,7 @@ SimResponder SimOptions::makeResponder(const SimServerSpec& spec, int index) con
     responder.setPartOrder(unrealOrder);
     responder.setRepeatedPart(unrealRepeat);
     responder.setChurnInterval(churn);
+    responder.setA2s(a2s);
     return responder;
 }
 

@@ -33,6 +33,7 @@ struct SimOptions
     std::optional<QHostAddress> replyHost;
     quint16 replyPort = 0;
     QByteArray rconPassword;
+    SimResponder::A2sBehaviour a2s;
     bool help = false;
 
     // `arguments` without the program name. On failure returns nothing and sets `error`.

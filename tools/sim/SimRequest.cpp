@@ -95,8 +95,22 @@ SimRequest SimRequest::read(const QString& engine, const QByteArray& datagram)
     SimRequest request;
     if (!datagram.startsWith(Header))
         return request;
-    const QByteArray line = commandLine(datagram);
     const bool halfLife = engine == QLatin1String("HL");
+    if (halfLife && datagram.size() >= 5) {
+        static const QByteArray infoQuery = QByteArrayLiteral("TSource Engine Query") + '\0';
+        const char kind = datagram.at(4);
+        if (datagram.mid(4).startsWith(infoQuery)) {
+            request.kind = Kind::A2sInfo;
+            request.challenge = datagram.mid(4 + infoQuery.size(), 4);
+            return request;
+        }
+        if ((kind == 'U' || kind == 'V') && datagram.size() == 9) {
+            request.kind = kind == 'U' ? Kind::A2sPlayers : Kind::A2sRules;
+            request.challenge = datagram.mid(5, 4);
+            return request;
+        }
+    }
+    const QByteArray line = commandLine(datagram);
     if (line.startsWith("rcon ")
         && (halfLife || engine == QLatin1String("Q2") || engine == QLatin1String("Q3")
             || engine == QLatin1String("QW")))

@@ -17,12 +17,15 @@ struct SimRequest
         Info,          // Quake 3's short "getinfo" (other query tools ask it first)
         RconChallenge, // Half-Life: "challenge rcon"
         Rcon,
+        A2sInfo, // today's Half-Life: the A2S queries, with their challenge bytes when sent
+        A2sPlayers,
+        A2sRules,
     };
 
     Kind kind = Kind::None;
     QByteArray requestId; // GameSpy-style queries: echoed in the answer
     QByteArray keys;      // Neverwinter Nights: the key codes asked for, in order
-    QByteArray challenge; // Half-Life rcon
+    QByteArray challenge; // Half-Life rcon; the four A2S challenge bytes
     QByteArray password;
     QByteArray command;
 

@@ -3,6 +3,8 @@
 #include "sim/SimAnswers.h"
 #include "sim/SimRequest.h"
 
+#include <QtEndian>
+
 #include <algorithm>
 #include <ctime>
 
@@ -55,10 +57,19 @@ QList<QByteArray> SimResponder::respond(const QByteArray& request, quint32 sende
     case SimRequest::Kind::None:
         return {};
     case SimRequest::Kind::Status:
+        if (m_state.engine == QLatin1String("HL") && m_a2s.only)
+            return {};
         out = status(r);
         break;
     case SimRequest::Kind::Players:
+        if (m_a2s.only)
+            return {};
         out += simanswers::halfLifePlayers(m_state);
+        break;
+    case SimRequest::Kind::A2sInfo:
+    case SimRequest::Kind::A2sPlayers:
+    case SimRequest::Kind::A2sRules:
+        out = a2s(r, senderIPv4);
         break;
     case SimRequest::Kind::Info:
         out += simanswers::quake3Info(m_state, r.challenge);
@@ -116,6 +127,36 @@ QList<QByteArray> SimResponder::arrangeParts(QList<QByteArray> parts) const
         out.insert(at + 1, parts[m_repeatedPart - 1]);
     }
     return out;
+}
+
+QList<QByteArray> SimResponder::a2s(const SimRequest& request, quint32 senderIPv4)
+{
+    const QByteArray challenge = a2sChallengeFor(senderIPv4);
+    const bool needsChallenge = request.kind != SimRequest::Kind::A2sInfo || m_a2s.infoChallenge;
+    if (needsChallenge && request.challenge != challenge)
+        return {QByteArray(4, '\xFF') + 'A' + challenge};
+    QByteArray reply;
+    if (request.kind == SimRequest::Kind::A2sInfo)
+        reply = simanswers::a2sInfo(m_state);
+    else if (request.kind == SimRequest::Kind::A2sPlayers)
+        reply = simanswers::a2sPlayers(m_state);
+    else
+        reply = simanswers::a2sRules(m_state);
+    if (m_a2s.partSize <= 0 || reply.size() <= m_a2s.partSize)
+        return {reply};
+    QList<QByteArray> parts = simanswers::a2sSplit(reply, ++m_splitId, m_a2s.partSize, m_a2s.form);
+    if (m_a2s.reversed)
+        std::reverse(parts.begin(), parts.end());
+    return parts;
+}
+
+QByteArray SimResponder::a2sChallengeFor(quint32 senderIPv4) const
+{
+    const quint32 mixed = (senderIPv4 ^ m_secret ^ 0x5A5A5A5AU) * 2654435761U;
+    QByteArray bytes(4, '\0');
+    qToLittleEndian<quint32>(mixed | 1U, bytes.data());
+    // Never FF FF FF FF, which asks for a challenge.
+    return bytes;
 }
 
 QList<QByteArray> SimResponder::rcon(const SimRequest& request, quint32 senderIPv4)

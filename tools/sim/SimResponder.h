@@ -1,5 +1,6 @@
 #pragma once
 
+#include "sim/SimAnswers.h"
 #include "sim/SimServerState.h"
 
 #include <QByteArray>
@@ -35,6 +36,20 @@ public:
     // in their own order. A repeated part is sent twice in a row.
     void setPartOrder(const QList<int>& order) { m_partOrder = order; }
     void setRepeatedPart(int part) { m_repeatedPart = part; }
+    // How a Half-Life server treats the A2S queries: whether it still answers the old ones, whether
+    // A2S_INFO needs the challenge, and how its replies are split (partSize 0: never).
+    struct A2sBehaviour
+    {
+        bool only = false;
+        bool infoChallenge = true;
+        int partSize = 0;
+        simanswers::SplitForm form = simanswers::SplitForm::GoldSrc;
+        bool reversed = false; // parts sent last first
+    };
+    void setA2s(const A2sBehaviour& behaviour) { m_a2s = behaviour; }
+    // The four challenge bytes this server hands to an address for the A2S queries.
+    QByteArray a2sChallengeFor(quint32 senderIPv4) const;
+
     // Fills g_timestamp of Quake 3 answers; empty: the current time.
     void setTimestamp(const QByteArray& timestamp) { m_timestamp = timestamp; }
 
@@ -56,6 +71,7 @@ private:
     QList<QByteArray> rcon(const SimRequest& request, quint32 senderIPv4);
     QByteArray runCommand(const QByteArray& command);
     QList<QByteArray> arrangeParts(QList<QByteArray> parts) const;
+    QList<QByteArray> a2s(const SimRequest& request, quint32 senderIPv4);
     bool loseNext();
 
     SimServerState m_state;
@@ -69,6 +85,8 @@ private:
     QList<int> m_partOrder;
     int m_repeatedPart = 0;
     int m_queryId = 0;
+    A2sBehaviour m_a2s;
+    qint32 m_splitId = 0;
     int m_nextName = 0;
     QByteArray m_timestamp;
     std::chrono::milliseconds m_churnInterval{0};

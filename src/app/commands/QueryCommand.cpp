@@ -47,16 +47,23 @@ QJsonObject toJson(const QueryRound::Result& result)
 {
     QJsonArray players;
     for (const Player& player : result.players.value_or(PlayerTable{})) {
-        players.append(QJsonObject{{QStringLiteral("name"), player.name},
-                                   {QStringLiteral("score"), numberOrText(player.score)},
-                                   {QStringLiteral("ping"), numberOrText(player.ping)}});
+        QJsonObject row{{QStringLiteral("name"), player.name},
+                        {QStringLiteral("score"), numberOrText(player.score)},
+                        {QStringLiteral("ping"), numberOrText(player.ping)}};
+        if (!player.time.isEmpty())
+            row.insert(QStringLiteral("time"), player.time);
+        players.append(row);
     }
     QJsonArray settings;
     for (const ServerSetting& setting : result.settings)
         settings.append(QJsonArray{setting.setting, setting.value});
-    return QJsonObject{{QStringLiteral("game"), result.game},
+    // A query that ended without any word from the server is a time-out.
+    const ServerState state = result.answered
+                                  ? ServerState::Up
+                                  : (result.state == ServerState::Waiting ? ServerState::NoAnswer : result.state);
+    QJsonObject object{{QStringLiteral("game"), result.game},
                        {QStringLiteral("address"), result.address},
-                       {QStringLiteral("status"), result.answered ? QStringLiteral("up") : QStringLiteral("timeout")},
+                       {QStringLiteral("status"), QString(stateKey(state))},
                        {QStringLiteral("hostname"), result.hostname},
                        {QStringLiteral("map"), result.map},
                        {QStringLiteral("numplayers"), result.playerCount()},
@@ -64,6 +71,9 @@ QJsonObject toJson(const QueryRound::Result& result)
                        {QStringLiteral("ping"), result.ping},
                        {QStringLiteral("players"), players},
                        {QStringLiteral("settings"), settings}};
+    if (state == ServerState::BadAnswer)
+        object.insert(QStringLiteral("reason"), result.stateReason);
+    return object;
 }
 
 // What the server sent goes to a terminal: every text of it is shown, never obeyed.
@@ -74,7 +84,12 @@ QString toText(const QueryRound::Result& result)
     QTextStream out(&text);
     out << shown(result.game) << '\t' << shown(result.address) << '\n';
     if (!result.answered) {
-        out << "  no answer (timed out)\n";
+        if (result.state == ServerState::BadAnswer)
+            out << "  bad answer: " << shown(result.stateReason) << '\n';
+        else if (result.state == ServerState::Refused)
+            out << "  refused (nothing listens at the port)\n";
+        else
+            out << "  no answer (timed out)\n";
         return text;
     }
     out << "  Name:     " << shown(result.hostname) << '\n';
@@ -85,7 +100,9 @@ QString toText(const QueryRound::Result& result)
         out << "  Name                             Score    Ping\n";
         for (const Player& player : *result.players) {
             out << "  " << shown(player.name).leftJustified(32) << ' ' << shown(player.score).rightJustified(6) << ' '
-                << shown(player.ping).rightJustified(7) << (player.isFriend ? "  (friend)" : "") << '\n';
+                << shown(player.ping).rightJustified(7)
+                << (player.time.isEmpty() ? QString() : QStringLiteral("  ") + shown(player.time))
+                << (player.isFriend ? "  (friend)" : "") << '\n';
         }
     }
     if (!result.settings.empty()) {

@@ -27,6 +27,12 @@ AnswerUpdate HalfLifeProtocol::parse(const QByteArray& answer, const QString&, c
     return update;
 }
 
+bool HalfLifeProtocol::recognises(const QByteArray& answer) const
+{
+    return answer.startsWith(PacketPrefix)
+           && (isHalfLifePlayersAnswer(answer) || answer.mid(4).startsWith("infostringresponse"));
+}
+
 bool isHalfLifePlayersAnswer(const QByteArray& answer)
 {
     return answer.size() > 4 && answer.at(4) == 'D';

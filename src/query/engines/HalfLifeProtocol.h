@@ -12,6 +12,8 @@ public:
     QList<QByteArray> requests() const override;
     int answersPerCycle() const override { return 2; }
     bool hasRemoteConsole() const override { return true; }
+    bool recognises(const QByteArray& answer) const override;
+    bool speaksA2s() const override { return true; }
     AnswerUpdate parse(const QByteArray& answer, const QString& game, const FriendList& friends) const override;
 };
 

@@ -41,6 +41,11 @@ QList<QByteArray> HaloProtocol::requests() const
     return {QByteArray(request, sizeof request)};
 }
 
+bool HaloProtocol::recognises(const QByteArray& answer) const
+{
+    return recognisesGameSpyAnswer(answer, requests().constFirst());
+}
+
 AnswerUpdate HaloProtocol::parse(const QByteArray& answer, const QString&, const FriendList& friends) const
 {
     AnswerUpdate update;

@@ -13,6 +13,11 @@ QList<QByteArray> NwnProtocol::requests() const
     return {QByteArray(request, sizeof request)};
 }
 
+bool NwnProtocol::recognises(const QByteArray& answer) const
+{
+    return recognisesGameSpyAnswer(answer, requests().constFirst());
+}
+
 AnswerUpdate NwnProtocol::parse(const QByteArray& answer, const QString&, const FriendList&) const
 {
     return saveNwnData(answer);

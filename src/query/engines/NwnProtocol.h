@@ -9,6 +9,7 @@ class NwnProtocol : public EngineProtocol
 {
 public:
     QList<QByteArray> requests() const override;
+    bool recognises(const QByteArray& answer) const override;
     // Its answer carries no player rows at all.
     bool reportsPlayerCount() const override { return true; }
     AnswerUpdate parse(const QByteArray& answer, const QString& game, const FriendList& friends) const override;

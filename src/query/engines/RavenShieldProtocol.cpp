@@ -22,6 +22,11 @@ QList<QByteArray> RavenShieldProtocol::requests() const
     return {QByteArrayLiteral("REPORT")};
 }
 
+bool RavenShieldProtocol::recognises(const QByteArray& answer) const
+{
+    return answer.contains('\xB6');
+}
+
 AnswerUpdate RavenShieldProtocol::parse(const QByteArray& answer, const QString&, const FriendList& friends) const
 {
     return saveRvsData(answer, friends);

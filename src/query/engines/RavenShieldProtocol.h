@@ -10,6 +10,7 @@ class RavenShieldProtocol : public EngineProtocol
 {
 public:
     QList<QByteArray> requests() const override;
+    bool recognises(const QByteArray& answer) const override;
     AnswerUpdate parse(const QByteArray& answer, const QString& game, const FriendList& friends) const override;
 };
 

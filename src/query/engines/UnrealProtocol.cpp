@@ -60,6 +60,11 @@ QList<QByteArray> UnrealProtocol::requests() const
     return {QByteArrayLiteral("\\status\\\r\n")};
 }
 
+bool UnrealProtocol::recognises(const QByteArray& answer) const
+{
+    return answer.startsWith('\\');
+}
+
 AnswerUpdate UnrealProtocol::parse(const QByteArray& answer, const QString&, const FriendList& friends) const
 {
     AnswerUpdate update;

@@ -1,0 +1,321 @@
+#include "players/FriendList.h"
+#include "query/QueryEngine.h"
+#include "query/ServerQuery.h"
+#include "query/engines/A2sProtocol.h"
+#include "sim/SimServer.h"
+#include "support/ManualClock.h"
+#include "support/RawUdpServer.h"
+
+#include <QSignalSpy>
+#include <QTest>
+#include <QtEndian>
+
+#include <cstring>
+
+using namespace trevisk;
+using namespace std::chrono_literals;
+
+namespace {
+
+// Replies written byte by byte from the protocol's description, not by the simulator.
+QByteArray le16(qint16 value)
+{
+    QByteArray bytes(2, '\0');
+    qToLittleEndian(value, bytes.data());
+    return bytes;
+}
+QByteArray le32(qint32 value)
+{
+    QByteArray bytes(4, '\0');
+    qToLittleEndian(value, bytes.data());
+    return bytes;
+}
+QByteArray f32(float value)
+{
+    quint32 bits = 0;
+    std::memcpy(&bits, &value, sizeof bits);
+    return le32(qint32(bits));
+}
+QByteArray str(const char* text)
+{
+    return QByteArray(text) + '\0';
+}
+const QByteArray Single(4, '\xFF');
+
+QByteArray infoReply()
+{
+    return Single + 'I' + char(17) + str("Lab \xC3\xA9 Arena") + str("de_dust2") + str("cstrike")
+           + str("Counter-Strike") + le16(10) + char(7) + char(16) + char(2) + 'd' + 'l' + char(0) + char(1)
+           + str("1.1.2.7") + char(0x80) + le16(27015);
+}
+QByteArray oldInfoReply()
+{
+    return Single + 'm' + str("127.0.0.1:27015") + str("Old Lab") + str("crossfire") + str("valve") + str("Half-Life")
+           + char(3) + char(12) + char(47) + 'D' + 'L' + char(0) + char(0) + char(1) + char(0);
+}
+QByteArray playersReply()
+{
+    return Single + 'D' + char(2) + char(0) + str("Alice") + le32(12) + f32(3725.5F) + char(0) + str("") + le32(-3)
+           + f32(59.0F);
+}
+QByteArray rulesReply()
+{
+    // Counts three rules and sends two: what is there is read.
+    return Single + 'E' + le16(3) + str("mp_timelimit") + str("30") + str("sv_gravity") + str("800");
+}
+
+QList<QByteArray> split(const QByteArray& reply, qint32 id, int size, const QString& form)
+{
+    QList<QByteArray> parts;
+    const int total = int((reply.size() + size - 1) / size);
+    for (int n = 0; n < total; ++n) {
+        QByteArray head = QByteArray("\xFE\xFF\xFF\xFF", 4) + le32(id);
+        if (form == QLatin1String("goldsrc"))
+            head += char((n << 4) | total);
+        else if (form == QLatin1String("source"))
+            head += char(total) + QByteArray(1, char(n)) + le16(qint16(size));
+        else
+            head += char(total) + QByteArray(1, char(n));
+        parts << head + reply.mid(n * size, size);
+    }
+    return parts;
+}
+
+} // namespace
+
+class TestA2s : public QObject
+{
+    Q_OBJECT
+    ManualClock m_clock;
+
+private slots:
+    void requestsCarryTheChallenge()
+    {
+        using a2s::Query;
+        QCOMPARE(a2s::request(Query::Info, std::nullopt), Single + "TSource Engine Query" + '\0');
+        QCOMPARE(a2s::request(Query::Info, QByteArray("\x01\x02\x03\x04")),
+                 Single + "TSource Engine Query" + '\0' + "\x01\x02\x03\x04");
+        QCOMPARE(a2s::request(Query::Players, std::nullopt), Single + 'U' + Single);
+        QCOMPARE(a2s::request(Query::Rules, QByteArray("abcd")), Single + "Vabcd");
+        QCOMPARE(a2s::challengeOf(Single + "A\x10\x20\x30\x40"), QByteArray("\x10\x20\x30\x40"));
+        QVERIFY(!a2s::challengeOf(Single + "A\x10\x20"));
+        QVERIFY(!a2s::challengeOf(infoReply()));
+    }
+
+    void repliesAreRead()
+    {
+        const AnswerUpdate info = a2s::parseInfo(infoReply());
+        QVERIFY(info.errors.isEmpty());
+        QCOMPARE(info.hostname, QStringLiteral("Lab é Arena"));
+        QCOMPARE(info.map, QStringLiteral("de_dust2"));
+        QCOMPARE(info.numPlayers, QStringLiteral("7"));
+        QCOMPARE(info.maxPlayers, QStringLiteral("16"));
+
+        const AnswerUpdate old = a2s::parseInfo(oldInfoReply());
+        QVERIFY(old.errors.isEmpty());
+        QCOMPARE(old.hostname, QStringLiteral("Old Lab"));
+        QCOMPARE(old.map, QStringLiteral("crossfire"));
+        QCOMPARE(old.numPlayers, QStringLiteral("3"));
+        QCOMPARE(old.maxPlayers, QStringLiteral("12"));
+
+        const FriendList friends(QStringList{QStringLiteral("Alice")});
+        const PlayersResult players = a2s::parsePlayers(playersReply(), friends);
+        QVERIFY(!players.error);
+        QCOMPARE(players.players->size(), size_t(2));
+        const Player& alice = players.players->at(0);
+        QCOMPARE(alice.name, QStringLiteral("Alice"));
+        QCOMPARE(alice.score, QStringLiteral("12"));
+        QCOMPARE(alice.time, QStringLiteral("1:02:05"));
+        QVERIFY(alice.isFriend);
+        // A player still connecting has no name yet.
+        QCOMPARE(players.players->at(1).score, QStringLiteral("-3"));
+        QCOMPARE(players.players->at(1).time, QStringLiteral("0:59"));
+
+        const AnswerUpdate rules = a2s::parseRules(rulesReply());
+        QVERIFY(rules.errors.isEmpty());
+        QCOMPARE(rules.settings->size(), size_t(2));
+        QCOMPARE(rules.settings->at(1), (ServerSetting{QStringLiteral("sv_gravity"), QStringLiteral("800")}));
+    }
+
+    // Every cut of a good reply is read up to the cut and reported, never read past its end.
+    void truncatedRepliesAreReportedNotOverrun()
+    {
+        const FriendList none;
+        for (const QByteArray& whole : {infoReply(), oldInfoReply()}) {
+            for (qsizetype size = 5; size < whole.size(); ++size) {
+                const AnswerUpdate update = a2s::parseInfo(whole.left(size));
+                if (!update.maxPlayers)
+                    QVERIFY2(!update.errors.isEmpty(), qPrintable(QString::number(size)));
+            }
+        }
+        const QByteArray players = playersReply();
+        for (qsizetype size = 5; size < players.size(); ++size) {
+            const PlayersResult result = a2s::parsePlayers(players.left(size), none);
+            QVERIFY(result.error || result.incomplete);
+            if (result.players)
+                QVERIFY(result.players->size() <= 2);
+        }
+        const QByteArray rules = rulesReply();
+        for (qsizetype size = 5; size < rules.size(); ++size)
+            QVERIFY(a2s::parseRules(rules.left(size)).settings.value_or(SettingsTable{}).size() <= 2);
+    }
+
+    void splitRepliesJoinInAnyOrder_data()
+    {
+        QTest::addColumn<QString>("form");
+        QTest::addColumn<bool>("reversed");
+        for (const char* form : {"goldsrc", "source", "source-nosize"}) {
+            QTest::addRow("%s in order", form) << QString::fromLatin1(form) << false;
+            QTest::addRow("%s last first", form) << QString::fromLatin1(form) << true;
+        }
+    }
+    void splitRepliesJoinInAnyOrder()
+    {
+        QFETCH(QString, form);
+        QFETCH(bool, reversed);
+        const QByteArray reply = rulesReply() + QByteArray(200, 'x');
+        QList<QByteArray> parts = split(reply, 77, 60, form);
+        QCOMPARE(parts.size(), 4);
+        if (reversed)
+            std::reverse(parts.begin(), parts.end());
+        a2s::SplitAssembler assembler;
+        // Another reply's part in between belongs to its own reply.
+        QCOMPARE(assembler.add(split(playersReply(), 78, 30, form).at(1)).state,
+                 a2s::SplitAssembler::Outcome::State::Pending);
+        for (int i = 0; i < parts.size(); ++i) {
+            const auto outcome = assembler.add(parts[i]);
+            if (i + 1 < parts.size()) {
+                QCOMPARE(outcome.state, a2s::SplitAssembler::Outcome::State::Pending);
+                // A repeated part changes nothing.
+                QCOMPARE(assembler.add(parts[i]).state, a2s::SplitAssembler::Outcome::State::Pending);
+            } else {
+                QCOMPARE(outcome.state, a2s::SplitAssembler::Outcome::State::Complete);
+                QCOMPARE(outcome.reply, reply);
+            }
+        }
+        QCOMPARE(assembler.heldParts(), size_t(1));
+    }
+
+    void compressedAndBrokenSplitsAreRefused()
+    {
+        using State = a2s::SplitAssembler::Outcome::State;
+        a2s::SplitAssembler assembler;
+        QByteArray compressed = split(rulesReply(), 5, 20, QStringLiteral("source")).at(0);
+        compressed[7] = char(0x80); // the id's top bit
+        const auto refused = assembler.add(compressed);
+        QCOMPARE(refused.state, State::Refused);
+        QVERIFY(refused.error.contains(QStringLiteral("compressed")));
+
+        // Part 2 of 1 does not fit its reply.
+        assembler.add(split(rulesReply(), 6, 20, QStringLiteral("goldsrc")).at(0));
+        QByteArray wrong = QByteArray("\xFE\xFF\xFF\xFF", 4) + le32(7) + char(0x21) + "zz";
+        QCOMPARE(assembler.add(wrong).state, State::Malformed);
+        QCOMPARE(assembler.add(QByteArray("\xFE\xFF\xFF\xFF", 4)).state, State::Malformed);
+    }
+
+    // A server that answers only A2S: the old queries go unanswered in the first try, A2S answers
+    // the second (challenge, split parts out of order), and the next cycle starts with A2S.
+    void a2sOnlyServerEndToEnd_data()
+    {
+        QTest::addColumn<int>("form");
+        QTest::newRow("goldsrc parts") << int(simanswers::SplitForm::GoldSrc);
+        QTest::newRow("source parts") << int(simanswers::SplitForm::Source);
+    }
+    void a2sOnlyServerEndToEnd()
+    {
+        QFETCH(int, form);
+        QueryEngine engine(m_clock);
+        QueryEngine::Timing timing;
+        timing.timeOut = 150ms;
+        engine.setTiming(timing);
+        SimServer server(SimServerState::forGame(QStringLiteral("Half Life"), 1, 5));
+        QVERIFY(server.start());
+        SimResponder::A2sBehaviour behaviour;
+        behaviour.only = true;
+        behaviour.partSize = 40;
+        behaviour.form = simanswers::SplitForm(form);
+        behaviour.reversed = true;
+        server.responder().setA2s(behaviour);
+        server.state().players[0].seconds = 125;
+        QList<QByteArray> requests;
+        connect(&server, &SimServer::requestReceived, this, [&](const QByteArray& r) { requests << r; });
+
+        ServerQuery query(engine);
+        QSignalSpy updates(&query, &ServerQuery::serverUpdate);
+        QSignalSpy timeOuts(&query, &ServerQuery::timeOut);
+        query.init(server.address(), QStringLiteral("Half Life"), 1);
+        QTRY_COMPARE(updates.size(), 3);
+        QCOMPARE(timeOuts.size(), 0);
+        QCOMPARE(query.state(), ServerState::Up);
+        QVERIFY(query.usesA2s());
+        QCOMPARE(query.hostname(), QString::fromLatin1(server.state().hostname));
+        QCOMPARE(query.numPlayers(), QStringLiteral("5"));
+        QVERIFY(query.reportsPlayerCount());
+        QCOMPARE(query.players()->size(), size_t(5));
+        QCOMPARE(query.players()->at(0).time, QStringLiteral("2:05"));
+        QVERIFY(query.settings().size() >= 5);
+        QVERIFY(requests.first().contains("infostring"));
+
+        requests.clear();
+        query.sendQuery();
+        QTRY_COMPARE(updates.size(), 6);
+        QCOMPARE(requests.size(), 3); // the challenge is kept: one request per query
+        QVERIFY(requests.first().startsWith(Single + "TSource Engine Query"));
+        QCOMPARE(engine.unawaitedDatagrams(), quint64(0));
+    }
+
+    // Replies are taken only while their query awaits them: a forged flood of them after the
+    // cycle, challenges included, is counted and dropped, and the next cycle is read as ever.
+    void unawaitedRepliesAreDropped()
+    {
+        QueryEngine engine(m_clock);
+        QueryEngine::Timing timing;
+        timing.timeOut = 50ms;
+        engine.setTiming(timing);
+        RawUdpServer server;
+        server.onRequest = [&](int) {
+            const QByteArray request = server.lastRequest().data();
+            if (request.startsWith(Single + 'T'))
+                server.reply(infoReply());
+            else if (request.startsWith(Single + 'U'))
+                server.reply(playersReply());
+            else if (request.startsWith(Single + 'V'))
+                server.reply(rulesReply());
+        };
+        ServerQuery query(engine);
+        QSignalSpy updates(&query, &ServerQuery::serverUpdate);
+        query.init(server.address(), QStringLiteral("Half Life"), 1);
+        QTRY_COMPARE(updates.size(), 3);
+        QCOMPARE(query.numPlayers(), QStringLiteral("7"));
+
+        constexpr int Flood = 100;
+        for (int i = 0; i < Flood; ++i) {
+            server.reply(Single + 'I' + char(17) + str("Forged") + str("x"));
+            server.reply(Single + "A\x01\x02\x03\x04");
+        }
+        QTRY_COMPARE(engine.unawaitedDatagrams(), quint64(2 * Flood));
+        QCOMPARE(updates.size(), 3);
+        QCOMPARE(query.hostname(), QStringLiteral("Lab é Arena"));
+        query.sendQuery();
+        QTRY_COMPARE(updates.size(), 6);
+        QCOMPARE(query.hostname(), QStringLiteral("Lab é Arena"));
+    }
+
+    // A server that still answers the old queries stays with them.
+    void oldDialectIsKeptWhileAnswered()
+    {
+        QueryEngine engine(m_clock);
+        SimServer server(SimServerState::forGame(QStringLiteral("Half Life"), 1, 3));
+        QVERIFY(server.start());
+        ServerQuery query(engine);
+        QSignalSpy updates(&query, &ServerQuery::serverUpdate);
+        query.init(server.address(), QStringLiteral("Half Life"), 1);
+        QTRY_COMPARE(updates.size(), 2);
+        QVERIFY(!query.usesA2s());
+        QCOMPARE(query.answersPerCycle(), 2);
+        QCOMPARE(query.state(), ServerState::Up);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestA2s)
+#include "TestA2s.moc"
