@@ -97,7 +97,7 @@ void Monitor::applySettings()
 const SettingsTable* Monitor::serverSettings(const QString& address) const
 {
     const auto it = m_serverSettings.constFind(address);
-    return it == m_serverSettings.constEnd() ? nullptr : &*it;
+    return it == m_serverSettings.constEnd() ? nullptr : it->get();
 }
 
 ServerQuery* Monitor::queryFor(const QString& address) const
@@ -225,27 +225,32 @@ void Monitor::refreshAll()
         query->sendQuery();
 }
 
-void Monitor::mergeSettings(const SettingsTable& settings, const QString& address)
+void Monitor::mergeSettings(const std::shared_ptr<const SettingsTable>& settings, const QString& address)
 {
-    SettingsTable& kept = m_serverSettings[address];
-    // A server mostly reports the same keys in the same order: then only the values change.
-    const bool sameKeys = kept.size() == settings.size()
-                          && std::equal(kept.begin(), kept.end(), settings.begin(), [](const auto& a, const auto& b) {
-                                 return a.setting == b.setting;
-                             });
-    if (sameKeys) {
-        for (size_t i = 0; i < kept.size(); ++i)
-            kept[i].value = settings[i].value;
+    static const auto none = std::make_shared<const SettingsTable>();
+    const std::shared_ptr<const SettingsTable>& given = settings ? settings : none;
+    std::shared_ptr<const SettingsTable>& kept = m_serverSettings[address];
+    // A server mostly reports the same keys in the same order: then the merged table is the answer's.
+    const bool sameKeys =
+        !kept || std::equal(kept->begin(), kept->end(), given->begin(), given->end(), [](const auto& a, const auto& b) {
+            return a.setting == b.setting;
+        });
+    if (sameKeys || kept->empty()) {
+        kept = given;
         return;
     }
-    for (const ServerSetting& setting : settings) {
+    if (given->empty())
+        return;
+    SettingsTable merged = *kept;
+    for (const ServerSetting& setting : *given) {
         const auto it = std::find_if(
-            kept.begin(), kept.end(), [&](const ServerSetting& row) { return row.setting == setting.setting; });
-        if (it == kept.end())
-            kept.push_back(setting);
+            merged.begin(), merged.end(), [&](const ServerSetting& row) { return row.setting == setting.setting; });
+        if (it == merged.end())
+            merged.push_back(setting);
         else
             it->value = setting.value;
     }
+    kept = std::make_shared<const SettingsTable>(std::move(merged));
 }
 
 QString Monitor::getServerName(const QString& address) const
@@ -428,7 +433,7 @@ void Monitor::serverUpdate(ServerQuery* query)
     const bool answered = !query->lastRefresh().isNull();
     const QString hostname = query->hostname();
     const QString game = query->game();
-    mergeSettings(query->settings(), address);
+    mergeSettings(query->sharedSettings(), address);
 
     CycleResult result;
     result.hostname = hostname;

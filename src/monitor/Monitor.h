@@ -84,7 +84,7 @@ public:
     void stopCtrl(const QString& address);
     void refreshServer(const QString& address);
     void refreshAll();
-    void mergeSettings(const SettingsTable& settings, const QString& address);
+    void mergeSettings(const std::shared_ptr<const SettingsTable>& settings, const QString& address);
     QString getServerName(const QString& address) const;
     void showServerWindow(const QString& address, const QString& name, const QString& game, bool show);
 
@@ -149,7 +149,8 @@ private:
     // Servers whose outage began while snoozed: the end of the snooze does not announce it.
     QSet<QString> m_quietOutage;
     UptimeLog m_uptime;
-    QHash<QString, SettingsTable> m_serverSettings;
+    // Mostly the query object's own table, shared; a copy only while it lacks a key seen before.
+    QHash<QString, std::shared_ptr<const SettingsTable>> m_serverSettings;
 
     std::vector<std::unique_ptr<ServerQuery>> m_ctrl;
     QHash<QString, int> m_ctrlIndex; // the first element serving an address

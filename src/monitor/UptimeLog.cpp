@@ -29,12 +29,9 @@ qint32 UptimeLog::hourOf(const QDateTime& when)
 
 void UptimeLog::dropBefore(Server& server, qint32 hour)
 {
-    while (!server.hours.empty() && server.firstHour < hour) {
-        server.hours.pop_front();
-        ++server.firstHour;
-    }
-    if (server.hours.empty())
-        server.firstHour = hour;
+    const size_t stale = std::min(server.hours.size(), size_t(std::max(0, hour - server.firstHour)));
+    server.hours.erase(server.hours.begin(), server.hours.begin() + qsizetype(stale));
+    server.firstHour = server.hours.empty() ? hour : server.firstHour + qint32(stale);
 }
 
 QString UptimeLog::load(const QDateTime& now, bool moveAside)
@@ -70,6 +67,7 @@ QString UptimeLog::load(const QDateTime& now, bool moveAside)
             }
             Server server;
             server.firstHour = firstHour;
+            server.hours.reserve(hours);
             for (quint16 h = 0; h < hours; ++h) {
                 Count counts;
                 in >> counts.cycles >> counts.answered;

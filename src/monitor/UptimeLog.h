@@ -4,8 +4,8 @@
 #include <QHash>
 #include <QString>
 
-#include <deque>
 #include <optional>
+#include <vector>
 
 namespace trevisk {
 
@@ -59,7 +59,8 @@ private:
     struct Server
     {
         qint32 firstHour = 0;
-        std::deque<Count> hours; // from firstHour on, one per hour
+        // From firstHour on, one per hour. A vector: a deque takes over half a kilobyte even for one hour.
+        std::vector<Count> hours;
         quint64 lastCycle = 0;
     };
 

@@ -40,6 +40,8 @@ void QueryRound::start(const std::vector<Target>& targets)
         auto query = std::make_unique<ServerQuery>(m_engine);
         connect(query.get(), &ServerQuery::serverUpdate, this, [this, i] { serverUpdated(i); });
         connect(query.get(), &ServerQuery::timeOut, this, [this, i] {
+            if (m_done[i])
+                return;
             if (m_answers[i] == 0)
                 m_results[i].state = m_queries[i]->state();
             complete(i, m_answers[i] > 0);
@@ -54,9 +56,9 @@ void QueryRound::start(const std::vector<Target>& targets)
 
 void QueryRound::serverUpdated(size_t index)
 {
-    ServerQuery& query = *m_queries[index];
     if (m_done[index])
         return;
+    ServerQuery& query = *m_queries[index];
     Result& result = m_results[index];
     if (query.state() == ServerState::BadAnswer) {
         // A bad answer ends the server's query; nothing of this query is shown.
@@ -100,9 +102,14 @@ void QueryRound::complete(size_t index, bool answered)
         return;
     m_done[index] = true;
     m_results[index].answered = answered;
-    m_queries[index]->shutdown();
+    // The result holds all that is wanted of the query object; it may be inside its own signal.
+    ServerQuery* query = m_queries[index].release();
+    query->shutdown();
+    query->setParent(this);
+    query->deleteLater();
     if (m_waits[index])
         m_waits[index]->stop();
+    emit serverDone(index);
     if (--m_remaining == 0)
         emit finished();
 }

@@ -55,8 +55,13 @@ public:
     void start(const std::vector<Target>& targets);
     const std::vector<Result>& results() const { return m_results; }
     bool isFinished() const { return m_remaining == 0; }
+    bool isDone(size_t index) const { return m_done[index]; }
+    // Hands over a done server's result, so that a caller that writes results as they come keeps none.
+    Result takeResult(size_t index) { return std::move(m_results[index]); }
 
 signals:
+    // One server is done: its result is final.
+    void serverDone(size_t index);
     void finished();
 
 private:

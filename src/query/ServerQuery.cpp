@@ -79,7 +79,7 @@ void ServerQuery::clearResults()
     m_players = PlayerTable{};
     m_playersReceived = false;
     m_playersIncomplete = false;
-    m_settings.clear();
+    m_settings.reset();
     m_friends.clear();
     m_packets.clear();
     m_reportedErrors.clear();
@@ -458,13 +458,19 @@ void ServerQuery::apply(AnswerUpdate&& update)
         m_numPlayers = *update.numPlayers;
     // Taken, not copied: every answer of every server passes here.
     if (update.settings)
-        m_settings = std::move(*update.settings);
+        m_settings = std::make_shared<const SettingsTable>(std::move(*update.settings));
     if (update.playersChanged) {
         m_players = std::move(update.players);
         m_playersReceived = true;
         m_playersIncomplete = update.playersIncomplete;
     }
     noteErrors(update.errors);
+}
+
+const SettingsTable& ServerQuery::settings() const
+{
+    static const SettingsTable none;
+    return m_settings ? *m_settings : none;
 }
 
 bool ServerQuery::reportsPlayerCount() const

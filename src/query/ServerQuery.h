@@ -14,6 +14,7 @@
 #include <QStringList>
 
 #include <array>
+#include <memory>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -64,7 +65,9 @@ public:
     bool playersIncomplete() const { return m_playersIncomplete; }
     // The engine states the player count in its answer instead of listing every player.
     bool reportsPlayerCount() const;
-    const SettingsTable& settings() const { return m_settings; }
+    const SettingsTable& settings() const;
+    // The same table, shared: it is never changed once made, so an owner may keep it at no cost.
+    const std::shared_ptr<const SettingsTable>& sharedSettings() const { return m_settings; }
     const QStringList& friends() const { return m_friends; }
     int retries() const { return m_retries; }
     // What the last try came to; a bad answer's reason says what was wrong with it.
@@ -135,7 +138,7 @@ private:
     std::optional<PlayerTable> m_players = PlayerTable{};
     bool m_playersReceived = false;
     bool m_playersIncomplete = false;
-    SettingsTable m_settings;
+    std::shared_ptr<const SettingsTable> m_settings; // null while no answer gave one
     QStringList m_friends;
 
     int m_retries = 0;

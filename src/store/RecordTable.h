@@ -81,7 +81,8 @@ template <typename Record> struct RecordTable
             });
             if (!error.isEmpty())
                 return error;
-            record.extra = extra;
+            // An emptied copy still holds the row's whole storage: about a kilobyte a server.
+            record.extra = extra.isEmpty() ? QJsonObject() : extra;
             loaded.push_back(std::move(record));
         }
         fields = merged;

@@ -96,6 +96,37 @@ private slots:
         QCOMPARE(answers[1].toObject().value(QStringLiteral("address")).toString(), silent.address());
     }
 
+    // Results are written as they are done, in list order whatever order they came in, and the
+    // document is the one a single indented write of the whole array gives.
+    void queryFileWritesInListOrder()
+    {
+        SimServer silent(SimServerState::forGame(QStringLiteral("Quake 3"), 1, 0));
+        SimServer first(SimServerState::forGame(QStringLiteral("Quake 3"), 2, 2));
+        SimServer second(SimServerState::forGame(QStringLiteral("Unreal Tournament"), 3, 0));
+        QVERIFY(silent.start() && first.start() && second.start());
+        silent.responder().setAnswering(false);
+        QTemporaryDir dir;
+        const QString list = dir.filePath(QStringLiteral("list.txt"));
+        QVERIFY(writeFile(list,
+                          "Quake 3\t" + silent.address().toUtf8() + "\nQuake 3\t" + first.address().toUtf8()
+                              + "\nUnreal Tournament\t" + second.address().toUtf8() + "\n"));
+        const TreviskRun run = runTrevisk((args("query|--file") << list) + args("--json|--timeout|200"));
+        QCOMPARE(run.code, 1);
+        const QJsonArray answers = QJsonDocument::fromJson(run.out).array();
+        QCOMPARE(run.out, QJsonDocument(answers).toJson(QJsonDocument::Indented));
+        QCOMPARE(answers.size(), 3);
+        const QStringList addresses{silent.address(), first.address(), second.address()};
+        for (int i = 0; i < 3; ++i)
+            QCOMPARE(answers[i].toObject().value(QStringLiteral("address")).toString(), addresses[i]);
+        QCOMPARE(answers[1].toObject().value(QStringLiteral("players")).toArray().size(), 2);
+
+        const TreviskRun text = runTrevisk((args("query|--file") << list) + args("--timeout|200"));
+        QCOMPARE(text.code, 1);
+        const qsizetype none = text.out.indexOf("  no answer (timed out)\n");
+        QVERIFY(none > 0 && none < text.out.indexOf(first.address().toUtf8())
+                && text.out.indexOf(first.address().toUtf8()) < text.out.indexOf(second.address().toUtf8()));
+    }
+
     void serversAddListRemove()
     {
         QTemporaryDir dir;

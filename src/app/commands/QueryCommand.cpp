@@ -9,9 +9,7 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFile>
-#include <QJsonArray>
 #include <QJsonDocument>
-#include <QJsonObject>
 #include <QStringDecoder>
 #include <QTextStream>
 
@@ -165,27 +163,42 @@ int runQueryCommand(const CommonOptions&, const QStringList& arguments)
     StderrAnswerErrors errors;
     engine.setErrorSink(&errors);
     QueryRound round(engine);
+    // Results are written in list order as soon as each is done, and dropped once written: the
+    // bytes are those of the whole document written at once.
+    const bool json = parser.isSet(jsonOption);
+    const bool list = parser.isSet(fileOption);
+    bool allAnswered = true;
+    size_t written = 0;
+    const auto write = [](const QByteArray& bytes) {
+        std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout);
+    };
+    const auto writeDone = [&] {
+        for (; written < targets.size() && round.isDone(written); ++written) {
+            const QueryRound::Result result = round.takeResult(written);
+            allAnswered = allAnswered && result.answered;
+            if (!json) {
+                write(toText(result).toUtf8());
+                continue;
+            }
+            const QByteArray object = QJsonDocument(queryResultJson(result)).toJson(QJsonDocument::Indented);
+            if (!list) {
+                write(object);
+                continue;
+            }
+            // One element of an indented array: the object's lines one level deeper.
+            QByteArray element = QByteArrayView(object).chopped(1).toByteArray(); // without its last line break
+            element.replace("\n", "\n    ");
+            write((written == 0 ? QByteArrayLiteral("[\n    ") : QByteArrayLiteral(",\n    ")) + element);
+        }
+    };
+    QObject::connect(&round, &QueryRound::serverDone, &round, writeDone);
     QObject::connect(&round, &QueryRound::finished, QCoreApplication::instance(), &QCoreApplication::quit);
     round.start(targets);
     if (!round.isFinished())
         QCoreApplication::exec();
-
-    bool allAnswered = true;
-    QJsonArray array;
-    QString text;
-    for (const QueryRound::Result& result : round.results()) {
-        allAnswered = allAnswered && result.answered;
-        array.append(queryResultJson(result));
-        text += toText(result);
-    }
-    QByteArray output;
-    if (parser.isSet(jsonOption)) {
-        output = parser.isSet(fileOption) ? QJsonDocument(array).toJson(QJsonDocument::Indented)
-                                          : QJsonDocument(array.first().toObject()).toJson(QJsonDocument::Indented);
-    } else {
-        output = text.toUtf8();
-    }
-    std::fwrite(output.constData(), 1, static_cast<size_t>(output.size()), stdout);
+    writeDone();
+    if (json && list)
+        write(written == 0 ? QByteArrayLiteral("[\n]\n") : QByteArrayLiteral("\n]\n"));
     std::fflush(stdout);
     return allAnswered ? 0 : 1;
 }
