@@ -95,9 +95,6 @@ private slots:
         QTest::newRow("Q3") << "Quake 3" << q3 << "Lab OpenArena|oa_dm1|12|-"
                             << "RedSarge,0,0,friend;Angelyss,1,0;Grism,0,0;Major,1,0"
                             << "|g_timestamp=2026-12-06 21:35:21" << true;
-        QTest::newRow("Q3 later") << "Quake 3" << capture("q3/getstatus-later-reply.bin") << "Lab OpenArena|oa_dm1|12|-"
-                                  << "RedSarge,52,0,friend;Angelyss,18,0;Grism,3,0;Major,59,0"
-                                  << "|g_timestamp=2026-12-06 21:35:21" << true;
         QTest::newRow("Q3 empty") << "Quake 3" << capture("q3/getstatus-empty-reply.bin") << "Lab OpenArena|oa_dm2|12|-"
                                   << ""
                                   << "|g_timestamp=2026-12-06 21:50:38" << true;

@@ -204,18 +204,6 @@ private slots:
         QCOMPARE(server.arrivals.size(), 1);
     }
 
-    void twoAnswersGiveTwoUpdates()
-    {
-        RawUdpServer server;
-        server.onRequest = [&](int n) { server.reply(n == 1 ? "info" : "players"); };
-        auto engine = makeEngine(m_twoAnswers);
-        ServerQuery query(*engine);
-        QSignalSpy updates(&query, &ServerQuery::serverUpdate);
-        query.init(server.address(), QStringLiteral("Quake 3"), 1);
-        QTRY_COMPARE(updates.size(), 2);
-        QCOMPARE(query.hostname(), QStringLiteral("players"));
-    }
-
     void answerFromAnotherPortIsIgnored()
     {
         RawUdpServer server;

@@ -49,4 +49,12 @@ private:
     QElapsedTimer m_clock;
 };
 
+// A port on 127.0.0.1 where nothing listens: bound once to learn a free one, then closed.
+inline quint16 closedPort()
+{
+    QUdpSocket probe;
+    probe.bind(QHostAddress::LocalHost, 0);
+    return probe.localPort();
+}
+
 } // namespace trevisk
