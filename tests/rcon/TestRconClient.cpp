@@ -164,12 +164,7 @@ private slots:
 
     void closedPortIsRefused()
     {
-        quint16 port = 0;
-        {
-            QUdpSocket probe;
-            QVERIFY(probe.bind(QHostAddress::LocalHost, 0));
-            port = probe.localPort();
-        }
+        const quint16 port = closedPort();
         for (const char* game : {"Quake 3", "Half Life"}) {
             RconClient client;
             QSignalSpy refused(&client, &RconClient::refused);

@@ -4,6 +4,7 @@
 #include "rcon/RconWindow.h"
 #include "session/Startup.h"
 #include "sim/SimServer.h"
+#include "support/RawUdpServer.h"
 #include "support/ScriptedPrompter.h"
 
 #include <QCheckBox>
@@ -143,12 +144,7 @@ private slots:
 
     void closedPortSaysOffline()
     {
-        quint16 port = 0;
-        {
-            QUdpSocket probe;
-            QVERIFY(probe.bind(QHostAddress::LocalHost, 0));
-            port = probe.localPort();
-        }
+        const quint16 port = closedPort();
         RconWindow window({*m_context, m_prompter});
         window.loadServer(QStringLiteral("127.0.0.1:%1").arg(port), {}, QStringLiteral("QuakeWorld"));
         window.findChild<QComboBox*>(QStringLiteral("command"))->setEditText(QStringLiteral("status"));
