@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QTest>
 #include <QWidget>
 
@@ -19,6 +20,16 @@ inline bool clickButton(QWidget& dialog, const char* name)
 template <typename T> T* child(QWidget& dialog, const char* name)
 {
     return dialog.findChild<T*>(QString::fromLatin1(name));
+}
+
+// The window's menu entry of this text; the test ends when there is none.
+inline QAction* entry(const QWidget* owner, const QString& text)
+{
+    for (QAction* action : owner->findChildren<QAction*>()) {
+        if (action->text() == text)
+            return action;
+    }
+    qFatal("no menu entry %s", qPrintable(text));
 }
 
 } // namespace trevisk

@@ -1,4 +1,6 @@
+#include "dialogs/DialogTesting.h"
 #include "dialogs/ServerDialog.h"
+#include "notify/EmailSettings.h"
 #include "session/Startup.h"
 #include "support/RecordingReporter.h"
 #include "support/ScriptedPrompter.h"
@@ -36,17 +38,13 @@ struct Fixture
         context.stores.servers.rows.push_back(listed);
         context.stores.custEmail.rows.push_back({listed.address, QStringLiteral("old text"), {}});
     }
-    template <typename T> static T* part(const ServerDialog& dialog, const char* name)
+    static void type(ServerDialog& dialog, const char* field, const QString& text)
     {
-        return dialog.findChild<T*>(QString::fromLatin1(name));
+        child<QLineEdit>(dialog, field)->setText(text);
     }
-    static void type(const ServerDialog& dialog, const char* field, const QString& text)
+    static void chooseGame(ServerDialog& dialog, const QString& game)
     {
-        part<QLineEdit>(dialog, field)->setText(text);
-    }
-    static void chooseGame(const ServerDialog& dialog, const QString& game)
-    {
-        QComboBox* box = part<QComboBox>(dialog, "game");
+        QComboBox* box = child<QComboBox>(dialog, "game");
         box->setCurrentText(game);
         emit box->activated(box->currentIndex());
     }
@@ -67,7 +65,7 @@ private slots:
         dialog.save();
         QCOMPARE(f.lastText(), QStringLiteral("You must select the type of game!"));
         Fixture::chooseGame(dialog, QStringLiteral("Quake 3"));
-        QCOMPARE(Fixture::part<QLineEdit>(dialog, "port")->text(), QStringLiteral("27960"));
+        QCOMPARE(child<QLineEdit>(dialog, "port")->text(), QStringLiteral("27960"));
         dialog.save();
         QCOMPARE(f.lastText(), QStringLiteral("You must enter the address of the server to add!"));
         Fixture::type(dialog, "address", QStringLiteral(" 127.0.0.9 "));
@@ -101,9 +99,9 @@ private slots:
         Fixture f;
         f.context.settings.allTray = 1;
         ServerDialog dialog(f.context, f.prompter, f.reporter);
-        QCOMPARE(Fixture::part<QCheckBox>(dialog, "tray")->checkState(), Qt::PartiallyChecked);
+        QCOMPARE(child<QCheckBox>(dialog, "tray")->checkState(), Qt::PartiallyChecked);
         dialog.setMessageEditor([](const QString&) { return std::optional<QString>(QStringLiteral("down again")); });
-        Fixture::part<QPushButton>(dialog, "customEmail")->click();
+        child<QPushButton>(dialog, "customEmail")->click();
         QVERIFY(f.context.stores.custEmail.rows.size() == 1);
         Fixture::chooseGame(dialog, QStringLiteral("Half Life"));
         Fixture::type(dialog, "address", QStringLiteral("localhost"));
@@ -114,7 +112,7 @@ private slots:
         QCOMPARE(dialog.savedAddress(), QStringLiteral("127.0.0.1:27015"));
         const ServerRecord& record = f.context.stores.servers.rows.back();
         QCOMPARE(record.tray, std::optional<qint32>(2));
-        QCOMPARE(loadCustomText(f), QStringLiteral("down again"));
+        QCOMPARE(loadCustomMessage(f.context.stores, QStringLiteral("127.0.0.1:27015")), QStringLiteral("down again"));
     }
 
     // Editing: the same address is no duplicate, another listed one is; a new address gets its
@@ -129,7 +127,7 @@ private slots:
         ServerDialog same(f.context, f.prompter, f.reporter);
         same.loadServer(QStringLiteral("127.0.0.5:27960"));
         QCOMPARE(same.windowTitle(), QStringLiteral("Edit Server"));
-        QCOMPARE(Fixture::part<QCheckBox>(same, "tray")->checkState(), Qt::Checked);
+        QCOMPARE(child<QCheckBox>(same, "tray")->checkState(), Qt::Checked);
         QCOMPARE(same.customText(), QStringLiteral("old text"));
         same.save();
         QCOMPARE(same.savedAddress(), QStringLiteral("127.0.0.5:27960"));
@@ -147,21 +145,11 @@ private slots:
         ServerDialog emptied(f.context, f.prompter, f.reporter);
         emptied.loadServer(QStringLiteral("127.0.0.7:27960"));
         emptied.setMessageEditor([](const QString&) { return std::optional<QString>(QString()); });
-        Fixture::part<QPushButton>(emptied, "customEmail")->click();
+        child<QPushButton>(emptied, "customEmail")->click();
         emptied.save();
         QCOMPARE(f.context.stores.custEmail.rows.size(), size_t(1));
         QCOMPARE(f.context.stores.custEmail.rows.front().server,
                  std::optional<QString>(QStringLiteral("127.0.0.5:27960")));
-    }
-
-private:
-    static QString loadCustomText(Fixture& f)
-    {
-        for (const CustomMessage& message : f.context.stores.custEmail.rows) {
-            if (message.server == QStringLiteral("127.0.0.1:27015"))
-                return message.message.value_or(QString());
-        }
-        return {};
     }
 };
 
