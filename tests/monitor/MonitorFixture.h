@@ -115,6 +115,19 @@ struct MonitorFixture
         popups->setPollInterval(std::chrono::milliseconds(1));
     }
 
+    // Alert mail to ops@example.org through `smtp` after `timeOuts` time-outs, again every `interval` minutes.
+    void setEmail(const QString& smtp, int timeOuts, int interval)
+    {
+        QSettings& store = *context.settingsStore;
+        for (const auto& [key, value] : {std::pair{"Enable", QStringLiteral("1")},
+                                         {"Email", QStringLiteral("ops@example.org")},
+                                         {"SMTP", smtp},
+                                         {"From", QStringLiteral("trevisk@example.org")},
+                                         {"TimeOuts", QString::number(timeOuts)},
+                                         {"Interval", QString::number(interval)}})
+            store.setValue(QStringLiteral("EmailNotify/") + QLatin1String(key), value);
+    }
+
     // A silent server times out within milliseconds; while every server answers, the time-out
     // is long enough that a busy machine never turns a late answer into a time-out.
     void setAnswering(SimServer& server, bool answering)

@@ -9,27 +9,11 @@ using namespace trevisk;
 
 namespace {
 
-void setEmail(MonitorFixture& f, const QString& smtp, const QString& timeOuts, const QString& interval)
-{
-    QSettings& store = *f.context.settingsStore;
-    store.setValue(QStringLiteral("EmailNotify/Enable"), QStringLiteral("1"));
-    store.setValue(QStringLiteral("EmailNotify/Email"), QStringLiteral("ops@example.org"));
-    store.setValue(QStringLiteral("EmailNotify/SMTP"), smtp);
-    store.setValue(QStringLiteral("EmailNotify/From"), QStringLiteral("trevisk@example.org"));
-    store.setValue(QStringLiteral("EmailNotify/TimeOuts"), timeOuts);
-    store.setValue(QStringLiteral("EmailNotify/Interval"), interval);
-}
-
 // "Join Anyways" on a full server: the launch comes at once, without asking the server first.
 void joinAnyways(MonitorFixture& f, const QString& address, const QString& game)
 {
     f.prompter.choices << 1;
     f.monitor->autoJoin().join(false, address, game, {1, 1});
-}
-
-QString mailText(const QJsonObject& message)
-{
-    return QString::fromUtf8(QByteArray::fromBase64(message.value(QStringLiteral("data")).toString().toLatin1()));
 }
 
 } // namespace
@@ -44,7 +28,7 @@ private slots:
         SmtpTestServer smtp({});
         QVERIFY(smtp.isReady());
         MonitorFixture f;
-        setEmail(f, smtp.address(), QStringLiteral("3"), QStringLiteral("-1"));
+        f.setEmail(smtp.address(), 3, -1);
         SimServer& server = f.addServer(QStringLiteral("Quake 3"));
         f.start();
         QVERIFY(f.settle());
@@ -62,7 +46,7 @@ private slots:
         QVERIFY(message);
         QCOMPARE(message->value(QStringLiteral("rcpt_tos")).toArray().first().toString(),
                  QStringLiteral("ops@example.org"));
-        const QString data = mailText(*message);
+        const QString data = SmtpTestServer::data(*message);
         QVERIFY(data.contains(QStringLiteral("SUBJECT: ALERT: Server: ") + name + QStringLiteral(" has timed out!")));
         QVERIFY(data.contains(QStringLiteral("Server: ") + name + QStringLiteral("\r\nAddress: ") + server.address()
                               + QStringLiteral("\r\nGame: Quake 3\r\nTimeOuts: 3\r\nState: no answer\r\n\r\n")
@@ -90,7 +74,7 @@ private slots:
         SmtpTestServer smtp({});
         QVERIFY(smtp.isReady());
         MonitorFixture f;
-        setEmail(f, smtp.address(), QStringLiteral("2"), QStringLiteral("-1"));
+        f.setEmail(smtp.address(), 2, -1);
         SimServer& server = f.addServer(QStringLiteral("Quake 3"));
         SimServer& never = f.addServer(QStringLiteral("Quake 3"));
         never.stop();
@@ -120,7 +104,7 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(sent.size(), 1, 5000);
         const auto message = smtp.nextMessage();
         QVERIFY(message);
-        const QString data = mailText(*message);
+        const QString data = SmtpTestServer::data(*message);
         QVERIFY(data.contains(QStringLiteral("SUBJECT: ALERT: Server: ") + name
                               + QStringLiteral(" has timed out (refused)!")));
         QVERIFY(data.contains(QStringLiteral("TimeOuts: 2\r\nState: refused (nothing listens at its port)")));
@@ -132,7 +116,7 @@ private slots:
     {
         SmtpTestServer smtp({});
         MonitorFixture f;
-        setEmail(f, smtp.address(), QStringLiteral("2"), QStringLiteral("30"));
+        f.setEmail(smtp.address(), 2, 30);
         SimServer& server = f.addServer(QStringLiteral("Quake 3"));
         f.setAnswering(server, false);
         f.context.stores.custEmail.rows = {{server.address(), QStringLiteral("  \t "), {}}};
@@ -142,7 +126,7 @@ private slots:
         QVERIFY(f.refresh(server));
         QTRY_COMPARE_WITH_TIMEOUT(mailed.size(), 1, 5000);
         // A server that never answered is named by its address; a blank custom text is not used.
-        const QString data = mailText(*smtp.nextMessage());
+        const QString data = SmtpTestServer::data(*smtp.nextMessage());
         QVERIFY(data.contains(QStringLiteral("SUBJECT: ALERT: Server: ") + server.address()
                               + QStringLiteral(" has timed out!")));
         QVERIFY(data.contains(QStringLiteral("TimeOuts: 2")));
@@ -153,14 +137,14 @@ private slots:
         QVERIFY(f.refresh(server));
         QCOMPARE(started.size(), 1);
         QTRY_COMPARE_WITH_TIMEOUT(mailed.size(), 2, 5000);
-        QVERIFY(mailText(*smtp.nextMessage()).contains(QStringLiteral("TimeOuts: 4")));
+        QVERIFY(SmtpTestServer::data(*smtp.nextMessage()).contains(QStringLiteral("TimeOuts: 4")));
     }
 
     void refusedAlertIsTriedAgainAndCustomTextUsed()
     {
         SmtpTestServer smtp({QStringLiteral("--reject-rcpt"), QStringLiteral("ops@example.org")});
         MonitorFixture f;
-        setEmail(f, smtp.address(), QStringLiteral("2"), QStringLiteral("-1"));
+        f.setEmail(smtp.address(), 2, -1);
         SimServer& quiet = f.addServer(QStringLiteral("Quake 3"));
         SimServer& excluded = f.addServer(QStringLiteral("Quake 3"));
         f.setAnswering(quiet, false);
@@ -185,7 +169,7 @@ private slots:
     {
         SmtpTestServer smtp({});
         MonitorFixture f;
-        setEmail(f, smtp.address(), QStringLiteral("1"), QStringLiteral("-1"));
+        f.setEmail(smtp.address(), 1, -1);
         for (int i = 0; i < 5; ++i)
             f.setAnswering(f.addServer(QStringLiteral("Quake 3")), false);
         f.start();
@@ -195,8 +179,9 @@ private slots:
         for (int i = 0; i < 5; ++i) {
             const auto message = smtp.nextMessage();
             QVERIFY(message);
-            subjects.insert(
-                mailText(*message).section(QStringLiteral("SUBJECT: "), 1).section(QStringLiteral("\r\n"), 0, 0));
+            subjects.insert(SmtpTestServer::data(*message)
+                                .section(QStringLiteral("SUBJECT: "), 1)
+                                .section(QStringLiteral("\r\n"), 0, 0));
         }
         QCOMPARE(subjects.size(), 5);
     }
@@ -208,7 +193,7 @@ private slots:
         QTcpServer relay;
         QVERIFY(relay.listen(QHostAddress::LocalHost));
         MonitorFixture f;
-        setEmail(f, QStringLiteral("127.0.0.1:%1").arg(relay.serverPort()), QStringLiteral("1"), QStringLiteral("-1"));
+        f.setEmail(QStringLiteral("127.0.0.1:%1").arg(relay.serverPort()), 1, -1);
         for (int i = 0; i < 3; ++i)
             f.setAnswering(f.addServer(QStringLiteral("Quake 3")), false);
         f.start();

@@ -188,18 +188,13 @@ private slots:
         saved.servers.rows.push_back(record);
         saved.custEmail.rows.push_back({QStringLiteral("127.0.10.1:1"), QStringLiteral("old text"), {}});
         // Editing without a change of address is no duplicate; a changed address gets its own text row.
-        ServerFormCheck same = checkServerForm(quake3Form(QStringLiteral("127.0.10.1"), QStringLiteral("1")),
-                                               QStringLiteral("127.0.10.1:1"),
-                                               saved,
-                                               &fakeResolver,
-                                               true);
-        QVERIFY(same.ok);
-        ServerFormCheck moved = checkServerForm(quake3Form(QStringLiteral("127.0.10.1"), QStringLiteral("2")),
-                                                QStringLiteral("127.0.10.1:1"),
-                                                saved,
-                                                &fakeResolver,
-                                                true);
-        QCOMPARE(saveServerForm(saved, QStringLiteral("127.0.10.1:1"), moved, QStringLiteral("new text")), QString());
+        const QString edited = QStringLiteral("127.0.10.1:1");
+        const auto check = [&](const char* port) {
+            return checkServerForm(
+                quake3Form(QStringLiteral("127.0.10.1"), QLatin1String(port)), edited, saved, &fakeResolver, true);
+        };
+        QVERIFY(check("1").ok);
+        QCOMPARE(saveServerForm(saved, edited, check("2"), QStringLiteral("new text")), QString());
         QCOMPARE(saved.servers.rows.size(), size_t(1));
         QCOMPARE(saved.servers.rows[0].addressText(), QStringLiteral("127.0.10.1:2"));
         QCOMPARE(saved.servers.rows[0].option3, record.option3);

@@ -1,4 +1,5 @@
 #include "MonitorFixture.h"
+#include "dialogs/DialogTesting.h"
 #include "monitor/MainWindow.h"
 
 #include <QAction>
@@ -12,15 +13,6 @@
 using namespace trevisk;
 
 namespace {
-
-QAction* entry(const QWidget* owner, const QString& text)
-{
-    for (QAction* action : owner->findChildren<QAction*>()) {
-        if (action->text() == text)
-            return action;
-    }
-    qFatal("no menu entry %s", qPrintable(text));
-}
 
 struct Window
 {

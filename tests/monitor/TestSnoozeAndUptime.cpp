@@ -13,18 +13,6 @@ using namespace trevisk;
 
 namespace {
 
-void mailAfterOneTimeOut(MonitorFixture& f)
-{
-    // Nothing listens at the relay's address: a mail that starts fails, which is all these tests need.
-    QSettings& store = *f.context.settingsStore;
-    store.setValue(QStringLiteral("EmailNotify/Enable"), QStringLiteral("1"));
-    store.setValue(QStringLiteral("EmailNotify/Email"), QStringLiteral("ops@example.org"));
-    store.setValue(QStringLiteral("EmailNotify/SMTP"), QStringLiteral("127.0.0.1:9"));
-    store.setValue(QStringLiteral("EmailNotify/From"), QStringLiteral("trevisk@example.org"));
-    store.setValue(QStringLiteral("EmailNotify/TimeOuts"), QStringLiteral("1"));
-    store.setValue(QStringLiteral("EmailNotify/Interval"), QStringLiteral("30"));
-}
-
 void enableSounds(MonitorFixture& f)
 {
     for (int slot : {SoundOffline, SoundOnline}) {
@@ -51,7 +39,8 @@ private slots:
     {
         MonitorFixture f;
         enableSounds(f);
-        mailAfterOneTimeOut(f);
+        // Nothing listens at the relay: a mail that starts fails, which is all this test needs.
+        f.setEmail(QStringLiteral("127.0.0.1:9"), 1, 30);
         SimServer& down = f.addServer(QStringLiteral("Quake 3"));
         SimServer& back = f.addServer(QStringLiteral("Quake 3"));
         SimServer& other = f.addServer(QStringLiteral("Quake 3"));
