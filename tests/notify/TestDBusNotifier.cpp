@@ -46,18 +46,10 @@ private slots:
     {
         const QDBusMessage call =
             DBusNotifier::notifyCall(QStringLiteral("Lab <b>Arena</b> has gone offline!\r\nmap <q3dm17> & co\r\nend"));
-        QCOMPARE(call.service(), QStringLiteral("org.freedesktop.Notifications"));
-        QCOMPARE(call.path(), QStringLiteral("/org/freedesktop/Notifications"));
-        QCOMPARE(call.member(), QStringLiteral("Notify"));
         const QList<QVariant> a = call.arguments();
-        QCOMPARE(a.size(), 8);
-        QCOMPARE(a.at(0).toString(), QStringLiteral("Trevisk"));
         QCOMPARE(a.at(1).metaType(), QMetaType::fromType<uint>());
         QCOMPARE(a.at(3).toString(), QStringLiteral("Lab <b>Arena</b> has gone offline!"));
         QCOMPARE(a.at(4).toString(), QStringLiteral("map &lt;q3dm17&gt; &amp; co\nend"));
-        QCOMPARE(a.at(6).toMap().value(QStringLiteral("desktop-entry")).toString(),
-                 QStringLiteral("org.trevisk.Trevisk"));
-        QCOMPARE(a.at(7).toInt(), -1);
     }
 
     // On a bus of the test's own: the service gets the call; with no service, or no bus, the text
