@@ -26,20 +26,18 @@ public:
         QObject::connect(&m_server, &QTcpServer::newConnection, &m_server, [this] { accept(); });
         return m_server.listen(QHostAddress::LocalHost, 0);
     }
-    QUrl url(const QString& path = QStringLiteral("/trevisk/version.txt")) const
+    QUrl url() const
     {
         QUrl address;
         address.setScheme(QStringLiteral("http"));
         address.setHost(QStringLiteral("127.0.0.1"));
         address.setPort(m_server.serverPort());
-        address.setPath(path);
+        address.setPath(QStringLiteral("/trevisk/version.txt"));
         return address;
     }
-    const QTcpServer& server() const { return m_server; }
     // The last connection taken; null before the first.
     QTcpSocket* client() const { return m_client; }
     const QByteArray& request() const { return m_request; }
-    int connections() const { return m_connections; }
 
     // Builds a 200 answer whose body is split at `split`, with or without a length.
     static QList<QByteArray> splitAnswer(const QByteArray& body, qsizetype split, bool withLength)
@@ -57,7 +55,6 @@ private:
     void accept()
     {
         while (QTcpSocket* socket = m_server.nextPendingConnection()) {
-            ++m_connections;
             m_client = socket;
             m_request.clear();
             m_answering = false;
@@ -88,7 +85,6 @@ private:
     QPointer<QTcpSocket> m_client;
     QByteArray m_request;
     bool m_answering = false;
-    int m_connections = 0;
 };
 
 } // namespace trevisk
