@@ -12,9 +12,7 @@ private slots:
     {
         QCOMPARE(getEngine(QStringLiteral("Halo 2")), QString());
         QCOMPARE(getEngine(QStringLiteral("halo")), QString());
-        QCOMPARE(getQuery(QStringLiteral("Alien vs. Predator 2")), QStringLiteral("-1"));
         QCOMPARE(getQuery(QStringLiteral("Nothing")), QString());
-        QCOMPARE(defaultPort(QStringLiteral("Global Operations")), QStringLiteral("28672"));
         QCOMPARE(defaultPort(QStringLiteral("Nothing")), QStringLiteral("27910"));
     }
 

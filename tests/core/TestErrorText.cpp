@@ -14,10 +14,6 @@ private slots:
         QVERIFY(text.startsWith(QStringLiteral("An error has occured in function: cmdSave_Click()\r\n")));
         QVERIFY(text.contains(QStringLiteral("----->\r\nType mismatch\r\n<-----END")));
         QVERIFY(text.contains(QStringLiteral("\r\nError Number:13\r\n")));
-    }
-
-    void edgeCases()
-    {
         const QString unnamed = errorText(QStringLiteral("x"), -2147217900, QString());
         QVERIFY(unnamed.startsWith(QStringLiteral("An error has occured\r\n")));
         QVERIFY(unnamed.contains(QStringLiteral("\r\nError Number:-2147217900\r\n")));

@@ -17,8 +17,6 @@ private slots:
         QTemporaryDir dir;
         const auto store = openSettings(dir.filePath(QStringLiteral("trevisk.ini")));
         const AppSettings s = AppSettings::load(*store, QStringLiteral("/opt/trevisk"));
-        QCOMPARE(s.refresh, qint16(30));
-        QVERIFY(s.nss == 1 && s.allTray == 0 && s.noRefresh == 0);
         QCOMPARE(s.soundPath.at(3), QStringLiteral("/opt/trevisk/sounds/3.wav"));
         for (int i = 0; i < SoundSlotCount; ++i)
             QVERIFY(s.soundEnabled(i));

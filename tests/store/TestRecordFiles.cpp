@@ -107,11 +107,8 @@ private slots:
         QCOMPARE(
             root.value(QStringLiteral("fields")).toArray().at(0).toObject().value(QStringLiteral("name")).toString(),
             QStringLiteral("Since"));
-        const QJsonArray rows = root.value(QStringLiteral("rows")).toArray();
-        QCOMPARE(rows.size(), 3);
-        QCOMPARE(rows.at(0).toArray().at(0).toString(), QStringLiteral("2025-05-01T10:00:00"));
-        QVERIFY(rows.at(2).toArray().at(0).isNull());
-        QCOMPARE(rows.at(2).toArray().at(1).toString(), QStringLiteral("new"));
+        QCOMPARE(root.value(QStringLiteral("rows")).toArray(),
+                 QJsonDocument::fromJson(R"([["2025-05-01T10:00:00", "bob"], [null, "eve"], [null, "new"]])").array());
     }
 
     // A full disk or a failed flush is a failed save that says why; the old file stays whole.

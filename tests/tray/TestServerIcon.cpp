@@ -17,22 +17,19 @@ private slots:
     {
         const IconColours colours{1, 2, 3, 4};
         ServerIcon icon;
+        const auto shown = [&] {
+            return QStringLiteral("%1|%2|%3").arg(icon.text()).arg(icon.pointSize()).arg(icon.textColour(colours));
+        };
         icon.loadServer(QStringLiteral("127.0.0.1:27960"), QString(), QStringLiteral("Quake 3"), QString());
         icon.update(9, 0, QStringLiteral("q3dm17"));
-        QCOMPARE(icon.text(), QStringLiteral("9 "));
-        QCOMPARE(icon.pointSize(), 28);
-        QCOMPARE(icon.textColour(colours), 3u);
+        QCOMPARE(shown(), QStringLiteral("9 |28|3"));
         icon.update(10, 1, QStringLiteral("q3dm17"));
-        QCOMPARE(icon.text(), QStringLiteral("10"));
-        QCOMPARE(icon.pointSize(), 26);
-        QCOMPARE(icon.textColour(colours), 2u);
+        QCOMPARE(shown(), QStringLiteral("10|26|2"));
         // An empty player table shows the normal colour whatever friends count it is given.
         icon.update(0, 3, QStringLiteral("q3dm17"));
-        QCOMPARE(icon.textColour(colours), 3u);
+        QCOMPARE(shown(), QStringLiteral("0 |28|3"));
         icon.setTimeOut();
-        QCOMPARE(icon.text(), QStringLiteral("NA"));
-        QCOMPARE(icon.pointSize(), 26);
-        QCOMPARE(icon.textColour(colours), 4u);
+        QCOMPARE(shown(), QStringLiteral("NA|26|4"));
         QCOMPARE(icon.friendCount(), 0);
     }
 
