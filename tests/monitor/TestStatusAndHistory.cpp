@@ -51,13 +51,11 @@ private slots:
         QCOMPARE(changed[0][0].toModelIndex().row(), 1);
         // What the server sent shows on one line, its controls as stand-ins.
         QCOMPARE(model.data(model.index(1, StatusModel::NameColumn)).toString(), QStringLiteral("Lab\uFFFD]0;x\uFFFD"));
-        QCOMPARE(model.data(model.index(1, 0), StatusModel::StyleRole).toString(), QStringLiteral("Friend"));
         // The general date-time form keeps the seconds, and names no time zone.
         QVERIFY(model.data(model.index(1, StatusModel::ArColumn)).toString().contains(QStringLiteral("02:03")));
         QCOMPARE(StatusModel::arText(QDateTime(QDate(2026, 12, 7), QTime(13, 2, 3)),
                                      QLocale(QLocale::English, QLocale::UnitedStates)),
                  QStringLiteral("12/7/26 1:02:03 PM"));
-        QCOMPARE(model.data(model.index(0, 0), StatusModel::StyleRole).toString(), QStringLiteral("Dead"));
         model.update(QStringLiteral("127.0.10.2:1"), [](StatusRow& row) {
             row.state = ServerState::BadAnswer;
             row.stateReason = QStringLiteral("2 players on a server of 1");
