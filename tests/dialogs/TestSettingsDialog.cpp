@@ -17,24 +17,32 @@ using namespace trevisk;
 class TestSettingsDialog : public QObject
 {
     Q_OBJECT
+    QTemporaryDir m_dir;
+    QSettings m_store{m_dir.filePath(QStringLiteral("t.ini")), QSettings::IniFormat};
+    AppSettings m_live;
+    ScriptedPrompter m_prompter;
+    RecordingReporter m_reporter;
+    RecordingSoundPlayer m_sound;
+
 private slots:
+    void init()
+    {
+        m_store.clear();
+        m_live = AppSettings::defaults(m_dir.path());
+        m_reporter.reports.clear();
+    }
+
     // Opens on the running values; "Save" checks first and writes nothing when a field is bad,
     // then writes every key and tells the running program; "Test" shows the colours on screen.
     void openSaveAndTest()
     {
-        QTemporaryDir dir;
-        QSettings store(dir.filePath(QStringLiteral("t.ini")), QSettings::IniFormat);
-        AppSettings live = AppSettings::defaults(dir.path());
-        ScriptedPrompter prompter;
-        RecordingReporter reporter;
-        RecordingSoundPlayer sound;
         int changed = 0;
         QStringList tested;
-        SettingsDialog dialog({live,
-                               store,
-                               prompter,
-                               reporter,
-                               sound,
+        SettingsDialog dialog({m_live,
+                               m_store,
+                               m_prompter,
+                               m_reporter,
+                               m_sound,
                                [&] { ++changed; },
                                [&](const QString& text, quint32 fore, quint32 back) {
                                    tested << QStringLiteral("%1 %2 %3").arg(text).arg(fore).arg(back);
@@ -44,7 +52,7 @@ private slots:
         QVERIFY(dialog.findChild<QCheckBox*>(QStringLiteral("nss"))->isChecked());
         QVERIFY(dialog.findChild<QCheckBox*>(QStringLiteral("enableSound5"))->isChecked());
 
-        prompter.colours << 0x0000FFu;
+        m_prompter.colours << 0x0000FFu;
         dialog.findChild<QPushButton*>(QStringLiteral("pickNotifyBack"))->click();
         dialog.findChild<QPushButton*>(QStringLiteral("testNotify"))->click();
         QCOMPARE(
@@ -55,42 +63,36 @@ private slots:
         dialog.findChild<QCheckBox*>(QStringLiteral("noRefresh"))->setChecked(true);
         refresh->setEditText(QStringLiteral("soon"));
         QVERIFY(!dialog.save());
-        QCOMPARE(reporter.reports.size(), 1);
-        QVERIFY(reporter.reports.first().contains(QStringLiteral("cmdSave_Click()")));
-        QVERIFY(store.allKeys().isEmpty());
-        QCOMPARE(live.nss, qint16(1));
+        QCOMPARE(m_reporter.reports.size(), 1);
+        QVERIFY(m_reporter.reports.first().contains(QStringLiteral("cmdSave_Click()")));
+        QVERIFY(m_store.allKeys().isEmpty());
+        QCOMPARE(m_live.nss, qint16(1));
         QCOMPARE(changed, 0);
 
         refresh->setEditText(QStringLiteral("60"));
         QVERIFY(dialog.save());
         QCOMPARE(changed, 1);
-        QCOMPARE(live.refresh, qint16(60));
-        QCOMPARE(live.nss, qint16(0));
-        QCOMPARE(live.noRefresh, qint16(1));
-        QCOMPARE(live.notifyBack, 255u);
-        QCOMPARE(store.value(QStringLiteral("Notify/Back")).toString(), QStringLiteral("255"));
-        QCOMPARE(AppSettings::load(store, dir.path()).nss, qint16(0));
+        QCOMPARE(m_live.refresh, qint16(60));
+        QCOMPARE(m_live.nss, qint16(0));
+        QCOMPARE(m_live.noRefresh, qint16(1));
+        QCOMPARE(m_live.notifyBack, 255u);
+        QCOMPARE(m_store.value(QStringLiteral("Notify/Back")).toString(), QStringLiteral("255"));
+        QCOMPARE(AppSettings::load(m_store, m_dir.path()).nss, qint16(0));
     }
 
     // Desktop notifications are chosen here and tried with "Test"; "Start with the desktop" writes
     // the autostart entry on "Save", and a later dialog shows it set and removes it.
     void desktopStyleAndAutostart()
     {
-        QTemporaryDir dir;
-        QSettings store(dir.filePath(QStringLiteral("t.ini")), QSettings::IniFormat);
-        AppSettings live = AppSettings::defaults(dir.path());
-        ScriptedPrompter prompter;
-        RecordingReporter reporter;
-        RecordingSoundPlayer sound;
         QStringList desktop;
         int windows = 0;
-        const QString folder = dir.filePath(QStringLiteral("autostart"));
+        const QString folder = m_dir.filePath(QStringLiteral("autostart"));
         const QString entry = folder + QStringLiteral("/trevisk.desktop");
-        SettingsDialogServices services{live,
-                                        store,
-                                        prompter,
-                                        reporter,
-                                        sound,
+        SettingsDialogServices services{m_live,
+                                        m_store,
+                                        m_prompter,
+                                        m_reporter,
+                                        m_sound,
                                         {},
                                         [&](const QString&, quint32, quint32) { ++windows; },
                                         [&](const QString& text) { desktop << text; },
@@ -111,8 +113,8 @@ private slots:
 
             autostart->setChecked(true);
             QVERIFY(dialog.save());
-            QCOMPARE(live.popupStyle, PopupStyle::Both);
-            QCOMPARE(store.value(QStringLiteral("Notify/Show")).toString(), QStringLiteral("both"));
+            QCOMPARE(m_live.popupStyle, PopupStyle::Both);
+            QCOMPARE(m_store.value(QStringLiteral("Notify/Show")).toString(), QStringLiteral("both"));
             QVERIFY(readFile(entry).contains("\nExec=/opt/trevisk/bin/trevisk\n"));
         }
         {
@@ -124,11 +126,11 @@ private slots:
             QVERIFY(!QFile::exists(entry));
         }
         // A folder that cannot be made: reported, and the dialog stays.
-        services.autostartFolder = store.fileName() + QStringLiteral("/autostart");
+        services.autostartFolder = m_store.fileName() + QStringLiteral("/autostart");
         SettingsDialog dialog(services);
         dialog.findChild<QCheckBox*>(QStringLiteral("autostart"))->setChecked(true);
         QVERIFY(!dialog.save());
-        QCOMPARE(reporter.reports.size(), 1);
+        QCOMPARE(m_reporter.reports.size(), 1);
     }
 };
 
