@@ -16,6 +16,7 @@
 #include <QFile>
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <cstdio>
 
 using namespace trevisk;
@@ -83,6 +84,35 @@ int main(int argc, char** argv)
                                QString(name).replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9-]")),
                                                      QStringLiteral("_")),
                                joined)
+                     && ok;
+            }
+        }
+    }
+
+    // Today's Half-Life replies, whole and split in both forms, each datagram after its length byte.
+    const auto framed = [](const QList<QByteArray>& datagrams) {
+        QByteArray run;
+        for (const QByteArray& datagram : datagrams) {
+            const QByteArray kept = datagram.left(255); // a length byte says no more
+            run += char(kept.size()) + kept;
+        }
+        return run;
+    };
+    for (int players : {0, 3, 16}) {
+        const SimServerState state = SimServerState::forGame(QStringLiteral("Half Life"), 1, players);
+        int part = 0;
+        for (const QByteArray& reply :
+             {simanswers::a2sInfo(state), simanswers::a2sPlayers(state), simanswers::a2sRules(state)}) {
+            const QString name = QStringLiteral("sim-%1-%2").arg(players).arg(part++);
+            ok = writeSeed(root + QStringLiteral("/a2s"), name + QStringLiteral("-whole"), framed({reply})) && ok;
+            for (const auto form : {simanswers::SplitForm::GoldSrc, simanswers::SplitForm::Source}) {
+                QList<QByteArray> parts = simanswers::a2sSplit(reply, 7, 100, form);
+                std::reverse(parts.begin(), parts.end());
+                ok = writeSeed(root + QStringLiteral("/a2s"),
+                               name
+                                   + (form == simanswers::SplitForm::Source ? QStringLiteral("-source")
+                                                                            : QStringLiteral("-goldsrc")),
+                               framed(parts))
                      && ok;
             }
         }

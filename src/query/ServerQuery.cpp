@@ -402,6 +402,7 @@ bool ServerQuery::refuse()
     m_awaitUntil = 0;
     m_packets.clear();
     m_lastRefresh = QDateTime();
+    ++m_engine.m_counters.timeOuts; // a refused cycle is a time-out that came early
     m_state = ServerState::Refused;
     m_stateReason.clear();
     emit timeOut();

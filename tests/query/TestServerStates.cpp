@@ -70,6 +70,7 @@ private slots:
         QCOMPARE(refused.state(), ServerState::Refused);
         QVERIFY(refused.lastRefresh().isNull());
         QCOMPARE(engine->refusals(), quint64(1));
+        QCOMPARE(engine->counters().timeOuts, quint64(1));
         QCOMPARE(engine->socketCount(), 1);
 
         // The next refusal and the next answer on the same socket are both heard.
