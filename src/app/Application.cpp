@@ -2,18 +2,16 @@
 
 #include "app/Commands.h"
 #include "app/Demo.h"
-#include "app/GuiRunner.h"
 #include "app/MonitorRunner.h"
-#include "app/SignalWatcher.h"
+#include "app/MonitorStart.h"
+#include "app/WindowsLoader.h"
 #include "core/ErrorReporter.h"
 #include "core/Routines.h"
 #include "core/Version.h"
-#include "dialogs/MessageBoxReporter.h"
 #include "session/Startup.h"
 
-#include <QApplication>
 #include <QCommandLineParser>
-#include <QDir>
+#include <QCoreApplication>
 
 #include <cstdio>
 #include <memory>
@@ -81,42 +79,12 @@ void takeCommonOptions(QStringList& arguments, CommonOptions& options)
     }
 }
 
-enum class Mode
-{
-    Gui,
-    Headless
-};
-
-// Start-up shared by the window and headless modes; returns the context, or nothing after telling why.
-std::unique_ptr<AppContext> startMonitor(const CommonOptions& options, Mode mode)
-{
-    MessageBoxReporter boxReporter;
-    StderrErrorReporter stderrReporter;
-    ErrorReporter& reporter = mode == Mode::Gui ? static_cast<ErrorReporter&>(boxReporter) : stderrReporter;
-    StartupResult result = startUp({options.dataDir, options.configFile, options.programDir}, reporter);
-    if (result.status == StartupResult::Status::AlreadyRunning || result.status == StartupResult::Status::NoLock) {
-        if (mode == Mode::Gui)
-            showExclamation(result.message);
-        else
-            printLine(QString::fromLatin1(ProductName) + QStringLiteral(": ") + result.message, stderr);
-        return nullptr;
-    }
-    if (result.status != StartupResult::Status::Started) {
-        printLine(result.message, stderr);
-        return nullptr;
-    }
-    return std::move(result.context);
-}
-
-int runMonitor(QCoreApplication& app, const CommonOptions& options, Mode mode)
+// The monitor without windows; the windowed one runs in the window module.
+int runHeadless(QCoreApplication& app, const CommonOptions& options)
 {
     MonitorRunOptions runOptions;
     runOptions.statusSeconds = options.statusSeconds;
     if (!options.listen.isEmpty()) {
-        if (mode == Mode::Gui) {
-            printLine(QStringLiteral("--listen serves only in headless mode (--headless)"), stderr);
-            return 2;
-        }
         QString error;
         runOptions.listen = parseListenAddress(options.listen, &error);
         if (!runOptions.listen) {
@@ -132,15 +100,14 @@ int runMonitor(QCoreApplication& app, const CommonOptions& options, Mode mode)
             runOptions.listenToken = *token;
         }
     }
-    std::unique_ptr<AppContext> context = startMonitor(options, mode);
+    StderrErrorReporter reporter;
+    std::unique_ptr<AppContext> context = startMonitor(options, reporter, [](const QString& message) {
+        printLine(QString::fromLatin1(ProductName) + QStringLiteral(": ") + message, stderr);
+    });
     if (!context)
         return 1;
-    printLine(QStringLiteral("Trevisk %1").arg(QString::fromLatin1(VersionText)));
-    printLine(QStringLiteral("Data folder: %1").arg(QDir::toNativeSeparators(context->dataDir)));
-    if (mode == Mode::Headless)
-        printLine(QStringLiteral("Running headless; end with Ctrl+C or SIGTERM."));
-    if (mode == Mode::Gui)
-        return runWindows(static_cast<QApplication&>(app), *context, runOptions);
+    printStartBanner(*context);
+    printLine(QStringLiteral("Running headless; end with Ctrl+C or SIGTERM."));
     return runMonitorLoop(app, *context, runOptions);
 }
 
@@ -249,15 +216,13 @@ int runApplication(int argc, char** argv)
     if (parser.isSet(demoOption)) {
         printLine(QStringLiteral("Trevisk %1").arg(QString::fromLatin1(VersionText)));
         // With a display the demo's servers get tray icons, so a newcomer sees them within seconds.
-        if (!parser.isSet(headlessOption) && hasDisplay()) {
-            QApplication app(argc, argv);
-            QCoreApplication::setApplicationName(QString::fromLatin1(ProductName));
-            QApplication::setQuitOnLastWindowClosed(false);
-            return runDemo(app, options.statusSeconds, true);
-        }
+        if (!parser.isSet(headlessOption) && hasDisplay())
+            return runWithWindows(argc, argv, options, true);
         QCoreApplication app(argc, argv);
         QCoreApplication::setApplicationName(QString::fromLatin1(ProductName));
-        return runDemo(app, options.statusSeconds, false);
+        return runDemo(app, options.statusSeconds, false, [&app](AppContext& context, const MonitorRunOptions& run) {
+            return runMonitorLoop(app, context, run);
+        });
     }
 
     const bool headless = parser.isSet(headlessOption) || !hasDisplay();
@@ -267,13 +232,13 @@ int runApplication(int argc, char** argv)
         options.programDir = QCoreApplication::applicationDirPath();
         if (!parser.isSet(headlessOption))
             printLine(QStringLiteral("No display found: running headless."));
-        return runMonitor(app, options, Mode::Headless);
+        return runHeadless(app, options);
     }
-    QApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QString::fromLatin1(ProductName));
-    QApplication::setQuitOnLastWindowClosed(false);
-    options.programDir = QCoreApplication::applicationDirPath();
-    return runMonitor(app, options, Mode::Gui);
+    if (!options.listen.isEmpty()) {
+        printLine(QStringLiteral("--listen serves only in headless mode (--headless)"), stderr);
+        return 2;
+    }
+    return runWithWindows(argc, argv, options, false);
 }
 
 } // namespace trevisk

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/Application.h"
+#include "app/PrintLine.h"
 
 #include <QStringList>
 
@@ -21,8 +22,5 @@ struct CommandInfo
 
 const CommandInfo* findCommand(const QString& name);
 QString commandsHelp();
-
-// Shared by the commands: one line of text to a stream, flushed.
-void printLine(const QString& text, FILE* stream = stdout);
 
 } // namespace trevisk

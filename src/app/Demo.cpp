@@ -1,13 +1,11 @@
 #include "app/Demo.h"
 
-#include "app/Commands.h"
-#include "app/GuiRunner.h"
 #include "app/MonitorRunner.h"
+#include "app/PrintLine.h"
 #include "core/ErrorReporter.h"
 #include "session/Startup.h"
 #include "sim/SimServer.h"
 
-#include <QApplication>
 #include <QCoreApplication>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -34,7 +32,7 @@ SimPlayer demoPlayer(const char* name)
 
 } // namespace
 
-int runDemo(QCoreApplication& app, int statusSeconds, bool withWindows)
+int runDemo(QCoreApplication& app, int statusSeconds, bool withWindows, const DemoRunner& run)
 {
     QTemporaryDir folder;
     if (!folder.isValid()) {
@@ -131,9 +129,7 @@ int runDemo(QCoreApplication& app, int statusSeconds, bool withWindows)
                                     "favourite map %3 on Quake 3. The data lives in %4 and goes at exit.")
                          .arg(servers.size())
                          .arg(QString::fromLatin1(FriendName), QString::fromLatin1(FavouriteMapName), folder.path());
-    if (withWindows)
-        return runWindows(static_cast<QApplication&>(app), *result.context, options);
-    return runMonitorLoop(app, *result.context, options);
+    return run(*result.context, options);
 }
 
 } // namespace trevisk

@@ -1,7 +1,7 @@
 #include "app/GuiRunner.h"
 
-#include "app/Commands.h"
 #include "app/MonitorRunner.h"
+#include "app/PrintLine.h"
 #include "app/SignalWatcher.h"
 #include "core/Clock.h"
 #include "dialogs/MessageBoxReporter.h"

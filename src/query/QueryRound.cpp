@@ -17,6 +17,18 @@ int QueryRound::Result::playerCount() const
     return players ? static_cast<int>(players->size()) : 0;
 }
 
+void QueryRound::Result::takeAnswer(const ServerQuery& query)
+{
+    reportsPlayerCount = query.reportsPlayerCount();
+    hostname = query.hostname();
+    map = query.map();
+    maxPlayers = query.maxPlayers();
+    numPlayers = query.numPlayers();
+    ping = query.ping();
+    players = query.players();
+    settings = query.settings();
+}
+
 QueryRound::QueryRound(QueryEngine& engine, QObject* parent)
     : QObject(parent)
     , m_engine(engine)
@@ -75,14 +87,7 @@ void QueryRound::serverUpdated(size_t index)
         return;
     result.answered = true;
     result.state = ServerState::Up;
-    result.reportsPlayerCount = query.reportsPlayerCount();
-    result.hostname = query.hostname();
-    result.map = query.map();
-    result.maxPlayers = query.maxPlayers();
-    result.numPlayers = query.numPlayers();
-    result.ping = query.ping();
-    result.players = query.players();
-    result.settings = query.settings();
+    result.takeAnswer(query);
     if (++m_answers[index] >= query.answersPerCycle()) {
         complete(index, true);
         return;

@@ -61,14 +61,7 @@ QueryRound::Result queryResultOf(const ServerQuery& query, bool answered)
     result.answered = answered;
     result.state = answered ? ServerState::Up : query.state();
     result.stateReason = query.stateReason();
-    result.reportsPlayerCount = query.reportsPlayerCount();
-    result.hostname = query.hostname();
-    result.map = query.map();
-    result.maxPlayers = query.maxPlayers();
-    result.numPlayers = query.numPlayers();
-    result.ping = query.ping();
-    result.players = query.players();
-    result.settings = query.settings();
+    result.takeAnswer(query);
     return result;
 }
 

@@ -1,6 +1,8 @@
 #include "session/Startup.h"
 #include "support/TreviskRun.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QLockFile>
 #include <QProcess>
 #include <QSignalSpy>
@@ -10,6 +12,38 @@
 #include <csignal>
 
 using namespace trevisk;
+
+namespace {
+
+// What the process has mapped, from its own /proc entry.
+QByteArray mappedFiles(const QProcess& process)
+{
+    QFile maps(QStringLiteral("/proc/%1/maps").arg(process.processId()));
+    return maps.open(QIODevice::ReadOnly) ? maps.readAll() : QByteArray();
+}
+
+bool catchesSigterm(const QProcess& process)
+{
+    QFile status(QStringLiteral("/proc/%1/status").arg(process.processId()));
+    if (!status.open(QIODevice::ReadOnly))
+        return false;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("SigCgt:"))
+            return (line.mid(7).trimmed().toULongLong(nullptr, 16) & (1ULL << (SIGTERM - 1))) != 0;
+    }
+    return false;
+}
+
+// Starts the program with an offscreen display.
+void startWithDisplay(QProcess& process, const QString& program, const QStringList& arguments)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    process.setProcessEnvironment(environment);
+    process.start(program, arguments);
+}
+
+} // namespace
 
 class TestCommandLine : public QObject
 {
@@ -52,6 +86,11 @@ private slots:
         QByteArray firstOut;
         QTRY_VERIFY_WITH_TIMEOUT((firstOut += first.readAllStandardOutput()).contains("Running headless"), 10000);
         QVERIFY(firstOut.contains("No display found: running headless."));
+        // Without windows, none of Qt's GUI libraries is loaded.
+        const QByteArray maps = mappedFiles(first);
+        QVERIFY(maps.contains("libQt6Core"));
+        QVERIFY2(!maps.contains("libQt6Gui") && !maps.contains("libQt6Widgets") && !maps.contains("trevisk-windows"),
+                 maps.constData());
         QVERIFY(
             firstOut.contains("Data folder: " + QDir(dir.filePath(QStringLiteral("data"))).absolutePath().toUtf8()));
 
@@ -70,6 +109,73 @@ private slots:
         QCOMPARE(first.exitStatus(), QProcess::NormalExit);
         QCOMPARE(first.exitCode(), 0);
         QVERIFY(acquireDataLock(dir.filePath(QStringLiteral("data"))));
+    }
+
+    // With a display the windowed monitor starts from the module beside the program and ends at SIGTERM.
+    void windowsFromTheModule()
+    {
+        QTemporaryDir dir;
+        QProcess gui;
+        startWithDisplay(gui,
+                         QStringLiteral(TREVISK_BINARY),
+                         {QStringLiteral("--data-dir"),
+                          dir.path(),
+                          QStringLiteral("--config"),
+                          dir.filePath(QStringLiteral("t.ini"))});
+        QByteArray out;
+        QTRY_VERIFY_WITH_TIMEOUT((out += gui.readAllStandardOutput()).contains("Data folder: "), 10000);
+        QVERIFY(mappedFiles(gui).contains("/libtrevisk-windows.so"));
+        // SIGTERM ends the windows cleanly once they watch for it.
+        QTRY_VERIFY_WITH_TIMEOUT(catchesSigterm(gui), 10000);
+        ::kill(static_cast<pid_t>(gui.processId()), SIGTERM);
+        QVERIFY(gui.waitForFinished(10000));
+        QCOMPARE(gui.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(gui.exitCode(), 0);
+    }
+
+    // A copy of the program without its module, or with a broken one, says what it tried and ends
+    // with an error.
+    void missingOrBrokenModule()
+    {
+        QTemporaryDir dir;
+        const QString program = dir.filePath(QStringLiteral("bin/trevisk"));
+        QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("bin")));
+        QVERIFY(QFile::copy(QStringLiteral(TREVISK_BINARY), program));
+        const QStringList arguments{QStringLiteral("--data-dir"),
+                                    dir.filePath(QStringLiteral("data")),
+                                    QStringLiteral("--config"),
+                                    dir.filePath(QStringLiteral("t.ini"))};
+        const QString beside = dir.filePath(QStringLiteral("bin/libtrevisk-windows.so"));
+        const QString installed = dir.filePath(QStringLiteral("lib/trevisk/libtrevisk-windows.so"));
+
+        for (const QStringList& extra : {QStringList(), QStringList{QStringLiteral("--demo")}}) {
+            QProcess missing;
+            startWithDisplay(missing, program, extra + arguments);
+            QVERIFY(missing.waitForFinished(20000));
+            QCOMPARE(missing.exitStatus(), QProcess::NormalExit);
+            QCOMPARE(missing.exitCode(), 1);
+            const QByteArray err = missing.readAllStandardError();
+            QVERIFY2(err.contains("the window module did not load"), err.constData());
+            QVERIFY2(err.contains(beside.toUtf8() + ": not found"), err.constData());
+            QVERIFY2(err.contains(installed.toUtf8() + ": not found"), err.constData());
+        }
+
+        // A broken module is reported with the loader's reason, not passed over for another.
+        QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("lib/trevisk")));
+        QVERIFY(QFile::copy(
+            QFileInfo(QStringLiteral(TREVISK_BINARY)).dir().filePath(QStringLiteral("libtrevisk-windows.so")),
+            installed));
+        QFile broken(beside);
+        QVERIFY(broken.open(QIODevice::WriteOnly));
+        broken.write("not a library");
+        broken.close();
+        QProcess brokenRun;
+        startWithDisplay(brokenRun, program, arguments);
+        QVERIFY(brokenRun.waitForFinished(20000));
+        QCOMPARE(brokenRun.exitCode(), 1);
+        const QByteArray err = brokenRun.readAllStandardError();
+        QVERIFY2(err.contains(beside.toUtf8() + ": " + beside.toUtf8()), err.constData());
+        QVERIFY2(!err.contains(installed.toUtf8()), err.constData());
     }
 
     // --status prints the table on its own, every so many seconds.

@@ -2,18 +2,20 @@
 # Installs the build into a temporary prefix and starts the programs from there: the files lie
 # where a desktop looks, the menu entry and metainfo pass the desktop's own checkers, the
 # installed program finds its installed sounds (and the build's program the copies beside it),
-# and the installed trevisk queries the installed simulator.
+# the installed trevisk queries the installed simulator and starts its windows from the installed
+# module, and the program itself links no GUI library.
 set -euo pipefail
 build=$1
 prefix=$(mktemp -d)
 sim=""
-trap '[ -n "$sim" ] && kill "$sim" 2>/dev/null; rm -rf "$prefix"' EXIT
+gui=""
+trap '[ -n "$sim" ] && kill "$sim" 2>/dev/null; [ -n "$gui" ] && kill "$gui" 2>/dev/null; rm -rf "$prefix"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
 
 cmake --install "$build" --prefix "$prefix" >/dev/null
 share=$prefix/share
-for file in bin/trevisk bin/trevisk-sim share/trevisk/sounds/5.wav share/man/man1/trevisk.1.gz \
+for file in bin/trevisk bin/trevisk-sim lib/trevisk/libtrevisk-windows.so share/trevisk/sounds/5.wav share/man/man1/trevisk.1.gz \
     share/applications/org.trevisk.Trevisk.desktop share/metainfo/org.trevisk.Trevisk.metainfo.xml \
     share/icons/hicolor/scalable/apps/trevisk.svg share/icons/hicolor/32x32/apps/trevisk.png \
     share/icons/hicolor/48x48/apps/trevisk.png share/icons/hicolor/256x256/apps/trevisk.png; do
@@ -40,4 +42,23 @@ port=$(/usr/bin/python3 -c 'import socket; s = socket.socket(socket.AF_INET, soc
 sim=$!
 answer=$("$prefix/bin/trevisk" query "Quake 3" "127.0.0.1:$port" --json)
 grep -q '"status": *"up"' <<<"$answer" || fail "no answer from the installed simulator: $answer"
+
+# The command line and the headless monitor load no GUI library; the windows come from the module.
+! ldd "$prefix/bin/trevisk" | grep -E 'libQt6(Gui|Widgets|Charts|Multimedia|DBus)' \
+    || fail "the program links GUI libraries"
+mkfifo "$prefix/gui.out"
+QT_QPA_PLATFORM=offscreen "$prefix/bin/trevisk" --data-dir "$prefix/gui-data" --config "$prefix/gui.ini" \
+    >"$prefix/gui.out" 2>"$prefix/gui.err" &
+gui=$!
+exec 3<"$prefix/gui.out"
+started=""
+while IFS= read -r -t 20 line <&3; do
+    [[ $line == "Data folder: "* ]] && { started=1; break; }
+done
+[ -n "$started" ] && grep -qF "$prefix/lib/trevisk/libtrevisk-windows.so" "/proc/$gui/maps" \
+    || fail "the installed program did not start its windows: $(cat "$prefix/gui.err")"
+kill -TERM "$gui"
+wait "$gui" || true
+gui=""
+exec 3<&-
 echo "Installed and started from $prefix"

@@ -1,0 +1,32 @@
+#include "app/MonitorStart.h"
+
+#include "app/PrintLine.h"
+#include "core/Version.h"
+#include "session/Startup.h"
+
+#include <QDir>
+
+namespace trevisk {
+
+std::unique_ptr<AppContext>
+startMonitor(const CommonOptions& options, ErrorReporter& reporter, const std::function<void(const QString&)>& refused)
+{
+    StartupResult result = startUp({options.dataDir, options.configFile, options.programDir}, reporter);
+    if (result.status == StartupResult::Status::AlreadyRunning || result.status == StartupResult::Status::NoLock) {
+        refused(result.message);
+        return nullptr;
+    }
+    if (result.status != StartupResult::Status::Started) {
+        printLine(result.message, stderr);
+        return nullptr;
+    }
+    return std::move(result.context);
+}
+
+void printStartBanner(const AppContext& context)
+{
+    printLine(QStringLiteral("Trevisk %1").arg(QString::fromLatin1(VersionText)));
+    printLine(QStringLiteral("Data folder: %1").arg(QDir::toNativeSeparators(context.dataDir)));
+}
+
+} // namespace trevisk
