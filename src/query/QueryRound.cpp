@@ -17,7 +17,7 @@ int QueryRound::Result::playerCount() const
     return players ? static_cast<int>(players->size()) : 0;
 }
 
-void QueryRound::Result::takeAnswer(const ServerQuery& query)
+void QueryRound::Result::copyAnswer(const ServerQuery& query)
 {
     reportsPlayerCount = query.reportsPlayerCount();
     hostname = query.hostname();
@@ -87,7 +87,7 @@ void QueryRound::serverUpdated(size_t index)
         return;
     result.answered = true;
     result.state = ServerState::Up;
-    result.takeAnswer(query);
+    result.copyAnswer(query);
     if (++m_answers[index] >= query.answersPerCycle()) {
         complete(index, true);
         return;

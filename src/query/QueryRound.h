@@ -47,8 +47,8 @@ public:
         bool reportsPlayerCount = false; // numPlayers is the server's own count (Unreal family, A2S)
         // The count the grid shows: the engine's own where it sends one, else the player rows.
         int playerCount() const;
-        // Takes what the query object holds of its last answer.
-        void takeAnswer(const ServerQuery& query);
+        // Copies what the query object holds of its last answer.
+        void copyAnswer(const ServerQuery& query);
     };
 
     explicit QueryRound(QueryEngine& engine, QObject* parent = nullptr);

@@ -61,7 +61,7 @@ QueryRound::Result queryResultOf(const ServerQuery& query, bool answered)
     result.answered = answered;
     result.state = answered ? ServerState::Up : query.state();
     result.stateReason = query.stateReason();
-    result.takeAnswer(query);
+    result.copyAnswer(query);
     return result;
 }
 
