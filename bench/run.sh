@@ -169,19 +169,20 @@ headless() {
         --rounds "$rounds" | tee "$WORK/headless$count.out" || true
 }
 headless 1000 3
-headless 10000 5
+headless 10000 6
 H() { field "$2" "$(grep -h "^$2=\|[ ]$2=" "$WORK/headless$1.out" | tail -n 1)"; }
 for n in 1000 10000; do
     declare "CPU_$n=$(H $n steady_cpu_percent)" "SIMCPU_$n=$(H $n sim_cpu_percent)"
     declare "ANS_$n=$(H $n answers_per_round)" "RSS_$n=$(H $n rss_last_round_kib)"
     declare "GROW_$n=$(H $n rss_growth_per_round_kib)" "START_$n=$(H $n startup_wall_ms)"
     declare "LOADED_$n=$(H $n startup_list_loaded_ms)" "FIRST_$n=$(H $n first_round_all_answered_s)"
+    declare "WARM_$n=$(H $n warm_up_rounds)" "STEP_$n=$(H $n rss_warm_up_kib)"
 done
 all_answered() { tr ',' '\n' <<<"$1" | awk -v n="$2" '$1 != n {bad = 1} END {print bad ? "MISSED" : "met"}'; }
 HISTORY_KIB_PER_ROUND=$(calc %.0f "10000 * $ROW_BYTES / 1024")
 FIRST_RATE=$(calc %.0f "10000 / $FIRST_10000")
 # Rows of history each run held at its last table: one a server a round.
-PER_SERVER_KIB=$(calc %.1f "(($RSS_10000 - 5 * 10000 * $ROW_BYTES / 1024) - ($RSS_1000 - 3 * 1000 * $ROW_BYTES / 1024)) / 9000")
+PER_SERVER_KIB=$(calc %.1f "(($RSS_10000 - 6 * 10000 * $ROW_BYTES / 1024) - ($RSS_1000 - 3 * 1000 * $ROW_BYTES / 1024)) / 9000")
 
 "$ROOT/bench/a2s-round.sh" "$BUILD" # the A2S round beside the Quake 3 one, and a refused server
 
@@ -202,7 +203,7 @@ cat <<EOF
    1,000 servers: CPU $CPU_1000 % of one core (aim < 0.5 %: $(verdict "$CPU_1000 < 0.5")), simulator $SIMCPU_1000 %; answers per round $ANS_1000 ($(all_answered "$ANS_1000" 1000)); RSS $RSS_1000 KiB, growth $GROW_1000 KiB/round
    10,000 servers: CPU $CPU_10000 % of one core (aim < 3 %: $(verdict "$CPU_10000 < 3")), simulator $SIMCPU_10000 %; answers per round $ANS_10000 (aim every one: $(all_answered "$ANS_10000" 10000))
    10,000 servers: RSS $RSS_10000 KiB; memory a server beyond the history, from 1,000 to 10,000 servers: $PER_SERVER_KIB KiB (aim <= 8: $(verdict "$PER_SERVER_KIB <= 8"))
-   10,000 servers: growth $GROW_10000 KiB/round after the second round, history alone $HISTORY_KIB_PER_ROUND KiB/round (aim no more than the history, 64 KiB of slack: $(verdict "$GROW_10000 <= $HISTORY_KIB_PER_ROUND + 64"))
+   10,000 servers: growth $GROW_10000 KiB/round after the first $WARM_10000 rounds (which took $STEP_10000 KiB once), history alone $HISTORY_KIB_PER_ROUND KiB/round (aim no more than the history, 64 KiB of slack: $(verdict "$GROW_10000 <= $HISTORY_KIB_PER_ROUND + 64"))
    One history row: $ROW_BYTES bytes
 4. Start-up, 10,000 servers: $START_10000 ms from launch to the list loaded and every query object made (aim < 500 ms: $(verdict "$START_10000 < 500")); the program's own count: $LOADED_10000 ms
    First round paced by the path (from 500/s, at most 2,000/s): every server answered after $FIRST_10000 s, about $FIRST_RATE answers/s (aim: within the first 30 s: $(verdict "$FIRST_10000 < 30"))
