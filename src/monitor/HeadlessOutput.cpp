@@ -39,14 +39,14 @@ HeadlessOutput::HeadlessOutput(EventLog& log, Monitor& monitor, Writer out, Writ
 void HeadlessOutput::printStatus()
 {
     const QDateTime now = m_monitor.clock().now();
-    QString table = formatStatusTable(m_monitor.status(), &m_monitor.uptimeLog(), now);
+    // Each piece ends with a line break, which the writer adds itself.
+    writeStatusTable(
+        m_monitor.status(), &m_monitor.uptimeLog(), now, [this](const QString& piece) { m_out(piece.chopped(1)); });
     QStringList snoozed;
     for (const auto& [address, until] : m_monitor.snoozes().snoozed(now))
         snoozed << QStringLiteral("%1 (%2)").arg(visibleText(address), AlertSnooze::describe(until, now));
     if (!snoozed.isEmpty())
-        table += QStringLiteral("Alerts snoozed: ") + snoozed.join(QStringLiteral(", ")) + QLatin1Char('\n');
-    table.chop(1);
-    m_out(table);
+        m_out(QStringLiteral("Alerts snoozed: ") + snoozed.join(QStringLiteral(", ")));
 }
 
 } // namespace trevisk

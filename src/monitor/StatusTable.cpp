@@ -25,8 +25,25 @@ QString cell(const QString& text, int width)
 
 QString formatStatusTable(const StatusModel& status, const UptimeLog* uptime, const QDateTime& now)
 {
+    QString table;
+    writeStatusTable(status, uptime, now, [&table](const QString& piece) { table += piece; });
+    return table;
+}
+
+void writeStatusTable(const StatusModel& status,
+                      const UptimeLog* uptime,
+                      const QDateTime& now,
+                      const std::function<void(const QString&)>& write)
+{
+    constexpr qsizetype PieceChars = 16 * 1024;
     QString text;
+    text.reserve(PieceChars + 1024);
     QTextStream out(&text);
+    const auto flush = [&] {
+        out.flush();
+        write(text);
+        text.resize(0); // keeps its capacity for the next piece
+    };
     out << cell(QStringLiteral("Game"), 22) << ' ' << cell(QStringLiteral("Address"), 24) << ' '
         << cell(QStringLiteral("State"), 10) << ' ' << cell(QStringLiteral("Name"), 28) << ' '
         << cell(QStringLiteral("Ping"), 5) << ' ' << cell(QStringLiteral("Players"), 8) << ' '
@@ -69,6 +86,9 @@ QString formatStatusTable(const StatusModel& status, const UptimeLog* uptime, co
         out << visibleText(row.server) << '\n';
         if (row.state == ServerState::BadAnswer)
             out << QStringLiteral("    ") << visibleText(row.stateReason) << '\n';
+        out.flush();
+        if (text.size() >= PieceChars)
+            flush();
     }
     out << QStringLiteral("Servers: %1, answered: %2, offline: %3, not answered yet: %4")
                .arg(status.rowCount())
@@ -79,7 +99,7 @@ QString formatStatusTable(const StatusModel& status, const UptimeLog* uptime, co
     if (bad > 0)
         out << QStringLiteral(", bad answers: %1").arg(bad);
     out << '\n';
-    return text;
+    flush();
 }
 
 } // namespace trevisk

@@ -109,6 +109,21 @@ private slots:
         QVERIFY(lines[3].contains(QStringLiteral("no answer")));
         QCOMPARE(lines.last(),
                  QStringLiteral("Servers: 6, answered: 1, offline: 1, not answered yet: 1, bad answers: 1"));
+
+        // A long list goes out in pieces of whole lines, each row once and in order.
+        std::vector<StatusRow> many;
+        for (int i = 0; i < 500; ++i)
+            many.push_back(row("Quake 3", QByteArray("127.0.0.1:" + QByteArray::number(1000 + i)).constData()));
+        model.reset(many);
+        QStringList pieces;
+        writeStatusTable(model, nullptr, {}, [&pieces](const QString& piece) { pieces << piece; });
+        QVERIFY(pieces.size() > 1);
+        for (const QString& piece : pieces)
+            QVERIFY(piece.endsWith(QLatin1Char('\n')));
+        const QStringList rows = pieces.join(QString()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        QCOMPARE(rows.size(), 502);
+        for (int i = 0; i < 500; ++i)
+            QVERIFY(rows[i + 1].contains(QStringLiteral("127.0.0.1:%1 ").arg(1000 + i)));
     }
 
     void formChecks_data()
