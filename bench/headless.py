@@ -202,11 +202,9 @@ def main():
         print(f"steady_rounds={len(rounds) - 1} steady_wall_s={wall:.1f} steady_cpu_s={cpu:.2f} "
               f"steady_cpu_percent={100 * cpu / wall:.2f} sim_cpu_percent={100 * sim_cpu / wall:.2f}")
         print(f"startup_round_cpu_s={first['cpu']:.2f}")
-        # The first rounds still fill what the first answers left (settings of every server, the hash
-        # tables, the allocator's free lists): RSS takes one step in the second or third round, then
-        # grows only by the history. Growth is counted from the end of the third round when there are
-        # enough rounds after it, and the step is shown apart.
-        warm = 2 if len(rounds) > 4 else (1 if len(rounds) > 2 else 0)
+        # The second round still fills what the first left (settings of every server, the hash tables):
+        # growth is counted from its end on, and what the first two took is shown apart.
+        warm = 1 if len(rounds) > 2 else 0
         growth = (last["rss"] - rounds[warm]["rss"]) / max(1, len(rounds) - 1 - warm)
         print(f"rss_first_round_kib={first['rss']} rss_last_round_kib={last['rss']} "
               f"rss_growth_per_round_kib={growth:.0f} rss_warm_up_kib={rounds[warm]['rss'] - first['rss']} "
