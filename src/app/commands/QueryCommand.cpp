@@ -9,7 +9,6 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFile>
-#include <QJsonDocument>
 #include <QStringDecoder>
 #include <QTextStream>
 
@@ -169,6 +168,7 @@ int runQueryCommand(const CommonOptions&, const QStringList& arguments)
     const bool list = parser.isSet(fileOption);
     bool allAnswered = true;
     size_t written = 0;
+    QByteArray buffer; // kept across results
     const auto write = [](const QByteArray& bytes) {
         std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout);
     };
@@ -180,15 +180,14 @@ int runQueryCommand(const CommonOptions&, const QStringList& arguments)
                 write(toText(result).toUtf8());
                 continue;
             }
-            const QByteArray object = QJsonDocument(queryResultJson(result)).toJson(QJsonDocument::Indented);
-            if (!list) {
-                write(object);
-                continue;
-            }
-            // One element of an indented array: the object's lines one level deeper.
-            QByteArray element = QByteArrayView(object).chopped(1).toByteArray(); // without its last line break
-            element.replace("\n", "\n    ");
-            write((written == 0 ? QByteArrayLiteral("[\n    ") : QByteArrayLiteral(",\n    ")) + element);
+            // A list's elements stand one level deep in the array.
+            buffer.resize(0);
+            if (list)
+                buffer.append(written == 0 ? "[\n    " : ",\n    ");
+            appendQueryResultJson(buffer, result, list ? 1 : 0);
+            if (!list)
+                buffer.append('\n');
+            write(buffer);
         }
     };
     QObject::connect(&round, &QueryRound::serverDone, &round, writeDone);

@@ -1,0 +1,128 @@
+#include "query/ServerJson.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QRandomGenerator>
+#include <QTest>
+
+using namespace trevisk;
+
+// `query --json` writes its text itself: it must be the text QJsonDocument writes for the values it
+// reads back, whatever a server put in its strings.
+class TestServerJson : public QObject
+{
+    Q_OBJECT
+
+    // Any UTF-16 code units: controls, quotes, backslashes, DEL, the BMP, pairs and lone surrogates.
+    static QString anyText(QRandomGenerator& random)
+    {
+        static const char16_t awkward[] = {0,    8,    9,     10,    12,     13,     31,     '"',    '\\',   '/',
+                                           0x7f, 0x80, 0x7ff, 0x800, 0xd800, 0xdbff, 0xdc00, 0xdfff, 0xfffe, 0xffff};
+        QString text;
+        const int length = random.bounded(12);
+        for (int i = 0; i < length; ++i) {
+            switch (random.bounded(4)) {
+            case 0:
+                text += QChar(awkward[random.bounded(int(std::size(awkward)))]);
+                break;
+            case 1:
+                text += QChar(char16_t(random.bounded(0x10000)));
+                break;
+            case 2:
+                text += QStringLiteral("\U0001F600");
+                break;
+            default:
+                text += QChar(char16_t(0x20 + random.bounded(0x5f)));
+            }
+        }
+        return text;
+    }
+
+    static QueryRound::Result resultOf(QRandomGenerator& random, int kind)
+    {
+        QueryRound::Result result;
+        result.game = QStringLiteral("Quake 3");
+        result.address = QStringLiteral("127.0.0.1:27960");
+        result.answered = kind == 0;
+        result.state =
+            std::array{ServerState::Up, ServerState::BadAnswer, ServerState::Refused, ServerState::Waiting}[kind];
+        result.stateReason = anyText(random);
+        result.hostname = anyText(random);
+        result.map = anyText(random);
+        result.maxPlayers = std::array{QStringLiteral("16"), QStringLiteral(" 8 "), QString(), anyText(random)}[kind];
+        result.ping = random.bounded(1000);
+        if (kind != 3) {
+            result.players.emplace();
+            for (int i = random.bounded(4); i > 0; --i) {
+                result.players->push_back(
+                    {anyText(random), QString::number(random.bounded(-50, 50)), QString(), false, {}, anyText(random)});
+            }
+        }
+        for (int i = random.bounded(4); i > 0; --i)
+            result.settings.push_back({anyText(random), anyText(random)});
+        return result;
+    }
+
+private slots:
+    void textIsWhatQtWritesAndReadsBack()
+    {
+        QRandomGenerator random(20261207);
+        for (int round = 0; round < 400; ++round) {
+            const QueryRound::Result result = resultOf(random, round % 4);
+            QByteArray text;
+            appendQueryResultJson(text, result);
+            QJsonParseError error;
+            const QJsonObject read = QJsonDocument::fromJson(text, &error).object();
+            QVERIFY2(error.error == QJsonParseError::NoError, text.constData());
+            QCOMPARE(text + '\n', QJsonDocument(read).toJson(QJsonDocument::Indented));
+
+            QCOMPARE(read.value(QStringLiteral("hostname")).toString(), result.hostname);
+            QCOMPARE(read.value(QStringLiteral("map")).toString(), result.map);
+            const QJsonArray players = read.value(QStringLiteral("players")).toArray();
+            QCOMPARE(players.size(), qsizetype(result.players ? result.players->size() : 0));
+            for (qsizetype i = 0; i < players.size(); ++i) {
+                const Player& player = result.players->at(size_t(i));
+                QCOMPARE(players[i][QStringLiteral("name")].toString(), player.name);
+                QCOMPARE(players[i][QStringLiteral("score")].toInt(), player.score.toInt());
+                QVERIFY(players[i][QStringLiteral("ping")].isNull());
+                QCOMPARE(players[i][QStringLiteral("time")].toString(), player.time);
+            }
+            const QJsonArray settings = read.value(QStringLiteral("settings")).toArray();
+            QCOMPARE(settings.size(), qsizetype(result.settings.size()));
+            for (qsizetype i = 0; i < settings.size(); ++i) {
+                QCOMPARE(settings[i][0].toString(), result.settings[size_t(i)].setting);
+                QCOMPARE(settings[i][1].toString(), result.settings[size_t(i)].value);
+            }
+            const QJsonValue maximum = read.value(QStringLiteral("maxplayers"));
+            const QJsonValue reason = read.value(QStringLiteral("reason"));
+            const QString status = read.value(QStringLiteral("status")).toString();
+            switch (round % 4) {
+            case 0:
+                QCOMPARE(maximum.toInt(), 16);
+                QCOMPARE(status, QStringLiteral("up"));
+                QVERIFY(reason.isUndefined());
+                break;
+            case 1:
+                QCOMPARE(maximum.toInt(), 8);
+                QCOMPARE(status, QStringLiteral("bad_answer"));
+                QCOMPARE(reason.toString(), result.stateReason);
+                break;
+            case 2:
+                QVERIFY(maximum.isNull());
+                QCOMPARE(status, QStringLiteral("refused"));
+                break;
+            default:
+                QCOMPARE(maximum.isString() || maximum.isDouble() || maximum.isNull(), true);
+                QCOMPARE(status, QStringLiteral("timeout"));
+            }
+
+            // One level deeper, as an element of the list's array.
+            QByteArray element;
+            appendQueryResultJson(element, result, 1);
+            QCOMPARE(element, text.replace("\n", "\n    "));
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestServerJson)
+#include "TestServerJson.moc"
