@@ -157,8 +157,12 @@ int removeServer(Stores& stores, const QStringList& arguments)
     }
     // A server listed again later starts with its alerts on.
     AlertSnooze snooze(stores.filePath(SnoozeFile));
-    if (snooze.load().isEmpty() && snooze.snoozedUntil(address, SystemClock().now()))
-        snooze.resume(address);
+    if (snooze.load().isEmpty() && snooze.snoozedUntil(address, SystemClock().now())) {
+        if (const QString error = snooze.resume(address); !error.isEmpty()) {
+            printLine(QStringLiteral("The alert snoozes could not be saved: %1").arg(error), stderr);
+            return 1;
+        }
+    }
     printLine(QStringLiteral("Removed %1").arg(address));
     return 0;
 }
