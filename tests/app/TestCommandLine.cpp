@@ -1,4 +1,5 @@
 #include "session/Startup.h"
+#include "support/TestFiles.h"
 #include "support/TreviskRun.h"
 
 #include <QFile>
@@ -161,10 +162,7 @@ private slots:
         QVERIFY(QFile::copy(
             QFileInfo(QStringLiteral(TREVISK_BINARY)).dir().filePath(QStringLiteral("libtrevisk-windows.so")),
             installed));
-        QFile broken(beside);
-        QVERIFY(broken.open(QIODevice::WriteOnly));
-        broken.write("not a library");
-        broken.close();
+        QVERIFY(writeFile(beside, "not a library"));
         QProcess brokenRun;
         start(brokenRun, arguments, true, program);
         QVERIFY(brokenRun.waitForFinished(20000));
