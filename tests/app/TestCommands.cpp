@@ -20,6 +20,7 @@ class TestCommands : public QObject
 {
     Q_OBJECT
 private slots:
+    // Colour codes are gone from the name, in JSON as in text.
     void queryPrintsWhatTheServerSaid()
     {
         SimServer server(SimServerState::forGame(QStringLiteral("Quake 3"), 1, 2));
@@ -36,11 +37,7 @@ private slots:
         const QJsonArray settings = answer.value(QStringLiteral("settings")).toArray();
         QVERIFY(!settings.isEmpty());
         QCOMPARE(settings.first().toArray().size(), 2);
-
-        const TreviskRun text = runTrevisk(args("query|Quake 3") << server.address());
-        QCOMPARE(text.code, 0);
-        QVERIFY(text.out.contains("  Name:     Lab Arena\n"));
-        QVERIFY(text.out.contains("  Players:  2 / "));
+        QVERIFY(runTrevisk(args("query|Quake 3") << server.address()).out.contains("  Name:     Lab Arena\n"));
     }
 
     // What a server sends is printed, never obeyed: its controls are stand-ins on their line.
@@ -75,29 +72,9 @@ private slots:
         }
     }
 
-    void queryOfManyServersAndASilentOne()
-    {
-        SimServer up(SimServerState::forGame(QStringLiteral("Unreal Tournament"), 1, 3));
-        SimServer silent(SimServerState::forGame(QStringLiteral("Half Life"), 2, 1));
-        QVERIFY(up.start() && silent.start());
-        silent.responder().setAnswering(false);
-        QTemporaryDir dir;
-        const QString list = dir.filePath(QStringLiteral("list.txt"));
-        QVERIFY(writeFile(list,
-                          "# two servers\nUnreal Tournament\t" + up.address().toUtf8() + "\n\nHalf Life\t"
-                              + silent.address().toUtf8() + "\n"));
-        const TreviskRun run = runTrevisk((args("query|--file") << list) + args("--json|--timeout|50"));
-        QCOMPARE(run.code, 1);
-        const QJsonArray answers = QJsonDocument::fromJson(run.out).array();
-        QCOMPARE(answers.size(), 2);
-        QCOMPARE(answers[0].toObject().value(QStringLiteral("status")).toString(), QStringLiteral("up"));
-        QCOMPARE(answers[0].toObject().value(QStringLiteral("numplayers")).toInt(), 3);
-        QCOMPARE(answers[1].toObject().value(QStringLiteral("status")).toString(), QStringLiteral("timeout"));
-        QCOMPARE(answers[1].toObject().value(QStringLiteral("address")).toString(), silent.address());
-    }
-
     // Results are written as they are done, in list order whatever order they came in, and the
-    // document is the one a single indented write of the whole array gives.
+    // document is the one a single indented write of the whole array gives. Comments and blank
+    // lines of the list are passed over; one server silent makes the run fail.
     void queryFileWritesInListOrder()
     {
         SimServer silent(SimServerState::forGame(QStringLiteral("Quake 3"), 1, 0));
@@ -108,8 +85,9 @@ private slots:
         QTemporaryDir dir;
         const QString list = dir.filePath(QStringLiteral("list.txt"));
         QVERIFY(writeFile(list,
-                          "Quake 3\t" + silent.address().toUtf8() + "\nQuake 3\t" + first.address().toUtf8()
-                              + "\nUnreal Tournament\t" + second.address().toUtf8() + "\n"));
+                          "# three servers\nQuake 3\t" + silent.address().toUtf8() + "\nQuake 3\t"
+                              + first.address().toUtf8() + "\n\nUnreal Tournament\t" + second.address().toUtf8()
+                              + "\n"));
         const TreviskRun run = runTrevisk((args("query|--file") << list) + args("--json|--timeout|200"));
         QCOMPARE(run.code, 1);
         const QJsonArray answers = QJsonDocument::fromJson(run.out).array();
@@ -118,6 +96,8 @@ private slots:
         const QStringList addresses{silent.address(), first.address(), second.address()};
         for (int i = 0; i < 3; ++i)
             QCOMPARE(answers[i].toObject().value(QStringLiteral("address")).toString(), addresses[i]);
+        QCOMPARE(answers[0].toObject().value(QStringLiteral("status")).toString(), QStringLiteral("timeout"));
+        QCOMPARE(answers[1].toObject().value(QStringLiteral("status")).toString(), QStringLiteral("up"));
         QCOMPARE(answers[1].toObject().value(QStringLiteral("players")).toArray().size(), 2);
 
         const TreviskRun text = runTrevisk((args("query|--file") << list) + args("--timeout|200"));

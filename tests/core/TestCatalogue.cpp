@@ -8,14 +8,6 @@ class TestCatalogue : public QObject
 {
     Q_OBJECT
 private slots:
-    void lookups()
-    {
-        QCOMPARE(getEngine(QStringLiteral("Halo 2")), QString());
-        QCOMPARE(getEngine(QStringLiteral("halo")), QString());
-        QCOMPARE(getQuery(QStringLiteral("Nothing")), QString());
-        QCOMPARE(defaultPort(QStringLiteral("Nothing")), QStringLiteral("27910"));
-    }
-
     void sortedListIgnoresCase()
     {
         const QStringList list = sortedGameList();

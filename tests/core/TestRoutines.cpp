@@ -1,3 +1,4 @@
+#include "core/ErrorText.h"
 #include "core/Routines.h"
 #include "core/Sound.h"
 #include "support/RecordingSoundPlayer.h"
@@ -5,8 +6,6 @@
 
 #include <QTemporaryDir>
 #include <QTest>
-
-#include <sys/stat.h>
 
 using namespace trevisk;
 
@@ -32,14 +31,16 @@ private slots:
 
     void textHelpers()
     {
-        QCOMPARE(escapeQuotes(QStringLiteral("O'Neil")), QStringLiteral("O''Neil"));
-        QCOMPARE(nullToText(QVariant()), QString());
-        QCOMPARE(nullToText(QVariant(12)), QStringLiteral("12"));
         QCOMPARE(getFolder(QStringLiteral("C:\\Games\\q3.exe")), QStringLiteral("C:\\Games\\"));
         QCOMPARE(getFolder(QStringLiteral("/usr/games/q3")), QStringLiteral("/usr/games/"));
         QCOMPARE(getFolder(QStringLiteral("q3.exe")), QString());
         QCOMPARE(decodeText(QByteArray("caf\xc3\xa9")), QStringLiteral("caf\u00e9"));
         QCOMPARE(decodeText(QByteArray("\xe9t\xe9")), QStringLiteral("\u00e9t\u00e9"));
+        // A description of several lines stays whole between its markers.
+        const QString error = errorText(QStringLiteral("one\r\ntwo\nthree"), -2147217900, QString());
+        QVERIFY(error.startsWith(QStringLiteral("An error has occured\r\n")));
+        QVERIFY(error.contains(QStringLiteral("----->\r\none\r\ntwo\nthree\r\n<-----END")));
+        QVERIFY(error.contains(QStringLiteral("\r\nError Number:-2147217900\r\n")));
     }
 
     // Nothing from a server may steer a terminal or start a log line of its own.
@@ -53,22 +54,6 @@ private slots:
                  QStringLiteral("a#]0;t#b##c#d##2J").replace(QLatin1Char('#'), stand));
         QCOMPARE(visibleText(QString(QChar(0)) + QChar(0x2028) + QChar(0x85)), stand.repeated(3));
         QCOMPARE(characterCount(QStringLiteral("a\U0001F600b")), 3);
-    }
-
-    void regularFilesOnly()
-    {
-        QTemporaryDir dir;
-        const QString file = dir.filePath(QStringLiteral("file"));
-        QVERIFY(writeFile(file));
-        QVERIFY(QFile::link(file, dir.filePath(QStringLiteral("link"))));
-        QVERIFY(QFile::link(dir.filePath(QStringLiteral("gone")), dir.filePath(QStringLiteral("dangling"))));
-        QCOMPARE(::mkfifo(QFile::encodeName(dir.filePath(QStringLiteral("fifo"))).constData(), 0600), 0);
-        for (const char* fine : {"file", "link", "missing"})
-            QVERIFY2(notRegularFile(dir.filePath(QString::fromLatin1(fine))).isEmpty(), fine);
-        QVERIFY(notRegularFile(dir.path()).contains(QStringLiteral("is a folder")));
-        QVERIFY(notRegularFile(dir.filePath(QStringLiteral("fifo"))).contains(QStringLiteral("not a regular file")));
-        QVERIFY(notRegularFile(QStringLiteral("/dev/null")).contains(QStringLiteral("not a regular file")));
-        QVERIFY(notRegularFile(dir.filePath(QStringLiteral("dangling"))).contains(QStringLiteral("link to nothing")));
     }
 };
 

@@ -1,4 +1,3 @@
 trevisk_add_test(core Catalogue LIBS trevisk_core trevisk_testsupport)
-trevisk_add_test(core ErrorText LIBS trevisk_core trevisk_testsupport)
 trevisk_add_test(core Settings LIBS trevisk_core trevisk_testsupport)
 trevisk_add_test(core Routines LIBS trevisk_core trevisk_testsupport)

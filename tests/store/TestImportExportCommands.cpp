@@ -19,15 +19,12 @@ class TestImportExportCommands : public QObject
 private:
     QTemporaryDir m_dir;
 
-    int run(const QStringList& arguments, QByteArray* out = nullptr, QByteArray* err = nullptr)
+    TreviskRun run(const char* arguments)
     {
-        const TreviskRun run =
-            runTrevisk(QStringList{QStringLiteral("--data-dir"), m_dir.filePath(QStringLiteral("data"))} + arguments);
-        if (out)
-            *out = run.out;
-        if (err)
-            *err = run.err;
-        return run.code;
+        QStringList list = args(arguments);
+        for (QString& argument : list)
+            argument.replace(QStringLiteral("$dir"), m_dir.path());
+        return runTrevisk(QStringList{QStringLiteral("--data-dir"), m_dir.filePath(QStringLiteral("data"))} + list);
     }
 
     QString file(const char* name) const { return m_dir.filePath(QString::fromLatin1(name)); }
@@ -51,51 +48,51 @@ private slots:
         QCOMPARE(writeServerListFile(file("one.xml"), {a}), QString());
         QCOMPARE(writeServerListFile(file("two.xml"), {a, b, b}), QString());
 
-        QByteArray out;
-        QByteArray err;
-        QCOMPARE(run({QStringLiteral("import"), file("one.xml")}, &out), 0);
-        QCOMPARE(out, QByteArray("1 servers imported.\n0 servers skipped (duplicate)\n"));
+        const TreviskRun first = run("import|$dir/one.xml");
+        QCOMPARE(first.code, 0);
+        QCOMPARE(first.out, QByteArray("1 servers imported.\n0 servers skipped (duplicate)\n"));
 
         // A list that holds servers needs a choice.
-        QCOMPARE(run({QStringLiteral("import"), file("two.xml")}, &out, &err), 2);
-        QVERIFY(err.contains("--merge") && err.contains("--replace"));
+        TreviskRun refused = run("import|$dir/two.xml");
+        QCOMPARE(refused.code, 2);
+        QVERIFY(refused.err.contains("--merge") && refused.err.contains("--replace"));
 
         // A running monitor holds the folder: nothing changes.
         {
             const auto lock = acquireDataLock(file("data"));
             QVERIFY(lock);
-            QCOMPARE(run({QStringLiteral("import"), file("two.xml"), QStringLiteral("--merge")}, &out, &err), 1);
-            QVERIFY(err.contains("nothing was imported"));
+            refused = run("import|$dir/two.xml|--merge");
+            QCOMPARE(refused.code, 1);
+            QVERIFY(refused.err.contains("nothing was imported"));
             QCOMPARE(savedServers(), std::vector<ServerRecord>{a});
         }
-        QCOMPARE(run({QStringLiteral("import"), file("two.xml"), QStringLiteral("--merge")}, &out), 0);
-        QCOMPARE(out, QByteArray("1 servers imported.\n2 servers skipped (duplicate)\n"));
+        const TreviskRun merged = run("import|$dir/two.xml|--merge");
+        QCOMPARE(merged.code, 0);
+        QCOMPARE(merged.out, QByteArray("1 servers imported.\n2 servers skipped (duplicate)\n"));
 
-        QCOMPARE(run({QStringLiteral("export"), file("out.xml")}, &out), 0);
-        QCOMPARE(out, QByteArray("Export Complete\n"));
+        const TreviskRun exported = run("export|$dir/out.xml");
+        QCOMPARE(exported.code, 0);
+        QCOMPARE(exported.out, QByteArray("Export Complete\n"));
         QCOMPARE(readServerListFile(file("out.xml")).rows, (std::vector<ServerRecord>{a, b}));
     }
 
     // What is not a file is named as what it is, never replaced, and the command fails.
     void notRegularFilesAreRefused()
     {
-        QByteArray err;
-        QCOMPARE(run({QStringLiteral("import"), m_dir.path()}, nullptr, &err), 1);
-        QVERIFY2(err.contains("is a folder"), err.constData());
-        QCOMPARE(run({QStringLiteral("import"), QStringLiteral("/dev/zero")}, nullptr, &err), 1);
-        QVERIFY2(err.contains("not a regular file"), err.constData());
-
-        const QString fifo = file("list.fifo");
-        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-        QCOMPARE(run({QStringLiteral("export"), fifo}, nullptr, &err), 1);
-        QVERIFY2(err.contains("not a regular file"), err.constData());
-        QVERIFY(!err.contains("Export Complete"));
-        QVERIFY(QFileInfo::exists(fifo) && !QFileInfo(fifo).isFile());
-
-        // A folder in the lock file's place is no running monitor.
+        QCOMPARE(::mkfifo(QFile::encodeName(file("list.fifo")).constData(), 0600), 0);
         QVERIFY(QDir().mkpath(file("data/trevisk.lock")));
-        QCOMPARE(run({QStringLiteral("import"), file("one.xml"), QStringLiteral("--merge")}, nullptr, &err), 1);
-        QVERIFY2(err.contains("trevisk.lock is a folder") && err.contains("Nothing was imported"), err.constData());
+        const std::pair<const char*, const char*> cases[] = {
+            {"import|$dir", "is a folder, not a file: nothing was imported"},
+            {"import|/dev/zero", "not a regular file"},
+            {"export|$dir/list.fifo", "not a regular file"},
+            // A folder in the lock file's place is no running monitor.
+            {"import|$dir/one.xml|--merge", "trevisk.lock is a folder, not a file. Nothing was imported"}};
+        for (const auto& [arguments, why] : cases) {
+            const TreviskRun refused = run(arguments);
+            QCOMPARE(refused.code, 1);
+            QVERIFY2(refused.err.contains(why) && refused.out.isEmpty(), refused.err.constData());
+        }
+        QVERIFY(QFileInfo::exists(file("list.fifo")) && !QFileInfo(file("list.fifo")).isFile());
         QVERIFY(QDir().rmdir(file("data/trevisk.lock")));
     }
 };

@@ -28,12 +28,7 @@ public:
     }
     QUrl url() const
     {
-        QUrl address;
-        address.setScheme(QStringLiteral("http"));
-        address.setHost(QStringLiteral("127.0.0.1"));
-        address.setPort(m_server.serverPort());
-        address.setPath(QStringLiteral("/trevisk/version.txt"));
-        return address;
+        return QUrl(QStringLiteral("http://127.0.0.1:%1/trevisk/version.txt").arg(m_server.serverPort()));
     }
     // The last connection taken; null before the first.
     QTcpSocket* client() const { return m_client; }
