@@ -12,6 +12,7 @@
 #include "support/RecordingReporter.h"
 #include "support/RecordingSoundPlayer.h"
 #include "support/ScriptedPrompter.h"
+#include "support/TestFiles.h"
 
 #include <QSettings>
 #include <QSignalSpy>
@@ -66,6 +67,16 @@ public:
     QString dialogAnswer;
 };
 
+// A row of the status grid as the monitor lists a server before its first answer.
+inline StatusRow statusRow(const QString& address, const QString& game = QStringLiteral("Quake 3"))
+{
+    StatusRow row;
+    row.address = address;
+    row.game = game;
+    row.manRef = QStringLiteral("0");
+    return row;
+}
+
 class RecordingLauncher : public GameLauncher
 {
 public:
@@ -109,7 +120,7 @@ struct MonitorFixture
         QObject::connect(
             log.get(), &EventLog::logged, log.get(), [this](const QDateTime&, const QString& text) { logged << text; });
         popups = std::make_unique<NotificationQueue>(clock);
-        // Texts move on at once: the tests read what was handed to the queue, not the screen.
+        // The tests read what was handed to the queue, not the screen.
         popups->setRestInterval(std::chrono::milliseconds(1));
         popups->setSlideInterval(std::chrono::milliseconds(1));
         popups->setPollInterval(std::chrono::milliseconds(1));
@@ -128,8 +139,7 @@ struct MonitorFixture
             store.setValue(QStringLiteral("EmailNotify/") + QLatin1String(key), value);
     }
 
-    // A silent server times out within milliseconds; while every server answers, the time-out
-    // is long enough that a busy machine never turns a late answer into a time-out.
+    // Short time-outs only while a server is silent, so that a busy machine never turns a late answer into one.
     void setAnswering(SimServer& server, bool answering)
     {
         server.responder().setAnswering(answering);
@@ -161,7 +171,18 @@ struct MonitorFixture
         servers.push_back(std::move(server));
         return *servers.back();
     }
-    // A row of the server list, as the add-server dialog or an import saves it.
+    // A sound turned on, with an empty file to play.
+    QString enableSound(int slot)
+    {
+        const QString path = dir.filePath(QStringLiteral("%1.wav").arg(slot));
+        context.settings.soundEnable[size_t(slot)] = QStringLiteral("1");
+        context.settings.soundPath[size_t(slot)] = path;
+        return writeFile(path) ? path : QString();
+    }
+    void setQuake3Path(const QString& arguments = {})
+    {
+        context.stores.gamePaths.rows = {{QStringLiteral("Quake 3"), QStringLiteral("/q3/quake3"), arguments, {}}};
+    }
     ServerRecord& listServer(const QString& address, const QString& game)
     {
         ServerRecord record;
@@ -192,26 +213,24 @@ struct MonitorFixture
     const StatusRow& row(const SimServer& server) { return *monitor->status().find(server.address()); }
 
     // Queries one server now and waits for the end of its cycle: an answer or a time-out.
-    bool refresh(const SimServer& server)
+    bool refresh(const QString& address)
     {
-        QSignalSpy updates(&query(server), &ServerQuery::serverUpdate);
-        monitor->refreshServer(server.address());
+        QSignalSpy updates(monitor->queryFor(address), &ServerQuery::serverUpdate);
+        monitor->refreshServer(address);
         return updates.wait(5000);
     }
+    bool refresh(const SimServer& server) { return refresh(server.address()); }
     // Waits until every server has answered or timed out once since start.
     bool settle()
     {
-        for (auto& server : servers) {
-            const QString address = server->address();
-            if (!QTest::qWaitFor(
-                    [&] {
-                        return !monitor->status().find(address)->name.value_or(QString()).isEmpty()
-                               || monitor->status().find(address)->timeOutCount.has_value();
-                    },
-                    5000))
-                return false;
-        }
-        return true;
+        return QTest::qWaitFor(
+            [this] {
+                return std::all_of(servers.begin(), servers.end(), [this](const auto& server) {
+                    const StatusRow& r = row(*server);
+                    return !r.name.value_or(QString()).isEmpty() || r.timeOutCount.has_value();
+                });
+            },
+            10000);
     }
 };
 

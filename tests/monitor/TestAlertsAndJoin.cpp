@@ -125,7 +125,10 @@ private slots:
         QVERIFY(f.settle());
         QVERIFY(f.refresh(server));
         QTRY_COMPARE_WITH_TIMEOUT(mailed.size(), 1, 5000);
-        // A server that never answered is named by its address; a blank custom text is not used.
+        // A server that never answered is not reported offline, but it is mailed about, named by its
+        // address; a blank custom text is not used.
+        QVERIFY(!f.row(server).isOffline());
+        QVERIFY(f.logged.isEmpty() && f.popped.isEmpty());
         const QString data = SmtpTestServer::data(*smtp.nextMessage());
         QVERIFY(data.contains(QStringLiteral("SUBJECT: ALERT: Server: ") + server.address()
                               + QStringLiteral(" has timed out!")));
@@ -140,7 +143,9 @@ private slots:
         QVERIFY(SmtpTestServer::data(*smtp.nextMessage()).contains(QStringLiteral("TimeOuts: 4")));
     }
 
-    void refusedAlertIsTriedAgainAndCustomTextUsed()
+    // A relay that refuses the recipient: the alert is tried again at the next time-out; a server
+    // marked for no mail sends none.
+    void refusedAlertIsTriedAgain()
     {
         SmtpTestServer smtp({QStringLiteral("--reject-rcpt"), QStringLiteral("ops@example.org")});
         MonitorFixture f;
@@ -210,11 +215,11 @@ private slots:
     }
 
     // Counts that were never reported are not "full": the join goes ahead, and an armed
-    // auto-join waits for numbers. The details window's join judges by its own counts.
+    // auto-join waits for numbers.
     void unknownCountsAreNotFull()
     {
         MonitorFixture f;
-        f.context.stores.gamePaths.rows = {{QStringLiteral("Quake 3"), QStringLiteral("/q3/quake3"), QString(), {}}};
+        f.setQuake3Path();
         SimServer& silent = f.addServer(QStringLiteral("Quake 3"));
         f.setAnswering(silent, false);
         f.start();
@@ -239,80 +244,55 @@ private slots:
         QTRY_COMPARE(f.launcher.launches.size(), 1);
     }
 
-    // The slot seen in the last answer may be gone: a join checks first. A server that just went
-    // full is not joined (the full-server question comes instead, or the armed auto-join stays armed).
-    void joinChecksTheServerFirst()
+    // A join asks the server first: one that went full since its last answer gets the full-server
+    // question. Armed, the auto-join fires once, when a slot frees and is still free when asked again.
+    void autoJoinWaitsForAFreeSlot()
     {
         MonitorFixture f;
-        f.context.stores.gamePaths.rows = {{QStringLiteral("Quake 3"), QStringLiteral("/q3/quake3"), QString(), {}}};
-        SimServer& server = f.addServer(QStringLiteral("Quake 3"), 3);
-        server.state().maxPlayers = 4;
-        f.start();
-        QVERIFY(f.settle());
-        QCOMPARE(f.row(server).players, std::optional(QStringLiteral("3/4")));
-
-        server.state().players.push_back(SimPlayer{"late", 0, 0, 0});
-        f.prompter.choices << 2;
-        f.monitor->joinServer(false, server.address(), QStringLiteral("Quake 3"));
-        QVERIFY(f.launcher.launches.isEmpty());
-        QTRY_COMPARE(f.prompter.asked.size(), 1);
-        QCOMPARE(f.prompter.asked.first().text, QStringLiteral("Auto Join|The server is full."));
-        QVERIFY(f.launcher.launches.isEmpty());
-
-        // Armed on a full server; a slot frees and is taken again before the check: still armed.
-        f.prompter.choices << 0;
-        f.monitor->joinServer(false, server.address(), QStringLiteral("Quake 3"));
-        QVERIFY(f.monitor->isAutoJoin(server.address()));
-        server.state().players.pop_back();
-        QSignalSpy updates(&f.query(server), &ServerQuery::serverUpdate);
-        f.monitor->refreshServer(server.address());
-        QVERIFY(updates.wait(5000));
-        // The check's query is on its way; the simulated server answers it only once this test waits.
-        QVERIFY(f.monitor->autoJoin().isChecking(server.address()));
-        server.state().players.push_back(SimPlayer{"quick", 0, 0, 0});
-        QTRY_VERIFY(!f.monitor->autoJoin().isChecking(server.address()));
-        QVERIFY(f.launcher.launches.isEmpty());
-        QVERIFY(f.monitor->isAutoJoin(server.address()));
-
-        server.state().players.pop_back();
-        QVERIFY(f.refresh(server));
-        QTRY_COMPARE(f.launcher.launches.size(), 1);
-        QVERIFY(!f.monitor->isAutoJoin(server.address()));
-    }
-
-    void autoJoinArmsFiresOnceAndDisarms()
-    {
-        MonitorFixture f;
-        f.context.stores.gamePaths.rows = {{QStringLiteral("Quake 3"),
-                                            QStringLiteral("/games/q3/quake3"),
-                                            QStringLiteral("+set fs_game \"osp mod\""),
-                                            {}}};
-        SimServer& full = f.addServer(QStringLiteral("Quake 3"), 4);
+        f.setQuake3Path(QStringLiteral("+set fs_game \"osp mod\""));
+        SimServer& full = f.addServer(QStringLiteral("Quake 3"), 3);
         full.state().maxPlayers = 4;
         SimServer& other = f.addServer(QStringLiteral("Quake 3"), 1);
         f.start();
         QVERIFY(f.settle());
+        QCOMPARE(f.row(full).players, std::optional(QStringLiteral("3/4")));
 
+        full.state().players.push_back(SimPlayer{"late", 0, 0, 0});
+        f.prompter.choices << 2;
+        f.monitor->joinServer(false, full.address(), QStringLiteral("Quake 3"));
+        QTRY_COMPARE(f.prompter.asked.size(), 1);
+        QCOMPARE(f.prompter.asked.first().text, QStringLiteral("Auto Join|The server is full."));
+        QVERIFY(f.launcher.launches.isEmpty());
+
+        // Arming one server disarms the others.
         f.monitor->updateJoin(other.address());
+        f.windows.flags.clear();
         f.prompter.choices << 0;
         f.monitor->joinServer(false, full.address(), QStringLiteral("Quake 3"));
-        QVERIFY(f.launcher.launches.isEmpty());
         QVERIFY(f.monitor->isAutoJoin(full.address()));
         QVERIFY(!f.monitor->isAutoJoin(other.address()));
         QCOMPARE(f.windows.flags, (QStringList{QStringLiteral("all off"), full.address() + QStringLiteral(" on")}));
 
+        // A slot frees and is taken again before the check: still armed.
+        full.state().players.pop_back();
         QVERIFY(f.refresh(full));
+        // The check's query is on its way; the simulated server answers it only once this test waits.
+        QVERIFY(f.monitor->autoJoin().isChecking(full.address()));
+        full.state().players.push_back(SimPlayer{"quick", 0, 0, 0});
+        QTRY_VERIFY(!f.monitor->autoJoin().isChecking(full.address()));
         QVERIFY(f.launcher.launches.isEmpty());
+        QVERIFY(f.monitor->isAutoJoin(full.address()));
+
         full.state().players.pop_back();
         QVERIFY(f.refresh(full));
         QTRY_COMPARE(f.launcher.launches.size(), 1);
         QCOMPARE(f.launcher.launches.first().join(QLatin1Char('|')),
-                 QStringLiteral("/games/q3/quake3|/games/q3|+set|fs_game|osp mod|+connect|") + full.address());
+                 QStringLiteral("/q3/quake3|/q3|+set|fs_game|osp mod|+connect|") + full.address());
         QVERIFY(!f.monitor->isAutoJoin(full.address()));
         QVERIFY(f.refresh(full));
         QCOMPARE(f.launcher.launches.size(), 1);
 
-        // "Join Anyways" starts the game at once; "Cancel" does nothing.
+        // On a full server "Join Anyways" starts the game at once; "Cancel" does nothing.
         full.state().players.push_back(SimPlayer{"late", 0, 0, 0});
         QVERIFY(f.refresh(full));
         f.prompter.choices << 2 << 1;

@@ -24,11 +24,9 @@ struct Window
     void select(int row) { main.grid()->selectRow(row); }
 };
 
-StatusRow statusRow(const char* address, const char* manRef, bool answered, int friends)
+StatusRow styled(const char* address, const char* manRef, bool answered, int friends)
 {
-    StatusRow row;
-    row.address = QString::fromLatin1(address);
-    row.game = QStringLiteral("Halo");
+    StatusRow row = statusRow(QString::fromLatin1(address), QStringLiteral("Halo"));
     row.manRef = QString::fromLatin1(manRef);
     if (answered)
         row.ar = QDateTime(QDate(2026, 12, 7), QTime(1, 2, 3));
@@ -48,10 +46,10 @@ private slots:
         MonitorFixture f;
         f.start();
         Window w{f};
-        f.monitor->status().reset({statusRow("a:1", "1", false, 2),
-                                   statusRow("b:2", "0", false, 2),
-                                   statusRow("c:3", "0", true, 1),
-                                   statusRow("d:4", "0", true, 0)});
+        f.monitor->status().reset({styled("a:1", "1", false, 2),
+                                   styled("b:2", "0", false, 2),
+                                   styled("c:3", "0", true, 1),
+                                   styled("d:4", "0", true, 0)});
         const QAbstractItemModel* model = w.main.grid()->model();
         const auto background = [&](int row) { return model->index(row, 0).data(Qt::BackgroundRole).value<QColor>(); };
         QCOMPARE(background(0), QColor(192, 192, 192));
@@ -68,7 +66,7 @@ private slots:
         MonitorFixture f;
         f.start();
         Window w{f};
-        f.monitor->status().reset({statusRow("127.0.0.1:27500", "0", true, 0)});
+        f.monitor->status().reset({statusRow(QStringLiteral("127.0.0.1:27500"), QStringLiteral("Halo"))});
         const QList<std::tuple<const char*, const char*, Prompter::Icon>> guarded{
             {"&Show Details...", "You must select a server to view!", Prompter::Icon::None},
             {"&Show Details", "You must select a server to view!", Prompter::Icon::Exclamation},

@@ -13,15 +13,6 @@ using namespace trevisk;
 
 namespace {
 
-void enableSounds(MonitorFixture& f)
-{
-    for (int slot : {SoundOffline, SoundOnline}) {
-        f.context.settings.soundEnable[size_t(slot)] = QStringLiteral("1");
-        f.context.settings.soundPath[size_t(slot)] = f.dir.filePath(QStringLiteral("%1.wav").arg(slot));
-        QVERIFY(writeFile(f.context.settings.soundPath[size_t(slot)]));
-    }
-}
-
 QDateTime at(int day, int hour, int minute = 0)
 {
     return QDateTime(QDate(2026, 12, day), QTime(hour, minute));
@@ -38,7 +29,7 @@ private slots:
     void snoozeHoldsAlertsBackAndEndsQuietly()
     {
         MonitorFixture f;
-        enableSounds(f);
+        QVERIFY(!f.enableSound(SoundOffline).isEmpty() && !f.enableSound(SoundOnline).isEmpty());
         // Nothing listens at the relay: a mail that starts fails, which is all this test needs.
         f.setEmail(QStringLiteral("127.0.0.1:9"), 1, 30);
         SimServer& down = f.addServer(QStringLiteral("Quake 3"));
@@ -109,7 +100,6 @@ private slots:
         QVERIFY(snooze.snooze(QStringLiteral("127.0.0.1:4"), SnoozeLength::OneHour, at(8, 1)).isEmpty());
         const ReadOutcome file = readRecordFile(path);
         QVERIFY(file.table);
-        QCOMPARE(file.table->name, QStringLiteral("Snoozes"));
         QStringList addresses;
         for (const QJsonObject& row : file.table->rows)
             addresses << row.value(QStringLiteral("Address")).toString();

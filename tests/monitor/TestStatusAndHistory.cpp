@@ -34,12 +34,9 @@ private slots:
     {
         StatusModel model;
         QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
-        std::vector<StatusRow> rows(3);
-        for (int i = 0; i < 3; ++i) {
-            rows[size_t(i)].address = QStringLiteral("127.0.10.%1:1").arg(i);
-            rows[size_t(i)].game = QStringLiteral("Quake 3");
-            rows[size_t(i)].manRef = QStringLiteral("0");
-        }
+        std::vector<StatusRow> rows;
+        for (int i = 0; i < 3; ++i)
+            rows.push_back(statusRow(QStringLiteral("127.0.10.%1:1").arg(i)));
         model.reset(rows);
         QSignalSpy changed(&model, &StatusModel::dataChanged);
         model.update(QStringLiteral("127.0.10.1:1"), [](StatusRow& row) {
@@ -114,8 +111,7 @@ private slots:
         StatusModel model;
         QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
         const auto row = [](const char* address, const char* name, std::optional<qint32> players, qint32 max) {
-            StatusRow r;
-            r.address = QString::fromLatin1(address);
+            StatusRow r = statusRow(QString::fromLatin1(address));
             if (name)
                 r.name = QString::fromLatin1(name);
             r.actPlayers = players;
