@@ -28,13 +28,9 @@ private slots:
 
     TreviskRun rcon(const QString& game, const QString& address, const QStringList& rest)
     {
+        const QString common = QStringLiteral("--config|%1|--data-dir|%2|--timeout|300");
         return runTrevisk(QStringList{QStringLiteral("rcon"), game, address} + rest
-                          + QStringList{QStringLiteral("--config"),
-                                        m_config,
-                                        QStringLiteral("--data-dir"),
-                                        m_dir.filePath(QStringLiteral("data")),
-                                        QStringLiteral("--timeout"),
-                                        QStringLiteral("300")});
+                          + common.arg(m_config, m_dir.filePath(QStringLiteral("data"))).split(QLatin1Char('|')));
     }
 
     void printsTheReply_data()
