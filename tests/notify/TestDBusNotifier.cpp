@@ -18,16 +18,14 @@ public:
 
 public slots:
     uint Notify(const QString& app,
-                uint replaces,
+                uint,
                 const QString& icon,
                 const QString& summary,
                 const QString& body,
-                const QStringList& actions,
+                const QStringList&,
                 const QVariantMap& hints,
                 int timeout)
     {
-        Q_UNUSED(replaces);
-        Q_UNUSED(actions);
         calls << QStringList{app, icon, summary, body, hints.value(QStringLiteral("desktop-entry")).toString()}.join(
                      QLatin1Char('|'))
                      + QLatin1Char('|') + QString::number(timeout);

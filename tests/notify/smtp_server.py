@@ -67,14 +67,12 @@ class Recorder:
 
     async def handle_DATA(self, server, session, envelope):
         print(json.dumps({
-            "event": "message",
             "hello": session.host_name,
             "extended": session.extended_smtp,
             "tls": session.ssl is not None or server.transport.get_extra_info("ssl_object") is not None,
             "login": getattr(session.auth_data, "login", b"").decode() if session.authenticated else None,
             "mechanism": server.recorded_mechanism if session.authenticated else None,
             "mail_from": envelope.mail_from,
-            "mail_options": envelope.mail_options,
             "rcpt_tos": envelope.rcpt_tos,
             "data": base64.b64encode(envelope.original_content).decode(),
         }), flush=True)
