@@ -29,11 +29,6 @@ private:
         queue->setSlideInterval(2ms);
         return queue;
     }
-    // Where the window's top left corner belongs for a queue position, in pixels.
-    QPoint expected(QPoint twips) const
-    {
-        return m_screen.topLeft() + QPoint(qRound(twips.x() * m_dpi / 1440), qRound(twips.y() * m_dpi / 1440));
-    }
 
 private slots:
     void initTestCase()
@@ -50,7 +45,7 @@ private slots:
         QList<QPoint> positions;
         connect(queue.get(), &NotificationQueue::showRequested, this, [&] { positions << window.pos(); });
         connect(queue.get(), &NotificationQueue::moved, this, [&](QPoint twips) {
-            QCOMPARE(window.pos(), expected(twips));
+            QCOMPARE(window.pos(), m_screen.topLeft() + (QPointF(twips) * m_dpi / 1440).toPoint());
             positions << window.pos();
         });
         QSignalSpy hidden(queue.get(), &NotificationQueue::hideRequested);
