@@ -1,8 +1,6 @@
 #include "notify/DBusNotifier.h"
 
 #include <QDBusConnection>
-#include <QDBusConnectionInterface>
-#include <QDBusMessage>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTest>
@@ -20,16 +18,14 @@ public:
 
 public slots:
     uint Notify(const QString& app,
-                uint replaces,
+                uint,
                 const QString& icon,
                 const QString& summary,
                 const QString& body,
-                const QStringList& actions,
+                const QStringList&,
                 const QVariantMap& hints,
                 int timeout)
     {
-        Q_UNUSED(replaces);
-        Q_UNUSED(actions);
         calls << QStringList{app, icon, summary, body, hints.value(QStringLiteral("desktop-entry")).toString()}.join(
                      QLatin1Char('|'))
                      + QLatin1Char('|') + QString::number(timeout);
@@ -41,19 +37,9 @@ class TestDBusNotifier : public QObject
 {
     Q_OBJECT
 private slots:
-    // The first line is the summary, as sent; the rest is the body, escaped for services that read markup.
-    void callCarriesTheText()
-    {
-        const QDBusMessage call =
-            DBusNotifier::notifyCall(QStringLiteral("Lab <b>Arena</b> has gone offline!\r\nmap <q3dm17> & co\r\nend"));
-        const QList<QVariant> a = call.arguments();
-        QCOMPARE(a.at(1).metaType(), QMetaType::fromType<uint>());
-        QCOMPARE(a.at(3).toString(), QStringLiteral("Lab <b>Arena</b> has gone offline!"));
-        QCOMPARE(a.at(4).toString(), QStringLiteral("map &lt;q3dm17&gt; &amp; co\nend"));
-    }
-
-    // On a bus of the test's own: the service gets the call; with no service, or no bus, the text
-    // comes back undelivered.
+    // On a bus of the test's own: the service gets the call, its first line as the summary and the
+    // rest escaped for services that read markup; with no service, or no bus, the text comes back
+    // undelivered.
     void privateBus()
     {
         const QString daemon = QStandardPaths::findExecutable(QStringLiteral("dbus-daemon"));
@@ -75,10 +61,12 @@ private slots:
 
         DBusNotifier notifier(clientSide);
         int undelivered = 0;
-        notifier.notify(QStringLiteral("Lab Arena is back online!"), [&] { ++undelivered; });
+        notifier.notify(QStringLiteral("Lab <b>Arena</b> is back online!\r\nmap <q3dm17> & co\r\nend"),
+                        [&] { ++undelivered; });
         QTRY_COMPARE(service.calls.size(), 1);
         QCOMPARE(service.calls.first(),
-                 QStringLiteral("Trevisk|trevisk|Lab Arena is back online!||org.trevisk.Trevisk|-1"));
+                 QStringLiteral("Trevisk|trevisk|Lab <b>Arena</b> is back online!|map &lt;q3dm17&gt; &amp; co\nend|"
+                                "org.trevisk.Trevisk|-1"));
 
         QVERIFY(serviceSide.unregisterService(QString::fromLatin1(DBusNotifier::Service)));
         notifier.notify(QStringLiteral("nobody listens"), [&] { ++undelivered; });

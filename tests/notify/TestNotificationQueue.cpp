@@ -1,5 +1,3 @@
-#include "core/Settings.h"
-#include "notify/EventLog.h"
 #include "notify/NotificationQueue.h"
 #include "support/ManualClock.h"
 #include "support/RecordingDesktopNotifier.h"
@@ -68,13 +66,10 @@ private slots:
     {
         auto queue = fastQueue(10s);
         queue->setScreenSize({15360, 11520});
-        queue->setColours(0xFF, 0xFFFFFF);
         QSignalSpy shown(queue.get(), &NotificationQueue::showRequested);
         QSignalSpy moved(queue.get(), &NotificationQueue::moved);
         queue->setMessage(QStringLiteral("text"));
         QCOMPARE(shown.first().at(1).toPoint(), QPoint(15360 - 2250 - 200, 11520));
-        QCOMPARE(shown.first().at(2).toUInt(), 0xFFu);
-        QCOMPARE(shown.first().at(3).toUInt(), 0xFFFFFFu);
         while (queue->state() != NotificationQueue::State::Resting)
             QVERIFY(moved.wait(1000));
         QCOMPARE(moved.size(), 13);
@@ -86,12 +81,6 @@ private slots:
         QCOMPARE(moved.size(), 13 + 14);
         QVERIFY(queue->position().y() > 11520);
         QCOMPARE(queue->currentText(), QString());
-
-        // The settings dialog's test shows the colours it is trying, not the saved ones.
-        queue->testMessage(QStringLiteral("test"), 1, 2);
-        QCOMPARE(shown.last().at(1).toPoint(), QPoint(15360 - 2250, 11520));
-        QCOMPARE(shown.last().at(2).toUInt(), 1u);
-        QCOMPARE(shown.last().at(3).toUInt(), 2u);
     }
 
     void dismissWhileSlidingInReverses()
@@ -106,30 +95,6 @@ private slots:
         const int top = queue->position().y();
         QVERIFY(moved.wait(1000));
         QCOMPARE(queue->position().y(), top + NotificationQueue::SlideStep);
-    }
-
-    // The waiting texts go; the log keeps every one; a new text afterwards is shown.
-    void dismissAllDiscardsWaiting()
-    {
-        AppSettings settings;
-        EventLog log(settings, m_clock);
-        auto queue = fastQueue(10s);
-        QSignalSpy shown(queue.get(), &NotificationQueue::showRequested);
-        QSignalSpy hidden(queue.get(), &NotificationQueue::hideRequested);
-        for (const char* text : {"one", "two", "three"}) {
-            log.logMessage(QString::fromLatin1(text));
-            queue->setMessage(QString::fromLatin1(text));
-        }
-        queue->dismissAll();
-        QVERIFY(queue->waiting().empty());
-        QVERIFY(hidden.wait(1000));
-        QVERIFY(!shown.wait(100));
-        QCOMPARE(shownTexts(shown), QStringList{QStringLiteral("one")});
-        QCOMPARE(log.notifyLog().size(), 3u);
-
-        queue->setMessage(QStringLiteral("two"));
-        QVERIFY(shown.wait(1000));
-        QCOMPARE(queue->currentText(), QStringLiteral("two"));
     }
 
     // The window stays the default; the desktop service takes each text instead or as well, and a

@@ -1,9 +1,7 @@
 #!/usr/bin/python3
-"""A real SMTP server on 127.0.0.1 for the mailer's tests (Debian's python3-aiosmtpd).
+"""A real SMTP server on 127.0.0.1 for the mail tests (Debian's python3-aiosmtpd, hence /usr/bin/python3).
 
-Prints "READY <port>" once it listens, then one JSON line per message it receives, and stops
-when its standard input closes. Run it with /usr/bin/python3: Debian's aiosmtpd is installed
-for that interpreter only.
+Prints "READY <port>", then one JSON line per message it receives; stops when its standard input closes.
 """
 
 import argparse
@@ -51,10 +49,6 @@ def make_certificates(folder):
     return ca_pem, server_pem, server_key
 
 
-def emit(record):
-    print(json.dumps(record), flush=True)
-
-
 class Recorder:
     def __init__(self, options):
         self.options = options
@@ -72,18 +66,16 @@ class Recorder:
         return "250 2.1.5 OK"
 
     async def handle_DATA(self, server, session, envelope):
-        emit({
-            "event": "message",
+        print(json.dumps({
             "hello": session.host_name,
             "extended": session.extended_smtp,
             "tls": session.ssl is not None or server.transport.get_extra_info("ssl_object") is not None,
             "login": getattr(session.auth_data, "login", b"").decode() if session.authenticated else None,
             "mechanism": server.recorded_mechanism if session.authenticated else None,
             "mail_from": envelope.mail_from,
-            "mail_options": envelope.mail_options,
             "rcpt_tos": envelope.rcpt_tos,
             "data": base64.b64encode(envelope.original_content).decode(),
-        })
+        }), flush=True)
         if self.options.reject_data:
             return "554 5.7.1 Message rejected as spam"
         return "250 2.0.0 Accepted"

@@ -1,11 +1,7 @@
 #include "players/ColourCodes.h"
 #include "players/FriendList.h"
-#include "players/PlayerTesting.h"
 
 #include <QTest>
-
-using trevisk::ColourRun;
-using trevisk::colourRuns;
 
 using namespace trevisk;
 

@@ -34,6 +34,8 @@ class TestRconClient : public QObject
     Q_OBJECT
 
 private slots:
+    // Captured replies that print nothing, refusals only on their own first line, and the edges
+    // the simulated engines below do not reach.
     void readsEveryFraming()
     {
         const QByteArray ff(4, '\xFF');
@@ -44,24 +46,15 @@ private slots:
         QCOMPARE(text(capture(QStringLiteral("oa-rcon-silent"), QStringLiteral("reply-1.bin"))), QByteArray());
         QCOMPARE(text(capture(QStringLiteral("qw-rcon-silent"), QStringLiteral("reply-1.bin"))), QByteArray());
         QCOMPARE(text(ff + "print"), QByteArray());
-        QCOMPARE(text(ff + "lhello\n" + '\0'), QByteArray("hello\n"));
-        QCOMPARE(text(ff + "print\nline\n"), QByteArray("line\n"));
         QCOMPARE(text("print\nno header\n"), QByteArray("<not text>"));
-        const RconDatagram challenge = readRconDatagram(ff + "challenge rcon 123456789\n" + '\0');
-        QCOMPARE(challenge.kind, RconDatagram::Kind::Challenge);
-        QCOMPARE(challenge.text, QByteArray("123456789"));
         QCOMPARE(rconRefusal(text(capture(QStringLiteral("oa-rcon-badpass"), QStringLiteral("reply-1.bin")))),
                  QStringLiteral("Bad rconpassword."));
         QVERIFY(rconRefusal("Bad rconpassword. is a fine map name\n").isEmpty());
 
-        QCOMPARE(rconCommand(RconDialect::HalfLife, "42", QStringLiteral("pw"), QStringLiteral("status")),
-                 ff + "rcon 42 pw status\n");
+        // The game's port when the address has none; a port out of range is no target.
         QCOMPARE(rconTarget(QStringLiteral("Quake 3"), QStringLiteral("host"))->port, quint16(27960));
-        QCOMPARE(rconTarget(QStringLiteral("Half Life"), QStringLiteral("host"))->port, quint16(27015));
         QCOMPARE(rconTarget(QStringLiteral("QuakeWorld"), QStringLiteral("h:27501"))->port, quint16(27501));
         QVERIFY(!rconTarget(QStringLiteral("Quake 3"), QStringLiteral("h:99999")));
-        QVERIFY(!rconDialect(QStringLiteral("Unreal Tournament")));
-        QCOMPARE(rconDialect(QStringLiteral("QuakeWorld")), RconDialect::Quake);
     }
 
     void talksToEveryEngine_data()
@@ -76,21 +69,21 @@ private slots:
         SimServer server(game);
         server.state().rconPassword = "labpass";
         QVERIFY(server.start());
+        QSignalSpy requests(&server, &SimServer::requestReceived);
         RconClient client;
         QSignalSpy replies(&client, &RconClient::replied);
         QVERIFY(client.open(game, server.address()));
-        if (client.dialect() == RconDialect::HalfLife) {
-            QSignalSpy challenge(&client, &RconClient::challengeReceived);
-            QVERIFY(challenge.wait(2000));
-        }
+        // Sent at once: Half-Life's command waits for the challenge it needs.
         client.send(QStringLiteral("labpass"), QStringLiteral("echo hello there"));
         QVERIFY(replies.wait(2000));
         QCOMPARE(replies.takeFirst().at(0).toByteArray(), QByteArray("hello there\n"));
-
-        // A command that prints nothing.
-        client.send(QStringLiteral("labpass"), QStringLiteral("set x 1"));
-        QVERIFY(replies.wait(2000));
-        QCOMPARE(replies.takeFirst().at(0).toByteArray(), QByteArray());
+        if (client.dialect() == RconDialect::HalfLife) {
+            QVERIFY(!client.challenge().isEmpty());
+            QCOMPARE(requests.size(), 2);
+            QCOMPARE(requests.at(0).at(0).toByteArray(), QByteArray(4, '\xFF') + "challenge rcon\r\n");
+            QCOMPARE(requests.at(1).at(0).toByteArray(),
+                     QByteArray(4, '\xFF') + "rcon " + client.challenge() + " labpass echo hello there\n");
+        }
 
         // A long reply in several datagrams, joined without breaking its lines.
         client.send(QStringLiteral("labpass"), QStringLiteral("cvarlist"));
@@ -101,25 +94,6 @@ private slots:
         for (int i = 0; i < 300; ++i)
             QCOMPARE(lines.at(i),
                      "S     A    sim_cvar_" + QByteArray::number(i) + " \"" + QByteArray::number(i * 7) + '"');
-    }
-
-    void halfLifeCommandWaitsForTheChallenge()
-    {
-        SimServer server(QStringLiteral("Half Life"));
-        server.state().rconPassword = "pw";
-        QVERIFY(server.start());
-        QSignalSpy requests(&server, &SimServer::requestReceived);
-        RconClient client;
-        QSignalSpy replies(&client, &RconClient::replied);
-        QVERIFY(client.open(QStringLiteral("Half Life"), server.address()));
-        client.send(QStringLiteral("pw"), QStringLiteral("echo early"));
-        QVERIFY(replies.wait(2000));
-        QCOMPARE(replies.at(0).at(0).toByteArray(), QByteArray("early\n"));
-        QCOMPARE(requests.size(), 2);
-        QCOMPARE(requests.at(0).at(0).toByteArray(), QByteArray(4, '\xFF') + "challenge rcon\r\n");
-        QCOMPARE(requests.at(1).at(0).toByteArray(),
-                 QByteArray(4, '\xFF') + "rcon " + client.challenge() + " pw echo early\n");
-        QVERIFY(!client.challenge().isEmpty());
     }
 
     void joinsTheCapturedLongReply()

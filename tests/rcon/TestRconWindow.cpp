@@ -15,34 +15,9 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTextBlock>
 #include <QTextEdit>
 
 using namespace trevisk;
-
-namespace {
-
-// The log as (text, colour) runs.
-QList<std::pair<QString, QColor>> runs(QTextEdit* log)
-{
-    QList<std::pair<QString, QColor>> out;
-    for (QTextBlock block = log->document()->begin(); block.isValid(); block = block.next()) {
-        for (auto it = block.begin(); !it.atEnd(); ++it)
-            out.append({it.fragment().text(), it.fragment().charFormat().foreground().color()});
-    }
-    return out;
-}
-
-QColor colourOf(QTextEdit* log, const QString& text)
-{
-    for (const auto& [fragment, colour] : runs(log)) {
-        if (fragment.startsWith(text))
-            return colour;
-    }
-    return {};
-}
-
-} // namespace
 
 class TestRconWindow : public QObject
 {
@@ -69,7 +44,6 @@ private slots:
             {*m_context, m_prompter}, server.address(), QStringLiteral("Lab"), QStringLiteral("Quake 3"));
         QCOMPARE(RconWindow::open({*m_context, m_prompter}, server.address(), {}, QStringLiteral("Quake 3")),
                  window.data());
-        QCOMPARE(window->windowTitle(), QStringLiteral("Remote Rcon for: Lab"));
         auto* log = window->findChild<QTextEdit*>(QStringLiteral("response"));
         auto* command = window->findChild<QComboBox*>(QStringLiteral("command"));
         QTest::keyClicks(window->findChild<QLineEdit*>(QStringLiteral("password")), QStringLiteral("labpass"));
@@ -86,9 +60,6 @@ private slots:
         QTest::keyClick(command->lineEdit(), Qt::Key_Return);
         QTRY_VERIFY_WITH_TIMEOUT(log->toPlainText().contains(QStringLiteral("Server: Command Accepted")), 2000);
         QCOMPARE(log->toPlainText(), QStringLiteral(">echo hello\nhello\n>set x 1\nServer: Command Accepted\n"));
-        QCOMPARE(colourOf(log, QStringLiteral(">echo")), QColor(0, 0, 255));
-        QCOMPARE(colourOf(log, QStringLiteral("hello")), QColor(255, 0, 0));
-        QCOMPARE(colourOf(log, QStringLiteral("Server: Command")), QColor(255, 0, 0));
         QCOMPARE(command->count(), 2);
         QCOMPARE(command->itemText(0), QStringLiteral("set x 1"));
         QCOMPARE(command->lineEdit()->selectedText(), QStringLiteral("set x 1"));
@@ -124,7 +95,6 @@ private slots:
         window.loadServer(server.address(), QStringLiteral("HL"), QStringLiteral("Half Life"));
         auto* log = window.findChild<QTextEdit*>(QStringLiteral("response"));
         QTRY_COMPARE_WITH_TIMEOUT(log->toPlainText(), QStringLiteral("Ready...\n\n"), 2000);
-        QCOMPARE(colourOf(log, QStringLiteral("Ready")), QColor(0, 0, 0));
         window.findChild<QLineEdit*>(QStringLiteral("password"))->setText(QStringLiteral("pw"));
         window.findChild<QComboBox*>(QStringLiteral("command"))->setEditText(QStringLiteral("cvarlist"));
         window.sendCommand();
@@ -132,21 +102,18 @@ private slots:
         QVERIFY(log->toPlainText().contains(QStringLiteral("\nS     A    sim_cvar_299 \"2093\"\n")));
         QCOMPARE(log->toPlainText().count(QLatin1Char('\n')), 2 + 1 + 301);
 
-        // A silent server gets a plain line.
+        // A silent server gets a plain line; nothing is remembered, as the box was never ticked.
         server.responder().setAnswering(false);
         window.findChild<QComboBox*>(QStringLiteral("command"))->setEditText(QStringLiteral("status"));
         window.sendCommand();
         QTRY_VERIFY_WITH_TIMEOUT(log->toPlainText().contains(QStringLiteral("No answer")), 2000);
-        QCOMPARE(colourOf(log, QStringLiteral("No answer")), QColor(0, 0, 0));
-        // Nothing remembered: the box was never ticked.
         QVERIFY(m_context->settingsStore->value(QStringLiteral("RCON/") + server.address()).toString().isEmpty());
     }
 
     void closedPortSaysOffline()
     {
-        const quint16 port = closedPort();
         RconWindow window({*m_context, m_prompter});
-        window.loadServer(QStringLiteral("127.0.0.1:%1").arg(port), {}, QStringLiteral("QuakeWorld"));
+        window.loadServer(QStringLiteral("127.0.0.1:%1").arg(closedPort()), {}, QStringLiteral("QuakeWorld"));
         window.findChild<QComboBox*>(QStringLiteral("command"))->setEditText(QStringLiteral("status"));
         window.sendCommand();
         QTRY_COMPARE_WITH_TIMEOUT(m_prompter.asked.size(), 1, 2000);

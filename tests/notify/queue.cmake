@@ -1,2 +1,0 @@
-trevisk_add_test(notify NotificationQueue LIBS trevisk_core trevisk_testsupport)
-trevisk_add_test(notify EventLog LIBS trevisk_core trevisk_testsupport)
