@@ -178,34 +178,6 @@ private slots:
         QCOMPARE(second.value(QStringLiteral("address")).toString(), down.address());
     }
 
-    void tokenAndMethods()
-    {
-        MonitorFixture f;
-        f.addServer(QStringLiteral("Quake 2"), 1);
-        f.start();
-        StatusServer web(*f.monitor);
-        web.setToken("s3cret-token");
-        QVERIFY(web.listen(ListenAddress{}, nullptr));
-
-        const HttpReply none = fetch(web.port(), QStringLiteral("/metrics"));
-        QCOMPARE(none.status, 401);
-        QCOMPARE(none.headers.value("www-authenticate"), QByteArray("Bearer"));
-        QVERIFY(!none.body.contains("trevisk_"));
-        for (const QByteArray& wrong :
-             {QByteArray("s3cret-toke"), QByteArray("s3cret-token2"), QByteArray("S3cret-token")})
-            QCOMPARE(fetch(web.port(), QStringLiteral("/api/servers"), wrong).status, 401);
-
-        for (const char* path : {"/", "/metrics", "/api/servers"})
-            QCOMPARE(fetch(web.port(), QString::fromLatin1(path), "s3cret-token").status, 200);
-        QCOMPARE(fetch(web.port(), QStringLiteral("/nothing"), "s3cret-token").status, 404);
-        // Read-only: every other method is refused, whatever the path.
-        for (const QByteArray& verb : {QByteArray("POST"), QByteArray("PUT"), QByteArray("DELETE")}) {
-            const HttpReply refused = fetch(web.port(), QStringLiteral("/api/servers"), "s3cret-token", verb);
-            QCOMPARE(refused.status, 405);
-            QCOMPARE(refused.headers.value("allow"), QByteArray("GET"));
-        }
-    }
-
     void listenAddresses()
     {
         QString error;
@@ -222,18 +194,42 @@ private slots:
             QVERIFY2(!parseListenAddress(QString::fromLatin1(bad), &error), bad);
             QVERIFY(!error.isEmpty());
         }
+    }
 
-        // Bound where asked and nowhere else: loopback by default, another address only when given.
+    // Bound where asked and nowhere else (loopback by default), and read-only behind its token.
+    void bindingTokenAndMethods()
+    {
         MonitorFixture f;
         f.start();
+        QString error;
         StatusServer loopback(*f.monitor);
         QVERIFY(loopback.listen(*parseListenAddress(QStringLiteral("0"), &error), nullptr));
         QCOMPARE(loopback.boundAddress(), QHostAddress(QHostAddress::LocalHost));
-        StatusServer given(*f.monitor);
-        QVERIFY(given.listen(*parseListenAddress(QStringLiteral("127.0.0.2:0"), &error), nullptr));
-        QCOMPARE(given.boundAddress(), QHostAddress(QStringLiteral("127.0.0.2")));
-        QCOMPARE(fetch(given.port(), QStringLiteral("/metrics"), {}, "GET", QStringLiteral("127.0.0.2")).status, 200);
-        QCOMPARE(fetch(given.port(), QStringLiteral("/metrics")).status, 0); // nothing on 127.0.0.1 at that port
+        StatusServer web(*f.monitor);
+        web.setToken("s3cret-token");
+        QVERIFY(web.listen(*parseListenAddress(QStringLiteral("127.0.0.2:0"), &error), nullptr));
+        QCOMPARE(web.boundAddress(), QHostAddress(QStringLiteral("127.0.0.2")));
+        QCOMPARE(fetch(web.port(), QStringLiteral("/metrics"), "s3cret-token").status, 0); // nothing on 127.0.0.1
+        const auto get = [&](const char* path, const QByteArray& token = {}, const QByteArray& verb = "GET") {
+            return fetch(web.port(), QString::fromLatin1(path), token, verb, QStringLiteral("127.0.0.2"));
+        };
+
+        const HttpReply none = get("/metrics");
+        QCOMPARE(none.status, 401);
+        QCOMPARE(none.headers.value("www-authenticate"), QByteArray("Bearer"));
+        QVERIFY(!none.body.contains("trevisk_"));
+        for (const QByteArray& wrong :
+             {QByteArray("s3cret-toke"), QByteArray("s3cret-token2"), QByteArray("S3cret-token")})
+            QCOMPARE(get("/api/servers", wrong).status, 401);
+        for (const char* path : {"/", "/metrics", "/api/servers"})
+            QCOMPARE(get(path, "s3cret-token").status, 200);
+        QCOMPARE(get("/nothing", "s3cret-token").status, 404);
+        // Every other method is refused, whatever the path.
+        for (const QByteArray& verb : {QByteArray("POST"), QByteArray("PUT"), QByteArray("DELETE")}) {
+            const HttpReply refused = get("/api/servers", "s3cret-token", verb);
+            QCOMPARE(refused.status, 405);
+            QCOMPARE(refused.headers.value("allow"), QByteArray("GET"));
+        }
     }
 
     // The real program: options read, the token taken from its file, the status served while it watches.
