@@ -129,8 +129,7 @@ private slots:
     void servesEveryEngineUntilSignalled()
     {
         QProcess sim;
-        sim.start(QStringLiteral(TREVISK_SIM_PATH),
-                  QStringLiteral("--all --port 0 --delay 1-5").split(QLatin1Char(' ')));
+        sim.start(QStringLiteral(TREVISK_SIM_PATH), args("--all --port 0 --delay 1-5"));
         QVERIFY(sim.waitForStarted());
         QByteArray out;
         QVERIFY(QTest::qWaitFor(
@@ -174,7 +173,7 @@ private slots:
     void mistakesAreReported()
     {
         QProcess sim;
-        sim.start(QStringLiteral(TREVISK_SIM_PATH), QStringLiteral("--engine Q9 --port 0").split(QLatin1Char(' ')));
+        sim.start(QStringLiteral(TREVISK_SIM_PATH), args("--engine Q9 --port 0"));
         QVERIFY(sim.waitForFinished(5000));
         QCOMPARE(sim.exitCode(), 2);
         QVERIFY(sim.readAllStandardError().contains("unknown engine"));
