@@ -70,8 +70,6 @@ private slots:
         const EngineProtocol* protocol = protocolForEngine(engine);
         QVERIFY(protocol);
         QCOMPARE(protocol->requests(), expected);
-        QCOMPARE(protocol->gathers(), engine.startsWith(QLatin1String("UT")));
-        QCOMPARE(protocol->answersPerCycle(), engine == QLatin1String("HL") ? 2 : 1);
     }
 
     void protocolLookup()
