@@ -1,7 +1,8 @@
 #include "query/EngineProtocol.h"
 #include "query/QueryEngine.h"
+#include "query/QueryRound.h"
+#include "query/SendPacer.h"
 #include "query/ServerQuery.h"
-#include "sim/SimServer.h"
 #include "support/ManualClock.h"
 #include "support/RawUdpServer.h"
 
@@ -13,6 +14,7 @@
 #include <QUdpSocket>
 
 #include <functional>
+#include <tuple>
 
 using namespace trevisk;
 using namespace std::chrono_literals;
@@ -57,6 +59,12 @@ public:
     QStringList reports;
 };
 
+QByteArray q3Status(const QByteArray& maxClients, const QByteArray& players)
+{
+    return QByteArray(4, '\xFF') + "statusResponse\n\\sv_hostname\\Lab\\mapname\\q3dm17\\sv_maxclients\\" + maxClients
+           + "\n" + players;
+}
+
 } // namespace
 
 class TestServerQuery : public QObject
@@ -81,12 +89,14 @@ class TestServerQuery : public QObject
         });
     }
 
-    std::unique_ptr<QueryEngine> makeEngine(const EngineProtocol& protocol,
+    // The test's protocol for every game, or the real ones for none.
+    std::unique_ptr<QueryEngine> makeEngine(const EngineProtocol* protocol,
                                             std::chrono::milliseconds refresh = 60s,
                                             std::chrono::milliseconds timeOut = 2s)
     {
         auto engine = std::make_unique<QueryEngine>(m_clock);
-        engine->setProtocolResolver([&protocol](const QString&) { return &protocol; });
+        if (protocol)
+            engine->setProtocolResolver([protocol](const QString&) { return protocol; });
         QueryEngine::Timing timing;
         timing.refresh = refresh;
         timing.timeOut = timeOut;
@@ -97,61 +107,49 @@ class TestServerQuery : public QObject
 
 private slots:
     // The ping is the tick count between the last request and its answer, at most 9999; a tick
-    // count that wrapped gives a negative difference, so 0.
-    void answerIsReadWithPing()
+    // count that wrapped gives a negative difference, so 0. Each cycle measures afresh.
+    void pingIsMeasuredFromTheLastRequest()
     {
         RawUdpServer server;
-        qint32 ticks = 1000;
-        auto engine = makeEngine(m_plain, 60s, 300ms);
+        qint32 ticks = 0;
+        qint32 step = 0; // ticks that pass per request
+        int answered = 0;
+        int inCycle = 0;
+        server.onRequest = [&](int) {
+            ticks = qint32(quint32(ticks) + quint32(step)); // wraps as the system's count does
+            if (++inCycle == answered)
+                server.reply("up");
+        };
+        auto engine = makeEngine(&m_plain, 60s, 300ms);
         engine->setTickSource([&ticks] { return ticks; });
         ServerQuery query(*engine);
         QSignalSpy updates(&query, &ServerQuery::serverUpdate);
-        server.onRequest = [&](int) {
-            ticks += 7;
-            server.reply("Lab Server");
-        };
-        query.init(server.address(), QStringLiteral("Quake 3"), 1);
-        QVERIFY(updates.wait(2000));
-        QCOMPARE(query.hostname(), QStringLiteral("Lab Server"));
-        QCOMPARE(query.lastRefresh(), m_clock.now());
-        QCOMPARE(query.ping(), 7);
-
-        // The first request goes unanswered: measured from the retry.
-        server.onRequest = [&](int n) {
-            ticks += 1000;
-            if (n == 3)
-                server.reply("late");
-        };
-        query.sendQuery();
-        QVERIFY(updates.wait(2000));
-        QCOMPARE(server.arrivals.size(), 3);
-        QCOMPARE(query.ping(), 1000);
-
-        server.onRequest = [&](int) {
-            ticks += 10001;
-            server.reply("slow");
-        };
-        query.sendQuery();
-        QVERIFY(updates.wait(2000));
-        QCOMPARE(query.ping(), 9999);
-
-        ticks = std::numeric_limits<qint32>::max() - 5;
-        server.onRequest = [&](int) {
-            // Ten ticks later the counter has wrapped (written out: a signed overflow is undefined).
-            ticks = std::numeric_limits<qint32>::min() + 4;
-            server.reply("wrapped");
-        };
-        query.sendQuery();
-        QVERIFY(updates.wait(2000));
-        QCOMPARE(query.hostname(), QStringLiteral("wrapped"));
-        QCOMPARE(query.ping(), 0);
+        const struct
+        {
+            qint32 from, step;
+            int answered, ping;
+        } cycles[] = {{1000, 7, 1, 7},
+                      {1000, 1000, 3, 1000}, // from the retry that was answered
+                      {1000, 10001, 1, 9999},
+                      {std::numeric_limits<qint32>::max() - 5, 10, 1, 0}};
+        for (const auto& cycle : cycles) {
+            std::tie(ticks, step, answered, inCycle) = std::tuple(cycle.from, cycle.step, cycle.answered, 0);
+            if (query.address().isEmpty())
+                query.init(server.address(), QStringLiteral("Quake 3"), 1);
+            else
+                query.sendQuery();
+            QVERIFY(updates.wait(2000));
+            QCOMPARE(inCycle, answered);
+            QCOMPARE(query.lastRefresh(), m_clock.now());
+            QCOMPARE(query.ping(), cycle.ping);
+        }
     }
 
     // Three requests a time-out apart, TimeOut then ServerUpdate, then silence until the next round.
     void silentServerTimesOut()
     {
         RawUdpServer server;
-        auto engine = makeEngine(m_plain, 400ms, Silent);
+        auto engine = makeEngine(&m_plain, 400ms, Silent);
         QList<qint64> sends;
         recordSends(*engine, sends);
         ServerQuery query(*engine);
@@ -178,7 +176,7 @@ private slots:
     void silentServerTimesOutWithAShortRefresh()
     {
         RawUdpServer server;
-        auto engine = makeEngine(m_plain, 70ms, Silent);
+        auto engine = makeEngine(&m_plain, 70ms, Silent);
         ServerQuery query(*engine);
         QSignalSpy timeOuts(&query, &ServerQuery::timeOut);
         query.init(server.address(), QStringLiteral("Quake 3"), 0);
@@ -193,7 +191,7 @@ private slots:
             for (const char* part : {"2b", "1a", "3c", "2b"})
                 server.reply(part);
         };
-        auto engine = makeEngine(m_gathering);
+        auto engine = makeEngine(&m_gathering);
         ServerQuery query(*engine);
         QSignalSpy updates(&query, &ServerQuery::serverUpdate);
         // A game queried on its own port; the protocol is the test's.
@@ -215,7 +213,7 @@ private slots:
             if (n == 3)
                 server.reply("real");
         };
-        auto engine = makeEngine(m_plain, 60s, 300ms);
+        auto engine = makeEngine(&m_plain, 60s, 300ms);
         ServerQuery query(*engine);
         QSignalSpy updates(&query, &ServerQuery::serverUpdate);
         query.init(server.address(), QStringLiteral("Quake 3"), 1);
@@ -254,7 +252,7 @@ private slots:
                 server.reply("2real");
             }
         };
-        auto queryEngine = makeEngine(*protocols[engine]);
+        auto queryEngine = makeEngine(protocols[engine]);
         ServerQuery query(*queryEngine);
         QSignalSpy updated(&query, &ServerQuery::serverUpdate);
         query.init(server.address(), QStringLiteral("Quake 3"), 1);
@@ -278,7 +276,7 @@ private slots:
     void ownerRefreshAndReuseGetFreshRetries()
     {
         RawUdpServer silent;
-        auto engine = makeEngine(m_plain, 60s, Silent);
+        auto engine = makeEngine(&m_plain, 60s, Silent);
         ServerQuery query(*engine);
         QSignalSpy timeOuts(&query, &ServerQuery::timeOut);
         query.init(silent.address(), QStringLiteral("Quake 3"), 1);
@@ -300,7 +298,7 @@ private slots:
     void shutdownStopsEveryTimer()
     {
         RawUdpServer silent;
-        auto engine = makeEngine(m_plain, 50ms, Silent);
+        auto engine = makeEngine(&m_plain, 50ms, Silent);
         ServerQuery query(*engine);
         QSignalSpy updates(&query, &ServerQuery::serverUpdate);
         query.init(silent.address(), QStringLiteral("Quake 3"), 0);
@@ -317,13 +315,14 @@ private slots:
         QCOMPARE(updates.size(), 0);
     }
 
+    // Named "localhost": the system's resolver, which the hosts file answers, gives the IPv4 address.
     void shorterRefreshReschedulesWaitingServers()
     {
         RawUdpServer server;
         server.onRequest = [&](int) { server.reply("up"); };
-        auto engine = makeEngine(m_plain, 3600s);
+        auto engine = makeEngine(&m_plain, 3600s);
         ServerQuery query(*engine);
-        query.init(server.address(), QStringLiteral("Quake 3"), 0);
+        query.init(QStringLiteral("localhost:%1").arg(server.port()), QStringLiteral("Quake 3"), 0);
         QTRY_COMPARE(server.arrivals.size(), 1);
         engine->setRefreshInterval(30ms);
         QTRY_VERIFY_WITH_TIMEOUT(server.arrivals.size() >= 3, 2000);
@@ -342,7 +341,7 @@ private slots:
         RawUdpServer server;
         QList<QByteArray> script{"bad 1", "bad 2", "good", "bad 3"};
         server.onRequest = [&](int) { server.reply(script.takeFirst()); };
-        auto engine = makeEngine(m_plain);
+        auto engine = makeEngine(&m_plain);
         RecordingSink sink;
         engine->setErrorSink(&sink);
         ServerQuery query(*engine);
@@ -358,30 +357,6 @@ private slots:
                                                 + QStringLiteral("|An error has occured in function: GetPlayers()")));
     }
 
-    // The real Unreal protocol against a simulated server whose parts come out of order, one twice.
-    // Half-Life's two answers are seen end to end by the monitor's tests.
-    void unrealPartsEndToEnd()
-    {
-        auto engine = std::make_unique<QueryEngine>(m_clock);
-        QueryEngine::Timing timing;
-        timing.timeOut = 200ms;
-        timing.gather = 60ms;
-        engine->setTiming(timing);
-
-        SimServer unreal(SimServerState::forGame(QStringLiteral("Unreal Tournament"), 2, 5));
-        QVERIFY(unreal.start());
-        unreal.responder().setPartOrder({2, 1, 3});
-        unreal.responder().setRepeatedPart(1);
-        ServerQuery ut(*engine);
-        QSignalSpy utUpdates(&ut, &ServerQuery::serverUpdate);
-        ut.init(unreal.address(), QStringLiteral("Unreal Tournament"), 1);
-        QVERIFY(utUpdates.wait(2000));
-        QCOMPARE(ut.numPlayers(), QStringLiteral("5"));
-        QCOMPARE(ut.players()->size(), size_t(5));
-        QCOMPARE(ut.hostname(), QString::fromLatin1(unreal.state().hostname));
-        QCOMPARE(utUpdates.size(), 1);
-    }
-
     // A name is looked up once for every query that waits on it and then used until it is
     // old; a name that does not resolve ends the cycle as a silent server does, and is asked
     // again next time. The resolver is the test's, so no made-up name leaves the machine.
@@ -389,7 +364,7 @@ private slots:
     {
         RawUdpServer server;
         server.autoReply = "up";
-        auto engine = makeEngine(m_plain, 60s, 300ms);
+        auto engine = makeEngine(&m_plain, 60s, 300ms);
         QStringList lookups;
         engine->setHostResolver([&](const QString& host, std::function<void(const QHostAddress&)> done) {
             lookups << host;
@@ -422,23 +397,10 @@ private slots:
         QCOMPARE(lookups.count(QStringLiteral("nowhere.example")), 3);
     }
 
-    // The system's resolver, for a name the hosts file answers.
-    void localhostIsResolved()
-    {
-        RawUdpServer server;
-        server.autoReply = "local";
-        auto engine = makeEngine(m_plain);
-        ServerQuery query(*engine);
-        QSignalSpy updates(&query, &ServerQuery::serverUpdate);
-        query.init(QStringLiteral("localhost:%1").arg(server.port()), QStringLiteral("Quake 3"), 1);
-        QVERIFY(updates.wait(5000));
-        QCOMPARE(query.hostname(), QStringLiteral("local"));
-    }
-
     void sendsArePaced()
     {
         RawUdpServer server;
-        auto engine = makeEngine(m_plain);
+        auto engine = makeEngine(&m_plain);
         QList<qint64> sends;
         recordSends(*engine, sends);
         QueryEngine::Timing timing = engine->timing();
@@ -454,6 +416,191 @@ private slots:
         // 200 a second with a burst of 10: the last of thirty goes out at least 100 ms after the first.
         QCOMPARE(sends.size(), 30);
         QVERIFY(sends.last() - sends.first() >= 90);
+    }
+
+    // Nothing listens: the port-unreachable report ends the cycle at once, as a time-out, and the
+    // shared socket goes on serving the other servers.
+    void refusedPortEndsTheCycleAtOnce()
+    {
+        auto engine = makeEngine(nullptr, 60s, 10s);
+        RawUdpServer live;
+        live.autoReply = q3Status("8", "3 20 \"Bob\"\n");
+        ServerQuery other(*engine);
+        QSignalSpy otherUpdates(&other, &ServerQuery::serverUpdate);
+        other.init(live.address(), QStringLiteral("Quake 3"), 1);
+        QVERIFY(otherUpdates.wait(5000));
+
+        ServerQuery refused(*engine);
+        QSignalSpy timeOuts(&refused, &ServerQuery::timeOut);
+        QElapsedTimer took;
+        took.start();
+        refused.init(QStringLiteral("127.0.0.1:%1").arg(closedPort()), QStringLiteral("Quake 3"), 1);
+        QVERIFY(timeOuts.wait(5000));
+        QVERIFY(took.elapsed() < 5000); // far below the ten-second time-out of its first try
+        QCOMPARE(refused.state(), ServerState::Refused);
+        QVERIFY(refused.lastRefresh().isNull());
+        QCOMPARE(engine->refusals(), quint64(1));
+        QCOMPARE(engine->counters().timeOuts, quint64(1));
+        QCOMPARE(engine->socketCount(), 1);
+
+        // The next refusal and the next answer on the same socket are both heard.
+        refused.sendQuery();
+        QVERIFY(timeOuts.wait(5000));
+        QCOMPARE(timeOuts.size(), 2);
+        other.sendQuery();
+        QVERIFY(otherUpdates.wait(5000));
+        QCOMPARE(other.state(), ServerState::Up);
+        QCOMPARE(other.players()->size(), size_t(1));
+    }
+
+    // Something answers, but not as its engine does, or with numbers no server has: a bad answer,
+    // not a time-out, and nothing of it reaches the results. A good answer then counts as ever.
+    void badAnswersAreNotTaken_data()
+    {
+        QTest::addColumn<QString>("game");
+        QTest::addColumn<QByteArray>("answer");
+        QTest::addColumn<QString>("reason");
+        const QByteArray ff(4, '\xFF');
+        QTest::newRow("a lone zero byte")
+            << "Quake 3" << QByteArray(1, '\0') << "not a Quake 3 server's answer (1 bytes)";
+        QTest::newRow("65,000 letters") << "Quake 3" << QByteArray(65000, 'a') << "(65000 bytes)";
+        QTest::newRow("negative maximum") << "Quake 3" << q3Status("-4", "") << "maximum -4 is impossible";
+        QTest::newRow("six-digit maximum") << "Quake 3" << q3Status("100000", "") << "maximum 100000 is impossible";
+        QTest::newRow("more players than slots")
+            << "Quake 3" << q3Status("1", "1 5 \"A\"\n2 5 \"B\"\n") << "2 players on a server of 1";
+        QTest::newRow("twenty-digit score") << "Quake 3" << q3Status("8", "12345678901234567890 5 \"A\"\n")
+                                            << "score 12345678901234567890 is impossible";
+        QTest::newRow("negative Unreal count")
+            << "Unreal Tournament" << QByteArray("\\hostname\\U\\numplayers\\-2\\maxplayers\\8\\final\\")
+            << "player count -2 is impossible";
+        QTest::newRow("A2S count above maximum")
+            << "Half Life"
+            << ff + "I" + char(48) + "N" + '\0' + "m" + '\0' + "f" + '\0' + "g" + '\0' + QByteArray("\x46\x00", 2)
+                   + char(200) + char(16) + char(0) + "dl" + char(0) + char(0) + "1" + '\0'
+            << "200 players on a server of 16";
+    }
+    void badAnswersAreNotTaken()
+    {
+        QFETCH(QString, game);
+        QFETCH(QByteArray, answer);
+        QFETCH(QString, reason);
+        const bool a2s = game == QLatin1String("Half Life");
+        // Only the A2S request is answered: the old queries' first try times out.
+        auto engine = makeEngine(nullptr, 60s, a2s ? 50ms : 10s);
+        RawUdpServer server;
+        server.onRequest = [&](int) {
+            if (!a2s || server.lastRequest().data().contains("Source Engine Query"))
+                server.reply(answer);
+        };
+        ServerQuery query(*engine);
+        QSignalSpy updates(&query, &ServerQuery::serverUpdate);
+        QSignalSpy timeOuts(&query, &ServerQuery::timeOut);
+        // Unreal servers answer one port above the game port that is listed.
+        const int gamePort = server.port() - (game == QLatin1String("Unreal Tournament") ? 1 : 0);
+        query.init(QStringLiteral("127.0.0.1:%1").arg(gamePort), game, 1);
+        QVERIFY(updates.wait(5000));
+        QCOMPARE(query.state(), ServerState::BadAnswer);
+        QVERIFY2(query.stateReason().contains(reason), qPrintable(query.stateReason()));
+        QVERIFY(query.hostname().isEmpty());
+        QVERIFY(query.lastRefresh().isNull());
+        QCOMPARE(query.players()->size(), size_t(0));
+        QCOMPARE(timeOuts.size(), 0);
+        QCOMPARE(updates.size(), 1);
+
+        if (a2s)
+            return;
+        // A forged flood of the same gets no further hearing; a good answer puts the server up.
+        const bool unreal = game == QLatin1String("Unreal Tournament");
+        for (int i = 0; i < 20 && !unreal; ++i)
+            server.reply(answer);
+        server.onRequest = [&](int) { server.reply(q3Status("8", "1 5 \"A\"\n")); };
+        if (unreal)
+            server.onRequest = [&](int) { server.reply("\\hostname\\U\\numplayers\\1\\maxplayers\\8\\final\\"); };
+        query.sendQuery();
+        QTRY_COMPARE(query.state(), ServerState::Up);
+        QVERIFY(!query.hostname().isEmpty());
+        QCOMPARE(timeOuts.size(), 0);
+    }
+
+    // One round over a refused, a silent, a bad and a good server: each says which it was.
+    void roundReportsEachState()
+    {
+        auto engine = makeEngine(nullptr, 60s, 30ms);
+        RawUdpServer silent;
+        RawUdpServer bad;
+        bad.autoReply = QByteArray(1, '\0');
+        RawUdpServer good;
+        good.autoReply = q3Status("8", "");
+        QueryRound round(*engine);
+        QSignalSpy finished(&round, &QueryRound::finished);
+        const QString q3 = QStringLiteral("Quake 3");
+        round.start({{q3, QStringLiteral("127.0.0.1:%1").arg(closedPort())},
+                     {q3, silent.address()},
+                     {q3, bad.address()},
+                     {q3, good.address()}});
+        QVERIFY(finished.wait(5000));
+        const auto& results = round.results();
+        QCOMPARE(results[0].state, ServerState::Refused);
+        QCOMPARE(results[1].state, ServerState::NoAnswer);
+        QCOMPARE(results[2].state, ServerState::BadAnswer);
+        QVERIFY(!results[2].answered);
+        QCOMPARE(results[3].state, ServerState::Up);
+        QCOMPARE(results[3].hostname, QStringLiteral("Lab"));
+    }
+
+    void risesWhileAnswersComeInTimeUpToTheCeiling()
+    {
+        SendPacer pacer;
+        pacer.setCeiling(2000);
+        QCOMPARE(pacer.rate(), SendPacer::StartQueriesPerSecond);
+        // An even pace: a second, asked every millisecond, holds the rate, no more.
+        int sent = 0;
+        for (qint64 t = 0; t < 1000; ++t) {
+            while (pacer.take(t))
+                ++sent;
+        }
+        QVERIFY(qAbs(sent - 500) <= 2);
+        for (int i = 0; i < 100; ++i)
+            pacer.answeredInTime(600);
+        QVERIFY(pacer.rate() > SendPacer::StartQueriesPerSecond);
+        for (int i = 0; i < 1000; ++i)
+            pacer.answeredInTime(600);
+        QCOMPARE(pacer.rate(), 2000.0);
+        // Large answers: the download side binds first.
+        for (int i = 0; i < 200; ++i)
+            pacer.answeredInTime(4000);
+        QVERIFY(pacer.rate() <= double(SendPacer::HomeAnswerBytesPerSecond) / 3900);
+    }
+
+    void halvesAtALossOncePerQuietPeriodAndNeverBelowTheFloor()
+    {
+        SendPacer pacer;
+        pacer.setCeiling(2000);
+        for (int i = 0; i < 1000; ++i)
+            pacer.answeredInTime(600);
+        pacer.lost(10'000);
+        QCOMPARE(pacer.rate(), 1000.0);
+        // The rest of the same burst's losses show within the quiet period: no further cut.
+        pacer.lost(10'000 + SendPacer::LossQuietMs - 1);
+        QCOMPARE(pacer.rate(), 1000.0);
+        for (qint64 t = 20'000; t < 40'000; t += SendPacer::LossQuietMs)
+            pacer.lost(t);
+        QCOMPARE(pacer.rate(), SendPacer::FloorQueriesPerSecond);
+    }
+
+    void aLowCeilingHoldsFromTheStartAndNoCeilingMeansNoPacing()
+    {
+        SendPacer pacer;
+        pacer.setCeiling(200);
+        QCOMPARE(pacer.rate(), 200.0);
+        for (int i = 0; i < 100; ++i)
+            pacer.answeredInTime(600);
+        QCOMPARE(pacer.rate(), 200.0);
+        SendPacer free;
+        free.setCeiling(0);
+        QVERIFY(!free.paced());
+        for (int i = 0; i < 10000; ++i)
+            QVERIFY(free.take(0));
     }
 };
 

@@ -1,9 +1,14 @@
 #include "core/Catalogue.h"
+#include "query/EngineProtocol.h"
 #include "sim/SimOptions.h"
 #include "sim/SimPlan.h"
 
+#include <QNetworkDatagram>
+#include <QProcess>
 #include <QTest>
+#include <QUdpSocket>
 
+#include <array>
 #include <set>
 
 using namespace trevisk;
@@ -85,10 +90,8 @@ private slots:
         QCOMPARE(options->games, QStringList{QStringLiteral("Unreal Tournament 2003")});
         QCOMPARE(options->port, 7777);
         QCOMPARE(options->count, 5);
-        QCOMPARE(options->delayMin, 10ms);
-        QCOMPARE(options->delayMax, 250ms);
-        QCOMPARE(options->flapUp, 3000ms);
-        QCOMPARE(options->flapDown, 1000ms);
+        QCOMPARE((std::array{options->delayMin, options->delayMax, options->flapUp, options->flapDown}),
+                 (std::array{10ms, 250ms, 3000ms, 1000ms}));
         QCOMPARE(options->unrealOrder, (QList<int>{2, 1, 3}));
         QCOMPARE(options->replyHost, QHostAddress(QStringLiteral("127.0.0.9")));
 
@@ -120,6 +123,61 @@ private slots:
         QString error;
         QVERIFY(!SimOptions::parse(arguments, error));
         QVERIFY(!error.isEmpty());
+    }
+
+    // The built trevisk-sim, as the demo and benchmark scripts run it.
+    void servesEveryEngineUntilSignalled()
+    {
+        QProcess sim;
+        sim.start(QStringLiteral(TREVISK_SIM_PATH), args("--all --port 0 --delay 1-5"));
+        QVERIFY(sim.waitForStarted());
+        QByteArray out;
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                out += sim.readAllStandardOutput();
+                return out.count('\n') >= 9 || sim.state() == QProcess::NotRunning;
+            },
+            5000));
+        const QStringList lines = QString::fromUtf8(out).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 9);
+
+        QUdpSocket client;
+        QVERIFY(client.bind(QHostAddress::LocalHost, 0));
+        for (const QString& line : lines) {
+            const QStringList fields = line.split(QLatin1Char('\t'));
+            QCOMPARE(fields.size(), 2);
+            const QString& game = fields[0];
+            const QString& address = fields[1];
+            QVERIFY2(findGame(game), qPrintable(game));
+            QCOMPARE(hostPart(address), QStringLiteral("127.0.0.1"));
+            // Every request of the engine is answered from the query port the catalogue gives.
+            const QList<QByteArray> requests = protocolForEngine(getEngine(game))->requests();
+            for (const QByteArray& request : requests)
+                client.writeDatagram(request, QHostAddress(hostPart(address)), quint16(queryPort(game, address)));
+            int answers = 0;
+            while (client.waitForReadyRead(answers < requests.size() ? 2000 : 50)) {
+                while (client.hasPendingDatagrams()) {
+                    QCOMPARE(client.receiveDatagram().senderPort(), queryPort(game, address));
+                    ++answers;
+                }
+            }
+            QVERIFY2(answers >= requests.size(), qPrintable(line));
+        }
+
+        sim.terminate();
+        QVERIFY(sim.waitForFinished(5000));
+        QCOMPARE(sim.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(sim.exitCode(), 0);
+    }
+
+    void mistakesAreReported()
+    {
+        QProcess sim;
+        sim.start(QStringLiteral(TREVISK_SIM_PATH), args("--engine Q9 --port 0"));
+        QVERIFY(sim.waitForFinished(5000));
+        QCOMPARE(sim.exitCode(), 2);
+        QVERIFY(sim.readAllStandardError().contains("unknown engine"));
+        QVERIFY(sim.readAllStandardOutput().isEmpty());
     }
 };
 

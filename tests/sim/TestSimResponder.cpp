@@ -1,10 +1,9 @@
 #include "players/FriendList.h"
 #include "query/EngineProtocol.h"
 #include "query/engines/A2sProtocol.h"
-#include "sim/SimAnswers.h"
+#include "query/engines/AnswerText.h"
 #include "sim/SimPlan.h"
 #include "sim/SimResponder.h"
-#include "sim/SimTestHelpers.h"
 
 #include <QFile>
 #include <QRegularExpression>
@@ -12,28 +11,34 @@
 
 #include <set>
 
+// The simulator is held to captures and to the monitor's own requests and parsers, which the
+// query tests hold to captures and hand-written bytes; the simulator shares no code with them.
 using namespace trevisk;
 using namespace std::chrono_literals;
 
 namespace {
 
 constexpr quint32 Loopback = 0x7F000001;
+const QByteArray Header(4, '\xFF');
 
-QByteArray capture(const QString& folder, const QString& file)
+QByteArray capture(const char* exchange, const char* file)
 {
-    QFile f(QStringLiteral(SIM_TEST_DATA "/") + folder + QLatin1Char('/') + file);
+    QFile f(QStringLiteral(SIM_TEST_DATA "/%1/%2").arg(QLatin1String(exchange), QLatin1String(file)));
     if (!f.open(QIODevice::ReadOnly))
-        qFatal("missing capture %s/%s", qPrintable(folder), qPrintable(file));
+        qFatal("missing capture %s/%s", exchange, file);
     return f.readAll();
 }
 
-SimPlayer player(const QByteArray& name, int score, int ping)
+// The captured request gets the captured reply, byte for byte.
+void answersAsCaptured(SimResponder& server, const char* exchange)
 {
-    SimPlayer p;
-    p.name = name;
-    p.score = score;
-    p.ping = ping;
-    return p;
+    QCOMPARE(server.respond(capture(exchange, "request.bin"), Loopback),
+             QList<QByteArray>{capture(exchange, "reply-1.bin")});
+}
+
+QList<QByteArray> requestsOf(const QString& engine)
+{
+    return protocolForEngine(engine)->requests();
 }
 
 SimResponder responderFor(const QString& engine)
@@ -44,12 +49,12 @@ SimResponder responderFor(const QString& engine)
     return SimResponder(state);
 }
 
-QByteArray joined(const QList<QByteArray>& datagrams)
+// A name as the monitor shows it: QuakeWorld's gold letters plain, colour codes gone.
+QString plain(QByteArray name)
 {
-    QByteArray out;
-    for (const QByteArray& d : datagrams)
-        out += d;
-    return out;
+    for (char& c : name)
+        c = char(c & 0x7F);
+    return QString::fromLatin1(name).remove(QRegularExpression(QStringLiteral("\\^.")));
 }
 
 } // namespace
@@ -58,58 +63,45 @@ class TestSimResponder : public QObject
 {
     Q_OBJECT
 private slots:
-    // The Quake 3 and QuakeWorld answers are those of the real servers, byte for byte.
     void quakeAnswersMatchCaptures()
     {
         SimServerState q3 = SimServerState::forGame(QStringLiteral("Quake 3"), 1, 0);
         q3.hostname = "Lab ^3Open^7Arena";
         q3.map = "oa_dm1";
         q3.maxPlayers = 12;
-        q3.players = {
-            player("^1Red^7Sarge", 0, 0), player("Angelyss", 1, 0), player("Grism", 0, 0), player("Major", 1, 0)};
+        q3.players = {{"^1Red^7Sarge", 0, 0}, {"Angelyss", 1, 0}, {"Grism", 0, 0}, {"Major", 1, 0}};
         SimResponder arena(q3);
         arena.setTimestamp("2026-12-06 21:35:21");
-        QCOMPARE(arena.respond(capture(QStringLiteral("oa-getstatus"), QStringLiteral("request.bin")), Loopback),
-                 QList<QByteArray>{capture(QStringLiteral("oa-getstatus"), QStringLiteral("reply-1.bin"))});
-
+        answersAsCaptured(arena, "oa-getstatus");
         arena.state().players.clear();
         arena.state().map = "oa_dm2";
         arena.setTimestamp("2026-12-06 21:50:38");
-        QCOMPARE(arena.respond(capture(QStringLiteral("oa-getstatus-empty"), QStringLiteral("request.bin")), Loopback),
-                 QList<QByteArray>{capture(QStringLiteral("oa-getstatus-empty"), QStringLiteral("reply-1.bin"))});
+        answersAsCaptured(arena, "oa-getstatus-empty");
 
         SimServerState qw = SimServerState::forGame(QStringLiteral("QuakeWorld"), 1, 0);
         qw.hostname = "Lab ^1QW^7 mvdsv";
         qw.map = "lab1";
         qw.maxPlayers = 8;
-        qw.players = {player("Alpha", 0, 999), player("\xC7\xEF\xEC\xE4 Bravo", 0, 999), player("Quote", 0, 999)};
-        qw.players[2].skin = "";
-        qw.players[2].topColour = 0;
-        qw.players[2].bottomColour = 0;
+        qw.players = {{"Alpha", 0, 999}, {"\xC7\xEF\xEC\xE4 Bravo", 0, 999}, {"Quote", 0, 999, 0, "", 0, 0}};
         SimResponder world(qw);
-        QCOMPARE(world.respond(capture(QStringLiteral("qw-status"), QStringLiteral("request.bin")), Loopback),
-                 QList<QByteArray>{capture(QStringLiteral("qw-status"), QStringLiteral("reply-1.bin"))});
+        answersAsCaptured(world, "qw-status");
     }
 
     void rconMatchesCaptures_data()
     {
         QTest::addColumn<QString>("game");
-        QTest::addColumn<QString>("folder");
-        for (const char* folder : {"oa-rcon-badpass", "oa-rcon-silent", "oa-rcon-unknowncmd"})
-            QTest::newRow(folder) << QStringLiteral("Quake 3") << QString::fromLatin1(folder);
-        for (const char* folder : {"qw-rcon-badpass", "qw-rcon-silent"})
-            QTest::newRow(folder) << QStringLiteral("QuakeWorld") << QString::fromLatin1(folder);
+        for (const char* exchange :
+             {"oa-rcon-badpass", "oa-rcon-silent", "oa-rcon-unknowncmd", "qw-rcon-badpass", "qw-rcon-silent"})
+            QTest::newRow(exchange) << QString::fromLatin1(exchange[0] == 'o' ? "Quake 3" : "QuakeWorld");
     }
 
     void rconMatchesCaptures()
     {
         QFETCH(QString, game);
-        QFETCH(QString, folder);
         SimServerState state = SimServerState::forGame(game);
         state.rconPassword = "labpass";
         SimResponder server(state);
-        QCOMPARE(server.respond(capture(folder, QStringLiteral("request.bin")), Loopback),
-                 QList<QByteArray>{capture(folder, QStringLiteral("reply-1.bin"))});
+        answersAsCaptured(server, QTest::currentDataTag());
     }
 
     void rconCommands()
@@ -117,45 +109,36 @@ private slots:
         SimServerState state = SimServerState::forGame(QStringLiteral("Quake 3"));
         state.rconPassword = "pw";
         SimResponder server(state);
-        QCOMPARE(server.respond(simtest::Header + "rcon pw echo hello there\n", Loopback),
-                 QList<QByteArray>{simtest::Header + "print\nhello there\n"});
-        QVERIFY(server.respond(simtest::Header + "rcon \"pw\" map q3dm6\n", Loopback).size() == 1);
+        QCOMPARE(server.respond(Header + "rcon \"pw\" map q3dm6\n", Loopback).size(), 1);
         QCOMPARE(server.state().map, QByteArray("q3dm6"));
-
         // Long output comes in several datagrams, each framed by itself.
-        const QList<QByteArray> list = server.respond(simtest::Header + "rcon pw cvarlist\n", Loopback);
+        const QList<QByteArray> list = server.respond(Header + "rcon pw cvarlist\n", Loopback);
         QVERIFY(list.size() > 3);
         for (const QByteArray& d : list)
-            QVERIFY(d.startsWith(simtest::Header + "print\n") && d.size() <= 1010);
+            QVERIFY(d.startsWith(Header + "print\n") && d.size() <= 1010);
 
-        SimServerState none = SimServerState::forGame(QStringLiteral("Quake 3"));
-        QCOMPARE(SimResponder(none).respond(simtest::Header + "rcon  status\n", Loopback),
-                 QList<QByteArray>{simtest::Header + "print\nNo rconpassword set on the server.\n"});
+        SimResponder none(SimServerState::forGame(QStringLiteral("Quake 3")));
+        QCOMPARE(none.respond(Header + "rcon  status\n", Loopback),
+                 QList<QByteArray>{Header + "print\nNo rconpassword set on the server.\n"});
     }
 
-    // Half-Life hands out a challenge first; a command must carry it.
+    // Half-Life hands out a challenge per address first; a command must carry it.
     void halfLifeRconNeedsTheChallenge()
     {
         SimServerState state = SimServerState::forGame(QStringLiteral("Half Life"));
         state.rconPassword = "pw";
         SimResponder server(state);
-        const QList<QByteArray> reply = server.respond(simtest::Header + "challenge rcon\r\n", Loopback);
+        const QList<QByteArray> reply = server.respond(Header + "challenge rcon\r\n", Loopback);
         QCOMPARE(reply.size(), 1);
-        QVERIFY(reply[0].startsWith(simtest::Header + "challenge rcon "));
+        QVERIFY(reply[0].startsWith(Header + "challenge rcon "));
         const QByteArray challenge = reply[0].mid(19).replace('\n', "").replace('\0', "");
         QVERIFY(challenge.size() >= 9);
         QCOMPARE(server.challengeFor(Loopback), challenge);
         QVERIFY(server.challengeFor(Loopback + 1) != challenge);
-
-        QCOMPARE(server.respond(simtest::Header + "rcon " + challenge + " pw echo hi\n", Loopback),
-                 QList<QByteArray>{simtest::Header + "lhi\n" + '\0'});
-        QCOMPARE(server.respond(simtest::Header + "rcon " + challenge + " wrong echo hi\n", Loopback),
-                 QList<QByteArray>{simtest::Header + "lBad rcon_password.\n" + '\0'});
-        // Without a challenge, or another address's, the password does not help.
-        QCOMPARE(server.respond(simtest::Header + "rcon  pw echo hi\n", Loopback),
-                 QList<QByteArray>{simtest::Header + "lBad challenge.\n" + '\0'});
-        QCOMPARE(server.respond(simtest::Header + "rcon " + challenge + " pw echo hi\n", Loopback + 1),
-                 QList<QByteArray>{simtest::Header + "lBad challenge.\n" + '\0'});
+        // Without a challenge, or with another address's, the password does not help.
+        const QList<QByteArray> refused{Header + "lBad challenge.\n" + '\0'};
+        QCOMPARE(server.respond(Header + "rcon  pw echo hi\n", Loopback), refused);
+        QCOMPARE(server.respond(Header + "rcon " + challenge + " pw echo hi\n", Loopback + 1), refused);
     }
 
     // Today's Half-Life server: A2S behind its per-address challenge, the old queries only when
@@ -166,12 +149,12 @@ private slots:
         SimResponder::A2sBehaviour behaviour;
         behaviour.only = true;
         server.setA2s(behaviour);
-        QVERIFY(server.respond(simtest::Header + "infostring\n", Loopback).isEmpty());
+        QVERIFY(server.respond(Header + "infostring\n", Loopback).isEmpty());
         const QByteArray challenge = server.a2sChallengeFor(Loopback);
         QVERIFY(server.a2sChallengeFor(Loopback + 1) != challenge);
         for (const auto query : {a2s::Query::Info, a2s::Query::Players, a2s::Query::Rules}) {
             QCOMPARE(server.respond(a2s::request(query, std::nullopt), Loopback),
-                     QList<QByteArray>{simtest::Header + 'A' + challenge});
+                     QList<QByteArray>{Header + 'A' + challenge});
             QVERIFY(a2s::replyKind(server.respond(a2s::request(query, challenge), Loopback).value(0)) == query);
         }
     }
@@ -183,8 +166,8 @@ private slots:
         for (const QString& engine : engines) {
             for (const QString& other : engines) {
                 SimResponder server = responderFor(engine);
-                for (const QByteArray& request : simtest::requestsFor(other)) {
-                    const bool same = simtest::requestsFor(engine).contains(request);
+                for (const QByteArray& request : requestsOf(other)) {
+                    const bool same = requestsOf(engine).contains(request);
                     QVERIFY2(server.respond(request, Loopback).isEmpty() != same,
                              qPrintable(engine + QStringLiteral(" <- ") + other));
                 }
@@ -192,40 +175,38 @@ private slots:
         }
         QVERIFY(responderFor(QStringLiteral("Q3")).respond(QByteArray(), Loopback).isEmpty());
         // ioquake3 also answers the short info query that other tools send first.
-        const QList<QByteArray> info =
-            responderFor(QStringLiteral("Q3")).respond("\xFF\xFF\xFF\xFFgetinfo xyz\n", Loopback);
+        const QList<QByteArray> info = responderFor(QStringLiteral("Q3")).respond(Header + "getinfo xyz\n", Loopback);
         QCOMPARE(info.size(), 1);
-        QVERIFY(info.first().startsWith("\xFF\xFF\xFF\xFFinfoResponse\n\\challenge\\xyz\\"));
+        QVERIFY(info.first().startsWith(Header + "infoResponse\n\\challenge\\xyz\\"));
         QVERIFY(responderFor(QStringLiteral("HALO")).respond("\xFE\xFD", Loopback).isEmpty());
         QVERIFY(responderFor(QStringLiteral("NWN"))
                     .respond(QByteArray::fromHex("FEFD00E0EB2D0E14010B"), Loopback)
                     .isEmpty());
     }
 
-    // Each answer reads back right with the monitor's own parsers, which TestEngines holds to
-    // captured and hand-made answers: values, and every player's name and score.
+    // Each answer reads back right with the monitor's parsers: values, every player's name and score.
     void answersReadByTheMonitor()
     {
         for (const QString& engine : SimPlan::engines()) {
             SimResponder server = responderFor(engine);
-            const SimServerState& s = server.state();
             server.state().players = SimServerState::makePlayers(engine, 11); // Unreal: two player parts
-            const QString game = SimPlan::representativeGame(engine);
+            const SimServerState& s = server.state();
             const EngineProtocol* protocol = protocolForEngine(engine);
             AnswerUpdate read;
-            for (const QByteArray& request : simtest::requestsFor(engine)) {
+            for (const QByteArray& request : protocol->requests()) {
                 const QList<QByteArray> answers = server.respond(request, Loopback);
-                if (engine.startsWith(QLatin1String("UT"))) {
+                QByteArray answer = answers.value(0);
+                if (protocol->gathers()) {
                     QCOMPARE(answers.size(), 4);
-                    for (qsizetype k = 0; k < answers.size(); ++k)
-                        QCOMPARE(simtest::keyValue(answers[k], "queryid"), "1." + QByteArray::number(k + 1));
-                    QVERIFY(answers.last().endsWith("\\final\\"));
+                    answer.clear();
+                    for (qsizetype k = 0; k < answers.size(); ++k) {
+                        QCOMPARE(getKeyValue(answers[k], "queryid"), "1." + QByteArray::number(k + 1));
+                        answer += answers[k];
+                    }
+                    QVERIFY(answer.endsWith("\\final\\"));
                 }
-                const AnswerUpdate update =
-                    protocol->parse(protocol->gathers() ? joined(answers) : answers.value(0), game, FriendList());
-                QVERIFY2(update.errors.isEmpty(), qPrintable(engine));
-                QVERIFY2(protocol->recognises(protocol->gathers() ? joined(answers) : answers.value(0)),
-                         qPrintable(engine));
+                const AnswerUpdate update = protocol->parse(answer, SimPlan::representativeGame(engine), FriendList());
+                QVERIFY2(update.errors.isEmpty() && protocol->recognises(answer), qPrintable(engine));
                 for (auto field : {&AnswerUpdate::hostname,
                                    &AnswerUpdate::map,
                                    &AnswerUpdate::maxPlayers,
@@ -236,21 +217,16 @@ private slots:
                 if (update.playersChanged)
                     read.players = update.players;
             }
-            QCOMPARE(read.hostname, QString::fromLatin1(s.hostname).remove(QRegularExpression(QStringLiteral("\\^."))));
+            const QString count = QString::number(s.players.size());
+            QCOMPARE(read.hostname, plain(s.hostname));
             QCOMPARE(read.maxPlayers, QString::number(s.maxPlayers));
-            if (engine != QLatin1String("NWN")) // its answer has no map nor player rows
-                QCOMPARE(read.map, QString::fromLatin1(s.map));
-            if (read.numPlayers)
-                QCOMPARE(*read.numPlayers, QString::number(s.players.size()));
-            if (engine == QLatin1String("NWN"))
+            QCOMPARE(read.numPlayers.value_or(count), count);
+            if (engine == QLatin1String("NWN")) // its answer has no map nor player rows
                 continue;
+            QCOMPARE(read.map, QString::fromLatin1(s.map));
             QVERIFY2(read.players && read.players->size() == s.players.size(), qPrintable(engine));
             for (size_t i = 0; i < s.players.size(); ++i) {
-                QByteArray name = s.players[i].name;
-                for (char& c : name) // QuakeWorld's gold letters read as plain ones
-                    c = char(c & 0x7F);
-                QCOMPARE(read.players->at(i).name,
-                         QString::fromLatin1(name).remove(QRegularExpression(QStringLiteral("\\^."))));
+                QCOMPARE(read.players->at(i).name, plain(s.players[i].name));
                 QCOMPARE(read.players->at(i).score, QString::number(s.players[i].score));
             }
         }
@@ -263,10 +239,10 @@ private slots:
         ut.setRepeatedPart(1);
         QList<QByteArray> ids;
         for (const QByteArray& part : ut.respond("\\status\\\r\n", Loopback))
-            ids += simtest::keyValue(part, "queryid");
+            ids += getKeyValue(part, "queryid");
         QCOMPARE(ids, (QList<QByteArray>{"1.2", "1.1", "1.1", "1.3"}));
         // Each query has its own id.
-        QCOMPARE(simtest::keyValue(ut.respond("\\status\\\r\n", Loopback).value(0), "queryid"), "2.2");
+        QCOMPARE(getKeyValue(ut.respond("\\status\\\r\n", Loopback).value(0), "queryid"), "2.2");
     }
 
     void lostDatagrams()
@@ -275,7 +251,7 @@ private slots:
         every.setDropEvery(3);
         QList<int> answered;
         for (int i = 1; i <= 7; ++i) {
-            if (!every.respond(simtest::Header + "getstatus\n", Loopback).isEmpty())
+            if (!every.respond(Header + "getstatus\n", Loopback).isEmpty())
                 answered += i;
         }
         QCOMPARE(answered, (QList<int>{1, 2, 4, 5, 7}));
@@ -292,7 +268,7 @@ private slots:
             server.setDropProbability(0.5);
             QList<bool> kept;
             for (int i = 0; i < 200; ++i)
-                kept += !server.respond(simtest::Header + "status\n", Loopback).isEmpty();
+                kept += !server.respond(Header + "status\n", Loopback).isEmpty();
             return kept;
         };
         const QList<bool> first = pattern(7);

@@ -1,5 +1,4 @@
 #include "sim/SimServer.h"
-#include "sim/SimTestHelpers.h"
 
 #include <QElapsedTimer>
 #include <QNetworkDatagram>
@@ -9,41 +8,6 @@
 
 using namespace trevisk;
 using namespace std::chrono_literals;
-
-namespace {
-
-// A monitor's side: one socket that sends requests and collects every datagram that comes back.
-class Client
-{
-public:
-    Client()
-    {
-        QVERIFY(m_socket.bind(QHostAddress::LocalHost, 0));
-        QObject::connect(&m_socket, &QUdpSocket::readyRead, [this] {
-            while (m_socket.hasPendingDatagrams())
-                m_received += m_socket.receiveDatagram();
-        });
-    }
-
-    void send(const QByteArray& request, const SimServer& server)
-    {
-        m_socket.writeDatagram(request, server.host(), server.queryPort());
-    }
-
-    // Runs the event loop until `count` datagrams have arrived in all.
-    bool waitFor(qsizetype count)
-    {
-        return QTest::qWaitFor([&] { return m_received.size() >= count; }, 2000);
-    }
-
-    const QList<QNetworkDatagram>& received() const { return m_received; }
-
-private:
-    QUdpSocket m_socket;
-    QList<QNetworkDatagram> m_received;
-};
-
-} // namespace
 
 class TestSimServer : public QObject
 {
@@ -55,11 +19,13 @@ private slots:
         QVERIFY(server.start());
         QVERIFY(server.setReplySource(QHostAddress(QHostAddress::LocalHost)));
         QVERIFY(server.replyPort() != server.queryPort());
-        Client client;
-        client.send(simtest::Header + "getstatus\n", server);
-        QVERIFY(client.waitFor(1));
-        QCOMPARE(client.received()[0].senderPort(), int(server.replyPort()));
-        QVERIFY(client.received()[0].data().startsWith(simtest::Header + "statusResponse\n"));
+        QUdpSocket client;
+        QVERIFY(client.bind(QHostAddress::LocalHost, 0));
+        client.writeDatagram(QByteArray(4, '\xFF') + "getstatus\n", server.host(), server.queryPort());
+        QTRY_VERIFY_WITH_TIMEOUT(client.hasPendingDatagrams(), 2000);
+        const QNetworkDatagram answer = client.receiveDatagram();
+        QCOMPARE(answer.senderPort(), int(server.replyPort()));
+        QVERIFY(answer.data().startsWith(QByteArray(4, '\xFF') + "statusResponse\n"));
     }
 
     void delayedAnswer()
@@ -68,18 +34,19 @@ private slots:
         QVERIFY(server.start());
         server.setDelay(40ms, 40ms);
         QSignalSpy sent(&server, &SimServer::datagramSent);
-        Client client;
+        QSignalSpy requests(&server, &SimServer::requestReceived);
+        QUdpSocket client;
+        QVERIFY(client.bind(QHostAddress::LocalHost, 0));
         QElapsedTimer timer;
         timer.start();
-        client.send("REPORT", server);
+        client.writeDatagram("REPORT", server.host(), server.queryPort());
         QVERIFY(sent.wait(2000));
         QVERIFY(timer.elapsed() >= 40);
-        QVERIFY(client.waitFor(1));
+        QTRY_VERIFY_WITH_TIMEOUT(client.hasPendingDatagrams(), 2000);
 
         // An answer still waiting when the server stops is never sent.
-        client.send("REPORT", server);
-        QSignalSpy requests(&server, &SimServer::requestReceived);
-        QVERIFY(requests.wait(2000));
+        client.writeDatagram("REPORT", server.host(), server.queryPort());
+        QTRY_COMPARE_WITH_TIMEOUT(requests.size(), 2, 2000);
         server.stop();
         QVERIFY(!sent.wait(100));
     }

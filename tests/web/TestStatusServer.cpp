@@ -76,11 +76,12 @@ QHash<QString, double> parseMetrics(const QByteArray& text)
     return samples;
 }
 
-QString key(const char* name, const QString& game, const QString& address, const QString& more = {})
+// A sample's name as parseMetrics gives it, for one server.
+QString key(const char* name, SimServer& server, const char* more = nullptr)
 {
-    QStringList labels{QStringLiteral("address=") + address, QStringLiteral("game=") + game};
-    if (!more.isEmpty())
-        labels << more;
+    QStringList labels{QStringLiteral("address=") + server.address(), QStringLiteral("game=") + server.state().game};
+    if (more)
+        labels << QString::fromLatin1(more);
     labels.sort();
     return QString::fromLatin1(name) + QLatin1Char('{') + labels.join(QLatin1Char(',')) + QLatin1Char('}');
 }
@@ -92,224 +93,192 @@ class TestStatusServer : public QObject
     Q_OBJECT
 
 private slots:
-    void metricsAndServersAfterARound();
-    void remoteTextIsEscaped();
-    void tokenAndMethods();
-    void listenAddresses();
-    void programServesWithToken();
-};
+    // One server up with a friend on it and markup in its name, one that never answers.
+    void metricsAndServersAfterARound()
+    {
+        MonitorFixture f;
+        SimServer& up = f.addServer(QStringLiteral("Quake 2"), 4);
+        up.state().hostname = "<script>alert(1)</script>\"&";
+        SimServer& down = f.addServer(QStringLiteral("Quake 3"), 2);
+        FriendRecord friendRecord;
+        friendRecord.name = QString::fromLatin1(up.responder().state().players.front().name);
+        f.context.stores.friends.rows.push_back(friendRecord);
+        f.start();
+        f.setAnswering(down, false);
+        f.monitor->refreshServer(down.address());
+        QVERIFY(f.settle());
+        QTRY_VERIFY(f.row(down).timeOutCount.value_or(0) > 0);
 
-// One server up with a friend on it, one that never answers.
-void TestStatusServer::metricsAndServersAfterARound()
-{
-    MonitorFixture f;
-    SimServer& up = f.addServer(QStringLiteral("Quake 2"), 4);
-    SimServer& down = f.addServer(QStringLiteral("Quake 3"), 2);
-    FriendRecord friendRecord;
-    friendRecord.name = QString::fromLatin1(up.responder().state().players.front().name);
-    f.context.stores.friends.rows.push_back(friendRecord);
-    f.start();
-    f.setAnswering(down, false);
-    f.monitor->refreshServer(down.address());
-    QVERIFY(f.settle());
-    QTRY_VERIFY(f.row(down).timeOutCount.value_or(0) > 0);
+        StatusServer web(*f.monitor);
+        QVERIFY(web.listen(ListenAddress{}, nullptr));
+        const HttpReply metrics = fetch(web.port(), QStringLiteral("/metrics"));
+        QCOMPARE(metrics.status, 200);
+        QVERIFY(metrics.headers.value("content-type").startsWith("text/plain; version=0.0.4"));
+        const QHash<QString, double> samples = parseMetrics(metrics.body);
+        QVERIFY(!samples.isEmpty());
 
-    StatusServer web(*f.monitor);
-    QVERIFY(web.listen(ListenAddress{}, nullptr));
-    const HttpReply metrics = fetch(web.port(), QStringLiteral("/metrics"));
-    QCOMPARE(metrics.status, 200);
-    QVERIFY(metrics.headers.value("content-type").startsWith("text/plain; version=0.0.4"));
-    const QHash<QString, double> samples = parseMetrics(metrics.body);
-    QVERIFY(!samples.isEmpty());
+        const struct
+        {
+            QString key;
+            double value;
+        } expected[] = {
+            {key("trevisk_server_up", up), 1},
+            {key("trevisk_server_up", down), 0},
+            {key("trevisk_server_state", up, "state=up"), 1},
+            {key("trevisk_server_state", up, "state=timeout"), 0},
+            {key("trevisk_server_state", down, "state=timeout"), 1},
+            {key("trevisk_server_players", up), 4},
+            {key("trevisk_server_max_players", up), double(up.state().maxPlayers)},
+            {key("trevisk_server_friends", up), 1},
+            {key("trevisk_server_ping_seconds", up), *f.row(up).ping / 1000.0},
+            {key("trevisk_server_last_answer_timestamp_seconds", up), double(f.clock.now().toSecsSinceEpoch())},
+            {key("trevisk_server_uptime_ratio", up, "window=week"), 1},
+            {key("trevisk_server_uptime_ratio", down, "window=day"), 0},
+            {QStringLiteral("trevisk_answers_total{}"), double(f.monitor->engine().counters().answers)},
+            {QStringLiteral("trevisk_answer_errors_total{}"), 0},
+            {QStringLiteral("trevisk_servers{}"), 2},
+        };
+        for (const auto& [name, value] : expected) {
+            QVERIFY2(samples.contains(name), qPrintable(name));
+            QCOMPARE(samples.value(name), value);
+        }
+        // What a server that is not up last said is not shown as if it were live.
+        for (const char* name : {"trevisk_server_ping_seconds",
+                                 "trevisk_server_players",
+                                 "trevisk_server_friends",
+                                 "trevisk_server_last_answer_timestamp_seconds"})
+            QVERIFY2(!samples.contains(key(name, down)), name);
+        QVERIFY(samples.value(QStringLiteral("trevisk_answers_total{}")) >= 1);
+        QVERIFY(samples.value(QStringLiteral("trevisk_queries_sent_total{}")) >= 2);
+        QVERIFY(samples.value(QStringLiteral("trevisk_timeouts_total{}")) >= 1);
 
-    const QString q2 = QStringLiteral("Quake 2");
-    const QString q3 = QStringLiteral("Quake 3");
-    QCOMPARE(samples.value(key("trevisk_server_up", q2, up.address()), -1), 1.0);
-    QCOMPARE(samples.value(key("trevisk_server_up", q3, down.address()), -1), 0.0);
-    QCOMPARE(samples.value(key("trevisk_server_state", q2, up.address(), QStringLiteral("state=up")), -1), 1.0);
-    QCOMPARE(samples.value(key("trevisk_server_state", q2, up.address(), QStringLiteral("state=timeout")), -1), 0.0);
-    QCOMPARE(samples.value(key("trevisk_server_state", q3, down.address(), QStringLiteral("state=timeout")), -1), 1.0);
-    QCOMPARE(samples.value(key("trevisk_server_players", q2, up.address()), -1), 4.0);
-    QCOMPARE(samples.value(key("trevisk_server_max_players", q2, up.address()), -1),
-             double(up.responder().state().maxPlayers));
-    QCOMPARE(samples.value(key("trevisk_server_friends", q2, up.address()), -1), 1.0);
-    QCOMPARE(samples.value(key("trevisk_server_ping_seconds", q2, up.address()), -1), *f.row(up).ping / 1000.0);
-    QCOMPARE(samples.value(key("trevisk_server_last_answer_timestamp_seconds", q2, up.address()), -1),
-             double(f.clock.now().toSecsSinceEpoch()));
-    // What a server that is not up last said is not shown as if it were live.
-    for (const char* name : {"trevisk_server_ping_seconds",
-                             "trevisk_server_players",
-                             "trevisk_server_friends",
-                             "trevisk_server_last_answer_timestamp_seconds"})
-        QVERIFY2(!samples.contains(key(name, q3, down.address())), name);
-    const QueryEngine::Counters& counters = f.monitor->engine().counters();
-    QCOMPARE(samples.value(QStringLiteral("trevisk_answers_total{}")), double(counters.answers));
-    QVERIFY(samples.value(QStringLiteral("trevisk_answers_total{}")) >= 1);
-    QVERIFY(samples.value(QStringLiteral("trevisk_queries_sent_total{}")) >= 2);
-    QVERIFY(samples.value(QStringLiteral("trevisk_timeouts_total{}")) >= 1);
-    QCOMPARE(samples.value(QStringLiteral("trevisk_answer_errors_total{}"), -1), 0.0);
-    QCOMPARE(samples.value(QStringLiteral("trevisk_servers{}")), 2.0);
-    QCOMPARE(samples.value(key("trevisk_server_uptime_ratio", q2, up.address(), QStringLiteral("window=week")), -1),
-             1.0);
-    QCOMPARE(samples.value(key("trevisk_server_uptime_ratio", q3, down.address(), QStringLiteral("window=day")), -1),
-             0.0);
+        const HttpReply page = fetch(web.port(), QStringLiteral("/"));
+        QCOMPARE(page.status, 200);
+        QVERIFY(page.headers.value("content-type").startsWith("text/html"));
+        QVERIFY(page.body.contains("http-equiv=\"refresh\""));
+        QVERIFY(page.body.contains("&lt;script&gt;alert(1)&lt;/script&gt;&quot;&amp;"));
+        QVERIFY(!page.body.contains("<script>"));
 
-    // The JSON carries what a one-shot query prints, built by the same code, plus state and uptime.
-    const HttpReply api = fetch(web.port(), QStringLiteral("/api/servers"));
-    QCOMPARE(api.status, 200);
-    const QJsonArray servers = QJsonDocument::fromJson(api.body).array();
-    QCOMPARE(servers.size(), 2);
-    QJsonObject first = servers.at(0).toObject();
-    QCOMPARE(first.take(QStringLiteral("state")).toString(), QStringLiteral("up"));
-    const QJsonObject uptime = first.take(QStringLiteral("uptime")).toObject();
-    QCOMPARE(uptime.value(QStringLiteral("day")).toDouble(-1), 1.0);
-    QCOMPARE(QJsonDocument(servers.at(1).toObject().value(QStringLiteral("uptime")).toObject())
-                 .toJson(QJsonDocument::Compact),
-             QByteArray(R"({"day":0,"month":0,"week":0})"));
-    QCOMPARE(first, queryResultJson(queryResultOf(f.query(up), true)));
-    QCOMPARE(first.value(QStringLiteral("numplayers")).toInt(), 4);
-    const QJsonObject second = servers.at(1).toObject();
-    QCOMPARE(second.value(QStringLiteral("state")).toString(), QStringLiteral("timeout"));
-    QCOMPARE(second.value(QStringLiteral("status")).toString(), QStringLiteral("timeout"));
-    QCOMPARE(second.value(QStringLiteral("address")).toString(), down.address());
-}
-
-void TestStatusServer::remoteTextIsEscaped()
-{
-    MonitorFixture f;
-    SimServer& server = f.addServer(QStringLiteral("Quake 2"), 1);
-    server.responder().state().hostname = "<script>alert(1)</script>\"&";
-    f.start();
-    QVERIFY(f.settle());
-    StatusServer web(*f.monitor);
-    QVERIFY(web.listen(ListenAddress{}, nullptr));
-    const HttpReply page = fetch(web.port(), QStringLiteral("/"));
-    QCOMPARE(page.status, 200);
-    QVERIFY(page.headers.value("content-type").startsWith("text/html"));
-    QVERIFY(page.body.contains("http-equiv=\"refresh\""));
-    QVERIFY(page.body.contains("&lt;script&gt;alert(1)&lt;/script&gt;&quot;&amp;"));
-    QVERIFY(!page.body.contains("<script>"));
-    // In a label, a quote would end the value early.
-    const HttpReply metrics = fetch(web.port(), QStringLiteral("/metrics"));
-    QVERIFY(!parseMetrics(metrics.body).isEmpty());
-}
-
-void TestStatusServer::tokenAndMethods()
-{
-    MonitorFixture f;
-    f.addServer(QStringLiteral("Quake 2"), 1);
-    f.start();
-    StatusServer web(*f.monitor);
-    web.setToken("s3cret-token");
-    QVERIFY(web.listen(ListenAddress{}, nullptr));
-
-    const HttpReply none = fetch(web.port(), QStringLiteral("/metrics"));
-    QCOMPARE(none.status, 401);
-    QCOMPARE(none.headers.value("www-authenticate"), QByteArray("Bearer"));
-    QVERIFY(!none.body.contains("trevisk_"));
-    for (const QByteArray& wrong : {QByteArray("s3cret-toke"), QByteArray("s3cret-token2"), QByteArray("S3cret-token")})
-        QCOMPARE(fetch(web.port(), QStringLiteral("/api/servers"), wrong).status, 401);
-
-    for (const char* path : {"/", "/metrics", "/api/servers"})
-        QCOMPARE(fetch(web.port(), QString::fromLatin1(path), "s3cret-token").status, 200);
-    QCOMPARE(fetch(web.port(), QStringLiteral("/nothing"), "s3cret-token").status, 404);
-    // Read-only: every other method is refused, whatever the path.
-    for (const QByteArray& verb : {QByteArray("POST"), QByteArray("PUT"), QByteArray("DELETE")}) {
-        const HttpReply refused = fetch(web.port(), QStringLiteral("/api/servers"), "s3cret-token", verb);
-        QCOMPARE(refused.status, 405);
-        QCOMPARE(refused.headers.value("allow"), QByteArray("GET"));
-    }
-}
-
-void TestStatusServer::listenAddresses()
-{
-    QString error;
-    const auto bare = parseListenAddress(QStringLiteral("9100"), &error);
-    QVERIFY(bare);
-    QCOMPARE(bare->address, QHostAddress(QHostAddress::LocalHost));
-    QCOMPARE(bare->port, quint16(9100));
-    QCOMPARE(parseListenAddress(QStringLiteral(":9100"), &error)->address, QHostAddress(QHostAddress::LocalHost));
-    QCOMPARE(parseListenAddress(QStringLiteral("localhost:9100"), &error)->address,
-             QHostAddress(QHostAddress::LocalHost));
-    QCOMPARE(parseListenAddress(QStringLiteral("0.0.0.0:9100"), &error)->address, QHostAddress(QHostAddress::AnyIPv4));
-    QCOMPARE(parseListenAddress(QStringLiteral("[::1]:9100"), &error)->address,
-             QHostAddress(QHostAddress::LocalHostIPv6));
-    for (const char* bad : {"", "server.example:9100", "127.0.0.1:65536", "127.0.0.1:", "127.0.0.1:port"}) {
-        error.clear();
-        QVERIFY2(!parseListenAddress(QString::fromLatin1(bad), &error), bad);
-        QVERIFY(!error.isEmpty());
+        // The JSON carries what a one-shot query prints, built by the same code, plus state and uptime.
+        const HttpReply api = fetch(web.port(), QStringLiteral("/api/servers"));
+        QCOMPARE(api.status, 200);
+        const QJsonArray servers = QJsonDocument::fromJson(api.body).array();
+        QCOMPARE(servers.size(), 2);
+        QJsonObject first = servers.at(0).toObject();
+        QCOMPARE(first.take(QStringLiteral("state")), QJsonValue(QStringLiteral("up")));
+        QCOMPARE(first.take(QStringLiteral("uptime"))[QStringLiteral("day")], QJsonValue(1));
+        QCOMPARE(QJsonDocument(servers.at(1).toObject().value(QStringLiteral("uptime")).toObject())
+                     .toJson(QJsonDocument::Compact),
+                 QByteArray(R"({"day":0,"month":0,"week":0})"));
+        QCOMPARE(first, queryResultJson(queryResultOf(f.query(up), true)));
+        QCOMPARE(first.value(QStringLiteral("numplayers")), QJsonValue(4));
+        const QJsonObject second = servers.at(1).toObject();
+        QCOMPARE(second.value(QStringLiteral("state")).toString(), QStringLiteral("timeout"));
+        QCOMPARE(second.value(QStringLiteral("status")).toString(), QStringLiteral("timeout"));
+        QCOMPARE(second.value(QStringLiteral("address")).toString(), down.address());
     }
 
-    // Bound where asked and nowhere else: loopback by default, another address only when given.
-    MonitorFixture f;
-    f.start();
-    StatusServer loopback(*f.monitor);
-    QVERIFY(loopback.listen(*parseListenAddress(QStringLiteral("0"), &error), nullptr));
-    QCOMPARE(loopback.boundAddress(), QHostAddress(QHostAddress::LocalHost));
-    StatusServer given(*f.monitor);
-    QVERIFY(given.listen(*parseListenAddress(QStringLiteral("127.0.0.2:0"), &error), nullptr));
-    QCOMPARE(given.boundAddress(), QHostAddress(QStringLiteral("127.0.0.2")));
-    QCOMPARE(fetch(given.port(), QStringLiteral("/metrics"), {}, "GET", QStringLiteral("127.0.0.2")).status, 200);
-    QCOMPARE(fetch(given.port(), QStringLiteral("/metrics")).status, 0); // nothing on 127.0.0.1 at that port
-}
+    void listenAddresses()
+    {
+        QString error;
+        for (const auto& [text, address] : {std::pair("9100", QHostAddress::LocalHost),
+                                            std::pair(":9100", QHostAddress::LocalHost),
+                                            std::pair("localhost:9100", QHostAddress::LocalHost),
+                                            std::pair("0.0.0.0:9100", QHostAddress::AnyIPv4),
+                                            std::pair("[::1]:9100", QHostAddress::LocalHostIPv6)}) {
+            const auto parsed = parseListenAddress(QString::fromLatin1(text), &error);
+            QVERIFY2(parsed && parsed->address == QHostAddress(address) && parsed->port == 9100, text);
+        }
+        for (const char* bad : {"", "server.example:9100", "127.0.0.1:65536", "127.0.0.1:", "127.0.0.1:port"}) {
+            error.clear();
+            QVERIFY2(!parseListenAddress(QString::fromLatin1(bad), &error), bad);
+            QVERIFY(!error.isEmpty());
+        }
+    }
 
-// The real program: options read, the token taken from its file, the status served while it watches.
-void TestStatusServer::programServesWithToken()
-{
-    QTemporaryDir dir;
-    const QString tokenFile = dir.filePath(QStringLiteral("token"));
-    writeFile(tokenFile, "  file-token  \nsecond line\n");
+    // Bound where asked and nowhere else (loopback by default), and read-only behind its token.
+    void bindingTokenAndMethods()
+    {
+        MonitorFixture f;
+        f.start();
+        QString error;
+        StatusServer loopback(*f.monitor);
+        QVERIFY(loopback.listen(*parseListenAddress(QStringLiteral("0"), &error), nullptr));
+        QCOMPARE(loopback.boundAddress(), QHostAddress(QHostAddress::LocalHost));
+        StatusServer web(*f.monitor);
+        web.setToken("s3cret-token");
+        QVERIFY(web.listen(*parseListenAddress(QStringLiteral("127.0.0.2:0"), &error), nullptr));
+        QCOMPARE(web.boundAddress(), QHostAddress(QStringLiteral("127.0.0.2")));
+        QCOMPARE(fetch(web.port(), QStringLiteral("/metrics"), "s3cret-token").status, 0); // nothing on 127.0.0.1
+        const auto get = [&](const char* path, const QByteArray& token = {}, const QByteArray& verb = "GET") {
+            return fetch(web.port(), QString::fromLatin1(path), token, verb, QStringLiteral("127.0.0.2"));
+        };
 
-    const TreviskRun missing = runTrevisk({QStringLiteral("--headless"),
-                                           QStringLiteral("--data-dir"),
-                                           dir.path(),
-                                           QStringLiteral("--listen"),
-                                           QStringLiteral("0"),
-                                           QStringLiteral("--listen-token"),
-                                           dir.filePath(QStringLiteral("absent"))});
-    QCOMPARE(missing.code, 2);
-    QVERIFY(missing.err.contains("token file"));
+        const HttpReply none = get("/metrics");
+        QCOMPARE(none.status, 401);
+        QCOMPARE(none.headers.value("www-authenticate"), QByteArray("Bearer"));
+        QVERIFY(!none.body.contains("trevisk_"));
+        for (const QByteArray& wrong :
+             {QByteArray("s3cret-toke"), QByteArray("s3cret-token2"), QByteArray("S3cret-token")})
+            QCOMPARE(get("/api/servers", wrong).status, 401);
+        for (const char* path : {"/", "/metrics", "/api/servers"})
+            QCOMPARE(get(path, "s3cret-token").status, 200);
+        QCOMPARE(get("/nothing", "s3cret-token").status, 404);
+        // Every other method is refused, whatever the path.
+        for (const QByteArray& verb : {QByteArray("POST"), QByteArray("PUT"), QByteArray("DELETE")}) {
+            const HttpReply refused = get("/api/servers", "s3cret-token", verb);
+            QCOMPARE(refused.status, 405);
+            QCOMPARE(refused.headers.value("allow"), QByteArray("GET"));
+        }
+    }
 
-    QProcess program;
-    const auto stop = qScopeGuard([&] {
+    // The real program: options read, the token taken from its file, the status served while it watches.
+    void programServesWithToken()
+    {
+        QTemporaryDir dir;
+        const QString tokenFile = dir.filePath(QStringLiteral("token"));
+        writeFile(tokenFile, "  file-token  \nsecond line\n");
+        const auto options = [&](const QString& token) {
+            return QStringLiteral("--headless|--data-dir|%1|--config|%1/t.ini|--listen|127.0.0.1:0|--listen-token|%2")
+                .arg(dir.path(), token)
+                .split(QLatin1Char('|'));
+        };
+        const TreviskRun missing = runTrevisk(options(dir.filePath(QStringLiteral("absent"))));
+        QCOMPARE(missing.code, 2);
+        QVERIFY(missing.err.contains("token file"));
+
+        QProcess program;
+        const auto stop = qScopeGuard([&] {
+            program.terminate();
+            program.waitForFinished(10000);
+        });
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            environment.remove(QString::fromLatin1(name));
+        program.setProcessEnvironment(environment);
+        program.start(QStringLiteral(TREVISK_BINARY), options(tokenFile));
+        QByteArray out;
+        const QRegularExpression serving(QStringLiteral("Serving the status on http://127\\.0\\.0\\.1:(\\d+)/"));
+        QRegularExpressionMatch match;
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                out += program.readAllStandardOutput();
+                match = serving.match(QString::fromUtf8(out));
+                return match.hasMatch() || program.state() == QProcess::NotRunning;
+            },
+            20000));
+        QVERIFY2(match.hasMatch(), out.constData());
+        const auto port = static_cast<quint16>(match.captured(1).toUInt());
+        QCOMPARE(fetch(port, QStringLiteral("/metrics")).status, 401);
+        const HttpReply metrics = fetch(port, QStringLiteral("/metrics"), "file-token");
+        QCOMPARE(metrics.status, 200);
+        QCOMPARE(parseMetrics(metrics.body).value(QStringLiteral("trevisk_servers{}"), -1), 0.0);
         program.terminate();
-        program.waitForFinished(10000);
-    });
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
-        environment.remove(QString::fromLatin1(name));
-    program.setProcessEnvironment(environment);
-    program.start(QStringLiteral(TREVISK_BINARY),
-                  {QStringLiteral("--headless"),
-                   QStringLiteral("--data-dir"),
-                   dir.path(),
-                   QStringLiteral("--config"),
-                   dir.filePath(QStringLiteral("t.ini")),
-                   QStringLiteral("--listen"),
-                   QStringLiteral("127.0.0.1:0"),
-                   QStringLiteral("--listen-token"),
-                   tokenFile});
-    QByteArray out;
-    const QRegularExpression serving(QStringLiteral("Serving the status on http://127\\.0\\.0\\.1:(\\d+)/"));
-    QRegularExpressionMatch match;
-    QVERIFY(QTest::qWaitFor(
-        [&] {
-            out += program.readAllStandardOutput();
-            match = serving.match(QString::fromUtf8(out));
-            return match.hasMatch() || program.state() == QProcess::NotRunning;
-        },
-        20000));
-    QVERIFY2(match.hasMatch(), out.constData());
-    const auto port = static_cast<quint16>(match.captured(1).toUInt());
-    QCOMPARE(fetch(port, QStringLiteral("/metrics")).status, 401);
-    const HttpReply metrics = fetch(port, QStringLiteral("/metrics"), "file-token");
-    QCOMPARE(metrics.status, 200);
-    QCOMPARE(parseMetrics(metrics.body).value(QStringLiteral("trevisk_servers{}"), -1), 0.0);
-    program.terminate();
-    QVERIFY(program.waitForFinished(10000));
-    QCOMPARE(program.exitCode(), 0);
-    QVERIFY(program.readAllStandardOutput().contains("Trevisk stopped."));
-}
+        QVERIFY(program.waitForFinished(10000));
+        QCOMPARE(program.exitCode(), 0);
+        QVERIFY(program.readAllStandardOutput().contains("Trevisk stopped."));
+    }
+};
 
 QTEST_GUILESS_MAIN(TestStatusServer)
 #include "TestStatusServer.moc"

@@ -1,3 +1,0 @@
-trevisk_add_test(query Parsers LIBS trevisk_core trevisk_testsupport)
-trevisk_add_test(query Engines LIBS trevisk_core trevisk_testsupport)
-target_compile_definitions(test_query_Engines PRIVATE TREVISK_TEST_DATA="${CMAKE_CURRENT_LIST_DIR}/../data")
