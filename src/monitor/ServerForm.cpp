@@ -18,7 +18,8 @@ std::optional<int> portNumber(const QString& text)
 {
     bool ok = false;
     const double value = text.toDouble(&ok);
-    if (!ok || value < 0 || value > 65535 || value != static_cast<int>(value))
+    // Asked as a range so that "nan", which toDouble takes, fails it before the cast.
+    if (!ok || !(value >= 0 && value <= 65535) || value != static_cast<int>(value))
         return std::nullopt;
     return static_cast<int>(value);
 }

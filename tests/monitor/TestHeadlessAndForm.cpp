@@ -132,6 +132,7 @@ private slots:
         row("port 0", "127.1.1.1", "0", "127.1.1.1:0");
         row("port 65535", " 127.1.1.1 ", " 65535 ", "127.1.1.1:65535");
         row("port as a number", "127.1.1.1", "2e4", "127.1.1.1:20000");
+        row("port not a number", "127.1.1.1", "nan", "Invalid port number!");
         row("host name resolved", "lab.example", "5", "127.0.2.7:5");
         row("unknown host", "nowhere.example", "5", "Unable to resolve 'nowhere.example'");
         row("colon in host goes to resolution", "127.1.1.1:5", "", "Unable to resolve '127.1.1.1:5'");
