@@ -525,7 +525,7 @@ private slots:
     // One round over a refused, a silent, a bad and a good server: each says which it was.
     void roundReportsEachState()
     {
-        auto engine = makeEngine(nullptr, 60s, 30ms);
+        auto engine = makeEngine(nullptr, 60s, 200ms);
         RawUdpServer silent;
         RawUdpServer bad;
         bad.autoReply = QByteArray(1, '\0');
