@@ -90,8 +90,14 @@ int QtPrompter::choose(const QString& title, const QString& text, const QStringL
 {
     QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::NoButton, m_parent);
     QList<QAbstractButton*> added;
-    for (const QString& caption : buttons)
+    for (const QString& caption : buttons) {
         added << box.addButton(caption, QMessageBox::ActionRole);
+        // Escape answers as the Cancel button does; without one it closes the box (no button).
+        if (QString(caption).remove(QLatin1Char('&')) == QLatin1String("Cancel"))
+            box.setEscapeButton(added.last());
+    }
+    if (!added.isEmpty())
+        box.setDefaultButton(qobject_cast<QPushButton*>(added.first()));
     box.exec();
     // Closing the window is no button: -1.
     return static_cast<int>(added.indexOf(box.clickedButton()));

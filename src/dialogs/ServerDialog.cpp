@@ -102,6 +102,7 @@ ServerDialog::ServerDialog(AppContext& context, Prompter& prompter, ErrorReporte
         this);
 
     m_save = namedButton(QStringLiteral("&Save"), "save", this);
+    m_save->setDefault(true);
     auto* cancel = namedButton(QStringLiteral("&Cancel"), "cancel", this);
     connect(m_save, &QPushButton::clicked, this, &ServerDialog::save);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
@@ -288,7 +289,7 @@ std::optional<QString> editCustomMessage(const QString& current, QWidget* parent
     auto* text = named(new QPlainTextEdit(current, &dialog), "message");
     text->setMinimumSize(500, 286);
     auto* buttons = new QDialogButtonBox(&dialog);
-    buttons->addButton(QStringLiteral("&Save"), QDialogButtonBox::AcceptRole);
+    buttons->addButton(QStringLiteral("&Save"), QDialogButtonBox::AcceptRole)->setDefault(true);
     buttons->addButton(QStringLiteral("&Cancel"), QDialogButtonBox::RejectRole);
     QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
     QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);

@@ -200,6 +200,7 @@ SettingsDialog::SettingsDialog(const SettingsDialogServices& services, QWidget* 
 
     m_verNotify = checkBox("Notify on new version during startup", "verNotify", s.verNotify, this);
     auto* saveButton = namedButton(QStringLiteral("&Save"), "save", this);
+    saveButton->setDefault(true);
     auto* cancelButton = namedButton(QStringLiteral("&Cancel"), "cancel", this);
     connect(saveButton, &QPushButton::clicked, this, [this] {
         if (save())

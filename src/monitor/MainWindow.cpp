@@ -30,6 +30,7 @@
 #include <QMenuBar>
 #include <QPainter>
 #include <QSettings>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -151,15 +152,38 @@ MainWindow::MainWindow(const MainWindowServices& services, QWidget* parent)
     const int widths[] = {130, 140, 150, 200, 50, 90, 60, 60, 55, 110, 120, 120};
     for (int column = 0; column < StatusModel::ColumnCount; ++column)
         m_grid->setColumnWidth(column, widths[column]);
+    m_grid->horizontalHeader()->setSortIndicatorShown(true);
+    m_grid->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
     connect(m_grid->horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int column) {
-        m_services.monitor.status().headerClicked(column);
+        StatusModel& status = m_services.monitor.status();
+        status.headerClicked(column);
+        // The flag now names the next click's direction; the arrow shows the one just applied.
+        m_grid->horizontalHeader()->setSortIndicator(
+            column, status.sortDescending() ? Qt::AscendingOrder : Qt::DescendingOrder);
     });
-    connect(m_grid, &QTableView::doubleClicked, this, [this] {
-        if (const StatusRow* row = selectedRow())
-            m_services.monitor.showServerWindow(row->address, row->name.value_or(QString()), row->game, true);
-    });
+    connect(m_grid, &QTableView::doubleClicked, this, &MainWindow::showSelectedDetails);
+    for (const QKeySequence& key : {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)})
+        connect(new QShortcut(key, m_grid, nullptr, nullptr, Qt::WidgetShortcut),
+                &QShortcut::activated,
+                this,
+                &MainWindow::showSelectedDetails);
     connect(m_grid, &QWidget::customContextMenuRequested, this, &MainWindow::showGridMenu);
     frameLayout->addWidget(m_grid);
+
+    // A new user's empty grid says how to fill it.
+    auto* empty = new QLabel(QString::fromLatin1(EmptyListText), m_grid->viewport());
+    empty->setObjectName(QStringLiteral("emptyList"));
+    empty->setTextFormat(Qt::PlainText);
+    empty->setAlignment(Qt::AlignCenter);
+    empty->setWordWrap(true);
+    empty->setAttribute(Qt::WA_TransparentForMouseEvents);
+    auto* emptyLayout = new QVBoxLayout(m_grid->viewport());
+    emptyLayout->addWidget(empty);
+    const auto showEmpty = [this, empty] { empty->setVisible(m_services.monitor.status().rowCount() == 0); };
+    connect(&m_services.monitor.status(), &QAbstractItemModel::modelReset, empty, showEmpty);
+    connect(&m_services.monitor.status(), &QAbstractItemModel::rowsInserted, empty, showEmpty);
+    connect(&m_services.monitor.status(), &QAbstractItemModel::rowsRemoved, empty, showEmpty);
+    showEmpty();
 
     auto* legend = new QHBoxLayout;
     legend->addWidget(legendLabel(QStringLiteral("Server Offline"), QColor(255, 192, 192), central));
@@ -202,10 +226,11 @@ void MainWindow::buildMenus()
         ServerListTransfer(m_services.context.stores, m_services.reporter).exportList(m_services.prompter);
     });
     file->addSeparator();
-    file->addAction(QStringLiteral("&Exit"), this, &MainWindow::exitProgram);
+    file->addAction(QStringLiteral("&Exit"), this, &MainWindow::exitProgram)->setShortcut(Qt::CTRL | Qt::Key_Q);
 
     QMenu* servers = menuBar()->addMenu(QStringLiteral("&Servers"));
-    servers->addAction(QStringLiteral("&Refresh All"), this, [&monitor] { monitor.refreshAll(); });
+    servers->addAction(QStringLiteral("&Refresh All"), this, [&monitor] { monitor.refreshAll(); })
+        ->setShortcut(Qt::Key_F5);
     servers->addSeparator();
     servers->addAction(QStringLiteral("&Show Details..."), this, [this] { showDetails(Prompter::Icon::None); });
     servers->addAction(QStringLiteral("&Remote RCON..."), this, &MainWindow::openRemoteConsole);
@@ -213,8 +238,13 @@ void MainWindow::buildMenus()
     servers->addAction(QStringLiteral("&Add Server..."), this, [&monitor] { monitor.addServer(); });
     servers->addAction(
         QStringLiteral("&Edit Server..."), this, [this, &monitor] { monitor.editServer(selectedAddress()); });
-    servers->addAction(
+    QAction* remove = servers->addAction(
         QStringLiteral("&Delete Server"), this, [this, &monitor] { monitor.delServer(selectedAddress()); });
+    // Delete in the grid asks as the menu entry does; elsewhere the key keeps its own meaning.
+    connect(new QShortcut(QKeySequence::Delete, m_grid, nullptr, nullptr, Qt::WidgetShortcut),
+            &QShortcut::activated,
+            remove,
+            &QAction::trigger);
 
     QMenu* settings = menuBar()->addMenu(QStringLiteral("&Settings"));
     settings->addAction(QStringLiteral("&Configure Trevisk..."), this, &MainWindow::showSettings);
@@ -279,6 +309,12 @@ const StatusRow* MainWindow::selectedRow() const
         first = std::min(first, index.row());
     const auto& all = m_services.monitor.status().rows();
     return first < static_cast<int>(all.size()) ? &all[size_t(first)] : nullptr;
+}
+
+void MainWindow::showSelectedDetails()
+{
+    if (const StatusRow* row = selectedRow())
+        m_services.monitor.showServerWindow(row->address, row->name.value_or(QString()), row->game, true);
 }
 
 QString MainWindow::selectedAddress() const
@@ -457,16 +493,28 @@ void MainWindow::restorePlacement()
         frame.moveLeft(*left / TwipsPerPixel);
     setGeometry(frame);
     QHeaderView* header = m_grid->horizontalHeader();
+    QList<int> positions;
     for (int column = 0; column < StatusModel::ColumnCount; ++column) {
         const auto width = number(QStringLiteral("Grid/%1Width").arg(column));
         if (width && *width > 0)
             header->resizeSection(column, *width / TwipsPerPixel);
+        positions << number(QStringLiteral("Grid/%1Position").arg(column)).value_or(-1);
     }
-    for (int column = 0; column < StatusModel::ColumnCount; ++column) {
-        const auto position = number(QStringLiteral("Grid/%1Position").arg(column));
-        if (position && *position >= 0 && *position < StatusModel::ColumnCount)
-            header->moveSection(header->visualIndex(column), *position);
+    restoreColumnOrder(*header, positions);
+}
+
+void MainWindow::restoreColumnOrder(QHeaderView& header, const QList<int>& positions)
+{
+    QList<std::pair<int, int>> targets; // position, column
+    for (int column = 0; column < positions.size() && column < header.count(); ++column) {
+        if (positions[column] >= 0 && positions[column] < header.count())
+            targets.append({positions[column], column});
     }
+    // A move to position p shifts only what lies at p or beyond, so the columns already placed
+    // in front stay where they were put.
+    std::stable_sort(targets.begin(), targets.end());
+    for (const auto& [position, column] : targets)
+        header.moveSection(header.visualIndex(column), position);
 }
 
 void MainWindow::exitProgram()

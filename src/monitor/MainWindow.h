@@ -7,6 +7,7 @@
 #include <QPointer>
 #include <QSystemTrayIcon>
 
+class QHeaderView;
 class QLabel;
 class QMenu;
 class QTableView;
@@ -48,6 +49,9 @@ public:
     static constexpr char Caption[] = "Ostravel Trevisk";
     static constexpr char LoadedText[] = "Ostravel Trevisk Loaded....";
     static constexpr char NotAvailableText[] = "This window is not available yet.";
+    static constexpr char EmptyListText[] =
+        "No servers are listed yet.\n\nAdd one with \"Add Server...\" in the Servers menu, or import a list "
+        "from the File menu.\nTo see every engine at work first, start \"trevisk --demo\".";
 
     explicit MainWindow(const MainWindowServices& services, QWidget* parent = nullptr);
     ~MainWindow() override;
@@ -69,6 +73,9 @@ public:
 
     void savePlacement() const;
     void restorePlacement();
+    // Puts each column at its stored position (-1 or out of range: left where it is). Placing them
+    // in the order of their targets makes every stored order come back as it was saved.
+    static void restoreColumnOrder(QHeaderView& header, const QList<int>& positions);
 
 signals:
     void exitRequested();
@@ -88,6 +95,7 @@ private:
     void showSettings();
     void notAvailable();
     const StatusRow* selectedRow() const;
+    void showSelectedDetails();
 
     MainWindowServices m_services;
     QTableView* m_grid;

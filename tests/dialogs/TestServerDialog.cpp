@@ -83,7 +83,8 @@ private slots:
         dialog.save();
         QCOMPARE(f.lastText(), QStringLiteral("Port not specified, use default?"));
         QCOMPARE(dialog.result(), int(QDialog::Rejected));
-        dialog.save();
+        dialog.show();
+        QTest::keyClick(child<QLineEdit>(dialog, "address"), Qt::Key_Return);
         QCOMPARE(dialog.savedAddress(), QStringLiteral("127.0.0.9:27960"));
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
         QCOMPARE(f.context.stores.servers.rows.back().option1, std::optional<qint32>(0));
@@ -122,6 +123,11 @@ private slots:
         other.address = QStringLiteral("127.0.0.6:27960");
         other.game = QStringLiteral("Quake 3");
         f.context.stores.servers.rows.push_back(other);
+        ServerDialog cancelled(f.context, f.prompter, f.reporter);
+        cancelled.loadServer(QStringLiteral("127.0.0.5:27960"));
+        cancelled.show();
+        QTest::keyClick(child<QLineEdit>(cancelled, "address"), Qt::Key_Escape);
+        QVERIFY(!cancelled.isVisible());
         ServerDialog same(f.context, f.prompter, f.reporter);
         same.loadServer(QStringLiteral("127.0.0.5:27960"));
         QCOMPARE(child<QCheckBox>(same, "tray")->checkState(), Qt::Checked);
