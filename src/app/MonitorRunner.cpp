@@ -48,7 +48,12 @@ int runMonitorLoop(QCoreApplication& app, AppContext& context, const MonitorRunO
                   .arg(monitor.status().rowCount())
                   .arg(context.settings.refreshSeconds())
                   .arg(context.settings.noRefresh == 1 ? QStringLiteral(" (auto-refresh is off)") : QString())
-                  .arg(started.elapsed()));
+                  .arg(started.elapsed())
+              + (monitor.status().rowCount() == 0
+                     ? QStringLiteral(" The list is empty: add a server with \"trevisk servers add GAME ADDRESS\" "
+                                      "(\"trevisk servers --help\"), or run \"trevisk --demo\" to see every engine "
+                                      "at work.")
+                     : QString()));
 
     StatusServer web(monitor);
     if (options.listen) {

@@ -108,6 +108,8 @@ private slots:
         ::kill(static_cast<pid_t>(first.processId()), SIGUSR1);
         QTRY_VERIFY_WITH_TIMEOUT((firstOut += first.readAllStandardOutput()).contains("Servers: 0, answered: 0"),
                                  10000);
+        // A new user's empty list says how to fill it.
+        QVERIFY(firstOut.contains("Watching 0 servers") && firstOut.contains("run \"trevisk --demo\""));
 
         ::kill(static_cast<pid_t>(first.processId()), SIGTERM);
         QVERIFY(first.waitForFinished(10000));

@@ -5,10 +5,14 @@
 #include <QAction>
 #include <QDialog>
 #include <QHeaderView>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QStandardItemModel>
 #include <QStatusBar>
 #include <QTableView>
+
+#include <algorithm>
 
 using namespace trevisk;
 
@@ -158,6 +162,70 @@ private slots:
         again.main.showMinimized();
         again.main.exitProgram();
         QVERIFY(!store.contains(QStringLiteral("Window/Width")));
+    }
+
+    // Every stored order of up to six moved columns comes back as it was saved.
+    void columnOrderRoundTrips()
+    {
+        QStandardItemModel model(1, 8);
+        int checked = 0;
+        for (int moved = 2; moved <= 6; ++moved) {
+            QList<int> order(8);
+            std::iota(order.begin(), order.end(), 0);
+            do {
+                QList<int> positions(8);
+                for (int visual = 0; visual < 8; ++visual)
+                    positions[order[visual]] = visual;
+                QHeaderView header(Qt::Horizontal);
+                header.setModel(&model);
+                MainWindow::restoreColumnOrder(header, positions);
+                for (int visual = 0; visual < 8; ++visual)
+                    QCOMPARE(header.logicalIndex(visual), order[visual]);
+                ++checked;
+            } while (std::next_permutation(order.begin(), order.begin() + moved));
+        }
+        QCOMPARE(checked, 2 + 6 + 24 + 120 + 720);
+    }
+
+    // The keyboard reaches what the mouse does; the empty grid says how to fill it.
+    void keyboardAndEmptyGrid()
+    {
+        MonitorFixture f;
+        f.start();
+        Window w{f};
+        w.main.show();
+        w.main.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w.main));
+        auto* empty = w.main.findChild<QLabel*>(QStringLiteral("emptyList"));
+        QVERIFY(empty->isVisible());
+        f.monitor->status().reset({statusRow(QStringLiteral("127.0.0.1:27500"), QStringLiteral("Halo"))});
+        QVERIFY(!empty->isVisible());
+        QTableView* grid = w.main.grid();
+        grid->setFocus();
+        w.select(0);
+        QTest::keyClick(grid, Qt::Key_Return);
+        QCOMPARE(f.windows.shown, QStringList{QStringLiteral("127.0.0.1:27500")});
+        f.prompter.answers << Prompter::Answer::No;
+        QTest::keyClick(grid, Qt::Key_Delete);
+        QCOMPARE(w.lastText(), QStringLiteral("Are you sure you want to delete this server?"));
+        const auto f5 = [&] {
+            for (const QAction* action : w.main.findChildren<QAction*>()) {
+                if (action->shortcut() == QKeySequence(Qt::Key_F5))
+                    return action->text();
+            }
+            return QString();
+        };
+        QCOMPARE(f5(), QStringLiteral("&Refresh All"));
+        QSignalSpy exits(&w.main, &MainWindow::exitRequested);
+        QTest::keyClick(grid, Qt::Key_Q, Qt::ControlModifier);
+        QCOMPARE(exits.size(), 1);
+        // The arrow shows the direction each click applied.
+        QHeaderView* header = grid->horizontalHeader();
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(header->sectionViewportPosition(1) + 5, 5));
+        QCOMPARE(header->sortIndicatorSection(), 1);
+        QCOMPARE(header->sortIndicatorOrder(), Qt::AscendingOrder);
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(header->sectionViewportPosition(1) + 5, 5));
+        QCOMPARE(header->sortIndicatorOrder(), Qt::DescendingOrder);
     }
 
     // The first double-click on the tray icon refreshes every server; later ones only show.
