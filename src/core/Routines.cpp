@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStringDecoder>
+#include <QStringList>
 
 #include <algorithm>
 
@@ -54,6 +55,25 @@ QString visibleText(const QString& text)
             c = QChar(StandIn);
     }
     return clean;
+}
+
+QString plainTip(const QString& text)
+{
+    if (text.isEmpty())
+        return {};
+    QStringList lines = text.toHtmlEscaped().split(QLatin1Char('\n'));
+    for (QString& line : lines) {
+        if (line.endsWith(QLatin1Char('\r')))
+            line.chop(1);
+    }
+    return QStringLiteral("<p style=\"white-space:pre-wrap\">") + lines.join(QStringLiteral("<br>"))
+           + QStringLiteral("</p>");
+}
+
+QString plainTitle(const QString& text)
+{
+    QString title = text;
+    return title.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
 }
 
 qsizetype characterCount(QStringView text)

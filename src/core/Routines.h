@@ -22,6 +22,11 @@ QString decodeText(const QByteArray& bytes);
 // the cursor, retitle the terminal or start a line of its own.
 QString visibleText(const QString& text);
 inline constexpr char16_t StandIn = 0xFFFD;
+// Text from elsewhere as a tool tip. Qt reads any tip that looks like markup as rich text, so the
+// text is escaped inside markup of the program's own and always shows as it stands, line breaks kept.
+QString plainTip(const QString& text);
+// Text from elsewhere in a window title, where Qt takes "[*]" as the modified mark and only "[*][*]" as itself.
+QString plainTitle(const QString& text);
 // Characters as a person counts them: a pair of surrogates is one.
 qsizetype characterCount(QStringView text);
 

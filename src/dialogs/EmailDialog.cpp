@@ -34,6 +34,8 @@ void showResultBox(QWidget* parent, const QString& text, Prompter::Icon icon, co
 {
     auto* box = new QMessageBox(messageBoxIcon(icon), QString::fromLatin1(ProductName), text, QMessageBox::Ok, parent);
     box->setAttribute(Qt::WA_DeleteOnClose);
+    // The mail server's own words may be part of the text.
+    box->setTextFormat(Qt::PlainText);
     if (!details.isEmpty())
         box->setDetailedText(details);
     // Window-modal and not exec(): the mailer's socket still needs the event loop to say goodbye.

@@ -1,5 +1,6 @@
 #include "dialogs/QtPrompter.h"
 
+#include "core/Routines.h"
 #include "core/Version.h"
 
 #include <QColorDialog>
@@ -41,7 +42,9 @@ Prompter::Answer QtPrompter::ask(const QString& text, Icon icon, Buttons buttons
 
 Prompter::Answer QtPrompter::askTitled(const QString& title, const QString& text, Icon icon, Buttons buttons)
 {
-    QMessageBox box(messageBoxIcon(icon), title, text, QMessageBox::NoButton, m_parent);
+    QMessageBox box(messageBoxIcon(icon), plainTitle(title), text, QMessageBox::NoButton, m_parent);
+    // Questions carry servers' names and files' contents: never read as markup.
+    box.setTextFormat(Qt::PlainText);
     switch (buttons) {
     case Buttons::Ok:
         box.setStandardButtons(QMessageBox::Ok);
@@ -88,7 +91,8 @@ std::optional<quint32> QtPrompter::pickColor(quint32 initial)
 
 int QtPrompter::choose(const QString& title, const QString& text, const QStringList& buttons)
 {
-    QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::NoButton, m_parent);
+    QMessageBox box(QMessageBox::NoIcon, plainTitle(title), text, QMessageBox::NoButton, m_parent);
+    box.setTextFormat(Qt::PlainText);
     QList<QAbstractButton*> added;
     for (const QString& caption : buttons) {
         added << box.addButton(caption, QMessageBox::ActionRole);

@@ -35,8 +35,9 @@ QVariant MessageHistoryModel::data(const QModelIndex& index, int role) const
                                locale.dateFormat(QLocale::ShortFormat) + QLatin1Char(' ')
                                    + locale.timeFormat(QLocale::LongFormat));
     }
-    // Server names are part of the messages: one line each, whatever they hold.
-    return visibleText(row.message);
+    // Server names are part of the messages: one line each, whatever they hold, never read as markup.
+    const QString message = visibleText(row.message);
+    return role == Qt::ToolTipRole ? plainTip(message) : message;
 }
 
 QVariant MessageHistoryModel::headerData(int section, Qt::Orientation orientation, int role) const

@@ -54,7 +54,7 @@ QVariant StatusModel::data(const QModelIndex& index, int role) const
         return index.column() == NameColumn && !row.colouredName.isEmpty() ? QVariant(visibleText(row.colouredName))
                                                                            : QVariant();
     if (role == Qt::ToolTipRole && index.column() == StateColumn)
-        return visibleText(stateLine(row.state, row.stateReason));
+        return plainTip(visibleText(stateLine(row.state, row.stateReason)));
     if (role != Qt::DisplayRole && role != Qt::EditRole)
         return {};
     switch (index.column()) {

@@ -29,7 +29,7 @@ QDBusMessage DBusNotifier::notifyCall(const QString& text)
                                                        QString::fromLatin1(Interface),
                                                        QStringLiteral("Notify"));
     const QVariantMap hints{{QStringLiteral("desktop-entry"), QStringLiteral("org.trevisk.Trevisk")}};
-    call << QStringLiteral("Trevisk") << 0u << QStringLiteral("trevisk") << summary
+    call << QStringLiteral("Trevisk") << 0u << QStringLiteral("trevisk") << summary.toHtmlEscaped()
          << lines.join(QLatin1Char('\n')).toHtmlEscaped() << QStringList() << hints << -1;
     return call;
 }

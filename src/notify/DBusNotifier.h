@@ -23,8 +23,8 @@ public:
 
     void notify(const QString& text, std::function<void()> undelivered) override;
 
-    // The Notify call for one text: its first line is the summary, the other lines the body, escaped
-    // because services may read the body as markup (a server's name could hold tags).
+    // The Notify call for one text: its first line is the summary, the other lines the body, both
+    // escaped because services may read them as markup (a server's name could hold tags).
     static QDBusMessage notifyCall(const QString& text);
 
 private:

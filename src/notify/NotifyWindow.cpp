@@ -67,6 +67,8 @@ void NotifyWindow::build()
     }
     m_message = new QLabel(this);
     m_message->setObjectName(QStringLiteral("lblMsg"));
+    // Messages hold servers' and players' names: never read as markup.
+    m_message->setTextFormat(Qt::PlainText);
     m_message->setAlignment(Qt::AlignCenter);
     m_message->setWordWrap(true);
     m_message->setFrameStyle(QFrame::Box | QFrame::Plain);

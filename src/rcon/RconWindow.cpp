@@ -3,6 +3,7 @@
 #include "core/ErrorReporter.h"
 #include "core/ErrorText.h"
 #include "core/Prompter.h"
+#include "core/Routines.h"
 #include "rcon/RconClient.h"
 #include "rcon/RconPasswords.h"
 #include "session/Startup.h"
@@ -64,6 +65,8 @@ RconWindow::RconWindow(const RconWindowServices& services, QWidget* parent)
     m_send->setObjectName(QStringLiteral("send"));
     m_response->setObjectName(QStringLiteral("response"));
     m_response->setReadOnly(true);
+    // Replies are the server's text: inserted as text, and nothing dropped on the log becomes markup.
+    m_response->setAcceptRichText(false);
     m_response->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     m_note->setObjectName(QStringLiteral("note"));
     m_note->setWordWrap(true);
@@ -151,7 +154,7 @@ void RconWindow::loadServer(const QString& address, const QString& name, const Q
 {
     m_address = address;
     m_game = game;
-    setWindowTitle(QStringLiteral("Remote Rcon for: ") + (name.isEmpty() ? address : name));
+    setWindowTitle(QStringLiteral("Remote Rcon for: ") + plainTitle(name.isEmpty() ? address : name));
     const RconPasswords passwords(*m_services.context.settingsStore, listedAddresses(m_services.context));
     const QString remembered = passwords.load(address);
     m_password->setText(remembered);

@@ -158,7 +158,7 @@ void ServerDetailsWindow::loadServer(const QString& address,
 {
     m_icon.loadServer(address, name, game, map);
     m_rconAction->setEnabled(hasRemoteConsole(game));
-    setWindowTitle(m_icon.caption());
+    setWindowTitle(plainTitle(m_icon.caption()));
     updateIcon();
     showUptime();
 }
@@ -212,7 +212,7 @@ void ServerDetailsWindow::updateIcon()
 {
     m_tray.setIcon(
         serverTrayIcon(m_icon, iconColoursFor(m_services.context.stores, m_services.context.settings, address())));
-    m_tray.setToolTip(m_icon.tip());
+    m_tray.setToolTip(plainTip(m_icon.tip()));
     m_tray.show();
 }
 

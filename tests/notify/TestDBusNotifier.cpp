@@ -38,8 +38,8 @@ class TestDBusNotifier : public QObject
     Q_OBJECT
 private slots:
     // On a bus of the test's own: the service gets the call, its first line as the summary and the
-    // rest escaped for services that read markup; with no service, or no bus, the text comes back
-    // undelivered.
+    // rest as the body, both escaped for services that read markup; with no service, or no bus, the
+    // text comes back undelivered.
     void privateBus()
     {
         const QString daemon = QStandardPaths::findExecutable(QStringLiteral("dbus-daemon"));
@@ -65,8 +65,9 @@ private slots:
                         [&] { ++undelivered; });
         QTRY_COMPARE(service.calls.size(), 1);
         QCOMPARE(service.calls.first(),
-                 QStringLiteral("Trevisk|trevisk|Lab <b>Arena</b> is back online!|map &lt;q3dm17&gt; &amp; co\nend|"
-                                "org.trevisk.Trevisk|-1"));
+                 QStringLiteral(
+                     "Trevisk|trevisk|Lab &lt;b&gt;Arena&lt;/b&gt; is back online!|map &lt;q3dm17&gt; &amp; co\nend|"
+                     "org.trevisk.Trevisk|-1"));
 
         QVERIFY(serviceSide.unregisterService(QString::fromLatin1(DBusNotifier::Service)));
         notifier.notify(QStringLiteral("nobody listens"), [&] { ++undelivered; });

@@ -1,3 +1,4 @@
+#include "core/Routines.h"
 #include "monitor/MonitorFixture.h"
 #include "tray/DetailsTableModel.h"
 #include "tray/ServerWindows.h"
@@ -85,7 +86,7 @@ private slots:
         QVERIFY(f.sound.played.isEmpty());
         update({player("a"), player("bob", true)}, 1, QStringLiteral("q3dm6"));
         QCOMPARE(f.sound.played, QStringList{sound});
-        QCOMPARE(window.trayIcon().toolTip(), QStringLiteral("Lab...\r\nQuake 3 (1 friends) Map: q3dm6"));
+        QCOMPARE(window.trayIcon().toolTip(), plainTip(QStringLiteral("Lab...\r\nQuake 3 (1 friends) Map: q3dm6")));
         QCOMPARE(window.windowTitle(), QStringLiteral("Lab"));
         QCOMPARE(window.players().rowCount(), 2);
         QCOMPARE(window.settings().rowCount(), 1);
@@ -108,7 +109,7 @@ private slots:
         QVERIFY(window.trayIcon().toolTip().contains(QStringLiteral("(0 friends)")));
         windows.setState(server.address(), ServerState::Refused, {});
         QCOMPARE(window.findChild<QLabel*>(QStringLiteral("state"))->text(), QStringLiteral("State: refused"));
-        QVERIFY(window.trayIcon().toolTip().endsWith(QStringLiteral("\r\nrefused")));
+        QVERIFY(window.icon().tip().endsWith(QStringLiteral("\r\nrefused")));
         windows.closeServerWindow(server.address());
         QCOMPARE(windows.count(), 0);
     }
