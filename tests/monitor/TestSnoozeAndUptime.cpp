@@ -115,6 +115,18 @@ private slots:
         QVERIFY(snooze.snooze(QStringLiteral("127.0.0.1:5"), SnoozeLength::OneHour, now).isEmpty());
         QVERIFY(snooze.load().isEmpty());
         QVERIFY(snooze.isSnoozed(QStringLiteral("127.0.0.1:5"), now));
+
+        // While another program changes the file, a change waits a little, then says so and changes nothing.
+        {
+            const ChangeLock other(path, AlertSnooze::MonitorWait);
+            QVERIFY(other.held());
+            AlertSnooze waiting(path, std::chrono::milliseconds(50));
+            const QString error = waiting.resume(QStringLiteral("127.0.0.1:5"));
+            QVERIFY2(error.contains(QStringLiteral("locked")) && error.endsWith(QStringLiteral("nothing was changed")),
+                     qPrintable(error));
+        }
+        QVERIFY(snooze.load().isEmpty());
+        QVERIFY(snooze.isSnoozed(QStringLiteral("127.0.0.1:5"), now));
     }
 
     void runningMonitorReadsASnoozeFromOutside()
