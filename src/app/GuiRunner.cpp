@@ -1,6 +1,7 @@
 #include "app/GuiRunner.h"
 
 #include "app/MonitorRunner.h"
+#include "app/MonitorStart.h"
 #include "app/PrintLine.h"
 #include "app/SignalWatcher.h"
 #include "core/Clock.h"
@@ -70,8 +71,7 @@ int runWindows(QApplication& app, AppContext& context, const MonitorRunOptions& 
 
     SignalWatcher watcher;
     QObject::connect(&watcher, &SignalWatcher::terminationRequested, &app, [&main](int) { main.exitProgram(); });
-    const int code = app.exec();
-    return code;
+    return finishRun(monitor, log, app.exec());
 }
 
 } // namespace trevisk
