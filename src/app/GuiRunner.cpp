@@ -53,7 +53,9 @@ int runWindows(QApplication& app, AppContext& context, const MonitorRunOptions& 
         return dialog.exec() == QDialog::Accepted ? dialog.savedAddress() : QString();
     });
     MainWindow main({monitor, context, prompter, reporter, &popups, &sound, &log, &desktop});
-    QObject::connect(&main, &MainWindow::exitRequested, &app, &QCoreApplication::quit);
+    // Ends every event loop, an open dialog's too; quit() would first ask each window to close, and a
+    // question box without a cancel button refuses.
+    QObject::connect(&main, &MainWindow::exitRequested, &app, [] { QCoreApplication::exit(0); });
 
     // The splash asks for the current version while it shows; then the monitor and its windows
     // start, and a newer version is offered. The main window stays shown unless it starts in the tray.

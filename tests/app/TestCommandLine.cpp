@@ -3,6 +3,7 @@
 #include "store/Stores.h"
 #include "support/TestFiles.h"
 #include "support/TreviskRun.h"
+#include "update/HttpTestServer.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -140,6 +141,30 @@ private slots:
         QVERIFY(mappedFiles(gui).contains("/libtrevisk-windows.so"));
         // SIGTERM ends the windows cleanly once they watch for it.
         QTRY_VERIFY_WITH_TIMEOUT(catchesSigterm(gui), 10000);
+        ::kill(static_cast<pid_t>(gui.processId()), SIGTERM);
+        QVERIFY(gui.waitForFinished(10000));
+        QCOMPARE(gui.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(gui.exitCode(), 0);
+    }
+
+    // Whatever window is open, SIGTERM ends the program: here the offer of a newer version.
+    void sigtermWhileAnUpgradeIsOffered()
+    {
+        QTemporaryDir dir;
+        HttpTestServer web;
+        web.parts = HttpTestServer::splitAnswer("<VERSION>9.0.0</VERSION>", 4, true);
+        QVERIFY(web.listen());
+        SimServer server(QStringLiteral("Quake 3"));
+        QVERIFY(server.start());
+        QVERIFY(listServer(dir, server.address()));
+        QVERIFY(writeFile(dir.filePath(QStringLiteral("t.ini")),
+                          "[Settings]\nVersionURL=" + web.url().toEncoded() + "\nDownloadURL=http://127.0.0.1:9/\n"));
+        QSignalSpy queried(&server, &SimServer::requestReceived);
+        QProcess gui;
+        start(gui, where(dir));
+        // The list is first queried as the splash goes, right before the offer is made.
+        QTRY_VERIFY_WITH_TIMEOUT(!queried.isEmpty(), 20000);
+        QVERIFY(web.request().startsWith("GET /trevisk/version.txt"));
         ::kill(static_cast<pid_t>(gui.processId()), SIGTERM);
         QVERIFY(gui.waitForFinished(10000));
         QCOMPARE(gui.exitStatus(), QProcess::NormalExit);
