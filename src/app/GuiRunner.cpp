@@ -59,6 +59,8 @@ int runWindows(QApplication& app, AppContext& context, const MonitorRunOptions& 
 
     // The splash asks for the current version while it shows; then the monitor and its windows
     // start, and a newer version is offered. The main window stays shown unless it starts in the tray.
+    // A window of its own: the offer blocks neither the main window nor any dialog.
+    UpgradePrompt upgrade(downloadUrl(*context.settingsStore));
     SplashWindow splash;
     QObject::connect(&splash, &SplashWindow::done, &main, [&] {
         monitor.start();
@@ -67,7 +69,7 @@ int runWindows(QApplication& app, AppContext& context, const MonitorRunOptions& 
             printLine(options.banner);
         const VersionCheck& check = splash.versionCheck();
         if (check.newerAvailable() && context.settings.verNotify == 1)
-            offerUpgrade(prompter, check.versionFound(), downloadUrl(*context.settingsStore));
+            upgrade.offer(check.versionFound());
     });
     splash.start(versionUrl(*context.settingsStore));
 
