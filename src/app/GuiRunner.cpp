@@ -1,6 +1,7 @@
 #include "app/GuiRunner.h"
 
 #include "app/MonitorRunner.h"
+#include "app/MonitorStart.h"
 #include "app/PrintLine.h"
 #include "app/SignalWatcher.h"
 #include "core/Clock.h"
@@ -52,10 +53,14 @@ int runWindows(QApplication& app, AppContext& context, const MonitorRunOptions& 
         return dialog.exec() == QDialog::Accepted ? dialog.savedAddress() : QString();
     });
     MainWindow main({monitor, context, prompter, reporter, &popups, &sound, &log, &desktop});
-    QObject::connect(&main, &MainWindow::exitRequested, &app, &QCoreApplication::quit);
+    // Ends every event loop, an open dialog's too; quit() would first ask each window to close, and a
+    // question box without a cancel button refuses.
+    QObject::connect(&main, &MainWindow::exitRequested, &app, [] { QCoreApplication::exit(0); });
 
     // The splash asks for the current version while it shows; then the monitor and its windows
     // start, and a newer version is offered. The main window stays shown unless it starts in the tray.
+    // A window of its own: the offer blocks neither the main window nor any dialog.
+    UpgradePrompt upgrade(downloadUrl(*context.settingsStore));
     SplashWindow splash;
     QObject::connect(&splash, &SplashWindow::done, &main, [&] {
         monitor.start();
@@ -64,14 +69,13 @@ int runWindows(QApplication& app, AppContext& context, const MonitorRunOptions& 
             printLine(options.banner);
         const VersionCheck& check = splash.versionCheck();
         if (check.newerAvailable() && context.settings.verNotify == 1)
-            offerUpgrade(prompter, check.versionFound(), downloadUrl(*context.settingsStore));
+            upgrade.offer(check.versionFound());
     });
     splash.start(versionUrl(*context.settingsStore));
 
     SignalWatcher watcher;
     QObject::connect(&watcher, &SignalWatcher::terminationRequested, &app, [&main](int) { main.exitProgram(); });
-    const int code = app.exec();
-    return code;
+    return finishRun(monitor, log, app.exec());
 }
 
 } // namespace trevisk

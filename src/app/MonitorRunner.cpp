@@ -1,6 +1,7 @@
 #include "app/MonitorRunner.h"
 
 #include "app/Commands.h"
+#include "app/MonitorStart.h"
 #include "app/SignalWatcher.h"
 #include "core/Clock.h"
 #include "core/ErrorReporter.h"
@@ -82,7 +83,7 @@ int runMonitorLoop(QCoreApplication& app, AppContext& context, const MonitorRunO
     SignalWatcher watcher;
     QObject::connect(&watcher, &SignalWatcher::terminationRequested, &app, [&app](int) { app.quit(); });
     QObject::connect(&watcher, &SignalWatcher::statusRequested, &app, printStatus);
-    const int code = app.exec();
+    const int code = finishRun(monitor, log, app.exec());
     printLine(QStringLiteral("Trevisk stopped."));
     return code;
 }

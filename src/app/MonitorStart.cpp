@@ -2,6 +2,8 @@
 
 #include "app/PrintLine.h"
 #include "core/Version.h"
+#include "monitor/Monitor.h"
+#include "notify/EventLog.h"
 #include "session/Startup.h"
 
 #include <QDir>
@@ -21,6 +23,17 @@ startMonitor(const CommonOptions& options, ErrorReporter& reporter, const std::f
         return nullptr;
     }
     return std::move(result.context);
+}
+
+int finishRun(Monitor& monitor, EventLog& log, int code)
+{
+    const QString error = monitor.saveAtExit();
+    if (error.isEmpty())
+        return code;
+    const QString text = QStringLiteral("The uptime counts could not be saved at exit: %1").arg(error);
+    printLine(text, stderr);
+    log.logMessage(text);
+    return code == 0 ? 1 : code;
 }
 
 void printStartBanner(const AppContext& context)

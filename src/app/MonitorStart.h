@@ -8,6 +8,8 @@
 namespace trevisk {
 
 class ErrorReporter;
+class EventLog;
+class Monitor;
 struct AppContext;
 
 // Start-up shared by the window and headless modes: the context, or nothing after telling why.
@@ -17,5 +19,9 @@ startMonitor(const CommonOptions& options, ErrorReporter& reporter, const std::f
 
 // The version and the data folder, printed once the monitor has started.
 void printStartBanner(const AppContext& context);
+
+// Saves what the run counted as it ends. A failure is told on the error output and in the log, and
+// the run's exit code `code` becomes 1 (were it 0), so that a script sees the counts were lost.
+int finishRun(Monitor& monitor, EventLog& log, int code);
 
 } // namespace trevisk

@@ -4,8 +4,9 @@
 
 namespace trevisk {
 
-AlertSnooze::AlertSnooze(QString filePath)
+AlertSnooze::AlertSnooze(QString filePath, std::chrono::milliseconds lockWait)
     : m_path(std::move(filePath))
+    , m_lockWait(lockWait)
 {}
 
 QString AlertSnooze::load()
@@ -50,6 +51,9 @@ QString AlertSnooze::save(const QDateTime& now)
 
 QString AlertSnooze::snooze(const QString& address, SnoozeLength length, const QDateTime& now)
 {
+    std::optional<ChangeLock> lock;
+    if (!m_path.isEmpty() && !lock.emplace(m_path, m_lockWait).held())
+        return lock->failure() + QStringLiteral("; nothing was changed");
     // An unreadable file is replaced rather than blocking the user's snooze.
     load();
     m_until.insert(address, endOf(length, now));
@@ -58,6 +62,9 @@ QString AlertSnooze::snooze(const QString& address, SnoozeLength length, const Q
 
 QString AlertSnooze::resume(const QString& address)
 {
+    std::optional<ChangeLock> lock;
+    if (!m_path.isEmpty() && !lock.emplace(m_path, m_lockWait).held())
+        return lock->failure() + QStringLiteral("; nothing was changed");
     load();
     m_until.remove(address);
     return save(QDateTime());

@@ -7,6 +7,7 @@
 #include <QJsonObject>
 #include <QString>
 
+#include <chrono>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -44,12 +45,18 @@ enum class SnoozeLength
 class AlertSnooze
 {
 public:
-    explicit AlertSnooze(QString filePath = {});
+    // How long a change waits while another program changes the file: a monitor's windows stand
+    // still meanwhile, so it waits little; a command can wait longer.
+    static constexpr std::chrono::milliseconds MonitorWait{500};
+    static constexpr std::chrono::milliseconds CommandWait{5000};
+
+    explicit AlertSnooze(QString filePath = {}, std::chrono::milliseconds lockWait = MonitorWait);
 
     // Reads the file; a missing one means nothing is snoozed. Returns what failed, or empty.
     QString load();
-    // Each change reads the file first, so that a change another program made meanwhile is kept,
-    // and saves it whole. Returns what failed, or empty.
+    // Each change holds the file's lock (ChangeLock) while it reads the file, so that a change another
+    // program made meanwhile is kept, and saves it whole. Returns what failed, or empty; when the lock
+    // cannot be had, nothing is changed.
     QString snooze(const QString& address, SnoozeLength length, const QDateTime& now);
     QString resume(const QString& address);
 
@@ -72,6 +79,7 @@ private:
     QString save(const QDateTime& now);
 
     QString m_path;
+    std::chrono::milliseconds m_lockWait;
     QHash<QString, QDateTime> m_until; // an invalid time: until turned back on
 };
 

@@ -76,8 +76,14 @@ Monitor::Monitor(const MonitorServices& services, QObject* parent)
 
 Monitor::~Monitor()
 {
-    if (m_uptime.serverCount() > 0)
-        m_uptime.save(m_services.clock.now());
+    if (!m_savedAtExit)
+        saveAtExit();
+}
+
+QString Monitor::saveAtExit()
+{
+    m_savedAtExit = true;
+    return m_uptime.serverCount() > 0 ? m_uptime.save(m_services.clock.now()) : QString();
 }
 
 void Monitor::applySettings()

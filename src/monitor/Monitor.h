@@ -104,6 +104,9 @@ public:
 
     // The share of a server's answered cycles over the last day, week and 30 days.
     UptimeShares uptime(const QString& address) const;
+    // Saves the counts of the run at its end; returns what failed, or empty. Without it the
+    // destructor saves them, and nobody hears of a failure.
+    QString saveAtExit();
     const UptimeLog& uptimeLog() const { return m_uptime; }
 
     void cJoin() { m_autoJoin.cJoin(); }
@@ -149,6 +152,7 @@ private:
     // Servers whose outage began while snoozed: the end of the snooze does not announce it.
     QSet<QString> m_quietOutage;
     UptimeLog m_uptime;
+    bool m_savedAtExit = false;
     // Mostly the query object's own table, shared; a copy only while it lacks a key seen before.
     QHash<QString, std::shared_ptr<const SettingsTable>> m_serverSettings;
 

@@ -1,9 +1,11 @@
 #include "monitor/UptimeLog.h"
 
+#include "core/Routines.h"
 #include "store/RecordFile.h"
 
 #include <QDataStream>
 #include <QFile>
+#include <QFileInfo>
 
 #include <algorithm>
 #include <cmath>
@@ -29,9 +31,18 @@ qint32 UptimeLog::hourOf(const QDateTime& when)
 
 void UptimeLog::dropBefore(Server& server, qint32 hour)
 {
-    const size_t stale = std::min(server.hours.size(), size_t(std::max(0, hour - server.firstHour)));
+    // In 64 bits: a first hour read from a file may be anything.
+    const qint64 before = qint64(hour) - server.firstHour;
+    const size_t stale = size_t(std::clamp<qint64>(before, 0, qint64(server.hours.size())));
     server.hours.erase(server.hours.begin(), server.hours.begin() + qsizetype(stale));
     server.firstHour = server.hours.empty() ? hour : server.firstHour + qint32(stale);
+}
+
+void UptimeLog::dropAfter(Server& server, qint32 hour)
+{
+    const qint64 kept = qint64(hour) - server.firstHour + 1;
+    if (kept < qint64(server.hours.size()))
+        server.hours.resize(size_t(std::max<qint64>(kept, 0)));
 }
 
 QString UptimeLog::load(const QDateTime& now, bool moveAside)
@@ -40,13 +51,15 @@ QString UptimeLog::load(const QDateTime& now, bool moveAside)
     m_savedHour = hourOf(now);
     if (m_path.isEmpty())
         return {};
-    QFile file(m_path);
-    if (!file.exists())
+    const QFileInfo info(m_path);
+    if (!info.exists() && !info.isSymLink())
         return {};
-    QString error;
-    if (file.size() > MaxReadBytes || !file.open(QIODevice::ReadOnly)) {
+    QFile file(m_path);
+    // Checked before opening, as for the lists: a pipe would block the start and every listing.
+    QString error = notRegularFile(m_path);
+    if (error.isEmpty() && (file.size() > MaxReadBytes || !file.open(QIODevice::ReadOnly)))
         error = file.errorString().isEmpty() ? QStringLiteral("too large") : file.errorString();
-    } else {
+    if (error.isEmpty()) {
         QDataStream in(&file);
         in.setVersion(QDataStream::Qt_6_0);
         char magic[8] = {};
@@ -68,17 +81,23 @@ QString UptimeLog::load(const QDateTime& now, bool moveAside)
             Server server;
             server.firstHour = firstHour;
             server.hours.reserve(hours);
+            bool fits = true;
             for (quint16 h = 0; h < hours; ++h) {
                 Count counts;
                 in >> counts.cycles >> counts.answered;
+                fits = fits && counts.answered <= counts.cycles;
                 server.hours.push_back(counts);
             }
-            if (in.status() != QDataStream::Ok) {
+            if (in.status() != QDataStream::Ok || !fits) {
                 error = QStringLiteral("damaged");
                 break;
             }
+            // Only the last 30 days up to now are kept: hours a clock that ran fast wrote would stop
+            // the counting until they came.
+            dropAfter(server, m_savedHour);
             dropBefore(server, m_savedHour - KeptHours + 1);
-            m_servers.insert(QString::fromUtf8(address), std::move(server));
+            if (!server.hours.empty())
+                m_servers.insert(QString::fromUtf8(address), std::move(server));
         }
     }
     if (!error.isEmpty()) {
@@ -123,11 +142,10 @@ void UptimeLog::record(const QString& address, quint64 cycle, bool answered, con
         return;
     server.lastCycle = cycle;
     const qint32 hour = hourOf(now);
+    // A clock set back counts into the hour it returned to; the hours it had gone ahead to are dropped.
+    dropAfter(server, hour);
     if (server.hours.empty())
         server.firstHour = hour;
-    // A clock set back counts into the hour it returned to, if still kept.
-    if (hour < server.firstHour)
-        return;
     while (server.firstHour + qint32(server.hours.size()) <= hour)
         server.hours.push_back({});
     dropBefore(server, hour - KeptHours + 1);

@@ -28,9 +28,9 @@ public:
 
     explicit UptimeLog(QString filePath = {});
 
-    // Reads the file; a missing one starts empty. An unreadable one is moved aside unless `moveAside`
-    // is false (the counts are only statistics, but nothing is deleted) and the log starts empty;
-    // returns what failed.
+    // Reads the file; a missing one starts empty. Hours older than 30 days or later than `now` are
+    // dropped. An unreadable one (or no regular file) is moved aside unless `moveAside` is false (the
+    // counts are only statistics, but nothing is deleted) and the log starts empty; returns what failed.
     QString load(const QDateTime& now, bool moveAside = true);
     // Drops hours older than 30 days and writes the file atomically; returns what failed, or empty.
     QString save(const QDateTime& now);
@@ -66,6 +66,7 @@ private:
 
     static qint32 hourOf(const QDateTime& when);
     static void dropBefore(Server& server, qint32 hour);
+    static void dropAfter(Server& server, qint32 hour);
 
     QString m_path;
     QHash<QString, Server> m_servers;

@@ -3,6 +3,7 @@
 #include "core/Routines.h"
 
 #include <QDateTime>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -13,6 +14,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -287,6 +289,51 @@ QString writeRecordFile(const QString& path, const RawTable& table, RecordWriter
     const QByteArray bytes = QJsonDocument(root).toJson(QJsonDocument::Indented);
 
     return saveWholeFile(path, bytes, writer);
+}
+
+ChangeLock::ChangeLock(const QString& path, std::chrono::milliseconds wait)
+{
+    const QString lockPath = path + QStringLiteral(".lock");
+    const QString shown = QDir::toNativeSeparators(lockPath);
+    if (QString refusal = notRegularFile(lockPath); !refusal.isEmpty()) {
+        m_failure = QStringLiteral("The lock file ") + refusal;
+        return;
+    }
+    // Read-only is enough for the lock, so a lock file that cannot be written still serves.
+    const int fd =
+        ::open(QFile::encodeName(lockPath).constData(), O_RDONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0666);
+    struct stat info = {};
+    if (fd < 0 || ::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        m_failure = QStringLiteral("The lock file %1 cannot be opened: %2")
+                        .arg(shown, fd < 0 ? systemError(errno) : QStringLiteral("it is not a regular file"));
+        if (fd >= 0)
+            ::close(fd);
+        return;
+    }
+    // Holders keep it for a read and a save, milliseconds: a short poll costs nothing.
+    const QDeadlineTimer deadline(wait);
+    while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        if (errno != EWOULDBLOCK && errno != EINTR) {
+            m_failure = QStringLiteral("The lock file %1 cannot be locked: %2").arg(shown, systemError(errno));
+            ::close(fd);
+            return;
+        }
+        if (deadline.hasExpired()) {
+            m_failure = QStringLiteral("another Trevisk program kept %1 locked for %2 seconds")
+                            .arg(shown, QString::number(double(wait.count()) / 1000.0));
+            ::close(fd);
+            return;
+        }
+        const timespec pause{0, 5'000'000};
+        ::nanosleep(&pause, nullptr);
+    }
+    m_fd = fd;
+}
+
+ChangeLock::~ChangeLock()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
 }
 
 QString keepAside(const QString& path)

@@ -5,6 +5,7 @@
 #include <QList>
 #include <QString>
 
+#include <chrono>
 #include <optional>
 #include <vector>
 
@@ -77,6 +78,27 @@ void removeSaveLeftovers(const QString& path);
 
 // Writes the whole table atomically (saveWholeFile). Returns an empty text on success, else what failed.
 QString writeRecordFile(const QString& path, const RawTable& table, RecordWriter* writer = nullptr);
+
+// The lock that every program changing the file at `path` holds around its read-modify-write, so that
+// two changes made at once do not undo one another: an advisory lock on the file "<path>.lock" beside
+// it (the file itself is replaced at each save, so a lock on it would not last). Waits up to `wait`
+// for a holder to let go; released when destroyed.
+class ChangeLock
+{
+public:
+    ChangeLock(const QString& path, std::chrono::milliseconds wait);
+    ~ChangeLock();
+    ChangeLock(const ChangeLock&) = delete;
+    ChangeLock& operator=(const ChangeLock&) = delete;
+
+    bool held() const { return m_fd >= 0; }
+    // Why it is not held, for the user.
+    const QString& failure() const { return m_failure; }
+
+private:
+    int m_fd = -1;
+    QString m_failure;
+};
 
 // Moves an unreadable file aside under a new name beside it; returns the new path, or empty on failure.
 QString keepAside(const QString& path);

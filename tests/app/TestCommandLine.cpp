@@ -1,6 +1,9 @@
 #include "session/Startup.h"
+#include "sim/SimServer.h"
+#include "store/Stores.h"
 #include "support/TestFiles.h"
 #include "support/TreviskRun.h"
+#include "update/HttpTestServer.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -57,6 +60,17 @@ QStringList where(const QTemporaryDir& dir)
             dir.filePath(QStringLiteral("data")),
             QStringLiteral("--config"),
             dir.filePath(QStringLiteral("t.ini"))};
+}
+
+// A list of the one server at `address` in the data folder of `dir`.
+bool listServer(const QTemporaryDir& dir, const QString& address)
+{
+    Stores stores(dir.filePath(QStringLiteral("data")));
+    ServerRecord record;
+    record.game = QStringLiteral("Quake 3");
+    record.address = address;
+    stores.servers.rows.push_back(record);
+    return QDir().mkpath(dir.filePath(QStringLiteral("data"))) && stores.saveServers().isEmpty();
 }
 
 } // namespace
@@ -133,6 +147,54 @@ private slots:
         QVERIFY(gui.waitForFinished(10000));
         QCOMPARE(gui.exitStatus(), QProcess::NormalExit);
         QCOMPARE(gui.exitCode(), 0);
+    }
+
+    // Whatever window is open, SIGTERM ends the program: here the offer of a newer version.
+    void sigtermWhileAnUpgradeIsOffered()
+    {
+        QTemporaryDir dir;
+        HttpTestServer web;
+        web.parts = HttpTestServer::splitAnswer("<VERSION>9.0.0</VERSION>", 4, true);
+        QVERIFY(web.listen());
+        SimServer server(QStringLiteral("Quake 3"));
+        QVERIFY(server.start());
+        QVERIFY(listServer(dir, server.address()));
+        QVERIFY(writeFile(dir.filePath(QStringLiteral("t.ini")),
+                          "[Settings]\nVersionURL=" + web.url().toEncoded() + "\nDownloadURL=http://127.0.0.1:9/\n"));
+        QSignalSpy queried(&server, &SimServer::requestReceived);
+        QProcess gui;
+        start(gui, where(dir));
+        // The list is first queried as the splash goes, right before the offer is made.
+        QTRY_VERIFY_WITH_TIMEOUT(!queried.isEmpty(), 20000);
+        QVERIFY(web.request().startsWith("GET /trevisk/version.txt"));
+        ::kill(static_cast<pid_t>(gui.processId()), SIGTERM);
+        QVERIFY(gui.waitForFinished(10000));
+        QCOMPARE(gui.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(gui.exitCode(), 0);
+    }
+
+    // Counts that cannot be saved at exit (a full disk; here a folder in the file's place) are told
+    // on the error output and in the log, and the exit code says so.
+    void failedSaveAtExit()
+    {
+        QTemporaryDir dir;
+        SimServer server(QStringLiteral("Quake 3"));
+        QVERIFY(server.start());
+        QVERIFY(listServer(dir, server.address()));
+        const QString log = dir.filePath(QStringLiteral("events.log"));
+        QVERIFY(
+            writeFile(dir.filePath(QStringLiteral("t.ini")), "[Settings]\nLogging=1\nLogFile=" + log.toUtf8() + "\n"));
+        QProcess monitor;
+        start(monitor, args("--headless|--status|1") + where(dir), false);
+        QByteArray out;
+        QTRY_VERIFY_WITH_TIMEOUT((out += monitor.readAllStandardOutput()).contains("answered: 1,"), 20000);
+        QVERIFY(QDir().mkpath(dir.filePath(QStringLiteral("data/uptime.dat"))));
+        monitor.terminate();
+        QVERIFY(monitor.waitForFinished(10000));
+        QCOMPARE(monitor.exitCode(), 1);
+        const QByteArray said = "The uptime counts could not be saved at exit: ";
+        QVERIFY(monitor.readAllStandardError().contains(said));
+        QVERIFY(readFile(log).contains(said));
     }
 
     // A copy of the program without its module, or with a broken one, says what it tried and ends

@@ -1,7 +1,9 @@
 #include "core/Routines.h"
+#include "monitor/AlertSnooze.h"
 #include "monitor/UptimeLog.h"
 #include "session/Startup.h"
 #include "sim/SimServer.h"
+#include "store/Stores.h"
 #include "support/TestFiles.h"
 #include "support/TreviskRun.h"
 
@@ -143,7 +145,7 @@ private slots:
         QCOMPARE(servers("remove|127.0.0.1:27960").code, 1);
         QCOMPARE(servers("list").out.count('\n'), 1);
 
-        // Snoozing needs no lock: a running monitor reads the snooze file again.
+        // Snoozing needs no lock of the folder: a running monitor reads the snooze file again.
         {
             const auto lock = acquireDataLock(dir.filePath(QStringLiteral("data")));
             run = servers("snooze|127.0.0.2:2302|on");
@@ -170,6 +172,43 @@ private slots:
         QCOMPARE(servers("remove|127.0.0.2:2302").code, 0);
         QCOMPARE(servers("add|Halo|127.0.0.2:2302").code, 0);
         QVERIFY(!servers("list").out.contains("snoozed"));
+    }
+
+    // Snoozes given at the same moment by many programs are all kept: each change is made under a lock.
+    void snoozesAtOnceAreAllKept()
+    {
+        QTemporaryDir dir;
+        const QString data = dir.filePath(QStringLiteral("data"));
+        Stores stores(data);
+        QVERIFY(QDir().mkpath(data));
+        constexpr int Count = 20;
+        for (int i = 1; i <= Count; ++i) {
+            ServerRecord record;
+            record.game = QStringLiteral("Quake 3");
+            record.address = QStringLiteral("127.0.0.1:%1").arg(i);
+            stores.servers.rows.push_back(record);
+        }
+        QVERIFY(stores.saveServers().isEmpty());
+        std::vector<std::unique_ptr<QProcess>> runs;
+        for (int i = 1; i <= Count; ++i) {
+            runs.push_back(std::make_unique<QProcess>());
+            runs.back()->start(QStringLiteral(TREVISK_BINARY),
+                               {QStringLiteral("servers"),
+                                QStringLiteral("snooze"),
+                                QStringLiteral("127.0.0.1:%1").arg(i),
+                                QStringLiteral("on"),
+                                QStringLiteral("--data-dir"),
+                                data,
+                                QStringLiteral("--config"),
+                                dir.filePath(QStringLiteral("t.ini"))});
+        }
+        for (const auto& run : runs) {
+            QVERIFY(run->waitForFinished(30000));
+            QVERIFY2(run->exitCode() == 0, run->readAllStandardError().constData());
+        }
+        AlertSnooze snooze(stores.filePath(SnoozeFile));
+        QVERIFY(snooze.load().isEmpty());
+        QCOMPARE(snooze.snoozed(QDateTime::currentDateTime()).size(), size_t(Count));
     }
 };
 

@@ -1,4 +1,4 @@
-trevisk_add_test(app CommandLine LIBS trevisk_core trevisk_testsupport)
+trevisk_add_test(app CommandLine LIBS trevisk_core trevisk_sim trevisk_testsupport)
 # The tests start the real program.
 target_compile_definitions(test_app_CommandLine PRIVATE TREVISK_BINARY="$<TARGET_FILE:trevisk>")
 add_dependencies(test_app_CommandLine trevisk)

@@ -6,8 +6,12 @@
 #include "store/RecordFile.h"
 #include "support/TestFiles.h"
 
+#include <QDataStream>
 #include <QDir>
 #include <QFile>
+
+#include <climits>
+#include <sys/stat.h>
 
 using namespace trevisk;
 
@@ -115,6 +119,18 @@ private slots:
         QVERIFY(snooze.snooze(QStringLiteral("127.0.0.1:5"), SnoozeLength::OneHour, now).isEmpty());
         QVERIFY(snooze.load().isEmpty());
         QVERIFY(snooze.isSnoozed(QStringLiteral("127.0.0.1:5"), now));
+
+        // While another program changes the file, a change waits a little, then says so and changes nothing.
+        {
+            const ChangeLock other(path, AlertSnooze::MonitorWait);
+            QVERIFY(other.held());
+            AlertSnooze waiting(path, std::chrono::milliseconds(50));
+            const QString error = waiting.resume(QStringLiteral("127.0.0.1:5"));
+            QVERIFY2(error.contains(QStringLiteral("locked")) && error.endsWith(QStringLiteral("nothing was changed")),
+                     qPrintable(error));
+        }
+        QVERIFY(snooze.load().isEmpty());
+        QVERIFY(snooze.isSnoozed(QStringLiteral("127.0.0.1:5"), now));
     }
 
     void runningMonitorReadsASnoozeFromOutside()
@@ -195,6 +211,66 @@ private slots:
         QCOMPARE(damaged.serverCount(), 0);
         QVERIFY(!QFile::exists(path));
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 1);
+    }
+
+    // Each stored value is checked against the 30 days up to now: nothing outside them is kept, and
+    // counting goes on at once.
+    void uptimeFileValues_data()
+    {
+        QTest::addColumn<qint64>("firstHour"); // from the hour now
+        QTest::addColumn<bool>("kept");
+        const qint64 hourNow = at(7, 12).toSecsSinceEpoch() / 3600;
+        QTest::newRow("last hours") << qint64(-2) << true;
+        QTest::newRow("first hour -2^31") << qint64(INT_MIN) - hourNow << false;
+        QTest::newRow("first hour 2^31-1") << qint64(INT_MAX) - hourNow << false;
+        QTest::newRow("hours ahead of a fast clock") << qint64(5) << false;
+        QTest::newRow("older than 30 days") << qint64(-800) << false;
+    }
+    void uptimeFileValues()
+    {
+        QFETCH(qint64, firstHour);
+        QFETCH(bool, kept);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QString::fromLatin1(UptimeFile));
+        const QDateTime now = at(7, 12, 30);
+        const QString a = QStringLiteral("127.0.0.1:1");
+        // Three hours of 2 cycles, 1 answered.
+        QByteArray bytes("TRVSKUP1");
+        QDataStream out(&bytes, QIODevice::Append);
+        out << quint32(1) << a.toUtf8() << qint32(now.toSecsSinceEpoch() / 3600 + firstHour) << quint16(3);
+        for (int h = 0; h < 3; ++h)
+            out << quint16(2) << quint16(1);
+        QVERIFY(writeFile(path, bytes));
+        UptimeLog log(path);
+        QVERIFY(log.load(now).isEmpty());
+        QCOMPARE(log.serverCount(), kept ? 1 : 0);
+        log.record(a, 1, true, now);
+        QCOMPARE(log.shares(a, now).day, std::optional(kept ? 4.0 / 7.0 : 1.0));
+        // A clock set back while running: the hours it had gone ahead to go.
+        log.record(a, 2, false, now.addSecs(5 * 3600));
+        log.record(a, 3, true, now);
+        QCOMPARE(log.shares(a, now.addSecs(5 * 3600)).day, std::optional(kept ? 5.0 / 8.0 : 1.0));
+        QVERIFY(log.save(now).isEmpty());
+
+        // A count of more answers than cycles is damage.
+        QVERIFY(writeFile(path, bytes.replace(bytes.size() - 2, 2, QByteArray("\x00\x03", 2))));
+        QCOMPARE(log.load(now), QStringLiteral("damaged"));
+    }
+
+    // A pipe in the file's place is refused before it is opened (it would block), as any other file
+    // that is not a regular one.
+    void uptimeFileThatIsAPipe()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QString::fromLatin1(UptimeFile));
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        UptimeLog log(path);
+        QVERIFY(log.load(at(7, 12), false).contains(QStringLiteral("not a regular file")));
+        QVERIFY(QFileInfo(path).exists());
+        QVERIFY(!log.load(at(7, 12)).isEmpty());
+        QVERIFY(!QFileInfo(path).exists());
+        log.record(QStringLiteral("127.0.0.1:1"), 1, true, at(7, 12));
+        QVERIFY(log.save(at(7, 12)).isEmpty());
     }
 
     // The monitor counts each cycle once (Half-Life answers twice a cycle), keeps the counts across a

@@ -1,11 +1,12 @@
 #include "HttpTestServer.h"
-#include "support/ScriptedPrompter.h"
 #include "update/SplashWindow.h"
 #include "update/UpdateSettings.h"
 #include "update/UpgradePrompt.h"
 #include "update/VersionCheck.h"
 
+#include <QApplication>
 #include <QLabel>
+#include <QPushButton>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -216,6 +217,7 @@ private slots:
         QCOMPARE(splash.versionCheck().versionFound(), QStringLiteral("1.1.1"));
     }
 
+    // The offer is a window of its own, styled as ever, that blocks no other window.
     void upgradeQuestion()
     {
         const QString address = QStringLiteral("http://127.0.0.1:8080/trevisk/");
@@ -227,18 +229,38 @@ private slots:
             return true;
         };
 
-        ScriptedPrompter prompter;
-        prompter.choices = {0, 1, 0};
-        QVERIFY(offerUpgrade(prompter, QStringLiteral("1.2.0"), address, record));
-        QCOMPARE(prompter.texts(), QStringList{QStringLiteral("Trevisk Upgrade|") + text});
+        UpgradePrompt prompt(address, record);
+        prompt.offer(QStringLiteral("1.2.0"));
+        QVERIFY(prompt.isVisible());
+        QVERIFY(!prompt.isModal() && !QApplication::activeModalWidget());
+        QCOMPARE(prompt.windowTitle(), QStringLiteral("Trevisk Upgrade"));
+        QCOMPARE(prompt.minimumSize(), prompt.maximumSize());
+        const auto* label = prompt.findChild<QLabel*>(QStringLiteral("lblText"));
+        QVERIFY(label);
+        QCOMPARE(label->text(), text);
+        QCOMPARE(label->textFormat(), Qt::PlainText);
+        QCOMPARE(label->font().families().first(), QStringLiteral("Arial"));
+        QVERIFY(label->font().bold() && label->font().pointSizeF() == 8.25);
+        QCOMPARE(label->palette().color(QPalette::WindowText), QColor(0, 0, 128));
+        auto* yes = prompt.findChild<QPushButton*>(QStringLiteral("cmdYes"));
+        auto* no = prompt.findChild<QPushButton*>(QStringLiteral("cmdNo"));
+        QVERIFY(yes && no);
+        QCOMPARE(yes->text(), QStringLiteral("&Yes"));
+        QCOMPARE(no->text(), QStringLiteral("&No"));
+
+        QTest::mouseClick(yes, Qt::LeftButton);
         QCOMPARE(opened, QList<QUrl>{QUrl(address)});
-
-        QVERIFY(!offerUpgrade(prompter, QStringLiteral("1.2.0"), address, record)); // "&No"
+        QVERIFY(!prompt.isVisible());
+        prompt.offer(QStringLiteral("1.2.0"));
+        QTest::mouseClick(no, Qt::LeftButton);
         QCOMPARE(opened.size(), 1);
+        QVERIFY(!prompt.isVisible());
 
-        QVERIFY(offerUpgrade(prompter, QStringLiteral("1.2.0"), QString(), record)); // no address to open
+        UpgradePrompt noAddress(QString(), record); // nothing to open
+        noAddress.offer(QStringLiteral("1.2.0"));
+        QTest::mouseClick(noAddress.findChild<QPushButton*>(QStringLiteral("cmdYes")), Qt::LeftButton);
         QCOMPARE(opened.size(), 1);
-        QVERIFY(prompter.choices.isEmpty());
+        QVERIFY(!noAddress.isVisible());
     }
 };
 

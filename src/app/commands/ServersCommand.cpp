@@ -156,7 +156,7 @@ int removeServer(Stores& stores, const QStringList& arguments)
         return 1;
     }
     // A server listed again later starts with its alerts on.
-    AlertSnooze snooze(stores.filePath(SnoozeFile));
+    AlertSnooze snooze(stores.filePath(SnoozeFile), AlertSnooze::CommandWait);
     if (snooze.load().isEmpty() && snooze.snoozedUntil(address, SystemClock().now())) {
         if (const QString error = snooze.resume(address); !error.isEmpty()) {
             printLine(QStringLiteral("The alert snoozes could not be saved: %1").arg(error), stderr);
@@ -189,7 +189,7 @@ int snoozeServer(Stores& stores, const QStringList& arguments)
     }
     const SystemClock clock;
     const QDateTime now = clock.now();
-    AlertSnooze snooze(stores.filePath(SnoozeFile));
+    AlertSnooze snooze(stores.filePath(SnoozeFile), AlertSnooze::CommandWait);
     const QString error =
         length ? snooze.snooze(record->addressText(), *length, now) : snooze.resume(record->addressText());
     if (!error.isEmpty()) {
@@ -217,7 +217,7 @@ int runServersCommand(const CommonOptions& options, const QStringList& arguments
     }
     const QString dataDir = resolveDataDir(options.dataDir, options.programDir);
     std::unique_ptr<QLockFile> lock;
-    // A snooze has a file of its own that a running monitor reads again: it needs no lock.
+    // A snooze has a file of its own that a running monitor reads again: it takes only that file's lock.
     if (action != QLatin1String("list") && action != QLatin1String("snooze")) {
         lock = lockForChange(dataDir);
         if (!lock)
