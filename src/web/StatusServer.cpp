@@ -1,5 +1,6 @@
 #include "web/StatusServer.h"
 
+#include "core/Routines.h"
 #include "monitor/Monitor.h"
 #include "query/ServerJson.h"
 #include "query/ServerQuery.h"
@@ -121,21 +122,34 @@ std::optional<ListenAddress> parseListenAddress(const QString& text, QString* er
     return where;
 }
 
-std::optional<QByteArray> readTokenFile(const QString& path, QString* error)
+std::optional<QByteArray> readTokenFile(const QString& path, QString* error, QString* warning)
 {
+    const auto fail = [&](const QString& why) -> std::optional<QByteArray> {
+        if (error)
+            *error = why;
+        return std::nullopt;
+    };
+    // Opening a pipe would wait for a writer, and a device could give without end.
+    if (const QString refusal = notRegularFile(path); !refusal.isEmpty())
+        return fail(QStringLiteral("Cannot read the token file: %1").arg(refusal));
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        if (error)
-            *error = QStringLiteral("Cannot read the token file %1: %2").arg(path, file.errorString());
-        return std::nullopt;
-    }
+    if (!file.open(QIODevice::ReadOnly))
+        return fail(QStringLiteral("Cannot read the token file %1: %2").arg(path, file.errorString()));
     const QByteArray token = file.read(MaxTokenFileBytes).split('\n').first().trimmed();
-    if (token.isEmpty()) {
-        if (error)
-            *error = QStringLiteral("The token file %1 holds no token on its first line").arg(path);
-        return std::nullopt;
-    }
+    if (token.isEmpty())
+        return fail(QStringLiteral("The token file %1 holds no token on its first line").arg(path));
+    if (warning)
+        *warning = openSecretWarning(path);
     return token;
+}
+
+QString exposureWarning(const QHostAddress& bound, bool hasToken)
+{
+    if (hasToken || bound.isLoopback())
+        return {};
+    return QStringLiteral("Warning: the status is served beyond this machine to anyone who can reach %1; "
+                          "give a token with --listen-token FILE or listen on 127.0.0.1")
+        .arg(bound.toString());
 }
 
 int defaultConnectionCap()

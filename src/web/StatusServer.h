@@ -26,7 +26,10 @@ struct ListenAddress
 // "PORT", ":PORT", "ADDRESS:PORT", "[IPv6]:PORT" or "localhost:PORT"; nothing (and a reason) otherwise.
 std::optional<ListenAddress> parseListenAddress(const QString& text, QString* error);
 // A bearer token kept in a file (its first line); nothing (and a reason) when there is none to read.
-std::optional<QByteArray> readTokenFile(const QString& path, QString* error);
+// A file other users may read is still used, with a warning of how to close it.
+std::optional<QByteArray> readTokenFile(const QString& path, QString* error, QString* warning = nullptr);
+// A warning when the status is served beyond this machine to anyone who asks; empty otherwise.
+QString exposureWarning(const QHostAddress& bound, bool hasToken);
 
 // Well below the open-file limit: the game sockets and the saves need theirs.
 int defaultConnectionCap();

@@ -15,6 +15,7 @@
 #include <QTcpSocket>
 #include <QTest>
 
+#include <sys/stat.h>
 #include <time.h>
 
 using namespace trevisk;
@@ -230,6 +231,15 @@ private slots:
             const auto parsed = parseListenAddress(QString::fromLatin1(text), &error);
             QVERIFY2(parsed && parsed->address == QHostAddress(address) && parsed->port == 9100, text);
         }
+        // Served beyond this machine to anyone: a warning.
+        for (const auto& [address, token, warns] : {std::tuple("127.0.0.1", false, false),
+                                                    std::tuple("127.0.0.2", false, false),
+                                                    std::tuple("::1", false, false),
+                                                    std::tuple("0.0.0.0", false, true),
+                                                    std::tuple("::", false, true),
+                                                    std::tuple("192.0.2.7", false, true),
+                                                    std::tuple("0.0.0.0", true, false)})
+            QVERIFY2(exposureWarning(QHostAddress(QString::fromLatin1(address)), token).isEmpty() != warns, address);
         for (const char* bad : {"", "server.example:9100", "127.0.0.1:65536", "127.0.0.1:", "127.0.0.1:port"}) {
             error.clear();
             QVERIFY2(!parseListenAddress(QString::fromLatin1(bad), &error), bad);
@@ -377,12 +387,39 @@ private slots:
         QCOMPARE(statusOf(waiting.readAll()), 200);
     }
 
+    // A token file is read only when it is a plain file; one that others may read is used, with a warning.
+    void tokenFiles()
+    {
+        QTemporaryDir dir;
+        const QString open = dir.filePath(QStringLiteral("open"));
+        const QString closed = dir.filePath(QStringLiteral("closed"));
+        const QString pipe = dir.filePath(QStringLiteral("pipe"));
+        QVERIFY(writeFile(open, "token\n") && writeFile(closed, "token\n"));
+        QVERIFY(
+            QFile::setPermissions(open, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther));
+        QVERIFY(QFile::setPermissions(closed, QFile::ReadOwner | QFile::WriteOwner));
+        QCOMPARE(mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+        QString error;
+        QString warning;
+        QCOMPARE(readTokenFile(closed, &error, &warning), QByteArray("token"));
+        QCOMPARE(warning, QString());
+        QCOMPARE(readTokenFile(open, &error, &warning), QByteArray("token"));
+        QVERIFY2(warning.contains(QStringLiteral("chmod 600 ") + open), qPrintable(warning));
+        // A pipe would hold the start until something wrote to it.
+        for (const QString& path : {pipe, dir.path()}) {
+            QVERIFY(!readTokenFile(path, &error, &warning));
+            QVERIFY2(error.contains(QStringLiteral("not a regular file")) || error.contains(QStringLiteral("folder")),
+                     qPrintable(error));
+        }
+    }
+
     // The real program: options read, the token taken from its file, the status served while it watches.
     void programServesWithToken()
     {
         QTemporaryDir dir;
         const QString tokenFile = dir.filePath(QStringLiteral("token"));
         writeFile(tokenFile, "  file-token  \nsecond line\n");
+        QFile::setPermissions(tokenFile, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther);
         const auto options = [&](const QString& token) {
             return QStringLiteral("--headless|--data-dir|%1|--config|%1/t.ini|--listen|127.0.0.1:0|--listen-token|%2")
                 .arg(dir.path(), token)
@@ -422,6 +459,7 @@ private slots:
         QVERIFY(program.waitForFinished(10000));
         QCOMPARE(program.exitCode(), 0);
         QVERIFY(program.readAllStandardOutput().contains("Trevisk stopped."));
+        QVERIFY(program.readAllStandardError().contains("chmod 600"));
     }
 };
 
