@@ -147,8 +147,8 @@ QString exposureWarning(const QHostAddress& bound, bool hasToken)
 {
     if (hasToken || bound.isLoopback())
         return {};
-    return QStringLiteral("Warning: the status is served beyond this machine to anyone who can reach %1; "
-                          "give a token with --listen-token FILE or listen on 127.0.0.1")
+    return QStringLiteral("Warning: the status on %1 can be read from other machines, by anyone: give it a "
+                          "token with --listen-token FILE, or listen on 127.0.0.1")
         .arg(bound.toString());
 }
 
@@ -224,15 +224,6 @@ StatusServer::StatusServer(Monitor& monitor, QObject* parent)
     connect(
         &status, &QAbstractItemModel::modelReset, this, [this] { noteAnswers(0, m_monitor.status().rowCount() - 1); });
     noteAnswers(0, status.rowCount() - 1);
-}
-
-StatusServer::~StatusServer()
-{
-    // The connections go before the listener and the timers they refer to.
-    for (Connection* connection : findChildren<Connection*>(Qt::FindDirectChildrenOnly)) {
-        connection->phase = Connection::Phase::Gone;
-        delete connection;
-    }
 }
 
 bool StatusServer::listen(const ListenAddress& where, QString* error)

@@ -62,7 +62,6 @@ public:
     static constexpr int PageRefreshSeconds = 10;
 
     explicit StatusServer(Monitor& monitor, QObject* parent = nullptr);
-    ~StatusServer() override;
 
     void setToken(const QByteArray& token) { m_token = token; }
     void setLimits(const StatusServerLimits& limits) { m_limits = limits; }
