@@ -338,14 +338,16 @@ private slots:
         MonitorFixture f;
         f.start();
         StatusServerLimits limits;
-        limits.headTime = limits.idleTime = limits.lingerTime = std::chrono::milliseconds(200);
+        limits.idleTime = limits.lingerTime = std::chrono::milliseconds(200);
         StatusServer web(*f.monitor);
         web.setLimits(limits);
         QVERIFY(web.listen(ListenAddress{}, nullptr));
-
         const RawReply idle = exchange(web.port(), "GET /metrics HTTP/1.1\r\n\r\n");
         QVERIFY(idle.closed);
         QCOMPARE(idle.status, 200);
+
+        limits.headTime = std::chrono::milliseconds(200);
+        web.setLimits(limits);
         const RawReply silent = exchange(web.port(), {});
         QVERIFY(silent.closed);
         QCOMPARE(silent.text, QByteArray());
@@ -359,6 +361,7 @@ private slots:
         byte.start(20);
         QSignalSpy dripClosed(&drip, &QAbstractSocket::disconnected);
         QVERIFY(dripClosed.wait(5000));
+        byte.stop();
         QCOMPARE(statusOf(drip.readAll()), 408);
 
         limits.headTime = std::chrono::seconds(60);
