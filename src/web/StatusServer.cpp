@@ -328,7 +328,7 @@ void StatusServer::acceptWaiting()
         ++m_open;
         auto* connection = new Connection(this, socket);
         connect(socket, &QIODevice::readyRead, connection, [this, connection] { readFrom(*connection); });
-        connect(socket, &QIODevice::bytesWritten, connection, [this, connection] {
+        connect(socket, &QIODevice::bytesWritten, connection, [connection] {
             if (connection->phase == Connection::Phase::Closing)
                 connection->shutDownWhenSent();
         });
