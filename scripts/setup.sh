@@ -5,7 +5,6 @@ set -euo pipefail
 packages=(
     cmake ninja-build g++ pkg-config clang-format
     qt6-base-dev qt6-charts-dev qt6-multimedia-dev libqt6opengl6-dev qt6-qpa-plugins
-    qt6-httpserver-dev qt6-websockets-dev # the web status (its CMake files need the WebSockets ones)
     python3 python3-aiosmtpd python3-prometheus-client openssl desktop-file-utils appstream dbus-daemon
     # the sanitizer build and the fuzz targets (libFuzzer lives in libclang-rt-14-dev)
     clang libclang-rt-14-dev lld-14

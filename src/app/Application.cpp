@@ -92,11 +92,14 @@ int runHeadless(QCoreApplication& app, const CommonOptions& options)
             return 2;
         }
         if (!options.listenToken.isEmpty()) {
-            const std::optional<QByteArray> token = readTokenFile(options.listenToken, &error);
+            QString warning;
+            const std::optional<QByteArray> token = readTokenFile(options.listenToken, &error, &warning);
             if (!token) {
                 printLine(error, stderr);
                 return 2;
             }
+            if (!warning.isEmpty())
+                printLine(warning, stderr);
             runOptions.listenToken = *token;
         }
     }

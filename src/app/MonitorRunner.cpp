@@ -72,6 +72,8 @@ int runMonitorLoop(QCoreApplication& app, AppContext& context, const MonitorRunO
                       .arg(host)
                       .arg(web.port())
                       .arg(options.listenToken.isEmpty() ? QString() : QStringLiteral(" to bearers of the token")));
+        if (const QString warning = exposureWarning(bound, !options.listenToken.isEmpty()); !warning.isEmpty())
+            printLine(warning, stderr);
     }
 
     auto printStatus = [&output] { output.printStatus(); };

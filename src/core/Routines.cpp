@@ -102,4 +102,19 @@ QString notRegularFile(const QString& path)
     return {};
 }
 
+QString openSecretWarning(const QString& path)
+{
+    const QFileDevice::Permissions permissions = QFileInfo(path).permissions();
+    const bool read = permissions.testFlag(QFileDevice::ReadOther);
+    const bool write = permissions.testFlag(QFileDevice::WriteOther);
+    if (!read && !write)
+        return {};
+    const QString shown = QDir::toNativeSeparators(path);
+    return QStringLiteral("Warning: other users can %1 %2; make it yours alone with: chmod 600 %2")
+        .arg(read && write ? QStringLiteral("read and change")
+             : read        ? QStringLiteral("read")
+                           : QStringLiteral("change"),
+             shown);
+}
+
 } // namespace trevisk

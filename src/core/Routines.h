@@ -33,5 +33,8 @@ qsizetype characterCount(QStringView text);
 // Empty when `path` does not exist or is a regular file (also through a symbolic link); otherwise
 // why the program must not replace or append to it (a folder, a device, a pipe, a dangling link).
 QString notRegularFile(const QString& path);
+// Empty unless other users may read or change the file that holds a secret; then a warning that
+// says how to close it.
+QString openSecretWarning(const QString& path);
 
 } // namespace trevisk

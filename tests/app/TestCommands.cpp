@@ -210,6 +210,28 @@ private slots:
         QVERIFY(snooze.load().isEmpty());
         QCOMPARE(snooze.snoozed(QDateTime::currentDateTime()).size(), size_t(Count));
     }
+
+    // A password file others may read is still used, with a word on how to close it.
+    void rconPasswordFileOpenToOthers()
+    {
+        QTemporaryDir dir;
+        SimServer server(QStringLiteral("Quake 3"));
+        server.state().rconPassword = "labpass";
+        QVERIFY(server.start());
+        const QString file = dir.filePath(QStringLiteral("password"));
+        QVERIFY(writeFile(file, "labpass\n"));
+        for (const bool open : {true, false}) {
+            QVERIFY(QFile::setPermissions(
+                file, QFile::ReadOwner | QFile::WriteOwner | (open ? QFile::ReadOther : QFileDevice::Permissions())));
+            const TreviskRun run = runTrevisk(
+                QStringList{
+                    QStringLiteral("rcon"), QStringLiteral("Quake 3"), server.address(), QStringLiteral("status")}
+                << QStringLiteral("--password-file") << file << QStringLiteral("--config")
+                << dir.filePath(QStringLiteral("t.ini")) << QStringLiteral("--data-dir") << dir.path());
+            QCOMPARE(run.code, 0);
+            QCOMPARE(run.err.contains("chmod 600 " + QFile::encodeName(file)), open);
+        }
+    }
 };
 
 QTEST_GUILESS_MAIN(TestCommands)

@@ -12,7 +12,11 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QScopeGuard>
+#include <QTcpSocket>
 #include <QTest>
+
+#include <sys/stat.h>
+#include <time.h>
 
 using namespace trevisk;
 
@@ -46,6 +50,44 @@ HttpReply fetch(quint16 port,
         result.headers.insert(name.toLower(), value);
     reply->deleteLater();
     return result;
+}
+
+// What one connection got back: the status of its first answer, all it read, and whether the
+// server closed it.
+struct RawReply
+{
+    int status = 0;
+    QByteArray text;
+    bool closed = false;
+};
+
+int statusOf(const QByteArray& text)
+{
+    return text.startsWith("HTTP/1.1 ") ? text.mid(9, 3).toInt() : 0;
+}
+
+// Sends the bytes as they stand and reads until the server closes the connection.
+RawReply exchange(quint16 port, const QByteArray& bytes)
+{
+    QTcpSocket socket;
+    socket.connectToHost(QHostAddress::LocalHost, port);
+    RawReply reply;
+    if (!socket.waitForConnected(5000))
+        return reply;
+    socket.write(bytes);
+    QSignalSpy gone(&socket, &QAbstractSocket::disconnected);
+    reply.closed = gone.wait(10000) || socket.state() == QAbstractSocket::UnconnectedState;
+    reply.text = socket.readAll();
+    reply.status = statusOf(reply.text);
+    return reply;
+}
+
+// The CPU time this process has used.
+std::chrono::nanoseconds cpuTime()
+{
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return std::chrono::seconds(now.tv_sec) + std::chrono::nanoseconds(now.tv_nsec);
 }
 
 // Every sample of a metrics text as Prometheus' reference parser reads it: "name{labels}" -> value.
@@ -189,6 +231,15 @@ private slots:
             const auto parsed = parseListenAddress(QString::fromLatin1(text), &error);
             QVERIFY2(parsed && parsed->address == QHostAddress(address) && parsed->port == 9100, text);
         }
+        // Served beyond this machine to anyone: a warning.
+        for (const auto& [address, token, warns] : {std::tuple("127.0.0.1", false, false),
+                                                    std::tuple("127.0.0.2", false, false),
+                                                    std::tuple("::1", false, false),
+                                                    std::tuple("0.0.0.0", false, true),
+                                                    std::tuple("::", false, true),
+                                                    std::tuple("192.0.2.7", false, true),
+                                                    std::tuple("0.0.0.0", true, false)})
+            QVERIFY2(exposureWarning(QHostAddress(QString::fromLatin1(address)), token).isEmpty() != warns, address);
         for (const char* bad : {"", "server.example:9100", "127.0.0.1:65536", "127.0.0.1:", "127.0.0.1:port"}) {
             error.clear();
             QVERIFY2(!parseListenAddress(QString::fromLatin1(bad), &error), bad);
@@ -232,12 +283,146 @@ private slots:
         }
     }
 
+    // A request is read within limits and refused before any body; nothing but HTTP/1.x is served,
+    // and nothing is printed for any of it.
+    void requestsReadWithinLimits()
+    {
+        MonitorFixture f;
+        f.start();
+        StatusServer web(*f.monitor);
+        web.setToken("s3cret-token");
+        QVERIFY(web.listen(ListenAddress{}, nullptr));
+        static int printed;
+        printed = 0;
+        const QtMessageHandler previous =
+            qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) { ++printed; });
+        const auto restore = qScopeGuard([&] { qInstallMessageHandler(previous); });
+
+        const QByteArray get = "GET /metrics HTTP/1.1\r\nConnection: close\r\n";
+        const struct
+        {
+            const char* what;
+            QByteArray request;
+            int status;
+        } cases[] = {
+            {"scheme in small letters", get + "Authorization: bearer s3cret-token\r\n\r\n", 200},
+            {"scheme in capitals", get + "Authorization: BEARER s3cret-token\r\n\r\n", 200},
+            {"another scheme", get + "Authorization: Basic s3cret-token\r\n\r\n", 401},
+            // Only the headers are sent: the answer cannot wait for the body.
+            {"body announced", "POST /metrics HTTP/1.1\r\nContent-Length: 200000000\r\n\r\n", 413},
+            {"chunked body", get + "Transfer-Encoding: chunked\r\n\r\n", 413},
+            {"1 MB request line", "GET /" + QByteArray(1 << 20, 'a') + " HTTP/1.1\r\n\r\n", 414},
+            {"1 MB header", get + "X-Long: " + QByteArray(1 << 20, 'a') + "\r\n\r\n", 431},
+            {"20,000 headers", get + QByteArray("X: y\r\n").repeated(20000) + "\r\n", 431},
+            {"200 short headers", get + QByteArray("X: y\r\n").repeated(200) + "\r\n", 431},
+            {"WebSocket",
+             "GET / HTTP/1.1\r\nUpgrade: websocket\r\nConnection: Upgrade\r\n"
+             "Sec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\nSec-WebSocket-Version: 13\r\n\r\n",
+             400},
+            {"not HTTP", "HELLO\r\n\r\n", 400},
+            {"HTTP/2", "GET / HTTP/2.0\r\n\r\n", 505},
+        };
+        for (const auto& [what, request, status] : cases) {
+            const RawReply reply = exchange(web.port(), request);
+            QVERIFY2(reply.closed, what);
+            QVERIFY2(reply.status == status, (what + (": " + reply.text.left(40))).constData());
+        }
+        QCOMPARE(printed, 0);
+        QTRY_COMPARE(web.openConnections(), 0);
+    }
+
+    // A connection is kept no longer than its request takes to come or than it sits idle, and no
+    // more are taken than the cap: the rest wait in the system's queue, costing no time here.
+    void deadlinesAndConnectionCap()
+    {
+        MonitorFixture f;
+        f.start();
+        StatusServerLimits limits;
+        limits.idleTime = limits.lingerTime = std::chrono::milliseconds(200);
+        StatusServer web(*f.monitor);
+        web.setLimits(limits);
+        QVERIFY(web.listen(ListenAddress{}, nullptr));
+        const RawReply idle = exchange(web.port(), "GET /metrics HTTP/1.1\r\n\r\n");
+        QVERIFY(idle.closed);
+        QCOMPARE(idle.status, 200);
+
+        limits.headTime = std::chrono::milliseconds(200);
+        web.setLimits(limits);
+        const RawReply silent = exchange(web.port(), {});
+        QVERIFY(silent.closed);
+        QCOMPARE(silent.text, QByteArray());
+        // Each byte in time, the whole too slow.
+        QTcpSocket drip;
+        drip.connectToHost(QHostAddress::LocalHost, web.port());
+        QVERIFY(drip.waitForConnected(5000));
+        drip.write("GET /metrics HTTP/1.1\r\nX-Slow: ");
+        QTimer byte;
+        connect(&byte, &QTimer::timeout, &drip, [&] { drip.write("a"); });
+        byte.start(20);
+        QSignalSpy dripClosed(&drip, &QAbstractSocket::disconnected);
+        QVERIFY(dripClosed.wait(5000));
+        byte.stop();
+        QCOMPARE(statusOf(drip.readAll()), 408);
+
+        limits.headTime = std::chrono::seconds(60);
+        limits.connections = 2;
+        StatusServer capped(*f.monitor);
+        capped.setLimits(limits);
+        QVERIFY(capped.listen(ListenAddress{}, nullptr));
+        QTcpSocket held[2];
+        for (QTcpSocket& socket : held) {
+            socket.connectToHost(QHostAddress::LocalHost, capped.port());
+            QVERIFY(socket.waitForConnected(5000));
+        }
+        QTRY_COMPARE(capped.openConnections(), 2);
+        QTcpSocket waiting;
+        waiting.connectToHost(QHostAddress::LocalHost, capped.port());
+        QVERIFY(waiting.waitForConnected(5000));
+        waiting.write("GET /metrics HTTP/1.1\r\nConnection: close\r\n\r\n");
+        QSignalSpy answered(&waiting, &QIODevice::readyRead);
+        const std::chrono::nanoseconds before = cpuTime();
+        QVERIFY(!answered.wait(300));
+        QVERIFY(cpuTime() - before < std::chrono::milliseconds(150));
+        QCOMPARE(capped.openConnections(), 2);
+        held[0].close();
+        QSignalSpy waitingClosed(&waiting, &QAbstractSocket::disconnected);
+        QVERIFY(waitingClosed.wait(5000));
+        QCOMPARE(statusOf(waiting.readAll()), 200);
+    }
+
+    // A token file is read only when it is a plain file; one that others may read is used, with a warning.
+    void tokenFiles()
+    {
+        QTemporaryDir dir;
+        const QString open = dir.filePath(QStringLiteral("open"));
+        const QString closed = dir.filePath(QStringLiteral("closed"));
+        const QString pipe = dir.filePath(QStringLiteral("pipe"));
+        QVERIFY(writeFile(open, "token\n") && writeFile(closed, "token\n"));
+        QVERIFY(
+            QFile::setPermissions(open, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther));
+        QVERIFY(QFile::setPermissions(closed, QFile::ReadOwner | QFile::WriteOwner));
+        QCOMPARE(mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+        QString error;
+        QString warning;
+        QCOMPARE(readTokenFile(closed, &error, &warning), QByteArray("token"));
+        QCOMPARE(warning, QString());
+        QCOMPARE(readTokenFile(open, &error, &warning), QByteArray("token"));
+        QVERIFY2(warning.contains(QStringLiteral("chmod 600 ") + open), qPrintable(warning));
+        // A pipe would hold the start until something wrote to it.
+        for (const QString& path : {pipe, dir.path()}) {
+            QVERIFY(!readTokenFile(path, &error, &warning));
+            QVERIFY2(error.contains(QStringLiteral("not a regular file")) || error.contains(QStringLiteral("folder")),
+                     qPrintable(error));
+        }
+    }
+
     // The real program: options read, the token taken from its file, the status served while it watches.
     void programServesWithToken()
     {
         QTemporaryDir dir;
         const QString tokenFile = dir.filePath(QStringLiteral("token"));
         writeFile(tokenFile, "  file-token  \nsecond line\n");
+        QFile::setPermissions(tokenFile, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther);
         const auto options = [&](const QString& token) {
             return QStringLiteral("--headless|--data-dir|%1|--config|%1/t.ini|--listen|127.0.0.1:0|--listen-token|%2")
                 .arg(dir.path(), token)
@@ -277,6 +462,7 @@ private slots:
         QVERIFY(program.waitForFinished(10000));
         QCOMPARE(program.exitCode(), 0);
         QVERIFY(program.readAllStandardOutput().contains("Trevisk stopped."));
+        QVERIFY(program.readAllStandardError().contains("chmod 600"));
     }
 };
 

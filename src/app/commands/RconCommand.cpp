@@ -173,6 +173,8 @@ int runRconCommand(const CommonOptions& options, const QStringList& arguments)
             return BadUsage;
         }
         password = *read;
+        if (const QString warning = openSecretWarning(parsed->passwordFile); !warning.isEmpty())
+            printLine(warning, stderr);
     } else {
         password = rememberedPassword(options, parsed->address);
         if (password.isEmpty()) {
