@@ -97,6 +97,11 @@ private slots:
         QTest::newRow("Q3") << "Quake 3" << q3 << "Lab OpenArena|oa_dm1|12|-"
                             << "RedSarge,0,0,friend;Angelyss,1,0;Grism,0,0;Major,1,0"
                             << "|g_timestamp=2026-12-06 21:35:21" << true;
+        // Servers forbid a backslash in a name; one that slips through is a name, not a setting.
+        QTest::newRow("Q3 backslash in a name")
+            << "Quake 3" << QByteArray(q3).replace("\"Grism\"", "\"Gr\\ism\"") << "Lab OpenArena|oa_dm1|12|-"
+            << "RedSarge,0,0,friend;Angelyss,1,0;Gr\\ism,0,0;Major,1,0"
+            << "|g_timestamp=2026-12-06 21:35:21" << true;
         QTest::newRow("Q3 empty") << "Quake 3" << capture("q3/getstatus-empty-reply.bin") << "Lab OpenArena|oa_dm2|12|-"
                                   << ""
                                   << "|g_timestamp=2026-12-06 21:50:38" << true;

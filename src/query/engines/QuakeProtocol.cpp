@@ -12,13 +12,21 @@ namespace trevisk {
 
 namespace {
 
-// Where the player lines begin: the line feed that ends the information line, or -1.
+// Where the player lines begin: the line feed that ends the information line, or -1. The line
+// starts at the first backslash; a backslash in a player's name does not move it.
 qsizetype playerPartStart(const QByteArray& answer)
 {
-    const qsizetype lastBackslash = answer.lastIndexOf('\\');
-    if (lastBackslash < 0)
+    const qsizetype firstBackslash = answer.indexOf('\\');
+    if (firstBackslash < 0)
         return -1;
-    return answer.indexOf('\n', lastBackslash);
+    return answer.indexOf('\n', firstBackslash);
+}
+
+// The answer up to its information line's line feed: the settings and values are read there only.
+QByteArray informationPart(const QByteArray& answer)
+{
+    const qsizetype end = playerPartStart(answer);
+    return end < 0 ? answer : QByteArray::fromRawData(answer.constData(), end + 1);
 }
 
 // The first space of the line that begins after pos, or -1 when that line has none.
@@ -49,8 +57,9 @@ QList<QByteArray> QuakeProtocol::requests() const
 AnswerUpdate QuakeProtocol::parse(const QByteArray& answer, const QString& game, const FriendList& friends) const
 {
     AnswerUpdate update;
-    update.settings = saveData(answer);
-    QByteArray hostname = getKeyValue(answer, "hostname");
+    const QByteArray information = informationPart(answer);
+    update.settings = saveData(information);
+    QByteArray hostname = getKeyValue(information, "hostname");
     if (m_variant == Variant::QuakeWorld)
         hostname = quakeWorldPlain(hostname);
     hostname = stripControl(hostname);
@@ -59,13 +68,13 @@ AnswerUpdate QuakeProtocol::parse(const QByteArray& answer, const QString& game,
         hostname = stripColours(hostname);
     }
     update.hostname = decodeText(hostname);
-    update.maxPlayers = decodeText(getKeyValue(answer, "maxclients"));
+    update.maxPlayers = decodeText(getKeyValue(information, "maxclients"));
     if (m_variant == Variant::QuakeWorld) {
-        update.map = decodeText(getKeyValue(answer, "map"));
+        update.map = decodeText(getKeyValue(information, "map"));
         takePlayers(update, getPlayers(answer, friends));
     } else {
         takePlayers(update, {getQ3Players(answer, game, friends), std::nullopt});
-        update.map = decodeText(getKeyValue(answer, "mapname"));
+        update.map = decodeText(getKeyValue(information, "mapname"));
     }
     return update;
 }
