@@ -309,12 +309,10 @@ bool ServerQuery::receiveA2s(const QByteArray& datagram)
         if (outcome.state == State::Pending)
             return true;
         if (outcome.state != State::Complete) {
-            // The server is there; its reply cannot be read, and the report says why.
-            stopTimer(TimeOut);
-            measurePing();
-            m_cycleAnswered = true;
+            // The server is there, but its reply cannot be read: the try ends as a bad answer that says
+            // why. Stopping the time-out without an answer would leave the cycle waiting for ever.
             noteErrors({AnswerError{QStringLiteral("A2S split reply"), outcome.error, MalformedRecord}});
-            return true;
+            return badAnswer(outcome.error);
         }
         reply = outcome.reply;
     }
