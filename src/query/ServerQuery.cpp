@@ -309,10 +309,11 @@ bool ServerQuery::receiveA2s(const QByteArray& datagram)
         if (outcome.state == State::Pending)
             return true;
         if (outcome.state != State::Complete) {
-            // The server is there, but its reply cannot be read: the try ends as a bad answer that says
-            // why. Stopping the time-out without an answer would leave the cycle waiting for ever.
+            // The server is there, but this reply cannot be read. When it is all the try brought, the
+            // try ends as a bad answer that says why: stopping the time-out without an answer would
+            // leave the cycle waiting for ever. After a reply that was read, it is only reported.
             noteErrors({AnswerError{QStringLiteral("A2S split reply"), outcome.error, MalformedRecord}});
-            return badAnswer(outcome.error);
+            return m_awaited == a2s::QueryCount ? badAnswer(outcome.error) : true;
         }
         reply = outcome.reply;
     }

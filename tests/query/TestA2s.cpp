@@ -327,6 +327,16 @@ private slots:
             query.sendQuery();
             QTRY_COMPARE(query.state(), ServerState::BadAnswer);
             QVERIFY(query.stateReason().contains(reason));
+
+            // After a reply that was read, an unreadable one is reported and the server stays up.
+            const quint64 errors = engine.counters().answerErrors;
+            server.onRequest = [&](int) {
+                const QByteArray request = server.lastRequest().data();
+                server.reply(request.startsWith(Single + 'T') ? infoReply() : part);
+            };
+            query.sendQuery();
+            QTRY_VERIFY(engine.counters().answerErrors > errors);
+            QCOMPARE(query.state(), ServerState::Up);
         }
     }
 
