@@ -10,6 +10,7 @@
 #include "query/engines/AnswerText.h"
 #include "query/engines/PlayersResult.h"
 
+#include <QRandomGenerator>
 #include <QUdpSocket>
 
 namespace trevisk {
@@ -25,6 +26,8 @@ constexpr qint32 PingCap = 9999;
 constexpr std::size_t MaxGatheredParts = 128;
 // One challenge per query of a try at most: a server that keeps handing out new ones is not followed further.
 constexpr int MaxChallengeReplies = a2s::QueryCount;
+// The challenges of a cycle's tries, a late answer to an earlier try being as good as any.
+constexpr int MaxEchoChallenges = 8;
 
 bool isA2sShaped(const QByteArray& datagram)
 {
@@ -90,6 +93,7 @@ void ServerQuery::clearResults()
     m_useA2s = false;
     m_challenge.reset();
     m_splits.clear();
+    m_serverEchoes = false;
 }
 
 void ServerQuery::sendQuery()
@@ -161,6 +165,8 @@ void ServerQuery::startCycle()
         m_reportedErrors.clear();
     m_cycleAnswered = false;
     m_cycleHadErrors = false;
+    m_echoChallenges.clear();
+    m_droppedUnechoed = false;
     ++m_cycleNumber;
     m_engine.requestSend(m_id, false);
 }
@@ -196,8 +202,18 @@ void ServerQuery::transmit(int socketIndex, const QHostAddress& address)
         // The gathering window runs from the first request of the cycle; a running window is not restarted.
         if (protocol->gathers() && !timerOn(Gather))
             startTimer(Gather, m_engine.now() + m_engine.timing().gather.count());
+        QList<QByteArray> requests;
+        if (protocol->echoesChallenge()) {
+            // A fresh challenge per try: an answer forged from the server's address cannot echo it.
+            if (m_echoChallenges.size() >= std::size_t(MaxEchoChallenges))
+                m_echoChallenges.erase(m_echoChallenges.begin());
+            m_echoChallenges.push_back(QByteArray::number(QRandomGenerator::system()->generate64() >> 16, 16));
+            requests = protocol->requestsWith(m_echoChallenges.back());
+        } else {
+            requests = protocol->requests();
+        }
         if (socketIndex >= 0 && !address.isNull()) {
-            for (const QByteArray& request : protocol->requests())
+            for (const QByteArray& request : requests)
                 m_engine.sendDatagram(socketIndex, request, address, m_remotePort);
             ++m_engine.m_counters.queriesSent;
         }
@@ -229,6 +245,10 @@ void ServerQuery::retryOrGiveUp()
 {
     ++m_retries;
     if (m_retries >= m_engine.timing().triesPerCycle) {
+        // Answers came without the challenge this server used to echo, and none with it: it no longer
+        // echoes (a new version, or an information line too long to take it), so the next cycle takes them.
+        if (m_droppedUnechoed)
+            m_serverEchoes = false;
         m_lastRefresh = QDateTime();
         ++m_engine.m_counters.timeOuts;
         m_state = ServerState::NoAnswer;
@@ -273,6 +293,8 @@ bool ServerQuery::receive(const QByteArray& datagram)
             return false;
         return badAnswer(QStringLiteral("not a %1 server's answer (%2 bytes)").arg(m_game).arg(datagram.size()));
     }
+    if (protocol && protocol->echoesChallenge() && !echoesOwnChallenge(*protocol, datagram))
+        return false;
     AnswerUpdate update = protocol ? protocol->parse(datagram, m_game, m_engine.friendList()) : AnswerUpdate{};
     // A bad answer takes no awaited place: the true one may still come.
     if (const auto reason = nonsenseIn(update, m_maxPlayers, protocol && protocol->reportsPlayerCount()))
@@ -348,6 +370,20 @@ bool ServerQuery::receiveA2s(const QByteArray& datagram)
     m_cycleAnswered = true;
     m_useA2s = true;
     takeAnswer(std::move(update));
+    return true;
+}
+
+bool ServerQuery::echoesOwnChallenge(const EngineProtocol& protocol, const QByteArray& datagram)
+{
+    const std::optional<QByteArray> echoed = protocol.echoedChallenge(datagram);
+    if (!echoed) {
+        // Servers of old versions and other forks echo nothing: they are heard as ever until this one has echoed.
+        m_droppedUnechoed = m_droppedUnechoed || m_serverEchoes;
+        return !m_serverEchoes;
+    }
+    if (std::find(m_echoChallenges.cbegin(), m_echoChallenges.cend(), *echoed) == m_echoChallenges.cend())
+        return false;
+    m_serverEchoes = true;
     return true;
 }
 

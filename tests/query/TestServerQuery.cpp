@@ -522,6 +522,52 @@ private slots:
         QCOMPARE(timeOuts.size(), 0);
     }
 
+    // Quake 3 servers echo the request's random challenge. Until this one has, its answers are taken
+    // as ever (old servers echo nothing); from then on an answer without it or with another is not the
+    // server's, however soon it comes. One that stops echoing is heard again after a silent cycle.
+    void quake3AnswersMustEchoTheirChallenge()
+    {
+        auto engine = makeEngine(nullptr, 60s, 100ms);
+        const QByteArray ff(4, '\xFF');
+        RawUdpServer server;
+        bool echo = true;
+        bool forge = false;
+        server.onRequest = [&](int) {
+            const QByteArray challenge = server.lastRequest().data().mid(14).trimmed();
+            if (forge) {
+                server.reply(ff + "statusResponse\n\\sv_hostname\\Forged\\sv_maxclients\\8\n");
+                server.reply(ff + "statusResponse\n\\challenge\\1\\sv_hostname\\Forged\\sv_maxclients\\8\n");
+            }
+            const QByteArray real = q3Status("8", "1 5 \"A\"\n");
+            server.reply(echo ? QByteArray(real).insert(19, "\\challenge\\" + challenge) : real);
+        };
+        ServerQuery query(*engine);
+        QSignalSpy updates(&query, &ServerQuery::serverUpdate);
+        QSignalSpy timeOuts(&query, &ServerQuery::timeOut);
+        query.init(server.address(), QStringLiteral("Quake 3"), 1);
+        QTRY_COMPARE(updates.size(), 1);
+        QCOMPARE(query.hostname(), QStringLiteral("Lab"));
+        QVERIFY(server.requests.at(0).startsWith(ff + "getstatus "));
+        QVERIFY(server.requests.at(0).size() > 16);
+        // The echo is no setting of the server's.
+        QCOMPARE(query.settings().front().setting, QStringLiteral("sv_hostname"));
+
+        forge = true;
+        query.sendQuery();
+        QTRY_COMPARE(updates.size(), 2);
+        QCOMPARE(query.hostname(), QStringLiteral("Lab"));
+        QCOMPARE(engine->unawaitedDatagrams(), quint64(2));
+        QVERIFY(server.requests.at(1) != server.requests.at(0));
+
+        forge = false;
+        echo = false;
+        query.sendQuery();
+        QVERIFY(timeOuts.wait(5000));
+        query.sendQuery();
+        QTRY_COMPARE(query.state(), ServerState::Up);
+        QCOMPARE(timeOuts.size(), 1);
+    }
+
     // One round over a refused, a silent, a bad and a good server: each says which it was.
     void roundReportsEachState()
     {

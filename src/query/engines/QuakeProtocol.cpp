@@ -54,11 +54,40 @@ QList<QByteArray> QuakeProtocol::requests() const
     return {PacketPrefix + QByteArrayLiteral("status\n")};
 }
 
+QList<QByteArray> QuakeProtocol::requestsWith(const QByteArray& challenge) const
+{
+    if (m_variant == Variant::Quake3)
+        return {PacketPrefix + QByteArrayLiteral("getstatus ") + challenge + '\n'};
+    return requests();
+}
+
+std::optional<QByteArray> QuakeProtocol::echoedChallenge(const QByteArray& answer) const
+{
+    if (m_variant != Variant::Quake3)
+        return std::nullopt;
+    // Keys and values alternate between the backslashes of the information line.
+    const QByteArray information = informationPart(answer);
+    const qsizetype first = information.indexOf('\\');
+    if (first < 0)
+        return std::nullopt;
+    const QList<QByteArray> fields = information.mid(first + 1).chopped(information.endsWith('\n') ? 1 : 0).split('\\');
+    for (qsizetype i = 0; i + 1 < fields.size(); i += 2) {
+        if (fields.at(i) == "challenge")
+            return fields.at(i + 1);
+    }
+    return std::nullopt;
+}
+
 AnswerUpdate QuakeProtocol::parse(const QByteArray& answer, const QString& game, const FriendList& friends) const
 {
     AnswerUpdate update;
     const QByteArray information = informationPart(answer);
     update.settings = saveData(information);
+    // The echo of the request's challenge is no setting of the server.
+    if (m_variant == Variant::Quake3) {
+        std::erase_if(*update.settings,
+                      [](const ServerSetting& row) { return row.setting == QLatin1String("challenge"); });
+    }
     QByteArray hostname = getKeyValue(information, "hostname");
     if (m_variant == Variant::QuakeWorld)
         hostname = quakeWorldPlain(hostname);

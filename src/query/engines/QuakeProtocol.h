@@ -23,6 +23,9 @@ public:
     bool hasRemoteConsole() const override { return true; }
 
     QList<QByteArray> requests() const override;
+    bool echoesChallenge() const override { return m_variant == Variant::Quake3; }
+    QList<QByteArray> requestsWith(const QByteArray& challenge) const override;
+    std::optional<QByteArray> echoedChallenge(const QByteArray& answer) const override;
     AnswerUpdate parse(const QByteArray& answer, const QString& game, const FriendList& friends) const override;
 
 private:
