@@ -36,6 +36,8 @@ public:
     // it in the information line as "challenge"): the requests carrying `challenge`, and what an answer
     // echoes, or nothing when it carries none.
     virtual bool echoesChallenge() const { return false; }
+    // The game's servers are known to echo it (others are trusted without it until they have echoed).
+    virtual bool alwaysEchoes(const QString& /*game*/) const { return false; }
     virtual QList<QByteArray> requestsWith(const QByteArray& /*challenge*/) const { return requests(); }
     virtual std::optional<QByteArray> echoedChallenge(const QByteArray& /*answer*/) const { return std::nullopt; }
 

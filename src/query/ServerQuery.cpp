@@ -93,7 +93,7 @@ void ServerQuery::clearResults()
     m_useA2s = false;
     m_challenge.reset();
     m_splits.clear();
-    m_serverEchoes = false;
+    m_echo = Echo::Unknown;
 }
 
 void ServerQuery::sendQuery()
@@ -166,7 +166,6 @@ void ServerQuery::startCycle()
     m_cycleAnswered = false;
     m_cycleHadErrors = false;
     m_echoChallenges.clear();
-    m_droppedUnechoed = false;
     ++m_cycleNumber;
     m_engine.requestSend(m_id, false);
 }
@@ -179,6 +178,7 @@ void ServerQuery::transmit(int socketIndex, const QHostAddress& address)
     m_packets.clear();
     m_awaited = 0;
     m_badThisTry = false;
+    m_droppedUnechoed = false;
     m_socketIndex = socketIndex;
     m_sentTo = address;
     // The sending tick comes first: a refusal may come back while the requests go out.
@@ -244,11 +244,12 @@ void ServerQuery::deadlineReached(Kind kind)
 void ServerQuery::retryOrGiveUp()
 {
     ++m_retries;
+    // The try brought answers without the challenge and none with it: this server does not echo (an
+    // old version, another fork, or an information line too full to take it), and is heard without it.
+    if (m_droppedUnechoed)
+        m_echo = Echo::No;
+    m_droppedUnechoed = false;
     if (m_retries >= m_engine.timing().triesPerCycle) {
-        // Answers came without the challenge this server used to echo, and none with it: it no longer
-        // echoes (a new version, or an information line too long to take it), so the next cycle takes them.
-        if (m_droppedUnechoed)
-            m_serverEchoes = false;
         m_lastRefresh = QDateTime();
         ++m_engine.m_counters.timeOuts;
         m_state = ServerState::NoAnswer;
@@ -377,13 +378,15 @@ bool ServerQuery::echoesOwnChallenge(const EngineProtocol& protocol, const QByte
 {
     const std::optional<QByteArray> echoed = protocol.echoedChallenge(datagram);
     if (!echoed) {
-        // Servers of old versions and other forks echo nothing: they are heard as ever until this one has echoed.
-        m_droppedUnechoed = m_droppedUnechoed || m_serverEchoes;
-        return !m_serverEchoes;
+        // Expected from a server that has echoed, or whose game's servers all do; others (old versions,
+        // other forks) are heard as ever.
+        const bool expected = m_echo == Echo::Yes || (m_echo == Echo::Unknown && protocol.alwaysEchoes(m_game));
+        m_droppedUnechoed = m_droppedUnechoed || expected;
+        return !expected;
     }
     if (std::find(m_echoChallenges.cbegin(), m_echoChallenges.cend(), *echoed) == m_echoChallenges.cend())
         return false;
-    m_serverEchoes = true;
+    m_echo = Echo::Yes;
     return true;
 }
 

@@ -173,10 +173,16 @@ private:
     a2s::SplitAssembler m_splits;
 
     // Engines that echo a challenge: the random ones this cycle's tries sent, whether this server
-    // has echoed one (from then on an answer without it is not the server's), and whether this cycle
-    // dropped an answer for carrying none (a server that stopped echoing is heard again next cycle).
+    // echoes (while it does, an answer without the challenge is not the server's), and whether this
+    // try dropped an answer for carrying none.
+    enum class Echo
+    {
+        Unknown,
+        Yes,
+        No,
+    };
     std::vector<QByteArray> m_echoChallenges;
-    bool m_serverEchoes = false;
+    Echo m_echo = Echo::Unknown;
     bool m_droppedUnechoed = false;
     int m_socketIndex = -1;
     QHostAddress m_sentTo;
