@@ -269,8 +269,17 @@ bool ServerQuery::receive(const QByteArray& datagram)
     const bool gathers = protocol && protocol->gathers() && !m_tryA2s;
     const bool awaited = gathers ? (timerOn(Gather) || timerOn(TimeOut))
                                  : (m_awaited > 0 && (timerOn(TimeOut) || m_engine.now() <= m_awaitUntil));
-    if (!awaited || (gathers && m_packets.size() >= MaxGatheredParts))
+    if (!awaited || (gathers && m_packets.size() >= MaxGatheredParts)) {
+        // An answer forged without the challenge may have come first and been taken; the server's own,
+        // echoing this cycle's challenge, still shows that it echoes, and the next cycles ask for it.
+        if (protocol && protocol->echoesChallenge() && m_echo != Echo::Yes) {
+            const std::optional<QByteArray> echoed = protocol->echoedChallenge(datagram);
+            if (echoed
+                && std::find(m_echoChallenges.cbegin(), m_echoChallenges.cend(), *echoed) != m_echoChallenges.cend())
+                m_echo = Echo::Yes;
+        }
         return false;
+    }
     if (datagram.isEmpty())
         return true;
     if (m_tryA2s)
