@@ -72,6 +72,24 @@ private slots:
         QCOMPARE(protocol->requests(), expected);
     }
 
+    // The request carries the challenge; the answer's information line echoes it, anywhere in the line.
+    void quake3EchoesTheChallenge()
+    {
+        const EngineProtocol* q3 = protocolForEngine(QStringLiteral("Q3"));
+        QVERIFY(q3->echoesChallenge() && !protocolForEngine(QStringLiteral("Q2"))->echoesChallenge());
+        QCOMPARE(q3->requestsWith("5a1f"), QByteArrayList{QByteArray::fromHex("ffffffff") + "getstatus 5a1f\n"});
+        const QByteArray head = QByteArray::fromHex("ffffffff") + "statusResponse\n";
+        const auto echoed = [&](const QByteArray& rest) { return q3->echoedChallenge(head + rest).value_or("-"); };
+        QCOMPARE(echoed("\\challenge\\5a1f\\sv_hostname\\x\n1 2 \"a\"\n"), QByteArray("5a1f"));
+        QCOMPARE(echoed("\\sv_hostname\\x\\challenge\\5a1f\n"), QByteArray("5a1f"));
+        QCOMPARE(echoed("\\sv_challenge\\5a1f\\x\\challenge\n"), QByteArray("-"));
+        QCOMPARE(echoed("\\sv_hostname\\x\n1 2 \"\\challenge\\5a1f\"\n"), QByteArray("-"));
+        // Not a setting of the server.
+        const AnswerUpdate update =
+            q3->parse(head + "\\challenge\\5a1f\\sv_hostname\\x\n", QStringLiteral("Quake 3"), Friends);
+        QCOMPARE(settingsText(update.settings), QStringLiteral("sv_hostname=x"));
+    }
+
     void protocolLookup()
     {
         for (const GameInfo& game : games())

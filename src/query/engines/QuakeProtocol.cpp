@@ -65,15 +65,23 @@ std::optional<QByteArray> QuakeProtocol::echoedChallenge(const QByteArray& answe
 {
     if (m_variant != Variant::Quake3)
         return std::nullopt;
-    // Keys and values alternate between the backslashes of the information line.
+    // Keys and values alternate between the backslashes of the information line; read in place, as
+    // every answer passes here.
     const QByteArray information = informationPart(answer);
-    const qsizetype first = information.indexOf('\\');
-    if (first < 0)
-        return std::nullopt;
-    const QList<QByteArray> fields = information.mid(first + 1).chopped(information.endsWith('\n') ? 1 : 0).split('\\');
-    for (qsizetype i = 0; i + 1 < fields.size(); i += 2) {
-        if (fields.at(i) == "challenge")
-            return fields.at(i + 1);
+    const qsizetype lineEnd = information.size() - (information.endsWith('\n') ? 1 : 0);
+    const auto fieldEnd = [&](qsizetype from) {
+        const qsizetype next = information.indexOf('\\', from);
+        return next < 0 || next > lineEnd ? lineEnd : next;
+    };
+    qsizetype key = information.indexOf('\\');
+    while (key >= 0 && key < lineEnd) {
+        const qsizetype value = fieldEnd(key + 1);
+        if (value >= lineEnd)
+            break;
+        const qsizetype end = fieldEnd(value + 1);
+        if (QByteArrayView(information.constData() + key + 1, value - key - 1) == "challenge")
+            return information.mid(value + 1, end - value - 1);
+        key = end;
     }
     return std::nullopt;
 }
