@@ -7,6 +7,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 namespace trevisk {
 
 class FriendList;
@@ -29,6 +31,15 @@ public:
     // True when a datagram (for gathering engines: the joined parts) has the shape of this engine's
     // answer; anything else from the server's port is a bad answer, whatever the parser would make of it.
     virtual bool recognises(const QByteArray& answer) const;
+
+    // Engines whose servers echo an argument of the request in their answer (Quake 3's getstatus puts
+    // it in the information line as "challenge"): the requests carrying `challenge`, and what an answer
+    // echoes, or nothing when it carries none.
+    virtual bool echoesChallenge() const { return false; }
+    // The game's servers are known to echo it (others are trusted without it until they have echoed).
+    virtual bool alwaysEchoes(const QString& /*game*/) const { return false; }
+    virtual QList<QByteArray> requestsWith(const QByteArray& /*challenge*/) const { return requests(); }
+    virtual std::optional<QByteArray> echoedChallenge(const QByteArray& /*answer*/) const { return std::nullopt; }
 
     // True for engines whose servers may answer only the A2S queries of today's Half-Life and Source.
     virtual bool speaksA2s() const { return false; }

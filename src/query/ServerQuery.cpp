@@ -10,6 +10,7 @@
 #include "query/engines/AnswerText.h"
 #include "query/engines/PlayersResult.h"
 
+#include <QRandomGenerator>
 #include <QUdpSocket>
 
 namespace trevisk {
@@ -25,6 +26,8 @@ constexpr qint32 PingCap = 9999;
 constexpr std::size_t MaxGatheredParts = 128;
 // One challenge per query of a try at most: a server that keeps handing out new ones is not followed further.
 constexpr int MaxChallengeReplies = a2s::QueryCount;
+// The challenges of a cycle's tries, a late answer to an earlier try being as good as any.
+constexpr int MaxEchoChallenges = 8;
 
 bool isA2sShaped(const QByteArray& datagram)
 {
@@ -90,6 +93,7 @@ void ServerQuery::clearResults()
     m_useA2s = false;
     m_challenge.reset();
     m_splits.clear();
+    m_echo = Echo::Unknown;
 }
 
 void ServerQuery::sendQuery()
@@ -161,6 +165,7 @@ void ServerQuery::startCycle()
         m_reportedErrors.clear();
     m_cycleAnswered = false;
     m_cycleHadErrors = false;
+    m_echoChallenges.clear();
     ++m_cycleNumber;
     m_engine.requestSend(m_id, false);
 }
@@ -173,6 +178,7 @@ void ServerQuery::transmit(int socketIndex, const QHostAddress& address)
     m_packets.clear();
     m_awaited = 0;
     m_badThisTry = false;
+    m_droppedUnechoed = false;
     m_socketIndex = socketIndex;
     m_sentTo = address;
     // The sending tick comes first: a refusal may come back while the requests go out.
@@ -196,8 +202,18 @@ void ServerQuery::transmit(int socketIndex, const QHostAddress& address)
         // The gathering window runs from the first request of the cycle; a running window is not restarted.
         if (protocol->gathers() && !timerOn(Gather))
             startTimer(Gather, m_engine.now() + m_engine.timing().gather.count());
+        QList<QByteArray> requests;
+        if (protocol->echoesChallenge()) {
+            // A fresh challenge per try: an answer forged from the server's address cannot echo it.
+            if (m_echoChallenges.size() >= std::size_t(MaxEchoChallenges))
+                m_echoChallenges.erase(m_echoChallenges.begin());
+            m_echoChallenges.push_back(QByteArray::number(QRandomGenerator::system()->generate64() >> 16, 16));
+            requests = protocol->requestsWith(m_echoChallenges.back());
+        } else {
+            requests = protocol->requests();
+        }
         if (socketIndex >= 0 && !address.isNull()) {
-            for (const QByteArray& request : protocol->requests())
+            for (const QByteArray& request : requests)
                 m_engine.sendDatagram(socketIndex, request, address, m_remotePort);
             ++m_engine.m_counters.queriesSent;
         }
@@ -228,6 +244,11 @@ void ServerQuery::deadlineReached(Kind kind)
 void ServerQuery::retryOrGiveUp()
 {
     ++m_retries;
+    // The try brought answers without the challenge and none with it: this server does not echo (an
+    // old version, another fork, or an information line too full to take it), and is heard without it.
+    if (m_droppedUnechoed)
+        m_echo = Echo::No;
+    m_droppedUnechoed = false;
     if (m_retries >= m_engine.timing().triesPerCycle) {
         m_lastRefresh = QDateTime();
         ++m_engine.m_counters.timeOuts;
@@ -248,8 +269,17 @@ bool ServerQuery::receive(const QByteArray& datagram)
     const bool gathers = protocol && protocol->gathers() && !m_tryA2s;
     const bool awaited = gathers ? (timerOn(Gather) || timerOn(TimeOut))
                                  : (m_awaited > 0 && (timerOn(TimeOut) || m_engine.now() <= m_awaitUntil));
-    if (!awaited || (gathers && m_packets.size() >= MaxGatheredParts))
+    if (!awaited || (gathers && m_packets.size() >= MaxGatheredParts)) {
+        // An answer forged without the challenge may have come first and been taken; the server's own,
+        // echoing this cycle's challenge, still shows that it echoes, and the next cycles ask for it.
+        if (protocol && protocol->echoesChallenge() && m_echo != Echo::Yes) {
+            const std::optional<QByteArray> echoed = protocol->echoedChallenge(datagram);
+            if (echoed
+                && std::find(m_echoChallenges.cbegin(), m_echoChallenges.cend(), *echoed) != m_echoChallenges.cend())
+                m_echo = Echo::Yes;
+        }
         return false;
+    }
     if (datagram.isEmpty())
         return true;
     if (m_tryA2s)
@@ -273,6 +303,8 @@ bool ServerQuery::receive(const QByteArray& datagram)
             return false;
         return badAnswer(QStringLiteral("not a %1 server's answer (%2 bytes)").arg(m_game).arg(datagram.size()));
     }
+    if (protocol && protocol->echoesChallenge() && !echoesOwnChallenge(*protocol, datagram))
+        return false;
     AnswerUpdate update = protocol ? protocol->parse(datagram, m_game, m_engine.friendList()) : AnswerUpdate{};
     // A bad answer takes no awaited place: the true one may still come.
     if (const auto reason = nonsenseIn(update, m_maxPlayers, protocol && protocol->reportsPlayerCount()))
@@ -309,12 +341,11 @@ bool ServerQuery::receiveA2s(const QByteArray& datagram)
         if (outcome.state == State::Pending)
             return true;
         if (outcome.state != State::Complete) {
-            // The server is there; its reply cannot be read, and the report says why.
-            stopTimer(TimeOut);
-            measurePing();
-            m_cycleAnswered = true;
+            // The server is there, but this reply cannot be read. When it is all the try brought, the
+            // try ends as a bad answer that says why: stopping the time-out without an answer would
+            // leave the cycle waiting for ever. After a reply that was read, it is only reported.
             noteErrors({AnswerError{QStringLiteral("A2S split reply"), outcome.error, MalformedRecord}});
-            return true;
+            return m_awaited == a2s::QueryCount ? badAnswer(outcome.error) : true;
         }
         reply = outcome.reply;
     }
@@ -349,6 +380,22 @@ bool ServerQuery::receiveA2s(const QByteArray& datagram)
     m_cycleAnswered = true;
     m_useA2s = true;
     takeAnswer(std::move(update));
+    return true;
+}
+
+bool ServerQuery::echoesOwnChallenge(const EngineProtocol& protocol, const QByteArray& datagram)
+{
+    const std::optional<QByteArray> echoed = protocol.echoedChallenge(datagram);
+    if (!echoed) {
+        // Expected from a server that has echoed, or whose game's servers all do; others (old versions,
+        // other forks) are heard as ever.
+        const bool expected = m_echo == Echo::Yes || (m_echo == Echo::Unknown && protocol.alwaysEchoes(m_game));
+        m_droppedUnechoed = m_droppedUnechoed || expected;
+        return !expected;
+    }
+    if (std::find(m_echoChallenges.cbegin(), m_echoChallenges.cend(), *echoed) == m_echoChallenges.cend())
+        return false;
+    m_echo = Echo::Yes;
     return true;
 }
 

@@ -103,6 +103,9 @@ private:
     // Nothing listens at the server's port: the cycle ends at once as a time-out. False when no try was waiting.
     bool refuse();
     bool receiveA2s(const QByteArray& datagram);
+    // False for an answer that cannot be this server's: a challenge this cycle did not send, or none
+    // from a server that echoes it.
+    bool echoesOwnChallenge(const EngineProtocol& protocol, const QByteArray& datagram);
     void sendA2s(a2s::Query query);
     // Takes an answer whose numbers were checked: the results, the state and the update.
     void takeAnswer(AnswerUpdate&& update);
@@ -168,6 +171,19 @@ private:
     std::array<std::optional<QByteArray>, a2s::QueryCount> m_a2sSentWith{};
     int m_challengeReplies = 0;
     a2s::SplitAssembler m_splits;
+
+    // Engines that echo a challenge: the random ones this cycle's tries sent, whether this server
+    // echoes (while it does, an answer without the challenge is not the server's), and whether this
+    // try dropped an answer for carrying none.
+    enum class Echo
+    {
+        Unknown,
+        Yes,
+        No,
+    };
+    std::vector<QByteArray> m_echoChallenges;
+    Echo m_echo = Echo::Unknown;
+    bool m_droppedUnechoed = false;
     int m_socketIndex = -1;
     QHostAddress m_sentTo;
 };

@@ -14,6 +14,7 @@ RconClient::RconClient(QObject* parent)
     connect(&m_timer, &QTimer::timeout, this, [this] {
         m_challengeAsked = false;
         m_waiting.clear();
+        m_inFlight.clear();
         emit noAnswer();
     });
     connect(&m_socket, &QUdpSocket::readyRead, this, &RconClient::readDatagrams);
@@ -32,6 +33,7 @@ bool RconClient::open(const QString& game, const QString& address)
     m_challenge.clear();
     m_challengeAsked = false;
     m_waiting.clear();
+    m_inFlight.clear();
     m_unsent.clear();
     m_timer.stop();
     m_socket.abort();
@@ -55,13 +57,21 @@ void RconClient::send(const QString& password, const QString& command)
             requestChallenge();
         return;
     }
-    write(rconCommand(m_dialect, m_challenge, password, command));
+    m_resent = false;
+    m_inFlight.append({password, command});
+    writeCommand(m_inFlight.last());
+}
+
+void RconClient::writeCommand(const Pending& pending)
+{
+    write(rconCommand(m_dialect, m_challenge, pending.password, pending.command));
 }
 
 void RconClient::write(const QByteArray& datagram)
 {
     m_unsent.append(datagram);
     m_timer.start();
+    emit sent();
     flush();
 }
 
@@ -95,18 +105,40 @@ void RconClient::readDatagrams()
         const RconDatagram read = readRconDatagram(datagram.data());
         if (read.kind == RconDatagram::Kind::Other)
             continue;
-        m_timer.stop();
         if (read.kind == RconDatagram::Kind::Text) {
+            m_timer.stop();
+            m_inFlight.clear();
             emit replied(read.text);
             continue;
         }
-        m_challenge = read.text;
-        m_challengeAsked = false;
-        emit challengeReceived(m_challenge);
-        const QList<Pending> waiting = std::exchange(m_waiting, {});
-        for (const Pending& pending : waiting)
-            send(pending.password, pending.command);
+        takeChallenge(read.text);
     } while (m_socket.hasPendingDatagrams());
+}
+
+void RconClient::takeChallenge(const QByteArray& challenge)
+{
+    m_challenge = challenge;
+    if (!m_challengeAsked && !m_inFlight.isEmpty()) {
+        // The commands came back with a new challenge instead of a reply: they go once more with it,
+        // and a server that keeps doing so has not answered them. Nothing else ends the wait.
+        if (m_resent) {
+            m_timer.stop();
+            m_inFlight.clear();
+            emit noAnswer();
+            return;
+        }
+        m_resent = true;
+        const QList<Pending> again = m_inFlight;
+        for (const Pending& pending : again)
+            writeCommand(pending);
+        return;
+    }
+    m_timer.stop();
+    m_challengeAsked = false;
+    emit challengeReceived(m_challenge);
+    const QList<Pending> waiting = std::exchange(m_waiting, {});
+    for (const Pending& pending : waiting)
+        send(pending.password, pending.command);
 }
 
 void RconClient::socketError(QAbstractSocket::SocketError error)
@@ -116,6 +148,7 @@ void RconClient::socketError(QAbstractSocket::SocketError error)
         return;
     m_timer.stop();
     m_waiting.clear();
+    m_inFlight.clear();
     m_unsent.clear();
     m_challengeAsked = false;
     if (error == QAbstractSocket::ConnectionRefusedError)

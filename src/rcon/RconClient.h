@@ -37,10 +37,13 @@ public:
     RconTarget target() const { return m_target; }
 
 signals:
+    // A datagram went out: a command, or a request for the challenge.
+    void sent();
     void challengeReceived(const QByteArray& challenge);
     // One datagram's console text, as it comes; empty when the command printed nothing.
     void replied(const QByteArray& text);
-    // Nothing came back within the answer time-out.
+    // Nothing came back within the answer time-out, or the server kept answering the command with
+    // a new challenge.
     void noAnswer();
     // The server's port is closed.
     void refused();
@@ -58,6 +61,8 @@ private:
     void readDatagrams();
     void socketError(QAbstractSocket::SocketError error);
     void requestChallenge();
+    void writeCommand(const Pending& pending);
+    void takeChallenge(const QByteArray& challenge);
 
     QUdpSocket m_socket{this};
     QTimer m_timer{this};
@@ -66,6 +71,8 @@ private:
     QByteArray m_challenge;
     bool m_challengeAsked = false;
     QList<Pending> m_waiting;   // Half-Life commands until the challenge comes
+    QList<Pending> m_inFlight;  // commands sent that nothing has answered yet
+    bool m_resent = false;      // they went once more after a challenge came back instead of a reply
     QList<QByteArray> m_unsent; // datagrams until the host name is looked up
     bool m_sending = false;
 };

@@ -1,6 +1,7 @@
 #include "players/FriendList.h"
 #include "players/PlayerTesting.h"
 #include "query/QueryEngine.h"
+#include "query/QueryRound.h"
 #include "query/ServerQuery.h"
 #include "query/engines/A2sProtocol.h"
 #include "sim/SimServer.h"
@@ -275,6 +276,68 @@ private slots:
         query.sendQuery();
         QTRY_COMPARE(updates.size(), 6);
         QCOMPARE(query.hostname(), QStringLiteral("Lab é Arena"));
+    }
+
+    // Split parts that cannot be joined end the try as a bad answer that says why, where the cycle
+    // used to wait for ever with the last good answer standing; parts that never complete time out.
+    void unreadableSplitsEndTheCycle_data()
+    {
+        QTest::addColumn<QByteArray>("part");
+        QTest::addColumn<int>("state");
+        QTest::addColumn<QString>("reason");
+        const QByteArray head = QByteArray("\xFE\xFF\xFF\xFF", 4) + le<qint32>(9);
+        QByteArray compressed = split(rulesReply(), 5, 20, QStringLiteral("source")).at(0);
+        compressed[7] = char(0x80);
+        QTest::newRow("a part that joins to no reply")
+            << head + char(0x01) + Single << int(ServerState::BadAnswer) << "has no header";
+        QTest::newRow("compressed") << compressed << int(ServerState::BadAnswer) << "compressed";
+        QTest::newRow("one part of two") << head + char(0x02) + Single + "Ezz" << int(ServerState::NoAnswer) << "";
+    }
+    void unreadableSplitsEndTheCycle()
+    {
+        QFETCH(QByteArray, part);
+        QFETCH(int, state);
+        QFETCH(QString, reason);
+        QueryEngine engine(m_clock);
+        QueryEngine::Timing timing;
+        timing.timeOut = 50ms;
+        engine.setTiming(timing);
+        RawUdpServer server;
+        bool broken = false;
+        server.onRequest = [&](int) {
+            const QByteArray request = server.lastRequest().data();
+            if (broken && request.startsWith(Single + 'T'))
+                server.reply(part);
+            else if (request.startsWith(Single + 'T'))
+                server.reply(infoReply());
+        };
+        ServerQuery query(engine);
+        QSignalSpy updates(&query, &ServerQuery::serverUpdate);
+        query.init(server.address(), QStringLiteral("Half Life"), 1);
+        QTRY_COMPARE(query.hostname(), QStringLiteral("Lab é Arena"));
+
+        broken = true;
+        QueryRound round(engine);
+        QSignalSpy finished(&round, &QueryRound::finished);
+        round.start({{QStringLiteral("Half Life"), server.address()}});
+        QVERIFY(finished.wait(5000));
+        QCOMPARE(int(round.results().at(0).state), state);
+        QVERIFY2(round.results().at(0).stateReason.contains(reason), qPrintable(round.results().at(0).stateReason));
+        if (ServerState(state) == ServerState::BadAnswer) {
+            query.sendQuery();
+            QTRY_COMPARE(query.state(), ServerState::BadAnswer);
+            QVERIFY(query.stateReason().contains(reason));
+
+            // After a reply that was read, an unreadable one is reported and the server stays up.
+            const quint64 errors = engine.counters().answerErrors;
+            server.onRequest = [&](int) {
+                const QByteArray request = server.lastRequest().data();
+                server.reply(request.startsWith(Single + 'T') ? infoReply() : part);
+            };
+            query.sendQuery();
+            QTRY_VERIFY(engine.counters().answerErrors > errors);
+            QCOMPARE(query.state(), ServerState::Up);
+        }
     }
 
     // A server that still answers the old queries stays with them.

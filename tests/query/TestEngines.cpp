@@ -72,6 +72,24 @@ private slots:
         QCOMPARE(protocol->requests(), expected);
     }
 
+    // The request carries the challenge; the answer's information line echoes it, anywhere in the line.
+    void quake3EchoesTheChallenge()
+    {
+        const EngineProtocol* q3 = protocolForEngine(QStringLiteral("Q3"));
+        QVERIFY(q3->echoesChallenge() && !protocolForEngine(QStringLiteral("Q2"))->echoesChallenge());
+        QCOMPARE(q3->requestsWith("5a1f"), QByteArrayList{QByteArray::fromHex("ffffffff") + "getstatus 5a1f\n"});
+        const QByteArray head = QByteArray::fromHex("ffffffff") + "statusResponse\n";
+        const auto echoed = [&](const QByteArray& rest) { return q3->echoedChallenge(head + rest).value_or("-"); };
+        QCOMPARE(echoed("\\challenge\\5a1f\\sv_hostname\\x\n1 2 \"a\"\n"), QByteArray("5a1f"));
+        QCOMPARE(echoed("\\sv_hostname\\x\\challenge\\5a1f\n"), QByteArray("5a1f"));
+        QCOMPARE(echoed("\\sv_challenge\\5a1f\\x\\challenge\n"), QByteArray("-"));
+        QCOMPARE(echoed("\\sv_hostname\\x\n1 2 \"\\challenge\\5a1f\"\n"), QByteArray("-"));
+        // Not a setting of the server.
+        const AnswerUpdate update =
+            q3->parse(head + "\\challenge\\5a1f\\sv_hostname\\x\n", QStringLiteral("Quake 3"), Friends);
+        QCOMPARE(settingsText(update.settings), QStringLiteral("sv_hostname=x"));
+    }
+
     void protocolLookup()
     {
         for (const GameInfo& game : games())
@@ -97,6 +115,11 @@ private slots:
         QTest::newRow("Q3") << "Quake 3" << q3 << "Lab OpenArena|oa_dm1|12|-"
                             << "RedSarge,0,0,friend;Angelyss,1,0;Grism,0,0;Major,1,0"
                             << "|g_timestamp=2026-12-06 21:35:21" << true;
+        // Servers forbid a backslash in a name; one that slips through is a name, not a setting.
+        QTest::newRow("Q3 backslash in a name")
+            << "Quake 3" << QByteArray(q3).replace("\"Grism\"", "\"Gr\\ism\"") << "Lab OpenArena|oa_dm1|12|-"
+            << "RedSarge,0,0,friend;Angelyss,1,0;Gr\\ism,0,0;Major,1,0"
+            << "|g_timestamp=2026-12-06 21:35:21" << true;
         QTest::newRow("Q3 empty") << "Quake 3" << capture("q3/getstatus-empty-reply.bin") << "Lab OpenArena|oa_dm2|12|-"
                                   << ""
                                   << "|g_timestamp=2026-12-06 21:50:38" << true;

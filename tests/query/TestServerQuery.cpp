@@ -65,6 +65,15 @@ QByteArray q3Status(const QByteArray& maxClients, const QByteArray& players)
            + "\n" + players;
 }
 
+// A Quake 3 answer that echoes the challenge of the request it answers, as the servers do.
+QByteArray echoing(const QByteArray& request, QByteArray answer)
+{
+    const qsizetype info = answer.indexOf('\\');
+    if (request.startsWith(QByteArray(4, '\xFF') + "getstatus ") && info >= 0)
+        answer.insert(info, "\\challenge\\" + request.mid(14).trimmed());
+    return answer;
+}
+
 } // namespace
 
 class TestServerQuery : public QObject
@@ -424,7 +433,7 @@ private slots:
     {
         auto engine = makeEngine(nullptr, 60s, 10s);
         RawUdpServer live;
-        live.autoReply = q3Status("8", "3 20 \"Bob\"\n");
+        live.onRequest = [&](int) { live.reply(echoing(live.lastRequest().data(), q3Status("8", "3 20 \"Bob\"\n"))); };
         ServerQuery other(*engine);
         QSignalSpy otherUpdates(&other, &ServerQuery::serverUpdate);
         other.init(live.address(), QStringLiteral("Quake 3"), 1);
@@ -490,7 +499,7 @@ private slots:
         RawUdpServer server;
         server.onRequest = [&](int) {
             if (!a2s || server.lastRequest().data().contains("Source Engine Query"))
-                server.reply(answer);
+                server.reply(echoing(server.lastRequest().data(), answer));
         };
         ServerQuery query(*engine);
         QSignalSpy updates(&query, &ServerQuery::serverUpdate);
@@ -513,13 +522,71 @@ private slots:
         const bool unreal = game == QLatin1String("Unreal Tournament");
         for (int i = 0; i < 20 && !unreal; ++i)
             server.reply(answer);
-        server.onRequest = [&](int) { server.reply(q3Status("8", "1 5 \"A\"\n")); };
+        server.onRequest = [&](int) {
+            server.reply(echoing(server.lastRequest().data(), q3Status("8", "1 5 \"A\"\n")));
+        };
         if (unreal)
             server.onRequest = [&](int) { server.reply("\\hostname\\U\\numplayers\\1\\maxplayers\\8\\final\\"); };
         query.sendQuery();
         QTRY_COMPARE(query.state(), ServerState::Up);
         QVERIFY(!query.hostname().isEmpty());
         QCOMPARE(timeOuts.size(), 0);
+    }
+
+    // Quake 3 servers echo the request's random challenge: an answer with another is never the
+    // server's, nor one without it, however soon it comes, until a try shows that this server does not
+    // echo (an old one). Servers of the other games of the engine are trusted without it until they echo.
+    void quake3AnswersMustEchoTheirChallenge()
+    {
+        auto engine = makeEngine(nullptr, 60s, 100ms);
+        const QByteArray ff(4, '\xFF');
+        RawUdpServer server;
+        bool echo = true;
+        bool forge = true;
+        server.onRequest = [&](int) {
+            if (forge) {
+                server.reply(ff + "statusResponse\n\\sv_hostname\\Forged\\sv_maxclients\\8\n");
+                server.reply(ff + "statusResponse\n\\challenge\\1\\sv_hostname\\Forged\\sv_maxclients\\8\n");
+            }
+            const QByteArray real = q3Status("8", "1 5 \"A\"\n");
+            server.reply(echo ? echoing(server.lastRequest().data(), real) : real);
+        };
+        ServerQuery query(*engine);
+        QSignalSpy updates(&query, &ServerQuery::serverUpdate);
+        QSignalSpy timeOuts(&query, &ServerQuery::timeOut);
+        query.init(server.address(), QStringLiteral("Quake 3"), 1);
+        QTRY_COMPARE(updates.size(), 1);
+        QCOMPARE(query.hostname(), QStringLiteral("Lab"));
+        QCOMPARE(engine->unawaitedDatagrams(), quint64(2));
+        QVERIFY(server.requests.at(0).startsWith(ff + "getstatus "));
+        QVERIFY(server.requests.at(0).size() > 16);
+        // The echo is no setting of the server's.
+        QCOMPARE(query.settings().front().setting, QStringLiteral("sv_hostname"));
+
+        // It stops echoing: one try goes unheard, the next takes the answer, and so on from then.
+        forge = false;
+        echo = false;
+        query.sendQuery();
+        QTRY_COMPARE(updates.size(), 2);
+        QCOMPARE(server.requests.size(), 3);
+        QVERIFY(server.requests.at(1) != server.requests.at(2));
+        query.sendQuery();
+        QTRY_COMPARE(updates.size(), 3);
+        QCOMPARE(server.requests.size(), 4);
+        QCOMPARE(timeOuts.size(), 0);
+
+        // Another game of the engine: heard without the echo until it has echoed once, be it after a
+        // forged answer was taken.
+        forge = true;
+        echo = true;
+        const quint64 unawaited = engine->unawaitedDatagrams();
+        ServerQuery other(*engine);
+        other.init(server.address(), QStringLiteral("Call of Duty"), 1);
+        QTRY_COMPARE(engine->unawaitedDatagrams(), unawaited + 2);
+        QCOMPARE(other.hostname(), QStringLiteral("Forged"));
+        other.sendQuery();
+        QTRY_COMPARE(engine->unawaitedDatagrams(), unawaited + 4);
+        QCOMPARE(other.hostname(), QStringLiteral("Lab"));
     }
 
     // One round over a refused, a silent, a bad and a good server: each says which it was.
@@ -530,7 +597,7 @@ private slots:
         RawUdpServer bad;
         bad.autoReply = QByteArray(1, '\0');
         RawUdpServer good;
-        good.autoReply = q3Status("8", "");
+        good.onRequest = [&](int) { good.reply(echoing(good.lastRequest().data(), q3Status("8", ""))); };
         QueryRound round(*engine);
         QSignalSpy finished(&round, &QueryRound::finished);
         const QString q3 = QStringLiteral("Quake 3");

@@ -136,6 +136,48 @@ private slots:
         QCOMPARE(replies.size(), 0);
     }
 
+    // A server that answers a command with a new challenge gets it once more with that challenge;
+    // one that keeps doing so has not answered, where the client used to wait for ever.
+    void commandsRechallengedGoOnceMore_data()
+    {
+        QTest::addColumn<QString>("game");
+        QTest::addColumn<int>("rechallenges");
+        QTest::addColumn<int>("commandsSent");
+        QTest::newRow("Half Life, challenge renewed") << "Half Life" << 1 << 2;
+        QTest::newRow("Half Life, always a new one") << "Half Life" << 1000 << 2;
+        QTest::newRow("Quake 3, always a challenge") << "Quake 3" << 1000 << 2;
+    }
+    void commandsRechallengedGoOnceMore()
+    {
+        QFETCH(QString, game);
+        QFETCH(int, rechallenges);
+        QFETCH(int, commandsSent);
+        const QByteArray ff(4, '\xFF');
+        RawUdpServer server;
+        int commands = 0;
+        server.onRequest = [&](int number) {
+            const QByteArray challenge = ff + "challenge rcon " + QByteArray::number(number) + "\n";
+            if (!server.lastRequest().data().startsWith(ff + "rcon "))
+                server.reply(challenge);
+            else if (++commands <= rechallenges)
+                server.reply(challenge);
+            else
+                server.reply(ff + "print\ndone\n");
+        };
+        RconClient client;
+        client.setAnswerTimeout(5s);
+        QSignalSpy replies(&client, &RconClient::replied);
+        QSignalSpy silence(&client, &RconClient::noAnswer);
+        QVERIFY(client.open(game, server.address()));
+        client.send(QStringLiteral("pw"), QStringLiteral("status"));
+        QTRY_COMPARE_WITH_TIMEOUT(replies.size() + silence.size(), 1, 2000);
+        QCOMPARE(replies.size(), rechallenges < commandsSent ? 1 : 0);
+        QCOMPARE(commands, commandsSent);
+        // The command went again with the challenge that came back.
+        if (game == QLatin1String("Half Life"))
+            QCOMPARE(server.requests.value(2), ff + "rcon 2 pw status\n");
+    }
+
     void closedPortIsRefused()
     {
         const quint16 port = closedPort();

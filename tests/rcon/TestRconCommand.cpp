@@ -7,6 +7,7 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 using namespace trevisk;
 
@@ -100,6 +101,31 @@ private slots:
         run = rcon(QStringLiteral("Unreal Tournament"), silent.address(), file + args("status"));
         QCOMPARE(run.code, 2);
         QCOMPARE(silent.requests.size(), 1);
+    }
+
+    // However the server answers, the command ends: a challenge for every command is no answer, and
+    // a reply that keeps trickling in is cut once the time-out after the command has run out.
+    void endsWhateverComes()
+    {
+        const QByteArray ff(4, '\xFF');
+        const QStringList file{QStringLiteral("--password-file"), m_passwordFile};
+        RawUdpServer server;
+        server.onRequest = [&](int number) {
+            server.reply(ff + "challenge rcon " + QByteArray::number(number) + '\n');
+        };
+        TreviskRun run = rcon(QStringLiteral("Half Life"), server.address(), file + args("status"));
+        QCOMPARE(run.code, 3);
+        QVERIFY(run.err.contains("No answer"));
+        QCOMPARE(server.requests.size(), 3);
+
+        QTimer trickle;
+        QObject::connect(&trickle, &QTimer::timeout, &server, [&] { server.reply(ff + "print\nmore\n"); });
+        server.onRequest = [&](int) { trickle.start(50); };
+        run = rcon(QStringLiteral("Quake 3"), server.address(), file + args("status"));
+        trickle.stop();
+        QCOMPARE(run.code, 0);
+        QVERIFY(run.out.startsWith("more\nmore\n"));
+        QVERIFY(run.err.contains("still coming"));
     }
 
 private:

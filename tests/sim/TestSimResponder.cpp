@@ -77,6 +77,10 @@ private slots:
         arena.state().map = "oa_dm2";
         arena.setTimestamp("2026-12-06 21:50:38");
         answersAsCaptured(arena, "oa-getstatus-empty");
+        // The argument of getstatus comes back first in the information line.
+        QVERIFY(arena.respond(Header + "getstatus 7f3a09\n", Loopback)
+                    .value(0)
+                    .startsWith(Header + "statusResponse\n\\challenge\\7f3a09\\com_protocol\\71\\"));
 
         SimServerState qw = SimServerState::forGame(QStringLiteral("QuakeWorld"), 1, 0);
         qw.hostname = "Lab ^1QW^7 mvdsv";

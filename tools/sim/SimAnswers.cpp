@@ -82,10 +82,11 @@ QByteArray quake3Info(const SimServerState& state, const QByteArray& challenge)
                         {"pure", "1"}});
 }
 
-QByteArray quake3Status(const SimServerState& state, const QByteArray& timestamp)
+QByteArray quake3Status(const SimServerState& state, const QByteArray& timestamp, const QByteArray& challenge)
 {
     const bool sof2 = state.game == QLatin1String("Soldier of Fortune 2");
-    return Header + "statusResponse\n"
+    // ioquake3 puts the request's argument first in the information line, and nothing when there is none.
+    return Header + "statusResponse\n" + (challenge.isEmpty() ? QByteArray() : "\\challenge\\" + challenge)
            + keyValues({
                {"com_protocol", "71"},
                {"sv_hostname", state.hostname},

@@ -9,8 +9,9 @@
 namespace trevisk::simanswers {
 
 // Quake 3 "statusResponse": the cvar line of an ioquake3 server, then one `score ping "name"` line
-// per player ("Soldier of Fortune 2" puts a third number before the name). `timestamp` fills g_timestamp.
-QByteArray quake3Status(const SimServerState& state, const QByteArray& timestamp);
+// per player ("Soldier of Fortune 2" puts a third number before the name). `timestamp` fills g_timestamp;
+// the request's argument comes back first in the line as "challenge", as ioquake3 echoes it.
+QByteArray quake3Status(const SimServerState& state, const QByteArray& timestamp, const QByteArray& challenge = {});
 // ioquake3's "infoResponse": the short server info, echoing the challenge it was asked with.
 QByteArray quake3Info(const SimServerState& state, const QByteArray& challenge);
 // Quake 2 "print": the server info line, then `score ping "name"` lines.

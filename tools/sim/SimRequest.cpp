@@ -117,9 +117,11 @@ SimRequest SimRequest::read(const QString& engine, const QByteArray& datagram)
         return rcon(line.mid(5), halfLife);
     const bool quake2Family = engine == QLatin1String("Q2") || engine == QLatin1String("QW");
     if ((engine == QLatin1String("Q3") && isWord(line, "getstatus")) || (quake2Family && isWord(line, "status"))
-        || (halfLife && line == "infostring"))
+        || (halfLife && line == "infostring")) {
         request.kind = Kind::Status;
-    else if (engine == QLatin1String("Q3") && isWord(line, "getinfo")) {
+        if (engine == QLatin1String("Q3"))
+            request.challenge = line.mid(10).trimmed();
+    } else if (engine == QLatin1String("Q3") && isWord(line, "getinfo")) {
         request.kind = Kind::Info;
         request.challenge = line.mid(8).trimmed();
     } else if (halfLife && line == "players")

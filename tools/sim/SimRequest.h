@@ -25,7 +25,7 @@ struct SimRequest
     Kind kind = Kind::None;
     QByteArray requestId; // GameSpy-style queries: echoed in the answer
     QByteArray keys;      // Neverwinter Nights: the key codes asked for, in order
-    QByteArray challenge; // Half-Life rcon; the four A2S challenge bytes
+    QByteArray challenge; // Half-Life rcon; the four A2S challenge bytes; Quake 3's getstatus argument
     QByteArray password;
     QByteArray command;
 

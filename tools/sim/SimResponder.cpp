@@ -89,7 +89,8 @@ QList<QByteArray> SimResponder::status(const SimRequest& request)
 {
     const QString& engine = m_state.engine;
     if (engine == QLatin1String("Q3")) {
-        return {simanswers::quake3Status(m_state, m_timestamp.isEmpty() ? localTimestamp() : m_timestamp)};
+        return {simanswers::quake3Status(
+            m_state, m_timestamp.isEmpty() ? localTimestamp() : m_timestamp, request.challenge)};
     }
     if (engine == QLatin1String("Q2"))
         return {simanswers::quake2Status(m_state)};

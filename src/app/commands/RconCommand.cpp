@@ -7,6 +7,7 @@
 #include "store/Stores.h"
 
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QEventLoop>
 #include <QFile>
 #include <QSettings>
@@ -19,6 +20,9 @@ namespace {
 constexpr char Usage[] = "Usage: trevisk rcon GAME ADDRESS COMMAND... [--password-file FILE] [--timeout MS]";
 // A long reply comes as a burst of datagrams; it is over once the server has been quiet this long.
 constexpr std::chrono::milliseconds ReplyQuiet{300};
+// However the server answers, the command ends at the latest its time-out and a quiet period after
+// the last datagram it sent (a burst of reply is over by then), and never later than this after it began.
+constexpr std::chrono::milliseconds MostTime{60000};
 // A password file holds one line; anything far larger is not one.
 constexpr qint64 MaxPasswordFileBytes = 4096;
 
@@ -207,6 +211,25 @@ int runRconCommand(const CommonOptions& options, const QStringList& arguments)
             printLine(why, stderr);
         loop.quit();
     };
+    const QDeadlineTimer mostTime(MostTime);
+    QTimer ceiling;
+    ceiling.setSingleShot(true);
+    const auto startCeiling = [&] {
+        ceiling.start(std::min<std::chrono::milliseconds>(
+            parsed->timeout + ReplyQuiet,
+            std::chrono::ceil<std::chrono::milliseconds>(mostTime.remainingTimeAsDuration())));
+    };
+    // Half-Life's request for the challenge went out when the client was opened.
+    startCeiling();
+    QObject::connect(&client, &RconClient::sent, &loop, startCeiling);
+    QObject::connect(&ceiling, &QTimer::timeout, &loop, [&] {
+        if (!answered) {
+            stop(NoAnswer, QStringLiteral("No answer from %1.").arg(visibleText(parsed->address)));
+            return;
+        }
+        // A reply that keeps trickling in is cut where the time ran out; what came is shown.
+        stop(Answered, QStringLiteral("The reply was still coming when the time ran out: the rest is not shown."));
+    });
     QObject::connect(&client, &RconClient::replied, &loop, [&](const QByteArray& text) {
         if (!answered) {
             answered = true;

@@ -12,13 +12,21 @@ namespace trevisk {
 
 namespace {
 
-// Where the player lines begin: the line feed that ends the information line, or -1.
+// Where the player lines begin: the line feed that ends the information line, or -1. The line
+// starts at the first backslash; a backslash in a player's name does not move it.
 qsizetype playerPartStart(const QByteArray& answer)
 {
-    const qsizetype lastBackslash = answer.lastIndexOf('\\');
-    if (lastBackslash < 0)
+    const qsizetype firstBackslash = answer.indexOf('\\');
+    if (firstBackslash < 0)
         return -1;
-    return answer.indexOf('\n', lastBackslash);
+    return answer.indexOf('\n', firstBackslash);
+}
+
+// The answer up to its information line's line feed: the settings and values are read there only.
+QByteArray informationPart(const QByteArray& answer)
+{
+    const qsizetype end = playerPartStart(answer);
+    return end < 0 ? answer : QByteArray::fromRawData(answer.constData(), end + 1);
 }
 
 // The first space of the line that begins after pos, or -1 when that line has none.
@@ -46,11 +54,49 @@ QList<QByteArray> QuakeProtocol::requests() const
     return {PacketPrefix + QByteArrayLiteral("status\n")};
 }
 
+QList<QByteArray> QuakeProtocol::requestsWith(const QByteArray& challenge) const
+{
+    if (m_variant == Variant::Quake3)
+        return {PacketPrefix + QByteArrayLiteral("getstatus ") + challenge + '\n'};
+    return requests();
+}
+
+std::optional<QByteArray> QuakeProtocol::echoedChallenge(const QByteArray& answer) const
+{
+    if (m_variant != Variant::Quake3)
+        return std::nullopt;
+    // Keys and values alternate between the backslashes of the information line; read in place, as
+    // every answer passes here.
+    const QByteArray information = informationPart(answer);
+    const qsizetype lineEnd = information.size() - (information.endsWith('\n') ? 1 : 0);
+    const auto fieldEnd = [&](qsizetype from) {
+        const qsizetype next = information.indexOf('\\', from);
+        return next < 0 || next > lineEnd ? lineEnd : next;
+    };
+    qsizetype key = information.indexOf('\\');
+    while (key >= 0 && key < lineEnd) {
+        const qsizetype value = fieldEnd(key + 1);
+        if (value >= lineEnd)
+            break;
+        const qsizetype end = fieldEnd(value + 1);
+        if (QByteArrayView(information.constData() + key + 1, value - key - 1) == "challenge")
+            return information.mid(value + 1, end - value - 1);
+        key = end;
+    }
+    return std::nullopt;
+}
+
 AnswerUpdate QuakeProtocol::parse(const QByteArray& answer, const QString& game, const FriendList& friends) const
 {
     AnswerUpdate update;
-    update.settings = saveData(answer);
-    QByteArray hostname = getKeyValue(answer, "hostname");
+    const QByteArray information = informationPart(answer);
+    update.settings = saveData(information);
+    // The echo of the request's challenge is no setting of the server.
+    if (m_variant == Variant::Quake3) {
+        std::erase_if(*update.settings,
+                      [](const ServerSetting& row) { return row.setting == QLatin1String("challenge"); });
+    }
+    QByteArray hostname = getKeyValue(information, "hostname");
     if (m_variant == Variant::QuakeWorld)
         hostname = quakeWorldPlain(hostname);
     hostname = stripControl(hostname);
@@ -59,13 +105,13 @@ AnswerUpdate QuakeProtocol::parse(const QByteArray& answer, const QString& game,
         hostname = stripColours(hostname);
     }
     update.hostname = decodeText(hostname);
-    update.maxPlayers = decodeText(getKeyValue(answer, "maxclients"));
+    update.maxPlayers = decodeText(getKeyValue(information, "maxclients"));
     if (m_variant == Variant::QuakeWorld) {
-        update.map = decodeText(getKeyValue(answer, "map"));
+        update.map = decodeText(getKeyValue(information, "map"));
         takePlayers(update, getPlayers(answer, friends));
     } else {
         takePlayers(update, {getQ3Players(answer, game, friends), std::nullopt});
-        update.map = decodeText(getKeyValue(answer, "mapname"));
+        update.map = decodeText(getKeyValue(information, "mapname"));
     }
     return update;
 }

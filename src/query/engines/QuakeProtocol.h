@@ -23,6 +23,14 @@ public:
     bool hasRemoteConsole() const override { return true; }
 
     QList<QByteArray> requests() const override;
+    bool echoesChallenge() const override { return m_variant == Variant::Quake3; }
+    // Quake 3 since 1.32 and ioquake3 (with the games built on it) echo getstatus's argument.
+    bool alwaysEchoes(const QString& game) const override
+    {
+        return m_variant == Variant::Quake3 && game == QLatin1String("Quake 3");
+    }
+    QList<QByteArray> requestsWith(const QByteArray& challenge) const override;
+    std::optional<QByteArray> echoedChallenge(const QByteArray& answer) const override;
     AnswerUpdate parse(const QByteArray& answer, const QString& game, const FriendList& friends) const override;
 
 private:
