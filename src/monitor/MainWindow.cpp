@@ -19,6 +19,7 @@
 #include "rcon/RconWindow.h"
 #include "session/Startup.h"
 #include "tray/ColourCodeDelegate.h"
+#include "tray/Desktop.h"
 #include "tray/SnoozeMenu.h"
 
 #include <QApplication>
@@ -177,7 +178,7 @@ MainWindow::MainWindow(const MainWindowServices& services, QWidget* parent)
     m_tray.setToolTip(QString::fromLatin1(Caption));
     m_tray.setContextMenu(m_trayMenu);
     connect(&m_tray, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
-        if (reason == QSystemTrayIcon::DoubleClick)
+        if (opensWindow(reason))
             trayDoubleClicked();
     });
 }
@@ -409,7 +410,8 @@ void MainWindow::load()
 {
     m_firstShow = false;
     restorePlacement();
-    m_tray.show();
+    if (trayKind() != TrayKind::None)
+        m_tray.show();
     if (m_services.popups)
         m_services.popups->setMessage(QString::fromLatin1(LoadedText));
     // Hidden with no tray to come back from, the program would be out of reach.

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QMenu>
+#include <QTableView>
 
 using namespace trevisk;
 
@@ -142,6 +143,30 @@ private slots:
         emit window.menu()->aboutToShow();
         QCOMPARE(snooze->title(), QStringLiteral("Snoo&ze Alerts"));
         QVERIFY(window.menu()->actions().last()->isEnabled());
+
+        // The menu stands ready for a host that reads it without asking first: "Show Window" is in
+        // it, "Cancel Auto-Join" only while armed; a grid's pop-up leaves out "Show Window" while open.
+        QAction* show = window.menu()->actions().at(0);
+        QAction* cancel = window.menu()->actions().at(5);
+        QVERIFY(show->isVisible());
+        QVERIFY(!cancel->isVisible());
+        window.setAutoJoinFlag(true);
+        QVERIFY(cancel->isVisible());
+        auto* grid = window.findChild<QTableView*>(QStringLiteral("players"));
+        emit grid->customContextMenuRequested(QPoint(4, 4));
+        QTRY_VERIFY(window.menu()->isVisible());
+        QVERIFY(!show->isVisible());
+        window.menu()->hide();
+        QVERIFY(show->isVisible());
+        QVERIFY(cancel->isVisible());
+
+        // Here the tray is no StatusNotifier host: a click does nothing, the double-click shows.
+        window.hide();
+        emit window.trayIcon().activated(QSystemTrayIcon::Trigger);
+        QVERIFY(!window.isVisible());
+        emit window.trayIcon().activated(QSystemTrayIcon::DoubleClick);
+        QVERIFY(window.isVisible());
+
         window.menu()->actions().at(1)->trigger();
         QTRY_COMPARE(windows.count(), 0);
 
