@@ -428,8 +428,11 @@ void MainWindow::savePlacement() const
     const QRect frame = geometry();
     store.setValue(QStringLiteral("Window/Height"), QString::number(frame.height() * TwipsPerPixel));
     store.setValue(QStringLiteral("Window/Width"), QString::number(frame.width() * TwipsPerPixel));
-    store.setValue(QStringLiteral("Window/Top"), QString::number(frame.top() * TwipsPerPixel));
-    store.setValue(QStringLiteral("Window/Left"), QString::number(frame.left() * TwipsPerPixel));
+    // Where the desktop places windows itself (Wayland) the position is unknown: keep the stored one.
+    if (windowsPlaceable()) {
+        store.setValue(QStringLiteral("Window/Top"), QString::number(frame.top() * TwipsPerPixel));
+        store.setValue(QStringLiteral("Window/Left"), QString::number(frame.left() * TwipsPerPixel));
+    }
     const QHeaderView* header = m_grid->horizontalHeader();
     for (int column = 0; column < StatusModel::ColumnCount; ++column) {
         const QString key = QStringLiteral("Grid/") + QString::number(column);
@@ -453,11 +456,15 @@ void MainWindow::restorePlacement()
         frame.setHeight(*height / TwipsPerPixel);
     if (const auto width = number(QStringLiteral("Window/Width")); width && *width > 0)
         frame.setWidth(*width / TwipsPerPixel);
-    if (const auto top = number(QStringLiteral("Window/Top")))
-        frame.moveTop(*top / TwipsPerPixel);
-    if (const auto left = number(QStringLiteral("Window/Left")))
-        frame.moveLeft(*left / TwipsPerPixel);
-    setGeometry(frame);
+    if (!windowsPlaceable()) {
+        resize(frame.size());
+    } else {
+        if (const auto top = number(QStringLiteral("Window/Top")))
+            frame.moveTop(*top / TwipsPerPixel);
+        if (const auto left = number(QStringLiteral("Window/Left")))
+            frame.moveLeft(*left / TwipsPerPixel);
+        setGeometry(frame);
+    }
     QHeaderView* header = m_grid->horizontalHeader();
     for (int column = 0; column < StatusModel::ColumnCount; ++column) {
         const auto width = number(QStringLiteral("Grid/%1Width").arg(column));
