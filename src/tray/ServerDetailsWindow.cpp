@@ -242,7 +242,12 @@ void ServerDetailsWindow::showPlayers()
 
 void ServerDetailsWindow::closeEvent(QCloseEvent* event)
 {
-    // The close box only hides: the window carries the server's tray icon.
+    // The close box only hides: the window carries the server's tray icon. A close from the
+    // program (quitting closes every window) goes through, or a shown window would stop the exit.
+    if (!event->spontaneous()) {
+        QWidget::closeEvent(event);
+        return;
+    }
     event->ignore();
     hide();
 }
