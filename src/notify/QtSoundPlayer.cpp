@@ -1,9 +1,9 @@
 #include "notify/QtSoundPlayer.h"
 
+#include <QAudioDevice>
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
-#include <QAudioDevice>
 #include <QMediaDevices>
 #include <QSoundEffect>
 #include <QTimer>
