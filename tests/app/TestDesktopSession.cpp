@@ -196,8 +196,7 @@ private slots:
     {
         const QString weston = QStandardPaths::findExecutable(QStringLiteral("weston"));
         const QString daemon = QStandardPaths::findExecutable(QStringLiteral("dbus-daemon"));
-        if (weston.isEmpty() || daemon.isEmpty())
-            QSKIP("weston or dbus-daemon is not installed (scripts/setup.sh installs them)");
+        QVERIFY2(!weston.isEmpty() && !daemon.isEmpty(), "weston or dbus-daemon is missing: run scripts/setup.sh");
         QVERIFY(m_runtime.isValid());
         m_bus.start(daemon,
                     {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address")});
@@ -216,9 +215,7 @@ private slots:
                             QStringLiteral("--idle-time=0"),
                             QStringLiteral("--no-config")});
         const QString socket = m_runtime.filePath(m_socket);
-        for (int waited = 0; !QFile::exists(socket) && m_compositor.state() != QProcess::NotRunning && waited < 100;
-             ++waited)
-            m_compositor.waitForFinished(100);
+        QTest::qWaitFor([&] { return QFile::exists(socket) || m_compositor.state() == QProcess::NotRunning; }, 10000);
         if (!QFile::exists(socket))
             QSKIP(qPrintable(QStringLiteral("the compositor cannot start here: ")
                              + QString::fromLocal8Bit(m_compositor.readAll()).trimmed().right(300)));
