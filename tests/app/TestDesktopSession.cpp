@@ -317,6 +317,10 @@ private slots:
         QVERIFY(stop(trevisk));
         shownTitles();
         QCOMPARE(errorLines(err), QStringList());
+        // The desktop placed the window: its size is kept, a position it never had is not.
+        const QSettings stored(data.filePath(QStringLiteral("t.ini")), QSettings::IniFormat);
+        QVERIFY(stored.contains(QStringLiteral("Window/Width")));
+        QVERIFY(!stored.contains(QStringLiteral("Window/Top")) && !stored.contains(QStringLiteral("Window/Left")));
         QDBusConnection::disconnectFromBus(QStringLiteral("host"));
     }
 
