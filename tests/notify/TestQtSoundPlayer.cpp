@@ -1,8 +1,8 @@
 #include "notify/QtSoundPlayer.h"
 
+#include <QAudioDevice>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QAudioDevice>
 #include <QMediaDevices>
 #include <QSignalSpy>
 #include <QTemporaryDir>
