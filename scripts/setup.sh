@@ -6,6 +6,7 @@ packages=(
     cmake ninja-build g++ pkg-config clang-format
     qt6-base-dev qt6-charts-dev qt6-multimedia-dev libqt6opengl6-dev qt6-qpa-plugins
     python3 python3-aiosmtpd python3-prometheus-client openssl desktop-file-utils appstream dbus-daemon
+    weston qt6-wayland # the desktop-session test runs the program under a headless Wayland compositor
     # the sanitizer build and the fuzz targets (libFuzzer lives in libclang-rt-14-dev)
     clang libclang-rt-14-dev lld-14
 )

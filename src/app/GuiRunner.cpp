@@ -18,6 +18,7 @@
 #include "notify/NotifyWindow.h"
 #include "notify/QtSoundPlayer.h"
 #include "session/Startup.h"
+#include "tray/Desktop.h"
 #include "tray/ServerWindows.h"
 #include "update/SplashWindow.h"
 #include "update/UpdateSettings.h"
@@ -40,6 +41,7 @@ int runWindows(QApplication& app, AppContext& context, const MonitorRunOptions& 
     DBusNotifier desktop;
     NotificationQueue popups(clock);
     popups.setDesktop(&desktop);
+    popups.setWindowsPlaceable(windowsPlaceable());
     NotifyWindow popupWindow(popups);
     ServerWindows windows(context, sound, prompter);
     Monitor monitor({context, clock, log, &popups, sound, prompter, reporter, windows, launcher});

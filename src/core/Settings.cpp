@@ -80,19 +80,30 @@ QString popupStyleName(PopupStyle style)
     case PopupStyle::Both:
         return QStringLiteral("both");
     case PopupStyle::Window:
+        return QStringLiteral("window");
+    case PopupStyle::Automatic:
         break;
     }
-    return QStringLiteral("window");
+    return QStringLiteral("automatic");
 }
 
 PopupStyle popupStyleNamed(const QString& name)
 {
     const QString word = name.trimmed().toLower();
+    if (word == QLatin1String("window"))
+        return PopupStyle::Window;
     if (word == QLatin1String("desktop"))
         return PopupStyle::Desktop;
     if (word == QLatin1String("both"))
         return PopupStyle::Both;
-    return PopupStyle::Window;
+    return PopupStyle::Automatic;
+}
+
+PopupStyle resolvedPopupStyle(PopupStyle style, bool windowsPlaceable)
+{
+    if (style != PopupStyle::Automatic)
+        return style;
+    return windowsPlaceable ? PopupStyle::Window : PopupStyle::Desktop;
 }
 
 QString soundFolder(const QString& programDir)

@@ -27,15 +27,20 @@ enum SoundSlot
 };
 
 // Where pop-up texts go: the sliding window, the desktop's notification service, or both.
+// Automatic is the window where the program may place its windows (X11) and the desktop's
+// service where it may not (Wayland).
 enum class PopupStyle
 {
+    Automatic,
     Window,
     Desktop,
     Both
 };
-// As stored in [Notify] Show: "window", "desktop", "both"; anything else is the window.
+// As stored in [Notify] Show: "automatic", "window", "desktop", "both"; anything else is the default.
 QString popupStyleName(PopupStyle style);
 PopupStyle popupStyleNamed(const QString& name);
+// The style Automatic stands for on a desktop that does or does not let the program place windows.
+PopupStyle resolvedPopupStyle(PopupStyle style, bool windowsPlaceable);
 
 // The general preferences every part reads; colours are 0x00BBGGRR.
 struct AppSettings
@@ -59,7 +64,7 @@ struct AppSettings
     qint16 noRefresh = 0;
     qint16 notifyMap = 1;
     qint16 verNotify = 1;
-    PopupStyle popupStyle = PopupStyle::Window;
+    PopupStyle popupStyle = PopupStyle::Automatic;
     std::array<QString, SoundSlotCount> soundEnable;
     std::array<QString, SoundSlotCount> soundPath;
 

@@ -7,6 +7,7 @@
 #include "dialogs/DialogParts.h"
 #include "dialogs/IconColoursBox.h"
 #include "session/Autostart.h"
+#include "tray/Desktop.h"
 #include "tray/TrayIconPainter.h"
 
 #include <QCheckBox>
@@ -107,6 +108,7 @@ SettingsDialog::SettingsDialog(const SettingsDialogServices& services, QWidget* 
         visualLayout->addWidget(box);
     m_popupStyle = new QComboBox(visual);
     m_popupStyle->setObjectName(QStringLiteral("popupStyle"));
+    m_popupStyle->addItem(QStringLiteral("Automatic"), static_cast<int>(PopupStyle::Automatic));
     m_popupStyle->addItem(QStringLiteral("Sliding Window"), static_cast<int>(PopupStyle::Window));
     m_popupStyle->addItem(QStringLiteral("Desktop Notifications"), static_cast<int>(PopupStyle::Desktop));
     m_popupStyle->addItem(QStringLiteral("Both"), static_cast<int>(PopupStyle::Both));
@@ -166,9 +168,10 @@ SettingsDialog::SettingsDialog(const SettingsDialogServices& services, QWidget* 
     connect(pickBack, &QPushButton::clicked, this, [this] { pickColour(m_notifyBack); });
     connect(pickFore, &QPushButton::clicked, this, [this] { pickColour(m_notifyFore); });
     connect(test, &QPushButton::clicked, this, [this] {
-        if (m_services.testMessage)
+        const PopupStyle style = resolvedPopupStyle(edited().popupStyle, windowsPlaceable());
+        if (m_services.testMessage && (windowsPlaceable() || style != PopupStyle::Desktop))
             m_services.testMessage(QString::fromLatin1(TestText), m_notifyFore, m_notifyBack);
-        if (m_services.desktopTest && edited().popupStyle != PopupStyle::Window)
+        if (m_services.desktopTest && style != PopupStyle::Window)
             m_services.desktopTest(QString::fromLatin1(TestText));
     });
 

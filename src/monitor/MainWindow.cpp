@@ -19,6 +19,7 @@
 #include "rcon/RconWindow.h"
 #include "session/Startup.h"
 #include "tray/ColourCodeDelegate.h"
+#include "tray/Desktop.h"
 #include "tray/SnoozeMenu.h"
 
 #include <QApplication>
@@ -201,7 +202,7 @@ MainWindow::MainWindow(const MainWindowServices& services, QWidget* parent)
     m_tray.setToolTip(QString::fromLatin1(Caption));
     m_tray.setContextMenu(m_trayMenu);
     connect(&m_tray, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
-        if (reason == QSystemTrayIcon::DoubleClick)
+        if (opensWindow(reason))
             trayDoubleClicked();
     });
 }
@@ -445,7 +446,8 @@ void MainWindow::load()
 {
     m_firstShow = false;
     restorePlacement();
-    m_tray.show();
+    if (trayKind() != TrayKind::None)
+        m_tray.show();
     if (m_services.popups)
         m_services.popups->setMessage(QString::fromLatin1(LoadedText));
     // Hidden with no tray to come back from, the program would be out of reach.
@@ -462,8 +464,11 @@ void MainWindow::savePlacement() const
     const QRect frame = geometry();
     store.setValue(QStringLiteral("Window/Height"), QString::number(frame.height() * TwipsPerPixel));
     store.setValue(QStringLiteral("Window/Width"), QString::number(frame.width() * TwipsPerPixel));
-    store.setValue(QStringLiteral("Window/Top"), QString::number(frame.top() * TwipsPerPixel));
-    store.setValue(QStringLiteral("Window/Left"), QString::number(frame.left() * TwipsPerPixel));
+    // Where the desktop places windows itself (Wayland) the position is unknown: keep the stored one.
+    if (windowsPlaceable()) {
+        store.setValue(QStringLiteral("Window/Top"), QString::number(frame.top() * TwipsPerPixel));
+        store.setValue(QStringLiteral("Window/Left"), QString::number(frame.left() * TwipsPerPixel));
+    }
     const QHeaderView* header = m_grid->horizontalHeader();
     for (int column = 0; column < StatusModel::ColumnCount; ++column) {
         const QString key = QStringLiteral("Grid/") + QString::number(column);
@@ -487,11 +492,15 @@ void MainWindow::restorePlacement()
         frame.setHeight(*height / TwipsPerPixel);
     if (const auto width = number(QStringLiteral("Window/Width")); width && *width > 0)
         frame.setWidth(*width / TwipsPerPixel);
-    if (const auto top = number(QStringLiteral("Window/Top")))
-        frame.moveTop(*top / TwipsPerPixel);
-    if (const auto left = number(QStringLiteral("Window/Left")))
-        frame.moveLeft(*left / TwipsPerPixel);
-    setGeometry(frame);
+    if (!windowsPlaceable()) {
+        resize(frame.size());
+    } else {
+        if (const auto top = number(QStringLiteral("Window/Top")))
+            frame.moveTop(*top / TwipsPerPixel);
+        if (const auto left = number(QStringLiteral("Window/Left")))
+            frame.moveLeft(*left / TwipsPerPixel);
+        setGeometry(frame);
+    }
     QHeaderView* header = m_grid->horizontalHeader();
     QList<int> positions;
     for (int column = 0; column < StatusModel::ColumnCount; ++column) {

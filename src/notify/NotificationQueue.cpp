@@ -34,8 +34,9 @@ NotificationQueue::State NotificationQueue::state() const
 
 void NotificationQueue::setMessage(const QString& text)
 {
-    if (m_desktop && m_style != PopupStyle::Window) {
-        if (m_style == PopupStyle::Both) {
+    const PopupStyle style = resolvedPopupStyle(m_style, m_windowsPlaceable);
+    if (m_desktop && style != PopupStyle::Window) {
+        if (style == PopupStyle::Both) {
             m_desktop->notify(text, {});
         } else {
             // The service may answer after this queue is gone.

@@ -59,6 +59,8 @@ public:
     // Desktop alone, a text the service cannot take is queued for the window instead.
     void setDesktop(DesktopNotifier* notifier) { m_desktop = notifier; }
     void setStyle(PopupStyle style) { m_style = style; }
+    // Whether the desktop lets the window be placed: Automatic goes to the desktop's service where not.
+    void setWindowsPlaceable(bool placeable) { m_windowsPlaceable = placeable; }
 
     // Shows a text as the style says. For the window, a text equal to one still waiting or on
     // screen is dropped; once it has left the screen the same text is shown again.
@@ -104,7 +106,8 @@ private:
     quint32 m_fore = 0xFF0000;
     quint32 m_back = 65535;
     DesktopNotifier* m_desktop = nullptr;
-    PopupStyle m_style = PopupStyle::Window;
+    PopupStyle m_style = PopupStyle::Automatic;
+    bool m_windowsPlaceable = true;
     QTimer m_pollTimer{this};
     QTimer m_restTimer{this};
     QTimer m_slideTimer{this};

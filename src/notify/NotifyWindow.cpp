@@ -2,6 +2,7 @@
 
 #include "core/Clock.h"
 #include "notify/NotificationQueue.h"
+#include "tray/Desktop.h"
 
 #include <QGuiApplication>
 #include <QLabel>
@@ -129,6 +130,9 @@ void NotifyWindow::showText(const QString& text, QPoint twips, quint32 fore, qui
 
 void NotifyWindow::moveTo(QPoint twips)
 {
+    // Under Wayland the desktop places the window: it shows and leaves in place of the slide.
+    if (!windowsPlaceable())
+        return;
     move(m_origin + QPoint(toPixels(twips.x(), m_dpiX), toPixels(twips.y(), m_dpiY)));
 }
 

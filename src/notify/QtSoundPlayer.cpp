@@ -1,8 +1,10 @@
 #include "notify/QtSoundPlayer.h"
 
+#include <QAudioDevice>
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
+#include <QMediaDevices>
 #include <QSoundEffect>
 #include <QTimer>
 #include <QtEndian>
@@ -16,6 +18,15 @@ class SoundEffectOutput : public QtSoundPlayer::Output
 public:
     void play(const QUrl& file) override
     {
+        // Without a device Qt would warn at every new sound; say it once, and play again once
+        // there is one.
+        if (QMediaDevices::audioOutputs().isEmpty()) {
+            if (!m_toldNoDevice)
+                qWarning("No audio device detected: sounds are not played.");
+            m_toldNoDevice = true;
+            return;
+        }
+        m_toldNoDevice = false;
         if (m_effect.source() != file)
             m_effect.setSource(file); // loads in the background; play() waits for it
         else
@@ -26,6 +37,7 @@ public:
 
 private:
     QSoundEffect m_effect;
+    bool m_toldNoDevice = false;
 };
 
 } // namespace

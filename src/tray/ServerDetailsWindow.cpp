@@ -8,6 +8,7 @@
 #include "rcon/RconWindow.h"
 #include "session/Startup.h"
 #include "tray/ColourCodeDelegate.h"
+#include "tray/Desktop.h"
 #include "tray/DetailsTableModel.h"
 #include "tray/SnoozeMenu.h"
 #include "tray/TrayIconPainter.h"
@@ -113,13 +114,18 @@ ServerDetailsWindow::ServerDetailsWindow(const ServerWindowServices& services, Q
     });
 
     connect(&m_tray, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
-        if (reason == QSystemTrayIcon::DoubleClick)
+        if (opensWindow(reason))
             showPlayers();
-        else if (reason == QSystemTrayIcon::Context)
-            prepareMenu(true);
     });
     m_tray.setContextMenu(m_menu);
-    connect(m_menu, &QMenu::aboutToShow, this, [this] { m_cancelAutoJoinAction->setVisible(m_autoJoin); });
+    // A StatusNotifier host reads the exported menu as it stands, with no context-menu request
+    // first: between two grid pop-ups the menu is always the tray's.
+    connect(m_menu, &QMenu::aboutToShow, this, [this] { prepareMenu(!m_gridPopup); });
+    connect(m_menu, &QMenu::aboutToHide, this, [this] {
+        m_gridPopup = false;
+        prepareMenu(true);
+    });
+    prepareMenu(true);
 }
 
 ServerDetailsWindow::~ServerDetailsWindow() = default;
@@ -139,7 +145,7 @@ QTableView* ServerDetailsWindow::makeGrid(DetailsTableModel* model)
     grid->horizontalHeader()->setSectionsClickable(true);
     connect(grid->horizontalHeader(), &QHeaderView::sectionClicked, model, &DetailsTableModel::headerClicked);
     connect(grid, &QWidget::customContextMenuRequested, this, [this, grid](const QPoint& at) {
-        prepareMenu(false);
+        m_gridPopup = true;
         m_menu->popup(grid->viewport()->mapToGlobal(at));
     });
     return grid;
@@ -190,7 +196,7 @@ void ServerDetailsWindow::update(const PlayerTable& players,
     showUptime();
     if (m_autoJoin && PlayerCounts{count, m_maximum}.hasRoom()) {
         m_services.monitor.autoJoin().join(true, address(), m_icon.game(), {count, m_maximum});
-        m_autoJoin = m_services.monitor.isAutoJoin(address());
+        setAutoJoinFlag(m_services.monitor.isAutoJoin(address()));
     }
 }
 
@@ -212,8 +218,11 @@ void ServerDetailsWindow::updateIcon()
 {
     m_tray.setIcon(
         serverTrayIcon(m_icon, iconColoursFor(m_services.context.stores, m_services.context.settings, address())));
-    m_tray.setToolTip(plainTip(m_icon.tip()));
-    m_tray.show();
+    // A StatusNotifier host gets the tip as its item's title, which hosts show as it stands or read
+    // as simple markup: escaped text reads right on both. Qt's own tip needs the plain-text form.
+    m_tray.setToolTip(trayKind() == TrayKind::StatusNotifier ? m_icon.tip().toHtmlEscaped() : plainTip(m_icon.tip()));
+    if (trayKind() != TrayKind::None)
+        m_tray.show();
 }
 
 void ServerDetailsWindow::join()
@@ -222,7 +231,7 @@ void ServerDetailsWindow::join()
     const PlayerCounts counts{static_cast<qint32>(m_players->rowCount()), m_maximum};
     m_services.monitor.autoJoin().join(false, address(), m_icon.game(), counts);
     // "Join when Free" arms this window as well as the status row.
-    m_autoJoin = m_services.monitor.isAutoJoin(address());
+    setAutoJoinFlag(m_services.monitor.isAutoJoin(address()));
 }
 
 void ServerDetailsWindow::showPlayers()
@@ -235,7 +244,12 @@ void ServerDetailsWindow::showPlayers()
 
 void ServerDetailsWindow::closeEvent(QCloseEvent* event)
 {
-    // The close box only hides: the window carries the server's tray icon.
+    // The close box only hides: the window carries the server's tray icon. A close from the
+    // program (quitting closes every window) goes through, or a shown window would stop the exit.
+    if (!event->spontaneous()) {
+        QWidget::closeEvent(event);
+        return;
+    }
     event->ignore();
     hide();
 }

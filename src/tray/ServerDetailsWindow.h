@@ -51,7 +51,11 @@ public:
                 std::optional<qint32> maximum);
     void setTimeOut();
     void setState(ServerState state, const QString& reason);
-    void setAutoJoinFlag(bool armed) { m_autoJoin = armed; }
+    void setAutoJoinFlag(bool armed)
+    {
+        m_autoJoin = armed;
+        prepareMenu(!m_gridPopup);
+    }
     bool autoJoinFlag() const { return m_autoJoin; }
     // Shows the window on its "Players" tab and brings it forward.
     void showPlayers();
@@ -81,6 +85,7 @@ private:
     ServerIcon m_icon;
     std::optional<qint32> m_maximum;
     bool m_autoJoin = false;
+    bool m_gridPopup = false;
     DetailsTableModel* m_players;
     DetailsTableModel* m_settings;
     QTabWidget* m_tabs;

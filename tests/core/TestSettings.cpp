@@ -53,6 +53,36 @@ private slots:
         QCOMPARE(read.popupStyle, PopupStyle::Both);
     }
 
+    // Stored choices keep their meaning; a first run, or "automatic", is the sliding window where
+    // windows can be placed and the desktop's notifications where they cannot (Wayland).
+    void popupStyles_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<PopupStyle>("onX11");
+        QTest::addColumn<PopupStyle>("onWayland");
+        QTest::newRow("first run") << QString() << PopupStyle::Window << PopupStyle::Desktop;
+        QTest::newRow("automatic") << "automatic" << PopupStyle::Window << PopupStyle::Desktop;
+        QTest::newRow("window") << "window" << PopupStyle::Window << PopupStyle::Window;
+        QTest::newRow("desktop") << "desktop" << PopupStyle::Desktop << PopupStyle::Desktop;
+        QTest::newRow("both") << "both" << PopupStyle::Both << PopupStyle::Both;
+    }
+    void popupStyles()
+    {
+        QFETCH(QString, stored);
+        QFETCH(PopupStyle, onX11);
+        QFETCH(PopupStyle, onWayland);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("trevisk.ini"));
+        if (!stored.isNull())
+            QSettings(path, QSettings::IniFormat).setValue(QStringLiteral("Notify/Show"), stored);
+        const AppSettings read = AppSettings::load(*openSettings(path), QString());
+        QCOMPARE(resolvedPopupStyle(read.popupStyle, true), onX11);
+        QCOMPARE(resolvedPopupStyle(read.popupStyle, false), onWayland);
+        read.save(*openSettings(path));
+        QCOMPARE(QSettings(path, QSettings::IniFormat).value(QStringLiteral("Notify/Show")).toString(),
+                 stored.isNull() ? QStringLiteral("automatic") : stored);
+    }
+
     // Out of range, not a number or an unknown name: the default; spaces are forgiven.
     void badValuesTakeDefaults()
     {
@@ -71,7 +101,7 @@ private slots:
         QCOMPARE(s.nss, qint16(1));
         QCOMPARE(s.iconOff, 255u);
         QCOMPARE(s.logging, qint16(1));
-        QCOMPARE(s.popupStyle, PopupStyle::Window);
+        QCOMPARE(s.popupStyle, PopupStyle::Automatic);
         QCOMPARE(popupStyleNamed(QStringLiteral(" Desktop ")), PopupStyle::Desktop);
         QCOMPARE(toInt16(QStringLiteral("32768")), std::nullopt);
         QCOMPARE(toInt16(QStringLiteral("2.5")), std::optional<qint16>(2));

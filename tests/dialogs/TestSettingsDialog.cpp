@@ -102,10 +102,15 @@ private slots:
             auto* style = child<QComboBox>(dialog, "popupStyle");
             auto* autostart = child<QCheckBox>(dialog, "autostart");
             QVERIFY(!autostart->isChecked());
+            // A first run's automatic choice is the window where windows can be placed, as here.
+            QCOMPARE(style->currentText(), QStringLiteral("Automatic"));
+            child<QPushButton>(dialog, "testNotify")->click();
+            QVERIFY(m_desktop.isEmpty());
+            QCOMPARE(m_windows.size(), 1);
             style->setCurrentIndex(style->findText(QStringLiteral("Both")));
             child<QPushButton>(dialog, "testNotify")->click();
             QCOMPARE(m_desktop, QStringList{QLatin1String(SettingsDialog::TestText)});
-            QCOMPARE(m_windows.size(), 1);
+            QCOMPARE(m_windows.size(), 2);
 
             autostart->setChecked(true);
             QVERIFY(dialog.save());

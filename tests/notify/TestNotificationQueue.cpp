@@ -125,6 +125,14 @@ private slots:
         QCOMPARE(queue->waiting().size(), 1u);
         QCOMPARE(queue->waiting().front().message, desktop.texts.last());
 
+        // Automatic, where windows cannot be placed: the desktop's service.
+        queue->dismissAll();
+        queue->setStyle(PopupStyle::Automatic);
+        queue->setWindowsPlaceable(false);
+        queue->setMessage(QStringLiteral("Wayland"));
+        QCOMPARE(desktop.texts.last(), QStringLiteral("Wayland"));
+        QVERIFY(queue->waiting().empty());
+
         // A refusal that comes after the queue has gone is dropped.
         queue->setMessage(QStringLiteral("late"));
         queue.reset();

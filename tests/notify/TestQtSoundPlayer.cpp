@@ -1,7 +1,9 @@
 #include "notify/QtSoundPlayer.h"
 
+#include <QAudioDevice>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QMediaDevices>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -105,6 +107,27 @@ private slots:
         clock.start();
         player.play(file, true);
         QVERIFY(clock.elapsed() < 10000);
+    }
+
+    // With no device at all, the error output says so once, not at every sound.
+    void noDeviceSaidOnce()
+    {
+        if (!QMediaDevices::audioOutputs().isEmpty())
+            QSKIP("this machine has a sound device");
+        static QStringList warnings;
+        const QtMessageHandler previous =
+            qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+                if (type == QtWarningMsg)
+                    warnings << text;
+            });
+        {
+            QtSoundPlayer player;
+            for (const char* name : {"one.wav", "two.wav", "three.wav"})
+                player.play(write(QString::fromLatin1(name), wave(20)), false);
+            QCoreApplication::processEvents();
+        }
+        qInstallMessageHandler(previous);
+        QCOMPARE(warnings.filter(QStringLiteral("No audio device")).size(), 1);
     }
 };
 

@@ -7,6 +7,8 @@
 #include <QApplication>
 #include <QLabel>
 #include <QMenu>
+#include <QTableView>
+#include <QWindow>
 
 using namespace trevisk;
 
@@ -73,9 +75,13 @@ private slots:
         QVERIFY(window.isVisible());
         QCOMPARE(window.findChild<QLabel*>(QStringLiteral("state"))->text(), QStringLiteral("State: up"));
         QCOMPARE(window.windowTitle(), server.address());
-        window.close();
+        // The desktop's close box only hides; a close by the program, as quitting does, goes through.
+        window.windowHandle()->close();
         QVERIFY(!window.isVisible());
         QCOMPARE(windows.count(), 1);
+        window.showPlayers();
+        QVERIFY(window.close());
+        QVERIFY(!window.isVisible());
 
         const auto update = [&](const PlayerTable& players, int friends, const QString& map) {
             const SettingsTable settings{{QStringLiteral("sv_hostname"), QStringLiteral("Lab")}};
@@ -143,6 +149,30 @@ private slots:
         emit window.menu()->aboutToShow();
         QCOMPARE(snooze->title(), QStringLiteral("Snoo&ze Alerts"));
         QVERIFY(window.menu()->actions().last()->isEnabled());
+
+        // The menu stands ready for a host that reads it without asking first: "Show Window" is in
+        // it, "Cancel Auto-Join" only while armed; a grid's pop-up leaves out "Show Window" while open.
+        QAction* show = window.menu()->actions().at(0);
+        QAction* cancel = window.menu()->actions().at(5);
+        QVERIFY(show->isVisible());
+        QVERIFY(!cancel->isVisible());
+        window.setAutoJoinFlag(true);
+        QVERIFY(cancel->isVisible());
+        auto* grid = window.findChild<QTableView*>(QStringLiteral("players"));
+        emit grid->customContextMenuRequested(QPoint(4, 4));
+        QTRY_VERIFY(window.menu()->isVisible());
+        QVERIFY(!show->isVisible());
+        window.menu()->hide();
+        QVERIFY(show->isVisible());
+        QVERIFY(cancel->isVisible());
+
+        // Here the tray is no StatusNotifier host: a click does nothing, the double-click shows.
+        window.hide();
+        emit window.trayIcon().activated(QSystemTrayIcon::Trigger);
+        QVERIFY(!window.isVisible());
+        emit window.trayIcon().activated(QSystemTrayIcon::DoubleClick);
+        QVERIFY(window.isVisible());
+
         window.menu()->actions().at(1)->trigger();
         QTRY_COMPARE(windows.count(), 0);
 

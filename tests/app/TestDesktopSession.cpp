@@ -1,0 +1,358 @@
+#include "sim/SimServer.h"
+#include "store/Stores.h"
+
+#include <QDBusArgument>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusObjectPath>
+#include <QDBusPendingCallWatcher>
+#include <QDBusVariant>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace trevisk;
+
+namespace {
+
+const QString WatcherService = QStringLiteral("org.kde.StatusNotifierWatcher");
+const QString ItemInterface = QStringLiteral("org.kde.StatusNotifierItem");
+
+// A panel's StatusNotifierWatcher, with a host registered: Qt then puts its tray icons on D-Bus.
+class Watcher : public QObject
+{
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.kde.StatusNotifierWatcher")
+    Q_PROPERTY(bool IsStatusNotifierHostRegistered READ hostRegistered)
+    Q_PROPERTY(int ProtocolVersion READ protocolVersion)
+    Q_PROPERTY(QStringList RegisteredStatusNotifierItems READ registered)
+public:
+    QStringList items; // bus name of each item's owner, then its service name
+    bool hostRegistered() const { return true; }
+    int protocolVersion() const { return 0; }
+    QStringList registered() const { return items; }
+
+public slots:
+    void RegisterStatusNotifierItem(const QString& service, const QDBusMessage& message)
+    {
+        items << (service.startsWith(QLatin1Char('/')) ? message.service() : service);
+    }
+    void RegisterStatusNotifierHost(const QString&) {}
+};
+
+// The desktop's notification service, recording the summary of each notification.
+class Notifications : public QObject
+{
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
+public:
+    QStringList summaries;
+
+public slots:
+    uint Notify(const QString&,
+                uint,
+                const QString&,
+                const QString& summary,
+                const QString&,
+                const QStringList&,
+                const QVariantMap&,
+                int)
+    {
+        summaries << summary;
+        return static_cast<uint>(summaries.size());
+    }
+    QStringList GetCapabilities() { return {QStringLiteral("body")}; }
+};
+
+// A call answered while the test's own objects keep serving the bus.
+QDBusMessage call(const QDBusConnection& bus, const QDBusMessage& message)
+{
+    QDBusPendingCallWatcher watcher(bus.asyncCall(message, 10000));
+    QSignalSpy done(&watcher, &QDBusPendingCallWatcher::finished);
+    if (!watcher.isFinished())
+        done.wait(15000);
+    return watcher.reply();
+}
+
+QVariant property(const QDBusConnection& bus, const QString& service, const QString& name)
+{
+    QDBusMessage get = QDBusMessage::createMethodCall(service,
+                                                      QStringLiteral("/StatusNotifierItem"),
+                                                      QStringLiteral("org.freedesktop.DBus.Properties"),
+                                                      QStringLiteral("Get"));
+    get << ItemInterface << name;
+    const QDBusMessage reply = call(bus, get);
+    return reply.arguments().isEmpty() ? QVariant() : reply.arguments().first().value<QDBusVariant>().variant();
+}
+
+// The title of an item's tool tip, (sa(iiay)ss) on the bus.
+QString toolTipTitle(const QDBusConnection& bus, const QString& service)
+{
+    const QDBusArgument tip = property(bus, service, QStringLiteral("ToolTip")).value<QDBusArgument>();
+    QString icon, title, text;
+    tip.beginStructure();
+    tip >> icon;
+    tip.beginArray();
+    while (!tip.atEnd()) {
+        int width = 0, height = 0;
+        QByteArray pixels;
+        tip.beginStructure();
+        tip >> width >> height >> pixels;
+        tip.endStructure();
+    }
+    tip.endArray();
+    tip >> title >> text;
+    tip.endStructure();
+    return title;
+}
+
+// The labels of the visible top-level entries of a com.canonical.dbusmenu layout, as a host shows them.
+QStringList menuLabels(const QDBusConnection& bus, const QString& service)
+{
+    const auto path = property(bus, service, QStringLiteral("Menu")).value<QDBusObjectPath>();
+    QDBusMessage get = QDBusMessage::createMethodCall(
+        service, path.path(), QStringLiteral("com.canonical.dbusmenu"), QStringLiteral("GetLayout"));
+    get << 0 << -1 << QStringList();
+    const QDBusMessage reply = call(bus, get);
+    if (reply.arguments().size() < 2)
+        return {QStringLiteral("no layout: ") + reply.errorMessage()};
+    const auto layout = reply.arguments().at(1).value<QDBusArgument>();
+    int id = 0;
+    QVariantMap properties;
+    QStringList labels;
+    layout.beginStructure();
+    layout >> id >> properties;
+    layout.beginArray();
+    while (!layout.atEnd()) {
+        QDBusVariant child;
+        layout >> child;
+        const auto entry = child.variant().value<QDBusArgument>();
+        QVariantMap entryProperties;
+        entry.beginStructure();
+        entry >> id >> entryProperties;
+        if (entryProperties.value(QStringLiteral("visible"), true).toBool()
+            && entryProperties.value(QStringLiteral("type")).toString() != QLatin1String("separator"))
+            labels << entryProperties.value(QStringLiteral("label")).toString();
+    }
+    layout.endArray();
+    layout.endStructure();
+    return labels;
+}
+
+// What the program wrote on its error output, without the Wayland protocol trace.
+QStringList errorLines(const QByteArray& err)
+{
+    static const QRegularExpression trace(QStringLiteral("^\\[\\s*\\d+\\.\\d+\\]"));
+    QStringList lines;
+    for (const QString& line : QString::fromUtf8(err).split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+        if (!trace.match(line).hasMatch())
+            lines << line;
+    }
+    return lines;
+}
+
+// Ends the program as the session's end does, serving the bus meanwhile: it may still ask the test's objects.
+bool stop(QProcess& trevisk)
+{
+    QSignalSpy finished(&trevisk, &QProcess::finished);
+    trevisk.terminate();
+    return finished.wait(10000) && trevisk.exitStatus() == QProcess::NormalExit;
+}
+
+} // namespace
+
+// The program on today's Linux desktop: a Wayland session with its own compositor and session bus,
+// once with a StatusNotifier tray host and once without any tray.
+class TestDesktopSession : public QObject
+{
+    Q_OBJECT
+private:
+    QTemporaryDir m_runtime;
+    QProcess m_bus;
+    QProcess m_compositor;
+    QString m_busAddress;
+    const QString m_socket = QStringLiteral("trevisk-test");
+
+    QProcessEnvironment session() const
+    {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove(QStringLiteral("DISPLAY"));
+        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtime.path());
+        environment.insert(QStringLiteral("WAYLAND_DISPLAY"), m_socket);
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("wayland"));
+        environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), m_busAddress);
+        environment.insert(QStringLiteral("HOME"), m_runtime.path());
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_runtime.filePath(QStringLiteral("config")));
+        return environment;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        const QString weston = QStandardPaths::findExecutable(QStringLiteral("weston"));
+        const QString daemon = QStandardPaths::findExecutable(QStringLiteral("dbus-daemon"));
+        QVERIFY2(!weston.isEmpty() && !daemon.isEmpty(), "weston or dbus-daemon is missing: run scripts/setup.sh");
+        QVERIFY(m_runtime.isValid());
+        m_bus.start(daemon,
+                    {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address")});
+        QVERIFY(m_bus.waitForStarted());
+        while (!m_bus.canReadLine())
+            QVERIFY(m_bus.waitForReadyRead(10000));
+        m_busAddress = QString::fromUtf8(m_bus.readLine()).trimmed();
+
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtime.path());
+        m_compositor.setProcessEnvironment(environment);
+        m_compositor.setProcessChannelMode(QProcess::MergedChannels);
+        m_compositor.start(weston,
+                           {QStringLiteral("--backend=headless-backend.so"),
+                            QStringLiteral("--socket=") + m_socket,
+                            QStringLiteral("--idle-time=0"),
+                            QStringLiteral("--no-config")});
+        const QString socket = m_runtime.filePath(m_socket);
+        QTest::qWaitFor([&] { return QFile::exists(socket) || m_compositor.state() == QProcess::NotRunning; }, 10000);
+        if (!QFile::exists(socket))
+            QSKIP(qPrintable(QStringLiteral("the compositor cannot start here: ")
+                             + QString::fromLocal8Bit(m_compositor.readAll()).trimmed().right(300)));
+    }
+
+    void cleanupTestCase()
+    {
+        for (QProcess* process : {&m_compositor, &m_bus}) {
+            if (process->state() != QProcess::NotRunning) {
+                process->terminate();
+                if (!process->waitForFinished(5000))
+                    process->kill();
+                process->waitForFinished();
+            }
+        }
+    }
+
+    // With a StatusNotifier host, as a panel uses them: the items register with the watcher, a click
+    // (Activate) shows the main window, refreshing every server the first time, or the server's
+    // details window; the menus read over com.canonical.dbusmenu offer "Show Window" without a
+    // context-menu request first.
+    void statusNotifierHost()
+    {
+        QDBusConnection bus = QDBusConnection::connectToBus(m_busAddress, QStringLiteral("host"));
+        QVERIFY(bus.isConnected());
+        Watcher watcher;
+        QVERIFY(bus.registerObject(QStringLiteral("/StatusNotifierWatcher"),
+                                   &watcher,
+                                   QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllProperties));
+        QVERIFY(bus.registerService(WatcherService));
+
+        SimServer server(QStringLiteral("Quake 3"));
+        QVERIFY(server.start());
+        server.state().hostname = "Lab Arena";
+        QSignalSpy queries(&server, &SimServer::requestReceived);
+        QTemporaryDir data;
+        {
+            Stores stores(data.path());
+            ServerRecord record;
+            record.address = server.address();
+            record.game = QStringLiteral("Quake 3");
+            record.tray = 1;
+            stores.servers.rows.push_back(record);
+            QVERIFY(stores.saveServers().isEmpty());
+            QSettings settings(data.filePath(QStringLiteral("t.ini")), QSettings::IniFormat);
+            settings.setValue(QStringLiteral("Settings/MainTray"), QStringLiteral("1"));
+        }
+
+        QProcess trevisk;
+        QProcessEnvironment environment = session();
+        // The protocol trace shows which windows the program puts on screen.
+        environment.insert(QStringLiteral("WAYLAND_DEBUG"), QStringLiteral("client"));
+        trevisk.setProcessEnvironment(environment);
+        trevisk.start(QStringLiteral(TREVISK_BINARY),
+                      {QStringLiteral("--data-dir"),
+                       data.path(),
+                       QStringLiteral("--config"),
+                       data.filePath(QStringLiteral("t.ini"))});
+        QByteArray err;
+        const auto shownTitles = [&] {
+            err += trevisk.readAllStandardError();
+            static const QRegularExpression title(QStringLiteral("xdg_toplevel@\\d+\\.set_title\\(\"([^\"]*)\"\\)"));
+            QStringList titles;
+            for (auto it = title.globalMatch(QString::fromUtf8(err)); it.hasNext();)
+                titles << it.next().captured(1);
+            return titles;
+        };
+
+        QTRY_COMPARE_WITH_TIMEOUT(watcher.items.size(), 2, 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(queries.size() >= 1, 10000);
+        QString mainItem, serverItem;
+        for (const QString& item : watcher.items)
+            (toolTipTitle(bus, item) == QLatin1String("Ostravel Trevisk") ? mainItem : serverItem) = item;
+        QVERIFY(!mainItem.isEmpty() && !serverItem.isEmpty());
+        QTRY_VERIFY(toolTipTitle(bus, serverItem).startsWith(QLatin1String("Lab Arena...")));
+
+        QCOMPARE(
+            menuLabels(bus, mainItem),
+            (QStringList{QStringLiteral("_Show Window..."), QStringLiteral("_Refresh All"), QStringLiteral("_Exit")}));
+        QCOMPARE(
+            menuLabels(bus, serverItem).mid(0, 3),
+            (QStringList{QStringLiteral("_Show Window"), QStringLiteral("_Close Window"), QStringLiteral("_Refresh")}));
+        QVERIFY(!shownTitles().contains(QStringLiteral("Ostravel Trevisk")));
+
+        QDBusMessage activate = QDBusMessage::createMethodCall(
+            mainItem, QStringLiteral("/StatusNotifierItem"), ItemInterface, QStringLiteral("Activate"));
+        activate << 10 << 10;
+        const qsizetype before = queries.size();
+        QCOMPARE(call(bus, activate).type(), QDBusMessage::ReplyMessage);
+        QTRY_VERIFY_WITH_TIMEOUT(shownTitles().contains(QStringLiteral("Ostravel Trevisk")), 10000);
+        QTRY_VERIFY(queries.size() > before);
+
+        activate = QDBusMessage::createMethodCall(
+            serverItem, QStringLiteral("/StatusNotifierItem"), ItemInterface, QStringLiteral("Activate"));
+        activate << 10 << 10;
+        QCOMPARE(call(bus, activate).type(), QDBusMessage::ReplyMessage);
+        QTRY_VERIFY_WITH_TIMEOUT(shownTitles().contains(QStringLiteral("Lab Arena")), 10000);
+
+        QVERIFY(stop(trevisk));
+        shownTitles();
+        QCOMPARE(errorLines(err), QStringList());
+        // The desktop placed the window: its size is kept, a position it never had is not.
+        const QSettings stored(data.filePath(QStringLiteral("t.ini")), QSettings::IniFormat);
+        QVERIFY(stored.contains(QStringLiteral("Window/Width")));
+        QVERIFY(!stored.contains(QStringLiteral("Window/Top")) && !stored.contains(QStringLiteral("Window/Left")));
+        QDBusConnection::disconnectFromBus(QStringLiteral("host"));
+    }
+
+    // Without any tray, the demo's pop-ups reach the desktop's notification service, and the error
+    // output stays clean apart from one word about the missing sound device.
+    void waylandDemo()
+    {
+        QDBusConnection bus = QDBusConnection::connectToBus(m_busAddress, QStringLiteral("notifications"));
+        QVERIFY(bus.isConnected());
+        Notifications notifications;
+        QVERIFY(bus.registerObject(
+            QStringLiteral("/org/freedesktop/Notifications"), &notifications, QDBusConnection::ExportAllSlots));
+        QVERIFY(bus.registerService(QStringLiteral("org.freedesktop.Notifications")));
+
+        QProcess trevisk;
+        trevisk.setProcessEnvironment(session());
+        trevisk.start(QStringLiteral(TREVISK_BINARY), {QStringLiteral("--demo")});
+        // The demo's players arrive 12 seconds in; the next refresh after that tells.
+        QTRY_VERIFY_WITH_TIMEOUT(notifications.summaries.size() >= 2, 40000);
+        QCOMPARE(notifications.summaries.first(), QStringLiteral("Ostravel Trevisk Loaded...."));
+        QVERIFY(stop(trevisk));
+        QStringList lines = errorLines(trevisk.readAllStandardError());
+        QVERIFY2(lines.filter(QStringLiteral("No audio device")).size() <= 1,
+                 qPrintable(lines.join(QLatin1Char('\n'))));
+        // Qt's own word on a missing sound server comes once as well.
+        lines.removeIf([](const QString& line) {
+            return line.startsWith(QLatin1String("No audio device")) || line.startsWith(QLatin1String("PulseAudio"));
+        });
+        QCOMPARE(lines, QStringList());
+        QDBusConnection::disconnectFromBus(QStringLiteral("notifications"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDesktopSession)
+#include "TestDesktopSession.moc"
