@@ -25,10 +25,11 @@ namespace trevisk {
 
 namespace {
 
-// The log's colours: commands sent, the challenge's "Ready...", the server's replies.
+// The log's colours on its white page: commands sent, the challenge's "Ready..." and notices,
+// the server's replies (a red dark enough to read on white).
 const QColor SentColour(0, 0, 255);
 const QColor PlainColour(0, 0, 0);
-const QColor ReplyColour(255, 0, 0);
+const QColor ReplyColour(210, 0, 0);
 
 QStringList listedAddresses(const AppContext& context)
 {
@@ -65,6 +66,11 @@ RconWindow::RconWindow(const RconWindowServices& services, QWidget* parent)
     m_response->setObjectName(QStringLiteral("response"));
     m_response->setReadOnly(true);
     m_response->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    // The log's colours are its own, so its page is too: a dark palette would swallow the black.
+    QPalette page = m_response->palette();
+    page.setColor(QPalette::Base, Qt::white);
+    page.setColor(QPalette::Text, Qt::black);
+    m_response->setPalette(page);
     m_note->setObjectName(QStringLiteral("note"));
     m_note->setWordWrap(true);
     m_note->hide();

@@ -31,7 +31,8 @@ constexpr int px(int twips)
     return twips / 15;
 }
 
-// Friend rows in bold, in the colour the user chose for friends.
+// Friend rows in bold, in the colour the user chose for friends, on white or black, whichever
+// that colour reads on, whatever the palette's background.
 class FriendRowStyle : public QIdentityProxyModel
 {
 public:
@@ -41,10 +42,12 @@ public:
     {}
     QVariant data(const QModelIndex& index, int role) const override
     {
-        if ((role == Qt::FontRole || role == Qt::ForegroundRole)
+        if ((role == Qt::FontRole || role == Qt::ForegroundRole || role == Qt::BackgroundRole)
             && QIdentityProxyModel::data(index, DetailsTableModel::HighlightRole).toBool()) {
             if (role == Qt::ForegroundRole)
                 return m_colour;
+            if (role == Qt::BackgroundRole)
+                return isLightColour(m_colour) ? QColor(Qt::black) : QColor(Qt::white);
             QFont font;
             font.setBold(true);
             return font;

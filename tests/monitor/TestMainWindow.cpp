@@ -1,13 +1,19 @@
 #include "MonitorFixture.h"
 #include "dialogs/DialogTesting.h"
 #include "monitor/MainWindow.h"
+#include "support/Contrast.h"
+#include "tray/ColourCodeDelegate.h"
+#include "tray/ServerDetailsWindow.h"
+#include "tray/TrayIconPainter.h"
 
 #include <QAction>
 #include <QDialog>
 #include <QHeaderView>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
+#include <QStyledItemDelegate>
 #include <QTableView>
 
 using namespace trevisk;
@@ -34,6 +40,21 @@ StatusRow styled(const char* address, const char* manRef, bool answered, int fri
     return row;
 }
 
+// A cell's text colour and the colour behind it, as an item delegate paints them.
+std::pair<QColor, QColor> cellColours(const QAbstractItemView* view, const QModelIndex& index)
+{
+    struct Probe : QStyledItemDelegate
+    {
+        using QStyledItemDelegate::initStyleOption;
+    };
+    QStyleOptionViewItem option;
+    option.initFrom(view);
+    Probe().initStyleOption(&option, index);
+    const QColor paper = option.backgroundBrush.style() == Qt::NoBrush ? option.palette.color(QPalette::Base)
+                                                                       : option.backgroundBrush.color();
+    return {option.palette.color(QPalette::Text), paper};
+}
+
 } // namespace
 
 class TestMainWindow : public QObject
@@ -54,9 +75,64 @@ private slots:
         const auto background = [&](int row) { return model->index(row, 0).data(Qt::BackgroundRole).value<QColor>(); };
         QCOMPARE(background(0), QColor(192, 192, 192));
         QVERIFY(model->index(0, 3).data(Qt::FontRole).value<QFont>().bold());
+        QCOMPARE(model->index(0, 3).data(Qt::ForegroundRole).value<QColor>(), QColor(Qt::black));
         QCOMPARE(background(1), QColor(255, 128, 128));
         QCOMPARE(background(2), QColor(128, 255, 128));
         QVERIFY(!model->index(3, 0).data(Qt::BackgroundRole).isValid());
+    }
+
+    // Under a dark theme every text colour the program pairs with a background reads as well as
+    // under a light one: rows, colour codes, legend and the details window's friends.
+    void darkPaletteContrast()
+    {
+        PaletteScope dark(darkPalette());
+        MonitorFixture f;
+        f.start();
+        Window w{f};
+        f.monitor->status().reset({styled("a:1", "1", false, 0),
+                                   styled("b:2", "0", false, 0),
+                                   styled("c:3", "0", true, 1),
+                                   styled("d:4", "0", true, 0)});
+        QList<std::tuple<QString, QColor, QColor>> pairs;
+        const QStringList rowNames{
+            QStringLiteral("Manual Refresh"), QStringLiteral("Server Offline"), QStringLiteral("Friend Online"), {}};
+        for (int row = 0; row < 4; ++row) {
+            const auto [ink, paper] = cellColours(w.main.grid(), w.main.grid()->model()->index(row, 1));
+            pairs.append({QStringLiteral("row ") + rowNames[row], ink, paper});
+            if (row == 3) {
+                for (int code = 0; code < 8; ++code)
+                    pairs.append({QStringLiteral("colour code %1").arg(code), codeColour(code, ink), paper});
+            }
+        }
+        for (const QLabel* label : w.main.findChildren<QLabel*>()) {
+            if (rowNames.contains(label->text()))
+                pairs.append({QStringLiteral("legend ") + label->text(),
+                              label->palette().color(QPalette::WindowText),
+                              label->palette().color(QPalette::Window)});
+        }
+        // The default blue and a light colour a user may pick for friends.
+        for (const quint32 friendColour : {f.context.settings.friendColor, quint32(0x00FFFF)}) {
+            f.context.settings.friendColor = friendColour;
+            ServerDetailsWindow details({*f.monitor, f.context, f.sound, f.prompter});
+            details.update({{QStringLiteral("bob"), QStringLiteral("1"), QStringLiteral("5"), true, {}, {}}},
+                           1,
+                           QStringLiteral("q3dm6"),
+                           {},
+                           8);
+            const auto* grid = details.findChild<QTableView*>(QStringLiteral("players"));
+            const auto [ink, paper] = cellColours(grid, grid->model()->index(0, 1));
+            QCOMPARE(ink, colourOf(friendColour)); // the user's choice stays
+            pairs.append({QStringLiteral("friend player %1").arg(friendColour, 6, 16), ink, paper});
+        }
+        QCOMPARE(pairs.size(), 4 + 8 + 3 + 2);
+        QStringList faint;
+        for (const auto& [what, ink, paper] : pairs) {
+            if (contrastRatio(ink, paper) < 4.5)
+                faint << QStringLiteral("%1: %2 on %3, %4:1")
+                             .arg(what, ink.name(), paper.name())
+                             .arg(contrastRatio(ink, paper), 0, 'f', 2);
+        }
+        QVERIFY2(faint.isEmpty(), qPrintable(faint.join(QStringLiteral("; "))));
     }
 
     // Each entry that needs a selection says so, with its own icon; the windows of later work say
