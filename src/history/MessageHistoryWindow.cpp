@@ -22,6 +22,7 @@ MessageHistoryWindow::MessageHistoryWindow(const EventLog& log, QWidget* parent)
 {
     setWindowTitle(QString::fromLatin1(Caption));
     m_grid->setObjectName(QStringLiteral("SSDBHist"));
+    m_grid->setAccessibleName(QStringLiteral("Message History"));
     m_grid->setModel(m_model);
     m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);

@@ -83,6 +83,9 @@ ServerHistoryWindow::ServerHistoryWindow(const History& history, const Clock& cl
     auto* intervalLabel = new QLabel(QStringLiteral("Interval"), this);
     typeLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     intervalLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    typeLabel->setBuddy(m_type);
+    intervalLabel->setBuddy(m_interval);
+    m_view->setAccessibleName(QStringLiteral("History Graph"));
 
     auto* layout = new QGridLayout(this);
     layout->setContentsMargins(9, 9, 9, 9);

@@ -141,6 +141,7 @@ MainWindow::MainWindow(const MainWindowServices& services, QWidget* parent)
     auto* styles = new RowStyles(this);
     styles->setSourceModel(&m_services.monitor.status());
     m_grid->setObjectName(QStringLiteral("servers"));
+    m_grid->setAccessibleName(frame->title());
     m_grid->setModel(styles);
     m_grid->setItemDelegateForColumn(StatusModel::NameColumn, new ColourCodeDelegate(m_grid));
     m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);

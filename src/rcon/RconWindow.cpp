@@ -77,16 +77,21 @@ RconWindow::RconWindow(const RconWindowServices& services, QWidget* parent)
 
     auto* top = new QGroupBox(QStringLiteral("Remote Rcon"), this);
     auto* grid = new QGridLayout(top);
-    grid->addWidget(new QLabel(QStringLiteral("Rcon Password"), top), 0, 0);
+    auto* passwordLabel = new QLabel(QStringLiteral("Rcon Password"), top);
+    passwordLabel->setBuddy(m_password);
+    grid->addWidget(passwordLabel, 0, 0);
     grid->addWidget(m_password, 0, 1);
     grid->addWidget(m_remember, 0, 2);
-    grid->addWidget(new QLabel(QStringLiteral("Command To Send"), top), 1, 0);
+    auto* commandLabel = new QLabel(QStringLiteral("Command To Send"), top);
+    commandLabel->setBuddy(m_command);
+    grid->addWidget(commandLabel, 1, 0);
     grid->addWidget(m_command, 1, 1);
     grid->addWidget(m_send, 1, 2);
     grid->addWidget(m_note, 2, 0, 1, 3);
     grid->setColumnStretch(1, 1);
     auto* bottom = new QGroupBox(QStringLiteral("Server Response"), this);
     auto* bottomLayout = new QVBoxLayout(bottom);
+    m_response->setAccessibleName(bottom->title());
     bottomLayout->addWidget(m_response);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(top);

@@ -80,12 +80,15 @@ ServerDetailsWindow::ServerDetailsWindow(const ServerWindowServices& services, Q
     setFixedSize(px(5340), px(6015));
     auto* playersGrid = makeGrid(m_players);
     playersGrid->setObjectName(QStringLiteral("players"));
+    playersGrid->setAccessibleName(QStringLiteral("Players"));
     // Narrower than the old layout's columns, so that ping and score show without scrolling.
     playersGrid->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
     for (int column : {0, 2, 3, 4})
         playersGrid->setColumnWidth(column, px(std::array{600, 0, 750, 750, 750}[size_t(column)]));
     auto* settingsGrid = makeGrid(m_settings);
     settingsGrid->setObjectName(QStringLiteral("settings"));
+    settingsGrid->setAccessibleName(QStringLiteral("Settings"));
+    m_tabs->setAccessibleName(QStringLiteral("Server details"));
     settingsGrid->horizontalHeader()->setStretchLastSection(true);
     m_tabs->addTab(playersGrid, QStringLiteral("Players"));
     m_tabs->addTab(settingsGrid, QStringLiteral("Settings"));

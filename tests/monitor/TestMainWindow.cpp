@@ -1,20 +1,34 @@
 #include "MonitorFixture.h"
+#include "dialogs/AboutBox.h"
 #include "dialogs/DialogTesting.h"
+#include "dialogs/MapEntryDialog.h"
+#include "dialogs/ServerDialog.h"
+#include "history/MessageHistoryWindow.h"
+#include "history/ServerHistoryWindow.h"
 #include "monitor/MainWindow.h"
+#include "rcon/RconWindow.h"
 #include "support/Contrast.h"
 #include "tray/ColourCodeDelegate.h"
 #include "tray/ServerDetailsWindow.h"
 #include "tray/TrayIconPainter.h"
 
+#include <QAbstractSpinBox>
+#include <QAccessible>
 #include <QAction>
+#include <QApplication>
+#include <QComboBox>
 #include <QDialog>
+#include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QRegularExpression>
 #include <QStatusBar>
 #include <QStyledItemDelegate>
 #include <QTableView>
+#include <QTimer>
 
 using namespace trevisk;
 
@@ -53,6 +67,36 @@ std::pair<QColor, QColor> cellColours(const QAbstractItemView* view, const QMode
     const QColor paper = option.backgroundBrush.style() == Qt::NoBrush ? option.palette.color(QPalette::Base)
                                                                        : option.backgroundBrush.color();
     return {option.palette.color(QPalette::Text), paper};
+}
+
+// The controls of a window that take focus but tell a screen reader no name, by class and object name.
+QStringList unnamedControls(QWidget* window)
+{
+    QStringList unnamed;
+    for (QWidget* control : window->findChildren<QWidget*>()) {
+        // Another window's, or the inner editor of a field that has the name itself.
+        const auto* area = qobject_cast<QAbstractScrollArea*>(control->parentWidget());
+        if (control->window() != window || !(control->focusPolicy() & Qt::TabFocus)
+            || qobject_cast<QComboBox*>(control->parentWidget())
+            || qobject_cast<QAbstractSpinBox*>(control->parentWidget()) || (area && area->viewport() == control))
+            continue;
+        QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(control);
+        QString name = accessible ? accessible->text(QAccessible::Name) : QString();
+        // Here a combo box gives its value as its name; its label is what names it.
+        if (accessible && accessible->role() == QAccessible::ComboBox) {
+            name = control->accessibleName();
+            for (const auto& [label, relation] : accessible->relations(QAccessible::Label))
+                name += label->text(QAccessible::Name);
+        }
+        // A frame's title names its fields only when nothing better does: six fields would share it.
+        if (const auto* frame = qobject_cast<QGroupBox*>(control->parentWidget());
+            frame && name == frame->title() && control->accessibleName().isEmpty())
+            name.clear();
+        if (!name.contains(QRegularExpression(QStringLiteral("\\w"))))
+            unnamed << QStringLiteral("%1 %2 \"%3\"")
+                           .arg(QString::fromLatin1(control->metaObject()->className()), control->objectName(), name);
+    }
+    return unnamed;
 }
 
 } // namespace
@@ -133,6 +177,48 @@ private slots:
                              .arg(contrastRatio(ink, paper), 0, 'f', 2);
         }
         QVERIFY2(faint.isEmpty(), qPrintable(faint.join(QStringLiteral("; "))));
+    }
+
+    // Every control of every window and dialog that takes the focus has a name a screen reader can say.
+    void everyControlHasAName()
+    {
+        MonitorFixture f;
+        f.start();
+        Window w{f};
+        for (const char* text : {"&Configure Trevisk...",
+                                 "Email Notification...",
+                                 "&Setup Game Paths...",
+                                 "&Friends...",
+                                 "&Favorite Maps..."})
+            entry(&w.main, QString::fromLatin1(text))->trigger();
+        QList<QWidget*> windows{&w.main};
+        for (QDialog* dialog : w.main.findChildren<QDialog*>())
+            windows << dialog;
+        QCOMPARE(windows.size(), 6);
+        QCOMPARE(w.main.findChild<QLabel*>(QStringLiteral("previewNorm"))->accessibleName(),
+                 QStringLiteral("Normal icon colour: black on white"));
+        ServerDetailsWindow details({*f.monitor, f.context, f.sound, f.prompter});
+        RconWindow console({f.context, f.prompter});
+        MessageHistoryWindow messages(*f.log);
+        ServerHistoryWindow chart(f.monitor->history(), f.clock);
+        ServerDialog server(f.context, f.prompter, f.reporter);
+        MapEntryDialog map(f.prompter);
+        windows << &details << &console << &messages << &chart << &server << &map << showAboutBox(&w.main);
+        QStringList unnamed;
+        for (QWidget* window : windows) {
+            for (const QString& control : unnamedControls(window))
+                unnamed << window->windowTitle() + QStringLiteral(": ") + control;
+        }
+        // The custom e-mail text is edited in a window of its own, while it is open.
+        QTimer::singleShot(0, [&] {
+            QWidget* custom = QApplication::activeModalWidget();
+            unnamed << unnamedControls(custom);
+            qobject_cast<QDialog*>(custom)->reject();
+        });
+        QVERIFY(!editCustomMessage({}, &server));
+        for (const QString& control : unnamed)
+            qWarning("no name: %s", qPrintable(control));
+        QVERIFY(unnamed.isEmpty());
     }
 
     // Each entry that needs a selection says so, with its own icon; the windows of later work say
