@@ -1,6 +1,7 @@
 #include "dialogs/MessageBoxReporter.h"
 
 #include "core/Version.h"
+#include "dialogs/QtPrompter.h"
 
 #include <QMessageBox>
 
@@ -8,12 +9,12 @@ namespace trevisk {
 
 void MessageBoxReporter::showReport(const QString& text)
 {
-    QMessageBox::critical(nullptr, QString::fromLatin1(ProductName), text);
+    QMessageBox::critical(boxOwner(), QString::fromLatin1(ProductName), text);
 }
 
 void showExclamation(const QString& text)
 {
-    QMessageBox::warning(nullptr, QString::fromLatin1(ProductName), text);
+    QMessageBox::warning(boxOwner(), QString::fromLatin1(ProductName), text);
 }
 
 } // namespace trevisk

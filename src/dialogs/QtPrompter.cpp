@@ -2,6 +2,7 @@
 
 #include "core/Version.h"
 
+#include <QApplication>
 #include <QColorDialog>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -34,6 +35,18 @@ QtPrompter::QtPrompter(QWidget* parent)
         QColorDialog::setCustomColor(i, QColor(254, 254, 254));
 }
 
+QWidget* boxOwner()
+{
+    if (QWidget* modal = QApplication::activeModalWidget())
+        return modal;
+    return QApplication::activeWindow();
+}
+
+QWidget* QtPrompter::owner() const
+{
+    return m_parent ? m_parent : boxOwner();
+}
+
 Prompter::Answer QtPrompter::ask(const QString& text, Icon icon, Buttons buttons)
 {
     return askTitled(QString::fromLatin1(ProductName), text, icon, buttons);
@@ -41,7 +54,7 @@ Prompter::Answer QtPrompter::ask(const QString& text, Icon icon, Buttons buttons
 
 Prompter::Answer QtPrompter::askTitled(const QString& title, const QString& text, Icon icon, Buttons buttons)
 {
-    QMessageBox box(messageBoxIcon(icon), title, text, QMessageBox::NoButton, m_parent);
+    QMessageBox box(messageBoxIcon(icon), title, text, QMessageBox::NoButton, owner());
     switch (buttons) {
     case Buttons::Ok:
         box.setStandardButtons(QMessageBox::Ok);
@@ -67,19 +80,19 @@ Prompter::Answer QtPrompter::askTitled(const QString& title, const QString& text
 
 QString QtPrompter::openFileName(const QString& title, const QString& filter, const QString& initialFile)
 {
-    return QFileDialog::getOpenFileName(m_parent, title, initialFile, filter);
+    return QFileDialog::getOpenFileName(owner(), title, initialFile, filter);
 }
 
 QString QtPrompter::saveFileName(const QString& title, const QString& filter)
 {
-    return QFileDialog::getSaveFileName(m_parent, title, QString(), filter);
+    return QFileDialog::getSaveFileName(owner(), title, QString(), filter);
 }
 
 std::optional<quint32> QtPrompter::pickColor(quint32 initial)
 {
     const quint32 start = m_lastColour.value_or(initial);
-    const QColor chosen = QColorDialog::getColor(
-        QColor(int(start & 0xFF), int((start >> 8) & 0xFF), int((start >> 16) & 0xFF)), m_parent);
+    const QColor chosen =
+        QColorDialog::getColor(QColor(int(start & 0xFF), int((start >> 8) & 0xFF), int((start >> 16) & 0xFF)), owner());
     if (!chosen.isValid())
         return std::nullopt;
     m_lastColour = quint32(chosen.red()) | quint32(chosen.green()) << 8 | quint32(chosen.blue()) << 16;
@@ -88,7 +101,7 @@ std::optional<quint32> QtPrompter::pickColor(quint32 initial)
 
 int QtPrompter::choose(const QString& title, const QString& text, const QStringList& buttons)
 {
-    QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::NoButton, m_parent);
+    QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::NoButton, owner());
     QList<QAbstractButton*> added;
     for (const QString& caption : buttons)
         added << box.addButton(caption, QMessageBox::ActionRole);

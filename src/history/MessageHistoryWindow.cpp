@@ -38,7 +38,7 @@ MessageHistoryWindow::MessageHistoryWindow(const EventLog& log, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_grid);
-    setFixedSize(9810 / TwipsPerPixel, 6840 / TwipsPerPixel);
+    resize(9810 / TwipsPerPixel, 6840 / TwipsPerPixel);
 
     // Every logged line arrives through the signal, so the window needs no polling.
     connect(&log, &EventLog::logged, m_model, &MessageHistoryModel::refresh);

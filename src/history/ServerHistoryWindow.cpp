@@ -98,8 +98,7 @@ ServerHistoryWindow::ServerHistoryWindow(const History& history, const Clock& cl
     layout->addWidget(m_view, 2, 0, 1, 4);
     layout->setColumnStretch(0, 1);
     layout->setRowStretch(2, 1);
-    resize(9795 / TwipsPerPixel, 5490 / TwipsPerPixel);
-    setFixedSize(size().expandedTo(minimumSizeHint()));
+    resize(QSize(9795 / TwipsPerPixel, 5490 / TwipsPerPixel).expandedTo(minimumSizeHint()));
 
     connect(m_refresh, &QPushButton::clicked, this, &ServerHistoryWindow::refresh);
 }

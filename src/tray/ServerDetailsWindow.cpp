@@ -62,7 +62,7 @@ private:
 } // namespace
 
 ServerDetailsWindow::ServerDetailsWindow(const ServerWindowServices& services, QWidget* parent)
-    : QWidget(parent, Qt::Tool | Qt::MSWindowsFixedSizeDialogHint)
+    : QWidget(parent, Qt::Tool)
     , m_services(services)
     , m_players(new DetailsTableModel({{QStringLiteral("ID"), true},
                                        {QStringLiteral("Name"), false},
@@ -77,7 +77,6 @@ ServerDetailsWindow::ServerDetailsWindow(const ServerWindowServices& services, Q
     , m_menu(new QMenu(this))
     , m_tray(this)
 {
-    setFixedSize(px(5340), px(6015));
     auto* playersGrid = makeGrid(m_players);
     playersGrid->setObjectName(QStringLiteral("players"));
     playersGrid->setAccessibleName(QStringLiteral("Players"));
@@ -101,6 +100,8 @@ ServerDetailsWindow::ServerDetailsWindow(const ServerWindowServices& services, Q
     layout->addWidget(m_tabs);
     m_uptime->setObjectName(QStringLiteral("uptime"));
     layout->addWidget(m_uptime);
+    // The old layout's size, grown to what larger fonts need.
+    resize(QSize(px(5340), px(6015)).expandedTo(minimumSizeHint()));
 
     m_showAction = m_menu->addAction(QStringLiteral("&Show Window"), this, &ServerDetailsWindow::showPlayers);
     m_menu->setDefaultAction(m_showAction);

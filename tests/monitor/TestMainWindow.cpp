@@ -2,6 +2,7 @@
 #include "dialogs/AboutBox.h"
 #include "dialogs/DialogTesting.h"
 #include "dialogs/MapEntryDialog.h"
+#include "dialogs/QtPrompter.h"
 #include "dialogs/ServerDialog.h"
 #include "history/MessageHistoryWindow.h"
 #include "history/ServerHistoryWindow.h"
@@ -24,6 +25,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QStatusBar>
 #include <QStyledItemDelegate>
@@ -98,6 +100,79 @@ QStringList unnamedControls(QWidget* window)
     }
     return unnamed;
 }
+
+// The texts of a window that get less room than they need, by class, object name and size.
+QStringList clippedTexts(QWidget* window)
+{
+    QStringList clipped;
+    for (QWidget* widget : window->findChildren<QWidget*>()) {
+        const auto* label = qobject_cast<QLabel*>(widget);
+        const auto* button = qobject_cast<QAbstractButton*>(widget);
+        const auto* frame = qobject_cast<QGroupBox*>(widget);
+        if (widget->window() != window || !widget->isVisible() || (label && label->text().isEmpty())
+            || (button && button->text().isEmpty()) || !(label || button || frame))
+            continue;
+        QSize need =
+            label && label->wordWrap() ? QSize(0, label->heightForWidth(label->width())) : widget->minimumSizeHint();
+        // A push button's hint holds a least width for looks: its text is what must fit.
+        if (qobject_cast<const QPushButton*>(widget))
+            need.setWidth(widget->fontMetrics().horizontalAdvance(button->text().remove(QLatin1Char('&'))) + 8);
+        if (widget->width() < need.width() || widget->height() < need.height())
+            clipped << QStringLiteral("%1 %2 %3x%4 < %5x%6")
+                           .arg(QString::fromLatin1(widget->metaObject()->className()), widget->objectName())
+                           .arg(widget->width())
+                           .arg(widget->height())
+                           .arg(need.width())
+                           .arg(need.height());
+    }
+    return clipped;
+}
+
+// The application's font scaled while this lives.
+struct FontScope
+{
+    explicit FontScope(double scale)
+        : m_was(QApplication::font())
+    {
+        QFont font = m_was;
+        font.setPointSizeF(font.pointSizeF() * scale);
+        QApplication::setFont(font);
+    }
+    ~FontScope() { QApplication::setFont(m_was); }
+    QFont m_was;
+};
+
+// Every window and dialog of the program but the modal custom e-mail text, as the user opens them.
+struct EveryWindow
+{
+    EveryWindow(MonitorFixture& f, MainWindow& main)
+        : details({*f.monitor, f.context, f.sound, f.prompter})
+        , console({f.context, f.prompter})
+        , messages(*f.log)
+        , chart(f.monitor->history(), f.clock)
+        , server(f.context, f.prompter, f.reporter)
+        , map(f.prompter)
+    {
+        for (const char* text : {"&Configure Trevisk...",
+                                 "Email Notification...",
+                                 "&Setup Game Paths...",
+                                 "&Friends...",
+                                 "&Favorite Maps..."})
+            entry(&main, QString::fromLatin1(text))->trigger();
+        windows << &main;
+        for (QDialog* dialog : main.findChildren<QDialog*>())
+            windows << dialog;
+        windows << &details << &console << &messages << &chart << &server << &map << showAboutBox(&main);
+        QCOMPARE(windows.size(), 13);
+    }
+    ServerDetailsWindow details;
+    RconWindow console;
+    MessageHistoryWindow messages;
+    ServerHistoryWindow chart;
+    ServerDialog server;
+    MapEntryDialog map;
+    QList<QWidget*> windows;
+};
 
 } // namespace
 
@@ -185,27 +260,11 @@ private slots:
         MonitorFixture f;
         f.start();
         Window w{f};
-        for (const char* text : {"&Configure Trevisk...",
-                                 "Email Notification...",
-                                 "&Setup Game Paths...",
-                                 "&Friends...",
-                                 "&Favorite Maps..."})
-            entry(&w.main, QString::fromLatin1(text))->trigger();
-        QList<QWidget*> windows{&w.main};
-        for (QDialog* dialog : w.main.findChildren<QDialog*>())
-            windows << dialog;
-        QCOMPARE(windows.size(), 6);
+        EveryWindow every(f, w.main);
         QCOMPARE(w.main.findChild<QLabel*>(QStringLiteral("previewNorm"))->accessibleName(),
                  QStringLiteral("Normal icon colour: black on white"));
-        ServerDetailsWindow details({*f.monitor, f.context, f.sound, f.prompter});
-        RconWindow console({f.context, f.prompter});
-        MessageHistoryWindow messages(*f.log);
-        ServerHistoryWindow chart(f.monitor->history(), f.clock);
-        ServerDialog server(f.context, f.prompter, f.reporter);
-        MapEntryDialog map(f.prompter);
-        windows << &details << &console << &messages << &chart << &server << &map << showAboutBox(&w.main);
         QStringList unnamed;
-        for (QWidget* window : windows) {
+        for (QWidget* window : every.windows) {
             for (const QString& control : unnamedControls(window))
                 unnamed << window->windowTitle() + QStringLiteral(": ") + control;
         }
@@ -215,10 +274,52 @@ private slots:
             unnamed << unnamedControls(custom);
             qobject_cast<QDialog*>(custom)->reject();
         });
-        QVERIFY(!editCustomMessage({}, &server));
+        QVERIFY(!editCustomMessage({}, &every.server));
         for (const QString& control : unnamed)
             qWarning("no name: %s", qPrintable(control));
         QVERIFY(unnamed.isEmpty());
+    }
+
+    // With fonts half as large again, every window lays its texts out whole.
+    void largeFontsFit()
+    {
+        const FontScope large(1.5);
+        MonitorFixture f;
+        f.start();
+        Window w{f};
+        EveryWindow every(f, w.main);
+        // The longest texts the details window shows.
+        every.details.findChild<QLabel*>(QStringLiteral("uptime"))
+            ->setText(QStringLiteral("Uptime: last day 99.9%, week 99.9%, 30 days 99.9%"));
+        QStringList clipped;
+        for (QWidget* window : every.windows) {
+            window->show();
+            QVERIFY(QTest::qWaitForWindowExposed(window));
+            for (const QString& widget : clippedTexts(window))
+                clipped << window->windowTitle() + QStringLiteral(": ") + widget;
+        }
+        for (const QString& widget : clipped)
+            qWarning("clipped: %s", qPrintable(widget));
+        QVERIFY(clipped.isEmpty());
+    }
+
+    // A message box opens over the window the user works in, not in the middle of the screen.
+    void messageBoxesOpenOverTheirWindow()
+    {
+        MonitorFixture f;
+        f.start();
+        Window w{f};
+        w.main.show();
+        QApplication::setActiveWindow(&w.main);
+        QTRY_COMPARE(QApplication::activeWindow(), &w.main);
+        QWidget* owner = nullptr;
+        QTimer::singleShot(0, [&] {
+            QWidget* box = QApplication::activeModalWidget();
+            owner = box->parentWidget();
+            qobject_cast<QDialog*>(box)->reject();
+        });
+        QtPrompter().tell(QStringLiteral("Over the main window"), Prompter::Icon::Information);
+        QCOMPARE(owner, &w.main);
     }
 
     // Each entry that needs a selection says so, with its own icon; the windows of later work say
