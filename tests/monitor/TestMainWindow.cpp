@@ -322,6 +322,52 @@ private slots:
         QCOMPARE(owner, &w.main);
     }
 
+    // For people: TREVISK_SCREENSHOTS=FOLDER saves the main window and the settings dialog under a dark theme.
+    void darkScreenshots()
+    {
+        const QString folder = qEnvironmentVariable("TREVISK_SCREENSHOTS");
+        if (folder.isEmpty())
+            QSKIP("no picture folder");
+        PaletteScope dark(darkPalette());
+        MonitorFixture f;
+        f.start();
+        Window w{f};
+        const QDateTime now(QDate(2026, 12, 7), QTime(21, 30, 5));
+        const auto row = [&](int n, const char* game, const char* name, const char* map, int players, int friends) {
+            StatusRow r = statusRow(QStringLiteral("127.0.0.1:%1").arg(27960 + n), QString::fromLatin1(game));
+            r.name = QString::fromLatin1(name);
+            r.ar = now;
+            r.lastRefresh = now.time();
+            r.ping = 20 + 7 * n;
+            r.players = QStringLiteral("%1/16").arg(players);
+            r.friends = friends;
+            r.map = QString::fromLatin1(map);
+            r.state = ServerState::Up;
+            return r;
+        };
+        std::vector<StatusRow> rows{row(1, "Quake 3", "Sim Quake 3 1", "q3dm17", 6, 0),
+                                    row(2, "Quake 3", "Friday Frag Night", "q3dm6", 9, 1),
+                                    row(3, "Half Life", "Sim Half Life 3", "crossfire", 3, 0),
+                                    row(4, "Unreal Tournament 2003", "Sim UT2003 4", "DM-Antalus", 0, 0),
+                                    row(5, "Quake 2", "Sim Quake 2 5", "q2dm1", 2, 0)};
+        rows[1].colouredName = QStringLiteral("^1Friday ^3Frag ^4Night");
+        rows[2].manRef = QStringLiteral("1");
+        rows[3].ar = {};
+        rows[3].timeOut = QStringLiteral("1");
+        rows[3].state = ServerState::NoAnswer;
+        f.monitor->status().reset(std::move(rows));
+        for (int i = 0; i < SoundSlotCount; ++i)
+            f.context.settings.soundPath[size_t(i)] = QStringLiteral("/opt/trevisk/sounds/%1.wav").arg(i);
+        w.main.resize(1000, 300);
+        w.main.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w.main));
+        QVERIFY(w.main.grab().save(folder + QStringLiteral("/main-window-dark.png")));
+        entry(&w.main, QStringLiteral("&Configure Trevisk..."))->trigger();
+        auto* settings = w.main.findChild<QDialog*>();
+        QVERIFY(QTest::qWaitForWindowExposed(settings));
+        QVERIFY(settings->grab().save(folder + QStringLiteral("/settings-dialog-dark.png")));
+    }
+
     // Each entry that needs a selection says so, with its own icon; the windows of later work say
     // they are not there yet rather than doing nothing.
     void menuGuards()
