@@ -6,9 +6,27 @@
 #include <QColorDialog>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 
 namespace trevisk {
+
+namespace {
+
+// Shows a box over its window and reads it; when that window closes meanwhile and takes the box
+// along (a details window unloaded from its tray menu), the answer is `closed`.
+template <typename Read> auto runBox(QMessageBox* box, Read read, decltype(read(box)) closed)
+{
+    const QPointer<QMessageBox> alive(box);
+    box->exec();
+    if (!alive)
+        return closed;
+    const auto answer = read(box);
+    delete box;
+    return answer;
+}
+
+} // namespace
 
 QMessageBox::Icon messageBoxIcon(Prompter::Icon icon)
 {
@@ -54,19 +72,20 @@ Prompter::Answer QtPrompter::ask(const QString& text, Icon icon, Buttons buttons
 
 Prompter::Answer QtPrompter::askTitled(const QString& title, const QString& text, Icon icon, Buttons buttons)
 {
-    QMessageBox box(messageBoxIcon(icon), title, text, QMessageBox::NoButton, owner());
+    auto* box = new QMessageBox(messageBoxIcon(icon), title, text, QMessageBox::NoButton, owner());
     switch (buttons) {
     case Buttons::Ok:
-        box.setStandardButtons(QMessageBox::Ok);
+        box->setStandardButtons(QMessageBox::Ok);
         break;
     case Buttons::YesNo:
-        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box->setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         break;
     case Buttons::YesNoCancel:
-        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        box->setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
         break;
     }
-    switch (box.exec()) {
+    switch (runBox(
+        box, [](QMessageBox* shown) { return shown->result(); }, -1)) {
     case QMessageBox::Yes:
         return Answer::Yes;
     case QMessageBox::No:
@@ -101,13 +120,13 @@ std::optional<quint32> QtPrompter::pickColor(quint32 initial)
 
 int QtPrompter::choose(const QString& title, const QString& text, const QStringList& buttons)
 {
-    QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::NoButton, owner());
+    auto* box = new QMessageBox(QMessageBox::NoIcon, title, text, QMessageBox::NoButton, owner());
     QList<QAbstractButton*> added;
     for (const QString& caption : buttons)
-        added << box.addButton(caption, QMessageBox::ActionRole);
-    box.exec();
+        added << box->addButton(caption, QMessageBox::ActionRole);
     // Closing the window is no button: -1.
-    return static_cast<int>(added.indexOf(box.clickedButton()));
+    return runBox(
+        box, [&](QMessageBox* shown) { return static_cast<int>(added.indexOf(shown->clickedButton())); }, -1);
 }
 
 } // namespace trevisk

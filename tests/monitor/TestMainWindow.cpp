@@ -300,6 +300,15 @@ private slots:
         });
         QtPrompter().tell(QStringLiteral("Over the main window"), Prompter::Icon::Information);
         QCOMPARE(owner, &w.main);
+
+        // A window unloaded while its box waits takes the box along: no answer, and no crash.
+        auto* details = new QWidget;
+        details->show();
+        QApplication::setActiveWindow(details);
+        QTRY_COMPARE(QApplication::activeWindow(), details);
+        QTimer::singleShot(0, details, [details] { delete details; });
+        QCOMPARE(QtPrompter().ask(QStringLiteral("Join?"), Prompter::Icon::Question, Prompter::Buttons::YesNo),
+                 Prompter::Answer::Cancel);
     }
 
     // For people: TREVISK_SCREENSHOTS=FOLDER saves the main window and the settings dialog under a dark theme.
