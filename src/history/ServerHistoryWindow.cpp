@@ -60,6 +60,8 @@ ServerHistoryWindow::ServerHistoryWindow(const History& history, const Clock& cl
     m_title->setObjectName(QStringLiteral("lblLabel"));
     // The title holds the server's name: never read it as markup.
     m_title->setTextFormat(Qt::PlainText);
+    // A long server name may be cut; it does not widen the window.
+    m_title->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     m_type->setObjectName(QStringLiteral("cmbType"));
     m_type->addItem(historyTypeText(HistoryType::Players), int(HistoryType::Players));
     m_type->addItem(historyTypeText(HistoryType::Ping), int(HistoryType::Ping));
