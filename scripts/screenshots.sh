@@ -1,8 +1,21 @@
 #!/usr/bin/env bash
 # Takes the README's screenshots: the demo's servers under Xvfb with a tray host (trayer), the
 # main window, a details window, the tray icons and a pop-up, into docs/.
+# With --dark, only the main window and the settings dialog under a dark theme's palette.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+dark() {
+    TREVISK_SCREENSHOTS=docs QT_QPA_PLATFORM=xcb "$@" build/tests/test_monitor_MainWindow darkScreenshots >/dev/null
+    for picture in docs/main-window-dark.png docs/settings-dialog-dark.png; do
+        /usr/bin/convert "$picture" -colors 32 "PNG8:$picture"
+    done
+}
+if [ "${1:-}" = "--dark" ]; then
+    cmake --build build --target test_monitor_MainWindow >/dev/null
+    dark xvfb-run -a -s "-screen 0 1280x800x24"
+    echo "Dark screenshots written to docs/."
+    exit 0
+fi
 need=()
 for tool in xvfb-run:xvfb trayer:trayer xdotool:xdotool /usr/bin/convert:imagemagick; do
     command -v "${tool%%:*}" >/dev/null 2>&1 || need+=("${tool##*:}")
@@ -86,4 +99,5 @@ cp "$work/screen.png" docs/desktop.png
 # The remote console and the history chart draw their pictures from their tests, with made-up data.
 TREVISK_RCON_SCREENSHOT=docs/rcon.png QT_QPA_PLATFORM=xcb build/tests/test_rcon_RconWindow screenshot >/dev/null
 TREVISK_SCREENSHOTS=docs QT_QPA_PLATFORM=xcb build/tests/test_history_HistoryWindows pictures >/dev/null
+dark
 echo "Screenshots written to docs/."

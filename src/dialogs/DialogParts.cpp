@@ -2,6 +2,7 @@
 
 #include "core/ErrorReporter.h"
 
+#include <QColor>
 #include <QDialog>
 #include <QPushButton>
 
@@ -13,6 +14,35 @@ QPushButton* namedButton(const QString& text, const char* name, QWidget* parent)
     button->setObjectName(QString::fromLatin1(name));
     button->setAutoDefault(false);
     return button;
+}
+
+QString colourName(const QColor& colour)
+{
+    static const std::pair<const char*, QRgb> named[] = {{"black", 0x000000},
+                                                         {"white", 0xFFFFFF},
+                                                         {"grey", 0x808080},
+                                                         {"silver", 0xC0C0C0},
+                                                         {"red", 0xFF0000},
+                                                         {"maroon", 0x800000},
+                                                         {"orange", 0xFFA500},
+                                                         {"yellow", 0xFFFF00},
+                                                         {"olive", 0x808000},
+                                                         {"lime", 0x00FF00},
+                                                         {"green", 0x008000},
+                                                         {"cyan", 0x00FFFF},
+                                                         {"teal", 0x008080},
+                                                         {"blue", 0x0000FF},
+                                                         {"navy", 0x000080},
+                                                         {"magenta", 0xFF00FF},
+                                                         {"purple", 0x800080}};
+    const auto distance = [&](QRgb rgb) {
+        const int r = qRed(rgb) - colour.red(), g = qGreen(rgb) - colour.green(), b = qBlue(rgb) - colour.blue();
+        return r * r + g * g + b * b;
+    };
+    const auto* nearest = std::min_element(std::begin(named), std::end(named), [&](const auto& a, const auto& b) {
+        return distance(a.second) < distance(b.second);
+    });
+    return QString::fromLatin1(nearest->first);
 }
 
 bool finishSave(QDialog& dialog,

@@ -82,6 +82,7 @@ EmailDialog::EmailDialog(QSettings& store,
     m_caFile->setPlaceholderText(QStringLiteral("the system's authorities"));
     auto* caBrowse = new QPushButton(QStringLiteral("..."), frame);
     caBrowse->setObjectName(QStringLiteral("cmdCAFile"));
+    caBrowse->setAccessibleName(QStringLiteral("Browse for the CA file"));
     caBrowse->setFixedWidth(caBrowse->fontMetrics().horizontalAdvance(QStringLiteral("....")) + 16);
     m_timeOuts = new QComboBox(frame);
     m_timeOuts->setObjectName(QStringLiteral("cmbTimeouts"));

@@ -33,6 +33,7 @@ FavouriteMapsDialog::FavouriteMapsDialog(
     setWindowTitle(QString::fromLatin1(Caption));
     setObjectName(QStringLiteral("frmMaps"));
     m_grid->setObjectName(QStringLiteral("SSDBMaps"));
+    m_grid->setAccessibleName(QStringLiteral("Map List"));
     m_grid->setHorizontalHeaderLabels({QStringLiteral("Game"), QStringLiteral("Map")});
     m_grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     m_grid->verticalHeader()->hide();

@@ -47,6 +47,7 @@ FriendsDialog::FriendsDialog(
     setWindowTitle(QString::fromLatin1(Caption));
     setObjectName(QStringLiteral("frmFriends"));
     m_list->setObjectName(QStringLiteral("lstFriends"));
+    m_list->setAccessibleName(QStringLiteral("Friends"));
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
     for (const FriendRecord& record : m_working.rows)
         m_list->addItem(record.name.value_or(QString()));

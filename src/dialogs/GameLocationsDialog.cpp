@@ -32,6 +32,7 @@ GameLocationsDialog::GameLocationsDialog(
     setObjectName(QStringLiteral("frmGameLocations"));
     m_games->setObjectName(QStringLiteral("cmbGame"));
     m_games->setMaxVisibleItems(16);
+    m_games->setAccessibleName(QStringLiteral("Game"));
     for (const GameInfo& info : games())
         m_games->addItem(info.game);
     m_path->setObjectName(QStringLiteral("txtPath"));
@@ -40,6 +41,7 @@ GameLocationsDialog::GameLocationsDialog(
     m_params->setMaxLength(255);
     auto* open = new QPushButton(QStringLiteral("..."), this);
     open->setObjectName(QStringLiteral("cmbOpen"));
+    open->setAccessibleName(QStringLiteral("Browse for the game"));
     open->setFixedWidth(open->fontMetrics().horizontalAdvance(QStringLiteral("....")) + 16);
     auto* save = new QPushButton(QStringLiteral("&Save"), this);
     save->setObjectName(QStringLiteral("cmdSave"));

@@ -1,6 +1,7 @@
 #include "dialogs/IconColoursBox.h"
 
 #include "core/Prompter.h"
+#include "dialogs/DialogParts.h"
 #include "tray/TrayIconPainter.h"
 
 #include <QGridLayout>
@@ -26,6 +27,7 @@ IconColoursBox::IconColoursBox(Prompter& prompter, const IconColours& colours, Q
         auto* choose = new QPushButton(QStringLiteral("..."), this);
         choose->setObjectName(QString::fromLatin1(buttonName));
         choose->setAutoDefault(false);
+        choose->setAccessibleName(QStringLiteral("Choose the %1 icon colour").arg(QString::fromLatin1(caption)));
         connect(choose, &QPushButton::clicked, this, [this, colour = colour] { pick(*colour); });
         layout->addWidget(new QLabel(QString::fromLatin1(caption), this), 0, column, Qt::AlignHCenter);
         layout->addWidget(m_previews[column], 1, column, Qt::AlignHCenter);
@@ -58,8 +60,15 @@ void IconColoursBox::pick(quint32& colour)
 void IconColoursBox::redraw()
 {
     const auto previews = paintIconPreviews(m_colours);
-    for (int i = 0; i < 3; ++i)
+    const std::array<std::pair<const char*, quint32>, 3> shown{
+        {{"Normal", m_colours.normal}, {"Friend", m_colours.friendColour}, {"Offline", m_colours.off}}};
+    for (int i = 0; i < 3; ++i) {
         m_previews[i]->setPixmap(QPixmap::fromImage(previews[size_t(i)]));
+        m_previews[i]->setAccessibleName(QStringLiteral("%1 icon colour: %2 on %3")
+                                             .arg(QString::fromLatin1(shown[size_t(i)].first),
+                                                  colourName(colourOf(shown[size_t(i)].second)),
+                                                  colourName(colourOf(m_colours.back))));
+    }
 }
 
 } // namespace trevisk

@@ -1,8 +1,10 @@
 #include "dialogs/MessageBoxReporter.h"
 
 #include "core/Version.h"
+#include "dialogs/QtPrompter.h"
 
 #include <QMessageBox>
+#include <QPointer>
 
 namespace trevisk {
 
@@ -11,9 +13,12 @@ namespace {
 // Reports quote servers' answers, files and paths: never read as markup.
 void showPlainBox(QMessageBox::Icon icon, const QString& text)
 {
-    QMessageBox box(icon, QString::fromLatin1(ProductName), text, QMessageBox::Ok);
-    box.setTextFormat(Qt::PlainText);
-    box.exec();
+    // Over the window the user works in; that window may close meanwhile and take the box along.
+    const QPointer<QMessageBox> box(
+        new QMessageBox(icon, QString::fromLatin1(ProductName), text, QMessageBox::Ok, boxOwner()));
+    box->setTextFormat(Qt::PlainText);
+    box->exec();
+    delete box.data();
 }
 
 } // namespace

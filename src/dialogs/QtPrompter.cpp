@@ -3,12 +3,31 @@
 #include "core/Routines.h"
 #include "core/Version.h"
 
+#include <QApplication>
 #include <QColorDialog>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 
 namespace trevisk {
+
+namespace {
+
+// Shows a box over its window and reads it; when that window closes meanwhile and takes the box
+// along (a details window unloaded from its tray menu), the answer is `closed`.
+template <typename Read> auto runBox(QMessageBox* box, Read read, decltype(read(box)) closed)
+{
+    const QPointer<QMessageBox> alive(box);
+    box->exec();
+    if (!alive)
+        return closed;
+    const auto answer = read(box);
+    delete box;
+    return answer;
+}
+
+} // namespace
 
 QMessageBox::Icon messageBoxIcon(Prompter::Icon icon)
 {
@@ -35,6 +54,18 @@ QtPrompter::QtPrompter(QWidget* parent)
         QColorDialog::setCustomColor(i, QColor(254, 254, 254));
 }
 
+QWidget* boxOwner()
+{
+    if (QWidget* modal = QApplication::activeModalWidget())
+        return modal;
+    return QApplication::activeWindow();
+}
+
+QWidget* QtPrompter::owner() const
+{
+    return m_parent ? m_parent : boxOwner();
+}
+
 Prompter::Answer QtPrompter::ask(const QString& text, Icon icon, Buttons buttons)
 {
     return askTitled(QString::fromLatin1(ProductName), text, icon, buttons);
@@ -42,21 +73,22 @@ Prompter::Answer QtPrompter::ask(const QString& text, Icon icon, Buttons buttons
 
 Prompter::Answer QtPrompter::askTitled(const QString& title, const QString& text, Icon icon, Buttons buttons)
 {
-    QMessageBox box(messageBoxIcon(icon), plainTitle(title), text, QMessageBox::NoButton, m_parent);
+    auto* box = new QMessageBox(messageBoxIcon(icon), plainTitle(title), text, QMessageBox::NoButton, owner());
     // Questions carry servers' names and files' contents: never read as markup.
-    box.setTextFormat(Qt::PlainText);
+    box->setTextFormat(Qt::PlainText);
     switch (buttons) {
     case Buttons::Ok:
-        box.setStandardButtons(QMessageBox::Ok);
+        box->setStandardButtons(QMessageBox::Ok);
         break;
     case Buttons::YesNo:
-        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box->setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         break;
     case Buttons::YesNoCancel:
-        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        box->setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
         break;
     }
-    switch (box.exec()) {
+    switch (runBox(
+        box, [](QMessageBox* shown) { return shown->result(); }, -1)) {
     case QMessageBox::Yes:
         return Answer::Yes;
     case QMessageBox::No:
@@ -70,19 +102,19 @@ Prompter::Answer QtPrompter::askTitled(const QString& title, const QString& text
 
 QString QtPrompter::openFileName(const QString& title, const QString& filter, const QString& initialFile)
 {
-    return QFileDialog::getOpenFileName(m_parent, title, initialFile, filter);
+    return QFileDialog::getOpenFileName(owner(), title, initialFile, filter);
 }
 
 QString QtPrompter::saveFileName(const QString& title, const QString& filter)
 {
-    return QFileDialog::getSaveFileName(m_parent, title, QString(), filter);
+    return QFileDialog::getSaveFileName(owner(), title, QString(), filter);
 }
 
 std::optional<quint32> QtPrompter::pickColor(quint32 initial)
 {
     const quint32 start = m_lastColour.value_or(initial);
-    const QColor chosen = QColorDialog::getColor(
-        QColor(int(start & 0xFF), int((start >> 8) & 0xFF), int((start >> 16) & 0xFF)), m_parent);
+    const QColor chosen =
+        QColorDialog::getColor(QColor(int(start & 0xFF), int((start >> 8) & 0xFF), int((start >> 16) & 0xFF)), owner());
     if (!chosen.isValid())
         return std::nullopt;
     m_lastColour = quint32(chosen.red()) | quint32(chosen.green()) << 8 | quint32(chosen.blue()) << 16;
@@ -91,20 +123,20 @@ std::optional<quint32> QtPrompter::pickColor(quint32 initial)
 
 int QtPrompter::choose(const QString& title, const QString& text, const QStringList& buttons)
 {
-    QMessageBox box(QMessageBox::NoIcon, plainTitle(title), text, QMessageBox::NoButton, m_parent);
-    box.setTextFormat(Qt::PlainText);
+    auto* box = new QMessageBox(QMessageBox::NoIcon, plainTitle(title), text, QMessageBox::NoButton, owner());
+    box->setTextFormat(Qt::PlainText);
     QList<QAbstractButton*> added;
     for (const QString& caption : buttons) {
-        added << box.addButton(caption, QMessageBox::ActionRole);
+        added << box->addButton(caption, QMessageBox::ActionRole);
         // Escape answers as the Cancel button does; without one it closes the box (no button).
         if (QString(caption).remove(QLatin1Char('&')) == QLatin1String("Cancel"))
-            box.setEscapeButton(added.last());
+            box->setEscapeButton(added.last());
     }
     if (!added.isEmpty())
-        box.setDefaultButton(qobject_cast<QPushButton*>(added.first()));
-    box.exec();
+        box->setDefaultButton(qobject_cast<QPushButton*>(added.first()));
     // Closing the window is no button: -1.
-    return static_cast<int>(added.indexOf(box.clickedButton()));
+    return runBox(
+        box, [&](QMessageBox* shown) { return static_cast<int>(added.indexOf(shown->clickedButton())); }, -1);
 }
 
 } // namespace trevisk

@@ -12,9 +12,12 @@ namespace trevisk {
 // The message box icon of a prompt's icon.
 QMessageBox::Icon messageBoxIcon(Prompter::Icon icon);
 
-// Questions as message boxes captioned "Trevisk", file choices as file dialogs and colours as
-// the colour dialog, which starts from the colour chosen last and keeps its custom colours for
-// the run.
+// The window a message box belongs to: the one the user is working in, if any.
+QWidget* boxOwner();
+
+// Questions as message boxes captioned "Trevisk", over the given window or else the active one,
+// file choices as file dialogs and colours as the colour dialog, which starts from the colour
+// chosen last and keeps its custom colours for the run.
 class QtPrompter : public Prompter
 {
 public:
@@ -28,6 +31,8 @@ public:
     int choose(const QString& title, const QString& text, const QStringList& buttons) override;
 
 private:
+    QWidget* owner() const;
+
     QWidget* m_parent;
     std::optional<quint32> m_lastColour;
 };

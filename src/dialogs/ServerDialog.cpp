@@ -65,7 +65,9 @@ ServerDialog::ServerDialog(AppContext& context, Prompter& prompter, ErrorReporte
     m_queryPort = named(new QLineEdit(server), "queryPort");
     m_memo = named(new QLineEdit(server), "memo");
     const auto row = [&](int at, const char* label, QWidget* field, const char* note = nullptr) {
-        serverLayout->addWidget(new QLabel(QString::fromLatin1(label), server), at, 0, Qt::AlignRight);
+        auto* caption = new QLabel(QString::fromLatin1(label), server);
+        caption->setBuddy(field);
+        serverLayout->addWidget(caption, at, 0, Qt::AlignRight);
         serverLayout->addWidget(field, at, 1);
         if (note)
             serverLayout->addWidget(new QLabel(QString::fromLatin1(note), server), at, 2);
@@ -287,6 +289,7 @@ std::optional<QString> editCustomMessage(const QString& current, QWidget* parent
     QDialog dialog(parent);
     dialog.setWindowTitle(QStringLiteral("Custom Email Message"));
     auto* text = named(new QPlainTextEdit(current, &dialog), "message");
+    text->setAccessibleName(dialog.windowTitle());
     text->setMinimumSize(500, 286);
     auto* buttons = new QDialogButtonBox(&dialog);
     buttons->addButton(QStringLiteral("&Save"), QDialogButtonBox::AcceptRole)->setDefault(true);

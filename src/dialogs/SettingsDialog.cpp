@@ -46,9 +46,18 @@ QLabel* swatch(const char* name, QWidget* parent)
     return label;
 }
 
-void paintSwatch(QLabel* label, quint32 colour)
+void paintSwatch(QLabel* label, const char* what, quint32 colour)
 {
     label->setStyleSheet(QStringLiteral("QLabel { background-color: %1; }").arg(colourOf(colour).name()));
+    label->setAccessibleName(QString::fromLatin1(what) + QStringLiteral(": ") + colourName(colourOf(colour)));
+}
+
+// A field's label, which names it to screen readers.
+QLabel* labelFor(const QString& text, QWidget* field)
+{
+    auto* label = new QLabel(text, field->parentWidget());
+    label->setBuddy(field);
+    return label;
 }
 
 qint16 checked(const QCheckBox* box)
@@ -81,7 +90,7 @@ SettingsDialog::SettingsDialog(const SettingsDialogServices& services, QWidget* 
                          QStringLiteral("240"),
                          QStringLiteral("300")});
     m_refresh->setEditText(QString::number(s.refresh));
-    generalLayout->addWidget(new QLabel(QStringLiteral("Refresh Interval"), general), 0, 0);
+    generalLayout->addWidget(labelFor(QStringLiteral("Refresh Interval"), m_refresh), 0, 0);
     generalLayout->addWidget(m_refresh, 0, 1);
     generalLayout->addWidget(new QLabel(QStringLiteral("seconds"), general), 0, 2);
     m_mainTray = checkBox("Start Main Window in Tray", "mainTray", s.mainTray, general);
@@ -114,7 +123,7 @@ SettingsDialog::SettingsDialog(const SettingsDialogServices& services, QWidget* 
     m_popupStyle->addItem(QStringLiteral("Both"), static_cast<int>(PopupStyle::Both));
     m_popupStyle->setCurrentIndex(m_popupStyle->findData(static_cast<int>(s.popupStyle)));
     auto* styleRow = new QHBoxLayout;
-    styleRow->addWidget(new QLabel(QStringLiteral("Show in"), visual));
+    styleRow->addWidget(labelFor(QStringLiteral("Show in"), m_popupStyle));
     styleRow->addWidget(m_popupStyle, 1, Qt::AlignLeft);
     visualLayout->addLayout(styleRow);
     visualLayout->addStretch();
@@ -128,12 +137,13 @@ SettingsDialog::SettingsDialog(const SettingsDialogServices& services, QWidget* 
         m_soundPath[i]->setMinimumWidth(260);
         auto* browse = namedButton(QStringLiteral("..."), "browse", audio);
         browse->setObjectName(QStringLiteral("browseSound") + digit);
-        browse->setFixedWidth(30);
+        browse->setFixedWidth(browse->fontMetrics().horizontalAdvance(QStringLiteral("....")) + 16);
+        browse->setAccessibleName(QStringLiteral("Browse for the %1 sound").arg(QString::fromLatin1(SoundNames[i])));
         auto* play = namedButton(QStringLiteral("Play"), "play", audio);
         play->setObjectName(QStringLiteral("playSound") + digit);
         m_soundEnable[i] = checkBox("Enable", "enable", s.soundEnabled(i) ? 1 : 0, audio);
         m_soundEnable[i]->setObjectName(QStringLiteral("enableSound") + digit);
-        audioLayout->addWidget(new QLabel(QString::fromLatin1(SoundNames[i]), audio), i, 0);
+        audioLayout->addWidget(labelFor(QString::fromLatin1(SoundNames[i]), m_soundPath[i]), i, 0);
         audioLayout->addWidget(m_soundPath[i], i, 1);
         audioLayout->addWidget(browse, i, 2);
         audioLayout->addWidget(play, i, 3);
@@ -158,10 +168,12 @@ SettingsDialog::SettingsDialog(const SettingsDialogServices& services, QWidget* 
     notifyLayout->addWidget(new QLabel(QStringLiteral("Background"), notifyColours), 0, 0);
     notifyLayout->addWidget(m_notifyBackSwatch, 0, 1);
     auto* pickBack = namedButton(QStringLiteral("..."), "pickNotifyBack", notifyColours);
+    pickBack->setAccessibleName(QStringLiteral("Choose the notification background colour"));
     notifyLayout->addWidget(pickBack, 0, 2);
     notifyLayout->addWidget(new QLabel(QStringLiteral("Text"), notifyColours), 1, 0);
     notifyLayout->addWidget(m_notifyForeSwatch, 1, 1);
     auto* pickFore = namedButton(QStringLiteral("..."), "pickNotifyFore", notifyColours);
+    pickFore->setAccessibleName(QStringLiteral("Choose the notification text colour"));
     notifyLayout->addWidget(pickFore, 1, 2);
     auto* test = namedButton(QStringLiteral("Test"), "testNotify", notifyColours);
     notifyLayout->addWidget(test, 2, 0, 1, 3);
@@ -179,6 +191,7 @@ SettingsDialog::SettingsDialog(const SettingsDialogServices& services, QWidget* 
     auto* friendLayout = new QHBoxLayout(friendBox);
     m_friendSwatch = swatch("friendColor", friendBox);
     auto* pickFriend = namedButton(QStringLiteral("..."), "pickFriendColor", friendBox);
+    pickFriend->setAccessibleName(QStringLiteral("Choose the friend colour"));
     friendLayout->addWidget(new QLabel(QStringLiteral("Text"), friendBox));
     friendLayout->addWidget(m_friendSwatch);
     friendLayout->addWidget(pickFriend);
@@ -190,6 +203,7 @@ SettingsDialog::SettingsDialog(const SettingsDialogServices& services, QWidget* 
     m_logFile = new QLineEdit(s.logFile, logging);
     m_logFile->setObjectName(QStringLiteral("logFile"));
     auto* saveLog = namedButton(QStringLiteral("..."), "browseLog", logging);
+    saveLog->setAccessibleName(QStringLiteral("Browse for the log file"));
     connect(saveLog, &QPushButton::clicked, this, [this] {
         const QString file =
             m_services.prompter.saveFileName(QStringLiteral("Log File name"), QStringLiteral("All Files (*)"));
@@ -197,7 +211,7 @@ SettingsDialog::SettingsDialog(const SettingsDialogServices& services, QWidget* 
             m_logFile->setText(file);
     });
     loggingLayout->addWidget(m_logging, 0, 0, 1, 3);
-    loggingLayout->addWidget(new QLabel(QStringLiteral("Log File"), logging), 1, 0);
+    loggingLayout->addWidget(labelFor(QStringLiteral("Log File"), m_logFile), 1, 0);
     loggingLayout->addWidget(m_logFile, 1, 1);
     loggingLayout->addWidget(saveLog, 1, 2);
 
@@ -245,9 +259,9 @@ void SettingsDialog::pickColour(quint32& colour)
 void SettingsDialog::redraw()
 {
     // The previews look as the tray draws the icons.
-    paintSwatch(m_notifyBackSwatch, m_notifyBack);
-    paintSwatch(m_notifyForeSwatch, m_notifyFore);
-    paintSwatch(m_friendSwatch, m_friendColour);
+    paintSwatch(m_notifyBackSwatch, "Notification background", m_notifyBack);
+    paintSwatch(m_notifyForeSwatch, "Notification text", m_notifyFore);
+    paintSwatch(m_friendSwatch, "Friend colour", m_friendColour);
 }
 
 AppSettings SettingsDialog::edited() const

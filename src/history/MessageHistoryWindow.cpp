@@ -22,6 +22,7 @@ MessageHistoryWindow::MessageHistoryWindow(const EventLog& log, QWidget* parent)
 {
     setWindowTitle(QString::fromLatin1(Caption));
     m_grid->setObjectName(QStringLiteral("SSDBHist"));
+    m_grid->setAccessibleName(QStringLiteral("Message History"));
     m_grid->setModel(m_model);
     m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -37,7 +38,7 @@ MessageHistoryWindow::MessageHistoryWindow(const EventLog& log, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_grid);
-    setFixedSize(9810 / TwipsPerPixel, 6840 / TwipsPerPixel);
+    resize(9810 / TwipsPerPixel, 6840 / TwipsPerPixel);
 
     // Every logged line arrives through the signal, so the window needs no polling.
     connect(&log, &EventLog::logged, m_model, &MessageHistoryModel::refresh);

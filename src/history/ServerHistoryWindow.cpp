@@ -60,6 +60,8 @@ ServerHistoryWindow::ServerHistoryWindow(const History& history, const Clock& cl
     m_title->setObjectName(QStringLiteral("lblLabel"));
     // The title holds the server's name: never read it as markup.
     m_title->setTextFormat(Qt::PlainText);
+    // A long server name may be cut; it does not widen the window.
+    m_title->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     m_type->setObjectName(QStringLiteral("cmbType"));
     m_type->addItem(historyTypeText(HistoryType::Players), int(HistoryType::Players));
     m_type->addItem(historyTypeText(HistoryType::Ping), int(HistoryType::Ping));
@@ -83,6 +85,9 @@ ServerHistoryWindow::ServerHistoryWindow(const History& history, const Clock& cl
     auto* intervalLabel = new QLabel(QStringLiteral("Interval"), this);
     typeLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     intervalLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    typeLabel->setBuddy(m_type);
+    intervalLabel->setBuddy(m_interval);
+    m_view->setAccessibleName(QStringLiteral("History Graph"));
 
     auto* layout = new QGridLayout(this);
     layout->setContentsMargins(9, 9, 9, 9);
@@ -95,8 +100,7 @@ ServerHistoryWindow::ServerHistoryWindow(const History& history, const Clock& cl
     layout->addWidget(m_view, 2, 0, 1, 4);
     layout->setColumnStretch(0, 1);
     layout->setRowStretch(2, 1);
-    resize(9795 / TwipsPerPixel, 5490 / TwipsPerPixel);
-    setFixedSize(size().expandedTo(minimumSizeHint()));
+    resize(QSize(9795 / TwipsPerPixel, 5490 / TwipsPerPixel).expandedTo(minimumSizeHint()));
 
     connect(m_refresh, &QPushButton::clicked, this, &ServerHistoryWindow::refresh);
 }

@@ -49,9 +49,12 @@ public:
     using QIdentityProxyModel::QIdentityProxyModel;
     QVariant data(const QModelIndex& index, int role) const override
     {
-        if (role != Qt::BackgroundRole && role != Qt::FontRole)
+        if (role != Qt::BackgroundRole && role != Qt::FontRole && role != Qt::ForegroundRole)
             return QIdentityProxyModel::data(index, role);
         const QString style = QIdentityProxyModel::data(index, StatusModel::StyleRole).toString();
+        // Black on the light styles, whatever the palette's text colour.
+        if (role == Qt::ForegroundRole)
+            return style.isEmpty() ? QVariant() : QVariant(QColor(Qt::black));
         if (role == Qt::FontRole) {
             if (style != QLatin1String("ManRef"))
                 return {};
@@ -140,6 +143,7 @@ MainWindow::MainWindow(const MainWindowServices& services, QWidget* parent)
     auto* styles = new RowStyles(this);
     styles->setSourceModel(&m_services.monitor.status());
     m_grid->setObjectName(QStringLiteral("servers"));
+    m_grid->setAccessibleName(frame->title());
     m_grid->setModel(styles);
     m_grid->setItemDelegateForColumn(StatusModel::NameColumn, new ColourCodeDelegate(m_grid));
     m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);

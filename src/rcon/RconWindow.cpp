@@ -26,10 +26,11 @@ namespace trevisk {
 
 namespace {
 
-// The log's colours: commands sent, the challenge's "Ready...", the server's replies.
+// The log's colours on its white page: commands sent, the challenge's "Ready..." and notices,
+// the server's replies (a red dark enough to read on white).
 const QColor SentColour(0, 0, 255);
 const QColor PlainColour(0, 0, 0);
-const QColor ReplyColour(255, 0, 0);
+const QColor ReplyColour(210, 0, 0);
 
 QStringList listedAddresses(const AppContext& context)
 {
@@ -68,22 +69,32 @@ RconWindow::RconWindow(const RconWindowServices& services, QWidget* parent)
     // Replies are the server's text: inserted as text, and nothing dropped on the log becomes markup.
     m_response->setAcceptRichText(false);
     m_response->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    // The log's colours are its own, so its page is too: a dark palette would swallow the black.
+    QPalette page = m_response->palette();
+    page.setColor(QPalette::Base, Qt::white);
+    page.setColor(QPalette::Text, Qt::black);
+    m_response->setPalette(page);
     m_note->setObjectName(QStringLiteral("note"));
     m_note->setWordWrap(true);
     m_note->hide();
 
     auto* top = new QGroupBox(QStringLiteral("Remote Rcon"), this);
     auto* grid = new QGridLayout(top);
-    grid->addWidget(new QLabel(QStringLiteral("Rcon Password"), top), 0, 0);
+    auto* passwordLabel = new QLabel(QStringLiteral("Rcon Password"), top);
+    passwordLabel->setBuddy(m_password);
+    grid->addWidget(passwordLabel, 0, 0);
     grid->addWidget(m_password, 0, 1);
     grid->addWidget(m_remember, 0, 2);
-    grid->addWidget(new QLabel(QStringLiteral("Command To Send"), top), 1, 0);
+    auto* commandLabel = new QLabel(QStringLiteral("Command To Send"), top);
+    commandLabel->setBuddy(m_command);
+    grid->addWidget(commandLabel, 1, 0);
     grid->addWidget(m_command, 1, 1);
     grid->addWidget(m_send, 1, 2);
     grid->addWidget(m_note, 2, 0, 1, 3);
     grid->setColumnStretch(1, 1);
     auto* bottom = new QGroupBox(QStringLiteral("Server Response"), this);
     auto* bottomLayout = new QVBoxLayout(bottom);
+    m_response->setAccessibleName(bottom->title());
     bottomLayout->addWidget(m_response);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(top);

@@ -5,10 +5,46 @@
 #include <QApplication>
 #include <QPainter>
 
+#include <cmath>
+
 namespace trevisk {
+
+double relativeLuminance(const QColor& colour)
+{
+    const auto linear = [](double channel) {
+        return channel <= 0.04045 ? channel / 12.92 : std::pow((channel + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * linear(colour.redF()) + 0.7152 * linear(colour.greenF()) + 0.0722 * linear(colour.blueF());
+}
+
+bool isLightColour(const QColor& colour)
+{
+    // Above this luminance the contrast with black exceeds the contrast with white.
+    return relativeLuminance(colour) > 0.179;
+}
 
 QColor codeColour(int code, const QColor& text)
 {
+    if (isLightColour(text)) {
+        switch (code) {
+        case 0:
+            return text; // black would vanish on a dark background
+        case 1:
+            return QColor(255, 110, 110);
+        case 2:
+            return QColor(110, 230, 110);
+        case 3:
+            return QColor(240, 220, 90);
+        case 4:
+            return QColor(130, 150, 255);
+        case 5:
+            return QColor(90, 220, 235);
+        case 6:
+            return QColor(240, 120, 240);
+        default:
+            return text;
+        }
+    }
     switch (code) {
     case 0:
         return Qt::black;

@@ -32,7 +32,8 @@ constexpr int px(int twips)
     return twips / 15;
 }
 
-// Friend rows in bold, in the colour the user chose for friends.
+// Friend rows in bold, in the colour the user chose for friends, on white or black, whichever
+// that colour reads on, whatever the palette's background.
 class FriendRowStyle : public QIdentityProxyModel
 {
 public:
@@ -42,10 +43,12 @@ public:
     {}
     QVariant data(const QModelIndex& index, int role) const override
     {
-        if ((role == Qt::FontRole || role == Qt::ForegroundRole)
+        if ((role == Qt::FontRole || role == Qt::ForegroundRole || role == Qt::BackgroundRole)
             && QIdentityProxyModel::data(index, DetailsTableModel::HighlightRole).toBool()) {
             if (role == Qt::ForegroundRole)
                 return m_colour;
+            if (role == Qt::BackgroundRole)
+                return isLightColour(m_colour) ? QColor(Qt::black) : QColor(Qt::white);
             QFont font;
             font.setBold(true);
             return font;
@@ -60,7 +63,7 @@ private:
 } // namespace
 
 ServerDetailsWindow::ServerDetailsWindow(const ServerWindowServices& services, QWidget* parent)
-    : QWidget(parent, Qt::Tool | Qt::MSWindowsFixedSizeDialogHint)
+    : QWidget(parent, Qt::Tool)
     , m_services(services)
     , m_players(new DetailsTableModel({{QStringLiteral("ID"), true},
                                        {QStringLiteral("Name"), false},
@@ -75,15 +78,17 @@ ServerDetailsWindow::ServerDetailsWindow(const ServerWindowServices& services, Q
     , m_menu(new QMenu(this))
     , m_tray(this)
 {
-    setFixedSize(px(5340), px(6015));
     auto* playersGrid = makeGrid(m_players);
     playersGrid->setObjectName(QStringLiteral("players"));
+    playersGrid->setAccessibleName(QStringLiteral("Players"));
     // Narrower than the old layout's columns, so that ping and score show without scrolling.
     playersGrid->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
     for (int column : {0, 2, 3, 4})
         playersGrid->setColumnWidth(column, px(std::array{600, 0, 750, 750, 750}[size_t(column)]));
     auto* settingsGrid = makeGrid(m_settings);
     settingsGrid->setObjectName(QStringLiteral("settings"));
+    settingsGrid->setAccessibleName(QStringLiteral("Settings"));
+    m_tabs->setAccessibleName(QStringLiteral("Server details"));
     settingsGrid->horizontalHeader()->setStretchLastSection(true);
     m_tabs->addTab(playersGrid, QStringLiteral("Players"));
     m_tabs->addTab(settingsGrid, QStringLiteral("Settings"));
@@ -96,6 +101,8 @@ ServerDetailsWindow::ServerDetailsWindow(const ServerWindowServices& services, Q
     layout->addWidget(m_tabs);
     m_uptime->setObjectName(QStringLiteral("uptime"));
     layout->addWidget(m_uptime);
+    // The old layout's size, grown to what larger fonts need.
+    resize(QSize(px(5340), px(6015)).expandedTo(minimumSizeHint()));
 
     m_showAction = m_menu->addAction(QStringLiteral("&Show Window"), this, &ServerDetailsWindow::showPlayers);
     m_menu->setDefaultAction(m_showAction);

@@ -1,16 +1,37 @@
 #include "MonitorFixture.h"
+#include "dialogs/AboutBox.h"
 #include "dialogs/DialogTesting.h"
+#include "dialogs/MapEntryDialog.h"
+#include "dialogs/QtPrompter.h"
+#include "dialogs/ServerDialog.h"
+#include "history/MessageHistoryWindow.h"
+#include "history/ServerHistoryWindow.h"
 #include "monitor/MainWindow.h"
+#include "rcon/RconWindow.h"
+#include "support/Contrast.h"
+#include "tray/ColourCodeDelegate.h"
+#include "tray/ServerDetailsWindow.h"
+#include "tray/TrayIconPainter.h"
 
+#include <QAbstractSpinBox>
+#include <QAccessible>
 #include <QAction>
+#include <QApplication>
+#include <QComboBox>
 #include <QDialog>
+#include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRegularExpression>
 #include <QStandardItemModel>
 #include <QStatusBar>
+#include <QStyledItemDelegate>
 #include <QTableView>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -38,6 +59,120 @@ StatusRow styled(const char* address, const char* manRef, bool answered, int fri
     return row;
 }
 
+// A cell's text colour and the colour behind it, as an item delegate paints them.
+std::pair<QColor, QColor> cellColours(const QAbstractItemView* view, const QModelIndex& index)
+{
+    struct Probe : QStyledItemDelegate
+    {
+        using QStyledItemDelegate::initStyleOption;
+    };
+    QStyleOptionViewItem option;
+    option.initFrom(view);
+    Probe().initStyleOption(&option, index);
+    const QColor paper = option.backgroundBrush.style() == Qt::NoBrush ? option.palette.color(QPalette::Base)
+                                                                       : option.backgroundBrush.color();
+    return {option.palette.color(QPalette::Text), paper};
+}
+
+// The controls of a window that take focus but tell a screen reader no name, by class and object name.
+QStringList unnamedControls(QWidget* window)
+{
+    QStringList unnamed;
+    for (QWidget* control : window->findChildren<QWidget*>()) {
+        // Another window's, or the inner editor of a field that has the name itself.
+        const auto* area = qobject_cast<QAbstractScrollArea*>(control->parentWidget());
+        if (control->window() != window || !(control->focusPolicy() & Qt::TabFocus)
+            || qobject_cast<QComboBox*>(control->parentWidget())
+            || qobject_cast<QAbstractSpinBox*>(control->parentWidget()) || (area && area->viewport() == control))
+            continue;
+        QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(control);
+        QString name = accessible ? accessible->text(QAccessible::Name) : QString();
+        // Here a combo box gives its value as its name; its label is what names it.
+        if (accessible && accessible->role() == QAccessible::ComboBox) {
+            name = control->accessibleName();
+            for (const auto& [label, relation] : accessible->relations(QAccessible::Label))
+                name += label->text(QAccessible::Name);
+        }
+        // A frame's title names its fields only when nothing better does: six fields would share it.
+        if (const auto* frame = qobject_cast<QGroupBox*>(control->parentWidget());
+            frame && name == frame->title() && control->accessibleName().isEmpty())
+            name.clear();
+        if (!name.contains(QRegularExpression(QStringLiteral("\\w"))))
+            unnamed << QStringLiteral("no name: %1 %2")
+                           .arg(QString::fromLatin1(control->metaObject()->className()), control->objectName());
+    }
+    return unnamed;
+}
+
+// The texts of a window that get less room than they need, by class and object name.
+QStringList clippedTexts(QWidget* window)
+{
+    QStringList clipped;
+    for (QWidget* widget : window->findChildren<QWidget*>()) {
+        const auto* label = qobject_cast<QLabel*>(widget);
+        const auto* button = qobject_cast<QAbstractButton*>(widget);
+        const auto* frame = qobject_cast<QGroupBox*>(widget);
+        if (widget->window() != window || !widget->isVisible() || (label && label->text().isEmpty())
+            || (button && button->text().isEmpty()) || !(label || button || frame))
+            continue;
+        QSize need =
+            label && label->wordWrap() ? QSize(0, label->heightForWidth(label->width())) : widget->minimumSizeHint();
+        // A push button's hint holds a least width for looks: its text is what must fit.
+        if (qobject_cast<const QPushButton*>(widget))
+            need.setWidth(widget->fontMetrics().horizontalAdvance(button->text().remove(QLatin1Char('&'))) + 8);
+        if (widget->width() < need.width() || widget->height() < need.height())
+            clipped << QStringLiteral("clipped: %1 %2")
+                           .arg(QString::fromLatin1(widget->metaObject()->className()), widget->objectName());
+    }
+    return clipped;
+}
+
+// The application's font scaled while this lives.
+struct FontScope
+{
+    explicit FontScope(double scale)
+        : m_was(QApplication::font())
+    {
+        QFont font = m_was;
+        font.setPointSizeF(font.pointSizeF() * scale);
+        QApplication::setFont(font);
+    }
+    ~FontScope() { QApplication::setFont(m_was); }
+    QFont m_was;
+};
+
+// Every window and dialog of the program but the modal custom e-mail text, as the user opens them.
+struct EveryWindow
+{
+    EveryWindow(MonitorFixture& f, MainWindow& main)
+        : details({*f.monitor, f.context, f.sound, f.prompter})
+        , console({f.context, f.prompter})
+        , messages(*f.log)
+        , chart(f.monitor->history(), f.clock)
+        , server(f.context, f.prompter, f.reporter)
+        , map(f.prompter)
+    {
+        for (const char* text : {"&Configure Trevisk...",
+                                 "Email Notification...",
+                                 "&Setup Game Paths...",
+                                 "&Friends...",
+                                 "&Favorite Maps..."})
+            entry(&main, QString::fromLatin1(text))->trigger();
+        windows << &main;
+        for (QDialog* dialog : main.findChildren<QDialog*>())
+            windows << dialog;
+        windows << &details << &console << &messages << &chart << &server << &map << showAboutBox(&main);
+        QCOMPARE(windows.size(), 13);
+    }
+    ServerDetailsWindow details;
+    RconWindow console;
+    MessageHistoryWindow messages;
+    ServerHistoryWindow chart;
+    ServerDialog server;
+    MapEntryDialog map;
+    QList<QWidget*> windows;
+};
+
 } // namespace
 
 class TestMainWindow : public QObject
@@ -58,9 +193,171 @@ private slots:
         const auto background = [&](int row) { return model->index(row, 0).data(Qt::BackgroundRole).value<QColor>(); };
         QCOMPARE(background(0), QColor(192, 192, 192));
         QVERIFY(model->index(0, 3).data(Qt::FontRole).value<QFont>().bold());
+        QCOMPARE(model->index(0, 3).data(Qt::ForegroundRole).value<QColor>(), QColor(Qt::black));
         QCOMPARE(background(1), QColor(255, 128, 128));
         QCOMPARE(background(2), QColor(128, 255, 128));
         QVERIFY(!model->index(3, 0).data(Qt::BackgroundRole).isValid());
+    }
+
+    // Under a dark theme every text colour the program pairs with a background reads as well as
+    // under a light one: rows, colour codes, legend and the details window's friends.
+    void darkPaletteContrast()
+    {
+        PaletteScope dark(darkPalette());
+        MonitorFixture f;
+        f.start();
+        Window w{f};
+        f.monitor->status().reset({styled("a:1", "1", false, 0),
+                                   styled("b:2", "0", false, 0),
+                                   styled("c:3", "0", true, 1),
+                                   styled("d:4", "0", true, 0)});
+        QList<std::tuple<QString, QColor, QColor>> pairs;
+        const QStringList rowNames{
+            QStringLiteral("Manual Refresh"), QStringLiteral("Server Offline"), QStringLiteral("Friend Online"), {}};
+        for (int row = 0; row < 4; ++row) {
+            const auto [ink, paper] = cellColours(w.main.grid(), w.main.grid()->model()->index(row, 1));
+            pairs.append({QStringLiteral("row ") + rowNames[row], ink, paper});
+            if (row == 3) {
+                for (int code = 0; code < 8; ++code)
+                    pairs.append({QStringLiteral("colour code %1").arg(code), codeColour(code, ink), paper});
+            }
+        }
+        for (const QLabel* label : w.main.findChildren<QLabel*>()) {
+            if (rowNames.contains(label->text()))
+                pairs.append({QStringLiteral("legend ") + label->text(),
+                              label->palette().color(QPalette::WindowText),
+                              label->palette().color(QPalette::Window)});
+        }
+        // The default blue and a light colour a user may pick for friends.
+        for (const quint32 friendColour : {f.context.settings.friendColor, quint32(0x00FFFF)}) {
+            f.context.settings.friendColor = friendColour;
+            ServerDetailsWindow details({*f.monitor, f.context, f.sound, f.prompter});
+            details.update({{QStringLiteral("bob"), QStringLiteral("1"), QStringLiteral("5"), true, {}, {}}},
+                           1,
+                           QStringLiteral("q3dm6"),
+                           {},
+                           8);
+            const auto* grid = details.findChild<QTableView*>(QStringLiteral("players"));
+            const auto [ink, paper] = cellColours(grid, grid->model()->index(0, 1));
+            QCOMPARE(ink, colourOf(friendColour)); // the user's choice stays
+            pairs.append({QStringLiteral("friend player %1").arg(friendColour, 6, 16), ink, paper});
+        }
+        QCOMPARE(pairs.size(), 4 + 8 + 3 + 2);
+        QStringList faint;
+        for (const auto& [what, ink, paper] : pairs) {
+            if (contrastRatio(ink, paper) < 4.5)
+                faint << QStringLiteral("%1: %2 on %3, %4:1")
+                             .arg(what, ink.name(), paper.name())
+                             .arg(contrastRatio(ink, paper), 0, 'f', 2);
+        }
+        QVERIFY2(faint.isEmpty(), qPrintable(faint.join(QStringLiteral("; "))));
+    }
+
+    // Every window and dialog, walked with fonts half as large again: each control that takes the
+    // focus has a name a screen reader can say, and every text gets the room it needs.
+    void everyWindowNamedAndWhole()
+    {
+        const FontScope large(1.5);
+        MonitorFixture f;
+        f.start();
+        Window w{f};
+        EveryWindow every(f, w.main);
+        // The longest texts the details window shows.
+        every.details.findChild<QLabel*>(QStringLiteral("uptime"))
+            ->setText(QStringLiteral("Uptime: last day 99.9%, week 99.9%, 30 days 99.9%"));
+        QStringList faults;
+        for (QWidget* window : every.windows) {
+            window->show();
+            QVERIFY(QTest::qWaitForWindowExposed(window));
+            for (const QString& fault : unnamedControls(window) + clippedTexts(window))
+                faults << window->windowTitle() + QStringLiteral(": ") + fault;
+        }
+        // The custom e-mail text is edited in a window of its own, while it is open.
+        QTimer::singleShot(0, [&] {
+            QWidget* custom = QApplication::activeModalWidget();
+            faults << unnamedControls(custom);
+            qobject_cast<QDialog*>(custom)->reject();
+        });
+        QVERIFY(!editCustomMessage({}, &every.server));
+        for (const QString& fault : faults)
+            qWarning("%s", qPrintable(fault));
+        QVERIFY(faults.isEmpty());
+        QCOMPARE(w.main.findChild<QLabel*>(QStringLiteral("previewNorm"))->accessibleName(),
+                 QStringLiteral("Normal icon colour: black on white"));
+    }
+
+    // A message box opens over the window the user works in, not in the middle of the screen.
+    void messageBoxesOpenOverTheirWindow()
+    {
+        MonitorFixture f;
+        f.start();
+        Window w{f};
+        w.main.show();
+        QApplication::setActiveWindow(&w.main);
+        QTRY_COMPARE(QApplication::activeWindow(), &w.main);
+        QWidget* owner = nullptr;
+        QTimer::singleShot(0, [&] {
+            QWidget* box = QApplication::activeModalWidget();
+            owner = box->parentWidget();
+            qobject_cast<QDialog*>(box)->reject();
+        });
+        QtPrompter().tell(QStringLiteral("Over the main window"), Prompter::Icon::Information);
+        QCOMPARE(owner, &w.main);
+
+        // A window unloaded while its box waits takes the box along: no answer, and no crash.
+        auto* details = new QWidget;
+        details->show();
+        QApplication::setActiveWindow(details);
+        QTRY_COMPARE(QApplication::activeWindow(), details);
+        QTimer::singleShot(0, details, [details] { delete details; });
+        QCOMPARE(QtPrompter().ask(QStringLiteral("Join?"), Prompter::Icon::Question, Prompter::Buttons::YesNo),
+                 Prompter::Answer::Cancel);
+    }
+
+    // For people: TREVISK_SCREENSHOTS=FOLDER saves the main window and the settings dialog under a dark theme.
+    void darkScreenshots()
+    {
+        const QString folder = qEnvironmentVariable("TREVISK_SCREENSHOTS");
+        if (folder.isEmpty())
+            QSKIP("no picture folder");
+        PaletteScope dark(darkPalette());
+        MonitorFixture f;
+        f.start();
+        Window w{f};
+        const QDateTime now(QDate(2026, 12, 7), QTime(21, 30, 5));
+        const auto row = [&](int n, const char* game, const char* name, const char* map, int players, int friends) {
+            StatusRow r = statusRow(QStringLiteral("127.0.0.1:%1").arg(27960 + n), QString::fromLatin1(game));
+            r.name = QString::fromLatin1(name);
+            r.ar = now;
+            r.lastRefresh = now.time();
+            r.ping = 20 + 7 * n;
+            r.players = QStringLiteral("%1/16").arg(players);
+            r.friends = friends;
+            r.map = QString::fromLatin1(map);
+            r.state = ServerState::Up;
+            return r;
+        };
+        std::vector<StatusRow> rows{row(1, "Quake 3", "Sim Quake 3 1", "q3dm17", 6, 0),
+                                    row(2, "Quake 3", "Friday Frag Night", "q3dm6", 9, 1),
+                                    row(3, "Half Life", "Sim Half Life 3", "crossfire", 3, 0),
+                                    row(4, "Unreal Tournament 2003", "Sim UT2003 4", "DM-Antalus", 0, 0),
+                                    row(5, "Quake 2", "Sim Quake 2 5", "q2dm1", 2, 0)};
+        rows[1].colouredName = QStringLiteral("^1Friday ^3Frag ^4Night");
+        rows[2].manRef = QStringLiteral("1");
+        rows[3].ar = {};
+        rows[3].timeOut = QStringLiteral("1");
+        rows[3].state = ServerState::NoAnswer;
+        f.monitor->status().reset(std::move(rows));
+        for (int i = 0; i < SoundSlotCount; ++i)
+            f.context.settings.soundPath[size_t(i)] = QStringLiteral("/opt/trevisk/sounds/%1.wav").arg(i);
+        w.main.resize(1000, 300);
+        w.main.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w.main));
+        QVERIFY(w.main.grab().save(folder + QStringLiteral("/main-window-dark.png")));
+        entry(&w.main, QStringLiteral("&Configure Trevisk..."))->trigger();
+        auto* settings = w.main.findChild<QDialog*>();
+        QVERIFY(QTest::qWaitForWindowExposed(settings));
+        QVERIFY(settings->grab().save(folder + QStringLiteral("/settings-dialog-dark.png")));
     }
 
     // Each entry that needs a selection says so, with its own icon; the windows of later work say

@@ -4,6 +4,7 @@
 #include "rcon/RconWindow.h"
 #include "session/Startup.h"
 #include "sim/SimServer.h"
+#include "support/Contrast.h"
 #include "support/RawUdpServer.h"
 #include "support/ScriptedPrompter.h"
 
@@ -15,6 +16,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBlock>
 #include <QTextEdit>
 
 using namespace trevisk;
@@ -85,8 +87,10 @@ private slots:
         QVERIFY(m_prompter.asked.isEmpty());
     }
 
+    // Also: under a dark theme the log's "Ready...", notices, commands and replies read on its page.
     void halfLifeAndTheLongReply()
     {
+        PaletteScope dark(darkPalette());
         SimServer server(QStringLiteral("Half Life"));
         server.state().rconPassword = "pw";
         QVERIFY(server.start());
@@ -108,6 +112,18 @@ private slots:
         window.sendCommand();
         QTRY_VERIFY_WITH_TIMEOUT(log->toPlainText().contains(QStringLiteral("No answer")), 2000);
         QVERIFY(m_context->settingsStore->value(QStringLiteral("RCON/") + server.address()).toString().isEmpty());
+
+        const QColor page = log->viewport()->palette().color(log->viewport()->backgroundRole());
+        QSet<QRgb> inks;
+        for (QTextBlock block = log->document()->begin(); block.isValid(); block = block.next()) {
+            for (auto it = block.begin(); !it.atEnd(); ++it) {
+                const QColor ink = it.fragment().charFormat().foreground().color();
+                inks << ink.rgb();
+                QVERIFY2(contrastRatio(ink, page) >= 4.5,
+                         qPrintable(ink.name() + QStringLiteral(" on ") + page.name()));
+            }
+        }
+        QCOMPARE(inks.size(), 3);
     }
 
     void closedPortSaysOffline()
