@@ -1,0 +1,1 @@
+trevisk_add_test(find MasterProtocol LIBS trevisk_core)
