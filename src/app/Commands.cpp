@@ -18,9 +18,10 @@ const CommandInfo s_commands[] = {
     {"export", "  trevisk export FILE                    write the server list to FILE as XML", runExportCommand},
     {"find",
      "  trevisk find GAME [--master HOST:PORT]... [--protocol N] [--name TEXT] [--map TEXT]\n"
-     "               [--not-empty] [--not-full] [--json]\n"
+     "               [--not-empty] [--not-full] [--json] [--timeout MS]\n"
      "                                         ask the game's masters for their servers, query each once\n"
-     "                                         and print those that pass the filters",
+     "                                         and print those that pass the filters; MS: how long to\n"
+     "                                         wait for a master and for each try of a server (3000, 2000)",
      runFindCommand},
     {"import",
      "  trevisk import FILE [--merge | --replace]\n"

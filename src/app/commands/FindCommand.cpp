@@ -22,7 +22,7 @@ namespace {
 constexpr std::chrono::milliseconds ProgressInterval{1000};
 
 const char Usage[] = "Usage: trevisk find GAME [--master HOST:PORT]... [--protocol N] [--name TEXT] [--map TEXT]\n"
-                     "                    [--not-empty] [--not-full] [--json]";
+                     "                    [--not-empty] [--not-full] [--json] [--timeout MS]";
 
 // One line a server; what the server sent is shown, never obeyed.
 QString serverLine(const ServerFinder::Found& found)
@@ -56,7 +56,15 @@ int runFindCommand(const CommonOptions& options, const QStringList& arguments)
     const QCommandLineOption notEmptyOption(QStringLiteral("not-empty"));
     const QCommandLineOption notFullOption(QStringLiteral("not-full"));
     const QCommandLineOption jsonOption(QStringLiteral("json"));
-    parser.addOptions({masterOption, protocolOption, nameOption, mapOption, notEmptyOption, notFullOption, jsonOption});
+    const QCommandLineOption timeoutOption(QStringLiteral("timeout"), QString(), QStringLiteral("MS"));
+    parser.addOptions({masterOption,
+                       protocolOption,
+                       nameOption,
+                       mapOption,
+                       notEmptyOption,
+                       notFullOption,
+                       jsonOption,
+                       timeoutOption});
     if (!parser.parse(QStringList{QStringLiteral("find")} + arguments)) {
         printLine(parser.errorText(), stderr);
         return 2;
@@ -91,8 +99,20 @@ int runFindCommand(const CommonOptions& options, const QStringList& arguments)
     QueryEngine engine(clock);
     QueryEngine::Timing timing = engine.timing();
     timing.queriesPerSecond = SendPacer::HomeQueriesPerSecond;
+    MasterQuery::Timing masterTiming;
+    if (parser.isSet(timeoutOption)) {
+        bool ok = false;
+        const int milliseconds = parser.value(timeoutOption).toInt(&ok);
+        if (!ok || milliseconds < 1) {
+            printLine(QStringLiteral("--timeout takes a number of milliseconds, 1 or more"), stderr);
+            return 2;
+        }
+        timing.timeOut = std::chrono::milliseconds(milliseconds);
+        masterTiming.wait = std::chrono::milliseconds(milliseconds);
+    }
     engine.setTiming(timing);
     ServerFinder finder(engine);
+    finder.setMasterTiming(masterTiming);
     QString error;
     if (!finder.start(request, error)) {
         printLine(error, stderr);
