@@ -10,6 +10,7 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QSettings>
 #include <QTimer>
 
@@ -155,15 +156,19 @@ int runFindCommand(const CommonOptions& options, const QStringList& arguments)
             printLine(line, stderr);
         lastProgress = line;
     };
+    QElapsedTimer clockStarted;
+    clockStarted.start();
+    const auto seconds = [&clockStarted] { return QString::number(clockStarted.elapsed() / 1000.0, 'f', 2); };
     QTimer ticker;
     ticker.setInterval(ProgressInterval);
     QObject::connect(&ticker, &QTimer::timeout, &finder, progress);
     ticker.start();
     QObject::connect(&finder, &ServerFinder::masterFinished, &finder, [&](int index) {
         const ServerFinder::MasterOutcome& master = finder.masters()[static_cast<size_t>(index)];
-        printLine(QStringLiteral("%1: %2 servers listed%3")
+        printLine(QStringLiteral("%1: %2 servers listed in %3 s%4")
                       .arg(master.master)
                       .arg(master.listed)
+                      .arg(seconds())
                       .arg(master.error.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(visibleText(master.error))),
                   stderr);
     });
@@ -181,7 +186,7 @@ int runFindCommand(const CommonOptions& options, const QStringList& arguments)
         printLine(
             QStringLiteral("%1 IPv6 servers listed but not queried: queries go over IPv4 only").arg(finder.ipv6Count()),
             stderr);
-    printLine(QStringLiteral("%1 shown").arg(shown), stderr);
+    printLine(QStringLiteral("%1 shown; all done in %2 s").arg(shown).arg(seconds()), stderr);
     const auto& masters = finder.masters();
     const bool listed = std::any_of(
         masters.begin(), masters.end(), [](const auto& master) { return master.listed > 0 || master.error.isEmpty(); });
