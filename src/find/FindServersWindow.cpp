@@ -4,6 +4,7 @@
 #include "core/Prompter.h"
 #include "find/AddFoundServers.h"
 #include "find/MasterSettings.h"
+#include "players/FriendList.h"
 #include "session/Startup.h"
 #include "tray/ColourCodeDelegate.h"
 
@@ -27,17 +28,21 @@ namespace trevisk {
 
 namespace {
 
-// The grid's colour for a server that did not answer.
+// The grid's colours: a server that did not answer, one a friend plays on.
 class FoundRowStyles : public QSortFilterProxyModel
 {
 public:
     using QSortFilterProxyModel::QSortFilterProxyModel;
     QVariant data(const QModelIndex& index, int role) const override
     {
-        if (role == Qt::BackgroundRole
-            && QSortFilterProxyModel::data(index, FoundServersModel::StyleRole).toString() == QLatin1String("Dead"))
+        if (role != Qt::BackgroundRole)
+            return QSortFilterProxyModel::data(index, role);
+        const QString style = QSortFilterProxyModel::data(index, FoundServersModel::StyleRole).toString();
+        if (style == QLatin1String("Dead"))
             return QColor(255, 128, 128);
-        return QSortFilterProxyModel::data(index, role);
+        if (style == QLatin1String("Friend"))
+            return QColor(128, 255, 128);
+        return {};
     }
 };
 
@@ -181,6 +186,10 @@ void FindServersWindow::find()
     request.filters.notEmpty = m_notEmpty->isChecked();
     request.filters.notFull = m_notFull->isChecked();
     m_model.clear();
+    QStringList friends;
+    for (const FriendRecord& record : m_context.stores.friends.rows)
+        friends << record.name.value_or(QString());
+    m_engine.setFriendList(FriendList(friends));
     QString error;
     if (!m_finder.start(request, error)) {
         m_prompter.tell(error, Prompter::Icon::Exclamation);

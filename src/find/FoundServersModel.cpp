@@ -3,6 +3,9 @@
 #include "core/Routines.h"
 #include "players/ColourCodes.h"
 
+#include <algorithm>
+#include <limits>
+
 namespace trevisk {
 
 FoundServersModel::FoundServersModel(const ServerFinder& finder, QObject* parent)
@@ -48,8 +51,15 @@ QVariant FoundServersModel::data(const QModelIndex& index, int role) const
     if (!index.isValid() || index.row() >= rowCount())
         return {};
     const QueryRound::Result& result = server(index.row()).result;
-    if (role == StyleRole)
-        return result.answered ? QString() : QStringLiteral("Dead");
+    if (role == StyleRole) {
+        if (!result.answered)
+            return QStringLiteral("Dead");
+        const bool friendOn =
+            result.players && std::any_of(result.players->begin(), result.players->end(), [](const Player& player) {
+                return player.isFriend;
+            });
+        return friendOn ? QStringLiteral("Friend") : QString();
+    }
     // Only the Quake 3 family writes colour codes into its names.
     const bool coloured = masterKindForGame(result.game) == MasterKind::Quake3;
     if (role == ColouredTextRole)

@@ -26,7 +26,7 @@ public:
     };
     // The value a column sorts by: numbers as numbers.
     static constexpr int SortRole = Qt::UserRole + 1;
-    // "Dead" for a server that did not answer, as the grid's rows are styled.
+    // "Dead" for a server that did not answer, "Friend" for one a friend plays on, as the grid's rows.
     static constexpr int StyleRole = Qt::UserRole + 2;
 
     explicit FoundServersModel(const ServerFinder& finder, QObject* parent = nullptr);

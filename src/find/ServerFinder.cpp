@@ -121,12 +121,16 @@ void ServerFinder::stop()
         query->disconnect(this);
         query->stop();
     }
-    // Queries may be inside their own signal: let them go once it returns.
-    for (auto& query : m_queries)
+    // They may be inside their own signal: they go once it returns, or with the finder if that is sooner,
+    // while the query engine is still there.
+    for (auto& query : m_queries) {
+        query->setParent(this);
         query.release()->deleteLater();
+    }
     m_queries.clear();
     for (auto& round : m_rounds) {
         round->disconnect(this);
+        round->setParent(this);
         round.release()->deleteLater();
     }
     m_rounds.clear();

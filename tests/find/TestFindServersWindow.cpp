@@ -46,6 +46,8 @@ private slots:
             listed.push_back({QHostAddress(QHostAddress::LocalHost), servers.back()->gamePort()});
         }
         servers[3]->responder().setAnswering(false);
+        // A friend plays on the server with three players (the third, "^3G^7rism").
+        context.stores.friends.rows.push_back({QStringLiteral("rism"), {}});
         ServerRecord already;
         already.address = servers[0]->address();
         already.game = QStringLiteral("Quake 3");
@@ -79,7 +81,8 @@ private slots:
         QCOMPARE(players,
                  (QStringList{QStringLiteral("3/12"), QStringLiteral("1/12"), QStringLiteral("0/12"), QString()}));
         QCOMPARE(model->index(3, 0).data(Qt::BackgroundRole).value<QColor>(), QColor(255, 128, 128));
-        QVERIFY(!model->index(0, 0).data(Qt::BackgroundRole).isValid());
+        QCOMPARE(model->index(0, 0).data(Qt::BackgroundRole).value<QColor>(), QColor(128, 255, 128));
+        QVERIFY(!model->index(1, 0).data(Qt::BackgroundRole).isValid());
 
         // The three that answered; the first of them is listed already.
         table->selectRow(0);
