@@ -137,7 +137,7 @@ private slots:
                                                << "loop" << 4 << 0 << 3 << "loop back";
         QTest::newRow("quake 3, truncated") << "Quake 3"
                                             << "Q3"
-                                            << "truncated" << 0 << 1 << 0 << "0 servers listed (no list: ";
+                                            << "truncated" << 0 << 1 << 0 << "(no list: ";
         QTest::newRow("quakeworld, wrong header") << "QuakeWorld"
                                                   << "QW"
                                                   << "wrong-header" << 0 << 1 << 0 << "not a master's list";
@@ -184,7 +184,8 @@ private slots:
             QCOMPARE(found[i].toObject().value(QStringLiteral("status")).toString(), QStringLiteral("up"));
             QCOMPARE(found[i].toObject().value(QStringLiteral("address")).toString(), servers[i]->address());
         }
-        if (shown < 3)
+        // Half-Life's pages come a second apart: its filters are those of the other kinds.
+        if (shown < 3 || kind == QLatin1String("HL"))
             return;
         const TreviskRun filtered = runTrevisk(ask + args("--name|castle|--map|CASTLE|--not-empty|--not-full"));
         QCOMPARE(filtered.code, 0);
