@@ -295,6 +295,12 @@ MasterConversation::Step MasterConversation::take(const QByteArray& datagram)
         m_ended = true;
         return Step::Done;
     }
+    m_fruitless = m_added.empty() ? m_fruitless + 1 : 0;
+    if (m_fruitless > MaxFruitless) {
+        m_error = QStringLiteral("the master repeats itself");
+        m_ended = true;
+        return Step::Done;
+    }
     switch (m_ask.kind) {
     case MasterKind::Quake3:
         // Older masters end every datagram with the mark: only silence after it ends the list.

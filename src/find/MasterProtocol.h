@@ -104,6 +104,9 @@ public:
         Done      // the list is complete (or cut at the bound); nothing more is wanted
     };
 
+    // Datagrams in a row that list nothing new before a master is taken to repeat itself for ever.
+    static constexpr int MaxFruitless = 64;
+
     explicit MasterConversation(const MasterAsk& ask, size_t limit = MasterList::MaxServers);
 
     QByteArray firstRequest() const { return m_request; }
@@ -131,6 +134,7 @@ private:
     bool m_endMark = false;
     int m_dropped = 0;
     int m_refused = 0;
+    int m_fruitless = 0;
 };
 
 } // namespace trevisk

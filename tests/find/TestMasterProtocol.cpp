@@ -179,6 +179,13 @@ void TestMasterProtocol::conversations()
     QVERIFY(bounded.error().contains(QLatin1String("cut")));
     QCOMPARE(bounded.take(Oob + "d\n" + Second), Step::Ignored);
 
+    // A master that keeps sending what it sent before is not waited for without end.
+    MasterConversation repeating({MasterKind::Quake3, 68});
+    QCOMPARE(repeating.take(q3 + '\\' + First), Step::More);
+    for (int i = 0; i < MasterConversation::MaxFruitless; ++i)
+        QCOMPARE(repeating.take(q3 + '\\' + First), Step::More);
+    QCOMPARE(repeating.take(q3 + '\\' + First), Step::Done);
+
     // Pages ask on from the last address, and end where one loops back to an earlier seed.
     MasterConversation pages({MasterKind::Source});
     QCOMPARE(pages.take(Oob + "f\n" + First + Second), Step::NextPage);
