@@ -1,7 +1,18 @@
+#include "core/Clock.h"
 #include "find/MasterProtocol.h"
 #include "find/MasterSettings.h"
+#include "find/ServerFinder.h"
+#include "query/QueryEngine.h"
+#include "sim/SimMasterServer.h"
+#include "sim/SimServer.h"
 
+#include <QSettings>
+#include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QUdpSocket>
+
+#include <memory>
 
 using namespace trevisk;
 
@@ -34,7 +45,7 @@ QStringList texts(const std::vector<ListedAddress>& servers)
 
 } // namespace
 
-class TestMasterProtocol : public QObject
+class TestMasters : public QObject
 {
     Q_OBJECT
 private slots:
@@ -45,9 +56,13 @@ private slots:
     void conversations();
     void masterAddresses_data();
     void masterAddresses();
+    void mastersInTheSettings();
+    void filters_data();
+    void filters();
+    void finderMergesTheMasters();
 };
 
-void TestMasterProtocol::requests_data()
+void TestMasters::requests_data()
 {
     QTest::addColumn<MasterKind>("kind");
     QTest::addColumn<int>("protocol");
@@ -67,7 +82,7 @@ void TestMasterProtocol::requests_data()
                                           28);
 }
 
-void TestMasterProtocol::requests()
+void TestMasters::requests()
 {
     QFETCH(MasterKind, kind);
     QFETCH(int, protocol);
@@ -78,7 +93,7 @@ void TestMasterProtocol::requests()
     QCOMPARE(masterRequest({kind, protocol, gameName, notEmpty, notFull}), expected);
 }
 
-void TestMasterProtocol::replies_data()
+void TestMasters::replies_data()
 {
     QTest::addColumn<MasterKind>("kind");
     QTest::addColumn<QByteArray>("datagram");
@@ -137,7 +152,7 @@ void TestMasterProtocol::replies_data()
     QTest::newRow("nothing") << MasterKind::Source << QByteArray() << QStringList() << 0 << false << true;
 }
 
-void TestMasterProtocol::replies()
+void TestMasters::replies()
 {
     QFETCH(MasterKind, kind);
     QFETCH(QByteArray, datagram);
@@ -157,7 +172,7 @@ void TestMasterProtocol::replies()
     }
 }
 
-void TestMasterProtocol::conversations()
+void TestMasters::conversations()
 {
     const QByteArray q3 = Oob + "getserversResponse";
     using Step = MasterConversation::Step;
@@ -201,7 +216,7 @@ void TestMasterProtocol::conversations()
     QVERIFY(ended.sawEndMark());
 }
 
-void TestMasterProtocol::masterAddresses_data()
+void TestMasters::masterAddresses_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("expected"); // empty: refused
@@ -223,7 +238,7 @@ void TestMasterProtocol::masterAddresses_data()
                               << "";
 }
 
-void TestMasterProtocol::masterAddresses()
+void TestMasters::masterAddresses()
 {
     QFETCH(QString, text);
     QFETCH(QString, expected);
@@ -231,5 +246,114 @@ void TestMasterProtocol::masterAddresses()
     QCOMPARE(address ? address->text() : QString(), expected);
 }
 
-QTEST_GUILESS_MAIN(TestMasterProtocol)
-#include "TestMasterProtocol.moc"
+// Never set: the shipped masters; set to nothing: none; set: those.
+void TestMasters::mastersInTheSettings()
+{
+    QTemporaryDir dir;
+    QSettings store(dir.filePath(QStringLiteral("t.ini")), QSettings::IniFormat);
+    const QString game = QStringLiteral("Wolfenstein: Enemy Territory");
+    QCOMPARE(mastersFor(store, QStringLiteral("Quake 3")), shippedMasters(QStringLiteral("Quake 3")));
+    QVERIFY(mastersFor(store, game).isEmpty());
+    setMastersFor(store, QStringLiteral("Quake 3"), {});
+    setMastersFor(store, game, {QStringLiteral("127.0.0.1:27950"), QStringLiteral("127.0.0.2")});
+    store.sync();
+    QSettings reread(dir.filePath(QStringLiteral("t.ini")), QSettings::IniFormat);
+    QVERIFY(mastersFor(reread, QStringLiteral("Quake 3")).isEmpty());
+    QCOMPARE(mastersFor(reread, game), (QStringList{QStringLiteral("127.0.0.1:27950"), QStringLiteral("127.0.0.2")}));
+}
+
+void TestMasters::filters_data()
+{
+    QTest::addColumn<bool>("answered");
+    QTest::addColumn<QString>("hostname");
+    QTest::addColumn<int>("players");
+    QTest::addColumn<QString>("maxPlayers");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("notEmpty");
+    QTest::addColumn<bool>("notFull");
+    QTest::addColumn<bool>("passes");
+    QTest::newRow("silent, no filter") << false << QString() << 0 << QString() << QString() << false << false << true;
+    QTest::newRow("silent, a filter") << false << QString() << 0 << QString() << QString() << true << false << false;
+    QTest::newRow("name across colour codes") << true << "^1Cas^7tle Keep" << 1 << "8"
+                                              << "castle" << false << false << true;
+    QTest::newRow("name missing") << true << "Arena" << 1 << "8"
+                                  << "castle" << false << false << false;
+    QTest::newRow("empty") << true << "Arena" << 0 << "8" << QString() << true << false << false;
+    QTest::newRow("full") << true << "Arena" << 8 << "8" << QString() << false << true << false;
+    QTest::newRow("limit unknown") << true << "Arena" << 8 << "" << QString() << false << true << true;
+}
+
+void TestMasters::filters()
+{
+    QFETCH(bool, answered);
+    QFETCH(QString, hostname);
+    QFETCH(int, players);
+    QFETCH(QString, maxPlayers);
+    QFETCH(QString, name);
+    QFETCH(bool, notEmpty);
+    QFETCH(bool, notFull);
+    QFETCH(bool, passes);
+    QueryRound::Result result;
+    result.answered = answered;
+    result.hostname = hostname;
+    result.reportsPlayerCount = true;
+    result.numPlayers = QString::number(players);
+    result.maxPlayers = maxPlayers;
+    QCOMPARE(passesFilters({name, QString(), notEmpty, notFull}, result), passes);
+}
+
+// Two masters with overlapping lists and a silent one: each server is queried once, the IPv6 ones
+// are listed but not queried, and the silent master says so without holding the rest back.
+void TestMasters::finderMergesTheMasters()
+{
+    std::vector<std::unique_ptr<SimServer>> servers;
+    std::vector<ListedAddress> listed;
+    for (int i = 0; i < 3; ++i) {
+        servers.push_back(std::make_unique<SimServer>(QStringLiteral("Quake 3")));
+        QVERIFY(servers.back()->start());
+        listed.push_back({QHostAddress(QHostAddress::LocalHost), servers.back()->gamePort()});
+    }
+    SimMaster::Options options;
+    options.ipv6 = 2;
+    SimMasterServer first(SimMaster(options, {listed[0], listed[1]}));
+    SimMasterServer second(SimMaster(options, {listed[1], listed[2]}));
+    QUdpSocket silent;
+    QVERIFY(first.start() && second.start() && silent.bind(QHostAddress::LocalHost, 0));
+
+    SystemClock clock;
+    QueryEngine engine(clock);
+    ServerFinder finder(engine);
+    finder.setMasterTiming(
+        {std::chrono::milliseconds(300), std::chrono::milliseconds(50), std::chrono::milliseconds(10)});
+    FindRequest request;
+    request.game = QStringLiteral("Quake 3");
+    request.masters =
+        QStringList{first.address(), second.address(), QStringLiteral("127.0.0.1:%1").arg(silent.localPort())};
+    QString error;
+    QVERIFY(finder.start(request, error));
+    QSignalSpy finished(&finder, &ServerFinder::finished);
+    QVERIFY(finished.wait(5000));
+    QCOMPARE(finder.found().size(), size_t(5));
+    QCOMPARE(finder.queriedCount(), 3);
+    QCOMPARE(finder.answeredCount(), 3);
+    QCOMPARE(finder.ipv6Count(), 2);
+    QCOMPARE(finder.masters()[0].listed, 4);
+    QCOMPARE(finder.masters()[1].listed, 4);
+    QVERIFY(finder.masters()[1].error.isEmpty());
+    QCOMPARE(finder.masters()[2].error, QStringLiteral("no answer"));
+    QVERIFY(first.requests() == 1 && second.requests() == 1);
+
+    // What cannot be asked is refused before anything is sent.
+    for (const auto& [game, masters] :
+         {std::pair{QStringLiteral("Halo"), QStringList{first.address()}},
+          std::pair{QStringLiteral("Quake 3"), QStringList()},
+          std::pair{QStringLiteral("Quake 3"), QStringList{QStringLiteral("-x")}},
+          std::pair{QStringLiteral("Star Trek: Elite Force II"), QStringList{first.address()}}}) {
+        QVERIFY2(!finder.start({game, masters, std::nullopt, {}}, error), qPrintable(game));
+        QVERIFY(!error.isEmpty());
+    }
+    QCOMPARE(first.requests(), 1);
+}
+
+QTEST_GUILESS_MAIN(TestMasters)
+#include "TestMasters.moc"
