@@ -67,6 +67,10 @@ bool ServerFinder::start(const FindRequest& request, QString& error)
         error = QStringLiteral("No master server lists %1 servers").arg(request.game);
         return false;
     }
+    if (request.protocol && ask.kind != MasterKind::Quake3) {
+        error = QStringLiteral("Only the games of the Quake 3 engine are asked by protocol number");
+        return false;
+    }
     ask.protocol = request.protocol.value_or(game->masterProtocol);
     ask.gameName = game->masterName;
     if (ask.kind == MasterKind::Quake3 && ask.protocol <= 0) {

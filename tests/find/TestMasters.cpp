@@ -352,6 +352,7 @@ void TestMasters::finderMergesTheMasters()
         QVERIFY2(!finder.start({game, masters, std::nullopt, {}}, error), qPrintable(game));
         QVERIFY(!error.isEmpty());
     }
+    QVERIFY(!finder.start({QStringLiteral("QuakeWorld"), {first.address()}, 28, {}}, error));
     QCOMPARE(first.requests(), 1);
 }
 
