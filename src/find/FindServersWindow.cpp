@@ -102,6 +102,10 @@ FindServersWindow::FindServersWindow(AppContext& context,
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->verticalHeader()->hide();
     m_table->horizontalHeader()->setStretchLastSection(true);
+    m_table->setColumnWidth(FoundServersModel::AddressColumn, 150);
+    m_table->setColumnWidth(FoundServersModel::NameColumn, 220);
+    m_table->setColumnWidth(FoundServersModel::PlayersColumn, 70);
+    m_table->setColumnWidth(FoundServersModel::PingColumn, 50);
     m_table->setItemDelegateForColumn(FoundServersModel::NameColumn, new ColourCodeDelegate(m_table));
 
     auto* form = new QFormLayout;
