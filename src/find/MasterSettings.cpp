@@ -89,11 +89,10 @@ QStringList shippedMasters(const QString& game)
 
 QStringList mastersFor(QSettings& store, const QString& game)
 {
-    const QString stored = readText(store, Section, game, QStringLiteral("\n"));
     // Never set: the shipped ones. Set to nothing: none.
-    if (stored == QLatin1String("\n"))
+    if (!store.contains(Section + QLatin1Char('/') + game))
         return shippedMasters(game);
-    return splitMasterList(stored);
+    return splitMasterList(readText(store, Section, game, QString()));
 }
 
 void setMastersFor(QSettings& store, const QString& game, const QStringList& masters)
