@@ -32,17 +32,21 @@ calc() { awk "BEGIN {printf \"$1\", $2}"; }
 # find_round ENGINE: the simulated servers and their master, then one `trevisk find`.
 find_round() {
     local engine=$1
+    rm -f "$WORK/list" # the last round's list must not pass for this one's
     "$BUILD/trevisk-sim" --engine "$engine" --port "$PORT" --count "$COUNT" --delay "$DELAY" --master "$engine" \
         >"$WORK/list" 2>"$WORK/sim.err" &
     SERVER_PID=$!
     local tries=0
-    until [ "$(grep -c $'\t' "$WORK/list" 2>/dev/null || true)" -gt "$COUNT" ]; do
+    local lines=0
+    until [ "$lines" -gt "$COUNT" ]; do
         tries=$((tries + 1))
         if [ $tries -gt 300 ] || ! kill -0 "$SERVER_PID" 2>/dev/null; then
             echo "The simulated servers did not start: $(cat "$WORK/sim.err")" >&2
             exit 1
         fi
         sleep 0.1
+        lines=$(grep -c $'\t' "$WORK/list" 2>/dev/null || true)
+        lines=${lines:-0}
     done
     local master game
     master=$(awk -F'\t' '$1 == "master" {print $2}' "$WORK/list")
