@@ -3,6 +3,7 @@
 #include "query/EngineProtocol.h"
 #include "rcon/RconProtocol.h"
 #include "sim/SimAnswers.h"
+#include "sim/SimMaster.h"
 #include "sim/SimResponder.h"
 #include "store/RecordFile.h"
 #include "store/RecordTable.h"
@@ -134,7 +135,25 @@ int main(int argc, char** argv)
     for (const QByteArray& datagram : halfLifeServer.respond(rconChallengeRequest(), 0x7F000001))
         ok = writeSeed(root + QStringLiteral("/rcon"), QStringLiteral("sim-%1").arg(n++), datagram) && ok;
 
-    // The files this program writes: a server list export and a record file.
+    // Master lists of each kind, a few servers a datagram: the kind's byte, then the datagrams.
+    std::vector<ListedAddress> listed;
+    for (quint16 port = 27960; port < 27970; ++port)
+        listed.push_back({QHostAddress(QHostAddress::LocalHost), port});
+    int kindByte = 0;
+    for (const auto& [kind, request] :
+         {std::pair{MasterKind::Quake3, masterRequest({MasterKind::Quake3, 68, QStringLiteral("Quake3Arena")})},
+          std::pair{MasterKind::QuakeWorld, masterRequest({MasterKind::QuakeWorld})},
+          std::pair{MasterKind::Quake2, masterRequest({MasterKind::Quake2})},
+          std::pair{MasterKind::Source, masterRequest({MasterKind::Source})}}) {
+        SimMaster::Options options;
+        options.kind = kind;
+        options.perDatagram = 4;
+        options.ipv6 = 2;
+        options.endEach = true;
+        const QByteArray seed = char(kindByte) + framed(SimMaster(options, listed).respond(request));
+        ok = writeSeed(root + QStringLiteral("/master-reply"), QStringLiteral("sim-%1").arg(kindByte++), seed) && ok;
+    }
+
     QBuffer xml;
     xml.open(QIODevice::WriteOnly);
     ok = writeServerListXml(xml, sampleServers()).isEmpty() && ok;

@@ -4,6 +4,7 @@ namespace trevisk {
 
 // Each command's entry point is defined in its own file under commands/.
 int runExportCommand(const CommonOptions& options, const QStringList& arguments);
+int runFindCommand(const CommonOptions& options, const QStringList& arguments);
 int runImportCommand(const CommonOptions& options, const QStringList& arguments);
 int runPathsCommand(const CommonOptions& options, const QStringList& arguments);
 int runQueryCommand(const CommonOptions& options, const QStringList& arguments);
@@ -15,6 +16,13 @@ namespace {
 
 const CommandInfo s_commands[] = {
     {"export", "  trevisk export FILE                    write the server list to FILE as XML", runExportCommand},
+    {"find",
+     "  trevisk find GAME [--master HOST:PORT]... [--protocol N] [--name TEXT] [--map TEXT]\n"
+     "               [--not-empty] [--not-full] [--json] [--timeout MS]\n"
+     "                                         ask the game's masters for their servers, query each once\n"
+     "                                         and print those that pass the filters; MS: how long to\n"
+     "                                         wait for a master and for each try of a server (3000, 2000)",
+     runFindCommand},
     {"import",
      "  trevisk import FILE [--merge | --replace]\n"
      "                                         read the servers of an XML FILE: add the new ones, or\n"

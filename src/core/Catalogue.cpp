@@ -8,29 +8,40 @@ namespace {
 
 std::vector<GameInfo> buildCatalogue()
 {
-    auto row = [](const char* game, qint32 port, const char* engine, qint32 query, const char* shortName) {
-        return GameInfo{
-            QString::fromUtf8(game), port, QString::fromLatin1(engine), query, QString::fromUtf8(shortName)};
+    auto row = [](const char* game,
+                  qint32 port,
+                  const char* engine,
+                  qint32 query,
+                  const char* shortName,
+                  qint32 masterProtocol = 0,
+                  const char* masterName = "") {
+        return GameInfo{QString::fromUtf8(game),
+                        port,
+                        QString::fromLatin1(engine),
+                        query,
+                        QString::fromUtf8(shortName),
+                        masterProtocol,
+                        QString::fromLatin1(masterName)};
     };
     return {
         row("Quake 2", 27910, "Q2", 0, ""),
-        row("Quake 3", 27960, "Q3", 0, ""),
-        row("Call of Duty", 28960, "Q3", 0, ""),
+        row("Quake 3", 27960, "Q3", 0, "", 68, "Quake3Arena"),
+        row("Call of Duty", 28960, "Q3", 0, "", 6),
         row("Half Life", 27015, "HL", 0, ""),
         row("Soldier of Fortune", 28910, "Q2", 0, "SOF"),
-        row("Soldier of Fortune 2", 20100, "Q3", 0, "SOF2"),
+        row("Soldier of Fortune 2", 20100, "Q3", 0, "SOF2", 2004),
         row("Unreal", 7777, "UT", 0, ""),
         row("Unreal Tournament", 7777, "UT", 0, "UT"),
         row("Unreal Tournament 2003", 7777, "UT2003", 0, "UT 2003"),
-        row("RTCW", 27960, "Q3", 0, ""),
-        row("Wolfenstein: Enemy Territory", 27960, "Q3", 0, "Wolf: ET"),
+        row("RTCW", 27960, "Q3", 0, "", 60),
+        row("Wolfenstein: Enemy Territory", 27960, "Q3", 0, "Wolf: ET", 84),
         row("Medal of Honor", 12203, "UT", 12300, "MoH"),
         row("Battlefield 1942", 14567, "UT", 23000, "B1942"),
         row("Serious Sam", 25600, "UT", 0, ""),
         row("Serious Sam II", 25600, "UT", 0, ""),
-        row("Jedi Knight II: JO", 28070, "Q3", 0, "JKII"),
-        row("Jedi Knight III: JA", 29070, "Q3", 0, "JKIII"),
-        row("Star Trek: Elite Force", 27960, "Q3", 0, "ST:EF"),
+        row("Jedi Knight II: JO", 28070, "Q3", 0, "JKII", 16),
+        row("Jedi Knight III: JA", 29070, "Q3", 0, "JKIII", 26),
+        row("Star Trek: Elite Force", 27960, "Q3", 0, "ST:EF", 24),
         row("Star Trek: Elite Force II", 29253, "Q3", 0, "ST:EF2"),
         row("Halo", 2302, "HALO", 0, ""),
         row("Alien vs. Predator 2", 27888, "UT", -1, "AvP2"),

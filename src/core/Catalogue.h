@@ -15,6 +15,10 @@ struct GameInfo
     // 0: derive from the game port by engine; -1: the game port itself; else this fixed port.
     qint32 query = 0;
     QString shortName;
+    // Quake 3 family: the network protocol its servers report to the masters (0: unknown), and the
+    // game name of the extended master request (empty: the plain request).
+    qint32 masterProtocol = 0;
+    QString masterName;
 };
 
 // The fixed list of supported games, in its natural order.

@@ -8,6 +8,7 @@
 #include "dialogs/FriendsDialog.h"
 #include "dialogs/GameLocationsDialog.h"
 #include "dialogs/SettingsDialog.h"
+#include "find/FindServersWindow.h"
 #include "history/MessageHistoryWindow.h"
 #include "history/ServerHistoryWindow.h"
 #include "monitor/Monitor.h"
@@ -240,6 +241,9 @@ void MainWindow::buildMenus()
     servers->addAction(QStringLiteral("&Show Details..."), this, [this] { showDetails(Prompter::Icon::None); });
     servers->addAction(QStringLiteral("&Remote RCON..."), this, &MainWindow::openRemoteConsole);
     servers->addSeparator();
+    servers->addAction(QStringLiteral("&Find Servers..."), this, [this, &monitor] {
+        showFindServersWindow(this, m_services.context, m_services.prompter, [&monitor] { monitor.updateList(); });
+    });
     servers->addAction(QStringLiteral("&Add Server..."), this, [&monitor] { monitor.addServer(); });
     servers->addAction(
         QStringLiteral("&Edit Server..."), this, [this, &monitor] { monitor.editServer(selectedAddress()); });

@@ -1,4 +1,5 @@
 #include "core/Catalogue.h"
+#include "find/MasterProtocol.h"
 #include "query/EngineProtocol.h"
 #include "sim/SimOptions.h"
 #include "sim/SimPlan.h"
@@ -99,6 +100,13 @@ private slots:
         QCOMPARE(responder.state().rconPassword, QByteArray("secret"));
         QCOMPARE(responder.state().players.size(), size_t(4));
 
+        const auto master = SimOptions::parse(
+            args("--engine HL --port 0 --master HL --master-split 2 --master-fault loop --master-duplicates"), error);
+        QVERIFY2(master && master->master, qPrintable(error));
+        QCOMPARE(master->master->kind, MasterKind::Source);
+        QVERIFY(master->master->perDatagram == 2 && master->master->duplicates);
+        QCOMPARE(master->master->fault, SimMaster::Fault::LoopPages);
+
         const auto all = SimOptions::parse(args("--all --port 0"), error);
         QVERIFY(all);
         QCOMPARE(all->games.size(), 9);
@@ -115,6 +123,9 @@ private slots:
         QTest::newRow("outside address") << args("--all --port 1 --reply-from 10.0.0.1");
         QTest::newRow("missing value") << args("--all --port");
         QTest::newRow("unknown option") << args("--all --fast");
+        QTest::newRow("master switch before the master") << args("--all --port 1 --master-duplicates --master Q3");
+        QTest::newRow("unknown master") << args("--all --port 1 --master UT");
+        QTest::newRow("unknown master fault") << args("--all --port 1 --master Q3 --master-fault rude");
     }
 
     void commandLineMistakes()
@@ -123,6 +134,39 @@ private slots:
         QString error;
         QVERIFY(!SimOptions::parse(arguments, error));
         QVERIFY(!error.isEmpty());
+    }
+
+    // The built trevisk-sim's master lists the servers it serves, its own address first.
+    void servesAMasterOfItsServers()
+    {
+        QProcess sim;
+        sim.start(QStringLiteral(TREVISK_SIM_PATH), args("--engine Q3 --port 0 --count 3 --master Q3"));
+        QVERIFY(sim.waitForStarted());
+        QByteArray out;
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                out += sim.readAllStandardOutput();
+                return out.count('\n') >= 4 || sim.state() == QProcess::NotRunning;
+            },
+            5000));
+        QStringList lines = QString::fromUtf8(out).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 4);
+        const QString master = lines.takeFirst();
+        QVERIFY2(master.startsWith(QLatin1String("master\t127.0.0.1:")), qPrintable(master));
+        QUdpSocket client;
+        QVERIFY(client.bind(QHostAddress::LocalHost, 0));
+        client.writeDatagram(masterRequest({MasterKind::Quake3, 68}),
+                             QHostAddress::LocalHost,
+                             quint16(master.section(QLatin1Char(':'), 1).toUInt()));
+        QVERIFY(client.waitForReadyRead(2000));
+        const MasterReply reply = readMasterReply(MasterKind::Quake3, client.receiveDatagram().data());
+        QVERIFY(reply.endMark);
+        QStringList listed;
+        for (const ListedAddress& server : reply.servers)
+            listed += QStringLiteral("Quake 3\t") + server.text();
+        QCOMPARE(listed, lines);
+        sim.terminate();
+        QVERIFY(sim.waitForFinished(5000));
     }
 
     // The built trevisk-sim, as the demo and benchmark scripts run it.

@@ -18,6 +18,7 @@ namespace trevisk {
 namespace {
 
 constexpr quint64 SignalKey = std::numeric_limits<quint64>::max();
+constexpr quint64 MasterKey = SignalKey - 1;
 constexpr int EventsPerWait = 256;
 
 sockaddr_in socketAddress(const QHostAddress& host, quint16 port)
@@ -71,7 +72,7 @@ EpollHost::~EpollHost()
 {
     for (const Server& server : m_servers)
         ::close(server.fd);
-    for (const int fd : {m_epoll, m_signals, m_replyFd}) {
+    for (const int fd : {m_epoll, m_signals, m_replyFd, m_masterFd}) {
         if (fd >= 0)
             ::close(fd);
     }
@@ -125,12 +126,56 @@ bool EpollHost::open(const std::vector<SimServerSpec>& specs, QString& error)
         }
         m_servers.push_back(std::move(server));
     }
+    return !m_options.master || openMaster(error);
+}
+
+bool EpollHost::openMaster(QString& error)
+{
+    std::vector<ListedAddress> listed;
+    listed.reserve(m_servers.size());
+    for (const Server& server : m_servers)
+        listed.push_back(
+            {QHostAddress(server.address.section(QLatin1Char(':'), 0, 0)), server.responder.state().gamePort});
+    m_master = std::make_unique<SimMaster>(*m_options.master, std::move(listed));
+    m_masterFd = boundSocket(QHostAddress(QHostAddress::LocalHost), static_cast<quint16>(m_options.masterPort), error);
+    if (m_masterFd < 0)
+        return false;
+    epoll_event event{};
+    event.events = EPOLLIN;
+    event.data.u64 = MasterKey;
+    if (::epoll_ctl(m_epoll, EPOLL_CTL_ADD, m_masterFd, &event) != 0) {
+        error = systemError(QStringLiteral("epoll_ctl"));
+        return false;
+    }
     return true;
+}
+
+void EpollHost::serveMaster()
+{
+    for (;;) {
+        sockaddr_in from{};
+        socklen_t size = sizeof from;
+        const ssize_t length =
+            ::recvfrom(m_masterFd, m_buffer.data(), m_buffer.size(), 0, reinterpret_cast<sockaddr*>(&from), &size);
+        if (length < 0)
+            return;
+        const QList<QByteArray> reply = m_master->respond(QByteArray(m_buffer.data(), static_cast<qsizetype>(length)));
+        for (const QByteArray& datagram : reply) {
+            ::sendto(m_masterFd,
+                     datagram.constData(),
+                     static_cast<size_t>(datagram.size()),
+                     0,
+                     reinterpret_cast<const sockaddr*>(&from),
+                     sizeof from);
+        }
+    }
 }
 
 QStringList EpollHost::listing() const
 {
     QStringList lines;
+    if (m_masterFd >= 0)
+        lines += QStringLiteral("master\t127.0.0.1:") + QString::number(localPort(m_masterFd));
     for (const Server& server : m_servers)
         lines += server.game + QLatin1Char('\t') + server.address;
     return lines;
@@ -165,6 +210,10 @@ int EpollHost::run()
             if (events[i].data.u64 == SignalKey) {
                 if (!takeSignals())
                     return 0;
+                continue;
+            }
+            if (events[i].data.u64 == MasterKey) {
+                serveMaster();
                 continue;
             }
             serve(m_servers[events[i].data.u64], now);

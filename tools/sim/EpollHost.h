@@ -1,12 +1,14 @@
 #pragma once
 
 #include "sim/ArrivalStats.h"
+#include "sim/SimMaster.h"
 #include "sim/SimOptions.h"
 
 #include <QStringList>
 #include <queue>
 
 #include <chrono>
+#include <memory>
 #include <netinet/in.h>
 #include <random>
 #include <vector>
@@ -54,6 +56,8 @@ private:
 
     // Reports on SIGUSR1; false on a signal to end.
     bool takeSignals();
+    bool openMaster(QString& error);
+    void serveMaster();
     void serve(Server& server, std::chrono::milliseconds now);
     void send(int fd, const sockaddr_in& to, const QList<QByteArray>& datagrams) const;
     bool answeringAt(std::chrono::milliseconds now) const;
@@ -64,6 +68,8 @@ private:
     int m_epoll = -1;
     int m_signals = -1;
     int m_replyFd = -1;
+    int m_masterFd = -1;
+    std::unique_ptr<SimMaster> m_master;
     std::priority_queue<Pending, std::vector<Pending>, std::greater<>> m_pending;
     quint64 m_order = 0;
     std::minstd_rand m_delayRandom;

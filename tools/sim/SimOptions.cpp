@@ -62,6 +62,15 @@ QString SimOptions::usage()
                           "  --a2s-split BYTES     Half-Life: split A2S replies longer than BYTES into parts\n"
                           "  --a2s-form FORM       goldsrc (default) or source: the form of the split parts\n"
                           "  --a2s-reverse         send the split parts last first\n"
+                          "  --master KIND         also serve a master of KIND (Q3, QW, Q2, HL) listing the servers;\n"
+                          "                        its address is printed first as \"master<TAB>host:port\"\n"
+                          "  --master-port PORT    the master's port, default 0 (ephemeral)\n"
+                          "  --master-split N      N entries a datagram (a page for HL)\n"
+                          "  --master-duplicates   list every server twice\n"
+                          "  --master-end-each     Q3: the end mark after every datagram, as older masters do\n"
+                          "  --master-ipv6 N       Q3 extended lists: N IPv6 entries too (2001:db8::)\n"
+                          "  --master-extra N      N more entries on 127.255.x.y, where nothing answers\n"
+                          "  --master-fault F      truncated, wrong-header, zero, no-end, loop or garbage\n"
                           "  --help                this text\n");
 }
 
@@ -94,6 +103,13 @@ std::optional<SimOptions> SimOptions::parse(const QStringList& arguments, QStrin
         }
         if (name == QLatin1String("--a2s-only") || name == QLatin1String("--a2s-reverse")) {
             (name == QLatin1String("--a2s-only") ? options.a2s.only : options.a2s.reversed) = true;
+            continue;
+        }
+        if (name == QLatin1String("--master-duplicates") || name == QLatin1String("--master-end-each")) {
+            if (!options.master)
+                return bad(QStringLiteral("give --master first"));
+            (name == QLatin1String("--master-duplicates") ? options.master->duplicates : options.master->endEach) =
+                true;
             continue;
         }
         if (name == QLatin1String("--all")) {
@@ -196,6 +212,35 @@ std::optional<SimOptions> SimOptions::parse(const QStringList& arguments, QStrin
                 return bad(QStringLiteral("goldsrc or source"));
             options.a2s.form =
                 *v == QLatin1String("source") ? simanswers::SplitForm::Source : simanswers::SplitForm::GoldSrc;
+        } else if (name == QLatin1String("--master")) {
+            const auto kind = SimMaster::kindNamed(*v);
+            if (!kind)
+                return bad(QStringLiteral("Q3, QW, Q2 or HL"));
+            options.master = SimMaster::Options{};
+            options.master->kind = *kind;
+        } else if (name.startsWith(QLatin1String("--master-"))) {
+            if (!options.master)
+                return bad(QStringLiteral("give --master first"));
+            if (name == QLatin1String("--master-fault")) {
+                const auto fault = SimMaster::faultNamed(*v);
+                if (!fault)
+                    return bad(QStringLiteral("truncated, wrong-header, zero, no-end, loop or garbage"));
+                options.master->fault = *fault;
+                continue;
+            }
+            const auto number = toInt(*v, 0, 1000000);
+            if (!number)
+                return bad(QStringLiteral("a number from 0"));
+            if (name == QLatin1String("--master-port") && *number <= 65535)
+                options.masterPort = *number;
+            else if (name == QLatin1String("--master-split") && *number > 0)
+                options.master->perDatagram = *number;
+            else if (name == QLatin1String("--master-ipv6"))
+                options.master->ipv6 = *number;
+            else if (name == QLatin1String("--master-extra"))
+                options.master->extra = *number;
+            else
+                return bad(QStringLiteral("unknown option or value out of range"));
         } else if (name == QLatin1String("--rcon-password")) {
             options.rconPassword = v->toLocal8Bit();
         } else {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "sim/SimMaster.h"
 #include "sim/SimPlan.h"
 #include "sim/SimResponder.h"
 
@@ -34,6 +35,9 @@ struct SimOptions
     quint16 replyPort = 0;
     QByteArray rconPassword;
     SimResponder::A2sBehaviour a2s;
+    // A master that lists the servers served: its kind, port (0: ephemeral) and behaviour.
+    std::optional<SimMaster::Options> master;
+    int masterPort = 0;
     bool help = false;
 
     // `arguments` without the program name. On failure returns nothing and sets `error`.

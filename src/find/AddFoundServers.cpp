@@ -1,0 +1,42 @@
+#include "find/AddFoundServers.h"
+
+#include "core/Settings.h"
+#include "monitor/ServerForm.h"
+#include "store/Stores.h"
+
+namespace trevisk {
+
+AddFoundOutcome
+addFoundServers(Stores& stores, const AppSettings& settings, const QString& game, const QStringList& addresses)
+{
+    AddFoundOutcome outcome;
+    for (const QString& address : addresses) {
+        ServerForm form;
+        const qsizetype colon = address.lastIndexOf(QLatin1Char(':'));
+        form.host = address.left(colon);
+        form.port = address.mid(colon + 1);
+        form.game = game;
+        form.tray = settings.allTray == 1 ? 2 : 0;
+        form.iconNorm = settings.iconNorm;
+        form.iconFriend = settings.iconFriend;
+        form.iconOff = settings.iconOff;
+        form.iconBack = settings.iconBack;
+        // The hosts are addresses already: nothing is looked up.
+        const ServerFormCheck check = checkServerForm(
+            form, QString(), stores, [](const QString&) { return QString(); }, false);
+        if (!check.ok) {
+            if (check.message == QLatin1String("This server is already in the list!"))
+                ++outcome.listed;
+            else
+                outcome.refused += address + QStringLiteral(": ") + check.message;
+            continue;
+        }
+        outcome.saveError = saveServerForm(stores, QString(), check, QString());
+        if (!outcome.saveError.isEmpty())
+            break;
+        ++outcome.added;
+    }
+    return outcome;
+}
+
+} // namespace trevisk

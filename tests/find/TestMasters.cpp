@@ -1,0 +1,360 @@
+#include "core/Clock.h"
+#include "find/MasterProtocol.h"
+#include "find/MasterSettings.h"
+#include "find/ServerFinder.h"
+#include "query/QueryEngine.h"
+#include "sim/SimMasterServer.h"
+#include "sim/SimServer.h"
+
+#include <QSettings>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUdpSocket>
+
+#include <memory>
+
+using namespace trevisk;
+
+Q_DECLARE_METATYPE(trevisk::MasterKind)
+
+namespace {
+
+const QByteArray Oob("\xff\xff\xff\xff", 4);
+const QByteArray Eot("\\EOT\0\0\0", 7);
+
+QByteArray bytes(std::initializer_list<int> values)
+{
+    QByteArray out;
+    for (int value : values)
+        out += static_cast<char>(value);
+    return out;
+}
+
+// 1.2.3.4:27960 and 5.6.7.8:27961 as a master writes them.
+const QByteArray First = bytes({1, 2, 3, 4, 0x6D, 0x38});
+const QByteArray Second = bytes({5, 6, 7, 8, 0x6D, 0x39});
+
+QStringList texts(const std::vector<ListedAddress>& servers)
+{
+    QStringList list;
+    for (const ListedAddress& server : servers)
+        list += server.text();
+    return list;
+}
+
+} // namespace
+
+class TestMasters : public QObject
+{
+    Q_OBJECT
+private slots:
+    void requests_data();
+    void requests();
+    void replies_data();
+    void replies();
+    void conversations();
+    void masterAddresses_data();
+    void masterAddresses();
+    void mastersInTheSettings();
+    void filters_data();
+    void filters();
+    void finderMergesTheMasters();
+};
+
+void TestMasters::requests_data()
+{
+    QTest::addColumn<MasterKind>("kind");
+    QTest::addColumn<int>("protocol");
+    QTest::addColumn<QString>("gameName");
+    QTest::addColumn<bool>("notEmpty");
+    QTest::addColumn<bool>("notFull");
+    QTest::addColumn<QByteArray>("expected");
+    QTest::newRow("q3 plain") << MasterKind::Quake3 << 68 << QString() << false << false
+                              << Oob + "getservers 68 empty full";
+    QTest::newRow("q3 ext, not empty") << MasterKind::Quake3 << 71 << QStringLiteral("Quake3Arena") << true << false
+                                       << Oob + "getserversExt Quake3Arena 71 full";
+    QTest::newRow("qw") << MasterKind::QuakeWorld << 0 << QString() << true << true << QByteArray("c\n");
+    QTest::newRow("q2") << MasterKind::Quake2 << 0 << QString() << false << false << QByteArray("query\n\0", 7);
+    QTest::newRow("source") << MasterKind::Source << 0 << QString() << true << true
+                            << QByteArray("1\xff"
+                                          "0.0.0.0:0\0\\empty\\1\\full\\1\0",
+                                          28);
+}
+
+void TestMasters::requests()
+{
+    QFETCH(MasterKind, kind);
+    QFETCH(int, protocol);
+    QFETCH(QString, gameName);
+    QFETCH(bool, notEmpty);
+    QFETCH(bool, notFull);
+    QFETCH(QByteArray, expected);
+    QCOMPARE(masterRequest({kind, protocol, gameName, notEmpty, notFull}), expected);
+}
+
+void TestMasters::replies_data()
+{
+    QTest::addColumn<MasterKind>("kind");
+    QTest::addColumn<QByteArray>("datagram");
+    QTest::addColumn<QStringList>("servers");
+    QTest::addColumn<int>("dropped");
+    QTest::addColumn<bool>("endMark");
+    QTest::addColumn<bool>("refused");
+    const QStringList both{QStringLiteral("1.2.3.4:27960"), QStringLiteral("5.6.7.8:27961")};
+    const QByteArray q3 = Oob + "getserversResponse";
+    const QByteArray ext = Oob + "getserversExtResponse";
+    const QByteArray v6 = '/' + bytes({0x20, 1, 0x0d, 0xb8, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0x6D, 0x38});
+
+    QTest::newRow("q3") << MasterKind::Quake3 << q3 + '\\' + First + '\\' + Second + Eot << both << 0 << true << false;
+    QTest::newRow("q3 without end mark") << MasterKind::Quake3 << q3 + '\\' + First << both.mid(0, 1) << 0 << false
+                                         << false;
+    QTest::newRow("q3 ext with IPv6") << MasterKind::Quake3 << ext + '\\' + First + v6 + Eot
+                                      << QStringList{both[0], QStringLiteral("[2001:db8::1]:27960")} << 0 << true
+                                      << false;
+    QTest::newRow("q3 IPv6 in a plain reply")
+        << MasterKind::Quake3 << q3 + '\\' + First + v6 + Eot << QStringList() << 0 << false << true;
+    QTest::newRow("q3 truncated entry") << MasterKind::Quake3 << q3 + '\\' + First + '\\' + Second.left(4)
+                                        << QStringList() << 0 << false << true;
+    QTest::newRow("q3 truncated IPv6") << MasterKind::Quake3 << ext + v6.left(10) << QStringList() << 0 << false
+                                       << true;
+    QTest::newRow("q3 zero address and port")
+        << MasterKind::Quake3
+        << q3 + '\\' + bytes({0, 0, 0, 0, 0x6D, 0x38}) + '\\' + First + '\\' + bytes({9, 9, 9, 9, 0, 0}) + Eot
+        << both.mid(0, 1) << 2 << true << false;
+    QTest::newRow("q3 EOF mark of a middle datagram")
+        << MasterKind::Quake3 << q3 + '\\' + First + QByteArray("\\EOF\0\0\0", 7) << both.mid(0, 1) << 1 << false
+        << false;
+    QTest::newRow("q3 bytes after the end mark")
+        << MasterKind::Quake3 << q3 + '\\' + First + Eot + '\\' + Second << QStringList() << 0 << false << true;
+    QTest::newRow("q3 stray byte") << MasterKind::Quake3 << q3 + '\\' + First + 'x' << QStringList() << 0 << false
+                                   << true;
+    QTest::newRow("q3 header only") << MasterKind::Quake3 << q3 << QStringList() << 0 << false << false;
+    QTest::newRow("q3 wrong header") << MasterKind::Quake3 << Oob + "getserversResponsX\\" + First << QStringList() << 0
+                                     << false << true;
+    QTest::newRow("qw") << MasterKind::QuakeWorld << Oob + "d\n" + First + Second << both << 0 << false << false;
+    QTest::newRow("qw partial entry") << MasterKind::QuakeWorld << Oob + "d\n" + First + Second.left(5) << QStringList()
+                                      << 0 << false << true;
+    QTest::newRow("qw asked, q2 answered")
+        << MasterKind::QuakeWorld << Oob + "servers " + First << QStringList() << 0 << false << true;
+    QTest::newRow("q2") << MasterKind::Quake2 << Oob + "servers " + First + Second << both << 0 << false << false;
+    QTest::newRow("q2 without the space")
+        << MasterKind::Quake2 << Oob + "servers" + First << QStringList() << 0 << false << true;
+    QTest::newRow("source last page") << MasterKind::Source << Oob + "f\n" + First + Second + QByteArray(6, '\0')
+                                      << both << 0 << true << false;
+    QTest::newRow("source middle page") << MasterKind::Source << Oob + "f\n" + First + Second << both << 0 << false
+                                        << false;
+    QTest::newRow("source empty page") << MasterKind::Source << Oob + "f\n" << QStringList() << 0 << true << false;
+    QTest::newRow("source zero inside") << MasterKind::Source << Oob + "f\n" + QByteArray(6, '\0') + First
+                                        << both.mid(0, 1) << 1 << false << false;
+    QTest::newRow("source truncated") << MasterKind::Source << Oob + "f\n" + First + Second.left(3) << QStringList()
+                                      << 0 << false << true;
+    QTest::newRow("nothing") << MasterKind::Source << QByteArray() << QStringList() << 0 << false << true;
+}
+
+void TestMasters::replies()
+{
+    QFETCH(MasterKind, kind);
+    QFETCH(QByteArray, datagram);
+    QFETCH(QStringList, servers);
+    QFETCH(int, dropped);
+    QFETCH(bool, endMark);
+    QFETCH(bool, refused);
+    const MasterReply reply = readMasterReply(kind, datagram);
+    QCOMPARE(texts(reply.servers), servers);
+    QCOMPARE(reply.dropped, dropped);
+    QCOMPARE(reply.endMark, endMark);
+    QCOMPARE(!reply.error.isEmpty(), refused);
+    // Every truncation is refused or read, never read past its end.
+    for (qsizetype size = 0; size < datagram.size(); ++size) {
+        const MasterReply part = readMasterReply(kind, datagram.left(size));
+        QVERIFY(part.servers.size() <= reply.servers.size() + 1);
+    }
+}
+
+void TestMasters::conversations()
+{
+    const QByteArray q3 = Oob + "getserversResponse";
+    using Step = MasterConversation::Step;
+
+    // Older masters end every datagram with the mark; a server listed twice is kept once.
+    MasterConversation older({MasterKind::Quake3, 68});
+    QCOMPARE(older.take(q3 + '\\' + First + Eot), Step::Settling);
+    QCOMPARE(older.take(Oob + "junk"), Step::Ignored);
+    QCOMPARE(older.take(q3 + '\\' + First + '\\' + Second + Eot), Step::Settling);
+    QCOMPARE(texts(older.added()), QStringList{QStringLiteral("5.6.7.8:27961")});
+    QCOMPARE(older.list().servers().size(), size_t(2));
+    QCOMPARE(older.list().duplicates(), 1);
+    QCOMPARE(older.refused(), 1);
+
+    // The list stops at its bound, whatever the master goes on sending.
+    MasterConversation bounded({MasterKind::QuakeWorld}, 1);
+    QCOMPARE(bounded.take(Oob + "d\n" + First + Second), Step::Done);
+    QCOMPARE(bounded.list().servers().size(), size_t(1));
+    QVERIFY(bounded.error().contains(QLatin1String("cut")));
+    QCOMPARE(bounded.take(Oob + "d\n" + Second), Step::Ignored);
+
+    // A master that keeps sending what it sent before is not waited for without end.
+    MasterConversation repeating({MasterKind::Quake3, 68});
+    QCOMPARE(repeating.take(q3 + '\\' + First), Step::More);
+    for (int i = 0; i < MasterConversation::MaxFruitless; ++i)
+        QCOMPARE(repeating.take(q3 + '\\' + First), Step::More);
+    QCOMPARE(repeating.take(q3 + '\\' + First), Step::Done);
+
+    // Pages ask on from the last address, and end where one loops back to an earlier seed.
+    MasterConversation pages({MasterKind::Source});
+    QCOMPARE(pages.take(Oob + "f\n" + First + Second), Step::NextPage);
+    QVERIFY(pages.nextRequest().contains(QByteArray("5.6.7.8:27961\0", 14)));
+    QCOMPARE(pages.take(Oob + "f\n" + bytes({9, 9, 9, 9, 0, 9}) + Second), Step::Done);
+    QVERIFY(pages.error().contains(QLatin1String("loop")));
+    QCOMPARE(pages.list().servers().size(), size_t(3));
+
+    MasterConversation ended({MasterKind::Source});
+    QCOMPARE(ended.take(Oob + "f\n" + First), Step::NextPage);
+    QCOMPARE(ended.take(Oob + "f\n" + Second + QByteArray(6, '\0')), Step::Done);
+    QVERIFY(ended.error().isEmpty());
+    QVERIFY(ended.sawEndMark());
+}
+
+void TestMasters::masterAddresses_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("expected"); // empty: refused
+    QTest::newRow("host and port") << "127.0.0.1:27950"
+                                   << "127.0.0.1:27950";
+    QTest::newRow("default port") << "master.example.org"
+                                  << "master.example.org:27011";
+    QTest::newRow("IPv6") << "[::1]:27011"
+                          << "[::1]:27011";
+    QTest::newRow("port 0") << "127.0.0.1:0"
+                            << "";
+    QTest::newRow("port too big") << "127.0.0.1:70000"
+                                  << "";
+    QTest::newRow("option-like host") << "-x:27011"
+                                      << "";
+    QTest::newRow("slash") << "a/b:27011"
+                           << "";
+    QTest::newRow("bad IPv6") << "[zz]:27011"
+                              << "";
+}
+
+void TestMasters::masterAddresses()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, expected);
+    const auto address = parseMasterAddress(text, MasterKind::Source);
+    QCOMPARE(address ? address->text() : QString(), expected);
+}
+
+// Never set: the shipped masters; set to nothing: none; set: those.
+void TestMasters::mastersInTheSettings()
+{
+    QTemporaryDir dir;
+    QSettings store(dir.filePath(QStringLiteral("t.ini")), QSettings::IniFormat);
+    const QString game = QStringLiteral("Wolfenstein: Enemy Territory");
+    QCOMPARE(mastersFor(store, QStringLiteral("Quake 3")), shippedMasters(QStringLiteral("Quake 3")));
+    QVERIFY(mastersFor(store, game).isEmpty());
+    setMastersFor(store, QStringLiteral("Quake 3"), {});
+    setMastersFor(store, game, {QStringLiteral("127.0.0.1:27950"), QStringLiteral("127.0.0.2")});
+    store.sync();
+    QSettings reread(dir.filePath(QStringLiteral("t.ini")), QSettings::IniFormat);
+    QVERIFY(mastersFor(reread, QStringLiteral("Quake 3")).isEmpty());
+    QCOMPARE(mastersFor(reread, game), (QStringList{QStringLiteral("127.0.0.1:27950"), QStringLiteral("127.0.0.2")}));
+}
+
+void TestMasters::filters_data()
+{
+    QTest::addColumn<bool>("answered");
+    QTest::addColumn<QString>("hostname");
+    QTest::addColumn<int>("players");
+    QTest::addColumn<QString>("maxPlayers");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("notEmpty");
+    QTest::addColumn<bool>("notFull");
+    QTest::addColumn<bool>("passes");
+    QTest::newRow("silent, no filter") << false << QString() << 0 << QString() << QString() << false << false << true;
+    QTest::newRow("silent, a filter") << false << QString() << 0 << QString() << QString() << true << false << false;
+    QTest::newRow("name across colour codes") << true << "^1Cas^7tle Keep" << 1 << "8"
+                                              << "castle" << false << false << true;
+    QTest::newRow("name missing") << true << "Arena" << 1 << "8"
+                                  << "castle" << false << false << false;
+    QTest::newRow("empty") << true << "Arena" << 0 << "8" << QString() << true << false << false;
+    QTest::newRow("full") << true << "Arena" << 8 << "8" << QString() << false << true << false;
+    QTest::newRow("limit unknown") << true << "Arena" << 8 << "" << QString() << false << true << true;
+}
+
+void TestMasters::filters()
+{
+    QFETCH(bool, answered);
+    QFETCH(QString, hostname);
+    QFETCH(int, players);
+    QFETCH(QString, maxPlayers);
+    QFETCH(QString, name);
+    QFETCH(bool, notEmpty);
+    QFETCH(bool, notFull);
+    QFETCH(bool, passes);
+    QueryRound::Result result;
+    result.answered = answered;
+    result.hostname = hostname;
+    result.reportsPlayerCount = true;
+    result.numPlayers = QString::number(players);
+    result.maxPlayers = maxPlayers;
+    QCOMPARE(passesFilters({name, QString(), notEmpty, notFull}, result), passes);
+}
+
+// Two masters with overlapping lists and a silent one: each server is queried once, the IPv6 ones
+// are listed but not queried, and the silent master says so without holding the rest back.
+void TestMasters::finderMergesTheMasters()
+{
+    std::vector<std::unique_ptr<SimServer>> servers;
+    std::vector<ListedAddress> listed;
+    for (int i = 0; i < 3; ++i) {
+        servers.push_back(std::make_unique<SimServer>(QStringLiteral("Quake 3")));
+        QVERIFY(servers.back()->start());
+        listed.push_back({QHostAddress(QHostAddress::LocalHost), servers.back()->gamePort()});
+    }
+    SimMaster::Options options;
+    options.ipv6 = 2;
+    SimMasterServer first(SimMaster(options, {listed[0], listed[1]}));
+    SimMasterServer second(SimMaster(options, {listed[1], listed[2]}));
+    QUdpSocket silent;
+    QVERIFY(first.start() && second.start() && silent.bind(QHostAddress::LocalHost, 0));
+
+    SystemClock clock;
+    QueryEngine engine(clock);
+    ServerFinder finder(engine);
+    finder.setMasterTiming(
+        {std::chrono::milliseconds(300), std::chrono::milliseconds(50), std::chrono::milliseconds(10)});
+    FindRequest request;
+    request.game = QStringLiteral("Quake 3");
+    request.masters =
+        QStringList{first.address(), second.address(), QStringLiteral("127.0.0.1:%1").arg(silent.localPort())};
+    QString error;
+    QVERIFY(finder.start(request, error));
+    QSignalSpy finished(&finder, &ServerFinder::finished);
+    QVERIFY(finished.wait(5000));
+    QCOMPARE(finder.found().size(), size_t(5));
+    QCOMPARE(finder.queriedCount(), 3);
+    QCOMPARE(finder.answeredCount(), 3);
+    QCOMPARE(finder.ipv6Count(), 2);
+    QCOMPARE(finder.masters()[0].listed, 4);
+    QCOMPARE(finder.masters()[1].listed, 4);
+    QVERIFY(finder.masters()[1].error.isEmpty());
+    QCOMPARE(finder.masters()[2].error, QStringLiteral("no answer"));
+    QVERIFY(first.requests() == 1 && second.requests() == 1);
+
+    // What cannot be asked is refused before anything is sent.
+    for (const auto& [game, masters] :
+         {std::pair{QStringLiteral("Halo"), QStringList{first.address()}},
+          std::pair{QStringLiteral("Quake 3"), QStringList()},
+          std::pair{QStringLiteral("Quake 3"), QStringList{QStringLiteral("-x")}},
+          std::pair{QStringLiteral("Star Trek: Elite Force II"), QStringList{first.address()}}}) {
+        QVERIFY2(!finder.start({game, masters, std::nullopt, {}}, error), qPrintable(game));
+        QVERIFY(!error.isEmpty());
+    }
+    QVERIFY(!finder.start({QStringLiteral("QuakeWorld"), {first.address()}, 28, {}}, error));
+    QCOMPARE(first.requests(), 1);
+}
+
+QTEST_GUILESS_MAIN(TestMasters)
+#include "TestMasters.moc"
