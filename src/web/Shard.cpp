@@ -38,6 +38,13 @@ int shardOf(const QString& address, int count)
         hash ^= static_cast<unsigned char>(c);
         hash *= 1099511628211ULL;
     }
+    // FNV-1a's low bits depend only on the bytes' low bits (its modulo 2 is a parity of the
+    // digits): MurmurHash3's finaliser mixes every bit in before the modulo.
+    hash ^= hash >> 33;
+    hash *= 0xff51afd7ed558ccdULL;
+    hash ^= hash >> 33;
+    hash *= 0xc4ceb9fe1a85ec53ULL;
+    hash ^= hash >> 33;
     return static_cast<int>(hash % static_cast<quint64>(count)) + 1;
 }
 

@@ -20,7 +20,8 @@ struct Shard
 // "K/N" with 1 <= K <= N; otherwise nothing, and `error` says what is expected.
 std::optional<Shard> parseShard(const QString& text, QString* error);
 
-// The shard (1 to count) of an address: FNV-1a over the lower-cased text as listed, modulo count.
+// The shard (1 to count) of an address: FNV-1a (64 bits, with MurmurHash3's finaliser) over the
+// lower-cased text as listed, modulo count.
 // It depends on nothing but the address and the count, so adding or removing a server moves no other.
 int shardOf(const QString& address, int count);
 
