@@ -17,3 +17,13 @@ promtool check config --syntax-only prometheus.yml
 promtool check rules rules.yml
 promtool test rules rules-test.yml
 amtool check-config alertmanager.yml
+# docs/fleet.md quotes each file after a line naming it: the quotes are the files.
+python3 - <<'PY'
+import re, sys
+text = open("../fleet.md").read()
+for name in ("prometheus.yml", "rules.yml", "alertmanager.yml"):
+    quoted = re.search(r"`docs/fleet/%s`:\n\n```yaml\n(.*?)```" % re.escape(name), text, re.S)
+    if not quoted or quoted.group(1) != open(name).read():
+        sys.exit("docs/fleet.md does not quote docs/fleet/%s as it stands" % name)
+print("docs/fleet.md quotes the files as they stand")
+PY
