@@ -593,6 +593,14 @@ private slots:
         QCOMPARE(watched.size(), simulated.size());
         for (const auto& server : simulated)
             QCOMPARE(watched.value(server->address()), 1);
+        // A shard leaves its folder's list whole.
+        for (int k = 0; k < 2; ++k) {
+            shards[k].terminate();
+            QVERIFY(shards[k].waitForFinished(10000));
+            Stores after(dir.filePath(QString::number(k + 1)));
+            QCOMPARE(after.read(after.servers, ServersFile), QString());
+            QCOMPARE(after.servers.rows.size(), simulated.size());
+        }
     }
 
     void programServesWithToken()
