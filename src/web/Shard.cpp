@@ -23,14 +23,16 @@ std::optional<Shard> parseShard(const QString& text, QString* error)
             return shard;
     }
     if (error) {
-        *error =
-            QStringLiteral("--shard takes K/N, shard K of N with 1 <= K <= N (for example 1/2), not \"%1\"").arg(text);
+        *error = QStringLiteral("--shard takes K/N, shard K of N with 1 <= K <= N (for example 1/2), not \"%1\"")
+                     .arg(visibleText(text));
     }
     return std::nullopt;
 }
 
 int shardOf(const QString& address, int count)
 {
+    if (count < 2)
+        return 1;
     // Host names are case-blind: lists typed differently on two machines still agree.
     const QByteArray bytes = address.toLower().toUtf8();
     quint64 hash = 14695981039346656037ULL;
