@@ -138,9 +138,13 @@ QString joinAddress(const QString& host, const QString& port)
 
 bool isIPv6Host(const QString& host)
 {
+    // Only the literal's own characters: the parser below forgives spaces, and takes zone ids.
+    const bool plain = std::all_of(host.cbegin(), host.cend(), [](QChar c) {
+        return c.isDigit() || (c.toLower() >= QLatin1Char('a') && c.toLower() <= QLatin1Char('f'))
+               || c == QLatin1Char(':') || c == QLatin1Char('.');
+    });
     QHostAddress address;
-    return !host.contains(QLatin1Char('%')) && address.setAddress(host)
-           && address.protocol() == QAbstractSocket::IPv6Protocol;
+    return plain && address.setAddress(host) && address.protocol() == QAbstractSocket::IPv6Protocol;
 }
 
 QString gamePortText(const QString& address)

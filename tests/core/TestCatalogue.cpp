@@ -99,6 +99,7 @@ private slots:
         QVERIFY(isIPv6Host(QStringLiteral("2001:DB8::5")));
         QVERIFY(!isIPv6Host(QStringLiteral("fe80::1%eth0")));
         QVERIFY(!isIPv6Host(QStringLiteral("::1:27960")));
+        QVERIFY(!isIPv6Host(QStringLiteral(" ::1")));
         QVERIFY(!isIPv6Host(QStringLiteral("127.0.0.1")));
         QCOMPARE(queryPort(QStringLiteral("Unreal Tournament"), QStringLiteral("[::1]:7777")), 7778);
     }
