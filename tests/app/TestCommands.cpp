@@ -112,6 +112,39 @@ private slots:
                 && text.out.indexOf(first.address().toUtf8()) < text.out.indexOf(second.address().toUtf8()));
     }
 
+    // An IPv6 server is queried, listed and refused in the forms a shell user types.
+    void ipv6Servers()
+    {
+        SimServer server(SimServerState::forGame(QStringLiteral("Quake 3"), 1, 2));
+        QVERIFY(server.start(QHostAddress(QHostAddress::LocalHostIPv6)));
+        QVERIFY(server.address().startsWith(QLatin1String("[::1]:")));
+        const TreviskRun json = runTrevisk(args("query|Quake 3") << server.address() << QStringLiteral("--json"));
+        QCOMPARE(json.code, 0);
+        const QJsonObject answer = QJsonDocument::fromJson(json.out).object();
+        QCOMPARE(answer.value(QStringLiteral("address")).toString(), server.address());
+        QCOMPARE(answer.value(QStringLiteral("status")).toString(), QStringLiteral("up"));
+        QCOMPARE(answer.value(QStringLiteral("players")).toArray().size(), 2);
+
+        QTemporaryDir dir;
+        const QStringList where{QStringLiteral("--data-dir"),
+                                dir.filePath(QStringLiteral("data")),
+                                QStringLiteral("--config"),
+                                dir.filePath(QStringLiteral("t.ini"))};
+        auto servers = [&](const QStringList& arguments) {
+            return runTrevisk(QStringList{QStringLiteral("servers")} + arguments + where);
+        };
+        QCOMPARE(servers(args("add|Quake 3|::1")).code, 0);
+        QCOMPARE(servers(args("add|Quake 3|[0:0::1]:27960")).err, QByteArray("This server is already in the list!\n"));
+        QCOMPARE(servers(args("add|Quake 3") << server.address()).code, 0);
+        for (const char* bad : {"::1:27960", "[::1", "[::1]x", "[fe80::1%eth0]:27960"}) {
+            const TreviskRun refused = servers(args("add|Quake 3") << QString::fromLatin1(bad));
+            QCOMPARE(refused.code, 1);
+            QVERIFY2(refused.err.startsWith("Unable to resolve"), bad);
+        }
+        QCOMPARE(servers(args("list")).out,
+                 "Quake 3\t[::1]:27960\t\t\nQuake 3\t" + server.address().toUtf8() + "\t\t\n");
+    }
+
     void findThroughMasters_data()
     {
         QTest::addColumn<QString>("game");
