@@ -3,6 +3,7 @@
 #include "monitor/UptimeLog.h"
 #include "session/Startup.h"
 #include "sim/SimMasterServer.h"
+#include "sim/SimPlan.h"
 #include "sim/SimServer.h"
 #include "store/Stores.h"
 #include "support/TestFiles.h"
@@ -125,7 +126,25 @@ private slots:
         QCOMPARE(answer.value(QStringLiteral("status")).toString(), QStringLiteral("up"));
         QCOMPARE(answer.value(QStringLiteral("players")).toArray().size(), 2);
 
+        // Every engine answers over IPv6 as over IPv4.
         QTemporaryDir dir;
+        std::vector<std::unique_ptr<SimServer>> engines;
+        QByteArray list;
+        for (const QString& engine : SimPlan::engines()) {
+            const QString game = SimPlan::representativeGame(engine);
+            engines.push_back(std::make_unique<SimServer>(SimServerState::forGame(game, 1, 1)));
+            QVERIFY(engines.back()->start(QHostAddress(QHostAddress::LocalHostIPv6)));
+            list += game.toUtf8() + '\t' + engines.back()->address().toUtf8() + '\n';
+        }
+        const QString listFile = dir.filePath(QStringLiteral("six.txt"));
+        QVERIFY(writeFile(listFile, list));
+        const TreviskRun all = runTrevisk((args("query|--file") << listFile) + args("--json"));
+        QCOMPARE(all.code, 0);
+        const QJsonArray answers = QJsonDocument::fromJson(all.out).array();
+        QCOMPARE(answers.size(), qsizetype(engines.size()));
+        for (const QJsonValue& one : answers)
+            QCOMPARE(one.toObject().value(QStringLiteral("status")).toString(), QStringLiteral("up"));
+
         const QStringList where{QStringLiteral("--data-dir"),
                                 dir.filePath(QStringLiteral("data")),
                                 QStringLiteral("--config"),
