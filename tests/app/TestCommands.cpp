@@ -173,10 +173,9 @@ private slots:
         QTest::addColumn<int>("code");
         QTest::addColumn<int>("shown");    // servers that pass no filter: all found
         QTest::addColumn<QString>("note"); // on standard error
-        QTest::newRow("quake 3, IPv6 too, older end marks")
-            << "Quake 3"
-            << "Q3"
-            << "none" << 1 << 0 << 3 << "2 IPv6 servers listed but not queried";
+        QTest::newRow("quake 3, IPv6 too, older end marks") << "Quake 3"
+                                                            << "Q3"
+                                                            << "none" << 1 << 0 << 3 << "5 listed, 3 of 5 answered";
         QTest::newRow("quakeworld") << "QuakeWorld"
                                     << "QW"
                                     << "none" << 0 << 0 << 3 << "3 servers listed";
@@ -232,7 +231,13 @@ private slots:
         const TreviskRun run = runTrevisk(ask + args("--json"));
         QCOMPARE(run.code, code);
         QVERIFY2(run.err.contains(note.toUtf8()), run.err.constData());
-        const QJsonArray found = QJsonDocument::fromJson(run.out).array();
+        QJsonArray found = QJsonDocument::fromJson(run.out).array();
+        // The IPv6 entries come last, on ::1 where nothing listens.
+        while (!found.isEmpty()
+               && found.last().toObject().value(QStringLiteral("address")).toString().startsWith(QLatin1Char('['))) {
+            QCOMPARE(found.last().toObject().value(QStringLiteral("status")).toString(), QStringLiteral("refused"));
+            found.removeLast();
+        }
         QCOMPARE(found.size(), shown);
         for (int i = 0; i < shown; ++i) {
             QCOMPARE(found[i].toObject().value(QStringLiteral("status")).toString(), QStringLiteral("up"));

@@ -71,7 +71,7 @@ QString SimOptions::usage()
         "  --master-split N      N entries a datagram (a page for HL)\n"
         "  --master-duplicates   list every server twice\n"
         "  --master-end-each     Q3: the end mark after every datagram, as older masters do\n"
-        "  --master-ipv6 N       Q3 extended lists: N IPv6 entries too (2001:db8::)\n"
+        "  --master-ipv6 N       Q3 extended lists: N IPv6 entries too ([::1]:1 up)\n"
         "  --master-extra N      N more entries on 127.255.x.y, where nothing answers\n"
         "  --master-fault F      truncated, wrong-header, zero, no-end, loop or garbage\n"
         "  --help                this text\n");
