@@ -48,7 +48,7 @@ private:
         std::chrono::milliseconds due;
         quint64 order = 0;
         int fd = -1;
-        sockaddr_in to{};
+        sockaddr_in6 to{};
         QList<QByteArray> datagrams;
 
         bool operator>(const Pending& other) const { return due != other.due ? due > other.due : order > other.order; }
@@ -59,7 +59,7 @@ private:
     bool openMaster(QString& error);
     void serveMaster();
     void serve(Server& server, std::chrono::milliseconds now);
-    void send(int fd, const sockaddr_in& to, const QList<QByteArray>& datagrams) const;
+    void send(int fd, const sockaddr_in6& to, const QList<QByteArray>& datagrams) const;
     bool answeringAt(std::chrono::milliseconds now) const;
     std::chrono::milliseconds elapsed() const;
 

@@ -31,6 +31,7 @@ struct SimOptions
     quint32 seed = 1;
     QList<int> unrealOrder;
     int unrealRepeat = 0;
+    QHostAddress bind = QHostAddress(QHostAddress::LocalHost); // every server listens here
     std::optional<QHostAddress> replyHost;
     quint16 replyPort = 0;
     QByteArray rconPassword;

@@ -42,6 +42,8 @@ QString toText(const QueryRound::Result& result)
     if (!result.answered) {
         if (result.state == ServerState::BadAnswer)
             out << "  bad answer: " << shown(result.stateReason) << '\n';
+        else if (result.state == ServerState::Refused && !result.stateReason.isEmpty())
+            out << "  refused (" << shown(result.stateReason) << ")\n";
         else if (result.state == ServerState::Refused)
             out << "  refused (nothing listens at the port)\n";
         else
