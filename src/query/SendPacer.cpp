@@ -38,6 +38,8 @@ bool SendPacer::take(qint64 now)
 {
     if (!paced())
         return true;
+    if (!m_open && m_openCeiling > m_ceiling && m_lastLoss >= 0 && now - m_lastLoss >= ReopenQuietMs)
+        m_open = true;
     refill(now);
     if (m_tokens < 1.0)
         return false;

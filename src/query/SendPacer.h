@@ -8,8 +8,9 @@ namespace trevisk {
 // arriving in time and halves at the first sign of loss, never above a ceiling that a home
 // connection carries without drops (in queries and in bytes of answers a second). A caller that
 // names an open ceiling lets the rate climb past the home one, fast, for as long as nothing is
-// lost: on a link that takes it (loopback, a data centre) one round ends sooner; the first loss
-// closes it for good and starts again from the start rate. Pure: the caller passes the time, so the rule is tested without sockets or
+// lost: on a link that takes it (loopback, a data centre) one round ends sooner and a hundred
+// thousand servers keep their refresh; a loss closes it and starts again from the start rate,
+// until a while has passed without one. Pure: the caller passes the time, so the rule is tested without sockets or
 // waiting.
 class SendPacer
 {
@@ -31,6 +32,8 @@ public:
     static constexpr double OpenStepFactor = 4;
     // While open, answers may bring this many times the home connection's bytes.
     static constexpr int OpenAnswerBytesFactor = 4;
+    // The open ceiling holds again after this long without a loss.
+    static constexpr qint64 ReopenQuietMs = 5000;
 
     // `ceiling` queries a second at most; 0: no pacing at all. `open`: the most while nothing is
     // lost, when above `ceiling`.

@@ -655,8 +655,8 @@ private slots:
         QCOMPARE(pacer.rate(), SendPacer::FloorQueriesPerSecond);
     }
 
-    // Open: the rate climbs fast past the home ceiling while nothing is lost; the first loss
-    // sets it back to the start, and it never opens again.
+    // Open: the rate climbs fast past the home ceiling while nothing is lost; a loss sets it
+    // back to the start, and it opens again only after a quiet while.
     void anOpenCeilingHoldsUntilTheFirstLoss()
     {
         SendPacer pacer;
@@ -675,6 +675,13 @@ private slots:
         for (int i = 0; i < 1000; ++i)
             pacer.answeredInTime(600);
         QCOMPARE(pacer.rate(), 2000.0);
+        pacer.take(1000 + SendPacer::ReopenQuietMs - 1);
+        QVERIFY(!pacer.beyondCeiling());
+        pacer.answeredInTime(600);
+        QCOMPARE(pacer.rate(), 2000.0);
+        pacer.take(1000 + SendPacer::ReopenQuietMs);
+        pacer.answeredInTime(600);
+        QVERIFY(pacer.beyondCeiling());
         // A low open ceiling, or none, is the plain pacer.
         SendPacer closed;
         closed.setCeiling(2000, 1000);

@@ -52,6 +52,7 @@ QString SimOptions::usage()
                           "  --churn MS            a player joins or leaves every MS milliseconds\n"
                           "  --flap UP:DOWN        answer for UP ms, then stay silent for DOWN ms, repeatedly\n"
                           "  --drop P              lose each answer datagram with probability P (0-1)\n"
+                          "  --loopback ADDRESS    serve on this 127.x.y.z address instead of 127.0.0.1\n"
                           "  --link-rate N         a link that carries N requests a second (all servers together)\n"
                           "                        and drops those beyond\n"
                           "  --delay MIN-MAX       delay every answer by a random MIN-MAX milliseconds\n"
@@ -171,6 +172,11 @@ std::optional<SimOptions> SimOptions::parse(const QStringList& arguments, QStrin
             if (!ok || drop < 0.0 || drop > 1.0)
                 return bad(QStringLiteral("a probability from 0 to 1"));
             options.drop = drop;
+        } else if (name == QLatin1String("--loopback")) {
+            const QHostAddress address(*v);
+            if (address.protocol() != QAbstractSocket::IPv4Protocol || !address.isLoopback())
+                return bad(QStringLiteral("an address in 127.0.0.0/8"));
+            options.loopback = address;
         } else if (name == QLatin1String("--link-rate")) {
             bool ok = false;
             const int rate = v->toInt(&ok);

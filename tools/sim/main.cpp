@@ -49,7 +49,11 @@ int main(int argc, char* argv[])
         std::fputs(qPrintable(SimOptions::usage()), stdout);
         return 0;
     }
-    const SimPlan plan = SimPlan::make(options->games, options->port, options->count);
+    SimPlan plan = SimPlan::make(options->games, options->port, options->count);
+    for (SimServerSpec& spec : plan.servers) {
+        if (options->loopback && spec.host == QHostAddress(QHostAddress::LocalHost))
+            spec.host = *options->loopback;
+    }
     if (!plan.error.isEmpty()) {
         fail(plan.error);
         return 2;
