@@ -7,6 +7,7 @@
 #include <QDateTime>
 
 #include <cstdio>
+#include <cstdlib>
 #include <malloc.h>
 #include <vector>
 
@@ -56,14 +57,18 @@ qint64 appendRounds(History& history, const std::vector<QString>& servers, qint6
 
 } // namespace
 
-int main()
+// With a count, only six hours of that many servers.
+int main(int argc, char** argv)
 {
     constexpr qint64 Start = 1700000000;
     constexpr int Refresh = 30;
     constexpr int RoundsInSixHours = static_cast<int>(History::KeepSeconds / Refresh);
 
+    std::vector<int> counts{1000, 10000, 100000};
+    if (argc > 1)
+        counts = {std::atoi(argv[1])};
     // One row: a million rows of a thousand servers, all within the kept span.
-    {
+    if (argc <= 1) {
         const std::vector<QString> servers = addresses(1000);
         History history;
         const qint64 empty = heapBytes();
@@ -81,7 +86,7 @@ int main()
     }
 
     // Six hours at the default refresh, then half an hour more: rows older than six hours go.
-    for (const int count : {1000, 10000, 100000}) {
+    for (const int count : counts) {
         const std::vector<QString> servers = addresses(count);
         History history;
         const qint64 empty = heapBytes();
