@@ -60,6 +60,7 @@ Monitor::Monitor(const MonitorServices& services, QObject* parent)
     }
     QueryEngine::Timing timing = m_engine.timing();
     timing.queriesPerSecond = QueriesPerSecond;
+    timing.openQueriesPerSecond = OpenQueriesPerSecond;
     m_engine.setTiming(timing);
     connect(&m_alertMail, &AlertMail::started, this, &Monitor::alertMailStarted);
     connect(&m_alertMail, &AlertMail::failed, this, &Monitor::alertMailFailed);

@@ -96,7 +96,7 @@ void QueryEngine::setTiming(const Timing& timing)
 {
     const bool refreshChanged = timing.refresh != m_timing.refresh;
     m_timing = timing;
-    m_pacer.setCeiling(timing.queriesPerSecond);
+    m_pacer.setCeiling(timing.queriesPerSecond, timing.openQueriesPerSecond);
     if (refreshChanged)
         rescheduleAll();
 }
@@ -228,7 +228,8 @@ void QueryEngine::runDueDeadlines()
         if (slot == m_slots.end() || !slot->on[kind] || slot->generation[kind] != deadline.generation)
             continue;
         slot->on[kind] = false;
-        if (deadline.kind == DeadlineKind::TimeOut && std::exchange(slot->answering, false))
+        if (deadline.kind == DeadlineKind::TimeOut
+            && (std::exchange(slot->answering, false) | std::exchange(slot->sentBeyond, false)))
             m_pacer.lost(current);
         slot->query->deadlineReached(deadline.kind);
     }
@@ -299,6 +300,7 @@ void QueryEngine::performSend(quint32 id)
     if (slot == m_slots.end())
         return;
     slot->sendPending = false;
+    slot->sentBeyond = m_pacer.beyondCeiling();
     ServerQuery* query = slot->query;
     const QString host = query->host();
     QHostAddress address;
@@ -465,6 +467,7 @@ void QueryEngine::deliver(int socketIndex, const QHostAddress& sender, quint16 s
     if (after == m_slots.end())
         return;
     after->answering = true;
+    after->sentBeyond = false;
     const ServerQuery* query = after->query;
     if (query->retries() == 0 && query->ping() <= m_timing.timeOut.count() / 2)
         m_pacer.answeredInTime(m_datagram.size());

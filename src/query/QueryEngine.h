@@ -52,6 +52,8 @@ public:
         // of queries is not dropped by a home router or a rate-limiting server. Below it the
         // rate follows what the path takes (SendPacer).
         int queriesPerSecond = 0;
+        // While nothing is lost the rate may climb to this, above `queriesPerSecond` (0: no higher).
+        int openQueriesPerSecond = 0;
         // How long a resolved host name is used before it is looked up again.
         std::chrono::milliseconds hostCacheAge{std::chrono::minutes(10)};
     };
@@ -135,6 +137,8 @@ private:
         bool sendPending = false;
         // The server answered its last try: its silence now says something about the path.
         bool answering = false;
+        // Its last try went out above the home pace: silence now is taken for loss too.
+        bool sentBeyond = false;
     };
     struct Deadline
     {

@@ -710,6 +710,42 @@ private slots:
         QCOMPARE(pacer.rate(), SendPacer::FloorQueriesPerSecond);
     }
 
+    // Open: the rate climbs fast past the home ceiling while nothing is lost; a loss sets it
+    // back to the start, and it opens again only after a quiet while.
+    void anOpenCeilingHoldsUntilTheFirstLoss()
+    {
+        SendPacer pacer;
+        pacer.setCeiling(2000, 10000);
+        QVERIFY(!pacer.beyondCeiling());
+        for (int i = 0; i < 100; ++i)
+            pacer.answeredInTime(600);
+        QCOMPARE(pacer.rate(), 500 + 100 * SendPacer::StepPerAnswer * SendPacer::OpenStepFactor);
+        QVERIFY(pacer.beyondCeiling());
+        for (int i = 0; i < 1000; ++i)
+            pacer.answeredInTime(600);
+        QCOMPARE(pacer.rate(), 10000.0);
+        pacer.lost(1000);
+        QCOMPARE(pacer.rate(), SendPacer::StartQueriesPerSecond);
+        QVERIFY(!pacer.beyondCeiling());
+        for (int i = 0; i < 1000; ++i)
+            pacer.answeredInTime(600);
+        QCOMPARE(pacer.rate(), 2000.0);
+        pacer.take(1000 + SendPacer::ReopenQuietMs - 1);
+        QVERIFY(!pacer.beyondCeiling());
+        pacer.answeredInTime(600);
+        QCOMPARE(pacer.rate(), 2000.0);
+        pacer.take(1000 + SendPacer::ReopenQuietMs);
+        pacer.answeredInTime(600);
+        QVERIFY(pacer.beyondCeiling());
+        // A low open ceiling, or none, is the plain pacer.
+        SendPacer closed;
+        closed.setCeiling(2000, 1000);
+        for (int i = 0; i < 1000; ++i)
+            closed.answeredInTime(600);
+        QCOMPARE(closed.rate(), 2000.0);
+        QVERIFY(!closed.beyondCeiling());
+    }
+
     void aLowCeilingHoldsFromTheStartAndNoCeilingMeansNoPacing()
     {
         SendPacer pacer;

@@ -252,6 +252,10 @@ bool EpollHost::takeSignals()
     while (::read(m_signals, &info, sizeof info) == sizeof info) {
         if (info.ssi_signo != SIGUSR1)
             return false;
+        if (m_options.linkRate > 0) {
+            std::printf("link_dropped=%lld\n", static_cast<long long>(m_linkDropped));
+            m_linkDropped = 0;
+        }
         m_stats.report();
     }
     return true;
@@ -275,6 +279,10 @@ void EpollHost::serve(Server& server, std::chrono::milliseconds now)
             std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - m_start).count(),
             kind == SimRequest::Kind::Info,
             kind == SimRequest::Kind::Status);
+        if (!linkCarries()) {
+            ++m_linkDropped;
+            continue;
+        }
         const QList<QByteArray> answer = server.responder.respond(request, senderIPv4(from));
         if (answer.isEmpty())
             continue;
@@ -290,6 +298,21 @@ void EpollHost::serve(Server& server, std::chrono::milliseconds now)
         const auto delay = m_options.delayMin + std::chrono::milliseconds(span == 0 ? 0 : m_delayRandom() % (span + 1));
         m_pending.push(Pending{now + delay, m_order++, server.fd, from, answer});
     }
+}
+
+bool EpollHost::linkCarries()
+{
+    if (m_options.linkRate <= 0)
+        return true;
+    // A router's queue holds a fiftieth of a second's worth; what comes faster is lost.
+    const auto now = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - m_start);
+    const double burst = std::max(1.0, m_options.linkRate / 50.0);
+    m_linkTokens = std::min(burst, m_linkTokens + double((now - m_linkAt).count()) * m_options.linkRate / 1e6);
+    m_linkAt = now;
+    if (m_linkTokens < 1.0)
+        return false;
+    m_linkTokens -= 1.0;
+    return true;
 }
 
 void EpollHost::send(int fd, const sockaddr_in6& to, const QList<QByteArray>& datagrams) const

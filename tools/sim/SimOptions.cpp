@@ -53,6 +53,8 @@ QString SimOptions::usage()
         "  --churn MS            a player joins or leaves every MS milliseconds\n"
         "  --flap UP:DOWN        answer for UP ms, then stay silent for DOWN ms, repeatedly\n"
         "  --drop P              lose each answer datagram with probability P (0-1)\n"
+        "  --link-rate N         a link that carries N requests a second (all servers together)\n"
+        "                        and drops those beyond\n"
         "  --delay MIN-MAX       delay every answer by a random MIN-MAX milliseconds\n"
         "  --seed N              seed of the random choices, default 1\n"
         "  --unreal-order LIST   send Unreal answer parts in this order, e.g. 2,1,3\n"
@@ -172,6 +174,12 @@ std::optional<SimOptions> SimOptions::parse(const QStringList& arguments, QStrin
             if (!ok || drop < 0.0 || drop > 1.0)
                 return bad(QStringLiteral("a probability from 0 to 1"));
             options.drop = drop;
+        } else if (name == QLatin1String("--link-rate")) {
+            bool ok = false;
+            const int rate = v->toInt(&ok);
+            if (!ok || rate < 1)
+                return bad(QStringLiteral("requests a second, from 1"));
+            options.linkRate = rate;
         } else if (name == QLatin1String("--delay")) {
             const auto delay = toRange(*v, QLatin1Char('-'), true);
             if (!delay || delay->first > delay->second)
