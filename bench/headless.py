@@ -99,8 +99,12 @@ def main():
     parser.add_argument("--delay", default="20-80")
     parser.add_argument("--refresh", type=int, default=30)
     parser.add_argument("--rounds", type=int, default=3, help="rounds in all, the first one included")
+    parser.add_argument("--sims", type=int, default=1,
+                        help="simulator processes, each on its own loopback address (127.0.1.K) when more than one")
+    parser.add_argument("--poll", type=float, default=1.0, help="seconds between status tables in the first round")
     args = parser.parse_args()
-    assert args.port + args.count <= 32768, "simulated servers stay below the ephemeral ports"
+    share = -(-args.count // args.sims)
+    assert args.port + share <= 32768, "simulated servers stay below the ephemeral ports"
 
     os.makedirs(args.work, exist_ok=True)
     data = os.path.join(args.work, "data")
@@ -122,21 +126,31 @@ def main():
 
     signal.signal(signal.SIGTERM, lambda *_: sys.exit(1))
     try:
-        sim = subprocess.Popen([args.sim, "--engine", "Q3", "--port", str(args.port), "--count", str(args.count),
-                                "--delay", args.delay], stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
-        processes.append(sim)
+        sims = []
+        for k in range(args.sims):
+            count = min(share, args.count - k * share)
+            command = [args.sim, "--engine", "Q3", "--port", str(args.port), "--count", str(count),
+                       "--delay", args.delay]
+            if args.sims > 1:
+                command += ["--bind", f"127.0.1.{k + 1}"]
+            sims.append(subprocess.Popen(command, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL))
+            processes.append(sims[-1])
         addresses = []
-        deadline = time.monotonic() + 30
-        while len(addresses) < args.count and time.monotonic() < deadline:
-            line = sim.stdout.readline().decode().rstrip("\n")
-            if not line:
-                break
-            game, address = line.split("\t")
-            addresses.append((game, address))
+        deadline = time.monotonic() + 60
+        for k, sim in enumerate(sims):
+            expected = min(share, args.count - k * share)
+            listed = 0
+            while listed < expected and time.monotonic() < deadline:
+                line = sim.stdout.readline().decode().rstrip("\n")
+                if not line:
+                    break
+                game, address = line.split("\t")
+                addresses.append((game, address))
+                listed += 1
+            threading.Thread(target=sim.stdout.read, daemon=True).start()
         if len(addresses) != args.count:
-            print(f"error=the simulator listed {len(addresses)} of {args.count} servers")
+            print(f"error=the simulators listed {len(addresses)} of {args.count} servers")
             return 1
-        threading.Thread(target=lambda: sim.stdout.read(), daemon=True).start()
 
         xml = os.path.join(args.work, "servers.xml")
         write_list(xml, addresses)
@@ -172,7 +186,7 @@ def main():
         # The first round: when has every server answered once?
         all_answered = None
         while time.monotonic() < watched_at + args.refresh - 1.5:
-            time.sleep(max(0.0, 1.0 - (time.monotonic() - watched_at) % 1.0))
+            time.sleep(max(0.0, args.poll - (time.monotonic() - watched_at) % args.poll))
             summary, _ = table()
             if summary[1] == args.count:
                 all_answered = time.monotonic() - watched_at
@@ -186,13 +200,19 @@ def main():
             time.sleep(max(0.0, end - time.monotonic()))
             at = time.monotonic()
             cpu = cpu_seconds(monitor.pid)
-            sim_cpu = cpu_seconds(sim.pid)
+            sim_cpu = sum(cpu_seconds(sim.pid) for sim in sims)
             rss = resident_kib(monitor.pid)
             summary, table_cpu = table()
             rounds.append({"at": at, "cpu": cpu, "sim_cpu": sim_cpu, "rss": rss, "table_cpu": table_cpu,
                            "answered": summary[1], "offline": summary[2], "waiting": summary[3]})
+            share_text = "-"
+            if len(rounds) > 1:
+                before = rounds[-2]
+                spent = cpu - before["cpu"] - before["table_cpu"]
+                share_text = f"{100 * spent / (at - before['at']):.2f}"
             print(f"round={k} answered={summary[1]} offline={summary[2]} not_answered_yet={summary[3]} "
-                  f"rss_kib={rss} cpu_s={cpu:.2f} sim_cpu_s={sim_cpu:.2f} table_cpu_ms={table_cpu * 1000:.0f}")
+                  f"rss_kib={rss} cpu_s={cpu:.2f} cpu_percent={share_text} sim_cpu_s={sim_cpu:.2f} "
+                  f"table_cpu_ms={table_cpu * 1000:.0f}", flush=True)
 
         # Steady state: from the end of the first round to the end of the last, status tables left out.
         first, last = rounds[0], rounds[-1]

@@ -12,6 +12,7 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QSysInfo>
 
 #include <cstdio>
 #include <memory>
@@ -45,6 +46,11 @@ QString helpText()
                             "                               address is given\n"
                             "  --listen-token FILE          serve only requests that carry the token in FILE\n"
                             "                               as \"Authorization: Bearer TOKEN\"\n"
+                            "  --shard K/N                  headless: watch only shard K of N of the list (the\n"
+                            "                               servers whose address hashes to K); metrics get\n"
+                            "                               \"shard\" and \"instance\" labels\n"
+                            "  --instance NAME              with --shard: the \"instance\" label (default: the\n"
+                            "                               host name)\n"
                             "  -h, --help                   show this help\n"
                             "  -v, --version                show the version\n");
 }
@@ -103,6 +109,17 @@ int runHeadless(QCoreApplication& app, const CommonOptions& options)
             runOptions.listenToken = *token;
         }
     }
+    if (!options.shard.isEmpty()) {
+        QString error;
+        runOptions.shard = parseShard(options.shard, &error);
+        if (!runOptions.shard) {
+            printLine(error, stderr);
+            return 2;
+        }
+        runOptions.instance = options.instance.isEmpty() ? QSysInfo::machineHostName() : options.instance;
+        if (runOptions.instance.isEmpty())
+            runOptions.instance = QStringLiteral("localhost");
+    }
     StderrErrorReporter reporter;
     std::unique_ptr<AppContext> context = startMonitor(options, reporter, [](const QString& message) {
         printLine(QString::fromLatin1(ProductName) + QStringLiteral(": ") + message, stderr);
@@ -148,6 +165,8 @@ int runApplication(int argc, char** argv)
     const QCommandLineOption statusOption(QStringLiteral("status"), QString(), QStringLiteral("SECONDS"));
     const QCommandLineOption listenOption(QStringLiteral("listen"), QString(), QStringLiteral("ADDRESS:PORT"));
     const QCommandLineOption listenTokenOption(QStringLiteral("listen-token"), QString(), QStringLiteral("FILE"));
+    const QCommandLineOption shardOption(QStringLiteral("shard"), QString(), QStringLiteral("K/N"));
+    const QCommandLineOption instanceOption(QStringLiteral("instance"), QString(), QStringLiteral("NAME"));
     const QCommandLineOption helpOption(QStringList{QStringLiteral("h"), QStringLiteral("help")});
     const QCommandLineOption versionOption(QStringList{QStringLiteral("v"), QStringLiteral("version")});
     parser.addOptions({dataDirOption,
@@ -157,6 +176,8 @@ int runApplication(int argc, char** argv)
                        statusOption,
                        listenOption,
                        listenTokenOption,
+                       shardOption,
+                       instanceOption,
                        helpOption,
                        versionOption});
     if (!parser.parse(arguments)) {
@@ -189,9 +210,27 @@ int runApplication(int argc, char** argv)
         printLine(QStringLiteral("--listen-token goes with --listen"), stderr);
         return 2;
     }
+    options.shard = parser.value(shardOption);
+    options.instance = parser.value(instanceOption);
+    if (QString error; parser.isSet(shardOption) && !parseShard(options.shard, &error)) {
+        printLine(error, stderr);
+        return 2;
+    }
+    if (parser.isSet(instanceOption) && !parser.isSet(shardOption)) {
+        printLine(QStringLiteral("--instance goes with --shard"), stderr);
+        return 2;
+    }
+    if (parser.isSet(instanceOption) && options.instance.trimmed().isEmpty()) {
+        printLine(QStringLiteral("--instance takes a name"), stderr);
+        return 2;
+    }
     const QStringList positional = parser.positionalArguments();
     if (!options.listen.isEmpty() && (!positional.isEmpty() || parser.isSet(demoOption))) {
         printLine(QStringLiteral("--listen serves only in headless mode (--headless)"), stderr);
+        return 2;
+    }
+    if (parser.isSet(shardOption) && (!positional.isEmpty() || parser.isSet(demoOption))) {
+        printLine(QStringLiteral("--shard works only in headless mode (--headless)"), stderr);
         return 2;
     }
     if (!positional.isEmpty()) {
@@ -239,6 +278,10 @@ int runApplication(int argc, char** argv)
     }
     if (!options.listen.isEmpty()) {
         printLine(QStringLiteral("--listen serves only in headless mode (--headless)"), stderr);
+        return 2;
+    }
+    if (!options.shard.isEmpty()) {
+        printLine(QStringLiteral("--shard works only in headless mode (--headless)"), stderr);
         return 2;
     }
     return runWithWindows(argc, argv, options, false);

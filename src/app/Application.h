@@ -14,6 +14,8 @@ struct CommonOptions
     int statusSeconds = 0;
     QString listen;      // --listen ADDRESS:PORT, headless only
     QString listenToken; // --listen-token FILE
+    QString shard;       // --shard K/N, headless only
+    QString instance;    // --instance NAME, with --shard
 };
 
 // True when a window system can be reached (an X or Wayland display, or a platform chosen explicitly).

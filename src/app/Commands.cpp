@@ -34,7 +34,8 @@ const CommandInfo s_commands[] = {
     {"query",
      "  trevisk query GAME ADDRESS [--json]    query one server once and print what it answered\n"
      "  trevisk query --file FILE [--json]     the same for every \"game<TAB>address\" line of FILE\n"
-     "                [--timeout MS]           wait MS for each of the three tries (2000)",
+     "                [--timeout MS]           wait MS for each of the three tries (2000)\n"
+     "                [--home-pace]            never faster than a home connection takes",
      runQueryCommand},
     {"rcon",
      "  trevisk rcon GAME ADDRESS COMMAND... [--password-file FILE] [--timeout MS]\n"

@@ -23,6 +23,17 @@ namespace trevisk {
 
 int runMonitorLoop(QCoreApplication& app, AppContext& context, const MonitorRunOptions& options)
 {
+    QString shardLine;
+    if (options.shard) {
+        // Only this run's copy of the list is cut: the headless monitor never writes the list back.
+        auto& rows = context.stores.servers.rows;
+        const size_t listed = rows.size();
+        std::erase_if(rows, [&](const ServerRecord& record) { return !options.shard->watches(record.addressText()); });
+        shardLine = QStringLiteral("Shard %1 as instance \"%2\": %3 of the %4 listed servers are this shard's.")
+                        .arg(options.shard->text(), options.instance)
+                        .arg(rows.size())
+                        .arg(listed);
+    }
     SystemClock clock;
     EventLog log(context.settings, clock);
     SilentSoundPlayer sound;
@@ -45,6 +56,8 @@ int runMonitorLoop(QCoreApplication& app, AppContext& context, const MonitorRunO
     monitor.start();
     if (!options.banner.isEmpty())
         printLine(options.banner);
+    if (!shardLine.isEmpty())
+        printLine(shardLine);
     printLine(QStringLiteral("Watching %1 servers, every %2 seconds%3 (list loaded in %4 ms).")
                   .arg(monitor.status().rowCount())
                   .arg(context.settings.refreshSeconds())
@@ -59,6 +72,9 @@ int runMonitorLoop(QCoreApplication& app, AppContext& context, const MonitorRunO
     StatusServer web(monitor);
     if (options.listen) {
         web.setToken(options.listenToken);
+        if (options.shard)
+            web.setLabels(
+                {{QStringLiteral("shard"), options.shard->text()}, {QStringLiteral("instance"), options.instance}});
         QString error;
         if (!web.listen(*options.listen, &error)) {
             printLine(error, stderr);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "web/Shard.h"
 #include "web/StatusServer.h"
 
 #include <QString>
@@ -20,6 +21,10 @@ struct MonitorRunOptions
     // Serves the web status there (headless only); with a token, only to requests that carry it.
     std::optional<ListenAddress> listen;
     QByteArray listenToken;
+    // A member of a fleet: watches only its shard of the list, and every metrics series carries
+    // "shard" and "instance" labels.
+    std::optional<Shard> shard;
+    QString instance;
 };
 
 // Runs the monitor until SIGINT or SIGTERM: every logged notification also goes to standard

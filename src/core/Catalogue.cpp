@@ -1,5 +1,7 @@
 #include "core/Catalogue.h"
 
+#include <QHostAddress>
+
 #include <algorithm>
 
 namespace trevisk {
@@ -102,16 +104,58 @@ QStringList sortedGameList()
     return list;
 }
 
+HostPort splitAddress(const QString& address)
+{
+    HostPort split;
+    if (address.startsWith(QLatin1Char('['))) {
+        const qsizetype close = address.indexOf(QLatin1Char(']'));
+        const QStringView rest = close < 0 ? QStringView() : QStringView(address).mid(close + 1);
+        if (close < 0 || (!rest.isEmpty() && !rest.startsWith(QLatin1Char(':')))) {
+            split.valid = false;
+            return split;
+        }
+        split.host = address.mid(1, close - 1);
+        split.hasPort = !rest.isEmpty();
+        split.port = rest.mid(1).toString();
+        return split;
+    }
+    const qsizetype colon = address.indexOf(QLatin1Char(':'));
+    if (colon < 0 || address.indexOf(QLatin1Char(':'), colon + 1) >= 0) {
+        split.host = address;
+        return split;
+    }
+    split.host = address.left(colon);
+    split.hasPort = true;
+    split.port = address.mid(colon + 1);
+    return split;
+}
+
+QString joinAddress(const QString& host, const QString& port)
+{
+    return host.contains(QLatin1Char(':')) ? QLatin1Char('[') + host + QStringLiteral("]:") + port
+                                           : host + QLatin1Char(':') + port;
+}
+
+bool isIPv6Host(const QString& host)
+{
+    // Only the literal's own characters: the parser below forgives spaces, and takes zone ids.
+    const bool plain = std::all_of(host.cbegin(), host.cend(), [](QChar c) {
+        return c.isDigit() || (c.toLower() >= QLatin1Char('a') && c.toLower() <= QLatin1Char('f'))
+               || c == QLatin1Char(':') || c == QLatin1Char('.');
+    });
+    QHostAddress address;
+    return plain && address.setAddress(host) && address.protocol() == QAbstractSocket::IPv6Protocol;
+}
+
 QString gamePortText(const QString& address)
 {
-    const qsizetype colon = address.indexOf(QLatin1Char(':'));
-    return colon < 0 ? QStringLiteral("27910") : address.mid(colon + 1);
+    const HostPort split = splitAddress(address);
+    return split.hasPort ? split.port : QStringLiteral("27910");
 }
 
 QString hostPart(const QString& address)
 {
-    const qsizetype colon = address.indexOf(QLatin1Char(':'));
-    return colon < 0 ? address : address.left(colon);
+    return splitAddress(address).host;
 }
 
 int queryPort(const QString& game, const QString& address, int explicitQueryPort)

@@ -33,8 +33,27 @@ QString defaultPort(const QString& game);
 // Every game name, sorted without regard to case.
 QStringList sortedGameList();
 
-// The port part of an address ("host:port"), or the text "27910" when it has no colon.
+// A server's address split: "host:port", "[IPv6]:port", or either without its port. An IPv6
+// literal needs its brackets before a port; a text with two colons or more and no brackets is all
+// host, so "::1:27960" never reads as ::1 with a port. `valid` is false for broken brackets
+// ("[::1", "[::1]x"); the host then is empty.
+struct HostPort
+{
+    QString host; // without brackets
+    QString port; // empty when none was given
+    bool hasPort = false;
+    bool valid = true;
+};
+HostPort splitAddress(const QString& address);
+// "host:port", with brackets around a host that holds a colon (an IPv6 literal).
+QString joinAddress(const QString& host, const QString& port);
+// An IPv6 literal as a server's host: no zone id ("fe80::1%eth0"), which only means something
+// on the machine that wrote it.
+bool isIPv6Host(const QString& host);
+
+// The port part of an address, or the text "27910" when it has none.
 QString gamePortText(const QString& address);
+// The host part, without brackets.
 QString hostPart(const QString& address);
 // The port that answers status queries for a server of this game at this address.
 int queryPort(const QString& game, const QString& address, int explicitQueryPort = 0);

@@ -141,10 +141,10 @@ void ServerDialog::loadServer(const QString& address)
         std::find_if(rows.begin(), rows.end(), [&](const ServerRecord& row) { return row.addressText() == address; });
     if (record == rows.end())
         return;
-    const qsizetype colon = address.indexOf(QLatin1Char(':'));
-    m_address->setText(colon < 0 ? address : address.left(colon));
-    if (colon >= 0)
-        m_port->setText(address.mid(colon + 1));
+    const HostPort split = splitAddress(address);
+    m_address->setText(split.host);
+    if (split.hasPort)
+        m_port->setText(split.port);
     const auto colour = [](const std::optional<qint64>& value, quint32 fallback) {
         return value ? static_cast<quint32>(*value) : fallback;
     };

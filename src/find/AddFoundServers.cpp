@@ -1,5 +1,6 @@
 #include "find/AddFoundServers.h"
 
+#include "core/Catalogue.h"
 #include "core/Settings.h"
 #include "monitor/ServerForm.h"
 #include "store/Stores.h"
@@ -12,9 +13,9 @@ addFoundServers(Stores& stores, const AppSettings& settings, const QString& game
     AddFoundOutcome outcome;
     for (const QString& address : addresses) {
         ServerForm form;
-        const qsizetype colon = address.lastIndexOf(QLatin1Char(':'));
-        form.host = address.left(colon);
-        form.port = address.mid(colon + 1);
+        const HostPort split = splitAddress(address);
+        form.host = split.host;
+        form.port = split.port;
         form.game = game;
         form.tray = settings.allTray == 1 ? 2 : 0;
         form.iconNorm = settings.iconNorm;

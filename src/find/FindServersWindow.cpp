@@ -235,8 +235,6 @@ void FindServersWindow::showProgress()
                        .arg(m_finder.answeredCount())
                        .arg(queried)
                        .arg(m_model.rowCount());
-    if (m_finder.ipv6Count() > 0)
-        text += QStringLiteral("; %1 IPv6 not queried").arg(m_finder.ipv6Count());
     QStringList faults;
     for (const ServerFinder::MasterOutcome& master : m_finder.masters()) {
         if (master.finished && !master.error.isEmpty())

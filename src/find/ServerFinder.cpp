@@ -98,7 +98,7 @@ bool ServerFinder::start(const FindRequest& request, QString& error)
     m_rounds.clear();
     m_masters.clear();
     m_merged = std::make_unique<MasterList>(m_limit);
-    m_queried = m_done = m_answered = m_ipv6 = 0;
+    m_queried = m_done = m_answered = 0;
     m_roundsLeft = 0;
     m_mastersLeft = static_cast<int>(masters.size());
     m_running = true;
@@ -155,13 +155,8 @@ void ServerFinder::listed(const std::vector<ListedAddress>& servers)
         found.address = server.text();
         found.result.game = m_request.game;
         found.result.address = found.address;
-        if (server.isIPv6()) {
-            ++m_ipv6;
-            found.done = true;
-        } else {
-            found.queried = true;
-            targets.push_back({m_request.game, found.address});
-        }
+        found.queried = true;
+        targets.push_back({m_request.game, found.address});
         m_found.push_back(std::move(found));
     }
     emit serversListed(static_cast<int>(first), static_cast<int>(added.size()));

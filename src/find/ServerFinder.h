@@ -36,8 +36,7 @@ struct FindRequest
 };
 
 // One search: asks every master of the request, merges their lists without duplicates, and
-// queries each listed IPv4 server once with its engine's protocol as the lists come in.
-// IPv6 servers are listed but not queried: the query engine speaks IPv4 only.
+// queries each listed server (IPv4 or IPv6) once with its engine's protocol as the lists come in.
 class ServerFinder : public QObject
 {
     Q_OBJECT
@@ -77,7 +76,6 @@ public:
     int queriedCount() const { return m_queried; }
     int doneCount() const { return m_done; }
     int answeredCount() const { return m_answered; }
-    int ipv6Count() const { return m_ipv6; }
 
 signals:
     void serversListed(int first, int count);
@@ -105,7 +103,6 @@ private:
     int m_queried = 0;
     int m_done = 0;
     int m_answered = 0;
-    int m_ipv6 = 0;
     bool m_running = false;
 };
 

@@ -60,6 +60,7 @@ Monitor::Monitor(const MonitorServices& services, QObject* parent)
     }
     QueryEngine::Timing timing = m_engine.timing();
     timing.queriesPerSecond = QueriesPerSecond;
+    timing.openQueriesPerSecond = OpenQueriesPerSecond;
     m_engine.setTiming(timing);
     connect(&m_alertMail, &AlertMail::started, this, &Monitor::alertMailStarted);
     connect(&m_alertMail, &AlertMail::failed, this, &Monitor::alertMailFailed);
@@ -535,8 +536,9 @@ void Monitor::serverTimeOut(ServerQuery* query)
     if (!m_status.find(address))
         return;
     bool wentOffline = false;
-    m_status.update(address, [&](StatusRow& row) { wentOffline = applyTimeOut(row, query->state()); });
-    m_services.windows.setState(address, query->state(), {});
+    m_status.update(address,
+                    [&](StatusRow& row) { wentOffline = applyTimeOut(row, query->state(), query->stateReason()); });
+    m_services.windows.setState(address, query->state(), query->stateReason());
     countCycle(*query, false);
     // The departure is logged like the return; the pop-up switch decides only the pop-up.
     if (wentOffline) {

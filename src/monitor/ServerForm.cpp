@@ -24,13 +24,25 @@ std::optional<int> portNumber(const QString& text)
     return static_cast<int>(value);
 }
 
-// A dotted IPv4 address is taken as it stands; anything else is a name to resolve.
-std::optional<QString> ipv4Literal(const QString& host)
+// A dotted IPv4 address or an IPv6 literal is taken as it stands; anything else is a name to resolve.
+std::optional<QString> addressLiteral(const QString& host)
 {
     QHostAddress address;
-    if (!address.setAddress(host) || address.protocol() != QAbstractSocket::IPv4Protocol)
+    if (host.contains(QLatin1Char('%')) || !address.setAddress(host))
         return std::nullopt;
     return address.toString();
+}
+
+// IPv4 when the name has both: it reaches servers on machines without IPv6 too.
+QString preferredAddress(const QList<QHostAddress>& addresses)
+{
+    for (const auto protocol : {QAbstractSocket::IPv4Protocol, QAbstractSocket::IPv6Protocol}) {
+        for (const QHostAddress& address : addresses) {
+            if (address.protocol() == protocol && address.scopeId().isEmpty())
+                return address.toString();
+        }
+    }
+    return {};
 }
 
 ServerFormCheck refuse(const QString& message, ServerFormCheck::Field field, const QString& title = {})
@@ -44,14 +56,9 @@ ServerFormCheck refuse(const QString& message, ServerFormCheck::Field field, con
 
 } // namespace
 
-QString resolveHostIPv4(const QString& host)
+QString resolveHostAddress(const QString& host)
 {
-    const QHostInfo info = QHostInfo::fromName(host);
-    for (const QHostAddress& address : info.addresses()) {
-        if (address.protocol() == QAbstractSocket::IPv4Protocol)
-            return address.toString();
-    }
-    return {};
+    return preferredAddress(QHostInfo::fromName(host).addresses());
 }
 
 ServerFormCheck checkServerForm(
@@ -86,10 +93,15 @@ ServerFormCheck checkServerFormFields(const ServerForm& form, bool useDefaultPor
     const QString queryPort = form.queryPort.trimmed();
     if (!queryPort.isEmpty() && !portNumber(queryPort))
         return refuse(QStringLiteral("Invalid query port number!"), Field::QueryPort);
+    // "[2001:db8::5]" as well as "2001:db8::5"; a colon that is no IPv6 literal's is no host name's either.
+    const QString bare =
+        host.startsWith(QLatin1Char('[')) && host.endsWith(QLatin1Char(']')) ? host.mid(1, host.size() - 2) : host;
+    const auto literal = addressLiteral(bare);
+    if (!literal && (bare.contains(QLatin1Char(':')) || bare.contains(QLatin1Char('['))))
+        return refuse(QStringLiteral("Unable to resolve '") + host + QLatin1Char('\''), Field::Address);
     ServerFormCheck check;
-    const auto literal = ipv4Literal(host);
     check.needsLookup = !literal;
-    check.host = literal.value_or(host);
+    check.host = literal.value_or(bare);
     return check;
 }
 
@@ -105,7 +117,7 @@ completeServerForm(const ServerForm& form, const QString& tag, const Stores& sto
         queryPort = QStringLiteral("0");
     // The port is stored as the number it is ("2e4" would never reach a server).
     port = port.isEmpty() ? defaultPort(form.game) : QString::number(*portNumber(port));
-    const QString address = resolved + QLatin1Char(':') + port;
+    const QString address = joinAddress(resolved, port);
     if (tag != address) {
         const bool listed = std::any_of(stores.servers.rows.begin(),
                                         stores.servers.rows.end(),
@@ -151,14 +163,7 @@ void HostLookup::start(const QString& host)
     abort();
     m_id = QHostInfo::lookupHost(host, this, [this, host](const QHostInfo& info) {
         m_id = -1;
-        QString found;
-        for (const QHostAddress& address : info.addresses()) {
-            if (address.protocol() == QAbstractSocket::IPv4Protocol) {
-                found = address.toString();
-                break;
-            }
-        }
-        emit finished(host, found);
+        emit finished(host, preferredAddress(info.addresses()));
     });
 }
 

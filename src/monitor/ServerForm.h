@@ -48,14 +48,14 @@ struct ServerFormCheck
     bool portMissing = false; // the caller asks "Port not specified, use default?" before going on
     // After the first checks: the host is a name to look up before the rest can be checked.
     bool needsLookup = false;
-    QString host;    // the host as typed, trimmed; or its IPv4 address when it was one
-    QString address; // the new address (resolved host, colon, port)
+    QString host;    // the host as typed, trimmed; or its IP address when it was one
+    QString address; // the new address (resolved host, colon, port; an IPv6 host in brackets)
     ServerRecord record;
 };
 
-// Turns a host name into a dotted IPv4 address, or an empty text.
+// Turns a host name into its IPv4 address, or its IPv6 address when it has none, or an empty text.
 using HostResolver = std::function<QString(const QString& host)>;
-QString resolveHostIPv4(const QString& host);
+QString resolveHostAddress(const QString& host);
 
 // The dialog's checks, in its order. `tag` is the stored address while editing, empty while
 // adding; `useDefaultPort` is the user's answer when the port was left empty. The look-up of a
@@ -64,13 +64,13 @@ ServerFormCheck checkServerForm(
     const ServerForm& form, const QString& tag, const Stores& stores, const HostResolver& resolve, bool useDefaultPort);
 
 // The checks before the look-up: the required fields and the ports. When they pass, `host`
-// holds the host: its IPv4 address, or with `needsLookup` a name to look up first.
+// holds the host: its IP address, or with `needsLookup` a name to look up first.
 ServerFormCheck checkServerFormFields(const ServerForm& form, bool useDefaultPort);
-// The checks after the look-up: `address` is the host's IPv4 address, empty when it did not resolve.
+// The checks after the look-up: `address` is the host's IP address, empty when it did not resolve.
 ServerFormCheck
 completeServerForm(const ServerForm& form, const QString& tag, const Stores& stores, const QString& address);
 
-// Looks a host name up without blocking, as a window must; the first IPv4 address, or an empty text.
+// Looks a host name up without blocking, as a window must; the address resolveHostAddress would give.
 class HostLookup : public QObject
 {
     Q_OBJECT

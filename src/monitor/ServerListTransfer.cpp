@@ -75,11 +75,11 @@ QString exportFailureText(const QString& path, const QString& error)
 
 bool isServerAddress(const QString& address)
 {
-    const qsizetype colon = address.indexOf(QLatin1Char(':'));
-    if (colon <= 0 || address.size() > MaxAddressLength)
+    const HostPort split = splitAddress(address);
+    if (!split.valid || !split.hasPort || split.host.isEmpty() || address.size() > MaxAddressLength)
         return false;
-    const QStringView host = QStringView(address).left(colon);
-    const QStringView port = QStringView(address).mid(colon + 1);
+    const QStringView host = split.host;
+    const QStringView port = split.port;
     if (port.isEmpty() || port.size() > 5)
         return false;
     for (QChar c : port) {
@@ -88,6 +88,9 @@ bool isServerAddress(const QString& address)
     }
     if (port.toInt() > 65535)
         return false;
+    // An IPv6 host is a literal in brackets: a name never holds a colon.
+    if (address.startsWith(QLatin1Char('[')) || host.contains(QLatin1Char(':')))
+        return address.startsWith(QLatin1Char('[')) && isIPv6Host(split.host);
     // A leading '-' or '+' would read as an option or a console command on the game's command line.
     if (!host.front().isLetterOrNumber())
         return false;

@@ -56,8 +56,9 @@ struct ImportOutcome
 QString importSummary(int imported, int skipped);
 QString exportFailureText(const QString& path, const QString& error);
 
-// A host (letters, digits, dots, hyphens, underscores, beginning with a letter or digit), a colon and
-// a port from 0 to 65535. The address later becomes part of a game's command line, so nothing else passes.
+// A host (letters, digits, dots, hyphens, underscores, beginning with a letter or digit; or an IPv6
+// literal in brackets, without a zone id), a colon and a port from 0 to 65535. The address later becomes part of a
+// game's command line, so nothing else passes.
 bool isServerAddress(const QString& address);
 
 // What every stored server keeps to, however it comes in (the add-server form, an import): an address

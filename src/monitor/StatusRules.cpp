@@ -62,10 +62,10 @@ StatusChanges applyCycle(StatusRow& row, const CycleResult& result)
     return changes;
 }
 
-bool applyTimeOut(StatusRow& row, ServerState state)
+bool applyTimeOut(StatusRow& row, ServerState state, const QString& reason)
 {
     row.state = state;
-    row.stateReason.clear();
+    row.stateReason = reason;
     bool wentOffline = false;
     if (!row.isOffline() && !row.name.value_or(QString()).isEmpty()) {
         row.timeOut = QStringLiteral("1");

@@ -42,7 +42,7 @@ StatusChanges applyCycle(StatusRow& row, const CycleResult& result);
 // Counts a time-out; true when the server has just gone offline (once per outage, and never
 // for a server that has not answered since it was listed).
 // `state` says how: every try timed out, or the port was refused.
-bool applyTimeOut(StatusRow& row, ServerState state = ServerState::NoAnswer);
+bool applyTimeOut(StatusRow& row, ServerState state = ServerState::NoAnswer, const QString& reason = QString());
 // Something answered, but not with a true answer: only the state changes; nothing it said is kept.
 void applyBadAnswer(StatusRow& row, const QString& reason);
 

@@ -84,7 +84,7 @@ void writeStatusTable(const StatusModel& status,
                 << cell(UptimeLog::percent(shares.month), 6) << ' ';
         }
         out << visibleText(row.server) << '\n';
-        if (row.state == ServerState::BadAnswer)
+        if (!row.stateReason.isEmpty())
             out << QStringLiteral("    ") << visibleText(row.stateReason) << '\n';
         out.flush();
         if (text.size() >= PieceChars)

@@ -33,14 +33,26 @@ constexpr std::chrono::milliseconds PaceTick{10};
 constexpr int MaxErrorsPerWake = 256;
 
 // An unconnected UDP socket hears of ICMP errors only when asked to queue them.
-void askForErrors(QUdpSocket& socket)
+void askForErrors(QUdpSocket& socket, bool v6)
 {
 #ifdef Q_OS_LINUX
     const int on = 1;
-    ::setsockopt(int(socket.socketDescriptor()), IPPROTO_IP, IP_RECVERR, &on, sizeof on);
+    if (v6)
+        ::setsockopt(int(socket.socketDescriptor()), IPPROTO_IPV6, IPV6_RECVERR, &on, sizeof on);
+    else
+        ::setsockopt(int(socket.socketDescriptor()), IPPROTO_IP, IP_RECVERR, &on, sizeof on);
 #else
     Q_UNUSED(socket);
+    Q_UNUSED(v6);
 #endif
+}
+
+// An IPv4 address written in IPv6's mapped form goes out as IPv4: the IPv6 sockets take IPv6 only.
+QHostAddress plainAddress(const QHostAddress& address)
+{
+    bool mapped = false;
+    const quint32 v4 = address.protocol() == QAbstractSocket::IPv6Protocol ? address.toIPv4Address(&mapped) : 0;
+    return mapped ? QHostAddress(v4) : address;
 }
 
 } // namespace
@@ -53,9 +65,14 @@ QueryEngine::QueryEngine(const Clock& clock, QObject* parent)
     , m_hostResolver([this](const QString& host, std::function<void(const QHostAddress&)> done) {
         QHostInfo::lookupHost(host, this, [done = std::move(done)](const QHostInfo& info) {
             const QList<QHostAddress> addresses = info.addresses();
-            const auto found = std::find_if(addresses.begin(), addresses.end(), [](const QHostAddress& address) {
+            auto found = std::find_if(addresses.begin(), addresses.end(), [](const QHostAddress& address) {
                 return address.protocol() == QAbstractSocket::IPv4Protocol;
             });
+            if (found == addresses.end()) {
+                found = std::find_if(addresses.begin(), addresses.end(), [](const QHostAddress& address) {
+                    return address.protocol() == QAbstractSocket::IPv6Protocol;
+                });
+            }
             done(found == addresses.end() ? QHostAddress() : *found);
         });
     })
@@ -79,7 +96,7 @@ void QueryEngine::setTiming(const Timing& timing)
 {
     const bool refreshChanged = timing.refresh != m_timing.refresh;
     m_timing = timing;
-    m_pacer.setCeiling(timing.queriesPerSecond);
+    m_pacer.setCeiling(timing.queriesPerSecond, timing.openQueriesPerSecond);
     if (refreshChanged)
         rescheduleAll();
 }
@@ -211,7 +228,8 @@ void QueryEngine::runDueDeadlines()
         if (slot == m_slots.end() || !slot->on[kind] || slot->generation[kind] != deadline.generation)
             continue;
         slot->on[kind] = false;
-        if (deadline.kind == DeadlineKind::TimeOut && std::exchange(slot->answering, false))
+        if (deadline.kind == DeadlineKind::TimeOut
+            && (std::exchange(slot->answering, false) | std::exchange(slot->sentBeyond, false)))
             m_pacer.lost(current);
         slot->query->deadlineReached(deadline.kind);
     }
@@ -282,18 +300,19 @@ void QueryEngine::performSend(quint32 id)
     if (slot == m_slots.end())
         return;
     slot->sendPending = false;
+    slot->sentBeyond = m_pacer.beyondCeiling();
     ServerQuery* query = slot->query;
     const QString host = query->host();
     QHostAddress address;
-    if (address.setAddress(host) && address.protocol() == QAbstractSocket::IPv4Protocol) {
-        query->transmit(registerRoute(id, address, query->remotePort()), address);
+    if (!host.contains(QLatin1Char('%')) && address.setAddress(host)) {
+        transmitTo(id, query, address);
         return;
     }
     HostEntry& entry = m_hosts[host];
     const bool fresh =
         entry.resolvedAt >= 0 && !entry.failed && now() - entry.resolvedAt < m_timing.hostCacheAge.count();
     if (fresh) {
-        query->transmit(registerRoute(id, entry.address, query->remotePort()), entry.address);
+        transmitTo(id, query, entry.address);
         return;
     }
     if (std::find(entry.waiting.begin(), entry.waiting.end(), id) == entry.waiting.end())
@@ -329,28 +348,63 @@ void QueryEngine::hostLookedUp(const QString& host, const QHostAddress& address)
         if (address.isNull())
             query->transmit(-1, {});
         else
-            query->transmit(registerRoute(id, address, query->remotePort()), address);
+            transmitTo(id, query, address);
     }
+}
+
+void QueryEngine::transmitTo(quint32 id, ServerQuery* query, const QHostAddress& address)
+{
+    const QHostAddress to = plainAddress(address);
+    const int socketIndex = registerRoute(id, to, query->remotePort());
+    if (socketIndex >= 0) {
+        query->transmit(socketIndex, to);
+        return;
+    }
+    // Nothing can go out: the cycle ends at once, saying why, instead of after every try's time-out.
+    query->transmit(-1, {});
+    query->refuse(QStringLiteral("IPv6 is not available on this machine"));
+}
+
+QueryEngine::Endpoint QueryEngine::endpointOf(const QHostAddress& address, quint16 port)
+{
+    Endpoint endpoint;
+    endpoint.port = port;
+    if (address.protocol() != QAbstractSocket::IPv6Protocol) {
+        endpoint.low = address.toIPv4Address();
+        return endpoint;
+    }
+    const Q_IPV6ADDR bytes = address.toIPv6Address();
+    for (int i = 0; i < 8; ++i) {
+        endpoint.high = endpoint.high << 8 | bytes[i];
+        endpoint.low = endpoint.low << 8 | bytes[i + 8];
+    }
+    return endpoint;
 }
 
 int QueryEngine::registerRoute(quint32 id, const QHostAddress& address, quint16 port)
 {
-    const Endpoint endpoint{address.toIPv4Address(), port};
+    const bool v6 = address.protocol() == QAbstractSocket::IPv6Protocol;
+    const Endpoint endpoint = endpointOf(address, port);
     const auto existing = m_routeOf.constFind(id);
-    if (existing != m_routeOf.constEnd() && existing->endpoint == endpoint)
+    if (existing != m_routeOf.constEnd() && existing->endpoint == endpoint && m_socketIsV6[existing->socket] == v6)
         return existing->socket;
     unregisterRoute(id);
     size_t index = 0;
-    while (index < m_routes.size() && m_routes[index].contains(endpoint))
+    while (index < m_routes.size() && (m_socketIsV6[index] != v6 || m_routes[index].contains(endpoint)))
         ++index;
     if (index == m_sockets.size()) {
         auto socket = std::make_unique<QUdpSocket>();
-        socket->bind(QHostAddress::AnyIPv4, 0);
+        // The IPv6 socket takes IPv6 only (Qt binds AnyIPv6 so): IPv4 answers keep to the IPv4 sockets.
+        const bool bound =
+            v6 ? !m_ipv6Unavailable && socket->bind(QHostAddress::AnyIPv6, 0) : socket->bind(QHostAddress::AnyIPv4, 0);
+        if (v6 && !bound)
+            return -1;
         socket->setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, ReceiveBufferBytes);
-        askForErrors(*socket);
+        askForErrors(*socket, v6);
         const int socketIndex = static_cast<int>(index);
         connect(socket.get(), &QUdpSocket::readyRead, this, [this, socketIndex] { readDatagrams(socketIndex); });
         m_sockets.push_back(std::move(socket));
+        m_socketIsV6.push_back(v6);
         m_routes.emplace_back();
     }
     m_routes[index].insert(endpoint, id);
@@ -400,7 +454,7 @@ void QueryEngine::readDatagrams(int socketIndex)
 void QueryEngine::deliver(int socketIndex, const QHostAddress& sender, quint16 senderPort)
 {
     // Only the address and port that were queried are heard; anything else is dropped.
-    const quint32 id = m_routes[socketIndex].value(Endpoint{sender.toIPv4Address(), senderPort});
+    const quint32 id = m_routes[socketIndex].value(endpointOf(sender, senderPort));
     const auto slot = id ? m_slots.constFind(id) : m_slots.constEnd();
     if (slot == m_slots.constEnd())
         return;
@@ -413,6 +467,7 @@ void QueryEngine::deliver(int socketIndex, const QHostAddress& sender, quint16 s
     if (after == m_slots.end())
         return;
     after->answering = true;
+    after->sentBeyond = false;
     const ServerQuery* query = after->query;
     if (query->retries() == 0 && query->ping() <= m_timing.timeOut.count() / 2)
         m_pacer.answeredInTime(m_datagram.size());
@@ -424,8 +479,9 @@ void QueryEngine::readErrors(int socketIndex)
     const int fd = int(socket(socketIndex)->socketDescriptor());
     if (fd < 0)
         return;
+    const bool v6 = m_socketIsV6[socketIndex];
     for (int i = 0; i < MaxErrorsPerWake; ++i) {
-        sockaddr_in target{};
+        sockaddr_in6 target{};
         char data[64];
         alignas(cmsghdr) char control[256];
         iovec part{data, sizeof data};
@@ -439,19 +495,22 @@ void QueryEngine::readErrors(int socketIndex)
         if (::recvmsg(fd, &message, MSG_ERRQUEUE | MSG_DONTWAIT) < 0)
             break;
         for (cmsghdr* header = CMSG_FIRSTHDR(&message); header; header = CMSG_NXTHDR(&message, header)) {
-            if (header->cmsg_level != IPPROTO_IP || header->cmsg_type != IP_RECVERR)
+            if (v6 ? header->cmsg_level != IPPROTO_IPV6 || header->cmsg_type != IPV6_RECVERR
+                   : header->cmsg_level != IPPROTO_IP || header->cmsg_type != IP_RECVERR)
                 continue;
             sock_extended_err error{};
             std::memcpy(&error, CMSG_DATA(header), sizeof error);
             // Only "port unreachable" says that nothing listens; other errors may pass, and the tries go on.
-            constexpr quint8 DestinationUnreachable = 3;
-            constexpr quint8 PortUnreachable = 3;
-            if (error.ee_origin != SO_EE_ORIGIN_ICMP || error.ee_type != DestinationUnreachable
-                || error.ee_code != PortUnreachable)
+            const bool portUnreachable =
+                v6 ? error.ee_origin == SO_EE_ORIGIN_ICMP6 && error.ee_type == 1 && error.ee_code == 4
+                   : error.ee_origin == SO_EE_ORIGIN_ICMP && error.ee_type == 3 && error.ee_code == 3;
+            if (!portUnreachable)
                 continue;
             ++m_refusals;
             // The name is where the refused datagram went: the route tells whose query it was.
-            const Endpoint to{ntohl(target.sin_addr.s_addr), ntohs(target.sin_port)};
+            QHostAddress address;
+            address.setAddress(reinterpret_cast<const sockaddr*>(&target));
+            const Endpoint to = endpointOf(address, ntohs(target.sin6_port));
             const quint32 id = m_routes[socketIndex].value(to);
             const auto slot = id ? m_slots.constFind(id) : m_slots.constEnd();
             if (slot != m_slots.constEnd())

@@ -52,6 +52,8 @@ public:
         // of queries is not dropped by a home router or a rate-limiting server. Below it the
         // rate follows what the path takes (SendPacer).
         int queriesPerSecond = 0;
+        // While nothing is lost the rate may climb to this, above `queriesPerSecond` (0: no higher).
+        int openQueriesPerSecond = 0;
         // How long a resolved host name is used before it is looked up again.
         std::chrono::milliseconds hostCacheAge{std::chrono::minutes(10)};
     };
@@ -85,8 +87,9 @@ public:
     const FriendList& friendList() const { return m_friendList; }
 
     const Clock& clock() const { return m_clock; }
-    // Looks a host name up and calls back with its first IPv4 address (null when it has none);
-    // by default through the system's resolver. Tests put their own in place, so that no
+    // Looks a host name up and calls back with its first IPv4 address, or its first IPv6
+    // address when it has no IPv4 one (null when it has neither); by default through the
+    // system's resolver. Tests put their own in place, so that no
     // made-up name is ever sent to a name server.
     using HostResolver = std::function<void(const QString& host, std::function<void(const QHostAddress&)> done)>;
     void setHostResolver(HostResolver resolver) { m_hostResolver = std::move(resolver); }
@@ -98,6 +101,8 @@ public:
     qint64 now() const { return m_elapsed.elapsed(); }
 
     int socketCount() const { return static_cast<int>(m_sockets.size()); }
+    // For tests: IPv6 sockets fail to bind, as on a machine without IPv6.
+    void setIPv6Unavailable(bool unavailable) { m_ipv6Unavailable = unavailable; }
     int pendingSends() const { return static_cast<int>(m_sendQueue.size()); }
     // The pace sends go out at now, queries a second.
     double sendRate() const { return m_pacer.rate(); }
@@ -132,6 +137,8 @@ private:
         bool sendPending = false;
         // The server answered its last try: its silence now says something about the path.
         bool answering = false;
+        // Its last try went out above the home pace: silence now is taken for loss too.
+        bool sentBeyond = false;
     };
     struct Deadline
     {
@@ -142,13 +149,19 @@ private:
         quint64 generation;
         bool operator>(const Deadline& other) const { return due != other.due ? due > other.due : order > other.order; }
     };
+    // An IPv4 address fills `low` alone; each socket serves one family, so the two never share a table.
     struct Endpoint
     {
-        quint32 ip = 0;
+        quint64 high = 0;
+        quint64 low = 0;
         quint16 port = 0;
         bool operator==(const Endpoint&) const = default;
     };
-    friend size_t qHash(const Endpoint& endpoint, size_t seed) { return qHashMulti(seed, endpoint.ip, endpoint.port); }
+    friend size_t qHash(const Endpoint& endpoint, size_t seed)
+    {
+        return qHashMulti(seed, endpoint.high, endpoint.low, endpoint.port);
+    }
+    static Endpoint endpointOf(const QHostAddress& address, quint16 port);
     struct HostEntry
     {
         QHostAddress address; // null while unknown
@@ -180,7 +193,10 @@ private:
     void hostLookedUp(const QString& host, const QHostAddress& address);
 
     // Routing: each socket serves each remote endpoint at most once, so answers reach exactly the query that asked.
+    // -1 when no socket of the address's family could be bound.
     int registerRoute(quint32 id, const QHostAddress& address, quint16 port);
+    // Sends a query's tries, or ends its cycle as refused when its family has no socket.
+    void transmitTo(quint32 id, ServerQuery* query, const QHostAddress& address);
     void unregisterRoute(quint32 id);
     void readDatagrams(int socketIndex);
     // Hands the datagram just read to the query that awaits it, if any.
@@ -208,6 +224,8 @@ private:
     QTimer m_timer;
 
     std::vector<std::unique_ptr<QUdpSocket>> m_sockets;
+    std::vector<bool> m_socketIsV6;
+    bool m_ipv6Unavailable = false;
     std::vector<QHash<Endpoint, quint32>> m_routes;
     struct RouteKey
     {

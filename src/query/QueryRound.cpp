@@ -54,8 +54,10 @@ void QueryRound::start(const std::vector<Target>& targets)
         connect(query.get(), &ServerQuery::timeOut, this, [this, i] {
             if (m_done[i])
                 return;
-            if (m_answers[i] == 0)
+            if (m_answers[i] == 0) {
                 m_results[i].state = m_queries[i]->state();
+                m_results[i].stateReason = m_queries[i]->stateReason();
+            }
             complete(i, m_answers[i] > 0);
         });
         m_queries.push_back(std::move(query));

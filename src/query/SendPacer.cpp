@@ -1,12 +1,15 @@
 #include "query/SendPacer.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace trevisk {
 
-void SendPacer::setCeiling(int queriesPerSecond)
+void SendPacer::setCeiling(int queriesPerSecond, int open)
 {
     m_ceiling = std::max(0, queriesPerSecond);
+    m_openCeiling = open;
+    m_open = m_ceiling > 0 && open > m_ceiling;
     // A lower ceiling takes effect at once; a higher one is reached by the answers.
     if (m_rate <= 0)
         m_rate = StartQueriesPerSecond;
@@ -15,9 +18,11 @@ void SendPacer::setCeiling(int queriesPerSecond)
 
 double SendPacer::ceiling() const
 {
-    double most = m_ceiling;
-    if (m_answerBytes > 0)
-        most = std::min(most, double(HomeAnswerBytesPerSecond) / m_answerBytes);
+    double most = m_open ? m_openCeiling : m_ceiling;
+    if (m_answerBytes > 0) {
+        const double bytes = double(HomeAnswerBytesPerSecond) * (m_open ? OpenAnswerBytesFactor : 1);
+        most = std::min(most, bytes / m_answerBytes);
+    }
     return std::max(std::min(double(m_ceiling), FloorQueriesPerSecond), most);
 }
 
@@ -33,6 +38,8 @@ bool SendPacer::take(qint64 now)
 {
     if (!paced())
         return true;
+    if (!m_open && m_openCeiling > m_ceiling && m_lastLoss >= 0 && now - m_lastLoss >= ReopenQuietMs)
+        m_open = true;
     refill(now);
     if (m_tokens < 1.0)
         return false;
@@ -47,7 +54,7 @@ void SendPacer::answeredInTime(qsizetype bytes)
         m_answerBytes = m_answerBytes <= 0 ? double(bytes) : m_answerBytes + (double(bytes) - m_answerBytes) / 16.0;
     }
     if (paced())
-        m_rate = std::min(ceiling(), m_rate + StepPerAnswer);
+        m_rate = std::min(ceiling(), m_rate + StepPerAnswer * (m_open ? OpenStepFactor : 1));
 }
 
 void SendPacer::lost(qint64 now)
@@ -55,6 +62,12 @@ void SendPacer::lost(qint64 now)
     if (!paced() || (m_lastLoss >= 0 && now - m_lastLoss < LossQuietMs))
         return;
     m_lastLoss = now;
+    if (std::exchange(m_open, false)) {
+        // What went out beyond the home pace comes back as retries, all due at once: they start
+        // again from the pace that is safe anywhere.
+        m_rate = std::min(StartQueriesPerSecond, ceiling());
+        return;
+    }
     m_rate = std::max(std::min(FloorQueriesPerSecond, double(m_ceiling)), m_rate / 2.0);
 }
 

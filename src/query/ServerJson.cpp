@@ -151,7 +151,7 @@ void appendQueryResultJson(QByteArray& out, const QueryRound::Result& result, in
         }
     }
     json.close(']');
-    if (state == ServerState::BadAnswer)
+    if (state == ServerState::BadAnswer || (state == ServerState::Refused && !result.stateReason.isEmpty()))
         json.key("reason"), json.string(result.stateReason);
     json.key("settings"), json.open('[');
     for (const ServerSetting& setting : result.settings) {

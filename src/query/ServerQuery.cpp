@@ -437,7 +437,7 @@ bool ServerQuery::badAnswer(const QString& reason)
     return true;
 }
 
-bool ServerQuery::refuse()
+bool ServerQuery::refuse(const QString& reason)
 {
     if (!timerOn(TimeOut))
         return false;
@@ -451,7 +451,7 @@ bool ServerQuery::refuse()
     m_lastRefresh = QDateTime();
     ++m_engine.m_counters.timeOuts; // a refused cycle is a time-out that came early
     m_state = ServerState::Refused;
-    m_stateReason.clear();
+    m_stateReason = reason;
     emit timeOut();
     emit serverUpdate();
     return true;

@@ -101,7 +101,7 @@ private:
     // Takes a datagram from the server's address; false when no answer was awaited and it had no effect.
     bool receive(const QByteArray& datagram);
     // Nothing listens at the server's port: the cycle ends at once as a time-out. False when no try was waiting.
-    bool refuse();
+    bool refuse(const QString& reason = QString());
     bool receiveA2s(const QByteArray& datagram);
     // False for an answer that cannot be this server's: a challenge this cycle did not send, or none
     // from a server that echoes it.

@@ -38,7 +38,7 @@ QLatin1String stateKey(ServerState state)
 
 QString stateLine(ServerState state, const QString& reason)
 {
-    if (state == ServerState::BadAnswer && !reason.isEmpty())
+    if (!reason.isEmpty())
         return stateText(state) + QStringLiteral(": ") + reason;
     return stateText(state);
 }

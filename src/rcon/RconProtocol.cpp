@@ -18,12 +18,15 @@ std::optional<RconTarget> rconTarget(const QString& game, const QString& address
     const GameInfo* info = findGame(game);
     if (!info)
         return std::nullopt;
+    const HostPort split = splitAddress(address.trimmed());
+    if (!split.valid)
+        return std::nullopt;
     RconTarget target;
-    target.host = hostPart(address).trimmed();
+    target.host = split.host.trimmed();
     int port = info->port;
-    if (address.contains(QLatin1Char(':'))) {
+    if (split.hasPort) {
         bool ok = false;
-        port = address.mid(address.indexOf(QLatin1Char(':')) + 1).trimmed().toInt(&ok);
+        port = split.port.trimmed().toInt(&ok);
         if (!ok)
             return std::nullopt;
     }

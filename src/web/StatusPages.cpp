@@ -40,9 +40,12 @@ QString serverLabels(const ServerSnapshot& server)
 class MetricWriter
 {
 public:
-    explicit MetricWriter(QString& out)
+    MetricWriter(QString& out, const std::vector<std::pair<QString, QString>>& common)
         : m_out(out)
-    {}
+    {
+        for (const auto& [name, value] : common)
+            m_common += QStringLiteral(",%1=\"%2\"").arg(name, labelValue(value));
+    }
     void family(const char* name, const char* type, const char* help)
     {
         m_out += QStringLiteral("# HELP %1 %2\n# TYPE %1 %3\n")
@@ -51,13 +54,15 @@ public:
     void sample(const char* name, const QString& labels, double value)
     {
         m_out += QLatin1String(name);
-        if (!labels.isEmpty())
-            m_out += QLatin1Char('{') + labels + QLatin1Char('}');
+        const QString all = labels.isEmpty() ? m_common.mid(1) : labels + m_common;
+        if (!all.isEmpty())
+            m_out += QLatin1Char('{') + all + QLatin1Char('}');
         m_out += QLatin1Char(' ') + QString::number(value, 'g', 17) + QLatin1Char('\n');
     }
 
 private:
     QString& m_out;
+    QString m_common; // ",name=\"value\"" for each label every sample carries
 };
 
 } // namespace
@@ -65,7 +70,7 @@ private:
 QByteArray metricsText(const StatusSnapshot& snapshot)
 {
     QString out;
-    MetricWriter metrics(out);
+    MetricWriter metrics(out, snapshot.labels);
     const auto perServer = [&](const char* name,
                                const char* type,
                                const char* help,

@@ -11,6 +11,7 @@
 #include <QJsonArray>
 
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace trevisk {
@@ -29,6 +30,8 @@ struct StatusSnapshot
 {
     std::vector<ServerSnapshot> servers;
     QueryEngine::Counters counters;
+    // Labels every metrics series carries (a shard of a fleet: "shard" and "instance"); none by default.
+    std::vector<std::pair<QString, QString>> labels;
 };
 
 // The Prometheus text exposition format (version 0.0.4).

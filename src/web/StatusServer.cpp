@@ -255,6 +255,7 @@ StatusSnapshot StatusServer::snapshot() const
 {
     StatusSnapshot snapshot;
     snapshot.counters = m_monitor.engine().counters();
+    snapshot.labels = m_labels;
     for (const StatusRow& row : m_monitor.status().rows()) {
         ServerSnapshot server;
         server.row = row;

@@ -65,6 +65,8 @@ public:
 
     void setToken(const QByteArray& token) { m_token = token; }
     void setLimits(const StatusServerLimits& limits) { m_limits = limits; }
+    // Labels every metrics series carries, such as a fleet member's shard and instance.
+    void setLabels(std::vector<std::pair<QString, QString>> labels) { m_labels = std::move(labels); }
     // False (and a reason) when the address cannot be bound.
     bool listen(const ListenAddress& where, QString* error);
     // The port bound (the one chosen, for port 0); 0 before listening.
@@ -102,6 +104,7 @@ private:
     int m_open = 0;
     QByteArray m_token;
     quint16 m_port = 0;
+    std::vector<std::pair<QString, QString>> m_labels;
     // The status table forgets an answer's time at a time-out; an alert wants to know it.
     QHash<QString, QDateTime> m_lastAnswer;
 };

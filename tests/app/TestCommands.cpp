@@ -3,6 +3,7 @@
 #include "monitor/UptimeLog.h"
 #include "session/Startup.h"
 #include "sim/SimMasterServer.h"
+#include "sim/SimPlan.h"
 #include "sim/SimServer.h"
 #include "store/Stores.h"
 #include "support/TestFiles.h"
@@ -112,6 +113,57 @@ private slots:
                 && text.out.indexOf(first.address().toUtf8()) < text.out.indexOf(second.address().toUtf8()));
     }
 
+    // An IPv6 server is queried, listed and refused in the forms a shell user types.
+    void ipv6Servers()
+    {
+        SimServer server(SimServerState::forGame(QStringLiteral("Quake 3"), 1, 2));
+        QVERIFY(server.start(QHostAddress(QHostAddress::LocalHostIPv6)));
+        QVERIFY(server.address().startsWith(QLatin1String("[::1]:")));
+        const TreviskRun json = runTrevisk(args("query|Quake 3") << server.address() << QStringLiteral("--json"));
+        QCOMPARE(json.code, 0);
+        const QJsonObject answer = QJsonDocument::fromJson(json.out).object();
+        QCOMPARE(answer.value(QStringLiteral("address")).toString(), server.address());
+        QCOMPARE(answer.value(QStringLiteral("status")).toString(), QStringLiteral("up"));
+        QCOMPARE(answer.value(QStringLiteral("players")).toArray().size(), 2);
+
+        // Every engine answers over IPv6 as over IPv4.
+        QTemporaryDir dir;
+        std::vector<std::unique_ptr<SimServer>> engines;
+        QByteArray list;
+        for (const QString& engine : SimPlan::engines()) {
+            const QString game = SimPlan::representativeGame(engine);
+            engines.push_back(std::make_unique<SimServer>(SimServerState::forGame(game, 1, 1)));
+            QVERIFY(engines.back()->start(QHostAddress(QHostAddress::LocalHostIPv6)));
+            list += game.toUtf8() + '\t' + engines.back()->address().toUtf8() + '\n';
+        }
+        const QString listFile = dir.filePath(QStringLiteral("six.txt"));
+        QVERIFY(writeFile(listFile, list));
+        const TreviskRun all = runTrevisk((args("query|--file") << listFile) + args("--json"));
+        QCOMPARE(all.code, 0);
+        const QJsonArray answers = QJsonDocument::fromJson(all.out).array();
+        QCOMPARE(answers.size(), qsizetype(engines.size()));
+        for (const QJsonValue& one : answers)
+            QCOMPARE(one.toObject().value(QStringLiteral("status")).toString(), QStringLiteral("up"));
+
+        const QStringList where{QStringLiteral("--data-dir"),
+                                dir.filePath(QStringLiteral("data")),
+                                QStringLiteral("--config"),
+                                dir.filePath(QStringLiteral("t.ini"))};
+        auto servers = [&](const QStringList& arguments) {
+            return runTrevisk(QStringList{QStringLiteral("servers")} + arguments + where);
+        };
+        QCOMPARE(servers(args("add|Quake 3|::1")).code, 0);
+        QCOMPARE(servers(args("add|Quake 3|[0:0::1]:27960")).err, QByteArray("This server is already in the list!\n"));
+        QCOMPARE(servers(args("add|Quake 3") << server.address()).code, 0);
+        for (const char* bad : {"::1:27960", "[::1", "[::1]x", "[fe80::1%eth0]:27960"}) {
+            const TreviskRun refused = servers(args("add|Quake 3") << QString::fromLatin1(bad));
+            QCOMPARE(refused.code, 1);
+            QVERIFY2(refused.err.startsWith("Unable to resolve"), bad);
+        }
+        QCOMPARE(servers(args("list")).out,
+                 "Quake 3\t[::1]:27960\t\t\nQuake 3\t" + server.address().toUtf8() + "\t\t\n");
+    }
+
     void findThroughMasters_data()
     {
         QTest::addColumn<QString>("game");
@@ -121,10 +173,9 @@ private slots:
         QTest::addColumn<int>("code");
         QTest::addColumn<int>("shown");    // servers that pass no filter: all found
         QTest::addColumn<QString>("note"); // on standard error
-        QTest::newRow("quake 3, IPv6 too, older end marks")
-            << "Quake 3"
-            << "Q3"
-            << "none" << 1 << 0 << 3 << "2 IPv6 servers listed but not queried";
+        QTest::newRow("quake 3, IPv6 too, older end marks") << "Quake 3"
+                                                            << "Q3"
+                                                            << "none" << 1 << 0 << 3 << "5 listed, 3 of 5 answered";
         QTest::newRow("quakeworld") << "QuakeWorld"
                                     << "QW"
                                     << "none" << 0 << 0 << 3 << "3 servers listed";
@@ -180,7 +231,13 @@ private slots:
         const TreviskRun run = runTrevisk(ask + args("--json"));
         QCOMPARE(run.code, code);
         QVERIFY2(run.err.contains(note.toUtf8()), run.err.constData());
-        const QJsonArray found = QJsonDocument::fromJson(run.out).array();
+        QJsonArray found = QJsonDocument::fromJson(run.out).array();
+        // The IPv6 entries come last, on ::1 where nothing listens.
+        while (!found.isEmpty()
+               && found.last().toObject().value(QStringLiteral("address")).toString().startsWith(QLatin1Char('['))) {
+            QCOMPARE(found.last().toObject().value(QStringLiteral("status")).toString(), QStringLiteral("refused"));
+            found.removeLast();
+        }
         QCOMPARE(found.size(), shown);
         for (int i = 0; i < shown; ++i) {
             QCOMPARE(found[i].toObject().value(QStringLiteral("status")).toString(), QStringLiteral("up"));

@@ -48,6 +48,61 @@ private slots:
         QFETCH(int, expected);
         QCOMPARE(queryPort(game, address, explicitPort), expected);
     }
+
+    void addressSplit_data()
+    {
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<bool>("valid");
+        QTest::addColumn<QString>("host");
+        QTest::addColumn<QString>("port"); // "-" when there is none
+        const auto row = [](const char* address, bool valid, const char* host, const char* port) {
+            QTest::newRow(address) << QString::fromLatin1(address) << valid << QString::fromLatin1(host)
+                                   << QString::fromLatin1(port);
+        };
+        row("127.0.0.1:27960", true, "127.0.0.1", "27960");
+        row("name.example:1", true, "name.example", "1");
+        row("h", true, "h", "-");
+        row("h:", true, "h", "");
+        row("[::1]:27960", true, "::1", "27960");
+        row("[2001:db8::5]:27960", true, "2001:db8::5", "27960");
+        row("[::1]", true, "::1", "-");
+        row("[::1]:", true, "::1", "");
+        row("::1", true, "::1", "-");
+        // Without brackets every colon belongs to the host: never ::1 on port 27960.
+        row("::1:27960", true, "::1:27960", "-");
+        row("[::1", false, "", "-");
+        row("[::1]x", false, "", "-");
+        row("[::1]27960", false, "", "-");
+        row("[]:5", true, "", "5");
+    }
+
+    void addressSplit()
+    {
+        QFETCH(QString, address);
+        QFETCH(bool, valid);
+        QFETCH(QString, host);
+        QFETCH(QString, port);
+        const HostPort split = splitAddress(address);
+        QCOMPARE(split.valid, valid);
+        QCOMPARE(split.host, host);
+        QCOMPARE(split.hasPort ? split.port : QStringLiteral("-"), port);
+        QCOMPARE(hostPart(address), host);
+        if (valid && split.hasPort && !host.isEmpty()) {
+            QCOMPARE(gamePortText(address), port);
+            QCOMPARE(joinAddress(host, port), address);
+        }
+    }
+
+    void ipv6Hosts()
+    {
+        QVERIFY(isIPv6Host(QStringLiteral("::1")));
+        QVERIFY(isIPv6Host(QStringLiteral("2001:DB8::5")));
+        QVERIFY(!isIPv6Host(QStringLiteral("fe80::1%eth0")));
+        QVERIFY(!isIPv6Host(QStringLiteral("::1:27960")));
+        QVERIFY(!isIPv6Host(QStringLiteral(" ::1")));
+        QVERIFY(!isIPv6Host(QStringLiteral("127.0.0.1")));
+        QCOMPARE(queryPort(QStringLiteral("Unreal Tournament"), QStringLiteral("[::1]:7777")), 7778);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestCatalogue)

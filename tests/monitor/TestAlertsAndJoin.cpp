@@ -309,6 +309,7 @@ private slots:
         for (const char* game : {"Unreal Tournament", "Battlefield 1942", "Half Life"})
             f.listServer(QStringLiteral("127.0.0.1:%1").arg(f.context.stores.servers.rows.size() + 1),
                          QString::fromLatin1(game));
+        f.listServer(QStringLiteral("[::1]:4"), QStringLiteral("Unreal Tournament"));
         f.context.stores.gamePaths.rows = {
             {QStringLiteral("Unreal Tournament"),
              QStringLiteral("C:\\UT\\System\\UnrealTournament.exe"),
@@ -324,6 +325,10 @@ private slots:
                  QStringLiteral("C:\\UT\\System\\UnrealTournament.exe|C:\\UT\\System|127.0.0.1:1|-log"));
         QCOMPARE(f.launcher.launches[1].join(QLatin1Char('|')),
                  QStringLiteral("/bf/bf1942|/bf|+isInternet|1|+restart|1|+joinServer|127.0.0.1:2"));
+        // The games that speak IPv6 take its address in brackets, as it is listed.
+        joinAnyways(f, QStringLiteral("[::1]:4"), QStringLiteral("Unreal Tournament"));
+        QCOMPARE(f.launcher.launches.takeLast().join(QLatin1Char('|')),
+                 QStringLiteral("C:\\UT\\System\\UnrealTournament.exe|C:\\UT\\System|[::1]:4|-log"));
         joinAnyways(f, QStringLiteral("127.0.0.1:3"), QStringLiteral("Half Life"));
         QCOMPARE(f.prompter.texts().last(), QStringLiteral("Location of Half Life has not been configured!"));
         f.launcher.succeed = false;

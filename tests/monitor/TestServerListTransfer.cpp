@@ -212,9 +212,13 @@ private slots:
 
     void addressRule()
     {
-        for (const char* good : {"127.0.2.1:27960", "quake.example-host_1.org:0", "h:65535"})
+        for (const char* good :
+             {"127.0.2.1:27960", "quake.example-host_1.org:0", "h:65535", "[::1]:27960", "[2001:DB8::5]:0"})
             QVERIFY2(isServerAddress(QString::fromLatin1(good)), good);
-        for (const char* bad : {"h", "h:", ":1", "h:1:2", "h :1", "h':1", "h\":1", "h\t:1", "-h:1", "h:+1", "h:65536"})
+        for (const char* bad : {"h",     "h:",          ":1",     "h:1:2",    "h :1",     "h':1",
+                                "h\":1", "h\t:1",       "-h:1",   "h:+1",     "h:65536",  "::1:27960",
+                                "::1",   "[::1]",       "[::1]:", "[::1",     "[::1]x:1", "[fe80::1%eth0]:1",
+                                "[h]:1", "[1.2.3.4]:1", "[]:1",   "[::1]:-1", "[::1 ]:1"})
             QVERIFY2(!isServerAddress(QString::fromLatin1(bad)), bad);
     }
 };

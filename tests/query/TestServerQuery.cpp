@@ -462,6 +462,61 @@ private slots:
         QCOMPARE(other.players()->size(), size_t(1));
     }
 
+    // IPv6 servers go out on the engine's IPv6 socket and IPv4 ones on its IPv4 socket: an IPv4
+    // address in IPv6's mapped form is IPv4, a name may resolve to IPv6, and a closed IPv6 port
+    // is refused at once. Without IPv6 the server is refused with the reason, not left to time out.
+    void ipv6ServersBesideIPv4Ones()
+    {
+        auto engine = makeEngine(&m_plain, 60s, 10s);
+        engine->setHostResolver([](const QString& host, std::function<void(const QHostAddress&)> done) {
+            done(host == QLatin1String("six.example") ? QHostAddress(QHostAddress::LocalHostIPv6) : QHostAddress());
+        });
+        RawUdpServer four;
+        RawUdpServer six(0, QHostAddress::LocalHostIPv6);
+        QVERIFY(six.isBound());
+        four.autoReply = "four";
+        six.autoReply = "six";
+        const QString sixAddress = six.address();
+        QVERIFY(sixAddress.startsWith(QLatin1String("[::1]:")));
+        const QStringList addresses{four.address(),
+                                    sixAddress,
+                                    QStringLiteral("[::ffff:127.0.0.1]:%1").arg(four.port()),
+                                    QStringLiteral("six.example:%1").arg(six.port())};
+        const QList<QByteArray> expected{"four", "six", "four", "six"};
+        std::vector<std::unique_ptr<ServerQuery>> queries;
+        for (const QString& address : addresses) {
+            queries.push_back(std::make_unique<ServerQuery>(*engine));
+            queries.back()->init(address, QStringLiteral("Quake 3"), 1);
+        }
+        for (size_t i = 0; i < queries.size(); ++i) {
+            QTRY_COMPARE(queries[i]->state(), ServerState::Up);
+            QCOMPARE(queries[i]->hostname(), QString::fromLatin1(expected[int(i)]));
+        }
+        // Two servers share each endpoint: two sockets of each family.
+        QCOMPARE(engine->socketCount(), 4);
+
+        ServerQuery closed(*engine);
+        QSignalSpy timeOuts(&closed, &ServerQuery::timeOut);
+        QUdpSocket probe;
+        QVERIFY(probe.bind(QHostAddress::LocalHostIPv6, 0));
+        const quint16 closedSix = probe.localPort();
+        probe.close();
+        closed.init(QStringLiteral("[::1]:%1").arg(closedSix), QStringLiteral("Quake 3"), 1);
+        QVERIFY(timeOuts.wait(5000));
+        QCOMPARE(closed.state(), ServerState::Refused);
+        QVERIFY(closed.stateReason().isEmpty());
+
+        auto without = makeEngine(&m_plain, 60s, 10s);
+        without->setIPv6Unavailable(true);
+        ServerQuery unavailable(*without);
+        QSignalSpy refused(&unavailable, &ServerQuery::timeOut);
+        unavailable.init(sixAddress, QStringLiteral("Quake 3"), 1);
+        QTRY_COMPARE(refused.size(), 1);
+        QCOMPARE(unavailable.state(), ServerState::Refused);
+        QCOMPARE(unavailable.stateReason(), QStringLiteral("IPv6 is not available on this machine"));
+        QCOMPARE(six.requests.size(), 2);
+    }
+
     // Something answers, but not as its engine does, or with numbers no server has: a bad answer,
     // not a time-out, and nothing of it reaches the results. A good answer then counts as ever.
     void badAnswersAreNotTaken_data()
@@ -653,6 +708,42 @@ private slots:
         for (qint64 t = 20'000; t < 40'000; t += SendPacer::LossQuietMs)
             pacer.lost(t);
         QCOMPARE(pacer.rate(), SendPacer::FloorQueriesPerSecond);
+    }
+
+    // Open: the rate climbs fast past the home ceiling while nothing is lost; a loss sets it
+    // back to the start, and it opens again only after a quiet while.
+    void anOpenCeilingHoldsUntilTheFirstLoss()
+    {
+        SendPacer pacer;
+        pacer.setCeiling(2000, 10000);
+        QVERIFY(!pacer.beyondCeiling());
+        for (int i = 0; i < 100; ++i)
+            pacer.answeredInTime(600);
+        QCOMPARE(pacer.rate(), 500 + 100 * SendPacer::StepPerAnswer * SendPacer::OpenStepFactor);
+        QVERIFY(pacer.beyondCeiling());
+        for (int i = 0; i < 1000; ++i)
+            pacer.answeredInTime(600);
+        QCOMPARE(pacer.rate(), 10000.0);
+        pacer.lost(1000);
+        QCOMPARE(pacer.rate(), SendPacer::StartQueriesPerSecond);
+        QVERIFY(!pacer.beyondCeiling());
+        for (int i = 0; i < 1000; ++i)
+            pacer.answeredInTime(600);
+        QCOMPARE(pacer.rate(), 2000.0);
+        pacer.take(1000 + SendPacer::ReopenQuietMs - 1);
+        QVERIFY(!pacer.beyondCeiling());
+        pacer.answeredInTime(600);
+        QCOMPARE(pacer.rate(), 2000.0);
+        pacer.take(1000 + SendPacer::ReopenQuietMs);
+        pacer.answeredInTime(600);
+        QVERIFY(pacer.beyondCeiling());
+        // A low open ceiling, or none, is the plain pacer.
+        SendPacer closed;
+        closed.setCeiling(2000, 1000);
+        for (int i = 0; i < 1000; ++i)
+            closed.answeredInTime(600);
+        QCOMPARE(closed.rate(), 2000.0);
+        QVERIFY(!closed.beyondCeiling());
     }
 
     void aLowCeilingHoldsFromTheStartAndNoCeilingMeansNoPacing()

@@ -37,15 +37,21 @@ private slots:
     void printsTheReply_data()
     {
         QTest::addColumn<QString>("game");
-        QTest::newRow("Quake 3") << QStringLiteral("Quake 3");
-        QTest::newRow("Half Life") << QStringLiteral("Half Life");
+        QTest::addColumn<QHostAddress>("host");
+        const QHostAddress four(QHostAddress::LocalHost);
+        const QHostAddress six(QHostAddress::LocalHostIPv6);
+        QTest::newRow("Quake 3") << QStringLiteral("Quake 3") << four;
+        QTest::newRow("Half Life") << QStringLiteral("Half Life") << four;
+        QTest::newRow("Quake 3, IPv6") << QStringLiteral("Quake 3") << six;
+        QTest::newRow("Half Life, IPv6") << QStringLiteral("Half Life") << six;
     }
     void printsTheReply()
     {
         QFETCH(QString, game);
+        QFETCH(QHostAddress, host);
         SimServer server(game);
         server.state().rconPassword = "labpass";
-        QVERIFY(server.start());
+        QVERIFY(server.start(host));
         const QStringList file{QStringLiteral("--password-file"), m_passwordFile};
 
         TreviskRun run = rcon(game, server.address(), file + args("echo|two words|\x1b]0;title\x07"));

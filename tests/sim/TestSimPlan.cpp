@@ -69,6 +69,12 @@ private slots:
 
     void unservablePlans()
     {
+        // One IPv6 loopback address: one server of a fixed query port at most.
+        const QHostAddress six(QHostAddress::LocalHostIPv6);
+        const SimPlan one = SimPlan::make({QStringLiteral("Medal of Honor")}, 12203, 1, six);
+        QVERIFY(one.error.isEmpty());
+        QCOMPARE(one.servers.at(0).address(), QStringLiteral("[::1]:12203"));
+        QVERIFY(!SimPlan::make({QStringLiteral("Medal of Honor")}, 12203, 2, six).error.isEmpty());
         QVERIFY(!SimPlan::make({QStringLiteral("Medal of Honor")}, 0, 1).error.isEmpty());
         QVERIFY(!SimPlan::make({QStringLiteral("Raven Shield")}, 64600, 1).error.isEmpty());
         QVERIFY(!SimPlan::make({QStringLiteral("Quake 3")}, 65530, 10).error.isEmpty());
@@ -121,6 +127,9 @@ private slots:
         QTest::newRow("unknown engine") << args("--engine Q4");
         QTest::newRow("backwards delay") << args("--all --port 1 --delay 200-100");
         QTest::newRow("outside address") << args("--all --port 1 --reply-from 10.0.0.1");
+        QTest::newRow("outside bind") << args("--all --port 1 --bind 10.0.0.1");
+        QTest::newRow("bind no address") << args("--all --port 1 --bind localhost");
+        QTest::newRow("IPv6 bind, IPv4 master") << args("--all --port 1 --bind ::1 --master Q3");
         QTest::newRow("missing value") << args("--all --port");
         QTest::newRow("unknown option") << args("--all --fast");
         QTest::newRow("master switch before the master") << args("--all --port 1 --master-duplicates --master Q3");
@@ -169,11 +178,18 @@ private slots:
         QVERIFY(sim.waitForFinished(5000));
     }
 
-    // The built trevisk-sim, as the demo and benchmark scripts run it.
+    // The built trevisk-sim, as the demo and benchmark scripts run it, on either family.
+    void servesEveryEngineUntilSignalled_data()
+    {
+        QTest::addColumn<QString>("bind");
+        QTest::newRow("IPv4") << QStringLiteral("127.0.0.1");
+        QTest::newRow("IPv6") << QStringLiteral("::1");
+    }
     void servesEveryEngineUntilSignalled()
     {
+        QFETCH(QString, bind);
         QProcess sim;
-        sim.start(QStringLiteral(TREVISK_SIM_PATH), args("--all --port 0 --delay 1-5"));
+        sim.start(QStringLiteral(TREVISK_SIM_PATH), args("--all --port 0 --delay 1-5 --bind") << bind);
         QVERIFY(sim.waitForStarted());
         QByteArray out;
         QVERIFY(QTest::qWaitFor(
@@ -186,14 +202,14 @@ private slots:
         QCOMPARE(lines.size(), 9);
 
         QUdpSocket client;
-        QVERIFY(client.bind(QHostAddress::LocalHost, 0));
+        QVERIFY(client.bind(QHostAddress(bind), 0));
         for (const QString& line : lines) {
             const QStringList fields = line.split(QLatin1Char('\t'));
             QCOMPARE(fields.size(), 2);
             const QString& game = fields[0];
             const QString& address = fields[1];
             QVERIFY2(findGame(game), qPrintable(game));
-            QCOMPARE(hostPart(address), QStringLiteral("127.0.0.1"));
+            QCOMPARE(hostPart(address), bind);
             // Every request of the engine is answered from the query port the catalogue gives.
             const QList<QByteArray> requests = protocolForEngine(getEngine(game))->requests();
             for (const QByteArray& request : requests)

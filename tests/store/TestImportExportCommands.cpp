@@ -44,7 +44,7 @@ private slots:
         a.address = QStringLiteral("127.0.2.1:27960");
         a.game = QStringLiteral("Quake 3");
         ServerRecord b = a;
-        b.address = QStringLiteral("127.0.2.2:27960");
+        b.address = QStringLiteral("[2001:DB8::5]:27960"); // kept as written, not rewritten as 2001:db8::5
         QCOMPARE(writeServerListFile(file("one.xml"), {a}), QString());
         QCOMPARE(writeServerListFile(file("two.xml"), {a, b, b}), QString());
 

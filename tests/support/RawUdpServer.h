@@ -9,15 +9,15 @@
 
 namespace trevisk {
 
-// A UDP server on 127.0.0.1 that keeps every request with its arrival time (milliseconds since
+// A UDP server on 127.0.0.1 (or ::1) that keeps every request with its arrival time (milliseconds since
 // it was made) and answers as the test says: the same datagram to every request, or from a
 // handler that sees each request's number (from 1) and replies to it.
 class RawUdpServer : public QObject
 {
 public:
-    explicit RawUdpServer(quint16 port = 0)
+    explicit RawUdpServer(quint16 port = 0, const QHostAddress& host = QHostAddress(QHostAddress::LocalHost))
     {
-        m_socket.bind(QHostAddress::LocalHost, port);
+        m_socket.bind(host, port);
         m_clock.start();
         connect(&m_socket, &QUdpSocket::readyRead, this, [this] {
             while (m_socket.hasPendingDatagrams()) {
@@ -33,7 +33,13 @@ public:
     }
     bool isBound() const { return m_socket.state() == QAbstractSocket::BoundState; }
     quint16 port() const { return m_socket.localPort(); }
-    QString address() const { return QStringLiteral("127.0.0.1:%1").arg(port()); }
+    QString address() const
+    {
+        const QHostAddress host = m_socket.localAddress();
+        return host.protocol() == QAbstractSocket::IPv6Protocol
+                   ? QStringLiteral("[%1]:%2").arg(host.toString()).arg(port())
+                   : QStringLiteral("%1:%2").arg(host.toString()).arg(port());
+    }
     // Answers the last request, from the server's own address and port.
     void reply(const QByteArray& bytes) { m_socket.writeDatagram(m_last.makeReply(bytes)); }
     const QNetworkDatagram& lastRequest() const { return m_last; }

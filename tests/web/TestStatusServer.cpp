@@ -1,7 +1,9 @@
 #include "monitor/MonitorFixture.h"
 #include "query/ServerJson.h"
+#include "store/Stores.h"
 #include "support/TestFiles.h"
 #include "support/TreviskRun.h"
+#include "web/Shard.h"
 #include "web/StatusServer.h"
 
 #include <QJsonArray>
@@ -126,6 +128,31 @@ QString key(const char* name, SimServer& server, const char* more = nullptr)
         labels << QString::fromLatin1(more);
     labels.sort();
     return QString::fromLatin1(name) + QLatin1Char('{') + labels.join(QLatin1Char(',')) + QLatin1Char('}');
+}
+
+// Starts the program headless with these arguments (plus --listen on a free loopback port) and
+// returns the port it serves on, or 0 when it did not come up.
+quint16 startServing(QProcess& program, QStringList arguments)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        environment.remove(QString::fromLatin1(name));
+    program.setProcessEnvironment(environment);
+    program.start(QStringLiteral(TREVISK_BINARY),
+                  arguments << QStringLiteral("--listen") << QStringLiteral("127.0.0.1:0"));
+    QByteArray out;
+    const QRegularExpression serving(QStringLiteral("Serving the status on http://127\\.0\\.0\\.1:(\\d+)/"));
+    QRegularExpressionMatch match;
+    const bool up = QTest::qWaitFor(
+        [&] {
+            out += program.readAllStandardOutput();
+            match = serving.match(QString::fromUtf8(out));
+            return match.hasMatch() || program.state() == QProcess::NotRunning;
+        },
+        20000);
+    if (!up)
+        qWarning().noquote() << out << program.readAllStandardError();
+    return match.hasMatch() ? static_cast<quint16>(match.captured(1).toUInt()) : 0;
 }
 
 } // namespace
@@ -417,6 +444,165 @@ private slots:
     }
 
     // The real program: options read, the token taken from its file, the status served while it watches.
+    // The hash is part of a fleet's set-up: a change would move servers between shards at an upgrade,
+    // so its values are pinned here (FNV-1a, 64 bits, finalised, of the lower-cased address).
+    void shardsOfAddresses()
+    {
+        const struct
+        {
+            const char* address;
+            int ofTwo, ofSeven, ofThousand;
+        } hashes[] = {
+            {"127.0.0.1:27960", 2, 1, 40},
+            {"127.0.0.1:27961", 1, 1, 699},
+            {"Game.Example.ORG:27015", 1, 2, 925},
+            {"game.example.org:27015", 1, 2, 925},
+            {"[::1]:27960", 2, 3, 774},
+            {"10.0.0.5:28960", 1, 4, 991},
+        };
+        for (const auto& [address, ofTwo, ofSeven, ofThousand] : hashes) {
+            const QString text = QString::fromLatin1(address);
+            QCOMPARE(shardOf(text, 1), 1);
+            QCOMPARE(shardOf(text, 2), ofTwo);
+            QCOMPARE(shardOf(text, 7), ofSeven);
+            QCOMPARE(shardOf(text, 1000), ofThousand);
+            QCOMPARE(Shard({ofSeven, 7}).watches(text), true);
+            QCOMPARE(Shard({ofSeven % 7 + 1, 7}).watches(text), false);
+        }
+
+        for (const char* good : {"1/1", "1/2", "2/2", "7/7", "100000/100000"}) {
+            QString error;
+            const std::optional<Shard> shard = parseShard(QString::fromLatin1(good), &error);
+            QVERIFY2(shard, good);
+            QCOMPARE(shard->text(), QString::fromLatin1(good));
+        }
+        for (const char* bad :
+             {"0/2", "3/2", "x/y", "1/0", "0/0", "", "1", "1/2/3", " 1/2", "-1/2", "1/100001", "1/+2"}) {
+            QString error;
+            QVERIFY2(!parseShard(QString::fromLatin1(bad), &error), bad);
+            QVERIFY(error.startsWith(QStringLiteral("--shard takes K/N")));
+        }
+    }
+
+    // Every series of every family carries the fleet's labels, escaped; without them the text is as it was.
+    void metricsCarryFleetLabels()
+    {
+        ServerSnapshot server;
+        server.row.game = QStringLiteral("Quake 3");
+        server.row.address = QStringLiteral("127.0.0.1:27960");
+        server.row.ping = 20;
+        server.row.actPlayers = 3;
+        server.row.actMax = 8;
+        server.row.friends = 1;
+        server.state = ServerState::Up;
+        server.lastAnswer = QDateTime::fromSecsSinceEpoch(1700000000);
+        server.uptime = {1.0, 0.5, 0.25};
+        StatusSnapshot snapshot;
+        snapshot.servers = {server};
+        const QByteArray plain = metricsText(snapshot);
+        snapshot.labels = {{QStringLiteral("shard"), QStringLiteral("2/3")},
+                           {QStringLiteral("instance"), QStringLiteral("rack \"b\"")}};
+        const QByteArray labelled = metricsText(snapshot);
+        QVERIFY(!plain.contains("shard=") && !plain.contains("instance="));
+        // The same lines but for the labels.
+        const QByteArray added = "shard=\"2/3\",instance=\"rack \\\"b\\\"\"";
+        const QByteArray stripped = QByteArray(labelled).replace("," + added, "").replace("{" + added + "}", "");
+        QCOMPARE(stripped, plain);
+
+        const QHash<QString, double> samples = parseMetrics(labelled);
+        QSet<QString> families;
+        for (auto it = samples.begin(); it != samples.end(); ++it) {
+            QVERIFY2(it.key().contains(QStringLiteral("instance=rack \"b\""))
+                         && it.key().contains(QLatin1String("shard=2/3")),
+                     qPrintable(it.key()));
+            families.insert(it.key().section(QLatin1Char('{'), 0, 0));
+        }
+        QCOMPARE(families.size(), labelled.count("# TYPE "));
+    }
+
+    // Two shards over one list of simulated servers: together they watch each server exactly once.
+    void twoShardsShareOneList()
+    {
+        // Refused before anything is read or started.
+        for (const char* refused : {"--headless|--shard|3/2", "--headless|--instance|a", "--shard|1/2|servers|list"}) {
+            const TreviskRun run = runTrevisk(args(refused));
+            QCOMPARE(run.code, 2);
+            QVERIFY2(run.err.contains("--shard"), run.err.constData());
+        }
+        std::vector<std::unique_ptr<SimServer>> simulated;
+        Stores list;
+        for (int i = 0; i < 10; ++i) {
+            simulated.push_back(
+                std::make_unique<SimServer>(SimServerState::forGame(QStringLiteral("Quake 3"), i + 1, 2)));
+            QVERIFY(simulated.back()->start());
+            ServerRecord record;
+            record.address = simulated.back()->address();
+            record.game = QStringLiteral("Quake 3");
+            list.servers.rows.push_back(record);
+        }
+        QTemporaryDir dir;
+        QProcess shards[2];
+        const auto stop = qScopeGuard([&] {
+            for (QProcess& program : shards) {
+                program.terminate();
+                program.waitForFinished(10000);
+            }
+        });
+        quint16 ports[2] = {};
+        for (int k = 0; k < 2; ++k) {
+            // Each instance has its own data folder (a folder is one monitor's), with the same list.
+            const QString data = dir.filePath(QString::number(k + 1));
+            QVERIFY(QDir().mkpath(data));
+            Stores copy(data);
+            copy.servers = list.servers;
+            QCOMPARE(copy.saveServers(), QString());
+            ports[k] = startServing(shards[k],
+                                    {QStringLiteral("--headless"),
+                                     QStringLiteral("--data-dir"),
+                                     data,
+                                     QStringLiteral("--config"),
+                                     data + QStringLiteral("/t.ini"),
+                                     QStringLiteral("--shard"),
+                                     QStringLiteral("%1/2").arg(k + 1),
+                                     QStringLiteral("--instance"),
+                                     QStringLiteral("node-%1").arg(k + 1)});
+            QVERIFY(ports[k] != 0);
+        }
+
+        QHash<QString, int> watched;
+        for (int k = 0; k < 2; ++k) {
+            // Each shard queries what it watches: every one of its servers comes up.
+            QJsonArray servers;
+            const auto allUp = [&] {
+                servers = QJsonDocument::fromJson(fetch(ports[k], QStringLiteral("/api/servers")).body).array();
+                return std::all_of(servers.begin(), servers.end(), [](const QJsonValue& server) {
+                    return server[QStringLiteral("state")].toString() == QLatin1String("up");
+                });
+            };
+            QTRY_VERIFY_WITH_TIMEOUT(allUp(), 20000);
+            QVERIFY(!servers.isEmpty());
+            for (const QJsonValue& server : servers) {
+                const QString address = server[QStringLiteral("address")].toString();
+                QCOMPARE(shardOf(address, 2), k + 1);
+                ++watched[address];
+            }
+            const QHash<QString, double> samples = parseMetrics(fetch(ports[k], QStringLiteral("/metrics")).body);
+            QCOMPARE(samples.value(QStringLiteral("trevisk_servers{instance=node-%1,shard=%1/2}").arg(k + 1)),
+                     double(servers.size()));
+        }
+        QCOMPARE(watched.size(), simulated.size());
+        for (const auto& server : simulated)
+            QCOMPARE(watched.value(server->address()), 1);
+        // A shard leaves its folder's list whole.
+        for (int k = 0; k < 2; ++k) {
+            shards[k].terminate();
+            QVERIFY(shards[k].waitForFinished(10000));
+            Stores after(dir.filePath(QString::number(k + 1)));
+            QCOMPARE(after.read(after.servers, ServersFile), QString());
+            QCOMPARE(after.servers.rows.size(), simulated.size());
+        }
+    }
+
     void programServesWithToken()
     {
         QTemporaryDir dir;

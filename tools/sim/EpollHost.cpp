@@ -1,5 +1,6 @@
 #include "EpollHost.h"
 
+#include "core/Catalogue.h"
 #include "sim/SimPlan.h"
 #include "sim/SimRequest.h"
 
@@ -21,13 +22,33 @@ constexpr quint64 SignalKey = std::numeric_limits<quint64>::max();
 constexpr quint64 MasterKey = SignalKey - 1;
 constexpr int EventsPerWait = 256;
 
-sockaddr_in socketAddress(const QHostAddress& host, quint16 port)
+// Big enough for either family; an IPv4 address fills the front of it.
+sockaddr_in6 socketAddress(const QHostAddress& host, quint16 port)
 {
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(host.toIPv4Address());
-    address.sin_port = htons(port);
+    sockaddr_in6 address{};
+    if (host.protocol() == QAbstractSocket::IPv6Protocol) {
+        address.sin6_family = AF_INET6;
+        const Q_IPV6ADDR bytes = host.toIPv6Address();
+        std::memcpy(address.sin6_addr.s6_addr, bytes.c, sizeof bytes.c);
+        address.sin6_port = htons(port);
+        return address;
+    }
+    sockaddr_in v4{};
+    v4.sin_family = AF_INET;
+    v4.sin_addr.s_addr = htonl(host.toIPv4Address());
+    v4.sin_port = htons(port);
+    std::memcpy(&address, &v4, sizeof v4);
     return address;
+}
+
+// The sender as the responders key their challenges: its IPv4 address, 0 for every IPv6 one.
+quint32 senderIPv4(const sockaddr_in6& from)
+{
+    if (from.sin6_family != AF_INET)
+        return 0;
+    sockaddr_in v4{};
+    std::memcpy(&v4, &from, sizeof v4);
+    return ntohl(v4.sin_addr.s_addr);
 }
 
 QString systemError(const QString& what)
@@ -38,14 +59,15 @@ QString systemError(const QString& what)
 // A non-blocking UDP socket bound to host and port; -1 with `error` set when it cannot be bound.
 int boundSocket(const QHostAddress& host, quint16 port, QString& error)
 {
-    const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    const bool v6 = host.protocol() == QAbstractSocket::IPv6Protocol;
+    const int fd = ::socket(v6 ? AF_INET6 : AF_INET, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
     if (fd < 0) {
         error = systemError(QStringLiteral("socket"));
         return -1;
     }
-    const sockaddr_in address = socketAddress(host, port);
-    if (::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
-        error = systemError(QStringLiteral("cannot bind %1:%2").arg(host.toString()).arg(port));
+    const sockaddr_in6 address = socketAddress(host, port);
+    if (::bind(fd, reinterpret_cast<const sockaddr*>(&address), v6 ? sizeof address : sizeof(sockaddr_in)) != 0) {
+        error = systemError(QStringLiteral("cannot bind %1").arg(joinAddress(host.toString(), QString::number(port))));
         ::close(fd);
         return -1;
     }
@@ -54,11 +76,11 @@ int boundSocket(const QHostAddress& host, quint16 port, QString& error)
 
 quint16 localPort(int fd)
 {
-    sockaddr_in address{};
+    sockaddr_in6 address{}; // the port sits where sockaddr_in has it
     socklen_t size = sizeof address;
     if (::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size) != 0)
         return 0;
-    return ntohs(address.sin_port);
+    return ntohs(address.sin6_port);
 }
 
 } // namespace
@@ -114,7 +136,7 @@ bool EpollHost::open(const std::vector<SimServerSpec>& specs, QString& error)
         const quint16 gamePort =
             spec.queryPort != 0 ? spec.gamePort
                                 : static_cast<quint16>(queryPort - SimPlan::queryPortOffset(spec.game).value_or(0));
-        server.address = spec.host.toString() + QLatin1Char(':') + QString::number(gamePort);
+        server.address = joinAddress(spec.host.toString(), QString::number(gamePort));
         server.responder.state().gamePort = gamePort;
         server.responder.state().address = server.address.toLatin1();
         server.responder.advanceTo(elapsed());
@@ -134,8 +156,7 @@ bool EpollHost::openMaster(QString& error)
     std::vector<ListedAddress> listed;
     listed.reserve(m_servers.size());
     for (const Server& server : m_servers)
-        listed.push_back(
-            {QHostAddress(server.address.section(QLatin1Char(':'), 0, 0)), server.responder.state().gamePort});
+        listed.push_back({QHostAddress(hostPart(server.address)), server.responder.state().gamePort});
     m_master = std::make_unique<SimMaster>(*m_options.master, std::move(listed));
     m_masterFd = boundSocket(QHostAddress(QHostAddress::LocalHost), static_cast<quint16>(m_options.masterPort), error);
     if (m_masterFd < 0)
@@ -231,6 +252,10 @@ bool EpollHost::takeSignals()
     while (::read(m_signals, &info, sizeof info) == sizeof info) {
         if (info.ssi_signo != SIGUSR1)
             return false;
+        if (m_options.linkRate > 0) {
+            std::printf("link_dropped=%lld\n", static_cast<long long>(m_linkDropped));
+            m_linkDropped = 0;
+        }
         m_stats.report();
     }
     return true;
@@ -240,7 +265,7 @@ void EpollHost::serve(Server& server, std::chrono::milliseconds now)
 {
     const bool answering = answeringAt(now);
     for (;;) {
-        sockaddr_in from{};
+        sockaddr_in6 from{};
         socklen_t size = sizeof from;
         const ssize_t length =
             ::recvfrom(server.fd, m_buffer.data(), m_buffer.size(), 0, reinterpret_cast<sockaddr*>(&from), &size);
@@ -254,7 +279,11 @@ void EpollHost::serve(Server& server, std::chrono::milliseconds now)
             std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - m_start).count(),
             kind == SimRequest::Kind::Info,
             kind == SimRequest::Kind::Status);
-        const QList<QByteArray> answer = server.responder.respond(request, ntohl(from.sin_addr.s_addr));
+        if (!linkCarries()) {
+            ++m_linkDropped;
+            continue;
+        }
+        const QList<QByteArray> answer = server.responder.respond(request, senderIPv4(from));
         if (answer.isEmpty())
             continue;
         qint64 bytes = 0;
@@ -271,7 +300,22 @@ void EpollHost::serve(Server& server, std::chrono::milliseconds now)
     }
 }
 
-void EpollHost::send(int fd, const sockaddr_in& to, const QList<QByteArray>& datagrams) const
+bool EpollHost::linkCarries()
+{
+    if (m_options.linkRate <= 0)
+        return true;
+    // A router's queue holds a fiftieth of a second's worth; what comes faster is lost.
+    const auto now = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - m_start);
+    const double burst = std::max(1.0, m_options.linkRate / 50.0);
+    m_linkTokens = std::min(burst, m_linkTokens + double((now - m_linkAt).count()) * m_options.linkRate / 1e6);
+    m_linkAt = now;
+    if (m_linkTokens < 1.0)
+        return false;
+    m_linkTokens -= 1.0;
+    return true;
+}
+
+void EpollHost::send(int fd, const sockaddr_in6& to, const QList<QByteArray>& datagrams) const
 {
     const int from = m_replyFd >= 0 ? m_replyFd : fd;
     for (const QByteArray& datagram : datagrams) {
@@ -281,7 +325,7 @@ void EpollHost::send(int fd, const sockaddr_in& to, const QList<QByteArray>& dat
                  static_cast<size_t>(datagram.size()),
                  0,
                  reinterpret_cast<const sockaddr*>(&to),
-                 sizeof to);
+                 to.sin6_family == AF_INET6 ? sizeof to : sizeof(sockaddr_in));
     }
 }
 

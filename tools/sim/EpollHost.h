@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <queue>
 
+#include <algorithm>
 #include <chrono>
 #include <memory>
 #include <netinet/in.h>
@@ -48,7 +49,7 @@ private:
         std::chrono::milliseconds due;
         quint64 order = 0;
         int fd = -1;
-        sockaddr_in to{};
+        sockaddr_in6 to{};
         QList<QByteArray> datagrams;
 
         bool operator>(const Pending& other) const { return due != other.due ? due > other.due : order > other.order; }
@@ -59,8 +60,9 @@ private:
     bool openMaster(QString& error);
     void serveMaster();
     void serve(Server& server, std::chrono::milliseconds now);
-    void send(int fd, const sockaddr_in& to, const QList<QByteArray>& datagrams) const;
+    void send(int fd, const sockaddr_in6& to, const QList<QByteArray>& datagrams) const;
     bool answeringAt(std::chrono::milliseconds now) const;
+    bool linkCarries();
     std::chrono::milliseconds elapsed() const;
 
     SimOptions m_options;
@@ -76,6 +78,10 @@ private:
     std::chrono::steady_clock::time_point m_start = std::chrono::steady_clock::now();
     ArrivalStats m_stats;
     std::vector<char> m_buffer = std::vector<char>(65536);
+    // The link's token bucket (--link-rate): requests beyond it are dropped, as an overrun router does.
+    double m_linkTokens = 0;
+    std::chrono::microseconds m_linkAt{0};
+    qint64 m_linkDropped = 0;
 };
 
 } // namespace trevisk

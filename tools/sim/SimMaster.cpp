@@ -17,13 +17,11 @@ QByteArray ipv4Bytes(const ListedAddress& server)
     return bytes;
 }
 
-QByteArray ipv6Bytes(int index, quint16 port)
+// [::1] on a low port, where nothing listens: the finder's queries of it stay on the machine.
+QByteArray ipv6Bytes(quint16 port)
 {
-    // 2001:db8::/32, the documentation prefix: never a real server.
-    QByteArray bytes("\x20\x01\x0d\xb8", 4);
-    bytes += QByteArray(10, '\0');
-    bytes += static_cast<char>((index >> 8) & 0xFF);
-    bytes += static_cast<char>(index & 0xFF);
+    QByteArray bytes(15, '\0');
+    bytes += '\1';
     bytes += static_cast<char>(port >> 8);
     bytes += static_cast<char>(port & 0xFF);
     return bytes;
@@ -120,7 +118,7 @@ QList<QByteArray> SimMaster::quake3(bool extended) const
         entries.push_back('\\' + ipv4Bytes(server));
     if (extended) {
         for (int i = 0; i < m_options.ipv6; ++i)
-            entries.push_back('/' + ipv6Bytes(i + 1, 27960));
+            entries.push_back('/' + ipv6Bytes(static_cast<quint16>(i + 1)));
     }
     // A real master fills a datagram to about 1400 bytes: some 200 entries.
     const size_t each = static_cast<size_t>(perDatagram(200));

@@ -38,40 +38,45 @@ std::optional<std::pair<int, int>> toRange(const QString& text, QChar separator,
 
 QString SimOptions::usage()
 {
-    return QStringLiteral("Usage: trevisk-sim (--engine ENGINE | --game NAME | --all) --port PORT [options]\n"
-                          "Serves simulated game servers on 127.0.0.1 until ended by a signal. Prints one line per\n"
-                          "server: the game, a tab, and the address to list (host:game port).\n"
-                          "\n"
-                          "  --engine ENGINE       Q2, Q3, QW, HL, UT, UT2003, HALO, NWN or RVS\n"
-                          "  --game NAME           a catalogue game, e.g. \"Medal of Honor\"\n"
-                          "  --all                 one server of every engine (ports 20 apart)\n"
-                          "  --port PORT           first game port; 0: ephemeral query ports\n"
-                          "  --count N             servers (of each engine with --all), default 1\n"
-                          "  --players N           players on each server at start, default 4\n"
-                          "  --max-players N       player limit, default the engine's usual one\n"
-                          "  --churn MS            a player joins or leaves every MS milliseconds\n"
-                          "  --flap UP:DOWN        answer for UP ms, then stay silent for DOWN ms, repeatedly\n"
-                          "  --drop P              lose each answer datagram with probability P (0-1)\n"
-                          "  --delay MIN-MAX       delay every answer by a random MIN-MAX milliseconds\n"
-                          "  --seed N              seed of the random choices, default 1\n"
-                          "  --unreal-order LIST   send Unreal answer parts in this order, e.g. 2,1,3\n"
-                          "  --unreal-repeat K     send Unreal answer part K twice\n"
-                          "  --reply-from HOST[:PORT]  send answers from this loopback address (and port)\n"
-                          "  --rcon-password PASS  accept rcon commands with this password\n"
-                          "  --a2s-only            Half-Life: answer only the A2S queries, not the old ones\n"
-                          "  --a2s-split BYTES     Half-Life: split A2S replies longer than BYTES into parts\n"
-                          "  --a2s-form FORM       goldsrc (default) or source: the form of the split parts\n"
-                          "  --a2s-reverse         send the split parts last first\n"
-                          "  --master KIND         also serve a master of KIND (Q3, QW, Q2, HL) listing the servers;\n"
-                          "                        its address is printed first as \"master<TAB>host:port\"\n"
-                          "  --master-port PORT    the master's port, default 0 (ephemeral)\n"
-                          "  --master-split N      N entries a datagram (a page for HL)\n"
-                          "  --master-duplicates   list every server twice\n"
-                          "  --master-end-each     Q3: the end mark after every datagram, as older masters do\n"
-                          "  --master-ipv6 N       Q3 extended lists: N IPv6 entries too (2001:db8::)\n"
-                          "  --master-extra N      N more entries on 127.255.x.y, where nothing answers\n"
-                          "  --master-fault F      truncated, wrong-header, zero, no-end, loop or garbage\n"
-                          "  --help                this text\n");
+    return QStringLiteral(
+        "Usage: trevisk-sim (--engine ENGINE | --game NAME | --all) --port PORT [options]\n"
+        "Serves simulated game servers on 127.0.0.1 (or --bind) until ended by a signal. Prints one line per\n"
+        "server: the game, a tab, and the address to list (host:game port).\n"
+        "\n"
+        "  --engine ENGINE       Q2, Q3, QW, HL, UT, UT2003, HALO, NWN or RVS\n"
+        "  --game NAME           a catalogue game, e.g. \"Medal of Honor\"\n"
+        "  --all                 one server of every engine (ports 20 apart)\n"
+        "  --port PORT           first game port; 0: ephemeral query ports\n"
+        "  --count N             servers (of each engine with --all), default 1\n"
+        "  --players N           players on each server at start, default 4\n"
+        "  --max-players N       player limit, default the engine's usual one\n"
+        "  --churn MS            a player joins or leaves every MS milliseconds\n"
+        "  --flap UP:DOWN        answer for UP ms, then stay silent for DOWN ms, repeatedly\n"
+        "  --drop P              lose each answer datagram with probability P (0-1)\n"
+        "  --link-rate N         a link that carries N requests a second (all servers together)\n"
+        "                        and drops those beyond\n"
+        "  --delay MIN-MAX       delay every answer by a random MIN-MAX milliseconds\n"
+        "  --seed N              seed of the random choices, default 1\n"
+        "  --unreal-order LIST   send Unreal answer parts in this order, e.g. 2,1,3\n"
+        "  --unreal-repeat K     send Unreal answer part K twice\n"
+        "  --bind ADDRESS        serve every server on this loopback address, default 127.0.0.1;\n"
+        "                        ::1 serves them over IPv6\n"
+        "  --reply-from HOST[:PORT]  send answers from this loopback address (and port)\n"
+        "  --rcon-password PASS  accept rcon commands with this password\n"
+        "  --a2s-only            Half-Life: answer only the A2S queries, not the old ones\n"
+        "  --a2s-split BYTES     Half-Life: split A2S replies longer than BYTES into parts\n"
+        "  --a2s-form FORM       goldsrc (default) or source: the form of the split parts\n"
+        "  --a2s-reverse         send the split parts last first\n"
+        "  --master KIND         also serve a master of KIND (Q3, QW, Q2, HL) listing the servers;\n"
+        "                        its address is printed first as \"master<TAB>host:port\"\n"
+        "  --master-port PORT    the master's port, default 0 (ephemeral)\n"
+        "  --master-split N      N entries a datagram (a page for HL)\n"
+        "  --master-duplicates   list every server twice\n"
+        "  --master-end-each     Q3: the end mark after every datagram, as older masters do\n"
+        "  --master-ipv6 N       Q3 extended lists: N IPv6 entries too ([::1]:1 up)\n"
+        "  --master-extra N      N more entries on 127.255.x.y, where nothing answers\n"
+        "  --master-fault F      truncated, wrong-header, zero, no-end, loop or garbage\n"
+        "  --help                this text\n");
 }
 
 std::optional<SimOptions> SimOptions::parse(const QStringList& arguments, QString& error)
@@ -169,6 +174,12 @@ std::optional<SimOptions> SimOptions::parse(const QStringList& arguments, QStrin
             if (!ok || drop < 0.0 || drop > 1.0)
                 return bad(QStringLiteral("a probability from 0 to 1"));
             options.drop = drop;
+        } else if (name == QLatin1String("--link-rate")) {
+            bool ok = false;
+            const int rate = v->toInt(&ok);
+            if (!ok || rate < 1)
+                return bad(QStringLiteral("requests a second, from 1"));
+            options.linkRate = rate;
         } else if (name == QLatin1String("--delay")) {
             const auto delay = toRange(*v, QLatin1Char('-'), true);
             if (!delay || delay->first > delay->second)
@@ -202,6 +213,12 @@ std::optional<SimOptions> SimOptions::parse(const QStringList& arguments, QStrin
                 return bad(QStringLiteral("a 127.x.x.x address, optionally with :PORT"));
             options.replyHost = host;
             options.replyPort = static_cast<quint16>(*port);
+        } else if (name == QLatin1String("--bind")) {
+            // Loopback only, as for --reply-from.
+            const QHostAddress host(*v);
+            if (!host.isLoopback() || !host.scopeId().isEmpty())
+                return bad(QStringLiteral("a loopback address: 127.x.x.x or ::1"));
+            options.bind = host;
         } else if (name == QLatin1String("--a2s-split")) {
             const auto bytes = toInt(*v, 16, 1400);
             if (!bytes)
@@ -256,6 +273,11 @@ std::optional<SimOptions> SimOptions::parse(const QStringList& arguments, QStrin
     }
     if (options.port < 0) {
         error = QStringLiteral("--port is required");
+        return std::nullopt;
+    }
+    // The reply socket and the master speak IPv4 only.
+    if (options.bind.protocol() == QAbstractSocket::IPv6Protocol && (options.replyHost || options.master)) {
+        error = QStringLiteral("--reply-from and --master need an IPv4 --bind");
         return std::nullopt;
     }
     return options;

@@ -28,9 +28,11 @@ struct SimOptions
     std::chrono::milliseconds flapUp{0};   // answering for this long,
     std::chrono::milliseconds flapDown{0}; // then silent for this long, over and over
     double drop = 0.0;
+    int linkRate = 0; // requests a second the link carries before it drops them; 0: no limit
     quint32 seed = 1;
     QList<int> unrealOrder;
     int unrealRepeat = 0;
+    QHostAddress bind = QHostAddress(QHostAddress::LocalHost); // every server listens here
     std::optional<QHostAddress> replyHost;
     quint16 replyPort = 0;
     QByteArray rconPassword;

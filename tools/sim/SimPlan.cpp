@@ -55,7 +55,12 @@ std::optional<int> SimPlan::queryPortOffset(const QString& game)
     return queryPort(game, QStringLiteral("127.0.0.1:0"));
 }
 
-SimPlan SimPlan::make(const QStringList& gameList, int basePort, int count)
+QString SimServerSpec::address() const
+{
+    return joinAddress(host.toString(), QString::number(gamePort));
+}
+
+SimPlan SimPlan::make(const QStringList& gameList, int basePort, int count, const QHostAddress& host)
 {
     SimPlan plan;
     if (gameList.isEmpty()) {
@@ -86,7 +91,7 @@ SimPlan SimPlan::make(const QStringList& gameList, int basePort, int count)
             SimServerSpec spec;
             spec.game = game;
             spec.number = i + 1;
-            spec.host = QHostAddress(QHostAddress::LocalHost);
+            spec.host = host;
             if (basePort == 0) {
                 if (!offset) {
                     plan.error = QStringLiteral("%1 answers on the fixed query port %2: give a --port")
@@ -98,11 +103,11 @@ SimPlan SimPlan::make(const QStringList& gameList, int basePort, int count)
                 continue;
             }
             const qint64 gamePort = basePort + slot * spacing;
-            if (!offset)
+            if (!offset && host.protocol() == QAbstractSocket::IPv4Protocol)
                 spec.host = QHostAddress(nextFixedHost++);
-            const qint64 query =
-                gamePort > 65535 ? gamePort
-                                 : queryPort(game, spec.host.toString() + QLatin1Char(':') + QString::number(gamePort));
+            const qint64 query = gamePort > 65535
+                                     ? gamePort
+                                     : queryPort(game, joinAddress(spec.host.toString(), QString::number(gamePort)));
             if (gamePort > 65535 || query > 65535) {
                 plan.error = QStringLiteral("%1 servers from port %2 run past port 65535").arg(count).arg(basePort);
                 return plan;
@@ -113,11 +118,11 @@ SimPlan SimPlan::make(const QStringList& gameList, int basePort, int count)
         }
     }
 
-    std::set<std::pair<quint32, quint16>> bound;
+    std::set<std::pair<QString, quint16>> bound;
     for (const SimServerSpec& spec : plan.servers) {
         if (spec.queryPort == 0)
             continue;
-        if (!bound.emplace(spec.host.toIPv4Address(), spec.queryPort).second) {
+        if (!bound.emplace(spec.host.toString(), spec.queryPort).second) {
             plan.error = QStringLiteral("two servers would share %1:%2").arg(spec.host.toString()).arg(spec.queryPort);
             return plan;
         }

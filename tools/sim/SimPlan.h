@@ -18,7 +18,7 @@ struct SimServerSpec
     quint16 queryPort = 0; // the port that is bound
     int number = 1;        // tells servers of one game apart in their names
 
-    QString address() const { return host.toString() + QLatin1Char(':') + QString::number(gamePort); }
+    QString address() const;
 };
 
 // The servers of one run, laid out so that no two share an address and port.
@@ -29,10 +29,14 @@ struct SimPlan
     QStringList warnings;
 
     // One game: `count` servers on consecutive game ports from `basePort`, each on its game's query
-    // port; a game with a fixed query port gets consecutive loopback addresses from 127.0.0.2.
+    // port; a game with a fixed query port gets consecutive loopback addresses from 127.0.0.2
+    // (on an IPv6 `host` there is only the one: such a game then takes one server).
     // Several games: `count` of each, game ports 20 apart, so that a query port lying above its game
     // port never meets another server's. `basePort` 0: every server on an ephemeral query port.
-    static SimPlan make(const QStringList& gameList, int basePort, int count);
+    static SimPlan make(const QStringList& gameList,
+                        int basePort,
+                        int count,
+                        const QHostAddress& host = QHostAddress(QHostAddress::LocalHost));
 
     // The catalogue game that stands for an engine ("Q3" -> "Quake 3"); empty for an unknown code.
     static QString representativeGame(const QString& engine);

@@ -26,7 +26,7 @@ bool SimServer::start(const QHostAddress& host, quint16 gamePort)
     m_socket.close();
     const QString game = state().game;
     const int wanted =
-        gamePort == 0 ? 0 : trevisk::queryPort(game, host.toString() + QLatin1Char(':') + QString::number(gamePort));
+        gamePort == 0 ? 0 : trevisk::queryPort(game, joinAddress(host.toString(), QString::number(gamePort)));
     if (wanted < 0 || wanted > 65535) {
         m_error = QStringLiteral("query port %1 is out of range").arg(wanted);
         return false;
@@ -56,7 +56,7 @@ void SimServer::stop()
 
 QString SimServer::address() const
 {
-    return m_host.toString() + QLatin1Char(':') + QString::number(m_gamePort);
+    return joinAddress(m_host.toString(), QString::number(m_gamePort));
 }
 
 void SimServer::setDelay(std::chrono::milliseconds minimum, std::chrono::milliseconds maximum, quint32 seed)

@@ -49,7 +49,7 @@ int main(int argc, char* argv[])
         std::fputs(qPrintable(SimOptions::usage()), stdout);
         return 0;
     }
-    const SimPlan plan = SimPlan::make(options->games, options->port, options->count);
+    const SimPlan plan = SimPlan::make(options->games, options->port, options->count, options->bind);
     if (!plan.error.isEmpty()) {
         fail(plan.error);
         return 2;

@@ -33,7 +33,7 @@ QString serverLine(const ServerFinder::Found& found)
         result.answered ? QString::number(result.playerCount()) + QLatin1Char('/') + visibleText(result.maxPlayers)
                         : QString();
     const QString ping = result.answered ? QString::number(result.ping) : QString();
-    const QString state = found.queried ? stateText(result.state) : QStringLiteral("not queried (IPv6)");
+    const QString state = stateText(result.state);
     const QString line = found.address.leftJustified(22) + QLatin1Char(' ') + players.rightJustified(7)
                          + QLatin1Char(' ') + ping.rightJustified(5) + QStringLiteral("  ") + state.leftJustified(10)
                          + QLatin1Char(' ') + visibleText(result.map).leftJustified(16) + QLatin1Char(' ')
@@ -182,10 +182,6 @@ int runFindCommand(const CommonOptions& options, const QStringList& arguments)
         write(shown == 0 ? QByteArrayLiteral("[\n]\n") : QByteArrayLiteral("\n]\n"));
     std::fflush(stdout);
     progress();
-    if (finder.ipv6Count() > 0)
-        printLine(
-            QStringLiteral("%1 IPv6 servers listed but not queried: queries go over IPv4 only").arg(finder.ipv6Count()),
-            stderr);
     printLine(QStringLiteral("%1 shown; all done in %2 s").arg(shown).arg(seconds()), stderr);
     const auto& masters = finder.masters();
     const bool listed = std::any_of(

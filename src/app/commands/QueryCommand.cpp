@@ -18,8 +18,9 @@ namespace trevisk {
 
 namespace {
 
-// As fast as the path takes, up to what a home connection carries.
+// As fast as the path takes, up to what a home connection carries; past that while nothing is lost.
 constexpr int QueriesPerSecond = SendPacer::HomeQueriesPerSecond;
+constexpr int OpenQueriesPerSecond = 5 * SendPacer::HomeQueriesPerSecond;
 
 class StderrAnswerErrors : public AnswerErrorSink
 {
@@ -42,6 +43,8 @@ QString toText(const QueryRound::Result& result)
     if (!result.answered) {
         if (result.state == ServerState::BadAnswer)
             out << "  bad answer: " << shown(result.stateReason) << '\n';
+        else if (result.state == ServerState::Refused && !result.stateReason.isEmpty())
+            out << "  refused (" << shown(result.stateReason) << ")\n";
         else if (result.state == ServerState::Refused)
             out << "  refused (nothing listens at the port)\n";
         else
@@ -119,7 +122,9 @@ int runQueryCommand(const CommonOptions&, const QStringList& arguments)
     const QCommandLineOption jsonOption(QStringLiteral("json"));
     const QCommandLineOption fileOption(QStringLiteral("file"), QString(), QStringLiteral("FILE"));
     const QCommandLineOption timeoutOption(QStringLiteral("timeout"), QString(), QStringLiteral("MS"));
-    parser.addOptions({jsonOption, fileOption, timeoutOption});
+    // Never past the home pace, even while nothing is lost: for a link known to drop without a sign.
+    const QCommandLineOption homePaceOption(QStringLiteral("home-pace"));
+    parser.addOptions({jsonOption, fileOption, timeoutOption, homePaceOption});
     if (!parser.parse(QStringList{QStringLiteral("query")} + arguments)) {
         printLine(parser.errorText(), stderr);
         return 2;
@@ -149,6 +154,7 @@ int runQueryCommand(const CommonOptions&, const QStringList& arguments)
     QueryEngine engine(clock);
     QueryEngine::Timing timing = engine.timing();
     timing.queriesPerSecond = QueriesPerSecond;
+    timing.openQueriesPerSecond = parser.isSet(homePaceOption) ? 0 : OpenQueriesPerSecond;
     if (parser.isSet(timeoutOption)) {
         bool ok = false;
         const int milliseconds = parser.value(timeoutOption).toInt(&ok);

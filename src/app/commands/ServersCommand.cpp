@@ -99,9 +99,10 @@ int addServer(const CommonOptions& options, Stores& stores, const QStringList& a
     const auto settingsStore = openSettings(options.configFile);
     const AppSettings settings = AppSettings::load(*settingsStore, options.programDir);
     ServerForm form;
-    const qsizetype colon = address.indexOf(QLatin1Char(':'));
-    form.host = colon < 0 ? address : address.left(colon);
-    form.port = colon < 0 ? QString() : address.mid(colon + 1);
+    // Broken brackets stay in the host, for the form to refuse.
+    const HostPort split = splitAddress(address);
+    form.host = split.valid ? split.host : address;
+    form.port = split.port;
     form.game = game;
     form.queryPort = parser.value(queryPortOption);
     form.memo = parser.value(memoOption);
@@ -122,7 +123,7 @@ int addServer(const CommonOptions& options, Stores& stores, const QStringList& a
     form.iconBack = settings.iconBack;
     if (form.port.trimmed().isEmpty() && !form.host.trimmed().isEmpty())
         printLine(QStringLiteral("Port not specified: using the default port of %1, %2.").arg(game, defaultPort(game)));
-    const ServerFormCheck check = checkServerForm(form, QString(), stores, &resolveHostIPv4, true);
+    const ServerFormCheck check = checkServerForm(form, QString(), stores, &resolveHostAddress, true);
     if (!check.ok) {
         printLine(check.message, stderr);
         return 1;
