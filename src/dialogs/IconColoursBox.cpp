@@ -11,7 +11,7 @@
 namespace trevisk {
 
 IconColoursBox::IconColoursBox(Prompter& prompter, const IconColours& colours, QWidget* parent)
-    : QGroupBox(QStringLiteral("Default Icon Colors"), parent)
+    : QGroupBox(tr("Default Icon Colors"), parent)
     , m_prompter(prompter)
     , m_colours(colours)
 {
@@ -27,14 +27,14 @@ IconColoursBox::IconColoursBox(Prompter& prompter, const IconColours& colours, Q
         auto* choose = new QPushButton(QStringLiteral("..."), this);
         choose->setObjectName(QString::fromLatin1(buttonName));
         choose->setAutoDefault(false);
-        choose->setAccessibleName(QStringLiteral("Choose the %1 icon colour").arg(QString::fromLatin1(caption)));
+        choose->setAccessibleName(tr("Choose the %1 icon colour").arg(QString::fromLatin1(caption)));
         connect(choose, &QPushButton::clicked, this, [this, colour = colour] { pick(*colour); });
         layout->addWidget(new QLabel(QString::fromLatin1(caption), this), 0, column, Qt::AlignHCenter);
         layout->addWidget(m_previews[column], 1, column, Qt::AlignHCenter);
         layout->addWidget(choose, 2, column);
         ++column;
     }
-    auto* background = new QPushButton(QStringLiteral("Background"), this);
+    auto* background = new QPushButton(tr("Background"), this);
     background->setObjectName(QStringLiteral("colorBack"));
     background->setAutoDefault(false);
     connect(background, &QPushButton::clicked, this, [this] { pick(m_colours.back); });

@@ -75,9 +75,9 @@ SettingsDialog::SettingsDialog(const SettingsDialogServices& services, QWidget* 
     m_notifyFore = s.notifyFore;
     m_notifyBack = s.notifyBack;
     m_friendColour = s.friendColor;
-    setWindowTitle(QStringLiteral("Settings"));
+    setWindowTitle(tr("Settings"));
 
-    auto* general = new QGroupBox(QStringLiteral("Settings"), this);
+    auto* general = new QGroupBox(tr("Settings"), this);
     auto* generalLayout = new QGridLayout(general);
     m_refresh = new QComboBox(general);
     m_refresh->setObjectName(QStringLiteral("refresh"));
@@ -90,7 +90,7 @@ SettingsDialog::SettingsDialog(const SettingsDialogServices& services, QWidget* 
                          QStringLiteral("240"),
                          QStringLiteral("300")});
     m_refresh->setEditText(QString::number(s.refresh));
-    generalLayout->addWidget(labelFor(QStringLiteral("Refresh Interval"), m_refresh), 0, 0);
+    generalLayout->addWidget(labelFor(tr("Refresh Interval"), m_refresh), 0, 0);
     generalLayout->addWidget(m_refresh, 0, 1);
     generalLayout->addWidget(new QLabel(QStringLiteral("seconds"), general), 0, 2);
     m_mainTray = checkBox("Start Main Window in Tray", "mainTray", s.mainTray, general);
@@ -107,7 +107,7 @@ SettingsDialog::SettingsDialog(const SettingsDialogServices& services, QWidget* 
     m_autostart = checkBox("Start with the desktop", "autostart", m_autostartWas ? 1 : 0, general);
     generalLayout->addWidget(m_autostart, 5, 0, 1, 3);
 
-    auto* visual = new QGroupBox(QStringLiteral("Visual Notifications"), this);
+    auto* visual = new QGroupBox(tr("Visual Notifications"), this);
     auto* visualLayout = new QVBoxLayout(visual);
     m_nss = checkBox("Server Status Change", "nss", s.nss, visual);
     m_nFriend = checkBox("Friends Log On/Off", "nFriend", s.nFriend, visual);
@@ -117,18 +117,18 @@ SettingsDialog::SettingsDialog(const SettingsDialogServices& services, QWidget* 
         visualLayout->addWidget(box);
     m_popupStyle = new QComboBox(visual);
     m_popupStyle->setObjectName(QStringLiteral("popupStyle"));
-    m_popupStyle->addItem(QStringLiteral("Automatic"), static_cast<int>(PopupStyle::Automatic));
-    m_popupStyle->addItem(QStringLiteral("Sliding Window"), static_cast<int>(PopupStyle::Window));
-    m_popupStyle->addItem(QStringLiteral("Desktop Notifications"), static_cast<int>(PopupStyle::Desktop));
-    m_popupStyle->addItem(QStringLiteral("Both"), static_cast<int>(PopupStyle::Both));
+    m_popupStyle->addItem(tr("Automatic"), static_cast<int>(PopupStyle::Automatic));
+    m_popupStyle->addItem(tr("Sliding Window"), static_cast<int>(PopupStyle::Window));
+    m_popupStyle->addItem(tr("Desktop Notifications"), static_cast<int>(PopupStyle::Desktop));
+    m_popupStyle->addItem(tr("Both"), static_cast<int>(PopupStyle::Both));
     m_popupStyle->setCurrentIndex(m_popupStyle->findData(static_cast<int>(s.popupStyle)));
     auto* styleRow = new QHBoxLayout;
-    styleRow->addWidget(labelFor(QStringLiteral("Show in"), m_popupStyle));
+    styleRow->addWidget(labelFor(tr("Show in"), m_popupStyle));
     styleRow->addWidget(m_popupStyle, 1, Qt::AlignLeft);
     visualLayout->addLayout(styleRow);
     visualLayout->addStretch();
 
-    auto* audio = new QGroupBox(QStringLiteral("Audio Notifications"), this);
+    auto* audio = new QGroupBox(tr("Audio Notifications"), this);
     auto* audioLayout = new QGridLayout(audio);
     for (int i = 0; i < SoundSlotCount; ++i) {
         const QString digit = QString::number(i);
@@ -138,8 +138,8 @@ SettingsDialog::SettingsDialog(const SettingsDialogServices& services, QWidget* 
         auto* browse = namedButton(QStringLiteral("..."), "browse", audio);
         browse->setObjectName(QStringLiteral("browseSound") + digit);
         browse->setFixedWidth(browse->fontMetrics().horizontalAdvance(QStringLiteral("....")) + 16);
-        browse->setAccessibleName(QStringLiteral("Browse for the %1 sound").arg(QString::fromLatin1(SoundNames[i])));
-        auto* play = namedButton(QStringLiteral("Play"), "play", audio);
+        browse->setAccessibleName(tr("Browse for the %1 sound").arg(QString::fromLatin1(SoundNames[i])));
+        auto* play = namedButton(tr("Play"), "play", audio);
         play->setObjectName(QStringLiteral("playSound") + digit);
         m_soundEnable[i] = checkBox("Enable", "enable", s.soundEnabled(i) ? 1 : 0, audio);
         m_soundEnable[i]->setObjectName(QStringLiteral("enableSound") + digit);
@@ -149,8 +149,8 @@ SettingsDialog::SettingsDialog(const SettingsDialogServices& services, QWidget* 
         audioLayout->addWidget(play, i, 3);
         audioLayout->addWidget(m_soundEnable[i], i, 4);
         connect(browse, &QPushButton::clicked, this, [this, i] {
-            const QString file = m_services.prompter.openFileName(
-                QStringLiteral("Load File"), QStringLiteral("Wave Files (*.wav)"), m_soundPath[i]->text());
+            const QString file =
+                m_services.prompter.openFileName(tr("Load File"), tr("Wave Files (*.wav)"), m_soundPath[i]->text());
             if (!file.isEmpty())
                 m_soundPath[i]->setText(file);
         });
@@ -161,64 +161,63 @@ SettingsDialog::SettingsDialog(const SettingsDialogServices& services, QWidget* 
 
     m_icons = new IconColoursBox(services.prompter, {s.iconBack, s.iconFriend, s.iconNorm, s.iconOff}, this);
 
-    auto* notifyColours = new QGroupBox(QStringLiteral("Notification Colors"), this);
+    auto* notifyColours = new QGroupBox(tr("Notification Colors"), this);
     auto* notifyLayout = new QGridLayout(notifyColours);
     m_notifyBackSwatch = swatch("notifyBack", notifyColours);
     m_notifyForeSwatch = swatch("notifyFore", notifyColours);
-    notifyLayout->addWidget(new QLabel(QStringLiteral("Background"), notifyColours), 0, 0);
+    notifyLayout->addWidget(new QLabel(tr("Background"), notifyColours), 0, 0);
     notifyLayout->addWidget(m_notifyBackSwatch, 0, 1);
     auto* pickBack = namedButton(QStringLiteral("..."), "pickNotifyBack", notifyColours);
-    pickBack->setAccessibleName(QStringLiteral("Choose the notification background colour"));
+    pickBack->setAccessibleName(tr("Choose the notification background colour"));
     notifyLayout->addWidget(pickBack, 0, 2);
-    notifyLayout->addWidget(new QLabel(QStringLiteral("Text"), notifyColours), 1, 0);
+    notifyLayout->addWidget(new QLabel(tr("Text"), notifyColours), 1, 0);
     notifyLayout->addWidget(m_notifyForeSwatch, 1, 1);
     auto* pickFore = namedButton(QStringLiteral("..."), "pickNotifyFore", notifyColours);
-    pickFore->setAccessibleName(QStringLiteral("Choose the notification text colour"));
+    pickFore->setAccessibleName(tr("Choose the notification text colour"));
     notifyLayout->addWidget(pickFore, 1, 2);
-    auto* test = namedButton(QStringLiteral("Test"), "testNotify", notifyColours);
+    auto* test = namedButton(tr("Test"), "testNotify", notifyColours);
     notifyLayout->addWidget(test, 2, 0, 1, 3);
     connect(pickBack, &QPushButton::clicked, this, [this] { pickColour(m_notifyBack); });
     connect(pickFore, &QPushButton::clicked, this, [this] { pickColour(m_notifyFore); });
     connect(test, &QPushButton::clicked, this, [this] {
         const PopupStyle style = resolvedPopupStyle(edited().popupStyle, windowsPlaceable());
         if (m_services.testMessage && (windowsPlaceable() || style != PopupStyle::Desktop))
-            m_services.testMessage(QString::fromLatin1(TestText), m_notifyFore, m_notifyBack);
+            m_services.testMessage(tr(TestText), m_notifyFore, m_notifyBack);
         if (m_services.desktopTest && style != PopupStyle::Window)
-            m_services.desktopTest(QString::fromLatin1(TestText));
+            m_services.desktopTest(tr(TestText));
     });
 
-    auto* friendBox = new QGroupBox(QStringLiteral("Friend Color"), this);
+    auto* friendBox = new QGroupBox(tr("Friend Color"), this);
     auto* friendLayout = new QHBoxLayout(friendBox);
     m_friendSwatch = swatch("friendColor", friendBox);
     auto* pickFriend = namedButton(QStringLiteral("..."), "pickFriendColor", friendBox);
-    pickFriend->setAccessibleName(QStringLiteral("Choose the friend colour"));
-    friendLayout->addWidget(new QLabel(QStringLiteral("Text"), friendBox));
+    pickFriend->setAccessibleName(tr("Choose the friend colour"));
+    friendLayout->addWidget(new QLabel(tr("Text"), friendBox));
     friendLayout->addWidget(m_friendSwatch);
     friendLayout->addWidget(pickFriend);
     connect(pickFriend, &QPushButton::clicked, this, [this] { pickColour(m_friendColour); });
 
-    auto* logging = new QGroupBox(QStringLiteral("Logging"), this);
+    auto* logging = new QGroupBox(tr("Logging"), this);
     auto* loggingLayout = new QGridLayout(logging);
     m_logging = checkBox("Enable Logging", "logging", s.logging, logging);
     m_logFile = new QLineEdit(s.logFile, logging);
     m_logFile->setObjectName(QStringLiteral("logFile"));
     auto* saveLog = namedButton(QStringLiteral("..."), "browseLog", logging);
-    saveLog->setAccessibleName(QStringLiteral("Browse for the log file"));
+    saveLog->setAccessibleName(tr("Browse for the log file"));
     connect(saveLog, &QPushButton::clicked, this, [this] {
-        const QString file =
-            m_services.prompter.saveFileName(QStringLiteral("Log File name"), QStringLiteral("All Files (*)"));
+        const QString file = m_services.prompter.saveFileName(tr("Log File name"), tr("All Files (*)"));
         if (!file.isEmpty())
             m_logFile->setText(file);
     });
     loggingLayout->addWidget(m_logging, 0, 0, 1, 3);
-    loggingLayout->addWidget(labelFor(QStringLiteral("Log File"), m_logFile), 1, 0);
+    loggingLayout->addWidget(labelFor(tr("Log File"), m_logFile), 1, 0);
     loggingLayout->addWidget(m_logFile, 1, 1);
     loggingLayout->addWidget(saveLog, 1, 2);
 
     m_verNotify = checkBox("Notify on new version during startup", "verNotify", s.verNotify, this);
-    auto* saveButton = namedButton(QStringLiteral("&Save"), "save", this);
+    auto* saveButton = namedButton(tr("&Save"), "save", this);
     saveButton->setDefault(true);
-    auto* cancelButton = namedButton(QStringLiteral("&Cancel"), "cancel", this);
+    auto* cancelButton = namedButton(tr("&Cancel"), "cancel", this);
     connect(saveButton, &QPushButton::clicked, this, [this] {
         if (save())
             accept();

@@ -85,7 +85,7 @@ QVariant StatusModel::data(const QModelIndex& index, int role) const
     case StateColumn:
         // An offline server says so; its state says how it went.
         if (row.isOffline())
-            return QStringLiteral("offline (%1)").arg(stateText(row.state));
+            return tr("offline (%1)").arg(stateText(row.state));
         return visibleText(stateLine(row.state, row.stateReason));
     }
     return {};
