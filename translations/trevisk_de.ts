@@ -316,6 +316,46 @@ Läuft mit Qt </translation>
         <source>Test Failed!</source>
         <translation>Test fehlgeschlagen!</translation>
     </message>
+    <message>
+        <source>Email To</source>
+        <translation>E-Mail an</translation>
+    </message>
+    <message>
+        <source>SMTP Server</source>
+        <translation>SMTP-Server</translation>
+    </message>
+    <message>
+        <source>Security</source>
+        <translation>Sicherheit</translation>
+    </message>
+    <message>
+        <source>User</source>
+        <translation>Benutzer</translation>
+    </message>
+    <message>
+        <source>Password</source>
+        <translation>Passwort</translation>
+    </message>
+    <message>
+        <source>From</source>
+        <translation>Absender</translation>
+    </message>
+    <message>
+        <source>CA File</source>
+        <translation>CA-Datei</translation>
+    </message>
+    <message>
+        <source>Send after</source>
+        <translation>Senden nach</translation>
+    </message>
+    <message>
+        <source>timeouts.</source>
+        <translation>Zeitüberschreitungen.</translation>
+    </message>
+    <message>
+        <source>Send new email every</source>
+        <translation>Neue E-Mail senden alle</translation>
+    </message>
 </context>
 <context>
     <name>trevisk::FavouriteMapsDialog</name>
@@ -366,6 +406,10 @@ Läuft mit Qt </translation>
     <message>
         <source>Favorite Maps</source>
         <translation>Lieblingskarten</translation>
+    </message>
+    <message>
+        <source>This map is already in the list!</source>
+        <translation>Diese Karte steht schon in der Liste!</translation>
     </message>
 </context>
 <context>
@@ -481,6 +525,10 @@ Läuft mit Qt </translation>
         <source>Friends List</source>
         <translation>Freundesliste</translation>
     </message>
+    <message>
+        <source>Enter a name of a friend</source>
+        <translation>Geben Sie den Namen eines Freundes ein</translation>
+    </message>
 </context>
 <context>
     <name>trevisk::GameLocationsDialog</name>
@@ -577,6 +625,18 @@ Läuft mit Qt </translation>
     <message>
         <source>Background</source>
         <translation>Hintergrund</translation>
+    </message>
+    <message>
+        <source>Normal</source>
+        <translation>Normal</translation>
+    </message>
+    <message>
+        <source>Friend</source>
+        <translation>Freund</translation>
+    </message>
+    <message>
+        <source>Offline</source>
+        <translation>Offline</translation>
     </message>
 </context>
 <context>
@@ -866,6 +926,10 @@ Um zuerst alle Engines in Aktion zu sehen, starten Sie „trevisk --demo“.</tr
         <source>The address %1 names no host and port for %2.</source>
         <translation>Die Adresse %1 nennt keinen Host und Port für %2.</translation>
     </message>
+    <message>
+        <source>This password is remembered as typed: the scrambled form cannot carry its characters.</source>
+        <translation>Dieses Passwort wird im Klartext gespeichert: die verschlüsselte Form kann seine Zeichen nicht aufnehmen.</translation>
+    </message>
 </context>
 <context>
     <name>trevisk::ServerDetailsWindow</name>
@@ -991,6 +1055,30 @@ Um zuerst alle Engines in Aktion zu sehen, starten Sie „trevisk --demo“.</tr
     <message>
         <source>Port not specified, use default?</source>
         <translation>Kein Port angegeben, Standardport verwenden?</translation>
+    </message>
+    <message>
+        <source>*Address</source>
+        <translation>*Adresse</translation>
+    </message>
+    <message>
+        <source>*Port</source>
+        <translation>*Port</translation>
+    </message>
+    <message>
+        <source>*Game Type</source>
+        <translation>*Spieltyp</translation>
+    </message>
+    <message>
+        <source>Query Port</source>
+        <translation>Abfrageport</translation>
+    </message>
+    <message>
+        <source>0 for automatic</source>
+        <translation>0 für automatisch</translation>
+    </message>
+    <message>
+        <source>Short Memo</source>
+        <translation>Kurznotiz</translation>
     </message>
 </context>
 <context>
@@ -1144,6 +1232,86 @@ Um zuerst alle Engines in Aktion zu sehen, starten Sie „trevisk --demo“.</tr
         <source>This is a test message of the Notification System</source>
         <translation>Dies ist eine Testmeldung des Benachrichtigungssystems</translation>
     </message>
+    <message>
+        <source>Server Offline</source>
+        <translation>Server offline</translation>
+    </message>
+    <message>
+        <source>Server Online</source>
+        <translation>Server online</translation>
+    </message>
+    <message>
+        <source>Friend Logged On</source>
+        <translation>Freund angemeldet</translation>
+    </message>
+    <message>
+        <source>Friend Logged Off</source>
+        <translation>Freund abgemeldet</translation>
+    </message>
+    <message>
+        <source>Server Activity</source>
+        <translation>Serveraktivität</translation>
+    </message>
+    <message>
+        <source>Favorite Map</source>
+        <translation>Lieblingskarte</translation>
+    </message>
+    <message>
+        <source>Start Main Window in Tray</source>
+        <translation>Hauptfenster im Systembereich starten</translation>
+    </message>
+    <message>
+        <source>Encrypt Saved RCON Passwords</source>
+        <translation>Gespeicherte RCON-Passwörter verschlüsseln</translation>
+    </message>
+    <message>
+        <source>Default Servers to Load to Tray</source>
+        <translation>Server standardmäßig im Systembereich zeigen</translation>
+    </message>
+    <message>
+        <source>Disable Auto-Refresh</source>
+        <translation>Automatisches Aktualisieren aus</translation>
+    </message>
+    <message>
+        <source>Start with the desktop</source>
+        <translation>Mit der Arbeitsumgebung starten</translation>
+    </message>
+    <message>
+        <source>Server Status Change</source>
+        <translation>Statuswechsel eines Servers</translation>
+    </message>
+    <message>
+        <source>Friends Log On/Off</source>
+        <translation>Freunde an-/abgemeldet</translation>
+    </message>
+    <message>
+        <source>Player Activity</source>
+        <translation>Spieleraktivität</translation>
+    </message>
+    <message>
+        <source>Enable</source>
+        <translation>Ein</translation>
+    </message>
+    <message>
+        <source>Enable Logging</source>
+        <translation>Protokoll einschalten</translation>
+    </message>
+    <message>
+        <source>Notify on new version during startup</source>
+        <translation>Beim Start über neue Versionen informieren</translation>
+    </message>
+    <message>
+        <source>Notification background</source>
+        <translation>Hintergrund der Benachrichtigung</translation>
+    </message>
+    <message>
+        <source>Notification text</source>
+        <translation>Text der Benachrichtigung</translation>
+    </message>
+    <message>
+        <source>Friend colour</source>
+        <translation>Farbe für Freunde</translation>
+    </message>
 </context>
 <context>
     <name>trevisk::SnoozeMenu</name>
@@ -1188,6 +1356,46 @@ Um zuerst alle Engines in Aktion zu sehen, starten Sie „trevisk --demo“.</tr
     <message>
         <source>offline (%1)</source>
         <translation>offline (%1)</translation>
+    </message>
+    <message>
+        <source>Game</source>
+        <translation>Spiel</translation>
+    </message>
+    <message>
+        <source>Address</source>
+        <translation>Adresse</translation>
+    </message>
+    <message>
+        <source>Name</source>
+        <translation>Name</translation>
+    </message>
+    <message>
+        <source>Ping</source>
+        <translation>Ping</translation>
+    </message>
+    <message>
+        <source>Last Refresh</source>
+        <translation>Aktualisiert</translation>
+    </message>
+    <message>
+        <source>Players</source>
+        <translation>Spieler</translation>
+    </message>
+    <message>
+        <source>Friends</source>
+        <translation>Freunde</translation>
+    </message>
+    <message>
+        <source>Map</source>
+        <translation>Karte</translation>
+    </message>
+    <message>
+        <source>Memo</source>
+        <translation>Notiz</translation>
+    </message>
+    <message>
+        <source>State</source>
+        <translation>Zustand</translation>
     </message>
 </context>
 <context>

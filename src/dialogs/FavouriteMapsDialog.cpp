@@ -15,7 +15,7 @@ namespace trevisk {
 
 namespace {
 
-constexpr char DuplicateText[] = "This map is already in the list!";
+constexpr char DuplicateText[] = QT_TRANSLATE_NOOP("trevisk::FavouriteMapsDialog", "This map is already in the list!");
 
 } // namespace
 
@@ -106,7 +106,7 @@ void FavouriteMapsDialog::addMap()
     if (!entry)
         return;
     if (hasFavouriteMap(m_working.rows, entry->game, entry->map)) {
-        m_prompter.tell(QString::fromLatin1(DuplicateText), Prompter::Icon::Exclamation);
+        m_prompter.tell(tr(DuplicateText), Prompter::Icon::Exclamation);
         return;
     }
     FavouriteMap map;
@@ -133,7 +133,7 @@ void FavouriteMapsDialog::editMap()
     if (!entry)
         return;
     if (*entry != before && hasFavouriteMap(m_working.rows, entry->game, entry->map, index)) {
-        m_prompter.tell(QString::fromLatin1(DuplicateText), Prompter::Icon::Exclamation);
+        m_prompter.tell(tr(DuplicateText), Prompter::Icon::Exclamation);
         return;
     }
     FavouriteMap& map = m_working.rows[index];

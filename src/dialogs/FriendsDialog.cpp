@@ -15,7 +15,7 @@ namespace trevisk {
 
 namespace {
 
-constexpr char NamePrompt[] = "Enter a name of a friend";
+constexpr char NamePrompt[] = QT_TRANSLATE_NOOP("trevisk::FriendsDialog", "Enter a name of a friend");
 
 } // namespace
 
@@ -85,7 +85,7 @@ int FriendsDialog::selectedRow() const
 
 void FriendsDialog::addName()
 {
-    const QString name = m_ask(QString::fromLatin1(NamePrompt), tr("Add Name"), QString());
+    const QString name = m_ask(tr(NamePrompt), tr("Add Name"), QString());
     if (name.isEmpty())
         return;
     FriendRecord record;
@@ -101,7 +101,7 @@ void FriendsDialog::editName()
         m_prompter.tell(tr("You must select a name to edit!"), Prompter::Icon::Exclamation);
         return;
     }
-    const QString name = m_ask(QString::fromLatin1(NamePrompt), tr("Edit Name"), m_list->item(row)->text());
+    const QString name = m_ask(tr(NamePrompt), tr("Edit Name"), m_list->item(row)->text());
     if (name.isEmpty())
         return;
     m_working.rows[static_cast<size_t>(row)].name = name;

@@ -65,18 +65,21 @@ ServerDialog::ServerDialog(AppContext& context, Prompter& prompter, ErrorReporte
     m_queryPort = named(new QLineEdit(server), "queryPort");
     m_memo = named(new QLineEdit(server), "memo");
     const auto row = [&](int at, const char* label, QWidget* field, const char* note = nullptr) {
-        auto* caption = new QLabel(QString::fromLatin1(label), server);
+        auto* caption = new QLabel(tr(label), server);
         caption->setBuddy(field);
         serverLayout->addWidget(caption, at, 0, Qt::AlignRight);
         serverLayout->addWidget(field, at, 1);
         if (note)
-            serverLayout->addWidget(new QLabel(QString::fromLatin1(note), server), at, 2);
+            serverLayout->addWidget(new QLabel(tr(note), server), at, 2);
     };
-    row(0, "*Address", m_address);
-    row(1, "*Port", m_port);
-    row(2, "*Game Type", m_game);
-    row(3, "Query Port", m_queryPort, "0 for automatic");
-    row(4, "Short Memo", m_memo);
+    row(0, QT_TRANSLATE_NOOP("trevisk::ServerDialog", "*Address"), m_address);
+    row(1, QT_TRANSLATE_NOOP("trevisk::ServerDialog", "*Port"), m_port);
+    row(2, QT_TRANSLATE_NOOP("trevisk::ServerDialog", "*Game Type"), m_game);
+    row(3,
+        QT_TRANSLATE_NOOP("trevisk::ServerDialog", "Query Port"),
+        m_queryPort,
+        QT_TRANSLATE_NOOP("trevisk::ServerDialog", "0 for automatic"));
+    row(4, QT_TRANSLATE_NOOP("trevisk::ServerDialog", "Short Memo"), m_memo);
     serverLayout->addWidget(new QLabel(tr("* Required"), server), 5, 1);
     m_address->setMinimumWidth(220);
 

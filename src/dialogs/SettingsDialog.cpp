@@ -25,12 +25,16 @@ namespace trevisk {
 
 namespace {
 
-const char* const SoundNames[SoundSlotCount] = {
-    "Server Offline", "Server Online", "Friend Logged On", "Friend Logged Off", "Server Activity", "Favorite Map"};
+const char* const SoundNames[SoundSlotCount] = {QT_TRANSLATE_NOOP("trevisk::SettingsDialog", "Server Offline"),
+                                                QT_TRANSLATE_NOOP("trevisk::SettingsDialog", "Server Online"),
+                                                QT_TRANSLATE_NOOP("trevisk::SettingsDialog", "Friend Logged On"),
+                                                QT_TRANSLATE_NOOP("trevisk::SettingsDialog", "Friend Logged Off"),
+                                                QT_TRANSLATE_NOOP("trevisk::SettingsDialog", "Server Activity"),
+                                                QT_TRANSLATE_NOOP("trevisk::SettingsDialog", "Favorite Map")};
 
 QCheckBox* checkBox(const char* text, const char* name, qint16 value, QWidget* parent)
 {
-    auto* box = new QCheckBox(QString::fromLatin1(text), parent);
+    auto* box = new QCheckBox(SettingsDialog::tr(text), parent);
     box->setObjectName(QString::fromLatin1(name));
     box->setChecked(value == 1);
     return box;
@@ -49,7 +53,7 @@ QLabel* swatch(const char* name, QWidget* parent)
 void paintSwatch(QLabel* label, const char* what, quint32 colour)
 {
     label->setStyleSheet(QStringLiteral("QLabel { background-color: %1; }").arg(colourOf(colour).name()));
-    label->setAccessibleName(QString::fromLatin1(what) + QStringLiteral(": ") + colourName(colourOf(colour)));
+    label->setAccessibleName(SettingsDialog::tr(what) + QStringLiteral(": ") + colourName(colourOf(colour)));
 }
 
 // A field's label, which names it to screen readers.
@@ -93,10 +97,16 @@ SettingsDialog::SettingsDialog(const SettingsDialogServices& services, QWidget* 
     generalLayout->addWidget(labelFor(tr("Refresh Interval"), m_refresh), 0, 0);
     generalLayout->addWidget(m_refresh, 0, 1);
     generalLayout->addWidget(new QLabel(QStringLiteral("seconds"), general), 0, 2);
-    m_mainTray = checkBox("Start Main Window in Tray", "mainTray", s.mainTray, general);
-    m_encrypt = checkBox("Encrypt Saved RCON Passwords", "encrypt", s.encryptRcon, general);
-    m_allTray = checkBox("Default Servers to Load to Tray", "allTray", s.allTray, general);
-    m_noRefresh = checkBox("Disable Auto-Refresh", "noRefresh", s.noRefresh, general);
+    m_mainTray = checkBox(
+        QT_TRANSLATE_NOOP("trevisk::SettingsDialog", "Start Main Window in Tray"), "mainTray", s.mainTray, general);
+    m_encrypt = checkBox(QT_TRANSLATE_NOOP("trevisk::SettingsDialog", "Encrypt Saved RCON Passwords"),
+                         "encrypt",
+                         s.encryptRcon,
+                         general);
+    m_allTray = checkBox(
+        QT_TRANSLATE_NOOP("trevisk::SettingsDialog", "Default Servers to Load to Tray"), "allTray", s.allTray, general);
+    m_noRefresh = checkBox(
+        QT_TRANSLATE_NOOP("trevisk::SettingsDialog", "Disable Auto-Refresh"), "noRefresh", s.noRefresh, general);
     generalLayout->addWidget(m_mainTray, 1, 0, 1, 3);
     generalLayout->addWidget(m_encrypt, 2, 0, 1, 3);
     generalLayout->addWidget(m_allTray, 3, 0, 1, 3);
@@ -104,15 +114,20 @@ SettingsDialog::SettingsDialog(const SettingsDialogServices& services, QWidget* 
     if (m_services.autostartFolder.isEmpty())
         m_services.autostartFolder = Autostart::defaultFolder();
     m_autostartWas = Autostart(m_services.autostartFolder).enabled();
-    m_autostart = checkBox("Start with the desktop", "autostart", m_autostartWas ? 1 : 0, general);
+    m_autostart = checkBox(QT_TRANSLATE_NOOP("trevisk::SettingsDialog", "Start with the desktop"),
+                           "autostart",
+                           m_autostartWas ? 1 : 0,
+                           general);
     generalLayout->addWidget(m_autostart, 5, 0, 1, 3);
 
     auto* visual = new QGroupBox(tr("Visual Notifications"), this);
     auto* visualLayout = new QVBoxLayout(visual);
-    m_nss = checkBox("Server Status Change", "nss", s.nss, visual);
-    m_nFriend = checkBox("Friends Log On/Off", "nFriend", s.nFriend, visual);
-    m_nActive = checkBox("Player Activity", "nActive", s.nActive, visual);
-    m_mapNotify = checkBox("Favorite Map", "mapNotify", s.notifyMap, visual);
+    m_nss = checkBox(QT_TRANSLATE_NOOP("trevisk::SettingsDialog", "Server Status Change"), "nss", s.nss, visual);
+    m_nFriend =
+        checkBox(QT_TRANSLATE_NOOP("trevisk::SettingsDialog", "Friends Log On/Off"), "nFriend", s.nFriend, visual);
+    m_nActive = checkBox(QT_TRANSLATE_NOOP("trevisk::SettingsDialog", "Player Activity"), "nActive", s.nActive, visual);
+    m_mapNotify =
+        checkBox(QT_TRANSLATE_NOOP("trevisk::SettingsDialog", "Favorite Map"), "mapNotify", s.notifyMap, visual);
     for (QCheckBox* box : {m_nss, m_nFriend, m_nActive, m_mapNotify})
         visualLayout->addWidget(box);
     m_popupStyle = new QComboBox(visual);
@@ -138,12 +153,13 @@ SettingsDialog::SettingsDialog(const SettingsDialogServices& services, QWidget* 
         auto* browse = namedButton(QStringLiteral("..."), "browse", audio);
         browse->setObjectName(QStringLiteral("browseSound") + digit);
         browse->setFixedWidth(browse->fontMetrics().horizontalAdvance(QStringLiteral("....")) + 16);
-        browse->setAccessibleName(tr("Browse for the %1 sound").arg(QString::fromLatin1(SoundNames[i])));
+        browse->setAccessibleName(tr("Browse for the %1 sound").arg(tr(SoundNames[i])));
         auto* play = namedButton(tr("Play"), "play", audio);
         play->setObjectName(QStringLiteral("playSound") + digit);
-        m_soundEnable[i] = checkBox("Enable", "enable", s.soundEnabled(i) ? 1 : 0, audio);
+        m_soundEnable[i] = checkBox(
+            QT_TRANSLATE_NOOP("trevisk::SettingsDialog", "Enable"), "enable", s.soundEnabled(i) ? 1 : 0, audio);
         m_soundEnable[i]->setObjectName(QStringLiteral("enableSound") + digit);
-        audioLayout->addWidget(labelFor(QString::fromLatin1(SoundNames[i]), m_soundPath[i]), i, 0);
+        audioLayout->addWidget(labelFor(tr(SoundNames[i]), m_soundPath[i]), i, 0);
         audioLayout->addWidget(m_soundPath[i], i, 1);
         audioLayout->addWidget(browse, i, 2);
         audioLayout->addWidget(play, i, 3);
@@ -199,7 +215,7 @@ SettingsDialog::SettingsDialog(const SettingsDialogServices& services, QWidget* 
 
     auto* logging = new QGroupBox(tr("Logging"), this);
     auto* loggingLayout = new QGridLayout(logging);
-    m_logging = checkBox("Enable Logging", "logging", s.logging, logging);
+    m_logging = checkBox(QT_TRANSLATE_NOOP("trevisk::SettingsDialog", "Enable Logging"), "logging", s.logging, logging);
     m_logFile = new QLineEdit(s.logFile, logging);
     m_logFile->setObjectName(QStringLiteral("logFile"));
     auto* saveLog = namedButton(QStringLiteral("..."), "browseLog", logging);
@@ -214,7 +230,10 @@ SettingsDialog::SettingsDialog(const SettingsDialogServices& services, QWidget* 
     loggingLayout->addWidget(m_logFile, 1, 1);
     loggingLayout->addWidget(saveLog, 1, 2);
 
-    m_verNotify = checkBox("Notify on new version during startup", "verNotify", s.verNotify, this);
+    m_verNotify = checkBox(QT_TRANSLATE_NOOP("trevisk::SettingsDialog", "Notify on new version during startup"),
+                           "verNotify",
+                           s.verNotify,
+                           this);
     auto* saveButton = namedButton(tr("&Save"), "save", this);
     saveButton->setDefault(true);
     auto* cancelButton = namedButton(tr("&Cancel"), "cancel", this);
@@ -258,9 +277,10 @@ void SettingsDialog::pickColour(quint32& colour)
 void SettingsDialog::redraw()
 {
     // The previews look as the tray draws the icons.
-    paintSwatch(m_notifyBackSwatch, "Notification background", m_notifyBack);
-    paintSwatch(m_notifyForeSwatch, "Notification text", m_notifyFore);
-    paintSwatch(m_friendSwatch, "Friend colour", m_friendColour);
+    paintSwatch(
+        m_notifyBackSwatch, QT_TRANSLATE_NOOP("trevisk::SettingsDialog", "Notification background"), m_notifyBack);
+    paintSwatch(m_notifyForeSwatch, QT_TRANSLATE_NOOP("trevisk::SettingsDialog", "Notification text"), m_notifyFore);
+    paintSwatch(m_friendSwatch, QT_TRANSLATE_NOOP("trevisk::SettingsDialog", "Friend colour"), m_friendColour);
 }
 
 AppSettings SettingsDialog::edited() const

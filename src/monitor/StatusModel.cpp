@@ -95,19 +95,19 @@ QVariant StatusModel::headerData(int section, Qt::Orientation orientation, int r
 {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
         return QAbstractTableModel::headerData(section, orientation, role);
-    static const char* const captions[ColumnCount] = {"Game",
-                                                      "Address",
+    static const char* const captions[ColumnCount] = {QT_TR_NOOP("Game"),
+                                                      QT_TR_NOOP("Address"),
                                                       "AR",
-                                                      "Name",
-                                                      "Ping",
-                                                      "Last Refresh",
+                                                      QT_TR_NOOP("Name"),
+                                                      QT_TR_NOOP("Ping"),
+                                                      QT_TR_NOOP("Last Refresh"),
                                                       "ManRef",
-                                                      "Players",
-                                                      "Friends",
-                                                      "Map",
-                                                      "Memo",
-                                                      "State"};
-    return section >= 0 && section < ColumnCount ? QString::fromLatin1(captions[section]) : QString();
+                                                      QT_TR_NOOP("Players"),
+                                                      QT_TR_NOOP("Friends"),
+                                                      QT_TR_NOOP("Map"),
+                                                      QT_TR_NOOP("Memo"),
+                                                      QT_TR_NOOP("State")};
+    return section >= 0 && section < ColumnCount ? tr(captions[section]) : QString();
 }
 
 QString StatusModel::arText(const QDateTime& stamp, const QLocale& locale)

@@ -187,8 +187,8 @@ void RconWindow::savePassword()
                                                       m_remember->isChecked(),
                                                       m_services.context.settings.encryptRcon == 1,
                                                       *QRandomGenerator::global());
-    m_note->setText(QStringLiteral("This password is remembered as typed: the scrambled form cannot carry its "
-                                   "characters."));
+    m_note->setText(tr("This password is remembered as typed: the scrambled form cannot carry its "
+                       "characters."));
     m_note->setVisible(saved.plain);
     if (!saved.error.isEmpty())
         report(saved.error, ErrorNumber::FileWrite, QStringLiteral("cmdSend_Click()"));

@@ -179,9 +179,10 @@ void ServerDetailsWindow::loadServer(const QString& address,
 void ServerDetailsWindow::showUptime()
 {
     const UptimeShares shares = m_services.monitor.uptime(address());
-    m_uptime->setText(
-        tr("Uptime: last day %1, week %2, 30 days %3")
-            .arg(UptimeLog::percent(shares.day), UptimeLog::percent(shares.week), UptimeLog::percent(shares.month)));
+    m_uptime->setText(tr("Uptime: last day %1, week %2, 30 days %3")
+                          .arg(UptimeLog::percent(shares.day, locale()),
+                               UptimeLog::percent(shares.week, locale()),
+                               UptimeLog::percent(shares.month, locale())));
 }
 
 void ServerDetailsWindow::update(const PlayerTable& players,
