@@ -1,4 +1,4 @@
-<?xml version="1.0" encoding="utf-8"?>
+<?xml version='1.0' encoding='utf-8'?>
 <!DOCTYPE TS>
 <TS version="2.1" language="de_DE">
 <context>
@@ -41,7 +41,7 @@ Options:
                                (JSON) and a status page; loopback unless an
                                address is given
   --listen-token FILE          serve only requests that carry the token in FILE
-                               as &quot;Authorization: Bearer TOKEN&quot;
+                               as "Authorization: Bearer TOKEN"
   -h, --help                   show this help
   -v, --version                show the version
 </source>
@@ -55,7 +55,7 @@ Optionen:
                                und eine Statusseite anbieten; nur lokal, wenn keine
                                Adresse angegeben ist
   --listen-token DATEI         nur Anfragen beantworten, die das Token aus DATEI als
-                               &quot;Authorization: Bearer TOKEN&quot; mitsenden
+                               "Authorization: Bearer TOKEN" mitsenden
   -h, --help                   diese Hilfe anzeigen
   -v, --version                die Version anzeigen
 </translation>
@@ -73,7 +73,7 @@ Sprache: %1
         <translation>Läuft ohne Fenster; beenden mit Strg+C oder SIGTERM.</translation>
     </message>
     <message>
-        <source>The argument &quot;%1&quot; is not valid text in the system&apos;s encoding; nothing was done.</source>
+        <source>The argument "%1" is not valid text in the system's encoding; nothing was done.</source>
         <translation>Das Argument „%1“ ist kein gültiger Text in der Zeichenkodierung des Systems; es wurde nichts getan.</translation>
     </message>
     <message>
@@ -116,7 +116,7 @@ Sprache: %1
     <message>
         <source>  trevisk find GAME [--master HOST:PORT]... [--protocol N] [--name TEXT] [--map TEXT]
                [--not-empty] [--not-full] [--json] [--timeout MS]
-                                         ask the game&apos;s masters for their servers, query each once
+                                         ask the game's masters for their servers, query each once
                                          and print those that pass the filters; MS: how long to
                                          wait for a master and for each try of a server (3000, 2000)</source>
         <translation>  trevisk find SPIEL [--master HOST:PORT]... [--protocol N] [--name TEXT] [--map TEXT]
@@ -140,7 +140,7 @@ Sprache: %1
     </message>
     <message>
         <source>  trevisk query GAME ADDRESS [--json]    query one server once and print what it answered
-  trevisk query --file FILE [--json]     the same for every &quot;game&lt;TAB&gt;address&quot; line of FILE
+  trevisk query --file FILE [--json]     the same for every "game&lt;TAB&gt;address" line of FILE
                 [--timeout MS]           wait MS for each of the three tries (2000)</source>
         <translation>  trevisk query SPIEL ADRESSE [--json]   einen Server einmal abfragen und seine Antwort ausgeben
   trevisk query --file DATEI [--json]    dasselbe für jede Zeile „Spiel&lt;TAB&gt;Adresse“ in DATEI
@@ -149,7 +149,7 @@ Sprache: %1
     <message>
         <source>  trevisk rcon GAME ADDRESS COMMAND... [--password-file FILE] [--timeout MS]
                                          send a remote console command and print the reply; the
-                                         password comes from FILE&apos;s first line, else the remembered
+                                         password comes from FILE's first line, else the remembered
                                          one; exit 3 no answer, 4 port closed, 5 password refused</source>
         <translation>  trevisk rcon SPIEL ADRESSE BEFEHL... [--password-file DATEI] [--timeout MS]
                                          einen Befehl an die Fernkonsole senden und die Antwort
@@ -227,7 +227,7 @@ Sprache: %1
         <translation>%1 (%2) aus %3</translation>
     </message>
     <message>
-        <source>, Qt&apos;s texts from %1</source>
+        <source>, Qt's texts from %1</source>
         <translation>, Qt-Texte aus %1</translation>
     </message>
 </context>
@@ -273,7 +273,7 @@ Läuft mit Qt </translation>
         <translation>leer: keine Anmeldung</translation>
     </message>
     <message>
-        <source>the system&apos;s authorities</source>
+        <source>the system's authorities</source>
         <translation>die Zertifizierungsstellen des Systems</translation>
     </message>
     <message>
@@ -478,6 +478,10 @@ Läuft mit Qt </translation>
         <source>; %1 IPv6 not queried</source>
         <translation>; %1 IPv6 nicht abgefragt</translation>
     </message>
+    <message>
+        <source>unknown</source>
+        <translation>unbekannt</translation>
+    </message>
 </context>
 <context>
     <name>trevisk::FriendsDialog</name>
@@ -608,8 +612,8 @@ Läuft mit Qt </translation>
         <translation>Spieler</translation>
     </message>
     <message>
-        <source> graph for &apos;</source>
-        <translation>-Verlauf für &apos;</translation>
+        <source> graph for '</source>
+        <translation>-Verlauf für '</translation>
     </message>
 </context>
 <context>
@@ -812,8 +816,8 @@ Läuft mit Qt </translation>
     <message>
         <source>No servers are listed yet.
 
-Add one with &quot;Add Server...&quot; in the Servers menu, or import a list from the File menu.
-To see every engine at work first, start &quot;trevisk --demo&quot;.</source>
+Add one with "Add Server..." in the Servers menu, or import a list from the File menu.
+To see every engine at work first, start "trevisk --demo".</source>
         <translation>Noch keine Server eingetragen.
 
 Fügen Sie einen mit „Server hinzufügen...“ im Menü „Server“ hinzu oder importieren Sie eine Liste über das Menü „Datei“.
@@ -1033,7 +1037,7 @@ Um zuerst alle Engines in Aktion zu sehen, starten Sie „trevisk --demo“.</tr
         <translation>Nur manuell aktualisieren</translation>
     </message>
     <message>
-        <source>Don&apos;t Email Notify</source>
+        <source>Don't Email Notify</source>
         <translation>Keine E-Mail-Benachrichtigung</translation>
     </message>
     <message>
@@ -1109,9 +1113,7 @@ Um zuerst alle Engines in Aktion zu sehen, starten Sie „trevisk --demo“.</tr
     <message numerus="yes">
         <source> (%n friends) Map: </source>
         <translation>
-            <numerusform> (%n Freund) Karte: </numerusform>
-            <numerusform> (%n Freunde) Karte: </numerusform>
-        </translation>
+            <numerusform> (%n Freund) Karte: </numerusform><numerusform> (%n Freunde) Karte: </numerusform></translation>
     </message>
 </context>
 <context>
@@ -1311,6 +1313,10 @@ Um zuerst alle Engines in Aktion zu sehen, starten Sie „trevisk --demo“.</tr
     <message>
         <source>Friend colour</source>
         <translation>Farbe für Freunde</translation>
+    </message>
+    <message>
+        <source>seconds</source>
+        <translation>Sekunden</translation>
     </message>
 </context>
 <context>

@@ -96,7 +96,7 @@ SettingsDialog::SettingsDialog(const SettingsDialogServices& services, QWidget* 
     m_refresh->setEditText(QString::number(s.refresh));
     generalLayout->addWidget(labelFor(tr("Refresh Interval"), m_refresh), 0, 0);
     generalLayout->addWidget(m_refresh, 0, 1);
-    generalLayout->addWidget(new QLabel(QStringLiteral("seconds"), general), 0, 2);
+    generalLayout->addWidget(new QLabel(tr("seconds"), general), 0, 2);
     m_mainTray = checkBox(
         QT_TRANSLATE_NOOP("trevisk::SettingsDialog", "Start Main Window in Tray"), "mainTray", s.mainTray, general);
     m_encrypt = checkBox(QT_TRANSLATE_NOOP("trevisk::SettingsDialog", "Encrypt Saved RCON Passwords"),

@@ -77,7 +77,7 @@ FindServersWindow::FindServersWindow(AppContext& context,
     m_masters->setToolTip(tr("host:port of each master, separated by spaces"));
     m_protocol = named(new QSpinBox(this), "protocol");
     m_protocol->setRange(0, 99999);
-    m_protocol->setSpecialValueText(QStringLiteral("unknown"));
+    m_protocol->setSpecialValueText(tr("unknown"));
     m_name = named(new QLineEdit(this), "name");
     m_map = named(new QLineEdit(this), "map");
     m_notEmpty = named(new QCheckBox(tr("Not empty"), this), "notEmpty");

@@ -16,6 +16,14 @@ template <typename T> QVariant optionalValue(const std::optional<T>& value)
     return value ? QVariant::fromValue(*value) : QVariant();
 }
 
+// The 12-hour form is the English one; other languages read their own time of day.
+QString lastRefreshText(const QTime& time, const QLocale& locale = QLocale::system())
+{
+    if (locale.language() == QLocale::C || locale.language() == QLocale::English)
+        return time.toString(QStringLiteral("h:mm:ss AP"));
+    return locale.toString(time, QStringLiteral("HH:mm:ss"));
+}
+
 } // namespace
 
 StatusModel::StatusModel(QObject* parent)
@@ -71,7 +79,7 @@ QVariant StatusModel::data(const QModelIndex& index, int role) const
     case PingColumn:
         return optionalValue(row.ping);
     case LastRefreshColumn:
-        return row.lastRefresh ? QVariant(row.lastRefresh->toString(QStringLiteral("h:mm:ss AP"))) : QVariant();
+        return row.lastRefresh ? QVariant(lastRefreshText(*row.lastRefresh)) : QVariant();
     case ManRefColumn:
         return row.manRef;
     case PlayersColumn:

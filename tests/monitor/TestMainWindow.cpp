@@ -415,6 +415,8 @@ private slots:
         f.start();
         Window w{f};
         QCOMPARE(entry(&w.main, QStringLiteral("E&instellungen"))->text(), QStringLiteral("E&instellungen"));
+        for (int i = 0; i < SoundSlotCount; ++i)
+            f.context.settings.soundPath[size_t(i)] = QStringLiteral("/opt/trevisk/sounds/%1.wav").arg(i);
         entry(&w.main, QStringLiteral("Trevisk &einrichten..."))->trigger();
         auto* settings = w.main.findChild<QDialog*>();
         QVERIFY(settings);
