@@ -108,6 +108,45 @@ Sprache: %1
     </message>
 </context>
 <context>
+    <name>AutoJoin</name>
+    <message>
+        <source>Auto Join</source>
+        <translation>Automatisch beitreten</translation>
+    </message>
+    <message>
+        <source>The server is full.</source>
+        <translation>Der Server ist voll.</translation>
+    </message>
+    <message>
+        <source>Join when Free</source>
+        <translation>Beitreten, wenn frei</translation>
+    </message>
+    <message>
+        <source>Join Anyways</source>
+        <translation>Trotzdem beitreten</translation>
+    </message>
+    <message>
+        <source>&amp;Cancel</source>
+        <translation>&amp;Abbrechen</translation>
+    </message>
+    <message>
+        <source> did not answer just now: the game was not started.</source>
+        <translation> hat gerade nicht geantwortet: das Spiel wurde nicht gestartet.</translation>
+    </message>
+    <message>
+        <source>Location of </source>
+        <translation>Der Pfad zu </translation>
+    </message>
+    <message>
+        <source> has not been configured!</source>
+        <translation> ist nicht festgelegt!</translation>
+    </message>
+    <message>
+        <source>%1 could not be started from %2</source>
+        <translation>%1 konnte nicht aus %2 gestartet werden</translation>
+    </message>
+</context>
+<context>
     <name>Commands</name>
     <message>
         <source>  trevisk export FILE                    write the server list to FILE as XML</source>
@@ -174,6 +213,146 @@ Sprache: %1
     </message>
 </context>
 <context>
+    <name>Demo</name>
+    <message>
+        <source>The demo needs a temporary folder: %1</source>
+        <translation>Die Demo braucht einen temporären Ordner: %1</translation>
+    </message>
+    <message>
+        <source>A simulated %1 server could not start: %2</source>
+        <translation>Ein simulierter %1-Server konnte nicht starten: %2</translation>
+    </message>
+    <message>
+        <source>The demo's lists could not be written: %1</source>
+        <translation>Die Listen der Demo konnten nicht geschrieben werden: %1</translation>
+    </message>
+</context>
+<context>
+    <name>FindCommand</name>
+    <message>
+        <source>not queried (IPv6)</source>
+        <translation>nicht abgefragt (IPv6)</translation>
+    </message>
+    <message>
+        <source>--protocol takes a protocol number, 1 or more</source>
+        <translation>--protocol erwartet eine Protokollnummer, 1 oder mehr</translation>
+    </message>
+    <message>
+        <source>--timeout takes a number of milliseconds, 1 or more</source>
+        <translation>--timeout erwartet eine Anzahl Millisekunden, 1 oder mehr</translation>
+    </message>
+    <message>
+        <source>%1 listed, %2 of %3 answered</source>
+        <translation>%1 gemeldet, %2 von %3 antworteten</translation>
+    </message>
+    <message>
+        <source>%1: %2 servers listed in %3 s%4</source>
+        <translation>%1: %2 Server gemeldet in %3 s%4</translation>
+    </message>
+    <message>
+        <source>%1 IPv6 servers listed but not queried: queries go over IPv4 only</source>
+        <translation>%1 IPv6-Server gemeldet, aber nicht abgefragt: Abfragen gehen nur über IPv4</translation>
+    </message>
+    <message>
+        <source>%1 shown; all done in %2 s</source>
+        <translation>%1 angezeigt; alles erledigt in %2 s</translation>
+    </message>
+</context>
+<context>
+    <name>HeadlessOutput</name>
+    <message>
+        <source>Alert mail sent for %1</source>
+        <translation>Warnmail für %1 gesendet</translation>
+    </message>
+    <message>
+        <source>Alert mail for %1 was not sent: %2</source>
+        <translation>Warnmail für %1 wurde nicht gesendet: %2</translation>
+    </message>
+    <message>
+        <source>Alerts snoozed: </source>
+        <translation>Warnungen pausiert: </translation>
+    </message>
+</context>
+<context>
+    <name>ImportExportCommands</name>
+    <message>
+        <source>Usage: trevisk import FILE [--merge | --replace] [--data-dir DIR]</source>
+        <translation>Aufruf: trevisk import DATEI [--merge | --replace] [--data-dir ORDNER]</translation>
+    </message>
+    <message>
+        <source>Usage: trevisk export FILE [--data-dir DIR]</source>
+        <translation>Aufruf: trevisk export DATEI [--data-dir ORDNER]</translation>
+    </message>
+    <message>
+        <source>Pass either --merge or --replace, not both.
+</source>
+        <translation>Geben Sie entweder --merge oder --replace an, nicht beides.
+</translation>
+    </message>
+    <message>
+        <source>The server list %1 cannot be read: %2</source>
+        <translation>Die Serverliste %1 kann nicht gelesen werden: %2</translation>
+    </message>
+    <message>
+        <source>The file %1 does not exist.</source>
+        <translation>Die Datei %1 existiert nicht.</translation>
+    </message>
+    <message>
+        <source>: nothing was imported.</source>
+        <translation>: es wurde nichts importiert.</translation>
+    </message>
+    <message>
+        <source>The data folder %1 cannot be created.</source>
+        <translation>Der Datenordner %1 kann nicht angelegt werden.</translation>
+    </message>
+    <message>
+        <source> Nothing was imported.</source>
+        <translation> Es wurde nichts importiert.</translation>
+    </message>
+    <message>
+        <source>; nothing was imported.</source>
+        <translation>; es wurde nichts importiert.</translation>
+    </message>
+    <message>
+        <source>%1 cannot be read: %2; nothing was imported.</source>
+        <translation>%1 kann nicht gelesen werden: %2; es wurde nichts importiert.</translation>
+    </message>
+</context>
+<context>
+    <name>MonitorRunner</name>
+    <message>
+        <source>Watching %1 servers, every %2 seconds%3 (list loaded in %4 ms).</source>
+        <translation>Überwache %1 Server, alle %2 Sekunden%3 (Liste in %4 ms geladen).</translation>
+    </message>
+    <message>
+        <source> (auto-refresh is off)</source>
+        <translation> (automatisches Aktualisieren ist aus)</translation>
+    </message>
+    <message>
+        <source>Serving the status on http://%1:%2/ (/metrics, /api/servers)%3.</source>
+        <translation>Status unter http://%1:%2/ (/metrics, /api/servers)%3.</translation>
+    </message>
+    <message>
+        <source> to bearers of the token</source>
+        <translation> für Inhaber des Tokens</translation>
+    </message>
+    <message>
+        <source>Trevisk stopped.</source>
+        <translation>Trevisk beendet.</translation>
+    </message>
+</context>
+<context>
+    <name>MonitorStart</name>
+    <message>
+        <source>The uptime counts could not be saved at exit: %1</source>
+        <translation>Die Erreichbarkeitszählung konnte beim Beenden nicht gespeichert werden: %1</translation>
+    </message>
+    <message>
+        <source>Data folder: %1</source>
+        <translation>Datenordner: %1</translation>
+    </message>
+</context>
+<context>
     <name>PathsCommand</name>
     <message>
         <source>Usage: trevisk paths [--config FILE] [--data-dir DIR]</source>
@@ -217,6 +396,360 @@ Sprache: %1
     </message>
 </context>
 <context>
+    <name>QueryCommand</name>
+    <message>
+        <source>Cannot read %1: %2</source>
+        <translation>%1 kann nicht gelesen werden: %2</translation>
+    </message>
+    <message>
+        <source>%1 is not a text file of "game&lt;TAB&gt;address" lines</source>
+        <translation>%1 ist keine Textdatei mit Zeilen „Spiel&lt;TAB&gt;Adresse“</translation>
+    </message>
+    <message>
+        <source>%1:%2: expected a game name, a tab and an address</source>
+        <translation>%1:%2: erwartet: ein Spielname, ein Tabulator und eine Adresse</translation>
+    </message>
+    <message>
+        <source>%1 lists no server: expected "game&lt;TAB&gt;address" lines</source>
+        <translation>%1 enthält keinen Server: erwartet werden Zeilen „Spiel&lt;TAB&gt;Adresse“</translation>
+    </message>
+    <message>
+        <source>Usage: trevisk query --file FILE [--json]</source>
+        <translation>Aufruf: trevisk query --file DATEI [--json]</translation>
+    </message>
+    <message>
+        <source>Usage: trevisk query GAME ADDRESS [--json] | trevisk query --file FILE [--json]</source>
+        <translation>Aufruf: trevisk query SPIEL ADRESSE [--json] | trevisk query --file DATEI [--json]</translation>
+    </message>
+    <message>
+        <source>Unknown game "%1" for %2: nothing is sent</source>
+        <translation>Unbekanntes Spiel „%1“ für %2: es wird nichts gesendet</translation>
+    </message>
+    <message>
+        <source>--timeout takes a number of milliseconds, 1 or more</source>
+        <translation>--timeout erwartet eine Anzahl Millisekunden, 1 oder mehr</translation>
+    </message>
+</context>
+<context>
+    <name>RconCommand</name>
+    <message>
+        <source>%1 needs a value</source>
+        <translation>%1 braucht einen Wert</translation>
+    </message>
+    <message>
+        <source>--timeout takes a number of milliseconds, 1 or more</source>
+        <translation>--timeout erwartet eine Anzahl Millisekunden, 1 oder mehr</translation>
+    </message>
+    <message>
+        <source>Expected a game, an address and a command</source>
+        <translation>Erwartet: ein Spiel, eine Adresse und ein Befehl</translation>
+    </message>
+    <message>
+        <source>Cannot read %1: %2</source>
+        <translation>%1 kann nicht gelesen werden: %2</translation>
+    </message>
+    <message>
+        <source>%1 is too large for a password file</source>
+        <translation>%1 ist zu groß für eine Passwortdatei</translation>
+    </message>
+    <message>
+        <source>%1 holds no password on its first line</source>
+        <translation>%1 enthält in der ersten Zeile kein Passwort</translation>
+    </message>
+    <message>
+        <source>Remote RCON is not supported for %1</source>
+        <translation>RCON wird für %1 nicht unterstützt</translation>
+    </message>
+    <message>
+        <source>No rcon password is remembered for %1: use --password-file FILE.</source>
+        <translation>Für %1 ist kein RCON-Passwort gespeichert: verwenden Sie --password-file DATEI.</translation>
+    </message>
+    <message>
+        <source>%1 names no host and port</source>
+        <translation>%1 nennt keinen Host und Port</translation>
+    </message>
+    <message>
+        <source>No answer from %1.</source>
+        <translation>Keine Antwort von %1.</translation>
+    </message>
+    <message>
+        <source>The reply was still coming when the time ran out: the rest is not shown.</source>
+        <translation>Die Antwort kam noch, als die Zeit ablief: der Rest wird nicht angezeigt.</translation>
+    </message>
+    <message>
+        <source>The server refused the command: %1</source>
+        <translation>Der Server hat den Befehl abgelehnt: %1</translation>
+    </message>
+</context>
+<context>
+    <name>ServerForm</name>
+    <message>
+        <source>You must select the type of game!</source>
+        <translation>Bitte wählen Sie den Spieltyp aus!</translation>
+    </message>
+    <message>
+        <source>You must enter the address of the server to add!</source>
+        <translation>Bitte geben Sie die Adresse des Servers ein!</translation>
+    </message>
+    <message>
+        <source>Invalid port number!</source>
+        <translation>Ungültige Portnummer!</translation>
+    </message>
+    <message>
+        <source>Invalid query port number!</source>
+        <translation>Ungültiger Abfrageport!</translation>
+    </message>
+    <message>
+        <source>Unable to resolve '</source>
+        <translation>Kann nicht aufgelöst werden: '</translation>
+    </message>
+    <message>
+        <source>This server is already in the list!</source>
+        <translation>Dieser Server steht schon in der Liste!</translation>
+    </message>
+    <message>
+        <source>The memo is too long: 255 characters at most!</source>
+        <translation>Die Notiz ist zu lang: höchstens 255 Zeichen!</translation>
+    </message>
+    <message>
+        <source>The server cannot be stored: %1.</source>
+        <translation>Der Server kann nicht gespeichert werden: %1.</translation>
+    </message>
+    <message>
+        <source>The custom message is too long: %1 characters at most!</source>
+        <translation>Der eigene Text ist zu lang: höchstens %1 Zeichen!</translation>
+    </message>
+</context>
+<context>
+    <name>ServerListTransfer</name>
+    <message>
+        <source>The file is not a server list: it has no field %1</source>
+        <translation>Die Datei ist keine Serverliste: ihr fehlt das Feld %1</translation>
+    </message>
+    <message>
+        <source> and no field </source>
+        <translation> und das Feld </translation>
+    </message>
+    <message>
+        <source>Row %1: %2</source>
+        <translation>Zeile %1: %2</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n servers imported.<byte value="xd" />
+</source>
+        <translation><numerusform>%n Server importiert.<byte value="xd" />
+</numerusform><numerusform>%n Server importiert.<byte value="xd" />
+</numerusform></translation>
+    </message>
+    <message numerus="yes">
+        <source>%n servers skipped (duplicate)</source>
+        <translation><numerusform>%n Server übersprungen (doppelt)</numerusform><numerusform>%n Server übersprungen (doppelt)</numerusform></translation>
+    </message>
+    <message>
+        <source>The server list could not be exported to %1:<byte value="xd" />
+%2</source>
+        <translation>Die Serverliste konnte nicht nach %1 exportiert werden:<byte value="xd" />
+%2</translation>
+    </message>
+    <message>
+        <source>the address "%1" is not a host, a colon and a port from 0 to 65535</source>
+        <translation>die Adresse „%1“ besteht nicht aus Host, Doppelpunkt und Port von 0 bis 65535</translation>
+    </message>
+    <message>
+        <source>the field Game is empty</source>
+        <translation>das Feld Game ist leer</translation>
+    </message>
+    <message>
+        <source>the field Game holds "%1", which is not a game Trevisk knows</source>
+        <translation>das Feld Game enthält „%1“, ein Spiel, das Trevisk nicht kennt</translation>
+    </message>
+    <message>
+        <source>the field Option1 (query port) holds %1, which is not a port from 0 to 65535</source>
+        <translation>das Feld Option1 (Abfrageport) enthält %1, keinen Port von 0 bis 65535</translation>
+    </message>
+    <message>
+        <source>the field %1 holds %2; it may hold 0 to %3</source>
+        <translation>das Feld %1 enthält %2; erlaubt sind 0 bis %3</translation>
+    </message>
+    <message>
+        <source>the field %1 holds %2, which is not a colour</source>
+        <translation>das Feld %1 enthält %2, keine Farbe</translation>
+    </message>
+    <message>
+        <source>Save File</source>
+        <translation>Datei speichern</translation>
+    </message>
+    <message>
+        <source>Load File</source>
+        <translation>Datei laden</translation>
+    </message>
+    <message>
+        <source>The server list could not be saved: </source>
+        <translation>Die Serverliste konnte nicht gespeichert werden: </translation>
+    </message>
+    <message>
+        <source>XML Files (*.xml)</source>
+        <translation>XML-Dateien (*.xml)</translation>
+    </message>
+    <message>
+        <source>Export Complete</source>
+        <translation>Export abgeschlossen</translation>
+    </message>
+    <message>
+        <source>Merge the new list with the current?</source>
+        <translation>Die neue Liste mit der aktuellen zusammenführen?</translation>
+    </message>
+    <message>
+        <source>No servers imported!</source>
+        <translation>Keine Server importiert!</translation>
+    </message>
+</context>
+<context>
+    <name>ServersCommand</name>
+    <message>
+        <source>manual refresh</source>
+        <translation>manuell aktualisieren</translation>
+    </message>
+    <message>
+        <source>query port %1</source>
+        <translation>Abfrageport %1</translation>
+    </message>
+    <message>
+        <source>tray by default</source>
+        <translation>standardmäßig im Systembereich</translation>
+    </message>
+    <message>
+        <source>no mail</source>
+        <translation>keine E-Mail</translation>
+    </message>
+    <message>
+        <source>alerts snoozed </source>
+        <translation>Warnungen pausiert </translation>
+    </message>
+    <message>
+        <source>uptime </source>
+        <translation>Erreichbarkeit </translation>
+    </message>
+    <message>
+        <source> Nothing was changed.</source>
+        <translation> Es wurde nichts geändert.</translation>
+    </message>
+    <message>
+        <source>"%1" is not a game Trevisk knows. The games are:
+  %2</source>
+        <translation>„%1“ ist kein Spiel, das Trevisk kennt. Die Spiele sind:
+  %2</translation>
+    </message>
+    <message>
+        <source>--tray takes 0, 1 or 2</source>
+        <translation>--tray erwartet 0, 1 oder 2</translation>
+    </message>
+    <message>
+        <source>Port not specified: using the default port of %1, %2.</source>
+        <translation>Kein Port angegeben: verwende den Standardport von %1, %2.</translation>
+    </message>
+    <message>
+        <source>The server list could not be saved: %1</source>
+        <translation>Die Serverliste konnte nicht gespeichert werden: %1</translation>
+    </message>
+    <message>
+        <source>Added %1</source>
+        <translation>%1 hinzugefügt</translation>
+    </message>
+    <message>
+        <source>%1 is not in the server list.</source>
+        <translation>%1 steht nicht in der Serverliste.</translation>
+    </message>
+    <message>
+        <source>The custom alert texts could not be saved: %1</source>
+        <translation>Die eigenen Warntexte konnten nicht gespeichert werden: %1</translation>
+    </message>
+    <message>
+        <source>The alert snoozes could not be saved: %1</source>
+        <translation>Die Warnungspausen konnten nicht gespeichert werden: %1</translation>
+    </message>
+    <message>
+        <source>Removed %1</source>
+        <translation>%1 entfernt</translation>
+    </message>
+    <message>
+        <source>"%1" is not a snooze length: use 1h, 8h, tomorrow, on or off.</source>
+        <translation>„%1“ ist keine Pausendauer: verwenden Sie 1h, 8h, tomorrow, on oder off.</translation>
+    </message>
+    <message>
+        <source>The snooze could not be saved: %1</source>
+        <translation>Die Pause konnte nicht gespeichert werden: %1</translation>
+    </message>
+    <message>
+        <source>Alerts of %1 snoozed %2</source>
+        <translation>Warnungen von %1 pausiert %2</translation>
+    </message>
+    <message>
+        <source>Alerts of %1 are on</source>
+        <translation>Warnungen von %1 sind an</translation>
+    </message>
+    <message>
+        <source>%1 cannot be read: %2; nothing was changed.</source>
+        <translation>%1 kann nicht gelesen werden: %2; es wurde nichts geändert.</translation>
+    </message>
+</context>
+<context>
+    <name>Startup</name>
+    <message>
+        <source>there is no space left on the disk</source>
+        <translation>auf dem Datenträger ist kein Platz mehr</translation>
+    </message>
+    <message>
+        <source>the folder is on a read-only file system</source>
+        <translation>der Ordner liegt auf einem schreibgeschützten Dateisystem</translation>
+    </message>
+    <message>
+        <source>permission denied</source>
+        <translation>Zugriff verweigert</translation>
+    </message>
+    <message>
+        <source>The lock file %1 cannot be created: %2.</source>
+        <translation>Die Sperrdatei %1 kann nicht angelegt werden: %2.</translation>
+    </message>
+    <message>
+        <source>The lock file %1.</source>
+        <translation>Die Sperrdatei %1.</translation>
+    </message>
+    <message>
+        <source>The data folder %1 cannot be created.</source>
+        <translation>Der Datenordner %1 kann nicht angelegt werden.</translation>
+    </message>
+    <message>
+        <source>Only one instance of Trevisk is allowed to run!</source>
+        <translation>Es darf nur eine Instanz von Trevisk laufen!</translation>
+    </message>
+</context>
+<context>
+    <name>TestMailCommand</name>
+    <message>
+        <source>Unexpected argument: %1</source>
+        <translation>Unerwartetes Argument: %1</translation>
+    </message>
+    <message>
+        <source>
+Usage: trevisk test-mail [--config FILE] [--data-dir DIR]</source>
+        <translation>
+Aufruf: trevisk test-mail [--config DATEI] [--data-dir ORDNER]</translation>
+    </message>
+    <message>
+        <source>Test Failed! The settings file %1 cannot be read.</source>
+        <translation>Test fehlgeschlagen! Die Einstellungsdatei %1 kann nicht gelesen werden.</translation>
+    </message>
+    <message>
+        <source>Test Failed! </source>
+        <translation>Test fehlgeschlagen! </translation>
+    </message>
+    <message>
+        <source>Mail Sent!</source>
+        <translation>E-Mail gesendet!</translation>
+    </message>
+</context>
+<context>
     <name>Translations</name>
     <message>
         <source>English (built in)</source>
@@ -229,6 +762,17 @@ Sprache: %1
     <message>
         <source>, Qt's texts from %1</source>
         <translation>, Qt-Texte aus %1</translation>
+    </message>
+</context>
+<context>
+    <name>WindowsLoader</name>
+    <message>
+        <source>  %1: not found</source>
+        <translation>  %1: nicht gefunden</translation>
+    </message>
+    <message>
+        <source>no entry</source>
+        <translation>kein Einsprungpunkt</translation>
     </message>
 </context>
 <context>
@@ -878,6 +1422,53 @@ Um zuerst alle Engines in Aktion zu sehen, starten Sie „trevisk --demo“.</tr
     </message>
 </context>
 <context>
+    <name>trevisk::Monitor</name>
+    <message>
+        <source>You must select as server to edit!</source>
+        <translation>Bitte wählen Sie einen Server zum Bearbeiten aus!</translation>
+    </message>
+    <message>
+        <source>You must select a server to edit!</source>
+        <translation>Bitte wählen Sie einen Server zum Bearbeiten aus!</translation>
+    </message>
+    <message>
+        <source>Are you sure you want to delete this server?</source>
+        <translation>Möchten Sie diesen Server wirklich löschen?</translation>
+    </message>
+    <message>
+        <source>%1 is running your favorite map: %2</source>
+        <translation>%1 spielt Ihre Lieblingskarte: %2</translation>
+    </message>
+    <message>
+        <source>%1 is back online!</source>
+        <translation>%1 ist wieder online!</translation>
+    </message>
+    <message>
+        <source>%1 has become active with players...</source>
+        <translation>%1 ist jetzt mit Spielern aktiv...</translation>
+    </message>
+    <message>
+        <source>%1<byte value="xd" />
+logged off from<byte value="xd" />
+%2</source>
+        <translation>%1<byte value="xd" />
+hat sich abgemeldet von<byte value="xd" />
+%2</translation>
+    </message>
+    <message>
+        <source>%1<byte value="xd" />
+logged onto<byte value="xd" />
+%2</source>
+        <translation>%1<byte value="xd" />
+hat sich angemeldet bei<byte value="xd" />
+%2</translation>
+    </message>
+    <message>
+        <source>%1 has gone offline!</source>
+        <translation>%1 ist offline gegangen!</translation>
+    </message>
+</context>
+<context>
     <name>trevisk::NotifyWindow</name>
     <message>
         <source>Dismiss</source>
@@ -1112,8 +1703,7 @@ Um zuerst alle Engines in Aktion zu sehen, starten Sie „trevisk --demo“.</tr
     <name>trevisk::ServerIcon</name>
     <message numerus="yes">
         <source> (%n friends) Map: </source>
-        <translation>
-            <numerusform> (%n Freund) Karte: </numerusform><numerusform> (%n Freunde) Karte: </numerusform></translation>
+        <translation><numerusform> (%n Freund) Karte: </numerusform><numerusform> (%n Freunde) Karte: </numerusform></translation>
     </message>
 </context>
 <context>

@@ -5,6 +5,7 @@
 #include "monitor/ServerListTransfer.h"
 #include "store/Stores.h"
 
+#include <QCoreApplication>
 #include <QHostAddress>
 #include <QHostInfo>
 
@@ -69,9 +70,11 @@ ServerFormCheck checkServerFormFields(const ServerForm& form, bool useDefaultPor
     const QString host = form.host.trimmed();
     const QString port = form.port.trimmed();
     if (form.game.isEmpty())
-        return refuse(QStringLiteral("You must select the type of game!"), Field::Game, QStringLiteral("Aborted"));
+        return refuse(QCoreApplication::translate("ServerForm", "You must select the type of game!"),
+                      Field::Game,
+                      QStringLiteral("Aborted"));
     if (host.isEmpty())
-        return refuse(QStringLiteral("You must enter the address of the server to add!"),
+        return refuse(QCoreApplication::translate("ServerForm", "You must enter the address of the server to add!"),
                       Field::Address,
                       QStringLiteral("Aborted"));
     if (port.isEmpty()) {
@@ -81,11 +84,11 @@ ServerFormCheck checkServerFormFields(const ServerForm& form, bool useDefaultPor
             return check;
         }
     } else if (!portNumber(port)) {
-        return refuse(QStringLiteral("Invalid port number!"), Field::Port);
+        return refuse(QCoreApplication::translate("ServerForm", "Invalid port number!"), Field::Port);
     }
     const QString queryPort = form.queryPort.trimmed();
     if (!queryPort.isEmpty() && !portNumber(queryPort))
-        return refuse(QStringLiteral("Invalid query port number!"), Field::QueryPort);
+        return refuse(QCoreApplication::translate("ServerForm", "Invalid query port number!"), Field::QueryPort);
     ServerFormCheck check;
     const auto literal = ipv4Literal(host);
     check.needsLookup = !literal;
@@ -98,7 +101,9 @@ completeServerForm(const ServerForm& form, const QString& tag, const Stores& sto
 {
     using Field = ServerFormCheck::Field;
     if (resolved.isEmpty())
-        return refuse(QStringLiteral("Unable to resolve '") + form.host.trimmed() + QLatin1Char('\''), Field::None);
+        return refuse(QCoreApplication::translate("ServerForm", "Unable to resolve '") + form.host.trimmed()
+                          + QLatin1Char('\''),
+                      Field::None);
     QString port = form.port.trimmed();
     QString queryPort = form.queryPort.trimmed();
     if (queryPort.isEmpty())
@@ -111,7 +116,8 @@ completeServerForm(const ServerForm& form, const QString& tag, const Stores& sto
                                         stores.servers.rows.end(),
                                         [&](const ServerRecord& record) { return record.addressText() == address; });
         if (listed)
-            return refuse(QStringLiteral("This server is already in the list!"), Field::None);
+            return refuse(QCoreApplication::translate("ServerForm", "This server is already in the list!"),
+                          Field::None);
     }
 
     ServerFormCheck check;
@@ -132,12 +138,17 @@ completeServerForm(const ServerForm& form, const QString& tag, const Stores& sto
     // The rules an imported server keeps too; the memo is the one field the user can overfill.
     if (const auto problem = checkServerRecord(record)) {
         if (problem->field == QLatin1String("Option2"))
-            return refuse(QStringLiteral("The memo is too long: 255 characters at most!"), Field::Memo);
-        return refuse(QStringLiteral("The server cannot be stored: %1.").arg(problem->message), Field::None);
+            return refuse(QCoreApplication::translate("ServerForm", "The memo is too long: 255 characters at most!"),
+                          Field::Memo);
+        return refuse(
+            QCoreApplication::translate("ServerForm", "The server cannot be stored: %1.").arg(problem->message),
+            Field::None);
     }
     if (characterCount(form.customText) > CustomMessageSize)
-        return refuse(QStringLiteral("The custom message is too long: %1 characters at most!").arg(CustomMessageSize),
-                      Field::None);
+        return refuse(
+            QCoreApplication::translate("ServerForm", "The custom message is too long: %1 characters at most!")
+                .arg(CustomMessageSize),
+            Field::None);
     return check;
 }
 

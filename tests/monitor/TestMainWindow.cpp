@@ -64,11 +64,13 @@ QSet<QString> germanSources()
     while (!xml.atEnd()) {
         xml.readNext();
         if (xml.isStartElement() && xml.name() == QLatin1String("source"))
-            source = xml.readElementText();
+            source = xml.readElementText(QXmlStreamReader::IncludeChildElements);
         else if (xml.isStartElement() && xml.name() == QLatin1String("translation")
                  && xml.readElementText(QXmlStreamReader::IncludeChildElements) != source)
             sources.insert(source);
     }
+    if (xml.hasError())
+        qFatal("%s: %s", TREVISK_TS_DE, qPrintable(xml.errorString()));
     return sources;
 }
 
