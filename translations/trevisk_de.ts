@@ -396,6 +396,13 @@ Sprache: %1
     </message>
 </context>
 <context>
+    <name>QtPrompter</name>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+</context>
+<context>
     <name>QueryCommand</name>
     <message>
         <source>Cannot read %1: %2</source>
