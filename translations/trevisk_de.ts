@@ -612,6 +612,25 @@ Sprache: %1
     </message>
 </context>
 <context>
+    <name>ServerState</name>
+    <message>
+        <source>up</source>
+        <translation>erreichbar</translation>
+    </message>
+    <message>
+        <source>no answer</source>
+        <translation>keine Antwort</translation>
+    </message>
+    <message>
+        <source>refused</source>
+        <translation>abgewiesen</translation>
+    </message>
+    <message>
+        <source>bad answer</source>
+        <translation>ungültige Antwort</translation>
+    </message>
+</context>
+<context>
     <name>ServersCommand</name>
     <message>
         <source>manual refresh</source>

@@ -62,7 +62,7 @@ QVariant StatusModel::data(const QModelIndex& index, int role) const
         return index.column() == NameColumn && !row.colouredName.isEmpty() ? QVariant(visibleText(row.colouredName))
                                                                            : QVariant();
     if (role == Qt::ToolTipRole && index.column() == StateColumn)
-        return plainTip(visibleText(stateLine(row.state, row.stateReason)));
+        return plainTip(visibleText(shownStateLine(row.state, row.stateReason)));
     if (role != Qt::DisplayRole && role != Qt::EditRole)
         return {};
     switch (index.column()) {
@@ -93,8 +93,8 @@ QVariant StatusModel::data(const QModelIndex& index, int role) const
     case StateColumn:
         // An offline server says so; its state says how it went.
         if (row.isOffline())
-            return tr("offline (%1)").arg(stateText(row.state));
-        return visibleText(stateLine(row.state, row.stateReason));
+            return tr("offline (%1)").arg(shownStateText(row.state));
+        return visibleText(shownStateLine(row.state, row.stateReason));
     }
     return {};
 }

@@ -217,7 +217,7 @@ void ServerDetailsWindow::setTimeOut()
 
 void ServerDetailsWindow::setState(ServerState state, const QString& reason)
 {
-    m_state->setText(tr("State: ") + visibleText(stateLine(state, reason)));
+    m_state->setText(tr("State: ") + visibleText(shownStateLine(state, reason)));
     m_icon.setState(state, reason);
     updateIcon();
 }

@@ -70,7 +70,7 @@ QString ServerIcon::tip() const
            + QCoreApplication::translate("trevisk::ServerIcon", " (%n friends) Map: ", nullptr, m_friends) + m_map
            + (m_state == ServerState::Up || m_state == ServerState::Waiting
                   ? QString()
-                  : QStringLiteral("\r\n") + stateLine(m_state, m_stateReason).left(60));
+                  : QStringLiteral("\r\n") + shownStateLine(m_state, m_stateReason).left(60));
 }
 
 QString ServerIcon::text() const
