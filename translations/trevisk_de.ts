@@ -228,6 +228,29 @@ Sprache: %1
     </message>
 </context>
 <context>
+    <name>EmailSettings</name>
+    <message>
+        <source>Only Once</source>
+        <translation>Nur einmal</translation>
+    </message>
+    <message>
+        <source>30 Minutes</source>
+        <translation>30 Minuten</translation>
+    </message>
+    <message>
+        <source>1 Hour</source>
+        <translation>1 Stunde</translation>
+    </message>
+    <message>
+        <source>2 Hours</source>
+        <translation>2 Stunden</translation>
+    </message>
+    <message>
+        <source>6 Hours</source>
+        <translation>6 Stunden</translation>
+    </message>
+</context>
+<context>
     <name>FindCommand</name>
     <message>
         <source>not queried (IPv6)</source>

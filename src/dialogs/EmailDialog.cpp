@@ -7,6 +7,7 @@
 #include <QBoxLayout>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
@@ -90,7 +91,8 @@ EmailDialog::EmailDialog(QSettings& store,
     m_interval = new QComboBox(frame);
     m_interval->setObjectName(QStringLiteral("cmbInterval"));
     for (const IntervalEntry& entry : intervalEntries())
-        m_interval->addItem(entry.text, static_cast<int>(entry.minutes));
+        m_interval->addItem(QCoreApplication::translate("EmailSettings", entry.text.toUtf8().constData()),
+                            static_cast<int>(entry.minutes));
     m_enable = new QCheckBox(tr("Enable Notification"), frame);
     m_enable->setObjectName(QStringLiteral("chkEnable"));
 

@@ -12,11 +12,11 @@ namespace trevisk {
 const std::vector<HistorySpan>& historySpans()
 {
     static const std::vector<HistorySpan> spans{
-        {QCoreApplication::translate("trevisk::HistorySeries", "5 Minutes"), 5},
-        {QCoreApplication::translate("trevisk::HistorySeries", "30 Minutes"), 30},
-        {QCoreApplication::translate("trevisk::HistorySeries", "60 Minutes"), 60},
-        {QCoreApplication::translate("trevisk::HistorySeries", "2 Hours"), 120},
-        {QCoreApplication::translate("trevisk::HistorySeries", "6 Hours"), 360}};
+        {QStringLiteral(QT_TRANSLATE_NOOP("trevisk::HistorySeries", "5 Minutes")), 5},
+        {QStringLiteral(QT_TRANSLATE_NOOP("trevisk::HistorySeries", "30 Minutes")), 30},
+        {QStringLiteral(QT_TRANSLATE_NOOP("trevisk::HistorySeries", "60 Minutes")), 60},
+        {QStringLiteral(QT_TRANSLATE_NOOP("trevisk::HistorySeries", "2 Hours")), 120},
+        {QStringLiteral(QT_TRANSLATE_NOOP("trevisk::HistorySeries", "6 Hours")), 360}};
     return spans;
 }
 

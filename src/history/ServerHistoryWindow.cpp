@@ -7,6 +7,7 @@
 #include <QChart>
 #include <QChartView>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDateTimeAxis>
 #include <QGridLayout>
 #include <QLabel>
@@ -67,7 +68,8 @@ ServerHistoryWindow::ServerHistoryWindow(const History& history, const Clock& cl
     m_type->addItem(historyTypeText(HistoryType::Ping), int(HistoryType::Ping));
     m_interval->setObjectName(QStringLiteral("cmbInterval"));
     for (const HistorySpan& span : historySpans())
-        m_interval->addItem(span.text, span.minutes);
+        m_interval->addItem(QCoreApplication::translate("trevisk::HistorySeries", span.text.toUtf8().constData()),
+                            span.minutes);
     m_refresh->setObjectName(QStringLiteral("cmdRefresh"));
     m_refresh->setAutoDefault(false);
     m_view->setObjectName(QStringLiteral("Chart"));

@@ -425,7 +425,14 @@ private slots:
         QCOMPARE(settings->windowTitle(), QStringLiteral("Einstellungen"));
         // Qt's own buttons come from its German catalogue.
         QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Abbrechen"));
-        for (const QWidget* window : {static_cast<QWidget*>(&w.main), static_cast<QWidget*>(settings)})
+        for (const char* other :
+             {"E-Mail-Benachrichtigung...", "&Spielpfade festlegen...", "&Freunde...", "&Lieblingskarten..."})
+            entry(&w.main, QString::fromUtf8(other))->trigger();
+        QCOMPARE(w.main.findChildren<QDialog*>().size(), 5);
+        QList<const QWidget*> windows{&w.main};
+        for (const QDialog* dialog : w.main.findChildren<QDialog*>())
+            windows << dialog;
+        for (const QWidget* window : windows)
             for (const QString& text : captions(window))
                 QVERIFY2(!german.contains(text), qPrintable(QStringLiteral("English caption: ") + text));
 
