@@ -512,6 +512,63 @@ Sprache: %1
     </message>
 </context>
 <context>
+    <name>RconPasswords</name>
+    <message>
+        <source>The settings file %1 cannot be created: %2</source>
+        <translation>Die Einstellungsdatei %1 kann nicht angelegt werden: %2</translation>
+    </message>
+    <message>
+        <source>The settings file %1 cannot be made private: %2</source>
+        <translation>Die Einstellungsdatei %1 kann nicht privat gemacht werden: %2</translation>
+    </message>
+    <message>
+        <source>The settings could not be written to %1.</source>
+        <translation>Die Einstellungen konnten nicht nach %1 geschrieben werden.</translation>
+    </message>
+</context>
+<context>
+    <name>RconProtocol</name>
+    <message>
+        <source>Server: Command Accepted</source>
+        <translation>Server: Befehl angenommen</translation>
+    </message>
+    <message>
+        <source>Ready...</source>
+        <translation>Bereit...</translation>
+    </message>
+    <message>
+        <source>Unable to send command. Server appears to be offline!</source>
+        <translation>Befehl kann nicht gesendet werden. Der Server scheint offline zu sein!</translation>
+    </message>
+</context>
+<context>
+    <name>ServerFinder</name>
+    <message>
+        <source>Unknown game "%1"</source>
+        <translation>Unbekanntes Spiel „%1“</translation>
+    </message>
+    <message>
+        <source>No master server lists %1 servers</source>
+        <translation>Kein Master-Server führt %1-Server</translation>
+    </message>
+    <message>
+        <source>Only the games of the Quake 3 engine are asked by protocol number</source>
+        <translation>Nur Spiele der Quake-3-Engine werden nach Protokollnummer abgefragt</translation>
+    </message>
+    <message>
+        <source>The protocol number of %1 is not known: give it</source>
+        <translation>Die Protokollnummer von %1 ist nicht bekannt: bitte angeben</translation>
+    </message>
+    <message>
+        <source>"%1" is not a master address (host or host:port)</source>
+        <translation>„%1“ ist keine Master-Adresse (Host oder Host:Port)</translation>
+    </message>
+    <message>
+        <source>No master is set for %1</source>
+        <translation>Für %1 ist kein Master-Server eingestellt</translation>
+    </message>
+</context>
+<context>
     <name>ServerForm</name>
     <message>
         <source>You must select the type of game!</source>

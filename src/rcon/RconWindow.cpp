@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QFontDatabase>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -104,7 +105,7 @@ RconWindow::RconWindow(const RconWindowServices& services, QWidget* parent)
     m_command->lineEdit()->installEventFilter(this);
     connect(m_remember, &QCheckBox::toggled, this, &RconWindow::savePassword);
     connect(m_client, &RconClient::challengeReceived, this, [this] {
-        addText(QString::fromLatin1(ReadyText) + QLatin1Char('\n'), PlainColour);
+        addText(QCoreApplication::translate("RconProtocol", ReadyText) + QLatin1Char('\n'), PlainColour);
     });
     connect(m_client, &RconClient::replied, this, &RconWindow::addReply);
     connect(m_client, &RconClient::noAnswer, this, [this] {
@@ -113,7 +114,7 @@ RconWindow::RconWindow(const RconWindowServices& services, QWidget* parent)
                 PlainColour);
     });
     connect(m_client, &RconClient::refused, this, [this] {
-        m_services.prompter.tell(QString::fromLatin1(OfflineText), Prompter::Icon::Exclamation);
+        m_services.prompter.tell(QCoreApplication::translate("RconProtocol", OfflineText), Prompter::Icon::Exclamation);
     });
     connect(m_client, &RconClient::failed, this, [this](const QString& description, int number, bool whileSending) {
         report(
@@ -222,7 +223,7 @@ void RconWindow::addText(const QString& text, const QColor& colour)
 void RconWindow::addReply(const QByteArray& text)
 {
     if (text.isEmpty()) {
-        addText(QString::fromLatin1(CommandAcceptedText), ReplyColour);
+        addText(QCoreApplication::translate("RconProtocol", CommandAcceptedText), ReplyColour);
         return;
     }
     // The datagrams of one long reply are joined as they come: a line may be cut across two.

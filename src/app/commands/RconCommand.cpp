@@ -244,8 +244,9 @@ int runRconCommand(const CommonOptions& options, const QStringList& arguments)
             answered = true;
             firstReply = rconRefusal(text);
         }
-        printer.add(text.isEmpty() ? QString::fromLatin1(CommandAcceptedText) + QLatin1Char('\n')
-                                   : rconDisplayText(text));
+        printer.add(text.isEmpty()
+                        ? QCoreApplication::translate("RconProtocol", CommandAcceptedText) + QLatin1Char('\n')
+                        : rconDisplayText(text));
         quiet.start();
     });
     QObject::connect(&client, &RconClient::noAnswer, &loop, [&] {
@@ -253,7 +254,9 @@ int runRconCommand(const CommonOptions& options, const QStringList& arguments)
             stop(NoAnswer,
                  QCoreApplication::translate("RconCommand", "No answer from %1.").arg(visibleText(parsed->address)));
     });
-    QObject::connect(&client, &RconClient::refused, &loop, [&] { stop(Offline, QString::fromLatin1(OfflineText)); });
+    QObject::connect(&client, &RconClient::refused, &loop, [&] {
+        stop(Offline, QCoreApplication::translate("RconProtocol", OfflineText));
+    });
     QObject::connect(&client, &RconClient::failed, &loop, [&](const QString& description, int, bool) {
         stop(Failed, visibleText(description));
     });
