@@ -1582,7 +1582,7 @@ hat sich angemeldet bei<byte value="xd" />
     </message>
     <message>
         <source>Dismiss All</source>
-        <translation>Alle schließen</translation>
+        <translation>Alle zu</translation>
     </message>
 </context>
 <context>
