@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Takes the README's screenshots: the demo's servers under Xvfb with a tray host (trayer), the
 # main window, a details window, the tray icons and a pop-up, into docs/.
-# With --dark, only the main window and the settings dialog under a dark theme's palette.
+# With --dark, only the main window and the settings dialog under a dark theme's palette; with
+# --german, only those two in German (LANG=de_DE.UTF-8), to check that the texts fit.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 dark() {
@@ -10,6 +11,16 @@ dark() {
         /usr/bin/convert "$picture" -colors 32 "PNG8:$picture"
     done
 }
+if [ "${1:-}" = "--german" ]; then
+    cmake --build build --target test_monitor_MainWindow >/dev/null
+    env -u LC_ALL LANG=de_DE.UTF-8 TREVISK_SCREENSHOTS=docs QT_QPA_PLATFORM=xcb \
+        xvfb-run -a -s "-screen 0 1280x800x24" build/tests/test_monitor_MainWindow germanCaptions >/dev/null
+    for picture in docs/main-window-de.png docs/settings-dialog-de.png; do
+        /usr/bin/convert "$picture" -colors 32 "PNG8:$picture"
+    done
+    echo "German screenshots written to docs/."
+    exit 0
+fi
 if [ "${1:-}" = "--dark" ]; then
     cmake --build build --target test_monitor_MainWindow >/dev/null
     dark xvfb-run -a -s "-screen 0 1280x800x24"

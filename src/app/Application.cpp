@@ -7,6 +7,7 @@
 #include "app/WindowsLoader.h"
 #include "core/ErrorReporter.h"
 #include "core/Routines.h"
+#include "core/Translations.h"
 #include "core/Version.h"
 #include "session/Startup.h"
 
@@ -23,36 +24,40 @@ namespace {
 
 QString helpText()
 {
-    return QStringLiteral("Usage: trevisk [options] [command]\n"
-                          "Trevisk watches internet game servers from the notification area.\n"
-                          "\n"
-                          "Modes:\n"
-                          "  trevisk                      the tray monitor (headless when there is no display)\n"
-                          "  trevisk --headless           the monitor without windows: events to standard output\n"
-                          "                               and the log file, alert mail as configured\n"
-                          "  trevisk --demo               simulated servers of every engine, monitored from a\n"
-                          "                               temporary folder (nothing of yours is touched)\n"
-                          "\n"
-                          "Commands:\n")
+    return Translations::text(
+               "Application",
+               QT_TRANSLATE_NOOP(
+                   "Application",
+                   "Usage: trevisk [options] [command]\n"
+                   "Trevisk watches internet game servers from the notification area.\n"
+                   "\n"
+                   "Modes:\n"
+                   "  trevisk                      the tray monitor (headless when there is no display)\n"
+                   "  trevisk --headless           the monitor without windows: events to standard output\n"
+                   "                               and the log file, alert mail as configured\n"
+                   "  trevisk --demo               simulated servers of every engine, monitored from a\n"
+                   "                               temporary folder (nothing of yours is touched)\n"
+                   "\n"
+                   "Commands:\n"))
            + commandsHelp()
-           + QStringLiteral("\n"
-                            "Options:\n"
-                            "  --data-dir DIR               keep the server list and other lists in DIR\n"
-                            "  --config FILE                read and write settings in the INI file FILE\n"
-                            "  --status SECONDS             print the status of every server this often\n"
-                            "                               (and at SIGUSR1)\n"
-                            "  --listen [ADDRESS:]PORT      headless: serve /metrics (Prometheus), /api/servers\n"
-                            "                               (JSON) and a status page; loopback unless an\n"
-                            "                               address is given\n"
-                            "  --listen-token FILE          serve only requests that carry the token in FILE\n"
-                            "                               as \"Authorization: Bearer TOKEN\"\n"
-                            "  --shard K/N                  headless: watch only shard K of N of the list (the\n"
-                            "                               servers whose address hashes to K); metrics get\n"
-                            "                               \"shard\" and \"instance\" labels\n"
-                            "  --instance NAME              with --shard: the \"instance\" label (default: the\n"
-                            "                               host name)\n"
-                            "  -h, --help                   show this help\n"
-                            "  -v, --version                show the version\n");
+           + Translations::text(
+               "Application",
+               QT_TRANSLATE_NOOP("Application",
+                                 "\n"
+                                 "Options:\n"
+                                 "  --data-dir DIR               keep the server list and other lists in DIR\n"
+                                 "  --config FILE                read and write settings in the INI file FILE\n"
+                                 "  --status SECONDS             print the status of every server this often\n"
+                                 "                               (and at SIGUSR1)\n"
+                                 "  --listen [ADDRESS:]PORT      headless: serve /metrics (Prometheus), /api/servers\n"
+                                 "                               (JSON) and a status page; loopback unless an\n"
+                                 "                               address is given\n"
+                                 "  --listen-token FILE          serve only requests that carry the token in FILE\n"
+                                 "                               as \"Authorization: Bearer TOKEN\"\n"
+                                 "  -h, --help                   show this help\n"
+                                 "  -v, --version                show the version\n"))
+           + Translations::text("Application", QT_TRANSLATE_NOOP("Application", "\nLanguage: %1\n"))
+                 .arg(Translations::describe());
 }
 
 // --data-dir and --config may also follow a command's name: take them out of its arguments.
@@ -127,7 +132,8 @@ int runHeadless(QCoreApplication& app, const CommonOptions& options)
     if (!context)
         return 1;
     printStartBanner(*context);
-    printLine(QStringLiteral("Running headless; end with Ctrl+C or SIGTERM."));
+    printLine(Translations::text("Application",
+                                 QT_TRANSLATE_NOOP("Application", "Running headless; end with Ctrl+C or SIGTERM.")));
     return runMonitorLoop(app, *context, runOptions);
 }
 
@@ -142,16 +148,20 @@ bool hasDisplay()
 
 int runApplication(int argc, char** argv)
 {
+    Translations::load();
     QStringList arguments;
     for (int i = 0; i < argc; ++i) {
         const QByteArray raw(argv[i]);
         arguments << QString::fromLocal8Bit(raw);
         // Decoding would turn it into another name: a --data-dir or a file elsewhere than the user meant.
         if (i > 0 && arguments.last().toLocal8Bit() != raw) {
-            printLine(
-                QStringLiteral("The argument \"%1\" is not valid text in the system's encoding; nothing was done.")
-                    .arg(visibleText(arguments.last())),
-                stderr);
+            printLine(Translations::text(
+                          "Application",
+                          QT_TRANSLATE_NOOP(
+                              "Application",
+                              "The argument \"%1\" is not valid text in the system's encoding; nothing was done."))
+                          .arg(visibleText(arguments.last())),
+                      stderr);
             return 2;
         }
     }
@@ -200,14 +210,19 @@ int runApplication(int argc, char** argv)
         bool ok = false;
         options.statusSeconds = parser.value(statusOption).toInt(&ok);
         if (!ok || options.statusSeconds < 1) {
-            printLine(QStringLiteral("--status takes a number of seconds, 1 or more"), stderr);
+            printLine(
+                Translations::text("Application",
+                                   QT_TRANSLATE_NOOP("Application", "--status takes a number of seconds, 1 or more")),
+                stderr);
             return 2;
         }
     }
     options.listen = parser.value(listenOption);
     options.listenToken = parser.value(listenTokenOption);
     if (!options.listenToken.isEmpty() && options.listen.isEmpty()) {
-        printLine(QStringLiteral("--listen-token goes with --listen"), stderr);
+        printLine(
+            Translations::text("Application", QT_TRANSLATE_NOOP("Application", "--listen-token goes with --listen")),
+            stderr);
         return 2;
     }
     options.shard = parser.value(shardOption);
@@ -226,7 +241,10 @@ int runApplication(int argc, char** argv)
     }
     const QStringList positional = parser.positionalArguments();
     if (!options.listen.isEmpty() && (!positional.isEmpty() || parser.isSet(demoOption))) {
-        printLine(QStringLiteral("--listen serves only in headless mode (--headless)"), stderr);
+        printLine(
+            Translations::text("Application",
+                               QT_TRANSLATE_NOOP("Application", "--listen serves only in headless mode (--headless)")),
+            stderr);
         return 2;
     }
     if (parser.isSet(shardOption) && (!positional.isEmpty() || parser.isSet(demoOption))) {
@@ -236,13 +254,17 @@ int runApplication(int argc, char** argv)
     if (!positional.isEmpty()) {
         const CommandInfo* command = findCommand(positional.first());
         if (!command) {
-            printLine(QStringLiteral("Unknown command: %1\n\n").arg(positional.first()) + helpText(), stderr);
+            printLine(Translations::text("Application", QT_TRANSLATE_NOOP("Application", "Unknown command: %1\n\n"))
+                              .arg(positional.first())
+                          + helpText(),
+                      stderr);
             return 2;
         }
         QStringList commandArguments = positional.mid(1);
         // A command's own help, whatever else stands on the line.
         if (commandArguments.contains(QLatin1String("--help")) || commandArguments.contains(QLatin1String("-h"))) {
-            std::fputs((QStringLiteral("Usage:\n") + QString::fromUtf8(command->usage) + QLatin1Char('\n'))
+            std::fputs((Translations::text("Application", QT_TRANSLATE_NOOP("Application", "Usage:\n"))
+                        + Translations::text("Commands", command->usage) + QLatin1Char('\n'))
                            .toLocal8Bit()
                            .constData(),
                        stdout);
@@ -273,11 +295,15 @@ int runApplication(int argc, char** argv)
         QCoreApplication::setApplicationName(QString::fromLatin1(ProductName));
         options.programDir = QCoreApplication::applicationDirPath();
         if (!parser.isSet(headlessOption))
-            printLine(QStringLiteral("No display found: running headless."));
+            printLine(Translations::text("Application",
+                                         QT_TRANSLATE_NOOP("Application", "No display found: running headless.")));
         return runHeadless(app, options);
     }
     if (!options.listen.isEmpty()) {
-        printLine(QStringLiteral("--listen serves only in headless mode (--headless)"), stderr);
+        printLine(
+            Translations::text("Application",
+                               QT_TRANSLATE_NOOP("Application", "--listen serves only in headless mode (--headless)")),
+            stderr);
         return 2;
     }
     if (!options.shard.isEmpty()) {

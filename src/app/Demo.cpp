@@ -36,7 +36,9 @@ int runDemo(QCoreApplication& app, int statusSeconds, bool withWindows, const De
 {
     QTemporaryDir folder;
     if (!folder.isValid()) {
-        printLine(QStringLiteral("The demo needs a temporary folder: %1").arg(folder.errorString()), stderr);
+        printLine(
+            QCoreApplication::translate("Demo", "The demo needs a temporary folder: %1").arg(folder.errorString()),
+            stderr);
         return 1;
     }
     const QString config = folder.filePath(QStringLiteral("demo.ini"));
@@ -60,7 +62,7 @@ int runDemo(QCoreApplication& app, int statusSeconds, bool withWindows, const De
     for (const char* game : gamesOfEveryEngine) {
         auto server = std::make_unique<SimServer>(SimServerState::forGame(QString::fromLatin1(game), number++, 3));
         if (!server->start()) {
-            printLine(QStringLiteral("A simulated %1 server could not start: %2")
+            printLine(QCoreApplication::translate("Demo", "A simulated %1 server could not start: %2")
                           .arg(QString::fromLatin1(game), server->errorString()),
                       stderr);
             return 1;
@@ -90,7 +92,8 @@ int runDemo(QCoreApplication& app, int statusSeconds, bool withWindows, const De
     stores.favMaps.rows = {{1, QStringLiteral("Quake 3"), QString::fromLatin1(FavouriteMapName), {}}};
     for (const QString& error : {stores.saveServers(), stores.saveFriends(), stores.saveFavMaps()}) {
         if (!error.isEmpty()) {
-            printLine(QStringLiteral("The demo's lists could not be written: %1").arg(error), stderr);
+            printLine(QCoreApplication::translate("Demo", "The demo's lists could not be written: %1").arg(error),
+                      stderr);
             return 1;
         }
     }

@@ -58,16 +58,19 @@ int runMonitorLoop(QCoreApplication& app, AppContext& context, const MonitorRunO
         printLine(options.banner);
     if (!shardLine.isEmpty())
         printLine(shardLine);
-    printLine(QStringLiteral("Watching %1 servers, every %2 seconds%3 (list loaded in %4 ms).")
-                  .arg(monitor.status().rowCount())
-                  .arg(context.settings.refreshSeconds())
-                  .arg(context.settings.noRefresh == 1 ? QStringLiteral(" (auto-refresh is off)") : QString())
-                  .arg(started.elapsed())
-              + (monitor.status().rowCount() == 0
-                     ? QStringLiteral(" The list is empty: add a server with \"trevisk servers add GAME ADDRESS\" "
-                                      "(\"trevisk servers --help\"), or run \"trevisk --demo\" to see every engine "
-                                      "at work.")
-                     : QString()));
+    printLine(
+        QCoreApplication::translate("MonitorRunner", "Watching %1 servers, every %2 seconds%3 (list loaded in %4 ms).")
+            .arg(monitor.status().rowCount())
+            .arg(context.settings.refreshSeconds())
+            .arg(context.settings.noRefresh == 1
+                     ? QCoreApplication::translate("MonitorRunner", " (auto-refresh is off)")
+                     : QString())
+            .arg(started.elapsed())
+        + (monitor.status().rowCount() == 0
+               ? QStringLiteral(" The list is empty: add a server with \"trevisk servers add GAME ADDRESS\" "
+                                "(\"trevisk servers --help\"), or run \"trevisk --demo\" to see every engine "
+                                "at work.")
+               : QString()));
 
     StatusServer web(monitor);
     if (options.listen) {
@@ -84,10 +87,13 @@ int runMonitorLoop(QCoreApplication& app, AppContext& context, const MonitorRunO
         const QString host = bound.protocol() == QAbstractSocket::IPv6Protocol
                                  ? QLatin1Char('[') + bound.toString() + QLatin1Char(']')
                                  : bound.toString();
-        printLine(QStringLiteral("Serving the status on http://%1:%2/ (/metrics, /api/servers)%3.")
+        printLine(QCoreApplication::translate("MonitorRunner",
+                                              "Serving the status on http://%1:%2/ (/metrics, /api/servers)%3.")
                       .arg(host)
                       .arg(web.port())
-                      .arg(options.listenToken.isEmpty() ? QString() : QStringLiteral(" to bearers of the token")));
+                      .arg(options.listenToken.isEmpty()
+                               ? QString()
+                               : QCoreApplication::translate("MonitorRunner", " to bearers of the token")));
         if (const QString warning = exposureWarning(bound, !options.listenToken.isEmpty()); !warning.isEmpty())
             printLine(warning, stderr);
     }
@@ -102,7 +108,7 @@ int runMonitorLoop(QCoreApplication& app, AppContext& context, const MonitorRunO
     QObject::connect(&watcher, &SignalWatcher::terminationRequested, &app, [&app](int) { app.quit(); });
     QObject::connect(&watcher, &SignalWatcher::statusRequested, &app, printStatus);
     const int code = finishRun(monitor, log, app.exec());
-    printLine(QStringLiteral("Trevisk stopped."));
+    printLine(QCoreApplication::translate("MonitorRunner", "Trevisk stopped."));
     return code;
 }
 

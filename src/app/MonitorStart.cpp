@@ -6,6 +6,7 @@
 #include "notify/EventLog.h"
 #include "session/Startup.h"
 
+#include <QCoreApplication>
 #include <QDir>
 
 namespace trevisk {
@@ -30,7 +31,8 @@ int finishRun(Monitor& monitor, EventLog& log, int code)
     const QString error = monitor.saveAtExit();
     if (error.isEmpty())
         return code;
-    const QString text = QStringLiteral("The uptime counts could not be saved at exit: %1").arg(error);
+    const QString text =
+        QCoreApplication::translate("MonitorStart", "The uptime counts could not be saved at exit: %1").arg(error);
     printLine(text, stderr);
     log.logMessage(text);
     return code == 0 ? 1 : code;
@@ -39,7 +41,8 @@ int finishRun(Monitor& monitor, EventLog& log, int code)
 void printStartBanner(const AppContext& context)
 {
     printLine(QStringLiteral("Trevisk %1").arg(QString::fromLatin1(VersionText)));
-    printLine(QStringLiteral("Data folder: %1").arg(QDir::toNativeSeparators(context.dataDir)));
+    printLine(
+        QCoreApplication::translate("MonitorStart", "Data folder: %1").arg(QDir::toNativeSeparators(context.dataDir)));
 }
 
 } // namespace trevisk

@@ -4,6 +4,7 @@
 #include "app/WindowsModule.h"
 #include "core/Version.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -39,7 +40,7 @@ int runWithWindows(int argc, char** argv, const CommonOptions& options, bool dem
     TreviskWindowsMain entry = nullptr;
     for (const QString& path : windowsModuleCandidates(programFolder(argv[0]))) {
         if (!QFileInfo::exists(path)) {
-            tried << QStringLiteral("  %1: not found").arg(path);
+            tried << QCoreApplication::translate("WindowsLoader", "  %1: not found").arg(path);
             continue;
         }
         // The first module found is the one meant: a broken one is reported, not passed over.
@@ -48,8 +49,10 @@ int runWithWindows(int argc, char** argv, const CommonOptions& options, bool dem
             entry = reinterpret_cast<TreviskWindowsMain>(::dlsym(module, WindowsEntryName));
         if (!entry) {
             const char* why = ::dlerror();
-            tried
-                << QStringLiteral("  %1: %2").arg(path, why ? QString::fromLocal8Bit(why) : QStringLiteral("no entry"));
+            tried << QStringLiteral("  %1: %2")
+                         .arg(path,
+                              why ? QString::fromLocal8Bit(why)
+                                  : QCoreApplication::translate("WindowsLoader", "no entry"));
         }
         break;
     }

@@ -7,6 +7,7 @@
 #include <QBoxLayout>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
@@ -59,30 +60,30 @@ EmailDialog::EmailDialog(QSettings& store,
     , m_mailer(clock, this)
     , m_defaultFrom(EmailSettings::defaultFrom())
 {
-    setWindowTitle(QString::fromLatin1(Caption));
+    setWindowTitle(tr(Caption));
     setObjectName(QStringLiteral("frmEmail"));
 
-    auto* frame = new QGroupBox(QStringLiteral("Settings"), this);
+    auto* frame = new QGroupBox(tr("Settings"), this);
     frame->setObjectName(QStringLiteral("Frame1"));
     m_email = lineEdit("txtEmail", frame);
     m_smtp = lineEdit("txtSMTP", frame);
-    m_smtp->setPlaceholderText(QStringLiteral("host or host:port"));
+    m_smtp->setPlaceholderText(tr("host or host:port"));
     m_security = new QComboBox(frame);
     m_security->setObjectName(QStringLiteral("cmbSecurity"));
-    m_security->addItem(QStringLiteral("None"), QStringLiteral("none"));
+    m_security->addItem(tr("None"), QStringLiteral("none"));
     m_security->addItem(QStringLiteral("STARTTLS"), QStringLiteral("starttls"));
     m_security->addItem(QStringLiteral("TLS"), QStringLiteral("tls"));
     m_user = lineEdit("txtUser", frame);
-    m_user->setPlaceholderText(QStringLiteral("empty: no login"));
+    m_user->setPlaceholderText(tr("empty: no login"));
     m_password = lineEdit("txtPassword", frame);
     m_password->setEchoMode(QLineEdit::Password);
     m_from = lineEdit("txtFrom", frame);
     m_from->setPlaceholderText(m_defaultFrom);
     m_caFile = lineEdit("txtCAFile", frame);
-    m_caFile->setPlaceholderText(QStringLiteral("the system's authorities"));
+    m_caFile->setPlaceholderText(tr("the system's authorities"));
     auto* caBrowse = new QPushButton(QStringLiteral("..."), frame);
     caBrowse->setObjectName(QStringLiteral("cmdCAFile"));
-    caBrowse->setAccessibleName(QStringLiteral("Browse for the CA file"));
+    caBrowse->setAccessibleName(tr("Browse for the CA file"));
     caBrowse->setFixedWidth(caBrowse->fontMetrics().horizontalAdvance(QStringLiteral("....")) + 16);
     m_timeOuts = new QComboBox(frame);
     m_timeOuts->setObjectName(QStringLiteral("cmbTimeouts"));
@@ -90,14 +91,15 @@ EmailDialog::EmailDialog(QSettings& store,
     m_interval = new QComboBox(frame);
     m_interval->setObjectName(QStringLiteral("cmbInterval"));
     for (const IntervalEntry& entry : intervalEntries())
-        m_interval->addItem(entry.text, static_cast<int>(entry.minutes));
-    m_enable = new QCheckBox(QStringLiteral("Enable Notification"), frame);
+        m_interval->addItem(QCoreApplication::translate("EmailSettings", entry.text.toUtf8().constData()),
+                            static_cast<int>(entry.minutes));
+    m_enable = new QCheckBox(tr("Enable Notification"), frame);
     m_enable->setObjectName(QStringLiteral("chkEnable"));
 
     auto* grid = new QGridLayout(frame);
     int row = 0;
     const auto label = [&](const char* text, QWidget* buddy) {
-        auto* l = new QLabel(QString::fromLatin1(text), frame);
+        auto* l = new QLabel(tr(text), frame);
         l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         l->setBuddy(buddy);
         grid->addWidget(l, row, 0);
@@ -106,32 +108,32 @@ EmailDialog::EmailDialog(QSettings& store,
         label(text, field);
         grid->addWidget(field, row++, 1, 1, 4);
     };
-    fullRow("Email To", m_email);
-    fullRow("SMTP Server", m_smtp);
-    label("Security", m_security);
+    fullRow(QT_TRANSLATE_NOOP("trevisk::EmailDialog", "Email To"), m_email);
+    fullRow(QT_TRANSLATE_NOOP("trevisk::EmailDialog", "SMTP Server"), m_smtp);
+    label(QT_TRANSLATE_NOOP("trevisk::EmailDialog", "Security"), m_security);
     grid->addWidget(m_security, row++, 1, 1, 2);
-    fullRow("User", m_user);
-    fullRow("Password", m_password);
-    fullRow("From", m_from);
-    label("CA File", m_caFile);
+    fullRow(QT_TRANSLATE_NOOP("trevisk::EmailDialog", "User"), m_user);
+    fullRow(QT_TRANSLATE_NOOP("trevisk::EmailDialog", "Password"), m_password);
+    fullRow(QT_TRANSLATE_NOOP("trevisk::EmailDialog", "From"), m_from);
+    label(QT_TRANSLATE_NOOP("trevisk::EmailDialog", "CA File"), m_caFile);
     grid->addWidget(m_caFile, row, 1, 1, 3);
     grid->addWidget(caBrowse, row++, 4);
-    label("Send after", m_timeOuts);
+    label(QT_TRANSLATE_NOOP("trevisk::EmailDialog", "Send after"), m_timeOuts);
     grid->addWidget(m_timeOuts, row, 1);
-    grid->addWidget(new QLabel(QStringLiteral("timeouts."), frame), row, 2);
+    grid->addWidget(new QLabel(tr("timeouts."), frame), row, 2);
     grid->addWidget(m_enable, row++, 3, 1, 2, Qt::AlignRight);
-    label("Send new email every", m_interval);
+    label(QT_TRANSLATE_NOOP("trevisk::EmailDialog", "Send new email every"), m_interval);
     grid->addWidget(m_interval, row++, 1, 1, 2);
     grid->setColumnStretch(3, 1);
     setTabOrder(m_timeOuts, m_enable);
     setTabOrder(m_enable, m_interval);
 
-    auto* save = new QPushButton(QStringLiteral("&Save"), this);
+    auto* save = new QPushButton(tr("&Save"), this);
     save->setObjectName(QStringLiteral("cmdSave"));
     save->setDefault(true);
-    auto* cancel = new QPushButton(QStringLiteral("&Cancel"), this);
+    auto* cancel = new QPushButton(tr("&Cancel"), this);
     cancel->setObjectName(QStringLiteral("cmdCancel"));
-    m_test = new QPushButton(QStringLiteral("&Test"), this);
+    m_test = new QPushButton(tr("&Test"), this);
     m_test->setObjectName(QStringLiteral("cmdTest"));
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
@@ -220,16 +222,15 @@ void EmailDialog::testFinished(bool sent, const QString& reason)
 {
     m_test->setEnabled(true);
     if (sent)
-        m_showResult(QString::fromLatin1(SentText), Prompter::Icon::Information, QString());
+        m_showResult(tr(SentText), Prompter::Icon::Information, QString());
     else
-        m_showResult(QString::fromLatin1(FailedText), Prompter::Icon::Critical, reason);
+        m_showResult(tr(FailedText), Prompter::Icon::Critical, reason);
 }
 
 void EmailDialog::browseCaFile()
 {
-    const QString path = m_prompter.openFileName(QStringLiteral("Certificate Authorities"),
-                                                 QStringLiteral("Certificates (*.pem *.crt *.cer);;All Files (*)"),
-                                                 m_caFile->text());
+    const QString path = m_prompter.openFileName(
+        tr("Certificate Authorities"), tr("Certificates (*.pem *.crt *.cer);;All Files (*)"), m_caFile->text());
     if (!path.isEmpty())
         m_caFile->setText(path);
 }

@@ -30,9 +30,9 @@ class EmailDialog : public QDialog
 {
     Q_OBJECT
 public:
-    static constexpr char Caption[] = "Email Notification";
-    static constexpr char SentText[] = "Mail Sent!";
-    static constexpr char FailedText[] = "Test Failed!";
+    static constexpr char Caption[] = QT_TRANSLATE_NOOP("trevisk::EmailDialog", "Email Notification");
+    static constexpr char SentText[] = QT_TRANSLATE_NOOP("trevisk::EmailDialog", "Mail Sent!");
+    static constexpr char FailedText[] = QT_TRANSLATE_NOOP("trevisk::EmailDialog", "Test Failed!");
 
     EmailDialog(QSettings& store,
                 Prompter& prompter,

@@ -15,7 +15,7 @@ namespace trevisk {
 
 namespace {
 
-constexpr char DuplicateText[] = "This map is already in the list!";
+constexpr char DuplicateText[] = QT_TRANSLATE_NOOP("trevisk::FavouriteMapsDialog", "This map is already in the list!");
 
 } // namespace
 
@@ -30,26 +30,26 @@ FavouriteMapsDialog::FavouriteMapsDialog(
     , m_working(stores.favMaps)
     , m_grid(new QTableWidget(0, 2, this))
 {
-    setWindowTitle(QString::fromLatin1(Caption));
+    setWindowTitle(tr(Caption));
     setObjectName(QStringLiteral("frmMaps"));
     m_grid->setObjectName(QStringLiteral("SSDBMaps"));
-    m_grid->setAccessibleName(QStringLiteral("Map List"));
-    m_grid->setHorizontalHeaderLabels({QStringLiteral("Game"), QStringLiteral("Map")});
+    m_grid->setAccessibleName(tr("Map List"));
+    m_grid->setHorizontalHeaderLabels({tr("Game"), tr("Map")});
     m_grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     m_grid->verticalHeader()->hide();
     m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_grid->setSelectionMode(QAbstractItemView::SingleSelection);
 
-    auto* frame = new QGroupBox(QStringLiteral("Map List"), this);
+    auto* frame = new QGroupBox(tr("Map List"), this);
     auto* frameLayout = new QVBoxLayout(frame);
     frameLayout->addWidget(m_grid);
 
-    auto* add = namedButton(QStringLiteral("Add"), "cmdAdd", this);
-    auto* edit = namedButton(QStringLiteral("Edit"), "cmdEdit", this);
-    auto* remove = namedButton(QStringLiteral("Delete"), "cmdDelete", this);
-    auto* ok = namedButton(QStringLiteral("&Save"), "cmdOK", this);
-    auto* cancel = namedButton(QStringLiteral("&Cancel"), "cmdCancel", this);
+    auto* add = namedButton(tr("Add"), "cmdAdd", this);
+    auto* edit = namedButton(tr("Edit"), "cmdEdit", this);
+    auto* remove = namedButton(tr("Delete"), "cmdDelete", this);
+    auto* ok = namedButton(tr("&Save"), "cmdOK", this);
+    auto* cancel = namedButton(tr("&Cancel"), "cmdCancel", this);
     ok->setDefault(true);
 
     auto* buttons = new QHBoxLayout;
@@ -106,7 +106,7 @@ void FavouriteMapsDialog::addMap()
     if (!entry)
         return;
     if (hasFavouriteMap(m_working.rows, entry->game, entry->map)) {
-        m_prompter.tell(QString::fromLatin1(DuplicateText), Prompter::Icon::Exclamation);
+        m_prompter.tell(tr(DuplicateText), Prompter::Icon::Exclamation);
         return;
     }
     FavouriteMap map;
@@ -122,7 +122,7 @@ void FavouriteMapsDialog::editMap()
 {
     const int row = selectedRow();
     if (row < 0) {
-        m_prompter.tell(QStringLiteral("You must select a map to edit!"), Prompter::Icon::Exclamation);
+        m_prompter.tell(tr("You must select a map to edit!"), Prompter::Icon::Exclamation);
         return;
     }
     // The selected row itself is edited, not the first one with its ID: stored lists may repeat an ID.
@@ -133,7 +133,7 @@ void FavouriteMapsDialog::editMap()
     if (!entry)
         return;
     if (*entry != before && hasFavouriteMap(m_working.rows, entry->game, entry->map, index)) {
-        m_prompter.tell(QString::fromLatin1(DuplicateText), Prompter::Icon::Exclamation);
+        m_prompter.tell(tr(DuplicateText), Prompter::Icon::Exclamation);
         return;
     }
     FavouriteMap& map = m_working.rows[index];
@@ -147,12 +147,11 @@ void FavouriteMapsDialog::deleteMap()
 {
     const int row = selectedRow();
     if (row < 0) {
-        m_prompter.tell(QStringLiteral("You must select a map to delete!"), Prompter::Icon::Exclamation);
+        m_prompter.tell(tr("You must select a map to delete!"), Prompter::Icon::Exclamation);
         return;
     }
-    if (m_prompter.ask(QStringLiteral("Are you sure you want to delete this map?"),
-                       Prompter::Icon::Question,
-                       Prompter::Buttons::YesNo)
+    if (m_prompter.ask(
+            tr("Are you sure you want to delete this map?"), Prompter::Icon::Question, Prompter::Buttons::YesNo)
         != Prompter::Answer::Yes)
         return;
     m_working.rows.erase(m_working.rows.begin() + row);

@@ -25,7 +25,7 @@ class FavouriteMapsDialog : public QDialog
 {
     Q_OBJECT
 public:
-    static constexpr char Caption[] = "Favorite Maps";
+    static constexpr char Caption[] = QT_TRANSLATE_NOOP("trevisk::FavouriteMapsDialog", "Favorite Maps");
 
     FavouriteMapsDialog(Stores& stores,
                         Prompter& prompter,

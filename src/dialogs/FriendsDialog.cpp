@@ -15,7 +15,7 @@ namespace trevisk {
 
 namespace {
 
-constexpr char NamePrompt[] = "Enter a name of a friend";
+constexpr char NamePrompt[] = QT_TRANSLATE_NOOP("trevisk::FriendsDialog", "Enter a name of a friend");
 
 } // namespace
 
@@ -44,19 +44,19 @@ FriendsDialog::FriendsDialog(
     , m_working(stores.friends)
     , m_list(new QListWidget(this))
 {
-    setWindowTitle(QString::fromLatin1(Caption));
+    setWindowTitle(tr(Caption));
     setObjectName(QStringLiteral("frmFriends"));
     m_list->setObjectName(QStringLiteral("lstFriends"));
-    m_list->setAccessibleName(QStringLiteral("Friends"));
+    m_list->setAccessibleName(tr("Friends"));
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
     for (const FriendRecord& record : m_working.rows)
         m_list->addItem(record.name.value_or(QString()));
 
-    auto* add = namedButton(QStringLiteral("Add"), "cmdAdd", this);
-    auto* edit = namedButton(QStringLiteral("Edit"), "cmdEdit", this);
-    auto* remove = namedButton(QStringLiteral("Delete"), "cmdDelete", this);
-    auto* ok = namedButton(QStringLiteral("&Save"), "cmdOK", this);
-    auto* cancel = namedButton(QStringLiteral("&Cancel"), "cmdCancel", this);
+    auto* add = namedButton(tr("Add"), "cmdAdd", this);
+    auto* edit = namedButton(tr("Edit"), "cmdEdit", this);
+    auto* remove = namedButton(tr("Delete"), "cmdDelete", this);
+    auto* ok = namedButton(tr("&Save"), "cmdOK", this);
+    auto* cancel = namedButton(tr("&Cancel"), "cmdCancel", this);
     ok->setDefault(true);
 
     auto* buttons = new QVBoxLayout;
@@ -85,7 +85,7 @@ int FriendsDialog::selectedRow() const
 
 void FriendsDialog::addName()
 {
-    const QString name = m_ask(QString::fromLatin1(NamePrompt), QStringLiteral("Add Name"), QString());
+    const QString name = m_ask(tr(NamePrompt), tr("Add Name"), QString());
     if (name.isEmpty())
         return;
     FriendRecord record;
@@ -98,10 +98,10 @@ void FriendsDialog::editName()
 {
     const int row = selectedRow();
     if (row < 0) {
-        m_prompter.tell(QStringLiteral("You must select a name to edit!"), Prompter::Icon::Exclamation);
+        m_prompter.tell(tr("You must select a name to edit!"), Prompter::Icon::Exclamation);
         return;
     }
-    const QString name = m_ask(QString::fromLatin1(NamePrompt), QStringLiteral("Edit Name"), m_list->item(row)->text());
+    const QString name = m_ask(tr(NamePrompt), tr("Edit Name"), m_list->item(row)->text());
     if (name.isEmpty())
         return;
     m_working.rows[static_cast<size_t>(row)].name = name;
@@ -112,7 +112,7 @@ void FriendsDialog::deleteName()
 {
     const int row = selectedRow();
     if (row < 0) {
-        m_prompter.tell(QStringLiteral("You must select a name to delete!"), Prompter::Icon::Exclamation);
+        m_prompter.tell(tr("You must select a name to delete!"), Prompter::Icon::Exclamation);
         return;
     }
     m_working.rows.erase(m_working.rows.begin() + row);

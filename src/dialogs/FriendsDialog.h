@@ -26,7 +26,7 @@ class FriendsDialog : public QDialog
 {
     Q_OBJECT
 public:
-    static constexpr char Caption[] = "Friends List";
+    static constexpr char Caption[] = QT_TRANSLATE_NOOP("trevisk::FriendsDialog", "Friends List");
 
     // `changed` runs after a successful save, so the running monitor picks up the new names.
     FriendsDialog(Stores& stores,

@@ -28,11 +28,11 @@ GameLocationsDialog::GameLocationsDialog(
     , m_path(new QLineEdit(this))
     , m_params(new QLineEdit(this))
 {
-    setWindowTitle(QString::fromLatin1(Caption));
+    setWindowTitle(tr(Caption));
     setObjectName(QStringLiteral("frmGameLocations"));
     m_games->setObjectName(QStringLiteral("cmbGame"));
     m_games->setMaxVisibleItems(16);
-    m_games->setAccessibleName(QStringLiteral("Game"));
+    m_games->setAccessibleName(tr("Game"));
     for (const GameInfo& info : games())
         m_games->addItem(info.game);
     m_path->setObjectName(QStringLiteral("txtPath"));
@@ -41,23 +41,23 @@ GameLocationsDialog::GameLocationsDialog(
     m_params->setMaxLength(255);
     auto* open = new QPushButton(QStringLiteral("..."), this);
     open->setObjectName(QStringLiteral("cmbOpen"));
-    open->setAccessibleName(QStringLiteral("Browse for the game"));
+    open->setAccessibleName(tr("Browse for the game"));
     open->setFixedWidth(open->fontMetrics().horizontalAdvance(QStringLiteral("....")) + 16);
-    auto* save = new QPushButton(QStringLiteral("&Save"), this);
+    auto* save = new QPushButton(tr("&Save"), this);
     save->setObjectName(QStringLiteral("cmdSave"));
     save->setDefault(true);
-    auto* cancel = new QPushButton(QStringLiteral("&Cancel"), this);
+    auto* cancel = new QPushButton(tr("&Cancel"), this);
     cancel->setObjectName(QStringLiteral("cmdCancel"));
 
-    auto* gameFrame = new QGroupBox(QStringLiteral("Game"), this);
+    auto* gameFrame = new QGroupBox(tr("Game"), this);
     auto* gameLayout = new QVBoxLayout(gameFrame);
     gameLayout->addWidget(m_games);
 
-    auto* settingsFrame = new QGroupBox(QStringLiteral("Settings"), this);
+    auto* settingsFrame = new QGroupBox(tr("Settings"), this);
     auto* settingsLayout = new QGridLayout(settingsFrame);
-    auto* pathLabel = new QLabel(QStringLiteral("Game path"), settingsFrame);
+    auto* pathLabel = new QLabel(tr("Game path"), settingsFrame);
     pathLabel->setBuddy(m_path);
-    auto* paramsLabel = new QLabel(QStringLiteral("Optional Parameters"), settingsFrame);
+    auto* paramsLabel = new QLabel(tr("Optional Parameters"), settingsFrame);
     paramsLabel->setBuddy(m_params);
     settingsLayout->addWidget(pathLabel, 0, 0, 1, 2);
     settingsLayout->addWidget(m_path, 1, 0);
@@ -92,9 +92,9 @@ GameLocationsDialog::GameLocationsDialog(
 QString GameLocationsDialog::browseFilter()
 {
 #ifdef Q_OS_WIN
-    return QStringLiteral("Applications (*.exe)");
+    return tr("Applications (*.exe)");
 #else
-    return QStringLiteral("Applications (*)");
+    return tr("Applications (*)");
 #endif
 }
 
@@ -120,8 +120,7 @@ void GameLocationsDialog::switchGame()
 
 void GameLocationsDialog::browse()
 {
-    const QString path =
-        m_prompter.openFileName(QStringLiteral("Path to ") + m_games->currentText(), browseFilter(), QString());
+    const QString path = m_prompter.openFileName(tr("Path to ") + m_games->currentText(), browseFilter(), QString());
     if (!path.isEmpty())
         m_path->setText(path);
 }

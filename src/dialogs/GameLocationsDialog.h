@@ -22,7 +22,7 @@ class GameLocationsDialog : public QDialog
 {
     Q_OBJECT
 public:
-    static constexpr char Caption[] = "Game Locations";
+    static constexpr char Caption[] = QT_TRANSLATE_NOOP("trevisk::GameLocationsDialog", "Game Locations");
 
     GameLocationsDialog(Stores& stores,
                         Prompter& prompter,

@@ -11,15 +11,18 @@
 namespace trevisk {
 
 IconColoursBox::IconColoursBox(Prompter& prompter, const IconColours& colours, QWidget* parent)
-    : QGroupBox(QStringLiteral("Default Icon Colors"), parent)
+    : QGroupBox(tr("Default Icon Colors"), parent)
     , m_prompter(prompter)
     , m_colours(colours)
 {
     auto* layout = new QGridLayout(this);
     const std::array<std::tuple<const char*, const char*, const char*, quint32*>, 3> samples{
-        {{"Normal", "previewNorm", "colorNorm", &m_colours.normal},
-         {"Friend", "previewFriend", "colorFriend", &m_colours.friendColour},
-         {"Offline", "previewOff", "colorOff", &m_colours.off}}};
+        {{QT_TRANSLATE_NOOP("trevisk::IconColoursBox", "Normal"), "previewNorm", "colorNorm", &m_colours.normal},
+         {QT_TRANSLATE_NOOP("trevisk::IconColoursBox", "Friend"),
+          "previewFriend",
+          "colorFriend",
+          &m_colours.friendColour},
+         {QT_TRANSLATE_NOOP("trevisk::IconColoursBox", "Offline"), "previewOff", "colorOff", &m_colours.off}}};
     int column = 0;
     for (const auto& [caption, previewName, buttonName, colour] : samples) {
         m_previews[column] = new QLabel(this);
@@ -27,14 +30,14 @@ IconColoursBox::IconColoursBox(Prompter& prompter, const IconColours& colours, Q
         auto* choose = new QPushButton(QStringLiteral("..."), this);
         choose->setObjectName(QString::fromLatin1(buttonName));
         choose->setAutoDefault(false);
-        choose->setAccessibleName(QStringLiteral("Choose the %1 icon colour").arg(QString::fromLatin1(caption)));
+        choose->setAccessibleName(tr("Choose the %1 icon colour").arg(tr(caption)));
         connect(choose, &QPushButton::clicked, this, [this, colour = colour] { pick(*colour); });
-        layout->addWidget(new QLabel(QString::fromLatin1(caption), this), 0, column, Qt::AlignHCenter);
+        layout->addWidget(new QLabel(tr(caption), this), 0, column, Qt::AlignHCenter);
         layout->addWidget(m_previews[column], 1, column, Qt::AlignHCenter);
         layout->addWidget(choose, 2, column);
         ++column;
     }
-    auto* background = new QPushButton(QStringLiteral("Background"), this);
+    auto* background = new QPushButton(tr("Background"), this);
     background->setObjectName(QStringLiteral("colorBack"));
     background->setAutoDefault(false);
     connect(background, &QPushButton::clicked, this, [this] { pick(m_colours.back); });
@@ -61,7 +64,9 @@ void IconColoursBox::redraw()
 {
     const auto previews = paintIconPreviews(m_colours);
     const std::array<std::pair<const char*, quint32>, 3> shown{
-        {{"Normal", m_colours.normal}, {"Friend", m_colours.friendColour}, {"Offline", m_colours.off}}};
+        {{QT_TRANSLATE_NOOP("trevisk::IconColoursBox", "Normal"), m_colours.normal},
+         {QT_TRANSLATE_NOOP("trevisk::IconColoursBox", "Friend"), m_colours.friendColour},
+         {QT_TRANSLATE_NOOP("trevisk::IconColoursBox", "Offline"), m_colours.off}}};
     for (int i = 0; i < 3; ++i) {
         m_previews[i]->setPixmap(QPixmap::fromImage(previews[size_t(i)]));
         m_previews[i]->setAccessibleName(QStringLiteral("%1 icon colour: %2 on %3")

@@ -17,7 +17,7 @@ MapEntryDialog::MapEntryDialog(Prompter& prompter, QWidget* parent)
     , m_games(new QComboBox(this))
     , m_map(new QLineEdit(this))
 {
-    setWindowTitle(QStringLiteral("Add Map"));
+    setWindowTitle(tr("Add Map"));
     setObjectName(QStringLiteral("frmAddMap"));
     m_games->setObjectName(QStringLiteral("cmbGames"));
     m_games->addItems(sortedGameList());
@@ -26,15 +26,15 @@ MapEntryDialog::MapEntryDialog(Prompter& prompter, QWidget* parent)
     m_map->setObjectName(QStringLiteral("txtMap"));
     m_map->setMaxLength(255);
 
-    auto* ok = new QPushButton(QStringLiteral("&Save"), this);
+    auto* ok = new QPushButton(tr("&Save"), this);
     ok->setObjectName(QStringLiteral("cmdOK"));
     ok->setDefault(true);
-    auto* cancel = new QPushButton(QStringLiteral("&Cancel"), this);
+    auto* cancel = new QPushButton(tr("&Cancel"), this);
     cancel->setObjectName(QStringLiteral("cmdCancel"));
 
     auto* fields = new QFormLayout;
-    fields->addRow(QStringLiteral("Game"), m_games);
-    fields->addRow(QStringLiteral("Map Name"), m_map);
+    fields->addRow(tr("Game"), m_games);
+    fields->addRow(tr("Map Name"), m_map);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(ok);
@@ -51,7 +51,7 @@ MapEntryDialog::MapEntryDialog(Prompter& prompter, QWidget* parent)
 
 void MapEntryDialog::setMap(const QString& game, const QString& map)
 {
-    setWindowTitle(QStringLiteral("Edit Map"));
+    setWindowTitle(tr("Edit Map"));
     m_games->setCurrentIndex(m_games->findText(game));
     m_map->setText(map);
 }
@@ -64,12 +64,12 @@ MapEntry MapEntryDialog::entry() const
 void MapEntryDialog::accept()
 {
     if (m_games->currentText().isEmpty()) {
-        m_prompter.tell(QStringLiteral("You must specify a game!"), Prompter::Icon::Exclamation);
+        m_prompter.tell(tr("You must specify a game!"), Prompter::Icon::Exclamation);
         m_games->setFocus();
         return;
     }
     if (m_map->text().isEmpty()) {
-        m_prompter.tell(QStringLiteral("You must specify a map name!"), Prompter::Icon::Exclamation);
+        m_prompter.tell(tr("You must specify a map name!"), Prompter::Icon::Exclamation);
         m_map->selectAll();
         m_map->setFocus();
         return;

@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QColorDialog>
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPointer>
@@ -129,7 +130,8 @@ int QtPrompter::choose(const QString& title, const QString& text, const QStringL
     for (const QString& caption : buttons) {
         added << box->addButton(caption, QMessageBox::ActionRole);
         // Escape answers as the Cancel button does; without one it closes the box (no button).
-        if (QString(caption).remove(QLatin1Char('&')) == QLatin1String("Cancel"))
+        const QString plain = QString(caption).remove(QLatin1Char('&'));
+        if (plain == QLatin1String("Cancel") || plain == QCoreApplication::translate("QtPrompter", "Cancel"))
             box->setEscapeButton(added.last());
     }
     if (!added.isEmpty())

@@ -54,8 +54,8 @@ ServerDialog::ServerDialog(AppContext& context, Prompter& prompter, ErrorReporte
     , m_reporter(reporter)
     , m_messageEditor([this](const QString& current) { return editCustomMessage(current, this); })
 {
-    setWindowTitle(QStringLiteral("Add Server"));
-    auto* server = new QGroupBox(QStringLiteral("Server"), this);
+    setWindowTitle(tr("Add Server"));
+    auto* server = new QGroupBox(tr("Server"), this);
     auto* serverLayout = new QGridLayout(server);
     m_address = named(new SelectAllLineEdit(server), "address");
     m_port = named(new SelectAllLineEdit(server), "port");
@@ -65,30 +65,33 @@ ServerDialog::ServerDialog(AppContext& context, Prompter& prompter, ErrorReporte
     m_queryPort = named(new QLineEdit(server), "queryPort");
     m_memo = named(new QLineEdit(server), "memo");
     const auto row = [&](int at, const char* label, QWidget* field, const char* note = nullptr) {
-        auto* caption = new QLabel(QString::fromLatin1(label), server);
+        auto* caption = new QLabel(tr(label), server);
         caption->setBuddy(field);
         serverLayout->addWidget(caption, at, 0, Qt::AlignRight);
         serverLayout->addWidget(field, at, 1);
         if (note)
-            serverLayout->addWidget(new QLabel(QString::fromLatin1(note), server), at, 2);
+            serverLayout->addWidget(new QLabel(tr(note), server), at, 2);
     };
-    row(0, "*Address", m_address);
-    row(1, "*Port", m_port);
-    row(2, "*Game Type", m_game);
-    row(3, "Query Port", m_queryPort, "0 for automatic");
-    row(4, "Short Memo", m_memo);
-    serverLayout->addWidget(new QLabel(QStringLiteral("* Required"), server), 5, 1);
+    row(0, QT_TRANSLATE_NOOP("trevisk::ServerDialog", "*Address"), m_address);
+    row(1, QT_TRANSLATE_NOOP("trevisk::ServerDialog", "*Port"), m_port);
+    row(2, QT_TRANSLATE_NOOP("trevisk::ServerDialog", "*Game Type"), m_game);
+    row(3,
+        QT_TRANSLATE_NOOP("trevisk::ServerDialog", "Query Port"),
+        m_queryPort,
+        QT_TRANSLATE_NOOP("trevisk::ServerDialog", "0 for automatic"));
+    row(4, QT_TRANSLATE_NOOP("trevisk::ServerDialog", "Short Memo"), m_memo);
+    serverLayout->addWidget(new QLabel(tr("* Required"), server), 5, 1);
     m_address->setMinimumWidth(220);
 
-    auto* settings = new QGroupBox(QStringLiteral("Settings"), this);
+    auto* settings = new QGroupBox(tr("Settings"), this);
     auto* settingsLayout = new QVBoxLayout(settings);
-    m_tray = named(new QCheckBox(QStringLiteral("Load to Tray at Startup"), settings), "tray");
+    m_tray = named(new QCheckBox(tr("Load to Tray at Startup"), settings), "tray");
     m_tray->setTristate(true);
     // Greyed: the setting "Default Servers to Load to Tray" decides.
     m_tray->setCheckState(context.settings.allTray == 1 ? Qt::PartiallyChecked : Qt::Unchecked);
-    m_manual = named(new QCheckBox(QStringLiteral("Manual Refresh Only"), settings), "manualRefresh");
-    m_noMail = named(new QCheckBox(QStringLiteral("Don't Email Notify"), settings), "noMail");
-    auto* custom = namedButton(QStringLiteral("Custom Email Message"), "customEmail", settings);
+    m_manual = named(new QCheckBox(tr("Manual Refresh Only"), settings), "manualRefresh");
+    m_noMail = named(new QCheckBox(tr("Don't Email Notify"), settings), "noMail");
+    auto* custom = namedButton(tr("Custom Email Message"), "customEmail", settings);
     for (QWidget* widget : std::initializer_list<QWidget*>{m_tray, m_manual, m_noMail, custom})
         settingsLayout->addWidget(widget);
     settingsLayout->addStretch();
@@ -103,9 +106,9 @@ ServerDialog::ServerDialog(AppContext& context, Prompter& prompter, ErrorReporte
         {context.settings.iconBack, context.settings.iconFriend, context.settings.iconNorm, context.settings.iconOff},
         this);
 
-    m_save = namedButton(QStringLiteral("&Save"), "save", this);
+    m_save = namedButton(tr("&Save"), "save", this);
     m_save->setDefault(true);
-    auto* cancel = namedButton(QStringLiteral("&Cancel"), "cancel", this);
+    auto* cancel = namedButton(tr("&Cancel"), "cancel", this);
     connect(m_save, &QPushButton::clicked, this, &ServerDialog::save);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(m_game, &QComboBox::activated, this, &ServerDialog::gameChosen);
@@ -134,7 +137,7 @@ ServerDialog::~ServerDialog()
 
 void ServerDialog::loadServer(const QString& address)
 {
-    setWindowTitle(QStringLiteral("Edit Server"));
+    setWindowTitle(tr("Edit Server"));
     m_tag = address;
     const auto& rows = m_context.stores.servers.rows;
     const auto record =
@@ -210,8 +213,7 @@ void ServerDialog::save()
     m_port->setText(m_port->text().trimmed());
     ServerFormCheck fields = checkServerFormFields(form(), false);
     if (fields.portMissing) {
-        if (m_prompter.ask(
-                QStringLiteral("Port not specified, use default?"), Prompter::Icon::Question, Prompter::Buttons::YesNo)
+        if (m_prompter.ask(tr("Port not specified, use default?"), Prompter::Icon::Question, Prompter::Buttons::YesNo)
             != Prompter::Answer::Yes) {
             m_port->setFocus();
             return;
@@ -287,13 +289,13 @@ void ServerDialog::refuse(const ServerFormCheck& check)
 std::optional<QString> editCustomMessage(const QString& current, QWidget* parent)
 {
     QDialog dialog(parent);
-    dialog.setWindowTitle(QStringLiteral("Custom Email Message"));
+    dialog.setWindowTitle(ServerDialog::tr("Custom Email Message"));
     auto* text = named(new QPlainTextEdit(current, &dialog), "message");
     text->setAccessibleName(dialog.windowTitle());
     text->setMinimumSize(500, 286);
     auto* buttons = new QDialogButtonBox(&dialog);
-    buttons->addButton(QStringLiteral("&Save"), QDialogButtonBox::AcceptRole)->setDefault(true);
-    buttons->addButton(QStringLiteral("&Cancel"), QDialogButtonBox::RejectRole);
+    buttons->addButton(ServerDialog::tr("&Save"), QDialogButtonBox::AcceptRole)->setDefault(true);
+    buttons->addButton(ServerDialog::tr("&Cancel"), QDialogButtonBox::RejectRole);
     QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
     QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
     auto* layout = new QVBoxLayout(&dialog);

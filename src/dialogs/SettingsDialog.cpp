@@ -25,12 +25,16 @@ namespace trevisk {
 
 namespace {
 
-const char* const SoundNames[SoundSlotCount] = {
-    "Server Offline", "Server Online", "Friend Logged On", "Friend Logged Off", "Server Activity", "Favorite Map"};
+const char* const SoundNames[SoundSlotCount] = {QT_TRANSLATE_NOOP("trevisk::SettingsDialog", "Server Offline"),
+                                                QT_TRANSLATE_NOOP("trevisk::SettingsDialog", "Server Online"),
+                                                QT_TRANSLATE_NOOP("trevisk::SettingsDialog", "Friend Logged On"),
+                                                QT_TRANSLATE_NOOP("trevisk::SettingsDialog", "Friend Logged Off"),
+                                                QT_TRANSLATE_NOOP("trevisk::SettingsDialog", "Server Activity"),
+                                                QT_TRANSLATE_NOOP("trevisk::SettingsDialog", "Favorite Map")};
 
 QCheckBox* checkBox(const char* text, const char* name, qint16 value, QWidget* parent)
 {
-    auto* box = new QCheckBox(QString::fromLatin1(text), parent);
+    auto* box = new QCheckBox(SettingsDialog::tr(text), parent);
     box->setObjectName(QString::fromLatin1(name));
     box->setChecked(value == 1);
     return box;
@@ -49,7 +53,7 @@ QLabel* swatch(const char* name, QWidget* parent)
 void paintSwatch(QLabel* label, const char* what, quint32 colour)
 {
     label->setStyleSheet(QStringLiteral("QLabel { background-color: %1; }").arg(colourOf(colour).name()));
-    label->setAccessibleName(QString::fromLatin1(what) + QStringLiteral(": ") + colourName(colourOf(colour)));
+    label->setAccessibleName(SettingsDialog::tr(what) + QStringLiteral(": ") + colourName(colourOf(colour)));
 }
 
 // A field's label, which names it to screen readers.
@@ -75,9 +79,9 @@ SettingsDialog::SettingsDialog(const SettingsDialogServices& services, QWidget* 
     m_notifyFore = s.notifyFore;
     m_notifyBack = s.notifyBack;
     m_friendColour = s.friendColor;
-    setWindowTitle(QStringLiteral("Settings"));
+    setWindowTitle(tr("Settings"));
 
-    auto* general = new QGroupBox(QStringLiteral("Settings"), this);
+    auto* general = new QGroupBox(tr("Settings"), this);
     auto* generalLayout = new QGridLayout(general);
     m_refresh = new QComboBox(general);
     m_refresh->setObjectName(QStringLiteral("refresh"));
@@ -90,13 +94,19 @@ SettingsDialog::SettingsDialog(const SettingsDialogServices& services, QWidget* 
                          QStringLiteral("240"),
                          QStringLiteral("300")});
     m_refresh->setEditText(QString::number(s.refresh));
-    generalLayout->addWidget(labelFor(QStringLiteral("Refresh Interval"), m_refresh), 0, 0);
+    generalLayout->addWidget(labelFor(tr("Refresh Interval"), m_refresh), 0, 0);
     generalLayout->addWidget(m_refresh, 0, 1);
-    generalLayout->addWidget(new QLabel(QStringLiteral("seconds"), general), 0, 2);
-    m_mainTray = checkBox("Start Main Window in Tray", "mainTray", s.mainTray, general);
-    m_encrypt = checkBox("Encrypt Saved RCON Passwords", "encrypt", s.encryptRcon, general);
-    m_allTray = checkBox("Default Servers to Load to Tray", "allTray", s.allTray, general);
-    m_noRefresh = checkBox("Disable Auto-Refresh", "noRefresh", s.noRefresh, general);
+    generalLayout->addWidget(new QLabel(tr("seconds"), general), 0, 2);
+    m_mainTray = checkBox(
+        QT_TRANSLATE_NOOP("trevisk::SettingsDialog", "Start Main Window in Tray"), "mainTray", s.mainTray, general);
+    m_encrypt = checkBox(QT_TRANSLATE_NOOP("trevisk::SettingsDialog", "Encrypt Saved RCON Passwords"),
+                         "encrypt",
+                         s.encryptRcon,
+                         general);
+    m_allTray = checkBox(
+        QT_TRANSLATE_NOOP("trevisk::SettingsDialog", "Default Servers to Load to Tray"), "allTray", s.allTray, general);
+    m_noRefresh = checkBox(
+        QT_TRANSLATE_NOOP("trevisk::SettingsDialog", "Disable Auto-Refresh"), "noRefresh", s.noRefresh, general);
     generalLayout->addWidget(m_mainTray, 1, 0, 1, 3);
     generalLayout->addWidget(m_encrypt, 2, 0, 1, 3);
     generalLayout->addWidget(m_allTray, 3, 0, 1, 3);
@@ -104,31 +114,36 @@ SettingsDialog::SettingsDialog(const SettingsDialogServices& services, QWidget* 
     if (m_services.autostartFolder.isEmpty())
         m_services.autostartFolder = Autostart::defaultFolder();
     m_autostartWas = Autostart(m_services.autostartFolder).enabled();
-    m_autostart = checkBox("Start with the desktop", "autostart", m_autostartWas ? 1 : 0, general);
+    m_autostart = checkBox(QT_TRANSLATE_NOOP("trevisk::SettingsDialog", "Start with the desktop"),
+                           "autostart",
+                           m_autostartWas ? 1 : 0,
+                           general);
     generalLayout->addWidget(m_autostart, 5, 0, 1, 3);
 
-    auto* visual = new QGroupBox(QStringLiteral("Visual Notifications"), this);
+    auto* visual = new QGroupBox(tr("Visual Notifications"), this);
     auto* visualLayout = new QVBoxLayout(visual);
-    m_nss = checkBox("Server Status Change", "nss", s.nss, visual);
-    m_nFriend = checkBox("Friends Log On/Off", "nFriend", s.nFriend, visual);
-    m_nActive = checkBox("Player Activity", "nActive", s.nActive, visual);
-    m_mapNotify = checkBox("Favorite Map", "mapNotify", s.notifyMap, visual);
+    m_nss = checkBox(QT_TRANSLATE_NOOP("trevisk::SettingsDialog", "Server Status Change"), "nss", s.nss, visual);
+    m_nFriend =
+        checkBox(QT_TRANSLATE_NOOP("trevisk::SettingsDialog", "Friends Log On/Off"), "nFriend", s.nFriend, visual);
+    m_nActive = checkBox(QT_TRANSLATE_NOOP("trevisk::SettingsDialog", "Player Activity"), "nActive", s.nActive, visual);
+    m_mapNotify =
+        checkBox(QT_TRANSLATE_NOOP("trevisk::SettingsDialog", "Favorite Map"), "mapNotify", s.notifyMap, visual);
     for (QCheckBox* box : {m_nss, m_nFriend, m_nActive, m_mapNotify})
         visualLayout->addWidget(box);
     m_popupStyle = new QComboBox(visual);
     m_popupStyle->setObjectName(QStringLiteral("popupStyle"));
-    m_popupStyle->addItem(QStringLiteral("Automatic"), static_cast<int>(PopupStyle::Automatic));
-    m_popupStyle->addItem(QStringLiteral("Sliding Window"), static_cast<int>(PopupStyle::Window));
-    m_popupStyle->addItem(QStringLiteral("Desktop Notifications"), static_cast<int>(PopupStyle::Desktop));
-    m_popupStyle->addItem(QStringLiteral("Both"), static_cast<int>(PopupStyle::Both));
+    m_popupStyle->addItem(tr("Automatic"), static_cast<int>(PopupStyle::Automatic));
+    m_popupStyle->addItem(tr("Sliding Window"), static_cast<int>(PopupStyle::Window));
+    m_popupStyle->addItem(tr("Desktop Notifications"), static_cast<int>(PopupStyle::Desktop));
+    m_popupStyle->addItem(tr("Both"), static_cast<int>(PopupStyle::Both));
     m_popupStyle->setCurrentIndex(m_popupStyle->findData(static_cast<int>(s.popupStyle)));
     auto* styleRow = new QHBoxLayout;
-    styleRow->addWidget(labelFor(QStringLiteral("Show in"), m_popupStyle));
+    styleRow->addWidget(labelFor(tr("Show in"), m_popupStyle));
     styleRow->addWidget(m_popupStyle, 1, Qt::AlignLeft);
     visualLayout->addLayout(styleRow);
     visualLayout->addStretch();
 
-    auto* audio = new QGroupBox(QStringLiteral("Audio Notifications"), this);
+    auto* audio = new QGroupBox(tr("Audio Notifications"), this);
     auto* audioLayout = new QGridLayout(audio);
     for (int i = 0; i < SoundSlotCount; ++i) {
         const QString digit = QString::number(i);
@@ -138,19 +153,20 @@ SettingsDialog::SettingsDialog(const SettingsDialogServices& services, QWidget* 
         auto* browse = namedButton(QStringLiteral("..."), "browse", audio);
         browse->setObjectName(QStringLiteral("browseSound") + digit);
         browse->setFixedWidth(browse->fontMetrics().horizontalAdvance(QStringLiteral("....")) + 16);
-        browse->setAccessibleName(QStringLiteral("Browse for the %1 sound").arg(QString::fromLatin1(SoundNames[i])));
-        auto* play = namedButton(QStringLiteral("Play"), "play", audio);
+        browse->setAccessibleName(tr("Browse for the %1 sound").arg(tr(SoundNames[i])));
+        auto* play = namedButton(tr("Play"), "play", audio);
         play->setObjectName(QStringLiteral("playSound") + digit);
-        m_soundEnable[i] = checkBox("Enable", "enable", s.soundEnabled(i) ? 1 : 0, audio);
+        m_soundEnable[i] = checkBox(
+            QT_TRANSLATE_NOOP("trevisk::SettingsDialog", "Enable"), "enable", s.soundEnabled(i) ? 1 : 0, audio);
         m_soundEnable[i]->setObjectName(QStringLiteral("enableSound") + digit);
-        audioLayout->addWidget(labelFor(QString::fromLatin1(SoundNames[i]), m_soundPath[i]), i, 0);
+        audioLayout->addWidget(labelFor(tr(SoundNames[i]), m_soundPath[i]), i, 0);
         audioLayout->addWidget(m_soundPath[i], i, 1);
         audioLayout->addWidget(browse, i, 2);
         audioLayout->addWidget(play, i, 3);
         audioLayout->addWidget(m_soundEnable[i], i, 4);
         connect(browse, &QPushButton::clicked, this, [this, i] {
-            const QString file = m_services.prompter.openFileName(
-                QStringLiteral("Load File"), QStringLiteral("Wave Files (*.wav)"), m_soundPath[i]->text());
+            const QString file =
+                m_services.prompter.openFileName(tr("Load File"), tr("Wave Files (*.wav)"), m_soundPath[i]->text());
             if (!file.isEmpty())
                 m_soundPath[i]->setText(file);
         });
@@ -161,64 +177,66 @@ SettingsDialog::SettingsDialog(const SettingsDialogServices& services, QWidget* 
 
     m_icons = new IconColoursBox(services.prompter, {s.iconBack, s.iconFriend, s.iconNorm, s.iconOff}, this);
 
-    auto* notifyColours = new QGroupBox(QStringLiteral("Notification Colors"), this);
+    auto* notifyColours = new QGroupBox(tr("Notification Colors"), this);
     auto* notifyLayout = new QGridLayout(notifyColours);
     m_notifyBackSwatch = swatch("notifyBack", notifyColours);
     m_notifyForeSwatch = swatch("notifyFore", notifyColours);
-    notifyLayout->addWidget(new QLabel(QStringLiteral("Background"), notifyColours), 0, 0);
+    notifyLayout->addWidget(new QLabel(tr("Background"), notifyColours), 0, 0);
     notifyLayout->addWidget(m_notifyBackSwatch, 0, 1);
     auto* pickBack = namedButton(QStringLiteral("..."), "pickNotifyBack", notifyColours);
-    pickBack->setAccessibleName(QStringLiteral("Choose the notification background colour"));
+    pickBack->setAccessibleName(tr("Choose the notification background colour"));
     notifyLayout->addWidget(pickBack, 0, 2);
-    notifyLayout->addWidget(new QLabel(QStringLiteral("Text"), notifyColours), 1, 0);
+    notifyLayout->addWidget(new QLabel(tr("Text"), notifyColours), 1, 0);
     notifyLayout->addWidget(m_notifyForeSwatch, 1, 1);
     auto* pickFore = namedButton(QStringLiteral("..."), "pickNotifyFore", notifyColours);
-    pickFore->setAccessibleName(QStringLiteral("Choose the notification text colour"));
+    pickFore->setAccessibleName(tr("Choose the notification text colour"));
     notifyLayout->addWidget(pickFore, 1, 2);
-    auto* test = namedButton(QStringLiteral("Test"), "testNotify", notifyColours);
+    auto* test = namedButton(tr("Test"), "testNotify", notifyColours);
     notifyLayout->addWidget(test, 2, 0, 1, 3);
     connect(pickBack, &QPushButton::clicked, this, [this] { pickColour(m_notifyBack); });
     connect(pickFore, &QPushButton::clicked, this, [this] { pickColour(m_notifyFore); });
     connect(test, &QPushButton::clicked, this, [this] {
         const PopupStyle style = resolvedPopupStyle(edited().popupStyle, windowsPlaceable());
         if (m_services.testMessage && (windowsPlaceable() || style != PopupStyle::Desktop))
-            m_services.testMessage(QString::fromLatin1(TestText), m_notifyFore, m_notifyBack);
+            m_services.testMessage(tr(TestText), m_notifyFore, m_notifyBack);
         if (m_services.desktopTest && style != PopupStyle::Window)
-            m_services.desktopTest(QString::fromLatin1(TestText));
+            m_services.desktopTest(tr(TestText));
     });
 
-    auto* friendBox = new QGroupBox(QStringLiteral("Friend Color"), this);
+    auto* friendBox = new QGroupBox(tr("Friend Color"), this);
     auto* friendLayout = new QHBoxLayout(friendBox);
     m_friendSwatch = swatch("friendColor", friendBox);
     auto* pickFriend = namedButton(QStringLiteral("..."), "pickFriendColor", friendBox);
-    pickFriend->setAccessibleName(QStringLiteral("Choose the friend colour"));
-    friendLayout->addWidget(new QLabel(QStringLiteral("Text"), friendBox));
+    pickFriend->setAccessibleName(tr("Choose the friend colour"));
+    friendLayout->addWidget(new QLabel(tr("Text"), friendBox));
     friendLayout->addWidget(m_friendSwatch);
     friendLayout->addWidget(pickFriend);
     connect(pickFriend, &QPushButton::clicked, this, [this] { pickColour(m_friendColour); });
 
-    auto* logging = new QGroupBox(QStringLiteral("Logging"), this);
+    auto* logging = new QGroupBox(tr("Logging"), this);
     auto* loggingLayout = new QGridLayout(logging);
-    m_logging = checkBox("Enable Logging", "logging", s.logging, logging);
+    m_logging = checkBox(QT_TRANSLATE_NOOP("trevisk::SettingsDialog", "Enable Logging"), "logging", s.logging, logging);
     m_logFile = new QLineEdit(s.logFile, logging);
     m_logFile->setObjectName(QStringLiteral("logFile"));
     auto* saveLog = namedButton(QStringLiteral("..."), "browseLog", logging);
-    saveLog->setAccessibleName(QStringLiteral("Browse for the log file"));
+    saveLog->setAccessibleName(tr("Browse for the log file"));
     connect(saveLog, &QPushButton::clicked, this, [this] {
-        const QString file =
-            m_services.prompter.saveFileName(QStringLiteral("Log File name"), QStringLiteral("All Files (*)"));
+        const QString file = m_services.prompter.saveFileName(tr("Log File name"), tr("All Files (*)"));
         if (!file.isEmpty())
             m_logFile->setText(file);
     });
     loggingLayout->addWidget(m_logging, 0, 0, 1, 3);
-    loggingLayout->addWidget(labelFor(QStringLiteral("Log File"), m_logFile), 1, 0);
+    loggingLayout->addWidget(labelFor(tr("Log File"), m_logFile), 1, 0);
     loggingLayout->addWidget(m_logFile, 1, 1);
     loggingLayout->addWidget(saveLog, 1, 2);
 
-    m_verNotify = checkBox("Notify on new version during startup", "verNotify", s.verNotify, this);
-    auto* saveButton = namedButton(QStringLiteral("&Save"), "save", this);
+    m_verNotify = checkBox(QT_TRANSLATE_NOOP("trevisk::SettingsDialog", "Notify on new version during startup"),
+                           "verNotify",
+                           s.verNotify,
+                           this);
+    auto* saveButton = namedButton(tr("&Save"), "save", this);
     saveButton->setDefault(true);
-    auto* cancelButton = namedButton(QStringLiteral("&Cancel"), "cancel", this);
+    auto* cancelButton = namedButton(tr("&Cancel"), "cancel", this);
     connect(saveButton, &QPushButton::clicked, this, [this] {
         if (save())
             accept();
@@ -259,9 +277,10 @@ void SettingsDialog::pickColour(quint32& colour)
 void SettingsDialog::redraw()
 {
     // The previews look as the tray draws the icons.
-    paintSwatch(m_notifyBackSwatch, "Notification background", m_notifyBack);
-    paintSwatch(m_notifyForeSwatch, "Notification text", m_notifyFore);
-    paintSwatch(m_friendSwatch, "Friend colour", m_friendColour);
+    paintSwatch(
+        m_notifyBackSwatch, QT_TRANSLATE_NOOP("trevisk::SettingsDialog", "Notification background"), m_notifyBack);
+    paintSwatch(m_notifyForeSwatch, QT_TRANSLATE_NOOP("trevisk::SettingsDialog", "Notification text"), m_notifyFore);
+    paintSwatch(m_friendSwatch, QT_TRANSLATE_NOOP("trevisk::SettingsDialog", "Friend colour"), m_friendColour);
 }
 
 AppSettings SettingsDialog::edited() const

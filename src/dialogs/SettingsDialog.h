@@ -41,7 +41,8 @@ class SettingsDialog : public QDialog
 {
     Q_OBJECT
 public:
-    static constexpr char TestText[] = "This is a test message of the Notification System";
+    static constexpr char TestText[] =
+        QT_TRANSLATE_NOOP("trevisk::SettingsDialog", "This is a test message of the Notification System");
 
     explicit SettingsDialog(const SettingsDialogServices& services, QWidget* parent = nullptr);
 

@@ -63,7 +63,7 @@ FindServersWindow::FindServersWindow(AppContext& context,
     , m_prompter(prompter)
     , m_listChanged(std::move(listChanged))
 {
-    setWindowTitle(QStringLiteral("Find Servers"));
+    setWindowTitle(tr("Find Servers"));
     QueryEngine::Timing timing = m_engine.timing();
     timing.queriesPerSecond = SendPacer::HomeQueriesPerSecond;
     m_engine.setTiming(timing);
@@ -74,17 +74,17 @@ FindServersWindow::FindServersWindow(AppContext& context,
             m_game->addItem(game);
     }
     m_masters = named(new QLineEdit(this), "masters");
-    m_masters->setToolTip(QStringLiteral("host:port of each master, separated by spaces"));
+    m_masters->setToolTip(tr("host:port of each master, separated by spaces"));
     m_protocol = named(new QSpinBox(this), "protocol");
     m_protocol->setRange(0, 99999);
-    m_protocol->setSpecialValueText(QStringLiteral("unknown"));
+    m_protocol->setSpecialValueText(tr("unknown"));
     m_name = named(new QLineEdit(this), "name");
     m_map = named(new QLineEdit(this), "map");
-    m_notEmpty = named(new QCheckBox(QStringLiteral("Not empty"), this), "notEmpty");
-    m_notFull = named(new QCheckBox(QStringLiteral("Not full"), this), "notFull");
-    m_find = named(new QPushButton(QStringLiteral("&Find"), this), "find");
+    m_notEmpty = named(new QCheckBox(tr("Not empty"), this), "notEmpty");
+    m_notFull = named(new QCheckBox(tr("Not full"), this), "notFull");
+    m_find = named(new QPushButton(tr("&Find"), this), "find");
     m_find->setDefault(true);
-    m_add = named(new QPushButton(QStringLiteral("&Add to List"), this), "add");
+    m_add = named(new QPushButton(tr("&Add to List"), this), "add");
     m_add->setEnabled(false);
     m_progress = named(new QProgressBar(this), "progress");
     m_progress->setRange(0, 1);
@@ -109,11 +109,11 @@ FindServersWindow::FindServersWindow(AppContext& context,
     m_table->setItemDelegateForColumn(FoundServersModel::NameColumn, new ColourCodeDelegate(m_table));
 
     auto* form = new QFormLayout;
-    form->addRow(QStringLiteral("&Game:"), m_game);
-    form->addRow(QStringLiteral("&Masters:"), m_masters);
-    form->addRow(QStringLiteral("&Protocol:"), m_protocol);
-    form->addRow(QStringLiteral("&Name contains:"), m_name);
-    form->addRow(QStringLiteral("Ma&p contains:"), m_map);
+    form->addRow(tr("&Game:"), m_game);
+    form->addRow(tr("&Masters:"), m_masters);
+    form->addRow(tr("&Protocol:"), m_protocol);
+    form->addRow(tr("&Name contains:"), m_name);
+    form->addRow(tr("Ma&p contains:"), m_map);
     auto* switches = new QHBoxLayout;
     switches->addWidget(m_notEmpty);
     switches->addWidget(m_notFull);
@@ -143,7 +143,7 @@ FindServersWindow::FindServersWindow(AppContext& context,
     connect(&m_finder, &ServerFinder::serversListed, this, &FindServersWindow::showProgress);
     connect(&m_finder, &ServerFinder::masterFinished, this, &FindServersWindow::showProgress);
     connect(&m_finder, &ServerFinder::finished, this, [this] {
-        m_find->setText(QStringLiteral("&Find"));
+        m_find->setText(tr("&Find"));
         showProgress();
     });
     const int quake3 = m_game->findText(QStringLiteral("Quake 3"));
@@ -202,7 +202,7 @@ void FindServersWindow::find()
     // The masters the user asked are the game's masters from now on.
     if (request.masters != mastersFor(*m_context.settingsStore, request.game))
         setMastersFor(*m_context.settingsStore, request.game, request.masters);
-    m_find->setText(QStringLiteral("&Stop"));
+    m_find->setText(tr("&Stop"));
     showProgress();
 }
 
@@ -215,9 +215,9 @@ void FindServersWindow::addSelected()
         addFoundServers(m_context.stores, m_context.settings, m_finder.request().game, addresses);
     if (outcome.added > 0 && m_listChanged)
         m_listChanged();
-    QString text = QStringLiteral("%1 added").arg(outcome.added);
+    QString text = tr("%1 added").arg(outcome.added);
     if (outcome.listed > 0)
-        text += QStringLiteral(", %1 already listed").arg(outcome.listed);
+        text += tr(", %1 already listed").arg(outcome.listed);
     m_status->setText(text);
     if (!outcome.saveError.isEmpty())
         m_prompter.tell(outcome.saveError, Prompter::Icon::Critical);
@@ -230,7 +230,7 @@ void FindServersWindow::showProgress()
     const int queried = m_finder.queriedCount();
     m_progress->setRange(0, std::max(queried, 1));
     m_progress->setValue(m_finder.doneCount());
-    QString text = QStringLiteral("%1 listed, %2 of %3 answered, %4 shown")
+    QString text = tr("%1 listed, %2 of %3 answered, %4 shown")
                        .arg(m_finder.found().size())
                        .arg(m_finder.answeredCount())
                        .arg(queried)

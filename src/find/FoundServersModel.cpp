@@ -92,7 +92,7 @@ QVariant FoundServersModel::data(const QModelIndex& index, int role) const
     case PingColumn:
         return result.answered ? QVariant(result.ping) : QVariant();
     case StateColumn:
-        return visibleText(stateLine(result.state, result.stateReason));
+        return visibleText(shownStateLine(result.state, result.stateReason));
     }
     return {};
 }

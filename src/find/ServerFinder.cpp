@@ -3,6 +3,7 @@
 #include "core/Catalogue.h"
 #include "query/QueryEngine.h"
 
+#include <QCoreApplication>
 #include <QTimer>
 
 namespace trevisk {
@@ -58,23 +59,25 @@ bool ServerFinder::start(const FindRequest& request, QString& error)
     stop();
     const GameInfo* game = findGame(request.game);
     if (!game) {
-        error = QStringLiteral("Unknown game \"%1\"").arg(request.game);
+        error = QCoreApplication::translate("ServerFinder", "Unknown game \"%1\"").arg(request.game);
         return false;
     }
     MasterAsk ask;
     ask.kind = masterKindForGame(request.game);
     if (ask.kind == MasterKind::None) {
-        error = QStringLiteral("No master server lists %1 servers").arg(request.game);
+        error = QCoreApplication::translate("ServerFinder", "No master server lists %1 servers").arg(request.game);
         return false;
     }
     if (request.protocol && ask.kind != MasterKind::Quake3) {
-        error = QStringLiteral("Only the games of the Quake 3 engine are asked by protocol number");
+        error = QCoreApplication::translate("ServerFinder",
+                                            "Only the games of the Quake 3 engine are asked by protocol number");
         return false;
     }
     ask.protocol = request.protocol.value_or(game->masterProtocol);
     ask.gameName = game->masterName;
     if (ask.kind == MasterKind::Quake3 && ask.protocol <= 0) {
-        error = QStringLiteral("The protocol number of %1 is not known: give it").arg(request.game);
+        error = QCoreApplication::translate("ServerFinder", "The protocol number of %1 is not known: give it")
+                    .arg(request.game);
         return false;
     }
     ask.notEmpty = request.filters.notEmpty;
@@ -83,13 +86,14 @@ bool ServerFinder::start(const FindRequest& request, QString& error)
     for (const QString& text : request.masters) {
         const auto master = parseMasterAddress(text, ask.kind);
         if (!master) {
-            error = QStringLiteral("\"%1\" is not a master address (host or host:port)").arg(text);
+            error = QCoreApplication::translate("ServerFinder", "\"%1\" is not a master address (host or host:port)")
+                        .arg(text);
             return false;
         }
         masters.push_back(*master);
     }
     if (masters.empty()) {
-        error = QStringLiteral("No master is set for %1").arg(request.game);
+        error = QCoreApplication::translate("ServerFinder", "No master is set for %1").arg(request.game);
         return false;
     }
 

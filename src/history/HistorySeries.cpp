@@ -3,29 +3,34 @@
 #include "core/Routines.h"
 #include "monitor/History.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
 
 namespace trevisk {
 
 const std::vector<HistorySpan>& historySpans()
 {
-    static const std::vector<HistorySpan> spans{{QStringLiteral("5 Minutes"), 5},
-                                                {QStringLiteral("30 Minutes"), 30},
-                                                {QStringLiteral("60 Minutes"), 60},
-                                                {QStringLiteral("2 Hours"), 120},
-                                                {QStringLiteral("6 Hours"), 360}};
+    static const std::vector<HistorySpan> spans{
+        {QStringLiteral(QT_TRANSLATE_NOOP("trevisk::HistorySeries", "5 Minutes")), 5},
+        {QStringLiteral(QT_TRANSLATE_NOOP("trevisk::HistorySeries", "30 Minutes")), 30},
+        {QStringLiteral(QT_TRANSLATE_NOOP("trevisk::HistorySeries", "60 Minutes")), 60},
+        {QStringLiteral(QT_TRANSLATE_NOOP("trevisk::HistorySeries", "2 Hours")), 120},
+        {QStringLiteral(QT_TRANSLATE_NOOP("trevisk::HistorySeries", "6 Hours")), 360}};
     return spans;
 }
 
 QString historyTypeText(HistoryType type)
 {
-    return type == HistoryType::Ping ? QStringLiteral("Ping") : QStringLiteral("Players");
+    return type == HistoryType::Ping ? QCoreApplication::translate("trevisk::HistorySeries", "Ping")
+                                     : QCoreApplication::translate("trevisk::HistorySeries", "Players");
 }
 
 QString historyTitle(HistoryType type, const QString& name)
 {
     // The name comes from the server: it must stay on the title's one line.
-    return historyTypeText(type) + QStringLiteral(" graph for '") + visibleText(name) + QLatin1Char('\'');
+    return historyTypeText(type) + QCoreApplication::translate("trevisk::HistorySeries", " graph for '")
+           + visibleText(name) + QLatin1Char('\'');
 }
 
 HistorySeries historySeries(const History& history,

@@ -17,6 +17,7 @@ enum class HistoryType
     Ping
 };
 
+// The text in English; a window shows it translated in the context "trevisk::HistorySeries".
 struct HistorySpan
 {
     QString text;

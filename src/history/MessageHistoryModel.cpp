@@ -44,7 +44,7 @@ QVariant MessageHistoryModel::headerData(int section, Qt::Orientation orientatio
 {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
         return QAbstractTableModel::headerData(section, orientation, role);
-    return section == 0 ? QStringLiteral("Date Stamp") : QStringLiteral("Message");
+    return section == 0 ? tr("Date Stamp") : tr("Message");
 }
 
 void MessageHistoryModel::refresh()

@@ -20,9 +20,9 @@ MessageHistoryWindow::MessageHistoryWindow(const EventLog& log, QWidget* parent)
     , m_model(new MessageHistoryModel(log, this))
     , m_grid(new QTableView(this))
 {
-    setWindowTitle(QString::fromLatin1(Caption));
+    setWindowTitle(tr(Caption));
     m_grid->setObjectName(QStringLiteral("SSDBHist"));
-    m_grid->setAccessibleName(QStringLiteral("Message History"));
+    m_grid->setAccessibleName(tr("Message History"));
     m_grid->setModel(m_model);
     m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);

@@ -14,7 +14,7 @@ class MessageHistoryWindow : public QDialog
 {
     Q_OBJECT
 public:
-    static constexpr char Caption[] = "Message History";
+    static constexpr char Caption[] = QT_TRANSLATE_NOOP("trevisk::MessageHistoryWindow", "Message History");
 
     explicit MessageHistoryWindow(const EventLog& log, QWidget* parent = nullptr);
 

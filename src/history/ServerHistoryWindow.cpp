@@ -7,6 +7,7 @@
 #include <QChart>
 #include <QChartView>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDateTimeAxis>
 #include <QGridLayout>
 #include <QLabel>
@@ -51,12 +52,12 @@ ServerHistoryWindow::ServerHistoryWindow(const History& history, const Clock& cl
     , m_title(new QLabel(this))
     , m_type(new QComboBox(this))
     , m_interval(new QComboBox(this))
-    , m_refresh(new QPushButton(QStringLiteral("Refresh"), this))
+    , m_refresh(new QPushButton(tr("Refresh"), this))
     , m_view(new QChartView(this))
     , m_timeAxis(new QDateTimeAxis(m_view->chart()))
     , m_valueAxis(new QValueAxis(m_view->chart()))
 {
-    setWindowTitle(QString::fromLatin1(Caption));
+    setWindowTitle(tr(Caption));
     m_title->setObjectName(QStringLiteral("lblLabel"));
     // The title holds the server's name: never read it as markup.
     m_title->setTextFormat(Qt::PlainText);
@@ -67,7 +68,8 @@ ServerHistoryWindow::ServerHistoryWindow(const History& history, const Clock& cl
     m_type->addItem(historyTypeText(HistoryType::Ping), int(HistoryType::Ping));
     m_interval->setObjectName(QStringLiteral("cmbInterval"));
     for (const HistorySpan& span : historySpans())
-        m_interval->addItem(span.text, span.minutes);
+        m_interval->addItem(QCoreApplication::translate("trevisk::HistorySeries", span.text.toUtf8().constData()),
+                            span.minutes);
     m_refresh->setObjectName(QStringLiteral("cmdRefresh"));
     m_refresh->setAutoDefault(false);
     m_view->setObjectName(QStringLiteral("Chart"));
@@ -81,13 +83,13 @@ ServerHistoryWindow::ServerHistoryWindow(const History& history, const Clock& cl
     m_view->chart()->addAxis(m_timeAxis, Qt::AlignBottom);
     m_view->chart()->addAxis(m_valueAxis, Qt::AlignLeft);
 
-    auto* typeLabel = new QLabel(QStringLiteral("Graph Type"), this);
-    auto* intervalLabel = new QLabel(QStringLiteral("Interval"), this);
+    auto* typeLabel = new QLabel(tr("Graph Type"), this);
+    auto* intervalLabel = new QLabel(tr("Interval"), this);
     typeLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     intervalLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     typeLabel->setBuddy(m_type);
     intervalLabel->setBuddy(m_interval);
-    m_view->setAccessibleName(QStringLiteral("History Graph"));
+    m_view->setAccessibleName(tr("History Graph"));
 
     auto* layout = new QGridLayout(this);
     layout->setContentsMargins(9, 9, 9, 9);

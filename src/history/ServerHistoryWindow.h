@@ -22,7 +22,7 @@ class ServerHistoryWindow : public QDialog
 {
     Q_OBJECT
 public:
-    static constexpr char Caption[] = "Server History";
+    static constexpr char Caption[] = QT_TRANSLATE_NOOP("trevisk::ServerHistoryWindow", "Server History");
 
     ServerHistoryWindow(const History& history, const Clock& clock, QWidget* parent = nullptr);
 

@@ -6,6 +6,8 @@
 #include "monitor/StatusModel.h"
 #include "store/Stores.h"
 
+#include <QCoreApplication>
+
 namespace trevisk {
 
 AutoJoin::AutoJoin(
@@ -64,10 +66,11 @@ void AutoJoin::join(bool direct, const QString& address, const QString& game, co
 
 void AutoJoin::askWhenFull(const QString& address, const QString& game)
 {
-    const int choice = m_prompter.choose(
-        QStringLiteral("Auto Join"),
-        QStringLiteral("The server is full."),
-        {QStringLiteral("Join when Free"), QStringLiteral("Join Anyways"), QStringLiteral("&Cancel")});
+    const int choice = m_prompter.choose(QCoreApplication::translate("AutoJoin", "Auto Join"),
+                                         QCoreApplication::translate("AutoJoin", "The server is full."),
+                                         {QCoreApplication::translate("AutoJoin", "Join when Free"),
+                                          QCoreApplication::translate("AutoJoin", "Join Anyways"),
+                                          QCoreApplication::translate("AutoJoin", "&Cancel")});
     if (choice == 0) {
         cancelAutoJoin();
         updateJoin(address);
@@ -110,8 +113,9 @@ void AutoJoin::checkThenLaunch(bool automatic, const QString& address, const QSt
         }
         if (!answered) {
             const QString name = row->name.value_or(QString()).isEmpty() ? address : *row->name;
-            m_prompter.tell(name + QStringLiteral(" did not answer just now: the game was not started."),
-                            Prompter::Icon::Exclamation);
+            m_prompter.tell(
+                name + QCoreApplication::translate("AutoJoin", " did not answer just now: the game was not started."),
+                Prompter::Icon::Exclamation);
             return;
         }
         if (full) {
@@ -135,13 +139,15 @@ void AutoJoin::launch(const QString& address, const QString& game)
 {
     const auto command = launchCommand(m_stores.gamePaths.rows, game, address);
     if (!command) {
-        m_prompter.tell(QStringLiteral("Location of ") + game + QStringLiteral(" has not been configured!"),
+        m_prompter.tell(QCoreApplication::translate("AutoJoin", "Location of ") + game
+                            + QCoreApplication::translate("AutoJoin", " has not been configured!"),
                         Prompter::Icon::Exclamation);
         return;
     }
     if (!m_launcher.start(command->program, command->arguments, command->folder)) {
-        m_prompter.tell(QStringLiteral("%1 could not be started from %2").arg(game, command->program),
-                        Prompter::Icon::Exclamation);
+        m_prompter.tell(
+            QCoreApplication::translate("AutoJoin", "%1 could not be started from %2").arg(game, command->program),
+            Prompter::Icon::Exclamation);
     }
 }
 

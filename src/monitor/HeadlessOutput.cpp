@@ -6,6 +6,8 @@
 #include "monitor/StatusTable.h"
 #include "notify/EventLog.h"
 
+#include <QCoreApplication>
+
 namespace trevisk {
 
 HeadlessOutput::HeadlessOutput(EventLog& log, Monitor& monitor, Writer out, Writer err, QObject* parent)
@@ -29,10 +31,11 @@ HeadlessOutput::HeadlessOutput(EventLog& log, Monitor& monitor, Writer out, Writ
                 m_out(EventLog::fileLine(stamp, visibleText(line)));
             });
     connect(&monitor, &Monitor::alertMailSent, this, [this](const QString& address) {
-        m_out(QStringLiteral("Alert mail sent for %1").arg(address));
+        m_out(QCoreApplication::translate("HeadlessOutput", "Alert mail sent for %1").arg(address));
     });
     connect(&monitor, &Monitor::alertMailFailed, this, [this](const QString& address, const QString& error) {
-        m_err(QStringLiteral("Alert mail for %1 was not sent: %2").arg(address, visibleText(error)));
+        m_err(QCoreApplication::translate("HeadlessOutput", "Alert mail for %1 was not sent: %2")
+                  .arg(address, visibleText(error)));
     });
 }
 
@@ -46,7 +49,7 @@ void HeadlessOutput::printStatus()
     for (const auto& [address, until] : m_monitor.snoozes().snoozed(now))
         snoozed << QStringLiteral("%1 (%2)").arg(visibleText(address), AlertSnooze::describe(until, now));
     if (!snoozed.isEmpty())
-        m_out(QStringLiteral("Alerts snoozed: ") + snoozed.join(QStringLiteral(", ")));
+        m_out(QCoreApplication::translate("HeadlessOutput", "Alerts snoozed: ") + snoozed.join(QStringLiteral(", ")));
 }
 
 } // namespace trevisk

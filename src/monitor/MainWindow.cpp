@@ -132,14 +132,14 @@ MainWindow::MainWindow(const MainWindowServices& services, QWidget* parent)
     : QMainWindow(parent)
     , m_services(services)
     , m_grid(new QTableView(this))
-    , m_gridMenu(new QMenu(QStringLiteral("&ServerList"), this))
+    , m_gridMenu(new QMenu(tr("&ServerList"), this))
     , m_trayMenu(new QMenu(this))
     , m_tray(this)
 {
     setWindowTitle(QString::fromLatin1(Caption));
     setWindowIcon(programIcon());
     auto* central = new QWidget(this);
-    auto* frame = new QGroupBox(QStringLiteral("Server List"), central);
+    auto* frame = new QGroupBox(tr("Server List"), central);
     auto* frameLayout = new QVBoxLayout(frame);
     auto* styles = new RowStyles(this);
     styles->setSourceModel(&m_services.monitor.status());
@@ -177,7 +177,7 @@ MainWindow::MainWindow(const MainWindowServices& services, QWidget* parent)
     frameLayout->addWidget(m_grid);
 
     // A new user's empty grid says how to fill it.
-    auto* empty = new QLabel(QString::fromLatin1(EmptyListText), m_grid->viewport());
+    auto* empty = new QLabel(tr(EmptyListText), m_grid->viewport());
     empty->setObjectName(QStringLiteral("emptyList"));
     empty->setTextFormat(Qt::PlainText);
     empty->setAlignment(Qt::AlignCenter);
@@ -192,9 +192,9 @@ MainWindow::MainWindow(const MainWindowServices& services, QWidget* parent)
     showEmpty();
 
     auto* legend = new QHBoxLayout;
-    legend->addWidget(legendLabel(QStringLiteral("Server Offline"), QColor(255, 192, 192), central));
-    legend->addWidget(legendLabel(QStringLiteral("Friend Online"), QColor(192, 255, 192), central));
-    legend->addWidget(legendLabel(QStringLiteral("Manual Refresh"), QColor(192, 192, 192), central));
+    legend->addWidget(legendLabel(tr("Server Offline"), QColor(255, 192, 192), central));
+    legend->addWidget(legendLabel(tr("Friend Online"), QColor(192, 255, 192), central));
+    legend->addWidget(legendLabel(tr("Manual Refresh"), QColor(192, 192, 192), central));
     legend->addStretch();
     auto* layout = new QVBoxLayout(central);
     layout->addWidget(frame);
@@ -218,94 +218,91 @@ void MainWindow::buildMenus()
 {
     Monitor& monitor = m_services.monitor;
 
-    QMenu* file = menuBar()->addMenu(QStringLiteral("File"));
-    file->addAction(QStringLiteral("&Message History..."), this, &MainWindow::showMessageHistory);
+    QMenu* file = menuBar()->addMenu(tr("File"));
+    file->addAction(tr("&Message History..."), this, &MainWindow::showMessageHistory);
     file->addSeparator();
-    file->addAction(QStringLiteral("History Graph..."), this, &MainWindow::showServerHistory);
-    file->addAction(QStringLiteral("Purge History Data"), this, &MainWindow::purgeHistory);
+    file->addAction(tr("History Graph..."), this, &MainWindow::showServerHistory);
+    file->addAction(tr("Purge History Data"), this, &MainWindow::purgeHistory);
     file->addSeparator();
-    file->addAction(QStringLiteral("Import List..."), this, [this] {
+    file->addAction(tr("Import List..."), this, [this] {
         MonitorListOwner owner(m_services.monitor);
         ServerListTransfer(m_services.context.stores, m_services.reporter, &owner).importList(m_services.prompter);
     });
-    file->addAction(QStringLiteral("Export List..."), this, [this] {
+    file->addAction(tr("Export List..."), this, [this] {
         ServerListTransfer(m_services.context.stores, m_services.reporter).exportList(m_services.prompter);
     });
     file->addSeparator();
-    file->addAction(QStringLiteral("&Exit"), this, &MainWindow::exitProgram)->setShortcut(Qt::CTRL | Qt::Key_Q);
+    file->addAction(tr("&Exit"), this, &MainWindow::exitProgram)->setShortcut(Qt::CTRL | Qt::Key_Q);
 
-    QMenu* servers = menuBar()->addMenu(QStringLiteral("&Servers"));
-    servers->addAction(QStringLiteral("&Refresh All"), this, [&monitor] { monitor.refreshAll(); })
-        ->setShortcut(Qt::Key_F5);
+    QMenu* servers = menuBar()->addMenu(tr("&Servers"));
+    servers->addAction(tr("&Refresh All"), this, [&monitor] { monitor.refreshAll(); })->setShortcut(Qt::Key_F5);
     servers->addSeparator();
-    servers->addAction(QStringLiteral("&Show Details..."), this, [this] { showDetails(Prompter::Icon::None); });
-    servers->addAction(QStringLiteral("&Remote RCON..."), this, &MainWindow::openRemoteConsole);
+    servers->addAction(tr("&Show Details..."), this, [this] { showDetails(Prompter::Icon::None); });
+    servers->addAction(tr("&Remote RCON..."), this, &MainWindow::openRemoteConsole);
     servers->addSeparator();
-    servers->addAction(QStringLiteral("&Find Servers..."), this, [this, &monitor] {
+    servers->addAction(tr("&Find Servers..."), this, [this, &monitor] {
         showFindServersWindow(this, m_services.context, m_services.prompter, [&monitor] { monitor.updateList(); });
     });
-    servers->addAction(QStringLiteral("&Add Server..."), this, [&monitor] { monitor.addServer(); });
-    servers->addAction(
-        QStringLiteral("&Edit Server..."), this, [this, &monitor] { monitor.editServer(selectedAddress()); });
-    QAction* remove = servers->addAction(
-        QStringLiteral("&Delete Server"), this, [this, &monitor] { monitor.delServer(selectedAddress()); });
+    servers->addAction(tr("&Add Server..."), this, [&monitor] { monitor.addServer(); });
+    servers->addAction(tr("&Edit Server..."), this, [this, &monitor] { monitor.editServer(selectedAddress()); });
+    QAction* remove =
+        servers->addAction(tr("&Delete Server"), this, [this, &monitor] { monitor.delServer(selectedAddress()); });
     // Delete in the grid asks as the menu entry does; elsewhere the key keeps its own meaning.
     connect(new QShortcut(QKeySequence::Delete, m_grid, nullptr, nullptr, Qt::WidgetShortcut),
             &QShortcut::activated,
             remove,
             &QAction::trigger);
 
-    QMenu* settings = menuBar()->addMenu(QStringLiteral("&Settings"));
-    settings->addAction(QStringLiteral("&Configure Trevisk..."), this, &MainWindow::showSettings);
+    QMenu* settings = menuBar()->addMenu(tr("&Settings"));
+    settings->addAction(tr("&Configure Trevisk..."), this, &MainWindow::showSettings);
     AppContext& context = m_services.context;
     const auto changed = [&monitor] { monitor.applySettings(); };
-    settings->addAction(QStringLiteral("Email Notification..."), this, [this, &context, &monitor, changed] {
+    settings->addAction(tr("Email Notification..."), this, [this, &context, &monitor, changed] {
         showOnce(m_emailDialog, [&] {
             return new EmailDialog(
                 *context.settingsStore, m_services.prompter, m_services.reporter, monitor.clock(), changed, this);
         });
     });
-    settings->addAction(QStringLiteral("&Setup Game Paths..."), this, [this, &context, changed] {
+    settings->addAction(tr("&Setup Game Paths..."), this, [this, &context, changed] {
         showOnce(m_pathsDialog, [&] {
             return new GameLocationsDialog(context.stores, m_services.prompter, m_services.reporter, changed, this);
         });
     });
-    settings->addAction(QStringLiteral("&Friends..."), this, [this, &context, changed] {
+    settings->addAction(tr("&Friends..."), this, [this, &context, changed] {
         showOnce(m_friendsDialog, [&] {
             return new FriendsDialog(context.stores, m_services.prompter, m_services.reporter, changed, this);
         });
     });
-    settings->addAction(QStringLiteral("&Favorite Maps..."), this, [this, &context, changed] {
+    settings->addAction(tr("&Favorite Maps..."), this, [this, &context, changed] {
         showOnce(m_mapsDialog, [&] {
             return new FavouriteMapsDialog(context.stores, m_services.prompter, m_services.reporter, changed, this);
         });
     });
-    QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
-    help->addAction(QStringLiteral("&About..."), this, [this] { showAboutBox(this); });
+    QMenu* help = menuBar()->addMenu(tr("&Help"));
+    help->addAction(tr("&About..."), this, [this] { showAboutBox(this); });
 
-    m_gridMenu->addAction(QStringLiteral("&Refresh"), this, [this, &monitor] {
+    m_gridMenu->addAction(tr("&Refresh"), this, [this, &monitor] {
         if (const QString address = selectedAddress(); !address.isEmpty())
             monitor.refreshServer(address);
     });
-    m_gridMenu->addAction(QStringLiteral("&Show Details"), this, [this] { showDetails(Prompter::Icon::Exclamation); });
+    m_gridMenu->addAction(tr("&Show Details"), this, [this] { showDetails(Prompter::Icon::Exclamation); });
     m_gridMenu->addSeparator();
-    m_cancelAutoJoin =
-        m_gridMenu->addAction(QStringLiteral("Cancel Auto-Join"), this, [&monitor] { monitor.cancelAutoJoin(); });
-    m_gridMenu->addAction(QStringLiteral("&Join Server"), this, &MainWindow::joinSelected);
+    m_cancelAutoJoin = m_gridMenu->addAction(tr("Cancel Auto-Join"), this, [&monitor] { monitor.cancelAutoJoin(); });
+    m_gridMenu->addAction(tr("&Join Server"), this, &MainWindow::joinSelected);
     m_gridMenu->addSeparator();
     addSnoozeMenu(m_gridMenu, monitor, m_services.prompter, [this] { return selectedAddress(); });
     m_gridMenu->addSeparator();
-    m_gridMenu->addAction(QStringLiteral("&Remote Rcon..."), this, &MainWindow::openRemoteConsole);
+    m_gridMenu->addAction(tr("&Remote Rcon..."), this, &MainWindow::openRemoteConsole);
 
-    QAction* show = m_trayMenu->addAction(QStringLiteral("&Show Window..."), this, [this] {
+    QAction* show = m_trayMenu->addAction(tr("&Show Window..."), this, [this] {
         showNormal();
         raise();
         activateWindow();
     });
     m_trayMenu->setDefaultAction(show);
-    m_trayMenu->addAction(QStringLiteral("&Refresh All"), this, [&monitor] { monitor.refreshAll(); });
+    m_trayMenu->addAction(tr("&Refresh All"), this, [&monitor] { monitor.refreshAll(); });
     m_trayMenu->addSeparator();
-    m_trayMenu->addAction(QStringLiteral("&Exit"), this, &MainWindow::exitProgram);
+    m_trayMenu->addAction(tr("&Exit"), this, &MainWindow::exitProgram);
 }
 
 const StatusRow* MainWindow::selectedRow() const
@@ -334,14 +331,14 @@ QString MainWindow::selectedAddress() const
 
 void MainWindow::notAvailable()
 {
-    m_services.prompter.tell(QString::fromLatin1(NotAvailableText), Prompter::Icon::Information);
+    m_services.prompter.tell(tr(NotAvailableText), Prompter::Icon::Information);
 }
 
 void MainWindow::showDetails(Prompter::Icon icon)
 {
     const StatusRow* row = selectedRow();
     if (!row) {
-        m_services.prompter.tell(QStringLiteral("You must select a server to view!"), icon);
+        m_services.prompter.tell(tr("You must select a server to view!"), icon);
         return;
     }
     m_services.monitor.showServerWindow(row->address, row->name.value_or(QString()), row->game, true);
@@ -353,8 +350,7 @@ void MainWindow::openRemoteConsole()
     if (!row)
         return;
     if (!hasRemoteConsole(row->game)) {
-        m_services.prompter.tell(QStringLiteral("Remote RCON is not yet supported for ") + row->game,
-                                 Prompter::Icon::Exclamation);
+        m_services.prompter.tell(tr("Remote RCON is not yet supported for ") + row->game, Prompter::Icon::Exclamation);
         return;
     }
     m_consoles[row->address] = RconWindow::open({m_services.context, m_services.prompter, &m_services.reporter},
@@ -367,7 +363,7 @@ void MainWindow::joinSelected()
 {
     const StatusRow* row = selectedRow();
     if (!row) {
-        m_services.prompter.tell(QStringLiteral("You must select a game to join!"), Prompter::Icon::Exclamation);
+        m_services.prompter.tell(tr("You must select a game to join!"), Prompter::Icon::Exclamation);
         return;
     }
     const QString address = row->address;
@@ -404,9 +400,8 @@ void MainWindow::showSettings()
 
 void MainWindow::purgeHistory()
 {
-    if (m_services.prompter.ask(QStringLiteral("Are you sure you want to purge history?"),
-                                Prompter::Icon::Question,
-                                Prompter::Buttons::YesNo)
+    if (m_services.prompter.ask(
+            tr("Are you sure you want to purge history?"), Prompter::Icon::Question, Prompter::Buttons::YesNo)
         == Prompter::Answer::Yes)
         m_services.monitor.history().clear();
 }
@@ -424,7 +419,7 @@ void MainWindow::showServerHistory()
 {
     const StatusRow* row = selectedRow();
     if (!row) {
-        m_services.prompter.tell(QStringLiteral("You must select as server to view!"), Prompter::Icon::Exclamation);
+        m_services.prompter.tell(tr("You must select as server to view!"), Prompter::Icon::Exclamation);
         return;
     }
     QPointer<ServerHistoryWindow>& open = m_serverHistories[row->address];
@@ -457,11 +452,11 @@ void MainWindow::load()
     if (trayKind() != TrayKind::None)
         m_tray.show();
     if (m_services.popups)
-        m_services.popups->setMessage(QString::fromLatin1(LoadedText));
+        m_services.popups->setMessage(tr(LoadedText));
     // Hidden with no tray to come back from, the program would be out of reach.
     const bool trayAvailable = QSystemTrayIcon::isSystemTrayAvailable();
     if (!trayAvailable)
-        statusBar()->showMessage(QStringLiteral("This desktop has no notification area: tray icons are unavailable."));
+        statusBar()->showMessage(tr("This desktop has no notification area: tray icons are unavailable."));
     if (m_services.context.settings.mainTray == 0 || !trayAvailable)
         show();
 }

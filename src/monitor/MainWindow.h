@@ -47,11 +47,13 @@ class MainWindow : public QMainWindow
     Q_OBJECT
 public:
     static constexpr char Caption[] = "Ostravel Trevisk";
-    static constexpr char LoadedText[] = "Ostravel Trevisk Loaded....";
-    static constexpr char NotAvailableText[] = "This window is not available yet.";
-    static constexpr char EmptyListText[] =
+    static constexpr char LoadedText[] = QT_TRANSLATE_NOOP("trevisk::MainWindow", "Ostravel Trevisk Loaded....");
+    static constexpr char NotAvailableText[] =
+        QT_TRANSLATE_NOOP("trevisk::MainWindow", "This window is not available yet.");
+    static constexpr char EmptyListText[] = QT_TRANSLATE_NOOP(
+        "trevisk::MainWindow",
         "No servers are listed yet.\n\nAdd one with \"Add Server...\" in the Servers menu, or import a list "
-        "from the File menu.\nTo see every engine at work first, start \"trevisk --demo\".";
+        "from the File menu.\nTo see every engine at work first, start \"trevisk --demo\".");
 
     explicit MainWindow(const MainWindowServices& services, QWidget* parent = nullptr);
     ~MainWindow() override;

@@ -22,6 +22,19 @@ namespace trevisk {
 
 namespace {
 
+// An event as the user reads it and as the log file keeps it, in English.
+struct EventText
+{
+    QString shown;
+    QString logged;
+};
+
+// The arguments fill both at once, so that a %2 in a server's name stays as it is.
+template <typename... Args> EventText eventText(const char* source, const Args&... args)
+{
+    return {Monitor::tr(source).arg(args...), QString::fromUtf8(source).arg(args...)};
+}
+
 FriendList friendListOf(const AppContext& context)
 {
     QStringList names;
@@ -290,7 +303,7 @@ void Monitor::addServer()
 void Monitor::editServer(const QString& selectedAddress)
 {
     if (selectedAddress.isEmpty()) {
-        m_services.prompter.tell(QStringLiteral("You must select as server to edit!"), Prompter::Icon::Exclamation);
+        m_services.prompter.tell(tr("You must select as server to edit!"), Prompter::Icon::Exclamation);
         return;
     }
     const QString oldAddress = selectedAddress;
@@ -324,12 +337,11 @@ void Monitor::editServer(const QString& selectedAddress)
 void Monitor::delServer(const QString& selectedAddress)
 {
     if (selectedAddress.isEmpty()) {
-        m_services.prompter.tell(QStringLiteral("You must select a server to edit!"), Prompter::Icon::Exclamation);
+        m_services.prompter.tell(tr("You must select a server to edit!"), Prompter::Icon::Exclamation);
         return;
     }
-    if (m_services.prompter.ask(QStringLiteral("Are you sure you want to delete this server?"),
-                                Prompter::Icon::Question,
-                                Prompter::Buttons::YesNo)
+    if (m_services.prompter.ask(
+            tr("Are you sure you want to delete this server?"), Prompter::Icon::Question, Prompter::Buttons::YesNo)
         != Prompter::Answer::Yes)
         return;
     const QString address = selectedAddress;
@@ -388,13 +400,14 @@ void Monitor::countCycle(const ServerQuery& query, bool answered)
     }
 }
 
-void Monitor::notifyAbout(const QString& address, const QString& text, bool popUp, bool logIt, int soundSlot)
+void Monitor::notifyAbout(
+    const QString& address, const QString& text, bool popUp, bool logIt, int soundSlot, const QString& logText)
 {
     if (alertsSnoozed(address)) {
         popUp = false;
         soundSlot = -1;
     }
-    notify(text, popUp, logIt, soundSlot);
+    notify(text, popUp, logIt, soundSlot, logText);
 }
 
 void Monitor::playSlot(int slot)
@@ -406,10 +419,10 @@ void Monitor::playSlot(int slot)
         playWave(m_services.sound, settings.soundPath.at(static_cast<size_t>(slot)), 0);
 }
 
-void Monitor::notify(const QString& text, bool popUp, bool logIt, int soundSlot)
+void Monitor::notify(const QString& text, bool popUp, bool logIt, int soundSlot, const QString& logText)
 {
     if (logIt)
-        m_services.log.logMessage(text);
+        m_services.log.logMessage(logText.isEmpty() ? text : logText);
     if (popUp && m_services.popups) {
         // The lines are the monitor's own; what a server sent within them is shown as one line each.
         QStringList lines = text.split(QStringLiteral("\r\n"));
@@ -459,11 +472,8 @@ void Monitor::serverUpdate(ServerQuery* query)
 
     if (changes.mapChanged && (settings.soundEnabled(SoundFavouriteMap) || settings.notifyMap == 1)) {
         if (findFavouriteMap(m_services.context.stores.favMaps.rows, game, result.map)) {
-            notifyAbout(address,
-                        hostname + QStringLiteral(" is running your favorite map: ") + result.map,
-                        settings.notifyMap == 1,
-                        true,
-                        SoundFavouriteMap);
+            const EventText event = eventText(QT_TR_NOOP("%1 is running your favorite map: %2"), hostname, result.map);
+            notifyAbout(address, event.shown, settings.notifyMap == 1, true, SoundFavouriteMap, event.logged);
         }
     }
 
@@ -496,14 +506,13 @@ void Monitor::serverUpdate(ServerQuery* query)
     else
         m_history.append(m_services.clock.now(), address, std::nullopt, std::nullopt);
 
-    if (changes.backOnline)
-        notifyAbout(address, hostname + QStringLiteral(" is back online!"), settings.nss == 1, true, SoundOnline);
-    else if (changes.becameActive)
-        notifyAbout(address,
-                    hostname + QStringLiteral(" has become active with players..."),
-                    settings.nActive == 1,
-                    false,
-                    SoundActivity);
+    if (changes.backOnline) {
+        const EventText event = eventText(QT_TR_NOOP("%1 is back online!"), hostname);
+        notifyAbout(address, event.shown, settings.nss == 1, true, SoundOnline, event.logged);
+    } else if (changes.becameActive) {
+        const EventText event = eventText(QT_TR_NOOP("%1 has become active with players..."), hostname);
+        notifyAbout(address, event.shown, settings.nActive == 1, false, SoundActivity, event.logged);
+    }
 }
 
 void Monitor::announceFriends(ServerQuery& query, const PlayerTable& players)
@@ -514,18 +523,14 @@ void Monitor::announceFriends(ServerQuery& query, const PlayerTable& players)
     const QString crlf = QStringLiteral("\r\n");
     const bool popUp = m_services.context.settings.nFriend == 1;
     if (!changes.wentOff.isEmpty()) {
-        notifyAbout(query.address(),
-                    changes.wentOff.join(crlf) + crlf + QStringLiteral("logged off from") + crlf + query.hostname(),
-                    popUp,
-                    true,
-                    SoundFriendOff);
+        const EventText event =
+            eventText(QT_TR_NOOP("%1\r\nlogged off from\r\n%2"), changes.wentOff.join(crlf), query.hostname());
+        notifyAbout(query.address(), event.shown, popUp, true, SoundFriendOff, event.logged);
     }
     if (!changes.cameOn.isEmpty()) {
-        notifyAbout(query.address(),
-                    changes.cameOn.join(crlf) + crlf + QStringLiteral("logged onto") + crlf + query.hostname(),
-                    popUp,
-                    true,
-                    SoundFriendOn);
+        const EventText event =
+            eventText(QT_TR_NOOP("%1\r\nlogged onto\r\n%2"), changes.cameOn.join(crlf), query.hostname());
+        notifyAbout(query.address(), event.shown, popUp, true, SoundFriendOn, event.logged);
     }
 }
 
@@ -542,11 +547,8 @@ void Monitor::serverTimeOut(ServerQuery* query)
     countCycle(*query, false);
     // The departure is logged like the return; the pop-up switch decides only the pop-up.
     if (wentOffline) {
-        notifyAbout(address,
-                    query->hostname() + QStringLiteral(" has gone offline!"),
-                    m_services.context.settings.nss == 1,
-                    true,
-                    SoundOffline);
+        const EventText event = eventText(QT_TR_NOOP("%1 has gone offline!"), query->hostname());
+        notifyAbout(address, event.shown, m_services.context.settings.nss == 1, true, SoundOffline, event.logged);
     }
     const StatusRow& row = *m_status.find(address);
     if (alertsSnoozed(address)) {

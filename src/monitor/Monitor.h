@@ -132,9 +132,15 @@ private:
     void serverUpdate(ServerQuery* query);
     void serverTimeOut(ServerQuery* query);
     void announceFriends(ServerQuery& query, const PlayerTable& players);
-    void notify(const QString& text, bool popUp, bool logIt, int soundSlot);
+    // The log keeps its English line (logText, when the shown text is translated).
+    void notify(const QString& text, bool popUp, bool logIt, int soundSlot, const QString& logText = {});
     // An event of one server: logged as ever, but neither popped up nor sounded while its alerts are snoozed.
-    void notifyAbout(const QString& address, const QString& text, bool popUp, bool logIt, int soundSlot);
+    void notifyAbout(const QString& address,
+                     const QString& text,
+                     bool popUp,
+                     bool logIt,
+                     int soundSlot,
+                     const QString& logText = {});
     void countCycle(const ServerQuery& query, bool answered);
     void playSlot(int slot);
     // Points a query object at a record, keeping its results while it serves the same server and game.

@@ -5,6 +5,7 @@
 #include "monitor/ServerListTransfer.h"
 #include "store/Stores.h"
 
+#include <QCoreApplication>
 #include <QHostAddress>
 #include <QHostInfo>
 
@@ -76,9 +77,11 @@ ServerFormCheck checkServerFormFields(const ServerForm& form, bool useDefaultPor
     const QString host = form.host.trimmed();
     const QString port = form.port.trimmed();
     if (form.game.isEmpty())
-        return refuse(QStringLiteral("You must select the type of game!"), Field::Game, QStringLiteral("Aborted"));
+        return refuse(QCoreApplication::translate("ServerForm", "You must select the type of game!"),
+                      Field::Game,
+                      QStringLiteral("Aborted"));
     if (host.isEmpty())
-        return refuse(QStringLiteral("You must enter the address of the server to add!"),
+        return refuse(QCoreApplication::translate("ServerForm", "You must enter the address of the server to add!"),
                       Field::Address,
                       QStringLiteral("Aborted"));
     if (port.isEmpty()) {
@@ -88,17 +91,18 @@ ServerFormCheck checkServerFormFields(const ServerForm& form, bool useDefaultPor
             return check;
         }
     } else if (!portNumber(port)) {
-        return refuse(QStringLiteral("Invalid port number!"), Field::Port);
+        return refuse(QCoreApplication::translate("ServerForm", "Invalid port number!"), Field::Port);
     }
     const QString queryPort = form.queryPort.trimmed();
     if (!queryPort.isEmpty() && !portNumber(queryPort))
-        return refuse(QStringLiteral("Invalid query port number!"), Field::QueryPort);
+        return refuse(QCoreApplication::translate("ServerForm", "Invalid query port number!"), Field::QueryPort);
     // "[2001:db8::5]" as well as "2001:db8::5"; a colon that is no IPv6 literal's is no host name's either.
     const QString bare =
         host.startsWith(QLatin1Char('[')) && host.endsWith(QLatin1Char(']')) ? host.mid(1, host.size() - 2) : host;
     const auto literal = addressLiteral(bare);
     if (!literal && (bare.contains(QLatin1Char(':')) || bare.contains(QLatin1Char('['))))
-        return refuse(QStringLiteral("Unable to resolve '") + host + QLatin1Char('\''), Field::Address);
+        return refuse(QCoreApplication::translate("ServerForm", "Unable to resolve '") + host + QLatin1Char('\''),
+                      Field::Address);
     ServerFormCheck check;
     check.needsLookup = !literal;
     check.host = literal.value_or(bare);
@@ -110,7 +114,9 @@ completeServerForm(const ServerForm& form, const QString& tag, const Stores& sto
 {
     using Field = ServerFormCheck::Field;
     if (resolved.isEmpty())
-        return refuse(QStringLiteral("Unable to resolve '") + form.host.trimmed() + QLatin1Char('\''), Field::None);
+        return refuse(QCoreApplication::translate("ServerForm", "Unable to resolve '") + form.host.trimmed()
+                          + QLatin1Char('\''),
+                      Field::None);
     QString port = form.port.trimmed();
     QString queryPort = form.queryPort.trimmed();
     if (queryPort.isEmpty())
@@ -123,7 +129,8 @@ completeServerForm(const ServerForm& form, const QString& tag, const Stores& sto
                                         stores.servers.rows.end(),
                                         [&](const ServerRecord& record) { return record.addressText() == address; });
         if (listed)
-            return refuse(QStringLiteral("This server is already in the list!"), Field::None);
+            return refuse(QCoreApplication::translate("ServerForm", "This server is already in the list!"),
+                          Field::None);
     }
 
     ServerFormCheck check;
@@ -144,12 +151,17 @@ completeServerForm(const ServerForm& form, const QString& tag, const Stores& sto
     // The rules an imported server keeps too; the memo is the one field the user can overfill.
     if (const auto problem = checkServerRecord(record)) {
         if (problem->field == QLatin1String("Option2"))
-            return refuse(QStringLiteral("The memo is too long: 255 characters at most!"), Field::Memo);
-        return refuse(QStringLiteral("The server cannot be stored: %1.").arg(problem->message), Field::None);
+            return refuse(QCoreApplication::translate("ServerForm", "The memo is too long: 255 characters at most!"),
+                          Field::Memo);
+        return refuse(
+            QCoreApplication::translate("ServerForm", "The server cannot be stored: %1.").arg(problem->message),
+            Field::None);
     }
     if (characterCount(form.customText) > CustomMessageSize)
-        return refuse(QStringLiteral("The custom message is too long: %1 characters at most!").arg(CustomMessageSize),
-                      Field::None);
+        return refuse(
+            QCoreApplication::translate("ServerForm", "The custom message is too long: %1 characters at most!")
+                .arg(CustomMessageSize),
+            Field::None);
     return check;
 }
 

@@ -7,6 +7,7 @@
 #include "store/ServerListXml.h"
 #include "store/Stores.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QSet>
 
@@ -33,14 +34,15 @@ std::pair<QString, qint32> refusal(const ServerListRead& read)
             missing << required;
     }
     if (!missing.isEmpty()) {
-        return {QStringLiteral("The file is not a server list: it has no field %1")
-                    .arg(missing.join(QStringLiteral(" and no field "))),
+        return {QCoreApplication::translate("ServerListTransfer", "The file is not a server list: it has no field %1")
+                    .arg(missing.join(QCoreApplication::translate("ServerListTransfer", " and no field "))),
                 ErrorNumber::BadFormat};
     }
     // The same rules as a server added by hand: a row the monitor cannot query would show "..." for ever.
     for (std::size_t i = 0; i < read.rows.size(); ++i) {
         if (const auto problem = checkServerRecord(read.rows[i]))
-            return {QStringLiteral("Row %1: %2").arg(i + 1).arg(problem->message), ErrorNumber::InvalidData};
+            return {QCoreApplication::translate("ServerListTransfer", "Row %1: %2").arg(i + 1).arg(problem->message),
+                    ErrorNumber::InvalidData};
     }
     return {};
 }
@@ -54,7 +56,7 @@ QString ImportOutcome::message() const
     case Status::AllSkipped:
         return importSummary(imported, skipped);
     case Status::NothingImported:
-        return QString::fromLatin1(NothingImportedText);
+        return QCoreApplication::translate("ServerListTransfer", NothingImportedText);
     case Status::Cancelled:
     case Status::Failed:
         break;
@@ -64,13 +66,14 @@ QString ImportOutcome::message() const
 
 QString importSummary(int imported, int skipped)
 {
-    return QString::number(imported) + QStringLiteral(" servers imported.\r\n") + QString::number(skipped)
-           + QStringLiteral(" servers skipped (duplicate)");
+    return QCoreApplication::translate("ServerListTransfer", "%n servers imported.\r\n", nullptr, imported)
+           + QCoreApplication::translate("ServerListTransfer", "%n servers skipped (duplicate)", nullptr, skipped);
 }
 
 QString exportFailureText(const QString& path, const QString& error)
 {
-    return QStringLiteral("The server list could not be exported to %1:\r\n%2").arg(path, error);
+    return QCoreApplication::translate("ServerListTransfer", "The server list could not be exported to %1:\r\n%2")
+        .arg(path, error);
 }
 
 bool isServerAddress(const QString& address)
@@ -108,21 +111,25 @@ std::optional<FieldProblem> checkServerRecord(const ServerRecord& record)
     };
     const QString address = record.addressText();
     if (!isServerAddress(address)) {
-        return problem(
-            "Address",
-            QStringLiteral("the address \"%1\" is not a host, a colon and a port from 0 to 65535").arg(shown(address)));
+        return problem("Address",
+                       QCoreApplication::translate(
+                           "ServerListTransfer", "the address \"%1\" is not a host, a colon and a port from 0 to 65535")
+                           .arg(shown(address)));
     }
     if (!record.game || record.game->isEmpty())
-        return problem("Game", QStringLiteral("the field Game is empty"));
+        return problem("Game", QCoreApplication::translate("ServerListTransfer", "the field Game is empty"));
     if (!findGame(*record.game)) {
-        return problem(
-            "Game",
-            QStringLiteral("the field Game holds \"%1\", which is not a game Trevisk knows").arg(shown(*record.game)));
+        return problem("Game",
+                       QCoreApplication::translate("ServerListTransfer",
+                                                   "the field Game holds \"%1\", which is not a game Trevisk knows")
+                           .arg(shown(*record.game)));
     }
     if (record.option1 && (*record.option1 < 0 || *record.option1 > 65535)) {
-        return problem("Option1",
-                       QStringLiteral("the field Option1 (query port) holds %1, which is not a port from 0 to 65535")
-                           .arg(*record.option1));
+        return problem(
+            "Option1",
+            QCoreApplication::translate("ServerListTransfer",
+                                        "the field Option1 (query port) holds %1, which is not a port from 0 to 65535")
+                .arg(*record.option1));
     }
     struct Range
     {
@@ -134,11 +141,12 @@ std::optional<FieldProblem> checkServerRecord(const ServerRecord& record)
                                Range{"Option5", record.option5, 1},
                                Range{"Tray", record.tray, 2}}) {
         if (range.value && (*range.value < 0 || *range.value > range.highest)) {
-            return problem(range.field,
-                           QStringLiteral("the field %1 holds %2; it may hold 0 to %3")
-                               .arg(QString::fromLatin1(range.field))
-                               .arg(*range.value)
-                               .arg(range.highest));
+            return problem(
+                range.field,
+                QCoreApplication::translate("ServerListTransfer", "the field %1 holds %2; it may hold 0 to %3")
+                    .arg(QString::fromLatin1(range.field))
+                    .arg(*range.value)
+                    .arg(range.highest));
         }
     }
     for (const auto& [field, colour] : {std::pair{"IconBack", record.iconBack},
@@ -146,10 +154,11 @@ std::optional<FieldProblem> checkServerRecord(const ServerRecord& record)
                                         std::pair{"IconFriend", record.iconFriend},
                                         std::pair{"IconOff", record.iconOff}}) {
         if (colour && (*colour < 0 || *colour > 0xFFFFFFFFLL)) {
-            return problem(field,
-                           QStringLiteral("the field %1 holds %2, which is not a colour")
-                               .arg(QString::fromLatin1(field))
-                               .arg(*colour));
+            return problem(
+                field,
+                QCoreApplication::translate("ServerListTransfer", "the field %1 holds %2, which is not a colour")
+                    .arg(QString::fromLatin1(field))
+                    .arg(*colour));
         }
     }
     return oversizedField(record);
@@ -163,12 +172,14 @@ ServerListTransfer::ServerListTransfer(Stores& stores, ErrorReporter& reporter, 
 
 void ServerListTransfer::exportList(Prompter& prompter) const
 {
-    const QString path = prompter.saveFileName(QStringLiteral("Save File"), QString::fromLatin1(ServerListFilter));
+    const QString path = prompter.saveFileName(QCoreApplication::translate("ServerListTransfer", "Save File"),
+                                               QCoreApplication::translate("ServerListTransfer", ServerListFilter));
     if (path.isEmpty())
         return;
     const QString error = exportTo(path);
     if (error.isEmpty())
-        prompter.tell(QString::fromLatin1(ExportCompleteText), Prompter::Icon::Information);
+        prompter.tell(QCoreApplication::translate("ServerListTransfer", ExportCompleteText),
+                      Prompter::Icon::Information);
     else
         prompter.tell(exportFailureText(path, error), Prompter::Icon::Critical);
 }
@@ -180,14 +191,16 @@ QString ServerListTransfer::exportTo(const QString& path) const
 
 void ServerListTransfer::importList(Prompter& prompter)
 {
-    const QString path =
-        prompter.openFileName(QStringLiteral("Load File"), QString::fromLatin1(ServerListFilter), QString());
+    const QString path = prompter.openFileName(QCoreApplication::translate("ServerListTransfer", "Load File"),
+                                               QCoreApplication::translate("ServerListTransfer", ServerListFilter),
+                                               QString());
     // A path that is there but no file (a folder, a pipe) is refused through the error report.
     if (path.isEmpty() || !QFileInfo::exists(path))
         return;
     const ImportOutcome outcome = importFrom(path, [&prompter]() -> std::optional<ImportChoice> {
-        switch (prompter.ask(
-            QString::fromLatin1(MergeQuestionText), Prompter::Icon::Question, Prompter::Buttons::YesNoCancel)) {
+        switch (prompter.ask(QCoreApplication::translate("ServerListTransfer", MergeQuestionText),
+                             Prompter::Icon::Question,
+                             Prompter::Buttons::YesNoCancel)) {
         case Prompter::Answer::Yes:
             return ImportChoice::Merge;
         case Prompter::Answer::No:
@@ -257,8 +270,10 @@ ImportOutcome ServerListTransfer::importFrom(const QString& path, const Chooser&
     if (!saveError.isEmpty()) {
         // Unsaved rows must not linger where the next edit would save them.
         m_stores.servers = std::move(previous);
-        m_reporter.report(
-            QStringLiteral("The server list could not be saved: ") + saveError, ErrorNumber::FileWrite, procedure);
+        m_reporter.report(QCoreApplication::translate("ServerListTransfer", "The server list could not be saved: ")
+                              + saveError,
+                          ErrorNumber::FileWrite,
+                          procedure);
         outcome.status = ImportOutcome::Status::Failed;
         return outcome;
     }

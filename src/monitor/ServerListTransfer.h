@@ -28,10 +28,11 @@ enum class ImportChoice
     Replace // the file's servers take the place of the list
 };
 
-inline constexpr char ServerListFilter[] = "XML Files (*.xml)";
-inline constexpr char ExportCompleteText[] = "Export Complete";
-inline constexpr char MergeQuestionText[] = "Merge the new list with the current?";
-inline constexpr char NothingImportedText[] = "No servers imported!";
+inline constexpr char ServerListFilter[] = QT_TRANSLATE_NOOP("ServerListTransfer", "XML Files (*.xml)");
+inline constexpr char ExportCompleteText[] = QT_TRANSLATE_NOOP("ServerListTransfer", "Export Complete");
+inline constexpr char MergeQuestionText[] =
+    QT_TRANSLATE_NOOP("ServerListTransfer", "Merge the new list with the current?");
+inline constexpr char NothingImportedText[] = QT_TRANSLATE_NOOP("ServerListTransfer", "No servers imported!");
 inline constexpr char ImportProcedure[] = "cmdImport_Click()";
 
 struct ImportOutcome

@@ -16,6 +16,14 @@ template <typename T> QVariant optionalValue(const std::optional<T>& value)
     return value ? QVariant::fromValue(*value) : QVariant();
 }
 
+// The 12-hour form is the English one; other languages read their own time of day.
+QString lastRefreshText(const QTime& time, const QLocale& locale = QLocale::system())
+{
+    if (locale.language() == QLocale::C || locale.language() == QLocale::English)
+        return time.toString(QStringLiteral("h:mm:ss AP"));
+    return locale.toString(time, QStringLiteral("HH:mm:ss"));
+}
+
 } // namespace
 
 StatusModel::StatusModel(QObject* parent)
@@ -54,7 +62,7 @@ QVariant StatusModel::data(const QModelIndex& index, int role) const
         return index.column() == NameColumn && !row.colouredName.isEmpty() ? QVariant(visibleText(row.colouredName))
                                                                            : QVariant();
     if (role == Qt::ToolTipRole && index.column() == StateColumn)
-        return plainTip(visibleText(stateLine(row.state, row.stateReason)));
+        return plainTip(visibleText(shownStateLine(row.state, row.stateReason)));
     if (role != Qt::DisplayRole && role != Qt::EditRole)
         return {};
     switch (index.column()) {
@@ -71,7 +79,7 @@ QVariant StatusModel::data(const QModelIndex& index, int role) const
     case PingColumn:
         return optionalValue(row.ping);
     case LastRefreshColumn:
-        return row.lastRefresh ? QVariant(row.lastRefresh->toString(QStringLiteral("h:mm:ss AP"))) : QVariant();
+        return row.lastRefresh ? QVariant(lastRefreshText(*row.lastRefresh)) : QVariant();
     case ManRefColumn:
         return row.manRef;
     case PlayersColumn:
@@ -85,8 +93,8 @@ QVariant StatusModel::data(const QModelIndex& index, int role) const
     case StateColumn:
         // An offline server says so; its state says how it went.
         if (row.isOffline())
-            return QStringLiteral("offline (%1)").arg(stateText(row.state));
-        return visibleText(stateLine(row.state, row.stateReason));
+            return tr("offline (%1)").arg(shownStateText(row.state));
+        return visibleText(shownStateLine(row.state, row.stateReason));
     }
     return {};
 }
@@ -95,19 +103,19 @@ QVariant StatusModel::headerData(int section, Qt::Orientation orientation, int r
 {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
         return QAbstractTableModel::headerData(section, orientation, role);
-    static const char* const captions[ColumnCount] = {"Game",
-                                                      "Address",
+    static const char* const captions[ColumnCount] = {QT_TR_NOOP("Game"),
+                                                      QT_TR_NOOP("Address"),
                                                       "AR",
-                                                      "Name",
-                                                      "Ping",
-                                                      "Last Refresh",
+                                                      QT_TR_NOOP("Name"),
+                                                      QT_TR_NOOP("Ping"),
+                                                      QT_TR_NOOP("Last Refresh"),
                                                       "ManRef",
-                                                      "Players",
-                                                      "Friends",
-                                                      "Map",
-                                                      "Memo",
-                                                      "State"};
-    return section >= 0 && section < ColumnCount ? QString::fromLatin1(captions[section]) : QString();
+                                                      QT_TR_NOOP("Players"),
+                                                      QT_TR_NOOP("Friends"),
+                                                      QT_TR_NOOP("Map"),
+                                                      QT_TR_NOOP("Memo"),
+                                                      QT_TR_NOOP("State")};
+    return section >= 0 && section < ColumnCount ? tr(captions[section]) : QString();
 }
 
 QString StatusModel::arText(const QDateTime& stamp, const QLocale& locale)

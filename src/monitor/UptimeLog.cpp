@@ -187,15 +187,15 @@ UptimeShares UptimeLog::shares(const QString& address, const QDateTime& now) con
     return result;
 }
 
-QString UptimeLog::percent(const std::optional<double>& share)
+QString UptimeLog::percent(const std::optional<double>& share, const QLocale& locale)
 {
     if (!share)
         return QStringLiteral("-");
     // Truncated to a tenth: one missed cycle in thousands still shows as less than 100 %.
     const double tenths = std::floor(*share * 1000.0 + 1e-9);
     if (tenths >= 1000.0)
-        return QStringLiteral("100%");
-    return QString::number(tenths / 10.0, 'f', 1) + QLatin1Char('%');
+        return locale.toString(100) + locale.percent();
+    return locale.toString(tenths / 10.0, 'f', 1) + locale.percent();
 }
 
 QString UptimeLog::describe(const UptimeShares& shares)

@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <QHash>
+#include <QLocale>
 #include <QString>
 
 #include <optional>
@@ -45,8 +46,9 @@ public:
     UptimeShares shares(const QString& address, const QDateTime& now) const;
     int serverCount() const { return static_cast<int>(m_servers.size()); }
 
-    // "99.8%"; a share is never rounded up to a full 100 %. A dash when nothing was counted.
-    static QString percent(const std::optional<double>& share);
+    // "99.8%" (in the C locale unless a window passes its own); a share is never rounded up to a
+    // full 100 %. A dash when nothing was counted.
+    static QString percent(const std::optional<double>& share, const QLocale& locale = QLocale::c());
     // "day 99.8%, week 97%, 30 days 97.1%"
     static QString describe(const UptimeShares& shares);
 

@@ -130,14 +130,15 @@ QStringList timeOutEntries()
     return entries;
 }
 
+// The texts in English; a window shows them translated in the context "EmailSettings".
 const std::vector<IntervalEntry>& intervalEntries()
 {
     static const std::vector<IntervalEntry> entries{
-        {QStringLiteral("Only Once"), -1},
-        {QStringLiteral("30 Minutes"), 30},
-        {QStringLiteral("1 Hour"), 60},
-        {QStringLiteral("2 Hours"), 120},
-        {QStringLiteral("6 Hours"), 360},
+        {QStringLiteral(QT_TRANSLATE_NOOP("EmailSettings", "Only Once")), -1},
+        {QStringLiteral(QT_TRANSLATE_NOOP("EmailSettings", "30 Minutes")), 30},
+        {QStringLiteral(QT_TRANSLATE_NOOP("EmailSettings", "1 Hour")), 60},
+        {QStringLiteral(QT_TRANSLATE_NOOP("EmailSettings", "2 Hours")), 120},
+        {QStringLiteral(QT_TRANSLATE_NOOP("EmailSettings", "6 Hours")), 360},
     };
     return entries;
 }

@@ -54,9 +54,9 @@ void NotifyWindow::build()
     setLineWidth(2);
     setAutoFillBackground(true);
 
-    m_dismiss = new QPushButton(QStringLiteral("Dismiss"), this);
+    m_dismiss = new QPushButton(tr("Dismiss"), this);
     m_dismiss->setObjectName(QStringLiteral("cmdDismiss"));
-    m_dismissAll = new QPushButton(QStringLiteral("Dismiss All"), this);
+    m_dismissAll = new QPushButton(tr("Dismiss All"), this);
     m_dismissAll->setObjectName(QStringLiteral("cmdDismissAll"));
     // The buttons are 67 pixels wide at 96 dpi: the small size of the label's font keeps "Dismiss All" whole.
     QFont buttonFont = font();

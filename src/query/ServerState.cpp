@@ -1,22 +1,38 @@
 #include "query/ServerState.h"
 
+#include <QCoreApplication>
+
 namespace trevisk {
 
-QString stateText(ServerState state)
+namespace {
+
+const char* stateWord(ServerState state)
 {
     switch (state) {
     case ServerState::Waiting:
-        return QStringLiteral("...");
+        return "...";
     case ServerState::Up:
-        return QStringLiteral("up");
+        return QT_TRANSLATE_NOOP("ServerState", "up");
     case ServerState::NoAnswer:
-        return QStringLiteral("no answer");
+        return QT_TRANSLATE_NOOP("ServerState", "no answer");
     case ServerState::Refused:
-        return QStringLiteral("refused");
+        return QT_TRANSLATE_NOOP("ServerState", "refused");
     case ServerState::BadAnswer:
-        return QStringLiteral("bad answer");
+        return QT_TRANSLATE_NOOP("ServerState", "bad answer");
     }
-    return {};
+    return "";
+}
+
+} // namespace
+
+QString stateText(ServerState state)
+{
+    return QString::fromLatin1(stateWord(state));
+}
+
+QString shownStateText(ServerState state)
+{
+    return QCoreApplication::translate("ServerState", stateWord(state));
 }
 
 QLatin1String stateKey(ServerState state)
@@ -41,6 +57,13 @@ QString stateLine(ServerState state, const QString& reason)
     if (!reason.isEmpty())
         return stateText(state) + QStringLiteral(": ") + reason;
     return stateText(state);
+}
+
+QString shownStateLine(ServerState state, const QString& reason)
+{
+    if (state == ServerState::BadAnswer && !reason.isEmpty())
+        return shownStateText(state) + QStringLiteral(": ") + reason;
+    return shownStateText(state);
 }
 
 } // namespace trevisk

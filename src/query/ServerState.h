@@ -21,5 +21,8 @@ QString stateText(ServerState state);
 QLatin1String stateKey(ServerState state);
 // The state as one line for people, with the reason of a bad answer.
 QString stateLine(ServerState state, const QString& reason);
+// The same in the user's language, for the windows (the mail and the status table keep English).
+QString shownStateText(ServerState state);
+QString shownStateLine(ServerState state, const QString& reason);
 
 } // namespace trevisk

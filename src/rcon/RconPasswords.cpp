@@ -2,6 +2,7 @@
 
 #include "rcon/RconScramble.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -37,10 +38,12 @@ QString makePrivate(QSettings& store)
     QDir().mkpath(QFileInfo(file).absolutePath());
     QFile f(file);
     if (!f.exists() && !f.open(QIODevice::WriteOnly))
-        return QStringLiteral("The settings file %1 cannot be created: %2").arg(file, f.errorString());
+        return QCoreApplication::translate("RconPasswords", "The settings file %1 cannot be created: %2")
+            .arg(file, f.errorString());
     f.close();
     if (!f.setPermissions(OwnerOnly))
-        return QStringLiteral("The settings file %1 cannot be made private: %2").arg(file, f.errorString());
+        return QCoreApplication::translate("RconPasswords", "The settings file %1 cannot be made private: %2")
+            .arg(file, f.errorString());
     return {};
 }
 
@@ -100,7 +103,8 @@ RconPasswords::Saved RconPasswords::save(
         m_store.remove(path(older));
     m_store.sync();
     if (m_store.status() != QSettings::NoError)
-        saved.error = QStringLiteral("The settings could not be written to %1.").arg(m_store.fileName());
+        saved.error = QCoreApplication::translate("RconPasswords", "The settings could not be written to %1.")
+                          .arg(m_store.fileName());
     else if (!value.isEmpty())
         saved.error = makePrivate(m_store);
     return saved;

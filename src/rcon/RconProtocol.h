@@ -55,8 +55,9 @@ QString rconRefusal(const QByteArray& text);
 // characters other than line feeds and tabs shown as a stand-in.
 QString rconDisplayText(const QByteArray& text);
 
-inline constexpr char CommandAcceptedText[] = "Server: Command Accepted";
-inline constexpr char ReadyText[] = "Ready...";
-inline constexpr char OfflineText[] = "Unable to send command. Server appears to be offline!";
+inline constexpr char CommandAcceptedText[] = QT_TRANSLATE_NOOP("RconProtocol", "Server: Command Accepted");
+inline constexpr char ReadyText[] = QT_TRANSLATE_NOOP("RconProtocol", "Ready...");
+inline constexpr char OfflineText[] =
+    QT_TRANSLATE_NOOP("RconProtocol", "Unable to send command. Server appears to be offline!");
 
 } // namespace trevisk

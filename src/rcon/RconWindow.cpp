@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QFontDatabase>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -47,13 +48,13 @@ RconWindow::RconWindow(const RconWindowServices& services, QWidget* parent)
     , m_services(services)
     , m_client(new RconClient(this))
     , m_password(new QLineEdit(this))
-    , m_remember(new QCheckBox(QStringLiteral("Remember Password"), this))
+    , m_remember(new QCheckBox(tr("Remember Password"), this))
     , m_command(new QComboBox(this))
-    , m_send(new QPushButton(QStringLiteral("&Send"), this))
+    , m_send(new QPushButton(tr("&Send"), this))
     , m_response(new QTextEdit(this))
     , m_note(new QLabel(this))
 {
-    setWindowTitle(QStringLiteral("Remote RCON"));
+    setWindowTitle(tr("Remote RCON"));
     setAttribute(Qt::WA_DeleteOnClose);
     resize(560, 420);
     m_password->setObjectName(QStringLiteral("password"));
@@ -78,21 +79,21 @@ RconWindow::RconWindow(const RconWindowServices& services, QWidget* parent)
     m_note->setWordWrap(true);
     m_note->hide();
 
-    auto* top = new QGroupBox(QStringLiteral("Remote Rcon"), this);
+    auto* top = new QGroupBox(tr("Remote Rcon"), this);
     auto* grid = new QGridLayout(top);
-    auto* passwordLabel = new QLabel(QStringLiteral("Rcon Password"), top);
+    auto* passwordLabel = new QLabel(tr("Rcon Password"), top);
     passwordLabel->setBuddy(m_password);
     grid->addWidget(passwordLabel, 0, 0);
     grid->addWidget(m_password, 0, 1);
     grid->addWidget(m_remember, 0, 2);
-    auto* commandLabel = new QLabel(QStringLiteral("Command To Send"), top);
+    auto* commandLabel = new QLabel(tr("Command To Send"), top);
     commandLabel->setBuddy(m_command);
     grid->addWidget(commandLabel, 1, 0);
     grid->addWidget(m_command, 1, 1);
     grid->addWidget(m_send, 1, 2);
     grid->addWidget(m_note, 2, 0, 1, 3);
     grid->setColumnStretch(1, 1);
-    auto* bottom = new QGroupBox(QStringLiteral("Server Response"), this);
+    auto* bottom = new QGroupBox(tr("Server Response"), this);
     auto* bottomLayout = new QVBoxLayout(bottom);
     m_response->setAccessibleName(bottom->title());
     bottomLayout->addWidget(m_response);
@@ -104,16 +105,16 @@ RconWindow::RconWindow(const RconWindowServices& services, QWidget* parent)
     m_command->lineEdit()->installEventFilter(this);
     connect(m_remember, &QCheckBox::toggled, this, &RconWindow::savePassword);
     connect(m_client, &RconClient::challengeReceived, this, [this] {
-        addText(QString::fromLatin1(ReadyText) + QLatin1Char('\n'), PlainColour);
+        addText(QCoreApplication::translate("RconProtocol", ReadyText) + QLatin1Char('\n'), PlainColour);
     });
     connect(m_client, &RconClient::replied, this, &RconWindow::addReply);
     connect(m_client, &RconClient::noAnswer, this, [this] {
-        addText(QStringLiteral("No answer from the server within %1 seconds.")
+        addText(tr("No answer from the server within %1 seconds.")
                     .arg(QString::number(m_client->answerTimeout().count() / 1000.0)),
                 PlainColour);
     });
     connect(m_client, &RconClient::refused, this, [this] {
-        m_services.prompter.tell(QString::fromLatin1(OfflineText), Prompter::Icon::Exclamation);
+        m_services.prompter.tell(QCoreApplication::translate("RconProtocol", OfflineText), Prompter::Icon::Exclamation);
     });
     connect(m_client, &RconClient::failed, this, [this](const QString& description, int number, bool whileSending) {
         report(
@@ -165,7 +166,7 @@ void RconWindow::loadServer(const QString& address, const QString& name, const Q
 {
     m_address = address;
     m_game = game;
-    setWindowTitle(QStringLiteral("Remote Rcon for: ") + plainTitle(name.isEmpty() ? address : name));
+    setWindowTitle(tr("Remote Rcon for: ") + plainTitle(name.isEmpty() ? address : name));
     const RconPasswords passwords(*m_services.context.settingsStore, listedAddresses(m_services.context));
     const QString remembered = passwords.load(address);
     m_password->setText(remembered);
@@ -176,7 +177,7 @@ void RconWindow::loadServer(const QString& address, const QString& name, const Q
     if (!remembered.isEmpty())
         m_command->setFocus();
     if (!m_client->open(game, address))
-        addText(QStringLiteral("The address %1 names no host and port for %2.").arg(address, game), PlainColour);
+        addText(tr("The address %1 names no host and port for %2.").arg(address, game), PlainColour);
 }
 
 void RconWindow::savePassword()
@@ -187,8 +188,8 @@ void RconWindow::savePassword()
                                                       m_remember->isChecked(),
                                                       m_services.context.settings.encryptRcon == 1,
                                                       *QRandomGenerator::global());
-    m_note->setText(QStringLiteral("This password is remembered as typed: the scrambled form cannot carry its "
-                                   "characters."));
+    m_note->setText(tr("This password is remembered as typed: the scrambled form cannot carry its "
+                       "characters."));
     m_note->setVisible(saved.plain);
     if (!saved.error.isEmpty())
         report(saved.error, ErrorNumber::FileWrite, QStringLiteral("cmdSend_Click()"));
@@ -222,7 +223,7 @@ void RconWindow::addText(const QString& text, const QColor& colour)
 void RconWindow::addReply(const QByteArray& text)
 {
     if (text.isEmpty()) {
-        addText(QString::fromLatin1(CommandAcceptedText), ReplyColour);
+        addText(QCoreApplication::translate("RconProtocol", CommandAcceptedText), ReplyColour);
         return;
     }
     // The datagrams of one long reply are joined as they come: a line may be cut across two.

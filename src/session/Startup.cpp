@@ -3,6 +3,7 @@
 #include "core/ErrorReporter.h"
 #include "core/Routines.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QLockFile>
@@ -59,20 +60,21 @@ QString lockFailureText(const QString& path, int error)
     switch (error) {
     case ENOSPC:
     case EDQUOT:
-        cause = QStringLiteral("there is no space left on the disk");
+        cause = QCoreApplication::translate("Startup", "there is no space left on the disk");
         break;
     case EROFS:
-        cause = QStringLiteral("the folder is on a read-only file system");
+        cause = QCoreApplication::translate("Startup", "the folder is on a read-only file system");
         break;
     case EACCES:
     case EPERM:
-        cause = QStringLiteral("permission denied");
+        cause = QCoreApplication::translate("Startup", "permission denied");
         break;
     default:
         cause = QString::fromLocal8Bit(std::strerror(error));
         break;
     }
-    return QStringLiteral("The lock file %1 cannot be created: %2.").arg(QDir::toNativeSeparators(path), cause);
+    return QCoreApplication::translate("Startup", "The lock file %1 cannot be created: %2.")
+        .arg(QDir::toNativeSeparators(path), cause);
 }
 
 namespace {
@@ -95,7 +97,7 @@ DataLock acquireDataLock(const QString& dataDir, const LockProbe& probe)
     DataLock result;
     const QString path = QDir(dataDir).filePath(QString::fromLatin1(LockFileName));
     if (QString refusal = notRegularFile(path); !refusal.isEmpty()) {
-        result.failure = QStringLiteral("The lock file %1.").arg(refusal);
+        result.failure = QCoreApplication::translate("Startup", "The lock file %1.").arg(refusal);
         return result;
     }
     auto lock = std::make_unique<QLockFile>(path);
@@ -130,13 +132,15 @@ StartupResult startUp(const StartupOptions& options, ErrorReporter& reporter)
     context->dataDir = resolveDataDir(options.dataDir, options.programDir);
     if (!QDir().mkpath(context->dataDir)) {
         result.status = StartupResult::Status::NoDataFolder;
-        result.message = QStringLiteral("The data folder %1 cannot be created.").arg(context->dataDir);
+        result.message =
+            QCoreApplication::translate("Startup", "The data folder %1 cannot be created.").arg(context->dataDir);
         return result;
     }
     DataLock lock = acquireDataLock(context->dataDir, options.lockProbe);
     if (!lock) {
         result.status = lock.failure.isEmpty() ? StartupResult::Status::AlreadyRunning : StartupResult::Status::NoLock;
-        result.message = lock.failure.isEmpty() ? QString::fromLatin1(SingleInstanceMessage) : lock.failure;
+        result.message =
+            lock.failure.isEmpty() ? QCoreApplication::translate("Startup", SingleInstanceMessage) : lock.failure;
         return result;
     }
     context->lock = std::move(lock.lock);

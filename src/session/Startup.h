@@ -16,7 +16,8 @@ namespace trevisk {
 class ErrorReporter;
 
 inline constexpr char LockFileName[] = "trevisk.lock";
-inline constexpr char SingleInstanceMessage[] = "Only one instance of Trevisk is allowed to run!";
+inline constexpr char SingleInstanceMessage[] =
+    QT_TRANSLATE_NOOP("Startup", "Only one instance of Trevisk is allowed to run!");
 
 // Tries to create (and removes again) the lock file at `path`, writing a little into it: 0 when that
 // works, else the errno value of what failed. Tests put a failing one in its place.

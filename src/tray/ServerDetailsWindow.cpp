@@ -66,32 +66,32 @@ ServerDetailsWindow::ServerDetailsWindow(const ServerWindowServices& services, Q
     : QWidget(parent, Qt::Tool)
     , m_services(services)
     , m_players(new DetailsTableModel({{QStringLiteral("ID"), true},
-                                       {QStringLiteral("Name"), false},
-                                       {QStringLiteral("Ping"), true},
-                                       {QStringLiteral("Score"), true},
-                                       {QStringLiteral("Time"), true}},
+                                       {tr("Name"), false},
+                                       {tr("Ping"), true},
+                                       {tr("Score"), true},
+                                       {tr("Time"), true}},
                                       this))
-    , m_settings(new DetailsTableModel({{QStringLiteral("Setting"), false}, {QStringLiteral("Value"), false}}, this))
+    , m_settings(new DetailsTableModel({{tr("Setting"), false}, {tr("Value"), false}}, this))
     , m_tabs(new QTabWidget(this))
-    , m_state(new QLabel(QStringLiteral("State: ..."), this))
+    , m_state(new QLabel(tr("State: ..."), this))
     , m_uptime(new QLabel(this))
     , m_menu(new QMenu(this))
     , m_tray(this)
 {
     auto* playersGrid = makeGrid(m_players);
     playersGrid->setObjectName(QStringLiteral("players"));
-    playersGrid->setAccessibleName(QStringLiteral("Players"));
+    playersGrid->setAccessibleName(tr("Players"));
     // Narrower than the old layout's columns, so that ping and score show without scrolling.
     playersGrid->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
     for (int column : {0, 2, 3, 4})
         playersGrid->setColumnWidth(column, px(std::array{600, 0, 750, 750, 750}[size_t(column)]));
     auto* settingsGrid = makeGrid(m_settings);
     settingsGrid->setObjectName(QStringLiteral("settings"));
-    settingsGrid->setAccessibleName(QStringLiteral("Settings"));
-    m_tabs->setAccessibleName(QStringLiteral("Server details"));
+    settingsGrid->setAccessibleName(tr("Settings"));
+    m_tabs->setAccessibleName(tr("Server details"));
     settingsGrid->horizontalHeader()->setStretchLastSection(true);
-    m_tabs->addTab(playersGrid, QStringLiteral("Players"));
-    m_tabs->addTab(settingsGrid, QStringLiteral("Settings"));
+    m_tabs->addTab(playersGrid, tr("Players"));
+    m_tabs->addTab(settingsGrid, tr("Settings"));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(px(135), px(180), px(135), px(135));
     m_state->setObjectName(QStringLiteral("state"));
@@ -104,18 +104,18 @@ ServerDetailsWindow::ServerDetailsWindow(const ServerWindowServices& services, Q
     // The old layout's size, grown to what larger fonts need.
     resize(QSize(px(5340), px(6015)).expandedTo(minimumSizeHint()));
 
-    m_showAction = m_menu->addAction(QStringLiteral("&Show Window"), this, &ServerDetailsWindow::showPlayers);
+    m_showAction = m_menu->addAction(tr("&Show Window"), this, &ServerDetailsWindow::showPlayers);
     m_menu->setDefaultAction(m_showAction);
-    m_menu->addAction(QStringLiteral("&Close Window"), this, [this] { emit closeRequested(address()); });
+    m_menu->addAction(tr("&Close Window"), this, [this] { emit closeRequested(address()); });
     m_menu->addSeparator();
-    m_menu->addAction(QStringLiteral("&Refresh"), this, [this] { m_services.monitor.refreshServer(address()); });
+    m_menu->addAction(tr("&Refresh"), this, [this] { m_services.monitor.refreshServer(address()); });
     m_menu->addSeparator();
     m_cancelAutoJoinAction =
-        m_menu->addAction(QStringLiteral("&Cancel Auto-Join"), this, [this] { m_services.monitor.cancelAutoJoin(); });
-    m_menu->addAction(QStringLiteral("&Join Game"), this, &ServerDetailsWindow::join);
+        m_menu->addAction(tr("&Cancel Auto-Join"), this, [this] { m_services.monitor.cancelAutoJoin(); });
+    m_menu->addAction(tr("&Join Game"), this, &ServerDetailsWindow::join);
     addSnoozeMenu(m_menu, m_services.monitor, m_services.prompter, [this] { return address(); });
     m_menu->addSeparator();
-    m_rconAction = m_menu->addAction(QStringLiteral("&Remote Rcon"), this, [this] {
+    m_rconAction = m_menu->addAction(tr("&Remote Rcon"), this, [this] {
         m_console =
             RconWindow::open({m_services.context, m_services.prompter}, address(), m_icon.caption(), m_icon.game());
     });
@@ -179,9 +179,10 @@ void ServerDetailsWindow::loadServer(const QString& address,
 void ServerDetailsWindow::showUptime()
 {
     const UptimeShares shares = m_services.monitor.uptime(address());
-    m_uptime->setText(
-        QStringLiteral("Uptime: last day %1, week %2, 30 days %3")
-            .arg(UptimeLog::percent(shares.day), UptimeLog::percent(shares.week), UptimeLog::percent(shares.month)));
+    m_uptime->setText(tr("Uptime: last day %1, week %2, 30 days %3")
+                          .arg(UptimeLog::percent(shares.day, locale()),
+                               UptimeLog::percent(shares.week, locale()),
+                               UptimeLog::percent(shares.month, locale())));
 }
 
 void ServerDetailsWindow::update(const PlayerTable& players,
@@ -216,7 +217,7 @@ void ServerDetailsWindow::setTimeOut()
 
 void ServerDetailsWindow::setState(ServerState state, const QString& reason)
 {
-    m_state->setText(QStringLiteral("State: ") + visibleText(stateLine(state, reason)));
+    m_state->setText(tr("State: ") + visibleText(shownStateLine(state, reason)));
     m_icon.setState(state, reason);
     updateIcon();
 }

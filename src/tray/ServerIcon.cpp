@@ -5,6 +5,8 @@
 #include "core/Settings.h"
 #include "store/Stores.h"
 
+#include <QCoreApplication>
+
 namespace trevisk {
 
 IconColours iconColoursFor(const Stores& stores, const AppSettings& settings, const QString& address)
@@ -65,10 +67,10 @@ QString ServerIcon::caption() const
 QString ServerIcon::tip() const
 {
     return caption().left(25) + QStringLiteral("...\r\n") + (m_shortName.isEmpty() ? m_game : m_shortName)
-           + QStringLiteral(" (") + QString::number(m_friends) + QStringLiteral(" friends) Map: ") + m_map
+           + QCoreApplication::translate("trevisk::ServerIcon", " (%n friends) Map: ", nullptr, m_friends) + m_map
            + (m_state == ServerState::Up || m_state == ServerState::Waiting
                   ? QString()
-                  : QStringLiteral("\r\n") + stateLine(m_state, m_stateReason).left(60));
+                  : QStringLiteral("\r\n") + shownStateLine(m_state, m_stateReason).left(60));
 }
 
 QString ServerIcon::text() const

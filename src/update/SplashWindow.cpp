@@ -47,7 +47,7 @@ SplashWindow::SplashWindow(QWidget* parent)
     m_version->setObjectName(QStringLiteral("lblVer"));
     m_version->setGeometry(Size.width() - 220, 150, 200, 32);
     m_checking = whiteLabel(this,
-                            QStringLiteral("CHECKING FOR AN UPDATE...."),
+                            tr("CHECKING FOR AN UPDATE...."),
                             boldFont({QStringLiteral("MS Sans Serif"), QStringLiteral("DejaVu Sans")}, 8.25),
                             Qt::AlignLeft | Qt::AlignVCenter);
     m_checking->setObjectName(QStringLiteral("Label1"));

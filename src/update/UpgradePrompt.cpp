@@ -10,8 +10,8 @@ namespace trevisk {
 
 QString upgradeQuestion(const QString& version, const QString& downloadUrl)
 {
-    return QStringLiteral("An updated version of Trevisk (") + version + QStringLiteral(") is available at\n")
-           + downloadUrl + QStringLiteral("\nWould you like to upgrade?");
+    return UpgradePrompt::tr("An updated version of Trevisk (%1) is available at\n%2\nWould you like to upgrade?")
+        .arg(version, downloadUrl);
 }
 
 UpgradePrompt::UpgradePrompt(QString downloadUrl, UrlOpener open, QWidget* parent)
@@ -20,7 +20,7 @@ UpgradePrompt::UpgradePrompt(QString downloadUrl, UrlOpener open, QWidget* paren
     , m_open(open ? std::move(open) : UrlOpener([](const QUrl& url) { return QDesktopServices::openUrl(url); }))
 {
     setObjectName(QStringLiteral("frmUpgrade"));
-    setWindowTitle(QStringLiteral("Trevisk Upgrade"));
+    setWindowTitle(tr("Trevisk Upgrade"));
     setModal(false);
 
     m_text = new QLabel(this);
@@ -36,9 +36,9 @@ UpgradePrompt::UpgradePrompt(QString downloadUrl, UrlOpener open, QWidget* paren
     palette.setColor(QPalette::WindowText, QColor(0, 0, 128));
     m_text->setPalette(palette);
 
-    auto* yes = new QPushButton(QStringLiteral("&Yes"), this);
+    auto* yes = new QPushButton(tr("&Yes"), this);
     yes->setObjectName(QStringLiteral("cmdYes"));
-    auto* no = new QPushButton(QStringLiteral("&No"), this);
+    auto* no = new QPushButton(tr("&No"), this);
     no->setObjectName(QStringLiteral("cmdNo"));
     connect(yes, &QPushButton::clicked, this, &UpgradePrompt::answerYes);
     connect(no, &QPushButton::clicked, this, &QDialog::reject);

@@ -1,3 +1,9 @@
 trevisk_add_test(core Catalogue LIBS trevisk_core trevisk_testsupport)
 trevisk_add_test(core Settings LIBS trevisk_core trevisk_testsupport)
 trevisk_add_test(core Routines LIBS trevisk_core trevisk_testsupport)
+# Every text marked for translation has its finished German entry.
+add_test(NAME core.GermanCatalogue
+    COMMAND ${CMAKE_COMMAND} -DLUPDATE=$<TARGET_FILE:Qt6::lupdate> -DSOURCES=${PROJECT_SOURCE_DIR}/src
+        -DTS=${PROJECT_SOURCE_DIR}/translations/trevisk_de.ts -DWORK=${CMAKE_CURRENT_BINARY_DIR}/catalogue_check
+        -P ${CMAKE_CURRENT_LIST_DIR}/CheckCatalogue.cmake)
+set_tests_properties(core.GermanCatalogue PROPERTIES LABELS core TIMEOUT 60)

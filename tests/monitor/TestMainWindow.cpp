@@ -1,4 +1,5 @@
 #include "MonitorFixture.h"
+#include "core/Translations.h"
 #include "dialogs/AboutBox.h"
 #include "dialogs/DialogTesting.h"
 #include "dialogs/MapEntryDialog.h"
@@ -19,6 +20,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
+#include <QFile>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -32,6 +34,7 @@
 #include <QStyledItemDelegate>
 #include <QTableView>
 #include <QTimer>
+#include <QXmlStreamReader>
 
 #include <algorithm>
 
@@ -48,6 +51,48 @@ struct Window
     Prompter::Icon lastIcon() const { return f.prompter.asked.last().icon; }
     void select(int row) { main.grid()->selectRow(row); }
 };
+
+// Every source text of the German catalogue that reads differently in German.
+QSet<QString> germanSources()
+{
+    QFile file(QStringLiteral(TREVISK_TS_DE));
+    if (!file.open(QIODevice::ReadOnly))
+        qFatal("cannot read %s", TREVISK_TS_DE);
+    QXmlStreamReader xml(&file);
+    QSet<QString> sources;
+    QString source;
+    while (!xml.atEnd()) {
+        xml.readNext();
+        if (xml.isStartElement() && xml.name() == QLatin1String("source"))
+            source = xml.readElementText(QXmlStreamReader::IncludeChildElements);
+        else if (xml.isStartElement() && xml.name() == QLatin1String("translation")
+                 && xml.readElementText(QXmlStreamReader::IncludeChildElements) != source)
+            sources.insert(source);
+    }
+    if (xml.hasError())
+        qFatal("%s: %s", TREVISK_TS_DE, qPrintable(xml.errorString()));
+    return sources;
+}
+
+// The captions a person reads in a window: its title, labels, buttons, frames, menus and their entries.
+QStringList captions(const QWidget* window)
+{
+    QStringList texts{window->windowTitle()};
+    for (const QLabel* label : window->findChildren<QLabel*>())
+        texts << label->text();
+    for (const QAbstractButton* button : window->findChildren<QAbstractButton*>())
+        texts << button->text();
+    for (const QGroupBox* box : window->findChildren<QGroupBox*>())
+        texts << box->title();
+    for (const QComboBox* box : window->findChildren<QComboBox*>())
+        for (int i = 0; i < box->count(); ++i)
+            texts << box->itemText(i);
+    for (const QMenu* menu : window->findChildren<QMenu*>())
+        texts << menu->title();
+    for (const QAction* action : window->findChildren<QAction*>())
+        texts << action->text();
+    return texts;
+}
 
 StatusRow styled(const char* address, const char* manRef, bool answered, int friends)
 {
@@ -358,6 +403,67 @@ private slots:
         auto* settings = w.main.findChild<QDialog*>();
         QVERIFY(QTest::qWaitForWindowExposed(settings));
         QVERIFY(settings->grab().save(folder + QStringLiteral("/settings-dialog-dark.png")));
+    }
+
+    // Under German no caption of the main window, its menus or the settings reads as its English
+    // source; TREVISK_SCREENSHOTS=FOLDER also saves both for people, to check that the texts fit.
+    void germanCaptions()
+    {
+        const QSet<QString> german = germanSources();
+        QVERIFY(german.contains(QStringLiteral("&Configure Trevisk...")));
+        Translations::load(QLocale(QLocale::German, QLocale::Germany));
+        const auto english = qScopeGuard([] { Translations::unload(); });
+        MonitorFixture f;
+        f.start();
+        Window w{f};
+        QCOMPARE(entry(&w.main, QStringLiteral("E&instellungen"))->text(), QStringLiteral("E&instellungen"));
+        for (int i = 0; i < SoundSlotCount; ++i)
+            f.context.settings.soundPath[size_t(i)] = QStringLiteral("/opt/trevisk/sounds/%1.wav").arg(i);
+        entry(&w.main, QStringLiteral("Trevisk &einrichten..."))->trigger();
+        auto* settings = w.main.findChild<QDialog*>();
+        QVERIFY(settings);
+        QCOMPARE(settings->windowTitle(), QStringLiteral("Einstellungen"));
+        // Qt's own buttons come from its German catalogue.
+        QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Abbrechen"));
+        for (const char* other :
+             {"E-Mail-Benachrichtigung...", "&Spielpfade festlegen...", "&Freunde...", "&Lieblingskarten..."})
+            entry(&w.main, QString::fromUtf8(other))->trigger();
+        QCOMPARE(w.main.findChildren<QDialog*>().size(), 5);
+        QList<const QWidget*> windows{&w.main};
+        for (const QDialog* dialog : w.main.findChildren<QDialog*>())
+            windows << dialog;
+        for (const QWidget* window : windows)
+            for (const QString& text : captions(window))
+                QVERIFY2(!german.contains(text), qPrintable(QStringLiteral("English caption: ") + text));
+
+        const QString folder = qEnvironmentVariable("TREVISK_SCREENSHOTS");
+        if (folder.isEmpty())
+            return;
+        const QDateTime now(QDate(2026, 12, 7), QTime(21, 30, 5));
+        std::vector<StatusRow> rows;
+        for (int n = 1; n <= 4; ++n) {
+            StatusRow r = statusRow(QStringLiteral("127.0.0.1:%1").arg(27960 + n), QStringLiteral("Quake 3"));
+            r.name = QStringLiteral("Sim Quake 3 %1").arg(n);
+            r.ar = now;
+            r.lastRefresh = now.time();
+            r.ping = 20 + 7 * n;
+            r.players = QStringLiteral("%1/16").arg(2 * n);
+            r.map = QStringLiteral("q3dm17");
+            r.state = ServerState::Up;
+            rows.push_back(r);
+        }
+        rows[1].friends = 1;
+        rows[2].manRef = QStringLiteral("1");
+        rows[3].ar = {};
+        rows[3].timeOut = QStringLiteral("1");
+        rows[3].state = ServerState::NoAnswer;
+        f.monitor->status().reset(std::move(rows));
+        w.main.resize(1000, 260);
+        w.main.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w.main));
+        QVERIFY(w.main.grab().save(folder + QStringLiteral("/main-window-de.png")));
+        QVERIFY(QTest::qWaitForWindowExposed(settings));
+        QVERIFY(settings->grab().save(folder + QStringLiteral("/settings-dialog-de.png")));
     }
 
     // Each entry that needs a selection says so, with its own icon; the windows of later work say

@@ -1,4 +1,5 @@
 #include "MonitorFixture.h"
+#include "core/Translations.h"
 #include "query/engines/HalfLifeProtocol.h"
 #include "support/RawUdpServer.h"
 #include "support/TestFiles.h"
@@ -167,6 +168,15 @@ private slots:
         QCOMPARE(points[1].ping, qint16(-1));
         QCOMPARE(points[1].players, qint16(-1));
         QCOMPARE(points[3].players, qint16(2));
+
+        // In German the pop-up reads German and the log line stays English.
+        Translations::load(QLocale(QLocale::German));
+        const auto english = qScopeGuard([] { Translations::unload(); });
+        f.setAnswering(server, false);
+        QVERIFY(f.refresh(server));
+        QVERIFY(f.refresh(server));
+        QCOMPARE(f.logged.last(), name + QStringLiteral(" has gone offline!"));
+        QCOMPARE(f.popped.last(), name + QStringLiteral(" ist offline gegangen!"));
     }
 
     void friendsComeAndGoInOneNotification()

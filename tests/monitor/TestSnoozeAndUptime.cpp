@@ -200,6 +200,8 @@ private slots:
         QCOMPARE(UptimeLog::percent(9999.0 / 10000.0), QStringLiteral("99.9%"));
         QCOMPARE(UptimeLog::percent(1.0), QStringLiteral("100%"));
         QCOMPARE(UptimeLog::percent(std::nullopt), QStringLiteral("-"));
+        // A window shows them in the user's locale.
+        QCOMPARE(UptimeLog::percent(999.0 / 1000.0, QLocale(QLocale::German)), QStringLiteral("99,9%"));
 
         // A damaged file is set aside and the counts start again.
         QFile file(path);

@@ -4,6 +4,7 @@ target_compile_definitions(test_monitor_AlertsAndJoin PRIVATE TREVISK_SMTP_SERVE
 trevisk_add_test(monitor HeadlessAndForm LIBS trevisk_core trevisk_sim trevisk_testsupport)
 trevisk_add_test(monitor StatusAndHistory LIBS trevisk_core trevisk_sim trevisk_testsupport)
 trevisk_add_test(monitor MainWindow GUI LIBS trevisk_ui trevisk_sim trevisk_testsupport)
+target_compile_definitions(test_monitor_MainWindow PRIVATE TREVISK_TS_DE="${PROJECT_SOURCE_DIR}/translations/trevisk_de.ts")
 trevisk_add_test(monitor HostileText GUI LIBS trevisk_ui trevisk_sim trevisk_testsupport)
 trevisk_add_test(monitor ServerListTransfer LIBS trevisk_core trevisk_testsupport)
 trevisk_add_test(monitor SnoozeAndUptime LIBS trevisk_core trevisk_sim trevisk_testsupport)

@@ -1,3 +1,4 @@
+#include "core/Translations.h"
 #include "notify/NotificationQueue.h"
 #include "notify/NotifyWindow.h"
 #include "support/ManualClock.h"
@@ -35,6 +36,28 @@ private slots:
     {
         m_screen = QGuiApplication::primaryScreen()->geometry();
         m_dpi = QGuiApplication::primaryScreen()->logicalDotsPerInchX();
+    }
+
+    // The buttons' texts fit their fixed width, in English and in German.
+    void buttonsFit_data()
+    {
+        QTest::addColumn<QLocale>("locale");
+        QTest::newRow("English") << QLocale::c();
+        QTest::newRow("German") << QLocale(QLocale::German);
+    }
+    void buttonsFit()
+    {
+        QFETCH(QLocale, locale);
+        Translations::load(locale);
+        const auto english = qScopeGuard([] { Translations::unload(); });
+        auto queue = fastQueue(10s);
+        NotifyWindow window(*queue);
+        queue->setMessage(QStringLiteral("Lab Arena has gone offline!"));
+        for (const QPushButton* button : window.findChildren<QPushButton*>()) {
+            QVERIFY(locale == QLocale::c() || !button->text().startsWith(QLatin1String("Dismiss")));
+            QVERIFY2(button->fontMetrics().horizontalAdvance(button->text()) + 4 <= button->width(),
+                     qPrintable(button->text()));
+        }
     }
 
     // The window follows the queue from below the screen up to rest and back down, then hides.

@@ -80,7 +80,8 @@ int runFindCommand(const CommonOptions& options, const QStringList& arguments)
         bool ok = false;
         const int protocol = parser.value(protocolOption).toInt(&ok);
         if (!ok || protocol < 1) {
-            printLine(QStringLiteral("--protocol takes a protocol number, 1 or more"), stderr);
+            printLine(QCoreApplication::translate("FindCommand", "--protocol takes a protocol number, 1 or more"),
+                      stderr);
             return 2;
         }
         request.protocol = protocol;
@@ -105,7 +106,8 @@ int runFindCommand(const CommonOptions& options, const QStringList& arguments)
         bool ok = false;
         const int milliseconds = parser.value(timeoutOption).toInt(&ok);
         if (!ok || milliseconds < 1) {
-            printLine(QStringLiteral("--timeout takes a number of milliseconds, 1 or more"), stderr);
+            printLine(QCoreApplication::translate("FindCommand", "--timeout takes a number of milliseconds, 1 or more"),
+                      stderr);
             return 2;
         }
         timing.timeOut = std::chrono::milliseconds(milliseconds);
@@ -148,7 +150,7 @@ int runFindCommand(const CommonOptions& options, const QStringList& arguments)
     };
     QString lastProgress;
     const auto progress = [&] {
-        const QString line = QStringLiteral("%1 listed, %2 of %3 answered")
+        const QString line = QCoreApplication::translate("FindCommand", "%1 listed, %2 of %3 answered")
                                  .arg(finder.found().size())
                                  .arg(finder.answeredCount())
                                  .arg(finder.queriedCount());
@@ -165,7 +167,7 @@ int runFindCommand(const CommonOptions& options, const QStringList& arguments)
     ticker.start();
     QObject::connect(&finder, &ServerFinder::masterFinished, &finder, [&](int index) {
         const ServerFinder::MasterOutcome& master = finder.masters()[static_cast<size_t>(index)];
-        printLine(QStringLiteral("%1: %2 servers listed in %3 s%4")
+        printLine(QCoreApplication::translate("FindCommand", "%1: %2 servers listed in %3 s%4")
                       .arg(master.master)
                       .arg(master.listed)
                       .arg(seconds())
@@ -182,7 +184,8 @@ int runFindCommand(const CommonOptions& options, const QStringList& arguments)
         write(shown == 0 ? QByteArrayLiteral("[\n]\n") : QByteArrayLiteral("\n]\n"));
     std::fflush(stdout);
     progress();
-    printLine(QStringLiteral("%1 shown; all done in %2 s").arg(shown).arg(seconds()), stderr);
+    printLine(QCoreApplication::translate("FindCommand", "%1 shown; all done in %2 s").arg(shown).arg(seconds()),
+              stderr);
     const auto& masters = finder.masters();
     const bool listed = std::any_of(
         masters.begin(), masters.end(), [](const auto& master) { return master.listed > 0 || master.error.isEmpty(); });

@@ -6,6 +6,7 @@
 #include "store/Stores.h"
 
 #include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QLockFile>
@@ -33,9 +34,10 @@ parseArguments(const CommonOptions& common, const QStringList& arguments, bool w
     parser.addOptions({dataDirOption, configOption});
     if (withChoice)
         parser.addOptions({mergeOption, replaceOption});
-    const QString usage = withChoice
-                              ? QStringLiteral("Usage: trevisk import FILE [--merge | --replace] [--data-dir DIR]")
-                              : QStringLiteral("Usage: trevisk export FILE [--data-dir DIR]");
+    const QString usage =
+        withChoice ? QCoreApplication::translate("ImportExportCommands",
+                                                 "Usage: trevisk import FILE [--merge | --replace] [--data-dir DIR]")
+                   : QCoreApplication::translate("ImportExportCommands", "Usage: trevisk export FILE [--data-dir DIR]");
 
     if (!parser.parse(QStringList{QStringLiteral("trevisk")} + arguments)) {
         printLine(parser.errorText() + QLatin1Char('\n') + usage, stderr);
@@ -54,7 +56,9 @@ parseArguments(const CommonOptions& common, const QStringList& arguments, bool w
     if (parser.isSet(configOption))
         result.options.configFile = parser.value(configOption);
     if (withChoice && parser.isSet(mergeOption) && parser.isSet(replaceOption)) {
-        printLine(QStringLiteral("Pass either --merge or --replace, not both.\n") + usage, stderr);
+        printLine(QCoreApplication::translate("ImportExportCommands", "Pass either --merge or --replace, not both.\n")
+                      + usage,
+                  stderr);
         return std::nullopt;
     }
     if (withChoice && parser.isSet(mergeOption))
@@ -72,7 +76,7 @@ QString loadServers(Stores& stores)
 
 QString unreadableList(const Stores& stores, const QString& error)
 {
-    return QStringLiteral("The server list %1 cannot be read: %2")
+    return QCoreApplication::translate("ImportExportCommands", "The server list %1 cannot be read: %2")
         .arg(QDir::toNativeSeparators(stores.filePath(ServersFile)), error);
 }
 
@@ -102,7 +106,7 @@ int runExportCommand(const CommonOptions& common, const QStringList& arguments)
         printLine(exportFailureText(parsed->file, error).replace(QStringLiteral("\r\n"), QStringLiteral("\n")), stderr);
         return 1;
     }
-    printMessage(QString::fromLatin1(ExportCompleteText));
+    printMessage(QCoreApplication::translate("ServerListTransfer", ExportCompleteText));
     return 0;
 }
 
@@ -112,23 +116,25 @@ int runImportCommand(const CommonOptions& common, const QStringList& arguments)
     if (!parsed)
         return 2;
     if (!QFileInfo::exists(parsed->file) && !QFileInfo(parsed->file).isSymLink()) {
-        printLine(QStringLiteral("The file %1 does not exist.").arg(parsed->file), stderr);
+        printLine(QCoreApplication::translate("ImportExportCommands", "The file %1 does not exist.").arg(parsed->file),
+                  stderr);
         return 1;
     }
     if (const QString refusal = notRegularFile(parsed->file); !refusal.isEmpty()) {
-        printLine(refusal + QStringLiteral(": nothing was imported."), stderr);
+        printLine(refusal + QCoreApplication::translate("ImportExportCommands", ": nothing was imported."), stderr);
         return 1;
     }
     const QString dataDir = resolveDataDir(parsed->options.dataDir, parsed->options.programDir);
     if (!QDir().mkpath(dataDir)) {
-        printLine(QStringLiteral("The data folder %1 cannot be created.").arg(QDir::toNativeSeparators(dataDir)),
+        printLine(QCoreApplication::translate("ImportExportCommands", "The data folder %1 cannot be created.")
+                      .arg(QDir::toNativeSeparators(dataDir)),
                   stderr);
         return 1;
     }
     // A running monitor owns the list in memory and would overwrite the file at its next edit.
     const DataLock lock = acquireDataLock(dataDir);
     if (!lock && !lock.failure.isEmpty()) {
-        printLine(lock.failure + QStringLiteral(" Nothing was imported."), stderr);
+        printLine(lock.failure + QCoreApplication::translate("ImportExportCommands", " Nothing was imported."), stderr);
         return 1;
     }
     if (!lock) {
@@ -140,12 +146,14 @@ int runImportCommand(const CommonOptions& common, const QStringList& arguments)
     }
     Stores stores(dataDir);
     if (const QString error = loadServers(stores); !error.isEmpty()) {
-        printLine(unreadableList(stores, error) + QStringLiteral("; nothing was imported."), stderr);
+        printLine(unreadableList(stores, error)
+                      + QCoreApplication::translate("ImportExportCommands", "; nothing was imported."),
+                  stderr);
         return 1;
     }
     // A replacement drops the custom alert texts of the servers that go.
     if (const QString error = stores.read(stores.custEmail, CustEmailFile); !error.isEmpty()) {
-        printLine(QStringLiteral("%1 cannot be read: %2; nothing was imported.")
+        printLine(QCoreApplication::translate("ImportExportCommands", "%1 cannot be read: %2; nothing was imported.")
                       .arg(QDir::toNativeSeparators(stores.filePath(CustEmailFile)), error),
                   stderr);
         return 1;

@@ -84,14 +84,15 @@ bool readTargets(const QString& path, std::vector<QueryRound::Target>& targets, 
     }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        error = QStringLiteral("Cannot read %1: %2").arg(path, file.errorString());
+        error = QCoreApplication::translate("QueryCommand", "Cannot read %1: %2").arg(path, file.errorString());
         return false;
     }
     const QByteArray bytes = file.read(MaxTargetFileBytes + 1);
     QStringDecoder utf8(QStringDecoder::Utf8);
     const QString content = utf8.decode(bytes);
     if (bytes.size() > MaxTargetFileBytes || utf8.hasError() || bytes.contains('\0')) {
-        error = QStringLiteral("%1 is not a text file of \"game<TAB>address\" lines").arg(path);
+        error = QCoreApplication::translate("QueryCommand", "%1 is not a text file of \"game<TAB>address\" lines")
+                    .arg(path);
         return false;
     }
     int lineNumber = 0;
@@ -102,13 +103,16 @@ bool readTargets(const QString& path, std::vector<QueryRound::Target>& targets, 
             continue;
         const qsizetype tab = line.indexOf(QLatin1Char('\t'));
         if (tab < 0) {
-            error = QStringLiteral("%1:%2: expected a game name, a tab and an address").arg(path).arg(lineNumber);
+            error = QCoreApplication::translate("QueryCommand", "%1:%2: expected a game name, a tab and an address")
+                        .arg(path)
+                        .arg(lineNumber);
             return false;
         }
         targets.push_back({line.left(tab).trimmed(), line.mid(tab + 1).trimmed()});
     }
     if (targets.empty()) {
-        error = QStringLiteral("%1 lists no server: expected \"game<TAB>address\" lines").arg(path);
+        error = QCoreApplication::translate("QueryCommand", "%1 lists no server: expected \"game<TAB>address\" lines")
+                    .arg(path);
         return false;
     }
     return true;
@@ -134,19 +138,25 @@ int runQueryCommand(const CommonOptions&, const QStringList& arguments)
     if (parser.isSet(fileOption)) {
         QString error;
         if (!positional.isEmpty() || !readTargets(parser.value(fileOption), targets, error)) {
-            printLine(error.isEmpty() ? QStringLiteral("Usage: trevisk query --file FILE [--json]") : error, stderr);
+            printLine(error.isEmpty()
+                          ? QCoreApplication::translate("QueryCommand", "Usage: trevisk query --file FILE [--json]")
+                          : error,
+                      stderr);
             return 2;
         }
     } else if (positional.size() == 2) {
         targets.push_back({positional.at(0), positional.at(1)});
     } else {
-        printLine(QStringLiteral("Usage: trevisk query GAME ADDRESS [--json] | trevisk query --file FILE [--json]"),
-                  stderr);
+        printLine(
+            QCoreApplication::translate(
+                "QueryCommand", "Usage: trevisk query GAME ADDRESS [--json] | trevisk query --file FILE [--json]"),
+            stderr);
         return 2;
     }
     for (const QueryRound::Target& target : targets) {
         if (!findGame(target.game))
-            printLine(QStringLiteral("Unknown game \"%1\" for %2: nothing is sent").arg(target.game, target.address),
+            printLine(QCoreApplication::translate("QueryCommand", "Unknown game \"%1\" for %2: nothing is sent")
+                          .arg(target.game, target.address),
                       stderr);
     }
 
@@ -159,7 +169,9 @@ int runQueryCommand(const CommonOptions&, const QStringList& arguments)
         bool ok = false;
         const int milliseconds = parser.value(timeoutOption).toInt(&ok);
         if (!ok || milliseconds < 1) {
-            printLine(QStringLiteral("--timeout takes a number of milliseconds, 1 or more"), stderr);
+            printLine(
+                QCoreApplication::translate("QueryCommand", "--timeout takes a number of milliseconds, 1 or more"),
+                stderr);
             return 2;
         }
         timing.timeOut = std::chrono::milliseconds(milliseconds);

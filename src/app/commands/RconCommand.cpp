@@ -57,7 +57,7 @@ std::optional<Arguments> parse(const QStringList& arguments, QString& problem)
         } else if (!optionsDone
                    && (argument == QLatin1String("--password-file") || argument == QLatin1String("--timeout"))) {
             if (i + 1 >= arguments.size()) {
-                problem = QStringLiteral("%1 needs a value").arg(argument);
+                problem = QCoreApplication::translate("RconCommand", "%1 needs a value").arg(argument);
                 return std::nullopt;
             }
             const QString value = arguments.at(++i);
@@ -67,7 +67,8 @@ std::optional<Arguments> parse(const QStringList& arguments, QString& problem)
                 bool ok = false;
                 const int ms = value.toInt(&ok);
                 if (!ok || ms < 1) {
-                    problem = QStringLiteral("--timeout takes a number of milliseconds, 1 or more");
+                    problem = QCoreApplication::translate("RconCommand",
+                                                          "--timeout takes a number of milliseconds, 1 or more");
                     return std::nullopt;
                 }
                 parsed.timeout = std::chrono::milliseconds(ms);
@@ -81,7 +82,7 @@ std::optional<Arguments> parse(const QStringList& arguments, QString& problem)
         }
     }
     if (words.size() < 3) {
-        problem = QStringLiteral("Expected a game, an address and a command");
+        problem = QCoreApplication::translate("RconCommand", "Expected a game, an address and a command");
         return std::nullopt;
     }
     parsed.game = words.takeFirst();
@@ -99,19 +100,19 @@ std::optional<QString> readPasswordFile(const QString& path, QString& problem)
     }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        problem = QStringLiteral("Cannot read %1: %2").arg(path, file.errorString());
+        problem = QCoreApplication::translate("RconCommand", "Cannot read %1: %2").arg(path, file.errorString());
         return std::nullopt;
     }
     const QByteArray bytes = file.read(MaxPasswordFileBytes + 1);
     if (bytes.size() > MaxPasswordFileBytes) {
-        problem = QStringLiteral("%1 is too large for a password file").arg(path);
+        problem = QCoreApplication::translate("RconCommand", "%1 is too large for a password file").arg(path);
         return std::nullopt;
     }
     QString line = QString::fromUtf8(bytes.left(bytes.indexOf('\n')));
     if (line.endsWith(QLatin1Char('\r')))
         line.chop(1);
     if (line.isEmpty()) {
-        problem = QStringLiteral("%1 holds no password on its first line").arg(path);
+        problem = QCoreApplication::translate("RconCommand", "%1 holds no password on its first line").arg(path);
         return std::nullopt;
     }
     return line;
@@ -166,7 +167,9 @@ int runRconCommand(const CommonOptions& options, const QStringList& arguments)
     }
     RconClient client;
     if (!rconDialect(parsed->game)) {
-        printLine(QStringLiteral("Remote RCON is not supported for %1").arg(visibleText(parsed->game)), stderr);
+        printLine(QCoreApplication::translate("RconCommand", "Remote RCON is not supported for %1")
+                      .arg(visibleText(parsed->game)),
+                  stderr);
         return BadUsage;
     }
     QString password;
@@ -182,7 +185,8 @@ int runRconCommand(const CommonOptions& options, const QStringList& arguments)
     } else {
         password = rememberedPassword(options, parsed->address);
         if (password.isEmpty()) {
-            printLine(QStringLiteral("No rcon password is remembered for %1: use --password-file FILE.")
+            printLine(QCoreApplication::translate("RconCommand",
+                                                  "No rcon password is remembered for %1: use --password-file FILE.")
                           .arg(visibleText(parsed->address)),
                       stderr);
             return BadUsage;
@@ -190,7 +194,9 @@ int runRconCommand(const CommonOptions& options, const QStringList& arguments)
     }
     client.setAnswerTimeout(parsed->timeout);
     if (!client.open(parsed->game, parsed->address)) {
-        printLine(QStringLiteral("%1 names no host and port").arg(visibleText(parsed->address)), stderr);
+        printLine(
+            QCoreApplication::translate("RconCommand", "%1 names no host and port").arg(visibleText(parsed->address)),
+            stderr);
         return BadUsage;
     }
 
@@ -224,26 +230,33 @@ int runRconCommand(const CommonOptions& options, const QStringList& arguments)
     QObject::connect(&client, &RconClient::sent, &loop, startCeiling);
     QObject::connect(&ceiling, &QTimer::timeout, &loop, [&] {
         if (!answered) {
-            stop(NoAnswer, QStringLiteral("No answer from %1.").arg(visibleText(parsed->address)));
+            stop(NoAnswer,
+                 QCoreApplication::translate("RconCommand", "No answer from %1.").arg(visibleText(parsed->address)));
             return;
         }
         // A reply that keeps trickling in is cut where the time ran out; what came is shown.
-        stop(Answered, QStringLiteral("The reply was still coming when the time ran out: the rest is not shown."));
+        stop(Answered,
+             QCoreApplication::translate("RconCommand",
+                                         "The reply was still coming when the time ran out: the rest is not shown."));
     });
     QObject::connect(&client, &RconClient::replied, &loop, [&](const QByteArray& text) {
         if (!answered) {
             answered = true;
             firstReply = rconRefusal(text);
         }
-        printer.add(text.isEmpty() ? QString::fromLatin1(CommandAcceptedText) + QLatin1Char('\n')
-                                   : rconDisplayText(text));
+        printer.add(text.isEmpty()
+                        ? QCoreApplication::translate("RconProtocol", CommandAcceptedText) + QLatin1Char('\n')
+                        : rconDisplayText(text));
         quiet.start();
     });
     QObject::connect(&client, &RconClient::noAnswer, &loop, [&] {
         if (!answered)
-            stop(NoAnswer, QStringLiteral("No answer from %1.").arg(visibleText(parsed->address)));
+            stop(NoAnswer,
+                 QCoreApplication::translate("RconCommand", "No answer from %1.").arg(visibleText(parsed->address)));
     });
-    QObject::connect(&client, &RconClient::refused, &loop, [&] { stop(Offline, QString::fromLatin1(OfflineText)); });
+    QObject::connect(&client, &RconClient::refused, &loop, [&] {
+        stop(Offline, QCoreApplication::translate("RconProtocol", OfflineText));
+    });
     QObject::connect(&client, &RconClient::failed, &loop, [&](const QString& description, int, bool) {
         stop(Failed, visibleText(description));
     });
@@ -253,7 +266,8 @@ int runRconCommand(const CommonOptions& options, const QStringList& arguments)
         loop.exec();
     printer.finish();
     if (exitCode == Answered && !firstReply.isEmpty()) {
-        printLine(QStringLiteral("The server refused the command: %1").arg(firstReply), stderr);
+        printLine(QCoreApplication::translate("RconCommand", "The server refused the command: %1").arg(firstReply),
+                  stderr);
         return Refused;
     }
     return exitCode;

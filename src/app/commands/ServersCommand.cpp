@@ -11,6 +11,7 @@
 #include "store/Stores.h"
 
 #include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QDir>
 #include <QLockFile>
 #include <QSettings>
@@ -37,22 +38,24 @@ QString describe(const ServerRecord& record, const ServerExtras& extras = {})
 {
     QStringList options;
     if (record.manualRefresh.value_or(0) == 1)
-        options << QStringLiteral("manual refresh");
+        options << QCoreApplication::translate("ServersCommand", "manual refresh");
     if (record.option1.value_or(0) != 0)
-        options << QStringLiteral("query port %1").arg(*record.option1);
+        options << QCoreApplication::translate("ServersCommand", "query port %1").arg(*record.option1);
     const int tray = record.tray.value_or(0);
     if (tray != 0)
-        options << (tray == 1 ? QStringLiteral("tray") : QStringLiteral("tray by default"));
+        options << (tray == 1 ? QStringLiteral("tray")
+                              : QCoreApplication::translate("ServersCommand", "tray by default"));
     if (record.option5.value_or(0) == 1)
-        options << QStringLiteral("no mail");
+        options << QCoreApplication::translate("ServersCommand", "no mail");
     if (extras.snooze) {
         if (const auto until = extras.snooze->snoozedUntil(record.addressText(), extras.now))
-            options << QStringLiteral("alerts snoozed ") + AlertSnooze::describe(*until, extras.now);
+            options << QCoreApplication::translate("ServersCommand", "alerts snoozed ")
+                           + AlertSnooze::describe(*until, extras.now);
     }
     if (extras.uptime) {
         const UptimeShares shares = extras.uptime->shares(record.addressText(), extras.now);
         if (shares.month)
-            options << QStringLiteral("uptime ") + UptimeLog::describe(shares);
+            options << QCoreApplication::translate("ServersCommand", "uptime ") + UptimeLog::describe(shares);
     }
     // An imported list may hold anything in its texts.
     return visibleText(record.gameText()) + QLatin1Char('\t') + visibleText(record.addressText()) + QLatin1Char('\t')
@@ -65,7 +68,7 @@ std::unique_ptr<QLockFile> lockForChange(const QString& dataDir)
     QDir().mkpath(dataDir);
     DataLock lock = acquireDataLock(dataDir);
     if (!lock && !lock.failure.isEmpty()) {
-        printLine(lock.failure + QStringLiteral(" Nothing was changed."), stderr);
+        printLine(lock.failure + QCoreApplication::translate("ServersCommand", " Nothing was changed."), stderr);
     } else if (!lock) {
         printLine(QStringLiteral("A Trevisk monitor is using the data folder %1: nothing was changed. "
                                  "Close it, or make the change from its window.")
@@ -91,9 +94,10 @@ int addServer(const CommonOptions& options, Stores& stores, const QStringList& a
     const QString game = parser.positionalArguments().at(0);
     const QString address = parser.positionalArguments().at(1);
     if (!findGame(game)) {
-        printLine(QStringLiteral("\"%1\" is not a game Trevisk knows. The games are:\n  %2")
-                      .arg(game, sortedGameList().join(QStringLiteral("\n  "))),
-                  stderr);
+        printLine(
+            QCoreApplication::translate("ServersCommand", "\"%1\" is not a game Trevisk knows. The games are:\n  %2")
+                .arg(game, sortedGameList().join(QStringLiteral("\n  "))),
+            stderr);
         return 1;
     }
     const auto settingsStore = openSettings(options.configFile);
@@ -112,7 +116,7 @@ int addServer(const CommonOptions& options, Stores& stores, const QStringList& a
     if (parser.isSet(trayOption)) {
         const QString tray = parser.value(trayOption);
         if (tray != QLatin1String("0") && tray != QLatin1String("1") && tray != QLatin1String("2")) {
-            printLine(QStringLiteral("--tray takes 0, 1 or 2"), stderr);
+            printLine(QCoreApplication::translate("ServersCommand", "--tray takes 0, 1 or 2"), stderr);
             return 2;
         }
         form.tray = tray.toInt();
@@ -122,17 +126,19 @@ int addServer(const CommonOptions& options, Stores& stores, const QStringList& a
     form.iconOff = settings.iconOff;
     form.iconBack = settings.iconBack;
     if (form.port.trimmed().isEmpty() && !form.host.trimmed().isEmpty())
-        printLine(QStringLiteral("Port not specified: using the default port of %1, %2.").arg(game, defaultPort(game)));
+        printLine(QCoreApplication::translate("ServersCommand", "Port not specified: using the default port of %1, %2.")
+                      .arg(game, defaultPort(game)));
     const ServerFormCheck check = checkServerForm(form, QString(), stores, &resolveHostAddress, true);
     if (!check.ok) {
         printLine(check.message, stderr);
         return 1;
     }
     if (const QString error = saveServerForm(stores, QString(), check, QString()); !error.isEmpty()) {
-        printLine(QStringLiteral("The server list could not be saved: %1").arg(error), stderr);
+        printLine(QCoreApplication::translate("ServersCommand", "The server list could not be saved: %1").arg(error),
+                  stderr);
         return 1;
     }
-    printLine(QStringLiteral("Added %1").arg(describe(check.record)));
+    printLine(QCoreApplication::translate("ServersCommand", "Added %1").arg(describe(check.record)));
     return 0;
 }
 
@@ -145,26 +151,32 @@ int removeServer(Stores& stores, const QStringList& arguments)
     const QString address = arguments.first();
     const ServerRemoval removal = removeServerRecord(stores, address);
     if (!removal.found) {
-        printLine(QStringLiteral("%1 is not in the server list.").arg(address), stderr);
+        printLine(QCoreApplication::translate("ServersCommand", "%1 is not in the server list.").arg(address), stderr);
         return 1;
     }
     if (!removal.serversError.isEmpty()) {
-        printLine(QStringLiteral("The server list could not be saved: %1").arg(removal.serversError), stderr);
+        printLine(QCoreApplication::translate("ServersCommand", "The server list could not be saved: %1")
+                      .arg(removal.serversError),
+                  stderr);
         return 1;
     }
     if (!removal.messagesError.isEmpty()) {
-        printLine(QStringLiteral("The custom alert texts could not be saved: %1").arg(removal.messagesError), stderr);
+        printLine(QCoreApplication::translate("ServersCommand", "The custom alert texts could not be saved: %1")
+                      .arg(removal.messagesError),
+                  stderr);
         return 1;
     }
     // A server listed again later starts with its alerts on.
     AlertSnooze snooze(stores.filePath(SnoozeFile), AlertSnooze::CommandWait);
     if (snooze.load().isEmpty() && snooze.snoozedUntil(address, SystemClock().now())) {
         if (const QString error = snooze.resume(address); !error.isEmpty()) {
-            printLine(QStringLiteral("The alert snoozes could not be saved: %1").arg(error), stderr);
+            printLine(
+                QCoreApplication::translate("ServersCommand", "The alert snoozes could not be saved: %1").arg(error),
+                stderr);
             return 1;
         }
     }
-    printLine(QStringLiteral("Removed %1").arg(address));
+    printLine(QCoreApplication::translate("ServersCommand", "Removed %1").arg(address));
     return 0;
 }
 
@@ -178,14 +190,17 @@ int snoozeServer(Stores& stores, const QStringList& arguments)
     const QString word = arguments.at(1).trimmed().toLower();
     const auto length = AlertSnooze::lengthFromText(word);
     if (!length && word != QLatin1String("off")) {
-        printLine(
-            QStringLiteral("\"%1\" is not a snooze length: use 1h, 8h, tomorrow, on or off.").arg(arguments.at(1)),
-            stderr);
+        printLine(QCoreApplication::translate("ServersCommand",
+                                              "\"%1\" is not a snooze length: use 1h, 8h, tomorrow, on or off.")
+                      .arg(arguments.at(1)),
+                  stderr);
         return 2;
     }
     const ServerRecord* record = findServerRecord(stores, address);
     if (!record) {
-        printLine(QStringLiteral("%1 is not in the server list.").arg(visibleText(address)), stderr);
+        printLine(
+            QCoreApplication::translate("ServersCommand", "%1 is not in the server list.").arg(visibleText(address)),
+            stderr);
         return 1;
     }
     const SystemClock clock;
@@ -194,14 +209,15 @@ int snoozeServer(Stores& stores, const QStringList& arguments)
     const QString error =
         length ? snooze.snooze(record->addressText(), *length, now) : snooze.resume(record->addressText());
     if (!error.isEmpty()) {
-        printLine(QStringLiteral("The snooze could not be saved: %1").arg(error), stderr);
+        printLine(QCoreApplication::translate("ServersCommand", "The snooze could not be saved: %1").arg(error),
+                  stderr);
         return 1;
     }
     if (length) {
-        printLine(QStringLiteral("Alerts of %1 snoozed %2")
+        printLine(QCoreApplication::translate("ServersCommand", "Alerts of %1 snoozed %2")
                       .arg(record->addressText(), AlertSnooze::describe(AlertSnooze::endOf(*length, now), now)));
     } else {
-        printLine(QStringLiteral("Alerts of %1 are on").arg(record->addressText()));
+        printLine(QCoreApplication::translate("ServersCommand", "Alerts of %1 are on").arg(record->addressText()));
     }
     return 0;
 }
@@ -229,7 +245,7 @@ int runServersCommand(const CommonOptions& options, const QStringList& arguments
     for (const auto& [error, file] : {std::pair{stores.read(stores.servers, ServersFile), ServersFile},
                                       std::pair{stores.read(stores.custEmail, CustEmailFile), CustEmailFile}}) {
         if (!error.isEmpty()) {
-            printLine(QStringLiteral("%1 cannot be read: %2; nothing was changed.")
+            printLine(QCoreApplication::translate("ServersCommand", "%1 cannot be read: %2; nothing was changed.")
                           .arg(QDir::toNativeSeparators(stores.filePath(file)), error),
                       stderr);
             return 1;

@@ -5,6 +5,7 @@
 #include "notify/SmtpMailer.h"
 
 #include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QEventLoop>
 #include <QSettings>
 
@@ -21,18 +22,23 @@ int runTestMailCommand(const CommonOptions& options, const QStringList& argument
     parser.addOptions({dataDirOption, configOption});
     if (!parser.parse(QStringList{QStringLiteral("test-mail")} + arguments)
         || !parser.positionalArguments().isEmpty()) {
-        const QString problem =
-            parser.errorText().isEmpty()
-                ? QStringLiteral("Unexpected argument: %1").arg(parser.positionalArguments().join(QLatin1Char(' ')))
-                : parser.errorText();
-        printLine(problem + QStringLiteral("\nUsage: trevisk test-mail [--config FILE] [--data-dir DIR]"), stderr);
+        const QString problem = parser.errorText().isEmpty()
+                                    ? QCoreApplication::translate("TestMailCommand", "Unexpected argument: %1")
+                                          .arg(parser.positionalArguments().join(QLatin1Char(' ')))
+                                    : parser.errorText();
+        printLine(problem
+                      + QCoreApplication::translate("TestMailCommand",
+                                                    "\nUsage: trevisk test-mail [--config FILE] [--data-dir DIR]"),
+                  stderr);
         return 2;
     }
     // The test mail reads only the settings; --data-dir is taken for the same command line as the others.
     const QString configFile = parser.isSet(configOption) ? parser.value(configOption) : options.configFile;
     const std::unique_ptr<QSettings> store = openSettings(configFile);
     if (store->status() != QSettings::NoError) {
-        printLine(QStringLiteral("Test Failed! The settings file %1 cannot be read.").arg(store->fileName()), stderr);
+        printLine(QCoreApplication::translate("TestMailCommand", "Test Failed! The settings file %1 cannot be read.")
+                      .arg(store->fileName()),
+                  stderr);
         return 1;
     }
     const EmailSettings settings = EmailSettings::load(*store);
@@ -57,10 +63,10 @@ int runTestMailCommand(const CommonOptions& options, const QStringList& argument
     if (!finished)
         loop.exec();
     if (failure) {
-        printLine(QStringLiteral("Test Failed! ") + *failure, stderr);
+        printLine(QCoreApplication::translate("TestMailCommand", "Test Failed! ") + *failure, stderr);
         return 1;
     }
-    printLine(QStringLiteral("Mail Sent!"));
+    printLine(QCoreApplication::translate("TestMailCommand", "Mail Sent!"));
     return 0;
 }
 

@@ -1,0 +1,32 @@
+# Runs lupdate over the sources into a copy of a catalogue and fails, listing them, when a marked
+# text has no finished translation there (new texts come in as unfinished).
+# cmake -DLUPDATE=... -DSOURCES=DIR -DTS=FILE -DWORK=DIR -P CheckCatalogue.cmake
+get_filename_component(name ${TS} NAME)
+file(REMOVE_RECURSE ${WORK})
+file(MAKE_DIRECTORY ${WORK})
+file(COPY ${TS} DESTINATION ${WORK})
+execute_process(COMMAND ${LUPDATE} -locations none -no-obsolete ${SOURCES} -ts ${WORK}/${name}
+    RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE output)
+if(NOT result EQUAL 0)
+    message(FATAL_ERROR "lupdate failed:\n${output}")
+endif()
+file(READ ${WORK}/${name} catalogue)
+string(REPLACE ";" "\\;" catalogue "${catalogue}")
+string(REPLACE "<context>" ";<context>" contexts "${catalogue}")
+set(missing "")
+foreach(context IN LISTS contexts)
+    string(REGEX MATCH "<name>([^<]*)</name>" ignored "${context}")
+    set(context_name "${CMAKE_MATCH_1}")
+    string(REPLACE "<message" ";<message" messages "${context}")
+    foreach(message IN LISTS messages)
+        if(message MATCHES "type=\"(unfinished|vanished|obsolete)\"|<translation></translation>|<translation/>")
+            string(REGEX MATCH "<source>([^<]*)</source>" ignored "${message}")
+            string(APPEND missing "  ${context_name}: \"${CMAKE_MATCH_1}\"\n")
+        endif()
+    endforeach()
+endforeach()
+if(missing)
+    message(FATAL_ERROR "${name} lacks a finished translation of these marked texts "
+        "(run `cmake --build build --target update_translations`, then translate them):\n${missing}")
+endif()
+message(STATUS "${name}: every marked text is translated")

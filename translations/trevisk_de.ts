@@ -1,0 +1,2126 @@
+<?xml version='1.0' encoding='utf-8'?>
+<!DOCTYPE TS>
+<TS version="2.1" language="de_DE">
+<context>
+    <name>Application</name>
+    <message>
+        <source>Usage: trevisk [options] [command]
+Trevisk watches internet game servers from the notification area.
+
+Modes:
+  trevisk                      the tray monitor (headless when there is no display)
+  trevisk --headless           the monitor without windows: events to standard output
+                               and the log file, alert mail as configured
+  trevisk --demo               simulated servers of every engine, monitored from a
+                               temporary folder (nothing of yours is touched)
+
+Commands:
+</source>
+        <translation>Aufruf: trevisk [Optionen] [Befehl]
+Trevisk überwacht Internet-Spielserver aus dem Benachrichtigungsbereich.
+
+Betriebsarten:
+  trevisk                      die Überwachung im Systembereich (ohne Fenster, wenn keine
+                               Anzeige vorhanden ist)
+  trevisk --headless           die Überwachung ohne Fenster: Ereignisse auf die Standardausgabe
+                               und in die Protokolldatei, Warn-E-Mails wie eingestellt
+  trevisk --demo               simulierte Server aller Engines, überwacht aus einem
+                               temporären Ordner (Ihre Dateien bleiben unberührt)
+
+Befehle:
+</translation>
+    </message>
+    <message>
+        <source>
+Options:
+  --data-dir DIR               keep the server list and other lists in DIR
+  --config FILE                read and write settings in the INI file FILE
+  --status SECONDS             print the status of every server this often
+                               (and at SIGUSR1)
+  --listen [ADDRESS:]PORT      headless: serve /metrics (Prometheus), /api/servers
+                               (JSON) and a status page; loopback unless an
+                               address is given
+  --listen-token FILE          serve only requests that carry the token in FILE
+                               as "Authorization: Bearer TOKEN"
+  -h, --help                   show this help
+  -v, --version                show the version
+</source>
+        <translation>
+Optionen:
+  --data-dir ORDNER            die Serverliste und die anderen Listen in ORDNER ablegen
+  --config DATEI               Einstellungen in der INI-Datei DATEI lesen und schreiben
+  --status SEKUNDEN            den Zustand aller Server in diesem Abstand ausgeben
+                               (und bei SIGUSR1)
+  --listen [ADRESSE:]PORT      ohne Fenster: /metrics (Prometheus), /api/servers (JSON)
+                               und eine Statusseite anbieten; nur lokal, wenn keine
+                               Adresse angegeben ist
+  --listen-token DATEI         nur Anfragen beantworten, die das Token aus DATEI als
+                               "Authorization: Bearer TOKEN" mitsenden
+  -h, --help                   diese Hilfe anzeigen
+  -v, --version                die Version anzeigen
+</translation>
+    </message>
+    <message>
+        <source>
+Language: %1
+</source>
+        <translation>
+Sprache: %1
+</translation>
+    </message>
+    <message>
+        <source>Running headless; end with Ctrl+C or SIGTERM.</source>
+        <translation>Läuft ohne Fenster; beenden mit Strg+C oder SIGTERM.</translation>
+    </message>
+    <message>
+        <source>The argument "%1" is not valid text in the system's encoding; nothing was done.</source>
+        <translation>Das Argument „%1“ ist kein gültiger Text in der Zeichenkodierung des Systems; es wurde nichts getan.</translation>
+    </message>
+    <message>
+        <source>--status takes a number of seconds, 1 or more</source>
+        <translation>--status erwartet eine Anzahl Sekunden, 1 oder mehr</translation>
+    </message>
+    <message>
+        <source>--listen-token goes with --listen</source>
+        <translation>--listen-token geht nur zusammen mit --listen</translation>
+    </message>
+    <message>
+        <source>--listen serves only in headless mode (--headless)</source>
+        <translation>--listen funktioniert nur ohne Fenster (--headless)</translation>
+    </message>
+    <message>
+        <source>Unknown command: %1
+
+</source>
+        <translation>Unbekannter Befehl: %1
+
+</translation>
+    </message>
+    <message>
+        <source>Usage:
+</source>
+        <translation>Aufruf:
+</translation>
+    </message>
+    <message>
+        <source>No display found: running headless.</source>
+        <translation>Keine Anzeige gefunden: Trevisk läuft ohne Fenster.</translation>
+    </message>
+</context>
+<context>
+    <name>AutoJoin</name>
+    <message>
+        <source>Auto Join</source>
+        <translation>Automatisch beitreten</translation>
+    </message>
+    <message>
+        <source>The server is full.</source>
+        <translation>Der Server ist voll.</translation>
+    </message>
+    <message>
+        <source>Join when Free</source>
+        <translation>Beitreten, wenn frei</translation>
+    </message>
+    <message>
+        <source>Join Anyways</source>
+        <translation>Trotzdem beitreten</translation>
+    </message>
+    <message>
+        <source>&amp;Cancel</source>
+        <translation>&amp;Abbrechen</translation>
+    </message>
+    <message>
+        <source> did not answer just now: the game was not started.</source>
+        <translation> hat gerade nicht geantwortet: das Spiel wurde nicht gestartet.</translation>
+    </message>
+    <message>
+        <source>Location of </source>
+        <translation>Der Pfad zu </translation>
+    </message>
+    <message>
+        <source> has not been configured!</source>
+        <translation> ist nicht festgelegt!</translation>
+    </message>
+    <message>
+        <source>%1 could not be started from %2</source>
+        <translation>%1 konnte nicht aus %2 gestartet werden</translation>
+    </message>
+</context>
+<context>
+    <name>Commands</name>
+    <message>
+        <source>  trevisk export FILE                    write the server list to FILE as XML</source>
+        <translation>  trevisk export DATEI                   die Serverliste als XML in DATEI schreiben</translation>
+    </message>
+    <message>
+        <source>  trevisk find GAME [--master HOST:PORT]... [--protocol N] [--name TEXT] [--map TEXT]
+               [--not-empty] [--not-full] [--json] [--timeout MS]
+                                         ask the game's masters for their servers, query each once
+                                         and print those that pass the filters; MS: how long to
+                                         wait for a master and for each try of a server (3000, 2000)</source>
+        <translation>  trevisk find SPIEL [--master HOST:PORT]... [--protocol N] [--name TEXT] [--map TEXT]
+               [--not-empty] [--not-full] [--json] [--timeout MS]
+                                         die Master-Server des Spiels nach ihren Servern fragen,
+                                         jeden einmal abfragen und die ausgeben, die die Filter
+                                         erfüllen; MS: Wartezeit für einen Master und für jeden
+                                         Versuch bei einem Server (3000, 2000)</translation>
+    </message>
+    <message>
+        <source>  trevisk import FILE [--merge | --replace]
+                                         read the servers of an XML FILE: add the new ones, or
+                                         replace the list</source>
+        <translation>  trevisk import DATEI [--merge | --replace]
+                                         die Server einer XML-DATEI einlesen: die neuen hinzufügen
+                                         oder die Liste ersetzen</translation>
+    </message>
+    <message>
+        <source>  trevisk paths                          where the lists, settings, sounds and autostart entry are</source>
+        <translation>  trevisk paths                          wo Listen, Einstellungen, Klänge und Autostart-Eintrag liegen</translation>
+    </message>
+    <message>
+        <source>  trevisk query GAME ADDRESS [--json]    query one server once and print what it answered
+  trevisk query --file FILE [--json]     the same for every "game&lt;TAB&gt;address" line of FILE
+                [--timeout MS]           wait MS for each of the three tries (2000)</source>
+        <translation>  trevisk query SPIEL ADRESSE [--json]   einen Server einmal abfragen und seine Antwort ausgeben
+  trevisk query --file DATEI [--json]    dasselbe für jede Zeile „Spiel&lt;TAB&gt;Adresse“ in DATEI
+                [--timeout MS]           MS auf jeden der drei Versuche warten (2000)</translation>
+    </message>
+    <message>
+        <source>  trevisk rcon GAME ADDRESS COMMAND... [--password-file FILE] [--timeout MS]
+                                         send a remote console command and print the reply; the
+                                         password comes from FILE's first line, else the remembered
+                                         one; exit 3 no answer, 4 port closed, 5 password refused</source>
+        <translation>  trevisk rcon SPIEL ADRESSE BEFEHL... [--password-file DATEI] [--timeout MS]
+                                         einen Befehl an die Fernkonsole senden und die Antwort
+                                         ausgeben; das Passwort steht in der ersten Zeile von DATEI,
+                                         sonst gilt das gespeicherte; Rückgabewert 3 keine Antwort,
+                                         4 Port geschlossen, 5 Passwort abgelehnt</translation>
+    </message>
+    <message>
+        <source>  trevisk servers list                   the listed servers: game, address, memo, options
+  trevisk servers add GAME ADDRESS [--memo TEXT] [--query-port N] [--manual] [--tray 0|1|2]
+                      [--no-mail]        add a server, checked as the add-server window does
+  trevisk servers remove ADDRESS         remove a server and its custom alert text</source>
+        <translation>  trevisk servers list                   die eingetragenen Server: Spiel, Adresse, Notiz, Optionen
+  trevisk servers add SPIEL ADRESSE [--memo TEXT] [--query-port N] [--manual] [--tray 0|1|2]
+                      [--no-mail]        einen Server hinzufügen, geprüft wie im Fenster „Server
+                                         hinzufügen“
+  trevisk servers remove ADRESSE         einen Server und seinen eigenen Warntext entfernen</translation>
+    </message>
+    <message>
+        <source>  trevisk test-mail                      send a test alert mail with the saved e-mail settings</source>
+        <translation>  trevisk test-mail                      eine Test-Warnmail mit den gespeicherten E-Mail-Einstellungen senden</translation>
+    </message>
+</context>
+<context>
+    <name>Demo</name>
+    <message>
+        <source>The demo needs a temporary folder: %1</source>
+        <translation>Die Demo braucht einen temporären Ordner: %1</translation>
+    </message>
+    <message>
+        <source>A simulated %1 server could not start: %2</source>
+        <translation>Ein simulierter %1-Server konnte nicht starten: %2</translation>
+    </message>
+    <message>
+        <source>The demo's lists could not be written: %1</source>
+        <translation>Die Listen der Demo konnten nicht geschrieben werden: %1</translation>
+    </message>
+</context>
+<context>
+    <name>EmailSettings</name>
+    <message>
+        <source>Only Once</source>
+        <translation>Nur einmal</translation>
+    </message>
+    <message>
+        <source>30 Minutes</source>
+        <translation>30 Minuten</translation>
+    </message>
+    <message>
+        <source>1 Hour</source>
+        <translation>1 Stunde</translation>
+    </message>
+    <message>
+        <source>2 Hours</source>
+        <translation>2 Stunden</translation>
+    </message>
+    <message>
+        <source>6 Hours</source>
+        <translation>6 Stunden</translation>
+    </message>
+</context>
+<context>
+    <name>FindCommand</name>
+    <message>
+        <source>not queried (IPv6)</source>
+        <translation>nicht abgefragt (IPv6)</translation>
+    </message>
+    <message>
+        <source>--protocol takes a protocol number, 1 or more</source>
+        <translation>--protocol erwartet eine Protokollnummer, 1 oder mehr</translation>
+    </message>
+    <message>
+        <source>--timeout takes a number of milliseconds, 1 or more</source>
+        <translation>--timeout erwartet eine Anzahl Millisekunden, 1 oder mehr</translation>
+    </message>
+    <message>
+        <source>%1 listed, %2 of %3 answered</source>
+        <translation>%1 gemeldet, %2 von %3 antworteten</translation>
+    </message>
+    <message>
+        <source>%1: %2 servers listed in %3 s%4</source>
+        <translation>%1: %2 Server gemeldet in %3 s%4</translation>
+    </message>
+    <message>
+        <source>%1 IPv6 servers listed but not queried: queries go over IPv4 only</source>
+        <translation>%1 IPv6-Server gemeldet, aber nicht abgefragt: Abfragen gehen nur über IPv4</translation>
+    </message>
+    <message>
+        <source>%1 shown; all done in %2 s</source>
+        <translation>%1 angezeigt; alles erledigt in %2 s</translation>
+    </message>
+</context>
+<context>
+    <name>HeadlessOutput</name>
+    <message>
+        <source>Alert mail sent for %1</source>
+        <translation>Warnmail für %1 gesendet</translation>
+    </message>
+    <message>
+        <source>Alert mail for %1 was not sent: %2</source>
+        <translation>Warnmail für %1 wurde nicht gesendet: %2</translation>
+    </message>
+    <message>
+        <source>Alerts snoozed: </source>
+        <translation>Warnungen pausiert: </translation>
+    </message>
+</context>
+<context>
+    <name>ImportExportCommands</name>
+    <message>
+        <source>Usage: trevisk import FILE [--merge | --replace] [--data-dir DIR]</source>
+        <translation>Aufruf: trevisk import DATEI [--merge | --replace] [--data-dir ORDNER]</translation>
+    </message>
+    <message>
+        <source>Usage: trevisk export FILE [--data-dir DIR]</source>
+        <translation>Aufruf: trevisk export DATEI [--data-dir ORDNER]</translation>
+    </message>
+    <message>
+        <source>Pass either --merge or --replace, not both.
+</source>
+        <translation>Geben Sie entweder --merge oder --replace an, nicht beides.
+</translation>
+    </message>
+    <message>
+        <source>The server list %1 cannot be read: %2</source>
+        <translation>Die Serverliste %1 kann nicht gelesen werden: %2</translation>
+    </message>
+    <message>
+        <source>The file %1 does not exist.</source>
+        <translation>Die Datei %1 existiert nicht.</translation>
+    </message>
+    <message>
+        <source>: nothing was imported.</source>
+        <translation>: es wurde nichts importiert.</translation>
+    </message>
+    <message>
+        <source>The data folder %1 cannot be created.</source>
+        <translation>Der Datenordner %1 kann nicht angelegt werden.</translation>
+    </message>
+    <message>
+        <source> Nothing was imported.</source>
+        <translation> Es wurde nichts importiert.</translation>
+    </message>
+    <message>
+        <source>; nothing was imported.</source>
+        <translation>; es wurde nichts importiert.</translation>
+    </message>
+    <message>
+        <source>%1 cannot be read: %2; nothing was imported.</source>
+        <translation>%1 kann nicht gelesen werden: %2; es wurde nichts importiert.</translation>
+    </message>
+</context>
+<context>
+    <name>MonitorRunner</name>
+    <message>
+        <source>Watching %1 servers, every %2 seconds%3 (list loaded in %4 ms).</source>
+        <translation>Überwache %1 Server, alle %2 Sekunden%3 (Liste in %4 ms geladen).</translation>
+    </message>
+    <message>
+        <source> (auto-refresh is off)</source>
+        <translation> (automatisches Aktualisieren ist aus)</translation>
+    </message>
+    <message>
+        <source>Serving the status on http://%1:%2/ (/metrics, /api/servers)%3.</source>
+        <translation>Status unter http://%1:%2/ (/metrics, /api/servers)%3.</translation>
+    </message>
+    <message>
+        <source> to bearers of the token</source>
+        <translation> für Inhaber des Tokens</translation>
+    </message>
+    <message>
+        <source>Trevisk stopped.</source>
+        <translation>Trevisk beendet.</translation>
+    </message>
+</context>
+<context>
+    <name>MonitorStart</name>
+    <message>
+        <source>The uptime counts could not be saved at exit: %1</source>
+        <translation>Die Erreichbarkeitszählung konnte beim Beenden nicht gespeichert werden: %1</translation>
+    </message>
+    <message>
+        <source>Data folder: %1</source>
+        <translation>Datenordner: %1</translation>
+    </message>
+</context>
+<context>
+    <name>PathsCommand</name>
+    <message>
+        <source>Usage: trevisk paths [--config FILE] [--data-dir DIR]</source>
+        <translation>Aufruf: trevisk paths [--config DATEI] [--data-dir ORDNER]</translation>
+    </message>
+    <message>
+        <source>Program:   %1</source>
+        <translation>Programm:      %1</translation>
+    </message>
+    <message>
+        <source>Lists:     %1</source>
+        <translation>Listen:        %1</translation>
+    </message>
+    <message>
+        <source>Settings:  %1</source>
+        <translation>Einstellungen: %1</translation>
+    </message>
+    <message>
+        <source>Sound %1:   %2%3</source>
+        <translation>Klang %1:       %2%3</translation>
+    </message>
+    <message>
+        <source> (missing)</source>
+        <translation> (fehlt)</translation>
+    </message>
+    <message>
+        <source>Autostart: %1 (%2)</source>
+        <translation>Autostart:     %1 (%2)</translation>
+    </message>
+    <message>
+        <source>on</source>
+        <translation>an</translation>
+    </message>
+    <message>
+        <source>off</source>
+        <translation>aus</translation>
+    </message>
+    <message>
+        <source>Language:  %1</source>
+        <translation>Sprache:       %1</translation>
+    </message>
+</context>
+<context>
+    <name>QtPrompter</name>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+</context>
+<context>
+    <name>QueryCommand</name>
+    <message>
+        <source>Cannot read %1: %2</source>
+        <translation>%1 kann nicht gelesen werden: %2</translation>
+    </message>
+    <message>
+        <source>%1 is not a text file of "game&lt;TAB&gt;address" lines</source>
+        <translation>%1 ist keine Textdatei mit Zeilen „Spiel&lt;TAB&gt;Adresse“</translation>
+    </message>
+    <message>
+        <source>%1:%2: expected a game name, a tab and an address</source>
+        <translation>%1:%2: erwartet: ein Spielname, ein Tabulator und eine Adresse</translation>
+    </message>
+    <message>
+        <source>%1 lists no server: expected "game&lt;TAB&gt;address" lines</source>
+        <translation>%1 enthält keinen Server: erwartet werden Zeilen „Spiel&lt;TAB&gt;Adresse“</translation>
+    </message>
+    <message>
+        <source>Usage: trevisk query --file FILE [--json]</source>
+        <translation>Aufruf: trevisk query --file DATEI [--json]</translation>
+    </message>
+    <message>
+        <source>Usage: trevisk query GAME ADDRESS [--json] | trevisk query --file FILE [--json]</source>
+        <translation>Aufruf: trevisk query SPIEL ADRESSE [--json] | trevisk query --file DATEI [--json]</translation>
+    </message>
+    <message>
+        <source>Unknown game "%1" for %2: nothing is sent</source>
+        <translation>Unbekanntes Spiel „%1“ für %2: es wird nichts gesendet</translation>
+    </message>
+    <message>
+        <source>--timeout takes a number of milliseconds, 1 or more</source>
+        <translation>--timeout erwartet eine Anzahl Millisekunden, 1 oder mehr</translation>
+    </message>
+</context>
+<context>
+    <name>RconCommand</name>
+    <message>
+        <source>%1 needs a value</source>
+        <translation>%1 braucht einen Wert</translation>
+    </message>
+    <message>
+        <source>--timeout takes a number of milliseconds, 1 or more</source>
+        <translation>--timeout erwartet eine Anzahl Millisekunden, 1 oder mehr</translation>
+    </message>
+    <message>
+        <source>Expected a game, an address and a command</source>
+        <translation>Erwartet: ein Spiel, eine Adresse und ein Befehl</translation>
+    </message>
+    <message>
+        <source>Cannot read %1: %2</source>
+        <translation>%1 kann nicht gelesen werden: %2</translation>
+    </message>
+    <message>
+        <source>%1 is too large for a password file</source>
+        <translation>%1 ist zu groß für eine Passwortdatei</translation>
+    </message>
+    <message>
+        <source>%1 holds no password on its first line</source>
+        <translation>%1 enthält in der ersten Zeile kein Passwort</translation>
+    </message>
+    <message>
+        <source>Remote RCON is not supported for %1</source>
+        <translation>RCON wird für %1 nicht unterstützt</translation>
+    </message>
+    <message>
+        <source>No rcon password is remembered for %1: use --password-file FILE.</source>
+        <translation>Für %1 ist kein RCON-Passwort gespeichert: verwenden Sie --password-file DATEI.</translation>
+    </message>
+    <message>
+        <source>%1 names no host and port</source>
+        <translation>%1 nennt keinen Host und Port</translation>
+    </message>
+    <message>
+        <source>No answer from %1.</source>
+        <translation>Keine Antwort von %1.</translation>
+    </message>
+    <message>
+        <source>The reply was still coming when the time ran out: the rest is not shown.</source>
+        <translation>Die Antwort kam noch, als die Zeit ablief: der Rest wird nicht angezeigt.</translation>
+    </message>
+    <message>
+        <source>The server refused the command: %1</source>
+        <translation>Der Server hat den Befehl abgelehnt: %1</translation>
+    </message>
+</context>
+<context>
+    <name>RconPasswords</name>
+    <message>
+        <source>The settings file %1 cannot be created: %2</source>
+        <translation>Die Einstellungsdatei %1 kann nicht angelegt werden: %2</translation>
+    </message>
+    <message>
+        <source>The settings file %1 cannot be made private: %2</source>
+        <translation>Die Einstellungsdatei %1 kann nicht privat gemacht werden: %2</translation>
+    </message>
+    <message>
+        <source>The settings could not be written to %1.</source>
+        <translation>Die Einstellungen konnten nicht nach %1 geschrieben werden.</translation>
+    </message>
+</context>
+<context>
+    <name>RconProtocol</name>
+    <message>
+        <source>Server: Command Accepted</source>
+        <translation>Server: Befehl angenommen</translation>
+    </message>
+    <message>
+        <source>Ready...</source>
+        <translation>Bereit...</translation>
+    </message>
+    <message>
+        <source>Unable to send command. Server appears to be offline!</source>
+        <translation>Befehl kann nicht gesendet werden. Der Server scheint offline zu sein!</translation>
+    </message>
+</context>
+<context>
+    <name>ServerFinder</name>
+    <message>
+        <source>Unknown game "%1"</source>
+        <translation>Unbekanntes Spiel „%1“</translation>
+    </message>
+    <message>
+        <source>No master server lists %1 servers</source>
+        <translation>Kein Master-Server führt %1-Server</translation>
+    </message>
+    <message>
+        <source>Only the games of the Quake 3 engine are asked by protocol number</source>
+        <translation>Nur Spiele der Quake-3-Engine werden nach Protokollnummer abgefragt</translation>
+    </message>
+    <message>
+        <source>The protocol number of %1 is not known: give it</source>
+        <translation>Die Protokollnummer von %1 ist nicht bekannt: bitte angeben</translation>
+    </message>
+    <message>
+        <source>"%1" is not a master address (host or host:port)</source>
+        <translation>„%1“ ist keine Master-Adresse (Host oder Host:Port)</translation>
+    </message>
+    <message>
+        <source>No master is set for %1</source>
+        <translation>Für %1 ist kein Master-Server eingestellt</translation>
+    </message>
+</context>
+<context>
+    <name>ServerForm</name>
+    <message>
+        <source>You must select the type of game!</source>
+        <translation>Bitte wählen Sie den Spieltyp aus!</translation>
+    </message>
+    <message>
+        <source>You must enter the address of the server to add!</source>
+        <translation>Bitte geben Sie die Adresse des Servers ein!</translation>
+    </message>
+    <message>
+        <source>Invalid port number!</source>
+        <translation>Ungültige Portnummer!</translation>
+    </message>
+    <message>
+        <source>Invalid query port number!</source>
+        <translation>Ungültiger Abfrageport!</translation>
+    </message>
+    <message>
+        <source>Unable to resolve '</source>
+        <translation>Kann nicht aufgelöst werden: '</translation>
+    </message>
+    <message>
+        <source>This server is already in the list!</source>
+        <translation>Dieser Server steht schon in der Liste!</translation>
+    </message>
+    <message>
+        <source>The memo is too long: 255 characters at most!</source>
+        <translation>Die Notiz ist zu lang: höchstens 255 Zeichen!</translation>
+    </message>
+    <message>
+        <source>The server cannot be stored: %1.</source>
+        <translation>Der Server kann nicht gespeichert werden: %1.</translation>
+    </message>
+    <message>
+        <source>The custom message is too long: %1 characters at most!</source>
+        <translation>Der eigene Text ist zu lang: höchstens %1 Zeichen!</translation>
+    </message>
+</context>
+<context>
+    <name>ServerListTransfer</name>
+    <message>
+        <source>The file is not a server list: it has no field %1</source>
+        <translation>Die Datei ist keine Serverliste: ihr fehlt das Feld %1</translation>
+    </message>
+    <message>
+        <source> and no field </source>
+        <translation> und das Feld </translation>
+    </message>
+    <message>
+        <source>Row %1: %2</source>
+        <translation>Zeile %1: %2</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n servers imported.<byte value="xd" />
+</source>
+        <translation><numerusform>%n Server importiert.<byte value="xd" />
+</numerusform><numerusform>%n Server importiert.<byte value="xd" />
+</numerusform></translation>
+    </message>
+    <message numerus="yes">
+        <source>%n servers skipped (duplicate)</source>
+        <translation><numerusform>%n Server übersprungen (doppelt)</numerusform><numerusform>%n Server übersprungen (doppelt)</numerusform></translation>
+    </message>
+    <message>
+        <source>The server list could not be exported to %1:<byte value="xd" />
+%2</source>
+        <translation>Die Serverliste konnte nicht nach %1 exportiert werden:<byte value="xd" />
+%2</translation>
+    </message>
+    <message>
+        <source>the address "%1" is not a host, a colon and a port from 0 to 65535</source>
+        <translation>die Adresse „%1“ besteht nicht aus Host, Doppelpunkt und Port von 0 bis 65535</translation>
+    </message>
+    <message>
+        <source>the field Game is empty</source>
+        <translation>das Feld Game ist leer</translation>
+    </message>
+    <message>
+        <source>the field Game holds "%1", which is not a game Trevisk knows</source>
+        <translation>das Feld Game enthält „%1“, ein Spiel, das Trevisk nicht kennt</translation>
+    </message>
+    <message>
+        <source>the field Option1 (query port) holds %1, which is not a port from 0 to 65535</source>
+        <translation>das Feld Option1 (Abfrageport) enthält %1, keinen Port von 0 bis 65535</translation>
+    </message>
+    <message>
+        <source>the field %1 holds %2; it may hold 0 to %3</source>
+        <translation>das Feld %1 enthält %2; erlaubt sind 0 bis %3</translation>
+    </message>
+    <message>
+        <source>the field %1 holds %2, which is not a colour</source>
+        <translation>das Feld %1 enthält %2, keine Farbe</translation>
+    </message>
+    <message>
+        <source>Save File</source>
+        <translation>Datei speichern</translation>
+    </message>
+    <message>
+        <source>Load File</source>
+        <translation>Datei laden</translation>
+    </message>
+    <message>
+        <source>The server list could not be saved: </source>
+        <translation>Die Serverliste konnte nicht gespeichert werden: </translation>
+    </message>
+    <message>
+        <source>XML Files (*.xml)</source>
+        <translation>XML-Dateien (*.xml)</translation>
+    </message>
+    <message>
+        <source>Export Complete</source>
+        <translation>Export abgeschlossen</translation>
+    </message>
+    <message>
+        <source>Merge the new list with the current?</source>
+        <translation>Die neue Liste mit der aktuellen zusammenführen?</translation>
+    </message>
+    <message>
+        <source>No servers imported!</source>
+        <translation>Keine Server importiert!</translation>
+    </message>
+</context>
+<context>
+    <name>ServerState</name>
+    <message>
+        <source>up</source>
+        <translation>erreichbar</translation>
+    </message>
+    <message>
+        <source>no answer</source>
+        <translation>keine Antwort</translation>
+    </message>
+    <message>
+        <source>refused</source>
+        <translation>abgewiesen</translation>
+    </message>
+    <message>
+        <source>bad answer</source>
+        <translation>ungültige Antwort</translation>
+    </message>
+</context>
+<context>
+    <name>ServersCommand</name>
+    <message>
+        <source>manual refresh</source>
+        <translation>manuell aktualisieren</translation>
+    </message>
+    <message>
+        <source>query port %1</source>
+        <translation>Abfrageport %1</translation>
+    </message>
+    <message>
+        <source>tray by default</source>
+        <translation>standardmäßig im Systembereich</translation>
+    </message>
+    <message>
+        <source>no mail</source>
+        <translation>keine E-Mail</translation>
+    </message>
+    <message>
+        <source>alerts snoozed </source>
+        <translation>Warnungen pausiert </translation>
+    </message>
+    <message>
+        <source>uptime </source>
+        <translation>Erreichbarkeit </translation>
+    </message>
+    <message>
+        <source> Nothing was changed.</source>
+        <translation> Es wurde nichts geändert.</translation>
+    </message>
+    <message>
+        <source>"%1" is not a game Trevisk knows. The games are:
+  %2</source>
+        <translation>„%1“ ist kein Spiel, das Trevisk kennt. Die Spiele sind:
+  %2</translation>
+    </message>
+    <message>
+        <source>--tray takes 0, 1 or 2</source>
+        <translation>--tray erwartet 0, 1 oder 2</translation>
+    </message>
+    <message>
+        <source>Port not specified: using the default port of %1, %2.</source>
+        <translation>Kein Port angegeben: verwende den Standardport von %1, %2.</translation>
+    </message>
+    <message>
+        <source>The server list could not be saved: %1</source>
+        <translation>Die Serverliste konnte nicht gespeichert werden: %1</translation>
+    </message>
+    <message>
+        <source>Added %1</source>
+        <translation>%1 hinzugefügt</translation>
+    </message>
+    <message>
+        <source>%1 is not in the server list.</source>
+        <translation>%1 steht nicht in der Serverliste.</translation>
+    </message>
+    <message>
+        <source>The custom alert texts could not be saved: %1</source>
+        <translation>Die eigenen Warntexte konnten nicht gespeichert werden: %1</translation>
+    </message>
+    <message>
+        <source>The alert snoozes could not be saved: %1</source>
+        <translation>Die Warnungspausen konnten nicht gespeichert werden: %1</translation>
+    </message>
+    <message>
+        <source>Removed %1</source>
+        <translation>%1 entfernt</translation>
+    </message>
+    <message>
+        <source>"%1" is not a snooze length: use 1h, 8h, tomorrow, on or off.</source>
+        <translation>„%1“ ist keine Pausendauer: verwenden Sie 1h, 8h, tomorrow, on oder off.</translation>
+    </message>
+    <message>
+        <source>The snooze could not be saved: %1</source>
+        <translation>Die Pause konnte nicht gespeichert werden: %1</translation>
+    </message>
+    <message>
+        <source>Alerts of %1 snoozed %2</source>
+        <translation>Warnungen von %1 pausiert %2</translation>
+    </message>
+    <message>
+        <source>Alerts of %1 are on</source>
+        <translation>Warnungen von %1 sind an</translation>
+    </message>
+    <message>
+        <source>%1 cannot be read: %2; nothing was changed.</source>
+        <translation>%1 kann nicht gelesen werden: %2; es wurde nichts geändert.</translation>
+    </message>
+</context>
+<context>
+    <name>Startup</name>
+    <message>
+        <source>there is no space left on the disk</source>
+        <translation>auf dem Datenträger ist kein Platz mehr</translation>
+    </message>
+    <message>
+        <source>the folder is on a read-only file system</source>
+        <translation>der Ordner liegt auf einem schreibgeschützten Dateisystem</translation>
+    </message>
+    <message>
+        <source>permission denied</source>
+        <translation>Zugriff verweigert</translation>
+    </message>
+    <message>
+        <source>The lock file %1 cannot be created: %2.</source>
+        <translation>Die Sperrdatei %1 kann nicht angelegt werden: %2.</translation>
+    </message>
+    <message>
+        <source>The lock file %1.</source>
+        <translation>Die Sperrdatei %1.</translation>
+    </message>
+    <message>
+        <source>The data folder %1 cannot be created.</source>
+        <translation>Der Datenordner %1 kann nicht angelegt werden.</translation>
+    </message>
+    <message>
+        <source>Only one instance of Trevisk is allowed to run!</source>
+        <translation>Es darf nur eine Instanz von Trevisk laufen!</translation>
+    </message>
+</context>
+<context>
+    <name>TestMailCommand</name>
+    <message>
+        <source>Unexpected argument: %1</source>
+        <translation>Unerwartetes Argument: %1</translation>
+    </message>
+    <message>
+        <source>
+Usage: trevisk test-mail [--config FILE] [--data-dir DIR]</source>
+        <translation>
+Aufruf: trevisk test-mail [--config DATEI] [--data-dir ORDNER]</translation>
+    </message>
+    <message>
+        <source>Test Failed! The settings file %1 cannot be read.</source>
+        <translation>Test fehlgeschlagen! Die Einstellungsdatei %1 kann nicht gelesen werden.</translation>
+    </message>
+    <message>
+        <source>Test Failed! </source>
+        <translation>Test fehlgeschlagen! </translation>
+    </message>
+    <message>
+        <source>Mail Sent!</source>
+        <translation>E-Mail gesendet!</translation>
+    </message>
+</context>
+<context>
+    <name>Translations</name>
+    <message>
+        <source>English (built in)</source>
+        <translation>Englisch (eingebaut)</translation>
+    </message>
+    <message>
+        <source>%1 (%2) from %3</source>
+        <translation>%1 (%2) aus %3</translation>
+    </message>
+    <message>
+        <source>, Qt's texts from %1</source>
+        <translation>, Qt-Texte aus %1</translation>
+    </message>
+</context>
+<context>
+    <name>WindowsLoader</name>
+    <message>
+        <source>  %1: not found</source>
+        <translation>  %1: nicht gefunden</translation>
+    </message>
+    <message>
+        <source>no entry</source>
+        <translation>kein Einsprungpunkt</translation>
+    </message>
+</context>
+<context>
+    <name>trevisk::AboutBox</name>
+    <message>
+        <source>
+Version </source>
+        <translation>
+Version </translation>
+    </message>
+    <message>
+        <source>
+Copyright © 2026 Ostravel
+
+Running on Qt </source>
+        <translation>
+Copyright © 2026 Ostravel
+
+Läuft mit Qt </translation>
+    </message>
+    <message>
+        <source>About </source>
+        <translation>Über </translation>
+    </message>
+</context>
+<context>
+    <name>trevisk::EmailDialog</name>
+    <message>
+        <source>Settings</source>
+        <translation>Einstellungen</translation>
+    </message>
+    <message>
+        <source>host or host:port</source>
+        <translation>Host oder Host:Port</translation>
+    </message>
+    <message>
+        <source>None</source>
+        <translation>Keine</translation>
+    </message>
+    <message>
+        <source>empty: no login</source>
+        <translation>leer: keine Anmeldung</translation>
+    </message>
+    <message>
+        <source>the system's authorities</source>
+        <translation>die Zertifizierungsstellen des Systems</translation>
+    </message>
+    <message>
+        <source>Browse for the CA file</source>
+        <translation>Zertifikatsdatei auswählen</translation>
+    </message>
+    <message>
+        <source>Enable Notification</source>
+        <translation>Benachrichtigung einschalten</translation>
+    </message>
+    <message>
+        <source>&amp;Save</source>
+        <translation>&amp;Speichern</translation>
+    </message>
+    <message>
+        <source>&amp;Cancel</source>
+        <translation>&amp;Abbrechen</translation>
+    </message>
+    <message>
+        <source>&amp;Test</source>
+        <translation>&amp;Testen</translation>
+    </message>
+    <message>
+        <source>Certificate Authorities</source>
+        <translation>Zertifizierungsstellen</translation>
+    </message>
+    <message>
+        <source>Certificates (*.pem *.crt *.cer);;All Files (*)</source>
+        <translation>Zertifikate (*.pem *.crt *.cer);;Alle Dateien (*)</translation>
+    </message>
+    <message>
+        <source>Email Notification</source>
+        <translation>E-Mail-Benachrichtigung</translation>
+    </message>
+    <message>
+        <source>Mail Sent!</source>
+        <translation>E-Mail gesendet!</translation>
+    </message>
+    <message>
+        <source>Test Failed!</source>
+        <translation>Test fehlgeschlagen!</translation>
+    </message>
+    <message>
+        <source>Email To</source>
+        <translation>E-Mail an</translation>
+    </message>
+    <message>
+        <source>SMTP Server</source>
+        <translation>SMTP-Server</translation>
+    </message>
+    <message>
+        <source>Security</source>
+        <translation>Sicherheit</translation>
+    </message>
+    <message>
+        <source>User</source>
+        <translation>Benutzer</translation>
+    </message>
+    <message>
+        <source>Password</source>
+        <translation>Passwort</translation>
+    </message>
+    <message>
+        <source>From</source>
+        <translation>Absender</translation>
+    </message>
+    <message>
+        <source>CA File</source>
+        <translation>CA-Datei</translation>
+    </message>
+    <message>
+        <source>Send after</source>
+        <translation>Senden nach</translation>
+    </message>
+    <message>
+        <source>timeouts.</source>
+        <translation>Zeitüberschreitungen.</translation>
+    </message>
+    <message>
+        <source>Send new email every</source>
+        <translation>Neue E-Mail senden alle</translation>
+    </message>
+</context>
+<context>
+    <name>trevisk::FavouriteMapsDialog</name>
+    <message>
+        <source>Map List</source>
+        <translation>Kartenliste</translation>
+    </message>
+    <message>
+        <source>Game</source>
+        <translation>Spiel</translation>
+    </message>
+    <message>
+        <source>Map</source>
+        <translation>Karte</translation>
+    </message>
+    <message>
+        <source>Add</source>
+        <translation>Hinzufügen</translation>
+    </message>
+    <message>
+        <source>Edit</source>
+        <translation>Bearbeiten</translation>
+    </message>
+    <message>
+        <source>Delete</source>
+        <translation>Löschen</translation>
+    </message>
+    <message>
+        <source>&amp;Save</source>
+        <translation>&amp;Speichern</translation>
+    </message>
+    <message>
+        <source>&amp;Cancel</source>
+        <translation>&amp;Abbrechen</translation>
+    </message>
+    <message>
+        <source>You must select a map to edit!</source>
+        <translation>Bitte wählen Sie eine Karte zum Bearbeiten aus!</translation>
+    </message>
+    <message>
+        <source>You must select a map to delete!</source>
+        <translation>Bitte wählen Sie eine Karte zum Löschen aus!</translation>
+    </message>
+    <message>
+        <source>Are you sure you want to delete this map?</source>
+        <translation>Möchten Sie diese Karte wirklich löschen?</translation>
+    </message>
+    <message>
+        <source>Favorite Maps</source>
+        <translation>Lieblingskarten</translation>
+    </message>
+    <message>
+        <source>This map is already in the list!</source>
+        <translation>Diese Karte steht schon in der Liste!</translation>
+    </message>
+</context>
+<context>
+    <name>trevisk::FindServersWindow</name>
+    <message>
+        <source>Find Servers</source>
+        <translation>Server suchen</translation>
+    </message>
+    <message>
+        <source>host:port of each master, separated by spaces</source>
+        <translation>Host:Port jedes Master-Servers, durch Leerzeichen getrennt</translation>
+    </message>
+    <message>
+        <source>Not empty</source>
+        <translation>Nicht leer</translation>
+    </message>
+    <message>
+        <source>Not full</source>
+        <translation>Nicht voll</translation>
+    </message>
+    <message>
+        <source>&amp;Find</source>
+        <translation>&amp;Suchen</translation>
+    </message>
+    <message>
+        <source>&amp;Add to List</source>
+        <translation>Zur &amp;Liste hinzufügen</translation>
+    </message>
+    <message>
+        <source>&amp;Game:</source>
+        <translation>S&amp;piel:</translation>
+    </message>
+    <message>
+        <source>&amp;Masters:</source>
+        <translation>&amp;Master:</translation>
+    </message>
+    <message>
+        <source>&amp;Protocol:</source>
+        <translation>P&amp;rotokoll:</translation>
+    </message>
+    <message>
+        <source>&amp;Name contains:</source>
+        <translation>&amp;Name enthält:</translation>
+    </message>
+    <message>
+        <source>Ma&amp;p contains:</source>
+        <translation>&amp;Karte enthält:</translation>
+    </message>
+    <message>
+        <source>&amp;Stop</source>
+        <translation>&amp;Anhalten</translation>
+    </message>
+    <message>
+        <source>%1 added</source>
+        <translation>%1 hinzugefügt</translation>
+    </message>
+    <message>
+        <source>, %1 already listed</source>
+        <translation>, %1 schon eingetragen</translation>
+    </message>
+    <message>
+        <source>%1 listed, %2 of %3 answered, %4 shown</source>
+        <translation>%1 gemeldet, %2 von %3 antworteten, %4 angezeigt</translation>
+    </message>
+    <message>
+        <source>; %1 IPv6 not queried</source>
+        <translation>; %1 IPv6 nicht abgefragt</translation>
+    </message>
+    <message>
+        <source>unknown</source>
+        <translation>unbekannt</translation>
+    </message>
+</context>
+<context>
+    <name>trevisk::FriendsDialog</name>
+    <message>
+        <source>Friends</source>
+        <translation>Freunde</translation>
+    </message>
+    <message>
+        <source>Add</source>
+        <translation>Hinzufügen</translation>
+    </message>
+    <message>
+        <source>Edit</source>
+        <translation>Bearbeiten</translation>
+    </message>
+    <message>
+        <source>Delete</source>
+        <translation>Löschen</translation>
+    </message>
+    <message>
+        <source>&amp;Save</source>
+        <translation>&amp;Speichern</translation>
+    </message>
+    <message>
+        <source>&amp;Cancel</source>
+        <translation>&amp;Abbrechen</translation>
+    </message>
+    <message>
+        <source>Add Name</source>
+        <translation>Name hinzufügen</translation>
+    </message>
+    <message>
+        <source>You must select a name to edit!</source>
+        <translation>Bitte wählen Sie einen Namen zum Bearbeiten aus!</translation>
+    </message>
+    <message>
+        <source>Edit Name</source>
+        <translation>Name bearbeiten</translation>
+    </message>
+    <message>
+        <source>You must select a name to delete!</source>
+        <translation>Bitte wählen Sie einen Namen zum Löschen aus!</translation>
+    </message>
+    <message>
+        <source>Friends List</source>
+        <translation>Freundesliste</translation>
+    </message>
+    <message>
+        <source>Enter a name of a friend</source>
+        <translation>Geben Sie den Namen eines Freundes ein</translation>
+    </message>
+</context>
+<context>
+    <name>trevisk::GameLocationsDialog</name>
+    <message>
+        <source>Game</source>
+        <translation>Spiel</translation>
+    </message>
+    <message>
+        <source>Browse for the game</source>
+        <translation>Spiel auswählen</translation>
+    </message>
+    <message>
+        <source>&amp;Save</source>
+        <translation>&amp;Speichern</translation>
+    </message>
+    <message>
+        <source>&amp;Cancel</source>
+        <translation>&amp;Abbrechen</translation>
+    </message>
+    <message>
+        <source>Settings</source>
+        <translation>Einstellungen</translation>
+    </message>
+    <message>
+        <source>Game path</source>
+        <translation>Spielpfad</translation>
+    </message>
+    <message>
+        <source>Optional Parameters</source>
+        <translation>Zusätzliche Parameter</translation>
+    </message>
+    <message>
+        <source>Applications (*.exe)</source>
+        <translation>Programme (*.exe)</translation>
+    </message>
+    <message>
+        <source>Applications (*)</source>
+        <translation>Programme (*)</translation>
+    </message>
+    <message>
+        <source>Path to </source>
+        <translation>Pfad zu </translation>
+    </message>
+    <message>
+        <source>Game Locations</source>
+        <translation>Spielpfade</translation>
+    </message>
+</context>
+<context>
+    <name>trevisk::HistorySeries</name>
+    <message>
+        <source>5 Minutes</source>
+        <translation>5 Minuten</translation>
+    </message>
+    <message>
+        <source>30 Minutes</source>
+        <translation>30 Minuten</translation>
+    </message>
+    <message>
+        <source>60 Minutes</source>
+        <translation>60 Minuten</translation>
+    </message>
+    <message>
+        <source>2 Hours</source>
+        <translation>2 Stunden</translation>
+    </message>
+    <message>
+        <source>6 Hours</source>
+        <translation>6 Stunden</translation>
+    </message>
+    <message>
+        <source>Ping</source>
+        <translation>Ping</translation>
+    </message>
+    <message>
+        <source>Players</source>
+        <translation>Spieler</translation>
+    </message>
+    <message>
+        <source> graph for '</source>
+        <translation>-Verlauf für '</translation>
+    </message>
+</context>
+<context>
+    <name>trevisk::IconColoursBox</name>
+    <message>
+        <source>Default Icon Colors</source>
+        <translation>Standard-Symbolfarben</translation>
+    </message>
+    <message>
+        <source>Choose the %1 icon colour</source>
+        <translation>Symbolfarbe „%1“ wählen</translation>
+    </message>
+    <message>
+        <source>Background</source>
+        <translation>Hintergrund</translation>
+    </message>
+    <message>
+        <source>Normal</source>
+        <translation>Normal</translation>
+    </message>
+    <message>
+        <source>Friend</source>
+        <translation>Freund</translation>
+    </message>
+    <message>
+        <source>Offline</source>
+        <translation>Offline</translation>
+    </message>
+</context>
+<context>
+    <name>trevisk::MainWindow</name>
+    <message>
+        <source>&amp;ServerList</source>
+        <translation>&amp;Serverliste</translation>
+    </message>
+    <message>
+        <source>Server List</source>
+        <translation>Serverliste</translation>
+    </message>
+    <message>
+        <source>Server Offline</source>
+        <translation>Server offline</translation>
+    </message>
+    <message>
+        <source>Friend Online</source>
+        <translation>Freund online</translation>
+    </message>
+    <message>
+        <source>Manual Refresh</source>
+        <translation>Manuell aktualisieren</translation>
+    </message>
+    <message>
+        <source>File</source>
+        <translation>Datei</translation>
+    </message>
+    <message>
+        <source>&amp;Message History...</source>
+        <translation>&amp;Meldungsverlauf...</translation>
+    </message>
+    <message>
+        <source>History Graph...</source>
+        <translation>Verlaufsdiagramm...</translation>
+    </message>
+    <message>
+        <source>Purge History Data</source>
+        <translation>Verlaufsdaten löschen</translation>
+    </message>
+    <message>
+        <source>Import List...</source>
+        <translation>Liste importieren...</translation>
+    </message>
+    <message>
+        <source>Export List...</source>
+        <translation>Liste exportieren...</translation>
+    </message>
+    <message>
+        <source>&amp;Exit</source>
+        <translation>&amp;Beenden</translation>
+    </message>
+    <message>
+        <source>&amp;Servers</source>
+        <translation>S&amp;erver</translation>
+    </message>
+    <message>
+        <source>&amp;Refresh All</source>
+        <translation>&amp;Alle aktualisieren</translation>
+    </message>
+    <message>
+        <source>&amp;Show Details...</source>
+        <translation>&amp;Details anzeigen...</translation>
+    </message>
+    <message>
+        <source>&amp;Remote RCON...</source>
+        <translation>RCON-&amp;Konsole...</translation>
+    </message>
+    <message>
+        <source>&amp;Find Servers...</source>
+        <translation>Server &amp;suchen...</translation>
+    </message>
+    <message>
+        <source>&amp;Add Server...</source>
+        <translation>Server &amp;hinzufügen...</translation>
+    </message>
+    <message>
+        <source>&amp;Edit Server...</source>
+        <translation>Server &amp;bearbeiten...</translation>
+    </message>
+    <message>
+        <source>&amp;Delete Server</source>
+        <translation>Server &amp;löschen</translation>
+    </message>
+    <message>
+        <source>&amp;Settings</source>
+        <translation>E&amp;instellungen</translation>
+    </message>
+    <message>
+        <source>&amp;Configure Trevisk...</source>
+        <translation>Trevisk &amp;einrichten...</translation>
+    </message>
+    <message>
+        <source>Email Notification...</source>
+        <translation>E-Mail-Benachrichtigung...</translation>
+    </message>
+    <message>
+        <source>&amp;Setup Game Paths...</source>
+        <translation>&amp;Spielpfade festlegen...</translation>
+    </message>
+    <message>
+        <source>&amp;Friends...</source>
+        <translation>&amp;Freunde...</translation>
+    </message>
+    <message>
+        <source>&amp;Favorite Maps...</source>
+        <translation>&amp;Lieblingskarten...</translation>
+    </message>
+    <message>
+        <source>&amp;Help</source>
+        <translation>&amp;Hilfe</translation>
+    </message>
+    <message>
+        <source>&amp;About...</source>
+        <translation>Ü&amp;ber...</translation>
+    </message>
+    <message>
+        <source>&amp;Refresh</source>
+        <translation>&amp;Aktualisieren</translation>
+    </message>
+    <message>
+        <source>&amp;Show Details</source>
+        <translation>&amp;Details anzeigen</translation>
+    </message>
+    <message>
+        <source>Cancel Auto-Join</source>
+        <translation>Automatisches Beitreten abbrechen</translation>
+    </message>
+    <message>
+        <source>&amp;Join Server</source>
+        <translation>Server &amp;beitreten</translation>
+    </message>
+    <message>
+        <source>&amp;Remote Rcon...</source>
+        <translation>RCON-&amp;Konsole...</translation>
+    </message>
+    <message>
+        <source>&amp;Show Window...</source>
+        <translation>&amp;Fenster anzeigen...</translation>
+    </message>
+    <message>
+        <source>You must select a server to view!</source>
+        <translation>Bitte wählen Sie einen Server aus!</translation>
+    </message>
+    <message>
+        <source>Remote RCON is not yet supported for </source>
+        <translation>Die RCON-Konsole wird noch nicht unterstützt für </translation>
+    </message>
+    <message>
+        <source>You must select a game to join!</source>
+        <translation>Bitte wählen Sie ein Spiel zum Beitreten aus!</translation>
+    </message>
+    <message>
+        <source>Are you sure you want to purge history?</source>
+        <translation>Möchten Sie den Verlauf wirklich löschen?</translation>
+    </message>
+    <message>
+        <source>You must select as server to view!</source>
+        <translation>Bitte wählen Sie einen Server aus!</translation>
+    </message>
+    <message>
+        <source>This desktop has no notification area: tray icons are unavailable.</source>
+        <translation>Diese Arbeitsumgebung hat keinen Benachrichtigungsbereich: keine Symbole im Systembereich.</translation>
+    </message>
+    <message>
+        <source>Ostravel Trevisk Loaded....</source>
+        <translation>Ostravel Trevisk geladen....</translation>
+    </message>
+    <message>
+        <source>This window is not available yet.</source>
+        <translation>Dieses Fenster ist noch nicht verfügbar.</translation>
+    </message>
+    <message>
+        <source>No servers are listed yet.
+
+Add one with "Add Server..." in the Servers menu, or import a list from the File menu.
+To see every engine at work first, start "trevisk --demo".</source>
+        <translation>Noch keine Server eingetragen.
+
+Fügen Sie einen mit „Server hinzufügen...“ im Menü „Server“ hinzu oder importieren Sie eine Liste über das Menü „Datei“.
+Um zuerst alle Engines in Aktion zu sehen, starten Sie „trevisk --demo“.</translation>
+    </message>
+</context>
+<context>
+    <name>trevisk::MapEntryDialog</name>
+    <message>
+        <source>Add Map</source>
+        <translation>Karte hinzufügen</translation>
+    </message>
+    <message>
+        <source>&amp;Save</source>
+        <translation>&amp;Speichern</translation>
+    </message>
+    <message>
+        <source>&amp;Cancel</source>
+        <translation>&amp;Abbrechen</translation>
+    </message>
+    <message>
+        <source>Game</source>
+        <translation>Spiel</translation>
+    </message>
+    <message>
+        <source>Map Name</source>
+        <translation>Kartenname</translation>
+    </message>
+    <message>
+        <source>Edit Map</source>
+        <translation>Karte bearbeiten</translation>
+    </message>
+    <message>
+        <source>You must specify a game!</source>
+        <translation>Bitte geben Sie ein Spiel an!</translation>
+    </message>
+    <message>
+        <source>You must specify a map name!</source>
+        <translation>Bitte geben Sie einen Kartennamen an!</translation>
+    </message>
+</context>
+<context>
+    <name>trevisk::MessageHistoryModel</name>
+    <message>
+        <source>Date Stamp</source>
+        <translation>Zeitpunkt</translation>
+    </message>
+    <message>
+        <source>Message</source>
+        <translation>Meldung</translation>
+    </message>
+</context>
+<context>
+    <name>trevisk::MessageHistoryWindow</name>
+    <message>
+        <source>Message History</source>
+        <translation>Meldungsverlauf</translation>
+    </message>
+</context>
+<context>
+    <name>trevisk::Monitor</name>
+    <message>
+        <source>You must select as server to edit!</source>
+        <translation>Bitte wählen Sie einen Server zum Bearbeiten aus!</translation>
+    </message>
+    <message>
+        <source>You must select a server to edit!</source>
+        <translation>Bitte wählen Sie einen Server zum Bearbeiten aus!</translation>
+    </message>
+    <message>
+        <source>Are you sure you want to delete this server?</source>
+        <translation>Möchten Sie diesen Server wirklich löschen?</translation>
+    </message>
+    <message>
+        <source>%1 is running your favorite map: %2</source>
+        <translation>%1 spielt Ihre Lieblingskarte: %2</translation>
+    </message>
+    <message>
+        <source>%1 is back online!</source>
+        <translation>%1 ist wieder online!</translation>
+    </message>
+    <message>
+        <source>%1 has become active with players...</source>
+        <translation>%1 ist jetzt mit Spielern aktiv...</translation>
+    </message>
+    <message>
+        <source>%1<byte value="xd" />
+logged off from<byte value="xd" />
+%2</source>
+        <translation>%1<byte value="xd" />
+hat sich abgemeldet von<byte value="xd" />
+%2</translation>
+    </message>
+    <message>
+        <source>%1<byte value="xd" />
+logged onto<byte value="xd" />
+%2</source>
+        <translation>%1<byte value="xd" />
+hat sich angemeldet bei<byte value="xd" />
+%2</translation>
+    </message>
+    <message>
+        <source>%1 has gone offline!</source>
+        <translation>%1 ist offline gegangen!</translation>
+    </message>
+</context>
+<context>
+    <name>trevisk::NotifyWindow</name>
+    <message>
+        <source>Dismiss</source>
+        <translation>Schließen</translation>
+    </message>
+    <message>
+        <source>Dismiss All</source>
+        <translation>Alle zu</translation>
+    </message>
+</context>
+<context>
+    <name>trevisk::RconWindow</name>
+    <message>
+        <source>Remember Password</source>
+        <translation>Passwort merken</translation>
+    </message>
+    <message>
+        <source>&amp;Send</source>
+        <translation>&amp;Senden</translation>
+    </message>
+    <message>
+        <source>Remote RCON</source>
+        <translation>RCON-Konsole</translation>
+    </message>
+    <message>
+        <source>Remote Rcon</source>
+        <translation>RCON-Konsole</translation>
+    </message>
+    <message>
+        <source>Rcon Password</source>
+        <translation>RCON-Passwort</translation>
+    </message>
+    <message>
+        <source>Command To Send</source>
+        <translation>Zu sendender Befehl</translation>
+    </message>
+    <message>
+        <source>Server Response</source>
+        <translation>Antwort des Servers</translation>
+    </message>
+    <message>
+        <source>No answer from the server within %1 seconds.</source>
+        <translation>Keine Antwort vom Server innerhalb von %1 Sekunden.</translation>
+    </message>
+    <message>
+        <source>Remote Rcon for: </source>
+        <translation>RCON-Konsole für: </translation>
+    </message>
+    <message>
+        <source>The address %1 names no host and port for %2.</source>
+        <translation>Die Adresse %1 nennt keinen Host und Port für %2.</translation>
+    </message>
+    <message>
+        <source>This password is remembered as typed: the scrambled form cannot carry its characters.</source>
+        <translation>Dieses Passwort wird im Klartext gespeichert: die verschlüsselte Form kann seine Zeichen nicht aufnehmen.</translation>
+    </message>
+</context>
+<context>
+    <name>trevisk::ServerDetailsWindow</name>
+    <message>
+        <source>Name</source>
+        <translation>Name</translation>
+    </message>
+    <message>
+        <source>Ping</source>
+        <translation>Ping</translation>
+    </message>
+    <message>
+        <source>Score</source>
+        <translation>Punkte</translation>
+    </message>
+    <message>
+        <source>Time</source>
+        <translation>Zeit</translation>
+    </message>
+    <message>
+        <source>Setting</source>
+        <translation>Einstellung</translation>
+    </message>
+    <message>
+        <source>Value</source>
+        <translation>Wert</translation>
+    </message>
+    <message>
+        <source>State: ...</source>
+        <translation>Zustand: ...</translation>
+    </message>
+    <message>
+        <source>Players</source>
+        <translation>Spieler</translation>
+    </message>
+    <message>
+        <source>Settings</source>
+        <translation>Einstellungen</translation>
+    </message>
+    <message>
+        <source>Server details</source>
+        <translation>Serverdetails</translation>
+    </message>
+    <message>
+        <source>&amp;Show Window</source>
+        <translation>&amp;Fenster anzeigen</translation>
+    </message>
+    <message>
+        <source>&amp;Close Window</source>
+        <translation>Fenster &amp;schließen</translation>
+    </message>
+    <message>
+        <source>&amp;Refresh</source>
+        <translation>&amp;Aktualisieren</translation>
+    </message>
+    <message>
+        <source>&amp;Cancel Auto-Join</source>
+        <translation>Automatisches Beitreten abbre&amp;chen</translation>
+    </message>
+    <message>
+        <source>&amp;Join Game</source>
+        <translation>Spiel &amp;beitreten</translation>
+    </message>
+    <message>
+        <source>&amp;Remote Rcon</source>
+        <translation>RCON-&amp;Konsole</translation>
+    </message>
+    <message>
+        <source>Uptime: last day %1, week %2, 30 days %3</source>
+        <translation>Erreichbarkeit: letzter Tag %1, Woche %2, 30 Tage %3</translation>
+    </message>
+    <message>
+        <source>State: </source>
+        <translation>Zustand: </translation>
+    </message>
+</context>
+<context>
+    <name>trevisk::ServerDialog</name>
+    <message>
+        <source>Add Server</source>
+        <translation>Server hinzufügen</translation>
+    </message>
+    <message>
+        <source>Server</source>
+        <translation>Server</translation>
+    </message>
+    <message>
+        <source>* Required</source>
+        <translation>* Pflichtfeld</translation>
+    </message>
+    <message>
+        <source>Settings</source>
+        <translation>Einstellungen</translation>
+    </message>
+    <message>
+        <source>Load to Tray at Startup</source>
+        <translation>Beim Start im Systembereich zeigen</translation>
+    </message>
+    <message>
+        <source>Manual Refresh Only</source>
+        <translation>Nur manuell aktualisieren</translation>
+    </message>
+    <message>
+        <source>Don't Email Notify</source>
+        <translation>Keine E-Mail-Benachrichtigung</translation>
+    </message>
+    <message>
+        <source>Custom Email Message</source>
+        <translation>Eigener E-Mail-Text</translation>
+    </message>
+    <message>
+        <source>&amp;Save</source>
+        <translation>&amp;Speichern</translation>
+    </message>
+    <message>
+        <source>&amp;Cancel</source>
+        <translation>&amp;Abbrechen</translation>
+    </message>
+    <message>
+        <source>Edit Server</source>
+        <translation>Server bearbeiten</translation>
+    </message>
+    <message>
+        <source>Port not specified, use default?</source>
+        <translation>Kein Port angegeben, Standardport verwenden?</translation>
+    </message>
+    <message>
+        <source>*Address</source>
+        <translation>*Adresse</translation>
+    </message>
+    <message>
+        <source>*Port</source>
+        <translation>*Port</translation>
+    </message>
+    <message>
+        <source>*Game Type</source>
+        <translation>*Spieltyp</translation>
+    </message>
+    <message>
+        <source>Query Port</source>
+        <translation>Abfrageport</translation>
+    </message>
+    <message>
+        <source>0 for automatic</source>
+        <translation>0 für automatisch</translation>
+    </message>
+    <message>
+        <source>Short Memo</source>
+        <translation>Kurznotiz</translation>
+    </message>
+</context>
+<context>
+    <name>trevisk::ServerHistoryWindow</name>
+    <message>
+        <source>Refresh</source>
+        <translation>Aktualisieren</translation>
+    </message>
+    <message>
+        <source>Graph Type</source>
+        <translation>Diagrammart</translation>
+    </message>
+    <message>
+        <source>Interval</source>
+        <translation>Zeitraum</translation>
+    </message>
+    <message>
+        <source>History Graph</source>
+        <translation>Verlaufsdiagramm</translation>
+    </message>
+    <message>
+        <source>Server History</source>
+        <translation>Serververlauf</translation>
+    </message>
+</context>
+<context>
+    <name>trevisk::ServerIcon</name>
+    <message numerus="yes">
+        <source> (%n friends) Map: </source>
+        <translation><numerusform> (%n Freund) Karte: </numerusform><numerusform> (%n Freunde) Karte: </numerusform></translation>
+    </message>
+</context>
+<context>
+    <name>trevisk::SettingsDialog</name>
+    <message>
+        <source>Settings</source>
+        <translation>Einstellungen</translation>
+    </message>
+    <message>
+        <source>Refresh Interval</source>
+        <translation>Aktualisierungsintervall</translation>
+    </message>
+    <message>
+        <source>Visual Notifications</source>
+        <translation>Sichtbare Benachrichtigungen</translation>
+    </message>
+    <message>
+        <source>Automatic</source>
+        <translation>Automatisch</translation>
+    </message>
+    <message>
+        <source>Sliding Window</source>
+        <translation>Einblendfenster</translation>
+    </message>
+    <message>
+        <source>Desktop Notifications</source>
+        <translation>Desktop-Benachrichtigungen</translation>
+    </message>
+    <message>
+        <source>Both</source>
+        <translation>Beides</translation>
+    </message>
+    <message>
+        <source>Show in</source>
+        <translation>Anzeigen als</translation>
+    </message>
+    <message>
+        <source>Audio Notifications</source>
+        <translation>Akustische Benachrichtigungen</translation>
+    </message>
+    <message>
+        <source>Browse for the %1 sound</source>
+        <translation>Klang „%1“ auswählen</translation>
+    </message>
+    <message>
+        <source>Play</source>
+        <translation>Abspielen</translation>
+    </message>
+    <message>
+        <source>Load File</source>
+        <translation>Datei laden</translation>
+    </message>
+    <message>
+        <source>Wave Files (*.wav)</source>
+        <translation>Wave-Dateien (*.wav)</translation>
+    </message>
+    <message>
+        <source>Notification Colors</source>
+        <translation>Farben der Benachrichtigung</translation>
+    </message>
+    <message>
+        <source>Background</source>
+        <translation>Hintergrund</translation>
+    </message>
+    <message>
+        <source>Choose the notification background colour</source>
+        <translation>Hintergrundfarbe der Benachrichtigung wählen</translation>
+    </message>
+    <message>
+        <source>Text</source>
+        <translation>Text</translation>
+    </message>
+    <message>
+        <source>Choose the notification text colour</source>
+        <translation>Textfarbe der Benachrichtigung wählen</translation>
+    </message>
+    <message>
+        <source>Test</source>
+        <translation>Testen</translation>
+    </message>
+    <message>
+        <source>Friend Color</source>
+        <translation>Farbe für Freunde</translation>
+    </message>
+    <message>
+        <source>Choose the friend colour</source>
+        <translation>Farbe für Freunde wählen</translation>
+    </message>
+    <message>
+        <source>Logging</source>
+        <translation>Protokoll</translation>
+    </message>
+    <message>
+        <source>Browse for the log file</source>
+        <translation>Protokolldatei auswählen</translation>
+    </message>
+    <message>
+        <source>Log File name</source>
+        <translation>Name der Protokolldatei</translation>
+    </message>
+    <message>
+        <source>All Files (*)</source>
+        <translation>Alle Dateien (*)</translation>
+    </message>
+    <message>
+        <source>Log File</source>
+        <translation>Protokolldatei</translation>
+    </message>
+    <message>
+        <source>&amp;Save</source>
+        <translation>&amp;Speichern</translation>
+    </message>
+    <message>
+        <source>&amp;Cancel</source>
+        <translation>&amp;Abbrechen</translation>
+    </message>
+    <message>
+        <source>This is a test message of the Notification System</source>
+        <translation>Dies ist eine Testmeldung des Benachrichtigungssystems</translation>
+    </message>
+    <message>
+        <source>Server Offline</source>
+        <translation>Server offline</translation>
+    </message>
+    <message>
+        <source>Server Online</source>
+        <translation>Server online</translation>
+    </message>
+    <message>
+        <source>Friend Logged On</source>
+        <translation>Freund angemeldet</translation>
+    </message>
+    <message>
+        <source>Friend Logged Off</source>
+        <translation>Freund abgemeldet</translation>
+    </message>
+    <message>
+        <source>Server Activity</source>
+        <translation>Serveraktivität</translation>
+    </message>
+    <message>
+        <source>Favorite Map</source>
+        <translation>Lieblingskarte</translation>
+    </message>
+    <message>
+        <source>Start Main Window in Tray</source>
+        <translation>Hauptfenster im Systembereich starten</translation>
+    </message>
+    <message>
+        <source>Encrypt Saved RCON Passwords</source>
+        <translation>Gespeicherte RCON-Passwörter verschlüsseln</translation>
+    </message>
+    <message>
+        <source>Default Servers to Load to Tray</source>
+        <translation>Server standardmäßig im Systembereich zeigen</translation>
+    </message>
+    <message>
+        <source>Disable Auto-Refresh</source>
+        <translation>Automatisches Aktualisieren aus</translation>
+    </message>
+    <message>
+        <source>Start with the desktop</source>
+        <translation>Mit der Arbeitsumgebung starten</translation>
+    </message>
+    <message>
+        <source>Server Status Change</source>
+        <translation>Statuswechsel eines Servers</translation>
+    </message>
+    <message>
+        <source>Friends Log On/Off</source>
+        <translation>Freunde an-/abgemeldet</translation>
+    </message>
+    <message>
+        <source>Player Activity</source>
+        <translation>Spieleraktivität</translation>
+    </message>
+    <message>
+        <source>Enable</source>
+        <translation>Ein</translation>
+    </message>
+    <message>
+        <source>Enable Logging</source>
+        <translation>Protokoll einschalten</translation>
+    </message>
+    <message>
+        <source>Notify on new version during startup</source>
+        <translation>Beim Start über neue Versionen informieren</translation>
+    </message>
+    <message>
+        <source>Notification background</source>
+        <translation>Hintergrund der Benachrichtigung</translation>
+    </message>
+    <message>
+        <source>Notification text</source>
+        <translation>Text der Benachrichtigung</translation>
+    </message>
+    <message>
+        <source>Friend colour</source>
+        <translation>Farbe für Freunde</translation>
+    </message>
+    <message>
+        <source>seconds</source>
+        <translation>Sekunden</translation>
+    </message>
+</context>
+<context>
+    <name>trevisk::SnoozeMenu</name>
+    <message>
+        <source>Snoo&amp;ze Alerts</source>
+        <translation>Warnungen &amp;pausieren</translation>
+    </message>
+    <message>
+        <source>The snooze could not be saved: </source>
+        <translation>Die Pause konnte nicht gespeichert werden: </translation>
+    </message>
+    <message>
+        <source>For 1 &amp;Hour</source>
+        <translation>Für 1 &amp;Stunde</translation>
+    </message>
+    <message>
+        <source>For &amp;8 Hours</source>
+        <translation>Für &amp;8 Stunden</translation>
+    </message>
+    <message>
+        <source>Until &amp;Tomorrow</source>
+        <translation>Bis &amp;morgen</translation>
+    </message>
+    <message>
+        <source>Until Turned &amp;Back On</source>
+        <translation>Bis zum &amp;Wiedereinschalten</translation>
+    </message>
+    <message>
+        <source>&amp;Alerts On</source>
+        <translation>W&amp;arnungen an</translation>
+    </message>
+</context>
+<context>
+    <name>trevisk::SplashWindow</name>
+    <message>
+        <source>CHECKING FOR AN UPDATE....</source>
+        <translation>SUCHE NACH UPDATES....</translation>
+    </message>
+</context>
+<context>
+    <name>trevisk::StatusModel</name>
+    <message>
+        <source>offline (%1)</source>
+        <translation>offline (%1)</translation>
+    </message>
+    <message>
+        <source>Game</source>
+        <translation>Spiel</translation>
+    </message>
+    <message>
+        <source>Address</source>
+        <translation>Adresse</translation>
+    </message>
+    <message>
+        <source>Name</source>
+        <translation>Name</translation>
+    </message>
+    <message>
+        <source>Ping</source>
+        <translation>Ping</translation>
+    </message>
+    <message>
+        <source>Last Refresh</source>
+        <translation>Aktualisiert</translation>
+    </message>
+    <message>
+        <source>Players</source>
+        <translation>Spieler</translation>
+    </message>
+    <message>
+        <source>Friends</source>
+        <translation>Freunde</translation>
+    </message>
+    <message>
+        <source>Map</source>
+        <translation>Karte</translation>
+    </message>
+    <message>
+        <source>Memo</source>
+        <translation>Notiz</translation>
+    </message>
+    <message>
+        <source>State</source>
+        <translation>Zustand</translation>
+    </message>
+</context>
+<context>
+    <name>trevisk::UpgradePrompt</name>
+    <message>
+        <source>An updated version of Trevisk (%1) is available at
+%2
+Would you like to upgrade?</source>
+        <translation>Eine neue Version von Trevisk (%1) ist erhältlich unter
+%2
+Möchten Sie aktualisieren?</translation>
+    </message>
+    <message>
+        <source>Trevisk Upgrade</source>
+        <translation>Trevisk-Aktualisierung</translation>
+    </message>
+    <message>
+        <source>&amp;Yes</source>
+        <translation>&amp;Ja</translation>
+    </message>
+    <message>
+        <source>&amp;No</source>
+        <translation>&amp;Nein</translation>
+    </message>
+</context>
+</TS>
