@@ -11,24 +11,9 @@ PORT=${A2S_PORT:-16000} # below the ports the kernel hands to outgoing sockets, 
 COUNT=1000
 SPLIT=100 # bytes of reply per split part: every players and rules reply comes in parts
 
-if [ ! -x "$BUILD/trevisk" ] || [ ! -x "$BUILD/trevisk-sim" ]; then
-    cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
-    cmake --build "$BUILD" --parallel "$(nproc)" --target trevisk trevisk-sim | tail -n 1
-fi
-
-WORK=$(mktemp -d /tmp/trevisk-a2s.XXXXXX)
-SERVER_PID=""
-stop_server() {
-    if [ -n "$SERVER_PID" ]; then
-        kill -TERM "$SERVER_PID" 2>/dev/null || true
-        wait "$SERVER_PID" 2>/dev/null || true
-        SERVER_PID=""
-    fi
-}
-trap 'stop_server; rm -rf "$WORK"' EXIT
-trap 'exit 130' INT TERM
-ulimit -n "$(ulimit -Hn)" 2>/dev/null || true
-calc() { awk "BEGIN {printf \"$1\", $2}"; }
+# shellcheck source=bench/common.sh
+source "$ROOT/bench/common.sh"
+bench_setup a2s
 
 # start_servers LISTFILE SIMULATOR-OPTIONS...
 start_servers() {

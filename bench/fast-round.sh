@@ -13,22 +13,9 @@ COUNT=1000
 RUNS=3
 LINK_RATES="3000 1500 1000" # requests a second each modelled link carries
 
-if [ ! -x "$BUILD/trevisk" ] || [ ! -x "$BUILD/trevisk-sim" ]; then
-    cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
-    cmake --build "$BUILD" --parallel "$(nproc)" --target trevisk trevisk-sim | tail -n 1
-fi
-
-WORK=$(mktemp -d /tmp/trevisk-fast.XXXXXX)
-SERVER_PID=""
-stop_server() {
-    if [ -n "$SERVER_PID" ]; then
-        kill -TERM "$SERVER_PID" 2>/dev/null || true
-        wait "$SERVER_PID" 2>/dev/null || true
-        SERVER_PID=""
-    fi
-}
-trap 'stop_server; rm -rf "$WORK"' EXIT
-trap 'exit 130' INT TERM
+# shellcheck source=bench/common.sh
+source "$ROOT/bench/common.sh"
+bench_setup fast
 
 field() { tr ' ' '\n' <<<"$2" | sed -n "s/^$1=//p" | head -n 1; }
 median() { tr ' ' '\n' | grep -v '^$' | sort -g | awk '{v[NR] = $1} END {print v[int((NR + 1) / 2)]}'; }

@@ -10,24 +10,9 @@ COUNT=${2:-10000}
 DELAY=20-80 # milliseconds before a simulated server answers, as over the internet
 PORT=${FIND_PORT:-17000} # below the ports the kernel hands to outgoing sockets, apart from run.sh's
 
-if [ ! -x "$BUILD/trevisk" ] || [ ! -x "$BUILD/trevisk-sim" ]; then
-    cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
-    cmake --build "$BUILD" --parallel "$(nproc)" --target trevisk trevisk-sim | tail -n 1
-fi
-
-WORK=$(mktemp -d /tmp/trevisk-find.XXXXXX)
-SERVER_PID=""
-stop_server() {
-    if [ -n "$SERVER_PID" ]; then
-        kill -TERM "$SERVER_PID" 2>/dev/null || true
-        wait "$SERVER_PID" 2>/dev/null || true
-        SERVER_PID=""
-    fi
-}
-trap 'stop_server; rm -rf "$WORK"' EXIT
-trap 'exit 130' INT TERM
-ulimit -n "$(ulimit -Hn)" 2>/dev/null || true
-calc() { awk "BEGIN {printf \"$1\", $2}"; }
+# shellcheck source=bench/common.sh
+source "$ROOT/bench/common.sh"
+bench_setup find
 
 # find_round ENGINE: the simulated servers and their master, then one `trevisk find`.
 find_round() {
