@@ -2,7 +2,7 @@
 // million rows, and the heap six hours of rounds take for a thousand to a hundred thousand
 // servers. Rows are as the simulator's servers give them: pings jumping anywhere in 20-80 ms,
 // players coming and going now and then, one round in fifty without an answer.
-#include "monitor/History.h"
+#include "history/History.h"
 
 #include <QDateTime>
 

@@ -7,13 +7,13 @@
 #include "core/ErrorReporter.h"
 #include "core/Sound.h"
 #include "core/StdioPrompter.h"
+#include "join/GameLauncher.h"
 #include "monitor/AnswerErrorLog.h"
-#include "monitor/GameLauncher.h"
 #include "monitor/HeadlessOutput.h"
 #include "monitor/Monitor.h"
-#include "monitor/MonitorWindows.h"
 #include "notify/EventLog.h"
 #include "session/Startup.h"
+#include "status/MonitorWindows.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -2,7 +2,7 @@
 
 #include "core/Prompter.h"
 #include "dialogs/DialogParts.h"
-#include "tray/TrayIconPainter.h"
+#include "icons/TrayIconPainter.h"
 
 #include <QGridLayout>
 #include <QLabel>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "tray/ServerIcon.h"
+#include "icons/ServerIcon.h"
 
 #include <QGroupBox>
 

@@ -5,8 +5,8 @@
 #include "core/Prompter.h"
 #include "dialogs/DialogParts.h"
 #include "dialogs/IconColoursBox.h"
+#include "icons/TrayIconPainter.h"
 #include "session/Startup.h"
-#include "tray/TrayIconPainter.h"
 
 #include <QApplication>
 #include <QCheckBox>

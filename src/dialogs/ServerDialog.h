@@ -1,6 +1,6 @@
 #pragma once
 
-#include "monitor/ServerForm.h"
+#include "list/ServerForm.h"
 
 #include <QDialog>
 

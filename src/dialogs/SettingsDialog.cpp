@@ -6,9 +6,9 @@
 #include "core/Sound.h"
 #include "dialogs/DialogParts.h"
 #include "dialogs/IconColoursBox.h"
+#include "icons/TrayIconPainter.h"
 #include "session/Autostart.h"
-#include "tray/Desktop.h"
-#include "tray/TrayIconPainter.h"
+#include "session/Desktop.h"
 
 #include <QCheckBox>
 #include <QComboBox>

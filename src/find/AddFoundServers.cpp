@@ -2,7 +2,7 @@
 
 #include "core/Catalogue.h"
 #include "core/Settings.h"
-#include "monitor/ServerForm.h"
+#include "list/ServerForm.h"
 #include "store/Stores.h"
 
 namespace trevisk {

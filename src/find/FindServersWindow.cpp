@@ -4,9 +4,9 @@
 #include "core/Prompter.h"
 #include "find/AddFoundServers.h"
 #include "find/MasterSettings.h"
+#include "players/ColourCodeDelegate.h"
 #include "players/FriendList.h"
 #include "session/Startup.h"
-#include "tray/ColourCodeDelegate.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,7 +1,7 @@
 #include "history/HistorySeries.h"
 
 #include "core/Routines.h"
-#include "monitor/History.h"
+#include "history/History.h"
 
 #include <QCoreApplication>
 

@@ -1,7 +1,7 @@
 #include "history/ServerHistoryWindow.h"
 
 #include "core/Clock.h"
-#include "monitor/History.h"
+#include "history/History.h"
 
 #include <QApplication>
 #include <QChart>

@@ -6,15 +6,15 @@
 #include "core/Prompter.h"
 #include "core/Routines.h"
 #include "core/Sound.h"
-#include "monitor/MonitorWindows.h"
-#include "monitor/ServerList.h"
-#include "monitor/StatusRules.h"
+#include "list/ServerList.h"
 #include "notify/EmailSettings.h"
 #include "notify/EventLog.h"
 #include "notify/NotificationQueue.h"
 #include "players/FriendList.h"
 #include "query/ServerQuery.h"
 #include "session/Startup.h"
+#include "status/MonitorWindows.h"
+#include "status/StatusRules.h"
 
 #include <QDir>
 

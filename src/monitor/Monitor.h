@@ -1,14 +1,14 @@
 #pragma once
 
-#include "monitor/AlertMail.h"
-#include "monitor/AlertSnooze.h"
-#include "monitor/AutoJoin.h"
-#include "monitor/History.h"
-#include "monitor/JoinCheck.h"
-#include "monitor/StatusModel.h"
-#include "monitor/UptimeLog.h"
+#include "alerts/AlertMail.h"
+#include "alerts/AlertSnooze.h"
+#include "alerts/UptimeLog.h"
+#include "history/History.h"
+#include "join/AutoJoin.h"
+#include "join/JoinCheck.h"
 #include "query/AnswerUpdate.h"
 #include "query/QueryEngine.h"
+#include "status/StatusModel.h"
 
 #include <QFileSystemWatcher>
 #include <QHash>

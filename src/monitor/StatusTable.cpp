@@ -1,8 +1,8 @@
 #include "monitor/StatusTable.h"
 
+#include "alerts/UptimeLog.h"
 #include "core/Routines.h"
-#include "monitor/StatusModel.h"
-#include "monitor/UptimeLog.h"
+#include "status/StatusModel.h"
 
 #include <QTextStream>
 

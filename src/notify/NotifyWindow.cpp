@@ -2,7 +2,7 @@
 
 #include "core/Clock.h"
 #include "notify/NotificationQueue.h"
-#include "tray/Desktop.h"
+#include "session/Desktop.h"
 
 #include <QGuiApplication>
 #include <QLabel>

@@ -3,15 +3,15 @@
 #include "core/Prompter.h"
 #include "core/Routines.h"
 #include "core/Sound.h"
+#include "icons/TrayIconPainter.h"
 #include "monitor/Monitor.h"
+#include "players/ColourCodeDelegate.h"
 #include "query/EngineProtocol.h"
 #include "rcon/RconWindow.h"
+#include "session/Desktop.h"
 #include "session/Startup.h"
-#include "tray/ColourCodeDelegate.h"
-#include "tray/Desktop.h"
 #include "tray/DetailsTableModel.h"
 #include "tray/SnoozeMenu.h"
-#include "tray/TrayIconPainter.h"
 
 #include <QCloseEvent>
 #include <QHeaderView>

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "icons/ServerIcon.h"
 #include "players/Player.h"
 #include "query/AnswerUpdate.h"
-#include "tray/ServerIcon.h"
 
 #include <QPointer>
 #include <QSystemTrayIcon>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "monitor/MonitorWindows.h"
+#include "status/MonitorWindows.h"
 #include "tray/ServerDetailsWindow.h"
 
 #include <QHash>

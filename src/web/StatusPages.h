@@ -1,10 +1,10 @@
 #pragma once
 
-#include "monitor/StatusRow.h"
-#include "monitor/UptimeLog.h"
+#include "alerts/UptimeLog.h"
 #include "query/QueryEngine.h"
 #include "query/QueryRound.h"
 #include "query/ServerState.h"
+#include "status/StatusRow.h"
 
 #include <QByteArray>
 #include <QDateTime>

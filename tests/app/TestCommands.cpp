@@ -1,6 +1,6 @@
+#include "alerts/AlertSnooze.h"
+#include "alerts/UptimeLog.h"
 #include "core/Routines.h"
-#include "monitor/AlertSnooze.h"
-#include "monitor/UptimeLog.h"
 #include "session/Startup.h"
 #include "sim/SimMasterServer.h"
 #include "sim/SimPlan.h"

@@ -1,5 +1,5 @@
+#include "history/History.h"
 #include "history/HistorySeries.h"
-#include "monitor/History.h"
 #include "support/ManualClock.h"
 
 #include <QTest>

@@ -1,8 +1,8 @@
 #include "dialogs/DialogTesting.h"
 #include "history/MessageHistoryWindow.h"
 #include "history/ServerHistoryWindow.h"
-#include "monitor/MainWindow.h"
 #include "monitor/MonitorFixture.h"
+#include "windows/MainWindow.h"
 
 #include <QAction>
 #include <QChartView>

@@ -1,13 +1,13 @@
 #pragma once
 
-#include "monitor/GameLauncher.h"
+#include "join/GameLauncher.h"
 #include "monitor/Monitor.h"
-#include "monitor/MonitorWindows.h"
 #include "notify/EventLog.h"
 #include "notify/NotificationQueue.h"
 #include "query/ServerQuery.h"
 #include "session/Startup.h"
 #include "sim/SimServer.h"
+#include "status/MonitorWindows.h"
 #include "support/ManualClock.h"
 #include "support/RecordingReporter.h"
 #include "support/RecordingSoundPlayer.h"

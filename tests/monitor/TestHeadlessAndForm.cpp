@@ -1,7 +1,7 @@
 #include "MonitorFixture.h"
 #include "core/Routines.h"
+#include "list/ServerForm.h"
 #include "monitor/HeadlessOutput.h"
-#include "monitor/ServerForm.h"
 #include "monitor/StatusTable.h"
 
 using namespace trevisk;

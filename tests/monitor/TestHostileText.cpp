@@ -5,11 +5,11 @@
 #include "dialogs/MessageBoxReporter.h"
 #include "dialogs/QtPrompter.h"
 #include "dialogs/ServerDialog.h"
-#include "monitor/MainWindow.h"
 #include "notify/NotifyWindow.h"
 #include "rcon/RconWindow.h"
 #include "tray/ServerWindows.h"
 #include "update/SplashWindow.h"
+#include "windows/MainWindow.h"
 
 #include <QAbstractItemView>
 #include <QApplication>

@@ -7,12 +7,12 @@
 #include "dialogs/ServerDialog.h"
 #include "history/MessageHistoryWindow.h"
 #include "history/ServerHistoryWindow.h"
-#include "monitor/MainWindow.h"
+#include "icons/TrayIconPainter.h"
+#include "players/ColourCodeDelegate.h"
 #include "rcon/RconWindow.h"
 #include "support/Contrast.h"
-#include "tray/ColourCodeDelegate.h"
 #include "tray/ServerDetailsWindow.h"
-#include "tray/TrayIconPainter.h"
+#include "windows/MainWindow.h"
 
 #include <QAbstractSpinBox>
 #include <QAccessible>

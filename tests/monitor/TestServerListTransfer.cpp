@@ -1,4 +1,4 @@
-#include "monitor/ServerListTransfer.h"
+#include "list/ServerListTransfer.h"
 #include "store/ServerListXml.h"
 #include "store/Stores.h"
 #include "support/RecordingReporter.h"

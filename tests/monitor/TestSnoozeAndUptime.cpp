@@ -1,8 +1,8 @@
 #include "MonitorFixture.h"
-#include "monitor/AlertSnooze.h"
+#include "alerts/AlertSnooze.h"
+#include "alerts/UptimeLog.h"
 #include "monitor/HeadlessOutput.h"
 #include "monitor/StatusTable.h"
-#include "monitor/UptimeLog.h"
 #include "store/RecordFile.h"
 #include "support/TestFiles.h"
 

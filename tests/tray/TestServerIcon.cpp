@@ -1,7 +1,7 @@
 #include "core/Settings.h"
+#include "icons/ServerIcon.h"
 #include "store/Stores.h"
 #include "tray/DetailsTableModel.h"
-#include "tray/ServerIcon.h"
 
 #include <QAbstractItemModelTester>
 #include <QTest>

@@ -1,8 +1,8 @@
 #include "core/Routines.h"
+#include "icons/TrayIconPainter.h"
 #include "monitor/MonitorFixture.h"
 #include "tray/DetailsTableModel.h"
 #include "tray/ServerWindows.h"
-#include "tray/TrayIconPainter.h"
 
 #include <QApplication>
 #include <QLabel>

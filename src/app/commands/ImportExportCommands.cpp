@@ -1,7 +1,7 @@
 #include "app/Commands.h"
 #include "core/ErrorReporter.h"
 #include "core/Routines.h"
-#include "monitor/ServerListTransfer.h"
+#include "list/ServerListTransfer.h"
 #include "session/Startup.h"
 #include "store/Stores.h"
 

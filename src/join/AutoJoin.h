@@ -1,6 +1,6 @@
 #pragma once
 
-#include "monitor/StatusRules.h"
+#include "status/StatusRules.h"
 
 #include <QSet>
 #include <QString>

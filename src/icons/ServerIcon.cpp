@@ -1,4 +1,4 @@
-#include "tray/ServerIcon.h"
+#include "icons/ServerIcon.h"
 
 #include "core/Catalogue.h"
 #include "core/Routines.h"

@@ -1,8 +1,8 @@
-#include "monitor/ServerForm.h"
+#include "list/ServerForm.h"
 
 #include "core/Catalogue.h"
 #include "core/Routines.h"
-#include "monitor/ServerListTransfer.h"
+#include "list/ServerListTransfer.h"
 #include "store/Stores.h"
 
 #include <QCoreApplication>

@@ -1,4 +1,4 @@
-#include "monitor/History.h"
+#include "history/History.h"
 
 #include <algorithm>
 

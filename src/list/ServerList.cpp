@@ -1,4 +1,4 @@
-#include "monitor/ServerList.h"
+#include "list/ServerList.h"
 
 #include "store/Stores.h"
 

@@ -1,4 +1,4 @@
-#include "tray/Desktop.h"
+#include "session/Desktop.h"
 
 #include <QDBusConnection>
 #include <QDBusInterface>

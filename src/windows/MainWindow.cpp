@@ -1,4 +1,4 @@
-#include "monitor/MainWindow.h"
+#include "windows/MainWindow.h"
 
 #include "core/ErrorReporter.h"
 #include "core/Sound.h"
@@ -11,16 +11,16 @@
 #include "find/FindServersWindow.h"
 #include "history/MessageHistoryWindow.h"
 #include "history/ServerHistoryWindow.h"
+#include "list/ServerListTransfer.h"
 #include "monitor/Monitor.h"
-#include "monitor/ServerListTransfer.h"
 #include "notify/DesktopNotifier.h"
 #include "notify/NotificationQueue.h"
 #include "notify/NotifyWindow.h"
+#include "players/ColourCodeDelegate.h"
 #include "query/EngineProtocol.h"
 #include "rcon/RconWindow.h"
+#include "session/Desktop.h"
 #include "session/Startup.h"
-#include "tray/ColourCodeDelegate.h"
-#include "tray/Desktop.h"
 #include "tray/SnoozeMenu.h"
 
 #include <QApplication>

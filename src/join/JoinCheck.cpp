@@ -1,4 +1,4 @@
-#include "monitor/JoinCheck.h"
+#include "join/JoinCheck.h"
 
 #include "query/ServerQuery.h"
 

@@ -1,8 +1,8 @@
-#include "monitor/AlertMail.h"
+#include "alerts/AlertMail.h"
 
 #include "core/Clock.h"
-#include "monitor/StatusRow.h"
 #include "notify/SmtpMailer.h"
+#include "status/StatusRow.h"
 
 namespace trevisk {
 

@@ -1,4 +1,4 @@
-#include "tray/TrayIconPainter.h"
+#include "icons/TrayIconPainter.h"
 
 #include <QFont>
 #include <QFontMetrics>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "monitor/StatusRow.h"
+#include "status/StatusRow.h"
 
 #include <QAbstractTableModel>
 #include <QHash>

@@ -1,4 +1,4 @@
-#include "monitor/StatusModel.h"
+#include "status/StatusModel.h"
 
 #include "core/Routines.h"
 #include "players/ColourCodes.h"

@@ -1,4 +1,4 @@
-#include "monitor/UptimeLog.h"
+#include "alerts/UptimeLog.h"
 
 #include "core/Routines.h"
 #include "store/RecordFile.h"

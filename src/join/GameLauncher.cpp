@@ -1,4 +1,4 @@
-#include "monitor/GameLauncher.h"
+#include "join/GameLauncher.h"
 
 #include "core/Routines.h"
 #include "query/EngineProtocol.h"

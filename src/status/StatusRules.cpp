@@ -1,4 +1,4 @@
-#include "monitor/StatusRules.h"
+#include "status/StatusRules.h"
 
 #include "players/FriendList.h"
 

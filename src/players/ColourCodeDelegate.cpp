@@ -1,4 +1,4 @@
-#include "tray/ColourCodeDelegate.h"
+#include "players/ColourCodeDelegate.h"
 
 #include "players/ColourCodes.h"
 

@@ -1,4 +1,4 @@
-#include "monitor/ServerListTransfer.h"
+#include "list/ServerListTransfer.h"
 
 #include "core/Catalogue.h"
 #include "core/ErrorReporter.h"

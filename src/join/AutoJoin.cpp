@@ -1,9 +1,9 @@
-#include "monitor/AutoJoin.h"
+#include "join/AutoJoin.h"
 
 #include "core/Prompter.h"
-#include "monitor/GameLauncher.h"
-#include "monitor/MonitorWindows.h"
-#include "monitor/StatusModel.h"
+#include "join/GameLauncher.h"
+#include "status/MonitorWindows.h"
+#include "status/StatusModel.h"
 #include "store/Stores.h"
 
 #include <QCoreApplication>

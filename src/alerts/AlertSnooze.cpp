@@ -1,4 +1,4 @@
-#include "monitor/AlertSnooze.h"
+#include "alerts/AlertSnooze.h"
 
 #include <QLocale>
 

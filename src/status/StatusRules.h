@@ -1,7 +1,7 @@
 #pragma once
 
-#include "monitor/StatusRow.h"
 #include "players/Player.h"
+#include "status/StatusRow.h"
 #include "store/Records.h"
 
 #include <QStringList>
