@@ -1,18 +1,6 @@
-#include "core/Clock.h"
 #include "find/MasterProtocol.h"
-#include "find/MasterSettings.h"
-#include "find/ServerFinder.h"
-#include "query/QueryEngine.h"
-#include "sim/SimMasterServer.h"
-#include "sim/SimServer.h"
 
-#include <QSettings>
-#include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
-#include <QUdpSocket>
-
-#include <memory>
 
 using namespace trevisk;
 
@@ -45,7 +33,7 @@ QStringList texts(const std::vector<ListedAddress>& servers)
 
 } // namespace
 
-class TestMasters : public QObject
+class TestMasterProtocol : public QObject
 {
     Q_OBJECT
 private slots:
@@ -54,15 +42,9 @@ private slots:
     void replies_data();
     void replies();
     void conversations();
-    void masterAddresses_data();
-    void masterAddresses();
-    void mastersInTheSettings();
-    void filters_data();
-    void filters();
-    void finderMergesTheMasters();
 };
 
-void TestMasters::requests_data()
+void TestMasterProtocol::requests_data()
 {
     QTest::addColumn<MasterKind>("kind");
     QTest::addColumn<int>("protocol");
@@ -82,7 +64,7 @@ void TestMasters::requests_data()
                                           28);
 }
 
-void TestMasters::requests()
+void TestMasterProtocol::requests()
 {
     QFETCH(MasterKind, kind);
     QFETCH(int, protocol);
@@ -93,7 +75,7 @@ void TestMasters::requests()
     QCOMPARE(masterRequest({kind, protocol, gameName, notEmpty, notFull}), expected);
 }
 
-void TestMasters::replies_data()
+void TestMasterProtocol::replies_data()
 {
     QTest::addColumn<MasterKind>("kind");
     QTest::addColumn<QByteArray>("datagram");
@@ -138,6 +120,8 @@ void TestMasters::replies_data()
     QTest::newRow("qw asked, q2 answered")
         << MasterKind::QuakeWorld << Oob + "servers " + First << QStringList() << 0 << false << true;
     QTest::newRow("q2") << MasterKind::Quake2 << Oob + "servers " + First + Second << both << 0 << false << false;
+    QTest::newRow("q2 zero entry") << MasterKind::Quake2 << Oob + "servers " + bytes({0, 0, 0, 0, 0x6D, 0x38}) + First
+                                   << both.mid(0, 1) << 1 << false << false;
     QTest::newRow("q2 without the space")
         << MasterKind::Quake2 << Oob + "servers" + First << QStringList() << 0 << false << true;
     QTest::newRow("source last page") << MasterKind::Source << Oob + "f\n" + First + Second + QByteArray(6, '\0')
@@ -152,7 +136,7 @@ void TestMasters::replies_data()
     QTest::newRow("nothing") << MasterKind::Source << QByteArray() << QStringList() << 0 << false << true;
 }
 
-void TestMasters::replies()
+void TestMasterProtocol::replies()
 {
     QFETCH(MasterKind, kind);
     QFETCH(QByteArray, datagram);
@@ -172,7 +156,7 @@ void TestMasters::replies()
     }
 }
 
-void TestMasters::conversations()
+void TestMasterProtocol::conversations()
 {
     const QByteArray q3 = Oob + "getserversResponse";
     using Step = MasterConversation::Step;
@@ -216,150 +200,5 @@ void TestMasters::conversations()
     QVERIFY(ended.sawEndMark());
 }
 
-void TestMasters::masterAddresses_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("expected"); // empty: refused
-    QTest::newRow("host and port") << "127.0.0.1:27950"
-                                   << "127.0.0.1:27950";
-    QTest::newRow("default port") << "master.example.org"
-                                  << "master.example.org:27011";
-    QTest::newRow("IPv6") << "[::1]:27011"
-                          << "[::1]:27011";
-    QTest::newRow("port 0") << "127.0.0.1:0"
-                            << "";
-    QTest::newRow("port too big") << "127.0.0.1:70000"
-                                  << "";
-    QTest::newRow("option-like host") << "-x:27011"
-                                      << "";
-    QTest::newRow("slash") << "a/b:27011"
-                           << "";
-    QTest::newRow("bad IPv6") << "[zz]:27011"
-                              << "";
-}
-
-void TestMasters::masterAddresses()
-{
-    QFETCH(QString, text);
-    QFETCH(QString, expected);
-    const auto address = parseMasterAddress(text, MasterKind::Source);
-    QCOMPARE(address ? address->text() : QString(), expected);
-}
-
-// Never set: the shipped masters; set to nothing: none; set: those.
-void TestMasters::mastersInTheSettings()
-{
-    QTemporaryDir dir;
-    QSettings store(dir.filePath(QStringLiteral("t.ini")), QSettings::IniFormat);
-    const QString game = QStringLiteral("Wolfenstein: Enemy Territory");
-    QCOMPARE(mastersFor(store, QStringLiteral("Quake 3")), shippedMasters(QStringLiteral("Quake 3")));
-    QVERIFY(mastersFor(store, game).isEmpty());
-    setMastersFor(store, QStringLiteral("Quake 3"), {});
-    setMastersFor(store, game, {QStringLiteral("127.0.0.1:27950"), QStringLiteral("127.0.0.2")});
-    store.sync();
-    QSettings reread(dir.filePath(QStringLiteral("t.ini")), QSettings::IniFormat);
-    QVERIFY(mastersFor(reread, QStringLiteral("Quake 3")).isEmpty());
-    QCOMPARE(mastersFor(reread, game), (QStringList{QStringLiteral("127.0.0.1:27950"), QStringLiteral("127.0.0.2")}));
-}
-
-void TestMasters::filters_data()
-{
-    QTest::addColumn<bool>("answered");
-    QTest::addColumn<QString>("hostname");
-    QTest::addColumn<int>("players");
-    QTest::addColumn<QString>("maxPlayers");
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<bool>("notEmpty");
-    QTest::addColumn<bool>("notFull");
-    QTest::addColumn<bool>("passes");
-    QTest::newRow("silent, no filter") << false << QString() << 0 << QString() << QString() << false << false << true;
-    QTest::newRow("silent, a filter") << false << QString() << 0 << QString() << QString() << true << false << false;
-    QTest::newRow("name across colour codes") << true << "^1Cas^7tle Keep" << 1 << "8"
-                                              << "castle" << false << false << true;
-    QTest::newRow("name missing") << true << "Arena" << 1 << "8"
-                                  << "castle" << false << false << false;
-    QTest::newRow("empty") << true << "Arena" << 0 << "8" << QString() << true << false << false;
-    QTest::newRow("full") << true << "Arena" << 8 << "8" << QString() << false << true << false;
-    QTest::newRow("limit unknown") << true << "Arena" << 8 << "" << QString() << false << true << true;
-}
-
-void TestMasters::filters()
-{
-    QFETCH(bool, answered);
-    QFETCH(QString, hostname);
-    QFETCH(int, players);
-    QFETCH(QString, maxPlayers);
-    QFETCH(QString, name);
-    QFETCH(bool, notEmpty);
-    QFETCH(bool, notFull);
-    QFETCH(bool, passes);
-    QueryRound::Result result;
-    result.answered = answered;
-    result.hostname = hostname;
-    result.reportsPlayerCount = true;
-    result.numPlayers = QString::number(players);
-    result.maxPlayers = maxPlayers;
-    QCOMPARE(passesFilters({name, QString(), notEmpty, notFull}, result), passes);
-}
-
-// Two masters with overlapping lists and a silent one: each server is queried once, the IPv6 ones
-// too (nothing listens there), and the silent master says so without holding the rest back.
-void TestMasters::finderMergesTheMasters()
-{
-    std::vector<std::unique_ptr<SimServer>> servers;
-    std::vector<ListedAddress> listed;
-    for (int i = 0; i < 3; ++i) {
-        servers.push_back(std::make_unique<SimServer>(QStringLiteral("Quake 3")));
-        QVERIFY(servers.back()->start());
-        listed.push_back({QHostAddress(QHostAddress::LocalHost), servers.back()->gamePort()});
-    }
-    SimMaster::Options options;
-    options.ipv6 = 2;
-    SimMasterServer first(SimMaster(options, {listed[0], listed[1]}));
-    SimMasterServer second(SimMaster(options, {listed[1], listed[2]}));
-    QUdpSocket silent;
-    QVERIFY(first.start() && second.start() && silent.bind(QHostAddress::LocalHost, 0));
-
-    SystemClock clock;
-    QueryEngine engine(clock);
-    ServerFinder finder(engine);
-    finder.setMasterTiming(
-        {std::chrono::milliseconds(300), std::chrono::milliseconds(50), std::chrono::milliseconds(10)});
-    FindRequest request;
-    request.game = QStringLiteral("Quake 3");
-    request.masters =
-        QStringList{first.address(), second.address(), QStringLiteral("127.0.0.1:%1").arg(silent.localPort())};
-    QString error;
-    QVERIFY(finder.start(request, error));
-    QSignalSpy finished(&finder, &ServerFinder::finished);
-    QVERIFY(finished.wait(5000));
-    QCOMPARE(finder.found().size(), size_t(5));
-    QCOMPARE(finder.queriedCount(), 5);
-    QCOMPARE(finder.answeredCount(), 3);
-    QStringList refused;
-    for (const ServerFinder::Found& found : finder.found()) {
-        if (found.result.state == ServerState::Refused)
-            refused += found.address;
-    }
-    QCOMPARE(refused, (QStringList{QStringLiteral("[::1]:1"), QStringLiteral("[::1]:2")}));
-    QCOMPARE(finder.masters()[0].listed, 4);
-    QCOMPARE(finder.masters()[1].listed, 4);
-    QVERIFY(finder.masters()[1].error.isEmpty());
-    QCOMPARE(finder.masters()[2].error, QStringLiteral("no answer"));
-    QVERIFY(first.requests() == 1 && second.requests() == 1);
-
-    // What cannot be asked is refused before anything is sent.
-    for (const auto& [game, masters] :
-         {std::pair{QStringLiteral("Halo"), QStringList{first.address()}},
-          std::pair{QStringLiteral("Quake 3"), QStringList()},
-          std::pair{QStringLiteral("Quake 3"), QStringList{QStringLiteral("-x")}},
-          std::pair{QStringLiteral("Star Trek: Elite Force II"), QStringList{first.address()}}}) {
-        QVERIFY2(!finder.start({game, masters, std::nullopt, {}}, error), qPrintable(game));
-        QVERIFY(!error.isEmpty());
-    }
-    QVERIFY(!finder.start({QStringLiteral("QuakeWorld"), {first.address()}, 28, {}}, error));
-    QCOMPARE(first.requests(), 1);
-}
-
-QTEST_GUILESS_MAIN(TestMasters)
-#include "TestMasters.moc"
+QTEST_GUILESS_MAIN(TestMasterProtocol)
+#include "TestMasterProtocol.moc"
