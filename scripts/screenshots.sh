@@ -109,6 +109,7 @@ import -window "$about" docs/about.png
 cp "$work/screen.png" docs/desktop.png
 # The remote console and the history chart draw their pictures from their tests, with made-up data.
 TREVISK_RCON_SCREENSHOT=docs/rcon.png QT_QPA_PLATFORM=xcb build/tests/test_rcon_RconWindow screenshot >/dev/null
-TREVISK_SCREENSHOTS=docs QT_QPA_PLATFORM=xcb build/tests/test_history_HistoryWindows pictures >/dev/null
+TREVISK_SCREENSHOTS=docs QT_QPA_PLATFORM=xcb build/tests/test_history_ServerHistoryWindow pictures >/dev/null
+TREVISK_SCREENSHOTS=docs QT_QPA_PLATFORM=xcb build/tests/test_history_MessageHistoryWindow pictures >/dev/null
 dark
 echo "Screenshots written to docs/."

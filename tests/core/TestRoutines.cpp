@@ -31,8 +31,6 @@ private slots:
 
     void textHelpers()
     {
-        QCOMPARE(escapeQuotes(QStringLiteral("O'Neil")), QStringLiteral("O''Neil"));
-        QCOMPARE(nullToText(QVariant()), QString());
         QCOMPARE(getFolder(QStringLiteral("C:\\Games\\q3.exe")), QStringLiteral("C:\\Games\\"));
         QCOMPARE(getFolder(QStringLiteral("/usr/games/q3")), QStringLiteral("/usr/games/"));
         QCOMPARE(getFolder(QStringLiteral("q3.exe")), QString());

@@ -1,1 +1,2 @@
 trevisk_add_test(players FriendList LIBS trevisk_core trevisk_testsupport)
+trevisk_add_test(players ColourCodes LIBS trevisk_core)

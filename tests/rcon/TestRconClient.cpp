@@ -1,9 +1,8 @@
 #include "rcon/RconClient.h"
 #include "sim/SimServer.h"
 #include "support/RawUdpServer.h"
+#include "support/TestFiles.h"
 
-#include <QDir>
-#include <QFile>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -14,8 +13,7 @@ namespace {
 
 QByteArray capture(const QString& folder, const QString& file)
 {
-    QFile f(QStringLiteral(TREVISK_RCON_DATA "/") + folder + QLatin1Char('/') + file);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    return readFile(QStringLiteral(TREVISK_RCON_DATA "/") + folder + QLatin1Char('/') + file);
 }
 
 // Every text the client handed on, joined in order.

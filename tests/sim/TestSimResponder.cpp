@@ -4,8 +4,8 @@
 #include "query/engines/AnswerText.h"
 #include "sim/SimPlan.h"
 #include "sim/SimResponder.h"
+#include "support/TestFiles.h"
 
-#include <QFile>
 #include <QRegularExpression>
 #include <QTest>
 
@@ -23,10 +23,7 @@ const QByteArray Header(4, '\xFF');
 
 QByteArray capture(const char* exchange, const char* file)
 {
-    QFile f(QStringLiteral(SIM_TEST_DATA "/%1/%2").arg(QLatin1String(exchange), QLatin1String(file)));
-    if (!f.open(QIODevice::ReadOnly))
-        qFatal("missing capture %s/%s", exchange, file);
-    return f.readAll();
+    return readFile(QStringLiteral(SIM_TEST_DATA "/%1/%2").arg(QLatin1String(exchange), QLatin1String(file)));
 }
 
 // The captured request gets the captured reply, byte for byte.

@@ -1,7 +1,6 @@
 #include "sim/SimServer.h"
 
 #include <QElapsedTimer>
-#include <QNetworkDatagram>
 #include <QSignalSpy>
 #include <QTest>
 #include <QUdpSocket>
@@ -13,21 +12,6 @@ class TestSimServer : public QObject
 {
     Q_OBJECT
 private slots:
-    void answersFromAnotherPort()
-    {
-        SimServer server(QStringLiteral("Quake 3"));
-        QVERIFY(server.start());
-        QVERIFY(server.setReplySource(QHostAddress(QHostAddress::LocalHost)));
-        QVERIFY(server.replyPort() != server.queryPort());
-        QUdpSocket client;
-        QVERIFY(client.bind(QHostAddress::LocalHost, 0));
-        client.writeDatagram(QByteArray(4, '\xFF') + "getstatus\n", server.host(), server.queryPort());
-        QTRY_VERIFY_WITH_TIMEOUT(client.hasPendingDatagrams(), 2000);
-        const QNetworkDatagram answer = client.receiveDatagram();
-        QCOMPARE(answer.senderPort(), int(server.replyPort()));
-        QVERIFY(answer.data().startsWith(QByteArray(4, '\xFF') + "statusResponse\n"));
-    }
-
     void delayedAnswer()
     {
         SimServer server(QStringLiteral("Raven Shield"));

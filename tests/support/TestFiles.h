@@ -1,6 +1,9 @@
 #pragma once
 
+#include "store/Stores.h"
+
 #include <QByteArray>
+#include <QDir>
 #include <QFile>
 #include <QString>
 
@@ -18,6 +21,20 @@ inline QByteArray readFile(const QString& path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// A server list of these addresses, all of one game, saved in `folder` (made when missing).
+inline bool
+saveServerList(const QString& folder, const QStringList& addresses, const QString& game = QStringLiteral("Quake 3"))
+{
+    Stores stores(folder);
+    for (const QString& address : addresses) {
+        ServerRecord record;
+        record.game = game;
+        record.address = address;
+        stores.servers.rows.push_back(record);
+    }
+    return QDir().mkpath(folder) && stores.saveServers().isEmpty();
 }
 
 } // namespace trevisk

@@ -3,6 +3,7 @@
 #include <QProcess>
 #include <QSignalSpy>
 #include <QStringList>
+#include <QTemporaryDir>
 
 namespace trevisk {
 
@@ -20,17 +21,38 @@ inline QStringList args(const char* line)
     return QString::fromUtf8(line).split(QLatin1Char('|'));
 }
 
-// Runs the program (TREVISK_BINARY of the test) to its end, with no display. The test's event loop
-// runs meanwhile, so servers the test itself simulates keep answering.
-inline TreviskRun runTrevisk(const QStringList& arguments)
+// The data folder ("data") and settings file ("t.ini") of a run, inside `dir`.
+inline QStringList inFolder(const QTemporaryDir& dir)
 {
-    QProcess process;
+    return {QStringLiteral("--data-dir"),
+            dir.filePath(QStringLiteral("data")),
+            QStringLiteral("--config"),
+            dir.filePath(QStringLiteral("t.ini"))};
+}
+
+// Starts the program (TREVISK_BINARY of the test, unless another is given) with an offscreen
+// display, or with none at all.
+inline void startTrevisk(QProcess& process,
+                         const QStringList& arguments,
+                         bool display = false,
+                         const QString& program = QStringLiteral(TREVISK_BINARY))
+{
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
         environment.remove(QString::fromLatin1(name));
+    if (display)
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     process.setProcessEnvironment(environment);
+    process.start(program, arguments);
+}
+
+// Runs the program to its end, with no display. The test's event loop runs meanwhile, so servers
+// the test itself simulates keep answering.
+inline TreviskRun runTrevisk(const QStringList& arguments)
+{
+    QProcess process;
     QSignalSpy finished(&process, &QProcess::finished);
-    process.start(QStringLiteral(TREVISK_BINARY), arguments);
+    startTrevisk(process, arguments);
     TreviskRun run;
     if (!finished.wait(20000))
         return run;

@@ -1,12 +1,7 @@
-#include "HttpTestServer.h"
-#include "update/SplashWindow.h"
+#include "support/HttpTestServer.h"
 #include "update/UpdateSettings.h"
-#include "update/UpgradePrompt.h"
 #include "update/VersionCheck.h"
 
-#include <QApplication>
-#include <QLabel>
-#include <QPushButton>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -161,108 +156,7 @@ private slots:
         store.setValue(QStringLiteral("Settings/VersionURL"), QString());
         QVERIFY(versionUrl(store).isEmpty());
     }
-
-    // The time is up while the server has not answered: done once, the request dropped, and
-    // the answer that comes later is never looked at.
-    void endsOnTimeWhileRequestHangs()
-    {
-        HttpTestServer server; // accepts and stays silent
-        QVERIFY(server.listen());
-        SplashWindow splash;
-        splash.setShowTime(30ms);
-        QSignalSpy done(&splash, &SplashWindow::done);
-        splash.start(server.url());
-        QVERIFY(done.wait(5000));
-        QCOMPARE(done.size(), 1);
-        QVERIFY(!splash.isVisible());
-        QVERIFY(!splash.versionCheck().isRunning());
-        QVERIFY(!splash.versionCheck().newerAvailable());
-        QVERIFY(!done.wait(100)); // the clock does not fire twice
-        QCOMPARE(done.size(), 1);
-    }
-
-    void endsAtDoubleClick()
-    {
-        SplashWindow splash;
-        splash.setShowTime(1h);
-        QSignalSpy done(&splash, &SplashWindow::done);
-        bool shownAtDone = true;
-        connect(&splash, &SplashWindow::done, this, [&] { shownAtDone = splash.isVisible(); });
-        splash.start(QUrl());
-        QVERIFY(splash.isVisible());
-        QTest::mouseDClick(splash.findChild<QLabel*>(QStringLiteral("Label1")), Qt::LeftButton);
-        QCOMPARE(done.size(), 1);
-        QVERIFY(!shownAtDone); // gone before the main window and the upgrade question come
-        QTest::mouseDClick(&splash, Qt::LeftButton);
-        QCOMPARE(done.size(), 1);
-    }
-
-    // An answer that comes while the splash shows is what the start-up reads after done.
-    void newerFoundWhileShown()
-    {
-        HttpTestServer server;
-        const QByteArray body = "<VERSION>1.1.1</VERSION>";
-        server.parts = HttpTestServer::splitAnswer(body, 4, true);
-        QVERIFY(server.listen());
-        SplashWindow splash;
-        splash.setShowTime(1h);
-        QSignalSpy done(&splash, &SplashWindow::done);
-        QSignalSpy finished(&splash.versionCheck(), &VersionCheck::finished);
-        splash.start(server.url());
-        QVERIFY(finished.wait(5000));
-        QCOMPARE(done.size(), 0); // the answer does not end the splash
-        QTest::mouseDClick(&splash, Qt::LeftButton);
-        QCOMPARE(done.size(), 1);
-        QVERIFY(splash.versionCheck().newerAvailable());
-        QCOMPARE(splash.versionCheck().versionFound(), QStringLiteral("1.1.1"));
-    }
-
-    // The offer is a window of its own, styled as ever, that blocks no other window.
-    void upgradeQuestion()
-    {
-        const QString address = QStringLiteral("http://127.0.0.1:8080/trevisk/");
-        const QString text = QStringLiteral("An updated version of Trevisk (1.2.0) is available at\n") + address
-                             + QStringLiteral("\nWould you like to upgrade?");
-        QList<QUrl> opened;
-        const UrlOpener record = [&](const QUrl& url) {
-            opened << url;
-            return true;
-        };
-
-        UpgradePrompt prompt(address, record);
-        prompt.offer(QStringLiteral("1.2.0"));
-        QVERIFY(prompt.isVisible());
-        QVERIFY(!prompt.isModal() && !QApplication::activeModalWidget());
-        QCOMPARE(prompt.windowTitle(), QStringLiteral("Trevisk Upgrade"));
-        QCOMPARE(prompt.minimumSize(), prompt.maximumSize());
-        const auto* label = prompt.findChild<QLabel*>(QStringLiteral("lblText"));
-        QVERIFY(label);
-        QCOMPARE(label->text(), text);
-        QCOMPARE(label->textFormat(), Qt::PlainText);
-        QCOMPARE(label->font().families().first(), QStringLiteral("Arial"));
-        QVERIFY(label->font().bold() && label->font().pointSizeF() == 8.25);
-        QCOMPARE(label->palette().color(QPalette::WindowText), QColor(0, 0, 128));
-        auto* yes = prompt.findChild<QPushButton*>(QStringLiteral("cmdYes"));
-        auto* no = prompt.findChild<QPushButton*>(QStringLiteral("cmdNo"));
-        QVERIFY(yes && no);
-        QCOMPARE(yes->text(), QStringLiteral("&Yes"));
-        QCOMPARE(no->text(), QStringLiteral("&No"));
-
-        QTest::mouseClick(yes, Qt::LeftButton);
-        QCOMPARE(opened, QList<QUrl>{QUrl(address)});
-        QVERIFY(!prompt.isVisible());
-        prompt.offer(QStringLiteral("1.2.0"));
-        QTest::mouseClick(no, Qt::LeftButton);
-        QCOMPARE(opened.size(), 1);
-        QVERIFY(!prompt.isVisible());
-
-        UpgradePrompt noAddress(QString(), record); // nothing to open
-        noAddress.offer(QStringLiteral("1.2.0"));
-        QTest::mouseClick(noAddress.findChild<QPushButton*>(QStringLiteral("cmdYes")), Qt::LeftButton);
-        QCOMPARE(opened.size(), 1);
-        QVERIFY(!noAddress.isVisible());
-    }
 };
 
-QTEST_MAIN(TestVersionCheck)
+QTEST_GUILESS_MAIN(TestVersionCheck)
 #include "TestVersionCheck.moc"

@@ -14,17 +14,6 @@ using namespace trevisk;
 
 namespace {
 
-// Counts the canvas pixels of a colour, so a test can tell digits from background.
-int pixelsOf(const QImage& image, const QColor& colour)
-{
-    int count = 0;
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x)
-            count += image.pixelColor(x, y) == colour ? 1 : 0;
-    }
-    return count;
-}
-
 Player player(const char* name, bool isFriend = false)
 {
     return {QString::fromLatin1(name), QStringLiteral("1"), QStringLiteral("50"), isFriend, {}, {}};
@@ -32,29 +21,10 @@ Player player(const char* name, bool isFriend = false)
 
 } // namespace
 
-class TestTrayWindows : public QObject
+class TestServerWindows : public QObject
 {
     Q_OBJECT
 private slots:
-    void iconPixels()
-    {
-        const IconColours colours{0xFFFFFF, 0x00FF00, 0x0000FF, 0xFF0000};
-        ServerIcon icon;
-        icon.update(7, 0, {});
-        const QImage normal = paintServerIcon(icon, colours);
-        QCOMPARE(normal.size(), QSize(49, 43));
-        QCOMPARE(normal.pixelColor(20, 40), QColor(Qt::white));
-        QVERIFY(pixelsOf(normal, colourOf(colours.normal)) > 30);
-        QCOMPARE(pixelsOf(normal, colourOf(colours.friendColour)), 0);
-        icon.update(7, 2, {});
-        QVERIFY(pixelsOf(paintServerIcon(icon, colours), colourOf(colours.friendColour)) > 30);
-        icon.setTimeOut();
-        const QImage offline = paintServerIcon(icon, colours);
-        QVERIFY(pixelsOf(offline, colourOf(colours.off)) > 30);
-        QCOMPARE(pixelsOf(offline, colourOf(colours.normal)), 0);
-        QCOMPARE(paintServerIcon(icon, colours, 4).size(), QSize(196, 172));
-    }
-
     // One window per server; it carries the icon, hides on its close box, plays the activity
     // sound, and joins by its own counts.
     void detailsWindows()
@@ -182,5 +152,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestTrayWindows)
-#include "TestTrayWindows.moc"
+QTEST_MAIN(TestServerWindows)
+#include "TestServerWindows.moc"

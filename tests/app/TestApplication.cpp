@@ -1,9 +1,8 @@
 #include "session/Startup.h"
 #include "sim/SimServer.h"
-#include "store/Stores.h"
+#include "support/HttpTestServer.h"
 #include "support/TestFiles.h"
 #include "support/TreviskRun.h"
-#include "update/HttpTestServer.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -26,56 +25,9 @@ QByteArray mappedFiles(const QProcess& process)
     return maps.open(QIODevice::ReadOnly) ? maps.readAll() : QByteArray();
 }
 
-bool catchesSigterm(const QProcess& process)
-{
-    QFile status(QStringLiteral("/proc/%1/status").arg(process.processId()));
-    if (!status.open(QIODevice::ReadOnly))
-        return false;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("SigCgt:"))
-            return (line.mid(7).trimmed().toULongLong(nullptr, 16) & (1ULL << (SIGTERM - 1))) != 0;
-    }
-    return false;
-}
-
-// Starts the program with an offscreen display, or with none at all.
-void start(QProcess& process,
-           const QStringList& arguments,
-           bool display = true,
-           const QString& program = QStringLiteral(TREVISK_BINARY))
-{
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
-        environment.remove(QString::fromLatin1(name));
-    if (display)
-        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    process.setProcessEnvironment(environment);
-    process.start(program, arguments);
-}
-
-// The data folder and settings file of a run, inside `dir`.
-QStringList where(const QTemporaryDir& dir)
-{
-    return {QStringLiteral("--data-dir"),
-            dir.filePath(QStringLiteral("data")),
-            QStringLiteral("--config"),
-            dir.filePath(QStringLiteral("t.ini"))};
-}
-
-// A list of the one server at `address` in the data folder of `dir`.
-bool listServer(const QTemporaryDir& dir, const QString& address)
-{
-    Stores stores(dir.filePath(QStringLiteral("data")));
-    ServerRecord record;
-    record.game = QStringLiteral("Quake 3");
-    record.address = address;
-    stores.servers.rows.push_back(record);
-    return QDir().mkpath(dir.filePath(QStringLiteral("data"))) && stores.saveServers().isEmpty();
-}
-
 } // namespace
 
-class TestCommandLine : public QObject
+class TestApplication : public QObject
 {
     Q_OBJECT
 private slots:
@@ -125,7 +77,7 @@ private slots:
         QFETCH(QString, paths);
         QTemporaryDir dir;
         for (const QStringList& arguments :
-             {QStringList{QStringLiteral("--help")}, QStringList{QStringLiteral("paths")} + where(dir)}) {
+             {QStringList{QStringLiteral("--help")}, QStringList{QStringLiteral("paths")} + inFolder(dir)}) {
             QProcess process;
             QProcessEnvironment system = QProcessEnvironment::systemEnvironment();
             for (const char* name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"})
@@ -145,9 +97,9 @@ private slots:
     void oneMonitorPerDataFolder()
     {
         QTemporaryDir dir;
-        const QStringList arguments = where(dir);
+        const QStringList arguments = inFolder(dir);
         QProcess first;
-        start(first, arguments, false);
+        startTrevisk(first, arguments);
         QByteArray firstOut;
         QTRY_VERIFY_WITH_TIMEOUT((firstOut += first.readAllStandardOutput()).contains("Running headless"), 10000);
         QVERIFY(firstOut.contains("No display found: running headless."));
@@ -178,24 +130,8 @@ private slots:
         QVERIFY(acquireDataLock(dir.filePath(QStringLiteral("data"))));
     }
 
-    // With a display the windowed monitor starts from the module beside the program and ends at SIGTERM.
-    void windowsFromTheModule()
-    {
-        QTemporaryDir dir;
-        QProcess gui;
-        start(gui, where(dir));
-        QByteArray out;
-        QTRY_VERIFY_WITH_TIMEOUT((out += gui.readAllStandardOutput()).contains("Data folder: "), 10000);
-        QVERIFY(mappedFiles(gui).contains("/libtrevisk-windows.so"));
-        // SIGTERM ends the windows cleanly once they watch for it.
-        QTRY_VERIFY_WITH_TIMEOUT(catchesSigterm(gui), 10000);
-        ::kill(static_cast<pid_t>(gui.processId()), SIGTERM);
-        QVERIFY(gui.waitForFinished(10000));
-        QCOMPARE(gui.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(gui.exitCode(), 0);
-    }
-
-    // Whatever window is open, SIGTERM ends the program: here the offer of a newer version.
+    // With a display the windows come from the module beside the program; whatever window is
+    // open, SIGTERM ends the program: here the offer of a newer version.
     void sigtermWhileAnUpgradeIsOffered()
     {
         QTemporaryDir dir;
@@ -204,15 +140,16 @@ private slots:
         QVERIFY(web.listen());
         SimServer server(QStringLiteral("Quake 3"));
         QVERIFY(server.start());
-        QVERIFY(listServer(dir, server.address()));
+        QVERIFY(saveServerList(dir.filePath(QStringLiteral("data")), {server.address()}));
         QVERIFY(writeFile(dir.filePath(QStringLiteral("t.ini")),
                           "[Settings]\nVersionURL=" + web.url().toEncoded() + "\nDownloadURL=http://127.0.0.1:9/\n"));
         QSignalSpy queried(&server, &SimServer::requestReceived);
         QProcess gui;
-        start(gui, where(dir));
+        startTrevisk(gui, inFolder(dir), true);
         // The list is first queried as the splash goes, right before the offer is made.
         QTRY_VERIFY_WITH_TIMEOUT(!queried.isEmpty(), 20000);
         QVERIFY(web.request().startsWith("GET /trevisk/version.txt"));
+        QVERIFY(mappedFiles(gui).contains("/libtrevisk-windows.so"));
         ::kill(static_cast<pid_t>(gui.processId()), SIGTERM);
         QVERIFY(gui.waitForFinished(10000));
         QCOMPARE(gui.exitStatus(), QProcess::NormalExit);
@@ -226,12 +163,12 @@ private slots:
         QTemporaryDir dir;
         SimServer server(QStringLiteral("Quake 3"));
         QVERIFY(server.start());
-        QVERIFY(listServer(dir, server.address()));
+        QVERIFY(saveServerList(dir.filePath(QStringLiteral("data")), {server.address()}));
         const QString log = dir.filePath(QStringLiteral("events.log"));
         QVERIFY(
             writeFile(dir.filePath(QStringLiteral("t.ini")), "[Settings]\nLogging=1\nLogFile=" + log.toUtf8() + "\n"));
         QProcess monitor;
-        start(monitor, args("--headless|--status|1") + where(dir), false);
+        startTrevisk(monitor, args("--headless|--status|1") + inFolder(dir));
         QByteArray out;
         QTRY_VERIFY_WITH_TIMEOUT((out += monitor.readAllStandardOutput()).contains("answered: 1,"), 20000);
         QVERIFY(QDir().mkpath(dir.filePath(QStringLiteral("data/uptime.dat"))));
@@ -251,13 +188,13 @@ private slots:
         const QString program = dir.filePath(QStringLiteral("bin/trevisk"));
         QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("bin")));
         QVERIFY(QFile::copy(QStringLiteral(TREVISK_BINARY), program));
-        const QStringList arguments = where(dir);
+        const QStringList arguments = inFolder(dir);
         const QString beside = dir.filePath(QStringLiteral("bin/libtrevisk-windows.so"));
         const QString installed = dir.filePath(QStringLiteral("lib/trevisk/libtrevisk-windows.so"));
 
         for (const QStringList& extra : {QStringList(), QStringList{QStringLiteral("--demo")}}) {
             QProcess missing;
-            start(missing, extra + arguments, true, program);
+            startTrevisk(missing, extra + arguments, true, program);
             QVERIFY(missing.waitForFinished(20000));
             QCOMPARE(missing.exitStatus(), QProcess::NormalExit);
             QCOMPARE(missing.exitCode(), 1);
@@ -274,25 +211,12 @@ private slots:
             installed));
         QVERIFY(writeFile(beside, "not a library"));
         QProcess brokenRun;
-        start(brokenRun, arguments, true, program);
+        startTrevisk(brokenRun, arguments, true, program);
         QVERIFY(brokenRun.waitForFinished(20000));
         QCOMPARE(brokenRun.exitCode(), 1);
         const QByteArray err = brokenRun.readAllStandardError();
         QVERIFY2(err.contains(beside.toUtf8() + ": " + beside.toUtf8()), err.constData());
         QVERIFY2(!err.contains(installed.toUtf8()), err.constData());
-    }
-
-    // --status prints the table on its own, every so many seconds.
-    void statusEverySeconds()
-    {
-        QTemporaryDir dir;
-        QProcess monitor;
-        start(monitor, args("--headless|--status|1") + where(dir), false);
-        QByteArray out;
-        QTRY_VERIFY_WITH_TIMEOUT((out += monitor.readAllStandardOutput()).contains("Servers: 0"), 10000);
-        monitor.terminate();
-        QVERIFY(monitor.waitForFinished(10000));
-        QCOMPARE(monitor.exitCode(), 0);
     }
 
     // A folder name that is not valid in the system's encoding would be read as another name and
@@ -314,5 +238,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestCommandLine)
-#include "TestCommandLine.moc"
+QTEST_GUILESS_MAIN(TestApplication)
+#include "TestApplication.moc"

@@ -1,5 +1,4 @@
 #include "dialogs/DialogTesting.h"
-#include "history/MessageHistoryWindow.h"
 #include "history/ServerHistoryWindow.h"
 #include "monitor/MonitorFixture.h"
 #include "windows/MainWindow.h"
@@ -10,7 +9,6 @@
 #include <QDateTimeAxis>
 #include <QLabel>
 #include <QLineSeries>
-#include <QLocale>
 #include <QPushButton>
 #include <QTableView>
 #include <QValueAxis>
@@ -43,7 +41,7 @@ QString title(const QWidget& window)
 
 } // namespace
 
-class TestHistoryWindows : public QObject
+class TestServerHistoryWindow : public QObject
 {
     Q_OBJECT
 private slots:
@@ -90,28 +88,8 @@ private slots:
         QCOMPARE(window.chartView()->chart()->axes(Qt::Horizontal).size(), 1);
     }
 
-    // Newest first, and a line logged while the window is open goes to the top.
-    void messagesNewestFirst()
-    {
-        MonitorFixture f;
-        f.log->logMessage(QStringLiteral("Alpha has gone offline!"));
-        MessageHistoryWindow window(*f.log);
-        const QAbstractItemModel* model = window.grid()->model();
-        QCOMPARE(model->rowCount(), 1);
-        f.clock.advanceSecs(5);
-        f.log->logMessage(QStringLiteral("Alpha is back online!"));
-        f.clock.advanceSecs(5);
-        f.log->logMessage(QStringLiteral("Bob has logged on to Alpha"));
-        QCOMPARE(model->rowCount(), 3);
-        QCOMPARE(model->index(0, 1).data().toString(), QStringLiteral("Bob has logged on to Alpha"));
-        QCOMPARE(model->index(1, 1).data().toString(), QStringLiteral("Alpha is back online!"));
-        QCOMPARE(model->index(2, 1).data().toString(), QStringLiteral("Alpha has gone offline!"));
-        QVERIFY(model->index(0, 0).data().toString().contains(
-            QLocale::system().toString(f.clock.now().time(), QLocale::LongFormat)));
-    }
-
-    // One message history; one chart per server, the open one brought back; both modeless.
-    void mainWindowOpensThem()
+    // The main window opens one modeless chart per server, the open one brought back.
+    void mainWindowOpensOnePerServer()
     {
         MonitorFixture f;
         f.start();
@@ -138,16 +116,10 @@ private slots:
         QCOMPARE(titles,
                  (QStringList{QStringLiteral("Players graph for '127.0.0.1:27961'"),
                               QStringLiteral("Players graph for 'Alpha'")}));
-
-        entry(&main, QStringLiteral("&Message History..."))->trigger();
-        entry(&main, QStringLiteral("&Message History..."))->trigger();
-        const auto messages = main.findChildren<MessageHistoryWindow*>();
-        QCOMPARE(messages.size(), 1);
-        QVERIFY(messages[0]->isVisible() && !messages[0]->isModal());
         QVERIFY(f.prompter.asked.isEmpty());
     }
 
-    // Pictures for people, taken only when asked: TREVISK_SCREENSHOTS=<folder> under a real display.
+    // A picture for people, taken only when asked: TREVISK_SCREENSHOTS=<folder> under a real display.
     void pictures()
     {
         const QString folder = qEnvironmentVariable("TREVISK_SCREENSHOTS");
@@ -173,22 +145,8 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&chart));
         QTest::qWait(300);
         QVERIFY(chart.grab().save(folder + QStringLiteral("/server-history.png")));
-
-        MonitorFixture f;
-        f.log->logMessage(QStringLiteral("Sim Quake 3 1 has become active with players..."));
-        f.clock.advanceSecs(95);
-        f.log->logMessage(QStringLiteral("Sim Quake 3 1 has gone offline!"));
-        f.clock.advanceSecs(240);
-        f.log->logMessage(QStringLiteral("Sim Quake 3 1 is back online!"));
-        f.clock.advanceSecs(30);
-        f.log->logMessage(QStringLiteral("Sim\nFriend has logged on to Sim Quake 3 1"));
-        MessageHistoryWindow messages(*f.log);
-        messages.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&messages));
-        QTest::qWait(300);
-        QVERIFY(messages.grab().save(folder + QStringLiteral("/message-history.png")));
     }
 };
 
-QTEST_MAIN(TestHistoryWindows)
-#include "TestHistoryWindows.moc"
+QTEST_MAIN(TestServerHistoryWindow)
+#include "TestServerHistoryWindow.moc"

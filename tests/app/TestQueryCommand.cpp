@@ -1,0 +1,128 @@
+#include "core/Routines.h"
+#include "sim/SimPlan.h"
+#include "sim/SimServer.h"
+#include "support/TestFiles.h"
+#include "support/TreviskRun.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+using namespace trevisk;
+
+class TestQueryCommand : public QObject
+{
+    Q_OBJECT
+private slots:
+    // Colour codes are gone from the name, in JSON as in text.
+    void queryPrintsWhatTheServerSaid()
+    {
+        SimServer server(SimServerState::forGame(QStringLiteral("Quake 3"), 1, 2));
+        QVERIFY(server.start());
+        server.state().hostname = "^1Lab ^7Arena";
+        const TreviskRun json = runTrevisk(args("query|Quake 3") << server.address() << QStringLiteral("--json"));
+        QCOMPARE(json.code, 0);
+        const QJsonObject answer = QJsonDocument::fromJson(json.out).object();
+        QCOMPARE(answer.value(QStringLiteral("status")).toString(), QStringLiteral("up"));
+        QCOMPARE(answer.value(QStringLiteral("hostname")).toString(), QStringLiteral("Lab Arena"));
+        QCOMPARE(answer.value(QStringLiteral("players")).toArray().size(), 2);
+        QVERIFY(runTrevisk(args("query|Quake 3") << server.address()).out.contains("  Name:     Lab Arena\n"));
+    }
+
+    // What a server sends is printed, never obeyed: its controls are stand-ins on their line.
+    void queryTextOfAHostileServer()
+    {
+        SimServer server(SimServerState::forGame(QStringLiteral("Half Life"), 1, 1));
+        QVERIFY(server.start());
+        server.state().hostname = "Lab\x1b]0;owned\x07\x1b[2J\r\nFORGED\x9b"
+                                  "1m";
+        const TreviskRun run = runTrevisk(args("query|Half Life") << server.address());
+        QCOMPARE(run.code, 0);
+        const QByteArray standIn = QString(QChar(StandIn)).toUtf8();
+        QVERIFY2(run.out.contains("  Name:     Lab" + standIn + "]0;owned" + standIn + standIn + "[2J" + standIn
+                                  + standIn + "FORGED"),
+                 run.out.constData());
+        for (char c : run.out)
+            QVERIFY(c == '\n' || c == '\t' || static_cast<unsigned char>(c) >= 0x20);
+    }
+
+    // A list that is no text file of servers is refused, never taken as an empty round that went well.
+    void queryFileThatIsNoList()
+    {
+        QTemporaryDir dir;
+        const QString binary = dir.filePath(QStringLiteral("binary"));
+        const QString empty = dir.filePath(QStringLiteral("empty"));
+        QVERIFY(writeFile(binary, QByteArray("Halo\t1.2.3.4:1\0\xff\xfe", 18)) && writeFile(empty));
+        for (const QString& path : {dir.path(), QStringLiteral("/dev/zero"), binary, empty}) {
+            const TreviskRun run = runTrevisk(args("query|--file") << path);
+            QCOMPARE(run.code, 2);
+            QVERIFY2(!run.err.isEmpty() && run.out.isEmpty(), qPrintable(path));
+        }
+    }
+
+    // Results are written as they are done, in list order whatever order they came in, and the
+    // document is the one a single indented write of the whole array gives. Comments and blank
+    // lines of the list are passed over; one server silent makes the run fail.
+    void queryFileWritesInListOrder()
+    {
+        SimServer silent(SimServerState::forGame(QStringLiteral("Quake 3"), 1, 0));
+        SimServer first(SimServerState::forGame(QStringLiteral("Quake 3"), 2, 2));
+        SimServer second(SimServerState::forGame(QStringLiteral("Unreal Tournament"), 3, 0));
+        QVERIFY(silent.start() && first.start() && second.start());
+        silent.responder().setAnswering(false);
+        QTemporaryDir dir;
+        const QString list = dir.filePath(QStringLiteral("list.txt"));
+        QVERIFY(writeFile(list,
+                          "# three servers\nQuake 3\t" + silent.address().toUtf8() + "\nQuake 3\t"
+                              + first.address().toUtf8() + "\n\nUnreal Tournament\t" + second.address().toUtf8()
+                              + "\n"));
+        const TreviskRun run = runTrevisk((args("query|--file") << list) + args("--json|--timeout|200"));
+        QCOMPARE(run.code, 1);
+        const QJsonArray answers = QJsonDocument::fromJson(run.out).array();
+        QCOMPARE(run.out, QJsonDocument(answers).toJson(QJsonDocument::Indented));
+        QCOMPARE(answers.size(), 3);
+        const QStringList addresses{silent.address(), first.address(), second.address()};
+        const QStringList states{QStringLiteral("timeout"), QStringLiteral("up"), QStringLiteral("up")};
+        for (int i = 0; i < 3; ++i) {
+            QCOMPARE(answers[i].toObject().value(QStringLiteral("address")).toString(), addresses[i]);
+            QCOMPARE(answers[i].toObject().value(QStringLiteral("status")).toString(), states[i]);
+        }
+
+        const TreviskRun text = runTrevisk((args("query|--file") << list) + args("--timeout|200"));
+        QCOMPARE(text.code, 1);
+        const qsizetype none = text.out.indexOf("  no answer (timed out)\n");
+        QVERIFY(none > 0 && none < text.out.indexOf(first.address().toUtf8())
+                && text.out.indexOf(first.address().toUtf8()) < text.out.indexOf(second.address().toUtf8()));
+    }
+
+    // Every engine answers over IPv6 as over IPv4, and its address is printed as it was given.
+    void ipv6Servers()
+    {
+        QTemporaryDir dir;
+        std::vector<std::unique_ptr<SimServer>> engines;
+        QByteArray list;
+        for (const QString& engine : SimPlan::engines()) {
+            const QString game = SimPlan::representativeGame(engine);
+            engines.push_back(std::make_unique<SimServer>(SimServerState::forGame(game, 1, 1)));
+            QVERIFY(engines.back()->start(QHostAddress(QHostAddress::LocalHostIPv6)));
+            list += game.toUtf8() + '\t' + engines.back()->address().toUtf8() + '\n';
+        }
+        const QString listFile = dir.filePath(QStringLiteral("six.txt"));
+        QVERIFY(writeFile(listFile, list));
+        const TreviskRun all = runTrevisk((args("query|--file") << listFile) + args("--json"));
+        QCOMPARE(all.code, 0);
+        const QJsonArray answers = QJsonDocument::fromJson(all.out).array();
+        QCOMPARE(answers.size(), qsizetype(engines.size()));
+        for (qsizetype i = 0; i < answers.size(); ++i) {
+            QCOMPARE(answers[i].toObject().value(QStringLiteral("status")).toString(), QStringLiteral("up"));
+            QCOMPARE(answers[i].toObject().value(QStringLiteral("address")).toString(), engines[i]->address());
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestQueryCommand)
+#include "TestQueryCommand.moc"

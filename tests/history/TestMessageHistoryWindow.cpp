@@ -1,0 +1,73 @@
+#include "dialogs/DialogTesting.h"
+#include "history/MessageHistoryWindow.h"
+#include "windows/MainWindow.h"
+#include "monitor/MonitorFixture.h"
+
+#include <QAction>
+#include <QLocale>
+#include <QTableView>
+
+using namespace trevisk;
+
+class TestMessageHistoryWindow : public QObject
+{
+    Q_OBJECT
+private slots:
+    // Newest first, and a line logged while the window is open goes to the top.
+    void messagesNewestFirst()
+    {
+        MonitorFixture f;
+        f.log->logMessage(QStringLiteral("Alpha has gone offline!"));
+        MessageHistoryWindow window(*f.log);
+        const QAbstractItemModel* model = window.grid()->model();
+        QCOMPARE(model->rowCount(), 1);
+        f.clock.advanceSecs(5);
+        f.log->logMessage(QStringLiteral("Alpha is back online!"));
+        f.clock.advanceSecs(5);
+        f.log->logMessage(QStringLiteral("Bob has logged on to Alpha"));
+        QCOMPARE(model->rowCount(), 3);
+        QCOMPARE(model->index(0, 1).data().toString(), QStringLiteral("Bob has logged on to Alpha"));
+        QCOMPARE(model->index(1, 1).data().toString(), QStringLiteral("Alpha is back online!"));
+        QCOMPARE(model->index(2, 1).data().toString(), QStringLiteral("Alpha has gone offline!"));
+        QVERIFY(model->index(0, 0).data().toString().contains(
+            QLocale::system().toString(f.clock.now().time(), QLocale::LongFormat)));
+    }
+
+    // The main window opens one modeless message history, the open one brought back.
+    void mainWindowOpensOne()
+    {
+        MonitorFixture f;
+        f.start();
+        MainWindow main{{*f.monitor, f.context, f.prompter, f.reporter, f.popups.get(), nullptr, f.log.get()}};
+        entry(&main, QStringLiteral("&Message History..."))->trigger();
+        entry(&main, QStringLiteral("&Message History..."))->trigger();
+        const auto messages = main.findChildren<MessageHistoryWindow*>();
+        QCOMPARE(messages.size(), 1);
+        QVERIFY(messages[0]->isVisible() && !messages[0]->isModal());
+        QVERIFY(f.prompter.asked.isEmpty());
+    }
+
+    // A picture for people, taken only when asked: TREVISK_SCREENSHOTS=<folder> under a real display.
+    void pictures()
+    {
+        const QString folder = qEnvironmentVariable("TREVISK_SCREENSHOTS");
+        if (folder.isEmpty())
+            QSKIP("no picture folder");
+        MonitorFixture f;
+        f.log->logMessage(QStringLiteral("Sim Quake 3 1 has become active with players..."));
+        f.clock.advanceSecs(95);
+        f.log->logMessage(QStringLiteral("Sim Quake 3 1 has gone offline!"));
+        f.clock.advanceSecs(240);
+        f.log->logMessage(QStringLiteral("Sim Quake 3 1 is back online!"));
+        f.clock.advanceSecs(30);
+        f.log->logMessage(QStringLiteral("Sim\nFriend has logged on to Sim Quake 3 1"));
+        MessageHistoryWindow messages(*f.log);
+        messages.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&messages));
+        QTest::qWait(300);
+        QVERIFY(messages.grab().save(folder + QStringLiteral("/message-history.png")));
+    }
+};
+
+QTEST_MAIN(TestMessageHistoryWindow)
+#include "TestMessageHistoryWindow.moc"

@@ -1,0 +1,98 @@
+#include "session/Autostart.h"
+#include "support/TestFiles.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace trevisk;
+
+class TestAutostart : public QObject
+{
+    Q_OBJECT
+private slots:
+    // Paths with spaces, quotes, dollars, backslashes and percent signs reach the shell-free launcher whole.
+    void execQuoting_data()
+    {
+        QTest::addColumn<QString>("argument");
+        QTest::addColumn<QString>("written");
+        const auto row = [](const char* name, const char* argument, const char* written) {
+            QTest::newRow(name) << QString::fromUtf8(argument) << QString::fromUtf8(written);
+        };
+        row("plain", "/usr/bin/trevisk", "/usr/bin/trevisk");
+        row("space", "/opt/My Games/trevisk", "\"/opt/My Games/trevisk\"");
+        row("specials", "/a/$HOME\"`x", "\"/a/\\\\$HOME\\\\\"\\\\`x\"");
+        row("backslash", "/a\\b", "\"/a\\\\\\\\b\"");
+        row("percent", "/100%/t", "/100%%/t");
+        row("empty", "", "\"\"");
+    }
+    void execQuoting()
+    {
+        QFETCH(QString, argument);
+        QFETCH(QString, written);
+        QCOMPARE(desktopExecArgument(argument), written);
+    }
+
+    // The entry runs this program with the folders it was started on (made absolute, as the desktop
+    // starts it elsewhere), and nothing else of its command line.
+    void commandKeepsFolders()
+    {
+        const QStringList arguments{QStringLiteral("./trevisk"),
+                                    QStringLiteral("--demo"),
+                                    QStringLiteral("--config"),
+                                    QStringLiteral("/c/t.ini"),
+                                    QStringLiteral("--data-dir=lists"),
+                                    QStringLiteral("--config")};
+        QCOMPARE(autostartCommand(QStringLiteral("/bin/trevisk"), arguments),
+                 (QStringList{QStringLiteral("/bin/trevisk"),
+                              QStringLiteral("--config"),
+                              QStringLiteral("/c/t.ini"),
+                              QStringLiteral("--data-dir=") + QDir::currentPath() + QStringLiteral("/lists")}));
+    }
+
+    // Written (folder made), valid for the desktop's own checker, read back, switched off by the
+    // desktop's Hidden key, removed; a folder that cannot be made is reported.
+    void writeReadRemove()
+    {
+        QTemporaryDir home;
+        const Autostart autostart(home.filePath(QStringLiteral("config/autostart")));
+        QVERIFY(!autostart.enabled());
+        QString error;
+        const QStringList command{QStringLiteral("/opt/My Games/trevisk"), QStringLiteral("--config=/a b/100%.ini")};
+        QVERIFY(autostart.setEnabled(true, command, &error));
+        QVERIFY(autostart.enabled());
+        const QByteArray entry = readFile(autostart.path());
+        QVERIFY(entry.contains("\nExec=\"/opt/My Games/trevisk\" \"--config=/a b/100%%.ini\"\n"));
+        const QString validator = QStandardPaths::findExecutable(QStringLiteral("desktop-file-validate"));
+        if (!validator.isEmpty()) {
+            QProcess check;
+            check.start(validator, {autostart.path()});
+            QVERIFY(check.waitForFinished(10000));
+            QVERIFY2(check.exitCode() == 0, check.readAllStandardOutput().constData());
+        }
+
+        QVERIFY(writeFile(autostart.path(), entry + "Hidden=true\n"));
+        QVERIFY(!autostart.enabled());
+        QVERIFY(autostart.setEnabled(false, command, &error));
+        QVERIFY(!QFile::exists(autostart.path()));
+        QVERIFY(autostart.setEnabled(false, command, &error));
+
+        QVERIFY(writeFile(home.filePath(QStringLiteral("file"))));
+        const Autostart blocked(home.filePath(QStringLiteral("file/autostart")));
+        QVERIFY(!blocked.setEnabled(true, command, &error));
+        QVERIFY(error.contains(home.filePath(QStringLiteral("file/autostart"))));
+    }
+
+    void folderFollowsXdgConfigHome()
+    {
+        qputenv("XDG_CONFIG_HOME", "/x/config");
+        QCOMPARE(Autostart::defaultFolder(), QStringLiteral("/x/config/autostart"));
+        qputenv("XDG_CONFIG_HOME", "relative");
+        QCOMPARE(Autostart::defaultFolder(), QDir::homePath() + QStringLiteral("/.config/autostart"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestAutostart)
+#include "TestAutostart.moc"
