@@ -1,7 +1,7 @@
 #include "dialogs/DialogTesting.h"
 #include "history/MessageHistoryWindow.h"
-#include "windows/MainWindow.h"
 #include "monitor/MonitorFixture.h"
+#include "windows/MainWindow.h"
 
 #include <QAction>
 #include <QLocale>

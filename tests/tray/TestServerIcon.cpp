@@ -1,6 +1,6 @@
 #include "core/Settings.h"
-#include "store/Stores.h"
 #include "icons/ServerIcon.h"
+#include "store/Stores.h"
 
 #include <QTest>
 
