@@ -17,15 +17,15 @@ AlertMail::~AlertMail()
         delete waiting.mailer;
 }
 
-bool AlertMail::isDue(const StatusRow& row) const
+bool alertMailDue(const EmailSettings& settings, const StatusRow& row, const QDateTime& now)
 {
-    if (!m_settings.enabled || row.emailNotify != 0 || m_inFlight.contains(row.address))
+    if (!settings.enabled || row.emailNotify != 0)
         return false;
-    if (row.timeOutCount.value_or(0) < m_settings.timeOutThreshold())
+    if (row.timeOutCount.value_or(0) < settings.timeOutThreshold())
         return false;
     if (!row.lastMail)
         return true;
-    return m_settings.interval >= 1 && m_clock.now().addSecs(-60LL * m_settings.interval) > *row.lastMail;
+    return settings.interval >= 1 && now.addSecs(-60LL * settings.interval) > *row.lastMail;
 }
 
 QString defaultAlertText(const QString& name, const StatusRow& row)

@@ -6,6 +6,7 @@
 #include "monitor/History.h"
 #include "monitor/JoinCheck.h"
 #include "monitor/StatusModel.h"
+#include "monitor/StatusRules.h"
 #include "monitor/UptimeLog.h"
 #include "query/AnswerUpdate.h"
 #include "query/QueryEngine.h"
@@ -86,7 +87,6 @@ public:
     void stopCtrl(const QString& address);
     void refreshServer(const QString& address);
     void refreshAll();
-    void mergeSettings(const std::shared_ptr<const SettingsTable>& settings, const QString& address);
     QString getServerName(const QString& address) const;
     void showServerWindow(const QString& address, const QString& name, const QString& game, bool show);
 
@@ -131,18 +131,11 @@ signals:
 private:
     void serverUpdate(ServerQuery* query);
     void serverTimeOut(ServerQuery* query);
-    void announceFriends(ServerQuery& query, const PlayerTable& players);
-    // The log keeps its English line (logText, when the shown text is translated).
-    void notify(const QString& text, bool popUp, bool logIt, int soundSlot, const QString& logText = {});
-    // An event of one server: logged as ever, but neither popped up nor sounded while its alerts are snoozed.
-    void notifyAbout(const QString& address,
-                     const QString& text,
-                     bool popUp,
-                     bool logIt,
-                     int soundSlot,
-                     const QString& logText = {});
+    // The rules' view of a server's settings and alert state.
+    RuleInputs inputsFor(const QString& address) const;
+    // Hands what a cycle or a time-out caused to the log, the pop-ups, the sounds and the listeners.
+    void dispatch(const QString& address, const StepOutcome& outcome);
     void countCycle(const ServerQuery& query, bool answered);
-    void playSlot(int slot);
     // Points a query object at a record, keeping its results while it serves the same server and game.
     void rebind(ServerQuery& query, const ServerRecord& record);
     bool trayAtStart(const ServerRecord& record) const;
