@@ -1,6 +1,5 @@
 #include "monitor/Monitor.h"
 
-#include "core/Catalogue.h"
 #include "core/Clock.h"
 #include "core/ErrorReporter.h"
 #include "core/Prompter.h"
@@ -30,11 +29,6 @@ FriendList friendListOf(const AppContext& context)
     return FriendList(names);
 }
 
-int queryPortOf(const ServerRecord& record)
-{
-    return record.option1.value_or(0);
-}
-
 QString dataFile(const AppContext& context, const char* name)
 {
     return context.dataDir.isEmpty() ? QString() : QDir(context.dataDir).filePath(QString::fromLatin1(name));
@@ -50,6 +44,10 @@ Monitor::Monitor(const MonitorServices& services, QObject* parent)
     , m_autoJoin(m_status, services.context.stores, services.prompter, services.windows, services.launcher)
     , m_snooze(dataFile(services.context, SnoozeFile))
     , m_uptime(dataFile(services.context, UptimeFile))
+    , m_queries(m_engine, [this](ServerQuery& query) {
+        connect(&query, &ServerQuery::serverUpdate, this, [this, &query] { serverUpdate(&query); });
+        connect(&query, &ServerQuery::timeOut, this, [this, &query] { serverTimeOut(&query); });
+    })
 {
     m_autoJoin.setRecheck([this](const QString& address, JoinCheck::Done done) {
         m_joinCheck.start(queryFor(address), std::move(done));
@@ -101,29 +99,6 @@ void Monitor::applySettings()
         m_alertMail.setSettings(EmailSettings::load(*m_services.context.settingsStore));
 }
 
-const SettingsTable* Monitor::serverSettings(const QString& address) const
-{
-    const auto it = m_serverSettings.constFind(address);
-    return it == m_serverSettings.constEnd() ? nullptr : it->get();
-}
-
-ServerQuery* Monitor::queryFor(const QString& address) const
-{
-    const int index = m_ctrlIndex.value(address, -1);
-    return index < 0 ? nullptr : m_ctrl[static_cast<size_t>(index)].get();
-}
-
-StatusRow Monitor::rowFor(const ServerRecord& record)
-{
-    StatusRow row;
-    row.server = record.option2.value_or(QString());
-    row.emailNotify = record.option5.value_or(0);
-    row.game = record.gameText();
-    row.address = record.addressText();
-    row.manRef = QString::number(record.manualRefresh.value_or(0));
-    return row;
-}
-
 bool Monitor::trayAtStart(const ServerRecord& record) const
 {
     const int tray = record.tray.value_or(0);
@@ -150,92 +125,28 @@ void Monitor::updateList()
     rows.reserve(records.size());
     QSet<QString> listed;
     for (const ServerRecord& record : records) {
-        rows.push_back(rowFor(record));
+        rows.push_back(listedRow(record));
         listed.insert(record.addressText());
     }
     m_status.reset(std::move(rows));
     for (auto it = m_serverSettings.begin(); it != m_serverSettings.end();)
         it = listed.contains(it.key()) ? std::next(it) : m_serverSettings.erase(it);
     // Servers no longer listed stop, so nothing is queried, shown or mailed for them.
-    for (const auto& query : m_ctrl) {
-        const QString address = query->address(); // a copy: stopping the object empties its own
-        if (address.isEmpty() || listed.contains(address))
+    for (const QString& address : m_queries.addresses()) {
+        if (listed.contains(address))
             continue;
         m_services.windows.closeServerWindow(address);
         m_alertMail.cancel(address);
-        stopCtrl(address);
+        m_queries.stop(address);
     }
-    for (const ServerRecord& record : records) {
-        ServerQuery* query = queryFor(record.addressText());
-        if (query
-            && (query->game() != record.gameText()
-                || query->remotePort() != queryPort(record.gameText(), record.addressText(), queryPortOf(record)))) {
-            rebind(*query, record);
-            continue;
-        }
-        loadCtrl(record.addressText(), record.gameText(), record.manualRefresh.value_or(0), queryPortOf(record));
-    }
-}
-
-void Monitor::rebind(ServerQuery& query, const ServerRecord& record)
-{
-    // Results belong to one server of one game: they go only when the object serves another.
-    if (query.address() != record.addressText() || query.game() != record.gameText())
-        query.shutdown();
-    query.init(record.addressText(), record.gameText(), record.manualRefresh.value_or(0), queryPortOf(record));
-}
-
-void Monitor::loadCtrl(const QString& address, const QString& game, int manRefresh, int queryPort)
-{
-    if (ServerQuery* query = queryFor(address)) {
-        if (query->manRefresh() != manRefresh)
-            query->setManRefresh(manRefresh);
-        return;
-    }
-    int index = -1;
-    if (!m_freeCtrl.empty()) {
-        index = *m_freeCtrl.begin();
-        m_freeCtrl.erase(m_freeCtrl.begin());
-    } else {
-        auto query = std::make_unique<ServerQuery>(m_engine);
-        ServerQuery* raw = query.get();
-        connect(raw, &ServerQuery::serverUpdate, this, [this, raw] { serverUpdate(raw); });
-        connect(raw, &ServerQuery::timeOut, this, [this, raw] { serverTimeOut(raw); });
-        m_ctrl.push_back(std::move(query));
-        index = static_cast<int>(m_ctrl.size()) - 1;
-    }
-    m_ctrlIndex.insert(address, index);
-    m_ctrl[static_cast<size_t>(index)]->init(address, game, manRefresh, queryPort);
-}
-
-void Monitor::stopCtrl(const QString& addressToStop)
-{
-    const QString address = addressToStop; // the caller's text may be the object's own, emptied below
-    const int index = m_ctrlIndex.value(address, -1);
-    if (index < 0)
-        return;
-    m_ctrl[static_cast<size_t>(index)]->shutdown();
-    m_ctrl[static_cast<size_t>(index)]->setFriends({});
-    m_ctrlIndex.remove(address);
-    m_freeCtrl.insert(index);
+    for (const ServerRecord& record : records)
+        m_queries.load(record);
 }
 
 void Monitor::refreshServer(const QString& address)
 {
     if (ServerQuery* query = queryFor(address))
         query->sendQuery();
-}
-
-void Monitor::refreshAll()
-{
-    for (const auto& query : m_ctrl)
-        query->sendQuery();
-}
-
-QString Monitor::getServerName(const QString& address) const
-{
-    const StatusRow* row = m_status.find(address);
-    return row ? row->name.value_or(QString()) : QString();
 }
 
 void Monitor::showServerWindow(const QString& address, const QString& name, const QString& game, bool show)
@@ -253,8 +164,8 @@ void Monitor::addServer()
     if (!found)
         return;
     const ServerRecord record = *found;
-    m_status.append(rowFor(record));
-    loadCtrl(record.addressText(), record.gameText(), record.manualRefresh.value_or(0), queryPortOf(record));
+    m_status.append(listedRow(record));
+    m_queries.load(record);
     if (trayAtStart(record))
         showServerWindow(record.addressText(), QString(), record.gameText(), false);
 }
@@ -277,20 +188,8 @@ void Monitor::editServer(const QString& selectedAddress)
     const ServerRecord record = *found;
     m_services.windows.reloadServerWindow(
         oldAddress, record.addressText(), record.gameText(), getServerName(oldAddress));
-    m_status.update(oldAddress, [&](StatusRow& row) {
-        const StatusRow fresh = rowFor(record);
-        row.address = fresh.address;
-        row.manRef = fresh.manRef;
-        row.game = fresh.game;
-        row.server = fresh.server;
-        row.emailNotify = fresh.emailNotify;
-    });
-    const int index = m_ctrlIndex.value(oldAddress, -1);
-    if (index < 0)
-        return;
-    m_ctrlIndex.remove(oldAddress);
-    m_ctrlIndex.insert(record.addressText(), index);
-    rebind(*m_ctrl[static_cast<size_t>(index)], record);
+    m_status.update(oldAddress, [&](StatusRow& row) { relist(row, record); });
+    m_queries.move(oldAddress, record);
 }
 
 void Monitor::delServer(const QString& selectedAddress)
@@ -319,34 +218,9 @@ void Monitor::delServer(const QString& selectedAddress)
         m_snooze.resume(address);
     m_services.windows.closeServerWindow(address);
     m_alertMail.cancel(address);
-    stopCtrl(address);
+    m_queries.stop(address);
     if (!removal.messagesError.isEmpty())
         m_services.reporter.report(removal.messagesError, ErrorNumber::FileWrite, QStringLiteral("DelServer()"));
-}
-
-QString Monitor::snoozeAlerts(const QString& address, SnoozeLength length)
-{
-    return m_snooze.snooze(address, length, m_services.clock.now());
-}
-
-QString Monitor::resumeAlerts(const QString& address)
-{
-    return m_snooze.resume(address);
-}
-
-bool Monitor::alertsSnoozed(const QString& address) const
-{
-    return m_snooze.isSnoozed(address, m_services.clock.now());
-}
-
-std::optional<QDateTime> Monitor::alertsSnoozedUntil(const QString& address) const
-{
-    return m_snooze.snoozedUntil(address, m_services.clock.now());
-}
-
-UptimeShares Monitor::uptime(const QString& address) const
-{
-    return m_uptime.shares(address, m_services.clock.now());
 }
 
 void Monitor::countCycle(const ServerQuery& query, bool answered)

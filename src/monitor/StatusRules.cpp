@@ -97,6 +97,27 @@ RowChanges writeCycle(StatusRow& row, const CycleResult& result, int friendCount
 
 } // namespace
 
+StatusRow listedRow(const ServerRecord& record)
+{
+    StatusRow row;
+    row.server = record.option2.value_or(QString());
+    row.emailNotify = record.option5.value_or(0);
+    row.game = record.gameText();
+    row.address = record.addressText();
+    row.manRef = QString::number(record.manualRefresh.value_or(0));
+    return row;
+}
+
+void relist(StatusRow& row, const ServerRecord& record)
+{
+    const StatusRow fresh = listedRow(record);
+    row.address = fresh.address;
+    row.manRef = fresh.manRef;
+    row.game = fresh.game;
+    row.server = fresh.server;
+    row.emailNotify = fresh.emailNotify;
+}
+
 StepOutcome applyCycle(const StatusRow& previous, const CycleResult& result, const RuleInputs& inputs)
 {
     const AppSettings& settings = inputs.settings;

@@ -88,6 +88,11 @@ struct StepOutcome
     bool mailDue = false;       // an alert mail goes out (unless one is still on its way)
 };
 
+// The row of a listed server before its first answer.
+StatusRow listedRow(const ServerRecord& record);
+// The listed fields of a row follow an edit of its record; what was learnt of the server stays.
+void relist(StatusRow& row, const ServerRecord& record);
+
 // Writes a cycle into the server's row and says what it causes: back online (or became active),
 // a favourite map, friends who came or left.
 StepOutcome applyCycle(const StatusRow& previous, const CycleResult& result, const RuleInputs& inputs);
