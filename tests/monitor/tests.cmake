@@ -8,3 +8,4 @@ target_compile_definitions(test_monitor_MainWindow PRIVATE TREVISK_TS_DE="${PROJ
 trevisk_add_test(monitor HostileText GUI LIBS trevisk_ui trevisk_sim trevisk_testsupport)
 trevisk_add_test(monitor ServerListTransfer LIBS trevisk_core trevisk_testsupport)
 trevisk_add_test(monitor SnoozeAndUptime LIBS trevisk_core trevisk_sim trevisk_testsupport)
+trevisk_add_test(monitor StatusRules LIBS trevisk_core)
