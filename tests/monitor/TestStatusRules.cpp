@@ -6,7 +6,6 @@
 #include <QTest>
 
 using namespace trevisk;
-using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -75,8 +74,8 @@ struct Inputs
     RuleInputs rules() const { return {settings, favourites, friends, email, Now, snoozed, quiet}; }
 };
 
-// Each event as "logged line [P|-][L|-] sound", its line breaks shown as "/".
-QStringList describe(const std::vector<MonitorEvent>& events)
+// Each event as "shown text [P|-][L|-] sound", its line breaks shown as "/", joined by "|".
+QString describe(const std::vector<MonitorEvent>& events)
 {
     QStringList lines;
     for (const MonitorEvent& event : events) {
@@ -86,7 +85,43 @@ QStringList describe(const std::vector<MonitorEvent>& events)
                      + QLatin1String(event.popUp ? "P" : "-") + QLatin1String(event.log ? "L" : "-")
                      + QStringLiteral(" %1]").arg(event.sound);
     }
-    return lines;
+    return lines.join(QLatin1Char('|'));
+}
+
+StatusRow previousRow(const QString& kind)
+{
+    StatusRow row = answeredRow();
+    if (kind == QLatin1String("fresh")) {
+        row = StatusRow();
+        row.game = QStringLiteral("Quake 3");
+    } else if (kind == QLatin1String("empty")) {
+        row.lastPlayers = row.actPlayers = 0;
+    } else if (kind != QLatin1String("answered")) {
+        row.timeOut = QStringLiteral("1");
+        row.timeOutCount = 2;
+        row.state = ServerState::Refused;
+        if (kind == QLatin1String("mailed"))
+            row.lastMail = Now.addSecs(-31 * 60);
+    }
+    return row;
+}
+
+QString fetched(const char* column)
+{
+    return *static_cast<QString*>(QTest::qData(column, qMetaTypeId<QString>()));
+}
+
+// A table written as lines: the row's name, then the columns, separated by ";".
+void addRows(std::initializer_list<const char*> columns, const auto& cases)
+{
+    for (const char* column : columns)
+        QTest::addColumn<QString>(column);
+    for (const char* line : cases) {
+        const QStringList fields = QString::fromUtf8(line).split(QLatin1Char(';'));
+        QTestData& row = QTest::newRow(qPrintable(fields[0]));
+        for (qsizetype i = 1; i < fields.size(); ++i)
+            row << fields[i].trimmed();
+    }
 }
 
 QString text(const std::optional<QString>& value)
@@ -105,60 +140,43 @@ class TestStatusRules : public QObject
 {
     Q_OBJECT
 private slots:
-    // One cycle's answer over a previous row: the new row's fields and the events, in order.
+    // One cycle's answer over a previous row ("answered": up, named, one player; "offline"; "empty";
+    // "fresh": listed, never answered) with the inputs a case changes: the new row (players,
+    // lastPlayers, friends, offline, timeOutCount) and the events, in order.
     void cycle_data()
     {
-        QTest::addColumn<QString>("previous"); // "answered", "offline", "empty", "fresh" (listed, never answered)
-        QTest::addColumn<QString>("answer");   // "players=a,b" "none" (no table) "count=5" "silent" "map=..." ...
-        QTest::addColumn<QString>("inputs");
-        QTest::addColumn<QString>("row"); // players, lastPlayers, friends, offline, timeOutCount
-        QTest::addColumn<QStringList>("events");
-        const QString map = QStringLiteral("Lab is running your favorite map: q3dm17");
-        QTest::newRow("steady") << u"answered"_s << u"players=a"_s << u""_s << u"1/8 1 0 no 0"_s << QStringList{};
-        QTest::newRow("first answer: no activity, a favourite map")
-            << u"fresh"_s << u"players=a,b map=q3dm17"_s << u"sound=5"_s << u"2/8 2 0 no 0"_s
-            << QStringList{map + u" [PL 5]"_s};
-        QTest::newRow("favourite map, pop-up off, sound on")
-            << u"answered"_s << u"players=a map=q3dm17"_s << u"notifyMap=0 sound=5"_s << u"1/8 1 0 no 0"_s
-            << QStringList{map + u" [-L 5]"_s};
-        QTest::newRow("favourite map, pop-up and sound off")
-            << u"answered"_s << u"players=a map=q3dm17"_s << u"notifyMap=0"_s << u"1/8 1 0 no 0"_s << QStringList{};
-        QTest::newRow("favourite map of another game")
-            << u"answered"_s << u"players=a map=q3dm17 game=Quake 2"_s << u""_s << u"1/8 1 0 no 0"_s << QStringList{};
-        QTest::newRow("a %2 in the name stays")
-            << u"answered"_s << u"players=a map=q3dm17 name=Lab %2"_s << u""_s << u"1/8 1 0 no 0"_s
-            << QStringList{u"Lab %2 is running your favorite map: q3dm17 [PL -1]"_s};
-        QTest::newRow("became active: popped up, never logged")
-            << u"empty"_s << u"players=a,b"_s << u"sound=4"_s << u"2/8 2 0 no 0"_s
-            << QStringList{u"Lab has become active with players... [P- 4]"_s};
-        QTest::newRow("became active, pop-up off")
-            << u"empty"_s << u"players=a"_s << u"nActive=0"_s << u"1/8 1 0 no 0"_s
-            << QStringList{u"Lab has become active with players... [-- -1]"_s};
-        QTest::newRow("back online wins over became active")
-            << u"offline"_s << u"players=a,b"_s << u"sound=1 sound=4"_s << u"2/8 2 0 no 0"_s
-            << QStringList{u"Lab is back online! [PL 1]"_s};
-        QTest::newRow("back online, pop-up off") << u"offline"_s << u"players=a"_s << u"nss=0"_s << u"1/8 1 0 no 0"_s
-                                                 << QStringList{u"Lab is back online! [-L -1]"_s};
-        QTest::newRow("snoozed: logged, not popped up, not sounded")
-            << u"offline"_s << u"players=a map=q3dm17"_s << u"snoozed sound=1 sound=5"_s << u"1/8 1 0 no 0"_s
-            << QStringList{map + u" [-L -1]"_s, u"Lab is back online! [-L -1]"_s};
-        QTest::newRow("silent cycle: still offline, no ping")
-            << u"offline"_s << u"players=a silent"_s << u""_s << u"1/8 1 0 yes 2"_s << QStringList{};
-        // Half-Life's first answer carries no players: no sign of a server that was empty.
-        QTest::newRow("players not received yet")
-            << u"fresh"_s << u"players= notreceived"_s << u""_s << u"0/8 unset 0 no 0"_s << QStringList{};
-        QTest::newRow("no player table") << u"answered"_s << u"none"_s << u""_s << u"0/8 0 0 no 0"_s << QStringList{};
-        QTest::newRow("the engine's own count, rows missing")
-            << u"answered"_s << u"players= count=5"_s << u""_s << u"5/8 0 0 no 0"_s << QStringList{};
-        QTest::newRow("a count that is no number keeps the last")
-            << u"answered"_s << u"players= count=x max=y"_s << u""_s << u"x/y 0 0 no 0"_s << QStringList{};
-        QTest::newRow("friends come and go in one event each")
-            << u"answered"_s << u"players=Bob,carol,BOBBY,eve friends=eve,zed"_s << u"sound=2"_s << u"4/8 4 3 no 0"_s
-            << QStringList{u"zed/logged off from/Lab [PL -1]"_s, u"Bob/BOBBY/logged onto/Lab [PL 2]"_s};
-        QTest::newRow("friends, pop-up off") << u"answered"_s << u"players=bob"_s << u"nFriend=0"_s << u"1/8 1 1 no 0"_s
-                                             << QStringList{u"bob/logged onto/Lab [-L -1]"_s};
-        QTest::newRow("an incomplete list tells nothing of friends")
-            << u"answered"_s << u"players=bob incomplete friends=eve"_s << u""_s << u"1/8 1 1 no 0"_s << QStringList{};
+        const char* const cases[] = {
+            "steady; answered; players=a; ; 1/8 1 0 no 0; ",
+            "first answer: no activity, a favourite map; fresh; players=a,b map=q3dm17; sound=5; 2/8 2 0 no 0; "
+            "Lab is running your favorite map: q3dm17 [PL 5]",
+            "favourite map, pop-up off, sound on; answered; players=a map=q3dm17; notifyMap=0 sound=5; 1/8 1 0 no 0; "
+            "Lab is running your favorite map: q3dm17 [-L 5]",
+            "favourite map, pop-up and sound off; answered; players=a map=q3dm17; notifyMap=0; 1/8 1 0 no 0; ",
+            "favourite map of another game; answered; players=a map=q3dm17 game=Quake 2; ; 1/8 1 0 no 0; ",
+            "a %2 in the name stays; answered; players=a map=q3dm17 name=Lab %2; ; 1/8 1 0 no 0; "
+            "Lab %2 is running your favorite map: q3dm17 [PL -1]",
+            "became active: popped up, never logged; empty; players=a,b; sound=4; 2/8 2 0 no 0; "
+            "Lab has become active with players... [P- 4]",
+            "became active, pop-up off; empty; players=a; nActive=0; 1/8 1 0 no 0; "
+            "Lab has become active with players... [-- -1]",
+            "back online wins over became active; mailed; players=a,b; sound=1 sound=4; 2/8 2 0 no 0; "
+            "Lab is back online! [PL 1]",
+            "back online, pop-up off; offline; players=a; nss=0; 1/8 1 0 no 0; Lab is back online! [-L -1]",
+            "snoozed: logged, not popped up, not sounded; offline; players=a map=q3dm17; snoozed sound=1 sound=5; "
+            "1/8 1 0 no 0; Lab is running your favorite map: q3dm17 [-L -1]|Lab is back online! [-L -1]",
+            "silent cycle: still offline, no ping; offline; players=a silent; ; 1/8 1 0 yes 2; ",
+            // Half-Life's first answer carries no players: no sign of a server that was empty.
+            "players not received yet; fresh; players= notreceived; ; 0/8 unset 0 no 0; ",
+            "no player table; answered; none; ; 0/8 0 0 no 0; ",
+            "the engine's own count, rows missing; answered; players= count=5; ; 5/8 0 0 no 0; ",
+            "a count that is no number keeps the last; answered; players= count=x max=y; ; x/y 0 0 no 0; ",
+            "friends come and go in one event each; answered; players=Bob,carol,BOBBY,eve friends=eve,zed; sound=2; "
+            "4/8 4 3 no 0; zed/logged off from/Lab [PL -1]|Bob/BOBBY/logged onto/Lab [PL 2]",
+            "friends, pop-up off; answered; players=bob; nFriend=0; 1/8 1 1 no 0; bob/logged onto/Lab [-L -1]",
+            "an incomplete list tells nothing of friends; answered; players=bob incomplete friends=eve; ; "
+            "1/8 1 1 no 0; ",
+        };
+        addRows({"previous", "answer", "inputs", "row", "events"}, cases);
     }
     void cycle()
     {
@@ -166,19 +184,8 @@ private slots:
         QFETCH(QString, answer);
         QFETCH(QString, inputs);
         QFETCH(QString, row);
-        QFETCH(QStringList, events);
-        StatusRow before = answeredRow();
-        if (previous == QLatin1String("offline")) {
-            before.timeOut = QStringLiteral("1");
-            before.timeOutCount = 2;
-            before.state = ServerState::Refused;
-            before.lastMail = Now.addSecs(-60);
-        } else if (previous == QLatin1String("empty")) {
-            before.lastPlayers = before.actPlayers = 0;
-        } else if (previous == QLatin1String("fresh")) {
-            before = StatusRow();
-            before.game = QStringLiteral("Quake 3");
-        }
+        QFETCH(QString, events);
+        StatusRow before = previousRow(previous);
         CycleResult result;
         PlayerTable players;
         result.game = QStringLiteral("Quake 3");
@@ -207,11 +214,9 @@ private slots:
                 result.maxPlayers = value;
             else if (key == QLatin1String("friends"))
                 result.friendsPresent = value.split(QLatin1Char(','));
-            else if (key == QLatin1String("incomplete"))
-                result.playersIncomplete = true;
-            else if (key == QLatin1String("notreceived"))
-                result.playersReceived = false;
-            else if (key == QLatin1String("silent"))
+            result.playersIncomplete |= key == QLatin1String("incomplete");
+            result.playersReceived &= key != QLatin1String("notreceived");
+            if (key == QLatin1String("silent"))
                 result.lastRefresh = QDateTime();
         }
         const Inputs given(inputs);
@@ -232,8 +237,7 @@ private slots:
         if (after.answered()) {
             QCOMPARE(after.state, ServerState::Up);
             QCOMPARE(after.ping, std::optional(40));
-            QVERIFY(!after.lastMail && after.stateReason.isEmpty());
-            QVERIFY(!outcome.quietOutage);
+            QVERIFY(!after.lastMail && after.stateReason.isEmpty() && !outcome.quietOutage);
         } else {
             // A server that did not answer has no ping, and its state and mail stay as they were.
             QVERIFY(!after.ping);
@@ -244,57 +248,36 @@ private slots:
             QVERIFY(!outcome.friendsPresent.contains(QStringLiteral("zed")));
     }
 
-    // A time-out over a previous row: the count, the offline mark, the event and whether mail is due.
+    // A time-out over a previous row ("mailed": offline, mailed 31 minutes ago): offline and the
+    // count, the events, and the mail: "due", "quiet" (the outage stays unmailed) or "-".
     void timeOut_data()
     {
-        QTest::addColumn<QString>("previous"); // "answered", "offline", "fresh", "mailed" (offline, mailed 31 min ago)
-        QTest::addColumn<QString>("inputs");
-        QTest::addColumn<QString>("row"); // offline, timeOutCount
-        QTest::addColumn<QStringList>("events");
-        QTest::addColumn<QString>("mail"); // "due", "-", "quiet" (nothing due; the outage stays unmailed)
-        const QString offline = QStringLiteral("Lab has gone offline!");
-        QTest::newRow("goes offline") << u"answered"_s << u"sound=0"_s << u"yes 1"_s
-                                      << QStringList{offline + u" [PL 0]"_s} << u"-"_s;
-        QTest::newRow("goes offline, pop-up off: still logged")
-            << u"answered"_s << u"nss=0"_s << u"yes 1"_s << QStringList{offline + u" [-L -1]"_s} << u"-"_s;
-        QTest::newRow("once per outage") << u"offline"_s << u""_s << u"yes 3"_s << QStringList{} << u"-"_s;
-        QTest::newRow("never answered: not offline, but counted")
-            << u"fresh"_s << u""_s << u"no 1"_s << QStringList{} << u"-"_s;
-        QTest::newRow("threshold reached") << u"offline"_s << u"mail=3/-1"_s << u"yes 3"_s << QStringList{} << u"due"_s;
-        QTest::newRow("below the threshold")
-            << u"answered"_s << u"mail=2/-1"_s << u"yes 1"_s << QStringList{offline + u" [PL -1]"_s} << u"-"_s;
-        QTest::newRow("never answered, mailed all the same")
-            << u"fresh"_s << u"mail=1/-1"_s << u"no 1"_s << QStringList{} << u"due"_s;
-        QTest::newRow("only once per outage") << u"mailed"_s << u"mail=2/-1"_s << u"yes 3"_s << QStringList{} << u"-"_s;
-        QTest::newRow("again after the interval")
-            << u"mailed"_s << u"mail=2/30"_s << u"yes 3"_s << QStringList{} << u"due"_s;
-        QTest::newRow("not before the interval")
-            << u"mailed"_s << u"mail=2/32"_s << u"yes 3"_s << QStringList{} << u"-"_s;
-        QTest::newRow("snoozed: logged only, and quiet after")
-            << u"answered"_s << u"snoozed sound=0 mail=1/-1"_s << u"yes 1"_s << QStringList{offline + u" [-L -1]"_s}
-            << u"quiet"_s;
-        QTest::newRow("snoozed after the mail: not quiet")
-            << u"mailed"_s << u"snoozed mail=1/30"_s << u"yes 3"_s << QStringList{} << u"-"_s;
-        QTest::newRow("an outage begun while snoozed stays unmailed")
-            << u"offline"_s << u"quiet mail=1/-1"_s << u"yes 3"_s << QStringList{} << u"quiet"_s;
+        const char* const cases[] = {
+            "goes offline; answered; sound=0; yes 1; Lab has gone offline! [PL 0]; -",
+            "goes offline, pop-up off: still logged; answered; nss=0; yes 1; Lab has gone offline! [-L -1]; -",
+            "once per outage; offline; ; yes 3; ; -",
+            "never answered: not offline, but counted; fresh; ; no 1; ; -",
+            "threshold reached; offline; mail=3/-1; yes 3; ; due",
+            "below the threshold; answered; mail=2/-1; yes 1; Lab has gone offline! [PL -1]; -",
+            "never answered, mailed all the same; fresh; mail=1/-1; no 1; ; due",
+            "only once per outage; mailed; mail=2/-1; yes 3; ; -",
+            "again after the interval; mailed; mail=2/30; yes 3; ; due",
+            "not before the interval; mailed; mail=2/32; yes 3; ; -",
+            "snoozed: logged only, and quiet after; answered; snoozed sound=0 mail=1/-1; yes 1; "
+            "Lab has gone offline! [-L -1]; quiet",
+            "snoozed after the mail: not quiet; mailed; snoozed mail=1/30; yes 3; ; -",
+            "an outage begun while snoozed stays unmailed; offline; quiet mail=1/-1; yes 3; ; quiet",
+        };
+        addRows({"previous", "inputs", "row", "events", "mail"}, cases);
     }
     void timeOut()
     {
         QFETCH(QString, previous);
         QFETCH(QString, inputs);
         QFETCH(QString, row);
-        QFETCH(QStringList, events);
+        QFETCH(QString, events);
         QFETCH(QString, mail);
-        StatusRow before = answeredRow();
-        if (previous == QLatin1String("fresh")) {
-            before.name.reset();
-            before.timeOutCount.reset();
-        } else if (previous != QLatin1String("answered")) {
-            before.timeOut = QStringLiteral("1");
-            before.timeOutCount = 2;
-            if (previous == QLatin1String("mailed"))
-                before.lastMail = Now.addSecs(-31 * 60);
-        }
+        const StatusRow before = previousRow(previous);
         const Inputs given(inputs);
         const StepOutcome outcome = applyTimeOut(
             before, {QStringLiteral("Lab"), ServerState::Refused, QStringLiteral("port closed")}, given.rules());
@@ -309,77 +292,64 @@ private slots:
         QCOMPARE(QLatin1String(outcome.mailDue ? "due" : outcome.quietOutage ? "quiet" : "-"), mail);
     }
 
-    // The repeat rule alone, and the switches that keep any mail from going.
+    // The repeat rule alone, and the switches that keep any mail from going: on, the server's own
+    // switch, the threshold as stored, the interval, minutes since the last mail (-1: none) -> due.
     void alertMailDue_data()
     {
-        QTest::addColumn<bool>("enabled");
-        QTest::addColumn<int>("noMail");       // the server's own switch
-        QTest::addColumn<QString>("timeOuts"); // the threshold as stored
-        QTest::addColumn<int>("interval");
-        QTest::addColumn<int>("mailedAgo"); // minutes; -1: not mailed in this outage
-        QTest::addColumn<bool>("due");
-        QTest::newRow("at the threshold") << true << 0 << u"3"_s << -1 << -1 << true;
-        QTest::newRow("off") << false << 0 << u"3"_s << -1 << -1 << false;
-        QTest::newRow("the server asks for none") << true << 1 << u"3"_s << -1 << -1 << false;
-        QTest::newRow("below the threshold") << true << 0 << u"4"_s << -1 << -1 << false;
-        QTest::newRow("a threshold that is no number counts as 2u") << true << 0 << "_sx" << -1 << -1 << true;
-        QTest::newRow("once per outage") << true << 0 << u"3"_s << -1 << 600 << false;
-        QTest::newRow("interval 0 is once too") << true << 0 << u"3"_s << 0 << 600 << false;
-        QTest::newRow("interval passed") << true << 0 << u"3"_s << 30 << 31 << true;
-        QTest::newRow("interval just reached") << true << 0 << u"3"_s << 30 << 30 << false;
+        const char* const cases[] = {
+            "at the threshold; 1; 0; 3; -1; -1; 1",
+            "off; 0; 0; 3; -1; -1; 0",
+            "the server asks for none; 1; 1; 3; -1; -1; 0",
+            "below the threshold; 1; 0; 4; -1; -1; 0",
+            "a threshold that is no number counts as 2; 1; 0; x; -1; -1; 1",
+            "once per outage; 1; 0; 3; -1; 600; 0",
+            "interval 0 is once too; 1; 0; 3; 0; 600; 0",
+            "interval passed; 1; 0; 3; 30; 31; 1",
+            "interval just reached; 1; 0; 3; 30; 30; 0",
+        };
+        addRows({"enabled", "noMail", "timeOuts", "interval", "mailedAgo", "due"}, cases);
     }
     void alertMailDue()
     {
-        QFETCH(bool, enabled);
-        QFETCH(int, noMail);
-        QFETCH(QString, timeOuts);
-        QFETCH(int, interval);
-        QFETCH(int, mailedAgo);
-        QFETCH(bool, due);
+        const auto value = [](const char* column) { return fetched(column).toInt(); };
         EmailSettings settings;
-        settings.enabled = enabled;
-        settings.timeOuts = timeOuts;
-        settings.interval = qint16(interval);
+        settings.enabled = value("enabled") == 1;
+        settings.timeOuts = fetched("timeOuts");
+        settings.interval = qint16(value("interval"));
         StatusRow row = answeredRow();
         row.timeOutCount = 3;
-        row.emailNotify = noMail;
-        if (mailedAgo >= 0)
-            row.lastMail = Now.addSecs(-60LL * mailedAgo);
-        QCOMPARE(trevisk::alertMailDue(settings, row, Now), due);
+        row.emailNotify = value("noMail");
+        if (value("mailedAgo") >= 0)
+            row.lastMail = Now.addSecs(-60LL * value("mailedAgo"));
+        QCOMPARE(trevisk::alertMailDue(settings, row, Now), value("due") == 1);
     }
 
+    // Players, whether the list is incomplete, the friends seen before -> present | came on | went off.
     void compareFriends_data()
     {
-        QTest::addColumn<QStringList>("players");
-        QTest::addColumn<bool>("incomplete");
-        QTest::addColumn<QStringList>("present");
-        QTest::addColumn<QString>("changes"); // present | came on | went off
-        QTest::newRow("a name containing a friend's, any case")
-            << QStringList{u"Bob"_s, u"carol"_s, u"[X]BOBBY"_s} << false << QStringList{}
-            << u"Bob,[X]BOBBY|Bob,[X]BOBBY|"_s;
-        QTest::newRow("seen before: no event") << QStringList{u"bob"_s} << false << QStringList{u"bob"_s} << u"bob||"_s;
-        QTest::newRow("left, and the order kept") << QStringList{u"eve"_s, u"bob"_s} << false
-                                                  << QStringList{u"bob"_s, u"zed"_s, u"eve"_s} << u"bob,eve||zed"_s;
-        QTest::newRow("a name that changed case is another player")
-            << QStringList{u"BOB"_s} << false << QStringList{u"bob"_s} << u"BOB|BOB|bob"_s;
-        QTest::newRow("twice on the server, once announced")
-            << QStringList{u"bob"_s, u"bob"_s} << false << QStringList{} << u"bob|bob|"_s;
-        QTest::newRow("incomplete: nothing changes")
-            << QStringList{u"eve"_s} << true << QStringList{u"bob"_s} << u"bob||"_s;
-        QTest::newRow("no friends among them") << QStringList{u"carol"_s} << false << QStringList{} << u"||"_s;
+        const char* const cases[] = {
+            "a name containing a friend's, any case; Bob,carol,[X]BOBBY; 0; ; Bob,[X]BOBBY|Bob,[X]BOBBY|",
+            "seen before: no event; bob; 0; bob; bob||",
+            "left, and the order kept; eve,bob; 0; bob,zed,eve; bob,eve||zed",
+            "a name that changed case is another player; BOB; 0; bob; BOB|BOB|bob",
+            "twice on the server, once announced; bob,bob; 0; ; bob|bob|",
+            "incomplete: nothing changes; eve; 1; bob; bob||",
+            "no friends among them; carol; 0; ; ||",
+        };
+        addRows({"players", "incomplete", "present", "changes"}, cases);
     }
     void compareFriends()
     {
-        QFETCH(QStringList, players);
-        QFETCH(bool, incomplete);
-        QFETCH(QStringList, present);
-        QFETCH(QString, changes);
+        const auto list = [](const char* column) {
+            return fetched(column).split(QLatin1Char(','), Qt::SkipEmptyParts);
+        };
         const FriendList friends({QStringLiteral("bob"), QString(), QStringLiteral("eve")});
-        const FriendChanges found = trevisk::compareFriends(playersNamed(players), incomplete, present, friends);
+        const FriendChanges found = trevisk::compareFriends(
+            playersNamed(list("players")), fetched("incomplete") == QLatin1String("1"), list("present"), friends);
         const QString comma = QStringLiteral(",");
         QCOMPARE(QStringList({found.present.join(comma), found.cameOn.join(comma), found.wentOff.join(comma)})
                      .join(QLatin1Char('|')),
-                 changes);
+                 fetched("changes"));
     }
 
     // A key reported once keeps its last value while answers leave it out; a server that reports
