@@ -371,28 +371,6 @@ private slots:
         const auto merged = trevisk::mergedSettings(first, table({{"b", "5"}, {"c", "6"}}));
         QCOMPARE(*merged, *table({{"a", "1"}, {"b", "5"}, {"c", "6"}}));
     }
-
-    void listedRowAndEdit()
-    {
-        ServerRecord record;
-        record.address = QStringLiteral("127.0.0.1:1");
-        record.game = QStringLiteral("Quake 3");
-        record.option2 = QStringLiteral("memo");
-        record.option5 = 1;
-        record.manualRefresh = 1;
-        const StatusRow listed = listedRow(record);
-        QCOMPARE(listed.server, QStringLiteral("memo"));
-        QCOMPARE(listed.emailNotify, 1);
-        QCOMPARE(listed.manRef, QStringLiteral("1"));
-        QVERIFY(!listed.name && !listed.timeOutCount && listed.state == ServerState::Waiting);
-        StatusRow row = answeredRow();
-        record.address = QStringLiteral("127.0.0.1:2");
-        record.option2.reset();
-        relist(row, record);
-        QCOMPARE(row.address, QStringLiteral("127.0.0.1:2"));
-        QCOMPARE(row.server, QString());
-        QCOMPARE(row.name, answeredRow().name);
-    }
 };
 
 QTEST_GUILESS_MAIN(TestStatusRules)
