@@ -195,6 +195,7 @@ private slots:
         result.lastRefresh = Now;
         result.ping = 40;
         result.playersReceived = true;
+        // Words split at spaces: "game=Quake 2" and "name=Lab %2" take their second word back below.
         for (const QString& part : answer.split(QLatin1Char(' '))) {
             const QString key = part.section(QLatin1Char('='), 0, 0);
             const QString value = part.section(QLatin1Char('='), 1);
