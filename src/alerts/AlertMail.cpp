@@ -17,17 +17,6 @@ AlertMail::~AlertMail()
         delete waiting.mailer;
 }
 
-bool AlertMail::isDue(const StatusRow& row) const
-{
-    if (!m_settings.enabled || row.emailNotify != 0 || m_inFlight.contains(row.address))
-        return false;
-    if (row.timeOutCount.value_or(0) < m_settings.timeOutThreshold())
-        return false;
-    if (!row.lastMail)
-        return true;
-    return m_settings.interval >= 1 && m_clock.now().addSecs(-60LL * m_settings.interval) > *row.lastMail;
-}
-
 QString defaultAlertText(const QString& name, const StatusRow& row)
 {
     const QString crlf = QStringLiteral("\r\n");

@@ -30,8 +30,8 @@ public:
     void setSettings(const EmailSettings& settings) { m_settings = settings; }
     const EmailSettings& settings() const { return m_settings; }
 
-    // Whether the row, its time-out already counted, passes the switches, the threshold and the repeat rule.
-    bool isDue(const StatusRow& row) const;
+    // An alert about the server is waiting or being sent: no second one is due meanwhile.
+    bool isSending(const QString& address) const { return m_inFlight.contains(address); }
     // Hands an alert to a mailer of its own; `customText` replaces the default text unless blank.
     void send(const StatusRow& row, const QString& customText);
     // Drops an alert still waiting for its turn; one already being sent finishes.

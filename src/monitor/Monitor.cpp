@@ -1,6 +1,5 @@
 #include "monitor/Monitor.h"
 
-#include "core/Catalogue.h"
 #include "core/Clock.h"
 #include "core/ErrorReporter.h"
 #include "core/Prompter.h"
@@ -22,30 +21,12 @@ namespace trevisk {
 
 namespace {
 
-// An event as the user reads it and as the log file keeps it, in English.
-struct EventText
-{
-    QString shown;
-    QString logged;
-};
-
-// The arguments fill both at once, so that a %2 in a server's name stays as it is.
-template <typename... Args> EventText eventText(const char* source, const Args&... args)
-{
-    return {Monitor::tr(source).arg(args...), QString::fromUtf8(source).arg(args...)};
-}
-
 FriendList friendListOf(const AppContext& context)
 {
     QStringList names;
     for (const FriendRecord& record : context.stores.friends.rows)
         names << record.name.value_or(QString());
     return FriendList(names);
-}
-
-int queryPortOf(const ServerRecord& record)
-{
-    return record.option1.value_or(0);
 }
 
 QString dataFile(const AppContext& context, const char* name)
@@ -63,6 +44,10 @@ Monitor::Monitor(const MonitorServices& services, QObject* parent)
     , m_autoJoin(m_status, services.context.stores, services.prompter, services.windows, services.launcher)
     , m_snooze(dataFile(services.context, SnoozeFile))
     , m_uptime(dataFile(services.context, UptimeFile))
+    , m_queries(m_engine, [this](ServerQuery& query) {
+        connect(&query, &ServerQuery::serverUpdate, this, [this, &query] { serverUpdate(&query); });
+        connect(&query, &ServerQuery::timeOut, this, [this, &query] { serverTimeOut(&query); });
+    })
 {
     m_autoJoin.setRecheck([this](const QString& address, JoinCheck::Done done) {
         m_joinCheck.start(queryFor(address), std::move(done));
@@ -114,29 +99,6 @@ void Monitor::applySettings()
         m_alertMail.setSettings(EmailSettings::load(*m_services.context.settingsStore));
 }
 
-const SettingsTable* Monitor::serverSettings(const QString& address) const
-{
-    const auto it = m_serverSettings.constFind(address);
-    return it == m_serverSettings.constEnd() ? nullptr : it->get();
-}
-
-ServerQuery* Monitor::queryFor(const QString& address) const
-{
-    const int index = m_ctrlIndex.value(address, -1);
-    return index < 0 ? nullptr : m_ctrl[static_cast<size_t>(index)].get();
-}
-
-StatusRow Monitor::rowFor(const ServerRecord& record)
-{
-    StatusRow row;
-    row.server = record.option2.value_or(QString());
-    row.emailNotify = record.option5.value_or(0);
-    row.game = record.gameText();
-    row.address = record.addressText();
-    row.manRef = QString::number(record.manualRefresh.value_or(0));
-    return row;
-}
-
 bool Monitor::trayAtStart(const ServerRecord& record) const
 {
     const int tray = record.tray.value_or(0);
@@ -163,120 +125,28 @@ void Monitor::updateList()
     rows.reserve(records.size());
     QSet<QString> listed;
     for (const ServerRecord& record : records) {
-        rows.push_back(rowFor(record));
+        rows.push_back(listedRow(record));
         listed.insert(record.addressText());
     }
     m_status.reset(std::move(rows));
     for (auto it = m_serverSettings.begin(); it != m_serverSettings.end();)
         it = listed.contains(it.key()) ? std::next(it) : m_serverSettings.erase(it);
     // Servers no longer listed stop, so nothing is queried, shown or mailed for them.
-    for (const auto& query : m_ctrl) {
-        const QString address = query->address(); // a copy: stopping the object empties its own
-        if (address.isEmpty() || listed.contains(address))
+    for (const QString& address : m_queries.addresses()) {
+        if (listed.contains(address))
             continue;
         m_services.windows.closeServerWindow(address);
         m_alertMail.cancel(address);
-        stopCtrl(address);
+        m_queries.stop(address);
     }
-    for (const ServerRecord& record : records) {
-        ServerQuery* query = queryFor(record.addressText());
-        if (query
-            && (query->game() != record.gameText()
-                || query->remotePort() != queryPort(record.gameText(), record.addressText(), queryPortOf(record)))) {
-            rebind(*query, record);
-            continue;
-        }
-        loadCtrl(record.addressText(), record.gameText(), record.manualRefresh.value_or(0), queryPortOf(record));
-    }
-}
-
-void Monitor::rebind(ServerQuery& query, const ServerRecord& record)
-{
-    // Results belong to one server of one game: they go only when the object serves another.
-    if (query.address() != record.addressText() || query.game() != record.gameText())
-        query.shutdown();
-    query.init(record.addressText(), record.gameText(), record.manualRefresh.value_or(0), queryPortOf(record));
-}
-
-void Monitor::loadCtrl(const QString& address, const QString& game, int manRefresh, int queryPort)
-{
-    if (ServerQuery* query = queryFor(address)) {
-        if (query->manRefresh() != manRefresh)
-            query->setManRefresh(manRefresh);
-        return;
-    }
-    int index = -1;
-    if (!m_freeCtrl.empty()) {
-        index = *m_freeCtrl.begin();
-        m_freeCtrl.erase(m_freeCtrl.begin());
-    } else {
-        auto query = std::make_unique<ServerQuery>(m_engine);
-        ServerQuery* raw = query.get();
-        connect(raw, &ServerQuery::serverUpdate, this, [this, raw] { serverUpdate(raw); });
-        connect(raw, &ServerQuery::timeOut, this, [this, raw] { serverTimeOut(raw); });
-        m_ctrl.push_back(std::move(query));
-        index = static_cast<int>(m_ctrl.size()) - 1;
-    }
-    m_ctrlIndex.insert(address, index);
-    m_ctrl[static_cast<size_t>(index)]->init(address, game, manRefresh, queryPort);
-}
-
-void Monitor::stopCtrl(const QString& addressToStop)
-{
-    const QString address = addressToStop; // the caller's text may be the object's own, emptied below
-    const int index = m_ctrlIndex.value(address, -1);
-    if (index < 0)
-        return;
-    m_ctrl[static_cast<size_t>(index)]->shutdown();
-    m_ctrl[static_cast<size_t>(index)]->setFriends({});
-    m_ctrlIndex.remove(address);
-    m_freeCtrl.insert(index);
+    for (const ServerRecord& record : records)
+        m_queries.load(record);
 }
 
 void Monitor::refreshServer(const QString& address)
 {
     if (ServerQuery* query = queryFor(address))
         query->sendQuery();
-}
-
-void Monitor::refreshAll()
-{
-    for (const auto& query : m_ctrl)
-        query->sendQuery();
-}
-
-void Monitor::mergeSettings(const std::shared_ptr<const SettingsTable>& settings, const QString& address)
-{
-    static const auto none = std::make_shared<const SettingsTable>();
-    const std::shared_ptr<const SettingsTable>& given = settings ? settings : none;
-    std::shared_ptr<const SettingsTable>& kept = m_serverSettings[address];
-    // A server mostly reports the same keys in the same order: then the merged table is the answer's.
-    const bool sameKeys =
-        !kept || std::equal(kept->begin(), kept->end(), given->begin(), given->end(), [](const auto& a, const auto& b) {
-            return a.setting == b.setting;
-        });
-    if (sameKeys || kept->empty()) {
-        kept = given;
-        return;
-    }
-    if (given->empty())
-        return;
-    SettingsTable merged = *kept;
-    for (const ServerSetting& setting : *given) {
-        const auto it = std::find_if(
-            merged.begin(), merged.end(), [&](const ServerSetting& row) { return row.setting == setting.setting; });
-        if (it == merged.end())
-            merged.push_back(setting);
-        else
-            it->value = setting.value;
-    }
-    kept = std::make_shared<const SettingsTable>(std::move(merged));
-}
-
-QString Monitor::getServerName(const QString& address) const
-{
-    const StatusRow* row = m_status.find(address);
-    return row ? row->name.value_or(QString()) : QString();
 }
 
 void Monitor::showServerWindow(const QString& address, const QString& name, const QString& game, bool show)
@@ -294,8 +164,8 @@ void Monitor::addServer()
     if (!found)
         return;
     const ServerRecord record = *found;
-    m_status.append(rowFor(record));
-    loadCtrl(record.addressText(), record.gameText(), record.manualRefresh.value_or(0), queryPortOf(record));
+    m_status.append(listedRow(record));
+    m_queries.load(record);
     if (trayAtStart(record))
         showServerWindow(record.addressText(), QString(), record.gameText(), false);
 }
@@ -318,20 +188,8 @@ void Monitor::editServer(const QString& selectedAddress)
     const ServerRecord record = *found;
     m_services.windows.reloadServerWindow(
         oldAddress, record.addressText(), record.gameText(), getServerName(oldAddress));
-    m_status.update(oldAddress, [&](StatusRow& row) {
-        const StatusRow fresh = rowFor(record);
-        row.address = fresh.address;
-        row.manRef = fresh.manRef;
-        row.game = fresh.game;
-        row.server = fresh.server;
-        row.emailNotify = fresh.emailNotify;
-    });
-    const int index = m_ctrlIndex.value(oldAddress, -1);
-    if (index < 0)
-        return;
-    m_ctrlIndex.remove(oldAddress);
-    m_ctrlIndex.insert(record.addressText(), index);
-    rebind(*m_ctrl[static_cast<size_t>(index)], record);
+    m_status.update(oldAddress, [&](StatusRow& row) { relist(row, record); });
+    m_queries.move(oldAddress, record);
 }
 
 void Monitor::delServer(const QString& selectedAddress)
@@ -360,34 +218,9 @@ void Monitor::delServer(const QString& selectedAddress)
         m_snooze.resume(address);
     m_services.windows.closeServerWindow(address);
     m_alertMail.cancel(address);
-    stopCtrl(address);
+    m_queries.stop(address);
     if (!removal.messagesError.isEmpty())
         m_services.reporter.report(removal.messagesError, ErrorNumber::FileWrite, QStringLiteral("DelServer()"));
-}
-
-QString Monitor::snoozeAlerts(const QString& address, SnoozeLength length)
-{
-    return m_snooze.snooze(address, length, m_services.clock.now());
-}
-
-QString Monitor::resumeAlerts(const QString& address)
-{
-    return m_snooze.resume(address);
-}
-
-bool Monitor::alertsSnoozed(const QString& address) const
-{
-    return m_snooze.isSnoozed(address, m_services.clock.now());
-}
-
-std::optional<QDateTime> Monitor::alertsSnoozedUntil(const QString& address) const
-{
-    return m_snooze.snoozedUntil(address, m_services.clock.now());
-}
-
-UptimeShares Monitor::uptime(const QString& address) const
-{
-    return m_uptime.shares(address, m_services.clock.now());
 }
 
 void Monitor::countCycle(const ServerQuery& query, bool answered)
@@ -400,62 +233,64 @@ void Monitor::countCycle(const ServerQuery& query, bool answered)
     }
 }
 
-void Monitor::notifyAbout(
-    const QString& address, const QString& text, bool popUp, bool logIt, int soundSlot, const QString& logText)
+RuleInputs Monitor::inputsFor(const QString& address) const
 {
-    if (alertsSnoozed(address)) {
-        popUp = false;
-        soundSlot = -1;
-    }
-    notify(text, popUp, logIt, soundSlot, logText);
+    return {m_services.context.settings,
+            m_services.context.stores.favMaps.rows,
+            m_engine.friendList(),
+            m_alertMail.settings(),
+            m_services.clock.now(),
+            alertsSnoozed(address),
+            m_quietOutage.contains(address)};
 }
 
-void Monitor::playSlot(int slot)
+void Monitor::dispatch(const QString& address, const StepOutcome& outcome)
 {
-    if (slot < 0)
-        return;
+    if (outcome.quietOutage)
+        m_quietOutage.insert(address);
+    else
+        m_quietOutage.remove(address);
     const AppSettings& settings = m_services.context.settings;
-    if (settings.soundEnabled(slot))
-        playWave(m_services.sound, settings.soundPath.at(static_cast<size_t>(slot)), 0);
-}
-
-void Monitor::notify(const QString& text, bool popUp, bool logIt, int soundSlot, const QString& logText)
-{
-    if (logIt)
-        m_services.log.logMessage(logText.isEmpty() ? text : logText);
-    if (popUp && m_services.popups) {
-        // The lines are the monitor's own; what a server sent within them is shown as one line each.
-        QStringList lines = text.split(QStringLiteral("\r\n"));
-        for (QString& line : lines)
-            line = visibleText(line);
-        m_services.popups->setMessage(lines.join(QStringLiteral("\r\n")));
+    for (const MonitorEvent& event : outcome.events) {
+        if (event.log)
+            m_services.log.logMessage(event.logged);
+        if (event.popUp && m_services.popups) {
+            // The lines are the monitor's own; what a server sent within them is shown as one line each.
+            QStringList lines = event.shown.split(QStringLiteral("\r\n"));
+            for (QString& line : lines)
+                line = visibleText(line);
+            m_services.popups->setMessage(lines.join(QStringLiteral("\r\n")));
+        }
+        if (event.sound >= 0)
+            playWave(m_services.sound, settings.soundPath.at(static_cast<size_t>(event.sound)), 0);
+        emit notified(m_services.clock.now(), event.shown, event.popUp, event.log);
     }
-    playSlot(soundSlot);
-    emit notified(m_services.clock.now(), text, popUp, logIt);
 }
 
 void Monitor::serverUpdate(ServerQuery* query)
 {
     const QString address = query->address();
-    if (!m_status.find(address))
+    const StatusRow* previous = m_status.find(address);
+    if (!previous)
         return;
+    const QDateTime now = m_services.clock.now();
     if (query->state() == ServerState::BadAnswer) {
         // Not up, not down: the grid says so, and nothing the answer said reaches the counts or the rules.
         m_status.update(address, [&](StatusRow& row) { applyBadAnswer(row, query->stateReason()); });
         m_services.windows.setState(address, ServerState::BadAnswer, query->stateReason());
-        // Not up either for the uptime share.
         countCycle(*query, false);
-        m_history.append(m_services.clock.now(), address, std::nullopt, std::nullopt);
+        m_history.append(now, address, std::nullopt, std::nullopt);
         return;
     }
-    const AppSettings& settings = m_services.context.settings;
     const std::optional<PlayerTable>& players = query->players();
     const bool answered = !query->lastRefresh().isNull();
     const QString hostname = query->hostname();
     const QString game = query->game();
-    mergeSettings(query->sharedSettings(), address);
+    std::shared_ptr<const SettingsTable>& kept = m_serverSettings[address];
+    kept = mergedSettings(kept, query->sharedSettings());
 
     CycleResult result;
+    result.game = game;
     result.hostname = hostname;
     result.colouredHostname = query->colouredHostname();
     result.map = query->map();
@@ -466,22 +301,17 @@ void Monitor::serverUpdate(ServerQuery* query)
     result.players = players ? &*players : nullptr;
     result.playersReceived = query->playersReceived();
     result.reportsPlayerCount = query->reportsPlayerCount();
-    result.friendCount = players ? m_engine.friendList().countFriends(*players) : 0;
-    StatusChanges changes;
-    m_status.update(address, [&](StatusRow& row) { changes = applyCycle(row, result); });
-
-    if (changes.mapChanged && (settings.soundEnabled(SoundFavouriteMap) || settings.notifyMap == 1)) {
-        if (findFavouriteMap(m_services.context.stores.favMaps.rows, game, result.map)) {
-            const EventText event = eventText(QT_TR_NOOP("%1 is running your favorite map: %2"), hostname, result.map);
-            notifyAbout(address, event.shown, settings.notifyMap == 1, true, SoundFavouriteMap, event.logged);
-        }
-    }
+    result.playersIncomplete = query->playersIncomplete();
+    result.friendsPresent = query->friends();
+    const StepOutcome outcome = applyCycle(*previous, result, inputsFor(address));
+    m_status.update(address, [&](StatusRow& row) { row = outcome.row; });
+    dispatch(address, outcome);
 
     m_autoJoin.fireIfFree(address, game);
 
     if (players) {
         // The details window shows the friends of this answer, not of the one before.
-        announceFriends(*query, *players);
+        query->setFriends(outcome.friendsPresent);
         if (answered) {
             const StatusRow* row = m_status.find(address);
             m_services.windows.updateDetails(address,
@@ -497,40 +327,10 @@ void Monitor::serverUpdate(ServerQuery* query)
 
     if (answered) {
         countCycle(*query, true);
-        m_quietOutage.remove(address);
-    }
-    if (answered)
         m_services.windows.setState(address, ServerState::Up, {});
-    if (answered)
-        m_history.append(m_services.clock.now(), address, query->ping(), players ? int(players->size()) : 0);
-    else
-        m_history.append(m_services.clock.now(), address, std::nullopt, std::nullopt);
-
-    if (changes.backOnline) {
-        const EventText event = eventText(QT_TR_NOOP("%1 is back online!"), hostname);
-        notifyAbout(address, event.shown, settings.nss == 1, true, SoundOnline, event.logged);
-    } else if (changes.becameActive) {
-        const EventText event = eventText(QT_TR_NOOP("%1 has become active with players..."), hostname);
-        notifyAbout(address, event.shown, settings.nActive == 1, false, SoundActivity, event.logged);
-    }
-}
-
-void Monitor::announceFriends(ServerQuery& query, const PlayerTable& players)
-{
-    const FriendChanges changes =
-        compareFriends(players, query.playersIncomplete(), query.friends(), m_engine.friendList());
-    query.setFriends(changes.present);
-    const QString crlf = QStringLiteral("\r\n");
-    const bool popUp = m_services.context.settings.nFriend == 1;
-    if (!changes.wentOff.isEmpty()) {
-        const EventText event =
-            eventText(QT_TR_NOOP("%1\r\nlogged off from\r\n%2"), changes.wentOff.join(crlf), query.hostname());
-        notifyAbout(query.address(), event.shown, popUp, true, SoundFriendOff, event.logged);
-    }
-    if (!changes.cameOn.isEmpty()) {
-        const EventText event =
-            eventText(QT_TR_NOOP("%1\r\nlogged onto\r\n%2"), changes.cameOn.join(crlf), query.hostname());
-        notifyAbout(query.address(), event.shown, popUp, true, SoundFriendOn, event.logged);
+        m_history.append(now, address, query->ping(), players ? int(players->size()) : 0);
+    } else {
+        m_history.append(now, address, std::nullopt, std::nullopt);
     }
 }
 
@@ -538,27 +338,17 @@ void Monitor::serverTimeOut(ServerQuery* query)
 {
     const QString address = query->address();
     m_services.windows.setTimeOut(address);
-    if (!m_status.find(address))
+    const StatusRow* previous = m_status.find(address);
+    if (!previous)
         return;
-    bool wentOffline = false;
-    m_status.update(address,
-                    [&](StatusRow& row) { wentOffline = applyTimeOut(row, query->state(), query->stateReason()); });
+    const StepOutcome outcome =
+        applyTimeOut(*previous, {query->hostname(), query->state(), query->stateReason()}, inputsFor(address));
+    m_status.update(address, [&](StatusRow& row) { row = outcome.row; });
     m_services.windows.setState(address, query->state(), query->stateReason());
     countCycle(*query, false);
-    // The departure is logged like the return; the pop-up switch decides only the pop-up.
-    if (wentOffline) {
-        const EventText event = eventText(QT_TR_NOOP("%1 has gone offline!"), query->hostname());
-        notifyAbout(address, event.shown, m_services.context.settings.nss == 1, true, SoundOffline, event.logged);
-    }
-    const StatusRow& row = *m_status.find(address);
-    if (alertsSnoozed(address)) {
-        // An outage not yet mailed when the snooze began stays unmailed after it: the user knew of it.
-        if (!row.lastMail)
-            m_quietOutage.insert(address);
-        return;
-    }
-    if (!m_quietOutage.contains(address) && m_alertMail.isDue(row))
-        m_alertMail.send(row, loadCustomMessage(m_services.context.stores, address));
+    dispatch(address, outcome);
+    if (outcome.mailDue && !m_alertMail.isSending(address))
+        m_alertMail.send(outcome.row, loadCustomMessage(m_services.context.stores, address));
 }
 
 } // namespace trevisk

@@ -3,12 +3,15 @@
 #include "alerts/AlertMail.h"
 #include "alerts/AlertSnooze.h"
 #include "alerts/UptimeLog.h"
+#include "core/Clock.h"
 #include "history/History.h"
 #include "join/AutoJoin.h"
 #include "join/JoinCheck.h"
+#include "monitor/QueryPool.h"
 #include "query/AnswerUpdate.h"
 #include "query/QueryEngine.h"
 #include "status/StatusModel.h"
+#include "status/StatusRules.h"
 
 #include <QFileSystemWatcher>
 #include <QHash>
@@ -16,14 +19,11 @@
 #include <QSet>
 
 #include <memory>
-#include <set>
-#include <vector>
 
 namespace trevisk {
 
 struct AppContext;
 struct ServerRecord;
-class Clock;
 class ErrorReporter;
 class EventLog;
 class GameLauncher;
@@ -47,9 +47,10 @@ struct MonitorServices
     GameLauncher& launcher;
 };
 
-// The monitor: one query object per listed server, the status table they fill, and the
-// events their answers and time-outs raise. It wires the parts: the change rules
-// (StatusRules), alert mail (AlertMail), joining (AutoJoin) and list editing (ServerList).
+// The monitor: one query object per listed server (QueryPool), the status table they fill, and the
+// events their answers and time-outs raise. It wires the parts: the change rules (StatusRules) decide
+// the new row and the events; the monitor hands them to the log, the pop-ups, the sounds, alert mail
+// (AlertMail), joining (AutoJoin), the uptime counts and the history. List editing is ServerList's.
 // Windows are reached only through MonitorWindows.
 class Monitor : public QObject
 {
@@ -70,10 +71,14 @@ public:
     AutoJoin& autoJoin() { return m_autoJoin; }
     AlertMail& alertMail() { return m_alertMail; }
     const Clock& clock() const { return m_services.clock; }
-    const SettingsTable* serverSettings(const QString& address) const;
+    const SettingsTable* serverSettings(const QString& address) const
+    {
+        const auto it = m_serverSettings.constFind(address);
+        return it == m_serverSettings.constEnd() ? nullptr : it->get();
+    }
     // The query object serving an address, or nullptr.
-    ServerQuery* queryFor(const QString& address) const;
-    int queryObjectCount() const { return static_cast<int>(m_ctrl.size()); }
+    ServerQuery* queryFor(const QString& address) const { return m_queries.find(address); }
+    int queryObjectCount() const { return m_queries.size(); }
 
     // Builds the list and the query objects, and opens the details windows of servers marked for the tray.
     void start();
@@ -82,12 +87,13 @@ public:
     void applySettings();
 
     void updateList();
-    void loadCtrl(const QString& address, const QString& game, int manRefresh, int queryPort);
-    void stopCtrl(const QString& address);
     void refreshServer(const QString& address);
-    void refreshAll();
-    void mergeSettings(const std::shared_ptr<const SettingsTable>& settings, const QString& address);
-    QString getServerName(const QString& address) const;
+    void refreshAll() { m_queries.refreshAll(); }
+    QString getServerName(const QString& address) const
+    {
+        const StatusRow* row = m_status.find(address);
+        return row ? row->name.value_or(QString()) : QString();
+    }
     void showServerWindow(const QString& address, const QString& name, const QString& game, bool show);
 
     void addServer();
@@ -97,15 +103,21 @@ public:
 
     // Alerts of a server (pop-ups, sounds, mail) held back for a while; the log still gets every event.
     // Each returns what failed to save, or empty.
-    QString snoozeAlerts(const QString& address, SnoozeLength length);
-    QString resumeAlerts(const QString& address);
-    bool alertsSnoozed(const QString& address) const;
+    QString snoozeAlerts(const QString& address, SnoozeLength length)
+    {
+        return m_snooze.snooze(address, length, clock().now());
+    }
+    QString resumeAlerts(const QString& address) { return m_snooze.resume(address); }
+    bool alertsSnoozed(const QString& address) const { return m_snooze.isSnoozed(address, clock().now()); }
     const AlertSnooze& snoozes() const { return m_snooze; }
     // While snoozed: the end, or an invalid time for "until turned back on".
-    std::optional<QDateTime> alertsSnoozedUntil(const QString& address) const;
+    std::optional<QDateTime> alertsSnoozedUntil(const QString& address) const
+    {
+        return m_snooze.snoozedUntil(address, clock().now());
+    }
 
     // The share of a server's answered cycles over the last day, week and 30 days.
-    UptimeShares uptime(const QString& address) const;
+    UptimeShares uptime(const QString& address) const { return m_uptime.shares(address, clock().now()); }
     // Saves the counts of the run at its end; returns what failed, or empty. Without it the
     // destructor saves them, and nobody hears of a failure.
     QString saveAtExit();
@@ -131,22 +143,12 @@ signals:
 private:
     void serverUpdate(ServerQuery* query);
     void serverTimeOut(ServerQuery* query);
-    void announceFriends(ServerQuery& query, const PlayerTable& players);
-    // The log keeps its English line (logText, when the shown text is translated).
-    void notify(const QString& text, bool popUp, bool logIt, int soundSlot, const QString& logText = {});
-    // An event of one server: logged as ever, but neither popped up nor sounded while its alerts are snoozed.
-    void notifyAbout(const QString& address,
-                     const QString& text,
-                     bool popUp,
-                     bool logIt,
-                     int soundSlot,
-                     const QString& logText = {});
+    // The rules' view of a server's settings and alert state.
+    RuleInputs inputsFor(const QString& address) const;
+    // Hands what a cycle or a time-out caused to the log, the pop-ups, the sounds and the listeners.
+    void dispatch(const QString& address, const StepOutcome& outcome);
     void countCycle(const ServerQuery& query, bool answered);
-    void playSlot(int slot);
-    // Points a query object at a record, keeping its results while it serves the same server and game.
-    void rebind(ServerQuery& query, const ServerRecord& record);
     bool trayAtStart(const ServerRecord& record) const;
-    static StatusRow rowFor(const ServerRecord& record);
 
     MonitorServices m_services;
     QueryEngine m_engine;
@@ -164,9 +166,7 @@ private:
     // Mostly the query object's own table, shared; a copy only while it lacks a key seen before.
     QHash<QString, std::shared_ptr<const SettingsTable>> m_serverSettings;
 
-    std::vector<std::unique_ptr<ServerQuery>> m_ctrl;
-    QHash<QString, int> m_ctrlIndex; // the first element serving an address
-    std::set<int> m_freeCtrl;        // elements without an address, reused lowest first
+    QueryPool m_queries;
 };
 
 } // namespace trevisk

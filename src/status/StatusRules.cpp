@@ -1,10 +1,28 @@
 #include "status/StatusRules.h"
 
+#include "core/Settings.h"
+#include "notify/EmailSettings.h"
 #include "players/FriendList.h"
+
+#include <QCoreApplication>
 
 namespace trevisk {
 
+bool alertMailDue(const EmailSettings& settings, const StatusRow& row, const QDateTime& now)
+{
+    if (!settings.enabled || row.emailNotify != 0)
+        return false;
+    if (row.timeOutCount.value_or(0) < settings.timeOutThreshold())
+        return false;
+    if (!row.lastMail)
+        return true;
+    return settings.interval >= 1 && now.addSecs(-60LL * settings.interval) > *row.lastMail;
+}
+
 namespace {
+
+// The event texts belong to the monitor's translations.
+constexpr char Context[] = "trevisk::Monitor";
 
 std::optional<qint32> toNumber(const QString& text)
 {
@@ -13,17 +31,43 @@ std::optional<qint32> toNumber(const QString& text)
     return ok ? std::optional<qint32>(value) : std::nullopt;
 }
 
-} // namespace
-
-StatusChanges applyCycle(StatusRow& row, const CycleResult& result)
+// The arguments fill both texts at once, so that a %2 in a server's name stays as it is. A snoozed
+// server's event is logged as ever, but neither popped up nor sounded.
+template <typename... Args>
+MonitorEvent event(const RuleInputs& inputs,
+                   EventKind kind,
+                   bool popUp,
+                   bool log,
+                   int soundSlot,
+                   const char* source,
+                   const Args&... args)
 {
-    StatusChanges changes;
+    const bool sound = !inputs.snoozed && inputs.settings.soundEnabled(soundSlot);
+    return {kind,
+            QCoreApplication::translate(Context, source).arg(args...),
+            QString::fromUtf8(source).arg(args...),
+            popUp && !inputs.snoozed,
+            log,
+            sound ? soundSlot : -1};
+}
+
+// The row's part of a cycle, and what changed since the previous one.
+struct RowChanges
+{
+    bool backOnline = false;
+    bool becameActive = false;
+    bool mapChanged = false;
+};
+
+RowChanges writeCycle(StatusRow& row, const CycleResult& result, int friendCount)
+{
+    RowChanges changes;
     const bool answered = !result.lastRefresh.isNull();
     const int rows = result.players ? static_cast<int>(result.players->size()) : 0;
     row.name = result.hostname;
     row.colouredName = result.colouredHostname;
     row.map = result.map;
-    row.friends = result.friendCount;
+    row.friends = friendCount;
     row.ar = answered ? result.lastRefresh : QDateTime();
     if (answered) {
         row.lastRefresh = result.lastRefresh.time();
@@ -62,17 +106,128 @@ StatusChanges applyCycle(StatusRow& row, const CycleResult& result)
     return changes;
 }
 
-bool applyTimeOut(StatusRow& row, ServerState state, const QString& reason)
+} // namespace
+
+StatusRow listedRow(const ServerRecord& record)
 {
-    row.state = state;
-    row.stateReason = reason;
-    bool wentOffline = false;
-    if (!row.isOffline() && !row.name.value_or(QString()).isEmpty()) {
-        row.timeOut = QStringLiteral("1");
-        wentOffline = true;
+    StatusRow row;
+    row.server = record.option2.value_or(QString());
+    row.emailNotify = record.option5.value_or(0);
+    row.game = record.gameText();
+    row.address = record.addressText();
+    row.manRef = QString::number(record.manualRefresh.value_or(0));
+    return row;
+}
+
+void relist(StatusRow& row, const ServerRecord& record)
+{
+    const StatusRow fresh = listedRow(record);
+    row.address = fresh.address;
+    row.manRef = fresh.manRef;
+    row.game = fresh.game;
+    row.server = fresh.server;
+    row.emailNotify = fresh.emailNotify;
+}
+
+StepOutcome applyCycle(const StatusRow& previous, const CycleResult& result, const RuleInputs& inputs)
+{
+    const AppSettings& settings = inputs.settings;
+    const bool answered = !result.lastRefresh.isNull();
+    StepOutcome outcome{previous, {}, result.friendsPresent, answered ? false : inputs.quietOutage, false};
+    const int friendCount = result.players ? inputs.friends.countFriends(*result.players) : 0;
+    const RowChanges changes = writeCycle(outcome.row, result, friendCount);
+    auto& events = outcome.events;
+
+    if (changes.mapChanged && (settings.soundEnabled(SoundFavouriteMap) || settings.notifyMap == 1)
+        && findFavouriteMap(inputs.favourites, result.game, result.map)) {
+        events.push_back(event(inputs,
+                               EventKind::FavouriteMap,
+                               settings.notifyMap == 1,
+                               true,
+                               SoundFavouriteMap,
+                               QT_TRANSLATE_NOOP("trevisk::Monitor", "%1 is running your favorite map: %2"),
+                               result.hostname,
+                               result.map));
     }
+
+    if (result.players) {
+        const FriendChanges friends =
+            compareFriends(*result.players, result.playersIncomplete, result.friendsPresent, inputs.friends);
+        outcome.friendsPresent = friends.present;
+        const QString crlf = QStringLiteral("\r\n");
+        const bool popUp = settings.nFriend == 1;
+        if (!friends.wentOff.isEmpty()) {
+            events.push_back(event(inputs,
+                                   EventKind::FriendsOff,
+                                   popUp,
+                                   true,
+                                   SoundFriendOff,
+                                   QT_TRANSLATE_NOOP("trevisk::Monitor", "%1\r\nlogged off from\r\n%2"),
+                                   friends.wentOff.join(crlf),
+                                   result.hostname));
+        }
+        if (!friends.cameOn.isEmpty()) {
+            events.push_back(event(inputs,
+                                   EventKind::FriendsOn,
+                                   popUp,
+                                   true,
+                                   SoundFriendOn,
+                                   QT_TRANSLATE_NOOP("trevisk::Monitor", "%1\r\nlogged onto\r\n%2"),
+                                   friends.cameOn.join(crlf),
+                                   result.hostname));
+        }
+    }
+
+    if (changes.backOnline) {
+        events.push_back(event(inputs,
+                               EventKind::BackOnline,
+                               settings.nss == 1,
+                               true,
+                               SoundOnline,
+                               QT_TRANSLATE_NOOP("trevisk::Monitor", "%1 is back online!"),
+                               result.hostname));
+    } else if (changes.becameActive) {
+        // Activity only pops up: it is never logged.
+        events.push_back(event(inputs,
+                               EventKind::BecameActive,
+                               settings.nActive == 1,
+                               false,
+                               SoundActivity,
+                               QT_TRANSLATE_NOOP("trevisk::Monitor", "%1 has become active with players..."),
+                               result.hostname));
+    }
+    return outcome;
+}
+
+StepOutcome applyTimeOut(const StatusRow& previous, const TimeOutResult& result, const RuleInputs& inputs)
+{
+    StepOutcome outcome{previous, {}, {}, inputs.quietOutage, false};
+    StatusRow& row = outcome.row;
+    row.state = result.state;
+    row.stateReason = result.reason;
+    const bool wentOffline = !row.isOffline() && !row.name.value_or(QString()).isEmpty();
+    if (wentOffline)
+        row.timeOut = QStringLiteral("1");
     row.timeOutCount = row.timeOutCount.value_or(0) + 1;
-    return wentOffline;
+
+    // The departure is logged like the return; the pop-up switch decides only the pop-up.
+    if (wentOffline) {
+        outcome.events.push_back(event(inputs,
+                                       EventKind::WentOffline,
+                                       inputs.settings.nss == 1,
+                                       true,
+                                       SoundOffline,
+                                       QT_TRANSLATE_NOOP("trevisk::Monitor", "%1 has gone offline!"),
+                                       result.hostname));
+    }
+    if (inputs.snoozed) {
+        // An outage not yet mailed when the snooze began stays unmailed after it: the user knew of it.
+        if (!row.lastMail)
+            outcome.quietOutage = true;
+    } else {
+        outcome.mailDue = !inputs.quietOutage && alertMailDue(inputs.email, row, inputs.now);
+    }
+    return outcome;
 }
 
 void applyBadAnswer(StatusRow& row, const QString& reason)
@@ -116,6 +271,33 @@ findFavouriteMap(const std::vector<FavouriteMap>& favourites, const QString& gam
             return &favourite;
     }
     return nullptr;
+}
+
+std::shared_ptr<const SettingsTable> mergedSettings(const std::shared_ptr<const SettingsTable>& kept,
+                                                    const std::shared_ptr<const SettingsTable>& given)
+{
+    static const auto none = std::make_shared<const SettingsTable>();
+    const std::shared_ptr<const SettingsTable>& answer = given ? given : none;
+    // A server mostly reports the same keys in the same order: then the merged table is the answer's.
+    const bool sameKeys =
+        !kept
+        || std::equal(kept->begin(), kept->end(), answer->begin(), answer->end(), [](const auto& a, const auto& b) {
+               return a.setting == b.setting;
+           });
+    if (sameKeys || kept->empty())
+        return answer;
+    if (answer->empty())
+        return kept;
+    SettingsTable merged = *kept;
+    for (const ServerSetting& setting : *answer) {
+        const auto it = std::find_if(
+            merged.begin(), merged.end(), [&](const ServerSetting& row) { return row.setting == setting.setting; });
+        if (it == merged.end())
+            merged.push_back(setting);
+        else
+            it->value = setting.value;
+    }
+    return std::make_shared<const SettingsTable>(std::move(merged));
 }
 
 } // namespace trevisk

@@ -1,21 +1,26 @@
 #pragma once
 
 #include "players/Player.h"
+#include "query/AnswerUpdate.h"
 #include "status/StatusRow.h"
 #include "store/Records.h"
 
 #include <QStringList>
 
+#include <memory>
 #include <optional>
 #include <vector>
 
 namespace trevisk {
 
+struct AppSettings;
+struct EmailSettings;
 class FriendList;
 
 // What a query object holds at the end of a cycle, as the change rules read it.
 struct CycleResult
 {
+    QString game;
     QString hostname;
     QString colouredHostname;
     QString map;
@@ -26,23 +31,74 @@ struct CycleResult
     const PlayerTable* players = nullptr; // none when the last parser gave no table
     bool playersReceived = false;         // some answer has carried players
     bool reportsPlayerCount = false;      // the engine states its count; its rows may be partial or missing
-    int friendCount = 0;                  // friends among the players
+    bool playersIncomplete = false;       // the rows leave players out: nobody can be seen leaving
+    QStringList friendsPresent;           // the friends seen on the server up to this cycle
 };
 
-// The events one cycle raises for the user.
-struct StatusChanges
+// How a server's query ended without an answer: every try timed out, or the port was refused.
+struct TimeOutResult
 {
-    bool backOnline = false;
-    bool becameActive = false;
-    bool mapChanged = false;
+    QString hostname; // the name the server last gave
+    ServerState state = ServerState::NoAnswer;
+    QString reason;
 };
 
-// Writes a cycle into the server's row and says what changed since the previous one.
-StatusChanges applyCycle(StatusRow& row, const CycleResult& result);
-// Counts a time-out; true when the server has just gone offline (once per outage, and never
-// for a server that has not answered since it was listed).
-// `state` says how: every try timed out, or the port was refused.
-bool applyTimeOut(StatusRow& row, ServerState state = ServerState::NoAnswer, const QString& reason = QString());
+// What the rules read besides the server's own row: the user's settings and the server's alert state.
+struct RuleInputs
+{
+    const AppSettings& settings;
+    const std::vector<FavouriteMap>& favourites;
+    const FriendList& friends;
+    const EmailSettings& email;
+    QDateTime now;
+    bool snoozed = false;     // the server's alerts are held back: logged, but no pop-up, sound or mail
+    bool quietOutage = false; // its outage began while snoozed: it is not mailed about
+};
+
+enum class EventKind
+{
+    FavouriteMap,
+    FriendsOff,
+    FriendsOn,
+    BackOnline,
+    BecameActive,
+    WentOffline
+};
+
+// One event for the user: the text shown (translated) and the log's line (English).
+struct MonitorEvent
+{
+    EventKind kind;
+    QString shown;
+    QString logged;
+    bool popUp = false;
+    bool log = false;
+    int sound = -1; // the sound slot to play, -1 for none
+
+    bool operator==(const MonitorEvent&) const = default;
+};
+
+// Everything a cycle or a time-out causes, in the order the user is told.
+struct StepOutcome
+{
+    StatusRow row;
+    std::vector<MonitorEvent> events;
+    QStringList friendsPresent; // after a cycle with players: the friends on the server now
+    bool quietOutage = false;   // the new alert state
+    bool mailDue = false;       // an alert mail goes out (unless one is still on its way)
+};
+
+// The row of a listed server before its first answer.
+StatusRow listedRow(const ServerRecord& record);
+// The listed fields of a row follow an edit of its record; what was learnt of the server stays.
+void relist(StatusRow& row, const ServerRecord& record);
+
+// Writes a cycle into the server's row and says what it causes: back online (or became active),
+// a favourite map, friends who came or left.
+StepOutcome applyCycle(const StatusRow& previous, const CycleResult& result, const RuleInputs& inputs);
+// Counts a time-out: the server goes offline once per outage (never one that has not answered since
+// it was listed), and an alert mail may be due.
+StepOutcome applyTimeOut(const StatusRow& previous, const TimeOutResult& result, const RuleInputs& inputs);
 // Something answered, but not with a true answer: only the state changes; nothing it said is kept.
 void applyBadAnswer(StatusRow& row, const QString& reason);
 
@@ -74,5 +130,13 @@ compareFriends(const PlayerTable& players, bool incomplete, const QStringList& p
 // The first favourite of `game` whose text occurs in `map` (case-sensitive), if any.
 const FavouriteMap*
 findFavouriteMap(const std::vector<FavouriteMap>& favourites, const QString& game, const QString& map);
+
+// A server's settings as kept between answers: a key reported before and missing now keeps its
+// last value. Mostly the answer's own table, shared.
+std::shared_ptr<const SettingsTable> mergedSettings(const std::shared_ptr<const SettingsTable>& kept,
+                                                    const std::shared_ptr<const SettingsTable>& given);
+
+// Whether the row, its time-out already counted, passes the switches, the threshold and the repeat rule.
+bool alertMailDue(const EmailSettings& settings, const StatusRow& row, const QDateTime& now);
 
 } // namespace trevisk

@@ -1,8 +1,11 @@
 #include "MonitorFixture.h"
 #include "core/Translations.h"
-#include "query/engines/HalfLifeProtocol.h"
+#include "monitor/HeadlessOutput.h"
+#include "monitor/StatusTable.h"
+#include "notify/SmtpTestServer.h"
 #include "support/RawUdpServer.h"
-#include "support/TestFiles.h"
+
+#include <QTcpServer>
 
 using namespace trevisk;
 
@@ -85,165 +88,69 @@ private slots:
         QCOMPARE(f.logged.size(), 1);
     }
 
-    void editMovesTheRowAndKeepsItsState()
+    // An edit of the memo alone keeps what the query object knows: no friend is announced again, and
+    // a time-out names the server. An edit that moves the address keeps the row's state and object.
+    void editKeepsTheRowAndItsResults()
     {
         MonitorFixture f;
-        SimServer& old = f.addServer(QStringLiteral("Quake 3"));
+        f.context.stores.friends.rows = {{QStringLiteral("bob"), {}}};
+        SimServer& old = f.addServer(QStringLiteral("Quake 3"), 0);
+        old.state().players = {player("bob")};
         f.start();
         QVERIFY(f.settle());
-        f.monitor->updateJoin(old.address());
         const QString name = *f.row(old).name;
+        f.windows.duringDialog = [&] { f.context.stores.servers.rows[0].option2 = QStringLiteral("memo"); };
+        f.windows.dialogAnswer = old.address();
+        f.monitor->editServer(old.address());
+        QCOMPARE(f.row(old).server, QStringLiteral("memo"));
+        QVERIFY(f.refresh(old));
+        QCOMPARE(f.logged, QStringList{QStringLiteral("bob logged onto ") + name});
+        f.setAnswering(old, false);
+        QVERIFY(f.refresh(old));
+        QCOMPARE(f.logged.last(), name + QStringLiteral(" has gone offline!"));
 
+        f.monitor->updateJoin(old.address());
         SimServer moved(SimServerState::forGame(QStringLiteral("Quake 3"), 7));
         QVERIFY(moved.start());
-        f.windows.duringDialog = [&] {
-            f.context.stores.servers.rows[0].address = moved.address();
-            f.context.stores.servers.rows[0].option2 = QStringLiteral("memo");
-        };
+        f.windows.duringDialog = [&] { f.context.stores.servers.rows[0].address = moved.address(); };
         f.windows.dialogAnswer = moved.address();
         QSignalSpy requests(&moved, &SimServer::requestReceived);
         f.monitor->editServer(old.address());
         QVERIFY(!f.monitor->status().find(old.address()));
         const StatusRow* row = f.monitor->status().find(moved.address());
-        QVERIFY(row);
-        QCOMPARE(row->name, std::optional<QString>(name));
-        QCOMPARE(row->server, QStringLiteral("memo"));
-        QCOMPARE(row->autoJoin, 1);
+        QVERIFY(row && row->name == name && row->server == QStringLiteral("memo") && row->autoJoin == 1);
         QCOMPARE(f.monitor->queryObjectCount(), 1);
         QVERIFY(requests.wait(3000));
     }
 
-    void firstAnswerRules()
+    // A new list (an import) stops what is gone, restarts what changed game, and switches schedules in place.
+    void updateListFollowsTheList()
     {
         MonitorFixture f;
-        f.context.settings.soundEnable.fill(QStringLiteral("1"));
-        SimServer& server = f.addServer(QStringLiteral("Quake 3"), 5);
-        server.state().map = "q3dm17";
-        f.context.stores.favMaps.rows = {{1, QStringLiteral("Quake 3"), QStringLiteral("dm17"), {}}};
-        const QString wave = f.dir.filePath(QStringLiteral("sounds/5.wav"));
-        QVERIFY(QDir(f.dir.path()).mkpath(QStringLiteral("sounds")) && writeFile(wave));
+        SimServer& kept = f.addServer(QStringLiteral("Quake 3"), 1, 1);
+        SimServer& removed = f.addServer(QStringLiteral("Quake 3"));
+        SimServer& regamed = f.addServer(QStringLiteral("Quake 3"));
         f.start();
         QVERIFY(f.settle());
-        const QString name = *f.row(server).name;
-        QCOMPARE(f.logged, QStringList{name + QStringLiteral(" is running your favorite map: q3dm17")});
-        QCOMPARE(f.sound.played, QStringList{wave});
-        QCOMPARE(f.row(server).lastPlayers, std::optional<qint32>(5));
+        ServerQuery* keptQuery = &f.query(kept);
+        ServerQuery* regamedQuery = &f.query(regamed);
+        QSignalSpy removedRequests(&removed, &SimServer::requestReceived);
 
-        // Empty, then two players: one "has become active", which is never logged.
-        server.state().players.clear();
-        QVERIFY(f.refresh(server));
-        server.state().players = {player("a"), player("b")};
-        QVERIFY(f.refresh(server));
-        QCOMPARE(f.popped.last(), name + QStringLiteral(" has become active with players..."));
-        QCOMPARE(f.logged.size(), 1);
-    }
-
-    void backOnlineWinsOverBecameActive()
-    {
-        MonitorFixture f;
-        SimServer& server = f.addServer(QStringLiteral("Quake 3"), 0);
-        f.start();
-        QVERIFY(f.settle());
-        const QString name = *f.row(server).name;
-        f.setAnswering(server, false);
-        QVERIFY(f.refresh(server));
-        QVERIFY(f.refresh(server));
-        QCOMPARE(f.row(server).timeOutCount, std::optional<qint32>(2));
-        QVERIFY(f.row(server).isOffline());
-        QVERIFY(!f.row(server).ping.has_value());
-        f.setAnswering(server, true);
-        server.state().players = {player("a"), player("b")};
-        QVERIFY(f.refresh(server));
-        const QStringList events{name + QStringLiteral(" has gone offline!"),
-                                 name + QStringLiteral(" is back online!")};
-        QCOMPARE(f.logged, events);
-        QCOMPARE(f.popped, events);
-        QVERIFY(!f.row(server).isOffline());
-        QCOMPARE(f.row(server).timeOutCount, std::optional<qint32>(0));
-        QCOMPARE(f.windows.timeOuts.size(), 2);
-
-        // History: the silent cycles have neither ping nor players.
-        const auto points = f.monitor->history().pointsOf(server.address());
-        QCOMPARE(points.size(), size_t(4));
-        QCOMPARE(points[1].ping, qint16(-1));
-        QCOMPARE(points[1].players, qint16(-1));
-        QCOMPARE(points[3].players, qint16(2));
-
-        // In German the pop-up reads German and the log line stays English.
-        Translations::load(QLocale(QLocale::German));
-        const auto english = qScopeGuard([] { Translations::unload(); });
-        f.setAnswering(server, false);
-        QVERIFY(f.refresh(server));
-        QVERIFY(f.refresh(server));
-        QCOMPARE(f.logged.last(), name + QStringLiteral(" has gone offline!"));
-        QCOMPARE(f.popped.last(), name + QStringLiteral(" ist offline gegangen!"));
-    }
-
-    void friendsComeAndGoInOneNotification()
-    {
-        MonitorFixture f;
-        f.context.stores.friends.rows = {{QStringLiteral("bob"), {}}, {QString(), {}}, {QStringLiteral("eve"), {}}};
-        SimServer& server = f.addServer(QStringLiteral("Quake 3"), 0);
-        server.state().players = {player("Bob"), player("carol"), player("BOBBY")};
-        f.start();
-        QVERIFY(f.settle());
-        const QString name = *f.row(server).name;
-        // The log holds each notification on one line; the pop-up keeps the line breaks.
-        QCOMPARE(f.logged, QStringList{QStringLiteral("Bob BOBBY logged onto ") + name});
-        QCOMPARE(f.popped, QStringList{QStringLiteral("Bob\r\nBOBBY\r\nlogged onto\r\n") + name});
-        QCOMPARE(f.row(server).friends, std::optional<qint32>(2));
-        QCOMPARE(f.windows.details.last(),
-                 server.address() + QStringLiteral(" friends=2 max=%1").arg(server.state().maxPlayers));
-
-        server.state().players = {player("carol"), player("^1e^7ve")};
-        QVERIFY(f.refresh(server));
-        QCOMPARE(f.logged.mid(1),
-                 (QStringList{QStringLiteral("Bob BOBBY logged off from ") + name,
-                              QStringLiteral("eve logged onto ") + name}));
-        QCOMPARE(f.windows.details.last(),
-                 server.address() + QStringLiteral(" friends=1 max=%1").arg(server.state().maxPlayers));
-    }
-
-    // An incomplete player list tells nothing about who left.
-    void missingDataKeepsTheFriendsSeen()
-    {
-        MonitorFixture f;
-        f.context.stores.friends.rows = {{QStringLiteral("bob"), {}}};
-        RawUdpServer raw;
-        raw.autoReply = "\\hostname\\Raw\\numplayers\\1\\maxplayers\\8\\player_0\\bob\\queryid\\1.1\\final\\";
-        const QString address = QStringLiteral("127.0.0.1:%1").arg(raw.port() - 1);
-        f.listServer(address, QStringLiteral("Unreal Tournament"));
-        f.start();
-        QTRY_COMPARE_WITH_TIMEOUT(f.logged.size(), 1, 3000);
-        ServerQuery& query = *f.monitor->queryFor(address);
-        QCOMPARE(query.friends(), QStringList{QStringLiteral("bob")});
-        raw.autoReply = "\\hostname\\Raw\\numplayers\\2\\maxplayers\\8\\queryid\\2.1\\final\\";
-        QVERIFY(f.refresh(address));
-        QCOMPARE(query.friends(), QStringList{QStringLiteral("bob")});
-        QCOMPARE(f.logged.size(), 1);
-    }
-
-    // Changing only the memo of a server keeps what its query object knows: no friend is
-    // announced again, and a time-out right after names the server.
-    void editInPlaceKeepsTheResults()
-    {
-        MonitorFixture f;
-        f.context.stores.friends.rows = {{QStringLiteral("bob"), {}}};
-        SimServer& server = f.addServer(QStringLiteral("Quake 3"), 0);
-        server.state().players = {player("bob")};
-        f.start();
-        QVERIFY(f.settle());
-        const QString name = *f.row(server).name;
-        QCOMPARE(f.logged, QStringList{QStringLiteral("bob logged onto ") + name});
-        f.windows.duringDialog = [&] { f.context.stores.servers.rows[0].option2 = QStringLiteral("memo"); };
-        f.windows.dialogAnswer = server.address();
-        f.monitor->editServer(server.address());
-        QCOMPARE(f.row(server).server, QStringLiteral("memo"));
-        QVERIFY(f.refresh(server));
-        QCOMPARE(f.logged.size(), 1);
-        f.setAnswering(server, false);
-        QVERIFY(f.refresh(server));
-        QCOMPARE(f.logged.last(), name + QStringLiteral(" has gone offline!"));
+        auto& rows = f.context.stores.servers.rows;
+        rows[0].manualRefresh = 0;
+        rows[2].game = QStringLiteral("Quake 2");
+        rows.erase(rows.begin() + 1);
+        f.monitor->updateList();
+        QCOMPARE(f.monitor->status().rowCount(), 2);
+        QVERIFY(!f.monitor->queryFor(removed.address()));
+        QCOMPARE(f.monitor->queryFor(kept.address()), keptQuery);
+        QCOMPARE(keptQuery->manRefresh(), 0);
+        QCOMPARE(f.monitor->queryFor(regamed.address()), regamedQuery);
+        QCOMPARE(regamedQuery->game(), QStringLiteral("Quake 2"));
+        QCOMPARE(f.windows.closed, QStringList{removed.address()});
+        f.monitor->refreshAll();
+        QVERIFY(f.refresh(kept));
+        QCOMPARE(removedRequests.size(), 0);
     }
 
     // The settings-changed path: what the settings dialog and the list editors call.
@@ -268,33 +175,247 @@ private slots:
         QCOMPARE(shown.last().at(3).toUInt(), 2u);
     }
 
-    // Servers whose answers list no players, or not every player, still show their counts. Half-Life's
-    // information answer carries no players: it is no sign of a server that was empty.
-    void countsWithoutPlayerRows()
+    // One walk through sockets for each kind of dispatch: the log (one line, English), the pop-up
+    // (line breaks kept, translated), the sound, the details window, the grid's time-out and the history.
+    void eventsReachEveryListener()
     {
         MonitorFixture f;
-        SimServer& nwn = f.addServer(QStringLiteral("Neverwinter Nights"), 5);
-        SimServer& unreal = f.addServer(QStringLiteral("Unreal Tournament"), 3);
-        SimServer& halfLife = f.addServer(QStringLiteral("Half Life"), 3);
-        // A Half-Life server that answers the information request only.
-        SimResponder infoOnly(SimServerState::forGame(QStringLiteral("Half Life"), 1, 3));
-        RawUdpServer raw;
-        raw.autoReply = infoOnly.respond(HalfLifeProtocol().requests().first(), 0x7F000001).first();
-        const QString rawAddress = QStringLiteral("127.0.0.1:%1").arg(raw.port());
-        f.listServer(rawAddress, QStringLiteral("Half Life"));
+        const QString wave = f.enableSound(SoundOffline);
+        f.context.stores.friends.rows = {{QStringLiteral("bob"), {}}};
+        SimServer& server = f.addServer(QStringLiteral("Quake 3"), 0);
+        server.state().players = {player("Bob"), player("carol"), player("BOBBY")};
         f.start();
         QVERIFY(f.settle());
-        QTRY_VERIFY(f.monitor->status().find(rawAddress)->name.has_value());
-        QTRY_COMPARE(f.row(halfLife).lastPlayers, std::optional<qint32>(3));
-        QVERIFY(f.popped.isEmpty());
+        const QString name = *f.row(server).name;
+        QCOMPARE(f.logged, QStringList{QStringLiteral("Bob BOBBY logged onto ") + name});
+        QCOMPARE(f.popped, QStringList{QStringLiteral("Bob\r\nBOBBY\r\nlogged onto\r\n") + name});
+        QCOMPARE(f.row(server).friends, std::optional<qint32>(2));
+        QCOMPARE(f.windows.details.last(),
+                 server.address() + QStringLiteral(" friends=2 max=%1").arg(server.state().maxPlayers));
 
-        QCOMPARE(f.row(nwn).players, std::optional(QStringLiteral("5/%1").arg(nwn.state().maxPlayers)));
-        QCOMPARE(f.row(unreal).players, std::optional(QStringLiteral("3/%1").arg(unreal.state().maxPlayers)));
-        const StatusRow& infoRow = *f.monitor->status().find(rawAddress);
-        QCOMPARE(infoRow.players, std::optional(QStringLiteral("0/%1").arg(infoOnly.state().maxPlayers)));
-        QVERIFY(!infoRow.lastPlayers.has_value());
+        server.state().players = {player("carol")};
+        f.setAnswering(server, false);
+        QVERIFY(f.refresh(server));
+        QVERIFY(f.refresh(server));
+        QCOMPARE(f.row(server).timeOutCount, std::optional<qint32>(2));
+        QCOMPARE(f.windows.timeOuts.size(), 2);
+        QCOMPARE(f.sound.played, QStringList{wave});
+        f.setAnswering(server, true);
+        QVERIFY(f.refresh(server));
+        QCOMPARE(f.logged.mid(1),
+                 (QStringList{name + QStringLiteral(" has gone offline!"),
+                              QStringLiteral("Bob BOBBY logged off from ") + name,
+                              name + QStringLiteral(" is back online!")}));
+        QCOMPARE(f.popped.last(), name + QStringLiteral(" is back online!"));
+        QCOMPARE(f.windows.details.last(),
+                 server.address() + QStringLiteral(" friends=0 max=%1").arg(server.state().maxPlayers));
+        // The silent cycles have neither ping nor players.
+        const auto points = f.monitor->history().pointsOf(server.address());
+        QCOMPARE(points.size(), size_t(4));
+        QCOMPARE(points[1].ping, qint16(-1));
+        QCOMPARE(points[1].players, qint16(-1));
+        QCOMPARE(points[3].players, qint16(1));
+
+        // In German the pop-up reads German and the log line stays English.
+        Translations::load(QLocale(QLocale::German));
+        const auto english = qScopeGuard([] { Translations::unload(); });
+        f.setAnswering(server, false);
+        QVERIFY(f.refresh(server));
+        QCOMPARE(f.logged.last(), name + QStringLiteral(" has gone offline!"));
+        QCOMPARE(f.popped.last(), name + QStringLiteral(" ist offline gegangen!"));
+    }
+
+    // An incomplete player list tells nothing about who left.
+    void missingDataKeepsTheFriendsSeen()
+    {
+        MonitorFixture f;
+        f.context.stores.friends.rows = {{QStringLiteral("bob"), {}}};
+        RawUdpServer raw;
+        raw.autoReply = "\\hostname\\Raw\\numplayers\\1\\maxplayers\\8\\player_0\\bob\\queryid\\1.1\\final\\";
+        const QString address = QStringLiteral("127.0.0.1:%1").arg(raw.port() - 1);
+        f.listServer(address, QStringLiteral("Unreal Tournament"));
+        f.start();
+        QTRY_COMPARE_WITH_TIMEOUT(f.logged.size(), 1, 3000);
+        ServerQuery& query = *f.monitor->queryFor(address);
+        QCOMPARE(query.friends(), QStringList{QStringLiteral("bob")});
+        raw.autoReply = "\\hostname\\Raw\\numplayers\\2\\maxplayers\\8\\queryid\\2.1\\final\\";
+        QVERIFY(f.refresh(address));
+        QCOMPARE(query.friends(), QStringList{QStringLiteral("bob")});
+        QCOMPARE(f.logged.size(), 1);
+    }
+
+    // The rules' mail goes to the relay; only a mail the relay accepted counts toward the repeat rule
+    // (a server excluded from mail sends none), and an answer ends the outage.
+    void alertMailOncePerOutage()
+    {
+        SmtpTestServer smtp({});
+        QVERIFY(smtp.isReady());
+        MonitorFixture f;
+        f.setEmail(smtp.address(), 1, -1);
+        SimServer& server = f.addServer(QStringLiteral("Quake 3"));
+        f.setAnswering(f.addServer(QStringLiteral("Quake 3")), false);
+        f.context.stores.servers.rows[1].option5 = 1;
+        f.start();
+        QSignalSpy started(f.monitor.get(), &Monitor::alertMailStarted);
+        QSignalSpy sent(f.monitor.get(), &Monitor::alertMailSent);
+        QVERIFY(f.settle());
+        f.setAnswering(server, false);
+        QVERIFY(f.refresh(server));
+        QTRY_COMPARE_WITH_TIMEOUT(sent.size(), 1, 5000);
+        QVERIFY(SmtpTestServer::data(*smtp.nextMessage()).contains(*f.row(server).name));
+        QVERIFY(f.row(server).lastMail.has_value());
+        QVERIFY(f.refresh(server));
+        f.setAnswering(server, true);
+        QVERIFY(f.refresh(server));
+        QVERIFY(!f.row(server).lastMail.has_value());
+        f.setAnswering(server, false);
+        QVERIFY(f.refresh(server));
+        QTRY_COMPARE_WITH_TIMEOUT(sent.size(), 2, 5000);
+        QCOMPARE(started.size(), 2);
+    }
+
+    // A closed port is a time-out at once (one that never answered is still not reported offline).
+    // A bad answer is neither up nor down: no alert, no count, and nothing of it in the row.
+    void refusedAndBadAnswers()
+    {
+        MonitorFixture f;
+        SimServer& never = f.addServer(QStringLiteral("Quake 3"));
+        never.stop();
+        RawUdpServer garbage;
+        garbage.autoReply = QByteArray(1, '\0');
+        f.listServer(garbage.address(), QStringLiteral("Quake 3"));
+        f.start();
+        QVERIFY(f.settle());
+        QTRY_COMPARE(f.monitor->status().find(garbage.address())->state, ServerState::BadAnswer);
+        const StatusRow& bad = *f.monitor->status().find(garbage.address());
+        QVERIFY(!bad.timeOutCount && !bad.isOffline() && !bad.name && !bad.players);
+        QCOMPARE(bad.stateReason, QStringLiteral("not a Quake 3 server's answer (1 bytes)"));
+        QCOMPARE(f.row(never).state, ServerState::Refused);
+        QCOMPARE(f.row(never).timeOutCount, 1);
+        QVERIFY(!f.row(never).isOffline());
+        QVERIFY(f.logged.isEmpty());
+        QVERIFY(f.monitor->history().pointsOf(garbage.address()).front().ping < 0);
+    }
+
+    // A relay that takes the connection and never answers keeps two mails running; the
+    // alerts behind them wait, and go when their servers are deleted.
+    void deletedServersDropTheirWaitingAlerts()
+    {
+        QTcpServer relay;
+        QVERIFY(relay.listen(QHostAddress::LocalHost));
+        MonitorFixture f;
+        f.setEmail(QStringLiteral("127.0.0.1:%1").arg(relay.serverPort()), 1, -1);
+        for (int i = 0; i < 3; ++i)
+            f.setAnswering(f.addServer(QStringLiteral("Quake 3")), false);
+        f.start();
+        QSignalSpy started(f.monitor.get(), &Monitor::alertMailStarted);
+        QVERIFY(f.settle());
+        QTRY_COMPARE(started.size(), 3);
+        QCOMPARE(f.monitor->alertMail().waiting(), 1);
+        for (const auto& server : f.servers) {
+            f.prompter.answers << Prompter::Answer::Yes;
+            f.monitor->delServer(server->address());
+        }
+        QCOMPARE(f.monitor->alertMail().waiting(), 0);
+        QCOMPARE(f.monitor->status().rowCount(), 0);
+    }
+
+    // A snoozed server's outage is logged but neither popped up, sounded nor mailed; the end of the
+    // snooze does not announce it; the next outage is announced as ever.
+    void snoozeHoldsAlertsBack()
+    {
+        MonitorFixture f;
+        QVERIFY(!f.enableSound(SoundOffline).isEmpty());
+        // Nothing listens at the relay: a mail that starts fails, which is all this test needs.
+        f.setEmail(QStringLiteral("127.0.0.1:9"), 1, 30);
+        SimServer& down = f.addServer(QStringLiteral("Quake 3"));
+        f.start();
+        QVERIFY(f.settle());
+        QSignalSpy mails(f.monitor.get(), &Monitor::alertMailStarted);
+        QVERIFY(f.monitor->snoozeAlerts(down.address(), SnoozeLength::OneHour).isEmpty());
+        f.setAnswering(down, false);
+        QVERIFY(f.refresh(down));
+        QCOMPARE(f.logged.filter(QStringLiteral("has gone offline!")).size(), 1);
+        QVERIFY(f.popped.isEmpty() && f.sound.played.isEmpty());
+        QCOMPARE(mails.size(), 0);
+
+        f.clock.advanceSecs(3601);
+        QVERIFY(!f.monitor->alertsSnoozed(down.address()));
+        QVERIFY(f.refresh(down));
+        QCOMPARE(mails.size(), 0);
+
+        f.setAnswering(down, true);
+        QVERIFY(f.refresh(down));
+        QCOMPARE(f.popped.size(), 1);
+        f.setAnswering(down, false);
+        QVERIFY(f.refresh(down));
+        QCOMPARE(f.popped.last(), f.row(down).name.value() + QStringLiteral(" has gone offline!"));
+        QCOMPARE(f.sound.played.size(), 1);
+        QCOMPARE(mails.size(), 1);
+    }
+
+    void runningMonitorReadsASnoozeFromOutside()
+    {
+        MonitorFixture f;
+        SimServer& server = f.addServer(QStringLiteral("Quake 3"));
+        f.start();
+        AlertSnooze outside(f.dir.filePath(QString::fromLatin1(SnoozeFile)));
+        QVERIFY(outside.snooze(server.address(), SnoozeLength::UntilResumed, f.clock.now()).isEmpty());
+        QTRY_VERIFY(f.monitor->alertsSnoozed(server.address()));
+        QStringList out;
+        HeadlessOutput output(
+            *f.log, *f.monitor, [&](const QString& line) { out << line; }, [](const QString&) {});
+        output.printStatus();
+        QCOMPARE(out.last().section(QLatin1Char('\n'), -1),
+                 QStringLiteral("Alerts snoozed: %1 (until turned back on)").arg(server.address()));
+        QVERIFY(outside.resume(server.address()).isEmpty());
+        QTRY_VERIFY(!f.monitor->alertsSnoozed(server.address()));
+
+        // A deleted server's snooze goes with it, so that listing it again starts with alerts on.
+        QVERIFY(f.monitor->snoozeAlerts(server.address(), SnoozeLength::UntilResumed).isEmpty());
+        f.prompter.answers << Prompter::Answer::Yes;
+        f.monitor->delServer(server.address());
+        QVERIFY(outside.load().isEmpty());
+        QVERIFY(!outside.isSnoozed(server.address(), f.clock.now()));
+    }
+
+    // The monitor counts each cycle once (Half-Life answers twice a cycle), keeps the counts across a
+    // restart and shows them in the headless table.
+    void monitorCountsCycles()
+    {
+        MonitorFixture f;
+        SimServer& server = f.addServer(QStringLiteral("Half Life"));
+        f.start();
+        QVERIFY(f.settle());
+        // The first answer carries no players: no sign of a server that was empty, so no activity.
+        QVERIFY(f.popped.isEmpty());
+        // Both answers of each cycle are in before the next cycle starts.
+        QTRY_VERIFY(f.query(server).playersReceived() && !f.row(server).name.value_or(QString()).isEmpty());
+        for (int i = 0; i < 2; ++i) {
+            QSignalSpy updates(&f.query(server), &ServerQuery::serverUpdate);
+            f.monitor->refreshServer(server.address());
+            QTRY_COMPARE(updates.size(), 2);
+        }
+        f.setAnswering(server, false);
+        QVERIFY(f.refresh(server));
+        // Three cycles answered (the first and two refreshes) of four.
+        QCOMPARE(f.monitor->uptime(server.address()).day, std::optional(0.75));
+        const QString table = formatStatusTable(f.monitor->status(), &f.monitor->uptimeLog(), f.clock.now());
+        QVERIFY2(table.contains(QStringLiteral(" 75.0%  75.0%  75.0% ")), qPrintable(table));
+
+        // The hour's turn writes the file; the next monitor reads it.
+        f.clock.advanceSecs(3600);
+        QVERIFY(f.refresh(server));
+        QVERIFY(QFile::exists(f.dir.filePath(QString::fromLatin1(UptimeFile))));
+        f.monitor.reset();
+        MonitorFixture second;
+        second.context.dataDir = f.dir.path();
+        second.clock.set(f.clock.now());
+        second.listServer(server.address(), QStringLiteral("Half Life"));
+        second.start();
+        QCOMPARE(second.monitor->uptime(server.address()).day, std::optional(0.6));
     }
 };
 
-QTEST_GUILESS_MAIN(TestMonitor)
+QTEST_MAIN(TestMonitor)
 #include "TestMonitor.moc"
