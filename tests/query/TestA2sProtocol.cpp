@@ -176,6 +176,11 @@ private slots:
         QCOMPARE(requests.size(), 3); // the challenge is kept: one request per query
         QVERIFY(requests.first().startsWith(Single + "TSource Engine Query"));
         QCOMPARE(engine.unawaitedDatagrams(), quint64(0));
+
+        // The same address listed for another engine's game starts that engine's exchange afresh.
+        query.init(server.address(), QStringLiteral("Quake 3"), 1);
+        QCOMPARE(query.answersPerCycle(), 1);
+        QVERIFY(!query.reportsPlayerCount());
     }
 
     // Over sockets: split parts that cannot be joined end the round as a bad answer that says why,
