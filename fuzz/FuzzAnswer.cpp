@@ -1,6 +1,7 @@
 // Feeds one engine's parser arbitrary answers: it must reject or read them, never read past their end.
 #include "core/Catalogue.h"
 #include "players/FriendList.h"
+#include "query/EngineExchange.h"
 #include "query/EngineProtocol.h"
 
 #include <cstddef>
@@ -23,6 +24,12 @@ QStringList gamesToParseAs()
     return names;
 }
 
+class NoSocket : public EngineExchange::Sender
+{
+public:
+    void send(const QByteArray&) override {}
+};
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -32,8 +39,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static const FriendList friends(QStringList{QStringLiteral("a"), QStringLiteral("^1")});
     // A copy, not raw data: a datagram always ends in a zero byte past its size, as QByteArray keeps it.
     const QByteArray answer(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
-    if (protocol->gathers())
-        protocol->partKey(answer);
+    // The engine's exchange takes it as an answer to a first and a second try (Half-Life's other
+    // dialect), as the query object would.
+    NoSocket none;
+    const QString max;
+    const EngineExchange::Context context{names.constFirst(), friends, max};
+    for (int retry : {0, 1}) {
+        const std::unique_ptr<EngineExchange> exchange = protocol->newExchange();
+        exchange->startTry(retry, none);
+        exchange->receive(answer, context, none);
+        exchange->finish(context);
+    }
     for (const QString& game : names)
         protocol->parse(answer, game, friends);
     return 0;

@@ -2,7 +2,7 @@
 
 #include "core/Catalogue.h"
 #include "core/Routines.h"
-#include "query/engines/AnswerText.h"
+#include "query/EngineExchange.h"
 #include "query/engines/HalfLifeProtocol.h"
 #include "query/engines/HaloProtocol.h"
 #include "query/engines/NwnProtocol.h"
@@ -12,15 +12,9 @@
 
 namespace trevisk {
 
-QByteArray EngineProtocol::partKey(const QByteArray& datagram) const
+std::unique_ptr<EngineExchange> EngineProtocol::newExchange() const
 {
-    return 'P' + getKeyValue(datagram, "queryid") + 'P';
-}
-
-bool EngineProtocol::recognises(const QByteArray& answer) const
-{
-    // The Quake family: the four FF bytes, then a backslash key/value text.
-    return answer.startsWith(PacketPrefix) && answer.indexOf('\\', PacketPrefix.size()) >= 0;
+    return std::make_unique<AnswerExchange>(*this);
 }
 
 bool recognisesGameSpyAnswer(const QByteArray& answer, const QByteArray& request)

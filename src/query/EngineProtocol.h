@@ -7,10 +7,11 @@
 #include <QString>
 #include <QStringList>
 
-#include <optional>
+#include <memory>
 
 namespace trevisk {
 
+class EngineExchange;
 class FriendList;
 
 // The wire side of one engine: its request datagrams, how its answers are recognised and
@@ -23,26 +24,16 @@ public:
     // The datagrams one query sends, in order.
     virtual QList<QByteArray> requests() const = 0;
 
+    // The exchange one server's tries go through, kept by its query object: by default each try sends
+    // the requests and awaits answersPerCycle answers, one datagram each.
+    virtual std::unique_ptr<EngineExchange> newExchange() const;
+
     // True for engines whose answer comes in several datagrams gathered for a window (Unreal family).
     virtual bool gathers() const { return false; }
-    // The key a gathered part is stored under ("P" + query id + "P"); a repeated key is dropped.
-    virtual QByteArray partKey(const QByteArray& datagram) const;
 
     // True when a datagram (for gathering engines: the joined parts) has the shape of this engine's
     // answer; anything else from the server's port is a bad answer, whatever the parser would make of it.
-    virtual bool recognises(const QByteArray& answer) const;
-
-    // Engines whose servers echo an argument of the request in their answer (Quake 3's getstatus puts
-    // it in the information line as "challenge"): the requests carrying `challenge`, and what an answer
-    // echoes, or nothing when it carries none.
-    virtual bool echoesChallenge() const { return false; }
-    // The game's servers are known to echo it (others are trusted without it until they have echoed).
-    virtual bool alwaysEchoes(const QString& /*game*/) const { return false; }
-    virtual QList<QByteArray> requestsWith(const QByteArray& /*challenge*/) const { return requests(); }
-    virtual std::optional<QByteArray> echoedChallenge(const QByteArray& /*answer*/) const { return std::nullopt; }
-
-    // True for engines whose servers may answer only the A2S queries of today's Half-Life and Source.
-    virtual bool speaksA2s() const { return false; }
+    virtual bool recognises(const QByteArray& answer) const = 0;
 
     // How many separate answers a complete query cycle brings (two for Half-Life).
     virtual int answersPerCycle() const { return 1; }

@@ -2,7 +2,6 @@
 
 #include "core/Clock.h"
 #include "query/EngineProtocol.h"
-#include "query/ServerQuery.h"
 
 #include <QHostInfo>
 #include <QPointer>
@@ -134,7 +133,7 @@ const EngineProtocol* QueryEngine::protocolFor(const QString& game) const
     return m_resolver ? m_resolver(game) : nullptr;
 }
 
-quint32 QueryEngine::attach(ServerQuery* query)
+quint32 QueryEngine::attach(Client* query)
 {
     const quint32 id = m_nextId++;
     m_slots.insert(id, Slot{query, {}, {}, 0, false, false});
@@ -301,7 +300,7 @@ void QueryEngine::performSend(quint32 id)
         return;
     slot->sendPending = false;
     slot->sentBeyond = m_pacer.beyondCeiling();
-    ServerQuery* query = slot->query;
+    Client* query = slot->query;
     const QString host = query->host();
     QHostAddress address;
     if (!host.contains(QLatin1Char('%')) && address.setAddress(host)) {
@@ -341,7 +340,7 @@ void QueryEngine::hostLookedUp(const QString& host, const QHostAddress& address)
     const std::vector<quint32> waiting = std::exchange(entry.waiting, {});
     for (quint32 id : waiting) {
         const auto slot = m_slots.constFind(id);
-        ServerQuery* query = slot == m_slots.constEnd() ? nullptr : slot->query;
+        Client* query = slot == m_slots.constEnd() ? nullptr : slot->query;
         if (!query || query->host() != host)
             continue;
         // An unknown name sends nothing: the cycle ends by time-out, as for a silent server.
@@ -352,7 +351,7 @@ void QueryEngine::hostLookedUp(const QString& host, const QHostAddress& address)
     }
 }
 
-void QueryEngine::transmitTo(quint32 id, ServerQuery* query, const QHostAddress& address)
+void QueryEngine::transmitTo(quint32 id, Client* query, const QHostAddress& address)
 {
     const QHostAddress to = plainAddress(address);
     const int socketIndex = registerRoute(id, to, query->remotePort());
@@ -468,7 +467,7 @@ void QueryEngine::deliver(int socketIndex, const QHostAddress& sender, quint16 s
         return;
     after->answering = true;
     after->sentBeyond = false;
-    const ServerQuery* query = after->query;
+    const Client* query = after->query;
     if (query->retries() == 0 && query->ping() <= m_timing.timeOut.count() / 2)
         m_pacer.answeredInTime(m_datagram.size());
 }
@@ -514,7 +513,7 @@ void QueryEngine::readErrors(int socketIndex)
             const quint32 id = m_routes[socketIndex].value(to);
             const auto slot = id ? m_slots.constFind(id) : m_slots.constEnd();
             if (slot != m_slots.constEnd())
-                slot->query->refuse();
+                slot->query->refuse(QString());
         }
     }
     // The pending socket error goes too, or the next send would fail with it.

@@ -25,7 +25,6 @@ namespace trevisk {
 
 class Clock;
 class EngineProtocol;
-class ServerQuery;
 
 // Where reports about a server's answer go (standard error, the log file): never a modal box.
 class AnswerErrorSink
@@ -63,6 +62,28 @@ public:
         Schedule,
         TimeOut,
         Gather
+    };
+
+    // A query object as the engine sees it: it sends when its turn comes, hears its deadlines and
+    // the datagrams from its server, and says where its server is and how its last try went.
+    class Client
+    {
+    public:
+        // Sends the try's requests; a socket index below 0 and a null address send nothing.
+        virtual void transmit(int socketIndex, const QHostAddress& address) = 0;
+        virtual void deadlineReached(DeadlineKind kind) = 0;
+        // False when the datagram was not awaited and had no effect.
+        virtual bool receive(const QByteArray& datagram) = 0;
+        // Nothing listens at the server's port: the cycle ends at once. False when no try was waiting.
+        virtual bool refuse(const QString& reason) = 0;
+        virtual void engineGone() = 0;
+        virtual const QString& host() const = 0;
+        virtual quint16 remotePort() const = 0;
+        virtual int retries() const = 0;
+        virtual qint32 ping() const = 0;
+
+    protected:
+        ~Client() = default;
     };
 
     explicit QueryEngine(const Clock& clock, QObject* parent = nullptr);
@@ -121,16 +142,34 @@ public:
         quint64 answerErrors = 0; // answers a parser found fault with
     };
     const Counters& counters() const { return m_counters; }
+    // What query objects report of their tries.
+    void countTry() { ++m_counters.queriesSent; }
+    void countAnswer() { ++m_counters.answers; }
+    void countTimeOut() { ++m_counters.timeOuts; }
+    void countAnswerError() { ++m_counters.answerErrors; }
+
+    // Query objects reach their own deadlines and sends through these, by the id attach gave them.
+    quint32 attach(Client* query);
+    void detach(quint32 id);
+    void startDeadline(quint32 id, DeadlineKind kind, qint64 due);
+    void stopDeadline(quint32 id, DeadlineKind kind);
+    bool deadlineOn(quint32 id, DeadlineKind kind) const;
+    // The schedule runs from `from`; while the schedule is switched off it stays on without a deadline.
+    void startSchedule(quint32 id, qint64 from);
+    bool sendPending(quint32 id) const;
+    // The query's turn to send comes when the pace allows and its host name is known (urgent: first in line).
+    void requestSend(quint32 id, bool urgent);
+    void cancelSend(quint32 id);
+    void unregisterRoute(quint32 id);
+    // Sends one datagram; a send that fails only because an earlier refusal was still pending goes again.
+    void sendDatagram(int socketIndex, const QByteArray& datagram, const QHostAddress& address, quint16 port);
 
 private:
-    // Query objects reach their own deadlines and sends through these, by their id.
-    friend class ServerQuery;
-
     // What the engine keeps of each query object: its deadlines (a generation tells a live one
     // from one cancelled since), where its schedule runs from, and whether it waits to send.
     struct Slot
     {
-        ServerQuery* query = nullptr;
+        Client* query = nullptr;
         std::array<quint64, 3> generation{};
         std::array<bool, 3> on{};
         qint64 scheduleBase = 0;
@@ -171,22 +210,12 @@ private:
         std::vector<quint32> waiting; // queries to send once the name is known
     };
 
-    quint32 attach(ServerQuery* query);
-    void detach(quint32 id);
-    void startDeadline(quint32 id, DeadlineKind kind, qint64 due);
-    void stopDeadline(quint32 id, DeadlineKind kind);
-    bool deadlineOn(quint32 id, DeadlineKind kind) const;
-    // The schedule runs from `from`; while the schedule is switched off it stays on without a deadline.
-    void startSchedule(quint32 id, qint64 from);
-    bool sendPending(quint32 id) const;
     void addDeadline(quint32 id, DeadlineKind kind, qint64 due, quint64 generation);
     void armTimer();
     void runDueDeadlines();
     void rescheduleAll();
 
     // Sending: a query asks to send; the engine paces, resolves and then calls back.
-    void requestSend(quint32 id, bool urgent);
-    void cancelSend(quint32 id);
     void drainSendQueue();
     void performSend(quint32 id);
     void lookUpHost(const QString& host);
@@ -196,15 +225,12 @@ private:
     // -1 when no socket of the address's family could be bound.
     int registerRoute(quint32 id, const QHostAddress& address, quint16 port);
     // Sends a query's tries, or ends its cycle as refused when its family has no socket.
-    void transmitTo(quint32 id, ServerQuery* query, const QHostAddress& address);
-    void unregisterRoute(quint32 id);
+    void transmitTo(quint32 id, Client* query, const QHostAddress& address);
     void readDatagrams(int socketIndex);
     // Hands the datagram just read to the query that awaits it, if any.
     void deliver(int socketIndex, const QHostAddress& sender, quint16 senderPort);
     // Reads the socket's queued ICMP errors; a port unreachable ends the matching query's try.
     void readErrors(int socketIndex);
-    // Sends one datagram; a send that fails only because an earlier refusal was still pending goes again.
-    void sendDatagram(int socketIndex, const QByteArray& datagram, const QHostAddress& address, quint16 port);
     QUdpSocket* socket(int index) const { return m_sockets.at(index).get(); }
 
     const Clock& m_clock;

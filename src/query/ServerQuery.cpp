@@ -4,14 +4,9 @@
 #include "core/Clock.h"
 #include "core/ErrorText.h"
 #include "core/Routines.h"
-#include "query/AnswerCheck.h"
 #include "query/EngineProtocol.h"
 #include "query/QueryEngine.h"
 #include "query/engines/AnswerText.h"
-#include "query/engines/PlayersResult.h"
-
-#include <QRandomGenerator>
-#include <QUdpSocket>
 
 namespace trevisk {
 
@@ -22,17 +17,29 @@ constexpr auto TimeOut = QueryEngine::DeadlineKind::TimeOut;
 constexpr auto Gather = QueryEngine::DeadlineKind::Gather;
 constexpr qint32 PingLimit = 10000;
 constexpr qint32 PingCap = 9999;
-// An Unreal answer comes in a handful of parts; more within one window is a flood.
-constexpr std::size_t MaxGatheredParts = 128;
-// One challenge per query of a try at most: a server that keeps handing out new ones is not followed further.
-constexpr int MaxChallengeReplies = a2s::QueryCount;
-// The challenges of a cycle's tries, a late answer to an earlier try being as good as any.
-constexpr int MaxEchoChallenges = 8;
 
-bool isA2sShaped(const QByteArray& datagram)
+// Where an exchange's datagrams go: the socket and address of the current try, if it has one.
+class TrySender : public EngineExchange::Sender
 {
-    return a2s::replyKind(datagram) || a2s::challengeOf(datagram) || a2s::isSplitPart(datagram);
-}
+public:
+    TrySender(QueryEngine& engine, int socketIndex, const QHostAddress& address, quint16 port)
+        : m_engine(engine)
+        , m_socketIndex(socketIndex)
+        , m_address(address)
+        , m_port(port)
+    {}
+    void send(const QByteArray& datagram) override
+    {
+        if (m_socketIndex >= 0 && !m_address.isNull())
+            m_engine.sendDatagram(m_socketIndex, datagram, m_address, m_port);
+    }
+
+private:
+    QueryEngine& m_engine;
+    int m_socketIndex;
+    const QHostAddress& m_address;
+    quint16 m_port;
+};
 
 } // namespace
 
@@ -65,6 +72,9 @@ void ServerQuery::init(const QString& address, const QString& game, int manRefre
     m_manRefresh = manRefresh;
     m_host = hostPart(address);
     m_remotePort = static_cast<quint16>(queryPort(game, address, queryPortValue));
+    // What the exchange learnt of the server holds while its engine stays the same.
+    if (m_exchange && &m_exchange->protocol() != m_engine.protocolFor(game))
+        m_exchange.reset();
     if (m_manRefresh == 0)
         scheduleNext(m_engine.now());
     startCycle();
@@ -84,16 +94,12 @@ void ServerQuery::clearResults()
     m_playersIncomplete = false;
     m_settings.reset();
     m_friends.clear();
-    m_packets.clear();
+    m_exchange.reset();
     m_reportedErrors.clear();
     m_cycleAnswered = false;
     m_cycleHadErrors = false;
     m_state = ServerState::Waiting;
     m_stateReason.clear();
-    m_useA2s = false;
-    m_challenge.reset();
-    m_splits.clear();
-    m_echo = Echo::Unknown;
 }
 
 void ServerQuery::sendQuery()
@@ -113,8 +119,8 @@ void ServerQuery::shutdown()
     m_address.clear();
     m_game.clear();
     m_host.clear();
-    m_packets.clear();
-    m_awaited = 0;
+    if (m_exchange)
+        m_exchange->stop();
 }
 
 void ServerQuery::setManRefresh(int manRefresh)
@@ -156,6 +162,20 @@ void ServerQuery::startTimer(Kind kind, qint64 due)
         m_engine.startDeadline(m_id, kind, due);
 }
 
+EngineExchange* ServerQuery::exchangeForGame()
+{
+    if (!m_exchange) {
+        if (const EngineProtocol* protocol = m_engine.protocolFor(m_game))
+            m_exchange = protocol->newExchange();
+    }
+    return m_exchange.get();
+}
+
+EngineExchange::Context ServerQuery::context() const
+{
+    return {m_game, m_engine.friendList(), m_maxPlayers};
+}
+
 void ServerQuery::startCycle()
 {
     if (m_address.isEmpty() || !m_id)
@@ -165,7 +185,8 @@ void ServerQuery::startCycle()
         m_reportedErrors.clear();
     m_cycleAnswered = false;
     m_cycleHadErrors = false;
-    m_echoChallenges.clear();
+    if (EngineExchange* exchange = exchangeForGame())
+        exchange->startCycle();
     ++m_cycleNumber;
     m_engine.requestSend(m_id, false);
 }
@@ -175,49 +196,23 @@ void ServerQuery::transmit(int socketIndex, const QHostAddress& address)
     if (m_address.isEmpty())
         return;
     startTimer(TimeOut, m_engine.now() + m_engine.timing().timeOut.count());
-    m_packets.clear();
-    m_awaited = 0;
     m_badThisTry = false;
-    m_droppedUnechoed = false;
     m_socketIndex = socketIndex;
     m_sentTo = address;
     // The sending tick comes first: a refusal may come back while the requests go out.
     m_sendTick = m_engine.ticks();
     m_ping = 0;
-    if (const EngineProtocol* protocol = m_engine.protocolFor(m_game)) {
-        // The remembered dialect first; a try that got no answer hands the next one to the other.
-        m_tryA2s = protocol->speaksA2s() && ((m_retries % 2 == 1) != m_useA2s);
-        m_awaitUntil = m_engine.now() + m_engine.timing().timeOut.count();
-        if (m_tryA2s) {
-            m_awaited = a2s::QueryCount;
-            m_a2sPending.fill(true);
-            m_challengeReplies = 0;
-            m_splits.clear();
-            for (int query = 0; query < a2s::QueryCount; ++query)
-                sendA2s(a2s::Query(query));
-            ++m_engine.m_counters.queriesSent;
-            return;
-        }
-        m_awaited = protocol->gathers() ? 0 : protocol->answersPerCycle();
-        // The gathering window runs from the first request of the cycle; a running window is not restarted.
-        if (protocol->gathers() && !timerOn(Gather))
-            startTimer(Gather, m_engine.now() + m_engine.timing().gather.count());
-        QList<QByteArray> requests;
-        if (protocol->echoesChallenge()) {
-            // A fresh challenge per try: an answer forged from the server's address cannot echo it.
-            if (m_echoChallenges.size() >= std::size_t(MaxEchoChallenges))
-                m_echoChallenges.erase(m_echoChallenges.begin());
-            m_echoChallenges.push_back(QByteArray::number(QRandomGenerator::system()->generate64() >> 16, 16));
-            requests = protocol->requestsWith(m_echoChallenges.back());
-        } else {
-            requests = protocol->requests();
-        }
-        if (socketIndex >= 0 && !address.isNull()) {
-            for (const QByteArray& request : requests)
-                m_engine.sendDatagram(socketIndex, request, address, m_remotePort);
-            ++m_engine.m_counters.queriesSent;
-        }
-    }
+    EngineExchange* exchange = exchangeForGame();
+    if (!exchange)
+        return;
+    m_awaitUntil = m_engine.now() + m_engine.timing().timeOut.count();
+    TrySender sender(m_engine, socketIndex, address, m_remotePort);
+    exchange->startTry(m_retries, sender);
+    // The gathering window runs from the first request of the cycle; a running window is not restarted.
+    if (exchange->gathers() && !timerOn(Gather))
+        startTimer(Gather, m_engine.now() + m_engine.timing().gather.count());
+    if (socketIndex >= 0 && !address.isNull())
+        m_engine.countTry();
 }
 
 void ServerQuery::deadlineReached(Kind kind)
@@ -244,14 +239,11 @@ void ServerQuery::deadlineReached(Kind kind)
 void ServerQuery::retryOrGiveUp()
 {
     ++m_retries;
-    // The try brought answers without the challenge and none with it: this server does not echo (an
-    // old version, another fork, or an information line too full to take it), and is heard without it.
-    if (m_droppedUnechoed)
-        m_echo = Echo::No;
-    m_droppedUnechoed = false;
+    if (m_exchange)
+        m_exchange->timedOut();
     if (m_retries >= m_engine.timing().triesPerCycle) {
         m_lastRefresh = QDateTime();
-        ++m_engine.m_counters.timeOuts;
+        m_engine.countTimeOut();
         m_state = ServerState::NoAnswer;
         m_stateReason.clear();
         emit timeOut();
@@ -265,145 +257,49 @@ bool ServerQuery::receive(const QByteArray& datagram)
 {
     // Only what the current try awaits is an answer: anything else from the server's address may
     // be forged, and taking it would report events that never happened.
-    const EngineProtocol* protocol = m_engine.protocolFor(m_game);
-    const bool gathers = protocol && protocol->gathers() && !m_tryA2s;
-    const bool awaited = gathers ? (timerOn(Gather) || timerOn(TimeOut))
-                                 : (m_awaited > 0 && (timerOn(TimeOut) || m_engine.now() <= m_awaitUntil));
-    if (!awaited || (gathers && m_packets.size() >= MaxGatheredParts)) {
-        // An answer forged without the challenge may have come first and been taken; the server's own,
-        // echoing this cycle's challenge, still shows that it echoes, and the next cycles ask for it.
-        if (protocol && protocol->echoesChallenge() && m_echo != Echo::Yes) {
-            const std::optional<QByteArray> echoed = protocol->echoedChallenge(datagram);
-            if (echoed
-                && std::find(m_echoChallenges.cbegin(), m_echoChallenges.cend(), *echoed) != m_echoChallenges.cend())
-                m_echo = Echo::Yes;
-        }
+    if (!m_exchange)
+        return false;
+    const bool open = m_exchange->gathers() ? timerOn(Gather) || timerOn(TimeOut)
+                                            : timerOn(TimeOut) || m_engine.now() <= m_awaitUntil;
+    if (!open || !m_exchange->awaiting()) {
+        m_exchange->unawaited(datagram);
         return false;
     }
     if (datagram.isEmpty())
         return true;
-    if (m_tryA2s)
-        return receiveA2s(datagram);
-    if (gathers) {
+    TrySender sender(m_engine, m_socketIndex, m_sentTo, m_remotePort);
+    return take(m_exchange->receive(datagram, context(), sender));
+}
+
+bool ServerQuery::take(EngineExchange::Outcome&& outcome)
+{
+    using Step = EngineExchange::Step;
+    noteErrors(outcome.errors);
+    switch (outcome.step) {
+    case Step::Ignored:
+        return false;
+    case Step::Held:
+        return true;
+    case Step::Heard:
+        measurePing();
+        return true;
+    case Step::Gathered:
         stopTimer(TimeOut);
         measurePing();
         m_cycleAnswered = true;
-        const QByteArray key = protocol->partKey(datagram);
-        const bool repeated =
-            std::any_of(m_packets.cbegin(), m_packets.cend(), [&](const auto& part) { return part.first == key; });
-        if (!repeated)
-            m_packets.emplace_back(key, datagram);
         if (!timerOn(Gather))
             startTimer(Gather, m_engine.now() + m_engine.timing().gather.count());
         return true;
-    }
-    if (protocol && !protocol->recognises(datagram)) {
-        // A late reply of the other dialect is no news; anything else is no answer of this engine.
-        if (protocol->speaksA2s() && isA2sShaped(datagram))
-            return false;
-        return badAnswer(QStringLiteral("not a %1 server's answer (%2 bytes)").arg(m_game).arg(datagram.size()));
-    }
-    if (protocol && protocol->echoesChallenge() && !echoesOwnChallenge(*protocol, datagram))
-        return false;
-    AnswerUpdate update = protocol ? protocol->parse(datagram, m_game, m_engine.friendList()) : AnswerUpdate{};
-    // A bad answer takes no awaited place: the true one may still come.
-    if (const auto reason = nonsenseIn(update, m_maxPlayers, protocol && protocol->reportsPlayerCount()))
-        return badAnswer(*reason);
-    --m_awaited;
-    stopTimer(TimeOut);
-    measurePing();
-    m_cycleAnswered = true;
-    takeAnswer(std::move(update));
-    return true;
-}
-
-bool ServerQuery::receiveA2s(const QByteArray& datagram)
-{
-    if (const auto challenge = a2s::challengeOf(datagram)) {
-        if (m_challengeReplies >= MaxChallengeReplies)
-            return false;
-        ++m_challengeReplies;
+    case Step::Answer:
+        stopTimer(TimeOut);
         measurePing();
-        // One challenge serves every query from this address: each request not yet sent with it goes again.
-        m_challenge = *challenge;
-        for (int query = 0; query < a2s::QueryCount; ++query) {
-            if (m_a2sPending[size_t(query)] && m_a2sSentWith[size_t(query)] != m_challenge)
-                sendA2s(a2s::Query(query));
-        }
+        m_cycleAnswered = true;
+        takeAnswer(std::move(outcome.update));
         return true;
+    case Step::Bad:
+        return badAnswer(outcome.reason);
     }
-    QByteArray reply = datagram;
-    if (a2s::isSplitPart(datagram)) {
-        if (m_splits.heldParts() >= MaxGatheredParts)
-            return false;
-        const a2s::SplitAssembler::Outcome outcome = m_splits.add(datagram);
-        using State = a2s::SplitAssembler::Outcome::State;
-        if (outcome.state == State::Pending)
-            return true;
-        if (outcome.state != State::Complete) {
-            // The server is there, but this reply cannot be read. When it is all the try brought, the
-            // try ends as a bad answer that says why: stopping the time-out without an answer would
-            // leave the cycle waiting for ever. After a reply that was read, it is only reported.
-            noteErrors({AnswerError{QStringLiteral("A2S split reply"), outcome.error, MalformedRecord}});
-            return m_awaited == a2s::QueryCount ? badAnswer(outcome.error) : true;
-        }
-        reply = outcome.reply;
-    }
-    const std::optional<a2s::Query> kind = a2s::replyKind(reply);
-    if (!kind) {
-        const EngineProtocol* protocol = m_engine.protocolFor(m_game);
-        if (protocol && protocol->recognises(reply))
-            return false;
-        return badAnswer(QStringLiteral("not an A2S reply (%1 bytes)").arg(reply.size()));
-    }
-    if (!m_a2sPending[size_t(*kind)])
-        return false;
-    AnswerUpdate update;
-    switch (*kind) {
-    case a2s::Query::Info:
-        update = a2s::parseInfo(reply);
-        break;
-    case a2s::Query::Players:
-        takePlayers(update, a2s::parsePlayers(reply, m_engine.friendList()));
-        break;
-    case a2s::Query::Rules:
-        update = a2s::parseRules(reply);
-        break;
-    }
-    // A2S_INFO states the count, bots included: the players' list may be partial or refused.
-    if (const auto reason = nonsenseIn(update, m_maxPlayers, true))
-        return badAnswer(*reason);
-    m_a2sPending[size_t(*kind)] = false;
-    --m_awaited;
-    stopTimer(TimeOut);
-    measurePing();
-    m_cycleAnswered = true;
-    m_useA2s = true;
-    takeAnswer(std::move(update));
-    return true;
-}
-
-bool ServerQuery::echoesOwnChallenge(const EngineProtocol& protocol, const QByteArray& datagram)
-{
-    const std::optional<QByteArray> echoed = protocol.echoedChallenge(datagram);
-    if (!echoed) {
-        // Expected from a server that has echoed, or whose game's servers all do; others (old versions,
-        // other forks) are heard as ever.
-        const bool expected = m_echo == Echo::Yes || (m_echo == Echo::Unknown && protocol.alwaysEchoes(m_game));
-        m_droppedUnechoed = m_droppedUnechoed || expected;
-        return !expected;
-    }
-    if (std::find(m_echoChallenges.cbegin(), m_echoChallenges.cend(), *echoed) == m_echoChallenges.cend())
-        return false;
-    m_echo = Echo::Yes;
-    return true;
-}
-
-void ServerQuery::sendA2s(a2s::Query query)
-{
-    m_a2sSentWith[size_t(query)] = m_challenge;
-    if (m_socketIndex >= 0 && !m_sentTo.isNull())
-        m_engine.sendDatagram(m_socketIndex, a2s::request(query, m_challenge), m_sentTo, m_remotePort);
+    return false;
 }
 
 void ServerQuery::measurePing()
@@ -445,11 +341,11 @@ bool ServerQuery::refuse(const QString& reason)
     stopTimer(Gather);
     m_engine.cancelSend(m_id);
     m_retries = m_engine.timing().triesPerCycle;
-    m_awaited = 0;
     m_awaitUntil = 0;
-    m_packets.clear();
+    if (m_exchange)
+        m_exchange->stop();
     m_lastRefresh = QDateTime();
-    ++m_engine.m_counters.timeOuts; // a refused cycle is a time-out that came early
+    m_engine.countTimeOut(); // a refused cycle is a time-out that came early
     m_state = ServerState::Refused;
     m_stateReason = reason;
     emit timeOut();
@@ -459,41 +355,35 @@ bool ServerQuery::refuse(const QString& reason)
 
 int ServerQuery::answersPerCycle() const
 {
-    if (m_useA2s)
-        return a2s::QueryCount;
+    if (m_exchange)
+        return m_exchange->answersPerCycle();
     const EngineProtocol* protocol = m_engine.protocolFor(m_game);
     return protocol ? protocol->answersPerCycle() : 1;
 }
 
+bool ServerQuery::reportsPlayerCount() const
+{
+    if (m_exchange)
+        return m_exchange->reportsPlayerCount();
+    const EngineProtocol* protocol = m_engine.protocolFor(m_game);
+    return protocol && protocol->reportsPlayerCount();
+}
+
 void ServerQuery::finishGathering()
 {
-    // Only an answer that arrived is processed: an empty window leaves every result as it was.
-    if (m_packets.empty())
+    if (!m_exchange)
         return;
-    QByteArray joined;
-    for (const auto& part : m_packets)
-        joined += part.second;
-    m_packets.clear();
-    const EngineProtocol* protocol = m_engine.protocolFor(m_game);
-    if (!protocol) {
-        takeAnswer({});
-        return;
-    }
-    if (!protocol->recognises(joined)) {
-        badAnswer(QStringLiteral("not a %1 server's answer (%2 bytes)").arg(m_game).arg(joined.size()));
-        return;
-    }
-    AnswerUpdate update = protocol->parse(joined, m_game, m_engine.friendList());
-    if (const auto reason = nonsenseIn(update, m_maxPlayers, protocol->reportsPlayerCount())) {
-        badAnswer(*reason);
-        return;
-    }
-    takeAnswer(std::move(update));
+    // The parts already stopped the time-out and measured the ping.
+    EngineExchange::Outcome outcome = m_exchange->finish(context());
+    if (outcome.step == EngineExchange::Step::Answer)
+        takeAnswer(std::move(outcome.update));
+    else if (outcome.step == EngineExchange::Step::Bad)
+        badAnswer(outcome.reason);
 }
 
 void ServerQuery::apply(AnswerUpdate&& update)
 {
-    ++m_engine.m_counters.answers;
+    m_engine.countAnswer();
     if (update.hostname) {
         m_hostname = *update.hostname;
         m_colouredHostname = update.colouredHostname;
@@ -521,19 +411,11 @@ const SettingsTable& ServerQuery::settings() const
     return m_settings ? *m_settings : none;
 }
 
-bool ServerQuery::reportsPlayerCount() const
-{
-    if (m_useA2s)
-        return true;
-    const EngineProtocol* protocol = m_engine.protocolFor(m_game);
-    return protocol && protocol->reportsPlayerCount();
-}
-
 void ServerQuery::noteErrors(const QList<AnswerError>& errors)
 {
     if (errors.isEmpty())
         return;
-    ++m_engine.m_counters.answerErrors;
+    m_engine.countAnswerError();
     m_cycleHadErrors = true;
     for (const AnswerError& error : errors) {
         if (m_reportedErrors.contains(error.procedure))

@@ -2,9 +2,9 @@
 
 #include "players/Player.h"
 #include "query/AnswerUpdate.h"
+#include "query/EngineExchange.h"
 #include "query/QueryEngine.h"
 #include "query/ServerState.h"
-#include "query/engines/A2sProtocol.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -13,11 +13,8 @@
 #include <QSet>
 #include <QStringList>
 
-#include <array>
 #include <memory>
 #include <optional>
-#include <utility>
-#include <vector>
 
 namespace trevisk {
 
@@ -26,7 +23,7 @@ class EngineProtocol;
 // One monitored server: sends its engine's query on the schedule, retries, measures the
 // ping, gathers and parses the answer and tells its owner through two signals. The owner
 // reads the results through the accessors inside its handlers.
-class ServerQuery : public QObject
+class ServerQuery final : public QObject, private QueryEngine::Client
 {
     Q_OBJECT
 public:
@@ -56,10 +53,10 @@ public:
     // The local time of the last processed answer; null once the server has timed out.
     const QDateTime& lastRefresh() const { return m_lastRefresh; }
     // Milliseconds, 0 to 9999; 0 while no answer has been measured in the current cycle.
-    qint32 ping() const { return m_ping; }
+    qint32 ping() const override { return m_ping; }
     // The players of the last answer, or no table when the last parser gave none.
     const std::optional<PlayerTable>& players() const { return m_players; }
-    // False until an answer has carried players: Half-Life's first answer, for one, carries none.
+    // False until an answer has carried players: an engine's first answer may carry none.
     bool playersReceived() const { return m_playersReceived; }
     // The last player table stands in for players the answer left out.
     bool playersIncomplete() const { return m_playersIncomplete; }
@@ -69,44 +66,39 @@ public:
     // The same table, shared: it is never changed once made, so an owner may keep it at no cost.
     const std::shared_ptr<const SettingsTable>& sharedSettings() const { return m_settings; }
     const QStringList& friends() const { return m_friends; }
-    int retries() const { return m_retries; }
+    int retries() const override { return m_retries; }
     // What the last try came to; a bad answer's reason says what was wrong with it.
     ServerState state() const { return m_state; }
     const QString& stateReason() const { return m_stateReason; }
-    // The server last answered the A2S queries rather than its engine's old ones; its next cycle starts with them.
-    bool usesA2s() const { return m_useA2s; }
     // Separate answers a complete cycle brings in the dialect the server last answered.
     int answersPerCycle() const;
     // Numbers the cycles, so that an owner counts a cycle of several answers once.
     quint64 cycleNumber() const { return m_cycleNumber; }
-    const QString& host() const { return m_host; }
-    quint16 remotePort() const { return m_remotePort; }
+    const QString& host() const override { return m_host; }
+    quint16 remotePort() const override { return m_remotePort; }
 
 signals:
     void serverUpdate();
     void timeOut();
 
 private:
-    // The engine calls back through transmit, deadlineReached, receive and engineGone; the
-    // deadlines and the send queue are its own state, which the query reaches by its id.
-    friend class QueryEngine;
     using Kind = QueryEngine::DeadlineKind;
 
     void startCycle();
-    // Called by the engine when this query's turn to send has come; a null address sends nothing.
-    void transmit(int socketIndex, const QHostAddress& address);
-    void deadlineReached(Kind kind);
-    void engineGone() { m_id = 0; }
+    // The engine calls back through transmit, deadlineReached, receive, refuse and engineGone; the
+    // deadlines and the send queue are its own state, which the query reaches by its id.
+    void transmit(int socketIndex, const QHostAddress& address) override;
+    void deadlineReached(Kind kind) override;
+    void engineGone() override { m_id = 0; }
+    // False when no answer was awaited and the datagram had no effect.
+    bool receive(const QByteArray& datagram) override;
+    bool refuse(const QString& reason) override;
     void scheduleNext(qint64 from);
-    // Takes a datagram from the server's address; false when no answer was awaited and it had no effect.
-    bool receive(const QByteArray& datagram);
-    // Nothing listens at the server's port: the cycle ends at once as a time-out. False when no try was waiting.
-    bool refuse(const QString& reason = QString());
-    bool receiveA2s(const QByteArray& datagram);
-    // False for an answer that cannot be this server's: a challenge this cycle did not send, or none
-    // from a server that echoes it.
-    bool echoesOwnChallenge(const EngineProtocol& protocol, const QByteArray& datagram);
-    void sendA2s(a2s::Query query);
+    // The exchange for the game's protocol, made when first needed; null for an unknown game.
+    EngineExchange* exchangeForGame();
+    EngineExchange::Context context() const;
+    // Acts on what the exchange made of a datagram; false when it had no effect.
+    bool take(EngineExchange::Outcome&& outcome);
     // Takes an answer whose numbers were checked: the results, the state and the update.
     void takeAnswer(AnswerUpdate&& update);
     // False when a bad answer was already reported in this try (a flood is not news).
@@ -146,11 +138,9 @@ private:
 
     int m_retries = 0;
     qint32 m_sendTick = 0;
-    std::vector<std::pair<QByteArray, QByteArray>> m_packets; // key, datagram; in arrival order
-    // Answers the current try still awaits, until when (engine milliseconds); engines that gather
-    // await instead while their window or the time-out runs.
-    int m_awaited = 0;
+    // Until when (engine milliseconds) the try's answers are heard once its time-out was stopped.
     qint64 m_awaitUntil = 0;
+    std::unique_ptr<EngineExchange> m_exchange;
 
     // Kinds of answer error already reported since the server last answered well.
     QSet<QString> m_reportedErrors;
@@ -161,29 +151,6 @@ private:
     ServerState m_state = ServerState::Waiting;
     QString m_stateReason;
     bool m_badThisTry = false;
-
-    // The A2S exchange: which dialect the server answered last, the one this try speaks, the
-    // challenge the server handed out, and the replies this try still awaits.
-    bool m_useA2s = false;
-    bool m_tryA2s = false;
-    std::optional<QByteArray> m_challenge;
-    std::array<bool, a2s::QueryCount> m_a2sPending{};
-    std::array<std::optional<QByteArray>, a2s::QueryCount> m_a2sSentWith{};
-    int m_challengeReplies = 0;
-    a2s::SplitAssembler m_splits;
-
-    // Engines that echo a challenge: the random ones this cycle's tries sent, whether this server
-    // echoes (while it does, an answer without the challenge is not the server's), and whether this
-    // try dropped an answer for carrying none.
-    enum class Echo
-    {
-        Unknown,
-        Yes,
-        No,
-    };
-    std::vector<QByteArray> m_echoChallenges;
-    Echo m_echo = Echo::Unknown;
-    bool m_droppedUnechoed = false;
     int m_socketIndex = -1;
     QHostAddress m_sentTo;
 };

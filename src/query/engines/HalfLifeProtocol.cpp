@@ -3,6 +3,7 @@
 #include "core/Routines.h"
 #include "players/FriendList.h"
 #include "query/engines/AnswerText.h"
+#include "query/engines/HalfLifeExchange.h"
 
 #include <QtEndian>
 
@@ -25,6 +26,11 @@ AnswerUpdate HalfLifeProtocol::parse(const QByteArray& answer, const QString&, c
     update.maxPlayers = decodeText(getKeyValue(answer, "max"));
     update.map = decodeText(getKeyValue(answer, "map"));
     return update;
+}
+
+std::unique_ptr<EngineExchange> HalfLifeProtocol::newExchange() const
+{
+    return std::make_unique<HalfLifeExchange>(*this);
 }
 
 bool HalfLifeProtocol::recognises(const QByteArray& answer) const

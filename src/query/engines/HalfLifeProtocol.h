@@ -13,7 +13,8 @@ public:
     int answersPerCycle() const override { return 2; }
     bool hasRemoteConsole() const override { return true; }
     bool recognises(const QByteArray& answer) const override;
-    bool speaksA2s() const override { return true; }
+    // Its servers may answer only the A2S queries of today's Half-Life and Source (HalfLifeExchange).
+    std::unique_ptr<EngineExchange> newExchange() const override;
     AnswerUpdate parse(const QByteArray& answer, const QString& game, const FriendList& friends) const override;
 };
 

@@ -5,6 +5,7 @@
 #include "players/ColourCodes.h"
 #include "players/FriendList.h"
 #include "query/engines/AnswerText.h"
+#include "query/engines/QuakeExchange.h"
 
 #include <iterator>
 
@@ -52,6 +53,18 @@ QList<QByteArray> QuakeProtocol::requests() const
     if (m_variant == Variant::Quake3)
         return {PacketPrefix + QByteArrayLiteral("getstatus\n")};
     return {PacketPrefix + QByteArrayLiteral("status\n")};
+}
+
+std::unique_ptr<EngineExchange> QuakeProtocol::newExchange() const
+{
+    if (m_variant == Variant::Quake3)
+        return std::make_unique<QuakeExchange>(*this);
+    return EngineProtocol::newExchange();
+}
+
+bool QuakeProtocol::recognises(const QByteArray& answer) const
+{
+    return answer.startsWith(PacketPrefix) && answer.indexOf('\\', PacketPrefix.size()) >= 0;
 }
 
 QList<QByteArray> QuakeProtocol::requestsWith(const QByteArray& challenge) const

@@ -3,6 +3,8 @@
 #include "query/EngineProtocol.h"
 #include "query/engines/PlayersResult.h"
 
+#include <optional>
+
 namespace trevisk {
 
 // Quake 2, Quake 3 and QuakeWorld status queries: one datagram out, one answer back, an
@@ -23,15 +25,22 @@ public:
     bool hasRemoteConsole() const override { return true; }
 
     QList<QByteArray> requests() const override;
-    bool echoesChallenge() const override { return m_variant == Variant::Quake3; }
-    // Quake 3 since 1.32 and ioquake3 (with the games built on it) echo getstatus's argument.
-    bool alwaysEchoes(const QString& game) const override
+    // Quake 3's exchange sends a challenge with each try (QuakeExchange).
+    std::unique_ptr<EngineExchange> newExchange() const override;
+    // The four FF bytes, then a backslash key/value text.
+    bool recognises(const QByteArray& answer) const override;
+    AnswerUpdate parse(const QByteArray& answer, const QString& game, const FriendList& friends) const override;
+
+    // Quake 3 servers echo getstatus's argument in the answer's information line: the requests that
+    // carry `challenge`, and what an answer echoes, or nothing when it carries none.
+    QList<QByteArray> requestsWith(const QByteArray& challenge) const;
+    std::optional<QByteArray> echoedChallenge(const QByteArray& answer) const;
+    // The game's servers are known to echo: Quake 3 since 1.32 and ioquake3 (others are trusted
+    // without the echo until they have echoed).
+    bool alwaysEchoes(const QString& game) const
     {
         return m_variant == Variant::Quake3 && game == QLatin1String("Quake 3");
     }
-    QList<QByteArray> requestsWith(const QByteArray& challenge) const override;
-    std::optional<QByteArray> echoedChallenge(const QByteArray& answer) const override;
-    AnswerUpdate parse(const QByteArray& answer, const QString& game, const FriendList& friends) const override;
 
 private:
     Variant m_variant;

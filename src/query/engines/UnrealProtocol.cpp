@@ -3,6 +3,7 @@
 #include "core/Routines.h"
 #include "players/FriendList.h"
 #include "query/engines/AnswerText.h"
+#include "query/engines/UnrealExchange.h"
 
 #include <QHash>
 
@@ -58,6 +59,11 @@ QString orNotAvailable(const QByteArray& value)
 QList<QByteArray> UnrealProtocol::requests() const
 {
     return {QByteArrayLiteral("\\status\\\r\n")};
+}
+
+std::unique_ptr<EngineExchange> UnrealProtocol::newExchange() const
+{
+    return std::make_unique<UnrealExchange>(*this);
 }
 
 bool UnrealProtocol::recognises(const QByteArray& answer) const

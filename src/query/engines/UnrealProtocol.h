@@ -11,6 +11,8 @@ class UnrealProtocol : public EngineProtocol
 public:
     QList<QByteArray> requests() const override;
     bool recognises(const QByteArray& answer) const override;
+    // The answer's parts are gathered for a window (UnrealExchange).
+    std::unique_ptr<EngineExchange> newExchange() const override;
     bool gathers() const override { return true; }
     bool reportsPlayerCount() const override { return true; }
     QStringList launchArguments(const QString& game, const QString& address, const QStringList& params) const override;

@@ -1,3 +1,4 @@
+#include "A2sReplies.h"
 #include "players/FriendList.h"
 #include "players/PlayerTesting.h"
 #include "query/QueryEngine.h"
@@ -10,68 +11,13 @@
 
 #include <QSignalSpy>
 #include <QTest>
-#include <QtEndian>
 
 using namespace trevisk;
 using namespace std::chrono_literals;
 
-namespace {
+using namespace a2sreplies;
 
-// Replies written byte by byte from the protocol's description, not by the simulator.
-template <typename T> QByteArray le(T value)
-{
-    QByteArray bytes(sizeof value, '\0');
-    qToLittleEndian(value, bytes.data());
-    return bytes;
-}
-QByteArray str(const char* text)
-{
-    return QByteArray(text) + '\0';
-}
-const QByteArray Single(4, '\xFF');
-
-QByteArray infoReply()
-{
-    return Single + 'I' + char(17) + str("Lab \xC3\xA9 Arena") + str("de_dust2") + str("cstrike")
-           + str("Counter-Strike") + le<qint16>(10) + char(7) + char(16) + char(2) + 'd' + 'l' + char(0) + char(1)
-           + str("1.1.2.7") + char(0x80) + le<qint16>(27015);
-}
-QByteArray oldInfoReply()
-{
-    return Single + 'm' + str("127.0.0.1:27015") + str("Old Lab") + str("crossfire") + str("valve") + str("Half-Life")
-           + char(3) + char(12) + char(47) + 'D' + 'L' + char(0) + char(0) + char(1) + char(0);
-}
-QByteArray playersReply()
-{
-    return Single + 'D' + char(2) + char(0) + str("Alice") + le<qint32>(12) + le(3725.5F) + char(0) + str("")
-           + le<qint32>(-3) + le(59.0F);
-}
-QByteArray rulesReply()
-{
-    // Counts three rules and sends two: what is there is read.
-    return Single + 'E' + le<qint16>(3) + str("mp_timelimit") + str("30") + str("sv_gravity") + str("800");
-}
-
-QList<QByteArray> split(const QByteArray& reply, qint32 id, int size, const QString& form)
-{
-    QList<QByteArray> parts;
-    const int total = int((reply.size() + size - 1) / size);
-    for (int n = 0; n < total; ++n) {
-        QByteArray head = QByteArray("\xFE\xFF\xFF\xFF", 4) + le<qint32>(id);
-        if (form == QLatin1String("goldsrc"))
-            head += char((n << 4) | total);
-        else if (form == QLatin1String("source"))
-            head += char(total) + QByteArray(1, char(n)) + le<qint16>(qint16(size));
-        else
-            head += char(total) + QByteArray(1, char(n));
-        parts << head + reply.mid(n * size, size);
-    }
-    return parts;
-}
-
-} // namespace
-
-class TestA2s : public QObject
+class TestA2sProtocol : public QObject
 {
     Q_OBJECT
     ManualClock m_clock;
@@ -179,9 +125,7 @@ private slots:
     {
         using State = a2s::SplitAssembler::Outcome::State;
         a2s::SplitAssembler assembler;
-        QByteArray compressed = split(rulesReply(), 5, 20, QStringLiteral("source")).at(0);
-        compressed[7] = char(0x80); // the id's top bit
-        const auto refused = assembler.add(compressed);
+        const auto refused = assembler.add(compressedPart());
         QCOMPARE(refused.state, State::Refused);
         QVERIFY(refused.error.contains(QStringLiteral("compressed")));
 
@@ -193,16 +137,9 @@ private slots:
     }
 
     // A server that answers only A2S: the old queries go unanswered in the first try, A2S answers
-    // the second (challenge, split parts out of order), and the next cycle starts with A2S.
-    void a2sOnlyServerEndToEnd_data()
-    {
-        QTest::addColumn<int>("form");
-        QTest::newRow("goldsrc parts") << int(simanswers::SplitForm::GoldSrc);
-        QTest::newRow("source parts") << int(simanswers::SplitForm::Source);
-    }
+    // the second (challenge, split parts of the Source form out of order), and the next cycle starts with A2S.
     void a2sOnlyServerEndToEnd()
     {
-        QFETCH(int, form);
         QueryEngine engine(m_clock);
         QueryEngine::Timing timing;
         timing.timeOut = 150ms;
@@ -212,7 +149,7 @@ private slots:
         SimResponder::A2sBehaviour behaviour;
         behaviour.only = true;
         behaviour.partSize = 40;
-        behaviour.form = simanswers::SplitForm(form);
+        behaviour.form = simanswers::SplitForm::Source;
         behaviour.reversed = true;
         server.responder().setA2s(behaviour);
         QList<QByteArray> requests;
@@ -225,7 +162,7 @@ private slots:
         QTRY_COMPARE(updates.size(), 3);
         QCOMPARE(timeOuts.size(), 0);
         QCOMPARE(query.state(), ServerState::Up);
-        QVERIFY(query.usesA2s());
+        QCOMPARE(query.answersPerCycle(), 3);
         QCOMPARE(query.hostname(), QString::fromLatin1(server.state().hostname));
         QCOMPARE(query.numPlayers(), QStringLiteral("5"));
         QVERIFY(query.reportsPlayerCount());
@@ -239,122 +176,52 @@ private slots:
         QCOMPARE(requests.size(), 3); // the challenge is kept: one request per query
         QVERIFY(requests.first().startsWith(Single + "TSource Engine Query"));
         QCOMPARE(engine.unawaitedDatagrams(), quint64(0));
+
+        // The same address listed for another engine's game starts that engine's exchange afresh.
+        query.init(server.address(), QStringLiteral("Quake 3"), 1);
+        QCOMPARE(query.answersPerCycle(), 1);
+        QVERIFY(!query.reportsPlayerCount());
     }
 
-    // Replies are taken only while their query awaits them: a forged flood of them after the
-    // cycle, challenges included, is counted and dropped, and the next cycle is read as ever.
-    void unawaitedRepliesAreDropped()
+    // Over sockets: split parts that cannot be joined end the round as a bad answer that says why,
+    // parts that never complete let it time out, and after a reply that was read an unreadable one is
+    // counted as an answer error while the server stays up.
+    void unreadableSplitsOverSockets()
     {
         QueryEngine engine(m_clock);
         QueryEngine::Timing timing;
         timing.timeOut = 50ms;
         engine.setTiming(timing);
         RawUdpServer server;
+        QByteArray info;
+        QByteArray rules;
         server.onRequest = [&](int) {
             const QByteArray request = server.lastRequest().data();
             if (request.startsWith(Single + 'T'))
-                server.reply(infoReply());
-            else if (request.startsWith(Single + 'U'))
-                server.reply(playersReply());
-            else if (request.startsWith(Single + 'V'))
-                server.reply(rulesReply());
+                server.reply(info);
+            if (request.startsWith(Single + 'V') && !rules.isEmpty())
+                server.reply(rules);
         };
-        ServerQuery query(engine);
-        QSignalSpy updates(&query, &ServerQuery::serverUpdate);
-        query.init(server.address(), QStringLiteral("Half Life"), 1);
-        QTRY_COMPARE(updates.size(), 3);
-        QCOMPARE(query.numPlayers(), QStringLiteral("7"));
-
-        constexpr int Flood = 100;
-        for (int i = 0; i < Flood; ++i) {
-            server.reply(Single + 'I' + char(17) + str("Forged") + str("x"));
-            server.reply(Single + "A\x01\x02\x03\x04");
+        const QByteArray incomplete = QByteArray("\xFE\xFF\xFF\xFF", 4) + le<qint32>(9) + char(0x02) + Single + "Ezz";
+        for (const auto& [part, state, reason] : {std::tuple(compressedPart(), ServerState::BadAnswer, "compressed"),
+                                                  std::tuple(incomplete, ServerState::NoAnswer, "")}) {
+            info = part;
+            QueryRound round(engine);
+            QSignalSpy finished(&round, &QueryRound::finished);
+            round.start({{QStringLiteral("Half Life"), server.address()}});
+            QVERIFY(finished.wait(5000));
+            QCOMPARE(round.results().at(0).state, state);
+            QVERIFY(round.results().at(0).stateReason.contains(QLatin1String(reason)));
         }
-        QTRY_COMPARE(engine.unawaitedDatagrams(), quint64(2 * Flood));
-        QCOMPARE(updates.size(), 3);
-        QCOMPARE(query.hostname(), QStringLiteral("Lab é Arena"));
-        query.sendQuery();
-        QTRY_COMPARE(updates.size(), 6);
-        QCOMPARE(query.hostname(), QStringLiteral("Lab é Arena"));
-    }
-
-    // Split parts that cannot be joined end the try as a bad answer that says why, where the cycle
-    // used to wait for ever with the last good answer standing; parts that never complete time out.
-    void unreadableSplitsEndTheCycle_data()
-    {
-        QTest::addColumn<QByteArray>("part");
-        QTest::addColumn<int>("state");
-        QTest::addColumn<QString>("reason");
-        const QByteArray head = QByteArray("\xFE\xFF\xFF\xFF", 4) + le<qint32>(9);
-        QByteArray compressed = split(rulesReply(), 5, 20, QStringLiteral("source")).at(0);
-        compressed[7] = char(0x80);
-        QTest::newRow("a part that joins to no reply")
-            << head + char(0x01) + Single << int(ServerState::BadAnswer) << "has no header";
-        QTest::newRow("compressed") << compressed << int(ServerState::BadAnswer) << "compressed";
-        QTest::newRow("one part of two") << head + char(0x02) + Single + "Ezz" << int(ServerState::NoAnswer) << "";
-    }
-    void unreadableSplitsEndTheCycle()
-    {
-        QFETCH(QByteArray, part);
-        QFETCH(int, state);
-        QFETCH(QString, reason);
-        QueryEngine engine(m_clock);
-        QueryEngine::Timing timing;
-        timing.timeOut = 50ms;
-        engine.setTiming(timing);
-        RawUdpServer server;
-        bool broken = false;
-        server.onRequest = [&](int) {
-            const QByteArray request = server.lastRequest().data();
-            if (broken && request.startsWith(Single + 'T'))
-                server.reply(part);
-            else if (request.startsWith(Single + 'T'))
-                server.reply(infoReply());
-        };
+        info = infoReply();
+        rules = compressedPart();
+        const quint64 errors = engine.counters().answerErrors;
         ServerQuery query(engine);
-        QSignalSpy updates(&query, &ServerQuery::serverUpdate);
         query.init(server.address(), QStringLiteral("Half Life"), 1);
-        QTRY_COMPARE(query.hostname(), QStringLiteral("Lab é Arena"));
-
-        broken = true;
-        QueryRound round(engine);
-        QSignalSpy finished(&round, &QueryRound::finished);
-        round.start({{QStringLiteral("Half Life"), server.address()}});
-        QVERIFY(finished.wait(5000));
-        QCOMPARE(int(round.results().at(0).state), state);
-        QVERIFY2(round.results().at(0).stateReason.contains(reason), qPrintable(round.results().at(0).stateReason));
-        if (ServerState(state) == ServerState::BadAnswer) {
-            query.sendQuery();
-            QTRY_COMPARE(query.state(), ServerState::BadAnswer);
-            QVERIFY(query.stateReason().contains(reason));
-
-            // After a reply that was read, an unreadable one is reported and the server stays up.
-            const quint64 errors = engine.counters().answerErrors;
-            server.onRequest = [&](int) {
-                const QByteArray request = server.lastRequest().data();
-                server.reply(request.startsWith(Single + 'T') ? infoReply() : part);
-            };
-            query.sendQuery();
-            QTRY_VERIFY(engine.counters().answerErrors > errors);
-            QCOMPARE(query.state(), ServerState::Up);
-        }
-    }
-
-    // A server that still answers the old queries stays with them.
-    void oldDialectIsKeptWhileAnswered()
-    {
-        QueryEngine engine(m_clock);
-        SimServer server(SimServerState::forGame(QStringLiteral("Half Life"), 1, 3));
-        QVERIFY(server.start());
-        ServerQuery query(engine);
-        QSignalSpy updates(&query, &ServerQuery::serverUpdate);
-        query.init(server.address(), QStringLiteral("Half Life"), 1);
-        QTRY_COMPARE(updates.size(), 2);
-        QVERIFY(!query.usesA2s());
-        QCOMPARE(query.answersPerCycle(), 2);
-        QCOMPARE(query.state(), ServerState::Up);
+        QTRY_VERIFY(engine.counters().answerErrors > errors);
+        QTRY_COMPARE(query.state(), ServerState::Up);
     }
 };
 
-QTEST_GUILESS_MAIN(TestA2s)
-#include "TestA2s.moc"
+QTEST_GUILESS_MAIN(TestA2sProtocol)
+#include "TestA2sProtocol.moc"
