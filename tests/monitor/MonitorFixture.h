@@ -35,19 +35,12 @@ public:
     }
     void closeServerWindow(const QString& address) override { closed << address; }
     void setTimeOut(const QString& address) override { timeOuts << address; }
-    void updateDetails(const QString& address,
-                       const QString&,
-                       const QString&,
-                       const PlayerTable&,
-                       int friendCount,
-                       const QString&,
-                       const SettingsTable&,
-                       std::optional<qint32> maximum) override
+    void updateDetails(const ServerDetails& update) override
     {
         details << QStringLiteral("%1 friends=%2 max=%3")
-                       .arg(address)
-                       .arg(friendCount)
-                       .arg(maximum ? QString::number(*maximum) : QStringLiteral("none"));
+                       .arg(update.address)
+                       .arg(update.friendCount)
+                       .arg(update.maximum ? QString::number(*update.maximum) : QStringLiteral("none"));
     }
     void setAutoJoinFlag(const QString& address, bool armed) override
     {
