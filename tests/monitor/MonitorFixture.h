@@ -8,6 +8,7 @@
 #include "query/ServerQuery.h"
 #include "session/Startup.h"
 #include "sim/SimServer.h"
+#include "support/FastQueue.h"
 #include "support/ManualClock.h"
 #include "support/RecordingReporter.h"
 #include "support/RecordingSoundPlayer.h"
@@ -112,11 +113,8 @@ struct MonitorFixture
         log = std::make_unique<EventLog>(context.settings, clock);
         QObject::connect(
             log.get(), &EventLog::logged, log.get(), [this](const QDateTime&, const QString& text) { logged << text; });
-        popups = std::make_unique<NotificationQueue>(clock);
         // The tests read what was handed to the queue, not the screen.
-        popups->setRestInterval(std::chrono::milliseconds(1));
-        popups->setSlideInterval(std::chrono::milliseconds(1));
-        popups->setPollInterval(std::chrono::milliseconds(1));
+        popups = fastQueue(clock, std::chrono::milliseconds(1), std::chrono::milliseconds(1));
     }
 
     // Alert mail to ops@example.org through `smtp` after `timeOuts` time-outs, again every `interval` minutes.
