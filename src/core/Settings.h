@@ -42,6 +42,18 @@ PopupStyle popupStyleNamed(const QString& name);
 // The style Automatic stands for on a desktop that does or does not let the program place windows.
 PopupStyle resolvedPopupStyle(PopupStyle style, bool windowsPlaceable);
 
+// The four colours of a server's tray icon (0x00BBGGRR): the defaults in the settings, a server's own
+// in the server form.
+struct IconColours
+{
+    quint32 back = 0xFFFFFF;
+    quint32 friendColour = 2007070;
+    quint32 normal = 0;
+    quint32 off = 255;
+
+    bool operator==(const IconColours&) const = default;
+};
+
 // The general preferences every part reads; colours are 0x00BBGGRR.
 struct AppSettings
 {
@@ -52,10 +64,7 @@ struct AppSettings
     qint16 nss = 1;
     qint16 nFriend = 1;
     qint16 nActive = 1;
-    quint32 iconNorm = 0;
-    quint32 iconBack = 0xFFFFFF;
-    quint32 iconFriend = 2007070;
-    quint32 iconOff = 255;
+    IconColours icons; // [Icon] Back, Friend, Norm, Off
     quint32 notifyFore = 0xFF0000;
     quint32 notifyBack = 65535;
     qint16 mainTray = 0;

@@ -3,6 +3,7 @@
 #include "core/ErrorReporter.h"
 
 #include <QColor>
+#include <QCoreApplication>
 #include <QDialog>
 #include <QPushButton>
 
@@ -14,6 +15,29 @@ QPushButton* namedButton(const QString& text, const char* name, QWidget* parent)
     button->setObjectName(QString::fromLatin1(name));
     button->setAutoDefault(false);
     return button;
+}
+
+QBoxLayout* listEditorButtons(QDialog& dialog,
+                              QBoxLayout::Direction direction,
+                              const char* saveName,
+                              const ListEditorActions& actions)
+{
+    auto* buttons = new QBoxLayout(direction);
+    const auto add = [&](const char* text, const char* name, const std::function<void()>& action) {
+        QPushButton* button = namedButton(QCoreApplication::translate("ListEditor", text), name, &dialog);
+        QObject::connect(button, &QPushButton::clicked, &dialog, action);
+        buttons->addWidget(button);
+        return button;
+    };
+    if (actions.add) {
+        add(QT_TRANSLATE_NOOP("ListEditor", "Add"), "cmdAdd", actions.add);
+        add(QT_TRANSLATE_NOOP("ListEditor", "Edit"), "cmdEdit", actions.edit);
+        add(QT_TRANSLATE_NOOP("ListEditor", "Delete"), "cmdDelete", actions.remove);
+    }
+    buttons->addStretch();
+    add(QT_TRANSLATE_NOOP("ListEditor", "&Save"), saveName, actions.save)->setDefault(true);
+    add(QT_TRANSLATE_NOOP("ListEditor", "&Cancel"), "cmdCancel", [&dialog] { dialog.reject(); });
+    return buttons;
 }
 
 QString colourName(const QColor& colour)

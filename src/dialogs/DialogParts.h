@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QBoxLayout>
 #include <QString>
 
 #include <functional>
@@ -7,7 +8,6 @@
 class QColor;
 class QDialog;
 class QPushButton;
-class QWidget;
 
 namespace trevisk {
 
@@ -15,6 +15,22 @@ class ErrorReporter;
 
 // A button that tests can find by its name; Return presses it only when it is the default one.
 QPushButton* namedButton(const QString& text, const char* name, QWidget* parent);
+
+// What a list editor's buttons do; without `add`, only Save and Cancel are shown.
+struct ListEditorActions
+{
+    std::function<void()> add;
+    std::function<void()> edit;
+    std::function<void()> remove;
+    std::function<void()> save;
+};
+
+// The list editors' buttons in a row or a column: Add, Edit and Delete, a stretch, then Save (the
+// default button, named `saveName`) and Cancel, which rejects the dialog.
+QBoxLayout* listEditorButtons(QDialog& dialog,
+                              QBoxLayout::Direction direction,
+                              const char* saveName,
+                              const ListEditorActions& actions);
 
 // The nearest common name of a colour ("black", "yellow"), for screen readers.
 QString colourName(const QColor& colour);

@@ -8,7 +8,6 @@
 #include <QBoxLayout>
 #include <QGroupBox>
 #include <QHeaderView>
-#include <QPushButton>
 #include <QTableWidget>
 
 namespace trevisk {
@@ -45,28 +44,15 @@ FavouriteMapsDialog::FavouriteMapsDialog(
     auto* frameLayout = new QVBoxLayout(frame);
     frameLayout->addWidget(m_grid);
 
-    auto* add = namedButton(tr("Add"), "cmdAdd", this);
-    auto* edit = namedButton(tr("Edit"), "cmdEdit", this);
-    auto* remove = namedButton(tr("Delete"), "cmdDelete", this);
-    auto* ok = namedButton(tr("&Save"), "cmdOK", this);
-    auto* cancel = namedButton(tr("&Cancel"), "cmdCancel", this);
-    ok->setDefault(true);
-
-    auto* buttons = new QHBoxLayout;
-    for (QPushButton* b : {add, edit, remove})
-        buttons->addWidget(b);
-    buttons->addStretch();
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(frame, 1);
-    layout->addLayout(buttons);
-
-    connect(add, &QPushButton::clicked, this, &FavouriteMapsDialog::addMap);
-    connect(edit, &QPushButton::clicked, this, &FavouriteMapsDialog::editMap);
-    connect(remove, &QPushButton::clicked, this, &FavouriteMapsDialog::deleteMap);
-    connect(ok, &QPushButton::clicked, this, &FavouriteMapsDialog::save);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    layout->addLayout(listEditorButtons(*this,
+                                        QBoxLayout::LeftToRight,
+                                        "cmdOK",
+                                        {.add = [this] { addMap(); },
+                                         .edit = [this] { editMap(); },
+                                         .remove = [this] { deleteMap(); },
+                                         .save = [this] { save(); }}));
     refreshGrid();
     resize(480, 320);
 }

@@ -9,7 +9,6 @@
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QPushButton>
 
 namespace trevisk {
 
@@ -52,28 +51,15 @@ FriendsDialog::FriendsDialog(
     for (const FriendRecord& record : m_working.rows)
         m_list->addItem(record.name.value_or(QString()));
 
-    auto* add = namedButton(tr("Add"), "cmdAdd", this);
-    auto* edit = namedButton(tr("Edit"), "cmdEdit", this);
-    auto* remove = namedButton(tr("Delete"), "cmdDelete", this);
-    auto* ok = namedButton(tr("&Save"), "cmdOK", this);
-    auto* cancel = namedButton(tr("&Cancel"), "cmdCancel", this);
-    ok->setDefault(true);
-
-    auto* buttons = new QVBoxLayout;
-    for (QPushButton* b : {add, edit, remove})
-        buttons->addWidget(b);
-    buttons->addStretch();
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
     auto* layout = new QHBoxLayout(this);
     layout->addWidget(m_list, 1);
-    layout->addLayout(buttons);
-
-    connect(add, &QPushButton::clicked, this, &FriendsDialog::addName);
-    connect(edit, &QPushButton::clicked, this, &FriendsDialog::editName);
-    connect(remove, &QPushButton::clicked, this, &FriendsDialog::deleteName);
-    connect(ok, &QPushButton::clicked, this, &FriendsDialog::save);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    layout->addLayout(listEditorButtons(*this,
+                                        QBoxLayout::TopToBottom,
+                                        "cmdOK",
+                                        {.add = [this] { addName(); },
+                                         .edit = [this] { editName(); },
+                                         .remove = [this] { deleteName(); },
+                                         .save = [this] { save(); }}));
     resize(340, 280);
 }
 

@@ -8,7 +8,6 @@
 #include <functional>
 
 class QListWidget;
-class QPushButton;
 
 namespace trevisk {
 

@@ -43,11 +43,6 @@ GameLocationsDialog::GameLocationsDialog(
     open->setObjectName(QStringLiteral("cmbOpen"));
     open->setAccessibleName(tr("Browse for the game"));
     open->setFixedWidth(open->fontMetrics().horizontalAdvance(QStringLiteral("....")) + 16);
-    auto* save = new QPushButton(tr("&Save"), this);
-    save->setObjectName(QStringLiteral("cmdSave"));
-    save->setDefault(true);
-    auto* cancel = new QPushButton(tr("&Cancel"), this);
-    cancel->setObjectName(QStringLiteral("cmdCancel"));
 
     auto* gameFrame = new QGroupBox(tr("Game"), this);
     auto* gameLayout = new QVBoxLayout(gameFrame);
@@ -68,10 +63,7 @@ GameLocationsDialog::GameLocationsDialog(
     setTabOrder(m_path, open);
     setTabOrder(open, m_params);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(save);
-    buttons->addWidget(cancel);
+    QBoxLayout* buttons = listEditorButtons(*this, QBoxLayout::LeftToRight, "cmdSave", {.save = [this] { save(); }});
     buttons->addStretch();
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(gameFrame);
@@ -84,8 +76,6 @@ GameLocationsDialog::GameLocationsDialog(
     showGame(m_shownGame);
     connect(m_games, &QComboBox::currentIndexChanged, this, &GameLocationsDialog::switchGame);
     connect(open, &QPushButton::clicked, this, &GameLocationsDialog::browse);
-    connect(save, &QPushButton::clicked, this, &GameLocationsDialog::save);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     resize(420, sizeHint().height());
 }
 

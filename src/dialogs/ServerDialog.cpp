@@ -101,10 +101,7 @@ ServerDialog::ServerDialog(AppContext& context, Prompter& prompter, ErrorReporte
             m_customText = *text;
     });
 
-    m_icons = new IconColoursBox(
-        prompter,
-        {context.settings.iconBack, context.settings.iconFriend, context.settings.iconNorm, context.settings.iconOff},
-        this);
+    m_icons = new IconColoursBox(prompter, context.settings.icons, this);
 
     m_save = namedButton(tr("&Save"), "save", this);
     m_save->setDefault(true);
@@ -148,14 +145,7 @@ void ServerDialog::loadServer(const QString& address)
     m_address->setText(split.host);
     if (split.hasPort)
         m_port->setText(split.port);
-    const auto colour = [](const std::optional<qint64>& value, quint32 fallback) {
-        return value ? static_cast<quint32>(*value) : fallback;
-    };
-    const IconColours current = m_icons->colours();
-    m_icons->setColours({colour(record->iconBack, current.back),
-                         colour(record->iconFriend, current.friendColour),
-                         colour(record->iconNorm, current.normal),
-                         colour(record->iconOff, current.off)});
+    m_icons->setColours(iconColoursFor(m_context.stores, m_context.settings, address));
     const int tray = record->tray.value_or(0);
     m_tray->setCheckState(tray == 1 ? Qt::Checked : (tray == 2 ? Qt::PartiallyChecked : Qt::Unchecked));
     m_game->setCurrentText(record->gameText());
@@ -191,11 +181,7 @@ ServerForm ServerDialog::form() const
     form.tray = tray == Qt::Checked ? 1 : (tray == Qt::PartiallyChecked ? 2 : 0);
     form.manualRefresh = m_manual->isChecked() ? 1 : 0;
     form.noMail = m_noMail->isChecked() ? 1 : 0;
-    const IconColours& icons = m_icons->colours();
-    form.iconNorm = icons.normal;
-    form.iconFriend = icons.friendColour;
-    form.iconOff = icons.off;
-    form.iconBack = icons.back;
+    form.icons = m_icons->colours();
     form.customText = m_customText;
     return form;
 }

@@ -175,7 +175,7 @@ SettingsDialog::SettingsDialog(const SettingsDialogServices& services, QWidget* 
             play, &QPushButton::clicked, this, [this, i] { playWave(m_services.sound, m_soundPath[i]->text(), 0); });
     }
 
-    m_icons = new IconColoursBox(services.prompter, {s.iconBack, s.iconFriend, s.iconNorm, s.iconOff}, this);
+    m_icons = new IconColoursBox(services.prompter, s.icons, this);
 
     auto* notifyColours = new QGroupBox(tr("Notification Colors"), this);
     auto* notifyLayout = new QGridLayout(notifyColours);
@@ -295,11 +295,7 @@ AppSettings SettingsDialog::edited() const
     s.nActive = checked(m_nActive);
     s.encryptRcon = checked(m_encrypt);
     s.noRefresh = checked(m_noRefresh);
-    const IconColours& icons = m_icons->colours();
-    s.iconNorm = icons.normal;
-    s.iconBack = icons.back;
-    s.iconFriend = icons.friendColour;
-    s.iconOff = icons.off;
+    s.icons = m_icons->colours();
     s.notifyBack = m_notifyBack;
     s.notifyFore = m_notifyFore;
     s.mainTray = checked(m_mainTray);

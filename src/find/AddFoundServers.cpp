@@ -18,10 +18,7 @@ addFoundServers(Stores& stores, const AppSettings& settings, const QString& game
         form.port = split.port;
         form.game = game;
         form.tray = settings.allTray == 1 ? 2 : 0;
-        form.iconNorm = settings.iconNorm;
-        form.iconFriend = settings.iconFriend;
-        form.iconOff = settings.iconOff;
-        form.iconBack = settings.iconBack;
+        form.icons = settings.icons;
         // The hosts are addresses already: nothing is looked up.
         const ServerFormCheck check = checkServerForm(
             form, QString(), stores, [](const QString&) { return QString(); }, false);

@@ -17,12 +17,12 @@ IconColours iconColoursFor(const Stores& stores, const AppSettings& settings, co
         const auto colour = [](const std::optional<qint64>& value, quint32 fallback) {
             return value ? static_cast<quint32>(*value) : fallback;
         };
-        return {colour(record.iconBack, settings.iconBack),
-                colour(record.iconFriend, settings.iconFriend),
-                colour(record.iconNorm, settings.iconNorm),
-                colour(record.iconOff, settings.iconOff)};
+        return {colour(record.iconBack, settings.icons.back),
+                colour(record.iconFriend, settings.icons.friendColour),
+                colour(record.iconNorm, settings.icons.normal),
+                colour(record.iconOff, settings.icons.off)};
     }
-    return {settings.iconBack, settings.iconFriend, settings.iconNorm, settings.iconOff};
+    return settings.icons;
 }
 
 void ServerIcon::loadServer(const QString& address, const QString& name, const QString& game, const QString& map)

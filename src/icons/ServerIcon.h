@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/Settings.h"
 #include "query/ServerState.h"
 
 #include <QString>
@@ -8,19 +9,7 @@
 
 namespace trevisk {
 
-struct AppSettings;
 class Stores;
-
-// The four colours of a server's tray icon (0x00BBGGRR).
-struct IconColours
-{
-    quint32 back = 0xFFFFFF;
-    quint32 friendColour = 2007070;
-    quint32 normal = 0;
-    quint32 off = 255;
-
-    bool operator==(const IconColours&) const = default;
-};
 
 // The server's own colours, or the defaults of the settings when it is not listed.
 IconColours iconColoursFor(const Stores& stores, const AppSettings& settings, const QString& address);

@@ -143,10 +143,10 @@ completeServerForm(const ServerForm& form, const QString& tag, const Stores& sto
     record.address = address;
     record.game = form.game;
     record.tray = form.tray;
-    record.iconFriend = form.iconFriend;
-    record.iconOff = form.iconOff;
-    record.iconNorm = form.iconNorm;
-    record.iconBack = form.iconBack;
+    record.iconFriend = form.icons.friendColour;
+    record.iconOff = form.icons.off;
+    record.iconNorm = form.icons.normal;
+    record.iconBack = form.icons.back;
     record.manualRefresh = form.manualRefresh;
     // The rules an imported server keeps too; the memo is the one field the user can overfill.
     if (const auto problem = checkServerRecord(record)) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/Settings.h"
 #include "store/Records.h"
 
 #include <QObject>
@@ -22,10 +23,7 @@ struct ServerForm
     int tray = 0; // 0 no, 1 yes, 2 as the AllTray setting says
     int manualRefresh = 0;
     int noMail = 0;
-    quint32 iconNorm = 0;
-    quint32 iconFriend = 0;
-    quint32 iconOff = 0;
-    quint32 iconBack = 0;
+    IconColours icons;
     QString customText;
 };
 

@@ -314,14 +314,14 @@ void Monitor::serverUpdate(ServerQuery* query)
         query->setFriends(outcome.friendsPresent);
         if (answered) {
             const StatusRow* row = m_status.find(address);
-            m_services.windows.updateDetails(address,
-                                             hostname,
-                                             game,
-                                             *players,
-                                             static_cast<int>(query->friends().size()),
-                                             result.map,
-                                             query->settings(),
-                                             row ? row->actMax : std::nullopt);
+            m_services.windows.updateDetails({.address = address,
+                                              .name = hostname,
+                                              .game = game,
+                                              .players = *players,
+                                              .friendCount = static_cast<int>(query->friends().size()),
+                                              .map = result.map,
+                                              .settings = query->settings(),
+                                              .maximum = row ? row->actMax : std::nullopt});
         }
     }
 

@@ -10,6 +10,19 @@
 
 namespace trevisk {
 
+// One answer as a server's details window shows it. The tables are the query's own, read during the call.
+struct ServerDetails
+{
+    QString address;
+    QString name;
+    QString game;
+    const PlayerTable& players;
+    int friendCount = 0;
+    QString map;
+    const SettingsTable& settings;
+    std::optional<qint32> maximum; // unset when the server sent no number
+};
+
 // What the monitor asks of the windows: the details windows with their tray icons, and the
 // add/edit server dialog.
 class MonitorWindows
@@ -31,15 +44,8 @@ public:
         Q_UNUSED(state);
         Q_UNUSED(reason);
     }
-    // Feeds an open details window; `maximum` is unset when the server sent no number.
-    virtual void updateDetails(const QString& address,
-                               const QString& name,
-                               const QString& game,
-                               const PlayerTable& players,
-                               int friendCount,
-                               const QString& map,
-                               const SettingsTable& settings,
-                               std::optional<qint32> maximum) = 0;
+    // Feeds an open details window.
+    virtual void updateDetails(const ServerDetails& details) = 0;
     // The auto-join flag a details window shows; an empty address clears every window's flag.
     virtual void setAutoJoinFlag(const QString& address, bool armed) = 0;
 
@@ -57,15 +63,7 @@ public:
     void closeServerWindow(const QString&) override {}
     void reloadServerWindow(const QString&, const QString&, const QString&, const QString&) override {}
     void setTimeOut(const QString&) override {}
-    void updateDetails(const QString&,
-                       const QString&,
-                       const QString&,
-                       const PlayerTable&,
-                       int,
-                       const QString&,
-                       const SettingsTable&,
-                       std::optional<qint32>) override
-    {}
+    void updateDetails(const ServerDetails&) override {}
     void setAutoJoinFlag(const QString&, bool) override {}
     QString runAddServerDialog() override { return {}; }
     QString runEditServerDialog(const QString&) override { return {}; }

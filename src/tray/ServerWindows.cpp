@@ -77,18 +77,11 @@ void ServerWindows::setState(const QString& address, ServerState state, const QS
         open->setState(state, reason);
 }
 
-void ServerWindows::updateDetails(const QString& address,
-                                  const QString& name,
-                                  const QString& game,
-                                  const PlayerTable& players,
-                                  int friendCount,
-                                  const QString& map,
-                                  const SettingsTable& settings,
-                                  std::optional<qint32> maximum)
+void ServerWindows::updateDetails(const ServerDetails& details)
 {
-    if (ServerDetailsWindow* open = window(address)) {
-        open->loadServer(address, name, game, map);
-        open->update(players, friendCount, map, settings, maximum);
+    if (ServerDetailsWindow* open = window(details.address)) {
+        open->loadServer(details.address, details.name, details.game, details.map);
+        open->update(details.players, details.friendCount, details.map, details.settings, details.maximum);
     }
 }
 

@@ -40,14 +40,7 @@ public:
                             const QString& name) override;
     void setTimeOut(const QString& address) override;
     void setState(const QString& address, ServerState state, const QString& reason) override;
-    void updateDetails(const QString& address,
-                       const QString& name,
-                       const QString& game,
-                       const PlayerTable& players,
-                       int friendCount,
-                       const QString& map,
-                       const SettingsTable& settings,
-                       std::optional<qint32> maximum) override;
+    void updateDetails(const ServerDetails& details) override;
     void setAutoJoinFlag(const QString& address, bool armed) override;
 
 private:

@@ -34,7 +34,7 @@ private slots:
         QVERIFY(!QFile::exists(path));
         written.refresh = 120;
         written.logFile = QStringLiteral("/var/log/trevisk, events.log");
-        written.iconBack = 0xFFFFFFFF;
+        written.icons.back = 0xFFFFFFFF;
         written.friendColor = 0xFF0000;
         written.soundEnable.at(2) = QStringLiteral("0");
         written.soundPath.at(5) = QStringLiteral("/x/map.wav");
@@ -46,7 +46,7 @@ private slots:
         const AppSettings read = AppSettings::load(*openSettings(path), QStringLiteral("/p"));
         QCOMPARE(read.refresh, qint16(120));
         QCOMPARE(read.logFile, written.logFile);
-        QCOMPARE(read.iconBack, 0xFFFFFFFFu);
+        QCOMPARE(read.icons.back, 0xFFFFFFFFu);
         QVERIFY(!read.soundEnabled(2) && read.soundEnabled(3));
         QCOMPARE(read.soundPath.at(5), QStringLiteral("/x/map.wav"));
         QCOMPARE(read.popupStyle, PopupStyle::Both);
@@ -98,7 +98,7 @@ private slots:
         const AppSettings s = AppSettings::load(*openSettings(path), QString());
         QCOMPARE(s.refresh, qint16(30));
         QCOMPARE(s.nss, qint16(1));
-        QCOMPARE(s.iconOff, 255u);
+        QCOMPARE(s.icons.off, 255u);
         QCOMPARE(s.logging, qint16(1));
         QCOMPARE(s.popupStyle, PopupStyle::Automatic);
         QCOMPARE(popupStyleNamed(QStringLiteral(" Desktop ")), PopupStyle::Desktop);

@@ -8,6 +8,7 @@
 #include "session/Startup.h"
 #include "sim/SimServer.h"
 #include "status/MonitorWindows.h"
+#include "support/FastQueue.h"
 #include "support/ManualClock.h"
 #include "support/RecordingReporter.h"
 #include "support/RecordingSoundPlayer.h"
@@ -35,19 +36,12 @@ public:
     }
     void closeServerWindow(const QString& address) override { closed << address; }
     void setTimeOut(const QString& address) override { timeOuts << address; }
-    void updateDetails(const QString& address,
-                       const QString&,
-                       const QString&,
-                       const PlayerTable&,
-                       int friendCount,
-                       const QString&,
-                       const SettingsTable&,
-                       std::optional<qint32> maximum) override
+    void updateDetails(const ServerDetails& update) override
     {
         details << QStringLiteral("%1 friends=%2 max=%3")
-                       .arg(address)
-                       .arg(friendCount)
-                       .arg(maximum ? QString::number(*maximum) : QStringLiteral("none"));
+                       .arg(update.address)
+                       .arg(update.friendCount)
+                       .arg(update.maximum ? QString::number(*update.maximum) : QStringLiteral("none"));
     }
     void setAutoJoinFlag(const QString& address, bool armed) override
     {
@@ -119,11 +113,8 @@ struct MonitorFixture
         log = std::make_unique<EventLog>(context.settings, clock);
         QObject::connect(
             log.get(), &EventLog::logged, log.get(), [this](const QDateTime&, const QString& text) { logged << text; });
-        popups = std::make_unique<NotificationQueue>(clock);
         // The tests read what was handed to the queue, not the screen.
-        popups->setRestInterval(std::chrono::milliseconds(1));
-        popups->setSlideInterval(std::chrono::milliseconds(1));
-        popups->setPollInterval(std::chrono::milliseconds(1));
+        popups = fastQueue(clock, std::chrono::milliseconds(1), std::chrono::milliseconds(1));
     }
 
     // Alert mail to ops@example.org through `smtp` after `timeOuts` time-outs, again every `interval` minutes.

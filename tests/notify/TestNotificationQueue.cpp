@@ -1,4 +1,5 @@
 #include "notify/NotificationQueue.h"
+#include "support/FastQueue.h"
 #include "support/ManualClock.h"
 #include "support/RecordingDesktopNotifier.h"
 
@@ -26,21 +27,11 @@ class TestNotificationQueue : public QObject
 private:
     ManualClock m_clock;
 
-    // A queue whose whole cycle takes well under a second.
-    std::unique_ptr<NotificationQueue> fastQueue(std::chrono::milliseconds rest = 20ms)
-    {
-        auto queue = std::make_unique<NotificationQueue>(m_clock);
-        queue->setPollInterval(15ms);
-        queue->setRestInterval(rest);
-        queue->setSlideInterval(1ms);
-        return queue;
-    }
-
 private slots:
     // Oldest first, one at a time; a repeat is dropped only while waiting or on screen.
     void orderAndRepeats()
     {
-        auto queue = fastQueue();
+        auto queue = fastQueue(m_clock);
         QSignalSpy shown(queue.get(), &NotificationQueue::showRequested);
         QSignalSpy hidden(queue.get(), &NotificationQueue::hideRequested);
         queue->setMessage(QStringLiteral("A"));
@@ -64,7 +55,7 @@ private slots:
     // line (without moving back), rests, then slides out below the screen.
     void slideGeometry()
     {
-        auto queue = fastQueue(10s);
+        auto queue = fastQueue(m_clock, 10s);
         queue->setScreenSize({15360, 11520});
         QSignalSpy shown(queue.get(), &NotificationQueue::showRequested);
         QSignalSpy moved(queue.get(), &NotificationQueue::moved);
@@ -85,7 +76,7 @@ private slots:
 
     void dismissWhileSlidingInReverses()
     {
-        auto queue = fastQueue();
+        auto queue = fastQueue(m_clock);
         queue->setSlideInterval(5ms);
         QSignalSpy moved(queue.get(), &NotificationQueue::moved);
         queue->setMessage(QStringLiteral("text"));
@@ -102,7 +93,7 @@ private slots:
     void desktopNotifications()
     {
         RecordingDesktopNotifier desktop;
-        auto queue = fastQueue(10s);
+        auto queue = fastQueue(m_clock, 10s);
         queue->setDesktop(&desktop);
         QSignalSpy shown(queue.get(), &NotificationQueue::showRequested);
         queue->setMessage(QStringLiteral("one"));

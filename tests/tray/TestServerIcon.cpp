@@ -73,9 +73,8 @@ private slots:
         stores.servers.rows.push_back(record);
         AppSettings settings;
         QCOMPARE(iconColoursFor(stores, settings, QStringLiteral("127.0.0.1:1")),
-                 (IconColours{10, settings.iconFriend, settings.iconNorm, 40}));
-        QCOMPARE(iconColoursFor(stores, settings, QStringLiteral("127.0.0.1:2")),
-                 (IconColours{settings.iconBack, settings.iconFriend, settings.iconNorm, settings.iconOff}));
+                 (IconColours{10, settings.icons.friendColour, settings.icons.normal, 40}));
+        QCOMPARE(iconColoursFor(stores, settings, QStringLiteral("127.0.0.1:2")), settings.icons);
     }
 };
 

@@ -55,8 +55,14 @@ private slots:
 
         const auto update = [&](const PlayerTable& players, int friends, const QString& map) {
             const SettingsTable settings{{QStringLiteral("sv_hostname"), QStringLiteral("Lab")}};
-            windows.updateDetails(
-                server.address(), QStringLiteral("Lab"), QStringLiteral("Quake 3"), players, friends, map, settings, 2);
+            windows.updateDetails({server.address(),
+                                   QStringLiteral("Lab"),
+                                   QStringLiteral("Quake 3"),
+                                   players,
+                                   friends,
+                                   map,
+                                   settings,
+                                   2});
         };
         update({}, 0, {});
         QVERIFY(f.sound.played.isEmpty());

@@ -121,10 +121,7 @@ int addServer(const CommonOptions& options, Stores& stores, const QStringList& a
         }
         form.tray = tray.toInt();
     }
-    form.iconNorm = settings.iconNorm;
-    form.iconFriend = settings.iconFriend;
-    form.iconOff = settings.iconOff;
-    form.iconBack = settings.iconBack;
+    form.icons = settings.icons;
     if (form.port.trimmed().isEmpty() && !form.host.trimmed().isEmpty())
         printLine(QCoreApplication::translate("ServersCommand", "Port not specified: using the default port of %1, %2.")
                       .arg(game, defaultPort(game)));
