@@ -1,6 +1,7 @@
 #include "query/QueryEngine.h"
 
 #include "core/Clock.h"
+#include "query/AnswerCheck.h"
 #include "query/EngineProtocol.h"
 #include "query/ServerQuery.h"
 
@@ -362,7 +363,7 @@ void QueryEngine::transmitTo(quint32 id, ServerQuery* query, const QHostAddress&
     }
     // Nothing can go out: the cycle ends at once, saying why, instead of after every try's time-out.
     query->transmit(-1, {});
-    query->refuse(QStringLiteral("IPv6 is not available on this machine"));
+    query->refuse(reasonText(reason::NoIPv6));
 }
 
 QueryEngine::Endpoint QueryEngine::endpointOf(const QHostAddress& address, quint16 port)

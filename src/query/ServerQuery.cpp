@@ -301,7 +301,7 @@ bool ServerQuery::receive(const QByteArray& datagram)
         // A late reply of the other dialect is no news; anything else is no answer of this engine.
         if (protocol->speaksA2s() && isA2sShaped(datagram))
             return false;
-        return badAnswer(QStringLiteral("not a %1 server's answer (%2 bytes)").arg(m_game).arg(datagram.size()));
+        return badAnswer(reasonText(reason::NotTheGamesAnswer, datagram.size(), m_game));
     }
     if (protocol && protocol->echoesChallenge() && !echoesOwnChallenge(*protocol, datagram))
         return false;
@@ -354,7 +354,7 @@ bool ServerQuery::receiveA2s(const QByteArray& datagram)
         const EngineProtocol* protocol = m_engine.protocolFor(m_game);
         if (protocol && protocol->recognises(reply))
             return false;
-        return badAnswer(QStringLiteral("not an A2S reply (%1 bytes)").arg(reply.size()));
+        return badAnswer(reasonText(reason::NotAnA2sReply, reply.size()));
     }
     if (!m_a2sPending[size_t(*kind)])
         return false;
@@ -480,7 +480,7 @@ void ServerQuery::finishGathering()
         return;
     }
     if (!protocol->recognises(joined)) {
-        badAnswer(QStringLiteral("not a %1 server's answer (%2 bytes)").arg(m_game).arg(joined.size()));
+        badAnswer(reasonText(reason::NotTheGamesAnswer, joined.size(), m_game));
         return;
     }
     AnswerUpdate update = protocol->parse(joined, m_game, m_engine.friendList());
