@@ -59,6 +59,17 @@ QLocale Translations::systemLocale()
     return QLocale::system();
 }
 
+QLocale Translations::shownLocale()
+{
+    // A copy of this library in the window module has loaded nothing itself: the system's then.
+    const QLocale system = systemLocale();
+    if (const Loaded& state = loaded(); state.program) {
+        const QLocale language(state.program->language());
+        return language.language() == system.language() ? system : language;
+    }
+    return system.language() == QLocale::English ? QLocale::c() : system;
+}
+
 void Translations::load(const QLocale& locale)
 {
     removeLoaded();
