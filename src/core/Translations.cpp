@@ -1,6 +1,7 @@
 #include "core/Translations.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QLibraryInfo>
 #include <QTranslator>
 
@@ -61,13 +62,16 @@ QLocale Translations::systemLocale()
 
 QLocale Translations::shownLocale()
 {
-    // A copy of this library in the window module has loaded nothing itself: the system's then.
     const QLocale system = systemLocale();
     if (const Loaded& state = loaded(); state.program) {
         const QLocale language(state.program->language());
         return language.language() == system.language() ? system : language;
     }
-    return system.language() == QLocale::English ? QLocale::c() : system;
+    // Nothing loaded here (the window module's copy of this library loads nothing itself): the
+    // system's forms where the program speaks its language, so that no English text gets them.
+    const bool spoken =
+        QFile::exists(QStringLiteral(":/i18n/trevisk_%1.qm").arg(QLocale::languageToCode(system.language())));
+    return spoken ? system : QLocale::c();
 }
 
 void Translations::load(const QLocale& locale)

@@ -23,8 +23,7 @@ public:
     // LANG), except that a C or POSIX locale means the untranslated texts, as gettext does.
     static QLocale systemLocale();
     // The locale for the numbers and dates a person reads: the loaded language's (the system's when
-    // it is the same), else the system's, except that English keeps the C locale's forms, so that
-    // English reads as it always has.
+    // it is the same); with English texts the C locale's forms, so that English reads as it always has.
     static QLocale shownLocale();
 };
 
