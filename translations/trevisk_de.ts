@@ -243,21 +243,6 @@ Sprache: %1
     </message>
 </context>
 <context>
-    <name>Autostart</name>
-    <message>
-        <source>The autostart entry %1 could not be removed.</source>
-        <translation>Der Autostart-Eintrag %1 konnte nicht entfernt werden.</translation>
-    </message>
-    <message>
-        <source>The autostart folder %1 could not be made.</source>
-        <translation>Der Autostart-Ordner %1 konnte nicht angelegt werden.</translation>
-    </message>
-    <message>
-        <source>The autostart entry %1 could not be written: %2</source>
-        <translation>Der Autostart-Eintrag %1 konnte nicht geschrieben werden: %2</translation>
-    </message>
-</context>
-<context>
     <name>Commands</name>
     <message>
         <source>  trevisk export FILE                    write the server list to FILE as XML</source>
@@ -369,26 +354,6 @@ Sprache: %1
         <source>6 Hours</source>
         <translation>6 Stunden</translation>
     </message>
-    <message>
-        <source>The settings file %1 cannot be created: %2</source>
-        <translation>Die Einstellungsdatei %1 kann nicht angelegt werden: %2</translation>
-    </message>
-    <message>
-        <source>The settings file %1 cannot be made private: %2</source>
-        <translation>Die Einstellungsdatei %1 kann nicht privat gemacht werden: %2</translation>
-    </message>
-    <message>
-        <source>The settings could not be written to %1.</source>
-        <translation>Die Einstellungen konnten nicht nach %1 geschrieben werden.</translation>
-    </message>
-    <message>
-        <source>The settings file %1 cannot be made private.</source>
-        <translation>Die Einstellungsdatei %1 kann nicht privat gemacht werden.</translation>
-    </message>
-    <message>
-        <source>No server is chosen for the message.</source>
-        <translation>Für die Nachricht ist kein Server gewählt.</translation>
-    </message>
 </context>
 <context>
     <name>FindCommand</name>
@@ -488,6 +453,41 @@ Sprache: %1
             <numerusform>Die Serverliste enthält schon %n Server: mit --merge kommen die neuen hinzu, mit --replace wird die Liste ersetzt.</numerusform>
             <numerusform>Die Serverliste enthält schon %n Server: mit --merge kommen die neuen hinzu, mit --replace wird die Liste ersetzt.</numerusform>
         </translation>
+    </message>
+</context>
+<context>
+    <name>MasterProtocol</name>
+    <message>
+        <source>bytes after the end mark</source>
+        <translation>Bytes nach der Endmarke</translation>
+    </message>
+    <message>
+        <source>unexpected byte %1 at offset %2</source>
+        <translation>unerwartetes Byte %1 an Stelle %2</translation>
+    </message>
+    <message>
+        <source>truncated entry at offset %1</source>
+        <translation>abgeschnittener Eintrag an Stelle %1</translation>
+    </message>
+    <message>
+        <source>a list of %1 bytes is no whole number of entries</source>
+        <translation>eine Liste von %1 Byte ist keine ganze Zahl von Einträgen</translation>
+    </message>
+    <message>
+        <source>not a master&apos;s list</source>
+        <translation>keine Liste eines Master-Servers</translation>
+    </message>
+    <message>
+        <source>the list was cut at %1 servers</source>
+        <translation>die Liste wurde bei %1 Servern abgeschnitten</translation>
+    </message>
+    <message>
+        <source>the master repeats itself</source>
+        <translation>der Master-Server wiederholt sich</translation>
+    </message>
+    <message>
+        <source>the pages loop back to %1</source>
+        <translation>die Seiten führen zurück zu %1</translation>
     </message>
 </context>
 <context>
@@ -1337,13 +1337,6 @@ Sprache: %1
     </message>
 </context>
 <context>
-    <name>Stores</name>
-    <message>
-        <source>The file %1 could not be read: %2.</source>
-        <translation>Die Datei %1 konnte nicht gelesen werden: %2.</translation>
-    </message>
-</context>
-<context>
     <name>TestMailCommand</name>
     <message>
         <source>Unexpected argument: %1</source>
@@ -1533,6 +1526,10 @@ Läuft mit Qt </translation>
     <message>
         <source>Send new email every</source>
         <translation>Neue E-Mail senden alle</translation>
+    </message>
+    <message>
+        <source>stored; type a new one to replace it</source>
+        <translation>gespeichert; zum Ersetzen ein neues eingeben</translation>
     </message>
 </context>
 <context>

@@ -4,7 +4,6 @@
 #include "notify/SmtpMailer.h"
 #include "store/Stores.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -66,12 +65,10 @@ QString EmailSettings::save(QSettings& store) const
         QDir().mkpath(QFileInfo(path).absolutePath());
         QFile file(path);
         if (!file.exists() && !file.open(QIODevice::WriteOnly))
-            return QCoreApplication::translate("EmailSettings", "The settings file %1 cannot be created: %2")
-                .arg(path, file.errorString());
+            return QStringLiteral("The settings file %1 cannot be created: %2").arg(path, file.errorString());
         file.close();
         if (!file.setPermissions(OwnerOnly))
-            return QCoreApplication::translate("EmailSettings", "The settings file %1 cannot be made private: %2")
-                .arg(path, file.errorString());
+            return QStringLiteral("The settings file %1 cannot be made private: %2").arg(path, file.errorString());
     }
     writeText(store, section(), key("SMTP"), smtp);
     writeText(store, section(), key("Email"), email);
@@ -86,9 +83,9 @@ QString EmailSettings::save(QSettings& store) const
     writeText(store, section(), key("CAFile"), caFile);
     store.sync();
     if (store.status() != QSettings::NoError)
-        return QCoreApplication::translate("EmailSettings", "The settings could not be written to %1.").arg(path);
+        return QStringLiteral("The settings could not be written to %1.").arg(path);
     if (!password.isEmpty() && store.format() == QSettings::IniFormat && !QFile::setPermissions(path, OwnerOnly))
-        return QCoreApplication::translate("EmailSettings", "The settings file %1 cannot be made private.").arg(path);
+        return QStringLiteral("The settings file %1 cannot be made private.").arg(path);
     return {};
 }
 
@@ -159,7 +156,7 @@ QString loadCustomMessage(const Stores& stores, const QString& address)
 QString saveCustomMessage(Stores& stores, const QString& address, const QString& message)
 {
     if (address.isEmpty())
-        return QCoreApplication::translate("EmailSettings", "No server is chosen for the message.");
+        return QStringLiteral("No server is chosen for the message.");
     const RecordTable<CustomMessage> previous = stores.custEmail;
     auto& rows = stores.custEmail.rows;
     auto found =

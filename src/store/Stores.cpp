@@ -2,7 +2,6 @@
 
 #include "core/ErrorReporter.h"
 
-#include <QCoreApplication>
 #include <QDir>
 
 namespace trevisk {
@@ -29,8 +28,8 @@ void Stores::loadOne(RecordTable<Record>& table,
         return;
     const QString path = filePath(fileName);
     const QString aside = keepAside(path);
-    QString description = QCoreApplication::translate("Stores", "The file %1 could not be read: %2.")
-                              .arg(QDir::toNativeSeparators(path), error);
+    QString description =
+        QStringLiteral("The file %1 could not be read: %2.").arg(QDir::toNativeSeparators(path), error);
     description +=
         aside.isEmpty()
             ? QStringLiteral(" It could not be moved aside either; it is left as it was.")
