@@ -1,6 +1,90 @@
-<?xml version='1.0' encoding='utf-8'?>
+<?xml version="1.0" encoding="utf-8"?>
 <!DOCTYPE TS>
 <TS version="2.1" language="de_DE">
+<context>
+    <name>AlertSnooze</name>
+    <message>
+        <source>until turned back on</source>
+        <translation>bis zum Wiedereinschalten</translation>
+    </message>
+    <message>
+        <source>until %1</source>
+        <translation>bis %1</translation>
+    </message>
+    <message>
+        <source>ddd d MMM HH:mm</source>
+        <comment>date and time format</comment>
+        <translation>ddd d. MMM HH:mm</translation>
+    </message>
+</context>
+<context>
+    <name>AnswerReason</name>
+    <message numerus="yes">
+        <source>not a %1 server&apos;s answer (%n bytes)</source>
+        <translation>
+            <numerusform>keine Antwort eines Servers für %1 (%n Byte)</numerusform>
+            <numerusform>keine Antwort eines Servers für %1 (%n Byte)</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>not an A2S reply (%n bytes)</source>
+        <translation>
+            <numerusform>keine A2S-Antwort (%n Byte)</numerusform>
+            <numerusform>keine A2S-Antwort (%n Byte)</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>player count %1 is impossible</source>
+        <translation>Spielerzahl %1 ist unmöglich</translation>
+    </message>
+    <message>
+        <source>maximum %1 is impossible</source>
+        <translation>Höchstzahl %1 ist unmöglich</translation>
+    </message>
+    <message>
+        <source>score %1 is impossible</source>
+        <translation>Punktestand %1 ist unmöglich</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n players on a server of %1</source>
+        <translation>
+            <numerusform>%n Spieler auf einem Server mit %1 Plätzen</numerusform>
+            <numerusform>%n Spieler auf einem Server mit %1 Plätzen</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>IPv6 is not available on this machine</source>
+        <translation>IPv6 ist auf diesem Rechner nicht verfügbar</translation>
+    </message>
+    <message>
+        <source>Not a part of a split reply</source>
+        <translation>Kein Teil einer geteilten Antwort</translation>
+    </message>
+    <message>
+        <source>The server sent a compressed (bzip2) split reply, which is not supported</source>
+        <translation>Der Server hat eine komprimierte (bzip2) geteilte Antwort gesendet; das wird nicht unterstützt</translation>
+    </message>
+    <message>
+        <source>Too many parts in one split reply</source>
+        <translation>Zu viele Teile in einer geteilten Antwort</translation>
+    </message>
+    <message>
+        <source>A split part ends before its number</source>
+        <translation>Ein Teil einer geteilten Antwort endet vor seiner Nummer</translation>
+    </message>
+    <message>
+        <source>A split part ends before its payload</source>
+        <translation>Ein Teil einer geteilten Antwort endet vor seinem Inhalt</translation>
+    </message>
+    <message>
+        <source>Split part %1 of %2 does not fit its reply</source>
+        <translation>Teil %1 von %2 passt nicht zu seiner geteilten Antwort</translation>
+    </message>
+    <message>
+        <source>The joined split reply has no header</source>
+        <translation>Die zusammengesetzte Antwort hat keinen Kopf</translation>
+    </message>
+</context>
 <context>
     <name>Application</name>
     <message>
@@ -41,7 +125,7 @@ Options:
                                (JSON) and a status page; loopback unless an
                                address is given
   --listen-token FILE          serve only requests that carry the token in FILE
-                               as "Authorization: Bearer TOKEN"
+                               as &quot;Authorization: Bearer TOKEN&quot;
   -h, --help                   show this help
   -v, --version                show the version
 </source>
@@ -55,7 +139,7 @@ Optionen:
                                und eine Statusseite anbieten; nur lokal, wenn keine
                                Adresse angegeben ist
   --listen-token DATEI         nur Anfragen beantworten, die das Token aus DATEI als
-                               "Authorization: Bearer TOKEN" mitsenden
+                               &quot;Authorization: Bearer TOKEN&quot; mitsenden
   -h, --help                   diese Hilfe anzeigen
   -v, --version                die Version anzeigen
 </translation>
@@ -73,7 +157,7 @@ Sprache: %1
         <translation>Läuft ohne Fenster; beenden mit Strg+C oder SIGTERM.</translation>
     </message>
     <message>
-        <source>The argument "%1" is not valid text in the system's encoding; nothing was done.</source>
+        <source>The argument &quot;%1&quot; is not valid text in the system&apos;s encoding; nothing was done.</source>
         <translation>Das Argument „%1“ ist kein gültiger Text in der Zeichenkodierung des Systems; es wurde nichts getan.</translation>
     </message>
     <message>
@@ -105,6 +189,18 @@ Sprache: %1
     <message>
         <source>No display found: running headless.</source>
         <translation>Keine Anzeige gefunden: Trevisk läuft ohne Fenster.</translation>
+    </message>
+    <message>
+        <source>--instance goes with --shard</source>
+        <translation>--instance geht nur zusammen mit --shard</translation>
+    </message>
+    <message>
+        <source>--instance takes a name</source>
+        <translation>--instance braucht einen Namen</translation>
+    </message>
+    <message>
+        <source>--shard works only in headless mode (--headless)</source>
+        <translation>--shard funktioniert nur ohne Fenster (--headless)</translation>
     </message>
 </context>
 <context>
@@ -155,7 +251,7 @@ Sprache: %1
     <message>
         <source>  trevisk find GAME [--master HOST:PORT]... [--protocol N] [--name TEXT] [--map TEXT]
                [--not-empty] [--not-full] [--json] [--timeout MS]
-                                         ask the game's masters for their servers, query each once
+                                         ask the game&apos;s masters for their servers, query each once
                                          and print those that pass the filters; MS: how long to
                                          wait for a master and for each try of a server (3000, 2000)</source>
         <translation>  trevisk find SPIEL [--master HOST:PORT]... [--protocol N] [--name TEXT] [--map TEXT]
@@ -178,17 +274,9 @@ Sprache: %1
         <translation>  trevisk paths                          wo Listen, Einstellungen, Klänge und Autostart-Eintrag liegen</translation>
     </message>
     <message>
-        <source>  trevisk query GAME ADDRESS [--json]    query one server once and print what it answered
-  trevisk query --file FILE [--json]     the same for every "game&lt;TAB&gt;address" line of FILE
-                [--timeout MS]           wait MS for each of the three tries (2000)</source>
-        <translation>  trevisk query SPIEL ADRESSE [--json]   einen Server einmal abfragen und seine Antwort ausgeben
-  trevisk query --file DATEI [--json]    dasselbe für jede Zeile „Spiel&lt;TAB&gt;Adresse“ in DATEI
-                [--timeout MS]           MS auf jeden der drei Versuche warten (2000)</translation>
-    </message>
-    <message>
         <source>  trevisk rcon GAME ADDRESS COMMAND... [--password-file FILE] [--timeout MS]
                                          send a remote console command and print the reply; the
-                                         password comes from FILE's first line, else the remembered
+                                         password comes from FILE&apos;s first line, else the remembered
                                          one; exit 3 no answer, 4 port closed, 5 password refused</source>
         <translation>  trevisk rcon SPIEL ADRESSE BEFEHL... [--password-file DATEI] [--timeout MS]
                                          einen Befehl an die Fernkonsole senden und die Antwort
@@ -211,6 +299,16 @@ Sprache: %1
         <source>  trevisk test-mail                      send a test alert mail with the saved e-mail settings</source>
         <translation>  trevisk test-mail                      eine Test-Warnmail mit den gespeicherten E-Mail-Einstellungen senden</translation>
     </message>
+    <message>
+        <source>  trevisk query GAME ADDRESS [--json]    query one server once and print what it answered
+  trevisk query --file FILE [--json]     the same for every &quot;game&lt;TAB&gt;address&quot; line of FILE
+                [--timeout MS]           wait MS for each of the three tries (2000)
+                [--home-pace]            never faster than a home connection takes</source>
+        <translation>  trevisk query SPIEL ADRESSE [--json]   einen Server einmal abfragen und seine Antwort ausgeben
+  trevisk query --file DATEI [--json]    dasselbe für jede Zeile „Spiel&lt;TAB&gt;Adresse“ in DATEI
+                [--timeout MS]           MS auf jeden der drei Versuche warten (2000)
+                [--home-pace]            nie schneller, als ein Heimanschluss verkraftet</translation>
+    </message>
 </context>
 <context>
     <name>Demo</name>
@@ -223,8 +321,15 @@ Sprache: %1
         <translation>Ein simulierter %1-Server konnte nicht starten: %2</translation>
     </message>
     <message>
-        <source>The demo's lists could not be written: %1</source>
+        <source>The demo&apos;s lists could not be written: %1</source>
         <translation>Die Listen der Demo konnten nicht geschrieben werden: %1</translation>
+    </message>
+    <message numerus="yes">
+        <source>Demo: %n simulated servers on 127.0.0.1, one of every engine; friend &quot;%1&quot;, favourite map %2 on Quake 3. The data lives in %3 and goes at exit.</source>
+        <translation>
+            <numerusform>Demo: %n simulierter Server auf 127.0.0.1; Freund „%1“, Lieblingskarte %2 auf Quake 3. Die Daten liegen in %3 und werden beim Beenden gelöscht.</numerusform>
+            <numerusform>Demo: %n simulierte Server auf 127.0.0.1, einer je Engine; Freund „%1“, Lieblingskarte %2 auf Quake 3. Die Daten liegen in %3 und werden beim Beenden gelöscht.</numerusform>
+        </translation>
     </message>
 </context>
 <context>
@@ -253,10 +358,6 @@ Sprache: %1
 <context>
     <name>FindCommand</name>
     <message>
-        <source>not queried (IPv6)</source>
-        <translation>nicht abgefragt (IPv6)</translation>
-    </message>
-    <message>
         <source>--protocol takes a protocol number, 1 or more</source>
         <translation>--protocol erwartet eine Protokollnummer, 1 oder mehr</translation>
     </message>
@@ -273,12 +374,14 @@ Sprache: %1
         <translation>%1: %2 Server gemeldet in %3 s%4</translation>
     </message>
     <message>
-        <source>%1 IPv6 servers listed but not queried: queries go over IPv4 only</source>
-        <translation>%1 IPv6-Server gemeldet, aber nicht abgefragt: Abfragen gehen nur über IPv4</translation>
-    </message>
-    <message>
         <source>%1 shown; all done in %2 s</source>
         <translation>%1 angezeigt; alles erledigt in %2 s</translation>
+    </message>
+    <message>
+        <source>Usage: trevisk find GAME [--master HOST:PORT]... [--protocol N] [--name TEXT] [--map TEXT]
+                    [--not-empty] [--not-full] [--json] [--timeout MS]</source>
+        <translation>Aufruf: trevisk find SPIEL [--master HOST:PORT]... [--protocol N] [--name TEXT] [--map TEXT]
+                     [--not-empty] [--not-full] [--json] [--timeout MS]</translation>
     </message>
 </context>
 <context>
@@ -340,6 +443,52 @@ Sprache: %1
         <source>%1 cannot be read: %2; nothing was imported.</source>
         <translation>%1 kann nicht gelesen werden: %2; es wurde nichts importiert.</translation>
     </message>
+    <message>
+        <source>A Trevisk monitor is using the data folder %1: nothing was imported. Close it, or import from its window.</source>
+        <translation>Eine Trevisk-Überwachung verwendet den Datenordner %1: es wurde nichts eingelesen. Beenden Sie sie, oder lesen Sie die Liste in ihrem Fenster ein.</translation>
+    </message>
+    <message numerus="yes">
+        <source>The server list already holds %n servers: pass --merge to add the new ones, or --replace to replace the list.</source>
+        <translation>
+            <numerusform>Die Serverliste enthält schon %n Server: mit --merge kommen die neuen hinzu, mit --replace wird die Liste ersetzt.</numerusform>
+            <numerusform>Die Serverliste enthält schon %n Server: mit --merge kommen die neuen hinzu, mit --replace wird die Liste ersetzt.</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
+    <name>MasterProtocol</name>
+    <message>
+        <source>bytes after the end mark</source>
+        <translation>Bytes nach der Endmarke</translation>
+    </message>
+    <message>
+        <source>unexpected byte %1 at offset %2</source>
+        <translation>unerwartetes Byte %1 an Stelle %2</translation>
+    </message>
+    <message>
+        <source>truncated entry at offset %1</source>
+        <translation>abgeschnittener Eintrag an Stelle %1</translation>
+    </message>
+    <message>
+        <source>a list of %1 bytes is no whole number of entries</source>
+        <translation>eine Liste von %1 Byte ist keine ganze Zahl von Einträgen</translation>
+    </message>
+    <message>
+        <source>not a master&apos;s list</source>
+        <translation>keine Liste eines Master-Servers</translation>
+    </message>
+    <message>
+        <source>the list was cut at %1 servers</source>
+        <translation>die Liste wurde bei %1 Servern abgeschnitten</translation>
+    </message>
+    <message>
+        <source>the master repeats itself</source>
+        <translation>der Master-Server wiederholt sich</translation>
+    </message>
+    <message>
+        <source>the pages loop back to %1</source>
+        <translation>die Seiten führen zurück zu %1</translation>
+    </message>
 </context>
 <context>
     <name>ListEditor</name>
@@ -367,10 +516,6 @@ Sprache: %1
 <context>
     <name>MonitorRunner</name>
     <message>
-        <source>Watching %1 servers, every %2 seconds%3 (list loaded in %4 ms).</source>
-        <translation>Überwache %1 Server, alle %2 Sekunden%3 (Liste in %4 ms geladen).</translation>
-    </message>
-    <message>
         <source> (auto-refresh is off)</source>
         <translation> (automatisches Aktualisieren ist aus)</translation>
     </message>
@@ -385,6 +530,24 @@ Sprache: %1
     <message>
         <source>Trevisk stopped.</source>
         <translation>Trevisk beendet.</translation>
+    </message>
+    <message numerus="yes">
+        <source>Shard %1 as instance &quot;%2&quot;: %n of the %3 listed servers are this shard&apos;s.</source>
+        <translation>
+            <numerusform>Shard %1 als Instanz „%2“: %n der %3 eingetragenen Server gehört zu diesem Shard.</numerusform>
+            <numerusform>Shard %1 als Instanz „%2“: %n der %3 eingetragenen Server gehören zu diesem Shard.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Watching %n servers, every %1 seconds%2 (list loaded in %3 ms).</source>
+        <translation>
+            <numerusform>Überwache %n Server, alle %1 Sekunden%2 (Liste in %3 ms geladen).</numerusform>
+            <numerusform>Überwache %n Server, alle %1 Sekunden%2 (Liste in %3 ms geladen).</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source> The list is empty: add a server with &quot;trevisk servers add GAME ADDRESS&quot; (&quot;trevisk servers --help&quot;), or run &quot;trevisk --demo&quot; to see every engine at work.</source>
+        <translation> Die Liste ist leer: fügen Sie mit „trevisk servers add SPIEL ADRESSE“ einen Server hinzu („trevisk servers --help“), oder starten Sie „trevisk --demo“, um jede Engine bei der Arbeit zu sehen.</translation>
     </message>
 </context>
 <context>
@@ -455,7 +618,7 @@ Sprache: %1
         <translation>%1 kann nicht gelesen werden: %2</translation>
     </message>
     <message>
-        <source>%1 is not a text file of "game&lt;TAB&gt;address" lines</source>
+        <source>%1 is not a text file of &quot;game&lt;TAB&gt;address&quot; lines</source>
         <translation>%1 ist keine Textdatei mit Zeilen „Spiel&lt;TAB&gt;Adresse“</translation>
     </message>
     <message>
@@ -463,7 +626,7 @@ Sprache: %1
         <translation>%1:%2: erwartet: ein Spielname, ein Tabulator und eine Adresse</translation>
     </message>
     <message>
-        <source>%1 lists no server: expected "game&lt;TAB&gt;address" lines</source>
+        <source>%1 lists no server: expected &quot;game&lt;TAB&gt;address&quot; lines</source>
         <translation>%1 enthält keinen Server: erwartet werden Zeilen „Spiel&lt;TAB&gt;Adresse“</translation>
     </message>
     <message>
@@ -475,12 +638,60 @@ Sprache: %1
         <translation>Aufruf: trevisk query SPIEL ADRESSE [--json] | trevisk query --file DATEI [--json]</translation>
     </message>
     <message>
-        <source>Unknown game "%1" for %2: nothing is sent</source>
+        <source>Unknown game &quot;%1&quot; for %2: nothing is sent</source>
         <translation>Unbekanntes Spiel „%1“ für %2: es wird nichts gesendet</translation>
     </message>
     <message>
         <source>--timeout takes a number of milliseconds, 1 or more</source>
         <translation>--timeout erwartet eine Anzahl Millisekunden, 1 oder mehr</translation>
+    </message>
+    <message>
+        <source>  bad answer: %1</source>
+        <translation>  ungültige Antwort: %1</translation>
+    </message>
+    <message>
+        <source>  refused (%1)</source>
+        <translation>  abgewiesen (%1)</translation>
+    </message>
+    <message>
+        <source>  refused (nothing listens at the port)</source>
+        <translation>  abgewiesen (an diesem Port lauscht nichts)</translation>
+    </message>
+    <message>
+        <source>  no answer (timed out)</source>
+        <translation>  keine Antwort (Zeit abgelaufen)</translation>
+    </message>
+    <message>
+        <source>Name</source>
+        <translation>Name</translation>
+    </message>
+    <message>
+        <source>Map</source>
+        <translation>Karte</translation>
+    </message>
+    <message>
+        <source>Players</source>
+        <translation>Spieler</translation>
+    </message>
+    <message>
+        <source>Ping</source>
+        <translation>Ping</translation>
+    </message>
+    <message>
+        <source>%1 ms</source>
+        <translation>%1 ms</translation>
+    </message>
+    <message>
+        <source>Score</source>
+        <translation>Punkte</translation>
+    </message>
+    <message>
+        <source>  (friend)</source>
+        <translation>  (Freund)</translation>
+    </message>
+    <message>
+        <source>Settings:</source>
+        <translation>Einstellungen:</translation>
     </message>
 </context>
 <context>
@@ -533,6 +744,14 @@ Sprache: %1
         <source>The server refused the command: %1</source>
         <translation>Der Server hat den Befehl abgelehnt: %1</translation>
     </message>
+    <message>
+        <source>Usage: trevisk rcon GAME ADDRESS COMMAND... [--password-file FILE] [--timeout MS]</source>
+        <translation>Aufruf: trevisk rcon SPIEL ADRESSE BEFEHL... [--password-file DATEI] [--timeout MS]</translation>
+    </message>
+    <message>
+        <source>The password is never taken from the command line, where other users could read it: use --password-file FILE or remember it in the console window.</source>
+        <translation>Das Passwort wird nie von der Befehlszeile genommen, wo andere Benutzer es lesen könnten: verwenden Sie --password-file DATEI, oder lassen Sie es sich im Konsolenfenster merken.</translation>
+    </message>
 </context>
 <context>
     <name>RconPasswords</name>
@@ -565,9 +784,36 @@ Sprache: %1
     </message>
 </context>
 <context>
+    <name>Routines</name>
+    <message>
+        <source>%1 is a folder, not a file</source>
+        <translation>%1 ist ein Ordner, keine Datei</translation>
+    </message>
+    <message>
+        <source>%1 is not a regular file (a device, a pipe or a socket)</source>
+        <translation>%1 ist keine gewöhnliche Datei (ein Gerät, eine Pipe oder ein Socket)</translation>
+    </message>
+    <message>
+        <source>%1 is a link to nothing</source>
+        <translation>%1 ist eine Verknüpfung ins Leere</translation>
+    </message>
+    <message>
+        <source>Warning: other users can read and change %1; make it yours alone with: chmod 600 %1</source>
+        <translation>Warnung: andere Benutzer können %1 lesen und ändern; nur Ihnen gehört die Datei nach: chmod 600 %1</translation>
+    </message>
+    <message>
+        <source>Warning: other users can read %1; make it yours alone with: chmod 600 %1</source>
+        <translation>Warnung: andere Benutzer können %1 lesen; nur Ihnen gehört die Datei nach: chmod 600 %1</translation>
+    </message>
+    <message>
+        <source>Warning: other users can change %1; make it yours alone with: chmod 600 %1</source>
+        <translation>Warnung: andere Benutzer können %1 ändern; nur Ihnen gehört die Datei nach: chmod 600 %1</translation>
+    </message>
+</context>
+<context>
     <name>ServerFinder</name>
     <message>
-        <source>Unknown game "%1"</source>
+        <source>Unknown game &quot;%1&quot;</source>
         <translation>Unbekanntes Spiel „%1“</translation>
     </message>
     <message>
@@ -583,7 +829,7 @@ Sprache: %1
         <translation>Die Protokollnummer von %1 ist nicht bekannt: bitte angeben</translation>
     </message>
     <message>
-        <source>"%1" is not a master address (host or host:port)</source>
+        <source>&quot;%1&quot; is not a master address (host or host:port)</source>
         <translation>„%1“ ist keine Master-Adresse (Host oder Host:Port)</translation>
     </message>
     <message>
@@ -610,8 +856,8 @@ Sprache: %1
         <translation>Ungültiger Abfrageport!</translation>
     </message>
     <message>
-        <source>Unable to resolve '</source>
-        <translation>Kann nicht aufgelöst werden: '</translation>
+        <source>Unable to resolve &apos;</source>
+        <translation>Kann nicht aufgelöst werden: &apos;</translation>
     </message>
     <message>
         <source>This server is already in the list!</source>
@@ -645,24 +891,30 @@ Sprache: %1
         <translation>Zeile %1: %2</translation>
     </message>
     <message numerus="yes">
-        <source>%n servers imported.<byte value="xd" />
+        <source>%n servers imported.<byte value="xd"/>
 </source>
-        <translation><numerusform>%n Server importiert.<byte value="xd" />
-</numerusform><numerusform>%n Server importiert.<byte value="xd" />
-</numerusform></translation>
+        <translation>
+            <numerusform>%n Server importiert.<byte value="xd"/>
+</numerusform>
+            <numerusform>%n Server importiert.<byte value="xd"/>
+</numerusform>
+        </translation>
     </message>
     <message numerus="yes">
         <source>%n servers skipped (duplicate)</source>
-        <translation><numerusform>%n Server übersprungen (doppelt)</numerusform><numerusform>%n Server übersprungen (doppelt)</numerusform></translation>
+        <translation>
+            <numerusform>%n Server übersprungen (doppelt)</numerusform>
+            <numerusform>%n Server übersprungen (doppelt)</numerusform>
+        </translation>
     </message>
     <message>
-        <source>The server list could not be exported to %1:<byte value="xd" />
+        <source>The server list could not be exported to %1:<byte value="xd"/>
 %2</source>
-        <translation>Die Serverliste konnte nicht nach %1 exportiert werden:<byte value="xd" />
+        <translation>Die Serverliste konnte nicht nach %1 exportiert werden:<byte value="xd"/>
 %2</translation>
     </message>
     <message>
-        <source>the address "%1" is not a host, a colon and a port from 0 to 65535</source>
+        <source>the address &quot;%1&quot; is not a host, a colon and a port from 0 to 65535</source>
         <translation>die Adresse „%1“ besteht nicht aus Host, Doppelpunkt und Port von 0 bis 65535</translation>
     </message>
     <message>
@@ -670,7 +922,7 @@ Sprache: %1
         <translation>das Feld Game ist leer</translation>
     </message>
     <message>
-        <source>the field Game holds "%1", which is not a game Trevisk knows</source>
+        <source>the field Game holds &quot;%1&quot;, which is not a game Trevisk knows</source>
         <translation>das Feld Game enthält „%1“, ein Spiel, das Trevisk nicht kennt</translation>
     </message>
     <message>
@@ -764,7 +1016,7 @@ Sprache: %1
         <translation> Es wurde nichts geändert.</translation>
     </message>
     <message>
-        <source>"%1" is not a game Trevisk knows. The games are:
+        <source>&quot;%1&quot; is not a game Trevisk knows. The games are:
   %2</source>
         <translation>„%1“ ist kein Spiel, das Trevisk kennt. Die Spiele sind:
   %2</translation>
@@ -802,7 +1054,7 @@ Sprache: %1
         <translation>%1 entfernt</translation>
     </message>
     <message>
-        <source>"%1" is not a snooze length: use 1h, 8h, tomorrow, on or off.</source>
+        <source>&quot;%1&quot; is not a snooze length: use 1h, 8h, tomorrow, on or off.</source>
         <translation>„%1“ ist keine Pausendauer: verwenden Sie 1h, 8h, tomorrow, on oder off.</translation>
     </message>
     <message>
@@ -820,6 +1072,46 @@ Sprache: %1
     <message>
         <source>%1 cannot be read: %2; nothing was changed.</source>
         <translation>%1 kann nicht gelesen werden: %2; es wurde nichts geändert.</translation>
+    </message>
+    <message>
+        <source>Usage: trevisk servers list
+       trevisk servers add GAME ADDRESS [--memo TEXT] [--query-port N] [--manual] [--tray 0|1|2] [--no-mail]
+       trevisk servers remove ADDRESS
+       trevisk servers snooze ADDRESS 1h|8h|tomorrow|on|off   (on: until turned back on; off: alerts again)</source>
+        <translation>Aufruf: trevisk servers list
+        trevisk servers add SPIEL ADRESSE [--memo TEXT] [--query-port N] [--manual] [--tray 0|1|2] [--no-mail]
+        trevisk servers remove ADRESSE
+        trevisk servers snooze ADRESSE 1h|8h|tomorrow|on|off   (on: bis zum Wiedereinschalten; off: wieder Warnungen)</translation>
+    </message>
+    <message>
+        <source>tray</source>
+        <translation>im Systembereich</translation>
+    </message>
+    <message>
+        <source>A Trevisk monitor is using the data folder %1: nothing was changed. Close it, or make the change from its window.</source>
+        <translation>Eine Trevisk-Überwachung verwendet den Datenordner %1: es wurde nichts geändert. Beenden Sie sie, oder nehmen Sie die Änderung in ihrem Fenster vor.</translation>
+    </message>
+</context>
+<context>
+    <name>Shard</name>
+    <message>
+        <source>--shard takes K/N, shard K of N with 1 &lt;= K &lt;= N (for example 1/2), not &quot;%1&quot;</source>
+        <translation>--shard erwartet K/N, Shard K von N mit 1 &lt;= K &lt;= N (zum Beispiel 1/2), nicht „%1“</translation>
+    </message>
+</context>
+<context>
+    <name>SmtpReply</name>
+    <message>
+        <source>The server sent a reply line that never ends.</source>
+        <translation>Der Server hat eine Antwortzeile gesendet, die nicht endet.</translation>
+    </message>
+    <message>
+        <source>The server sent something that is not an SMTP reply: %1</source>
+        <translation>Der Server hat etwas gesendet, das keine SMTP-Antwort ist: %1</translation>
+    </message>
+    <message>
+        <source>The server sent a reply that never ends.</source>
+        <translation>Der Server hat eine Antwort gesendet, die nicht endet.</translation>
     </message>
 </context>
 <context>
@@ -851,6 +1143,220 @@ Sprache: %1
     <message>
         <source>Only one instance of Trevisk is allowed to run!</source>
         <translation>Es darf nur eine Instanz von Trevisk laufen!</translation>
+    </message>
+</context>
+<context>
+    <name>StatusPages</name>
+    <message>
+        <source>waiting</source>
+        <translation>wartet</translation>
+    </message>
+    <message>
+        <source>up</source>
+        <translation>erreichbar</translation>
+    </message>
+    <message>
+        <source>timeout</source>
+        <translation>keine Antwort</translation>
+    </message>
+    <message>
+        <source>refused</source>
+        <translation>abgewiesen</translation>
+    </message>
+    <message>
+        <source>bad_answer</source>
+        <translation>ungültige Antwort</translation>
+    </message>
+    <message>
+        <source>Game</source>
+        <translation>Spiel</translation>
+    </message>
+    <message>
+        <source>Address</source>
+        <translation>Adresse</translation>
+    </message>
+    <message>
+        <source>State</source>
+        <translation>Zustand</translation>
+    </message>
+    <message>
+        <source>Name</source>
+        <translation>Name</translation>
+    </message>
+    <message>
+        <source>Map</source>
+        <translation>Karte</translation>
+    </message>
+    <message>
+        <source>Players</source>
+        <translation>Spieler</translation>
+    </message>
+    <message>
+        <source>Ping</source>
+        <translation>Ping</translation>
+    </message>
+    <message>
+        <source>Friends</source>
+        <translation>Freunde</translation>
+    </message>
+    <message>
+        <source>%1 ms</source>
+        <translation>%1 ms</translation>
+    </message>
+    <message numerus="yes">
+        <source>%1 queries sent</source>
+        <translation>
+            <numerusform>%1 Anfrage gesendet</numerusform>
+            <numerusform>%1 Anfragen gesendet</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%1 answers</source>
+        <translation>
+            <numerusform>%1 Antwort</numerusform>
+            <numerusform>%1 Antworten</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%1 time-outs</source>
+        <translation>
+            <numerusform>%1 Zeitüberschreitung</numerusform>
+            <numerusform>%1 Zeitüberschreitungen</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%1 answer errors</source>
+        <translation>
+            <numerusform>%1 Antwortfehler</numerusform>
+            <numerusform>%1 Antwortfehler</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>metrics</source>
+        <translation>Metriken</translation>
+    </message>
+    <message>
+        <source>servers as JSON</source>
+        <translation>Server als JSON</translation>
+    </message>
+    <message>
+        <source>en</source>
+        <comment>the page&apos;s language code (HTML lang)</comment>
+        <translation>de</translation>
+    </message>
+</context>
+<context>
+    <name>StatusServer</name>
+    <message>
+        <source>--listen %1: %2</source>
+        <translation>--listen %1: %2</translation>
+    </message>
+    <message>
+        <source>expected PORT or ADDRESS:PORT, with a port from 0 to 65535</source>
+        <translation>erwartet PORT oder ADRESSE:PORT, mit einem Port von 0 bis 65535</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is not an IP address</source>
+        <translation>„%1“ ist keine IP-Adresse</translation>
+    </message>
+    <message>
+        <source>Cannot read the token file: %1</source>
+        <translation>Die Token-Datei kann nicht gelesen werden: %1</translation>
+    </message>
+    <message>
+        <source>Cannot read the token file %1: %2</source>
+        <translation>Die Token-Datei %1 kann nicht gelesen werden: %2</translation>
+    </message>
+    <message>
+        <source>The token file %1 holds no token on its first line</source>
+        <translation>Die Token-Datei %1 enthält in ihrer ersten Zeile kein Token</translation>
+    </message>
+    <message>
+        <source>Warning: the status on %1 can be read from other machines, by anyone: give it a token with --listen-token FILE, or listen on 127.0.0.1</source>
+        <translation>Warnung: den Status auf %1 kann jeder von anderen Rechnern aus lesen: schützen Sie ihn mit einem Token (--listen-token DATEI), oder lauschen Sie auf 127.0.0.1</translation>
+    </message>
+    <message>
+        <source>Cannot listen on %1 port %2</source>
+        <translation>Kann nicht auf %1 Port %2 lauschen</translation>
+    </message>
+</context>
+<context>
+    <name>StatusTable</name>
+    <message>
+        <source>Game</source>
+        <translation>Spiel</translation>
+    </message>
+    <message>
+        <source>Address</source>
+        <translation>Adresse</translation>
+    </message>
+    <message>
+        <source>State</source>
+        <translation>Zustand</translation>
+    </message>
+    <message>
+        <source>Name</source>
+        <translation>Name</translation>
+    </message>
+    <message>
+        <source>Ping</source>
+        <translation>Ping</translation>
+    </message>
+    <message>
+        <source>Players</source>
+        <translation>Spieler</translation>
+    </message>
+    <message>
+        <source>Map</source>
+        <translation>Karte</translation>
+    </message>
+    <message>
+        <source>Up day</source>
+        <translation>Tag</translation>
+    </message>
+    <message>
+        <source>Up wk</source>
+        <translation>Woche</translation>
+    </message>
+    <message>
+        <source>Up 30d</source>
+        <translation>30 Tg.</translation>
+    </message>
+    <message>
+        <source>Memo</source>
+        <translation>Notiz</translation>
+    </message>
+    <message>
+        <source>REFUSED</source>
+        <translation>ABGEWIESEN</translation>
+    </message>
+    <message>
+        <source>OFFLINE</source>
+        <translation>OFFLINE</translation>
+    </message>
+    <message>
+        <source>Servers: %1, answered: %2, offline: %3, not answered yet: %4</source>
+        <translation>Server: %1, erreichbar: %2, offline: %3, noch ohne Antwort: %4</translation>
+    </message>
+    <message>
+        <source>, bad answers: %1</source>
+        <translation>, fehlerhafte Antworten: %1</translation>
+    </message>
+    <message>
+        <source>bad answer</source>
+        <translation>fehlerhaft</translation>
+    </message>
+    <message>
+        <source>up</source>
+        <translation>erreichbar</translation>
+    </message>
+    <message>
+        <source>refused</source>
+        <translation>abgewiesen</translation>
+    </message>
+    <message>
+        <source>no answer</source>
+        <translation>Timeout</translation>
     </message>
 </context>
 <context>
@@ -889,8 +1395,15 @@ Aufruf: trevisk test-mail [--config DATEI] [--data-dir ORDNER]</translation>
         <translation>%1 (%2) aus %3</translation>
     </message>
     <message>
-        <source>, Qt's texts from %1</source>
+        <source>, Qt&apos;s texts from %1</source>
         <translation>, Qt-Texte aus %1</translation>
+    </message>
+</context>
+<context>
+    <name>UptimeLog</name>
+    <message>
+        <source>day %1, week %2, 30 days %3</source>
+        <translation>Tag %1, Woche %2, 30 Tage %3</translation>
     </message>
 </context>
 <context>
@@ -902,6 +1415,14 @@ Aufruf: trevisk test-mail [--config DATEI] [--data-dir ORDNER]</translation>
     <message>
         <source>no entry</source>
         <translation>kein Einsprungpunkt</translation>
+    </message>
+    <message>
+        <source>Trevisk cannot show its windows: the window module did not load.
+%1
+Run without windows with --headless.</source>
+        <translation>Trevisk kann seine Fenster nicht zeigen: das Fenstermodul wurde nicht geladen.
+%1
+Ohne Fenster läuft es mit --headless.</translation>
     </message>
 </context>
 <context>
@@ -946,7 +1467,7 @@ Läuft mit Qt </translation>
         <translation>leer: keine Anmeldung</translation>
     </message>
     <message>
-        <source>the system's authorities</source>
+        <source>the system&apos;s authorities</source>
         <translation>die Zertifizierungsstellen des Systems</translation>
     </message>
     <message>
@@ -1028,6 +1549,10 @@ Läuft mit Qt </translation>
     <message>
         <source>Send new email every</source>
         <translation>Neue E-Mail senden alle</translation>
+    </message>
+    <message>
+        <source>stored; type a new one to replace it</source>
+        <translation>gespeichert; zum Ersetzen ein neues eingeben</translation>
     </message>
 </context>
 <context>
@@ -1126,10 +1651,6 @@ Läuft mit Qt </translation>
     <message>
         <source>%1 listed, %2 of %3 answered, %4 shown</source>
         <translation>%1 gemeldet, %2 von %3 antworteten, %4 angezeigt</translation>
-    </message>
-    <message>
-        <source>; %1 IPv6 not queried</source>
-        <translation>; %1 IPv6 nicht abgefragt</translation>
     </message>
     <message>
         <source>unknown</source>
@@ -1237,8 +1758,8 @@ Läuft mit Qt </translation>
         <translation>Spieler</translation>
     </message>
     <message>
-        <source> graph for '</source>
-        <translation>-Verlauf für '</translation>
+        <source> graph for &apos;</source>
+        <translation>-Verlauf für &apos;</translation>
     </message>
 </context>
 <context>
@@ -1441,8 +1962,8 @@ Läuft mit Qt </translation>
     <message>
         <source>No servers are listed yet.
 
-Add one with "Add Server..." in the Servers menu, or import a list from the File menu.
-To see every engine at work first, start "trevisk --demo".</source>
+Add one with &quot;Add Server...&quot; in the Servers menu, or import a list from the File menu.
+To see every engine at work first, start &quot;trevisk --demo&quot;.</source>
         <translation>Noch keine Server eingetragen.
 
 Fügen Sie einen mit „Server hinzufügen...“ im Menü „Server“ hinzu oder importieren Sie eine Liste über das Menü „Datei“.
@@ -1482,6 +2003,29 @@ Um zuerst alle Engines in Aktion zu sehen, starten Sie „trevisk --demo“.</tr
     <message>
         <source>You must specify a map name!</source>
         <translation>Bitte geben Sie einen Kartennamen an!</translation>
+    </message>
+</context>
+<context>
+    <name>trevisk::MasterQuery</name>
+    <message>
+        <source>cannot resolve %1</source>
+        <translation>%1 lässt sich nicht auflösen</translation>
+    </message>
+    <message>
+        <source>stopped</source>
+        <translation>abgebrochen</translation>
+    </message>
+    <message>
+        <source>no answer</source>
+        <translation>keine Antwort</translation>
+    </message>
+    <message>
+        <source>no list: %1</source>
+        <translation>keine Liste: %1</translation>
+    </message>
+    <message>
+        <source>the list stopped before its end mark: it may be incomplete</source>
+        <translation>die Liste brach vor ihrer Endmarke ab: sie ist vielleicht unvollständig</translation>
     </message>
 </context>
 <context>
@@ -1529,19 +2073,19 @@ Um zuerst alle Engines in Aktion zu sehen, starten Sie „trevisk --demo“.</tr
         <translation>%1 ist jetzt mit Spielern aktiv...</translation>
     </message>
     <message>
-        <source>%1<byte value="xd" />
-logged off from<byte value="xd" />
+        <source>%1<byte value="xd"/>
+logged off from<byte value="xd"/>
 %2</source>
-        <translation>%1<byte value="xd" />
-hat sich abgemeldet von<byte value="xd" />
+        <translation>%1<byte value="xd"/>
+hat sich abgemeldet von<byte value="xd"/>
 %2</translation>
     </message>
     <message>
-        <source>%1<byte value="xd" />
-logged onto<byte value="xd" />
+        <source>%1<byte value="xd"/>
+logged onto<byte value="xd"/>
 %2</source>
-        <translation>%1<byte value="xd" />
-hat sich angemeldet bei<byte value="xd" />
+        <translation>%1<byte value="xd"/>
+hat sich angemeldet bei<byte value="xd"/>
 %2</translation>
     </message>
     <message>
@@ -1709,7 +2253,7 @@ hat sich angemeldet bei<byte value="xd" />
         <translation>Nur manuell aktualisieren</translation>
     </message>
     <message>
-        <source>Don't Email Notify</source>
+        <source>Don&apos;t Email Notify</source>
         <translation>Keine E-Mail-Benachrichtigung</translation>
     </message>
     <message>
@@ -1784,7 +2328,10 @@ hat sich angemeldet bei<byte value="xd" />
     <name>trevisk::ServerIcon</name>
     <message numerus="yes">
         <source> (%n friends) Map: </source>
-        <translation><numerusform> (%n Freund) Karte: </numerusform><numerusform> (%n Freunde) Karte: </numerusform></translation>
+        <translation>
+            <numerusform> (%n Freund) Karte: </numerusform>
+            <numerusform> (%n Freunde) Karte: </numerusform>
+        </translation>
     </message>
 </context>
 <context>
@@ -1988,6 +2535,109 @@ hat sich angemeldet bei<byte value="xd" />
     <message>
         <source>seconds</source>
         <translation>Sekunden</translation>
+    </message>
+</context>
+<context>
+    <name>trevisk::SmtpMailer</name>
+    <message>
+        <source>SMTP server address not specified!</source>
+        <translation>Keine SMTP-Serveradresse angegeben!</translation>
+    </message>
+    <message>
+        <source>The &apos;From&apos; address &quot;%1&quot; is not a mail address.</source>
+        <translation>Die Absenderadresse „%1“ ist keine E-Mail-Adresse.</translation>
+    </message>
+    <message>
+        <source>The &apos;To&apos; address &quot;%1&quot; is not a mail address.</source>
+        <translation>Die Empfängeradresse „%1“ ist keine E-Mail-Adresse.</translation>
+    </message>
+    <message>
+        <source>The connection security &quot;%1&quot; is none of none, starttls and tls.</source>
+        <translation>Die Verbindungssicherheit „%1“ ist keine von none, starttls und tls.</translation>
+    </message>
+    <message>
+        <source>The SMTP server &quot;%1&quot; is not a host name with an optional port.</source>
+        <translation>Der SMTP-Server „%1“ ist kein Hostname mit optionalem Port.</translation>
+    </message>
+    <message>
+        <source>TLS is not available on this system.</source>
+        <translation>TLS ist auf diesem System nicht verfügbar.</translation>
+    </message>
+    <message>
+        <source>The certificate file &quot;%1&quot; cannot be read or holds no certificate.</source>
+        <translation>Die Zertifikatsdatei „%1“ kann nicht gelesen werden oder enthält kein Zertifikat.</translation>
+    </message>
+    <message>
+        <source>The SMTP server %1 refused the connection</source>
+        <translation>Der SMTP-Server %1 hat die Verbindung abgelehnt</translation>
+    </message>
+    <message>
+        <source>The server refused the greeting</source>
+        <translation>Der Server hat die Begrüßung abgelehnt</translation>
+    </message>
+    <message>
+        <source>The server refused STARTTLS</source>
+        <translation>Der Server hat STARTTLS abgelehnt</translation>
+    </message>
+    <message>
+        <source>The server sent more than its reply to STARTTLS.</source>
+        <translation>Der Server hat mehr als seine Antwort auf STARTTLS gesendet.</translation>
+    </message>
+    <message>
+        <source>The server refused the login</source>
+        <translation>Der Server hat die Anmeldung abgelehnt</translation>
+    </message>
+    <message>
+        <source>The server refused the user name %1</source>
+        <translation>Der Server hat den Benutzernamen %1 abgelehnt</translation>
+    </message>
+    <message>
+        <source>The server refused the user name or password</source>
+        <translation>Der Server hat den Benutzernamen oder das Passwort abgelehnt</translation>
+    </message>
+    <message>
+        <source>The server refused the sender %1</source>
+        <translation>Der Server hat den Absender %1 abgelehnt</translation>
+    </message>
+    <message>
+        <source>The server refused the recipient %1</source>
+        <translation>Der Server hat den Empfänger %1 abgelehnt</translation>
+    </message>
+    <message>
+        <source>The server refused the message</source>
+        <translation>Der Server hat die Nachricht abgelehnt</translation>
+    </message>
+    <message>
+        <source>The SMTP server %1 spoke out of turn: %2</source>
+        <translation>Der SMTP-Server %1 hat zur falschen Zeit geantwortet: %2</translation>
+    </message>
+    <message>
+        <source>The SMTP server %1 does not offer STARTTLS.</source>
+        <translation>Der SMTP-Server %1 bietet kein STARTTLS an.</translation>
+    </message>
+    <message>
+        <source>The password would cross the network unencrypted; set the connection security to starttls or tls.</source>
+        <translation>Das Passwort ginge unverschlüsselt über das Netz; stellen Sie die Verbindungssicherheit auf starttls oder tls.</translation>
+    </message>
+    <message>
+        <source>The SMTP server %1 does not offer a login.</source>
+        <translation>Der SMTP-Server %1 bietet keine Anmeldung an.</translation>
+    </message>
+    <message>
+        <source>The SMTP server %1 offers no login this program knows (it offers %2).</source>
+        <translation>Der SMTP-Server %1 bietet keine Anmeldung an, die dieses Programm kennt (er bietet %2).</translation>
+    </message>
+    <message>
+        <source>The certificate of the SMTP server %1 is not trusted: %2</source>
+        <translation>Dem Zertifikat des SMTP-Servers %1 wird nicht vertraut: %2</translation>
+    </message>
+    <message>
+        <source>The SMTP server %1 closed the connection.</source>
+        <translation>Der SMTP-Server %1 hat die Verbindung geschlossen.</translation>
+    </message>
+    <message>
+        <source>The SMTP server %1 did not answer within %2 seconds.</source>
+        <translation>Der SMTP-Server %1 hat nicht innerhalb von %2 Sekunden geantwortet.</translation>
     </message>
 </context>
 <context>

@@ -1,5 +1,8 @@
 #include "alerts/AlertSnooze.h"
 
+#include "core/Translations.h"
+
+#include <QCoreApplication>
 #include <QLocale>
 
 namespace trevisk {
@@ -127,11 +130,14 @@ std::optional<SnoozeLength> AlertSnooze::lengthFromText(const QString& text)
 QString AlertSnooze::describe(const QDateTime& until, const QDateTime& now)
 {
     if (!until.isValid())
-        return QStringLiteral("until turned back on");
+        return QCoreApplication::translate("AlertSnooze", "until turned back on");
     const QDateTime local = until.toLocalTime();
     if (local.date() == now.toLocalTime().date())
-        return QStringLiteral("until ") + local.toString(QStringLiteral("HH:mm"));
-    return QStringLiteral("until ") + QLocale::c().toString(local, QStringLiteral("ddd d MMM HH:mm"));
+        return QCoreApplication::translate("AlertSnooze", "until %1").arg(local.toString(QStringLiteral("HH:mm")));
+    // The form of a day and time is the translator's choice; the names are the language's.
+    return QCoreApplication::translate("AlertSnooze", "until %1")
+        .arg(Translations::shownLocale().toString(
+            local, QCoreApplication::translate("AlertSnooze", "ddd d MMM HH:mm", "date and time format")));
 }
 
 } // namespace trevisk

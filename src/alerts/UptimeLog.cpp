@@ -1,8 +1,10 @@
 #include "alerts/UptimeLog.h"
 
 #include "core/Routines.h"
+#include "core/Translations.h"
 #include "store/RecordFile.h"
 
+#include <QCoreApplication>
 #include <QDataStream>
 #include <QFile>
 #include <QFileInfo>
@@ -200,8 +202,9 @@ QString UptimeLog::percent(const std::optional<double>& share, const QLocale& lo
 
 QString UptimeLog::describe(const UptimeShares& shares)
 {
-    return QStringLiteral("day %1, week %2, 30 days %3")
-        .arg(percent(shares.day), percent(shares.week), percent(shares.month));
+    const QLocale locale = Translations::shownLocale();
+    return QCoreApplication::translate("UptimeLog", "day %1, week %2, 30 days %3")
+        .arg(percent(shares.day, locale), percent(shares.week, locale), percent(shares.month, locale));
 }
 
 } // namespace trevisk

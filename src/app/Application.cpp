@@ -232,11 +232,13 @@ int runApplication(int argc, char** argv)
         return 2;
     }
     if (parser.isSet(instanceOption) && !parser.isSet(shardOption)) {
-        printLine(QStringLiteral("--instance goes with --shard"), stderr);
+        printLine(Translations::text("Application", QT_TRANSLATE_NOOP("Application", "--instance goes with --shard")),
+                  stderr);
         return 2;
     }
     if (parser.isSet(instanceOption) && options.instance.trimmed().isEmpty()) {
-        printLine(QStringLiteral("--instance takes a name"), stderr);
+        printLine(Translations::text("Application", QT_TRANSLATE_NOOP("Application", "--instance takes a name")),
+                  stderr);
         return 2;
     }
     const QStringList positional = parser.positionalArguments();
@@ -248,7 +250,10 @@ int runApplication(int argc, char** argv)
         return 2;
     }
     if (parser.isSet(shardOption) && (!positional.isEmpty() || parser.isSet(demoOption))) {
-        printLine(QStringLiteral("--shard works only in headless mode (--headless)"), stderr);
+        printLine(
+            Translations::text("Application",
+                               QT_TRANSLATE_NOOP("Application", "--shard works only in headless mode (--headless)")),
+            stderr);
         return 2;
     }
     if (!positional.isEmpty()) {
@@ -307,7 +312,10 @@ int runApplication(int argc, char** argv)
         return 2;
     }
     if (!options.shard.isEmpty()) {
-        printLine(QStringLiteral("--shard works only in headless mode (--headless)"), stderr);
+        printLine(
+            Translations::text("Application",
+                               QT_TRANSLATE_NOOP("Application", "--shard works only in headless mode (--headless)")),
+            stderr);
         return 2;
     }
     return runWithWindows(argc, argv, options, false);

@@ -44,15 +44,11 @@ const CommandInfo s_commands[] = {
          "  trevisk paths                          where the lists, settings, sounds and autostart entry are"),
      runPathsCommand},
     {"query",
-     QT_TRANSLATE_NOOP(
-         "Commands",
-         "  trevisk query GAME ADDRESS [--json]    query one server once and print what it answered\n"
-         "  trevisk query --file FILE [--json]     the same for every \"game<TAB>address\" line of FILE\n"
-         "                [--timeout MS]           wait MS for each of the three tries (2000)") "\n                "
-                                                                                                "[--home-pace]         "
-                                                                                                "   never faster than "
-                                                                                                "a home connection "
-                                                                                                "takes",
+     QT_TRANSLATE_NOOP("Commands",
+                       "  trevisk query GAME ADDRESS [--json]    query one server once and print what it answered\n"
+                       "  trevisk query --file FILE [--json]     the same for every \"game<TAB>address\" line of FILE\n"
+                       "                [--timeout MS]           wait MS for each of the three tries (2000)\n"
+                       "                [--home-pace]            never faster than a home connection takes"),
      runQueryCommand},
     {"rcon",
      QT_TRANSLATE_NOOP(

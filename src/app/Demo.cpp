@@ -128,9 +128,12 @@ int runDemo(QCoreApplication& app, int statusSeconds, bool withWindows, const De
     }
     MonitorRunOptions options;
     options.statusSeconds = statusSeconds;
-    options.banner = QStringLiteral("Demo: %1 simulated servers on 127.0.0.1, one of every engine; friend \"%2\", "
-                                    "favourite map %3 on Quake 3. The data lives in %4 and goes at exit.")
-                         .arg(servers.size())
+    options.banner = QCoreApplication::translate("Demo",
+                                                 "Demo: %n simulated servers on 127.0.0.1, one of every engine; "
+                                                 "friend \"%1\", favourite map %2 on Quake 3. The data lives in %3 "
+                                                 "and goes at exit.",
+                                                 nullptr,
+                                                 int(servers.size()))
                          .arg(QString::fromLatin1(FriendName), QString::fromLatin1(FavouriteMapName), folder.path());
     return run(*result.context, options);
 }

@@ -29,9 +29,12 @@ int runMonitorLoop(QCoreApplication& app, AppContext& context, const MonitorRunO
         auto& rows = context.stores.servers.rows;
         const size_t listed = rows.size();
         std::erase_if(rows, [&](const ServerRecord& record) { return !options.shard->watches(record.addressText()); });
-        shardLine = QStringLiteral("Shard %1 as instance \"%2\": %3 of the %4 listed servers are this shard's.")
+        shardLine = QCoreApplication::translate("MonitorRunner",
+                                                "Shard %1 as instance \"%2\": %n of the %3 listed servers are this "
+                                                "shard's.",
+                                                nullptr,
+                                                int(rows.size()))
                         .arg(options.shard->text(), options.instance)
-                        .arg(rows.size())
                         .arg(listed);
     }
     SystemClock clock;
@@ -58,19 +61,21 @@ int runMonitorLoop(QCoreApplication& app, AppContext& context, const MonitorRunO
         printLine(options.banner);
     if (!shardLine.isEmpty())
         printLine(shardLine);
-    printLine(
-        QCoreApplication::translate("MonitorRunner", "Watching %1 servers, every %2 seconds%3 (list loaded in %4 ms).")
-            .arg(monitor.status().rowCount())
-            .arg(context.settings.refreshSeconds())
-            .arg(context.settings.noRefresh == 1
-                     ? QCoreApplication::translate("MonitorRunner", " (auto-refresh is off)")
-                     : QString())
-            .arg(started.elapsed())
-        + (monitor.status().rowCount() == 0
-               ? QStringLiteral(" The list is empty: add a server with \"trevisk servers add GAME ADDRESS\" "
-                                "(\"trevisk servers --help\"), or run \"trevisk --demo\" to see every engine "
-                                "at work.")
-               : QString()));
+    printLine(QCoreApplication::translate("MonitorRunner",
+                                          "Watching %n servers, every %1 seconds%2 (list loaded in %3 ms).",
+                                          nullptr,
+                                          monitor.status().rowCount())
+                  .arg(context.settings.refreshSeconds())
+                  .arg(context.settings.noRefresh == 1
+                           ? QCoreApplication::translate("MonitorRunner", " (auto-refresh is off)")
+                           : QString())
+                  .arg(started.elapsed())
+              + (monitor.status().rowCount() == 0 ? QCoreApplication::translate(
+                     "MonitorRunner",
+                     " The list is empty: add a server with \"trevisk servers add GAME "
+                     "ADDRESS\" (\"trevisk servers --help\"), or run \"trevisk --demo\" to "
+                     "see every engine at work.")
+                                                  : QString()));
 
     StatusServer web(monitor);
     if (options.listen) {

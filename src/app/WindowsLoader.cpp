@@ -2,9 +2,9 @@
 
 #include "app/PrintLine.h"
 #include "app/WindowsModule.h"
+#include "core/Translations.h"
 #include "core/Version.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -40,7 +40,8 @@ int runWithWindows(int argc, char** argv, const CommonOptions& options, bool dem
     TreviskWindowsMain entry = nullptr;
     for (const QString& path : windowsModuleCandidates(programFolder(argv[0]))) {
         if (!QFileInfo::exists(path)) {
-            tried << QCoreApplication::translate("WindowsLoader", "  %1: not found").arg(path);
+            tried
+                << Translations::text("WindowsLoader", QT_TRANSLATE_NOOP("WindowsLoader", "  %1: not found")).arg(path);
             continue;
         }
         // The first module found is the one meant: a broken one is reported, not passed over.
@@ -50,15 +51,19 @@ int runWithWindows(int argc, char** argv, const CommonOptions& options, bool dem
         if (!entry) {
             const char* why = ::dlerror();
             tried << QStringLiteral("  %1: %2")
-                         .arg(path,
-                              why ? QString::fromLocal8Bit(why)
-                                  : QCoreApplication::translate("WindowsLoader", "no entry"));
+                         .arg(
+                             path,
+                             why ? QString::fromLocal8Bit(why)
+                                 : Translations::text("WindowsLoader", QT_TRANSLATE_NOOP("WindowsLoader", "no entry")));
         }
         break;
     }
     if (!entry) {
-        printLine(QStringLiteral("Trevisk cannot show its windows: the window module did not load.\n%1\n"
-                                 "Run without windows with --headless.")
+        printLine(Translations::text(
+                      "WindowsLoader",
+                      QT_TRANSLATE_NOOP("WindowsLoader",
+                                        "Trevisk cannot show its windows: the window module did not load.\n%1\n"
+                                        "Run without windows with --headless."))
                       .arg(tried.join(QLatin1Char('\n'))),
                   stderr);
         return 1;

@@ -1,5 +1,7 @@
 #include "core/Routines.h"
 
+#include "core/Translations.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -94,11 +96,14 @@ QString notRegularFile(const QString& path)
         if (info.isFile())
             return {};
         if (info.isDir())
-            return QStringLiteral("%1 is a folder, not a file").arg(shown);
-        return QStringLiteral("%1 is not a regular file (a device, a pipe or a socket)").arg(shown);
+            return Translations::text("Routines", QT_TRANSLATE_NOOP("Routines", "%1 is a folder, not a file"))
+                .arg(shown);
+        return Translations::text(
+                   "Routines", QT_TRANSLATE_NOOP("Routines", "%1 is not a regular file (a device, a pipe or a socket)"))
+            .arg(shown);
     }
     if (info.isSymLink())
-        return QStringLiteral("%1 is a link to nothing").arg(shown);
+        return Translations::text("Routines", QT_TRANSLATE_NOOP("Routines", "%1 is a link to nothing")).arg(shown);
     return {};
 }
 
@@ -110,11 +115,14 @@ QString openSecretWarning(const QString& path)
     if (!read && !write)
         return {};
     const QString shown = QDir::toNativeSeparators(path);
-    return QStringLiteral("Warning: other users can %1 %2; make it yours alone with: chmod 600 %2")
-        .arg(read && write ? QStringLiteral("read and change")
-             : read        ? QStringLiteral("read")
-                           : QStringLiteral("change"),
-             shown);
+    const char* const warning =
+        read && write ? QT_TRANSLATE_NOOP(
+            "Routines", "Warning: other users can read and change %1; make it yours alone with: chmod 600 %1")
+        : read
+            ? QT_TRANSLATE_NOOP("Routines", "Warning: other users can read %1; make it yours alone with: chmod 600 %1")
+            : QT_TRANSLATE_NOOP("Routines",
+                                "Warning: other users can change %1; make it yours alone with: chmod 600 %1");
+    return Translations::text("Routines", warning).arg(shown);
 }
 
 } // namespace trevisk

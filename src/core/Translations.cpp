@@ -1,6 +1,7 @@
 #include "core/Translations.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QLibraryInfo>
 #include <QTranslator>
 
@@ -57,6 +58,20 @@ QLocale Translations::systemLocale()
     if (messages.isEmpty() || messages == "C" || messages.startsWith("C.") || messages == "POSIX")
         return QLocale::c();
     return QLocale::system();
+}
+
+QLocale Translations::shownLocale()
+{
+    const QLocale system = systemLocale();
+    if (const Loaded& state = loaded(); state.program) {
+        const QLocale language(state.program->language());
+        return language.language() == system.language() ? system : language;
+    }
+    // Nothing loaded here (the window module's copy of this library loads nothing itself): the
+    // system's forms where the program speaks its language, so that no English text gets them.
+    const bool spoken =
+        QFile::exists(QStringLiteral(":/i18n/trevisk_%1.qm").arg(QLocale::languageToCode(system.language())));
+    return spoken ? system : QLocale::c();
 }
 
 void Translations::load(const QLocale& locale)

@@ -22,6 +22,9 @@ public:
     // The locale whose language the user reads: QLocale::system() (LANGUAGE, LC_ALL, LC_MESSAGES,
     // LANG), except that a C or POSIX locale means the untranslated texts, as gettext does.
     static QLocale systemLocale();
+    // The locale for the numbers and dates a person reads: the loaded language's (the system's when
+    // it is the same); with English texts the C locale's forms, so that English reads as it always has.
+    static QLocale shownLocale();
 };
 
 } // namespace trevisk

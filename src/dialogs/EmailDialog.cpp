@@ -20,7 +20,7 @@ namespace trevisk {
 
 namespace {
 
-constexpr char StoredPasswordHint[] = "stored; type a new one to replace it";
+constexpr char StoredPasswordHint[] = QT_TRANSLATE_NOOP("trevisk::EmailDialog", "stored; type a new one to replace it");
 
 QLineEdit* lineEdit(const char* name, QWidget* parent)
 {
@@ -179,7 +179,7 @@ void EmailDialog::load()
     // The password is never shown back; the box only says that one is kept.
     m_storedPassword = s.password;
     if (!m_storedPassword.isEmpty())
-        m_password->setPlaceholderText(QString::fromLatin1(StoredPasswordHint));
+        m_password->setPlaceholderText(tr(StoredPasswordHint));
     m_from->setText(s.from == m_defaultFrom ? QString() : s.from);
     m_caFile->setText(s.caFile);
 }

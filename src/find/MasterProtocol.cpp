@@ -2,6 +2,8 @@
 
 #include "core/Catalogue.h"
 
+#include <QCoreApplication>
+
 namespace trevisk {
 
 namespace {
@@ -69,7 +71,7 @@ MasterReply readQuake3(const QByteArray& datagram, qsizetype start, bool extende
     qsizetype at = start;
     while (at < datagram.size()) {
         if (reply.endMark)
-            return refuse(reply, QStringLiteral("bytes after the end mark"));
+            return refuse(reply, QCoreApplication::translate("MasterProtocol", "bytes after the end mark"));
         const char mark = datagram[at];
         if (mark == '\\' && datagram.mid(at + 1, EndOfTransmission.size()) == EndOfTransmission) {
             reply.endMark = true;
@@ -78,9 +80,12 @@ MasterReply readQuake3(const QByteArray& datagram, qsizetype start, bool extende
         }
         const int size = mark == '\\' ? IPv4Entry : (mark == '/' && extended ? IPv6Entry : 0);
         if (size == 0)
-            return refuse(reply, QStringLiteral("unexpected byte %1 at offset %2").arg(quint8(mark)).arg(at));
+            return refuse(reply,
+                          QCoreApplication::translate("MasterProtocol", "unexpected byte %1 at offset %2")
+                              .arg(quint8(mark))
+                              .arg(at));
         if (datagram.size() - at - 1 < size)
-            return refuse(reply, QStringLiteral("truncated entry at offset %1").arg(at));
+            return refuse(reply, QCoreApplication::translate("MasterProtocol", "truncated entry at offset %1").arg(at));
         keep(reply, size == IPv4Entry ? ipv4At(datagram, at + 1) : ipv6At(datagram, at + 1));
         at += 1 + size;
     }
@@ -94,7 +99,9 @@ MasterReply readPlain(const QByteArray& datagram, qsizetype start, bool paged)
     reply.recognised = true;
     const qsizetype body = datagram.size() - start;
     if (body % IPv4Entry != 0)
-        return refuse(reply, QStringLiteral("a list of %1 bytes is no whole number of entries").arg(body));
+        return refuse(reply,
+                      QCoreApplication::translate("MasterProtocol", "a list of %1 bytes is no whole number of entries")
+                          .arg(body));
     for (qsizetype at = start; at < datagram.size(); at += IPv4Entry) {
         const ListedAddress entry = ipv4At(datagram, at);
         if (paged && at + IPv4Entry == datagram.size()) {
@@ -246,7 +253,7 @@ MasterReply readMasterReply(MasterKind kind, const QByteArray& datagram)
         break;
     }
     MasterReply reply;
-    reply.error = QStringLiteral("not a master's list");
+    reply.error = QCoreApplication::translate("MasterProtocol", "not a master's list");
     return reply;
 }
 
@@ -291,13 +298,13 @@ MasterConversation::Step MasterConversation::take(const QByteArray& datagram)
     m_dropped += reply.dropped;
     m_added = m_list.add(reply.servers);
     if (m_list.isFull()) {
-        m_error = QStringLiteral("the list was cut at %1 servers").arg(m_list.limit());
+        m_error = QCoreApplication::translate("MasterProtocol", "the list was cut at %1 servers").arg(m_list.limit());
         m_ended = true;
         return Step::Done;
     }
     m_fruitless = m_added.empty() ? m_fruitless + 1 : 0;
     if (m_fruitless > MaxFruitless) {
-        m_error = QStringLiteral("the master repeats itself");
+        m_error = QCoreApplication::translate("MasterProtocol", "the master repeats itself");
         m_ended = true;
         return Step::Done;
     }
@@ -317,7 +324,7 @@ MasterConversation::Step MasterConversation::take(const QByteArray& datagram)
         }
         const QString seed = reply.last->text();
         if (m_seeds.contains(seed)) {
-            m_error = QStringLiteral("the pages loop back to %1").arg(seed);
+            m_error = QCoreApplication::translate("MasterProtocol", "the pages loop back to %1").arg(seed);
             m_ended = true;
             return Step::Done;
         }

@@ -30,7 +30,7 @@ void MasterQuery::start()
         m_lookup = -1;
         const QList<QHostAddress> addresses = info.addresses();
         if (addresses.isEmpty()) {
-            finish(QStringLiteral("cannot resolve %1").arg(m_master.host));
+            finish(tr("cannot resolve %1").arg(m_master.host));
             return;
         }
         // IPv4 first: it is what every master listens on.
@@ -49,7 +49,7 @@ void MasterQuery::stop()
     if (m_lookup >= 0)
         QHostInfo::abortHostLookup(m_lookup);
     m_lookup = -1;
-    finish(QStringLiteral("stopped"));
+    finish(tr("stopped"));
 }
 
 void MasterQuery::resolved(const QHostAddress& address)
@@ -123,10 +123,10 @@ void MasterQuery::timedOut()
     }
     if (!m_answered) {
         const QString refused = m_conversation.error();
-        finish(refused.isEmpty() ? QStringLiteral("no answer") : QStringLiteral("no list: ") + refused);
+        finish(refused.isEmpty() ? tr("no answer") : tr("no list: %1").arg(refused));
         return;
     }
-    finish(QStringLiteral("the list stopped before its end mark: it may be incomplete"));
+    finish(tr("the list stopped before its end mark: it may be incomplete"));
 }
 
 void MasterQuery::finish(const QString& error)

@@ -2,13 +2,21 @@
 
 #include "alerts/UptimeLog.h"
 #include "core/Routines.h"
+#include "core/Translations.h"
+#include "query/AnswerCheck.h"
 #include "status/StatusModel.h"
 
+#include <QCoreApplication>
 #include <QTextStream>
 
 namespace trevisk {
 
 namespace {
+
+QString shown(const char* text)
+{
+    return QCoreApplication::translate("StatusTable", text);
+}
 
 QString cell(const QString& text, int width)
 {
@@ -44,32 +52,40 @@ void writeStatusTable(const StatusModel& status,
         write(text);
         text.resize(0); // keeps its capacity for the next piece
     };
-    out << cell(QStringLiteral("Game"), 22) << ' ' << cell(QStringLiteral("Address"), 24) << ' '
-        << cell(QStringLiteral("State"), 10) << ' ' << cell(QStringLiteral("Name"), 28) << ' '
-        << cell(QStringLiteral("Ping"), 5) << ' ' << cell(QStringLiteral("Players"), 8) << ' '
-        << cell(QStringLiteral("Map"), 14) << ' ';
+    const QLocale locale = Translations::shownLocale();
+    out << cell(shown(QT_TRANSLATE_NOOP("StatusTable", "Game")), 22) << ' '
+        << cell(shown(QT_TRANSLATE_NOOP("StatusTable", "Address")), 24) << ' '
+        << cell(shown(QT_TRANSLATE_NOOP("StatusTable", "State")), 10) << ' '
+        << cell(shown(QT_TRANSLATE_NOOP("StatusTable", "Name")), 28) << ' '
+        << cell(shown(QT_TRANSLATE_NOOP("StatusTable", "Ping")), 5) << ' '
+        << cell(shown(QT_TRANSLATE_NOOP("StatusTable", "Players")), 8) << ' '
+        << cell(shown(QT_TRANSLATE_NOOP("StatusTable", "Map")), 14) << ' ';
     if (uptime) {
-        out << cell(QStringLiteral("Up day"), 6) << ' ' << cell(QStringLiteral("Up wk"), 6) << ' '
-            << cell(QStringLiteral("Up 30d"), 6) << ' ';
+        out << cell(shown(QT_TRANSLATE_NOOP("StatusTable", "Up day")), 6) << ' '
+            << cell(shown(QT_TRANSLATE_NOOP("StatusTable", "Up wk")), 6) << ' '
+            << cell(shown(QT_TRANSLATE_NOOP("StatusTable", "Up 30d")), 6) << ' ';
     }
-    out << QStringLiteral("Memo") << '\n';
+    out << shown(QT_TRANSLATE_NOOP("StatusTable", "Memo")) << '\n';
     int answered = 0;
     int offline = 0;
     int waiting = 0;
     int bad = 0;
+    // The table's own short state words: the column is ten wide in every language.
     for (const StatusRow& row : status.rows()) {
         QString state;
         if (row.isOffline()) {
-            state = row.state == ServerState::Refused ? QStringLiteral("REFUSED") : QStringLiteral("OFFLINE");
+            state = row.state == ServerState::Refused ? shown(QT_TRANSLATE_NOOP("StatusTable", "REFUSED"))
+                                                      : shown(QT_TRANSLATE_NOOP("StatusTable", "OFFLINE"));
             ++offline;
         } else if (row.state == ServerState::BadAnswer) {
-            state = stateText(row.state);
+            state = shown(QT_TRANSLATE_NOOP("StatusTable", "bad answer"));
             ++bad;
         } else if (row.answered()) {
-            state = QStringLiteral("up");
+            state = shown(QT_TRANSLATE_NOOP("StatusTable", "up"));
             ++answered;
         } else if (row.timeOutCount.value_or(0) > 0) {
-            state = row.state == ServerState::Refused ? stateText(row.state) : stateText(ServerState::NoAnswer);
+            state = row.state == ServerState::Refused ? shown(QT_TRANSLATE_NOOP("StatusTable", "refused"))
+                                                      : shown(QT_TRANSLATE_NOOP("StatusTable", "no answer"));
         } else {
             state = QStringLiteral("...");
             ++waiting;
@@ -80,24 +96,25 @@ void writeStatusTable(const StatusModel& status,
             << cell(row.players.value_or(QString()), 8) << ' ' << cell(row.map.value_or(QString()), 14) << ' ';
         if (uptime) {
             const UptimeShares shares = uptime->shares(row.address, now);
-            out << cell(UptimeLog::percent(shares.day), 6) << ' ' << cell(UptimeLog::percent(shares.week), 6) << ' '
-                << cell(UptimeLog::percent(shares.month), 6) << ' ';
+            out << cell(UptimeLog::percent(shares.day, locale), 6) << ' '
+                << cell(UptimeLog::percent(shares.week, locale), 6) << ' '
+                << cell(UptimeLog::percent(shares.month, locale), 6) << ' ';
         }
         out << visibleText(row.server) << '\n';
         if (!row.stateReason.isEmpty())
-            out << QStringLiteral("    ") << visibleText(row.stateReason) << '\n';
+            out << QStringLiteral("    ") << visibleText(shownReason(row.stateReason)) << '\n';
         out.flush();
         if (text.size() >= PieceChars)
             flush();
     }
-    out << QStringLiteral("Servers: %1, answered: %2, offline: %3, not answered yet: %4")
-               .arg(status.rowCount())
-               .arg(answered)
-               .arg(offline)
-               .arg(waiting);
+    out << shown(QT_TRANSLATE_NOOP("StatusTable", "Servers: %1, answered: %2, offline: %3, not answered yet: %4"))
+               .arg(locale.toString(status.rowCount()),
+                    locale.toString(answered),
+                    locale.toString(offline),
+                    locale.toString(waiting));
     // Named only when there are some, so that scripts reading the line see it as before.
     if (bad > 0)
-        out << QStringLiteral(", bad answers: %1").arg(bad);
+        out << shown(QT_TRANSLATE_NOOP("StatusTable", ", bad answers: %1")).arg(locale.toString(bad));
     out << '\n';
     flush();
 }

@@ -148,33 +148,31 @@ void SmtpMailer::send()
     if (m_message.to.isEmpty())
         return invalid(QStringLiteral("'To' Address not specified!"));
     if (m_connection.server.isEmpty())
-        return invalid(QStringLiteral("SMTP server address not specified!"));
+        return invalid(tr("SMTP server address not specified!"));
     if (!isEnvelopeAddress(m_message.from))
-        return invalid(
-            QStringLiteral("The 'From' address \"%1\" is not a mail address.").arg(printableText(m_message.from)));
+        return invalid(tr("The 'From' address \"%1\" is not a mail address.").arg(printableText(m_message.from)));
     if (!isEnvelopeAddress(m_message.to))
-        return invalid(
-            QStringLiteral("The 'To' address \"%1\" is not a mail address.").arg(printableText(m_message.to)));
+        return invalid(tr("The 'To' address \"%1\" is not a mail address.").arg(printableText(m_message.to)));
     const auto security = parseSmtpSecurity(m_connection.security);
     if (!security) {
-        return invalid(QStringLiteral("The connection security \"%1\" is none of none, starttls and tls.")
+        return invalid(tr("The connection security \"%1\" is none of none, starttls and tls.")
                            .arg(printableText(m_connection.security)));
     }
     const auto address =
         parseSmtpServer(m_connection.server, *security == SmtpSecurity::Tls ? ImplicitTlsPort : SmtpPort);
     if (!address) {
-        return invalid(QStringLiteral("The SMTP server \"%1\" is not a host name with an optional port.")
+        return invalid(tr("The SMTP server \"%1\" is not a host name with an optional port.")
                            .arg(printableText(m_connection.server)));
     }
     QList<QSslCertificate> authorities;
     if (*security != SmtpSecurity::None) {
         if (!QSslSocket::supportsSsl())
-            return invalid(QStringLiteral("TLS is not available on this system."));
+            return invalid(tr("TLS is not available on this system."));
         if (!m_connection.caFile.isEmpty()) {
             authorities = QSslCertificate::fromPath(m_connection.caFile, QSsl::Pem);
             if (authorities.isEmpty()) {
-                return invalid(QStringLiteral("The certificate file \"%1\" cannot be read or holds no certificate.")
-                                   .arg(m_connection.caFile));
+                return invalid(
+                    tr("The certificate file \"%1\" cannot be read or holds no certificate.").arg(m_connection.caFile));
             }
         }
     }
@@ -265,7 +263,7 @@ void SmtpMailer::handleReply(const SmtpReply& reply)
     switch (m_step) {
     case Step::Greeting:
         if (reply.code != 220)
-            return refused(QStringLiteral("The SMTP server %1 refused the connection").arg(serverText()), reply);
+            return refused(tr("The SMTP server %1 refused the connection").arg(serverText()), reply);
         return command("EHLO " + localName(), Step::Ehlo);
     case Step::Ehlo:
         if (reply.code == 250)
@@ -273,52 +271,52 @@ void SmtpMailer::handleReply(const SmtpReply& reply)
         // A server that does not know EHLO answers with a permanent error; it may still know HELO.
         if (reply.code >= 500)
             return command("HELO " + localName(), Step::Helo);
-        return refused(QStringLiteral("The server refused the greeting"), reply);
+        return refused(tr("The server refused the greeting"), reply);
     case Step::Helo:
         if (reply.code != 250)
-            return refused(QStringLiteral("The server refused the greeting"), reply);
+            return refused(tr("The server refused the greeting"), reply);
         return afterHello(reply, false);
     case Step::StartTls:
         if (reply.code != 220)
-            return refused(QStringLiteral("The server refused STARTTLS"), reply);
+            return refused(tr("The server refused STARTTLS"), reply);
         // Anything sent before the handshake could have been slipped in by a third party.
         if (m_reader.hasPending())
-            return fail(QStringLiteral("The server sent more than its reply to STARTTLS."), -1);
+            return fail(tr("The server sent more than its reply to STARTTLS."), -1);
         m_step = Step::Handshake;
         m_watchdog.start();
         m_socket.startClientEncryption();
         return;
     case Step::AuthLoginUser:
         if (reply.code != 334)
-            return refused(QStringLiteral("The server refused the login"), reply);
+            return refused(tr("The server refused the login"), reply);
         return command(m_connection.user.toUtf8().toBase64(), Step::AuthLoginPassword);
     case Step::AuthLoginPassword:
         if (reply.code != 334)
-            return refused(QStringLiteral("The server refused the user name %1").arg(m_connection.user), reply);
+            return refused(tr("The server refused the user name %1").arg(m_connection.user), reply);
         return command(m_connection.password.toUtf8().toBase64(), Step::AuthLoginDone);
     case Step::AuthPlain:
     case Step::AuthLoginDone:
         if (reply.code != 235)
-            return refused(QStringLiteral("The server refused the user name or password"), reply);
+            return refused(tr("The server refused the user name or password"), reply);
         return startMail();
     case Step::MailFrom:
         if (reply.code != 250)
-            return refused(QStringLiteral("The server refused the sender %1").arg(m_message.from), reply);
+            return refused(tr("The server refused the sender %1").arg(m_message.from), reply);
         return command("RCPT TO:<" + m_message.to.toUtf8() + '>', Step::RcptTo);
     case Step::RcptTo:
         if (reply.code != 250 && reply.code != 251)
-            return refused(QStringLiteral("The server refused the recipient %1").arg(m_message.to), reply);
+            return refused(tr("The server refused the recipient %1").arg(m_message.to), reply);
         return command("DATA", Step::Data);
     case Step::Data:
         if (reply.code != 354)
-            return refused(QStringLiteral("The server refused the message"), reply);
+            return refused(tr("The server refused the message"), reply);
         m_step = Step::Message;
         m_socket.write(m_data);
         m_watchdog.start();
         return;
     case Step::Message:
         if (reply.code != 250)
-            return refused(QStringLiteral("The server refused the message"), reply);
+            return refused(tr("The server refused the message"), reply);
         return finish();
     case Step::Quit:
         m_step = Step::Idle;
@@ -328,7 +326,7 @@ void SmtpMailer::handleReply(const SmtpReply& reply)
     case Step::Idle:
     case Step::Connecting:
     case Step::Handshake:
-        return fail(QStringLiteral("The SMTP server %1 spoke out of turn: %2").arg(serverText(), reply.toString()), -1);
+        return fail(tr("The SMTP server %1 spoke out of turn: %2").arg(serverText(), reply.toString()), -1);
     }
 }
 
@@ -337,7 +335,7 @@ void SmtpMailer::afterHello(const SmtpReply& reply, bool extended)
     m_extensions = extended ? reply.lines.mid(1) : QStringList();
     if (m_security == SmtpSecurity::StartTls && !m_tls) {
         if (!offers(m_extensions, QStringLiteral("STARTTLS")))
-            return fail(QStringLiteral("The SMTP server %1 does not offer STARTTLS.").arg(serverText()), -1);
+            return fail(tr("The SMTP server %1 does not offer STARTTLS.").arg(serverText()), -1);
         return command("STARTTLS", Step::StartTls);
     }
     if (!m_connection.user.isEmpty())
@@ -348,8 +346,8 @@ void SmtpMailer::afterHello(const SmtpReply& reply, bool extended)
 void SmtpMailer::startLogin()
 {
     if (!m_tls && !m_socket.peerAddress().isLoopback()) {
-        return fail(QStringLiteral("The password would cross the network unencrypted; "
-                                   "set the connection security to starttls or tls."),
+        return fail(tr("The password would cross the network unencrypted; "
+                       "set the connection security to starttls or tls."),
                     -1);
     }
     const QStringList mechanisms = authMechanisms(m_extensions);
@@ -360,8 +358,8 @@ void SmtpMailer::startLogin()
     if (mechanisms.contains(QLatin1String("LOGIN")))
         return command("AUTH LOGIN", Step::AuthLoginUser);
     if (mechanisms.isEmpty())
-        return fail(QStringLiteral("The SMTP server %1 does not offer a login.").arg(serverText()), -1);
-    fail(QStringLiteral("The SMTP server %1 offers no login this program knows (it offers %2).")
+        return fail(tr("The SMTP server %1 does not offer a login.").arg(serverText()), -1);
+    fail(tr("The SMTP server %1 offers no login this program knows (it offers %2).")
              .arg(serverText(), mechanisms.join(QLatin1Char(' '))),
          -1);
 }
@@ -424,7 +422,7 @@ void SmtpMailer::socketFailed(QAbstractSocket::SocketError socketError)
         return;
     }
     if (!m_sslErrors.isEmpty()) {
-        return fail(QStringLiteral("The certificate of the SMTP server %1 is not trusted: %2")
+        return fail(tr("The certificate of the SMTP server %1 is not trusted: %2")
                         .arg(serverText(), m_sslErrors.join(QStringLiteral("; "))),
                     socketError);
     }
@@ -440,8 +438,7 @@ void SmtpMailer::disconnected()
         m_watchdog.stop();
         return;
     }
-    fail(QStringLiteral("The SMTP server %1 closed the connection.").arg(serverText()),
-         QAbstractSocket::RemoteHostClosedError);
+    fail(tr("The SMTP server %1 closed the connection.").arg(serverText()), QAbstractSocket::RemoteHostClosedError);
 }
 
 void SmtpMailer::watchdogFired()
@@ -453,7 +450,7 @@ void SmtpMailer::watchdogFired()
         m_socket.abort();
         return;
     }
-    fail(QStringLiteral("The SMTP server %1 did not answer within %2 seconds.")
+    fail(tr("The SMTP server %1 did not answer within %2 seconds.")
              .arg(serverText(), QString::number(m_watchdog.interval() / 1000.0)),
          QAbstractSocket::SocketTimeoutError);
 }

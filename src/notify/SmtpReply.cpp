@@ -1,5 +1,7 @@
 #include "notify/SmtpReply.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
 #include <utility>
 
@@ -39,7 +41,7 @@ std::optional<SmtpReply> SmtpReplyReader::next()
         const qsizetype end = m_buffer.indexOf('\n');
         if (end < 0) {
             if (m_buffer.size() > MaxReplyBytes)
-                m_error = QStringLiteral("The server sent a reply line that never ends.");
+                m_error = QCoreApplication::translate("SmtpReply", "The server sent a reply line that never ends.");
             return std::nullopt;
         }
         QByteArray line = m_buffer.left(end);
@@ -51,15 +53,16 @@ std::optional<SmtpReply> SmtpReplyReader::next()
                              });
         const char separator = line.size() > 3 ? line.at(3) : ' ';
         if (!hasCode || (separator != ' ' && separator != '-')) {
-            m_error = QStringLiteral("The server sent something that is not an SMTP reply: %1")
-                          .arg(printableText(QString::fromUtf8(line.left(200))));
+            m_error =
+                QCoreApplication::translate("SmtpReply", "The server sent something that is not an SMTP reply: %1")
+                    .arg(printableText(QString::fromUtf8(line.left(200))));
             return std::nullopt;
         }
         m_lines << printableText(QString::fromUtf8(line.mid(4)));
         m_replyBytes += end + 1;
         if (separator == '-') {
             if (m_replyBytes > MaxReplyBytes)
-                m_error = QStringLiteral("The server sent a reply that never ends.");
+                m_error = QCoreApplication::translate("SmtpReply", "The server sent a reply that never ends.");
             continue;
         }
         SmtpReply reply;

@@ -32,7 +32,7 @@ EngineExchange::Outcome EngineExchange::notOurs(const Context& context, qsizetyp
 {
     Outcome outcome;
     outcome.step = Step::Bad;
-    outcome.reason = QStringLiteral("not a %1 server's answer (%2 bytes)").arg(context.game).arg(size);
+    outcome.reason = reasonText(reason::NotTheGamesAnswer, size, context.game);
     return outcome;
 }
 

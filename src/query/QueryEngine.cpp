@@ -1,6 +1,7 @@
 #include "query/QueryEngine.h"
 
 #include "core/Clock.h"
+#include "query/AnswerCheck.h"
 #include "query/EngineProtocol.h"
 
 #include <QHostInfo>
@@ -361,7 +362,7 @@ void QueryEngine::transmitTo(quint32 id, Client* query, const QHostAddress& addr
     }
     // Nothing can go out: the cycle ends at once, saying why, instead of after every try's time-out.
     query->transmit(-1, {});
-    query->refuse(QStringLiteral("IPv6 is not available on this machine"));
+    query->refuse(reasonText(reason::NoIPv6));
 }
 
 QueryEngine::Endpoint QueryEngine::endpointOf(const QHostAddress& address, quint16 port)

@@ -1,5 +1,7 @@
 #include "query/ServerState.h"
 
+#include "query/AnswerCheck.h"
+
 #include <QCoreApplication>
 
 namespace trevisk {
@@ -62,7 +64,7 @@ QString stateLine(ServerState state, const QString& reason)
 QString shownStateLine(ServerState state, const QString& reason)
 {
     if (state == ServerState::BadAnswer && !reason.isEmpty())
-        return shownStateText(state) + QStringLiteral(": ") + reason;
+        return shownStateText(state) + QStringLiteral(": ") + shownReason(reason);
     return shownStateText(state);
 }
 

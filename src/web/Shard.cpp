@@ -1,6 +1,7 @@
 #include "web/Shard.h"
 
 #include "core/Routines.h"
+#include "core/Translations.h"
 
 #include <QRegularExpression>
 
@@ -23,7 +24,10 @@ std::optional<Shard> parseShard(const QString& text, QString* error)
             return shard;
     }
     if (error) {
-        *error = QStringLiteral("--shard takes K/N, shard K of N with 1 <= K <= N (for example 1/2), not \"%1\"")
+        *error = Translations::text("Shard",
+                                    QT_TRANSLATE_NOOP("Shard",
+                                                      "--shard takes K/N, shard K of N with 1 <= K <= N (for example "
+                                                      "1/2), not \"%1\""))
                      .arg(visibleText(text));
     }
     return std::nullopt;

@@ -1,12 +1,16 @@
 #include "web/StatusPages.h"
 
 #include "core/Routines.h"
+#include "core/Translations.h"
 #include "core/Version.h"
 #include "query/ServerJson.h"
 
+#include <QCoreApplication>
 #include <QJsonObject>
 #include <QTextStream>
 
+#include <algorithm>
+#include <climits>
 #include <functional>
 
 namespace trevisk {
@@ -64,6 +68,24 @@ private:
     QString& m_out;
     QString m_common; // ",name=\"value\"" for each label every sample carries
 };
+
+// The state as a person reads it; in English its key, as the page always showed.
+QString shownState(ServerState state)
+{
+    switch (state) {
+    case ServerState::Waiting:
+        return QCoreApplication::translate("StatusPages", "waiting");
+    case ServerState::Up:
+        return QCoreApplication::translate("StatusPages", "up");
+    case ServerState::NoAnswer:
+        return QCoreApplication::translate("StatusPages", "timeout");
+    case ServerState::Refused:
+        return QCoreApplication::translate("StatusPages", "refused");
+    case ServerState::BadAnswer:
+        return QCoreApplication::translate("StatusPages", "bad_answer");
+    }
+    return {};
+}
 
 } // namespace
 
@@ -177,32 +199,59 @@ QByteArray statusPage(const StatusSnapshot& snapshot, int refreshSeconds)
 {
     // Server names and maps come from the network: shown as text, never as markup.
     const auto html = [](const QString& text) { return visibleText(text).toHtmlEscaped(); };
+    const auto shown = [](const char* text) {
+        return QCoreApplication::translate("StatusPages", text).toHtmlEscaped();
+    };
+    // The page speaks the monitor's language; an English page names none, as it always did.
+    const QLocale locale = Translations::shownLocale();
+    const QString code = QCoreApplication::translate("StatusPages", "en", "the page's language code (HTML lang)");
+    const QString language = code == QLatin1String("en") ? QString() : QStringLiteral(" lang=\"%1\"").arg(code);
     QString page;
     QTextStream out(&page);
-    out << "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\">"
+    out << "<!DOCTYPE html>\n<html" << language << "><head><meta charset=\"utf-8\">"
         << "<meta http-equiv=\"refresh\" content=\"" << refreshSeconds << "\">"
         << "<title>Trevisk</title><style>"
         << "body{font-family:sans-serif;margin:1em}table{border-collapse:collapse}"
         << "td,th{padding:.2em .6em;border-bottom:1px solid #ccc;text-align:left}"
         << ".up{color:#070}.timeout,.refused,.bad_answer{color:#b00}.waiting{color:#777}"
         << "</style></head><body>\n<h1>Trevisk " << QLatin1String(VersionText) << "</h1>\n"
-        << "<table><tr><th>Game</th><th>Address</th><th>State</th><th>Name</th><th>Map</th>"
-        << "<th>Players</th><th>Ping</th><th>Friends</th></tr>\n";
+        << "<table><tr>";
+    for (const char* heading : {QT_TRANSLATE_NOOP("StatusPages", "Game"),
+                                QT_TRANSLATE_NOOP("StatusPages", "Address"),
+                                QT_TRANSLATE_NOOP("StatusPages", "State"),
+                                QT_TRANSLATE_NOOP("StatusPages", "Name"),
+                                QT_TRANSLATE_NOOP("StatusPages", "Map"),
+                                QT_TRANSLATE_NOOP("StatusPages", "Players"),
+                                QT_TRANSLATE_NOOP("StatusPages", "Ping"),
+                                QT_TRANSLATE_NOOP("StatusPages", "Friends")})
+        out << "<th>" << shown(heading) << "</th>";
+    out << "</tr>\n";
     for (const ServerSnapshot& server : snapshot.servers) {
         const StatusRow& row = server.row;
         const QString state = QString(stateKey(server.state));
         const bool up = server.state == ServerState::Up;
         out << "<tr><td>" << html(row.game) << "</td><td>" << html(row.address) << "</td><td class=\"" << state << "\">"
-            << state << "</td><td>" << html(row.name.value_or(QString())) << "</td><td>"
-            << html(row.map.value_or(QString())) << "</td><td>"
+            << shownState(server.state).toHtmlEscaped() << "</td><td>" << html(row.name.value_or(QString()))
+            << "</td><td>" << html(row.map.value_or(QString())) << "</td><td>"
             << (up ? html(row.players.value_or(QString())) : QString()) << "</td><td>"
-            << (up && row.ping ? QString::number(*row.ping) + QStringLiteral(" ms") : QString()) << "</td><td>"
-            << (up && row.friends ? QString::number(*row.friends) : QString()) << "</td></tr>\n";
+            << (up && row.ping ? shown(QT_TRANSLATE_NOOP("StatusPages", "%1 ms")).arg(locale.toString(*row.ping))
+                               : QString())
+            << "</td><td>" << (up && row.friends ? locale.toString(*row.friends) : QString()) << "</td></tr>\n";
     }
+    // The number is the locale's; %1 stands for it in every plural form.
+    const auto counted = [&](const char* text, quint64 count) {
+        return QCoreApplication::translate("StatusPages", text, nullptr, int(std::min<quint64>(count, INT_MAX)))
+            .toHtmlEscaped()
+            .arg(locale.toString(count));
+    };
     const QueryEngine::Counters& c = snapshot.counters;
-    out << "</table>\n<p>" << c.queriesSent << " queries sent, " << c.answers << " answers, " << c.timeOuts
-        << " time-outs, " << c.answerErrors << " answer errors. "
-        << "<a href=\"/metrics\">metrics</a> <a href=\"/api/servers\">servers as JSON</a></p>\n</body></html>\n";
+    out << "</table>\n<p>" << counted(QT_TRANSLATE_N_NOOP("StatusPages", "%1 queries sent"), c.queriesSent) << ", "
+        << counted(QT_TRANSLATE_N_NOOP("StatusPages", "%1 answers"), c.answers) << ", "
+        << counted(QT_TRANSLATE_N_NOOP("StatusPages", "%1 time-outs"), c.timeOuts) << ", "
+        << counted(QT_TRANSLATE_N_NOOP("StatusPages", "%1 answer errors"), c.answerErrors) << ". "
+        << "<a href=\"/metrics\">" << shown(QT_TRANSLATE_NOOP("StatusPages", "metrics"))
+        << "</a> <a href=\"/api/servers\">" << shown(QT_TRANSLATE_NOOP("StatusPages", "servers as JSON"))
+        << "</a></p>\n</body></html>\n";
     out.flush();
     return page.toUtf8();
 }

@@ -1,6 +1,7 @@
 #include "web/StatusServer.h"
 
 #include "core/Routines.h"
+#include "core/Translations.h"
 #include "monitor/Monitor.h"
 #include "query/ServerJson.h"
 #include "query/ServerQuery.h"
@@ -96,7 +97,8 @@ std::optional<ListenAddress> parseListenAddress(const QString& text, QString* er
 {
     const auto fail = [&](const QString& why) -> std::optional<ListenAddress> {
         if (error)
-            *error = QStringLiteral("--listen %1: %2").arg(text, why);
+            *error =
+                Translations::text("StatusServer", QT_TRANSLATE_NOOP("StatusServer", "--listen %1: %2")).arg(text, why);
         return std::nullopt;
     };
     ListenAddress where;
@@ -110,7 +112,9 @@ std::optional<ListenAddress> parseListenAddress(const QString& text, QString* er
     bool ok = false;
     const uint number = port.toUInt(&ok);
     if (!ok || number > 65535)
-        return fail(QStringLiteral("expected PORT or ADDRESS:PORT, with a port from 0 to 65535"));
+        return fail(Translations::text(
+            "StatusServer",
+            QT_TRANSLATE_NOOP("StatusServer", "expected PORT or ADDRESS:PORT, with a port from 0 to 65535")));
     where.port = static_cast<quint16>(number);
     if (host.startsWith(QLatin1Char('[')) && host.endsWith(QLatin1Char(']')))
         host = host.mid(1, host.size() - 2);
@@ -118,7 +122,8 @@ std::optional<ListenAddress> parseListenAddress(const QString& text, QString* er
         return where;
     // Only a written address: a name could resolve to more than the user meant to serve.
     if (!where.address.setAddress(host))
-        return fail(QStringLiteral("\"%1\" is not an IP address").arg(host));
+        return fail(Translations::text("StatusServer", QT_TRANSLATE_NOOP("StatusServer", "\"%1\" is not an IP address"))
+                        .arg(host));
     return where;
 }
 
@@ -131,13 +136,20 @@ std::optional<QByteArray> readTokenFile(const QString& path, QString* error, QSt
     };
     // Opening a pipe would wait for a writer, and a device could give without end.
     if (const QString refusal = notRegularFile(path); !refusal.isEmpty())
-        return fail(QStringLiteral("Cannot read the token file: %1").arg(refusal));
+        return fail(
+            Translations::text("StatusServer", QT_TRANSLATE_NOOP("StatusServer", "Cannot read the token file: %1"))
+                .arg(refusal));
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return fail(QStringLiteral("Cannot read the token file %1: %2").arg(path, file.errorString()));
+        return fail(
+            Translations::text("StatusServer", QT_TRANSLATE_NOOP("StatusServer", "Cannot read the token file %1: %2"))
+                .arg(path, file.errorString()));
     const QByteArray token = file.read(MaxTokenFileBytes).split('\n').first().trimmed();
     if (token.isEmpty())
-        return fail(QStringLiteral("The token file %1 holds no token on its first line").arg(path));
+        return fail(
+            Translations::text("StatusServer",
+                               QT_TRANSLATE_NOOP("StatusServer", "The token file %1 holds no token on its first line"))
+                .arg(path));
     if (warning)
         *warning = openSecretWarning(path);
     return token;
@@ -147,8 +159,11 @@ QString exposureWarning(const QHostAddress& bound, bool hasToken)
 {
     if (hasToken || bound.isLoopback())
         return {};
-    return QStringLiteral("Warning: the status on %1 can be read from other machines, by anyone: give it a "
-                          "token with --listen-token FILE, or listen on 127.0.0.1")
+    return Translations::text("StatusServer",
+                              QT_TRANSLATE_NOOP("StatusServer",
+                                                "Warning: the status on %1 can be read from other machines, by "
+                                                "anyone: give it a token with --listen-token FILE, or listen on "
+                                                "127.0.0.1"))
         .arg(bound.toString());
 }
 
@@ -230,7 +245,10 @@ bool StatusServer::listen(const ListenAddress& where, QString* error)
 {
     if (!m_listener.listen(where.address, where.port)) {
         if (error)
-            *error = QStringLiteral("Cannot listen on %1 port %2").arg(where.address.toString()).arg(where.port);
+            *error =
+                Translations::text("StatusServer", QT_TRANSLATE_NOOP("StatusServer", "Cannot listen on %1 port %2"))
+                    .arg(where.address.toString())
+                    .arg(where.port);
         return false;
     }
     m_port = m_listener.serverPort();

@@ -1,9 +1,15 @@
 #include "core/ErrorText.h"
 #include "core/Routines.h"
 #include "core/Sound.h"
+#include "core/Translations.h"
+#include "monitor/StatusTable.h"
+#include "query/AnswerCheck.h"
+#include "status/StatusModel.h"
 #include "support/RecordingSoundPlayer.h"
 #include "support/TestFiles.h"
+#include "web/StatusPages.h"
 
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -54,6 +60,56 @@ private slots:
                  QStringLiteral("a#]0;t#b##c#d##2J").replace(QLatin1Char('#'), stand));
         QCOMPARE(visibleText(QString(QChar(0)) + QChar(0x2028) + QChar(0x85)), stand.repeated(3));
         QCOMPARE(characterCount(QStringLiteral("a\U0001F600b")), 3);
+    }
+
+    // Reasons, the status table and the web page read German under German, numbers in its form;
+    // in English they read as they always have (the reason as the JSON keeps it).
+    void germanShownTexts()
+    {
+        qputenv("LC_ALL", "C"); // whatever the developer's own locale
+        const QString reason = reasonText(reason::NotTheGamesAnswer, 1, QStringLiteral("Halo"));
+        QCOMPARE(reason, QStringLiteral("not a Halo server's answer (1 bytes)"));
+        QCOMPARE(shownReason(reason), reason);
+        StatusModel model;
+        StatusRow bad;
+        bad.game = QStringLiteral("Halo");
+        bad.address = QStringLiteral("127.0.0.1:2302");
+        bad.state = ServerState::BadAnswer;
+        bad.stateReason = reason;
+        model.reset({bad});
+        StatusSnapshot snapshot;
+        snapshot.servers.resize(1);
+        snapshot.servers[0].row = bad;
+        snapshot.servers[0].row.ping = 1234;
+        snapshot.servers[0].state = ServerState::Up;
+        snapshot.counters.queriesSent = 12345;
+        snapshot.counters.answers = 1;
+        const QString english = QString::fromUtf8(statusPage(snapshot, 5));
+        QVERIFY(english.contains(QStringLiteral("<html><head>")));
+        QVERIFY(english.contains(QStringLiteral("<th>Game</th><th>Address</th><th>State</th>")));
+        QVERIFY(english.contains(QStringLiteral(">up</td>")));
+        QVERIFY(english.contains(QStringLiteral("1234 ms")));
+        QVERIFY(english.contains(QStringLiteral("<p>12345 queries sent, 1 answers, 0 time-outs, 0 answer errors. ")));
+
+        Translations::load(QLocale(QLocale::German, QLocale::Germany));
+        const auto unload = qScopeGuard([] { Translations::unload(); });
+        const QStringList table = formatStatusTable(model).split(QLatin1Char('\n'));
+        QVERIFY(table[0].startsWith(QStringLiteral("Spiel ")));
+        QVERIFY(table[1].contains(QStringLiteral(" fehlerhaft ")));
+        QCOMPARE(table[2], QStringLiteral("    keine Antwort eines Servers für Halo (1 Byte)"));
+        QCOMPARE(
+            table[3],
+            QStringLiteral("Server: 1, erreichbar: 0, offline: 0, noch ohne Antwort: 0, fehlerhafte Antworten: 1"));
+        QCOMPARE(shownReason(reasonText(reason::SplitPartMisfit, -1, QStringLiteral("3"), QStringLiteral("2"))),
+                 QStringLiteral("Teil 3 von 2 passt nicht zu seiner geteilten Antwort"));
+        QCOMPARE(shownReason(QStringLiteral("no known form")), QStringLiteral("no known form"));
+        const QString page = QString::fromUtf8(statusPage(snapshot, 5));
+        for (const char* german : {"<html lang=\"de\">",
+                                   "<th>Spiel</th><th>Adresse</th><th>Zustand</th>",
+                                   ">erreichbar</td>",
+                                   "1.234 ms",
+                                   "12.345 Anfragen gesendet, 1 Antwort, 0 Zeitüberschreitungen, 0 Antwortfehler. "})
+            QVERIFY2(page.contains(QString::fromUtf8(german)), german);
     }
 };
 

@@ -1,7 +1,7 @@
 trevisk_add_test(core Catalogue LIBS trevisk_core trevisk_testsupport)
 trevisk_add_test(core Settings LIBS trevisk_core trevisk_testsupport)
 trevisk_add_test(core SettingsForm LIBS trevisk_core)
-trevisk_add_test(core Routines LIBS trevisk_core trevisk_testsupport)
+trevisk_add_test(core Routines LIBS trevisk_web trevisk_testsupport)
 # Every text marked for translation has its finished German entry.
 add_test(NAME core.GermanCatalogue
     COMMAND ${CMAKE_COMMAND} -DLUPDATE=$<TARGET_FILE:Qt6::lupdate> -DSOURCES=${PROJECT_SOURCE_DIR}/src

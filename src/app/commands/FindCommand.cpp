@@ -22,8 +22,10 @@ namespace {
 
 constexpr std::chrono::milliseconds ProgressInterval{1000};
 
-const char Usage[] = "Usage: trevisk find GAME [--master HOST:PORT]... [--protocol N] [--name TEXT] [--map TEXT]\n"
-                     "                    [--not-empty] [--not-full] [--json] [--timeout MS]";
+const char Usage[] = QT_TRANSLATE_NOOP("FindCommand",
+                                       "Usage: trevisk find GAME [--master HOST:PORT]... [--protocol N] [--name TEXT] "
+                                       "[--map TEXT]\n"
+                                       "                    [--not-empty] [--not-full] [--json] [--timeout MS]");
 
 // One line a server; what the server sent is shown, never obeyed.
 QString serverLine(const ServerFinder::Found& found)
@@ -33,7 +35,7 @@ QString serverLine(const ServerFinder::Found& found)
         result.answered ? QString::number(result.playerCount()) + QLatin1Char('/') + visibleText(result.maxPlayers)
                         : QString();
     const QString ping = result.answered ? QString::number(result.ping) : QString();
-    const QString state = stateText(result.state);
+    const QString state = shownStateText(result.state);
     const QString line = found.address.leftJustified(22) + QLatin1Char(' ') + players.rightJustified(7)
                          + QLatin1Char(' ') + ping.rightJustified(5) + QStringLiteral("  ") + state.leftJustified(10)
                          + QLatin1Char(' ') + visibleText(result.map).leftJustified(16) + QLatin1Char(' ')
@@ -71,7 +73,7 @@ int runFindCommand(const CommonOptions& options, const QStringList& arguments)
         return 2;
     }
     if (parser.positionalArguments().size() != 1) {
-        printLine(QString::fromLatin1(Usage), stderr);
+        printLine(QCoreApplication::translate("FindCommand", Usage), stderr);
         return 2;
     }
     FindRequest request;

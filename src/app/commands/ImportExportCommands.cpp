@@ -138,8 +138,9 @@ int runImportCommand(const CommonOptions& common, const QStringList& arguments)
         return 1;
     }
     if (!lock) {
-        printLine(QStringLiteral("A Trevisk monitor is using the data folder %1: nothing was imported. "
-                                 "Close it, or import from its window.")
+        printLine(QCoreApplication::translate("ImportExportCommands",
+                                              "A Trevisk monitor is using the data folder %1: nothing was imported. "
+                                              "Close it, or import from its window.")
                       .arg(QDir::toNativeSeparators(dataDir)),
                   stderr);
         return 1;
@@ -169,9 +170,11 @@ int runImportCommand(const CommonOptions& common, const QStringList& arguments)
         printMessage(outcome.message());
         return 0;
     case ImportOutcome::Status::Cancelled:
-        printLine(QStringLiteral("The server list already holds %1 servers: pass --merge to add the new ones, "
-                                 "or --replace to replace the list.")
-                      .arg(stores.servers.rows.size()),
+        printLine(QCoreApplication::translate("ImportExportCommands",
+                                              "The server list already holds %n servers: pass --merge to add the "
+                                              "new ones, or --replace to replace the list.",
+                                              nullptr,
+                                              int(stores.servers.rows.size())),
                   stderr);
         return 2;
     case ImportOutcome::Status::Failed:

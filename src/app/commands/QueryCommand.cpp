@@ -2,6 +2,8 @@
 #include "core/Catalogue.h"
 #include "core/Clock.h"
 #include "core/Routines.h"
+#include "core/Translations.h"
+#include "query/AnswerCheck.h"
 #include "query/QueryEngine.h"
 #include "query/QueryRound.h"
 #include "query/ServerJson.h"
@@ -9,6 +11,7 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFile>
+#include <QLocale>
 #include <QStringDecoder>
 #include <QTextStream>
 
@@ -37,35 +40,50 @@ public:
 QString toText(const QueryRound::Result& result)
 {
     const auto shown = [](const QString& text) { return visibleText(text); };
+    const auto shownText = [](const char* source) { return QCoreApplication::translate("QueryCommand", source); };
+    // Labels are padded to one column whatever their language's length.
+    const auto label = [](const QString& text) {
+        return QStringLiteral("  ") + (text + QLatin1Char(':')).leftJustified(9) + QLatin1Char(' ');
+    };
     QString text;
     QTextStream out(&text);
     out << shown(result.game) << '\t' << shown(result.address) << '\n';
     if (!result.answered) {
         if (result.state == ServerState::BadAnswer)
-            out << "  bad answer: " << shown(result.stateReason) << '\n';
+            out << shownText(QT_TRANSLATE_NOOP("QueryCommand", "  bad answer: %1"))
+                       .arg(shown(shownReason(result.stateReason)))
+                << '\n';
         else if (result.state == ServerState::Refused && !result.stateReason.isEmpty())
-            out << "  refused (" << shown(result.stateReason) << ")\n";
+            out << shownText(QT_TRANSLATE_NOOP("QueryCommand", "  refused (%1)"))
+                       .arg(shown(shownReason(result.stateReason)))
+                << '\n';
         else if (result.state == ServerState::Refused)
-            out << "  refused (nothing listens at the port)\n";
+            out << shownText(QT_TRANSLATE_NOOP("QueryCommand", "  refused (nothing listens at the port)")) << '\n';
         else
-            out << "  no answer (timed out)\n";
+            out << shownText(QT_TRANSLATE_NOOP("QueryCommand", "  no answer (timed out)")) << '\n';
         return text;
     }
-    out << "  Name:     " << shown(result.hostname) << '\n';
-    out << "  Map:      " << shown(result.map) << '\n';
-    out << "  Players:  " << result.playerCount() << " / " << shown(result.maxPlayers) << '\n';
-    out << "  Ping:     " << result.ping << " ms\n";
+    const QLocale locale = Translations::shownLocale();
+    out << label(shownText(QT_TRANSLATE_NOOP("QueryCommand", "Name"))) << shown(result.hostname) << '\n';
+    out << label(shownText(QT_TRANSLATE_NOOP("QueryCommand", "Map"))) << shown(result.map) << '\n';
+    out << label(shownText(QT_TRANSLATE_NOOP("QueryCommand", "Players"))) << locale.toString(result.playerCount())
+        << " / " << shown(result.maxPlayers) << '\n';
+    out << label(shownText(QT_TRANSLATE_NOOP("QueryCommand", "Ping")))
+        << shownText(QT_TRANSLATE_NOOP("QueryCommand", "%1 ms")).arg(locale.toString(result.ping)) << '\n';
     if (result.players && !result.players->empty()) {
-        out << "  Name                             Score    Ping\n";
+        // One blank less than the rows have before the score: the header has always stood so.
+        out << "  " << shownText(QT_TRANSLATE_NOOP("QueryCommand", "Name")).leftJustified(32)
+            << shownText(QT_TRANSLATE_NOOP("QueryCommand", "Score")).rightJustified(6) << ' '
+            << shownText(QT_TRANSLATE_NOOP("QueryCommand", "Ping")).rightJustified(7) << '\n';
         for (const Player& player : *result.players) {
             out << "  " << shown(player.name).leftJustified(32) << ' ' << shown(player.score).rightJustified(6) << ' '
                 << shown(player.ping).rightJustified(7)
                 << (player.time.isEmpty() ? QString() : QStringLiteral("  ") + shown(player.time))
-                << (player.isFriend ? "  (friend)" : "") << '\n';
+                << (player.isFriend ? shownText(QT_TRANSLATE_NOOP("QueryCommand", "  (friend)")) : QString()) << '\n';
         }
     }
     if (!result.settings.empty()) {
-        out << "  Settings:\n";
+        out << "  " << shownText(QT_TRANSLATE_NOOP("QueryCommand", "Settings:")) << '\n';
         for (const ServerSetting& setting : result.settings)
             out << "    " << shown(setting.setting) << " = " << shown(setting.value) << '\n';
     }

@@ -17,7 +17,8 @@ namespace trevisk {
 
 namespace {
 
-constexpr char Usage[] = "Usage: trevisk rcon GAME ADDRESS COMMAND... [--password-file FILE] [--timeout MS]";
+constexpr char Usage[] = QT_TRANSLATE_NOOP(
+    "RconCommand", "Usage: trevisk rcon GAME ADDRESS COMMAND... [--password-file FILE] [--timeout MS]");
 // A long reply comes as a burst of datagrams; it is over once the server has been quiet this long.
 constexpr std::chrono::milliseconds ReplyQuiet{300};
 // However the server answers, the command ends at the latest its time-out and a quiet period after
@@ -74,8 +75,10 @@ std::optional<Arguments> parse(const QStringList& arguments, QString& problem)
                 parsed.timeout = std::chrono::milliseconds(ms);
             }
         } else if (!optionsDone && argument == QLatin1String("--password")) {
-            problem = QStringLiteral("The password is never taken from the command line, where other users could "
-                                     "read it: use --password-file FILE or remember it in the console window.");
+            problem = QCoreApplication::translate("RconCommand",
+                                                  "The password is never taken from the command line, where other "
+                                                  "users could read it: use --password-file FILE or remember it in "
+                                                  "the console window.");
             return std::nullopt;
         } else {
             words << argument;
@@ -162,7 +165,7 @@ int runRconCommand(const CommonOptions& options, const QStringList& arguments)
     QString problem;
     const std::optional<Arguments> parsed = parse(arguments, problem);
     if (!parsed) {
-        printLine(problem + QLatin1Char('\n') + QString::fromLatin1(Usage), stderr);
+        printLine(problem + QLatin1Char('\n') + QCoreApplication::translate("RconCommand", Usage), stderr);
         return BadUsage;
     }
     RconClient client;

@@ -20,11 +20,15 @@ namespace trevisk {
 
 namespace {
 
-const QString Usage = QStringLiteral(
-    "Usage: trevisk servers list\n"
-    "       trevisk servers add GAME ADDRESS [--memo TEXT] [--query-port N] [--manual] [--tray 0|1|2] [--no-mail]\n"
-    "       trevisk servers remove ADDRESS\n"
-    "       trevisk servers snooze ADDRESS 1h|8h|tomorrow|on|off   (on: until turned back on; off: alerts again)");
+QString usage()
+{
+    return QCoreApplication::translate(
+        "ServersCommand",
+        "Usage: trevisk servers list\n"
+        "       trevisk servers add GAME ADDRESS [--memo TEXT] [--query-port N] [--manual] [--tray 0|1|2] [--no-mail]\n"
+        "       trevisk servers remove ADDRESS\n"
+        "       trevisk servers snooze ADDRESS 1h|8h|tomorrow|on|off   (on: until turned back on; off: alerts again)");
+}
 
 // What the monitor keeps beside the list: snoozes and uptime counts.
 struct ServerExtras
@@ -43,7 +47,7 @@ QString describe(const ServerRecord& record, const ServerExtras& extras = {})
         options << QCoreApplication::translate("ServersCommand", "query port %1").arg(*record.option1);
     const int tray = record.tray.value_or(0);
     if (tray != 0)
-        options << (tray == 1 ? QStringLiteral("tray")
+        options << (tray == 1 ? QCoreApplication::translate("ServersCommand", "tray")
                               : QCoreApplication::translate("ServersCommand", "tray by default"));
     if (record.option5.value_or(0) == 1)
         options << QCoreApplication::translate("ServersCommand", "no mail");
@@ -70,8 +74,9 @@ std::unique_ptr<QLockFile> lockForChange(const QString& dataDir)
     if (!lock && !lock.failure.isEmpty()) {
         printLine(lock.failure + QCoreApplication::translate("ServersCommand", " Nothing was changed."), stderr);
     } else if (!lock) {
-        printLine(QStringLiteral("A Trevisk monitor is using the data folder %1: nothing was changed. "
-                                 "Close it, or make the change from its window.")
+        printLine(QCoreApplication::translate("ServersCommand",
+                                              "A Trevisk monitor is using the data folder %1: nothing was changed. "
+                                              "Close it, or make the change from its window.")
                       .arg(QDir::toNativeSeparators(dataDir)),
                   stderr);
     }
@@ -88,7 +93,7 @@ int addServer(const CommonOptions& options, Stores& stores, const QStringList& a
     const QCommandLineOption noMailOption(QStringLiteral("no-mail"));
     parser.addOptions({memoOption, queryPortOption, manualOption, trayOption, noMailOption});
     if (!parser.parse(QStringList{QStringLiteral("add")} + arguments) || parser.positionalArguments().size() != 2) {
-        printLine(parser.errorText().isEmpty() ? Usage : parser.errorText() + QLatin1Char('\n') + Usage, stderr);
+        printLine(parser.errorText().isEmpty() ? usage() : parser.errorText() + QLatin1Char('\n') + usage(), stderr);
         return 2;
     }
     const QString game = parser.positionalArguments().at(0);
@@ -142,7 +147,7 @@ int addServer(const CommonOptions& options, Stores& stores, const QStringList& a
 int removeServer(Stores& stores, const QStringList& arguments)
 {
     if (arguments.size() != 1) {
-        printLine(Usage, stderr);
+        printLine(usage(), stderr);
         return 2;
     }
     const QString address = arguments.first();
@@ -180,7 +185,7 @@ int removeServer(Stores& stores, const QStringList& arguments)
 int snoozeServer(Stores& stores, const QStringList& arguments)
 {
     if (arguments.size() != 2) {
-        printLine(Usage, stderr);
+        printLine(usage(), stderr);
         return 2;
     }
     const QString address = arguments.at(0);
@@ -226,7 +231,7 @@ int runServersCommand(const CommonOptions& options, const QStringList& arguments
     const QString action = arguments.value(0);
     if (action != QLatin1String("list") && action != QLatin1String("add") && action != QLatin1String("remove")
         && action != QLatin1String("snooze")) {
-        printLine(Usage, stderr);
+        printLine(usage(), stderr);
         return 2;
     }
     const QString dataDir = resolveDataDir(options.dataDir, options.programDir);

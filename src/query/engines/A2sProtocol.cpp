@@ -2,6 +2,7 @@
 
 #include "core/Routines.h"
 #include "players/FriendList.h"
+#include "query/AnswerCheck.h"
 #include "query/engines/AnswerText.h"
 
 #include <QtEndian>
@@ -304,7 +305,7 @@ SplitAssembler::Outcome SplitAssembler::add(const QByteArray& datagram)
 {
     using State = Outcome::State;
     if (!isSplitPart(datagram))
-        return {State::Malformed, {}, QStringLiteral("Not a part of a split reply")};
+        return {State::Malformed, {}, reasonText(reason::SplitNotAPart)};
     const qint32 id = qFromLittleEndian<qint32>(datagram.constData() + 4);
     // Source servers mark bzip2-compressed replies by the id's top bit; GoldSrc never compresses.
     if (id < 0 && m_form != Form::GoldSrc && datagram.size() > 9) {
@@ -313,9 +314,7 @@ SplitAssembler::Outcome SplitAssembler::add(const QByteArray& datagram)
         if (total >= 1 && number < total) {
             m_splits.erase(std::remove_if(m_splits.begin(), m_splits.end(), [&](const Split& s) { return s.id == id; }),
                            m_splits.end());
-            return {State::Refused,
-                    {},
-                    QStringLiteral("The server sent a compressed (bzip2) split reply, which is not supported")};
+            return {State::Refused, {}, reasonText(reason::SplitCompressed)};
         }
     }
     auto split = std::find_if(m_splits.begin(), m_splits.end(), [&](const Split& s) { return s.id == id; });
@@ -327,7 +326,7 @@ SplitAssembler::Outcome SplitAssembler::add(const QByteArray& datagram)
         split = m_splits.end() - 1;
     }
     if (split->raw.size() >= std::size_t(MaxParts))
-        return {State::Malformed, {}, QStringLiteral("Too many parts in one split reply")};
+        return {State::Malformed, {}, reasonText(reason::SplitTooManyParts)};
     if (std::find(split->raw.begin(), split->raw.end(), datagram) == split->raw.end())
         split->raw.push_back(datagram);
     if (m_form == Form::Unknown)
@@ -358,16 +357,16 @@ SplitAssembler::Outcome SplitAssembler::tryJoin(Split& split)
             payloadAt = 9;
         } else {
             if (part.size() < 10)
-                return malformed(QStringLiteral("A split part ends before its number"));
+                return malformed(reasonText(reason::SplitNoNumber));
             partTotal = static_cast<quint8>(part.at(8));
             number = static_cast<quint8>(part.at(9));
             payloadAt = m_form == Form::Source ? 12 : 10;
             if (part.size() < payloadAt)
-                return malformed(QStringLiteral("A split part ends before its payload"));
+                return malformed(reasonText(reason::SplitNoPayload));
         }
         if (partTotal < 1 || partTotal > MaxParts || number >= partTotal || (total && partTotal != total))
             return malformed(
-                QStringLiteral("Split part %1 of %2 does not fit its reply").arg(number + 1).arg(partTotal));
+                reasonText(reason::SplitPartMisfit, -1, QString::number(number + 1), QString::number(partTotal)));
         if (!total) {
             total = partTotal;
             payloads.resize(std::size_t(total));
@@ -382,7 +381,7 @@ SplitAssembler::Outcome SplitAssembler::tryJoin(Split& split)
     for (const QByteArray& payload : payloads)
         joined += payload;
     if (!hasPrefix(joined, 0) || joined.size() < HeaderSize)
-        return malformed(QStringLiteral("The joined split reply has no header"));
+        return malformed(reasonText(reason::SplitNoHeader));
     return {State::Complete, joined, {}};
 }
 

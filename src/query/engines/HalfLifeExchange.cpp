@@ -1,5 +1,6 @@
 #include "query/engines/HalfLifeExchange.h"
 
+#include "query/AnswerCheck.h"
 #include "query/EngineProtocol.h"
 #include "query/engines/AnswerText.h"
 #include "query/engines/PlayersResult.h"
@@ -93,7 +94,7 @@ EngineExchange::Outcome HalfLifeExchange::receiveA2s(const QByteArray& datagram,
         // A late answer to an old-dialect try is no news.
         if (m_protocol.recognises(reply))
             return {};
-        return {Step::Bad, {}, QStringLiteral("not an A2S reply (%1 bytes)").arg(reply.size()), {}};
+        return {Step::Bad, {}, reasonText(reason::NotAnA2sReply, reply.size()), {}};
     }
     if (!(m_pending & bit(*kind)))
         return {};
