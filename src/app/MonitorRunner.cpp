@@ -62,7 +62,7 @@ int runMonitorLoop(QCoreApplication& app, AppContext& context, const MonitorRunO
         QCoreApplication::translate("MonitorRunner", "Watching %1 servers, every %2 seconds%3 (list loaded in %4 ms).")
             .arg(monitor.status().rowCount())
             .arg(context.settings.refreshSeconds())
-            .arg(context.settings.noRefresh == 1
+            .arg(context.settings.autoRefreshOff
                      ? QCoreApplication::translate("MonitorRunner", " (auto-refresh is off)")
                      : QString())
             .arg(started.elapsed())

@@ -17,7 +17,7 @@ addFoundServers(Stores& stores, const AppSettings& settings, const QString& game
         form.host = split.host;
         form.port = split.port;
         form.game = game;
-        form.tray = settings.allTray == 1 ? 2 : 0;
+        form.tray = settings.trayByDefault ? 2 : 0;
         form.iconNorm = settings.iconNorm;
         form.iconFriend = settings.iconFriend;
         form.iconOff = settings.iconOff;

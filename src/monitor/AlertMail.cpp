@@ -19,7 +19,7 @@ AlertMail::~AlertMail()
 
 bool AlertMail::isDue(const StatusRow& row) const
 {
-    if (!m_settings.enabled || row.emailNotify != 0 || m_inFlight.contains(row.address))
+    if (!m_settings.enabled || row.noAlertMail || m_inFlight.contains(row.address))
         return false;
     if (row.timeOutCount.value_or(0) < m_settings.timeOutThreshold())
         return false;

@@ -45,7 +45,7 @@ FriendList friendListOf(const AppContext& context)
 
 int queryPortOf(const ServerRecord& record)
 {
-    return record.option1.value_or(0);
+    return record.queryPort.value_or(0);
 }
 
 QString dataFile(const AppContext& context, const char* name)
@@ -104,7 +104,7 @@ void Monitor::applySettings()
 {
     const AppSettings& settings = m_services.context.settings;
     m_engine.setRefreshInterval(std::chrono::seconds(settings.refreshSeconds()));
-    m_engine.setScheduleEnabled(settings.noRefresh != 1);
+    m_engine.setScheduleEnabled(!settings.autoRefreshOff);
     m_engine.setFriendList(friendListOf(m_services.context));
     if (m_services.popups) {
         m_services.popups->setColours(settings.notifyFore, settings.notifyBack);
@@ -122,25 +122,25 @@ const SettingsTable* Monitor::serverSettings(const QString& address) const
 
 ServerQuery* Monitor::queryFor(const QString& address) const
 {
-    const int index = m_ctrlIndex.value(address, -1);
-    return index < 0 ? nullptr : m_ctrl[static_cast<size_t>(index)].get();
+    const int index = m_queryIndex.value(address, -1);
+    return index < 0 ? nullptr : m_queries[static_cast<size_t>(index)].get();
 }
 
 StatusRow Monitor::rowFor(const ServerRecord& record)
 {
     StatusRow row;
-    row.server = record.option2.value_or(QString());
-    row.emailNotify = record.option5.value_or(0);
+    row.memo = record.memo.value_or(QString());
+    row.noAlertMail = record.noAlertMail.value_or(false);
     row.game = record.gameText();
     row.address = record.addressText();
-    row.manRef = QString::number(record.manualRefresh.value_or(0));
+    row.manualRefresh = record.manualRefresh.value_or(false);
     return row;
 }
 
 bool Monitor::trayAtStart(const ServerRecord& record) const
 {
     const int tray = record.tray.value_or(0);
-    return tray == 1 || (tray == 2 && m_services.context.settings.allTray == 1);
+    return tray == 1 || (tray == 2 && m_services.context.settings.trayByDefault);
 }
 
 void Monitor::start()
@@ -170,7 +170,7 @@ void Monitor::updateList()
     for (auto it = m_serverSettings.begin(); it != m_serverSettings.end();)
         it = listed.contains(it.key()) ? std::next(it) : m_serverSettings.erase(it);
     // Servers no longer listed stop, so nothing is queried, shown or mailed for them.
-    for (const auto& query : m_ctrl) {
+    for (const auto& query : m_queries) {
         const QString address = query->address(); // a copy: stopping the object empties its own
         if (address.isEmpty() || listed.contains(address))
             continue;
@@ -186,7 +186,7 @@ void Monitor::updateList()
             rebind(*query, record);
             continue;
         }
-        loadCtrl(record.addressText(), record.gameText(), record.manualRefresh.value_or(0), queryPortOf(record));
+        loadQuery(record.addressText(), record.gameText(), record.manualRefresh.value_or(false), queryPortOf(record));
     }
 }
 
@@ -195,42 +195,42 @@ void Monitor::rebind(ServerQuery& query, const ServerRecord& record)
     // Results belong to one server of one game: they go only when the object serves another.
     if (query.address() != record.addressText() || query.game() != record.gameText())
         query.shutdown();
-    query.init(record.addressText(), record.gameText(), record.manualRefresh.value_or(0), queryPortOf(record));
+    query.init(record.addressText(), record.gameText(), record.manualRefresh.value_or(false), queryPortOf(record));
 }
 
-void Monitor::loadCtrl(const QString& address, const QString& game, int manRefresh, int queryPort)
+void Monitor::loadQuery(const QString& address, const QString& game, bool manualRefresh, int queryPort)
 {
     if (ServerQuery* query = queryFor(address)) {
-        if (query->manRefresh() != manRefresh)
-            query->setManRefresh(manRefresh);
+        if (query->manualRefresh() != manualRefresh)
+            query->setManualRefresh(manualRefresh);
         return;
     }
     int index = -1;
-    if (!m_freeCtrl.empty()) {
-        index = *m_freeCtrl.begin();
-        m_freeCtrl.erase(m_freeCtrl.begin());
+    if (!m_freeQueries.empty()) {
+        index = *m_freeQueries.begin();
+        m_freeQueries.erase(m_freeQueries.begin());
     } else {
         auto query = std::make_unique<ServerQuery>(m_engine);
         ServerQuery* raw = query.get();
         connect(raw, &ServerQuery::serverUpdate, this, [this, raw] { serverUpdate(raw); });
         connect(raw, &ServerQuery::timeOut, this, [this, raw] { serverTimeOut(raw); });
-        m_ctrl.push_back(std::move(query));
-        index = static_cast<int>(m_ctrl.size()) - 1;
+        m_queries.push_back(std::move(query));
+        index = static_cast<int>(m_queries.size()) - 1;
     }
-    m_ctrlIndex.insert(address, index);
-    m_ctrl[static_cast<size_t>(index)]->init(address, game, manRefresh, queryPort);
+    m_queryIndex.insert(address, index);
+    m_queries[static_cast<size_t>(index)]->init(address, game, manualRefresh, queryPort);
 }
 
 void Monitor::stopCtrl(const QString& addressToStop)
 {
     const QString address = addressToStop; // the caller's text may be the object's own, emptied below
-    const int index = m_ctrlIndex.value(address, -1);
+    const int index = m_queryIndex.value(address, -1);
     if (index < 0)
         return;
-    m_ctrl[static_cast<size_t>(index)]->shutdown();
-    m_ctrl[static_cast<size_t>(index)]->setFriends({});
-    m_ctrlIndex.remove(address);
-    m_freeCtrl.insert(index);
+    m_queries[static_cast<size_t>(index)]->shutdown();
+    m_queries[static_cast<size_t>(index)]->setFriends({});
+    m_queryIndex.remove(address);
+    m_freeQueries.insert(index);
 }
 
 void Monitor::refreshServer(const QString& address)
@@ -241,7 +241,7 @@ void Monitor::refreshServer(const QString& address)
 
 void Monitor::refreshAll()
 {
-    for (const auto& query : m_ctrl)
+    for (const auto& query : m_queries)
         query->sendQuery();
 }
 
@@ -295,7 +295,7 @@ void Monitor::addServer()
         return;
     const ServerRecord record = *found;
     m_status.append(rowFor(record));
-    loadCtrl(record.addressText(), record.gameText(), record.manualRefresh.value_or(0), queryPortOf(record));
+    loadQuery(record.addressText(), record.gameText(), record.manualRefresh.value_or(false), queryPortOf(record));
     if (trayAtStart(record))
         showServerWindow(record.addressText(), QString(), record.gameText(), false);
 }
@@ -321,17 +321,17 @@ void Monitor::editServer(const QString& selectedAddress)
     m_status.update(oldAddress, [&](StatusRow& row) {
         const StatusRow fresh = rowFor(record);
         row.address = fresh.address;
-        row.manRef = fresh.manRef;
+        row.manualRefresh = fresh.manualRefresh;
         row.game = fresh.game;
-        row.server = fresh.server;
-        row.emailNotify = fresh.emailNotify;
+        row.memo = fresh.memo;
+        row.noAlertMail = fresh.noAlertMail;
     });
-    const int index = m_ctrlIndex.value(oldAddress, -1);
+    const int index = m_queryIndex.value(oldAddress, -1);
     if (index < 0)
         return;
-    m_ctrlIndex.remove(oldAddress);
-    m_ctrlIndex.insert(record.addressText(), index);
-    rebind(*m_ctrl[static_cast<size_t>(index)], record);
+    m_queryIndex.remove(oldAddress);
+    m_queryIndex.insert(record.addressText(), index);
+    rebind(*m_queries[static_cast<size_t>(index)], record);
 }
 
 void Monitor::delServer(const QString& selectedAddress)
@@ -470,10 +470,10 @@ void Monitor::serverUpdate(ServerQuery* query)
     StatusChanges changes;
     m_status.update(address, [&](StatusRow& row) { changes = applyCycle(row, result); });
 
-    if (changes.mapChanged && (settings.soundEnabled(SoundFavouriteMap) || settings.notifyMap == 1)) {
+    if (changes.mapChanged && (settings.soundEnabled(SoundFavouriteMap) || settings.popupFavouriteMap)) {
         if (findFavouriteMap(m_services.context.stores.favMaps.rows, game, result.map)) {
             const EventText event = eventText(QT_TR_NOOP("%1 is running your favorite map: %2"), hostname, result.map);
-            notifyAbout(address, event.shown, settings.notifyMap == 1, true, SoundFavouriteMap, event.logged);
+            notifyAbout(address, event.shown, settings.popupFavouriteMap, true, SoundFavouriteMap, event.logged);
         }
     }
 
@@ -491,7 +491,7 @@ void Monitor::serverUpdate(ServerQuery* query)
                                              static_cast<int>(query->friends().size()),
                                              result.map,
                                              query->settings(),
-                                             row ? row->actMax : std::nullopt);
+                                             row ? row->maxPlayers : std::nullopt);
         }
     }
 
@@ -508,10 +508,10 @@ void Monitor::serverUpdate(ServerQuery* query)
 
     if (changes.backOnline) {
         const EventText event = eventText(QT_TR_NOOP("%1 is back online!"), hostname);
-        notifyAbout(address, event.shown, settings.nss == 1, true, SoundOnline, event.logged);
+        notifyAbout(address, event.shown, settings.popupStatusChange, true, SoundOnline, event.logged);
     } else if (changes.becameActive) {
         const EventText event = eventText(QT_TR_NOOP("%1 has become active with players..."), hostname);
-        notifyAbout(address, event.shown, settings.nActive == 1, false, SoundActivity, event.logged);
+        notifyAbout(address, event.shown, settings.popupActivity, false, SoundActivity, event.logged);
     }
 }
 
@@ -521,7 +521,7 @@ void Monitor::announceFriends(ServerQuery& query, const PlayerTable& players)
         compareFriends(players, query.playersIncomplete(), query.friends(), m_engine.friendList());
     query.setFriends(changes.present);
     const QString crlf = QStringLiteral("\r\n");
-    const bool popUp = m_services.context.settings.nFriend == 1;
+    const bool popUp = m_services.context.settings.popupFriends;
     if (!changes.wentOff.isEmpty()) {
         const EventText event =
             eventText(QT_TR_NOOP("%1\r\nlogged off from\r\n%2"), changes.wentOff.join(crlf), query.hostname());
@@ -548,7 +548,8 @@ void Monitor::serverTimeOut(ServerQuery* query)
     // The departure is logged like the return; the pop-up switch decides only the pop-up.
     if (wentOffline) {
         const EventText event = eventText(QT_TR_NOOP("%1 has gone offline!"), query->hostname());
-        notifyAbout(address, event.shown, m_services.context.settings.nss == 1, true, SoundOffline, event.logged);
+        notifyAbout(
+            address, event.shown, m_services.context.settings.popupStatusChange, true, SoundOffline, event.logged);
     }
     const StatusRow& row = *m_status.find(address);
     if (alertsSnoozed(address)) {

@@ -73,7 +73,7 @@ public:
     const SettingsTable* serverSettings(const QString& address) const;
     // The query object serving an address, or nullptr.
     ServerQuery* queryFor(const QString& address) const;
-    int queryObjectCount() const { return static_cast<int>(m_ctrl.size()); }
+    int queryObjectCount() const { return static_cast<int>(m_queries.size()); }
 
     // Builds the list and the query objects, and opens the details windows of servers marked for the tray.
     void start();
@@ -82,7 +82,7 @@ public:
     void applySettings();
 
     void updateList();
-    void loadCtrl(const QString& address, const QString& game, int manRefresh, int queryPort);
+    void loadQuery(const QString& address, const QString& game, bool manualRefresh, int queryPort);
     void stopCtrl(const QString& address);
     void refreshServer(const QString& address);
     void refreshAll();
@@ -164,9 +164,9 @@ private:
     // Mostly the query object's own table, shared; a copy only while it lacks a key seen before.
     QHash<QString, std::shared_ptr<const SettingsTable>> m_serverSettings;
 
-    std::vector<std::unique_ptr<ServerQuery>> m_ctrl;
-    QHash<QString, int> m_ctrlIndex; // the first element serving an address
-    std::set<int> m_freeCtrl;        // elements without an address, reused lowest first
+    std::vector<std::unique_ptr<ServerQuery>> m_queries;
+    QHash<QString, int> m_queryIndex; // the first element serving an address
+    std::set<int> m_freeQueries;      // elements without an address, reused lowest first
 };
 
 } // namespace trevisk

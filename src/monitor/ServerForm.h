@@ -19,9 +19,9 @@ struct ServerForm
     QString game;
     QString queryPort;
     QString memo;
-    int tray = 0; // 0 no, 1 yes, 2 as the AllTray setting says
-    int manualRefresh = 0;
-    int noMail = 0;
+    int tray = 0; // 0 no, 1 yes, 2 as the setting trayByDefault says
+    bool manualRefresh = false;
+    bool noAlertMail = false;
     quint32 iconNorm = 0;
     quint32 iconFriend = 0;
     quint32 iconOff = 0;

@@ -24,13 +24,13 @@ StatusChanges applyCycle(StatusRow& row, const CycleResult& result)
     row.colouredName = result.colouredHostname;
     row.map = result.map;
     row.friends = result.friendCount;
-    row.ar = answered ? result.lastRefresh : QDateTime();
+    row.answeredAt = answered ? result.lastRefresh : QDateTime();
     if (answered) {
         row.lastRefresh = result.lastRefresh.time();
         row.state = ServerState::Up;
         row.stateReason.clear();
-        changes.backOnline = row.isOffline();
-        row.timeOut.clear();
+        changes.backOnline = row.offline;
+        row.offline = false;
         row.timeOutCount = 0;
         row.lastMail.reset();
         row.ping = result.ping >= 0 ? std::optional<qint32>(result.ping) : std::nullopt;
@@ -43,9 +43,9 @@ StatusChanges applyCycle(StatusRow& row, const CycleResult& result)
     const QString count = result.reportsPlayerCount ? result.numPlayers : QString::number(rows);
     row.players = count + QLatin1Char('/') + result.maxPlayers;
     if (const auto value = toNumber(count))
-        row.actPlayers = value;
+        row.playerCount = value;
     if (const auto value = toNumber(result.maxPlayers))
-        row.actMax = value;
+        row.maxPlayers = value;
 
     // Activity is judged only once players have been reported at all, or a Half-Life server
     // would "become active" between the two answers of its first cycle.
@@ -67,8 +67,8 @@ bool applyTimeOut(StatusRow& row, ServerState state, const QString& reason)
     row.state = state;
     row.stateReason = reason;
     bool wentOffline = false;
-    if (!row.isOffline() && !row.name.value_or(QString()).isEmpty()) {
-        row.timeOut = QStringLiteral("1");
+    if (!row.offline && !row.name.value_or(QString()).isEmpty()) {
+        row.offline = true;
         wentOffline = true;
     }
     row.timeOutCount = row.timeOutCount.value_or(0) + 1;

@@ -59,7 +59,7 @@ void writeStatusTable(const StatusModel& status,
     int bad = 0;
     for (const StatusRow& row : status.rows()) {
         QString state;
-        if (row.isOffline()) {
+        if (row.offline) {
             state = row.state == ServerState::Refused ? QStringLiteral("REFUSED") : QStringLiteral("OFFLINE");
             ++offline;
         } else if (row.state == ServerState::BadAnswer) {
@@ -83,7 +83,7 @@ void writeStatusTable(const StatusModel& status,
             out << cell(UptimeLog::percent(shares.day), 6) << ' ' << cell(UptimeLog::percent(shares.week), 6) << ' '
                 << cell(UptimeLog::percent(shares.month), 6) << ' ';
         }
-        out << visibleText(row.server) << '\n';
+        out << visibleText(row.memo) << '\n';
         if (!row.stateReason.isEmpty())
             out << QStringLiteral("    ") << visibleText(row.stateReason) << '\n';
         out.flush();

@@ -36,7 +36,7 @@ private slots:
         written.refresh = 120;
         written.logFile = QStringLiteral("/var/log/trevisk, events.log");
         written.iconBack = 0xFFFFFFFF;
-        written.friendColor = 0xFF0000;
+        written.friendColour = 0xFF0000;
         written.soundEnable.at(2) = QStringLiteral("0");
         written.soundPath.at(5) = QStringLiteral("/x/map.wav");
         written.popupStyle = PopupStyle::Both;
@@ -98,9 +98,9 @@ private slots:
         }
         const AppSettings s = AppSettings::load(*openSettings(path), QString());
         QCOMPARE(s.refresh, qint16(30));
-        QCOMPARE(s.nss, qint16(1));
+        QCOMPARE(s.popupStatusChange, true);
         QCOMPARE(s.iconOff, 255u);
-        QCOMPARE(s.logging, qint16(1));
+        QCOMPARE(s.logging, true);
         QCOMPARE(s.popupStyle, PopupStyle::Automatic);
         QCOMPARE(popupStyleNamed(QStringLiteral(" Desktop ")), PopupStyle::Desktop);
         QCOMPARE(toInt16(QStringLiteral("32768")), std::nullopt);
@@ -116,19 +116,19 @@ private slots:
         const auto store = openSettings(dir.filePath(QStringLiteral("trevisk.ini")));
         AppSettings live = AppSettings::defaults(QStringLiteral("/p"));
         AppSettings edited = live;
-        edited.nss = 0;
-        edited.verNotify = 0;
+        edited.popupStatusChange = false;
+        edited.notifyNewVersion = false;
         for (const char* bad : {"soon", "40000"}) {
             const SettingsSave refused = saveSettingsForm(QString::fromLatin1(bad), edited, *store, live);
             QVERIFY(!refused.ok);
             QCOMPARE(refused.field, QStringLiteral("Refresh Interval"));
             QVERIFY(store->allKeys().isEmpty());
-            QCOMPARE(live.nss, qint16(1));
+            QCOMPARE(live.popupStatusChange, true);
         }
         QVERIFY(saveSettingsForm(QStringLiteral(" 3 "), edited, *store, live).ok);
         QCOMPARE(live.refreshSeconds(), 5);
-        QCOMPARE(live.nss, qint16(0));
-        QCOMPARE(live.verNotify, qint16(1));
+        QCOMPARE(live.popupStatusChange, false);
+        QCOMPARE(live.notifyNewVersion, true);
         QCOMPARE(store->value(QStringLiteral("Settings/Refresh")).toString(), QStringLiteral("5"));
         QCOMPARE(store->value(QStringLiteral("Settings/VerNotify")).toString(), QStringLiteral("0"));
         live.refresh = -10;

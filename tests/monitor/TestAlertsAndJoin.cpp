@@ -85,11 +85,11 @@ private slots:
         QVERIFY(f.settle());
         QTRY_COMPARE(f.monitor->status().find(garbage.address())->state, ServerState::BadAnswer);
         const StatusRow& bad = *f.monitor->status().find(garbage.address());
-        QVERIFY(!bad.timeOutCount && !bad.isOffline() && !bad.name && !bad.players);
+        QVERIFY(!bad.timeOutCount && !bad.offline && !bad.name && !bad.players);
         QCOMPARE(bad.stateReason, QStringLiteral("not a Quake 3 server's answer (1 bytes)"));
         QCOMPARE(f.row(never).state, ServerState::Refused);
         QCOMPARE(f.row(never).timeOutCount, 1);
-        QVERIFY(!f.row(never).isOffline());
+        QVERIFY(!f.row(never).offline);
 
         const QString name = *f.row(server).name;
         QSignalSpy started(f.monitor.get(), &Monitor::alertMailStarted);
@@ -97,7 +97,7 @@ private slots:
         server.stop();
         QVERIFY(f.refresh(server));
         QCOMPARE(f.row(server).state, ServerState::Refused);
-        QVERIFY(f.row(server).isOffline());
+        QVERIFY(f.row(server).offline);
         QVERIFY(f.logged.contains(name + QStringLiteral(" has gone offline!")));
         QVERIFY(f.refresh(server));
         QCOMPARE(f.row(server).timeOutCount, 2);
@@ -127,7 +127,7 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(mailed.size(), 1, 5000);
         // A server that never answered is not reported offline, but it is mailed about, named by its
         // address; a blank custom text is not used.
-        QVERIFY(!f.row(server).isOffline());
+        QVERIFY(!f.row(server).offline);
         QVERIFY(f.logged.isEmpty() && f.popped.isEmpty());
         const QString data = SmtpTestServer::data(*smtp.nextMessage());
         QVERIFY(data.contains(QStringLiteral("SUBJECT: ALERT: Server: ") + server.address()
@@ -154,7 +154,7 @@ private slots:
         SimServer& excluded = f.addServer(QStringLiteral("Quake 3"));
         f.setAnswering(quiet, false);
         f.setAnswering(excluded, false);
-        f.context.stores.servers.rows[1].option5 = 1;
+        f.context.stores.servers.rows[1].noAlertMail = true;
         f.start();
         QSignalSpy started(f.monitor.get(), &Monitor::alertMailStarted);
         QSignalSpy failed(f.monitor.get(), &Monitor::alertMailFailed);

@@ -36,7 +36,7 @@ private slots:
         SimServer& server = f.addServer(QStringLiteral("Quake 3"));
         server.state().hostname = "Lab \x9b"
                                   "2J Arena";
-        f.context.settings.nss = 0;
+        f.context.settings.popupStatusChange = false;
         QStringList out;
         QStringList err;
         f.start();
@@ -75,14 +75,14 @@ private slots:
     {
         StatusModel model;
         StatusRow up = statusRow(QStringLiteral("a:1"));
-        up.ar = QDateTime::currentDateTime();
+        up.answeredAt = QDateTime::currentDateTime();
         StatusRow offline = statusRow(QStringLiteral("b:2"), QStringLiteral("Halo"));
-        offline.timeOut = QStringLiteral("1");
+        offline.offline = true;
         StatusRow silent = statusRow(QStringLiteral("c:3"), QStringLiteral("Halo"));
         silent.timeOutCount = 2;
         StatusRow fresh = statusRow(QStringLiteral("d:4"), QStringLiteral("Halo"));
         // A NUL in a memo once ended the printed table there; a line feed in a map would break a row.
-        fresh.server = QStringLiteral("memo%1cut").arg(QChar(0));
+        fresh.memo = QStringLiteral("memo%1cut").arg(QChar(0));
         fresh.map = QStringLiteral("q3dm17\nFORGED");
         StatusRow refused = statusRow(QStringLiteral("e:5"), QStringLiteral("Halo"));
         refused.timeOutCount = 1;
@@ -146,7 +146,7 @@ private slots:
         const ServerFormCheck check = checkServerForm(quake3Form(host, port), QString(), Stores(), &fakeResolver, true);
         QCOMPARE(check.ok ? check.address : check.message, expected);
         if (check.ok)
-            QCOMPARE(check.record.option1, std::optional<qint32>(0));
+            QCOMPARE(check.record.queryPort, std::optional<qint32>(0));
     }
 
     // The stored sizes hold for what the user types as for what an import brings.
@@ -177,7 +177,7 @@ private slots:
         Stores saved(dir.path());
         ServerRecord record;
         record.address = QStringLiteral("127.0.10.1:1");
-        record.option3 = QDateTime(QDate(2020, 1, 1), QTime(0, 0));
+        record.unusedDate = QDateTime(QDate(2020, 1, 1), QTime(0, 0));
         saved.servers.rows.push_back(record);
         saved.custEmail.rows.push_back({QStringLiteral("127.0.10.1:1"), QStringLiteral("old text"), {}});
         const QString edited = QStringLiteral("127.0.10.1:1");
@@ -186,7 +186,7 @@ private slots:
         QCOMPARE(saveServerForm(saved, edited, moved, QStringLiteral("new text")), QString());
         QCOMPARE(saved.servers.rows.size(), size_t(1));
         QCOMPARE(saved.servers.rows[0].addressText(), QStringLiteral("127.0.10.1:2"));
-        QCOMPARE(saved.servers.rows[0].option3, record.option3);
+        QCOMPARE(saved.servers.rows[0].unusedDate, record.unusedDate);
         QCOMPARE(saved.custEmail.rows.size(), size_t(2));
         Stores reread(dir.path());
         RecordingReporter reporter;

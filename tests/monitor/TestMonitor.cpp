@@ -98,7 +98,7 @@ private slots:
         QVERIFY(moved.start());
         f.windows.duringDialog = [&] {
             f.context.stores.servers.rows[0].address = moved.address();
-            f.context.stores.servers.rows[0].option2 = QStringLiteral("memo");
+            f.context.stores.servers.rows[0].memo = QStringLiteral("memo");
         };
         f.windows.dialogAnswer = moved.address();
         QSignalSpy requests(&moved, &SimServer::requestReceived);
@@ -107,8 +107,8 @@ private slots:
         const StatusRow* row = f.monitor->status().find(moved.address());
         QVERIFY(row);
         QCOMPARE(row->name, std::optional<QString>(name));
-        QCOMPARE(row->server, QStringLiteral("memo"));
-        QCOMPARE(row->autoJoin, 1);
+        QCOMPARE(row->memo, QStringLiteral("memo"));
+        QCOMPARE(row->autoJoin, true);
         QCOMPARE(f.monitor->queryObjectCount(), 1);
         QVERIFY(requests.wait(3000));
     }
@@ -149,7 +149,7 @@ private slots:
         QVERIFY(f.refresh(server));
         QVERIFY(f.refresh(server));
         QCOMPARE(f.row(server).timeOutCount, std::optional<qint32>(2));
-        QVERIFY(f.row(server).isOffline());
+        QVERIFY(f.row(server).offline);
         QVERIFY(!f.row(server).ping.has_value());
         f.setAnswering(server, true);
         server.state().players = {player("a"), player("b")};
@@ -158,7 +158,7 @@ private slots:
                                  name + QStringLiteral(" is back online!")};
         QCOMPARE(f.logged, events);
         QCOMPARE(f.popped, events);
-        QVERIFY(!f.row(server).isOffline());
+        QVERIFY(!f.row(server).offline);
         QCOMPARE(f.row(server).timeOutCount, std::optional<qint32>(0));
         QCOMPARE(f.windows.timeOuts.size(), 2);
 
@@ -235,10 +235,10 @@ private slots:
         QVERIFY(f.settle());
         const QString name = *f.row(server).name;
         QCOMPARE(f.logged, QStringList{QStringLiteral("bob logged onto ") + name});
-        f.windows.duringDialog = [&] { f.context.stores.servers.rows[0].option2 = QStringLiteral("memo"); };
+        f.windows.duringDialog = [&] { f.context.stores.servers.rows[0].memo = QStringLiteral("memo"); };
         f.windows.dialogAnswer = server.address();
         f.monitor->editServer(server.address());
-        QCOMPARE(f.row(server).server, QStringLiteral("memo"));
+        QCOMPARE(f.row(server).memo, QStringLiteral("memo"));
         QVERIFY(f.refresh(server));
         QCOMPARE(f.logged.size(), 1);
         f.setAnswering(server, false);
@@ -252,7 +252,7 @@ private slots:
         MonitorFixture f;
         f.start();
         f.context.settings.refresh = 90;
-        f.context.settings.noRefresh = 1;
+        f.context.settings.autoRefreshOff = true;
         f.context.settings.notifyFore = 1;
         f.context.settings.notifyBack = 2;
         f.context.stores.friends.rows = {{QStringLiteral("visor"), {}}};
