@@ -38,11 +38,11 @@ std::vector<ServerRecord> sampleServers()
     quake.address = QStringLiteral("127.0.0.1:27960");
     quake.game = QStringLiteral("Quake 3");
     quake.iconBack = 0xFFFFFF;
-    quake.manualRefresh = 1;
-    quake.option1 = 0;
-    quake.option2 = QStringLiteral("memo & <notes> \"quoted\"");
-    quake.option3 = QDateTime(QDate(2024, 5, 1), QTime(12, 30), Qt::UTC);
-    quake.option4 = 2.5;
+    quake.manualRefresh = true;
+    quake.queryPort = 0;
+    quake.memo = QStringLiteral("memo & <notes> \"quoted\"");
+    quake.unusedDate = QDateTime(QDate(2024, 5, 1), QTime(12, 30), Qt::UTC);
+    quake.unusedNumber = 2.5;
     quake.tray = 1;
     ServerRecord unreal;
     unreal.address = QStringLiteral("127.0.0.2:7777");

@@ -70,10 +70,10 @@ int runDemo(QCoreApplication& app, int statusSeconds, bool withWindows, const De
         ServerRecord record;
         record.address = server->address();
         record.game = QString::fromLatin1(game);
-        record.manualRefresh = 0;
-        record.option1 = 0;
-        record.option2 = QStringLiteral("demo");
-        record.option5 = 1;
+        record.manualRefresh = false;
+        record.queryPort = 0;
+        record.memo = QStringLiteral("demo");
+        record.noAlertMail = true;
         record.tray = withWindows ? 1 : 0;
         stores.servers.rows.push_back(record);
         servers.push_back(std::move(server));

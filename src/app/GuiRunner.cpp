@@ -70,7 +70,7 @@ int runWindows(QApplication& app, AppContext& context, const MonitorRunOptions& 
         if (!options.banner.isEmpty())
             printLine(options.banner);
         const VersionCheck& check = splash.versionCheck();
-        if (check.newerAvailable() && context.settings.verNotify == 1)
+        if (check.newerAvailable() && context.settings.notifyNewVersion)
             upgrade.offer(check.versionFound());
     });
     splash.start(versionUrl(*context.settingsStore));

@@ -66,7 +66,7 @@ int runMonitorLoop(QCoreApplication& app, AppContext& context, const MonitorRunO
                                           nullptr,
                                           monitor.status().rowCount())
                   .arg(context.settings.refreshSeconds())
-                  .arg(context.settings.noRefresh == 1
+                  .arg(context.settings.autoRefreshOff
                            ? QCoreApplication::translate("MonitorRunner", " (auto-refresh is off)")
                            : QString())
                   .arg(started.elapsed())

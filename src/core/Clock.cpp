@@ -16,7 +16,7 @@ QDateTime SystemClock::now() const
 
 qint32 getTicks()
 {
-    // The monotonic reference is the system's start, as the tick count of the platform was.
+    // Milliseconds since the system started, wrapping at 32 bits: pings are differences of two readings.
     QElapsedTimer timer;
     timer.start();
     return static_cast<qint32>(static_cast<quint32>(timer.msecsSinceReference()));

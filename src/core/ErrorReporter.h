@@ -22,7 +22,7 @@ public:
     void showReport(const QString& text) override;
 };
 
-// Error numbers of this program's own failures (the platform's numbers are not available here).
+// The numbers the error reports give this program's failures, one per kind.
 namespace ErrorNumber {
 inline constexpr qint32 FileRead = 53;
 inline constexpr qint32 FileWrite = 75;

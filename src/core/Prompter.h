@@ -45,7 +45,7 @@ public:
     virtual QString openFileName(const QString& title, const QString& filter, const QString& initialFile) = 0;
     virtual QString saveFileName(const QString& title, const QString& filter) = 0;
     // A 0x00BBGGRR colour, or nothing when the user cancelled.
-    virtual std::optional<quint32> pickColor(quint32 initial) = 0;
+    virtual std::optional<quint32> pickColour(quint32 initial) = 0;
     // A small window of its own with these buttons; the index of the one pressed, -1 when cancelled.
     virtual int choose(const QString& title, const QString& text, const QStringList& buttons)
     {

@@ -58,6 +58,16 @@ qint16 readInt16(QSettings& store, const QString& section, const QString& name, 
     return toInt16(value.toString()).value_or(fallback);
 }
 
+namespace {
+
+// A switch is on only when stored as 1; a text that is no 16-bit number takes the default.
+bool readSwitch(QSettings& store, const QString& section, const QString& name, bool fallback)
+{
+    return readInt16(store, section, name, fallback ? 1 : 0) == 1;
+}
+
+} // namespace
+
 quint32 readColour(QSettings& store, const QString& section, const QString& name, quint32 fallback)
 {
     const QVariant value = store.value(section + QLatin1Char('/') + name);
@@ -132,12 +142,12 @@ AppSettings AppSettings::load(QSettings& store, const QString& programDir)
     const QString icon = QStringLiteral("Icon");
     const QString notify = QStringLiteral("Notify");
     s.logFile = readText(store, Section, QStringLiteral("LogFile"), s.logFile);
-    s.logging = readInt16(store, Section, QStringLiteral("Logging"), s.logging);
+    s.logging = readSwitch(store, Section, QStringLiteral("Logging"), s.logging);
     s.refresh = readInt16(store, Section, QStringLiteral("Refresh"), s.refresh);
-    s.allTray = readInt16(store, Section, QStringLiteral("AllTray"), s.allTray);
-    s.nss = readInt16(store, Section, QStringLiteral("NSS"), s.nss);
-    s.nFriend = readInt16(store, Section, QStringLiteral("NFriend"), s.nFriend);
-    s.nActive = readInt16(store, Section, QStringLiteral("NActive"), s.nActive);
+    s.trayByDefault = readSwitch(store, Section, QStringLiteral("AllTray"), s.trayByDefault);
+    s.popupStatusChange = readSwitch(store, Section, QStringLiteral("NSS"), s.popupStatusChange);
+    s.popupFriends = readSwitch(store, Section, QStringLiteral("NFriend"), s.popupFriends);
+    s.popupActivity = readSwitch(store, Section, QStringLiteral("NActive"), s.popupActivity);
     s.icons.normal = readColour(store, icon, QStringLiteral("Norm"), s.icons.normal);
     s.icons.back = readColour(store, icon, QStringLiteral("Back"), s.icons.back);
     s.icons.friendColour = readColour(store, icon, QStringLiteral("Friend"), s.icons.friendColour);
@@ -145,12 +155,12 @@ AppSettings AppSettings::load(QSettings& store, const QString& programDir)
     s.notifyFore = readColour(store, notify, QStringLiteral("Fore"), s.notifyFore);
     s.notifyBack = readColour(store, notify, QStringLiteral("Back"), s.notifyBack);
     s.popupStyle = popupStyleNamed(readText(store, notify, QStringLiteral("Show"), popupStyleName(s.popupStyle)));
-    s.mainTray = readInt16(store, Section, QStringLiteral("MainTray"), s.mainTray);
-    s.friendColor = readColour(store, Section, QStringLiteral("FriendColor"), s.friendColor);
-    s.encryptRcon = readInt16(store, Section, QStringLiteral("EncryptRcon"), s.encryptRcon);
-    s.noRefresh = readInt16(store, Section, QStringLiteral("NoRefresh"), s.noRefresh);
-    s.notifyMap = readInt16(store, Section, QStringLiteral("NotifyMap"), s.notifyMap);
-    s.verNotify = readInt16(store, Section, QStringLiteral("VerNotify"), s.verNotify);
+    s.startInTray = readSwitch(store, Section, QStringLiteral("MainTray"), s.startInTray);
+    s.friendColour = readColour(store, Section, QStringLiteral("FriendColor"), s.friendColour);
+    s.encryptRcon = readSwitch(store, Section, QStringLiteral("EncryptRcon"), s.encryptRcon);
+    s.autoRefreshOff = readSwitch(store, Section, QStringLiteral("NoRefresh"), s.autoRefreshOff);
+    s.popupFavouriteMap = readSwitch(store, Section, QStringLiteral("NotifyMap"), s.popupFavouriteMap);
+    s.notifyNewVersion = readSwitch(store, Section, QStringLiteral("VerNotify"), s.notifyNewVersion);
     const QString audio = QStringLiteral("Audio");
     for (int i = 0; i < SoundSlotCount; ++i) {
         const QString digit = QString::number(i);
@@ -167,13 +177,13 @@ void AppSettings::save(QSettings& store) const
     store.setValue(key("Settings", "LogFile"), logFile);
     store.setValue(key("Settings", "Logging"), number(logging));
     store.setValue(key("Settings", "Refresh"), number(refresh));
-    store.setValue(key("Settings", "AllTray"), number(allTray));
-    store.setValue(key("Settings", "NSS"), number(nss));
-    store.setValue(key("Settings", "NFriend"), number(nFriend));
-    store.setValue(key("Settings", "NotifyMap"), number(notifyMap));
-    store.setValue(key("Settings", "NActive"), number(nActive));
+    store.setValue(key("Settings", "AllTray"), number(trayByDefault));
+    store.setValue(key("Settings", "NSS"), number(popupStatusChange));
+    store.setValue(key("Settings", "NFriend"), number(popupFriends));
+    store.setValue(key("Settings", "NotifyMap"), number(popupFavouriteMap));
+    store.setValue(key("Settings", "NActive"), number(popupActivity));
     store.setValue(key("Settings", "EncryptRcon"), number(encryptRcon));
-    store.setValue(key("Settings", "NoRefresh"), number(noRefresh));
+    store.setValue(key("Settings", "NoRefresh"), number(autoRefreshOff));
     store.setValue(key("Icon", "Norm"), colour(icons.normal));
     store.setValue(key("Icon", "Back"), colour(icons.back));
     store.setValue(key("Icon", "Friend"), colour(icons.friendColour));
@@ -181,9 +191,9 @@ void AppSettings::save(QSettings& store) const
     store.setValue(key("Notify", "Back"), colour(notifyBack));
     store.setValue(key("Notify", "Fore"), colour(notifyFore));
     store.setValue(key("Notify", "Show"), popupStyleName(popupStyle));
-    store.setValue(key("Settings", "MainTray"), number(mainTray));
-    store.setValue(key("Settings", "FriendColor"), colour(friendColor));
-    store.setValue(key("Settings", "VerNotify"), number(verNotify));
+    store.setValue(key("Settings", "MainTray"), number(startInTray));
+    store.setValue(key("Settings", "FriendColor"), colour(friendColour));
+    store.setValue(key("Settings", "VerNotify"), number(notifyNewVersion));
     for (int i = 0; i < SoundSlotCount; ++i) {
         const QString digit = QString::number(i);
         store.setValue(QStringLiteral("Audio/Path") + digit, soundPath.at(i));

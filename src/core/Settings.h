@@ -54,25 +54,25 @@ struct IconColours
     bool operator==(const IconColours&) const = default;
 };
 
-// The general preferences every part reads; colours are 0x00BBGGRR.
+// The general preferences every part reads; colours are 0x00BBGGRR. A switch is stored as "1" or "0".
 struct AppSettings
 {
     QString logFile;
-    qint16 logging = 0;
+    bool logging = false;
     qint16 refresh = 30;
-    qint16 allTray = 0;
-    qint16 nss = 1;
-    qint16 nFriend = 1;
-    qint16 nActive = 1;
+    bool trayByDefault = false;
+    bool popupStatusChange = true;
+    bool popupFriends = true;
+    bool popupActivity = true;
     IconColours icons; // [Icon] Back, Friend, Norm, Off
     quint32 notifyFore = 0xFF0000;
     quint32 notifyBack = 65535;
-    qint16 mainTray = 0;
-    quint32 friendColor = 0xFF0000;
-    qint16 encryptRcon = 0;
-    qint16 noRefresh = 0;
-    qint16 notifyMap = 1;
-    qint16 verNotify = 1;
+    bool startInTray = false;
+    quint32 friendColour = 0xFF0000;
+    bool encryptRcon = false;
+    bool autoRefreshOff = false;
+    bool popupFavouriteMap = true;
+    bool notifyNewVersion = true;
     PopupStyle popupStyle = PopupStyle::Automatic;
     std::array<QString, SoundSlotCount> soundEnable;
     std::array<QString, SoundSlotCount> soundPath;

@@ -27,9 +27,9 @@ saveSettingsForm(const QString& refreshText, const AppSettings& edited, QSetting
         result.number = ErrorNumber::FileWrite;
         return result;
     }
-    const qint16 verNotify = live.verNotify;
+    const bool notifyNewVersion = live.notifyNewVersion;
     live = saved;
-    live.verNotify = verNotify;
+    live.notifyNewVersion = notifyNewVersion;
     result.ok = true;
     return result;
 }

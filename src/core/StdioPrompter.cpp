@@ -31,7 +31,7 @@ QString StdioPrompter::saveFileName(const QString&, const QString&)
     return {};
 }
 
-std::optional<quint32> StdioPrompter::pickColor(quint32)
+std::optional<quint32> StdioPrompter::pickColour(quint32)
 {
     return std::nullopt;
 }

@@ -17,12 +17,12 @@ IconColoursBox::IconColoursBox(Prompter& prompter, const IconColours& colours, Q
 {
     auto* layout = new QGridLayout(this);
     const std::array<std::tuple<const char*, const char*, const char*, quint32*>, 3> samples{
-        {{QT_TRANSLATE_NOOP("trevisk::IconColoursBox", "Normal"), "previewNorm", "colorNorm", &m_colours.normal},
+        {{QT_TRANSLATE_NOOP("trevisk::IconColoursBox", "Normal"), "previewNorm", "colourNorm", &m_colours.normal},
          {QT_TRANSLATE_NOOP("trevisk::IconColoursBox", "Friend"),
           "previewFriend",
-          "colorFriend",
+          "colourFriend",
           &m_colours.friendColour},
-         {QT_TRANSLATE_NOOP("trevisk::IconColoursBox", "Offline"), "previewOff", "colorOff", &m_colours.off}}};
+         {QT_TRANSLATE_NOOP("trevisk::IconColoursBox", "Offline"), "previewOff", "colourOff", &m_colours.off}}};
     int column = 0;
     for (const auto& [caption, previewName, buttonName, colour] : samples) {
         m_previews[column] = new QLabel(this);
@@ -38,7 +38,7 @@ IconColoursBox::IconColoursBox(Prompter& prompter, const IconColours& colours, Q
         ++column;
     }
     auto* background = new QPushButton(tr("Background"), this);
-    background->setObjectName(QStringLiteral("colorBack"));
+    background->setObjectName(QStringLiteral("colourBack"));
     background->setAutoDefault(false);
     connect(background, &QPushButton::clicked, this, [this] { pick(m_colours.back); });
     layout->addWidget(background, 3, 0, 1, 3);
@@ -54,7 +54,7 @@ void IconColoursBox::setColours(const IconColours& colours)
 void IconColoursBox::pick(quint32& colour)
 {
     // Cancelling the colour dialog changes nothing.
-    if (const auto chosen = m_prompter.pickColor(colour)) {
+    if (const auto chosen = m_prompter.pickColour(colour)) {
         colour = *chosen;
         redraw();
     }

@@ -111,7 +111,7 @@ QString QtPrompter::saveFileName(const QString& title, const QString& filter)
     return QFileDialog::getSaveFileName(owner(), title, QString(), filter);
 }
 
-std::optional<quint32> QtPrompter::pickColor(quint32 initial)
+std::optional<quint32> QtPrompter::pickColour(quint32 initial)
 {
     const quint32 start = m_lastColour.value_or(initial);
     const QColor chosen =

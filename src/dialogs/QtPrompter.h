@@ -27,7 +27,7 @@ public:
     Answer askTitled(const QString& title, const QString& text, Icon icon, Buttons buttons) override;
     QString openFileName(const QString& title, const QString& filter, const QString& initialFile) override;
     QString saveFileName(const QString& title, const QString& filter) override;
-    std::optional<quint32> pickColor(quint32 initial) override;
+    std::optional<quint32> pickColour(quint32 initial) override;
     int choose(const QString& title, const QString& text, const QStringList& buttons) override;
 
 private:

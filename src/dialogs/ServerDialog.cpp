@@ -88,7 +88,7 @@ ServerDialog::ServerDialog(AppContext& context, Prompter& prompter, ErrorReporte
     m_tray = named(new QCheckBox(tr("Load to Tray at Startup"), settings), "tray");
     m_tray->setTristate(true);
     // Greyed: the setting "Default Servers to Load to Tray" decides.
-    m_tray->setCheckState(context.settings.allTray == 1 ? Qt::PartiallyChecked : Qt::Unchecked);
+    m_tray->setCheckState(context.settings.trayByDefault ? Qt::PartiallyChecked : Qt::Unchecked);
     m_manual = named(new QCheckBox(tr("Manual Refresh Only"), settings), "manualRefresh");
     m_noMail = named(new QCheckBox(tr("Don't Email Notify"), settings), "noMail");
     auto* custom = namedButton(tr("Custom Email Message"), "customEmail", settings);
@@ -149,11 +149,11 @@ void ServerDialog::loadServer(const QString& address)
     const int tray = record->tray.value_or(0);
     m_tray->setCheckState(tray == 1 ? Qt::Checked : (tray == 2 ? Qt::PartiallyChecked : Qt::Unchecked));
     m_game->setCurrentText(record->gameText());
-    m_manual->setChecked(record->manualRefresh.value_or(0) == 1);
-    if (record->option1)
-        m_queryPort->setText(QString::number(*record->option1));
-    m_memo->setText(record->option2.value_or(QString()));
-    m_noMail->setChecked(record->option5.value_or(0) == 1);
+    m_manual->setChecked(record->manualRefresh.value_or(false));
+    if (record->queryPort)
+        m_queryPort->setText(QString::number(*record->queryPort));
+    m_memo->setText(record->memo.value_or(QString()));
+    m_noMail->setChecked(record->noAlertMail.value_or(false));
     for (const CustomMessage& message : m_context.stores.custEmail.rows) {
         if (message.server == address) {
             m_customText = message.message.value_or(QString());
@@ -179,8 +179,8 @@ ServerForm ServerDialog::form() const
     form.memo = m_memo->text();
     const Qt::CheckState tray = m_tray->checkState();
     form.tray = tray == Qt::Checked ? 1 : (tray == Qt::PartiallyChecked ? 2 : 0);
-    form.manualRefresh = m_manual->isChecked() ? 1 : 0;
-    form.noMail = m_noMail->isChecked() ? 1 : 0;
+    form.manualRefresh = m_manual->isChecked();
+    form.noAlertMail = m_noMail->isChecked();
     form.icons = m_icons->colours();
     form.customText = m_customText;
     return form;

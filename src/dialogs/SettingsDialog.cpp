@@ -78,7 +78,7 @@ SettingsDialog::SettingsDialog(const SettingsDialogServices& services, QWidget* 
     const AppSettings& s = services.settings;
     m_notifyFore = s.notifyFore;
     m_notifyBack = s.notifyBack;
-    m_friendColour = s.friendColor;
+    m_friendColour = s.friendColour;
     setWindowTitle(tr("Settings"));
 
     auto* general = new QGroupBox(tr("Settings"), this);
@@ -97,20 +97,22 @@ SettingsDialog::SettingsDialog(const SettingsDialogServices& services, QWidget* 
     generalLayout->addWidget(labelFor(tr("Refresh Interval"), m_refresh), 0, 0);
     generalLayout->addWidget(m_refresh, 0, 1);
     generalLayout->addWidget(new QLabel(tr("seconds"), general), 0, 2);
-    m_mainTray = checkBox(
-        QT_TRANSLATE_NOOP("trevisk::SettingsDialog", "Start Main Window in Tray"), "mainTray", s.mainTray, general);
+    m_startInTray = checkBox(
+        QT_TRANSLATE_NOOP("trevisk::SettingsDialog", "Start Main Window in Tray"), "mainTray", s.startInTray, general);
     m_encrypt = checkBox(QT_TRANSLATE_NOOP("trevisk::SettingsDialog", "Encrypt Saved RCON Passwords"),
                          "encrypt",
                          s.encryptRcon,
                          general);
-    m_allTray = checkBox(
-        QT_TRANSLATE_NOOP("trevisk::SettingsDialog", "Default Servers to Load to Tray"), "allTray", s.allTray, general);
-    m_noRefresh = checkBox(
-        QT_TRANSLATE_NOOP("trevisk::SettingsDialog", "Disable Auto-Refresh"), "noRefresh", s.noRefresh, general);
-    generalLayout->addWidget(m_mainTray, 1, 0, 1, 3);
+    m_trayByDefault = checkBox(QT_TRANSLATE_NOOP("trevisk::SettingsDialog", "Default Servers to Load to Tray"),
+                               "allTray",
+                               s.trayByDefault,
+                               general);
+    m_autoRefreshOff = checkBox(
+        QT_TRANSLATE_NOOP("trevisk::SettingsDialog", "Disable Auto-Refresh"), "noRefresh", s.autoRefreshOff, general);
+    generalLayout->addWidget(m_startInTray, 1, 0, 1, 3);
     generalLayout->addWidget(m_encrypt, 2, 0, 1, 3);
-    generalLayout->addWidget(m_allTray, 3, 0, 1, 3);
-    generalLayout->addWidget(m_noRefresh, 4, 0, 1, 3);
+    generalLayout->addWidget(m_trayByDefault, 3, 0, 1, 3);
+    generalLayout->addWidget(m_autoRefreshOff, 4, 0, 1, 3);
     if (m_services.autostartFolder.isEmpty())
         m_services.autostartFolder = Autostart::defaultFolder();
     m_autostartWas = Autostart(m_services.autostartFolder).enabled();
@@ -122,13 +124,15 @@ SettingsDialog::SettingsDialog(const SettingsDialogServices& services, QWidget* 
 
     auto* visual = new QGroupBox(tr("Visual Notifications"), this);
     auto* visualLayout = new QVBoxLayout(visual);
-    m_nss = checkBox(QT_TRANSLATE_NOOP("trevisk::SettingsDialog", "Server Status Change"), "nss", s.nss, visual);
-    m_nFriend =
-        checkBox(QT_TRANSLATE_NOOP("trevisk::SettingsDialog", "Friends Log On/Off"), "nFriend", s.nFriend, visual);
-    m_nActive = checkBox(QT_TRANSLATE_NOOP("trevisk::SettingsDialog", "Player Activity"), "nActive", s.nActive, visual);
-    m_mapNotify =
-        checkBox(QT_TRANSLATE_NOOP("trevisk::SettingsDialog", "Favorite Map"), "mapNotify", s.notifyMap, visual);
-    for (QCheckBox* box : {m_nss, m_nFriend, m_nActive, m_mapNotify})
+    m_popupStatusChange = checkBox(
+        QT_TRANSLATE_NOOP("trevisk::SettingsDialog", "Server Status Change"), "nss", s.popupStatusChange, visual);
+    m_popupFriends =
+        checkBox(QT_TRANSLATE_NOOP("trevisk::SettingsDialog", "Friends Log On/Off"), "nFriend", s.popupFriends, visual);
+    m_popupActivity =
+        checkBox(QT_TRANSLATE_NOOP("trevisk::SettingsDialog", "Player Activity"), "nActive", s.popupActivity, visual);
+    m_popupFavouriteMap = checkBox(
+        QT_TRANSLATE_NOOP("trevisk::SettingsDialog", "Favorite Map"), "mapNotify", s.popupFavouriteMap, visual);
+    for (QCheckBox* box : {m_popupStatusChange, m_popupFriends, m_popupActivity, m_popupFavouriteMap})
         visualLayout->addWidget(box);
     m_popupStyle = new QComboBox(visual);
     m_popupStyle->setObjectName(QStringLiteral("popupStyle"));
@@ -205,8 +209,8 @@ SettingsDialog::SettingsDialog(const SettingsDialogServices& services, QWidget* 
 
     auto* friendBox = new QGroupBox(tr("Friend Color"), this);
     auto* friendLayout = new QHBoxLayout(friendBox);
-    m_friendSwatch = swatch("friendColor", friendBox);
-    auto* pickFriend = namedButton(QStringLiteral("..."), "pickFriendColor", friendBox);
+    m_friendSwatch = swatch("friendColour", friendBox);
+    auto* pickFriend = namedButton(QStringLiteral("..."), "pickFriendColour", friendBox);
     pickFriend->setAccessibleName(tr("Choose the friend colour"));
     friendLayout->addWidget(new QLabel(tr("Text"), friendBox));
     friendLayout->addWidget(m_friendSwatch);
@@ -230,10 +234,10 @@ SettingsDialog::SettingsDialog(const SettingsDialogServices& services, QWidget* 
     loggingLayout->addWidget(m_logFile, 1, 1);
     loggingLayout->addWidget(saveLog, 1, 2);
 
-    m_verNotify = checkBox(QT_TRANSLATE_NOOP("trevisk::SettingsDialog", "Notify on new version during startup"),
-                           "verNotify",
-                           s.verNotify,
-                           this);
+    m_notifyNewVersion = checkBox(QT_TRANSLATE_NOOP("trevisk::SettingsDialog", "Notify on new version during startup"),
+                                  "verNotify",
+                                  s.notifyNewVersion,
+                                  this);
     auto* saveButton = namedButton(tr("&Save"), "save", this);
     saveButton->setDefault(true);
     auto* cancelButton = namedButton(tr("&Cancel"), "cancel", this);
@@ -254,7 +258,7 @@ SettingsDialog::SettingsDialog(const SettingsDialogServices& services, QWidget* 
     colours->addLayout(right);
     colours->addWidget(logging, 1);
     auto* buttons = new QHBoxLayout;
-    buttons->addWidget(m_verNotify);
+    buttons->addWidget(m_notifyNewVersion);
     buttons->addStretch();
     buttons->addWidget(saveButton);
     buttons->addWidget(cancelButton);
@@ -268,7 +272,7 @@ SettingsDialog::SettingsDialog(const SettingsDialogServices& services, QWidget* 
 
 void SettingsDialog::pickColour(quint32& colour)
 {
-    if (const auto chosen = m_services.prompter.pickColor(colour)) {
+    if (const auto chosen = m_services.prompter.pickColour(colour)) {
         colour = *chosen;
         redraw();
     }
@@ -288,19 +292,19 @@ AppSettings SettingsDialog::edited() const
     AppSettings s = m_services.settings;
     s.logFile = m_logFile->text();
     s.logging = checked(m_logging);
-    s.allTray = checked(m_allTray);
-    s.nss = checked(m_nss);
-    s.nFriend = checked(m_nFriend);
-    s.notifyMap = checked(m_mapNotify);
-    s.nActive = checked(m_nActive);
+    s.trayByDefault = checked(m_trayByDefault);
+    s.popupStatusChange = checked(m_popupStatusChange);
+    s.popupFriends = checked(m_popupFriends);
+    s.popupFavouriteMap = checked(m_popupFavouriteMap);
+    s.popupActivity = checked(m_popupActivity);
     s.encryptRcon = checked(m_encrypt);
-    s.noRefresh = checked(m_noRefresh);
+    s.autoRefreshOff = checked(m_autoRefreshOff);
     s.icons = m_icons->colours();
     s.notifyBack = m_notifyBack;
     s.notifyFore = m_notifyFore;
-    s.mainTray = checked(m_mainTray);
-    s.friendColor = m_friendColour;
-    s.verNotify = checked(m_verNotify);
+    s.startInTray = checked(m_startInTray);
+    s.friendColour = m_friendColour;
+    s.notifyNewVersion = checked(m_notifyNewVersion);
     s.popupStyle = static_cast<PopupStyle>(m_popupStyle->currentData().toInt());
     for (int i = 0; i < SoundSlotCount; ++i) {
         s.soundPath[i] = m_soundPath[i]->text();

@@ -63,17 +63,17 @@ private:
     quint32 m_notifyBack;
     quint32 m_friendColour;
     QComboBox* m_refresh;
-    QCheckBox* m_mainTray;
+    QCheckBox* m_startInTray;
     QCheckBox* m_encrypt;
-    QCheckBox* m_allTray;
-    QCheckBox* m_noRefresh;
+    QCheckBox* m_trayByDefault;
+    QCheckBox* m_autoRefreshOff;
     QCheckBox* m_autostart;
     bool m_autostartWas = false;
     QComboBox* m_popupStyle;
-    QCheckBox* m_nss;
-    QCheckBox* m_nFriend;
-    QCheckBox* m_nActive;
-    QCheckBox* m_mapNotify;
+    QCheckBox* m_popupStatusChange;
+    QCheckBox* m_popupFriends;
+    QCheckBox* m_popupActivity;
+    QCheckBox* m_popupFavouriteMap;
     std::array<QLineEdit*, SoundSlotCount> m_soundPath;
     std::array<QCheckBox*, SoundSlotCount> m_soundEnable;
     IconColoursBox* m_icons;
@@ -82,7 +82,7 @@ private:
     QLabel* m_friendSwatch;
     QCheckBox* m_logging;
     QLineEdit* m_logFile;
-    QCheckBox* m_verNotify;
+    QCheckBox* m_notifyNewVersion;
 };
 
 } // namespace trevisk

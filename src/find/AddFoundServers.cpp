@@ -17,7 +17,7 @@ addFoundServers(Stores& stores, const AppSettings& settings, const QString& game
         form.host = split.host;
         form.port = split.port;
         form.game = game;
-        form.tray = settings.allTray == 1 ? 2 : 0;
+        form.tray = settings.trayByDefault ? 2 : 0;
         form.icons = settings.icons;
         // The hosts are addresses already: nothing is looked up.
         const ServerFormCheck check = checkServerForm(

@@ -21,18 +21,18 @@ AutoJoin::AutoJoin(
 
 void AutoJoin::cJoin()
 {
-    m_status.updateAll([](StatusRow& row) { row.autoJoin = 0; });
+    m_status.updateAll([](StatusRow& row) { row.autoJoin = false; });
 }
 
 bool AutoJoin::isAutoJoin(const QString& address) const
 {
     const StatusRow* row = m_status.find(address);
-    return row && row->autoJoin == 1;
+    return row && row->autoJoin;
 }
 
 void AutoJoin::updateJoin(const QString& address)
 {
-    m_status.update(address, [](StatusRow& row) { row.autoJoin = 1; });
+    m_status.update(address, [](StatusRow& row) { row.autoJoin = true; });
 }
 
 void AutoJoin::cancelAutoJoin()
@@ -105,7 +105,7 @@ void AutoJoin::checkThenLaunch(bool automatic, const QString& address, const QSt
         const bool full = PlayerCounts::of(*row).full();
         if (automatic) {
             // A server that went full or down meanwhile keeps its mark: the next free slot fires it.
-            if (row->autoJoin != 1 || !answered || full)
+            if (!row->autoJoin || !answered || full)
                 return;
             cancelAutoJoin();
             launch(address, game);
@@ -129,7 +129,7 @@ void AutoJoin::checkThenLaunch(bool automatic, const QString& address, const QSt
 bool AutoJoin::fireIfFree(const QString& address, const QString& game)
 {
     const StatusRow* row = m_status.find(address);
-    if (!row || row->autoJoin != 1 || !PlayerCounts::of(*row).hasRoom())
+    if (!row || !row->autoJoin || !PlayerCounts::of(*row).hasRoom())
         return false;
     checkThenLaunch(true, address, game);
     return true;

@@ -137,9 +137,9 @@ completeServerForm(const ServerForm& form, const QString& tag, const Stores& sto
     check.ok = true;
     check.address = address;
     ServerRecord& record = check.record;
-    record.option1 = *portNumber(queryPort);
-    record.option2 = form.memo;
-    record.option5 = form.noMail;
+    record.queryPort = *portNumber(queryPort);
+    record.memo = form.memo;
+    record.noAlertMail = form.noAlertMail;
     record.address = address;
     record.game = form.game;
     record.tray = form.tray;
@@ -200,11 +200,11 @@ QString saveServerForm(Stores& stores, const QString& tag, const ServerFormCheck
     } else {
         // Fields this version does not know, and the ones the dialog never sets, stay as they were.
         ServerRecord updated = check.record;
-        updated.option3 = row->option3;
-        updated.option4 = row->option4;
-        updated.option6 = row->option6;
-        updated.option7 = row->option7;
-        updated.option8 = row->option8;
+        updated.unusedDate = row->unusedDate;
+        updated.unusedNumber = row->unusedNumber;
+        updated.unusedText = row->unusedText;
+        updated.unusedDate2 = row->unusedDate2;
+        updated.unusedNumber2 = row->unusedNumber2;
         updated.extra = row->extra;
         *row = updated;
     }

@@ -22,7 +22,7 @@ struct ServerForm
     QString memo;
     int tray = 0; // 0 no, 1 yes, 2 as the AllTray setting says
     int manualRefresh = 0;
-    int noMail = 0;
+    bool noAlertMail = false;
     IconColours icons;
     QString customText;
 };

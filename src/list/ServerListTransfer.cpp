@@ -124,30 +124,20 @@ std::optional<FieldProblem> checkServerRecord(const ServerRecord& record)
                                                    "the field Game holds \"%1\", which is not a game Trevisk knows")
                            .arg(shown(*record.game)));
     }
-    if (record.option1 && (*record.option1 < 0 || *record.option1 > 65535)) {
+    if (record.queryPort && (*record.queryPort < 0 || *record.queryPort > 65535)) {
         return problem(
             "Option1",
             QCoreApplication::translate("ServerListTransfer",
                                         "the field Option1 (query port) holds %1, which is not a port from 0 to 65535")
-                .arg(*record.option1));
+                .arg(*record.queryPort));
     }
-    struct Range
-    {
-        const char* field;
-        const std::optional<qint32>& value;
-        qint32 highest;
-    };
-    for (const Range& range : {Range{"ManualRefresh", record.manualRefresh, 1},
-                               Range{"Option5", record.option5, 1},
-                               Range{"Tray", record.tray, 2}}) {
-        if (range.value && (*range.value < 0 || *range.value > range.highest)) {
-            return problem(
-                range.field,
-                QCoreApplication::translate("ServerListTransfer", "the field %1 holds %2; it may hold 0 to %3")
-                    .arg(QString::fromLatin1(range.field))
-                    .arg(*range.value)
-                    .arg(range.highest));
-        }
+    // The flags (ManualRefresh, Option5) are 0 or 1 already: the list reader refuses anything else.
+    if (record.tray && (*record.tray < 0 || *record.tray > 2)) {
+        return problem("Tray",
+                       QCoreApplication::translate("ServerListTransfer", "the field %1 holds %2; it may hold 0 to %3")
+                           .arg(QStringLiteral("Tray"))
+                           .arg(*record.tray)
+                           .arg(2));
     }
     for (const auto& [field, colour] : {std::pair{"IconBack", record.iconBack},
                                         std::pair{"IconNorm", record.iconNorm},

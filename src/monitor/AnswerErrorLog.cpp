@@ -22,7 +22,7 @@ void AnswerErrorLog::answerError(const QString& address, const QString& reportTe
     lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     std::fprintf(stderr, "%s: %s\n", address.toLocal8Bit().constData(), lines.toLocal8Bit().constData());
     std::fflush(stderr);
-    if (m_settings.logging != 1 || m_settings.logFile.isEmpty() || !notRegularFile(m_settings.logFile).isEmpty())
+    if (!m_settings.logging || m_settings.logFile.isEmpty() || !notRegularFile(m_settings.logFile).isEmpty())
         return;
     QString oneLine = address + QStringLiteral(": ") + reportText;
     oneLine.replace(QStringLiteral("\r\n"), QStringLiteral(" "));

@@ -89,7 +89,7 @@ void Monitor::applySettings()
 {
     const AppSettings& settings = m_services.context.settings;
     m_engine.setRefreshInterval(std::chrono::seconds(settings.refreshSeconds()));
-    m_engine.setScheduleEnabled(settings.noRefresh != 1);
+    m_engine.setScheduleEnabled(!settings.autoRefreshOff);
     m_engine.setFriendList(friendListOf(m_services.context));
     if (m_services.popups) {
         m_services.popups->setColours(settings.notifyFore, settings.notifyBack);
@@ -102,7 +102,7 @@ void Monitor::applySettings()
 bool Monitor::trayAtStart(const ServerRecord& record) const
 {
     const int tray = record.tray.value_or(0);
-    return tray == 1 || (tray == 2 && m_services.context.settings.allTray == 1);
+    return tray == 1 || (tray == 2 && m_services.context.settings.trayByDefault);
 }
 
 void Monitor::start()
@@ -321,7 +321,7 @@ void Monitor::serverUpdate(ServerQuery* query)
                                               .friendCount = static_cast<int>(query->friends().size()),
                                               .map = result.map,
                                               .settings = query->settings(),
-                                              .maximum = row ? row->actMax : std::nullopt});
+                                              .maximum = row ? row->maxPlayers : std::nullopt});
         }
     }
 

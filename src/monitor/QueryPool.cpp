@@ -10,7 +10,7 @@ namespace {
 
 int queryPortOf(const ServerRecord& record)
 {
-    return record.option1.value_or(0);
+    return record.queryPort.value_or(0);
 }
 
 } // namespace
@@ -41,13 +41,13 @@ QStringList QueryPool::addresses() const
 void QueryPool::load(const ServerRecord& record)
 {
     const QString address = record.addressText();
-    const int manRefresh = record.manualRefresh.value_or(0);
+    const bool manualRefresh = record.manualRefresh.value_or(false);
     if (ServerQuery* query = find(address)) {
         if (query->game() != record.gameText()
             || query->remotePort() != queryPort(record.gameText(), address, queryPortOf(record)))
             rebind(*query, record);
-        else if (query->manRefresh() != manRefresh)
-            query->setManRefresh(manRefresh);
+        else if (query->manualRefresh() != manualRefresh)
+            query->setManualRefresh(manualRefresh);
         return;
     }
     int index = -1;
@@ -60,7 +60,7 @@ void QueryPool::load(const ServerRecord& record)
         index = static_cast<int>(m_objects.size()) - 1;
     }
     m_index.insert(address, index);
-    m_objects[static_cast<size_t>(index)]->init(address, record.gameText(), manRefresh, queryPortOf(record));
+    m_objects[static_cast<size_t>(index)]->init(address, record.gameText(), manualRefresh, queryPortOf(record));
 }
 
 void QueryPool::move(const QString& oldAddress, const ServerRecord& record)
@@ -78,7 +78,7 @@ void QueryPool::rebind(ServerQuery& query, const ServerRecord& record)
     // Results belong to one server of one game: they go only when the object serves another.
     if (query.address() != record.addressText() || query.game() != record.gameText())
         query.shutdown();
-    query.init(record.addressText(), record.gameText(), record.manualRefresh.value_or(0), queryPortOf(record));
+    query.init(record.addressText(), record.gameText(), record.manualRefresh.value_or(false), queryPortOf(record));
 }
 
 void QueryPool::stop(const QString& addressToStop)

@@ -73,7 +73,7 @@ void writeStatusTable(const StatusModel& status,
     // The table's own short state words: the column is ten wide in every language.
     for (const StatusRow& row : status.rows()) {
         QString state;
-        if (row.isOffline()) {
+        if (row.offline) {
             state = row.state == ServerState::Refused ? shown(QT_TRANSLATE_NOOP("StatusTable", "REFUSED"))
                                                       : shown(QT_TRANSLATE_NOOP("StatusTable", "OFFLINE"));
             ++offline;
@@ -100,7 +100,7 @@ void writeStatusTable(const StatusModel& status,
                 << cell(UptimeLog::percent(shares.week, locale), 6) << ' '
                 << cell(UptimeLog::percent(shares.month, locale), 6) << ' ';
         }
-        out << visibleText(row.server) << '\n';
+        out << visibleText(row.memo) << '\n';
         if (!row.stateReason.isEmpty())
             out << QStringLiteral("    ") << visibleText(shownReason(row.stateReason)) << '\n';
         out.flush();

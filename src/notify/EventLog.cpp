@@ -30,7 +30,7 @@ void EventLog::logMessage(const QString& text)
     // Server names and maps are in the text: nothing they hold may start a line or steer a terminal.
     line = visibleText(line);
     const QDateTime stamp = m_clock.now();
-    if (m_settings.logging == 1 && !m_settings.logFile.isEmpty())
+    if (m_settings.logging && !m_settings.logFile.isEmpty())
         appendToFile(m_settings.logFile, stamp, line);
     // The row is kept even when the file could not be written.
     m_notifyLog.push_back({stamp, line});

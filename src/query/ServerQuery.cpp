@@ -56,7 +56,7 @@ ServerQuery::~ServerQuery()
         m_engine.detach(m_id);
 }
 
-void ServerQuery::init(const QString& address, const QString& game, int manRefresh, int queryPortValue)
+void ServerQuery::init(const QString& address, const QString& game, bool manualRefresh, int queryPortValue)
 {
     stopTimers();
     m_retries = 0;
@@ -69,13 +69,13 @@ void ServerQuery::init(const QString& address, const QString& game, int manRefre
         clearResults();
     m_address = address;
     m_game = game;
-    m_manRefresh = manRefresh;
+    m_manualRefresh = manualRefresh;
     m_host = hostPart(address);
     m_remotePort = static_cast<quint16>(queryPort(game, address, queryPortValue));
     // What the exchange learnt of the server holds while its engine stays the same.
     if (m_exchange && &m_exchange->protocol() != m_engine.protocolFor(game))
         m_exchange.reset();
-    if (m_manRefresh == 0)
+    if (!m_manualRefresh)
         scheduleNext(m_engine.now());
     startCycle();
 }
@@ -123,12 +123,12 @@ void ServerQuery::shutdown()
         m_exchange->stop();
 }
 
-void ServerQuery::setManRefresh(int manRefresh)
+void ServerQuery::setManualRefresh(bool manualRefresh)
 {
-    m_manRefresh = manRefresh;
-    if (manRefresh == 1) {
+    m_manualRefresh = manualRefresh;
+    if (manualRefresh) {
         stopTimer(Schedule);
-    } else if (manRefresh == 0 && !timerOn(Schedule) && !m_address.isEmpty()) {
+    } else if (!manualRefresh && !timerOn(Schedule) && !m_address.isEmpty()) {
         scheduleNext(m_engine.now());
     }
 }

@@ -30,20 +30,20 @@ public:
     explicit ServerQuery(QueryEngine& engine, QObject* parent = nullptr);
     ~ServerQuery() override;
 
-    // Starts watching a server: the schedule (unless manRefresh is 1) and a first query at once.
-    void init(const QString& address, const QString& game, int manRefresh, int queryPort = 0);
+    // Starts watching a server: the schedule (unless refreshed only on request) and a first query at once.
+    void init(const QString& address, const QString& game, bool manualRefresh, int queryPort = 0);
     // A query asked for by the owner: a fresh cycle with its own retries.
     void sendQuery();
     // Stops watching: every timer stops and the address and game are emptied.
     void shutdown();
 
-    void setManRefresh(int manRefresh);
+    void setManualRefresh(bool manualRefresh);
     // The friends the owner saw on this server at its previous answer; the query object only keeps them.
     void setFriends(const QStringList& names) { m_friends = names; }
 
     const QString& address() const { return m_address; }
     const QString& game() const { return m_game; }
-    int manRefresh() const { return m_manRefresh; }
+    bool manualRefresh() const { return m_manualRefresh; }
     const QString& hostname() const { return m_hostname; }
     // The name with its colour codes, empty when it has none.
     const QString& colouredHostname() const { return m_colouredHostname; }
@@ -121,7 +121,7 @@ private:
     QString m_game;
     QString m_host;
     quint16 m_remotePort = 0;
-    int m_manRefresh = 0;
+    bool m_manualRefresh = false;
 
     QString m_hostname;
     QString m_colouredHostname;

@@ -186,7 +186,7 @@ void RconWindow::savePassword()
     const RconPasswords::Saved saved = passwords.save(m_address,
                                                       m_password->text(),
                                                       m_remember->isChecked(),
-                                                      m_services.context.settings.encryptRcon == 1,
+                                                      m_services.context.settings.encryptRcon,
                                                       *QRandomGenerator::global());
     m_note->setText(tr("This password is remembered as typed: the scrambled form cannot carry its "
                        "characters."));

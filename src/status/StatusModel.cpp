@@ -42,7 +42,7 @@ int StatusModel::columnCount(const QModelIndex& parent) const
 
 QString StatusModel::style(const StatusRow& row)
 {
-    if (row.manRef == QLatin1String("1"))
+    if (row.manualRefresh)
         return QStringLiteral("ManRef");
     if (!row.answered())
         return QStringLiteral("Dead");
@@ -70,9 +70,9 @@ QVariant StatusModel::data(const QModelIndex& index, int role) const
         return row.game;
     case AddressColumn:
         return row.address;
-    case ArColumn:
+    case AnsweredAtColumn:
         // Formatted when shown: the locale's date-time text is costly to make at every answer.
-        return row.answered() ? QVariant(arText(row.ar)) : QVariant(QString());
+        return row.answered() ? QVariant(answeredAtText(row.answeredAt)) : QVariant(QString());
     case NameColumn:
         // What a server sends is shown on one line, whatever it holds.
         return row.name ? QVariant(visibleText(*row.name)) : QVariant();
@@ -80,8 +80,8 @@ QVariant StatusModel::data(const QModelIndex& index, int role) const
         return optionalValue(row.ping);
     case LastRefreshColumn:
         return row.lastRefresh ? QVariant(lastRefreshText(*row.lastRefresh)) : QVariant();
-    case ManRefColumn:
-        return row.manRef;
+    case ManualRefreshColumn:
+        return row.manualRefresh ? QStringLiteral("1") : QStringLiteral("0");
     case PlayersColumn:
         return optionalValue(row.players);
     case FriendsColumn:
@@ -89,10 +89,10 @@ QVariant StatusModel::data(const QModelIndex& index, int role) const
     case MapColumn:
         return row.map ? QVariant(visibleText(*row.map)) : QVariant();
     case MemoColumn:
-        return visibleText(row.server);
+        return visibleText(row.memo);
     case StateColumn:
         // An offline server says so; its state says how it went.
-        if (row.isOffline())
+        if (row.offline)
             return tr("offline (%1)").arg(shownStateText(row.state));
         return visibleText(shownStateLine(row.state, row.stateReason));
     }
@@ -118,7 +118,7 @@ QVariant StatusModel::headerData(int section, Qt::Orientation orientation, int r
     return section >= 0 && section < ColumnCount ? tr(captions[section]) : QString();
 }
 
-QString StatusModel::arText(const QDateTime& stamp, const QLocale& locale)
+QString StatusModel::answeredAtText(const QDateTime& stamp, const QLocale& locale)
 {
     // Qt's long time format names the time zone too; the general form stops at the seconds.
     QString time;
@@ -161,8 +161,10 @@ int compareRows(const StatusRow& a, const StatusRow& b, int column)
         return compareText(a.game, b.game);
     case StatusModel::AddressColumn:
         return compareText(a.address, b.address);
-    case StatusModel::ArColumn: {
-        const auto stamp = [](const StatusRow& row) { return row.answered() ? std::optional(row.ar) : std::nullopt; };
+    case StatusModel::AnsweredAtColumn: {
+        const auto stamp = [](const StatusRow& row) {
+            return row.answered() ? std::optional(row.answeredAt) : std::nullopt;
+        };
         return compareOptional(stamp(a), stamp(b));
     }
     case StatusModel::NameColumn:
@@ -171,18 +173,18 @@ int compareRows(const StatusRow& a, const StatusRow& b, int column)
         return compareOptional(a.ping, b.ping);
     case StatusModel::LastRefreshColumn:
         return compareOptional(a.lastRefresh, b.lastRefresh);
-    case StatusModel::ManRefColumn:
-        return compareText(a.manRef, b.manRef);
+    case StatusModel::ManualRefreshColumn:
+        return int(a.manualRefresh) - int(b.manualRefresh);
     case StatusModel::PlayersColumn:
-        if (const int players = compareOptional(a.actPlayers, b.actPlayers))
+        if (const int players = compareOptional(a.playerCount, b.playerCount))
             return players;
-        return compareOptional(a.actMax, b.actMax);
+        return compareOptional(a.maxPlayers, b.maxPlayers);
     case StatusModel::FriendsColumn:
         return compareOptional(a.friends, b.friends);
     case StatusModel::MapColumn:
         return compareOptional(a.map, b.map);
     case StatusModel::MemoColumn:
-        return compareText(a.server, b.server);
+        return compareText(a.memo, b.memo);
     case StatusModel::StateColumn:
         return int(a.state) - int(b.state);
     }

@@ -20,11 +20,11 @@ public:
     {
         GameColumn,
         AddressColumn,
-        ArColumn,
+        AnsweredAtColumn,
         NameColumn,
         PingColumn,
         LastRefreshColumn,
-        ManRefColumn,
+        ManualRefreshColumn,
         PlayersColumn,
         FriendsColumn,
         MapColumn,
@@ -55,7 +55,7 @@ public:
 
     static QString style(const StatusRow& row);
     // The AR column's text: the system's short date with the long time, seconds included.
-    static QString arText(const QDateTime& stamp, const QLocale& locale = QLocale::system());
+    static QString answeredAtText(const QDateTime& stamp, const QLocale& locale = QLocale::system());
 
     // A click on a column header: sorts by that column, ascending when the direction flag is
     // off and descending when it is on, then toggles the flag, which carries over between

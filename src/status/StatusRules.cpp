@@ -10,7 +10,7 @@ namespace trevisk {
 
 bool alertMailDue(const EmailSettings& settings, const StatusRow& row, const QDateTime& now)
 {
-    if (!settings.enabled || row.emailNotify != 0)
+    if (!settings.enabled || row.noAlertMail)
         return false;
     if (row.timeOutCount.value_or(0) < settings.timeOutThreshold())
         return false;
@@ -68,13 +68,13 @@ RowChanges writeCycle(StatusRow& row, const CycleResult& result, int friendCount
     row.colouredName = result.colouredHostname;
     row.map = result.map;
     row.friends = friendCount;
-    row.ar = answered ? result.lastRefresh : QDateTime();
+    row.answeredAt = answered ? result.lastRefresh : QDateTime();
     if (answered) {
         row.lastRefresh = result.lastRefresh.time();
         row.state = ServerState::Up;
         row.stateReason.clear();
-        changes.backOnline = row.isOffline();
-        row.timeOut.clear();
+        changes.backOnline = row.offline;
+        row.offline = false;
         row.timeOutCount = 0;
         row.lastMail.reset();
         row.ping = result.ping >= 0 ? std::optional<qint32>(result.ping) : std::nullopt;
@@ -87,9 +87,9 @@ RowChanges writeCycle(StatusRow& row, const CycleResult& result, int friendCount
     const QString count = result.reportsPlayerCount ? result.numPlayers : QString::number(rows);
     row.players = count + QLatin1Char('/') + result.maxPlayers;
     if (const auto value = toNumber(count))
-        row.actPlayers = value;
+        row.playerCount = value;
     if (const auto value = toNumber(result.maxPlayers))
-        row.actMax = value;
+        row.maxPlayers = value;
 
     // Activity is judged only once players have been reported at all, or a Half-Life server
     // would "become active" between the two answers of its first cycle.
@@ -111,11 +111,11 @@ RowChanges writeCycle(StatusRow& row, const CycleResult& result, int friendCount
 StatusRow listedRow(const ServerRecord& record)
 {
     StatusRow row;
-    row.server = record.option2.value_or(QString());
-    row.emailNotify = record.option5.value_or(0);
+    row.memo = record.memo.value_or(QString());
+    row.noAlertMail = record.noAlertMail.value_or(false);
     row.game = record.gameText();
     row.address = record.addressText();
-    row.manRef = QString::number(record.manualRefresh.value_or(0));
+    row.manualRefresh = record.manualRefresh.value_or(false);
     return row;
 }
 
@@ -123,10 +123,10 @@ void relist(StatusRow& row, const ServerRecord& record)
 {
     const StatusRow fresh = listedRow(record);
     row.address = fresh.address;
-    row.manRef = fresh.manRef;
+    row.manualRefresh = fresh.manualRefresh;
     row.game = fresh.game;
-    row.server = fresh.server;
-    row.emailNotify = fresh.emailNotify;
+    row.memo = fresh.memo;
+    row.noAlertMail = fresh.noAlertMail;
 }
 
 StepOutcome applyCycle(const StatusRow& previous, const CycleResult& result, const RuleInputs& inputs)
@@ -138,11 +138,11 @@ StepOutcome applyCycle(const StatusRow& previous, const CycleResult& result, con
     const RowChanges changes = writeCycle(outcome.row, result, friendCount);
     auto& events = outcome.events;
 
-    if (changes.mapChanged && (settings.soundEnabled(SoundFavouriteMap) || settings.notifyMap == 1)
+    if (changes.mapChanged && (settings.soundEnabled(SoundFavouriteMap) || settings.popupFavouriteMap)
         && findFavouriteMap(inputs.favourites, result.game, result.map)) {
         events.push_back(event(inputs,
                                EventKind::FavouriteMap,
-                               settings.notifyMap == 1,
+                               settings.popupFavouriteMap,
                                true,
                                SoundFavouriteMap,
                                QT_TRANSLATE_NOOP("trevisk::Monitor", "%1 is running your favorite map: %2"),
@@ -155,7 +155,7 @@ StepOutcome applyCycle(const StatusRow& previous, const CycleResult& result, con
             compareFriends(*result.players, result.playersIncomplete, result.friendsPresent, inputs.friends);
         outcome.friendsPresent = friends.present;
         const QString crlf = QStringLiteral("\r\n");
-        const bool popUp = settings.nFriend == 1;
+        const bool popUp = settings.popupFriends;
         if (!friends.wentOff.isEmpty()) {
             events.push_back(event(inputs,
                                    EventKind::FriendsOff,
@@ -181,7 +181,7 @@ StepOutcome applyCycle(const StatusRow& previous, const CycleResult& result, con
     if (changes.backOnline) {
         events.push_back(event(inputs,
                                EventKind::BackOnline,
-                               settings.nss == 1,
+                               settings.popupStatusChange,
                                true,
                                SoundOnline,
                                QT_TRANSLATE_NOOP("trevisk::Monitor", "%1 is back online!"),
@@ -190,7 +190,7 @@ StepOutcome applyCycle(const StatusRow& previous, const CycleResult& result, con
         // Activity only pops up: it is never logged.
         events.push_back(event(inputs,
                                EventKind::BecameActive,
-                               settings.nActive == 1,
+                               settings.popupActivity,
                                false,
                                SoundActivity,
                                QT_TRANSLATE_NOOP("trevisk::Monitor", "%1 has become active with players..."),
@@ -205,16 +205,16 @@ StepOutcome applyTimeOut(const StatusRow& previous, const TimeOutResult& result,
     StatusRow& row = outcome.row;
     row.state = result.state;
     row.stateReason = result.reason;
-    const bool wentOffline = !row.isOffline() && !row.name.value_or(QString()).isEmpty();
+    const bool wentOffline = !row.offline && !row.name.value_or(QString()).isEmpty();
     if (wentOffline)
-        row.timeOut = QStringLiteral("1");
+        row.offline = true;
     row.timeOutCount = row.timeOutCount.value_or(0) + 1;
 
     // The departure is logged like the return; the pop-up switch decides only the pop-up.
     if (wentOffline) {
         outcome.events.push_back(event(inputs,
                                        EventKind::WentOffline,
-                                       inputs.settings.nss == 1,
+                                       inputs.settings.popupStatusChange,
                                        true,
                                        SoundOffline,
                                        QT_TRANSLATE_NOOP("trevisk::Monitor", "%1 has gone offline!"),

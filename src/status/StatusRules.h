@@ -108,7 +108,7 @@ struct PlayerCounts
     std::optional<qint32> players;
     std::optional<qint32> maximum;
 
-    static PlayerCounts of(const StatusRow& row) { return {row.actPlayers, row.actMax}; }
+    static PlayerCounts of(const StatusRow& row) { return {row.playerCount, row.maxPlayers}; }
     // Known to have no free slot.
     bool full() const { return players && maximum && *players >= *maximum; }
     // Known to have a free slot.

@@ -20,6 +20,11 @@ QJsonValue toJson(const std::optional<QString>& value)
     return value ? QJsonValue(*value) : QJsonValue(QJsonValue::Null);
 }
 
+QJsonValue toJson(const std::optional<bool>& value)
+{
+    return value ? QJsonValue(*value ? 1 : 0) : QJsonValue(QJsonValue::Null);
+}
+
 QJsonValue toJson(const std::optional<qint32>& value)
 {
     return value ? QJsonValue(*value) : QJsonValue(QJsonValue::Null);
@@ -91,6 +96,17 @@ bool fromJson(const QJsonValue& json, std::optional<qint32>& value)
     if (*wide < INT32_MIN || *wide > INT32_MAX)
         return false;
     value = static_cast<qint32>(*wide);
+    return true;
+}
+
+bool fromJson(const QJsonValue& json, std::optional<bool>& value)
+{
+    std::optional<qint32> number;
+    value.reset();
+    if (!fromJson(json, number))
+        return false;
+    if (number)
+        value = *number != 0;
     return true;
 }
 

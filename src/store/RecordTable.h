@@ -13,12 +13,15 @@ namespace trevisk {
 namespace detail {
 
 QJsonValue toJson(const std::optional<QString>& value);
+QJsonValue toJson(const std::optional<bool>& value);
 QJsonValue toJson(const std::optional<qint32>& value);
 QJsonValue toJson(const std::optional<qint64>& value);
 QJsonValue toJson(const std::optional<QDateTime>& value);
 QJsonValue toJson(const std::optional<double>& value);
 // Each returns false when the value cannot be taken as the field's type.
 bool fromJson(const QJsonValue& json, std::optional<QString>& value);
+// A flag is any integer: 0 is false, any other true (as the monitor always took it).
+bool fromJson(const QJsonValue& json, std::optional<bool>& value);
 bool fromJson(const QJsonValue& json, std::optional<qint32>& value);
 bool fromJson(const QJsonValue& json, std::optional<qint64>& value);
 bool fromJson(const QJsonValue& json, std::optional<QDateTime>& value);

@@ -12,8 +12,9 @@
 
 namespace trevisk {
 
-// The typed rows of the five stores. visit() lists each field in its stored order with its
-// type and size; the record-file layer derives field lists and conversions from it.
+// The typed rows of the five stores. visit() lists each field in its stored order with its stored
+// name, type and size: the one place where a member meets its column. The record-file layer derives
+// field lists and conversions from it; a bool is stored as the integer 1 or 0.
 // Fields a file carries that this version does not know ride along in `extra`.
 
 struct ServerRecord
@@ -24,16 +25,16 @@ struct ServerRecord
     std::optional<qint64> iconNorm;
     std::optional<qint64> iconFriend;
     std::optional<qint64> iconOff;
-    std::optional<qint32> manualRefresh;
-    std::optional<qint32> option1;  // query port, 0 = automatic
-    std::optional<QString> option2; // memo
-    std::optional<QDateTime> option3;
-    std::optional<double> option4;
-    std::optional<qint32> option5; // 1 = no alert mail
-    std::optional<QString> option6;
-    std::optional<QDateTime> option7;
-    std::optional<double> option8;
-    std::optional<qint32> tray; // 0 none, 1 always, 2 while AllTray is 1
+    std::optional<bool> manualRefresh;   // queried only on request, never on the refresh timer
+    std::optional<qint32> queryPort;     // 0 = automatic
+    std::optional<QString> memo;         // the user's short label for the server
+    std::optional<QDateTime> unusedDate; // unused*: in every servers file, set by nothing, kept as read
+    std::optional<double> unusedNumber;
+    std::optional<bool> noAlertMail; // no alert mail for this server
+    std::optional<QString> unusedText;
+    std::optional<QDateTime> unusedDate2;
+    std::optional<double> unusedNumber2;
+    std::optional<qint32> tray; // 0 none, 1 always, 2 while the setting trayByDefault is on
     QJsonObject extra;
 
     static constexpr char TableName[] = "Servers";
@@ -46,14 +47,14 @@ struct ServerRecord
         v("IconFriend", r.iconFriend, FieldType::BigInteger, 8);
         v("IconOff", r.iconOff, FieldType::BigInteger, 8);
         v("ManualRefresh", r.manualRefresh, FieldType::Integer, 4);
-        v("Option1", r.option1, FieldType::Integer, 4);
-        v("Option2", r.option2, FieldType::Text, 255);
-        v("Option3", r.option3, FieldType::DateTime, 8);
-        v("Option4", r.option4, FieldType::Double, 8);
-        v("Option5", r.option5, FieldType::Integer, 4);
-        v("Option6", r.option6, FieldType::Text, 255);
-        v("Option7", r.option7, FieldType::DateTime, 8);
-        v("Option8", r.option8, FieldType::Double, 8);
+        v("Option1", r.queryPort, FieldType::Integer, 4);
+        v("Option2", r.memo, FieldType::Text, 255);
+        v("Option3", r.unusedDate, FieldType::DateTime, 8);
+        v("Option4", r.unusedNumber, FieldType::Double, 8);
+        v("Option5", r.noAlertMail, FieldType::Integer, 4);
+        v("Option6", r.unusedText, FieldType::Text, 255);
+        v("Option7", r.unusedDate2, FieldType::DateTime, 8);
+        v("Option8", r.unusedNumber2, FieldType::Double, 8);
         v("Tray", r.tray, FieldType::Integer, 4);
     }
 

@@ -31,6 +31,11 @@ QString toText(const QString& value)
     return value;
 }
 
+QString toText(bool value)
+{
+    return value ? QStringLiteral("1") : QStringLiteral("0");
+}
+
 QString toText(qint32 value)
 {
     return QString::number(value);
@@ -121,6 +126,16 @@ bool fromText(const QString& text, std::optional<qint32>& value)
     if (ok)
         value = number;
     return ok;
+}
+
+// A flag in a list file is 0 or 1; anything else is refused, as the add-server form would.
+bool fromText(const QString& text, std::optional<bool>& value)
+{
+    std::optional<qint32> number;
+    if (!fromText(text, number) || (*number != 0 && *number != 1))
+        return false;
+    value = *number == 1;
+    return true;
 }
 
 bool fromText(const QString& text, std::optional<qint64>& value)
@@ -348,9 +363,12 @@ ServerListRead readServerListXml(QIODevice& device)
                     continue;
                 const auto text = raw.constFind(field.attribute);
                 if (text != raw.cend() && !fromText(*text, value)) {
+                    const bool flag = std::is_same_v<std::decay_t<decltype(value)>, std::optional<bool>>;
                     result.error = QStringLiteral("Row %1: the field %2 holds \"%3\", which is not %4")
                                        .arg(rowNumber)
-                                       .arg(fieldName, visibleText(text->left(80)), typeName(type));
+                                       .arg(fieldName,
+                                            visibleText(text->left(80)),
+                                            flag ? QStringLiteral("0 or 1") : typeName(type));
                     result.errorNumber = ErrorNumber::TypeMismatch;
                 }
                 break;

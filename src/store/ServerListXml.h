@@ -23,7 +23,7 @@ struct ServerListRead
     bool ok() const { return error.isEmpty(); }
 };
 
-// The XML rowset layout that ADO tools read and write: a schema naming and typing each field,
+// Server lists as XML rowsets (the layout database tools exchange rows in): a schema naming and typing each field,
 // then one z:row element per row with an attribute per non-null field.
 ServerListRead readServerListXml(QIODevice& device);
 ServerListRead readServerListFile(const QString& path);

@@ -81,7 +81,7 @@ ServerDetailsWindow::ServerDetailsWindow(const ServerWindowServices& services, Q
     auto* playersGrid = makeGrid(m_players);
     playersGrid->setObjectName(QStringLiteral("players"));
     playersGrid->setAccessibleName(tr("Players"));
-    // Narrower than the old layout's columns, so that ping and score show without scrolling.
+    // The name takes what is left, so that ping and score show without scrolling.
     playersGrid->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
     for (int column : {0, 2, 3, 4})
         playersGrid->setColumnWidth(column, px(std::array{600, 0, 750, 750, 750}[size_t(column)]));
@@ -140,7 +140,7 @@ ServerDetailsWindow::~ServerDetailsWindow() = default;
 QTableView* ServerDetailsWindow::makeGrid(DetailsTableModel* model)
 {
     auto* grid = new QTableView(this);
-    auto* styled = new FriendRowStyle(m_services.context.settings.friendColor, grid);
+    auto* styled = new FriendRowStyle(m_services.context.settings.friendColour, grid);
     styled->setSourceModel(model);
     grid->setModel(styled);
     grid->setItemDelegate(new ColourCodeDelegate(grid));

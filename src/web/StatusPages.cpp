@@ -131,10 +131,10 @@ QByteArray metricsText(const StatusSnapshot& snapshot)
         return ping ? std::optional<double>(*ping / 1000.0) : std::nullopt;
     });
     perServer("trevisk_server_players", "gauge", "Players on the server.", [&](const auto& s) {
-        return whileUp(s.row.actPlayers, s);
+        return whileUp(s.row.playerCount, s);
     });
     perServer("trevisk_server_max_players", "gauge", "Player slots of the server.", [&](const auto& s) {
-        return whileUp(s.row.actMax, s);
+        return whileUp(s.row.maxPlayers, s);
     });
     perServer("trevisk_server_friends", "gauge", "The user's friends on the server.", [&](const auto& s) {
         return whileUp(s.row.friends, s);

@@ -265,7 +265,7 @@ void StatusServer::noteAnswers(int first, int last)
     const std::vector<StatusRow>& rows = m_monitor.status().rows();
     for (int i = std::max(first, 0); i <= last && i < static_cast<int>(rows.size()); ++i) {
         if (rows[static_cast<size_t>(i)].answered())
-            m_lastAnswer.insert(rows[static_cast<size_t>(i)].address, rows[static_cast<size_t>(i)].ar);
+            m_lastAnswer.insert(rows[static_cast<size_t>(i)].address, rows[static_cast<size_t>(i)].answeredAt);
     }
 }
 

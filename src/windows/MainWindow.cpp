@@ -457,7 +457,7 @@ void MainWindow::load()
     const bool trayAvailable = QSystemTrayIcon::isSystemTrayAvailable();
     if (!trayAvailable)
         statusBar()->showMessage(tr("This desktop has no notification area: tray icons are unavailable."));
-    if (m_services.context.settings.mainTray == 0 || !trayAvailable)
+    if (!m_services.context.settings.startInTray || !trayAvailable)
         show();
 }
 

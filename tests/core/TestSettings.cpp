@@ -35,7 +35,7 @@ private slots:
         written.refresh = 120;
         written.logFile = QStringLiteral("/var/log/trevisk, events.log");
         written.icons.back = 0xFFFFFFFF;
-        written.friendColor = 0xFF0000;
+        written.friendColour = 0xFF0000;
         written.soundEnable.at(2) = QStringLiteral("0");
         written.soundPath.at(5) = QStringLiteral("/x/map.wav");
         written.popupStyle = PopupStyle::Both;
@@ -97,9 +97,9 @@ private slots:
         }
         const AppSettings s = AppSettings::load(*openSettings(path), QString());
         QCOMPARE(s.refresh, qint16(30));
-        QCOMPARE(s.nss, qint16(1));
+        QCOMPARE(s.popupStatusChange, true);
         QCOMPARE(s.icons.off, 255u);
-        QCOMPARE(s.logging, qint16(1));
+        QCOMPARE(s.logging, true);
         QCOMPARE(s.popupStyle, PopupStyle::Automatic);
         QCOMPARE(popupStyleNamed(QStringLiteral(" Desktop ")), PopupStyle::Desktop);
         QCOMPARE(toInt16(QStringLiteral("32768")), std::nullopt);

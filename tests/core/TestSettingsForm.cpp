@@ -19,19 +19,19 @@ private slots:
         const auto store = openSettings(dir.filePath(QStringLiteral("trevisk.ini")));
         AppSettings live = AppSettings::defaults(QStringLiteral("/p"));
         AppSettings edited = live;
-        edited.nss = 0;
-        edited.verNotify = 0;
+        edited.popupStatusChange = false;
+        edited.notifyNewVersion = false;
         for (const char* bad : {"soon", "40000"}) {
             const SettingsSave refused = saveSettingsForm(QString::fromLatin1(bad), edited, *store, live);
             QVERIFY(!refused.ok);
             QCOMPARE(refused.field, QStringLiteral("Refresh Interval"));
             QVERIFY(store->allKeys().isEmpty());
-            QCOMPARE(live.nss, qint16(1));
+            QCOMPARE(live.popupStatusChange, true);
         }
         QVERIFY(saveSettingsForm(QStringLiteral(" 3 "), edited, *store, live).ok);
         QCOMPARE(live.refreshSeconds(), 5);
-        QCOMPARE(live.nss, qint16(0));
-        QCOMPARE(live.verNotify, qint16(1));
+        QCOMPARE(live.popupStatusChange, false);
+        QCOMPARE(live.notifyNewVersion, true);
         QCOMPARE(store->value(QStringLiteral("Settings/Refresh")).toString(), QStringLiteral("5"));
         QCOMPARE(store->value(QStringLiteral("Settings/VerNotify")).toString(), QStringLiteral("0"));
         live.refresh = -10;

@@ -83,7 +83,7 @@ private slots:
         QTest::keyClick(child<QLineEdit>(dialog, "address"), Qt::Key_Return);
         QCOMPARE(dialog.savedAddress(), QStringLiteral("127.0.0.9:27960"));
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
-        QCOMPARE(f.context.stores.servers.rows.back().option1, std::optional<qint32>(0));
+        QCOMPARE(f.context.stores.servers.rows.back().queryPort, std::optional<qint32>(0));
         QVERIFY(f.reporter.reports.isEmpty());
     }
 
@@ -92,7 +92,7 @@ private slots:
     void addingByName()
     {
         Fixture f;
-        f.context.settings.allTray = 1;
+        f.context.settings.trayByDefault = true;
         ServerDialog dialog(f.context, f.prompter, f.reporter);
         QCOMPARE(child<QCheckBox>(dialog, "tray")->checkState(), Qt::PartiallyChecked);
         dialog.setMessageEditor([](const QString&) { return std::optional<QString>(QStringLiteral("down again")); });

@@ -55,7 +55,7 @@ private slots:
     // then writes every key and tells the running program; "Test" shows the colours on screen.
     void openSaveAndTest()
     {
-        m_live.nss = 0;
+        m_live.popupStatusChange = false;
         SettingsDialog dialog(m_services);
         auto* refresh = child<QComboBox>(dialog, "refresh");
         QCOMPARE(refresh->currentText(), QStringLiteral("30"));
@@ -75,7 +75,7 @@ private slots:
         QCOMPARE(m_reporter.reports.size(), 1);
         QVERIFY(m_reporter.reports.first().contains(QStringLiteral("cmdSave_Click()")));
         QVERIFY(m_store.allKeys().isEmpty());
-        QCOMPARE(m_live.nss, qint16(0));
+        QCOMPARE(m_live.popupStatusChange, false);
         QCOMPARE(m_changed, 0);
 
         // Return in a field saves; the dialog closes once it has.
@@ -85,11 +85,11 @@ private slots:
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
         QCOMPARE(m_changed, 1);
         QCOMPARE(m_live.refresh, qint16(60));
-        QCOMPARE(m_live.nss, qint16(1));
-        QCOMPARE(m_live.noRefresh, qint16(1));
+        QCOMPARE(m_live.popupStatusChange, true);
+        QCOMPARE(m_live.autoRefreshOff, true);
         QCOMPARE(m_live.notifyBack, 255u);
         QCOMPARE(m_store.value(QStringLiteral("Notify/Back")).toString(), QStringLiteral("255"));
-        QCOMPARE(AppSettings::load(m_store, m_dir.path()).nss, qint16(1));
+        QCOMPARE(AppSettings::load(m_store, m_dir.path()).popupStatusChange, true);
     }
 
     // Desktop notifications are chosen here and tried with "Test"; "Start with the desktop" writes

@@ -94,7 +94,7 @@ private slots:
         QCOMPARE(rows.size(), size_t(3));
         for (size_t i = 1; i < 3; ++i) {
             QCOMPARE(rows[i].gameText(), QStringLiteral("Quake 3"));
-            QVERIFY(rows[i].option2.value_or(QString()).isEmpty());
+            QVERIFY(rows[i].memo.value_or(QString()).isEmpty());
             QCOMPARE(rows[i].tray.value_or(-1), 0);
         }
         QCOMPARE(QSet<QString>({rows[1].addressText(), rows[2].addressText()}),

@@ -67,7 +67,7 @@ inline StatusRow statusRow(const QString& address, const QString& game = QString
     StatusRow row;
     row.address = address;
     row.game = game;
-    row.manRef = QStringLiteral("0");
+    row.manualRefresh = false;
     return row;
 }
 
@@ -150,14 +150,14 @@ struct MonitorFixture
     }
 
     // A simulated server of `game` on 127.0.0.1, listed with these record values.
-    SimServer& addServer(const QString& game, int players = 4, int manualRefresh = 1)
+    SimServer& addServer(const QString& game, int players = 4, bool manualRefresh = true)
     {
         auto server = std::make_unique<SimServer>(SimServerState::forGame(game, int(servers.size()) + 1, players));
         if (!server->start())
             qFatal("simulated server did not start");
         ServerRecord& record = listServer(server->address(), game);
         record.manualRefresh = manualRefresh;
-        record.option5 = 0;
+        record.noAlertMail = false;
         record.tray = 0;
         servers.push_back(std::move(server));
         return *servers.back();
@@ -179,7 +179,7 @@ struct MonitorFixture
         ServerRecord record;
         record.address = address;
         record.game = game;
-        record.manualRefresh = 1;
+        record.manualRefresh = true;
         context.stores.servers.rows.push_back(record);
         return context.stores.servers.rows.back();
     }

@@ -16,7 +16,7 @@ private slots:
     {
         QTemporaryDir dir;
         AppSettings settings;
-        settings.logging = 1;
+        settings.logging = true;
         settings.logFile = dir.filePath(QStringLiteral("events.log"));
         ManualClock clock;
         AnswerErrorLog log(settings, clock);

@@ -17,7 +17,7 @@ private slots:
         SimServer& server = f.addServer(QStringLiteral("Quake 3"));
         server.state().hostname = "Lab \x9b"
                                   "2J Arena";
-        f.context.settings.nss = 0;
+        f.context.settings.popupStatusChange = false;
         QStringList out;
         QStringList err;
         f.start();
@@ -56,14 +56,14 @@ private slots:
     {
         StatusModel model;
         StatusRow up = statusRow(QStringLiteral("a:1"));
-        up.ar = QDateTime::currentDateTime();
+        up.answeredAt = QDateTime::currentDateTime();
         StatusRow offline = statusRow(QStringLiteral("b:2"), QStringLiteral("Halo"));
-        offline.timeOut = QStringLiteral("1");
+        offline.offline = true;
         StatusRow silent = statusRow(QStringLiteral("c:3"), QStringLiteral("Halo"));
         silent.timeOutCount = 2;
         StatusRow fresh = statusRow(QStringLiteral("d:4"), QStringLiteral("Halo"));
         // A NUL in a memo once ended the printed table there; a line feed in a map would break a row.
-        fresh.server = QStringLiteral("memo%1cut").arg(QChar(0));
+        fresh.memo = QStringLiteral("memo%1cut").arg(QChar(0));
         fresh.map = QStringLiteral("q3dm17\nFORGED");
         StatusRow refused = statusRow(QStringLiteral("e:5"), QStringLiteral("Halo"));
         refused.timeOutCount = 1;

@@ -201,11 +201,11 @@ private slots:
         const QString player = QString::fromLatin1(HostilePlayer);
         const QString map = QString::fromLatin1(HostileMap);
         f.context.stores.servers.rows.back().tray = 1;
-        f.context.stores.servers.rows.back().option2 = QString::fromLatin1(HostileName);
+        f.context.stores.servers.rows.back().memo = QString::fromLatin1(HostileName);
         f.context.stores.friends.rows = {{player, {}}};
         f.context.stores.favMaps.rows = {{1, QStringLiteral("Quake 3"), map, {}}};
         f.context.stores.gamePaths.rows = {{QStringLiteral("Quake 3"), map, map, {}}};
-        f.context.settings.nFriend = 1;
+        f.context.settings.popupFriends = true;
         f.context.settings.soundPath[0] = map;
         f.popups->setRestInterval(60s);
 

@@ -94,12 +94,12 @@ QStringList captions(const QWidget* window)
     return texts;
 }
 
-StatusRow styled(const char* address, const char* manRef, bool answered, int friends)
+StatusRow styled(const char* address, bool manualRefresh, bool answered, int friends)
 {
     StatusRow row = statusRow(QString::fromLatin1(address), QStringLiteral("Halo"));
-    row.manRef = QString::fromLatin1(manRef);
+    row.manualRefresh = manualRefresh;
     if (answered)
-        row.ar = QDateTime(QDate(2026, 12, 7), QTime(1, 2, 3));
+        row.answeredAt = QDateTime(QDate(2026, 12, 7), QTime(1, 2, 3));
     row.friends = friends;
     return row;
 }
@@ -230,10 +230,10 @@ private slots:
         MonitorFixture f;
         f.start();
         Window w{f};
-        f.monitor->status().reset({styled("a:1", "1", false, 2),
-                                   styled("b:2", "0", false, 2),
-                                   styled("c:3", "0", true, 1),
-                                   styled("d:4", "0", true, 0)});
+        f.monitor->status().reset({styled("a:1", true, false, 2),
+                                   styled("b:2", false, false, 2),
+                                   styled("c:3", false, true, 1),
+                                   styled("d:4", false, true, 0)});
         const QAbstractItemModel* model = w.main.grid()->model();
         const auto background = [&](int row) { return model->index(row, 0).data(Qt::BackgroundRole).value<QColor>(); };
         QCOMPARE(background(0), QColor(192, 192, 192));
@@ -252,10 +252,10 @@ private slots:
         MonitorFixture f;
         f.start();
         Window w{f};
-        f.monitor->status().reset({styled("a:1", "1", false, 0),
-                                   styled("b:2", "0", false, 0),
-                                   styled("c:3", "0", true, 1),
-                                   styled("d:4", "0", true, 0)});
+        f.monitor->status().reset({styled("a:1", true, false, 0),
+                                   styled("b:2", false, false, 0),
+                                   styled("c:3", false, true, 1),
+                                   styled("d:4", false, true, 0)});
         QList<std::tuple<QString, QColor, QColor>> pairs;
         const QStringList rowNames{
             QStringLiteral("Manual Refresh"), QStringLiteral("Server Offline"), QStringLiteral("Friend Online"), {}};
@@ -274,8 +274,8 @@ private slots:
                               label->palette().color(QPalette::Window)});
         }
         // The default blue and a light colour a user may pick for friends.
-        for (const quint32 friendColour : {f.context.settings.friendColor, quint32(0x00FFFF)}) {
-            f.context.settings.friendColor = friendColour;
+        for (const quint32 friendColour : {f.context.settings.friendColour, quint32(0x00FFFF)}) {
+            f.context.settings.friendColour = friendColour;
             ServerDetailsWindow details({*f.monitor, f.context, f.sound, f.prompter});
             details.update({{QStringLiteral("bob"), QStringLiteral("1"), QStringLiteral("5"), true, {}, {}}},
                            1,
@@ -373,7 +373,7 @@ private slots:
         const auto row = [&](int n, const char* game, const char* name, const char* map, int players, int friends) {
             StatusRow r = statusRow(QStringLiteral("127.0.0.1:%1").arg(27960 + n), QString::fromLatin1(game));
             r.name = QString::fromLatin1(name);
-            r.ar = now;
+            r.answeredAt = now;
             r.lastRefresh = now.time();
             r.ping = 20 + 7 * n;
             r.players = QStringLiteral("%1/16").arg(players);
@@ -388,9 +388,9 @@ private slots:
                                     row(4, "Unreal Tournament 2003", "Sim UT2003 4", "DM-Antalus", 0, 0),
                                     row(5, "Quake 2", "Sim Quake 2 5", "q2dm1", 2, 0)};
         rows[1].colouredName = QStringLiteral("^1Friday ^3Frag ^4Night");
-        rows[2].manRef = QStringLiteral("1");
-        rows[3].ar = {};
-        rows[3].timeOut = QStringLiteral("1");
+        rows[2].manualRefresh = true;
+        rows[3].answeredAt = {};
+        rows[3].offline = true;
         rows[3].state = ServerState::NoAnswer;
         f.monitor->status().reset(std::move(rows));
         for (int i = 0; i < SoundSlotCount; ++i)
@@ -444,7 +444,7 @@ private slots:
         for (int n = 1; n <= 4; ++n) {
             StatusRow r = statusRow(QStringLiteral("127.0.0.1:%1").arg(27960 + n), QStringLiteral("Quake 3"));
             r.name = QStringLiteral("Sim Quake 3 %1").arg(n);
-            r.ar = now;
+            r.answeredAt = now;
             r.lastRefresh = now.time();
             r.ping = 20 + 7 * n;
             r.players = QStringLiteral("%1/16").arg(2 * n);
@@ -453,9 +453,9 @@ private slots:
             rows.push_back(r);
         }
         rows[1].friends = 1;
-        rows[2].manRef = QStringLiteral("1");
-        rows[3].ar = {};
-        rows[3].timeOut = QStringLiteral("1");
+        rows[2].manualRefresh = true;
+        rows[3].answeredAt = {};
+        rows[3].offline = true;
         rows[3].state = ServerState::NoAnswer;
         f.monitor->status().reset(std::move(rows));
         w.main.resize(1000, 260);

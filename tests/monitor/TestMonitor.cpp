@@ -99,10 +99,10 @@ private slots:
         f.start();
         QVERIFY(f.settle());
         const QString name = *f.row(old).name;
-        f.windows.duringDialog = [&] { f.context.stores.servers.rows[0].option2 = QStringLiteral("memo"); };
+        f.windows.duringDialog = [&] { f.context.stores.servers.rows[0].memo = QStringLiteral("memo"); };
         f.windows.dialogAnswer = old.address();
         f.monitor->editServer(old.address());
-        QCOMPARE(f.row(old).server, QStringLiteral("memo"));
+        QCOMPARE(f.row(old).memo, QStringLiteral("memo"));
         QVERIFY(f.refresh(old));
         QCOMPARE(f.logged, QStringList{QStringLiteral("bob logged onto ") + name});
         f.setAnswering(old, false);
@@ -118,7 +118,7 @@ private slots:
         f.monitor->editServer(old.address());
         QVERIFY(!f.monitor->status().find(old.address()));
         const StatusRow* row = f.monitor->status().find(moved.address());
-        QVERIFY(row && row->name == name && row->server == QStringLiteral("memo") && row->autoJoin == 1);
+        QVERIFY(row && row->name == name && row->memo == QStringLiteral("memo") && row->autoJoin);
         QCOMPARE(f.monitor->queryObjectCount(), 1);
         QVERIFY(requests.wait(3000));
     }
@@ -137,14 +137,14 @@ private slots:
         QSignalSpy removedRequests(&removed, &SimServer::requestReceived);
 
         auto& rows = f.context.stores.servers.rows;
-        rows[0].manualRefresh = 0;
+        rows[0].manualRefresh = false;
         rows[2].game = QStringLiteral("Quake 2");
         rows.erase(rows.begin() + 1);
         f.monitor->updateList();
         QCOMPARE(f.monitor->status().rowCount(), 2);
         QVERIFY(!f.monitor->queryFor(removed.address()));
         QCOMPARE(f.monitor->queryFor(kept.address()), keptQuery);
-        QCOMPARE(keptQuery->manRefresh(), 0);
+        QCOMPARE(keptQuery->manualRefresh(), false);
         QCOMPARE(f.monitor->queryFor(regamed.address()), regamedQuery);
         QCOMPARE(regamedQuery->game(), QStringLiteral("Quake 2"));
         QCOMPARE(f.windows.closed, QStringList{removed.address()});
@@ -159,7 +159,7 @@ private slots:
         MonitorFixture f;
         f.start();
         f.context.settings.refresh = 90;
-        f.context.settings.noRefresh = 1;
+        f.context.settings.autoRefreshOff = true;
         f.context.settings.notifyFore = 1;
         f.context.settings.notifyBack = 2;
         f.context.stores.friends.rows = {{QStringLiteral("visor"), {}}};
@@ -254,7 +254,7 @@ private slots:
         f.setEmail(smtp.address(), 1, -1);
         SimServer& server = f.addServer(QStringLiteral("Quake 3"));
         f.setAnswering(f.addServer(QStringLiteral("Quake 3")), false);
-        f.context.stores.servers.rows[1].option5 = 1;
+        f.context.stores.servers.rows[1].noAlertMail = true;
         f.start();
         QSignalSpy started(f.monitor.get(), &Monitor::alertMailStarted);
         QSignalSpy sent(f.monitor.get(), &Monitor::alertMailSent);
@@ -288,11 +288,11 @@ private slots:
         QVERIFY(f.settle());
         QTRY_COMPARE(f.monitor->status().find(garbage.address())->state, ServerState::BadAnswer);
         const StatusRow& bad = *f.monitor->status().find(garbage.address());
-        QVERIFY(!bad.timeOutCount && !bad.isOffline() && !bad.name && !bad.players);
+        QVERIFY(!bad.timeOutCount && !bad.offline && !bad.name && !bad.players);
         QCOMPARE(bad.stateReason, QStringLiteral("not a Quake 3 server's answer (1 bytes)"));
         QCOMPARE(f.row(never).state, ServerState::Refused);
         QCOMPARE(f.row(never).timeOutCount, 1);
-        QVERIFY(!f.row(never).isOffline());
+        QVERIFY(!f.row(never).offline);
         QVERIFY(f.logged.isEmpty());
         QVERIFY(f.monitor->history().pointsOf(garbage.address()).front().ping < 0);
     }

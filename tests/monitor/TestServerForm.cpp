@@ -55,7 +55,7 @@ private slots:
         const ServerFormCheck check = checkServerForm(quake3Form(host, port), QString(), Stores(), &fakeResolver, true);
         QCOMPARE(check.ok ? check.address : check.message, expected);
         if (check.ok)
-            QCOMPARE(check.record.option1, std::optional<qint32>(0));
+            QCOMPARE(check.record.queryPort, std::optional<qint32>(0));
     }
 
     // The stored sizes hold for what the user types as for what an import brings.
@@ -86,7 +86,7 @@ private slots:
         Stores saved(dir.path());
         ServerRecord record;
         record.address = QStringLiteral("127.0.10.1:1");
-        record.option3 = QDateTime(QDate(2020, 1, 1), QTime(0, 0));
+        record.unusedDate = QDateTime(QDate(2020, 1, 1), QTime(0, 0));
         saved.servers.rows.push_back(record);
         saved.custEmail.rows.push_back({QStringLiteral("127.0.10.1:1"), QStringLiteral("old text"), {}});
         const QString edited = QStringLiteral("127.0.10.1:1");
@@ -95,7 +95,7 @@ private slots:
         QCOMPARE(saveServerForm(saved, edited, moved, QStringLiteral("new text")), QString());
         QCOMPARE(saved.servers.rows.size(), size_t(1));
         QCOMPARE(saved.servers.rows[0].addressText(), QStringLiteral("127.0.10.1:2"));
-        QCOMPARE(saved.servers.rows[0].option3, record.option3);
+        QCOMPARE(saved.servers.rows[0].unusedDate, record.unusedDate);
         QCOMPARE(saved.custEmail.rows.size(), size_t(2));
         Stores reread(dir.path());
         RecordingReporter reporter;

@@ -156,11 +156,13 @@ private slots:
         // What the add-server form refuses, an import refuses too.
         QTest::newRow("unknown game") << xmlOf({server("b:2", "Quake 9")});
         QTest::newRow("missing game") << xmlOf({with<QString>(&ServerRecord::game, {})});
-        QTest::newRow("query port 70000") << xmlOf({with<qint32>(&ServerRecord::option1, 70000)});
-        QTest::newRow("query port -1") << xmlOf({with<qint32>(&ServerRecord::option1, -1)});
+        QTest::newRow("query port 70000") << xmlOf({with<qint32>(&ServerRecord::queryPort, 70000)});
+        QTest::newRow("query port -1") << xmlOf({with<qint32>(&ServerRecord::queryPort, -1)});
         QTest::newRow("tray 9") << xmlOf({with<qint32>(&ServerRecord::tray, 9)});
+        QTest::newRow("no-mail flag 2")
+            << xmlOf({with<bool>(&ServerRecord::noAlertMail, true)}).replace("Option5=\"1\"", "Option5=\"2\"");
         QTest::newRow("256-character memo")
-            << xmlOf({with<QString>(&ServerRecord::option2, QString(256, QLatin1Char('m')))});
+            << xmlOf({with<QString>(&ServerRecord::memo, QString(256, QLatin1Char('m')))});
         QTest::newRow("a folder") << QByteArray();
     }
 

@@ -19,7 +19,7 @@ private slots:
         QSignalSpy changed(&model, &StatusModel::dataChanged);
         model.update(QStringLiteral("127.0.10.1:1"), [](StatusRow& row) {
             row.name = QStringLiteral("Lab\x1b]0;x\x07");
-            row.ar = QDateTime(QDate(2026, 12, 7), QTime(1, 2, 3));
+            row.answeredAt = QDateTime(QDate(2026, 12, 7), QTime(1, 2, 3));
             row.friends = 1;
         });
         QCOMPARE(changed.size(), 1);
@@ -27,9 +27,9 @@ private slots:
         // What the server sent shows on one line, its controls as stand-ins.
         QCOMPARE(model.data(model.index(1, StatusModel::NameColumn)).toString(), QStringLiteral("Lab\uFFFD]0;x\uFFFD"));
         // The general date-time form keeps the seconds, and names no time zone.
-        QVERIFY(model.data(model.index(1, StatusModel::ArColumn)).toString().contains(QStringLiteral("02:03")));
-        QCOMPARE(StatusModel::arText(QDateTime(QDate(2026, 12, 7), QTime(13, 2, 3)),
-                                     QLocale(QLocale::English, QLocale::UnitedStates)),
+        QVERIFY(model.data(model.index(1, StatusModel::AnsweredAtColumn)).toString().contains(QStringLiteral("02:03")));
+        QCOMPARE(StatusModel::answeredAtText(QDateTime(QDate(2026, 12, 7), QTime(13, 2, 3)),
+                                             QLocale(QLocale::English, QLocale::UnitedStates)),
                  QStringLiteral("12/7/26 1:02:03 PM"));
         model.update(QStringLiteral("127.0.10.2:1"), [](StatusRow& row) {
             row.state = ServerState::BadAnswer;
@@ -39,7 +39,7 @@ private slots:
                  QStringLiteral("bad answer: 2 players on a server of 1"));
         model.update(QStringLiteral("127.0.10.2:1"), [](StatusRow& row) {
             row.state = ServerState::Refused;
-            row.timeOut = QStringLiteral("1");
+            row.offline = true;
         });
         QCOMPARE(model.data(model.index(2, StatusModel::StateColumn)).toString(), QStringLiteral("offline (refused)"));
 
@@ -62,8 +62,8 @@ private slots:
             StatusRow r = statusRow(QString::fromLatin1(address));
             if (name)
                 r.name = QString::fromLatin1(name);
-            r.actPlayers = players;
-            r.actMax = max;
+            r.playerCount = players;
+            r.maxPlayers = max;
             return r;
         };
         model.reset({row("a", "delta", 4, 16),

@@ -19,8 +19,8 @@ StatusRow answeredRow()
     row.game = QStringLiteral("Quake 3");
     row.name = QStringLiteral("Lab");
     row.map = row.lastMap = QStringLiteral("q3dm1");
-    row.lastPlayers = row.actPlayers = 1;
-    row.actMax = 8;
+    row.lastPlayers = row.playerCount = 1;
+    row.maxPlayers = 8;
     row.timeOutCount = 0;
     row.state = ServerState::Up;
     return row;
@@ -34,7 +34,7 @@ PlayerTable playersNamed(const QStringList& names)
     return table;
 }
 
-// The settings a case changes, over the defaults: "nss=0", "sound=5", "snoozed", "quiet", "mail=2/30".
+// The settings a case changes, over the defaults: "popupStatusChange=0", "sound=5", "snoozed", "quiet", "mail=2/30".
 struct Inputs
 {
     AppSettings settings;
@@ -51,14 +51,14 @@ struct Inputs
             const QString value = change.section(QLatin1Char('='), 1);
             if (key == QLatin1String("sound"))
                 settings.soundEnable[size_t(value.toInt())] = QStringLiteral("1");
-            else if (key == QLatin1String("nss"))
-                settings.nss = qint16(value.toInt());
-            else if (key == QLatin1String("nActive"))
-                settings.nActive = qint16(value.toInt());
-            else if (key == QLatin1String("nFriend"))
-                settings.nFriend = qint16(value.toInt());
-            else if (key == QLatin1String("notifyMap"))
-                settings.notifyMap = qint16(value.toInt());
+            else if (key == QLatin1String("popupStatusChange"))
+                settings.popupStatusChange = value.toInt() != 0;
+            else if (key == QLatin1String("popupActivity"))
+                settings.popupActivity = value.toInt() != 0;
+            else if (key == QLatin1String("popupFriends"))
+                settings.popupFriends = value.toInt() != 0;
+            else if (key == QLatin1String("popupFavouriteMap"))
+                settings.popupFavouriteMap = value.toInt() != 0;
             else if (key == QLatin1String("snoozed"))
                 snoozed = true;
             else if (key == QLatin1String("quiet"))
@@ -95,9 +95,9 @@ StatusRow previousRow(const QString& kind)
         row = StatusRow();
         row.game = QStringLiteral("Quake 3");
     } else if (kind == QLatin1String("empty")) {
-        row.lastPlayers = row.actPlayers = 0;
+        row.lastPlayers = row.playerCount = 0;
     } else if (kind != QLatin1String("answered")) {
-        row.timeOut = QStringLiteral("1");
+        row.offline = true;
         row.timeOutCount = 2;
         row.state = ServerState::Refused;
         if (kind == QLatin1String("mailed"))
@@ -149,19 +149,21 @@ private slots:
             "steady; answered; players=a; ; 1/8 1 0 no 0; ",
             "first answer: no activity, a favourite map; fresh; players=a,b map=q3dm17; sound=5; 2/8 2 0 no 0; "
             "Lab is running your favorite map: q3dm17 [PL 5]",
-            "favourite map, pop-up off, sound on; answered; players=a map=q3dm17; notifyMap=0 sound=5; 1/8 1 0 no 0; "
+            "favourite map, pop-up off, sound on; answered; players=a map=q3dm17; popupFavouriteMap=0 sound=5; 1/8 1 0 "
+            "no 0; "
             "Lab is running your favorite map: q3dm17 [-L 5]",
-            "favourite map, pop-up and sound off; answered; players=a map=q3dm17; notifyMap=0; 1/8 1 0 no 0; ",
+            "favourite map, pop-up and sound off; answered; players=a map=q3dm17; popupFavouriteMap=0; 1/8 1 0 no 0; ",
             "favourite map of another game; answered; players=a map=q3dm17 game=Quake 2; ; 1/8 1 0 no 0; ",
             "a %2 in the name stays; answered; players=a map=q3dm17 name=Lab %2; ; 1/8 1 0 no 0; "
             "Lab %2 is running your favorite map: q3dm17 [PL -1]",
             "became active: popped up, never logged; empty; players=a,b; sound=4; 2/8 2 0 no 0; "
             "Lab has become active with players... [P- 4]",
-            "became active, pop-up off; empty; players=a; nActive=0; 1/8 1 0 no 0; "
+            "became active, pop-up off; empty; players=a; popupActivity=0; 1/8 1 0 no 0; "
             "Lab has become active with players... [-- -1]",
             "back online wins over became active; mailed; players=a,b; sound=1 sound=4; 2/8 2 0 no 0; "
             "Lab is back online! [PL 1]",
-            "back online, pop-up off; offline; players=a; nss=0; 1/8 1 0 no 0; Lab is back online! [-L -1]",
+            "back online, pop-up off; offline; players=a; popupStatusChange=0; 1/8 1 0 no 0; Lab is back online! [-L "
+            "-1]",
             "snoozed: logged, not popped up, not sounded; offline; players=a map=q3dm17; snoozed sound=1 sound=5; "
             "1/8 1 0 no 0; Lab is running your favorite map: q3dm17 [-L -1]|Lab is back online! [-L -1]",
             "silent cycle: still offline, no ping; offline; players=a silent; ; 1/8 1 0 yes 2; ",
@@ -172,7 +174,7 @@ private slots:
             "a count that is no number keeps the last; answered; players= count=x max=y; ; x/y 0 0 no 0; ",
             "friends come and go in one event each; answered; players=Bob,carol,BOBBY,eve friends=eve,zed; sound=2; "
             "4/8 4 3 no 0; zed/logged off from/Lab [PL -1]|Bob/BOBBY/logged onto/Lab [PL 2]",
-            "friends, pop-up off; answered; players=bob; nFriend=0; 1/8 1 1 no 0; bob/logged onto/Lab [-L -1]",
+            "friends, pop-up off; answered; players=bob; popupFriends=0; 1/8 1 1 no 0; bob/logged onto/Lab [-L -1]",
             "an incomplete list tells nothing of friends; answered; players=bob incomplete friends=eve; ; "
             "1/8 1 1 no 0; ",
         };
@@ -226,7 +228,7 @@ private slots:
         QCOMPARE(QStringList({text(after.players),
                               number(after.lastPlayers),
                               number(after.friends),
-                              QLatin1String(after.isOffline() ? "yes" : "no"),
+                              QLatin1String(after.offline ? "yes" : "no"),
                               number(after.timeOutCount)})
                      .join(QLatin1Char(' ')),
                  row);
@@ -255,7 +257,8 @@ private slots:
     {
         const char* const cases[] = {
             "goes offline; answered; sound=0; yes 1; Lab has gone offline! [PL 0]; -",
-            "goes offline, pop-up off: still logged; answered; nss=0; yes 1; Lab has gone offline! [-L -1]; -",
+            "goes offline, pop-up off: still logged; answered; popupStatusChange=0; yes 1; Lab has gone offline! [-L "
+            "-1]; -",
             "once per outage; offline; ; yes 3; ; -",
             "never answered: not offline, but counted; fresh; ; no 1; ; -",
             "threshold reached; offline; mail=3/-1; yes 3; ; due",
@@ -283,9 +286,8 @@ private slots:
         const StepOutcome outcome = applyTimeOut(
             before, {QStringLiteral("Lab"), ServerState::Refused, QStringLiteral("port closed")}, given.rules());
         const StatusRow& after = outcome.row;
-        QCOMPARE(
-            QStringLiteral("%1 %2").arg(QLatin1String(after.isOffline() ? "yes" : "no"), number(after.timeOutCount)),
-            row);
+        QCOMPARE(QStringLiteral("%1 %2").arg(QLatin1String(after.offline ? "yes" : "no"), number(after.timeOutCount)),
+                 row);
         QCOMPARE(after.state, ServerState::Refused);
         QCOMPARE(after.stateReason, QStringLiteral("port closed"));
         QCOMPARE(after.lastMail, before.lastMail);
@@ -319,7 +321,7 @@ private slots:
         settings.interval = qint16(value("interval"));
         StatusRow row = answeredRow();
         row.timeOutCount = 3;
-        row.emailNotify = value("noMail");
+        row.noAlertMail = value("noMail");
         if (value("mailedAgo") >= 0)
             row.lastMail = Now.addSecs(-60LL * value("mailedAgo"));
         QCOMPARE(trevisk::alertMailDue(settings, row, Now), value("due") == 1);

@@ -33,7 +33,7 @@ private slots:
 
         log.logMessage(QStringLiteral("off"));
         QVERIFY(!QFile::exists(settings.logFile));
-        settings.logging = 1;
+        settings.logging = true;
         log.logMessage(QStringLiteral("on"));
         const QString line = QString::fromUtf8(readFile(settings.logFile));
         QVERIFY2(line.startsWith(QLocale::system().toString(start.date(), QLocale::ShortFormat)), qPrintable(line));

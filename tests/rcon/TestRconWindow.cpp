@@ -33,7 +33,7 @@ private slots:
         const QString ini = m_dir.filePath(QStringLiteral("TRVSK.ini"));
         QFile::remove(ini);
         m_context->settingsStore = std::make_unique<QSettings>(ini, QSettings::IniFormat);
-        m_context->settings.encryptRcon = 1;
+        m_context->settings.encryptRcon = true;
         m_prompter = ScriptedPrompter{};
     }
 

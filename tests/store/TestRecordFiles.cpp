@@ -53,10 +53,11 @@ private slots:
         server.address = QStringLiteral("127.0.2.10:27960");
         server.game = QStringLiteral("America's Army: Ops");
         server.iconBack = 0xFFFFFFFFLL;
-        server.manualRefresh = 0;
-        server.option2 = QStringLiteral("clan \"home\" server");
-        server.option3 = QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5));
-        server.option4 = 2.5;
+        server.manualRefresh = false;
+        server.noAlertMail = true;
+        server.memo = QStringLiteral("clan \"home\" server");
+        server.unusedDate = QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5));
+        server.unusedNumber = 2.5;
         server.tray = 2;
         ServerRecord bare;
         bare.address = QStringLiteral("second:1");

@@ -45,11 +45,11 @@ private slots:
         ServerRecord full;
         full.address = QStringLiteral("127.0.2.10:27960");
         full.iconBack = -0xFFFFFFFFFFLL;
-        full.manualRefresh = 1;
-        full.option2 = QStringLiteral("O'Neil's \"<clan> & co\"\nzweite Zeile, \u00fc");
-        full.option3 = QDateTime(QDate(2003, 1, 2), QTime(3, 4, 5));
-        full.option4 = 0.1;
-        full.option6 = QString();
+        full.manualRefresh = true;
+        full.memo = QStringLiteral("O'Neil's \"<clan> & co\"\nzweite Zeile, \u00fc");
+        full.unusedDate = QDateTime(QDate(2003, 1, 2), QTime(3, 4, 5));
+        full.unusedNumber = 0.1;
+        full.unusedText = QString();
         ServerRecord bare;
         bare.address = QStringLiteral("host:1");
 
@@ -68,7 +68,7 @@ private slots:
         QVERIFY(bytes.contains(R"(Option3="2003-01-02T03:04:05")"));
         QVERIFY(bytes.contains(R"(<z:row Address="host:1"/>)"));
 
-        bare.option2 = QStringLiteral("no XML for \u0001");
+        bare.memo = QStringLiteral("no XML for \u0001");
         QVERIFY(writeBytes({bare}).isEmpty());
     }
 

@@ -28,7 +28,7 @@ QString ScriptedPrompter::saveFileName(const QString& title, const QString&)
     return fileNames.isEmpty() ? QString() : fileNames.takeFirst();
 }
 
-std::optional<quint32> ScriptedPrompter::pickColor(quint32)
+std::optional<quint32> ScriptedPrompter::pickColour(quint32)
 {
     return colours.isEmpty() ? std::nullopt : colours.takeFirst();
 }

@@ -21,7 +21,7 @@ public:
     Answer ask(const QString& text, Icon icon, Buttons buttons) override;
     QString openFileName(const QString& title, const QString& filter, const QString& initialFile) override;
     QString saveFileName(const QString& title, const QString& filter) override;
-    std::optional<quint32> pickColor(quint32 initial) override;
+    std::optional<quint32> pickColour(quint32 initial) override;
     int choose(const QString& title, const QString& text, const QStringList& buttons) override;
 
     QList<Answer> answers; // for questions (Yes/No/Cancel buttons); boxes with OK need none

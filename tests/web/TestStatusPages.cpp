@@ -18,8 +18,8 @@ private slots:
         server.row.game = QStringLiteral("Quake 3");
         server.row.address = QStringLiteral("127.0.0.1:27960");
         server.row.ping = 20;
-        server.row.actPlayers = 3;
-        server.row.actMax = 8;
+        server.row.playerCount = 3;
+        server.row.maxPlayers = 8;
         server.row.friends = 1;
         server.state = ServerState::Up;
         server.lastAnswer = QDateTime::fromSecsSinceEpoch(1700000000);

@@ -41,15 +41,15 @@ struct ServerExtras
 QString describe(const ServerRecord& record, const ServerExtras& extras = {})
 {
     QStringList options;
-    if (record.manualRefresh.value_or(0) == 1)
+    if (record.manualRefresh.value_or(false))
         options << QCoreApplication::translate("ServersCommand", "manual refresh");
-    if (record.option1.value_or(0) != 0)
-        options << QCoreApplication::translate("ServersCommand", "query port %1").arg(*record.option1);
+    if (record.queryPort.value_or(0) != 0)
+        options << QCoreApplication::translate("ServersCommand", "query port %1").arg(*record.queryPort);
     const int tray = record.tray.value_or(0);
     if (tray != 0)
         options << (tray == 1 ? QCoreApplication::translate("ServersCommand", "tray")
                               : QCoreApplication::translate("ServersCommand", "tray by default"));
-    if (record.option5.value_or(0) == 1)
+    if (record.noAlertMail.value_or(false))
         options << QCoreApplication::translate("ServersCommand", "no mail");
     if (extras.snooze) {
         if (const auto until = extras.snooze->snoozedUntil(record.addressText(), extras.now))
@@ -63,7 +63,7 @@ QString describe(const ServerRecord& record, const ServerExtras& extras = {})
     }
     // An imported list may hold anything in its texts.
     return visibleText(record.gameText()) + QLatin1Char('\t') + visibleText(record.addressText()) + QLatin1Char('\t')
-           + visibleText(record.option2.value_or(QString())) + QLatin1Char('\t') + options.join(QStringLiteral(", "));
+           + visibleText(record.memo.value_or(QString())) + QLatin1Char('\t') + options.join(QStringLiteral(", "));
 }
 
 // The lock of a running monitor: its next save would undo what a command changed.
@@ -115,9 +115,9 @@ int addServer(const CommonOptions& options, Stores& stores, const QStringList& a
     form.game = game;
     form.queryPort = parser.value(queryPortOption);
     form.memo = parser.value(memoOption);
-    form.manualRefresh = parser.isSet(manualOption) ? 1 : 0;
-    form.noMail = parser.isSet(noMailOption) ? 1 : 0;
-    form.tray = settings.allTray == 1 ? 2 : 0;
+    form.manualRefresh = parser.isSet(manualOption);
+    form.noAlertMail = parser.isSet(noMailOption);
+    form.tray = settings.trayByDefault ? 2 : 0;
     if (parser.isSet(trayOption)) {
         const QString tray = parser.value(trayOption);
         if (tray != QLatin1String("0") && tray != QLatin1String("1") && tray != QLatin1String("2")) {
