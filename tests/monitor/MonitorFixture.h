@@ -184,10 +184,11 @@ struct MonitorFixture
         return context.stores.servers.rows.back();
     }
 
-    void start()
+    // `shown`: the real windows, else the recording ones.
+    void start(MonitorWindows* shown = nullptr)
     {
-        monitor = std::make_unique<Monitor>(
-            MonitorServices{context, clock, *log, popups.get(), sound, prompter, reporter, windows, launcher});
+        monitor = std::make_unique<Monitor>(MonitorServices{
+            context, clock, *log, popups.get(), sound, prompter, reporter, shown ? *shown : windows, launcher});
         QObject::connect(monitor.get(), &Monitor::notified, [this](const QDateTime&, const QString& text, bool popUp) {
             if (popUp)
                 popped << text;
