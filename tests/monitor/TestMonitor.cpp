@@ -252,7 +252,7 @@ private slots:
         SmtpTestServer smtp({});
         QVERIFY(smtp.isReady());
         MonitorFixture f;
-        f.setEmail(smtp.address(), 1, -1);
+        f.setEmail(smtp.address());
         SimServer& server = f.addServer(QStringLiteral("Quake 3"));
         f.setAnswering(f.addServer(QStringLiteral("Quake 3")), false);
         f.context.stores.servers.rows[1].option5 = 1;
@@ -316,7 +316,7 @@ private slots:
         QTcpServer relay;
         QVERIFY(relay.listen(QHostAddress::LocalHost));
         MonitorFixture f;
-        f.setEmail(QStringLiteral("127.0.0.1:%1").arg(relay.serverPort()), 1, -1);
+        f.setEmail(QStringLiteral("127.0.0.1:%1").arg(relay.serverPort()));
         for (int i = 0; i < 3; ++i)
             f.setAnswering(f.addServer(QStringLiteral("Quake 3")), false);
         f.start();
