@@ -117,17 +117,16 @@ struct MonitorFixture
         popups = fastQueue(clock, std::chrono::milliseconds(1), std::chrono::milliseconds(1));
     }
 
-    // Alert mail to ops@example.org through `smtp` after `timeOuts` time-outs, again every `interval` minutes.
-    void setEmail(const QString& smtp, int timeOuts, int interval)
+    // Alert mail to ops@example.org through `smtp` at the first time-out, once per outage.
+    void setEmail(const QString& smtp)
     {
-        QSettings& store = *context.settingsStore;
         for (const auto& [key, value] : {std::pair{"Enable", QStringLiteral("1")},
                                          {"Email", QStringLiteral("ops@example.org")},
                                          {"SMTP", smtp},
                                          {"From", QStringLiteral("trevisk@example.org")},
-                                         {"TimeOuts", QString::number(timeOuts)},
-                                         {"Interval", QString::number(interval)}})
-            store.setValue(QStringLiteral("EmailNotify/") + QLatin1String(key), value);
+                                         {"TimeOuts", QStringLiteral("1")},
+                                         {"Interval", QStringLiteral("-1")}})
+            context.settingsStore->setValue(QStringLiteral("EmailNotify/") + QLatin1String(key), value);
     }
 
     // Short time-outs only while a server is silent, so that a busy machine never turns a late answer into one.
@@ -184,10 +183,11 @@ struct MonitorFixture
         return context.stores.servers.rows.back();
     }
 
-    void start()
+    // `shown`: the real windows, else the recording ones.
+    void start(MonitorWindows* shown = nullptr)
     {
-        monitor = std::make_unique<Monitor>(
-            MonitorServices{context, clock, *log, popups.get(), sound, prompter, reporter, windows, launcher});
+        monitor = std::make_unique<Monitor>(MonitorServices{
+            context, clock, *log, popups.get(), sound, prompter, reporter, shown ? *shown : windows, launcher});
         QObject::connect(monitor.get(), &Monitor::notified, [this](const QDateTime&, const QString& text, bool popUp) {
             if (popUp)
                 popped << text;

@@ -210,14 +210,8 @@ private slots:
         f.popups->setRestInterval(60s);
 
         NotifyWindow popup(*f.popups);
-        f.monitor = std::make_unique<Monitor>(MonitorServices{
-            f.context, f.clock, *f.log, f.popups.get(), f.sound, f.prompter, f.reporter, s.trays, f.launcher});
+        f.start(&s.trays);
         s.trays.setMonitor(f.monitor.get());
-        QueryEngine::Timing timing = f.monitor->engine().timing();
-        timing.gather = 40ms;
-        timing.queriesPerSecond = 0;
-        f.monitor->engine().setTiming(timing);
-        f.monitor->start();
         QVERIFY(f.settle());
         QTRY_VERIFY(popup.isVisible());
         QVERIFY(!f.logged.isEmpty());
@@ -260,14 +254,18 @@ private slots:
         }
         QVERIFY(walk.hostileTexts >= 12);
 
+        // Every kind of box, with the least count of hostile texts each shows.
         QtPrompter prompter;
-        const QString name = QString::fromLatin1(HostileName);
-        QVERIFY(walk.modal([&] { prompter.tell(name, Prompter::Icon::Exclamation); }) > 0);
-        QVERIFY(walk.modal([&] { prompter.askTitled(name, name, Prompter::Icon::None, Prompter::Buttons::Ok); }) > 1);
-        QVERIFY(walk.modal([&] { prompter.choose(name, name, {player}); }) > 2);
         MessageBoxReporter reporter;
-        QVERIFY(walk.modal([&] { reporter.showReport(name); }) > 0);
-        QVERIFY(walk.modal([&] { showExclamation(name); }) > 0);
+        const QString name = QString::fromLatin1(HostileName);
+        const std::pair<int, std::function<void()>> boxes[] = {
+            {1, [&] { prompter.tell(name, Prompter::Icon::Exclamation); }},
+            {2, [&] { prompter.askTitled(name, name, Prompter::Icon::None, Prompter::Buttons::Ok); }},
+            {3, [&] { prompter.choose(name, name, {player}); }},
+            {1, [&] { reporter.showReport(name); }},
+            {1, [&] { showExclamation(name); }}};
+        for (const auto& [least, show] : boxes)
+            QVERIFY(walk.modal(show) >= least);
         showResultBox(&main, name, Prompter::Icon::Information, name);
         const int before = walk.hostileTexts;
         walk.widget(main.findChild<QMessageBox*>());

@@ -197,16 +197,23 @@ struct EveryWindow
         , server(f.context, f.prompter, f.reporter)
         , map(f.prompter)
     {
+        // Twice: an open window is raised, not opened again. Each opens without blocking the others.
         for (const char* text : {"&Configure Trevisk...",
                                  "Email Notification...",
                                  "&Setup Game Paths...",
                                  "&Friends...",
-                                 "&Favorite Maps..."})
+                                 "&Favorite Maps...",
+                                 "&About..."}) {
             entry(&main, QString::fromLatin1(text))->trigger();
+            if (text[1] != 'A')
+                entry(&main, QString::fromLatin1(text))->trigger();
+        }
         windows << &main;
-        for (QDialog* dialog : main.findChildren<QDialog*>())
+        for (QDialog* dialog : main.findChildren<QDialog*>()) {
+            QVERIFY2(dialog->isVisible() && !dialog->isModal(), qPrintable(dialog->windowTitle()));
             windows << dialog;
-        windows << &details << &console << &messages << &chart << &server << &map << showAboutBox(&main);
+        }
+        windows << &details << &console << &messages << &chart << &server << &map;
         QCOMPARE(windows.size(), 13);
     }
     ServerDetailsWindow details;
@@ -218,44 +225,64 @@ struct EveryWindow
     QList<QWidget*> windows;
 };
 
+// For people: the main window with sample servers and the settings dialog, saved as `pattern`'s
+// "main-window" and "settings-dialog" pictures.
+void saveScreenshots(MonitorFixture& f, MainWindow& main, QDialog* settings, const QString& pattern)
+{
+    const QDateTime now(QDate(2026, 12, 7), QTime(21, 30, 5));
+    const auto row = [&](int n, const char* game, const char* name, const char* map, int players, int friends) {
+        StatusRow r = statusRow(QStringLiteral("127.0.0.1:%1").arg(27960 + n), QString::fromLatin1(game));
+        r.name = QString::fromLatin1(name);
+        r.answeredAt = now;
+        r.lastRefresh = now.time();
+        r.ping = 20 + 7 * n;
+        r.players = QStringLiteral("%1/16").arg(players);
+        r.friends = friends;
+        r.map = QString::fromLatin1(map);
+        r.state = ServerState::Up;
+        return r;
+    };
+    std::vector<StatusRow> rows{row(1, "Quake 3", "Sim Quake 3 1", "q3dm17", 6, 0),
+                                row(2, "Quake 3", "Friday Frag Night", "q3dm6", 9, 1),
+                                row(3, "Half Life", "Sim Half Life 3", "crossfire", 3, 0),
+                                row(4, "Unreal Tournament 2003", "Sim UT2003 4", "DM-Antalus", 0, 0),
+                                row(5, "Quake 2", "Sim Quake 2 5", "q2dm1", 2, 0)};
+    rows[1].colouredName = QStringLiteral("^1Friday ^3Frag ^4Night");
+    rows[2].manualRefresh = true;
+    rows[3].answeredAt = {};
+    rows[3].offline = true;
+    rows[3].state = ServerState::NoAnswer;
+    f.monitor->status().reset(std::move(rows));
+    main.resize(1000, 300);
+    main.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&main));
+    QVERIFY(main.grab().save(pattern.arg(QStringLiteral("main-window"))));
+    QVERIFY(QTest::qWaitForWindowExposed(settings));
+    QVERIFY(settings->grab().save(pattern.arg(QStringLiteral("settings-dialog"))));
+}
+
 } // namespace
 
 class TestMainWindow : public QObject
 {
     Q_OBJECT
 private slots:
-    // Manual refresh before offline before friend.
-    void rowStyles()
-    {
-        MonitorFixture f;
-        f.start();
-        Window w{f};
-        f.monitor->status().reset({styled("a:1", true, false, 2),
-                                   styled("b:2", false, false, 2),
-                                   styled("c:3", false, true, 1),
-                                   styled("d:4", false, true, 0)});
-        const QAbstractItemModel* model = w.main.grid()->model();
-        const auto background = [&](int row) { return model->index(row, 0).data(Qt::BackgroundRole).value<QColor>(); };
-        QCOMPARE(background(0), QColor(192, 192, 192));
-        QVERIFY(model->index(0, 3).data(Qt::FontRole).value<QFont>().bold());
-        QCOMPARE(model->index(0, 3).data(Qt::ForegroundRole).value<QColor>(), QColor(Qt::black));
-        QCOMPARE(background(1), QColor(255, 128, 128));
-        QCOMPARE(background(2), QColor(128, 255, 128));
-        QVERIFY(!model->index(3, 0).data(Qt::BackgroundRole).isValid());
-    }
-
-    // Under a dark theme every text colour the program pairs with a background reads as well as
-    // under a light one: rows, colour codes, legend and the details window's friends.
-    void darkPaletteContrast()
+    // The rows' styles; under a dark theme every text colour the program pairs with a background reads
+    // as well as under a light one: rows, colour codes, legend and the details window's friends.
+    void rowStylesAndDarkContrast()
     {
         PaletteScope dark(darkPalette());
         MonitorFixture f;
         f.start();
         Window w{f};
-        f.monitor->status().reset({styled("a:1", true, false, 0),
-                                   styled("b:2", false, false, 0),
+        // Manual refresh before offline before friend.
+        f.monitor->status().reset({styled("a:1", true, false, 2),
+                                   styled("b:2", false, false, 2),
                                    styled("c:3", false, true, 1),
                                    styled("d:4", false, true, 0)});
+        const QColor backgrounds[] = {QColor(192, 192, 192), QColor(255, 128, 128), QColor(128, 255, 128), {}};
+        for (int row = 0; row < 4; ++row)
+            QCOMPARE(w.main.grid()->model()->index(row, 0).data(Qt::BackgroundRole).value<QColor>(), backgrounds[row]);
         QList<std::tuple<QString, QColor, QColor>> pairs;
         const QStringList rowNames{
             QStringLiteral("Manual Refresh"), QStringLiteral("Server Offline"), QStringLiteral("Friend Online"), {}};
@@ -369,40 +396,10 @@ private slots:
         MonitorFixture f;
         f.start();
         Window w{f};
-        const QDateTime now(QDate(2026, 12, 7), QTime(21, 30, 5));
-        const auto row = [&](int n, const char* game, const char* name, const char* map, int players, int friends) {
-            StatusRow r = statusRow(QStringLiteral("127.0.0.1:%1").arg(27960 + n), QString::fromLatin1(game));
-            r.name = QString::fromLatin1(name);
-            r.answeredAt = now;
-            r.lastRefresh = now.time();
-            r.ping = 20 + 7 * n;
-            r.players = QStringLiteral("%1/16").arg(players);
-            r.friends = friends;
-            r.map = QString::fromLatin1(map);
-            r.state = ServerState::Up;
-            return r;
-        };
-        std::vector<StatusRow> rows{row(1, "Quake 3", "Sim Quake 3 1", "q3dm17", 6, 0),
-                                    row(2, "Quake 3", "Friday Frag Night", "q3dm6", 9, 1),
-                                    row(3, "Half Life", "Sim Half Life 3", "crossfire", 3, 0),
-                                    row(4, "Unreal Tournament 2003", "Sim UT2003 4", "DM-Antalus", 0, 0),
-                                    row(5, "Quake 2", "Sim Quake 2 5", "q2dm1", 2, 0)};
-        rows[1].colouredName = QStringLiteral("^1Friday ^3Frag ^4Night");
-        rows[2].manualRefresh = true;
-        rows[3].answeredAt = {};
-        rows[3].offline = true;
-        rows[3].state = ServerState::NoAnswer;
-        f.monitor->status().reset(std::move(rows));
         for (int i = 0; i < SoundSlotCount; ++i)
             f.context.settings.soundPath[size_t(i)] = QStringLiteral("/opt/trevisk/sounds/%1.wav").arg(i);
-        w.main.resize(1000, 300);
-        w.main.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&w.main));
-        QVERIFY(w.main.grab().save(folder + QStringLiteral("/main-window-dark.png")));
         entry(&w.main, QStringLiteral("&Configure Trevisk..."))->trigger();
-        auto* settings = w.main.findChild<QDialog*>();
-        QVERIFY(QTest::qWaitForWindowExposed(settings));
-        QVERIFY(settings->grab().save(folder + QStringLiteral("/settings-dialog-dark.png")));
+        saveScreenshots(f, w.main, w.main.findChild<QDialog*>(), folder + QStringLiteral("/%1-dark.png"));
     }
 
     // Under German no caption of the main window, its menus or the settings reads as its English
@@ -416,13 +413,11 @@ private slots:
         MonitorFixture f;
         f.start();
         Window w{f};
-        QCOMPARE(entry(&w.main, QStringLiteral("E&instellungen"))->text(), QStringLiteral("E&instellungen"));
         for (int i = 0; i < SoundSlotCount; ++i)
             f.context.settings.soundPath[size_t(i)] = QStringLiteral("/opt/trevisk/sounds/%1.wav").arg(i);
         entry(&w.main, QStringLiteral("Trevisk &einrichten..."))->trigger();
         auto* settings = w.main.findChild<QDialog*>();
         QVERIFY(settings);
-        QCOMPARE(settings->windowTitle(), QStringLiteral("Einstellungen"));
         // Qt's own buttons come from its German catalogue.
         QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Abbrechen"));
         for (const char* other :
@@ -436,34 +431,8 @@ private slots:
             for (const QString& text : captions(window))
                 QVERIFY2(!german.contains(text), qPrintable(QStringLiteral("English caption: ") + text));
 
-        const QString folder = qEnvironmentVariable("TREVISK_SCREENSHOTS");
-        if (folder.isEmpty())
-            return;
-        const QDateTime now(QDate(2026, 12, 7), QTime(21, 30, 5));
-        std::vector<StatusRow> rows;
-        for (int n = 1; n <= 4; ++n) {
-            StatusRow r = statusRow(QStringLiteral("127.0.0.1:%1").arg(27960 + n), QStringLiteral("Quake 3"));
-            r.name = QStringLiteral("Sim Quake 3 %1").arg(n);
-            r.answeredAt = now;
-            r.lastRefresh = now.time();
-            r.ping = 20 + 7 * n;
-            r.players = QStringLiteral("%1/16").arg(2 * n);
-            r.map = QStringLiteral("q3dm17");
-            r.state = ServerState::Up;
-            rows.push_back(r);
-        }
-        rows[1].friends = 1;
-        rows[2].manualRefresh = true;
-        rows[3].answeredAt = {};
-        rows[3].offline = true;
-        rows[3].state = ServerState::NoAnswer;
-        f.monitor->status().reset(std::move(rows));
-        w.main.resize(1000, 260);
-        w.main.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&w.main));
-        QVERIFY(w.main.grab().save(folder + QStringLiteral("/main-window-de.png")));
-        QVERIFY(QTest::qWaitForWindowExposed(settings));
-        QVERIFY(settings->grab().save(folder + QStringLiteral("/settings-dialog-de.png")));
+        if (const QString folder = qEnvironmentVariable("TREVISK_SCREENSHOTS"); !folder.isEmpty())
+            saveScreenshots(f, w.main, settings, folder + QStringLiteral("/%1-de.png"));
     }
 
     // Each entry that needs a selection says so, with its own icon; the windows of later work say
@@ -491,32 +460,9 @@ private slots:
         QCOMPARE(w.main.selectedAddress(), QStringLiteral("127.0.0.1:27500"));
         entry(&w.main, QStringLiteral("&Remote RCON..."))->trigger();
         QCOMPARE(w.lastText(), QStringLiteral("Remote RCON is not yet supported for Halo"));
-        QCOMPARE(w.main.trayMenu()->defaultAction()->text(), QStringLiteral("&Show Window..."));
         // The grid's menu snoozes the selected server.
         entry(&w.main, QStringLiteral("Until Turned &Back On"))->trigger();
         QVERIFY(f.monitor->alertsSnoozed(QStringLiteral("127.0.0.1:27500")));
-    }
-
-    // Every entry of the Settings and Help menus opens its window, one of each at a time.
-    void settingsWindowsOpen()
-    {
-        MonitorFixture f;
-        f.start();
-        Window w{f};
-        const QStringList entries{QStringLiteral("&Configure Trevisk..."),
-                                  QStringLiteral("Email Notification..."),
-                                  QStringLiteral("&Setup Game Paths..."),
-                                  QStringLiteral("&Friends..."),
-                                  QStringLiteral("&Favorite Maps...")};
-        for (const QString& text : entries) {
-            entry(&w.main, text)->trigger();
-            entry(&w.main, text)->trigger();
-        }
-        QCOMPARE(w.main.findChildren<QDialog*>().size(), entries.size());
-        for (const QDialog* dialog : w.main.findChildren<QDialog*>())
-            QVERIFY2(dialog->isVisible() && !dialog->isModal(), qPrintable(dialog->windowTitle()));
-        entry(&w.main, QStringLiteral("&About..."))->trigger();
-        QVERIFY(f.prompter.asked.isEmpty());
     }
 
     void purgeAsksFirst()
@@ -611,24 +557,9 @@ private slots:
         f.prompter.answers << Prompter::Answer::No;
         QTest::keyClick(grid, Qt::Key_Delete);
         QCOMPARE(w.lastText(), QStringLiteral("Are you sure you want to delete this server?"));
-        const auto f5 = [&] {
-            for (const QAction* action : w.main.findChildren<QAction*>()) {
-                if (action->shortcut() == QKeySequence(Qt::Key_F5))
-                    return action->text();
-            }
-            return QString();
-        };
-        QCOMPARE(f5(), QStringLiteral("&Refresh All"));
         QSignalSpy exits(&w.main, &MainWindow::exitRequested);
         QTest::keyClick(grid, Qt::Key_Q, Qt::ControlModifier);
         QCOMPARE(exits.size(), 1);
-        // The arrow shows the direction each click applied.
-        QHeaderView* header = grid->horizontalHeader();
-        QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(header->sectionViewportPosition(1) + 5, 5));
-        QCOMPARE(header->sortIndicatorSection(), 1);
-        QCOMPARE(header->sortIndicatorOrder(), Qt::AscendingOrder);
-        QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(header->sectionViewportPosition(1) + 5, 5));
-        QCOMPARE(header->sortIndicatorOrder(), Qt::DescendingOrder);
     }
 
     // The first double-click on the tray icon refreshes every server; later ones only show.
