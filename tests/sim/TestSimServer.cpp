@@ -35,6 +35,22 @@ private slots:
         QVERIFY(!sent.wait(100));
     }
 
+    void playersComeAndGoOnATimer()
+    {
+        SimServer server(QStringLiteral("Half Life"));
+        QVERIFY(server.start());
+        QSignalSpy changed(&server, &SimServer::playersChanged);
+        const size_t before = server.state().players.size();
+        server.setChurnInterval(10ms);
+        server.setChurning(true);
+        QVERIFY(changed.wait(2000));
+        server.setChurning(false);
+        // Each step brings one player or takes one away.
+        const qint64 steps = changed.size();
+        const qint64 moved = qAbs(qint64(server.state().players.size()) - qint64(before));
+        QVERIFY(moved <= steps && moved % 2 == steps % 2);
+    }
+
     // A second server on a taken port fails to start instead of splitting the datagrams with the first.
     void portsAreNotShared()
     {
