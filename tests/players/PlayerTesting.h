@@ -30,4 +30,13 @@ inline QString settingsText(const std::optional<SettingsTable>& settings)
     return rows.join(QLatin1Char('|'));
 }
 
+// "hostname|map|maxPlayers|numPlayers", "-" for a value left as it was.
+inline QString valuesText(const AnswerUpdate& update)
+{
+    QStringList values;
+    for (const auto& value : {update.hostname, update.map, update.maxPlayers, update.numPlayers})
+        values << value.value_or(QStringLiteral("-"));
+    return values.join(QLatin1Char('|'));
+}
+
 } // namespace trevisk

@@ -14,6 +14,11 @@ template <typename T> QByteArray le(T value)
     qToLittleEndian(value, bytes.data());
     return bytes;
 }
+// A byte literal whole, zero bytes included.
+template <size_t N> QByteArray raw(const char (&text)[N])
+{
+    return QByteArray(text, N - 1);
+}
 inline QByteArray str(const char* text)
 {
     return QByteArray(text) + '\0';

@@ -11,12 +11,6 @@ using namespace a2sreplies;
 
 namespace {
 
-// A byte literal whole, zero bytes included.
-template <size_t N> QByteArray raw(const char (&text)[N])
-{
-    return QByteArray(text, N - 1);
-}
-
 class Wire : public EngineExchange::Sender
 {
 public:

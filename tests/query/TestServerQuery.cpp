@@ -1,6 +1,5 @@
 #include "query/EngineProtocol.h"
 #include "query/QueryEngine.h"
-#include "query/QueryRound.h"
 #include "query/ServerQuery.h"
 #include "query/engines/UnrealExchange.h"
 #include "support/ManualClock.h"
@@ -21,21 +20,19 @@ using namespace std::chrono_literals;
 
 namespace {
 
-// Sends "ask" (twice when two answers make a cycle); an answer's text becomes the hostname,
+// Sends "ask"; an answer's text becomes the hostname,
 // and an answer "bad" is a malformed one. A gathering one gathers parts by their "queryid".
 class TestProtocol : public EngineProtocol
 {
 public:
-    explicit TestProtocol(bool gathers = false, int requests = 1)
+    explicit TestProtocol(bool gathers = false)
         : m_gathers(gathers)
-        , m_requests(requests)
     {}
-    QList<QByteArray> requests() const override { return QList<QByteArray>(m_requests, QByteArrayLiteral("ask")); }
+    QList<QByteArray> requests() const override { return {QByteArrayLiteral("ask")}; }
     std::unique_ptr<EngineExchange> newExchange() const override
     {
         return m_gathers ? std::make_unique<UnrealExchange>(*this) : EngineProtocol::newExchange();
     }
-    int answersPerCycle() const override { return m_requests; }
     bool recognises(const QByteArray&) const override { return true; }
     AnswerUpdate parse(const QByteArray& answer, const QString&, const FriendList&) const override
     {
@@ -50,7 +47,6 @@ public:
 
 private:
     bool m_gathers;
-    int m_requests;
 };
 
 class RecordingSink : public AnswerErrorSink
@@ -86,7 +82,6 @@ class TestServerQuery : public QObject
     ManualClock m_clock;
     TestProtocol m_plain;
     TestProtocol m_gathering{true};
-    TestProtocol m_twoAnswers{false, 2};
 
     // Servers that answer get a time-out no busy machine reaches; silent ones a short one.
     static constexpr std::chrono::milliseconds Silent{40};
@@ -185,75 +180,55 @@ private slots:
         QVERIFY(sends[4] - sends[3] >= 35 && sends[5] - sends[4] >= 35);
     }
 
-    // A refresh shorter than a cycle's tries must not restart the cycle before it ends.
-    void silentServerTimesOutWithAShortRefresh()
-    {
-        RawUdpServer server;
-        auto engine = makeEngine(&m_plain, 70ms, Silent);
-        ServerQuery query(*engine);
-        QSignalSpy timeOuts(&query, &ServerQuery::timeOut);
-        query.init(server.address(), QStringLiteral("Quake 3"), 0);
-        QVERIFY(timeOuts.wait(2000));
-        QVERIFY(timeOuts.wait(2000));
-    }
-
     // Datagrams from the server's own address and port are answers only while the query awaits
     // them: a flood sent while it is idle (forged, or a server gone wrong) is counted and dropped.
     // Datagrams from another port are never heard.
     void unawaitedDatagramsAreDropped_data()
     {
-        QTest::addColumn<int>("engine");
+        QTest::addColumn<bool>("gathers");
         QTest::addColumn<QString>("hostname");
-        QTest::addColumn<int>("updates");
-        QTest::newRow("one answer") << 0 << QStringLiteral("1real") << 1;
-        QTest::newRow("two answers") << 1 << QStringLiteral("2real") << 2;
-        QTest::newRow("gathered") << 2 << QStringLiteral("1real\\queryid\\12real\\queryid\\2") << 1;
+        QTest::newRow("one answer") << false << QStringLiteral("1real");
+        QTest::newRow("gathered") << true << QStringLiteral("1real\\queryid\\12real\\queryid\\2");
     }
 
     void unawaitedDatagramsAreDropped()
     {
-        QFETCH(int, engine);
+        QFETCH(bool, gathers);
         QFETCH(QString, hostname);
-        QFETCH(int, updates);
-        const TestProtocol* protocols[] = {&m_plain, &m_twoAnswers, &m_gathering};
         RawUdpServer server;
         QUdpSocket stranger;
         QVERIFY(stranger.bind(QHostAddress::LocalHost, 0));
-        server.onRequest = [&](int n) {
+        server.onRequest = [&](int) {
             const QNetworkDatagram& request = server.lastRequest();
             stranger.writeDatagram("4stranger", request.senderAddress(), static_cast<quint16>(request.senderPort()));
-            if (engine == 0)
-                server.reply("1real");
-            if (engine == 1)
-                server.reply(n % 2 == 1 ? "1real" : "2real");
-            if (engine == 2) {
-                server.reply("1real\\queryid\\1");
+            server.reply(gathers ? "1real\\queryid\\1" : "1real");
+            if (gathers)
                 server.reply("2real\\queryid\\2");
-            }
         };
-        auto queryEngine = makeEngine(protocols[engine]);
+        auto queryEngine = makeEngine(gathers ? &m_gathering : &m_plain);
         ServerQuery query(*queryEngine);
         QSignalSpy updated(&query, &ServerQuery::serverUpdate);
         query.init(server.address(), QStringLiteral("Quake 3"), 1);
-        QTRY_COMPARE(updated.size(), updates);
+        QTRY_COMPARE(updated.size(), 1);
         QCOMPARE(query.hostname(), hostname);
-        QCOMPARE(server.arrivals.size(), engine == 1 ? 2 : 1);
+        QCOMPARE(server.arrivals.size(), 1);
 
         constexpr int Flood = 300;
         for (int i = 0; i < Flood; ++i)
             server.reply("3forged " + QByteArray::number(i));
         QTRY_COMPARE(queryEngine->unawaitedDatagrams(), quint64(Flood));
-        QCOMPARE(updated.size(), updates);
+        QCOMPARE(updated.size(), 1);
         QCOMPARE(query.hostname(), hostname);
 
         // The next query is answered as ever.
         query.sendQuery();
-        QTRY_COMPARE(updated.size(), 2 * updates);
+        QTRY_COMPARE(updated.size(), 2);
         QCOMPARE(query.hostname(), hostname);
     }
 
-    // A refresh the owner asks for, or a new server, starts a cycle with all its tries; a query shut
-    // down sends nothing more while another on the same engine runs on.
+    // A refresh the owner asks for, or a new server, starts a cycle with all its tries, and a refresh
+    // shorter than those tries does not restart the cycle before it ends; a query shut down sends
+    // nothing more while another on the same engine runs on.
     void ownerRefreshReuseAndShutdown()
     {
         RawUdpServer silent;
@@ -546,32 +521,6 @@ private slots:
         other.sendQuery();
         QTRY_COMPARE(engine->unawaitedDatagrams(), unawaited + 4);
         QCOMPARE(other.hostname(), QStringLiteral("Lab"));
-    }
-
-    // One round over a refused, a silent, a bad and a good server: each says which it was.
-    void roundReportsEachState()
-    {
-        auto engine = makeEngine(nullptr, 60s, 200ms);
-        RawUdpServer silent;
-        RawUdpServer bad;
-        bad.autoReply = QByteArray(1, '\0');
-        RawUdpServer good;
-        good.onRequest = [&](int) { good.reply(echoing(good.lastRequest().data(), q3Status("8", ""))); };
-        QueryRound round(*engine);
-        QSignalSpy finished(&round, &QueryRound::finished);
-        const QString q3 = QStringLiteral("Quake 3");
-        round.start({{q3, QStringLiteral("127.0.0.1:%1").arg(closedPort())},
-                     {q3, silent.address()},
-                     {q3, bad.address()},
-                     {q3, good.address()}});
-        QVERIFY(finished.wait(5000));
-        const auto& results = round.results();
-        QCOMPARE(results[0].state, ServerState::Refused);
-        QCOMPARE(results[1].state, ServerState::NoAnswer);
-        QCOMPARE(results[2].state, ServerState::BadAnswer);
-        QVERIFY(!results[2].answered);
-        QCOMPARE(results[3].state, ServerState::Up);
-        QCOMPARE(results[3].hostname, QStringLiteral("Lab"));
     }
 };
 

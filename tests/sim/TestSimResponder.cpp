@@ -1,6 +1,5 @@
 #include "players/FriendList.h"
 #include "query/EngineProtocol.h"
-#include "query/engines/A2sProtocol.h"
 #include "query/engines/AnswerText.h"
 #include "sim/SimPlan.h"
 #include "sim/SimResponder.h"
@@ -31,11 +30,6 @@ void answersAsCaptured(SimResponder& server, const char* exchange)
 {
     QCOMPARE(server.respond(capture(exchange, "request.bin"), Loopback),
              QList<QByteArray>{capture(exchange, "reply-1.bin")});
-}
-
-QList<QByteArray> requestsOf(const QString& engine)
-{
-    return protocolForEngine(engine)->requests();
 }
 
 SimResponder responderFor(const QString& engine)
@@ -105,86 +99,6 @@ private slots:
         answersAsCaptured(server, QTest::currentDataTag());
     }
 
-    void rconCommands()
-    {
-        SimServerState state = SimServerState::forGame(QStringLiteral("Quake 3"));
-        state.rconPassword = "pw";
-        SimResponder server(state);
-        QCOMPARE(server.respond(Header + "rcon \"pw\" map q3dm6\n", Loopback).size(), 1);
-        QCOMPARE(server.state().map, QByteArray("q3dm6"));
-        // Long output comes in several datagrams, each framed by itself.
-        const QList<QByteArray> list = server.respond(Header + "rcon pw cvarlist\n", Loopback);
-        QVERIFY(list.size() > 3);
-        for (const QByteArray& d : list)
-            QVERIFY(d.startsWith(Header + "print\n") && d.size() <= 1010);
-
-        SimResponder none(SimServerState::forGame(QStringLiteral("Quake 3")));
-        QCOMPARE(none.respond(Header + "rcon  status\n", Loopback),
-                 QList<QByteArray>{Header + "print\nNo rconpassword set on the server.\n"});
-    }
-
-    // Half-Life hands out a challenge per address first; a command must carry it.
-    void halfLifeRconNeedsTheChallenge()
-    {
-        SimServerState state = SimServerState::forGame(QStringLiteral("Half Life"));
-        state.rconPassword = "pw";
-        SimResponder server(state);
-        const QList<QByteArray> reply = server.respond(Header + "challenge rcon\r\n", Loopback);
-        QCOMPARE(reply.size(), 1);
-        QVERIFY(reply[0].startsWith(Header + "challenge rcon "));
-        const QByteArray challenge = reply[0].mid(19).replace('\n', "").replace('\0', "");
-        QVERIFY(challenge.size() >= 9);
-        QCOMPARE(server.challengeFor(Loopback), challenge);
-        QVERIFY(server.challengeFor(Loopback + 1) != challenge);
-        // Without a challenge, or with another address's, the password does not help.
-        const QList<QByteArray> refused{Header + "lBad challenge.\n" + '\0'};
-        QCOMPARE(server.respond(Header + "rcon  pw echo hi\n", Loopback), refused);
-        QCOMPARE(server.respond(Header + "rcon " + challenge + " pw echo hi\n", Loopback + 1), refused);
-    }
-
-    // Today's Half-Life server: A2S behind its per-address challenge, the old queries only when
-    // asked to keep them. Its split replies are read end to end by the query tests.
-    void halfLifeA2s()
-    {
-        SimResponder server = responderFor(QStringLiteral("HL"));
-        SimResponder::A2sBehaviour behaviour;
-        behaviour.only = true;
-        server.setA2s(behaviour);
-        QVERIFY(server.respond(Header + "infostring\n", Loopback).isEmpty());
-        const QByteArray challenge = server.a2sChallengeFor(Loopback);
-        QVERIFY(server.a2sChallengeFor(Loopback + 1) != challenge);
-        for (const auto query : {a2s::Query::Info, a2s::Query::Players, a2s::Query::Rules}) {
-            QCOMPARE(server.respond(a2s::request(query, std::nullopt), Loopback),
-                     QList<QByteArray>{Header + 'A' + challenge});
-            QVERIFY(a2s::replyKind(server.respond(a2s::request(query, challenge), Loopback).value(0)) == query);
-        }
-    }
-
-    // A server answers its own engine's requests only; Quake 2 and QuakeWorld send the same bytes.
-    void otherEnginesRequestsGetNoAnswer()
-    {
-        const QStringList engines = SimPlan::engines();
-        for (const QString& engine : engines) {
-            for (const QString& other : engines) {
-                SimResponder server = responderFor(engine);
-                for (const QByteArray& request : requestsOf(other)) {
-                    const bool same = requestsOf(engine).contains(request);
-                    QVERIFY2(server.respond(request, Loopback).isEmpty() != same,
-                             qPrintable(engine + QStringLiteral(" <- ") + other));
-                }
-            }
-        }
-        QVERIFY(responderFor(QStringLiteral("Q3")).respond(QByteArray(), Loopback).isEmpty());
-        // ioquake3 also answers the short info query that other tools send first.
-        const QList<QByteArray> info = responderFor(QStringLiteral("Q3")).respond(Header + "getinfo xyz\n", Loopback);
-        QCOMPARE(info.size(), 1);
-        QVERIFY(info.first().startsWith(Header + "infoResponse\n\\challenge\\xyz\\"));
-        QVERIFY(responderFor(QStringLiteral("HALO")).respond("\xFE\xFD", Loopback).isEmpty());
-        QVERIFY(responderFor(QStringLiteral("NWN"))
-                    .respond(QByteArray::fromHex("FEFD00E0EB2D0E14010B"), Loopback)
-                    .isEmpty());
-    }
-
     // Each answer reads back right with the monitor's parsers: values, every player's name and score.
     void answersReadByTheMonitor()
     {
@@ -233,19 +147,6 @@ private slots:
         }
     }
 
-    void unrealPartsOutOfOrderAndRepeated()
-    {
-        SimResponder ut = responderFor(QStringLiteral("UT"));
-        ut.setPartOrder({2, 1, 9});
-        ut.setRepeatedPart(1);
-        QList<QByteArray> ids;
-        for (const QByteArray& part : ut.respond("\\status\\\r\n", Loopback))
-            ids += getKeyValue(part, "queryid");
-        QCOMPARE(ids, (QList<QByteArray>{"1.2", "1.1", "1.1", "1.3"}));
-        // Each query has its own id.
-        QCOMPARE(getKeyValue(ut.respond("\\status\\\r\n", Loopback).value(0), "queryid"), "2.2");
-    }
-
     void lostDatagrams()
     {
         SimResponder every = responderFor(QStringLiteral("Q3"));
@@ -257,11 +158,6 @@ private slots:
         }
         QCOMPARE(answered, (QList<int>{1, 2, 4, 5, 7}));
         QCOMPARE(every.droppedCount(), 2);
-
-        // Parts of one Unreal answer are lost one by one.
-        SimResponder ut = responderFor(QStringLiteral("UT"));
-        ut.setDropEvery(2);
-        QCOMPARE(ut.respond("\\status\\\r\n", Loopback).size(), 2);
 
         // A seeded probability loses the same datagrams on every run.
         const auto pattern = [](quint32 seed) {
