@@ -149,7 +149,8 @@ private slots:
             "steady; answered; players=a; ; 1/8 1 0 no 0; ",
             "first answer: no activity, a favourite map; fresh; players=a,b map=q3dm17; sound=5; 2/8 2 0 no 0; "
             "Lab is running your favorite map: q3dm17 [PL 5]",
-            "favourite map, pop-up off, sound on; answered; players=a map=q3dm17; popupFavouriteMap=0 sound=5; 1/8 1 0 no 0; "
+            "favourite map, pop-up off, sound on; answered; players=a map=q3dm17; popupFavouriteMap=0 sound=5; 1/8 1 0 "
+            "no 0; "
             "Lab is running your favorite map: q3dm17 [-L 5]",
             "favourite map of another game; answered; players=a map=q3dm17 game=Quake 2; ; 1/8 1 0 no 0; ",
             "a %2 in the name stays; answered; players=a map=q3dm17 name=Lab %2; ; 1/8 1 0 no 0; "
@@ -160,7 +161,8 @@ private slots:
             "Lab has become active with players... [-- -1]",
             "back online wins over became active; mailed; players=a,b; sound=1 sound=4; 2/8 2 0 no 0; "
             "Lab is back online! [PL 1]",
-            "back online, pop-up off; offline; players=a; popupStatusChange=0; 1/8 1 0 no 0; Lab is back online! [-L -1]",
+            "back online, pop-up off; offline; players=a; popupStatusChange=0; 1/8 1 0 no 0; Lab is back online! [-L "
+            "-1]",
             "snoozed: logged, not popped up, not sounded; offline; players=a map=q3dm17; snoozed sound=1 sound=5; "
             "1/8 1 0 no 0; Lab is running your favorite map: q3dm17 [-L -1]|Lab is back online! [-L -1]",
             "silent cycle: still offline, no ping; offline; players=a silent; ; 1/8 1 0 yes 2; ",
@@ -255,7 +257,8 @@ private slots:
     {
         const char* const cases[] = {
             "goes offline; answered; sound=0; yes 1; Lab has gone offline! [PL 0]; -",
-            "goes offline, pop-up off: still logged; answered; popupStatusChange=0; yes 1; Lab has gone offline! [-L -1]; -",
+            "goes offline, pop-up off: still logged; answered; popupStatusChange=0; yes 1; Lab has gone offline! [-L "
+            "-1]; -",
             "once per outage; offline; ; yes 3; ; -",
             "never answered: not offline, but counted; fresh; ; no 1; ; -",
             "threshold reached; offline; mail=3/-1; yes 3; ; due",
@@ -279,9 +282,8 @@ private slots:
         const StepOutcome outcome = applyTimeOut(
             before, {QStringLiteral("Lab"), ServerState::Refused, QStringLiteral("port closed")}, given.rules());
         const StatusRow& after = outcome.row;
-        QCOMPARE(
-            QStringLiteral("%1 %2").arg(QLatin1String(after.offline ? "yes" : "no"), number(after.timeOutCount)),
-            row);
+        QCOMPARE(QStringLiteral("%1 %2").arg(QLatin1String(after.offline ? "yes" : "no"), number(after.timeOutCount)),
+                 row);
         QCOMPARE(after.state, ServerState::Refused);
         QCOMPARE(after.stateReason, QStringLiteral("port closed"));
         QCOMPARE(after.lastMail, before.lastMail);
