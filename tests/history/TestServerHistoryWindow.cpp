@@ -118,34 +118,6 @@ private slots:
                               QStringLiteral("Players graph for 'Alpha'")}));
         QVERIFY(f.prompter.asked.isEmpty());
     }
-
-    // A picture for people, taken only when asked: TREVISK_SCREENSHOTS=<folder> under a real display.
-    void pictures()
-    {
-        const QString folder = qEnvironmentVariable("TREVISK_SCREENSHOTS");
-        if (folder.isEmpty())
-            QSKIP("no picture folder");
-        ManualClock clock(QDateTime(QDate(2026, 12, 6), QTime(21, 30)));
-        History history;
-        const QDateTime start = clock.now().addSecs(-30 * 60);
-        for (int step = 0; step <= 60; ++step) {
-            const int minute = step / 2;
-            const bool down = minute >= 12 && minute < 16;
-            const int players = std::clamp(6 + minute / 2 - (minute > 20 ? (minute - 20) : 0) + (step % 3 == 0), 0, 16);
-            history.append(start.addSecs(step * 30),
-                           Alpha,
-                           down ? std::nullopt : std::optional<int>(48 + (step * 7) % 13),
-                           down ? std::nullopt : std::optional<int>(players));
-        }
-        ServerHistoryWindow chart(history, clock);
-        chart.config(Alpha, QStringLiteral("Sim Quake 3 1"));
-        chart.findChild<QComboBox*>(QStringLiteral("cmbInterval"))->setCurrentIndex(1);
-        QTest::mouseClick(chart.findChild<QPushButton*>(QStringLiteral("cmdRefresh")), Qt::LeftButton);
-        chart.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&chart));
-        QTest::qWait(300);
-        QVERIFY(chart.grab().save(folder + QStringLiteral("/server-history.png")));
-    }
 };
 
 QTEST_MAIN(TestServerHistoryWindow)
