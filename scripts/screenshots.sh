@@ -107,9 +107,7 @@ import -window "$about" docs/about.png
 /usr/bin/convert "$work/splash.png" -gravity center -crop 640x400+0+0 docs/splash.png
 /usr/bin/convert "$work/screen.png" -crop 240x28+1040+0 -scale 300% docs/tray.png
 cp "$work/screen.png" docs/desktop.png
-# The remote console and the history chart draw their pictures from their tests, with made-up data.
-TREVISK_RCON_SCREENSHOT=docs/rcon.png QT_QPA_PLATFORM=xcb build/tests/test_rcon_RconWindow screenshot >/dev/null
-TREVISK_SCREENSHOTS=docs QT_QPA_PLATFORM=xcb build/tests/test_history_ServerHistoryWindow pictures >/dev/null
-TREVISK_SCREENSHOTS=docs QT_QPA_PLATFORM=xcb build/tests/test_history_MessageHistoryWindow pictures >/dev/null
+# The remote console and the history windows, with made-up data.
+QT_QPA_PLATFORM=xcb build/trevisk-shots docs >/dev/null
 dark
 echo "Screenshots written to docs/."

@@ -46,27 +46,6 @@ private slots:
         QVERIFY(messages[0]->isVisible() && !messages[0]->isModal());
         QVERIFY(f.prompter.asked.isEmpty());
     }
-
-    // A picture for people, taken only when asked: TREVISK_SCREENSHOTS=<folder> under a real display.
-    void pictures()
-    {
-        const QString folder = qEnvironmentVariable("TREVISK_SCREENSHOTS");
-        if (folder.isEmpty())
-            QSKIP("no picture folder");
-        MonitorFixture f;
-        f.log->logMessage(QStringLiteral("Sim Quake 3 1 has become active with players..."));
-        f.clock.advanceSecs(95);
-        f.log->logMessage(QStringLiteral("Sim Quake 3 1 has gone offline!"));
-        f.clock.advanceSecs(240);
-        f.log->logMessage(QStringLiteral("Sim Quake 3 1 is back online!"));
-        f.clock.advanceSecs(30);
-        f.log->logMessage(QStringLiteral("Sim\nFriend has logged on to Sim Quake 3 1"));
-        MessageHistoryWindow messages(*f.log);
-        messages.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&messages));
-        QTest::qWait(300);
-        QVERIFY(messages.grab().save(folder + QStringLiteral("/message-history.png")));
-    }
 };
 
 QTEST_MAIN(TestMessageHistoryWindow)

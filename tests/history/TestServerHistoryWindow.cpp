@@ -79,13 +79,6 @@ private slots:
         QCOMPARE(time->min(), clock.now().addSecs(-30 * 60));
         const auto* values = qobject_cast<QValueAxis*>(window.chartView()->chart()->axes(Qt::Vertical).value(0));
         QVERIFY(values && values->max() >= 90 && values->min() == 0);
-
-        // No points in the span: no line, the title and the time axis still there.
-        clock.advanceSecs(3600);
-        QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("cmdRefresh")), Qt::LeftButton);
-        QVERIFY(drawn(window).isEmpty());
-        QCOMPARE(title(window), QStringLiteral("Ping graph for 'Alpha <b>1</b>'"));
-        QCOMPARE(window.chartView()->chart()->axes(Qt::Horizontal).size(), 1);
     }
 
     // The main window opens one modeless chart per server, the open one brought back.
@@ -117,34 +110,6 @@ private slots:
                  (QStringList{QStringLiteral("Players graph for '127.0.0.1:27961'"),
                               QStringLiteral("Players graph for 'Alpha'")}));
         QVERIFY(f.prompter.asked.isEmpty());
-    }
-
-    // A picture for people, taken only when asked: TREVISK_SCREENSHOTS=<folder> under a real display.
-    void pictures()
-    {
-        const QString folder = qEnvironmentVariable("TREVISK_SCREENSHOTS");
-        if (folder.isEmpty())
-            QSKIP("no picture folder");
-        ManualClock clock(QDateTime(QDate(2026, 12, 6), QTime(21, 30)));
-        History history;
-        const QDateTime start = clock.now().addSecs(-30 * 60);
-        for (int step = 0; step <= 60; ++step) {
-            const int minute = step / 2;
-            const bool down = minute >= 12 && minute < 16;
-            const int players = std::clamp(6 + minute / 2 - (minute > 20 ? (minute - 20) : 0) + (step % 3 == 0), 0, 16);
-            history.append(start.addSecs(step * 30),
-                           Alpha,
-                           down ? std::nullopt : std::optional<int>(48 + (step * 7) % 13),
-                           down ? std::nullopt : std::optional<int>(players));
-        }
-        ServerHistoryWindow chart(history, clock);
-        chart.config(Alpha, QStringLiteral("Sim Quake 3 1"));
-        chart.findChild<QComboBox*>(QStringLiteral("cmbInterval"))->setCurrentIndex(1);
-        QTest::mouseClick(chart.findChild<QPushButton*>(QStringLiteral("cmdRefresh")), Qt::LeftButton);
-        chart.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&chart));
-        QTest::qWait(300);
-        QVERIFY(chart.grab().save(folder + QStringLiteral("/server-history.png")));
     }
 };
 

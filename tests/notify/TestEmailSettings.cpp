@@ -1,9 +1,7 @@
 #include "core/Settings.h"
 #include "notify/EmailSettings.h"
 #include "notify/SmtpMailer.h"
-#include "store/Stores.h"
 #include "support/ManualClock.h"
-#include "support/RecordingReporter.h"
 
 #include <QFile>
 #include <QSettings>
@@ -60,32 +58,6 @@ private slots:
         AppSettings::defaults(m_dir.path()).save(*openSettings(m_ini));
         QCOMPARE(QFile::permissions(m_ini) & others, QFileDevice::Permissions());
         QCOMPARE(EmailSettings::load(*openSettings(m_ini)).password, QStringLiteral("s3cret"));
-    }
-
-    // One record per server, written to custemail.dat and read back by the next start; a save that
-    // cannot be written leaves the table in memory as it was.
-    void customMessages()
-    {
-        Stores stores(m_dir.path());
-        const QString first = QStringLiteral("o'brien.example.org:27960");
-        const QString second = QStringLiteral("127.0.10.2:27015");
-        QCOMPARE(saveCustomMessage(stores, first, QStringLiteral("Restart it")), QString());
-        QCOMPARE(saveCustomMessage(stores, second, QStringLiteral("Call Bob")), QString());
-        QCOMPARE(saveCustomMessage(stores, first, QStringLiteral("Restart it twice")), QString());
-        Stores reread(m_dir.path());
-        RecordingReporter reporter;
-        reread.loadAll(reporter);
-        QCOMPARE(reread.custEmail.rows.size(), size_t(2));
-        QCOMPARE(loadCustomMessage(reread, first), QStringLiteral("Restart it twice"));
-        QCOMPARE(loadCustomMessage(reread, second), QStringLiteral("Call Bob"));
-        QCOMPARE(loadCustomMessage(reread, QStringLiteral("127.0.10.3:27015")), QString());
-
-        Stores broken(m_ini + QStringLiteral("/not-a-folder"));
-        QFile(m_ini).open(QIODevice::WriteOnly);
-        broken.custEmail = reread.custEmail;
-        QVERIFY(!saveCustomMessage(broken, first, QStringLiteral("lost")).isEmpty());
-        QVERIFY(!saveCustomMessage(broken, QStringLiteral("new:1"), QStringLiteral("lost")).isEmpty());
-        QCOMPARE(broken.custEmail.rows, reread.custEmail.rows);
     }
 };
 

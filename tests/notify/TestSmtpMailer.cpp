@@ -122,32 +122,26 @@ private slots:
         QTest::addColumn<QString>("error"); // empty: sent
         QTest::addColumn<QString>("mechanism");
         QTest::addColumn<int>("code"); // 0: not checked
-        const QString starttls = QStringLiteral("starttls");
-        QTest::newRow("EHLO") << QStringList() << QString() << false << QString() << QString() << 0;
-        QTest::newRow("old server, HELO") << words("--no-ehlo") << QString() << false << QString() << QString() << 0;
-        QTest::newRow("STARTTLS, PLAIN") << words("--starttls --auth alerts:s3cret:pw") << starttls << true << QString()
-                                         << QStringLiteral("PLAIN") << 0;
-        QTest::newRow("STARTTLS, LOGIN") << words("--starttls --auth alerts:s3cret:pw --no-plain") << starttls << true
-                                         << QString() << QStringLiteral("LOGIN") << 0;
-        QTest::newRow("TLS") << words("--tls") << QStringLiteral("TLS") << true << QString() << QString() << 0;
-        QTest::newRow("recipient refused") << words("--reject-rcpt ops@test.example") << QString() << false
-                                           << QStringLiteral("The server refused the recipient ops@test.example: 550 "
-                                                             "5.1.1 <ops@test.example>: Recipient address rejected")
-                                           << QString() << 550;
-        QTest::newRow("message refused") << words("--reject-data") << QString() << false
-                                         << QStringLiteral(
-                                                "The server refused the message: 554 5.7.1 Message rejected as spam")
-                                         << QString() << 554;
+        const auto row =
+            [](const char* n, const char* a, const char* s, bool t, const char* e, const char* m = "", int c = 0) {
+                QTest::newRow(n) << words(a) << QString::fromLatin1(s) << t << QString::fromLatin1(e)
+                                 << QString::fromLatin1(m) << c;
+            };
+        row("EHLO", "", "", false, "");
+        row("old server, HELO", "--no-ehlo", "", false, "");
+        row("STARTTLS, PLAIN", "--starttls --auth alerts:s3cret:pw", "starttls", true, "", "PLAIN");
+        row("STARTTLS, LOGIN", "--starttls --auth alerts:s3cret:pw --no-plain", "starttls", true, "", "LOGIN");
+        row("TLS", "--tls", "TLS", true, "");
+        const char* rcpt = "The server refused the recipient ops@test.example: 550 5.1.1 <ops@test.example>: "
+                           "Recipient address rejected";
+        row("recipient refused", "--reject-rcpt ops@test.example", "", false, rcpt, "", 550);
+        const char* data = "The server refused the message: 554 5.7.1 Message rejected as spam";
+        row("message refused", "--reject-data", "", false, data, "", 554);
         // An untrusted certificate names the reason, not just "handshake failed".
-        QTest::newRow("untrusted, STARTTLS")
-            << words("--starttls") << starttls << false << QStringLiteral("is not trusted: ") << QString() << 0;
-        QTest::newRow("untrusted, TLS") << words("--tls") << QStringLiteral("tls") << false
-                                        << QStringLiteral("is not trusted: ") << QString() << 0;
-        QTest::newRow("no STARTTLS") << QStringList() << starttls << true << QStringLiteral("does not offer STARTTLS")
-                                     << QString() << 0;
-        QTest::newRow("wrong password") << words("--starttls --auth alerts:right") << starttls << true
-                                        << QStringLiteral("The server refused the user name or password: 535")
-                                        << QString() << 0;
+        row("untrusted", "--starttls", "starttls", false, "is not trusted: ");
+        row("no STARTTLS", "", "starttls", true, "does not offer STARTTLS");
+        const char* login = "The server refused the user name or password: 535";
+        row("wrong password", "--starttls --auth alerts:right", "starttls", true, login);
     }
     // What arrives: the envelope in angle brackets, a greeting with our name, the headers, and a
     // body whose dotted lines and bare line feeds survive the trip; encryption trusted through the

@@ -89,31 +89,12 @@ private slots:
         QVERIFY(replies.size() > 1);
         const QList<QByteArray> lines = joined(replies).split('\n');
         QCOMPARE(lines.size(), 302);
+        if (game == QLatin1String("Quake 3")) // as a real server took it
+            QCOMPARE(requests.last().at(0).toByteArray(),
+                     capture(QStringLiteral("oa-rcon-cvarlist"), QStringLiteral("request.bin")));
         for (int i = 0; i < 300; ++i)
             QCOMPARE(lines.at(i),
                      "S     A    sim_cvar_" + QByteArray::number(i) + " \"" + QByteArray::number(i * 7) + '"');
-    }
-
-    void joinsTheCapturedLongReply()
-    {
-        RawUdpServer server;
-        QByteArray expected;
-        QList<QByteArray> parts;
-        for (int i = 1; i <= 8; ++i) {
-            parts << capture(QStringLiteral("oa-rcon-cvarlist"), QStringLiteral("reply-%1.bin").arg(i));
-            expected += parts.last().mid(10);
-        }
-        server.onRequest = [&](int) {
-            for (const QByteArray& part : parts)
-                server.reply(part);
-        };
-        RconClient client;
-        QSignalSpy replies(&client, &RconClient::replied);
-        QVERIFY(client.open(QStringLiteral("Quake 3"), server.address()));
-        client.send(QStringLiteral("labpass"), QStringLiteral("cvarlist"));
-        QTRY_COMPARE_WITH_TIMEOUT(replies.size(), 8, 2000);
-        QCOMPARE(joined(replies), expected);
-        QCOMPARE(server.requests.value(0), capture(QStringLiteral("oa-rcon-cvarlist"), QStringLiteral("request.bin")));
     }
 
     void repliesFromElsewhereAreIgnored()

@@ -88,7 +88,7 @@ private slots:
     }
 
     // Also: under a dark theme the log's "Ready...", notices, commands and replies read on its page.
-    void halfLifeAndTheLongReply()
+    void halfLifeAndSilence()
     {
         PaletteScope dark(darkPalette());
         SimServer server(QStringLiteral("Half Life"));
@@ -100,11 +100,9 @@ private slots:
         auto* log = window.findChild<QTextEdit*>(QStringLiteral("response"));
         QTRY_COMPARE_WITH_TIMEOUT(log->toPlainText(), QStringLiteral("Ready...\n\n"), 2000);
         window.findChild<QLineEdit*>(QStringLiteral("password"))->setText(QStringLiteral("pw"));
-        window.findChild<QComboBox*>(QStringLiteral("command"))->setEditText(QStringLiteral("cvarlist"));
+        window.findChild<QComboBox*>(QStringLiteral("command"))->setEditText(QStringLiteral("echo hi"));
         window.sendCommand();
-        QTRY_VERIFY_WITH_TIMEOUT(log->toPlainText().endsWith(QStringLiteral("300 total cvars\n")), 2000);
-        QVERIFY(log->toPlainText().contains(QStringLiteral("\nS     A    sim_cvar_299 \"2093\"\n")));
-        QCOMPARE(log->toPlainText().count(QLatin1Char('\n')), 2 + 1 + 301);
+        QTRY_COMPARE_WITH_TIMEOUT(log->toPlainText(), QStringLiteral("Ready...\n\n>echo hi\nhi\n"), 2000);
 
         // A silent server gets a plain line; nothing is remembered, as the box was never ticked.
         server.responder().setAnswering(false);
@@ -135,32 +133,6 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(m_prompter.asked.size(), 1, 2000);
         QCOMPARE(m_prompter.asked.at(0).text, QStringLiteral("Unable to send command. Server appears to be offline!"));
         QCOMPARE(m_prompter.asked.at(0).icon, Prompter::Icon::Exclamation);
-    }
-
-    // For people: TREVISK_RCON_SCREENSHOT=FILE saves a picture of a console in use.
-    void screenshot()
-    {
-        const QString path = qEnvironmentVariable("TREVISK_RCON_SCREENSHOT");
-        if (path.isEmpty())
-            QSKIP("no screenshot asked for");
-        SimServer server(QStringLiteral("Quake 3"));
-        server.state().rconPassword = "labpass";
-        QVERIFY(server.start());
-        RconWindow window({*m_context, m_prompter});
-        window.loadServer(server.address(), QStringLiteral("Sim Quake 3 1"), QStringLiteral("Quake 3"));
-        window.findChild<QLineEdit*>(QStringLiteral("password"))->setText(QStringLiteral("labpass"));
-        window.findChild<QCheckBox*>(QStringLiteral("remember"))->setChecked(true);
-        auto* log = window.findChild<QTextEdit*>(QStringLiteral("response"));
-        for (const char* command : {"status", "map q3dm17", "echo Welcome to the lab"}) {
-            window.findChild<QComboBox*>(QStringLiteral("command"))->setEditText(QString::fromLatin1(command));
-            const int before = log->toPlainText().size();
-            window.sendCommand();
-            QTRY_VERIFY_WITH_TIMEOUT(log->toPlainText().size() > before + int(strlen(command)) + 2, 2000);
-        }
-        window.resize(640, 460);
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
-        QVERIFY(window.grab().save(path));
     }
 
 private:
