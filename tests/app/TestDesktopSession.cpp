@@ -79,25 +79,18 @@ QDBusMessage call(const QDBusConnection& bus, const QDBusMessage& message)
     return watcher.reply();
 }
 
-QVariant property(const QDBusConnection& bus, const QString& service, const QString& name)
+// The labels of the visible top-level entries of a com.canonical.dbusmenu layout, as a host shows them.
+QStringList menuLabels(const QDBusConnection& bus, const QString& service)
 {
     QDBusMessage get = QDBusMessage::createMethodCall(service,
                                                       QStringLiteral("/StatusNotifierItem"),
                                                       QStringLiteral("org.freedesktop.DBus.Properties"),
                                                       QStringLiteral("Get"));
-    get << ItemInterface << name;
-    const QDBusMessage reply = call(bus, get);
-    return reply.arguments().isEmpty() ? QVariant() : reply.arguments().first().value<QDBusVariant>().variant();
-}
-
-// The labels of the visible top-level entries of a com.canonical.dbusmenu layout, as a host shows them.
-QStringList menuLabels(const QDBusConnection& bus, const QString& service)
-{
-    const auto path = property(bus, service, QStringLiteral("Menu")).value<QDBusObjectPath>();
-    QDBusMessage get = QDBusMessage::createMethodCall(
+    const QDBusMessage menu = call(bus, get << ItemInterface << QStringLiteral("Menu"));
+    const auto path = menu.arguments().value(0).value<QDBusVariant>().variant().value<QDBusObjectPath>();
+    get = QDBusMessage::createMethodCall(
         service, path.path(), QStringLiteral("com.canonical.dbusmenu"), QStringLiteral("GetLayout"));
-    get << 0 << -1 << QStringList();
-    const QDBusMessage reply = call(bus, get);
+    const QDBusMessage reply = call(bus, get << 0 << -1 << QStringList());
     if (reply.arguments().size() < 2)
         return {QStringLiteral("no layout: ") + reply.errorMessage()};
     const auto layout = reply.arguments().at(1).value<QDBusArgument>();
