@@ -67,7 +67,6 @@ private slots:
         QVERIFY(!autostart.enabled());
         QVERIFY(autostart.setEnabled(false, command, &error));
         QVERIFY(!QFile::exists(autostart.path()));
-        QVERIFY(autostart.setEnabled(false, command, &error));
 
         QVERIFY(writeFile(home.filePath(QStringLiteral("file"))));
         const Autostart blocked(home.filePath(QStringLiteral("file/autostart")));
