@@ -364,24 +364,18 @@ private slots:
         QCOMPARE(statusOf(waiting.readAll()), 200);
     }
 
-    // A token file is read only when it is a plain file; one that others may read is used, with a warning.
+    // A token file is read only when it is a plain file (one that others may read: the program's run below).
     void tokenFiles()
     {
         QTemporaryDir dir;
-        const QString open = dir.filePath(QStringLiteral("open"));
         const QString closed = dir.filePath(QStringLiteral("closed"));
         const QString pipe = dir.filePath(QStringLiteral("pipe"));
-        QVERIFY(writeFile(open, "token\n") && writeFile(closed, "token\n"));
-        QVERIFY(
-            QFile::setPermissions(open, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther));
+        QVERIFY(writeFile(closed, "token\n"));
         QVERIFY(QFile::setPermissions(closed, QFile::ReadOwner | QFile::WriteOwner));
         QCOMPARE(mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
-        QString error;
-        QString warning;
+        QString error, warning;
         QCOMPARE(readTokenFile(closed, &error, &warning), QByteArray("token"));
         QCOMPARE(warning, QString());
-        QCOMPARE(readTokenFile(open, &error, &warning), QByteArray("token"));
-        QVERIFY2(warning.contains(QStringLiteral("chmod 600 ") + open), qPrintable(warning));
         // A pipe would hold the start until something wrote to it.
         for (const QString& path : {pipe, dir.path()}) {
             QVERIFY(!readTokenFile(path, &error, &warning));
@@ -455,7 +449,7 @@ private slots:
         QCOMPARE(after.read(after.servers, ServersFile), QString());
         QCOMPARE(after.servers.rows.size(), simulated.size());
         // The token file others may read was used, with a warning.
-        QVERIFY(shard.readAllStandardError().contains("chmod 600"));
+        QVERIFY(shard.readAllStandardError().contains("chmod 600 " + tokenFile.toUtf8()));
     }
 };
 
