@@ -4,7 +4,6 @@
 #include "support/TreviskRun.h"
 
 #include <QLockFile>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 

@@ -5,7 +5,6 @@
 #include "sim/SimServer.h"
 #include "support/ScriptedPrompter.h"
 
-#include <QApplication>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
