@@ -17,82 +17,71 @@ class TestFindCommand : public QObject
 {
     Q_OBJECT
 private slots:
-    void findThroughMasters_data()
-    {
-        QTest::addColumn<QString>("game");
-        QTest::addColumn<QString>("kind");
-        QTest::addColumn<QString>("fault");
-        QTest::addColumn<int>("split");
-        QTest::addColumn<int>("code");
-        QTest::addColumn<int>("shown");    // servers that pass no filter: all found
-        QTest::addColumn<QString>("note"); // on standard error
-        QTest::newRow("quake 3, IPv6 too, older end marks") << "Quake 3"
-                                                            << "Q3"
-                                                            << "none" << 1 << 0 << 3 << "5 listed, 3 of 5 answered";
-        QTest::newRow("half-life, paged") << "Half Life"
-                                          << "HL"
-                                          << "none" << 4 << 0 << 3 << "3 servers listed";
-        QTest::newRow("quake 3, truncated") << "Quake 3"
-                                            << "Q3"
-                                            << "truncated" << 0 << 1 << 0 << "(no list: ";
-    }
-
     // The masters' lists, duplicates and faults included, come to the servers that answer; the
     // filters pass on only the matching ones.
     void findThroughMasters()
     {
-        QFETCH(QString, game);
-        QFETCH(QString, kind);
-        QFETCH(QString, fault);
-        QFETCH(int, split);
-        QFETCH(int, code);
-        QFETCH(int, shown);
-        QFETCH(QString, note);
-        std::vector<std::unique_ptr<SimServer>> servers;
-        std::vector<ListedAddress> listed;
-        for (int i = 0; i < 3; ++i) {
-            servers.push_back(std::make_unique<SimServer>(SimServerState::forGame(game, i + 1, i)));
-            QVERIFY(servers.back()->start());
-            listed.push_back({QHostAddress(QHostAddress::LocalHost), servers.back()->gamePort()});
-        }
-        servers[2]->state().hostname = "The Castle Keep";
-        servers[2]->state().map = "castle_2";
-        SimMaster::Options options;
-        options.kind = *SimMaster::kindNamed(kind);
-        options.fault = *SimMaster::faultNamed(fault);
-        options.perDatagram = split;
-        options.duplicates = true;
-        options.endEach = true;
-        options.ipv6 = 2;
-        SimMasterServer master(SimMaster(options, listed));
-        QVERIFY(master.start());
+        const struct
+        {
+            const char *game, *kind, *fault;
+            int split, code;
+            int shown;        // servers that pass no filter: all found
+            const char* note; // on standard error
+        } cases[] = {
+            {"Quake 3", "Q3", "none", 1, 0, 3, "5 listed, 3 of 5 answered"}, // IPv6 too, older end marks
+            {"Half Life", "HL", "none", 4, 0, 3, "3 servers listed"},        // paged
+            {"Quake 3", "Q3", "truncated", 0, 1, 0, "(no list: "},
+        };
+        for (const auto& [gameName, kind, fault, split, code, shown, note] : cases) {
+            const QString game = QString::fromLatin1(gameName);
+            std::vector<std::unique_ptr<SimServer>> servers;
+            std::vector<ListedAddress> listed;
+            for (int i = 0; i < 3; ++i) {
+                servers.push_back(std::make_unique<SimServer>(SimServerState::forGame(game, i + 1, i)));
+                QVERIFY(servers.back()->start());
+                listed.push_back({QHostAddress(QHostAddress::LocalHost), servers.back()->gamePort()});
+            }
+            servers[2]->state().hostname = "The Castle Keep";
+            servers[2]->state().map = "castle_2";
+            SimMaster::Options options;
+            options.kind = *SimMaster::kindNamed(QString::fromLatin1(kind));
+            options.fault = *SimMaster::faultNamed(QString::fromLatin1(fault));
+            options.perDatagram = split;
+            options.duplicates = true;
+            options.endEach = true;
+            options.ipv6 = 2;
+            SimMasterServer master(SimMaster(options, listed));
+            QVERIFY(master.start());
 
-        const QStringList ask = QStringList{QStringLiteral("find"), game, QStringLiteral("--master"), master.address()}
-                                + args("--timeout|500");
-        const TreviskRun run = runTrevisk(ask + args("--json"));
-        QCOMPARE(run.code, code);
-        QVERIFY2(run.err.contains(note.toUtf8()), run.err.constData());
-        QJsonArray found = QJsonDocument::fromJson(run.out).array();
-        // The IPv6 entries come last, on ::1 where nothing listens.
-        while (!found.isEmpty()
-               && found.last().toObject().value(QStringLiteral("address")).toString().startsWith(QLatin1Char('['))) {
-            QCOMPARE(found.last().toObject().value(QStringLiteral("status")).toString(), QStringLiteral("refused"));
-            found.removeLast();
+            const QStringList ask =
+                QStringList{QStringLiteral("find"), game, QStringLiteral("--master"), master.address()}
+                + args("--timeout|500");
+            const TreviskRun run = runTrevisk(ask + args("--json"));
+            QCOMPARE(run.code, code);
+            QVERIFY2(run.err.contains(note), run.err.constData());
+            QJsonArray found = QJsonDocument::fromJson(run.out).array();
+            // The IPv6 entries come last, on ::1 where nothing listens.
+            while (
+                !found.isEmpty()
+                && found.last().toObject().value(QStringLiteral("address")).toString().startsWith(QLatin1Char('['))) {
+                QCOMPARE(found.last().toObject().value(QStringLiteral("status")).toString(), QStringLiteral("refused"));
+                found.removeLast();
+            }
+            QCOMPARE(found.size(), shown);
+            for (int i = 0; i < shown; ++i) {
+                QCOMPARE(found[i].toObject().value(QStringLiteral("status")).toString(), QStringLiteral("up"));
+                QCOMPARE(found[i].toObject().value(QStringLiteral("address")).toString(), servers[i]->address());
+            }
+            // Half-Life's pages come a second apart: its filters are those of the other kinds.
+            if (shown < 3 || game == QLatin1String("Half Life"))
+                continue;
+            const TreviskRun filtered = runTrevisk(ask + args("--name|castle|--map|CASTLE|--not-empty|--not-full"));
+            QCOMPARE(filtered.code, 0);
+            QCOMPARE(filtered.out.count('\n'), 1);
+            QVERIFY2(filtered.out.startsWith(servers[2]->address().toUtf8()) && filtered.out.contains("Castle Keep"),
+                     filtered.out.constData());
+            QVERIFY(runTrevisk(ask + args("--not-empty")).out.count('\n') == 2);
         }
-        QCOMPARE(found.size(), shown);
-        for (int i = 0; i < shown; ++i) {
-            QCOMPARE(found[i].toObject().value(QStringLiteral("status")).toString(), QStringLiteral("up"));
-            QCOMPARE(found[i].toObject().value(QStringLiteral("address")).toString(), servers[i]->address());
-        }
-        // Half-Life's pages come a second apart: its filters are those of the other kinds.
-        if (shown < 3 || kind == QLatin1String("HL"))
-            return;
-        const TreviskRun filtered = runTrevisk(ask + args("--name|castle|--map|CASTLE|--not-empty|--not-full"));
-        QCOMPARE(filtered.code, 0);
-        QCOMPARE(filtered.out.count('\n'), 1);
-        QVERIFY2(filtered.out.startsWith(servers[2]->address().toUtf8()) && filtered.out.contains("Castle Keep"),
-                 filtered.out.constData());
-        QVERIFY(runTrevisk(ask + args("--not-empty")).out.count('\n') == 2);
     }
 };
 

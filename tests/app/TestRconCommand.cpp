@@ -1,6 +1,7 @@
 #include "rcon/RconScramble.h"
 #include "sim/SimServer.h"
 #include "support/RawUdpServer.h"
+#include "support/TestFiles.h"
 #include "support/TreviskRun.h"
 
 #include <QRandomGenerator>
@@ -22,10 +23,8 @@ private slots:
         m_config = m_dir.filePath(QStringLiteral("TRVSK.ini"));
         QFile::remove(m_config);
         m_passwordFile = m_dir.filePath(QStringLiteral("password"));
-        QFile file(m_passwordFile);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("labpass\n");
-        QVERIFY(file.setPermissions(QFile::ReadOwner | QFile::WriteOwner));
+        QVERIFY(writeFile(m_passwordFile, "labpass\n"));
+        QVERIFY(QFile::setPermissions(m_passwordFile, QFile::ReadOwner | QFile::WriteOwner));
     }
 
     TreviskRun rcon(const QString& game, const QString& address, const QStringList& rest)
@@ -76,10 +75,7 @@ private slots:
         QCOMPARE(run.out, QByteArray("hi\n"));
         QVERIFY(run.err.contains("chmod 600 " + QFile::encodeName(m_passwordFile)));
 
-        QFile wrong(m_passwordFile);
-        QVERIFY(wrong.open(QIODevice::WriteOnly));
-        wrong.write("wrong\r\n");
-        wrong.close();
+        QVERIFY(writeFile(m_passwordFile, "wrong\r\n"));
         run = rcon(game, server.address(), file + args("status"));
         QCOMPARE(run.code, 5);
         QVERIFY(run.out.startsWith("Bad rcon"));

@@ -17,13 +17,16 @@ using namespace trevisk;
 class TestServersCommand : public QObject
 {
     Q_OBJECT
+    static TreviskRun run(const QTemporaryDir& dir, const QStringList& arguments)
+    {
+        return runTrevisk(QStringList{QStringLiteral("servers")} + arguments + inFolder(dir));
+    }
+
 private slots:
     void serversAddListRemove()
     {
         QTemporaryDir dir;
-        auto servers = [&](const char* arguments) {
-            return runTrevisk(QStringList{QStringLiteral("servers")} + args(arguments) + inFolder(dir));
-        };
+        const auto servers = [&](const char* arguments) { return run(dir, args(arguments)); };
 
         TreviskRun run = servers("add|Quake 3|127.0.0.1|--memo|lan party");
         QCOMPARE(run.code, 0);
@@ -91,9 +94,7 @@ private slots:
         std::vector<std::unique_ptr<QProcess>> runs;
         for (const QString& address : addresses) {
             runs.push_back(std::make_unique<QProcess>());
-            startTrevisk(*runs.back(),
-                         QStringList{QStringLiteral("servers"), QStringLiteral("snooze"), address, QStringLiteral("on")}
-                             + inFolder(dir));
+            startTrevisk(*runs.back(), args("servers|snooze") << address << QStringLiteral("on") << inFolder(dir));
         }
         for (const auto& run : runs) {
             QVERIFY(run->waitForFinished(30000));
@@ -109,18 +110,15 @@ private slots:
     void ipv6Servers()
     {
         QTemporaryDir dir;
-        auto servers = [&](const QStringList& arguments) {
-            return runTrevisk(QStringList{QStringLiteral("servers")} + arguments + inFolder(dir));
-        };
-        QCOMPARE(servers(args("add|Quake 3|::1")).code, 0);
-        QCOMPARE(servers(args("add|Quake 3|[0:0::1]:27960")).err, QByteArray("This server is already in the list!\n"));
-        QCOMPARE(servers(args("add|Quake 3|[::1]:27961")).code, 0);
+        QCOMPARE(run(dir, args("add|Quake 3|::1")).code, 0);
+        QCOMPARE(run(dir, args("add|Quake 3|[0:0::1]:27960")).err, QByteArray("This server is already in the list!\n"));
+        QCOMPARE(run(dir, args("add|Quake 3|[::1]:27961")).code, 0);
         for (const char* bad : {"::1:27960", "[fe80::1%eth0]:27960"}) {
-            const TreviskRun refused = servers(args("add|Quake 3") << QString::fromLatin1(bad));
+            const TreviskRun refused = run(dir, args("add|Quake 3") << QString::fromLatin1(bad));
             QCOMPARE(refused.code, 1);
             QVERIFY2(refused.err.startsWith("Unable to resolve"), bad);
         }
-        QCOMPARE(servers(args("list")).out, QByteArray("Quake 3\t[::1]:27960\t\t\nQuake 3\t[::1]:27961\t\t\n"));
+        QCOMPARE(run(dir, args("list")).out, QByteArray("Quake 3\t[::1]:27960\t\t\nQuake 3\t[::1]:27961\t\t\n"));
     }
 };
 

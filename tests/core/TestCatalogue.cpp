@@ -18,78 +18,64 @@ private slots:
         QVERIFY(list.indexOf(QStringLiteral("Raven Shield")) < list.indexOf(QStringLiteral("RTCW")));
     }
 
-    void queryPortRule_data()
-    {
-        QTest::addColumn<QString>("game");
-        QTest::addColumn<QString>("address");
-        QTest::addColumn<int>("explicitPort");
-        QTest::addColumn<int>("expected");
-        const auto row = [](const char* name, const char* game, const char* address, int explicitPort, int expected) {
-            QTest::newRow(name) << QString::fromLatin1(game) << QString::fromLatin1(address) << explicitPort
-                                << expected;
-        };
-        row("Q2 game port", "Quake 2", "h:27910", 0, 27910);
-        row("UT plus one", "Unreal Tournament", "h:7777", 0, 7778);
-        row("UT2003 plus ten", "Unreal Tournament 2003", "h:7777", 0, 7787);
-        row("RVS plus thousand", "Raven Shield", "h:7777", 0, 8777);
-        row("-1 keeps the game port", "Alien vs. Predator 2", "h:27888", 0, 27888);
-        row("fixed port", "Battlefield 1942", "h:14567", 0, 23000);
-        row("no colon", "Quake 2", "h", 0, 27910);
-        row("no colon, UT", "Unreal", "h", 0, 27911);
-        row("explicit wins", "Battlefield 1942", "h:14567", 4000, 4000);
-        row("unknown game", "Nothing", "h:1234", 0, 1234);
-    }
-
     void queryPortRule()
     {
-        QFETCH(QString, game);
-        QFETCH(QString, address);
-        QFETCH(int, explicitPort);
-        QFETCH(int, expected);
-        QCOMPARE(queryPort(game, address, explicitPort), expected);
-    }
-
-    void addressSplit_data()
-    {
-        QTest::addColumn<QString>("address");
-        QTest::addColumn<bool>("valid");
-        QTest::addColumn<QString>("host");
-        QTest::addColumn<QString>("port"); // "-" when there is none
-        const auto row = [](const char* address, bool valid, const char* host, const char* port) {
-            QTest::newRow(address) << QString::fromLatin1(address) << valid << QString::fromLatin1(host)
-                                   << QString::fromLatin1(port);
+        const struct
+        {
+            const char *game, *address;
+            int explicitPort, expected;
+        } cases[] = {
+            {"Quake 2", "h:27910", 0, 27910},
+            {"Unreal Tournament", "h:7777", 0, 7778},      // plus one
+            {"Unreal Tournament 2003", "h:7777", 0, 7787}, // plus ten
+            {"Raven Shield", "h:7777", 0, 8777},           // plus a thousand
+            {"Alien vs. Predator 2", "h:27888", 0, 27888}, // -1 keeps the game port
+            {"Battlefield 1942", "h:14567", 0, 23000},     // a fixed port
+            {"Quake 2", "h", 0, 27910},                    // no colon
+            {"Unreal", "h", 0, 27911},
+            {"Battlefield 1942", "h:14567", 4000, 4000}, // the explicit one wins
+            {"Nothing", "h:1234", 0, 1234},              // an unknown game
         };
-        row("127.0.0.1:27960", true, "127.0.0.1", "27960");
-        row("name.example:1", true, "name.example", "1");
-        row("h", true, "h", "-");
-        row("h:", true, "h", "");
-        row("[::1]:27960", true, "::1", "27960");
-        row("[2001:db8::5]:27960", true, "2001:db8::5", "27960");
-        row("[::1]", true, "::1", "-");
-        row("[::1]:", true, "::1", "");
-        row("::1", true, "::1", "-");
-        // Without brackets every colon belongs to the host: never ::1 on port 27960.
-        row("::1:27960", true, "::1:27960", "-");
-        row("[::1", false, "", "-");
-        row("[::1]x", false, "", "-");
-        row("[::1]27960", false, "", "-");
-        row("[]:5", true, "", "5");
+        for (const auto& [game, address, explicitPort, expected] : cases)
+            QVERIFY2(queryPort(QString::fromLatin1(game), QString::fromLatin1(address), explicitPort) == expected,
+                     game);
     }
 
     void addressSplit()
     {
-        QFETCH(QString, address);
-        QFETCH(bool, valid);
-        QFETCH(QString, host);
-        QFETCH(QString, port);
-        const HostPort split = splitAddress(address);
-        QCOMPARE(split.valid, valid);
-        QCOMPARE(split.host, host);
-        QCOMPARE(split.hasPort ? split.port : QStringLiteral("-"), port);
-        QCOMPARE(hostPart(address), host);
-        if (valid && split.hasPort && !host.isEmpty()) {
-            QCOMPARE(gamePortText(address), port);
-            QCOMPARE(joinAddress(host, port), address);
+        const struct
+        {
+            const char* address;
+            bool valid;
+            const char *host, *port; // port "-" when there is none
+        } cases[] = {
+            {"127.0.0.1:27960", true, "127.0.0.1", "27960"},
+            {"name.example:1", true, "name.example", "1"},
+            {"h", true, "h", "-"},
+            {"h:", true, "h", ""},
+            {"[::1]:27960", true, "::1", "27960"},
+            {"[2001:db8::5]:27960", true, "2001:db8::5", "27960"},
+            {"[::1]", true, "::1", "-"},
+            {"[::1]:", true, "::1", ""},
+            {"::1", true, "::1", "-"},
+            // Without brackets every colon belongs to the host: never ::1 on port 27960.
+            {"::1:27960", true, "::1:27960", "-"},
+            {"[::1", false, "", "-"},
+            {"[::1]x", false, "", "-"},
+            {"[::1]27960", false, "", "-"},
+            {"[]:5", true, "", "5"},
+        };
+        for (const auto& [text, valid, host, port] : cases) {
+            const QString address = QString::fromLatin1(text);
+            const HostPort split = splitAddress(address);
+            QVERIFY2(split.valid == valid, text);
+            QCOMPARE(split.host, QString::fromLatin1(host));
+            QCOMPARE(split.hasPort ? split.port : QStringLiteral("-"), QString::fromLatin1(port));
+            QCOMPARE(hostPart(address), QString::fromLatin1(host));
+            if (valid && split.hasPort && *host) {
+                QCOMPARE(gamePortText(address), QString::fromLatin1(port));
+                QCOMPARE(joinAddress(QString::fromLatin1(host), QString::fromLatin1(port)), address);
+            }
         }
     }
 

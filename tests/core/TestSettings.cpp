@@ -54,32 +54,31 @@ private slots:
 
     // Stored choices keep their meaning; a first run, or "automatic", is the sliding window where
     // windows can be placed and the desktop's notifications where they cannot (Wayland).
-    void popupStyles_data()
-    {
-        QTest::addColumn<QString>("stored");
-        QTest::addColumn<PopupStyle>("onX11");
-        QTest::addColumn<PopupStyle>("onWayland");
-        QTest::newRow("first run") << QString() << PopupStyle::Window << PopupStyle::Desktop;
-        QTest::newRow("automatic") << "automatic" << PopupStyle::Window << PopupStyle::Desktop;
-        QTest::newRow("window") << "window" << PopupStyle::Window << PopupStyle::Window;
-        QTest::newRow("desktop") << "desktop" << PopupStyle::Desktop << PopupStyle::Desktop;
-        QTest::newRow("both") << "both" << PopupStyle::Both << PopupStyle::Both;
-    }
     void popupStyles()
     {
-        QFETCH(QString, stored);
-        QFETCH(PopupStyle, onX11);
-        QFETCH(PopupStyle, onWayland);
-        QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("trevisk.ini"));
-        if (!stored.isNull())
-            QSettings(path, QSettings::IniFormat).setValue(QStringLiteral("Notify/Show"), stored);
-        const AppSettings read = AppSettings::load(*openSettings(path), QString());
-        QCOMPARE(resolvedPopupStyle(read.popupStyle, true), onX11);
-        QCOMPARE(resolvedPopupStyle(read.popupStyle, false), onWayland);
-        read.save(*openSettings(path));
-        QCOMPARE(QSettings(path, QSettings::IniFormat).value(QStringLiteral("Notify/Show")).toString(),
-                 stored.isNull() ? QStringLiteral("automatic") : stored);
+        using enum PopupStyle;
+        const struct
+        {
+            const char* stored; // null: a first run
+            PopupStyle onX11, onWayland;
+        } cases[] = {{nullptr, Window, Desktop},
+                     {"automatic", Window, Desktop},
+                     {"window", Window, Window},
+                     {"desktop", Desktop, Desktop},
+                     {"both", Both, Both}};
+        for (const auto& [stored, onX11, onWayland] : cases) {
+            QTemporaryDir dir;
+            const QString path = dir.filePath(QStringLiteral("trevisk.ini"));
+            if (stored)
+                QSettings(path, QSettings::IniFormat)
+                    .setValue(QStringLiteral("Notify/Show"), QString::fromLatin1(stored));
+            const AppSettings read = AppSettings::load(*openSettings(path), QString());
+            QCOMPARE(resolvedPopupStyle(read.popupStyle, true), onX11);
+            QCOMPARE(resolvedPopupStyle(read.popupStyle, false), onWayland);
+            read.save(*openSettings(path));
+            QCOMPARE(QSettings(path, QSettings::IniFormat).value(QStringLiteral("Notify/Show")).toString(),
+                     QString::fromLatin1(stored ? stored : "automatic"));
+        }
     }
 
     // Out of range, not a number or an unknown name: the default; spaces are forgiven.

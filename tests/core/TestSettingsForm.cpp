@@ -1,7 +1,6 @@
 #include "core/Settings.h"
 #include "core/SettingsForm.h"
 
-#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 

@@ -5,7 +5,6 @@
 #include "sim/SimServer.h"
 #include "support/ScriptedPrompter.h"
 
-#include <QApplication>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -62,9 +61,7 @@ private slots:
         FindServersWindow window(context, prompter, [&changes] { ++changes; });
         window.setQueryTimeOut(std::chrono::milliseconds(100));
         window.show();
-        auto* masters = window.findChild<QLineEdit*>(QStringLiteral("masters"));
-        QCOMPARE(masters->text(), shippedMasters(QStringLiteral("Quake 3")).join(QLatin1Char(' ')));
-        masters->setText(master.address());
+        window.findChild<QLineEdit*>(QStringLiteral("masters"))->setText(master.address());
         QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("find")), Qt::LeftButton);
         QTRY_VERIFY_WITH_TIMEOUT(window.finder().isFinished(), 10000);
         QCOMPARE(mastersFor(*context.settingsStore, QStringLiteral("Quake 3")), QStringList{master.address()});

@@ -4,8 +4,6 @@
 
 using namespace trevisk;
 
-Q_DECLARE_METATYPE(trevisk::MasterKind)
-
 namespace {
 
 const QByteArray Oob("\xff\xff\xff\xff", 4);
@@ -37,117 +35,89 @@ class TestMasterProtocol : public QObject
 {
     Q_OBJECT
 private slots:
-    void requests_data()
-    {
-        QTest::addColumn<MasterKind>("kind");
-        QTest::addColumn<int>("protocol");
-        QTest::addColumn<QString>("gameName");
-        QTest::addColumn<bool>("notEmpty");
-        QTest::addColumn<bool>("notFull");
-        QTest::addColumn<QByteArray>("expected");
-        QTest::newRow("q3 plain") << MasterKind::Quake3 << 68 << QString() << false << false
-                                  << Oob + "getservers 68 empty full";
-        QTest::newRow("q3 ext, not empty") << MasterKind::Quake3 << 71 << QStringLiteral("Quake3Arena") << true << false
-                                           << Oob + "getserversExt Quake3Arena 71 full";
-        QTest::newRow("qw") << MasterKind::QuakeWorld << 0 << QString() << true << true << QByteArray("c\n");
-        QTest::newRow("q2") << MasterKind::Quake2 << 0 << QString() << false << false << QByteArray("query\n\0", 7);
-        QTest::newRow("source") << MasterKind::Source << 0 << QString() << true << true
-                                << QByteArray("1\xff"
-                                              "0.0.0.0:0\0\\empty\\1\\full\\1\0",
-                                              28);
-    }
-
     void requests()
     {
-        QFETCH(MasterKind, kind);
-        QFETCH(int, protocol);
-        QFETCH(QString, gameName);
-        QFETCH(bool, notEmpty);
-        QFETCH(bool, notFull);
-        QFETCH(QByteArray, expected);
-        QCOMPARE(masterRequest({kind, protocol, gameName, notEmpty, notFull}), expected);
-    }
-
-    void replies_data()
-    {
-        QTest::addColumn<MasterKind>("kind");
-        QTest::addColumn<QByteArray>("datagram");
-        QTest::addColumn<QStringList>("servers");
-        QTest::addColumn<int>("dropped");
-        QTest::addColumn<bool>("endMark");
-        QTest::addColumn<bool>("refused");
-        const QStringList both{QStringLiteral("1.2.3.4:27960"), QStringLiteral("5.6.7.8:27961")};
-        const QByteArray q3 = Oob + "getserversResponse";
-        const QByteArray ext = Oob + "getserversExtResponse";
-        const QByteArray v6 = '/' + bytes({0x20, 1, 0x0d, 0xb8, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0x6D, 0x38});
-
-        QTest::newRow("q3") << MasterKind::Quake3 << q3 + '\\' + First + '\\' + Second + Eot << both << 0 << true
-                            << false;
-        QTest::newRow("q3 without end mark")
-            << MasterKind::Quake3 << q3 + '\\' + First << both.mid(0, 1) << 0 << false << false;
-        QTest::newRow("q3 ext with IPv6")
-            << MasterKind::Quake3 << ext + '\\' + First + v6 + Eot
-            << QStringList{both[0], QStringLiteral("[2001:db8::1]:27960")} << 0 << true << false;
-        QTest::newRow("q3 IPv6 in a plain reply")
-            << MasterKind::Quake3 << q3 + '\\' + First + v6 + Eot << QStringList() << 0 << false << true;
-        QTest::newRow("q3 truncated entry")
-            << MasterKind::Quake3 << q3 + '\\' + First + '\\' + Second.left(4) << QStringList() << 0 << false << true;
-        QTest::newRow("q3 truncated IPv6")
-            << MasterKind::Quake3 << ext + v6.left(10) << QStringList() << 0 << false << true;
-        QTest::newRow("q3 zero address and port")
-            << MasterKind::Quake3
-            << q3 + '\\' + bytes({0, 0, 0, 0, 0x6D, 0x38}) + '\\' + First + '\\' + bytes({9, 9, 9, 9, 0, 0}) + Eot
-            << both.mid(0, 1) << 2 << true << false;
-        QTest::newRow("q3 EOF mark of a middle datagram")
-            << MasterKind::Quake3 << q3 + '\\' + First + QByteArray("\\EOF\0\0\0", 7) << both.mid(0, 1) << 1 << false
-            << false;
-        QTest::newRow("q3 bytes after the end mark")
-            << MasterKind::Quake3 << q3 + '\\' + First + Eot + '\\' + Second << QStringList() << 0 << false << true;
-        QTest::newRow("q3 stray byte") << MasterKind::Quake3 << q3 + '\\' + First + 'x' << QStringList() << 0 << false
-                                       << true;
-        QTest::newRow("q3 header only") << MasterKind::Quake3 << q3 << QStringList() << 0 << false << false;
-        QTest::newRow("q3 wrong header") << MasterKind::Quake3 << Oob + "getserversResponsX\\" + First << QStringList()
-                                         << 0 << false << true;
-        QTest::newRow("qw") << MasterKind::QuakeWorld << Oob + "d\n" + First + Second << both << 0 << false << false;
-        QTest::newRow("qw partial entry")
-            << MasterKind::QuakeWorld << Oob + "d\n" + First + Second.left(5) << QStringList() << 0 << false << true;
-        QTest::newRow("qw asked, q2 answered")
-            << MasterKind::QuakeWorld << Oob + "servers " + First << QStringList() << 0 << false << true;
-        QTest::newRow("q2") << MasterKind::Quake2 << Oob + "servers " + First + Second << both << 0 << false << false;
-        QTest::newRow("q2 zero entry") << MasterKind::Quake2
-                                       << Oob + "servers " + bytes({0, 0, 0, 0, 0x6D, 0x38}) + First << both.mid(0, 1)
-                                       << 1 << false << false;
-        QTest::newRow("q2 without the space")
-            << MasterKind::Quake2 << Oob + "servers" + First << QStringList() << 0 << false << true;
-        QTest::newRow("source last page")
-            << MasterKind::Source << Oob + "f\n" + First + Second + QByteArray(6, '\0') << both << 0 << true << false;
-        QTest::newRow("source middle page")
-            << MasterKind::Source << Oob + "f\n" + First + Second << both << 0 << false << false;
-        QTest::newRow("source empty page") << MasterKind::Source << Oob + "f\n" << QStringList() << 0 << true << false;
-        QTest::newRow("source zero inside")
-            << MasterKind::Source << Oob + "f\n" + QByteArray(6, '\0') + First << both.mid(0, 1) << 1 << false << false;
-        QTest::newRow("source truncated")
-            << MasterKind::Source << Oob + "f\n" + First + Second.left(3) << QStringList() << 0 << false << true;
-        QTest::newRow("nothing") << MasterKind::Source << QByteArray() << QStringList() << 0 << false << true;
+        const QByteArray source("1\xff"
+                                "0.0.0.0:0\0\\empty\\1\\full\\1\0",
+                                28);
+        const struct
+        {
+            MasterAsk request;
+            QByteArray expected;
+        } cases[] = {
+            {{MasterKind::Quake3, 68, QString(), false, false}, Oob + "getservers 68 empty full"},
+            {{MasterKind::Quake3, 71, QStringLiteral("Quake3Arena"), true, false},
+             Oob + "getserversExt Quake3Arena 71 full"},
+            {{MasterKind::QuakeWorld, 0, QString(), true, true}, QByteArray("c\n")},
+            {{MasterKind::Quake2, 0, QString(), false, false}, QByteArray("query\n\0", 7)},
+            {{MasterKind::Source, 0, QString(), true, true}, source},
+        };
+        for (const auto& [request, expected] : cases)
+            QCOMPARE(masterRequest(request), expected);
     }
 
     void replies()
     {
-        QFETCH(MasterKind, kind);
-        QFETCH(QByteArray, datagram);
-        QFETCH(QStringList, servers);
-        QFETCH(int, dropped);
-        QFETCH(bool, endMark);
-        QFETCH(bool, refused);
-        const MasterReply reply = readMasterReply(kind, datagram);
-        QCOMPARE(texts(reply.servers), servers);
-        QCOMPARE(reply.dropped, dropped);
-        QCOMPARE(reply.endMark, endMark);
-        QCOMPARE(!reply.error.isEmpty(), refused);
-        // Every truncation is refused or read, never read past its end.
-        for (qsizetype size = 0; size < datagram.size(); ++size) {
-            const MasterReply part = readMasterReply(kind, datagram.left(size));
-            QVERIFY(part.servers.size() <= reply.servers.size() + 1);
+        const QStringList both{QStringLiteral("1.2.3.4:27960"), QStringLiteral("5.6.7.8:27961")};
+        const QStringList one = both.mid(0, 1), none;
+        const QByteArray q3 = Oob + "getserversResponse\\";
+        const QByteArray ext = Oob + "getserversExtResponse";
+        const QByteArray v6 = '/' + bytes({0x20, 1, 0x0d, 0xb8, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0x6D, 0x38});
+        const QByteArray zero = bytes({0, 0, 0, 0, 0x6D, 0x38});
+        const MasterKind Q3 = MasterKind::Quake3, QW = MasterKind::QuakeWorld, Q2 = MasterKind::Quake2,
+                         Src = MasterKind::Source;
+        const struct
+        {
+            const char* what;
+            MasterKind kind;
+            QByteArray datagram;
+            QStringList servers;
+            int dropped;
+            bool endMark, refused;
+        } cases[] = {
+            {"q3", Q3, q3 + First + '\\' + Second + Eot, both, 0, true, false},
+            {"q3 without end mark", Q3, q3 + First, one, 0, false, false},
+            {"q3 ext with IPv6",
+             Q3,
+             ext + '\\' + First + v6 + Eot,
+             {both[0], QStringLiteral("[2001:db8::1]:27960")},
+             0,
+             true,
+             false},
+            {"q3 IPv6 in a plain reply", Q3, q3 + First + v6 + Eot, none, 0, false, true},
+            {"q3 truncated entry", Q3, q3 + First + '\\' + Second.left(4), none, 0, false, true},
+            {"q3 truncated IPv6", Q3, ext + v6.left(10), none, 0, false, true},
+            {"q3 zero address and port",
+             Q3,
+             q3 + zero + '\\' + First + '\\' + bytes({9, 9, 9, 9, 0, 0}) + Eot,
+             one,
+             2,
+             true,
+             false},
+            {"q3 EOF mark of a middle datagram", Q3, q3 + First + QByteArray("\\EOF\0\0\0", 7), one, 1, false, false},
+            {"q3 bytes after the end mark", Q3, q3 + First + Eot + '\\' + Second, none, 0, false, true},
+            {"q3 header only", Q3, q3.chopped(1), none, 0, false, false},
+            {"q3 wrong header", Q3, Oob + "getserversResponsX\\" + First, none, 0, false, true},
+            {"qw", QW, Oob + "d\n" + First + Second, both, 0, false, false},
+            {"qw partial entry", QW, Oob + "d\n" + First + Second.left(5), none, 0, false, true},
+            {"qw asked, q2 answered", QW, Oob + "servers " + First, none, 0, false, true},
+            {"q2", Q2, Oob + "servers " + First + Second, both, 0, false, false},
+            {"q2 zero entry", Q2, Oob + "servers " + zero + First, one, 1, false, false},
+            {"q2 without the space", Q2, Oob + "servers" + First, none, 0, false, true},
+            {"source last page", Src, Oob + "f\n" + First + Second + QByteArray(6, '\0'), both, 0, true, false},
+            {"source middle page", Src, Oob + "f\n" + First + Second, both, 0, false, false},
+            {"source empty page", Src, Oob + "f\n", none, 0, true, false},
+            {"source zero inside", Src, Oob + "f\n" + QByteArray(6, '\0') + First, one, 1, false, false},
+            {"source truncated", Src, Oob + "f\n" + First + Second.left(3), none, 0, false, true},
+            {"nothing", Src, QByteArray(), none, 0, false, true},
+        };
+        for (const auto& [what, kind, datagram, servers, dropped, endMark, refused] : cases) {
+            const MasterReply reply = readMasterReply(kind, datagram);
+            QVERIFY2(texts(reply.servers) == servers, what);
+            QVERIFY2(reply.dropped == dropped && reply.endMark == endMark && reply.error.isEmpty() != refused, what);
+            // Every truncation is refused or read, never read past its end.
+            for (qsizetype size = 0; size < datagram.size(); ++size)
+                QVERIFY(readMasterReply(kind, datagram.left(size)).servers.size() <= reply.servers.size() + 1);
         }
     }
 

@@ -16,46 +16,35 @@ class TestServerFinder : public QObject
 {
     Q_OBJECT
 private slots:
-    void filters_data()
-    {
-        QTest::addColumn<bool>("answered");
-        QTest::addColumn<QString>("hostname");
-        QTest::addColumn<int>("players");
-        QTest::addColumn<QString>("maxPlayers");
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<bool>("notEmpty");
-        QTest::addColumn<bool>("notFull");
-        QTest::addColumn<bool>("passes");
-        QTest::newRow("silent, no filter")
-            << false << QString() << 0 << QString() << QString() << false << false << true;
-        QTest::newRow("silent, a filter")
-            << false << QString() << 0 << QString() << QString() << true << false << false;
-        QTest::newRow("name across colour codes") << true << "^1Cas^7tle Keep" << 1 << "8"
-                                                  << "castle" << false << false << true;
-        QTest::newRow("name missing") << true << "Arena" << 1 << "8"
-                                      << "castle" << false << false << false;
-        QTest::newRow("empty") << true << "Arena" << 0 << "8" << QString() << true << false << false;
-        QTest::newRow("full") << true << "Arena" << 8 << "8" << QString() << false << true << false;
-        QTest::newRow("limit unknown") << true << "Arena" << 8 << "" << QString() << false << true << true;
-    }
-
     void filters()
     {
-        QFETCH(bool, answered);
-        QFETCH(QString, hostname);
-        QFETCH(int, players);
-        QFETCH(QString, maxPlayers);
-        QFETCH(QString, name);
-        QFETCH(bool, notEmpty);
-        QFETCH(bool, notFull);
-        QFETCH(bool, passes);
-        QueryRound::Result result;
-        result.answered = answered;
-        result.hostname = hostname;
-        result.reportsPlayerCount = true;
-        result.numPlayers = QString::number(players);
-        result.maxPlayers = maxPlayers;
-        QCOMPARE(passesFilters({name, QString(), notEmpty, notFull}, result), passes);
+        const struct
+        {
+            const char* what;
+            bool answered;
+            const char* hostname;
+            int players;
+            const char* maxPlayers;
+            const char* name;
+            bool notEmpty, notFull, passes;
+        } cases[] = {
+            {"silent, no filter", false, "", 0, "", "", false, false, true},
+            {"silent, a filter", false, "", 0, "", "", true, false, false},
+            {"name across colour codes", true, "^1Cas^7tle Keep", 1, "8", "castle", false, false, true},
+            {"name missing", true, "Arena", 1, "8", "castle", false, false, false},
+            {"empty", true, "Arena", 0, "8", "", true, false, false},
+            {"full", true, "Arena", 8, "8", "", false, true, false},
+            {"limit unknown", true, "Arena", 8, "", "", false, true, true},
+        };
+        for (const auto& [what, answered, hostname, players, maxPlayers, name, notEmpty, notFull, passes] : cases) {
+            QueryRound::Result result;
+            result.answered = answered;
+            result.hostname = QString::fromLatin1(hostname);
+            result.reportsPlayerCount = true;
+            result.numPlayers = QString::number(players);
+            result.maxPlayers = QString::fromLatin1(maxPlayers);
+            QVERIFY2(passesFilters({QString::fromLatin1(name), QString(), notEmpty, notFull}, result) == passes, what);
+        }
     }
 
     // Two masters with overlapping lists and a silent one: each server is queried once, the IPv6 ones

@@ -56,48 +56,37 @@ private slots:
     }
 
     // What a power loss leaves (an empty or half-written lock file) names no live holder: taken over.
-    void staleLockFilesAreTakenOver_data()
-    {
-        QTest::addColumn<QByteArray>("content");
-        QTest::newRow("empty") << QByteArray();
-        QTest::newRow("garbled") << QByteArray("\x00\x17garbage");
-        QTest::newRow("dead holder") << QByteArray("999999999\ntrevisk\n") + QSysInfo::machineHostName().toUtf8()
-                                            + "\n";
-    }
-
     void staleLockFilesAreTakenOver()
     {
-        QFETCH(QByteArray, content);
-        QTemporaryDir dir;
-        QVERIFY(writeFile(dir.filePath(QString::fromLatin1(LockFileName)), content));
-        RecordingReporter reporter;
-        const StartupResult result = startUp({dir.path(), dir.filePath(QStringLiteral("t.ini")), {}}, reporter);
-        QCOMPARE(result.status, StartupResult::Status::Started);
-        QVERIFY(!acquireDataLock(dir.path()));
+        for (const QByteArray& content : {QByteArray(),
+                                          QByteArray("\x00\x17garbage"),
+                                          "999999999\ntrevisk\n" + QSysInfo::machineHostName().toUtf8() + "\n"}) {
+            QTemporaryDir dir;
+            QVERIFY(writeFile(dir.filePath(QString::fromLatin1(LockFileName)), content));
+            RecordingReporter reporter;
+            const StartupResult result = startUp({dir.path(), dir.filePath(QStringLiteral("t.ini")), {}}, reporter);
+            QCOMPARE(result.status, StartupResult::Status::Started);
+            QVERIFY(!acquireDataLock(dir.path()));
+        }
     }
 
     // A lock file that cannot be made is no second copy: the message names the cause and the path.
-    void lockCreationFailureNamesItsCause_data()
-    {
-        QTest::addColumn<int>("error");
-        QTest::addColumn<QString>("cause");
-        QTest::newRow("disk full") << ENOSPC << QStringLiteral("there is no space left on the disk");
-        QTest::newRow("read-only") << EROFS << QStringLiteral("the folder is on a read-only file system");
-        QTest::newRow("permission") << EACCES << QStringLiteral("permission denied");
-    }
-
     void lockCreationFailureNamesItsCause()
     {
-        QFETCH(int, error);
-        QFETCH(QString, cause);
-        QTemporaryDir dir;
-        RecordingReporter reporter;
-        StartupOptions options{dir.path(), dir.filePath(QStringLiteral("t.ini")), {}};
-        options.lockProbe = [error](const QString&) { return error; };
-        const StartupResult result = startUp(options, reporter);
-        QCOMPARE(result.status, StartupResult::Status::NoLock);
-        const QString lockPath = QDir(dir.path()).filePath(QString::fromLatin1(LockFileName));
-        QCOMPARE(result.message, QStringLiteral("The lock file %1 cannot be created: %2.").arg(lockPath, cause));
+        for (const auto& [error, cause] : {std::pair(ENOSPC, "there is no space left on the disk"),
+                                           std::pair(EROFS, "the folder is on a read-only file system"),
+                                           std::pair(EACCES, "permission denied")}) {
+            QTemporaryDir dir;
+            RecordingReporter reporter;
+            StartupOptions options{dir.path(), dir.filePath(QStringLiteral("t.ini")), {}};
+            options.lockProbe = [error = error](const QString&) { return error; };
+            const StartupResult result = startUp(options, reporter);
+            QCOMPARE(result.status, StartupResult::Status::NoLock);
+            const QString lockPath = QDir(dir.path()).filePath(QString::fromLatin1(LockFileName));
+            QCOMPARE(
+                result.message,
+                QStringLiteral("The lock file %1 cannot be created: %2.").arg(lockPath, QString::fromLatin1(cause)));
+        }
     }
 
     void dataFolderChoice()

@@ -28,12 +28,10 @@ private slots:
         QVERIFY(prompt.isVisible());
         QVERIFY(!prompt.isModal() && !QApplication::activeModalWidget());
         const auto* label = prompt.findChild<QLabel*>(QStringLiteral("lblText"));
-        QVERIFY(label);
         QCOMPARE(label->text(), text);
         QCOMPARE(label->textFormat(), Qt::PlainText);
         auto* yes = prompt.findChild<QPushButton*>(QStringLiteral("cmdYes"));
         auto* no = prompt.findChild<QPushButton*>(QStringLiteral("cmdNo"));
-        QVERIFY(yes && no);
 
         QTest::mouseClick(yes, Qt::LeftButton);
         QCOMPARE(opened, QList<QUrl>{QUrl(address)});

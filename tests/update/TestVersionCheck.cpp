@@ -23,36 +23,30 @@ class TestVersionCheck : public QObject
 {
     Q_OBJECT
 private slots:
-    void comparison_data()
-    {
-        QTest::addColumn<QString>("answer");
-        QTest::addColumn<QString>("found"); // empty: not newer
-
-        QTest::newRow("same") << QStringLiteral("<VERSION>1.1.0</VERSION>") << QString();
-        QTest::newRow("revision") << QStringLiteral("<VERSION>1.1.1</VERSION>") << QStringLiteral("1.1.1");
-        QTest::newRow("minor") << QStringLiteral("<VERSION>1.2.0</VERSION>") << QStringLiteral("1.2.0");
-        QTest::newRow("major") << QStringLiteral("<VERSION>2.0.0</VERSION>") << QStringLiteral("2.0.0");
-        QTest::newRow("older") << QStringLiteral("<VERSION>1.0.9</VERSION>") << QString();
-        QTest::newRow("older major, greater minor") << QStringLiteral("<VERSION>0.9.9</VERSION>") << QString();
-        QTest::newRow("numbers, not text") << QStringLiteral("<VERSION>1.1.10</VERSION>") << QStringLiteral("1.1.10");
-        QTest::newRow("one dot") << QStringLiteral("<VERSION>1.2</VERSION>") << QString();
-        QTest::newRow("three dots") << QStringLiteral("<VERSION>1.1.1.5</VERSION>") << QString();
-        QTest::newRow("not a number") << QStringLiteral("<VERSION>1.x.0</VERSION>") << QString();
-        QTest::newRow("sign") << QStringLiteral("<VERSION>2.-1.0</VERSION>") << QString();
-        QTest::newRow("text around") << QString::fromLatin1(versionFile("1.2.0")) << QStringLiteral("1.2.0");
-        QTest::newRow("no end tag") << QStringLiteral("<VERSION>1.2.0") << QString();
-        QTest::newRow("end tag first") << QStringLiteral("</VERSION>1.2.0<VERSION>") << QString();
-        QTest::newRow("tags are case-sensitive") << QStringLiteral("<version>1.2.0</version>") << QString();
-        QTest::newRow("first element counts")
-            << QStringLiteral("<VERSION>1.0.0</VERSION><VERSION>3.0.0</VERSION>") << QString();
-        QTest::newRow("empty") << QString() << QString();
-    }
     void comparison()
     {
-        QFETCH(QString, answer);
-        QFETCH(QString, found);
         QCOMPARE(currentVersion(), (VersionNumber{1, 1, 0}));
-        QCOMPARE(newerVersionIn(answer, currentVersion()).value_or(QString()), found);
+        const std::pair<QString, const char*> cases[] = {
+            // The answer, and the version found newer in it (none: not newer).
+            {QStringLiteral("<VERSION>1.1.0</VERSION>"), ""},
+            {QStringLiteral("<VERSION>1.1.1</VERSION>"), "1.1.1"},
+            {QStringLiteral("<VERSION>1.2.0</VERSION>"), "1.2.0"},
+            {QStringLiteral("<VERSION>2.0.0</VERSION>"), "2.0.0"},
+            {QStringLiteral("<VERSION>1.0.9</VERSION>"), ""},
+            {QStringLiteral("<VERSION>0.9.9</VERSION>"), ""},        // older major, greater minor
+            {QStringLiteral("<VERSION>1.1.10</VERSION>"), "1.1.10"}, // numbers, not text
+            {QStringLiteral("<VERSION>1.2</VERSION>"), ""},
+            {QStringLiteral("<VERSION>1.1.1.5</VERSION>"), ""},
+            {QStringLiteral("<VERSION>1.x.0</VERSION>"), ""},
+            {QStringLiteral("<VERSION>2.-1.0</VERSION>"), ""},
+            {QString::fromLatin1(versionFile("1.2.0")), "1.2.0"},
+            {QStringLiteral("<VERSION>1.2.0"), ""},
+            {QStringLiteral("</VERSION>1.2.0<VERSION>"), ""},
+            {QStringLiteral("<version>1.2.0</version>"), ""},                         // tags are case-sensitive
+            {QStringLiteral("<VERSION>1.0.0</VERSION><VERSION>3.0.0</VERSION>"), ""}, // the first counts
+        };
+        for (const auto& [answer, found] : cases)
+            QCOMPARE(newerVersionIn(answer, currentVersion()).value_or(QString()), QString::fromLatin1(found));
     }
 
     // The tags may reach the program in two blocks: only the whole answer is searched. Nothing
@@ -109,23 +103,19 @@ private slots:
     }
 
     // No address (the default of this tree) or one that is no web address: no request, at once.
-    void noRequestWithoutWebAddress_data()
-    {
-        QTest::addColumn<QUrl>("url");
-        QTest::newRow("empty") << QUrl();
-        QTest::newRow("local file") << QUrl::fromLocalFile(QStringLiteral("/etc/hostname"));
-        QTest::newRow("no host") << QUrl(QStringLiteral("http:///trevisk/version.txt"));
-    }
     void noRequestWithoutWebAddress()
     {
-        QFETCH(QUrl, url);
-        VersionCheck check;
-        QSignalSpy finished(&check, &VersionCheck::finished);
-        check.start(url);
-        QCOMPARE(finished.size(), 1);
-        QCOMPARE(finished.at(0).at(0).toBool(), false);
-        QVERIFY(!check.isRunning());
-        QVERIFY(check.findChildren<QObject*>().isEmpty()); // not even a network manager
+        for (const QUrl& url : {QUrl(),
+                                QUrl::fromLocalFile(QStringLiteral("/etc/hostname")),
+                                QUrl(QStringLiteral("http:///trevisk/version.txt"))}) {
+            VersionCheck check;
+            QSignalSpy finished(&check, &VersionCheck::finished);
+            check.start(url);
+            QCOMPARE(finished.size(), 1);
+            QCOMPARE(finished.at(0).at(0).toBool(), false);
+            QVERIFY(!check.isRunning());
+            QVERIFY(check.findChildren<QObject*>().isEmpty()); // not even a network manager
+        }
     }
 
     // An abandoned request closes its connection, and what arrives later is never read.

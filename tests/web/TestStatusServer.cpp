@@ -10,8 +10,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QScopeGuard>
@@ -25,36 +23,6 @@ using namespace trevisk;
 
 namespace {
 
-struct HttpReply
-{
-    int status = 0;
-    QByteArray body;
-    QHash<QByteArray, QByteArray> headers;
-};
-
-HttpReply fetch(quint16 port,
-                const QString& path,
-                const QByteArray& token = {},
-                const QByteArray& verb = "GET",
-                const QString& host = QStringLiteral("127.0.0.1"))
-{
-    QNetworkAccessManager manager;
-    QNetworkRequest request(QUrl(QStringLiteral("http://%1:%2%3").arg(host).arg(port).arg(path)));
-    if (!token.isEmpty())
-        request.setRawHeader("Authorization", "Bearer " + token);
-    QNetworkReply* reply = manager.sendCustomRequest(request, verb);
-    QSignalSpy finished(reply, &QNetworkReply::finished);
-    HttpReply result;
-    if (!reply->isFinished() && !finished.wait(5000))
-        return result;
-    result.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    result.body = reply->readAll();
-    for (const auto& [name, value] : reply->rawHeaderPairs())
-        result.headers.insert(name.toLower(), value);
-    reply->deleteLater();
-    return result;
-}
-
 // What one connection got back: the status of its first answer, all it read, and whether the
 // server closed it.
 struct RawReply
@@ -62,6 +30,11 @@ struct RawReply
     int status = 0;
     QByteArray text;
     bool closed = false;
+    QByteArray body() const { return text.mid(text.indexOf("\r\n\r\n") + 4); }
+    bool hasHeader(const QByteArray& line) const
+    {
+        return text.left(text.indexOf("\r\n\r\n") + 2).contains("\r\n" + line);
+    }
 };
 
 int statusOf(const QByteArray& text)
@@ -70,10 +43,10 @@ int statusOf(const QByteArray& text)
 }
 
 // Sends the bytes as they stand and reads until the server closes the connection.
-RawReply exchange(quint16 port, const QByteArray& bytes)
+RawReply exchange(quint16 port, const QByteArray& bytes, const char* host = "127.0.0.1")
 {
     QTcpSocket socket;
-    socket.connectToHost(QHostAddress::LocalHost, port);
+    socket.connectToHost(QHostAddress(QString::fromLatin1(host)), port);
     RawReply reply;
     if (!socket.waitForConnected(5000))
         return reply;
@@ -83,6 +56,18 @@ RawReply exchange(quint16 port, const QByteArray& bytes)
     reply.text = socket.readAll();
     reply.status = statusOf(reply.text);
     return reply;
+}
+
+RawReply fetch(quint16 port,
+               const QByteArray& path,
+               const QByteArray& token = {},
+               const QByteArray& verb = "GET",
+               const char* host = "127.0.0.1")
+{
+    QByteArray request = verb + ' ' + path + " HTTP/1.1\r\nConnection: close\r\n";
+    if (!token.isEmpty())
+        request += "Authorization: Bearer " + token + "\r\n";
+    return exchange(port, request + "\r\n", host);
 }
 
 // The CPU time this process has used.
@@ -148,11 +133,10 @@ private slots:
 
         StatusServer web(*f.monitor);
         QVERIFY(web.listen(ListenAddress{}, nullptr));
-        const HttpReply metrics = fetch(web.port(), QStringLiteral("/metrics"));
+        const RawReply metrics = fetch(web.port(), "/metrics");
         QCOMPARE(metrics.status, 200);
-        QVERIFY(metrics.headers.value("content-type").startsWith("text/plain; version=0.0.4"));
-        const QHash<QString, double> samples = parseMetrics(metrics.body);
-        QVERIFY(!samples.isEmpty());
+        QVERIFY(metrics.hasHeader("Content-Type: text/plain; version=0.0.4"));
+        const QHash<QString, double> samples = parseMetrics(metrics.body());
 
         const struct
         {
@@ -189,17 +173,17 @@ private slots:
         QVERIFY(samples.value(QStringLiteral("trevisk_queries_sent_total{}")) >= 2);
         QVERIFY(samples.value(QStringLiteral("trevisk_timeouts_total{}")) >= 1);
 
-        const HttpReply page = fetch(web.port(), QStringLiteral("/"));
+        const RawReply page = fetch(web.port(), "/");
         QCOMPARE(page.status, 200);
-        QVERIFY(page.headers.value("content-type").startsWith("text/html"));
-        QVERIFY(page.body.contains("http-equiv=\"refresh\""));
-        QVERIFY(page.body.contains("&lt;script&gt;alert(1)&lt;/script&gt;&quot;&amp;"));
-        QVERIFY(!page.body.contains("<script>"));
+        QVERIFY(page.hasHeader("Content-Type: text/html"));
+        QVERIFY(page.body().contains("http-equiv=\"refresh\""));
+        QVERIFY(page.body().contains("&lt;script&gt;alert(1)&lt;/script&gt;&quot;&amp;"));
+        QVERIFY(!page.body().contains("<script>"));
 
         // The JSON carries what a one-shot query prints, built by the same code, plus state and uptime.
-        const HttpReply api = fetch(web.port(), QStringLiteral("/api/servers"));
+        const RawReply api = fetch(web.port(), "/api/servers");
         QCOMPARE(api.status, 200);
-        const QJsonArray servers = QJsonDocument::fromJson(api.body).array();
+        const QJsonArray servers = QJsonDocument::fromJson(api.body()).array();
         QCOMPARE(servers.size(), 2);
         QJsonObject first = servers.at(0).toObject();
         QCOMPARE(first.take(QStringLiteral("state")), QJsonValue(QStringLiteral("up")));
@@ -208,11 +192,8 @@ private slots:
                      .toJson(QJsonDocument::Compact),
                  QByteArray(R"({"day":0,"month":0,"week":0})"));
         QCOMPARE(first, queryResultJson(queryResultOf(f.query(up), true)));
-        QCOMPARE(first.value(QStringLiteral("numplayers")), QJsonValue(4));
-        const QJsonObject second = servers.at(1).toObject();
-        QCOMPARE(second.value(QStringLiteral("state")).toString(), QStringLiteral("timeout"));
-        QCOMPARE(second.value(QStringLiteral("status")).toString(), QStringLiteral("timeout"));
-        QCOMPARE(second.value(QStringLiteral("address")).toString(), down.address());
+        QCOMPARE(servers.at(1)[QStringLiteral("state")].toString(), QStringLiteral("timeout"));
+        QCOMPARE(servers.at(1)[QStringLiteral("address")].toString(), down.address());
     }
 
     void listenAddresses()
@@ -248,22 +229,19 @@ private slots:
         MonitorFixture f;
         f.start();
         QString error;
-        StatusServer loopback(*f.monitor);
-        QVERIFY(loopback.listen(*parseListenAddress(QStringLiteral("0"), &error), nullptr));
-        QCOMPARE(loopback.boundAddress(), QHostAddress(QHostAddress::LocalHost));
         StatusServer web(*f.monitor);
         web.setToken("s3cret-token");
         QVERIFY(web.listen(*parseListenAddress(QStringLiteral("127.0.0.2:0"), &error), nullptr));
         QCOMPARE(web.boundAddress(), QHostAddress(QStringLiteral("127.0.0.2")));
-        QCOMPARE(fetch(web.port(), QStringLiteral("/metrics"), "s3cret-token").status, 0); // nothing on 127.0.0.1
+        QCOMPARE(fetch(web.port(), "/metrics", "s3cret-token").status, 0); // nothing on 127.0.0.1
         const auto get = [&](const char* path, const QByteArray& token = {}, const QByteArray& verb = "GET") {
-            return fetch(web.port(), QString::fromLatin1(path), token, verb, QStringLiteral("127.0.0.2"));
+            return fetch(web.port(), path, token, verb, "127.0.0.2");
         };
 
-        const HttpReply none = get("/metrics");
+        const RawReply none = get("/metrics");
         QCOMPARE(none.status, 401);
-        QCOMPARE(none.headers.value("www-authenticate"), QByteArray("Bearer"));
-        QVERIFY(!none.body.contains("trevisk_"));
+        QVERIFY(none.hasHeader("WWW-Authenticate: Bearer\r\n"));
+        QVERIFY(!none.body().contains("trevisk_"));
         for (const QByteArray& wrong :
              {QByteArray("s3cret-toke"), QByteArray("s3cret-token2"), QByteArray("S3cret-token")})
             QCOMPARE(get("/api/servers", wrong).status, 401);
@@ -272,9 +250,9 @@ private slots:
         QCOMPARE(get("/nothing", "s3cret-token").status, 404);
         // Every other method is refused, whatever the path.
         for (const QByteArray& verb : {QByteArray("POST"), QByteArray("PUT"), QByteArray("DELETE")}) {
-            const HttpReply refused = get("/api/servers", "s3cret-token", verb);
+            const RawReply refused = get("/api/servers", "s3cret-token", verb);
             QCOMPARE(refused.status, 405);
-            QCOMPARE(refused.headers.value("allow"), QByteArray("GET"));
+            QVERIFY(refused.hasHeader("Allow: GET\r\n"));
         }
     }
 
@@ -300,15 +278,13 @@ private slots:
             QByteArray request;
             int status;
         } cases[] = {
-            {"scheme in small letters", get + "Authorization: bearer s3cret-token\r\n\r\n", 200},
-            {"scheme in capitals", get + "Authorization: BEARER s3cret-token\r\n\r\n", 200},
+            {"scheme in other letters", get + "Authorization: bEARER s3cret-token\r\n\r\n", 200},
             {"another scheme", get + "Authorization: Basic s3cret-token\r\n\r\n", 401},
             // Only the headers are sent: the answer cannot wait for the body.
             {"body announced", "POST /metrics HTTP/1.1\r\nContent-Length: 200000000\r\n\r\n", 413},
             {"chunked body", get + "Transfer-Encoding: chunked\r\n\r\n", 413},
             {"1 MB request line", "GET /" + QByteArray(1 << 20, 'a') + " HTTP/1.1\r\n\r\n", 414},
             {"1 MB header", get + "X-Long: " + QByteArray(1 << 20, 'a') + "\r\n\r\n", 431},
-            {"20,000 headers", get + QByteArray("X: y\r\n").repeated(20000) + "\r\n", 431},
             {"200 short headers", get + QByteArray("X: y\r\n").repeated(200) + "\r\n", 431},
             {"WebSocket",
              "GET / HTTP/1.1\r\nUpgrade: websocket\r\nConnection: Upgrade\r\n"
@@ -385,24 +361,18 @@ private slots:
         QCOMPARE(statusOf(waiting.readAll()), 200);
     }
 
-    // A token file is read only when it is a plain file; one that others may read is used, with a warning.
+    // A token file is read only when it is a plain file (one that others may read: the program's run below).
     void tokenFiles()
     {
         QTemporaryDir dir;
-        const QString open = dir.filePath(QStringLiteral("open"));
         const QString closed = dir.filePath(QStringLiteral("closed"));
         const QString pipe = dir.filePath(QStringLiteral("pipe"));
-        QVERIFY(writeFile(open, "token\n") && writeFile(closed, "token\n"));
-        QVERIFY(
-            QFile::setPermissions(open, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther));
+        QVERIFY(writeFile(closed, "token\n"));
         QVERIFY(QFile::setPermissions(closed, QFile::ReadOwner | QFile::WriteOwner));
         QCOMPARE(mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
-        QString error;
-        QString warning;
+        QString error, warning;
         QCOMPARE(readTokenFile(closed, &error, &warning), QByteArray("token"));
         QCOMPARE(warning, QString());
-        QCOMPARE(readTokenFile(open, &error, &warning), QByteArray("token"));
-        QVERIFY2(warning.contains(QStringLiteral("chmod 600 ") + open), qPrintable(warning));
         // A pipe would hold the start until something wrote to it.
         for (const QString& path : {pipe, dir.path()}) {
             QVERIFY(!readTokenFile(path, &error, &warning));
@@ -411,9 +381,9 @@ private slots:
         }
     }
 
-    // The real program, as two shards over one list of simulated servers, the first behind a token
-    // read from its file: together they watch each server exactly once.
-    void twoShardsShareOneList()
+    // The real program as the first of two shards over a list of simulated servers, behind a token
+    // read from its file: it watches its share and no other (which share is which, TestShard pins).
+    void shardOfTheRealProgram()
     {
         // Refused before anything is read or started.
         QTemporaryDir dir;
@@ -427,77 +397,56 @@ private slots:
             QVERIFY2(run.err.contains(said), run.err.constData());
         }
         std::vector<std::unique_ptr<SimServer>> simulated;
-        QStringList addresses;
+        QStringList addresses, mine;
         for (int i = 0; i < 10; ++i) {
             simulated.push_back(
                 std::make_unique<SimServer>(SimServerState::forGame(QStringLiteral("Quake 3"), i + 1, 2)));
             QVERIFY(simulated.back()->start());
             addresses << simulated.back()->address();
+            if (shardOf(addresses.back(), 2) == 1)
+                mine << addresses.back();
         }
+        QVERIFY(!mine.isEmpty() && mine.size() < addresses.size());
         const QString tokenFile = dir.filePath(QStringLiteral("token"));
         QVERIFY(writeFile(tokenFile, "  file-token  \nsecond line\n"));
         QVERIFY(QFile::setPermissions(tokenFile, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther));
-        const QByteArray tokens[2] = {"file-token", {}};
-        QProcess shards[2];
+        QVERIFY(saveServerList(dir.filePath(QStringLiteral("data")), addresses));
+        QProcess shard;
         const auto stop = qScopeGuard([&] {
-            for (QProcess& program : shards) {
-                program.terminate();
-                program.waitForFinished(10000);
-            }
+            shard.terminate();
+            shard.waitForFinished(10000);
         });
-        quint16 ports[2] = {};
-        for (int k = 0; k < 2; ++k) {
-            // Each instance has its own data folder (a folder is one monitor's), with the same list.
-            const QString data = dir.filePath(QString::number(k + 1));
-            QVERIFY(saveServerList(data, addresses));
-            const QString options =
-                QStringLiteral("--headless|--data-dir|%1|--config|%1/t.ini|--shard|%2/2|--instance|node-%2");
-            QStringList arguments = options.arg(data).arg(k + 1).split(QLatin1Char('|'));
-            if (k == 0)
-                arguments << QStringLiteral("--listen-token") << tokenFile;
-            ports[k] = startServing(shards[k], arguments);
-            QVERIFY(ports[k] != 0);
-        }
-        QCOMPARE(fetch(ports[0], QStringLiteral("/metrics")).status, 401);
+        const quint16 port = startServing(shard,
+                                          args("--headless|--shard|1/2|--instance|node-1|--listen-token")
+                                              + QStringList{tokenFile} + inFolder(dir));
+        QVERIFY(port != 0);
+        QCOMPARE(fetch(port, "/metrics").status, 401);
 
-        QHash<QString, int> watched;
-        for (int k = 0; k < 2; ++k) {
-            // Each shard queries what it watches: every one of its servers comes up.
-            QJsonArray servers;
-            const auto allUp = [&] {
-                servers =
-                    QJsonDocument::fromJson(fetch(ports[k], QStringLiteral("/api/servers"), tokens[k]).body).array();
-                return std::all_of(servers.begin(), servers.end(), [](const QJsonValue& server) {
-                    return server[QStringLiteral("state")].toString() == QLatin1String("up");
-                });
-            };
-            QTRY_VERIFY_WITH_TIMEOUT(allUp(), 20000);
-            QVERIFY(!servers.isEmpty());
-            for (const QJsonValue& server : servers) {
-                const QString address = server[QStringLiteral("address")].toString();
-                QCOMPARE(shardOf(address, 2), k + 1);
-                ++watched[address];
-            }
-            const QHash<QString, double> samples =
-                parseMetrics(fetch(ports[k], QStringLiteral("/metrics"), tokens[k]).body);
-            QCOMPARE(samples.value(QStringLiteral("trevisk_servers{instance=node-%1,shard=%1/2}").arg(k + 1)),
-                     double(servers.size()));
-        }
-        QCOMPARE(watched.size(), simulated.size());
-        for (const auto& server : simulated)
-            QCOMPARE(watched.value(server->address()), 1);
-        // A shard ends cleanly at SIGTERM and leaves its folder's list whole.
-        for (int k = 0; k < 2; ++k) {
-            shards[k].terminate();
-            QVERIFY(shards[k].waitForFinished(10000));
-            QCOMPARE(shards[k].exitCode(), 0);
-            QVERIFY(shards[k].readAllStandardOutput().contains("Trevisk stopped."));
-            Stores after(dir.filePath(QString::number(k + 1)));
-            QCOMPARE(after.read(after.servers, ServersFile), QString());
-            QCOMPARE(after.servers.rows.size(), simulated.size());
-        }
+        // It queries what it watches: every one of its servers comes up.
+        QJsonArray servers;
+        const auto allUp = [&] {
+            servers = QJsonDocument::fromJson(fetch(port, "/api/servers", "file-token").body()).array();
+            return std::all_of(servers.begin(), servers.end(), [](const QJsonValue& server) {
+                return server[QStringLiteral("state")].toString() == QLatin1String("up");
+            });
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(allUp(), 20000);
+        QStringList watched;
+        for (const QJsonValue& server : servers)
+            watched << server[QStringLiteral("address")].toString();
+        QCOMPARE(watched, mine);
+        const QHash<QString, double> samples = parseMetrics(fetch(port, "/metrics", "file-token").body());
+        QCOMPARE(samples.value(QStringLiteral("trevisk_servers{instance=node-1,shard=1/2}")), double(mine.size()));
+        // It ends cleanly at SIGTERM and leaves the whole list in its folder.
+        shard.terminate();
+        QVERIFY(shard.waitForFinished(10000));
+        QCOMPARE(shard.exitCode(), 0);
+        QVERIFY(shard.readAllStandardOutput().contains("Trevisk stopped."));
+        Stores after(dir.filePath(QStringLiteral("data")));
+        QCOMPARE(after.read(after.servers, ServersFile), QString());
+        QCOMPARE(after.servers.rows.size(), simulated.size());
         // The token file others may read was used, with a warning.
-        QVERIFY(shards[0].readAllStandardError().contains("chmod 600"));
+        QVERIFY(shard.readAllStandardError().contains("chmod 600 " + tokenFile.toUtf8()));
     }
 };
 
