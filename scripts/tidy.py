@@ -102,7 +102,7 @@ def main():
     parser.add_argument("build_dir")
     parser.add_argument("-j", type=int, default=os.cpu_count() or 1)
     parser.add_argument("patterns", nargs="*")
-    options = parser.parse_args()
+    options = parser.parse_intermixed_args()
 
     build_dir = os.path.abspath(options.build_dir)
     with open(os.path.join(build_dir, "compile_commands.json"), encoding="utf-8") as file:
@@ -143,7 +143,7 @@ def main():
                 print("\n".join(block), flush=True)
 
     total = sum(counts.values())
-    print(f"clang-tidy: {len(units)} files, {len(units) - reused} checked, {reused} unchanged since an earlier run; "
+    print(f"clang-tidy: {len(units) - reused} of {len(units)} units checked (the rest unchanged since an earlier run), "
           f"{total} finding{'' if total == 1 else 's'}")
     for name, count in sorted(counts.items(), key=lambda item: (-item[1], item[0])):
         print(f"  {count:4} {name}")
