@@ -13,7 +13,7 @@ JoinCheck::JoinCheck(QObject* parent)
     : QObject(parent)
 {}
 
-void JoinCheck::start(ServerQuery* query, Done done)
+void JoinCheck::start(ServerQuery* query, const Done& done)
 {
     if (!query || query->address().isEmpty()) {
         QTimer::singleShot(0, this, [done] { done(false); });
