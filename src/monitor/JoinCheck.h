@@ -21,7 +21,7 @@ public:
 
     // Sends a fresh query; `done` learns whether the server answered it (its counts are then in the
     // status row). Without a query object the server counts as not answering.
-    void start(ServerQuery* query, const Done& done);
+    void start(ServerQuery* query, Done done);
 };
 
 } // namespace trevisk
