@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(
-    cmake ninja-build g++ pkg-config clang-format
+    cmake ninja-build g++ pkg-config clang-format clang-tidy
     qt6-base-dev qt6-charts-dev qt6-multimedia-dev libqt6opengl6-dev qt6-qpa-plugins
     qt6-l10n-tools qt6-tools-dev qt6-translations-l10n # the translation catalogues and Qt's own
     python3 python3-aiosmtpd python3-prometheus-client openssl desktop-file-utils appstream dbus-daemon

@@ -21,7 +21,7 @@ QString AlertSnooze::load()
     if (!outcome.exists)
         return {};
     RecordTable<SnoozeRecord> table;
-    const QString error = outcome.table ? table.fromRaw(*outcome.table) : outcome.error;
+    QString error = outcome.table ? table.fromRaw(*outcome.table) : outcome.error;
     if (!error.isEmpty())
         return error;
     for (const SnoozeRecord& record : table.rows) {
@@ -103,7 +103,7 @@ QDateTime AlertSnooze::endOf(SnoozeLength length, const QDateTime& now)
     case SnoozeLength::OneHour:
         return now.addSecs(3600);
     case SnoozeLength::EightHours:
-        return now.addSecs(8 * 3600);
+        return now.addSecs(qint64{8} * 3600);
     case SnoozeLength::UntilTomorrow:
         // The start of the next day where the user is, whatever the hour now.
         return QDateTime(now.toLocalTime().date().addDays(1), QTime(0, 0));

@@ -99,7 +99,7 @@ QString UptimeLog::load(const QDateTime& now, bool moveAside)
             dropAfter(server, m_savedHour);
             dropBefore(server, m_savedHour - KeptHours + 1);
             if (!server.hours.empty())
-                m_servers.insert(QString::fromUtf8(address), std::move(server));
+                m_servers.emplace(QString::fromUtf8(address), std::move(server));
         }
     }
     if (!error.isEmpty()) {

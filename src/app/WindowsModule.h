@@ -22,7 +22,7 @@ struct TreviskWindowsOptions
 };
 
 // Runs the windowed monitor (or demo) to its end and returns the process exit code.
-int trevisk_windows_main(const TreviskWindowsOptions* options);
+int trevisk_windows_main(const TreviskWindowsOptions* given);
 typedef int (*TreviskWindowsMain)(const TreviskWindowsOptions* options);
 }
 

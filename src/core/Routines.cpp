@@ -42,7 +42,7 @@ QString decodeText(const QByteArray& bytes)
     if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
         return QString::fromLatin1(bytes);
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    const QString text = utf8.decode(bytes);
+    QString text = utf8.decode(bytes);
     if (!utf8.hasError())
         return text;
     return QString::fromLatin1(bytes);

@@ -118,7 +118,7 @@ PopupStyle resolvedPopupStyle(PopupStyle style, bool windowsPlaceable)
 
 QString soundFolder(const QString& programDir)
 {
-    const QString beside = programDir + QStringLiteral("/sounds");
+    QString beside = programDir + QStringLiteral("/sounds");
     if (QFileInfo(beside).isDir())
         return beside;
     const QString installed = QDir::cleanPath(programDir + QStringLiteral("/../share/trevisk/sounds"));

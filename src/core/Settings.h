@@ -97,11 +97,11 @@ QString soundFolder(const QString& programDir);
 std::unique_ptr<QSettings> openSettings(const QString& configFile = {});
 
 // Helpers for the sections other parts own; every value is stored as text.
-QString readText(QSettings& store, const QString& section, const QString& key, const QString& fallback);
+QString readText(QSettings& store, const QString& section, const QString& name, const QString& fallback);
 // A 16-bit integer; a stored text that is no such number takes the default.
-qint16 readInt16(QSettings& store, const QString& section, const QString& key, qint16 fallback);
-quint32 readColour(QSettings& store, const QString& section, const QString& key, quint32 fallback);
-void writeText(QSettings& store, const QString& section, const QString& key, const QString& value);
+qint16 readInt16(QSettings& store, const QString& section, const QString& name, qint16 fallback);
+quint32 readColour(QSettings& store, const QString& section, const QString& name, quint32 fallback);
+void writeText(QSettings& store, const QString& section, const QString& name, const QString& value);
 
 // The 16-bit conversion of stored text (rounding halves to even), or nothing when it is no number in range.
 std::optional<qint16> toInt16(const QString& text);

@@ -27,7 +27,7 @@ private:
 
     Prompter& m_prompter;
     IconColours m_colours;
-    QLabel* m_previews[3];
+    QLabel* m_previews[3]{};
 };
 
 } // namespace trevisk

@@ -74,8 +74,8 @@ private:
     QCheckBox* m_popupFriends;
     QCheckBox* m_popupActivity;
     QCheckBox* m_popupFavouriteMap;
-    std::array<QLineEdit*, SoundSlotCount> m_soundPath;
-    std::array<QCheckBox*, SoundSlotCount> m_soundEnable;
+    std::array<QLineEdit*, SoundSlotCount> m_soundPath{};
+    std::array<QCheckBox*, SoundSlotCount> m_soundEnable{};
     IconColoursBox* m_icons;
     QLabel* m_notifyBackSwatch;
     QLabel* m_notifyForeSwatch;

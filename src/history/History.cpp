@@ -26,7 +26,7 @@ constexpr size_t MostRowBytes = 1 + 3 * 10;
 // A kept track sheds its dropped rows' bytes once they are this many and an eighth of it.
 constexpr quint32 CompactBytes = 64;
 // Servers that no longer get rows drop their old ones on a sweep this often (seconds of stamps).
-constexpr qint64 SweepSeconds = 10 * 60;
+constexpr qint64 SweepSeconds = qint64{10} * 60;
 
 quint64 zigzag(qint64 value)
 {
@@ -258,7 +258,7 @@ std::vector<History::Point> History::pointsOf(const QString& address) const
 
 qint64 History::rowBytes() const
 {
-    qint64 bytes = qint64(m_tracks.capacity() * sizeof(Track));
+    qint64 bytes = qint64(m_tracks.capacity()) * qint64(sizeof(Track));
     for (const Track& track : m_tracks)
         bytes += qint64(track.bytes.capacity());
     return bytes;

@@ -24,7 +24,7 @@ public:
         qint16 players; // -1: no answer
     };
 
-    static constexpr qint64 KeepSeconds = 6 * 60 * 60;
+    static constexpr qint64 KeepSeconds = qint64{6} * 60 * 60;
 
     // Appends a point; a server that did not answer has neither ping nor players.
     void

@@ -65,7 +65,7 @@ QString resolveHostAddress(const QString& host)
 ServerFormCheck checkServerForm(
     const ServerForm& form, const QString& tag, const Stores& stores, const HostResolver& resolve, bool useDefaultPort)
 {
-    const ServerFormCheck fields = checkServerFormFields(form, useDefaultPort);
+    ServerFormCheck fields = checkServerFormFields(form, useDefaultPort);
     if (fields.host.isEmpty())
         return fields;
     return completeServerForm(form, tag, stores, fields.needsLookup ? resolve(fields.host) : fields.host);

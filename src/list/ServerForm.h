@@ -64,9 +64,9 @@ ServerFormCheck checkServerForm(
 // The checks before the look-up: the required fields and the ports. When they pass, `host`
 // holds the host: its IP address, or with `needsLookup` a name to look up first.
 ServerFormCheck checkServerFormFields(const ServerForm& form, bool useDefaultPort);
-// The checks after the look-up: `address` is the host's IP address, empty when it did not resolve.
+// The checks after the look-up: `resolved` is the host's IP address, empty when it did not resolve.
 ServerFormCheck
-completeServerForm(const ServerForm& form, const QString& tag, const Stores& stores, const QString& address);
+completeServerForm(const ServerForm& form, const QString& tag, const Stores& stores, const QString& resolved);
 
 // Looks a host name up without blocking, as a window must; the address resolveHostAddress would give.
 class HostLookup : public QObject

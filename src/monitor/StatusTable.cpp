@@ -43,7 +43,7 @@ void writeStatusTable(const StatusModel& status,
                       const QDateTime& now,
                       const std::function<void(const QString&)>& write)
 {
-    constexpr qsizetype PieceChars = 16 * 1024;
+    constexpr qsizetype PieceChars = qsizetype{16} * 1024;
     QString text;
     text.reserve(PieceChars + 1024);
     QTextStream out(&text);

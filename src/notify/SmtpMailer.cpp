@@ -400,6 +400,7 @@ void SmtpMailer::invalid(const QString& description)
     emit error(description, -1);
 }
 
+// NOLINTNEXTLINE(performance-unnecessary-value-param): a copy on purpose, since clearing the reader may end its text.
 void SmtpMailer::fail(QString description, int number)
 {
     const bool wasRunning = m_step != Step::Idle;

@@ -114,7 +114,7 @@ public:
     }
 
 private:
-    void indent() { m_out.append(4 * m_depth, ' '); }
+    void indent() { m_out.append(qsizetype{4} * m_depth, ' '); }
 
     QByteArray& m_out;
     int m_depth;

@@ -126,7 +126,7 @@ ReadOutcome readRecordFile(const QString& path)
     }
     const QByteArray bytes = file.read(MaxReadBytes + 1);
     if (bytes.size() > MaxReadBytes) {
-        outcome.error = QStringLiteral("The file is larger than %1 MB").arg(MaxReadBytes / (1024 * 1024));
+        outcome.error = QStringLiteral("The file is larger than %1 MB").arg(MaxReadBytes / 1024 / 1024);
         return outcome;
     }
     return readRecordBytes(bytes);
@@ -155,7 +155,7 @@ ReadOutcome readRecordBytes(const QByteArray& bytes)
 
     RawTable table;
     table.name = root.value(QStringLiteral("table")).toString();
-    for (const QJsonValue& fieldValue : root.value(QStringLiteral("fields")).toArray()) {
+    for (const auto& fieldValue : root.value(QStringLiteral("fields")).toArray()) {
         const QJsonObject field = fieldValue.toObject();
         const auto type = fieldTypeFromName(field.value(QStringLiteral("type")).toString());
         const QString name = field.value(QStringLiteral("name")).toString();
@@ -169,7 +169,7 @@ ReadOutcome readRecordBytes(const QByteArray& bytes)
     }
     const QJsonArray rows = root.value(QStringLiteral("rows")).toArray();
     table.rows.reserve(rows.size());
-    for (const QJsonValue& rowValue : rows) {
+    for (const auto& rowValue : rows) {
         const QJsonArray cells = rowValue.toArray();
         if (!rowValue.isArray() || cells.size() != table.fields.size()) {
             outcome.error = QStringLiteral("A row of the record file does not match its fields");

@@ -401,7 +401,7 @@ ServerListRead readServerListFile(const QString& path)
     if (bytes.size() > MaxReadBytes) {
         result.error = QStringLiteral("The file %1 is larger than %2 MB: it is no server list")
                            .arg(path)
-                           .arg(MaxReadBytes / (1024 * 1024));
+                           .arg(MaxReadBytes / 1024 / 1024);
         return result;
     }
     QBuffer buffer(&bytes);

@@ -41,7 +41,7 @@ public:
         const ReadOutcome outcome = readRecordFile(filePath(fileName));
         if (!outcome.exists)
             return {};
-        const QString error = outcome.table ? table.fromRaw(*outcome.table) : outcome.error;
+        QString error = outcome.table ? table.fromRaw(*outcome.table) : outcome.error;
         if (!error.isEmpty())
             table = RecordTable<Record>{};
         return error;

@@ -20,7 +20,7 @@ QString tr(const char* text)
 
 } // namespace
 
-QMenu* addSnoozeMenu(QMenu* parent, Monitor& monitor, Prompter& prompter, std::function<QString()> address)
+QMenu* addSnoozeMenu(QMenu* parent, Monitor& monitor, Prompter& prompter, const std::function<QString()>& address)
 {
     QMenu* menu = parent->addMenu(tr(Title));
     menu->setObjectName(QStringLiteral("snoozeMenu"));

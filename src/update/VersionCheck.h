@@ -20,6 +20,7 @@ struct VersionNumber
     int minor = 0;
     int revision = 0;
 
+    // NOLINTNEXTLINE(modernize-use-nullptr): clang-tidy 14 reads the 0 the compiler writes into a defaulted <=>.
     auto operator<=>(const VersionNumber&) const = default;
 };
 
@@ -45,7 +46,7 @@ class VersionCheck : public QObject
     Q_OBJECT
 public:
     // A version file is a few bytes; an answer far larger is not one.
-    static constexpr qint64 LargestAnswer = 64 * 1024;
+    static constexpr qint64 LargestAnswer = qint64{64} * 1024;
     static constexpr std::chrono::milliseconds TransferTimeout{30000};
 
     explicit VersionCheck(QObject* parent = nullptr);

@@ -194,7 +194,7 @@ public:
     {
         socket->setParent(this);
         // Qt's own buffer would take whatever comes; the request is read from a small one.
-        socket->setReadBufferSize(16 * 1024);
+        socket->setReadBufferSize(qint64{16} * 1024);
         deadline.setSingleShot(true);
     }
 

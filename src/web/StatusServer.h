@@ -37,7 +37,7 @@ int defaultConnectionCap();
 // What a client of the web status may send and how long it may take; tests shorten the times.
 struct StatusServerLimits
 {
-    qsizetype headBytes = 16 * 1024; // the request line and headers together
+    qsizetype headBytes = qsizetype{16} * 1024; // the request line and headers together
     int headerCount = 100;
     // From a connection or the first byte of a request to the blank line that ends its headers.
     std::chrono::milliseconds headTime = std::chrono::seconds(10);

@@ -33,7 +33,7 @@ struct MainWindowServices
     AppContext& context;
     Prompter& prompter;
     ErrorReporter& reporter;
-    NotificationQueue* popups;
+    NotificationQueue* popups = nullptr;
     SoundPlayer* sound = nullptr;  // the settings dialog's "Play"
     const EventLog* log = nullptr; // the message history's rows
     // The settings dialog's "Test" of desktop notifications.

@@ -61,7 +61,7 @@ std::optional<Arguments> parse(const QStringList& arguments, QString& problem)
                 problem = QCoreApplication::translate("RconCommand", "%1 needs a value").arg(argument);
                 return std::nullopt;
             }
-            const QString value = arguments.at(++i);
+            const QString& value = arguments.at(++i);
             if (argument == QLatin1String("--password-file")) {
                 parsed.passwordFile = value;
             } else {

@@ -150,7 +150,7 @@ int removeServer(Stores& stores, const QStringList& arguments)
         printLine(usage(), stderr);
         return 2;
     }
-    const QString address = arguments.first();
+    const QString& address = arguments.first();
     const ServerRemoval removal = removeServerRecord(stores, address);
     if (!removal.found) {
         printLine(QCoreApplication::translate("ServersCommand", "%1 is not in the server list.").arg(address), stderr);
@@ -188,7 +188,7 @@ int snoozeServer(Stores& stores, const QStringList& arguments)
         printLine(usage(), stderr);
         return 2;
     }
-    const QString address = arguments.at(0);
+    const QString& address = arguments.at(0);
     const QString word = arguments.at(1).trimmed().toLower();
     const auto length = AlertSnooze::lengthFromText(word);
     if (!length && word != QLatin1String("off")) {
