@@ -6,15 +6,15 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 dark() {
-    TREVISK_SCREENSHOTS=docs QT_QPA_PLATFORM=xcb "$@" build/tests/test_monitor_MainWindow darkScreenshots >/dev/null
+    TREVISK_SCREENSHOTS=docs QT_QPA_PLATFORM=xcb "$@" build/tests/test_windows_MainWindow darkScreenshots >/dev/null
     for picture in docs/main-window-dark.png docs/settings-dialog-dark.png; do
         /usr/bin/convert "$picture" -colors 32 "PNG8:$picture"
     done
 }
 if [ "${1:-}" = "--german" ]; then
-    cmake --build build --target test_monitor_MainWindow >/dev/null
+    cmake --build build --target test_windows_MainWindow >/dev/null
     env -u LC_ALL LANG=de_DE.UTF-8 TREVISK_SCREENSHOTS=docs QT_QPA_PLATFORM=xcb \
-        xvfb-run -a -s "-screen 0 1280x800x24" build/tests/test_monitor_MainWindow germanCaptions >/dev/null
+        xvfb-run -a -s "-screen 0 1280x800x24" build/tests/test_windows_MainWindow germanCaptions >/dev/null
     for picture in docs/main-window-de.png docs/settings-dialog-de.png; do
         /usr/bin/convert "$picture" -colors 32 "PNG8:$picture"
     done
@@ -22,7 +22,7 @@ if [ "${1:-}" = "--german" ]; then
     exit 0
 fi
 if [ "${1:-}" = "--dark" ]; then
-    cmake --build build --target test_monitor_MainWindow >/dev/null
+    cmake --build build --target test_windows_MainWindow >/dev/null
     dark xvfb-run -a -s "-screen 0 1280x800x24"
     echo "Dark screenshots written to docs/."
     exit 0

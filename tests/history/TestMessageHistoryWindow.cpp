@@ -1,6 +1,6 @@
 #include "dialogs/DialogTesting.h"
 #include "history/MessageHistoryWindow.h"
-#include "monitor/MonitorFixture.h"
+#include "support/MonitorFixture.h"
 #include "windows/MainWindow.h"
 
 #include <QAction>

@@ -1,3 +1,4 @@
 trevisk_add_test(history HistorySeries LIBS trevisk_core trevisk_testsupport)
 trevisk_add_test(history ServerHistoryWindow GUI LIBS trevisk_ui trevisk_sim trevisk_testsupport)
 trevisk_add_test(history MessageHistoryWindow GUI LIBS trevisk_ui trevisk_sim trevisk_testsupport)
+trevisk_add_test(history History LIBS trevisk_core)

@@ -1,4 +1,4 @@
-#include "MonitorFixture.h"
+#include "support/MonitorFixture.h"
 #include "core/Translations.h"
 #include "monitor/HeadlessOutput.h"
 #include "monitor/StatusTable.h"

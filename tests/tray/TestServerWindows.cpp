@@ -1,6 +1,6 @@
 #include "core/Routines.h"
 #include "icons/TrayIconPainter.h"
-#include "monitor/MonitorFixture.h"
+#include "support/MonitorFixture.h"
 #include "tray/DetailsTableModel.h"
 #include "tray/ServerWindows.h"
 

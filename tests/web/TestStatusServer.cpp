@@ -1,4 +1,4 @@
-#include "monitor/MonitorFixture.h"
+#include "support/MonitorFixture.h"
 #include "query/ServerJson.h"
 #include "store/Stores.h"
 #include "support/TestFiles.h"

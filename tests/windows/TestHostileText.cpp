@@ -1,4 +1,4 @@
-#include "MonitorFixture.h"
+#include "support/MonitorFixture.h"
 #include "core/Routines.h"
 #include "dialogs/DialogTesting.h"
 #include "dialogs/EmailDialog.h"

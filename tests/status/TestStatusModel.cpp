@@ -1,4 +1,4 @@
-#include "MonitorFixture.h"
+#include "support/MonitorFixture.h"
 
 #include <QAbstractItemModelTester>
 

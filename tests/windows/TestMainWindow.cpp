@@ -1,4 +1,4 @@
-#include "MonitorFixture.h"
+#include "support/MonitorFixture.h"
 #include "core/Translations.h"
 #include "dialogs/AboutBox.h"
 #include "dialogs/DialogTesting.h"

@@ -1,0 +1,1 @@
+trevisk_add_test(join AutoJoin LIBS trevisk_core trevisk_sim trevisk_testsupport)

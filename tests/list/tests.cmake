@@ -1,0 +1,2 @@
+trevisk_add_test(list ServerForm LIBS trevisk_core trevisk_testsupport)
+trevisk_add_test(list ServerListTransfer LIBS trevisk_core trevisk_testsupport)

@@ -1,0 +1,2 @@
+trevisk_add_test(status StatusRules LIBS trevisk_core)
+trevisk_add_test(status StatusModel LIBS trevisk_core trevisk_sim trevisk_testsupport)
