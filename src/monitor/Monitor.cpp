@@ -143,7 +143,8 @@ void Monitor::updateList()
         m_queries.load(record);
 }
 
-void Monitor::refreshServer(const QString& address)
+// Not const: it sends a query, which is the monitor's own work.
+void Monitor::refreshServer(const QString& address) // NOLINT(readability-make-member-function-const)
 {
     if (ServerQuery* query = queryFor(address))
         query->sendQuery();
@@ -176,7 +177,8 @@ void Monitor::editServer(const QString& selectedAddress)
         m_services.prompter.tell(tr("You must select as server to edit!"), Prompter::Icon::Exclamation);
         return;
     }
-    const QString oldAddress = selectedAddress;
+    // A copy: the selection the caller passed may change while the dialog runs.
+    const QString oldAddress = selectedAddress; // NOLINT(performance-unnecessary-copy-initialization)
     if (!findServerRecord(m_services.context.stores, oldAddress))
         return;
     const QString newAddress = m_services.windows.runEditServerDialog(oldAddress);
@@ -202,7 +204,8 @@ void Monitor::delServer(const QString& selectedAddress)
             tr("Are you sure you want to delete this server?"), Prompter::Icon::Question, Prompter::Buttons::YesNo)
         != Prompter::Answer::Yes)
         return;
-    const QString address = selectedAddress;
+    // A copy: the selection the caller passed may change while the box is open.
+    const QString address = selectedAddress; // NOLINT(performance-unnecessary-copy-initialization)
     const ServerRemoval removal = removeServerRecord(m_services.context.stores, address);
     // A list that could not be saved still holds the server: it stays monitored.
     if (!removal.serversError.isEmpty()) {

@@ -83,7 +83,8 @@ void QueryPool::rebind(ServerQuery& query, const ServerRecord& record)
 
 void QueryPool::stop(const QString& addressToStop)
 {
-    const QString address = addressToStop; // the caller's text may be the object's own, emptied below
+    // A copy: the caller's text may be the object's own, emptied below.
+    const QString address = addressToStop; // NOLINT(performance-unnecessary-copy-initialization)
     const int index = m_index.value(address, -1);
     if (index < 0)
         return;

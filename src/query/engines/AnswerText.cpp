@@ -29,7 +29,7 @@ QString pooledText(QByteArrayView bytes, qsizetype pooledUpTo)
     const std::string_view text(bytes.data(), static_cast<size_t>(bytes.size()));
     if (const auto found = pool.find(text); found != pool.end())
         return found->second;
-    const QString decoded = decodeText(QByteArray::fromRawData(bytes.data(), bytes.size()));
+    QString decoded = decodeText(QByteArray::fromRawData(bytes.data(), bytes.size()));
     if (bytes.size() <= pooledUpTo && pool.size() < PoolLimit)
         pool.emplace(std::string(text), decoded);
     return decoded;
