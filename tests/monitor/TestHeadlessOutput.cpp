@@ -1,7 +1,7 @@
-#include "support/MonitorFixture.h"
 #include "core/Routines.h"
 #include "monitor/HeadlessOutput.h"
 #include "monitor/StatusTable.h"
+#include "support/MonitorFixture.h"
 
 using namespace trevisk;
 

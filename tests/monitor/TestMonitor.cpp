@@ -1,8 +1,8 @@
-#include "support/MonitorFixture.h"
 #include "core/Translations.h"
 #include "monitor/HeadlessOutput.h"
 #include "monitor/StatusTable.h"
 #include "notify/SmtpTestServer.h"
+#include "support/MonitorFixture.h"
 #include "support/RawUdpServer.h"
 
 #include <QTcpServer>

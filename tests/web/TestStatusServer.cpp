@@ -1,6 +1,6 @@
-#include "support/MonitorFixture.h"
 #include "query/ServerJson.h"
 #include "store/Stores.h"
+#include "support/MonitorFixture.h"
 #include "support/TestFiles.h"
 #include "support/TreviskRun.h"
 #include "web/PrometheusText.h"

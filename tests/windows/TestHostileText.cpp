@@ -1,4 +1,3 @@
-#include "support/MonitorFixture.h"
 #include "core/Routines.h"
 #include "dialogs/DialogTesting.h"
 #include "dialogs/EmailDialog.h"
@@ -7,6 +6,7 @@
 #include "dialogs/ServerDialog.h"
 #include "notify/NotifyWindow.h"
 #include "rcon/RconWindow.h"
+#include "support/MonitorFixture.h"
 #include "tray/ServerWindows.h"
 #include "update/SplashWindow.h"
 #include "windows/MainWindow.h"

@@ -1,4 +1,3 @@
-#include "support/MonitorFixture.h"
 #include "core/Translations.h"
 #include "dialogs/AboutBox.h"
 #include "dialogs/DialogTesting.h"
@@ -11,6 +10,7 @@
 #include "players/ColourCodeDelegate.h"
 #include "rcon/RconWindow.h"
 #include "support/Contrast.h"
+#include "support/MonitorFixture.h"
 #include "tray/ServerDetailsWindow.h"
 #include "windows/MainWindow.h"
 

@@ -78,12 +78,12 @@ bool serverHistory(const QString& folder)
     StillClock clock;
     History history;
     const QString address = QStringLiteral("127.0.0.1:27960");
-    const QDateTime start = clock.now().addSecs(-30 * 60);
+    const QDateTime start = clock.now().addSecs(qint64{-30} * 60);
     for (int step = 0; step <= 60; ++step) {
         const int minute = step / 2;
         const bool down = minute >= 12 && minute < 16;
         const int players = std::clamp(6 + minute / 2 - (minute > 20 ? (minute - 20) : 0) + (step % 3 == 0), 0, 16);
-        history.append(start.addSecs(step * 30),
+        history.append(start.addSecs(qint64{step} * 30),
                        address,
                        down ? std::nullopt : std::optional<int>(48 + (step * 7) % 13),
                        down ? std::nullopt : std::optional<int>(players));
