@@ -1,8 +1,29 @@
 #include "history/History.h"
+#include "history/HistorySeries.h"
+#include "support/ManualClock.h"
 
 #include <QTest>
 
 using namespace trevisk;
+
+namespace {
+
+const QString Here = QStringLiteral("127.0.0.5:27960");
+const QString Other = QStringLiteral("127.0.0.52:7960");
+
+// A series' pieces as the values they draw.
+QList<QList<double>> values(const HistorySeries& series)
+{
+    QList<QList<double>> pieces;
+    for (const QList<QPointF>& segment : series.segments) {
+        pieces.emplace_back();
+        for (const QPointF& point : segment)
+            pieces.last() << point.y();
+    }
+    return pieces;
+}
+
+} // namespace
 
 class TestHistory : public QObject
 {
@@ -11,49 +32,41 @@ private slots:
     // The compact rows read back as the plain points they were written from.
     void historyRowsReadBackAsWritten_data()
     {
-        QTest::addColumn<QList<int>>("gaps");  // seconds after the row before
-        QTest::addColumn<QList<int>>("pings"); // -1: no answer
-        QTest::addColumn<QList<int>>("players");
-        QTest::newRow("steady") << QList<int>{0, 30, 30, 30} << QList<int>{40, 41, 39, 40} << QList<int>{3, 3, 4, 3};
-        QTest::newRow("real zero kept") << QList<int>{0, 30, 30} << QList<int>{0, 0, 1} << QList<int>{0, 0, 0};
-        QTest::newRow("gaps of silence") << QList<int>{0, 30, 30, 30, 45} << QList<int>{50, -1, -1, 52, -1}
-                                         << QList<int>{2, -1, -1, 5, -1};
-        QTest::newRow("silent first") << QList<int>{0, 30} << QList<int>{-1, 7} << QList<int>{-1, 0};
+        // Each row: seconds after the row before, ping and players; a ping of -1 is no answer.
+        QTest::addColumn<QByteArray>("rows");
+        QTest::newRow("steady") << QByteArray("0 40 3, 30 41 3, 30 39 4, 30 40 3");
+        QTest::newRow("real zero kept") << QByteArray("0 0 0, 30 0 0, 30 1 0");
+        QTest::newRow("gaps of silence") << QByteArray("0 50 2, 30 -1 0, 30 -1 0, 30 52 5, 45 -1 0");
+        QTest::newRow("silent first") << QByteArray("0 -1 0, 30 7 0");
         QTest::newRow("9999 pings and big jumps")
-            << QList<int>{0, 1, 20000, 2, 0, 30} << QList<int>{9999, 3, 40000, 9999, 0, 32767}
-            << QList<int>{0, 64, 1000, 0, 70000, 1};
-        QTest::newRow("clock goes back") << QList<int>{0, 30, -20, 30} << QList<int>{10, 20, 30, 40}
-                                         << QList<int>{1, 2, 3, 4};
+            << QByteArray("0 9999 0, 1 3 64, 20000 40000 1000, 2 9999 0, 0 0 70000, 30 32767 1");
+        QTest::newRow("clock goes back") << QByteArray("0 10 1, 30 20 2, -20 30 3, 30 40 4");
     }
 
     void historyRowsReadBackAsWritten()
     {
-        QFETCH(QList<int>, gaps);
-        QFETCH(QList<int>, pings);
-        QFETCH(QList<int>, players);
+        QFETCH(QByteArray, rows);
         History history;
         QDateTime at(QDate(2026, 12, 6), QTime(6, 0));
-        std::vector<History::Point> plain;
-        for (int i = 0; i < gaps.size(); ++i) {
-            at = at.addSecs(gaps[i]);
-            const bool answered = pings[i] >= 0;
+        QList<std::tuple<quint32, quint32, qint16, qint16>> plain, read;
+        for (const QByteArray& row : rows.split(',')) {
+            const QList<QByteArray> f = row.trimmed().split(' ');
+            const int ping = f[1].toInt();
+            const int players = f[2].toInt();
+            at = at.addSecs(f[0].toInt());
+            const bool answered = ping >= 0;
             history.append(at,
                            QStringLiteral("a:1"),
-                           answered ? std::optional(pings[i]) : std::nullopt,
-                           answered ? std::optional(players[i]) : std::nullopt);
+                           answered ? std::optional(ping) : std::nullopt,
+                           answered ? std::optional(players) : std::nullopt);
             // Another server's rows in between must not disturb this one's.
-            history.append(at, QStringLiteral("b:2"), i, 1);
+            history.append(at, QStringLiteral("b:2"), int(plain.size()), 1);
             const auto clamp = [&](int value) { return qint16(answered ? std::min(value, 32767) : -1); };
-            plain.push_back({quint32(at.toSecsSinceEpoch()), 0, clamp(pings[i]), clamp(players[i])});
+            plain.append({quint32(at.toSecsSinceEpoch()), 0, clamp(ping), clamp(players)});
         }
-        const auto points = history.pointsOf(QStringLiteral("a:1"));
-        QCOMPARE(points.size(), plain.size());
-        for (size_t i = 0; i < plain.size(); ++i) {
-            QCOMPARE(points[i].stamp, plain[i].stamp);
-            QCOMPARE(points[i].server, quint32(0));
-            QCOMPARE(points[i].ping, plain[i].ping);
-            QCOMPARE(points[i].players, plain[i].players);
-        }
+        for (const History::Point& point : history.pointsOf(QStringLiteral("a:1")))
+            read.append({point.stamp, point.server, point.ping, point.players});
+        QCOMPARE(read, plain);
         QCOMPARE(history.rowCount(), qint64(2 * plain.size()));
     }
 
@@ -87,10 +100,55 @@ private slots:
         QCOMPARE(history.idOf(QStringLiteral("10.0.0.1:1")), quint32(1));
         QVERIFY2(history.rowBytes() <= 3 * history.rowCount(), qPrintable(QString::number(history.rowBytes())));
         history.clear();
-        QCOMPARE(history.rowCount(), qint64(0));
-        QVERIFY(history.points().empty());
+        QVERIFY(history.rowCount() == 0 && history.points().empty());
         history.append(start.addSecs(30 * Rounds), QStringLiteral("10.0.0.3:1"), 0, 0);
         QCOMPARE(history.pointsOf(QStringLiteral("10.0.0.3:1")).size(), size_t(1));
+    }
+
+    // Only this server's answered points within the span, in time order, stamped in milliseconds;
+    // a time without an answer breaks the line, never drawn as zero, and leaves no empty pieces.
+    void seriesOfServerAndSpan()
+    {
+        ManualClock clock;
+        History history;
+        const QDateTime start = clock.now();
+        for (const auto& [seconds, address, ping, players] : {std::tuple{0, Here, -1, -1},
+                                                              {10, Here, 70, 1},
+                                                              {300, Here, 60, 2}, // exactly 5 minutes before: in
+                                                              {360, Other, 10, 9},
+                                                              {420, Here, -1, -1},
+                                                              {450, Here, -1, -1},
+                                                              {480, Here, 50, 3},
+                                                              {500, Here, 0, 0}, // a real zero
+                                                              {540, Here, -1, -1}})
+            history.append(start.addSecs(seconds),
+                           address,
+                           ping < 0 ? std::nullopt : std::optional(ping),
+                           ping < 0 ? std::nullopt : std::optional(players));
+        clock.advanceSecs(600);
+
+        const HistorySeries players =
+            historySeries(history, Here, QStringLiteral("Mine"), HistoryType::Players, 5, clock.now());
+        QCOMPARE(values(players), (QList<QList<double>>{{2}, {3, 0}}));
+        QCOMPARE(players.segments[0][0].x(), double(start.addSecs(300).toMSecsSinceEpoch()));
+        QCOMPARE(players.since, start.addSecs(300));
+        QCOMPARE(players.until, clock.now());
+        QCOMPARE(players.maxValue, 3);
+        QCOMPARE(players.pointCount, 3);
+
+        const HistorySeries ping =
+            historySeries(history, Here, QStringLiteral("Mine"), HistoryType::Ping, 30, clock.now());
+        QCOMPARE(values(ping), (QList<QList<double>>{{70, 60}, {50, 0}}));
+        QCOMPARE(ping.maxValue, 70);
+
+        // Nothing in the span still gives the title and the span; a name cannot break the title's line.
+        for (const QString& address : {Here, Other, QStringLiteral("127.0.0.9:1")}) {
+            const HistorySeries none =
+                historySeries(history, address, QStringLiteral("A\nB"), HistoryType::Ping, 1, clock.now());
+            QVERIFY(none.segments.empty() && none.pointCount == 0);
+            QCOMPARE(none.title, QStringLiteral("Ping graph for 'A\uFFFDB'"));
+            QCOMPARE(none.since, clock.now().addSecs(-60));
+        }
     }
 };
 

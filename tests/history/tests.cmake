@@ -1,4 +1,2 @@
-trevisk_add_test(history HistorySeries LIBS trevisk_core trevisk_testsupport)
-trevisk_add_test(history ServerHistoryWindow GUI LIBS trevisk_ui trevisk_sim trevisk_testsupport)
-trevisk_add_test(history MessageHistoryWindow GUI LIBS trevisk_ui trevisk_sim trevisk_testsupport)
-trevisk_add_test(history History LIBS trevisk_core)
+trevisk_add_test(history History LIBS trevisk_core trevisk_testsupport)
+trevisk_add_test(history HistoryWindows GUI LIBS trevisk_ui trevisk_sim trevisk_testsupport)

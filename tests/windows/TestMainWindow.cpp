@@ -157,8 +157,10 @@ QStringList clippedTexts(QWidget* window)
         const auto* label = qobject_cast<QLabel*>(widget);
         const auto* button = qobject_cast<QAbstractButton*>(widget);
         const auto* frame = qobject_cast<QGroupBox*>(widget);
+        // A text laid out to be cut when long, such as a server's name, is left alone.
         if (widget->window() != window || !widget->isVisible() || (label && label->text().isEmpty())
-            || (button && button->text().isEmpty()) || !(label || button || frame))
+            || (button && button->text().isEmpty()) || !(label || button || frame)
+            || widget->sizePolicy().horizontalPolicy() == QSizePolicy::Ignored)
             continue;
         QSize need =
             label && label->wordWrap() ? QSize(0, label->heightForWidth(label->width())) : widget->minimumSizeHint();
@@ -192,17 +194,28 @@ struct EveryWindow
     EveryWindow(MonitorFixture& f, MainWindow& main)
         : details({*f.monitor, f.context, f.sound, f.prompter})
         , console({f.context, f.prompter})
-        , messages(*f.log)
-        , chart(f.monitor->history(), f.clock)
         , server(f.context, f.prompter, f.reporter)
         , map(f.prompter)
     {
+        // A chart per server; one that never answered is named by its address. The grid is emptied
+        // again so that its hint shows.
+        StatusRow alpha = statusRow(QStringLiteral("127.0.0.1:27960"));
+        alpha.name = QStringLiteral("Alpha");
+        f.monitor->status().reset({alpha, statusRow(QStringLiteral("127.0.0.1:27961"))});
+        for (int row : {0, 1}) {
+            main.grid()->clearSelection();
+            main.grid()->selectRow(row);
+            entry(&main, QStringLiteral("History Graph..."))->trigger();
+            entry(&main, QStringLiteral("History Graph..."))->trigger();
+        }
+        f.monitor->status().reset({});
         // Twice: an open window is raised, not opened again. Each opens without blocking the others.
         for (const char* text : {"&Configure Trevisk...",
                                  "Email Notification...",
                                  "&Setup Game Paths...",
                                  "&Friends...",
                                  "&Favorite Maps...",
+                                 "&Message History...",
                                  "&About..."}) {
             entry(&main, QString::fromLatin1(text))->trigger();
             if (text[1] != 'A')
@@ -213,13 +226,11 @@ struct EveryWindow
             QVERIFY2(dialog->isVisible() && !dialog->isModal(), qPrintable(dialog->windowTitle()));
             windows << dialog;
         }
-        windows << &details << &console << &messages << &chart << &server << &map;
-        QCOMPARE(windows.size(), 13);
+        windows << &details << &console << &server << &map;
+        QCOMPARE(windows.size(), 14);
     }
     ServerDetailsWindow details;
     RconWindow console;
-    MessageHistoryWindow messages;
-    ServerHistoryWindow chart;
     ServerDialog server;
     MapEntryDialog map;
     QList<QWidget*> windows;
@@ -281,19 +292,19 @@ private slots:
                                    styled("c:3", false, true, 1),
                                    styled("d:4", false, true, 0)});
         const QColor backgrounds[] = {QColor(192, 192, 192), QColor(255, 128, 128), QColor(128, 255, 128), {}};
-        for (int row = 0; row < 4; ++row)
-            QCOMPARE(w.main.grid()->model()->index(row, 0).data(Qt::BackgroundRole).value<QColor>(), backgrounds[row]);
-        QList<std::tuple<QString, QColor, QColor>> pairs;
         const QStringList rowNames{
             QStringLiteral("Manual Refresh"), QStringLiteral("Server Offline"), QStringLiteral("Friend Online"), {}};
+        QList<std::tuple<QString, QColor, QColor>> pairs;
+        const QAbstractItemModel* model = w.main.grid()->model();
         for (int row = 0; row < 4; ++row) {
-            const auto [ink, paper] = cellColours(w.main.grid(), w.main.grid()->model()->index(row, 1));
+            QCOMPARE(model->index(row, 0).data(Qt::BackgroundRole).value<QColor>(), backgrounds[row]);
+            const auto [ink, paper] = cellColours(w.main.grid(), model->index(row, 1));
             pairs.append({QStringLiteral("row ") + rowNames[row], ink, paper});
-            if (row == 3) {
-                for (int code = 0; code < 8; ++code)
-                    pairs.append({QStringLiteral("colour code %1").arg(code), codeColour(code, ink), paper});
-            }
         }
+        // The colour codes, on a plain row.
+        for (int code = 0; code < 8; ++code)
+            pairs.append(
+                {QStringLiteral("colour code %1").arg(code), codeColour(code, get<1>(pairs[3])), get<2>(pairs[3])});
         for (const QLabel* label : w.main.findChildren<QLabel*>()) {
             if (rowNames.contains(label->text()))
                 pairs.append({QStringLiteral("legend ") + label->text(),
@@ -304,11 +315,7 @@ private slots:
         for (const quint32 friendColour : {f.context.settings.friendColour, quint32(0x00FFFF)}) {
             f.context.settings.friendColour = friendColour;
             ServerDetailsWindow details({*f.monitor, f.context, f.sound, f.prompter});
-            details.update({{QStringLiteral("bob"), QStringLiteral("1"), QStringLiteral("5"), true, {}, {}}},
-                           1,
-                           QStringLiteral("q3dm6"),
-                           {},
-                           8);
+            details.update({{QStringLiteral("bob"), {}, {}, true, {}, {}}}, 1, {}, {}, 8);
             const auto* grid = details.findChild<QTableView*>(QStringLiteral("players"));
             const auto [ink, paper] = cellColours(grid, grid->model()->index(0, 1));
             QCOMPARE(ink, colourOf(friendColour)); // the user's choice stays
@@ -332,8 +339,15 @@ private slots:
         const FontScope large(1.5);
         MonitorFixture f;
         f.start();
-        Window w{f};
-        EveryWindow every(f, w.main);
+        MainWindow main{{*f.monitor, f.context, f.prompter, f.reporter, f.popups.get(), nullptr, f.log.get()}};
+        EveryWindow every(f, main);
+        QVERIFY(f.prompter.asked.isEmpty());
+        QStringList titles;
+        for (const ServerHistoryWindow* chart : main.findChildren<ServerHistoryWindow*>())
+            titles << chart->findChild<QLabel*>(QStringLiteral("lblLabel"))->text();
+        titles.sort();
+        QCOMPARE(titles.join(QLatin1Char('|')),
+                 QStringLiteral("Players graph for '127.0.0.1:27961'|Players graph for 'Alpha'"));
         // The longest texts the details window shows.
         every.details.findChild<QLabel*>(QStringLiteral("uptime"))
             ->setText(QStringLiteral("Uptime: last day 99.9%, week 99.9%, 30 days 99.9%"));
@@ -354,7 +368,7 @@ private slots:
         for (const QString& fault : faults)
             qWarning("%s", qPrintable(fault));
         QVERIFY(faults.isEmpty());
-        QCOMPARE(w.main.findChild<QLabel*>(QStringLiteral("previewNorm"))->accessibleName(),
+        QCOMPARE(main.findChild<QLabel*>(QStringLiteral("previewNorm"))->accessibleName(),
                  QStringLiteral("Normal icon colour: black on white"));
     }
 
@@ -435,14 +449,20 @@ private slots:
             saveScreenshots(f, w.main, settings, folder + QStringLiteral("/%1-de.png"));
     }
 
-    // Each entry that needs a selection says so, with its own icon; the windows of later work say
-    // they are not there yet rather than doing nothing.
+    // The empty grid says how to fill it. Each entry that needs a selection says so, with its own icon;
+    // the windows of later work say they are not there yet rather than doing nothing.
     void menuGuards()
     {
         MonitorFixture f;
         f.start();
         Window w{f};
+        w.main.show();
+        w.main.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w.main));
+        auto* empty = w.main.findChild<QLabel*>(QStringLiteral("emptyList"));
+        QVERIFY(empty->isVisible());
         f.monitor->status().reset({statusRow(QStringLiteral("127.0.0.1:27500"), QStringLiteral("Halo"))});
+        QVERIFY(!empty->isVisible());
         const QList<std::tuple<const char*, const char*, Prompter::Icon>> guarded{
             {"&Show Details...", "You must select a server to view!", Prompter::Icon::None},
             {"&Show Details", "You must select a server to view!", Prompter::Icon::Exclamation},
@@ -463,20 +483,26 @@ private slots:
         // The grid's menu snoozes the selected server.
         entry(&w.main, QStringLiteral("Until Turned &Back On"))->trigger();
         QVERIFY(f.monitor->alertsSnoozed(QStringLiteral("127.0.0.1:27500")));
-    }
 
-    void purgeAsksFirst()
-    {
-        MonitorFixture f;
-        f.start();
-        Window w{f};
+        // Purging asks first.
         f.monitor->history().append(f.clock.now(), QStringLiteral("a:1"), 40, 3);
-        f.prompter.answers << Prompter::Answer::No << Prompter::Answer::Yes;
+        f.prompter.answers << Prompter::Answer::No << Prompter::Answer::Yes << Prompter::Answer::No;
         entry(&w.main, QStringLiteral("Purge History Data"))->trigger();
         QCOMPARE(f.monitor->history().points().size(), size_t(1));
         entry(&w.main, QStringLiteral("Purge History Data"))->trigger();
         QVERIFY(f.monitor->history().points().empty());
         QCOMPARE(w.lastText(), QStringLiteral("Are you sure you want to purge history?"));
+
+        // The keyboard reaches what the mouse does.
+        QTableView* grid = w.main.grid();
+        grid->setFocus();
+        QTest::keyClick(grid, Qt::Key_Return);
+        QCOMPARE(f.windows.shown, QStringList{QStringLiteral("127.0.0.1:27500")});
+        QTest::keyClick(grid, Qt::Key_Delete);
+        QCOMPARE(w.lastText(), QStringLiteral("Are you sure you want to delete this server?"));
+        QSignalSpy exits(&w.main, &MainWindow::exitRequested);
+        QTest::keyClick(grid, Qt::Key_Q, Qt::ControlModifier);
+        QCOMPARE(exits.size(), 1);
     }
 
     // The close box hides; Exit saves the placement (not while minimised) and asks to end.
@@ -534,32 +560,6 @@ private slots:
             } while (std::next_permutation(order.begin(), order.begin() + moved));
         }
         QCOMPARE(checked, 2 + 6 + 24 + 120 + 720);
-    }
-
-    // The keyboard reaches what the mouse does; the empty grid says how to fill it.
-    void keyboardAndEmptyGrid()
-    {
-        MonitorFixture f;
-        f.start();
-        Window w{f};
-        w.main.show();
-        w.main.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&w.main));
-        auto* empty = w.main.findChild<QLabel*>(QStringLiteral("emptyList"));
-        QVERIFY(empty->isVisible());
-        f.monitor->status().reset({statusRow(QStringLiteral("127.0.0.1:27500"), QStringLiteral("Halo"))});
-        QVERIFY(!empty->isVisible());
-        QTableView* grid = w.main.grid();
-        grid->setFocus();
-        w.select(0);
-        QTest::keyClick(grid, Qt::Key_Return);
-        QCOMPARE(f.windows.shown, QStringList{QStringLiteral("127.0.0.1:27500")});
-        f.prompter.answers << Prompter::Answer::No;
-        QTest::keyClick(grid, Qt::Key_Delete);
-        QCOMPARE(w.lastText(), QStringLiteral("Are you sure you want to delete this server?"));
-        QSignalSpy exits(&w.main, &MainWindow::exitRequested);
-        QTest::keyClick(grid, Qt::Key_Q, Qt::ControlModifier);
-        QCOMPARE(exits.size(), 1);
     }
 
     // The first double-click on the tray icon refreshes every server; later ones only show.

@@ -1,14 +1,13 @@
-#include "dialogs/DialogTesting.h"
+#include "history/MessageHistoryWindow.h"
 #include "history/ServerHistoryWindow.h"
 #include "support/MonitorFixture.h"
-#include "windows/MainWindow.h"
 
-#include <QAction>
 #include <QChartView>
 #include <QComboBox>
 #include <QDateTimeAxis>
 #include <QLabel>
 #include <QLineSeries>
+#include <QLocale>
 #include <QPushButton>
 #include <QTableView>
 #include <QValueAxis>
@@ -34,14 +33,9 @@ QList<QList<double>> drawn(const ServerHistoryWindow& window)
     return lines;
 }
 
-QString title(const QWidget& window)
-{
-    return window.findChild<QLabel*>(QStringLiteral("lblLabel"))->text();
-}
-
 } // namespace
 
-class TestServerHistoryWindow : public QObject
+class TestHistoryWindows : public QObject
 {
     Q_OBJECT
 private slots:
@@ -59,8 +53,9 @@ private slots:
 
         ServerHistoryWindow window(history, clock);
         window.config(Alpha, QStringLiteral("Alpha <b>1</b>"));
-        QCOMPARE(title(window), QStringLiteral("Players graph for 'Alpha <b>1</b>'"));
-        QCOMPARE(window.findChild<QLabel*>(QStringLiteral("lblLabel"))->textFormat(), Qt::PlainText);
+        const auto* title = window.findChild<QLabel*>(QStringLiteral("lblLabel"));
+        QCOMPARE(title->text(), QStringLiteral("Players graph for 'Alpha <b>1</b>'"));
+        QCOMPARE(title->textFormat(), Qt::PlainText);
         QCOMPARE(drawn(window), (QList<QList<double>>{{5}, {6}}));
         auto* time = qobject_cast<QDateTimeAxis*>(window.chartView()->chart()->axes(Qt::Horizontal).value(0));
         QVERIFY(time);
@@ -74,44 +69,33 @@ private slots:
         QCOMPARE(drawn(window), (QList<QList<double>>{{5}, {6}}));
 
         QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("cmdRefresh")), Qt::LeftButton);
-        QCOMPARE(title(window), QStringLiteral("Ping graph for 'Alpha <b>1</b>'"));
+        QCOMPARE(title->text(), QStringLiteral("Ping graph for 'Alpha <b>1</b>'"));
         QCOMPARE(drawn(window), (QList<QList<double>>{{90, 40}, {45, 50}}));
         QCOMPARE(time->min(), clock.now().addSecs(-30 * 60));
         const auto* values = qobject_cast<QValueAxis*>(window.chartView()->chart()->axes(Qt::Vertical).value(0));
         QVERIFY(values && values->max() >= 90 && values->min() == 0);
     }
 
-    // The main window opens one modeless chart per server, the open one brought back.
-    void mainWindowOpensOnePerServer()
+    // Newest first, and a line logged while the window is open goes to the top.
+    void messagesNewestFirst()
     {
         MonitorFixture f;
-        f.start();
-        MainWindow main{{*f.monitor, f.context, f.prompter, f.reporter, f.popups.get(), nullptr, f.log.get()}};
-        StatusRow alpha = statusRow(Alpha);
-        alpha.name = QStringLiteral("Alpha");
-        f.monitor->status().reset({alpha, statusRow(Beta)});
-
-        main.grid()->selectRow(0);
-        entry(&main, QStringLiteral("History Graph..."))->trigger();
-        entry(&main, QStringLiteral("History Graph..."))->trigger();
-        main.grid()->clearSelection();
-        main.grid()->selectRow(1);
-        entry(&main, QStringLiteral("History Graph..."))->trigger();
-        const auto charts = main.findChildren<ServerHistoryWindow*>();
-        QCOMPARE(charts.size(), 2);
-        QStringList titles;
-        for (const ServerHistoryWindow* chart : charts) {
-            QVERIFY(chart->isVisible() && !chart->isModal());
-            titles << title(*chart);
+        f.log->logMessage(QStringLiteral("Alpha has gone offline!"));
+        MessageHistoryWindow window(*f.log);
+        for (const char* text : {"Alpha is back online!", "Bob has logged on to Alpha"}) {
+            f.clock.advanceSecs(5);
+            f.log->logMessage(QString::fromLatin1(text));
         }
-        titles.sort();
-        // A server that never answered is named by its address.
-        QCOMPARE(titles,
-                 (QStringList{QStringLiteral("Players graph for '127.0.0.1:27961'"),
-                              QStringLiteral("Players graph for 'Alpha'")}));
-        QVERIFY(f.prompter.asked.isEmpty());
+        const QAbstractItemModel* model = window.grid()->model();
+        QStringList texts;
+        for (int row = 0; row < model->rowCount(); ++row)
+            texts << model->index(row, 1).data().toString();
+        QCOMPARE(texts.join(QLatin1Char('|')),
+                 QStringLiteral("Bob has logged on to Alpha|Alpha is back online!|Alpha has gone offline!"));
+        QVERIFY(model->index(0, 0).data().toString().contains(
+            QLocale::system().toString(f.clock.now().time(), QLocale::LongFormat)));
     }
 };
 
-QTEST_MAIN(TestServerHistoryWindow)
-#include "TestServerHistoryWindow.moc"
+QTEST_MAIN(TestHistoryWindows)
+#include "TestHistoryWindows.moc"
