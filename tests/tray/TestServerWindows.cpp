@@ -4,6 +4,7 @@
 #include "tray/DetailsTableModel.h"
 #include "tray/ServerWindows.h"
 
+#include <QAbstractItemModelTester>
 #include <QApplication>
 #include <QLabel>
 #include <QMenu>
@@ -25,6 +26,37 @@ class TestServerWindows : public QObject
 {
     Q_OBJECT
 private slots:
+    // The first click sorts descending, the next (on any column) ascending; updates keep the order.
+    void detailsSortToggle()
+    {
+        DetailsTableModel model({{QStringLiteral("ID"), true}, {QStringLiteral("Name"), false}});
+        QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        // The names in the order shown, after new rows of these names when there are any.
+        const auto shown = [&](const char* names) {
+            std::vector<DetailsTableModel::Row> rows;
+            for (const char* name = names; *name; ++name)
+                rows.push_back({{QString::number(rows.size() + 1), QString(QLatin1Char(*name))}, false, {}});
+            if (!rows.empty())
+                model.setRows(rows);
+            QString text;
+            for (const auto& row : model.rows())
+                text += row.cells.at(1);
+            return text;
+        };
+        QCOMPARE(shown("bca"), QStringLiteral("bca"));
+        model.headerClicked(0);
+        QCOMPARE(shown(""), QStringLiteral("acb"));
+        model.headerClicked(1);
+        QCOMPARE(shown(""), QStringLiteral("abc"));
+        QCOMPARE(shown("zyxwvutsrqp"), QStringLiteral("pqrstuvwxyz"));
+        model.headerClicked(0);
+        QCOMPARE(model.rows().front().cells.at(0), QStringLiteral("11"));
+        const auto players = DetailsTableModel::playerRows(
+            {{QStringLiteral("bob"), QStringLiteral("N/A"), QStringLiteral("40"), true, {}, QStringLiteral("2:05")}});
+        QCOMPARE(players.front().cells.join(QLatin1Char('|')), QStringLiteral("1|bob|40||2:05"));
+        QVERIFY(players.front().highlighted);
+    }
+
     // One window per server; it carries the icon, hides on its close box, plays the activity
     // sound, and joins by its own counts.
     void detailsWindows()
@@ -43,42 +75,32 @@ private slots:
         QCOMPARE(windows.count(), 1);
         ServerDetailsWindow& window = *windows.window(server.address());
         QVERIFY(window.isVisible());
-        QCOMPARE(window.findChild<QLabel*>(QStringLiteral("state"))->text(), QStringLiteral("State: up"));
-        QCOMPARE(window.windowTitle(), server.address());
+        QCOMPARE(window.windowTitle() + window.findChild<QLabel*>(QStringLiteral("state"))->text(),
+                 server.address() + QStringLiteral("State: up"));
         // The desktop's close box only hides; a close by the program, as quitting does, goes through.
         window.windowHandle()->close();
-        QVERIFY(!window.isVisible());
-        QCOMPARE(windows.count(), 1);
+        QVERIFY(!window.isVisible() && windows.count() == 1);
         window.showPlayers();
-        QVERIFY(window.close());
-        QVERIFY(!window.isVisible());
+        QVERIFY(window.close() && !window.isVisible());
 
+        const QString lab = QStringLiteral("Lab");
+        const SettingsTable settings{{QStringLiteral("sv_hostname"), lab}};
         const auto update = [&](const PlayerTable& players, int friends, const QString& map) {
-            const SettingsTable settings{{QStringLiteral("sv_hostname"), QStringLiteral("Lab")}};
-            windows.updateDetails({server.address(),
-                                   QStringLiteral("Lab"),
-                                   QStringLiteral("Quake 3"),
-                                   players,
-                                   friends,
-                                   map,
-                                   settings,
-                                   2});
+            windows.updateDetails(
+                {server.address(), lab, QStringLiteral("Quake 3"), players, friends, map, settings, 2});
         };
         update({}, 0, {});
         QVERIFY(f.sound.played.isEmpty());
         update({player("a"), player("bob", true)}, 1, QStringLiteral("q3dm6"));
         QCOMPARE(f.sound.played, QStringList{sound});
         QCOMPARE(window.trayIcon().toolTip(), plainTip(QStringLiteral("Lab...\r\nQuake 3 (1 friends) Map: q3dm6")));
-        QCOMPARE(window.windowTitle(), QStringLiteral("Lab"));
-        QCOMPARE(window.players().rowCount(), 2);
-        QCOMPARE(window.settings().rowCount(), 1);
+        QCOMPARE(window.windowTitle(), lab);
+        QVERIFY(window.players().rowCount() == 2 && window.settings().rowCount() == 1);
 
         // Full by the window's own grid: "Join when Free" arms it; a free slot at the next update joins.
         f.prompter.choices << 0;
         window.menu()->actions().at(6)->trigger();
-        QVERIFY(window.autoJoinFlag());
-        QVERIFY(f.monitor->isAutoJoin(server.address()));
-        QVERIFY(f.launcher.launches.isEmpty());
+        QVERIFY(window.autoJoinFlag() && f.monitor->isAutoJoin(server.address()) && f.launcher.launches.isEmpty());
         update({player("a")}, 0, {});
         // The server is asked once more before the game starts.
         QVERIFY(f.launcher.launches.isEmpty());
@@ -94,62 +116,50 @@ private slots:
         QVERIFY(window.icon().tip().endsWith(QStringLiteral("\r\nrefused")));
         windows.closeServerWindow(server.address());
         QCOMPARE(windows.count(), 0);
-    }
 
-    // The tray icon's menu snoozes the server's alerts and says until when; the window shows its uptime.
-    // "Close Window" unloads the window once the menu has returned.
-    void snoozeMenuAndUptime()
-    {
-        MonitorFixture f;
-        SimServer& server = f.addServer(QStringLiteral("Quake 3"));
-        f.start();
-        QVERIFY(f.settle());
-        ServerWindows windows(f.context, f.sound, f.prompter);
-        windows.setMonitor(f.monitor.get());
+        // The tray icon's menu snoozes the server's alerts and says until when; the window shows its
+        // uptime. "Close Window" unloads the window once the menu has returned.
         windows.showServerWindow(server.address(), QString(), QStringLiteral("Quake 3"), true);
-        ServerDetailsWindow& window = *windows.window(server.address());
+        ServerDetailsWindow& again = *windows.window(server.address());
         QVERIFY(f.refresh(server));
-        QCOMPARE(window.findChild<QLabel*>(QStringLiteral("uptime"))->text(),
+        QCOMPARE(again.findChild<QLabel*>(QStringLiteral("uptime"))->text(),
                  QStringLiteral("Uptime: last day 100%, week 100%, 30 days 100%"));
 
-        auto* snooze = window.findChild<QMenu*>(QStringLiteral("snoozeMenu"));
-        QVERIFY(snooze);
-        emit window.menu()->aboutToShow();
+        auto* snooze = again.findChild<QMenu*>(QStringLiteral("snoozeMenu"));
+        emit again.menu()->aboutToShow();
         QVERIFY(!snooze->findChild<QAction*>(QStringLiteral("alertsOn"))->isEnabled());
         snooze->actions().at(1)->trigger();
         QVERIFY(f.monitor->alertsSnoozed(server.address()));
-        emit window.menu()->aboutToShow();
+        emit again.menu()->aboutToShow();
         QCOMPARE(snooze->title(), QStringLiteral("Snoo&ze Alerts (until 20:00)"));
         snooze->findChild<QAction*>(QStringLiteral("alertsOn"))->trigger();
         QVERIFY(!f.monitor->alertsSnoozed(server.address()));
-        emit window.menu()->aboutToShow();
+        emit again.menu()->aboutToShow();
         QCOMPARE(snooze->title(), QStringLiteral("Snoo&ze Alerts"));
-        QVERIFY(window.menu()->actions().last()->isEnabled());
+        QVERIFY(again.menu()->actions().last()->isEnabled());
 
         // The menu stands ready for a host that reads it without asking first: "Show Window" is in
         // it, "Cancel Auto-Join" only while armed; a grid's pop-up leaves out "Show Window" while open.
-        QAction* show = window.menu()->actions().at(0);
-        QAction* cancel = window.menu()->actions().at(5);
-        QVERIFY(show->isVisible());
-        QVERIFY(!cancel->isVisible());
-        window.setAutoJoinFlag(true);
+        QAction* show = again.menu()->actions().at(0);
+        QAction* cancel = again.menu()->actions().at(5);
+        QVERIFY(show->isVisible() && !cancel->isVisible());
+        again.setAutoJoinFlag(true);
         QVERIFY(cancel->isVisible());
-        auto* grid = window.findChild<QTableView*>(QStringLiteral("players"));
+        auto* grid = again.findChild<QTableView*>(QStringLiteral("players"));
         emit grid->customContextMenuRequested(QPoint(4, 4));
-        QTRY_VERIFY(window.menu()->isVisible());
+        QTRY_VERIFY(again.menu()->isVisible());
         QVERIFY(!show->isVisible());
-        window.menu()->hide();
-        QVERIFY(show->isVisible());
-        QVERIFY(cancel->isVisible());
+        again.menu()->hide();
+        QVERIFY(show->isVisible() && cancel->isVisible());
 
         // Here the tray is no StatusNotifier host: a click does nothing, the double-click shows.
-        window.hide();
-        emit window.trayIcon().activated(QSystemTrayIcon::Trigger);
-        QVERIFY(!window.isVisible());
-        emit window.trayIcon().activated(QSystemTrayIcon::DoubleClick);
-        QVERIFY(window.isVisible());
+        again.hide();
+        emit again.trayIcon().activated(QSystemTrayIcon::Trigger);
+        QVERIFY(!again.isVisible());
+        emit again.trayIcon().activated(QSystemTrayIcon::DoubleClick);
+        QVERIFY(again.isVisible());
 
-        window.menu()->actions().at(1)->trigger();
+        again.menu()->actions().at(1)->trigger();
         QTRY_COMPARE(windows.count(), 0);
 
         // Halo has no remote console here.
