@@ -5,6 +5,8 @@
 #include <QTest>
 #include <QWidget>
 
+#include <algorithm>
+
 namespace trevisk {
 
 // Clicks the named button of a dialog; false when it has none.
@@ -15,6 +17,12 @@ inline bool clickButton(QWidget& dialog, const char* name)
         return false;
     QTest::mouseClick(button, Qt::LeftButton);
     return true;
+}
+
+// Clicks the named buttons in turn; false when one is missing.
+inline bool clickButton(QWidget& dialog, std::initializer_list<const char*> names)
+{
+    return std::all_of(names.begin(), names.end(), [&](const char* name) { return clickButton(dialog, name); });
 }
 
 template <typename T> T* child(QWidget& dialog, const char* name)

@@ -1,2 +1,1 @@
-trevisk_add_test(dialogs ServerDialog GUI LIBS trevisk_ui trevisk_testsupport)
-trevisk_add_test(dialogs SettingsDialog GUI LIBS trevisk_ui trevisk_testsupport)
+# The forms' tests are part of the dialogs' program, listed in tests.cmake.
