@@ -189,62 +189,6 @@ QStringList clippedTexts(QWidget* window)
     return clipped;
 }
 
-// The application's font scaled while this lives.
-struct FontScope
-{
-    explicit FontScope(double scale)
-        : m_was(QApplication::font())
-    {
-        QFont font = m_was;
-        font.setPointSizeF(font.pointSizeF() * scale);
-        QApplication::setFont(font);
-    }
-    ~FontScope() { QApplication::setFont(m_was); }
-    QFont m_was;
-};
-
-// Every window and dialog of the program but the modal custom e-mail text, as the user opens them.
-struct EveryWindow
-{
-    EveryWindow(MonitorFixture& f, MainWindow& main)
-        : details({*f.monitor, f.context, f.sound, f.prompter})
-        , console({f.context, f.prompter})
-        , server(f.context, f.prompter, f.reporter)
-        , map(f.prompter)
-    {
-        // A chart per server; one that never answered is named by its address. The grid is emptied
-        // again so that its hint shows.
-        StatusRow alpha = statusRow(QStringLiteral("127.0.0.1:27960"));
-        alpha.name = QStringLiteral("Alpha");
-        f.monitor->status().reset({alpha, statusRow(QStringLiteral("127.0.0.1:27961"))});
-        for (int row : {0, 1}) {
-            main.grid()->clearSelection();
-            main.grid()->selectRow(row);
-            menuEntry(main, "History Graph...")->trigger();
-            menuEntry(main, "History Graph...")->trigger();
-        }
-        f.monitor->status().reset({});
-        // Twice: an open window is raised, not opened again.
-        for (const char* text : MenuWindows) {
-            menuEntry(main, text)->trigger();
-            menuEntry(main, text)->trigger();
-        }
-        menuEntry(main, "&About...")->trigger();
-        windows << &main;
-        for (QDialog* dialog : main.findChildren<QDialog*>()) {
-            QVERIFY2(dialog->isVisible() && !dialog->isModal(), qPrintable(dialog->windowTitle()));
-            windows << dialog;
-        }
-        windows << &details << &console << &server << &map;
-        QCOMPARE(windows.size(), 14);
-    }
-    ServerDetailsWindow details;
-    RconWindow console;
-    ServerDialog server;
-    MapEntryDialog map;
-    QList<QWidget*> windows;
-};
-
 // For people: the main window with sample servers and the settings dialog, saved as `pattern`'s
 // "main-window" and "settings-dialog" pictures.
 void saveScreenshots(MonitorFixture& f, MainWindow& main, QDialog* settings, const QString& pattern)
@@ -400,14 +344,6 @@ struct Walk
     }
 };
 
-// The monitor with the real details windows; they go before the monitor that feeds them.
-struct Scene
-{
-    MonitorFixture f;
-    ServerWindows trays{f.context, f.sound, f.prompter};
-    ~Scene() { f.monitor.reset(); }
-};
-
 } // namespace
 
 class TestMainWindow : public QObject
@@ -477,11 +413,42 @@ private slots:
     // focus has a name a screen reader can say, and every text gets the room it needs.
     void everyWindowNamedAndWhole()
     {
-        const FontScope large(1.5);
+        const QFont font = QApplication::font();
+        const auto restore = qScopeGuard([font] { QApplication::setFont(font); });
+        QFont large = font;
+        large.setPointSizeF(font.pointSizeF() * 1.5);
+        QApplication::setFont(large);
         MonitorFixture f;
         f.start();
         MainWindow main{{*f.monitor, f.context, f.prompter, f.reporter, f.popups.get(), nullptr, f.log.get()}};
-        EveryWindow every(f, main);
+        ServerDetailsWindow details({*f.monitor, f.context, f.sound, f.prompter});
+        RconWindow console({f.context, f.prompter});
+        ServerDialog server(f.context, f.prompter, f.reporter);
+        MapEntryDialog map(f.prompter);
+        QList<QWidget*> windows{&main, &details, &console, &server, &map};
+        // A chart per server; one that never answered is named by its address. The grid is emptied
+        // again so that its hint shows.
+        StatusRow alpha = statusRow(QStringLiteral("127.0.0.1:27960"));
+        alpha.name = QStringLiteral("Alpha");
+        f.monitor->status().reset({alpha, statusRow(QStringLiteral("127.0.0.1:27961"))});
+        for (int row : {0, 1}) {
+            main.grid()->clearSelection();
+            main.grid()->selectRow(row);
+            menuEntry(main, "History Graph...")->trigger();
+            menuEntry(main, "History Graph...")->trigger();
+        }
+        f.monitor->status().reset({});
+        // Twice: an open window is raised, not opened again.
+        for (const char* text : MenuWindows) {
+            menuEntry(main, text)->trigger();
+            menuEntry(main, text)->trigger();
+        }
+        menuEntry(main, "&About...")->trigger();
+        for (QDialog* dialog : main.findChildren<QDialog*>()) {
+            QVERIFY2(dialog->isVisible() && !dialog->isModal(), qPrintable(dialog->windowTitle()));
+            windows << dialog;
+        }
+        QCOMPARE(windows.size(), 14);
         QVERIFY(f.prompter.asked.isEmpty());
         QStringList titles;
         for (const ServerHistoryWindow* chart : main.findChildren<ServerHistoryWindow*>())
@@ -490,10 +457,10 @@ private slots:
         QCOMPARE(titles.join(QLatin1Char('|')),
                  QStringLiteral("Players graph for '127.0.0.1:27961'|Players graph for 'Alpha'"));
         // The longest texts the details window shows.
-        every.details.findChild<QLabel*>(QStringLiteral("uptime"))
+        details.findChild<QLabel*>(QStringLiteral("uptime"))
             ->setText(QStringLiteral("Uptime: last day 99.9%, week 99.9%, 30 days 99.9%"));
         QStringList faults;
-        for (QWidget* window : every.windows) {
+        for (QWidget* window : windows) {
             window->show();
             QVERIFY(QTest::qWaitForWindowExposed(window));
             for (const QString& fault : unnamedControls(window) + clippedTexts(window))
@@ -505,7 +472,7 @@ private slots:
             faults << unnamedControls(custom);
             qobject_cast<QDialog*>(custom)->reject();
         });
-        QVERIFY(!editCustomMessage({}, &every.server));
+        QVERIFY(!editCustomMessage({}, &server));
         for (const QString& fault : faults)
             qWarning("%s", qPrintable(fault));
         QVERIFY(faults.isEmpty());
@@ -733,8 +700,10 @@ private slots:
     // tip, title or box shows it as anything but text.
     void noWindowReadsMarkup()
     {
-        Scene s;
-        MonitorFixture& f = s.f;
+        MonitorFixture f;
+        // The details windows go before the monitor that feeds them.
+        ServerWindows trays(f.context, f.sound, f.prompter);
+        const auto unload = qScopeGuard([&] { f.monitor.reset(); });
         SimServer& server = f.addServer(QStringLiteral("Quake 3"), 2);
         server.state().hostname = HostileName;
         server.state().map = HostileMap;
@@ -752,8 +721,8 @@ private slots:
         f.popups->setRestInterval(60s);
 
         NotifyWindow popup(*f.popups);
-        f.start(&s.trays);
-        s.trays.setMonitor(f.monitor.get());
+        f.start(&trays);
+        trays.setMonitor(f.monitor.get());
         QVERIFY(f.settle());
         QTRY_VERIFY(popup.isVisible());
         QVERIFY(!f.logged.isEmpty());
@@ -786,7 +755,7 @@ private slots:
             walk.widget(top);
             const bool shows = walk.hostileTexts > before;
             // Each window that carries the server's texts was seen to carry them.
-            if (top == &popup || top == &main || top == console || top == s.trays.window(server.address()))
+            if (top == &popup || top == &main || top == console || top == trays.window(server.address()))
                 QVERIFY2(shows, top->metaObject()->className());
         }
         QVERIFY(walk.hostileTexts >= 12);
