@@ -39,7 +39,6 @@
 #include <QStyledItemDelegate>
 #include <QSystemTrayIcon>
 #include <QTableView>
-#include <QTextBlock>
 #include <QTextDocument>
 #include <QTextEdit>
 #include <QTimer>
@@ -239,8 +238,8 @@ const std::pair<const char*, const char*> Marks[] = {
     {"SHOUT", "<i>"},
 };
 
-// Walks widgets and finds every text shown as markup: a label, tip or title that would render
-// tags, a document with an image, a heading or text formatting other than colour.
+// Walks widgets and finds every text shown as markup: a label, tip, title or document that would
+// render tags. Markup read as such loses its tags, whatever it does besides.
 struct Walk
 {
     QStringList problems;
@@ -252,7 +251,6 @@ struct Walk
         if (rich) {
             QTextDocument document;
             document.setHtml(text);
-            this->document(where, document);
             shown = document.toPlainText();
         }
         bool hostile = false;
@@ -265,21 +263,6 @@ struct Walk
             }
         }
         hostileTexts += hostile ? 1 : 0;
-    }
-
-    void document(const QString& where, const QTextDocument& document)
-    {
-        for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
-            if (block.blockFormat().headingLevel() > 0)
-                problems << where + QStringLiteral(" has a heading");
-            for (auto it = block.begin(); !it.atEnd(); ++it) {
-                const QTextCharFormat format = it.fragment().charFormat();
-                if (format.isImageFormat() || format.isAnchor() || format.fontWeight() > QFont::Normal
-                    || format.fontItalic() || format.hasProperty(QTextFormat::FontSizeAdjustment)
-                    || format.hasProperty(QTextFormat::FontPointSize))
-                    problems << where + QStringLiteral(" is formatted: ") + it.fragment().text();
-            }
-        }
     }
 
     void widget(QWidget* top)
@@ -304,10 +287,8 @@ struct Walk
             }
             if (auto* button = qobject_cast<QAbstractButton*>(w))
                 text(where, button->text(), false);
-            if (auto* edit = qobject_cast<QTextEdit*>(w)) {
-                document(where, *edit->document());
+            if (auto* edit = qobject_cast<QTextEdit*>(w))
                 text(where, edit->toPlainText(), false);
-            }
             // A header shows its own view's model.
             if (auto* view = qobject_cast<QAbstractItemView*>(w);
                 view && view->model() && !qobject_cast<QHeaderView*>(w)) {
