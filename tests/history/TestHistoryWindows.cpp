@@ -54,13 +54,11 @@ private slots:
         ServerHistoryWindow window(history, clock);
         window.config(Alpha, QStringLiteral("Alpha <b>1</b>"));
         const auto* title = window.findChild<QLabel*>(QStringLiteral("lblLabel"));
-        QCOMPARE(title->text(), QStringLiteral("Players graph for 'Alpha <b>1</b>'"));
-        QCOMPARE(title->textFormat(), Qt::PlainText);
+        QVERIFY(title->text() == QStringLiteral("Players graph for 'Alpha <b>1</b>'")
+                && title->textFormat() == Qt::PlainText);
         QCOMPARE(drawn(window), (QList<QList<double>>{{5}, {6}}));
         auto* time = qobject_cast<QDateTimeAxis*>(window.chartView()->chart()->axes(Qt::Horizontal).value(0));
-        QVERIFY(time);
-        QCOMPARE(time->min(), now.addSecs(-300));
-        QCOMPARE(time->max(), now);
+        QVERIFY(time && time->min() == now.addSecs(-300) && time->max() == now);
 
         window.findChild<QComboBox*>(QStringLiteral("cmbType"))->setCurrentIndex(1);
         window.findChild<QComboBox*>(QStringLiteral("cmbInterval"))->setCurrentIndex(1);
