@@ -133,47 +133,38 @@ std::pair<QColor, QColor> cellColours(const QAbstractItemView* view, const QMode
     return {option.palette.color(QPalette::Text), paper};
 }
 
-// The controls of a window that take focus but tell a screen reader no name, by class and object name.
-QStringList unnamedControls(QWidget* window)
+// The controls of a window that take focus but tell a screen reader no name, and the texts that
+// get less room than they need, by class and object name.
+QStringList windowFaults(QWidget* window)
 {
-    QStringList unnamed;
-    for (QWidget* control : window->findChildren<QWidget*>()) {
-        // Another window's, or the inner editor of a field that has the name itself.
-        const auto* area = qobject_cast<QAbstractScrollArea*>(control->parentWidget());
-        if (control->window() != window || !(control->focusPolicy() & Qt::TabFocus)
-            || qobject_cast<QComboBox*>(control->parentWidget())
-            || qobject_cast<QAbstractSpinBox*>(control->parentWidget()) || (area && area->viewport() == control))
+    QStringList faults;
+    for (QWidget* widget : window->findChildren<QWidget*>()) {
+        const QString what = QString::fromLatin1(widget->metaObject()->className()) + u' ' + widget->objectName();
+        // Not another window's, nor the inner editor of a field that has the name itself.
+        const auto* area = qobject_cast<QAbstractScrollArea*>(widget->parentWidget());
+        if (widget->window() != window || qobject_cast<QComboBox*>(widget->parentWidget())
+            || qobject_cast<QAbstractSpinBox*>(widget->parentWidget()) || (area && area->viewport() == widget))
             continue;
-        QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(control);
+        QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(widget);
         QString name = accessible ? accessible->text(QAccessible::Name) : QString();
         // Here a combo box gives its value as its name; its label is what names it.
         if (accessible && accessible->role() == QAccessible::ComboBox) {
-            name = control->accessibleName();
+            name = widget->accessibleName();
             for (const auto& [label, relation] : accessible->relations(QAccessible::Label))
                 name += label->text(QAccessible::Name);
         }
         // A frame's title names its fields only when nothing better does: six fields would share it.
-        if (const auto* frame = qobject_cast<QGroupBox*>(control->parentWidget());
-            frame && name == frame->title() && control->accessibleName().isEmpty())
+        if (const auto* frame = qobject_cast<QGroupBox*>(widget->parentWidget());
+            frame && name == frame->title() && widget->accessibleName().isEmpty())
             name.clear();
-        if (!name.contains(QRegularExpression(QStringLiteral("\\w"))))
-            unnamed << QStringLiteral("no name: %1 %2")
-                           .arg(QString::fromLatin1(control->metaObject()->className()), control->objectName());
-    }
-    return unnamed;
-}
+        if ((widget->focusPolicy() & Qt::TabFocus) && !name.contains(QRegularExpression(QStringLiteral("\\w"))))
+            faults << QStringLiteral("no name: ") + what;
 
-// The texts of a window that get less room than they need, by class and object name.
-QStringList clippedTexts(QWidget* window)
-{
-    QStringList clipped;
-    for (QWidget* widget : window->findChildren<QWidget*>()) {
         const auto* label = qobject_cast<QLabel*>(widget);
         const auto* button = qobject_cast<QAbstractButton*>(widget);
-        const auto* frame = qobject_cast<QGroupBox*>(widget);
         // A text laid out to be cut when long, such as a server's name, is left alone.
-        if (widget->window() != window || !widget->isVisible() || (label && label->text().isEmpty())
-            || (button && button->text().isEmpty()) || !(label || button || frame)
+        if (!widget->isVisible() || (label && label->text().isEmpty()) || (button && button->text().isEmpty())
+            || !(label || button || qobject_cast<QGroupBox*>(widget))
             || widget->sizePolicy().horizontalPolicy() == QSizePolicy::Ignored)
             continue;
         QSize need =
@@ -182,10 +173,9 @@ QStringList clippedTexts(QWidget* window)
         if (qobject_cast<const QPushButton*>(widget))
             need.setWidth(widget->fontMetrics().horizontalAdvance(button->text().remove(QLatin1Char('&'))) + 8);
         if (widget->width() < need.width() || widget->height() < need.height())
-            clipped << QStringLiteral("clipped: %1 %2")
-                           .arg(QString::fromLatin1(widget->metaObject()->className()), widget->objectName());
+            faults << QStringLiteral("clipped: ") + what;
     }
-    return clipped;
+    return faults;
 }
 
 // For people: the main window with sample servers and the settings dialog, saved as `pattern`'s
@@ -444,19 +434,17 @@ private slots:
         for (QWidget* window : windows) {
             window->show();
             QVERIFY(QTest::qWaitForWindowExposed(window));
-            for (const QString& fault : unnamedControls(window) + clippedTexts(window))
+            for (const QString& fault : windowFaults(window))
                 faults << window->windowTitle() + QStringLiteral(": ") + fault;
         }
         // The custom e-mail text is edited in a window of its own, while it is open.
         QTimer::singleShot(0, [&] {
             QWidget* custom = QApplication::activeModalWidget();
-            faults << unnamedControls(custom);
+            faults << windowFaults(custom);
             qobject_cast<QDialog*>(custom)->reject();
         });
         QVERIFY(!editCustomMessage({}, &server));
-        for (const QString& fault : faults)
-            qWarning("%s", qPrintable(fault));
-        QVERIFY(faults.isEmpty());
+        QVERIFY2(faults.isEmpty(), qPrintable(faults.join(u'\n')));
         QCOMPARE(main.findChild<QLabel*>(QStringLiteral("previewNorm"))->accessibleName(),
                  QStringLiteral("Normal icon colour: black on white"));
     }
@@ -751,9 +739,7 @@ private slots:
         walk.widget(main.findChild<QMessageBox*>());
         QVERIFY(walk.hostileTexts > before);
         walk.problems.removeDuplicates();
-        for (const QString& problem : walk.problems)
-            qWarning("%s", qPrintable(problem));
-        QVERIFY(walk.problems.isEmpty());
+        QVERIFY2(walk.problems.isEmpty(), qPrintable(walk.problems.join(u'\n')));
         console->close();
     }
 };
