@@ -48,13 +48,6 @@ QString mapsText(const std::vector<FavouriteMap>& rows)
     return parts.join(QLatin1Char('|'));
 }
 
-MapPrompt scriptedMaps(QList<MapEntry>& answers)
-{
-    return [&answers](const std::optional<MapEntry>&) {
-        return answers.isEmpty() ? std::nullopt : std::optional(answers.takeFirst());
-    };
-}
-
 const QString Listed = QStringLiteral("127.0.0.5:27960");
 
 // A data folder with one listed server that has a custom alert text.
@@ -127,6 +120,7 @@ private:
         return [this] { ++m_changes; };
     }
     QString lastText() const { return m_prompter.texts().value(m_prompter.texts().size() - 1); }
+    QString told() const { return m_prompter.texts().join(u'|'); }
     std::unique_ptr<EmailDialog> openEmail(QSettings& store)
     {
         auto dialog = std::make_unique<EmailDialog>(store, m_prompter, m_reporter, m_clock, changed());
@@ -173,8 +167,7 @@ private slots:
         });
         dialog.show();
         QVERIFY(clickButton(dialog, {"cmdEdit", "cmdDelete"}));
-        QCOMPARE(m_prompter.texts().join(QLatin1Char('|')),
-                 QStringLiteral("You must select a name to edit!|You must select a name to delete!"));
+        QCOMPARE(told(), QStringLiteral("You must select a name to edit!|You must select a name to delete!"));
         QVERIFY(asked.isEmpty());
 
         QVERIFY(clickButton(dialog, {"cmdAdd", "cmdAdd"}));
@@ -206,8 +199,7 @@ private slots:
         QVERIFY(clickButton(entry, "cmdOK"));
         games->setCurrentIndex(games->findText(QStringLiteral("Quake 3")));
         QVERIFY(clickButton(entry, "cmdOK"));
-        QCOMPARE(m_prompter.texts().join(QLatin1Char('|')),
-                 QStringLiteral("You must specify a game!|You must specify a map name!"));
+        QCOMPARE(told(), QStringLiteral("You must specify a game!|You must specify a map name!"));
         QTest::keyClicks(child<QLineEdit>(entry, "txtMap"), QStringLiteral("q3dm17"));
         QVERIFY(clickButton(entry, "cmdOK"));
         QCOMPARE(entry.result(), int(QDialog::Accepted));
@@ -215,7 +207,8 @@ private slots:
     }
 
     // Exact pairs are refused (apostrophes too), the same map for another game is not, and a new
-    // map's ID is one above the largest, so it never repeats one left by a deletion.
+    // map's ID is one above the largest, so it never repeats one left by a deletion. Stored lists
+    // may repeat an ID: the selected row is the one edited. Cancel drops every edit.
     void mapDuplicatesAndIds()
     {
         Stores stores(m_lists->path());
@@ -226,8 +219,10 @@ private slots:
         QList<MapEntry> answers{{QStringLiteral("Quake 3"), QStringLiteral("O'Malley's")},
                                 {QStringLiteral("Quake 2"), QStringLiteral("O'Malley's")},
                                 {QStringLiteral("Quake 3"), QStringLiteral("c")},
-                                {QStringLiteral("Quake 3"), QStringLiteral("c")}};
-        dialog.setMapPrompt(scriptedMaps(answers));
+                                {QStringLiteral("Quake 3"), QStringLiteral("c")},
+                                {QStringLiteral("Quake 3"), QStringLiteral("b2")}};
+        const MapPrompt prompt = [&](const std::optional<MapEntry>&) { return std::optional(answers.takeFirst()); };
+        dialog.setMapPrompt(prompt);
         dialog.show();
         QVERIFY(clickButton(dialog, "cmdAdd"));
         dialog.grid()->selectRow(1);
@@ -238,7 +233,7 @@ private slots:
         // Leaving a map as it was is no duplicate.
         dialog.grid()->selectRow(1);
         QVERIFY(clickButton(dialog, "cmdEdit"));
-        QCOMPARE(m_prompter.texts().join(QLatin1Char('|')),
+        QCOMPARE(told(),
                  QStringLiteral("This map is already in the list!|Are you sure you want to delete this map?|"
                                 "This map is already in the list!"));
         QVERIFY(dialog.grid()->item(2, 1)->text() == QStringLiteral("O'Malley's") && stores.favMaps.rows.size() == 3);
@@ -246,24 +241,18 @@ private slots:
         QVERIFY(clickButton(dialog, "cmdOK"));
         QCOMPARE(mapsText(stores.favMaps.rows), QStringLiteral("1:Quake 3:q3dm17|3:Quake 3:c|4:Quake 2:O'Malley's"));
         QVERIFY(QFile::exists(stores.filePath(FavMapsFile)) && m_changes == 1);
-    }
 
-    // Stored lists may repeat an ID: the selected row is the one edited. Cancel drops every edit.
-    void mapsRepeatedIdsAndCancel()
-    {
-        Stores stores(m_lists->path());
         stores.favMaps.rows = {{2, QStringLiteral("Quake 3"), QStringLiteral("a"), {}},
                                {2, QStringLiteral("Quake 3"), QStringLiteral("b"), {}}};
-        FavouriteMapsDialog dialog(stores, m_prompter, m_reporter, changed());
-        QList<MapEntry> answers{{QStringLiteral("Quake 3"), QStringLiteral("b2")}};
-        dialog.setMapPrompt(scriptedMaps(answers));
-        dialog.show();
-        dialog.grid()->selectRow(1);
-        QVERIFY(clickButton(dialog, "cmdEdit"));
-        QCOMPARE(mapsText(dialog.working().rows), QStringLiteral("2:Quake 3:a|2:Quake 3:b2"));
-        QVERIFY(clickButton(dialog, "cmdCancel"));
+        FavouriteMapsDialog repeated(stores, m_prompter, m_reporter, changed());
+        repeated.setMapPrompt(prompt);
+        repeated.show();
+        repeated.grid()->selectRow(1);
+        QVERIFY(clickButton(repeated, "cmdEdit"));
+        QCOMPARE(mapsText(repeated.working().rows), QStringLiteral("2:Quake 3:a|2:Quake 3:b2"));
+        QVERIFY(clickButton(repeated, "cmdCancel"));
         QCOMPARE(mapsText(stores.favMaps.rows), QStringLiteral("2:Quake 3:a|2:Quake 3:b"));
-        QVERIFY(!QFile::exists(stores.filePath(FavMapsFile)) && m_changes == 0);
+        QVERIFY(m_changes == 1 && answers.isEmpty());
     }
 
     // Typed values follow their game through switches, trimmed; Cancel leaves the shared table as it was.
@@ -371,7 +360,7 @@ private slots:
     }
 
     // The server dialog's checks in their order, each leaving the dialog open on the control it names.
-    void serverChecksInOrder()
+    void serverAdding()
     {
         ServerContext s;
         ServerDialog dialog(s.context, m_prompter, m_reporter);
@@ -392,25 +381,21 @@ private slots:
         QTest::keyClick(child<QLineEdit>(dialog, "address"), Qt::Key_Return);
         QCOMPARE(dialog.savedAddress(), QStringLiteral("127.0.0.9:27960"));
         QVERIFY(dialog.result() == QDialog::Accepted && m_reporter.reports.isEmpty());
-    }
 
-    // A name is looked up without blocking and stored as its address; the tray box starts grey
-    // when the setting decides; the custom text is written with the server, and only then.
-    void serverAddedByName()
-    {
-        ServerContext s;
+        // A name is looked up without blocking and stored as its address; the tray box starts grey
+        // when the setting decides; the custom text is written with the server, and only then.
         s.context.settings.trayByDefault = true;
-        ServerDialog dialog(s.context, m_prompter, m_reporter);
-        dialog.setMessageEditor([](const QString&) { return std::optional<QString>(QStringLiteral("down again")); });
-        child<QPushButton>(dialog, "customEmail")->click();
+        ServerDialog named(s.context, m_prompter, m_reporter);
+        named.setMessageEditor([](const QString&) { return std::optional<QString>(QStringLiteral("down again")); });
+        child<QPushButton>(named, "customEmail")->click();
         QVERIFY(s.context.stores.custEmail.rows.size() == 1);
-        chooseGame(dialog, QStringLiteral("Half Life"));
-        type(dialog, "address", QStringLiteral("localhost"));
-        QSignalSpy saved(&dialog, &ServerDialog::saved);
-        dialog.save();
-        QVERIFY(dialog.isLookingUp() || !saved.isEmpty());
+        chooseGame(named, QStringLiteral("Half Life"));
+        type(named, "address", QStringLiteral("localhost"));
+        QSignalSpy saved(&named, &ServerDialog::saved);
+        named.save();
+        QVERIFY(named.isLookingUp() || !saved.isEmpty());
         QVERIFY(!saved.isEmpty() || saved.wait(5000));
-        QCOMPARE(dialog.savedAddress(), QStringLiteral("127.0.0.1:27015"));
+        QCOMPARE(named.savedAddress(), QStringLiteral("127.0.0.1:27015"));
         QCOMPARE(s.context.stores.servers.rows.back().tray, std::optional<qint32>(2));
         QCOMPARE(loadCustomMessage(s.context.stores, QStringLiteral("127.0.0.1:27015")), QStringLiteral("down again"));
     }
