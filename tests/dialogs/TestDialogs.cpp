@@ -32,20 +32,17 @@ using namespace trevisk;
 
 namespace {
 
-QString friendsText(const std::vector<FriendRecord>& rows)
-{
-    QStringList names;
-    for (const FriendRecord& row : rows)
-        names << row.name.value_or(QString());
-    return names.join(QLatin1Char('|'));
-}
-
-QString mapsText(const std::vector<FavouriteMap>& rows)
+// A list's rows as "name" or "id:game:map", joined by "|".
+template <typename Rows> QString joined(const Rows& rows)
 {
     QStringList parts;
-    for (const FavouriteMap& row : rows)
-        parts << QStringLiteral("%1:%2:%3").arg(row.id.value_or(-1)).arg(*row.game, *row.map);
-    return parts.join(QLatin1Char('|'));
+    for (const auto& row : rows) {
+        if constexpr (requires { row.map; })
+            parts << QStringLiteral("%1:%2:%3").arg(row.id.value_or(-1)).arg(*row.game, *row.map);
+        else
+            parts << row.name.value_or(QString());
+    }
+    return parts.join(u'|');
 }
 
 const QString Listed = QStringLiteral("127.0.0.5:27960");
@@ -176,10 +173,10 @@ private slots:
         QCOMPARE(asked.last(), QStringLiteral("Enter a name of a friend|Edit Name|Zed"));
         dialog.list()->setCurrentRow(1);
         QVERIFY(clickButton(dialog, {"cmdDelete", "cmdAdd"})); // the add answered with nothing: no row
-        QCOMPARE(friendsText(stores.friends.rows), QStringLiteral("Zed|Alpha"));
+        QCOMPARE(joined(stores.friends.rows), QStringLiteral("Zed|Alpha"));
 
         QVERIFY(clickButton(dialog, "cmdOK"));
-        QCOMPARE(friendsText(stores.friends.rows), QStringLiteral("O'Neil|Mike|Alpha"));
+        QCOMPARE(joined(stores.friends.rows), QStringLiteral("O'Neil|Mike|Alpha"));
         QVERIFY(QFile::exists(stores.filePath(FriendsFile)) && !dialog.isVisible() && m_changes == 1);
 
         QVERIFY(QFile::remove(stores.filePath(FriendsFile)) && QDir().mkdir(stores.filePath(FriendsFile)));
@@ -239,7 +236,7 @@ private slots:
         QVERIFY(dialog.grid()->item(2, 1)->text() == QStringLiteral("O'Malley's") && stores.favMaps.rows.size() == 3);
 
         QVERIFY(clickButton(dialog, "cmdOK"));
-        QCOMPARE(mapsText(stores.favMaps.rows), QStringLiteral("1:Quake 3:q3dm17|3:Quake 3:c|4:Quake 2:O'Malley's"));
+        QCOMPARE(joined(stores.favMaps.rows), QStringLiteral("1:Quake 3:q3dm17|3:Quake 3:c|4:Quake 2:O'Malley's"));
         QVERIFY(QFile::exists(stores.filePath(FavMapsFile)) && m_changes == 1);
 
         stores.favMaps.rows = {{2, QStringLiteral("Quake 3"), QStringLiteral("a"), {}},
@@ -249,9 +246,9 @@ private slots:
         repeated.show();
         repeated.grid()->selectRow(1);
         QVERIFY(clickButton(repeated, "cmdEdit"));
-        QCOMPARE(mapsText(repeated.working().rows), QStringLiteral("2:Quake 3:a|2:Quake 3:b2"));
+        QCOMPARE(joined(repeated.working().rows), QStringLiteral("2:Quake 3:a|2:Quake 3:b2"));
         QVERIFY(clickButton(repeated, "cmdCancel"));
-        QCOMPARE(mapsText(stores.favMaps.rows), QStringLiteral("2:Quake 3:a|2:Quake 3:b"));
+        QCOMPARE(joined(stores.favMaps.rows), QStringLiteral("2:Quake 3:a|2:Quake 3:b"));
         QVERIFY(m_changes == 1 && answers.isEmpty());
     }
 
@@ -468,37 +465,32 @@ private slots:
     void settingsDesktopStyleAndAutostart()
     {
         const QString entry = m_autostart + QStringLiteral("/trevisk.desktop");
-        {
-            SettingsDialog dialog(m_services);
-            auto* style = child<QComboBox>(dialog, "popupStyle");
-            auto* autostart = child<QCheckBox>(dialog, "autostart");
-            QVERIFY(!autostart->isChecked());
-            // A first run's automatic choice is the window where windows can be placed, as here.
-            child<QPushButton>(dialog, "testNotify")->click();
-            QVERIFY(m_desktop.isEmpty() && m_windows.size() == 1);
-            style->setCurrentIndex(style->findText(QStringLiteral("Both")));
-            child<QPushButton>(dialog, "testNotify")->click();
-            QVERIFY(m_desktop == QStringList{QLatin1String(SettingsDialog::TestText)} && m_windows.size() == 2);
+        SettingsDialog dialog(m_services);
+        auto* style = child<QComboBox>(dialog, "popupStyle");
+        QVERIFY(!child<QCheckBox>(dialog, "autostart")->isChecked());
+        // A first run's automatic choice is the window where windows can be placed, as here.
+        child<QPushButton>(dialog, "testNotify")->click();
+        QVERIFY(m_desktop.isEmpty() && m_windows.size() == 1);
+        style->setCurrentIndex(style->findText(QStringLiteral("Both")));
+        child<QPushButton>(dialog, "testNotify")->click();
+        QVERIFY(m_desktop == QStringList{QLatin1String(SettingsDialog::TestText)} && m_windows.size() == 2);
 
-            autostart->setChecked(true);
-            QVERIFY(dialog.save());
-            QCOMPARE(m_live.popupStyle, PopupStyle::Both);
-            QCOMPARE(m_store.value(QStringLiteral("Notify/Show")).toString(), QStringLiteral("both"));
-            QVERIFY(readFile(entry).contains("\nExec=/opt/trevisk/bin/trevisk\n"));
-        }
-        {
-            SettingsDialog dialog(m_services);
-            auto* autostart = child<QCheckBox>(dialog, "autostart");
-            QVERIFY(autostart->isChecked());
-            autostart->setChecked(false);
-            QVERIFY(dialog.save() && !QFile::exists(entry));
-        }
+        child<QCheckBox>(dialog, "autostart")->setChecked(true);
+        QVERIFY(dialog.save());
+        QCOMPARE(m_live.popupStyle, PopupStyle::Both);
+        QCOMPARE(m_store.value(QStringLiteral("Notify/Show")).toString(), QStringLiteral("both"));
+        QVERIFY(readFile(entry).contains("\nExec=/opt/trevisk/bin/trevisk\n"));
+        SettingsDialog again(m_services);
+        QVERIFY(child<QCheckBox>(again, "autostart")->isChecked());
+        child<QCheckBox>(again, "autostart")->setChecked(false);
+        QVERIFY(again.save() && !QFile::exists(entry));
+
         // A folder that cannot be made: reported, and the dialog stays.
         SettingsDialogServices blocked = m_services;
         blocked.autostartFolder = m_store.fileName() + QStringLiteral("/autostart");
-        SettingsDialog dialog(blocked);
-        child<QCheckBox>(dialog, "autostart")->setChecked(true);
-        QVERIFY(!dialog.save() && m_reporter.reports.size() == 1);
+        SettingsDialog failing(blocked);
+        child<QCheckBox>(failing, "autostart")->setChecked(true);
+        QVERIFY(!failing.save() && m_reporter.reports.size() == 1);
     }
 };
 
