@@ -295,16 +295,9 @@ private slots:
     // never shown; an empty box keeps it, a typed one replaces it, and without a user none is kept.
     void emailLoadAndSave()
     {
-        {
-            QSettings ini(m_ini, QSettings::IniFormat);
-            for (const auto& [key, value] : {std::pair{"Interval", "45"},
-                                             {"TimeOuts", "4"},
-                                             {"Enable", "1"},
-                                             {"Security", "STARTTLS"},
-                                             {"User", "ops"},
-                                             {"Password", "s3cret"}})
-                ini.setValue(QStringLiteral("EmailNotify/") + QLatin1String(key), QLatin1String(value));
-        }
+        QVERIFY(writeFile(m_ini,
+                          "[EmailNotify]\nInterval=45\nTimeOuts=4\nEnable=1\nSecurity=STARTTLS\nUser=ops\n"
+                          "Password=s3cret\n"));
         const auto store = openSettings(m_ini);
         auto dialog = openEmail(*store);
         QCOMPARE(child<QComboBox>(*dialog, "cmbInterval")->currentText(), QStringLiteral("Only Once"));

@@ -13,15 +13,6 @@
 
 using namespace trevisk;
 
-namespace {
-
-Player player(const char* name, bool isFriend = false)
-{
-    return {QString::fromLatin1(name), QStringLiteral("1"), QStringLiteral("50"), isFriend, {}, {}};
-}
-
-} // namespace
-
 class TestServerWindows : public QObject
 {
     Q_OBJECT
@@ -83,6 +74,9 @@ private slots:
         window.showPlayers();
         QVERIFY(window.close() && !window.isVisible());
 
+        const auto player = [](const char* name, bool isFriend = false) {
+            return Player{QString::fromLatin1(name), QStringLiteral("1"), QStringLiteral("50"), isFriend, {}, {}};
+        };
         const QString lab = QStringLiteral("Lab");
         const SettingsTable settings{{QStringLiteral("sv_hostname"), lab}};
         const auto update = [&](const PlayerTable& players, int friends, const QString& map) {

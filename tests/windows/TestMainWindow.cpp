@@ -264,12 +264,10 @@ struct Walk
                 w->winId();
                 text(where + QStringLiteral(" title"), w->windowHandle()->title(), false);
             }
-            if (auto* label = qobject_cast<QLabel*>(w)) {
-                const Qt::TextFormat format = label->textFormat();
-                text(where,
-                     label->text(),
-                     format == Qt::RichText || (format == Qt::AutoText && Qt::mightBeRichText(label->text())));
-            }
+            if (auto* label = qobject_cast<QLabel*>(w); label && label->textFormat() == Qt::AutoText)
+                text(where, label->text(), Qt::mightBeRichText(label->text()));
+            else if (label)
+                text(where, label->text(), label->textFormat() == Qt::RichText);
             if (auto* button = qobject_cast<QAbstractButton*>(w))
                 text(where, button->text(), false);
             if (auto* edit = qobject_cast<QTextEdit*>(w))
