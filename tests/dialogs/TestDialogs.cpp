@@ -199,8 +199,8 @@ private slots:
         QCOMPARE(told(), QStringLiteral("You must specify a game!|You must specify a map name!"));
         QTest::keyClicks(child<QLineEdit>(entry, "txtMap"), QStringLiteral("q3dm17"));
         QVERIFY(clickButton(entry, "cmdOK"));
-        QCOMPARE(entry.result(), int(QDialog::Accepted));
-        QVERIFY(entry.entry() == (MapEntry{QStringLiteral("Quake 3"), QStringLiteral("q3dm17")}));
+        QVERIFY(entry.result() == QDialog::Accepted
+                && entry.entry() == (MapEntry{QStringLiteral("Quake 3"), QStringLiteral("q3dm17")}));
     }
 
     // Exact pairs are refused (apostrophes too), the same map for another game is not, and a new

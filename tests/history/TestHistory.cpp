@@ -52,17 +52,16 @@ private slots:
         for (const QByteArray& row : rows.split(',')) {
             const QList<QByteArray> f = row.trimmed().split(' ');
             const int ping = f[1].toInt();
-            const int players = f[2].toInt();
             at = at.addSecs(f[0].toInt());
             const bool answered = ping >= 0;
             history.append(at,
                            QStringLiteral("a:1"),
                            answered ? std::optional(ping) : std::nullopt,
-                           answered ? std::optional(players) : std::nullopt);
+                           answered ? std::optional(f[2].toInt()) : std::nullopt);
             // Another server's rows in between must not disturb this one's.
             history.append(at, QStringLiteral("b:2"), int(plain.size()), 1);
             const auto clamp = [&](int value) { return qint16(answered ? std::min(value, 32767) : -1); };
-            plain.append({quint32(at.toSecsSinceEpoch()), 0, clamp(ping), clamp(players)});
+            plain.append({quint32(at.toSecsSinceEpoch()), 0, clamp(ping), clamp(f[2].toInt())});
         }
         for (const History::Point& point : history.pointsOf(QStringLiteral("a:1")))
             read.append({point.stamp, point.server, point.ping, point.players});
@@ -131,10 +130,8 @@ private slots:
             historySeries(history, Here, QStringLiteral("Mine"), HistoryType::Players, 5, clock.now());
         QCOMPARE(values(players), (QList<QList<double>>{{2}, {3, 0}}));
         QCOMPARE(players.segments[0][0].x(), double(start.addSecs(300).toMSecsSinceEpoch()));
-        QCOMPARE(players.since, start.addSecs(300));
-        QCOMPARE(players.until, clock.now());
-        QCOMPARE(players.maxValue, 3);
-        QCOMPARE(players.pointCount, 3);
+        QCOMPARE(std::tuple(players.since, players.until, players.maxValue, players.pointCount),
+                 std::tuple(start.addSecs(300), clock.now(), 3, 3));
 
         const HistorySeries ping =
             historySeries(history, Here, QStringLiteral("Mine"), HistoryType::Ping, 30, clock.now());

@@ -17,7 +17,6 @@ using namespace trevisk;
 namespace {
 
 const QString Alpha = QStringLiteral("127.0.0.1:27960");
-const QString Beta = QStringLiteral("127.0.0.1:27961");
 
 // The chart's lines as the values they draw, one list per unbroken stretch.
 QList<QList<double>> drawn(const ServerHistoryWindow& window)
@@ -49,7 +48,7 @@ private slots:
         history.append(now.addSecs(-120), Alpha, 40, 5);
         history.append(now.addSecs(-90), Alpha, std::nullopt, std::nullopt);
         history.append(now.addSecs(-60), Alpha, 45, 6);
-        history.append(now.addSecs(-30), Beta, 10, 1);
+        history.append(now.addSecs(-30), QStringLiteral("127.0.0.1:27961"), 10, 1);
 
         ServerHistoryWindow window(history, clock);
         window.config(Alpha, QStringLiteral("Alpha <b>1</b>"));
