@@ -293,18 +293,17 @@ struct Walk
     // The modal box that `show` opens, walked and then closed.
     int modal(const std::function<void()>& show)
     {
+        // A box that does not wait for its answer is never walked: its count stays at none.
         const int before = hostileTexts;
-        bool walked = false;
         QTimer::singleShot(0, [&] {
             QWidget* box = QApplication::activeModalWidget();
             if (!box)
                 qFatal("no modal box");
             widget(box);
-            walked = true;
             box->close();
         });
         show();
-        return walked ? hostileTexts - before : -1;
+        return hostileTexts - before;
     }
 };
 
