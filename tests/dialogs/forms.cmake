@@ -1,1 +1,0 @@
-# The forms' tests are part of the dialogs' program, listed in tests.cmake.
