@@ -2867,6 +2867,14 @@ hat sich angemeldet bei<byte value="xd"/>
         <source>The SMTP server %1 did not answer within %2 seconds.</source>
         <translation>Der SMTP-Server %1 hat nicht innerhalb von %2 Sekunden geantwortet.</translation>
     </message>
+    <message>
+        <source>&apos;From&apos; Address not specified!</source>
+        <translation>Keine Absenderadresse angegeben!</translation>
+    </message>
+    <message>
+        <source>&apos;To&apos; Address not specified!</source>
+        <translation>Keine Empfängeradresse angegeben!</translation>
+    </message>
 </context>
 <context>
     <name>trevisk::SnoozeMenu</name>
