@@ -373,6 +373,26 @@ Sprache: %1
         <source>6 Hours</source>
         <translation>6 Stunden</translation>
     </message>
+    <message>
+        <source>The settings file %1 cannot be created: %2</source>
+        <translation>Die Einstellungsdatei %1 kann nicht angelegt werden: %2</translation>
+    </message>
+    <message>
+        <source>The settings file %1 cannot be made private: %2</source>
+        <translation>Die Einstellungsdatei %1 kann nicht nur für Sie lesbar gemacht werden: %2</translation>
+    </message>
+    <message>
+        <source>The settings could not be written to %1.</source>
+        <translation>Die Einstellungen konnten nicht in %1 geschrieben werden.</translation>
+    </message>
+    <message>
+        <source>The settings file %1 cannot be made private.</source>
+        <translation>Die Einstellungsdatei %1 kann nicht nur für Sie lesbar gemacht werden.</translation>
+    </message>
+    <message>
+        <source>No server is chosen for the message.</source>
+        <translation>Für den Text ist kein Server gewählt.</translation>
+    </message>
 </context>
 <context>
     <name>ErrorText</name>
@@ -811,11 +831,11 @@ Sprache: %1
     </message>
     <message>
         <source>The settings file %1 cannot be made private: %2</source>
-        <translation>Die Einstellungsdatei %1 kann nicht privat gemacht werden: %2</translation>
+        <translation>Die Einstellungsdatei %1 kann nicht nur für Sie lesbar gemacht werden: %2</translation>
     </message>
     <message>
         <source>The settings could not be written to %1.</source>
-        <translation>Die Einstellungen konnten nicht nach %1 geschrieben werden.</translation>
+        <translation>Die Einstellungen konnten nicht in %1 geschrieben werden.</translation>
     </message>
 </context>
 <context>
