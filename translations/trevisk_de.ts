@@ -16,6 +16,10 @@
         <comment>date and time format</comment>
         <translation>ddd d. MMM HH:mm</translation>
     </message>
+    <message>
+        <source>; nothing was changed</source>
+        <translation>; es wurde nichts geändert</translation>
+    </message>
 </context>
 <context>
     <name>AnswerReason</name>
@@ -243,6 +247,21 @@ Sprache: %1
     </message>
 </context>
 <context>
+    <name>Autostart</name>
+    <message>
+        <source>The autostart entry %1 could not be removed.</source>
+        <translation>Der Autostart-Eintrag %1 konnte nicht entfernt werden.</translation>
+    </message>
+    <message>
+        <source>The autostart folder %1 could not be made.</source>
+        <translation>Der Autostart-Ordner %1 konnte nicht angelegt werden.</translation>
+    </message>
+    <message>
+        <source>The autostart entry %1 could not be written: %2</source>
+        <translation>Der Autostart-Eintrag %1 konnte nicht geschrieben werden: %2</translation>
+    </message>
+</context>
+<context>
     <name>Commands</name>
     <message>
         <source>  trevisk export FILE                    write the server list to FILE as XML</source>
@@ -354,6 +373,57 @@ Sprache: %1
         <source>6 Hours</source>
         <translation>6 Stunden</translation>
     </message>
+    <message>
+        <source>The settings file %1 cannot be created: %2</source>
+        <translation>Die Einstellungsdatei %1 kann nicht angelegt werden: %2</translation>
+    </message>
+    <message>
+        <source>The settings file %1 cannot be made private: %2</source>
+        <translation>Die Einstellungsdatei %1 kann nicht nur für Sie lesbar gemacht werden: %2</translation>
+    </message>
+    <message>
+        <source>The settings could not be written to %1.</source>
+        <translation>Die Einstellungen konnten nicht in %1 geschrieben werden.</translation>
+    </message>
+    <message>
+        <source>The settings file %1 cannot be made private.</source>
+        <translation>Die Einstellungsdatei %1 kann nicht nur für Sie lesbar gemacht werden.</translation>
+    </message>
+    <message>
+        <source>No server is chosen for the message.</source>
+        <translation>Für den Text ist kein Server gewählt.</translation>
+    </message>
+</context>
+<context>
+    <name>ErrorText</name>
+    <message>
+        <source>An error has occured</source>
+        <translation>Ein Fehler ist aufgetreten</translation>
+    </message>
+    <message>
+        <source>An error has occured in function: </source>
+        <translation>Ein Fehler ist aufgetreten in der Funktion: </translation>
+    </message>
+    <message>
+        <source>&lt;-----BEGIN ERROR TEXT-----&gt;</source>
+        <translation>&lt;-----ANFANG FEHLERTEXT-----&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;-----END ERROR TEXT-----&gt;</source>
+        <translation>&lt;-----ENDE FEHLERTEXT-----&gt;</translation>
+    </message>
+    <message>
+        <source>Error Number:</source>
+        <translation>Fehlernummer:</translation>
+    </message>
+    <message>
+        <source>Please write this information down before contacting Ostravel.</source>
+        <translation>Bitte notieren Sie diese Angaben, bevor Sie sich an Ostravel wenden.</translation>
+    </message>
+    <message>
+        <source>This information is critical to fixing this error!</source>
+        <translation>Ohne diese Angaben lässt sich der Fehler nicht beheben!</translation>
+    </message>
 </context>
 <context>
     <name>FindCommand</name>
@@ -456,6 +526,29 @@ Sprache: %1
     </message>
 </context>
 <context>
+    <name>ListEditor</name>
+    <message>
+        <source>Add</source>
+        <translation>Hinzufügen</translation>
+    </message>
+    <message>
+        <source>Edit</source>
+        <translation>Bearbeiten</translation>
+    </message>
+    <message>
+        <source>Delete</source>
+        <translation>Löschen</translation>
+    </message>
+    <message>
+        <source>&amp;Save</source>
+        <translation>&amp;Speichern</translation>
+    </message>
+    <message>
+        <source>&amp;Cancel</source>
+        <translation>&amp;Abbrechen</translation>
+    </message>
+</context>
+<context>
     <name>MasterProtocol</name>
     <message>
         <source>bytes after the end mark</source>
@@ -488,29 +581,6 @@ Sprache: %1
     <message>
         <source>the pages loop back to %1</source>
         <translation>die Seiten führen zurück zu %1</translation>
-    </message>
-</context>
-<context>
-    <name>ListEditor</name>
-    <message>
-        <source>Add</source>
-        <translation>Hinzufügen</translation>
-    </message>
-    <message>
-        <source>Edit</source>
-        <translation>Bearbeiten</translation>
-    </message>
-    <message>
-        <source>Delete</source>
-        <translation>Löschen</translation>
-    </message>
-    <message>
-        <source>&amp;Save</source>
-        <translation>&amp;Speichern</translation>
-    </message>
-    <message>
-        <source>&amp;Cancel</source>
-        <translation>&amp;Abbrechen</translation>
     </message>
 </context>
 <context>
@@ -761,11 +831,11 @@ Sprache: %1
     </message>
     <message>
         <source>The settings file %1 cannot be made private: %2</source>
-        <translation>Die Einstellungsdatei %1 kann nicht privat gemacht werden: %2</translation>
+        <translation>Die Einstellungsdatei %1 kann nicht nur für Sie lesbar gemacht werden: %2</translation>
     </message>
     <message>
         <source>The settings could not be written to %1.</source>
-        <translation>Die Einstellungen konnten nicht nach %1 geschrieben werden.</translation>
+        <translation>Die Einstellungen konnten nicht in %1 geschrieben werden.</translation>
     </message>
 </context>
 <context>
@@ -781,6 +851,72 @@ Sprache: %1
     <message>
         <source>Unable to send command. Server appears to be offline!</source>
         <translation>Befehl kann nicht gesendet werden. Der Server scheint offline zu sein!</translation>
+    </message>
+</context>
+<context>
+    <name>RecordFile</name>
+    <message>
+        <source>The file is larger than %1 MB</source>
+        <translation>Die Datei ist größer als %1 MB</translation>
+    </message>
+    <message>
+        <source>Not a record file: </source>
+        <translation>Keine Datensatzdatei: </translation>
+    </message>
+    <message>
+        <source>Not a record file</source>
+        <translation>Keine Datensatzdatei</translation>
+    </message>
+    <message>
+        <source>The record file was written by a newer version</source>
+        <translation>Die Datensatzdatei stammt von einer neueren Version</translation>
+    </message>
+    <message>
+        <source>Bad field definition in the record file</source>
+        <translation>Fehlerhafte Felddefinition in der Datensatzdatei</translation>
+    </message>
+    <message>
+        <source>A row of the record file does not match its fields</source>
+        <translation>Eine Zeile der Datensatzdatei passt nicht zu ihren Feldern</translation>
+    </message>
+    <message>
+        <source>Field %1 of row %2 does not hold a value of its type</source>
+        <translation>Feld %1 in Zeile %2 enthält keinen Wert seines Typs</translation>
+    </message>
+    <message>
+        <source>; it was left as it is</source>
+        <translation>; sie wurde unverändert gelassen</translation>
+    </message>
+    <message>
+        <source>The file could not be flushed to disk: </source>
+        <translation>Die Datei konnte nicht auf die Platte geschrieben werden: </translation>
+    </message>
+    <message>
+        <source>The lock file </source>
+        <translation>Die Sperrdatei </translation>
+    </message>
+    <message>
+        <source>The lock file %1 cannot be opened: %2</source>
+        <translation>Die Sperrdatei %1 kann nicht geöffnet werden: %2</translation>
+    </message>
+    <message>
+        <source>it is not a regular file</source>
+        <translation>sie ist keine gewöhnliche Datei</translation>
+    </message>
+    <message>
+        <source>The lock file %1 cannot be locked: %2</source>
+        <translation>Die Sperrdatei %1 kann nicht gesperrt werden: %2</translation>
+    </message>
+    <message>
+        <source>another Trevisk program kept %1 locked for %2 seconds</source>
+        <translation>ein anderes Trevisk-Programm hielt %1 %2 Sekunden lang gesperrt</translation>
+    </message>
+</context>
+<context>
+    <name>RecordTable</name>
+    <message>
+        <source>Field %1 does not hold a value of its type</source>
+        <translation>Feld %1 enthält keinen Wert seines Typs</translation>
     </message>
 </context>
 <context>
@@ -965,6 +1101,81 @@ Sprache: %1
         <source>No servers imported!</source>
         <translation>Keine Server importiert!</translation>
     </message>
+    <message>
+        <source>The server list was replaced, but the custom alert texts of the servers that are gone could not be removed: </source>
+        <translation>Die Serverliste wurde ersetzt, aber die eigenen Alarmtexte der entfernten Server konnten nicht gelöscht werden: </translation>
+    </message>
+</context>
+<context>
+    <name>ServerListXml</name>
+    <message>
+        <source>The file holds no XML element</source>
+        <translation>Die Datei enthält kein XML-Element</translation>
+    </message>
+    <message>
+        <source>The file is not an XML rowset</source>
+        <translation>Die Datei ist kein XML-Rowset</translation>
+    </message>
+    <message>
+        <source>%1 (line %2)</source>
+        <translation>%1 (Zeile %2)</translation>
+    </message>
+    <message>
+        <source>A field of the schema has no name</source>
+        <translation>Ein Feld des Schemas hat keinen Namen</translation>
+    </message>
+    <message>
+        <source>The schema names the field %1 twice</source>
+        <translation>Das Schema nennt das Feld %1 zweimal</translation>
+    </message>
+    <message>
+        <source>a text</source>
+        <translation>ein Text</translation>
+    </message>
+    <message>
+        <source>a whole number</source>
+        <translation>eine ganze Zahl</translation>
+    </message>
+    <message>
+        <source>a date and time</source>
+        <translation>ein Datum mit Uhrzeit</translation>
+    </message>
+    <message>
+        <source>a number</source>
+        <translation>eine Zahl</translation>
+    </message>
+    <message>
+        <source>The file is not a readable server list: </source>
+        <translation>Die Datei ist keine lesbare Serverliste: </translation>
+    </message>
+    <message>
+        <source>Row %1: the field %2 holds &quot;%3&quot;, which is not %4</source>
+        <translation>Zeile %1: Das Feld %2 enthält „%3“; erwartet wird %4</translation>
+    </message>
+    <message>
+        <source>0 or 1</source>
+        <translation>0 oder 1</translation>
+    </message>
+    <message>
+        <source>The file %1 cannot be read: %2</source>
+        <translation>Die Datei %1 kann nicht gelesen werden: %2</translation>
+    </message>
+    <message>
+        <source>The file %1 is larger than %2 MB: it is no server list</source>
+        <translation>Die Datei %1 ist größer als %2 MB: sie ist keine Serverliste</translation>
+    </message>
+    <message>
+        <source>Row %1: the field %2 holds a character that XML cannot carry</source>
+        <translation>Zeile %1: Das Feld %2 enthält ein Zeichen, das XML nicht darstellen kann</translation>
+    </message>
+    <message>
+        <source>The list could not be written as XML</source>
+        <translation>Die Liste konnte nicht als XML geschrieben werden</translation>
+    </message>
+    <message>
+        <source>Write failed</source>
+        <translation>Schreiben fehlgeschlagen</translation>
+    </message>
 </context>
 <context>
     <name>ServerState</name>
@@ -1090,6 +1301,21 @@ Sprache: %1
     <message>
         <source>A Trevisk monitor is using the data folder %1: nothing was changed. Close it, or make the change from its window.</source>
         <translation>Eine Trevisk-Überwachung verwendet den Datenordner %1: es wurde nichts geändert. Beenden Sie sie, oder nehmen Sie die Änderung in ihrem Fenster vor.</translation>
+    </message>
+</context>
+<context>
+    <name>SettingsForm</name>
+    <message>
+        <source>Overflow</source>
+        <translation>Überlauf</translation>
+    </message>
+    <message>
+        <source>Type mismatch</source>
+        <translation>Typen unverträglich</translation>
+    </message>
+    <message>
+        <source>The settings could not be written to %1</source>
+        <translation>Die Einstellungen konnten nicht in %1 geschrieben werden</translation>
     </message>
 </context>
 <context>
@@ -1360,6 +1586,21 @@ Sprache: %1
     </message>
 </context>
 <context>
+    <name>Stores</name>
+    <message>
+        <source>The file %1 could not be read: %2.</source>
+        <translation>Die Datei %1 konnte nicht gelesen werden: %2.</translation>
+    </message>
+    <message>
+        <source> It could not be moved aside either; it is left as it was.</source>
+        <translation> Sie konnte auch nicht beiseitegelegt werden; sie bleibt, wie sie war.</translation>
+    </message>
+    <message>
+        <source> It was kept as %1 and the list starts empty.</source>
+        <translation> Sie wurde als %1 aufbewahrt, und die Liste beginnt leer.</translation>
+    </message>
+</context>
+<context>
     <name>TestMailCommand</name>
     <message>
         <source>Unexpected argument: %1</source>
@@ -1423,6 +1664,13 @@ Run without windows with --headless.</source>
         <translation>Trevisk kann seine Fenster nicht zeigen: das Fenstermodul wurde nicht geladen.
 %1
 Ohne Fenster läuft es mit --headless.</translation>
+    </message>
+</context>
+<context>
+    <name>WindowsMain</name>
+    <message>
+        <source>The window module belongs to Trevisk %1, not to this program (%2): install them again together.</source>
+        <translation>Das Fenstermodul gehört zu Trevisk %1, nicht zu diesem Programm (%2): installieren Sie beide noch einmal zusammen.</translation>
     </message>
 </context>
 <context>
@@ -2638,6 +2886,14 @@ hat sich angemeldet bei<byte value="xd"/>
     <message>
         <source>The SMTP server %1 did not answer within %2 seconds.</source>
         <translation>Der SMTP-Server %1 hat nicht innerhalb von %2 Sekunden geantwortet.</translation>
+    </message>
+    <message>
+        <source>&apos;From&apos; Address not specified!</source>
+        <translation>Keine Absenderadresse angegeben!</translation>
+    </message>
+    <message>
+        <source>&apos;To&apos; Address not specified!</source>
+        <translation>Keine Empfängeradresse angegeben!</translation>
     </message>
 </context>
 <context>

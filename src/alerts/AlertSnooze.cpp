@@ -56,7 +56,8 @@ QString AlertSnooze::snooze(const QString& address, SnoozeLength length, const Q
 {
     std::optional<ChangeLock> lock;
     if (!m_path.isEmpty() && !lock.emplace(m_path, m_lockWait).held())
-        return lock->failure() + QStringLiteral("; nothing was changed");
+        return lock->failure()
+               + Translations::text("AlertSnooze", QT_TRANSLATE_NOOP("AlertSnooze", "; nothing was changed"));
     // An unreadable file is replaced rather than blocking the user's snooze.
     load();
     m_until.insert(address, endOf(length, now));
@@ -67,7 +68,8 @@ QString AlertSnooze::resume(const QString& address)
 {
     std::optional<ChangeLock> lock;
     if (!m_path.isEmpty() && !lock.emplace(m_path, m_lockWait).held())
-        return lock->failure() + QStringLiteral("; nothing was changed");
+        return lock->failure()
+               + Translations::text("AlertSnooze", QT_TRANSLATE_NOOP("AlertSnooze", "; nothing was changed"));
     load();
     m_until.remove(address);
     return save(QDateTime());

@@ -137,6 +137,23 @@ int runHeadless(QCoreApplication& app, const CommonOptions& options)
     return runMonitorLoop(app, *context, runOptions);
 }
 
+// The parse runs before any application object, so Qt's message is still English: it is
+// translated here from Qt's own catalogue, with the option it names.
+QString parserError(const QCommandLineParser& parser)
+{
+    const QString error = parser.errorText();
+    for (const char* form : {"Unknown option '%1'.",
+                             "Unknown options: %1.",
+                             "Missing value after '%1'.",
+                             "Unexpected value after '%1'."}) {
+        const QStringList parts = QString::fromLatin1(form).split(QStringLiteral("%1"));
+        const qsizetype fixed = parts[0].size() + parts[1].size();
+        if (error.size() > fixed && error.startsWith(parts[0]) && error.endsWith(parts[1]))
+            return Translations::text("QCommandLineParser", form).arg(error.mid(parts[0].size(), error.size() - fixed));
+    }
+    return error;
+}
+
 } // namespace
 
 bool hasDisplay()
@@ -191,7 +208,7 @@ int runApplication(int argc, char** argv)
                        helpOption,
                        versionOption});
     if (!parser.parse(arguments)) {
-        printLine(parser.errorText() + QStringLiteral("\n\n") + helpText(), stderr);
+        printLine(parserError(parser) + QStringLiteral("\n\n") + helpText(), stderr);
         return 2;
     }
     if (parser.isSet(helpOption)) {

@@ -31,10 +31,10 @@ int finishRun(Monitor& monitor, EventLog& log, int code)
     const QString error = monitor.saveAtExit();
     if (error.isEmpty())
         return code;
-    const QString text =
-        QCoreApplication::translate("MonitorStart", "The uptime counts could not be saved at exit: %1").arg(error);
-    printLine(text, stderr);
-    log.logMessage(text);
+    // The log keeps its lines English, whatever the terminal reads.
+    const char* const form = QT_TRANSLATE_NOOP("MonitorStart", "The uptime counts could not be saved at exit: %1");
+    printLine(QCoreApplication::translate("MonitorStart", form).arg(error), stderr);
+    log.logMessage(QString::fromLatin1(form).arg(error));
     return code == 0 ? 1 : code;
 }
 

@@ -4,6 +4,7 @@
 #include "app/MonitorStart.h"
 #include "app/PrintLine.h"
 #include "app/WindowsModule.h"
+#include "core/Translations.h"
 #include "core/Version.h"
 #include "dialogs/MessageBoxReporter.h"
 #include "session/Startup.h"
@@ -19,8 +20,12 @@ extern "C" __attribute__((visibility("default"))) int trevisk_windows_main(const
     using namespace trevisk;
     if (!given || given->layout != TREVISK_WINDOWS_LAYOUT || !given->version
         || std::strcmp(given->version, VersionText) != 0) {
-        printLine(QStringLiteral("The window module belongs to Trevisk %1, not to this program (%2): "
-                                 "install them again together.")
+        // This copy of the core has loaded no catalogue yet (the program's is its own).
+        Translations::load();
+        printLine(Translations::text("WindowsMain",
+                                     QT_TRANSLATE_NOOP("WindowsMain",
+                                                       "The window module belongs to Trevisk %1, not to this program "
+                                                       "(%2): install them again together."))
                       .arg(QString::fromLatin1(VersionText),
                            QString::fromUtf8(given && given->version ? given->version : "?")),
                   stderr);

@@ -8,7 +8,7 @@ namespace trevisk {
 
 void ErrorReporter::report(const QString& description, qint32 number, const QString& procedure)
 {
-    showReport(errorText(description, number, procedure));
+    showReport(shownErrorText(description, number, procedure));
 }
 
 void StderrErrorReporter::showReport(const QString& text)

@@ -1,6 +1,7 @@
 #include "core/SettingsForm.h"
 
 #include "core/ErrorReporter.h"
+#include "core/Translations.h"
 
 #include <QSettings>
 
@@ -16,14 +17,19 @@ saveSettingsForm(const QString& refreshText, const AppSettings& edited, QSetting
         bool isNumber = false;
         refreshText.trimmed().toDouble(&isNumber);
         result.number = isNumber ? ErrorNumber::Overflow : ErrorNumber::TypeMismatch;
-        result.description = isNumber ? QStringLiteral("Overflow") : QStringLiteral("Type mismatch");
+        result.description = Translations::text("SettingsForm",
+                                                isNumber ? QT_TRANSLATE_NOOP("SettingsForm", "Overflow")
+                                                         : QT_TRANSLATE_NOOP("SettingsForm", "Type mismatch"));
         return result;
     }
     AppSettings saved = edited;
     saved.refresh = std::max<qint16>(*refresh, MinimumRefreshSeconds);
     saved.save(store);
     if (store.status() != QSettings::NoError) {
-        result.description = QStringLiteral("The settings could not be written to %1").arg(store.fileName());
+        result.description =
+            Translations::text("SettingsForm",
+                               QT_TRANSLATE_NOOP("SettingsForm", "The settings could not be written to %1"))
+                .arg(store.fileName());
         result.number = ErrorNumber::FileWrite;
         return result;
     }

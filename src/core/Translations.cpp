@@ -126,6 +126,8 @@ QString Translations::text(const char* context, const char* source, int n)
     QString result;
     if (state.program)
         result = state.program->translate(context, source, nullptr, n);
+    if (result.isEmpty() && state.qt)
+        result = state.qt->translate(context, source, nullptr, n);
     if (result.isEmpty())
         result = QString::fromUtf8(source);
     if (n >= 0)

@@ -17,7 +17,8 @@ public:
     static void unload();
     // The language of the loaded catalogue and where it came from, for --help and `trevisk paths`.
     static QString describe();
-    // Translates before an application object exists (the usage text, argument errors).
+    // Translates before an application object exists (the usage text, argument errors), from the
+    // program's catalogue or else Qt's.
     static QString text(const char* context, const char* source, int n = -1);
     // The locale whose language the user reads: QLocale::system() (LANGUAGE, LC_ALL, LC_MESSAGES,
     // LANG), except that a C or POSIX locale means the untranslated texts, as gettext does.

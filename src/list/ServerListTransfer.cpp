@@ -287,8 +287,9 @@ void ServerListTransfer::dropCustomTextsOfGoneServers(const QSet<QString>& liste
     auto previous = std::exchange(m_stores.custEmail, std::move(messages));
     if (const QString error = m_stores.saveCustEmail(); !error.isEmpty()) {
         m_stores.custEmail = std::move(previous);
-        m_reporter.report(QStringLiteral("The server list was replaced, but the custom alert texts of the servers "
-                                         "that are gone could not be removed: ")
+        m_reporter.report(QCoreApplication::translate("ServerListTransfer",
+                                                      "The server list was replaced, but the custom alert texts of "
+                                                      "the servers that are gone could not be removed: ")
                               + error,
                           ErrorNumber::FileWrite,
                           QString::fromLatin1(ImportProcedure));

@@ -1,6 +1,7 @@
 #include "notify/EmailSettings.h"
 
 #include "core/Settings.h"
+#include "core/Translations.h"
 #include "notify/SmtpMailer.h"
 #include "store/Stores.h"
 
@@ -65,10 +66,15 @@ QString EmailSettings::save(QSettings& store) const
         QDir().mkpath(QFileInfo(path).absolutePath());
         QFile file(path);
         if (!file.exists() && !file.open(QIODevice::WriteOnly))
-            return QStringLiteral("The settings file %1 cannot be created: %2").arg(path, file.errorString());
+            return Translations::text("EmailSettings",
+                                      QT_TRANSLATE_NOOP("EmailSettings", "The settings file %1 cannot be created: %2"))
+                .arg(path, file.errorString());
         file.close();
         if (!file.setPermissions(OwnerOnly))
-            return QStringLiteral("The settings file %1 cannot be made private: %2").arg(path, file.errorString());
+            return Translations::text(
+                       "EmailSettings",
+                       QT_TRANSLATE_NOOP("EmailSettings", "The settings file %1 cannot be made private: %2"))
+                .arg(path, file.errorString());
     }
     writeText(store, section(), key("SMTP"), smtp);
     writeText(store, section(), key("Email"), email);
@@ -83,9 +89,13 @@ QString EmailSettings::save(QSettings& store) const
     writeText(store, section(), key("CAFile"), caFile);
     store.sync();
     if (store.status() != QSettings::NoError)
-        return QStringLiteral("The settings could not be written to %1.").arg(path);
+        return Translations::text("EmailSettings",
+                                  QT_TRANSLATE_NOOP("EmailSettings", "The settings could not be written to %1."))
+            .arg(path);
     if (!password.isEmpty() && store.format() == QSettings::IniFormat && !QFile::setPermissions(path, OwnerOnly))
-        return QStringLiteral("The settings file %1 cannot be made private.").arg(path);
+        return Translations::text("EmailSettings",
+                                  QT_TRANSLATE_NOOP("EmailSettings", "The settings file %1 cannot be made private."))
+            .arg(path);
     return {};
 }
 
@@ -156,7 +166,8 @@ QString loadCustomMessage(const Stores& stores, const QString& address)
 QString saveCustomMessage(Stores& stores, const QString& address, const QString& message)
 {
     if (address.isEmpty())
-        return QStringLiteral("No server is chosen for the message.");
+        return Translations::text("EmailSettings",
+                                  QT_TRANSLATE_NOOP("EmailSettings", "No server is chosen for the message."));
     const RecordTable<CustomMessage> previous = stores.custEmail;
     auto& rows = stores.custEmail.rows;
     auto found =

@@ -144,9 +144,9 @@ void SmtpMailer::reset()
 void SmtpMailer::send()
 {
     if (m_message.from.isEmpty())
-        return invalid(QStringLiteral("'From' Address not specified!"));
+        return invalid(tr("'From' Address not specified!"));
     if (m_message.to.isEmpty())
-        return invalid(QStringLiteral("'To' Address not specified!"));
+        return invalid(tr("'To' Address not specified!"));
     if (m_connection.server.isEmpty())
         return invalid(tr("SMTP server address not specified!"));
     if (!isEnvelopeAddress(m_message.from))

@@ -256,7 +256,7 @@ void RconWindow::report(const QString& description, int number, const QString& p
     if (m_services.reporter)
         m_services.reporter->report(description, number, procedure);
     else
-        m_services.prompter.tell(errorText(description, number, procedure), Prompter::Icon::Critical);
+        m_services.prompter.tell(shownErrorText(description, number, procedure), Prompter::Icon::Critical);
 }
 
 } // namespace trevisk

@@ -1,5 +1,7 @@
 #include "session/Autostart.h"
 
+#include "core/Translations.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -41,17 +43,23 @@ bool Autostart::setEnabled(bool on, const QStringList& command, QString* error) 
     if (!on) {
         if (!QFile::exists(path()) || QFile::remove(path()))
             return true;
-        *error = QStringLiteral("The autostart entry %1 could not be removed.").arg(path());
+        *error = Translations::text("Autostart",
+                                    QT_TRANSLATE_NOOP("Autostart", "The autostart entry %1 could not be removed."))
+                     .arg(path());
         return false;
     }
     if (!QDir().mkpath(m_folder)) {
-        *error = QStringLiteral("The autostart folder %1 could not be made.").arg(m_folder);
+        *error = Translations::text("Autostart",
+                                    QT_TRANSLATE_NOOP("Autostart", "The autostart folder %1 could not be made."))
+                     .arg(m_folder);
         return false;
     }
     QSaveFile file(path());
     const QByteArray entry = autostartEntry(command);
     if (!file.open(QIODevice::WriteOnly) || file.write(entry) != entry.size() || !file.commit()) {
-        *error = QStringLiteral("The autostart entry %1 could not be written: %2").arg(path(), file.errorString());
+        *error = Translations::text("Autostart",
+                                    QT_TRANSLATE_NOOP("Autostart", "The autostart entry %1 could not be written: %2"))
+                     .arg(path(), file.errorString());
         return false;
     }
     return true;

@@ -1,6 +1,7 @@
 #include "store/RecordFile.h"
 
 #include "core/Routines.h"
+#include "core/Translations.h"
 
 #include <QDateTime>
 #include <QDeadlineTimer>
@@ -28,6 +29,12 @@ const QString FormatName = QStringLiteral("Trevisk record file");
 constexpr int FormatVersion = 1;
 // Marks a save's copy as this program's own, so that only those are ever cleaned up.
 constexpr char SaveCopyInfix[] = ".trevisk-save-";
+
+// A person reads these where a list or a lock fails; the marks are for lupdate.
+QString readable(const char* source)
+{
+    return Translations::text("RecordFile", source);
+}
 
 QString systemError(int error)
 {
@@ -126,7 +133,8 @@ ReadOutcome readRecordFile(const QString& path)
     }
     const QByteArray bytes = file.read(MaxReadBytes + 1);
     if (bytes.size() > MaxReadBytes) {
-        outcome.error = QStringLiteral("The file is larger than %1 MB").arg(MaxReadBytes / 1024 / 1024);
+        outcome.error =
+            readable(QT_TRANSLATE_NOOP("RecordFile", "The file is larger than %1 MB")).arg(MaxReadBytes / 1024 / 1024);
         return outcome;
     }
     return readRecordBytes(bytes);
@@ -139,17 +147,17 @@ ReadOutcome readRecordBytes(const QByteArray& bytes)
     QJsonParseError parseError;
     const QJsonDocument document = QJsonDocument::fromJson(bytes, &parseError);
     if (parseError.error != QJsonParseError::NoError) {
-        outcome.error = QStringLiteral("Not a record file: ") + parseError.errorString();
+        outcome.error = readable(QT_TRANSLATE_NOOP("RecordFile", "Not a record file: ")) + parseError.errorString();
         return outcome;
     }
     const QJsonObject root = document.object();
     if (root.value(QStringLiteral("format")).toString() != FormatName || !root.value(QStringLiteral("fields")).isArray()
         || !root.value(QStringLiteral("rows")).isArray()) {
-        outcome.error = QStringLiteral("Not a record file");
+        outcome.error = readable(QT_TRANSLATE_NOOP("RecordFile", "Not a record file"));
         return outcome;
     }
     if (root.value(QStringLiteral("version")).toInt() > FormatVersion) {
-        outcome.error = QStringLiteral("The record file was written by a newer version");
+        outcome.error = readable(QT_TRANSLATE_NOOP("RecordFile", "The record file was written by a newer version"));
         return outcome;
     }
 
@@ -162,7 +170,7 @@ ReadOutcome readRecordBytes(const QByteArray& bytes)
         const bool duplicate = std::any_of(
             table.fields.cbegin(), table.fields.cend(), [&](const FieldDef& def) { return def.name == name; });
         if (!type || name.isEmpty() || duplicate) {
-            outcome.error = QStringLiteral("Bad field definition in the record file");
+            outcome.error = readable(QT_TRANSLATE_NOOP("RecordFile", "Bad field definition in the record file"));
             return outcome;
         }
         table.fields.append({name, *type, field.value(QStringLiteral("size")).toInt()});
@@ -172,16 +180,18 @@ ReadOutcome readRecordBytes(const QByteArray& bytes)
     for (const auto& rowValue : rows) {
         const QJsonArray cells = rowValue.toArray();
         if (!rowValue.isArray() || cells.size() != table.fields.size()) {
-            outcome.error = QStringLiteral("A row of the record file does not match its fields");
+            outcome.error =
+                readable(QT_TRANSLATE_NOOP("RecordFile", "A row of the record file does not match its fields"));
             return outcome;
         }
         QJsonObject row;
         for (qsizetype i = 0; i < cells.size(); ++i) {
             const FieldDef& def = table.fields.at(i);
             if (!valueFits(cells.at(i), def.type)) {
-                outcome.error = QStringLiteral("Field %1 of row %2 does not hold a value of its type")
-                                    .arg(def.name)
-                                    .arg(table.rows.size() + 1);
+                outcome.error =
+                    readable(QT_TRANSLATE_NOOP("RecordFile", "Field %1 of row %2 does not hold a value of its type"))
+                        .arg(def.name)
+                        .arg(table.rows.size() + 1);
                 return outcome;
             }
             row.insert(def.name, cells.at(i));
@@ -214,7 +224,7 @@ int RecordWriter::sync(int fd)
 QString saveWholeFile(const QString& path, const QByteArray& bytes, RecordWriter* writer)
 {
     if (QString refusal = notRegularFile(path); !refusal.isEmpty())
-        return refusal + QStringLiteral("; it was left as it is");
+        return refusal + readable(QT_TRANSLATE_NOOP("RecordFile", "; it was left as it is"));
     RecordWriter plain;
     RecordWriter& sink = writer ? *writer : plain;
     const QFileInfo info(path);
@@ -240,7 +250,8 @@ QString saveWholeFile(const QString& path, const QByteArray& bytes, RecordWriter
         return discard(systemError(error));
     // Without this a crash soon after the rename could leave an empty file in place of the old one.
     if (const int error = sink.sync(fd))
-        return discard(QStringLiteral("The file could not be flushed to disk: ") + systemError(error));
+        return discard(readable(QT_TRANSLATE_NOOP("RecordFile", "The file could not be flushed to disk: "))
+                       + systemError(error));
     if (::rename(copy.constData(), QFile::encodeName(target).constData()) != 0)
         return discard(systemError(errno));
     ::close(fd);
@@ -296,7 +307,7 @@ ChangeLock::ChangeLock(const QString& path, std::chrono::milliseconds wait)
     const QString lockPath = path + QStringLiteral(".lock");
     const QString shown = QDir::toNativeSeparators(lockPath);
     if (QString refusal = notRegularFile(lockPath); !refusal.isEmpty()) {
-        m_failure = QStringLiteral("The lock file ") + refusal;
+        m_failure = readable(QT_TRANSLATE_NOOP("RecordFile", "The lock file ")) + refusal;
         return;
     }
     // Read-only is enough for the lock, so a lock file that cannot be written still serves.
@@ -304,8 +315,10 @@ ChangeLock::ChangeLock(const QString& path, std::chrono::milliseconds wait)
         ::open(QFile::encodeName(lockPath).constData(), O_RDONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0666);
     struct stat info = {};
     if (fd < 0 || ::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        m_failure = QStringLiteral("The lock file %1 cannot be opened: %2")
-                        .arg(shown, fd < 0 ? systemError(errno) : QStringLiteral("it is not a regular file"));
+        m_failure = readable(QT_TRANSLATE_NOOP("RecordFile", "The lock file %1 cannot be opened: %2"))
+                        .arg(shown,
+                             fd < 0 ? systemError(errno)
+                                    : readable(QT_TRANSLATE_NOOP("RecordFile", "it is not a regular file")));
         if (fd >= 0)
             ::close(fd);
         return;
@@ -314,13 +327,15 @@ ChangeLock::ChangeLock(const QString& path, std::chrono::milliseconds wait)
     const QDeadlineTimer deadline(wait);
     while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         if (errno != EWOULDBLOCK && errno != EINTR) {
-            m_failure = QStringLiteral("The lock file %1 cannot be locked: %2").arg(shown, systemError(errno));
+            m_failure = readable(QT_TRANSLATE_NOOP("RecordFile", "The lock file %1 cannot be locked: %2"))
+                            .arg(shown, systemError(errno));
             ::close(fd);
             return;
         }
         if (deadline.hasExpired()) {
-            m_failure = QStringLiteral("another Trevisk program kept %1 locked for %2 seconds")
-                            .arg(shown, QString::number(double(wait.count()) / 1000.0));
+            m_failure =
+                readable(QT_TRANSLATE_NOOP("RecordFile", "another Trevisk program kept %1 locked for %2 seconds"))
+                    .arg(shown, QString::number(double(wait.count()) / 1000.0));
             ::close(fd);
             return;
         }

@@ -1,5 +1,7 @@
 #include "store/RecordTable.h"
 
+#include "core/Translations.h"
+
 #include <cmath>
 
 namespace trevisk::detail {
@@ -14,6 +16,13 @@ bool isAbsent(const QJsonValue& json)
 }
 
 } // namespace
+
+QString valueMisfit(const QString& name)
+{
+    return Translations::text("RecordTable",
+                              QT_TRANSLATE_NOOP("RecordTable", "Field %1 does not hold a value of its type"))
+        .arg(name);
+}
 
 QJsonValue toJson(const std::optional<QString>& value)
 {

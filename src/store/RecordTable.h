@@ -12,6 +12,8 @@ namespace trevisk {
 
 namespace detail {
 
+// Why a row was refused: its field `name` holds a value of another type.
+QString valueMisfit(const QString& name);
 QJsonValue toJson(const std::optional<QString>& value);
 QJsonValue toJson(const std::optional<bool>& value);
 QJsonValue toJson(const std::optional<qint32>& value);
@@ -79,7 +81,7 @@ template <typename Record> struct RecordTable
             Record::visit(record, [&](const char* name, auto& value, FieldType, int) {
                 const QString key = QString::fromLatin1(name);
                 if (!detail::fromJson(row.value(key), value) && error.isEmpty())
-                    error = QStringLiteral("Field %1 does not hold a value of its type").arg(key);
+                    error = detail::valueMisfit(key);
                 extra.remove(key);
             });
             if (!error.isEmpty())

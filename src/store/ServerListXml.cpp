@@ -2,6 +2,7 @@
 
 #include "core/ErrorReporter.h"
 #include "core/Routines.h"
+#include "core/Translations.h"
 #include "store/RecordTable.h"
 
 #include <QBuffer>
@@ -23,6 +24,12 @@ const QString TypesNs = QStringLiteral("uuid:C2F41010-65B3-11d1-A29F-00AA00C1488
 const QString RowsetNs = QStringLiteral("urn:schemas-microsoft-com:rowset");
 const QString RowsNs = QStringLiteral("#RowsetSchema");
 const QString DateTimeFormat = QStringLiteral("yyyy-MM-dd'T'HH:mm:ss");
+
+// A person reads these in the import's report; the marks are for lupdate.
+QString shown(const char* source)
+{
+    return Translations::text("ServerListXml", source);
+}
 
 // --- writing
 
@@ -188,9 +195,11 @@ public:
     QString parse()
     {
         if (!m_xml.readNextStartElement())
-            return failure(m_xml.hasError() ? m_xml.errorString() : QStringLiteral("The file holds no XML element"));
+            return failure(m_xml.hasError()
+                               ? m_xml.errorString()
+                               : shown(QT_TRANSLATE_NOOP("ServerListXml", "The file holds no XML element")));
         if (m_xml.name() != QLatin1String("xml"))
-            return failure(QStringLiteral("The file is not an XML rowset"));
+            return failure(shown(QT_TRANSLATE_NOOP("ServerListXml", "The file is not an XML rowset")));
         while (m_xml.readNextStartElement()) {
             if (isElement(m_xml, SchemaNs, u"Schema"))
                 readSchema();
@@ -211,7 +220,7 @@ private:
     QString failure(const QString& what)
     {
         if (m_error.isEmpty())
-            m_error = QStringLiteral("%1 (line %2)").arg(what).arg(m_xml.lineNumber());
+            m_error = shown(QT_TRANSLATE_NOOP("ServerListXml", "%1 (line %2)")).arg(what).arg(m_xml.lineNumber());
         m_xml.raiseError(m_error);
         return m_error;
     }
@@ -243,12 +252,13 @@ private:
                          ? attributes.value(RowsetNs, QLatin1String("name")).toString()
                          : field.attribute;
         if (field.attribute.isEmpty() || field.name.isEmpty()) {
-            failure(QStringLiteral("A field of the schema has no name"));
+            failure(shown(QT_TRANSLATE_NOOP("ServerListXml", "A field of the schema has no name")));
             return;
         }
         for (const SchemaField& known : std::as_const(fields)) {
             if (known.name.compare(field.name, Qt::CaseInsensitive) == 0 || known.attribute == field.attribute) {
-                failure(QStringLiteral("The schema names the field %1 twice").arg(field.name));
+                failure(
+                    shown(QT_TRANSLATE_NOOP("ServerListXml", "The schema names the field %1 twice")).arg(field.name));
                 return;
             }
         }
@@ -322,14 +332,14 @@ QString typeName(FieldType type)
     switch (type) {
     case FieldType::Text:
     case FieldType::LongText:
-        return QStringLiteral("a text");
+        return shown(QT_TRANSLATE_NOOP("ServerListXml", "a text"));
     case FieldType::Integer:
     case FieldType::BigInteger:
-        return QStringLiteral("a whole number");
+        return shown(QT_TRANSLATE_NOOP("ServerListXml", "a whole number"));
     case FieldType::DateTime:
-        return QStringLiteral("a date and time");
+        return shown(QT_TRANSLATE_NOOP("ServerListXml", "a date and time"));
     case FieldType::Double:
-        return QStringLiteral("a number");
+        return shown(QT_TRANSLATE_NOOP("ServerListXml", "a number"));
     }
     return {};
 }
@@ -342,7 +352,7 @@ ServerListRead readServerListXml(QIODevice& device)
     RowsetParser parser(device);
     const QString error = parser.parse();
     if (!error.isEmpty()) {
-        result.error = QStringLiteral("The file is not a readable server list: ") + error;
+        result.error = shown(QT_TRANSLATE_NOOP("ServerListXml", "The file is not a readable server list: ")) + error;
         result.errorNumber = ErrorNumber::BadFormat;
         return result;
     }
@@ -364,11 +374,12 @@ ServerListRead readServerListXml(QIODevice& device)
                 const auto text = raw.constFind(field.attribute);
                 if (text != raw.cend() && !fromText(*text, value)) {
                     const bool flag = std::is_same_v<std::decay_t<decltype(value)>, std::optional<bool>>;
-                    result.error = QStringLiteral("Row %1: the field %2 holds \"%3\", which is not %4")
-                                       .arg(rowNumber)
-                                       .arg(fieldName,
-                                            visibleText(text->left(80)),
-                                            flag ? QStringLiteral("0 or 1") : typeName(type));
+                    result.error =
+                        shown(QT_TRANSLATE_NOOP("ServerListXml", "Row %1: the field %2 holds \"%3\", which is not %4"))
+                            .arg(rowNumber)
+                            .arg(fieldName,
+                                 visibleText(text->left(80)),
+                                 flag ? shown(QT_TRANSLATE_NOOP("ServerListXml", "0 or 1")) : typeName(type));
                     result.errorNumber = ErrorNumber::TypeMismatch;
                 }
                 break;
@@ -394,14 +405,16 @@ ServerListRead readServerListFile(const QString& path)
     }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        result.error = QStringLiteral("The file %1 cannot be read: %2").arg(path, file.errorString());
+        result.error =
+            shown(QT_TRANSLATE_NOOP("ServerListXml", "The file %1 cannot be read: %2")).arg(path, file.errorString());
         return result;
     }
     QByteArray bytes = file.read(MaxReadBytes + 1);
     if (bytes.size() > MaxReadBytes) {
-        result.error = QStringLiteral("The file %1 is larger than %2 MB: it is no server list")
-                           .arg(path)
-                           .arg(MaxReadBytes / 1024 / 1024);
+        result.error =
+            shown(QT_TRANSLATE_NOOP("ServerListXml", "The file %1 is larger than %2 MB: it is no server list"))
+                .arg(path)
+                .arg(MaxReadBytes / 1024 / 1024);
         return result;
     }
     QBuffer buffer(&bytes);
@@ -456,7 +469,8 @@ QString writeServerListXml(QIODevice& device, const std::vector<ServerRecord>& r
             }
             if constexpr (std::is_same_v<Value, QString>) {
                 if (!xmlCanCarry(*value)) {
-                    error = QStringLiteral("Row %1: the field %2 holds a character that XML cannot carry")
+                    error = shown(QT_TRANSLATE_NOOP("ServerListXml",
+                                                    "Row %1: the field %2 holds a character that XML cannot carry"))
                                 .arg(row + 1)
                                 .arg(QString::fromLatin1(name));
                     return;
@@ -471,11 +485,12 @@ QString writeServerListXml(QIODevice& device, const std::vector<ServerRecord>& r
     if (!error.isEmpty())
         return error;
     if (xml.hasError())
-        return QStringLiteral("The list could not be written as XML");
+        return shown(QT_TRANSLATE_NOOP("ServerListXml", "The list could not be written as XML"));
     if (bytes.startsWith('\n'))
         bytes.remove(0, 1);
     if (device.write(bytes) != bytes.size())
-        return device.errorString().isEmpty() ? QStringLiteral("Write failed") : device.errorString();
+        return device.errorString().isEmpty() ? shown(QT_TRANSLATE_NOOP("ServerListXml", "Write failed"))
+                                              : device.errorString();
     return {};
 }
 

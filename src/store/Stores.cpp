@@ -1,6 +1,7 @@
 #include "store/Stores.h"
 
 #include "core/ErrorReporter.h"
+#include "core/Translations.h"
 
 #include <QDir>
 
@@ -29,11 +30,14 @@ void Stores::loadOne(RecordTable<Record>& table,
     const QString path = filePath(fileName);
     const QString aside = keepAside(path);
     QString description =
-        QStringLiteral("The file %1 could not be read: %2.").arg(QDir::toNativeSeparators(path), error);
+        Translations::text("Stores", QT_TRANSLATE_NOOP("Stores", "The file %1 could not be read: %2."))
+            .arg(QDir::toNativeSeparators(path), error);
     description +=
         aside.isEmpty()
-            ? QStringLiteral(" It could not be moved aside either; it is left as it was.")
-            : QStringLiteral(" It was kept as %1 and the list starts empty.").arg(QDir::toNativeSeparators(aside));
+            ? Translations::text(
+                "Stores", QT_TRANSLATE_NOOP("Stores", " It could not be moved aside either; it is left as it was."))
+            : Translations::text("Stores", QT_TRANSLATE_NOOP("Stores", " It was kept as %1 and the list starts empty."))
+                  .arg(QDir::toNativeSeparators(aside));
     reporter.report(description, ErrorNumber::BadFormat, procedure);
 }
 

@@ -5,10 +5,14 @@
 #include "monitor/StatusTable.h"
 #include "query/AnswerCheck.h"
 #include "status/StatusModel.h"
+#include "store/ServerListXml.h"
+#include "store/Stores.h"
+#include "support/RecordingReporter.h"
 #include "support/RecordingSoundPlayer.h"
 #include "support/TestFiles.h"
 #include "web/StatusPages.h"
 
+#include <QBuffer>
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
@@ -109,6 +113,24 @@ private slots:
                                    "1.234 ms",
                                    "12.345 Anfragen gesendet, 1 Antwort, 0 Zeitüberschreitungen, 0 Antwortfehler. "})
             QVERIFY2(page.contains(QString::fromUtf8(german)), german);
+
+        // An import's file error, and the report of a list that cannot be read at start.
+        QByteArray html("<html/>");
+        QBuffer buffer(&html);
+        buffer.open(QIODevice::ReadOnly);
+        QCOMPARE(readServerListXml(buffer).error,
+                 QStringLiteral("Die Datei ist keine lesbare Serverliste: Die Datei ist kein XML-Rowset (Zeile 1)"));
+        QTemporaryDir dir;
+        QVERIFY(writeFile(dir.filePath(QStringLiteral("servers.dat")), "{}"));
+        RecordingReporter reporter;
+        Stores(dir.path()).loadAll(reporter);
+        QCOMPARE(reporter.reports.size(), 1);
+        const QString report = reporter.reports[0];
+        QVERIFY2(report.startsWith(QStringLiteral("Ein Fehler ist aufgetreten in der Funktion: Main()\r\n"))
+                     && report.contains(QStringLiteral("servers.dat konnte nicht gelesen werden: Keine Datensatzdatei. "
+                                                       "Sie wurde als "))
+                     && report.contains(QStringLiteral("\r\nFehlernummer:3001\r\n")),
+                 qPrintable(report));
     }
 };
 

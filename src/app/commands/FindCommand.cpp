@@ -3,6 +3,7 @@
 #include "core/Clock.h"
 #include "core/Routines.h"
 #include "core/Settings.h"
+#include "core/Translations.h"
 #include "find/MasterSettings.h"
 #include "find/ServerFinder.h"
 #include "query/QueryEngine.h"
@@ -162,7 +163,9 @@ int runFindCommand(const CommonOptions& options, const QStringList& arguments)
     };
     QElapsedTimer clockStarted;
     clockStarted.start();
-    const auto seconds = [&clockStarted] { return QString::number(clockStarted.elapsed() / 1000.0, 'f', 2); };
+    const auto seconds = [&clockStarted] {
+        return Translations::shownLocale().toString(clockStarted.elapsed() / 1000.0, 'f', 2);
+    };
     QTimer ticker;
     ticker.setInterval(ProgressInterval);
     QObject::connect(&ticker, &QTimer::timeout, &finder, progress);
