@@ -220,7 +220,8 @@ private:
     QString failure(const QString& what)
     {
         if (m_error.isEmpty())
-            m_error = shown(QT_TRANSLATE_NOOP("ServerListXml", "%1 (line %2)")).arg(what).arg(m_xml.lineNumber());
+            m_error = shown(QT_TRANSLATE_NOOP("ServerListXml", "%1 (line %2)"))
+                          .arg(what, QString::number(m_xml.lineNumber()));
         m_xml.raiseError(m_error);
         return m_error;
     }
