@@ -8,6 +8,13 @@ class TestSendPacer : public QObject
 {
     Q_OBJECT
 
+    static SendPacer& answered(SendPacer& pacer, int times, qsizetype bytes = 600)
+    {
+        for (int i = 0; i < times; ++i)
+            pacer.answeredInTime(bytes);
+        return pacer;
+    }
+
 private slots:
     void risesWhileAnswersComeInTimeUpToTheCeiling()
     {
@@ -16,30 +23,21 @@ private slots:
         QCOMPARE(pacer.rate(), SendPacer::StartQueriesPerSecond);
         // An even pace: a second, asked every millisecond, holds the rate, no more.
         int sent = 0;
-        for (qint64 t = 0; t < 1000; ++t) {
+        for (qint64 t = 0; t < 1000; ++t)
             while (pacer.take(t))
                 ++sent;
-        }
         QVERIFY(qAbs(sent - 500) <= 2);
-        for (int i = 0; i < 100; ++i)
-            pacer.answeredInTime(600);
-        QVERIFY(pacer.rate() > SendPacer::StartQueriesPerSecond);
-        for (int i = 0; i < 1000; ++i)
-            pacer.answeredInTime(600);
-        QCOMPARE(pacer.rate(), 2000.0);
+        QVERIFY(answered(pacer, 100).rate() > SendPacer::StartQueriesPerSecond);
+        QCOMPARE(answered(pacer, 1000).rate(), 2000.0);
         // Large answers: the download side binds first.
-        for (int i = 0; i < 200; ++i)
-            pacer.answeredInTime(4000);
-        QVERIFY(pacer.rate() <= double(SendPacer::HomeAnswerBytesPerSecond) / 3900);
+        QVERIFY(answered(pacer, 200, 4000).rate() <= double(SendPacer::HomeAnswerBytesPerSecond) / 3900);
     }
 
     void halvesAtALossOncePerQuietPeriodAndNeverBelowTheFloor()
     {
         SendPacer pacer;
         pacer.setCeiling(2000);
-        for (int i = 0; i < 1000; ++i)
-            pacer.answeredInTime(600);
-        pacer.lost(10'000);
+        answered(pacer, 1000).lost(10'000);
         QCOMPARE(pacer.rate(), 1000.0);
         // The rest of the same burst's losses show within the quiet period: no further cut.
         pacer.lost(10'000 + SendPacer::LossQuietMs - 1);
@@ -56,32 +54,22 @@ private slots:
         SendPacer pacer;
         pacer.setCeiling(2000, 10000);
         QVERIFY(!pacer.beyondCeiling());
-        for (int i = 0; i < 100; ++i)
-            pacer.answeredInTime(600);
-        QCOMPARE(pacer.rate(), 500 + 100 * SendPacer::StepPerAnswer * SendPacer::OpenStepFactor);
+        QCOMPARE(answered(pacer, 100).rate(), 500 + 100 * SendPacer::StepPerAnswer * SendPacer::OpenStepFactor);
         QVERIFY(pacer.beyondCeiling());
-        for (int i = 0; i < 1000; ++i)
-            pacer.answeredInTime(600);
-        QCOMPARE(pacer.rate(), 10000.0);
+        QCOMPARE(answered(pacer, 1000).rate(), 10000.0);
         pacer.lost(1000);
         QCOMPARE(pacer.rate(), SendPacer::StartQueriesPerSecond);
         QVERIFY(!pacer.beyondCeiling());
-        for (int i = 0; i < 1000; ++i)
-            pacer.answeredInTime(600);
-        QCOMPARE(pacer.rate(), 2000.0);
+        QCOMPARE(answered(pacer, 1000).rate(), 2000.0);
         pacer.take(1000 + SendPacer::ReopenQuietMs - 1);
         QVERIFY(!pacer.beyondCeiling());
-        pacer.answeredInTime(600);
-        QCOMPARE(pacer.rate(), 2000.0);
+        QCOMPARE(answered(pacer, 1).rate(), 2000.0);
         pacer.take(1000 + SendPacer::ReopenQuietMs);
-        pacer.answeredInTime(600);
-        QVERIFY(pacer.beyondCeiling());
+        QVERIFY(answered(pacer, 1).beyondCeiling());
         // A low open ceiling, or none, is the plain pacer.
         SendPacer closed;
         closed.setCeiling(2000, 1000);
-        for (int i = 0; i < 1000; ++i)
-            closed.answeredInTime(600);
-        QCOMPARE(closed.rate(), 2000.0);
+        QCOMPARE(answered(closed, 1000).rate(), 2000.0);
         QVERIFY(!closed.beyondCeiling());
     }
 
@@ -90,9 +78,7 @@ private slots:
         SendPacer pacer;
         pacer.setCeiling(200);
         QCOMPARE(pacer.rate(), 200.0);
-        for (int i = 0; i < 100; ++i)
-            pacer.answeredInTime(600);
-        QCOMPARE(pacer.rate(), 200.0);
+        QCOMPARE(answered(pacer, 100).rate(), 200.0);
         SendPacer free;
         free.setCeiling(0);
         QVERIFY(!free.paced());
