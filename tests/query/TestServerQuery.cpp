@@ -60,21 +60,6 @@ public:
     QStringList reports;
 };
 
-QByteArray q3Status(const QByteArray& maxClients, const QByteArray& players)
-{
-    return QByteArray(4, '\xFF') + "statusResponse\n\\sv_hostname\\Lab\\mapname\\q3dm17\\sv_maxclients\\" + maxClients
-           + "\n" + players;
-}
-
-// A Quake 3 answer that echoes the challenge of the request it answers, as the servers do.
-QByteArray echoing(const QByteArray& request, QByteArray answer)
-{
-    const qsizetype info = answer.indexOf('\\');
-    if (request.startsWith(QByteArray(4, '\xFF') + "getstatus ") && info >= 0)
-        answer.insert(info, "\\challenge\\" + request.mid(14).trimmed());
-    return answer;
-}
-
 } // namespace
 
 class TestServerQuery : public QObject
@@ -263,9 +248,8 @@ private slots:
         QCOMPARE(other.arrivals.size(), 3);
         query.shutdown();
         ServerQuery witness(*engine);
-        QSignalSpy witnessTimeOuts(&witness, &ServerQuery::timeOut);
         witness.init(silent.address(), QStringLiteral("Quake 3"), 1);
-        QVERIFY(witnessTimeOuts.wait(2000));
+        QTRY_COMPARE(silent.arrivals.size(), 9);
         QCOMPARE(other.arrivals.size(), 3);
         QCOMPARE(timeOuts.size(), 3);
     }
@@ -308,19 +292,17 @@ private slots:
         const QString named = QStringLiteral("lab.example:%1").arg(server.port());
         ServerQuery first(*engine);
         ServerQuery second(*engine);
-        QSignalSpy firstUpdates(&first, &ServerQuery::serverUpdate);
-        QSignalSpy secondUpdates(&second, &ServerQuery::serverUpdate);
         first.init(named, QStringLiteral("Quake 3"), 1);
         second.init(named, QStringLiteral("Quake 3"), 1);
-        QTRY_VERIFY(!firstUpdates.isEmpty() && !secondUpdates.isEmpty());
+        QTRY_COMPARE(server.arrivals.size(), 2);
         first.sendQuery();
-        QTRY_COMPARE(firstUpdates.size(), 2);
+        QTRY_COMPARE(server.arrivals.size(), 3);
         QCOMPARE(lookups, QStringList{QStringLiteral("lab.example")});
         QueryEngine::Timing timing = engine->timing();
         timing.hostCacheAge = 0ms;
         engine->setTiming(timing);
         first.sendQuery();
-        QTRY_COMPARE(firstUpdates.size(), 3);
+        QTRY_COMPARE(server.arrivals.size(), 4);
         QCOMPARE(lookups.size(), 2);
 
         ServerQuery nowhere(*engine);
@@ -434,8 +416,10 @@ private slots:
                 server.reply(ff + "statusResponse\n\\sv_hostname\\Forged\\sv_maxclients\\8\n");
                 server.reply(ff + "statusResponse\n\\challenge\\1\\sv_hostname\\Forged\\sv_maxclients\\8\n");
             }
-            const QByteArray real = q3Status("8", "1 5 \"A\"\n");
-            server.reply(echo ? echoing(server.lastRequest().data(), real) : real);
+            // Its own answer, echoing the challenge of the request it answers when it does.
+            const QByteArray request = server.lastRequest().data();
+            const QByteArray challenge = echo ? "\\challenge\\" + request.mid(14).trimmed() : QByteArray();
+            server.reply(ff + "statusResponse\n" + challenge + "\\sv_hostname\\Lab\\sv_maxclients\\8\n1 5 \"A\"\n");
         };
         ServerQuery query(*engine);
         QSignalSpy updates(&query, &ServerQuery::serverUpdate);
