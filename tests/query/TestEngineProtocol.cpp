@@ -34,28 +34,24 @@ class TestEngineProtocol : public QObject
 {
     Q_OBJECT
 private slots:
-    void requests_data()
-    {
-        QTest::addColumn<QString>("engine");
-        QTest::addColumn<QByteArrayList>("expected");
-        const auto hex = [](const char* text) { return QByteArrayList{QByteArray::fromHex(text)}; };
-        QTest::newRow("Q2") << "Q2" << hex("ffffffff 737461747573 0a");
-        QTest::newRow("QW as captured") << "QW" << QByteArrayList{capture("qw/status-request.bin")};
-        QTest::newRow("Q3 as captured") << "Q3" << QByteArrayList{capture("q3/getstatus-request.bin")};
-        QTest::newRow("UT") << "UT" << hex("5c7374617475735c 0d0a");
-        QTest::newRow("HL") << "HL" << hex("ffffffff 696e666f737472696e67 0a") + hex("ffffffff 706c6179657273 0a");
-        QTest::newRow("HALO") << "HALO" << hex("fefd00 776a9d9d ffffffff");
-        QTest::newRow("NWN") << "NWN" << hex("fefd00 e0eb2d0e 14 010b0105080a333435130436373839143a3b3c3d 0000");
-        QTest::newRow("RVS") << "RVS" << QByteArrayList{"REPORT"};
-    }
-
     void requests()
     {
-        QFETCH(QString, engine);
-        QFETCH(QByteArrayList, expected);
-        const EngineProtocol* protocol = protocolForEngine(engine);
-        QVERIFY(protocol);
-        QCOMPARE(protocol->requests(), expected);
+        const auto hex = [](const char* text) { return QByteArrayList{QByteArray::fromHex(text)}; };
+        const std::pair<const char*, QByteArrayList> cases[] = {
+            {"Q2", hex("ffffffff 737461747573 0a")},
+            {"QW", {capture("qw/status-request.bin")}},
+            {"Q3", {capture("q3/getstatus-request.bin")}},
+            {"UT", hex("5c7374617475735c 0d0a")},
+            {"HL", hex("ffffffff 696e666f737472696e67 0a") + hex("ffffffff 706c6179657273 0a")},
+            {"HALO", hex("fefd00 776a9d9d ffffffff")},
+            {"NWN", hex("fefd00 e0eb2d0e 14 010b0105080a333435130436373839143a3b3c3d 0000")},
+            {"RVS", {"REPORT"}},
+        };
+        for (const auto& [engine, expected] : cases) {
+            const EngineProtocol* protocol = protocolForEngine(QString::fromLatin1(engine));
+            QVERIFY2(protocol, engine);
+            QCOMPARE(protocol->requests(), expected);
+        }
     }
 
     // The request carries the challenge; the answer's information line echoes it, anywhere in the line.
