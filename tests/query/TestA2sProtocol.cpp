@@ -128,9 +128,7 @@ private slots:
     void a2sOverSockets()
     {
         QueryEngine engine(m_clock);
-        QueryEngine::Timing timing;
-        timing.timeOut = 100ms;
-        engine.setTiming(timing);
+        engine.setTiming({.timeOut = 100ms});
         RawUdpServer server;
         QHash<char, QByteArrayList> replies{{'T', {compressedPart()}}}; // by the request's kind
         server.onRequest = [&](int) {

@@ -86,16 +86,14 @@ class TestServerQuery : public QObject
     // The test's protocol for every game, or the real ones for none.
     std::unique_ptr<QueryEngine> makeEngine(const EngineProtocol* protocol,
                                             std::chrono::milliseconds refresh = 60s,
-                                            std::chrono::milliseconds timeOut = 2s)
+                                            std::chrono::milliseconds timeOut = 2s,
+                                            int queriesPerSecond = 0)
     {
         auto engine = std::make_unique<QueryEngine>(m_clock);
         if (protocol)
             engine->setProtocolResolver([protocol](const QString&) { return protocol; });
-        QueryEngine::Timing timing;
-        timing.refresh = refresh;
-        timing.timeOut = timeOut;
-        timing.gather = 60ms;
-        engine->setTiming(timing);
+        engine->setTiming(
+            {.refresh = refresh, .timeOut = timeOut, .gather = 60ms, .queriesPerSecond = queriesPerSecond});
         return engine;
     }
 
@@ -298,9 +296,7 @@ private slots:
         first.sendQuery();
         QTRY_COMPARE(server.arrivals.size(), 3);
         QCOMPARE(lookups, QStringList{QStringLiteral("lab.example")});
-        QueryEngine::Timing timing = engine->timing();
-        timing.hostCacheAge = 0ms;
-        engine->setTiming(timing);
+        engine->setTiming({.refresh = 60s, .timeOut = 300ms, .gather = 60ms, .hostCacheAge = 0ms});
         first.sendQuery();
         QTRY_COMPARE(server.arrivals.size(), 4);
         QCOMPARE(lookups.size(), 2);
@@ -315,12 +311,9 @@ private slots:
     void sendsArePaced()
     {
         RawUdpServer server;
-        auto engine = makeEngine(&m_plain, 60s, 5s);
+        auto engine = makeEngine(&m_plain, 60s, 5s, 200);
         QList<qint64> sends;
         recordSends(*engine, sends);
-        QueryEngine::Timing timing = engine->timing();
-        timing.queriesPerSecond = 200;
-        engine->setTiming(timing);
         std::vector<std::unique_ptr<ServerQuery>> queries;
         for (int i = 0; i < 30; ++i) {
             queries.push_back(std::make_unique<ServerQuery>(*engine));
