@@ -11,9 +11,8 @@ using namespace a2sreplies;
 
 namespace {
 
-class Wire : public EngineExchange::Sender
+struct Wire : EngineExchange::Sender
 {
-public:
     void send(const QByteArray& datagram) override { sent << datagram; }
     QByteArrayList sent;
 };
