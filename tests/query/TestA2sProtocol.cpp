@@ -34,44 +34,38 @@ private slots:
         QVERIFY(!a2s::challengeOf(infoReply()));
     }
 
+    // Each reply is read whole, and every cut of it is read up to the cut and reported, never read past
+    // its end.
     void repliesAreRead()
     {
-        const auto info = [](const QByteArray& reply) {
-            const AnswerUpdate update = a2s::parseInfo(reply);
-            return valuesText(update) + QStringLiteral("|%1").arg(update.errors.size());
-        };
-        QCOMPARE(info(infoReply()), QString::fromUtf8("Lab é Arena|de_dust2|16|7|0"));
-        QCOMPARE(info(oldInfoReply()), QStringLiteral("Old Lab|crossfire|12|3|0"));
-
-        const FriendList friends(QStringList{QStringLiteral("Alice")});
-        const PlayersResult players = a2s::parsePlayers(playersReply(), friends);
-        QVERIFY(!players.error);
-        // A player still connecting has no name yet.
-        QCOMPARE(playersText(players.players), QStringLiteral("Alice,12,N/A,friend;,-3,N/A"));
-        QCOMPARE(players.players->at(0).time + QLatin1Char('|') + players.players->at(1).time,
-                 QStringLiteral("1:02:05|0:59"));
-
-        const AnswerUpdate rules = a2s::parseRules(rulesReply());
-        QVERIFY(rules.errors.isEmpty());
-        QCOMPARE(settingsText(rules.settings), QStringLiteral("mp_timelimit=30|sv_gravity=800"));
-    }
-
-    // Every cut of a good reply is read up to the cut and reported, never read past its end.
-    void truncatedRepliesAreReportedNotOverrun()
-    {
-        const QByteArray players = playersReply();
-        const QByteArray rules = rulesReply();
-        for (const QByteArray& whole : {infoReply(), oldInfoReply()}) {
-            for (qsizetype size = 5; size < whole.size(); ++size) {
-                const AnswerUpdate update = a2s::parseInfo(whole.left(size));
-                QVERIFY2(update.maxPlayers || !update.errors.isEmpty(), qPrintable(QString::number(size)));
+        for (const auto& [info, values] :
+             {std::pair(infoReply(), "Lab é Arena|de_dust2|16|7"), {oldInfoReply(), "Old Lab|crossfire|12|3"}}) {
+            const AnswerUpdate update = a2s::parseInfo(info);
+            QVERIFY(update.errors.isEmpty());
+            QCOMPARE(valuesText(update), QString::fromUtf8(values));
+            for (qsizetype size = 5; size < info.size(); ++size) {
+                const AnswerUpdate cut = a2s::parseInfo(info.left(size));
+                QVERIFY2(cut.maxPlayers || !cut.errors.isEmpty(), qPrintable(QString::number(size)));
             }
         }
+
+        const QByteArray players = playersReply();
+        const PlayersResult read = a2s::parsePlayers(players, FriendList(QStringList{QStringLiteral("Alice")}));
+        QVERIFY(!read.error);
+        // A player still connecting has no name yet.
+        QCOMPARE(playersText(read.players), QStringLiteral("Alice,12,N/A,friend;,-3,N/A"));
+        QCOMPARE(read.players->at(0).time + QLatin1Char('|') + read.players->at(1).time,
+                 QStringLiteral("1:02:05|0:59"));
         for (qsizetype size = 5; size < players.size(); ++size) {
-            const PlayersResult result = a2s::parsePlayers(players.left(size), FriendList());
-            QVERIFY(result.error || result.incomplete);
-            QVERIFY(result.players.value_or(PlayerTable()).size() <= 2);
+            const PlayersResult cut = a2s::parsePlayers(players.left(size), FriendList());
+            QVERIFY(cut.error || cut.incomplete);
+            QVERIFY(cut.players.value_or(PlayerTable()).size() <= 2);
         }
+
+        const QByteArray rules = rulesReply();
+        const AnswerUpdate settings = a2s::parseRules(rules);
+        QVERIFY(settings.errors.isEmpty());
+        QCOMPARE(settingsText(settings.settings), QStringLiteral("mp_timelimit=30|sv_gravity=800"));
         for (qsizetype size = 5; size < rules.size(); ++size)
             QVERIFY(a2s::parseRules(rules.left(size)).settings.value_or(SettingsTable{}).size() <= 2);
     }
