@@ -16,7 +16,10 @@ class TestSendPacer : public QObject
     }
 
 private slots:
-    void risesWhileAnswersComeInTimeUpToTheCeiling()
+    // The rate rises while answers come in time, up to the ceiling, and halves at a loss once per quiet
+    // period, never below the floor; large answers bind it first. A low ceiling holds from the start,
+    // and no ceiling means no pacing.
+    void risesToTheCeilingAndHalvesAtALoss()
     {
         SendPacer pacer;
         pacer.setCeiling(2000);
@@ -29,15 +32,7 @@ private slots:
         QVERIFY(qAbs(sent - 500) <= 2);
         QVERIFY(answered(pacer, 100).rate() > SendPacer::StartQueriesPerSecond);
         QCOMPARE(answered(pacer, 1000).rate(), 2000.0);
-        // Large answers: the download side binds first.
-        QVERIFY(answered(pacer, 200, 4000).rate() <= double(SendPacer::HomeAnswerBytesPerSecond) / 3900);
-    }
-
-    void halvesAtALossOncePerQuietPeriodAndNeverBelowTheFloor()
-    {
-        SendPacer pacer;
-        pacer.setCeiling(2000);
-        answered(pacer, 1000).lost(10'000);
+        pacer.lost(10'000);
         QCOMPARE(pacer.rate(), 1000.0);
         // The rest of the same burst's losses show within the quiet period: no further cut.
         pacer.lost(10'000 + SendPacer::LossQuietMs - 1);
@@ -45,6 +40,17 @@ private slots:
         for (qint64 t = 20'000; t < 40'000; t += SendPacer::LossQuietMs)
             pacer.lost(t);
         QCOMPARE(pacer.rate(), SendPacer::FloorQueriesPerSecond);
+        QVERIFY(answered(pacer, 200, 4000).rate() <= double(SendPacer::HomeAnswerBytesPerSecond) / 3900);
+
+        SendPacer low;
+        low.setCeiling(200);
+        QCOMPARE(low.rate(), 200.0);
+        QCOMPARE(answered(low, 100).rate(), 200.0);
+        SendPacer free;
+        free.setCeiling(0);
+        QVERIFY(!free.paced());
+        for (int i = 0; i < 10000; ++i)
+            QVERIFY(free.take(0));
     }
 
     // Open: the rate climbs fast past the home ceiling while nothing is lost; a loss sets it
@@ -71,19 +77,6 @@ private slots:
         closed.setCeiling(2000, 1000);
         QCOMPARE(answered(closed, 1000).rate(), 2000.0);
         QVERIFY(!closed.beyondCeiling());
-    }
-
-    void aLowCeilingHoldsFromTheStartAndNoCeilingMeansNoPacing()
-    {
-        SendPacer pacer;
-        pacer.setCeiling(200);
-        QCOMPARE(pacer.rate(), 200.0);
-        QCOMPARE(answered(pacer, 100).rate(), 200.0);
-        SendPacer free;
-        free.setCeiling(0);
-        QVERIFY(!free.paced());
-        for (int i = 0; i < 10000; ++i)
-            QVERIFY(free.take(0));
     }
 };
 
