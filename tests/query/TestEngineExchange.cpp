@@ -73,39 +73,37 @@ class TestEngineExchange : public QObject
         const std::unique_ptr<EngineExchange> exchange = protocolForGame(game)->newExchange();
         QByteArrayList challenges;
         QStringList steps;
-        for (const QByteArray& element : script) {
-            for (const QString& part : QString::fromLatin1(element).split(QStringLiteral(" | "))) {
-                QByteArray step = part.toLatin1();
-                step.replace("{c}", challenges.value(challenges.size() - 1));
-                step.replace("{p}", challenges.value(challenges.size() - 2));
-                Wire wire;
-                QStringList said; // what came of the step, then the requests it sent
-                if (step.startsWith("try ")) {
-                    exchange->startTry(step.mid(4).toInt(), wire);
-                } else if (step == "cycle") {
-                    exchange->startCycle();
-                } else if (step == "timeout") {
-                    exchange->timedOut();
-                } else if (step.startsWith("late ")) {
-                    exchange->unawaited(step.mid(5));
-                    said << QStringLiteral("late");
-                } else {
-                    const auto outcome =
-                        step == "finish" ? exchange->finish(context) : exchange->receive(step, context, wire);
-                    if (outcome.update.maxPlayers)
-                        maxPlayers = *outcome.update.maxPlayers;
-                    said << outcomeText(outcome) + (exchange->awaiting() ? QString() : QStringLiteral(" done"));
-                }
-                if (!wire.sent.isEmpty())
-                    said << QStringLiteral("sent");
-                for (const QByteArray& request : wire.sent) {
-                    said << requestText(request);
-                    if (request.contains("getstatus "))
-                        challenges << request.mid(14).trimmed();
-                }
-                if (!said.isEmpty())
-                    steps << said.join(QLatin1Char(' '));
+        for (const QString& part : QString::fromLatin1(script.join(" | ")).split(QStringLiteral(" | "))) {
+            QByteArray step = part.toLatin1();
+            step.replace("{c}", challenges.value(challenges.size() - 1));
+            step.replace("{p}", challenges.value(challenges.size() - 2));
+            Wire wire;
+            QStringList said; // what came of the step, then the requests it sent
+            if (step.startsWith("try ")) {
+                exchange->startTry(step.mid(4).toInt(), wire);
+            } else if (step == "cycle") {
+                exchange->startCycle();
+            } else if (step == "timeout") {
+                exchange->timedOut();
+            } else if (step.startsWith("late ")) {
+                exchange->unawaited(step.mid(5));
+                said << QStringLiteral("late");
+            } else {
+                const auto outcome =
+                    step == "finish" ? exchange->finish(context) : exchange->receive(step, context, wire);
+                if (outcome.update.maxPlayers)
+                    maxPlayers = *outcome.update.maxPlayers;
+                said << outcomeText(outcome) + (exchange->awaiting() ? QString() : QStringLiteral(" done"));
             }
+            if (!wire.sent.isEmpty())
+                said << QStringLiteral("sent");
+            for (const QByteArray& request : wire.sent) {
+                said << requestText(request);
+                if (request.contains("getstatus "))
+                    challenges << request.mid(14).trimmed();
+            }
+            if (!said.isEmpty())
+                steps << said.join(QLatin1Char(' '));
         }
         return steps.join(QStringLiteral(" | ")) + QStringLiteral(" / %1 answers").arg(exchange->answersPerCycle())
                + (exchange->reportsPlayerCount() ? QStringLiteral(", counted") : QString());
