@@ -34,6 +34,7 @@ class TestEngineProtocol : public QObject
 {
     Q_OBJECT
 private slots:
+    // Each engine's requests, and every game of the catalogue served by its engine's protocol.
     void requests()
     {
         const auto hex = [](const char* text) { return QByteArrayList{QByteArray::fromHex(text)}; };
@@ -52,6 +53,11 @@ private slots:
             QVERIFY2(protocol, engine);
             QCOMPARE(protocol->requests(), expected);
         }
+        for (const GameInfo& game : games())
+            QVERIFY2(protocolForGame(game.game) && protocolForGame(game.game) == protocolForEngine(game.engine),
+                     qPrintable(game.game));
+        QCOMPARE(protocolForEngine(QStringLiteral("q3")), nullptr);
+        QCOMPARE(protocolForGame(QStringLiteral("Halo 2")), nullptr);
     }
 
     // The request carries the challenge; the answer's information line echoes it, anywhere in the line.
@@ -69,15 +75,6 @@ private slots:
         const AnswerUpdate update =
             q3->parse(head + "\\challenge\\5a1f\\sv_hostname\\x\n", QStringLiteral("Quake 3"), Friends);
         QCOMPARE(settingsText(update.settings), QStringLiteral("sv_hostname=x"));
-    }
-
-    void protocolLookup()
-    {
-        for (const GameInfo& game : games())
-            QVERIFY2(protocolForGame(game.game) && protocolForGame(game.game) == protocolForEngine(game.engine),
-                     qPrintable(game.game));
-        QCOMPARE(protocolForEngine(QStringLiteral("q3")), nullptr);
-        QCOMPARE(protocolForGame(QStringLiteral("Halo 2")), nullptr);
     }
 
     // Each good answer read as expected, and every cut of it read or refused, never read past its end.
@@ -185,7 +182,7 @@ private slots:
         }
     }
 
-    void getKeyValue()
+    void keyValuesAndControlBytes()
     {
         // Text, key, the value found.
         const char* const cases[][3] = {
@@ -199,10 +196,6 @@ private slots:
         };
         for (const auto& [text, key, expected] : cases)
             QCOMPARE(trevisk::getKeyValue(text, key), QByteArray(expected));
-    }
-
-    void getNulValueAndStripControl()
-    {
         const QByteArray answer = QByteArray("|ABCDname|first|x|name|second|name").replace('|', '\0');
         QCOMPARE(getNulValue(answer, "name"), QByteArray("second")); // the last match, not the final field
         QCOMPARE(getNulValue(answer, "missing"), QByteArray());
@@ -241,10 +234,7 @@ private slots:
             const PlayerTable players = trevisk::getQ3Players(QuakeInfo + lines, QString::fromLatin1(game), Friends);
             QCOMPARE(playersText(players), QString::fromLatin1(expected));
         }
-    }
-
-    void getPlayersRefusesBrokenLine()
-    {
+        // A broken line refuses the whole list.
         const auto result = getPlayers(QuakeInfo + "1 17 5 120 \"a\" \"\" 0 0\n2 3 \"b\"\n", Friends);
         QVERIFY(!result.players);
         QCOMPARE(result.error->procedure, QStringLiteral("GetPlayers()"));
@@ -266,11 +256,7 @@ private slots:
             QCOMPARE(playersText(result.players), QString::fromLatin1(expected));
             QCOMPARE(result.error ? result.error->number : 0, error);
         }
-    }
-
-    // Player values are found through an index; it must give what one key lookup per value gives.
-    void unrealValuesMatchKeyLookups()
-    {
+        // Player values are found through an index; it must give what one key lookup per value gives.
         const QByteArray answer("\\hostname\\myplayer_1\\xplayer_0\\Early\\player_01\\Zero\\player_0\\Late\\frags_1\\"
                                 "7\\player_1\\B\\ping_12\\5\\ping_1\\33\nx\\player_2\\tail\nnext\\numplayers\\3\\");
         const auto players = trevisk::getUnrealPlayers(answer, FriendList()).players.value();
