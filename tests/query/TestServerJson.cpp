@@ -62,9 +62,8 @@ private slots:
             const QueryRound::Result result = resultOf(random, round % 4);
             QByteArray text;
             appendQueryResultJson(text, result);
-            QJsonParseError error;
-            const QJsonObject read = QJsonDocument::fromJson(text, &error).object();
-            QVERIFY2(error.error == QJsonParseError::NoError, text.constData());
+            // Text that does not parse reads back as {}, which no result writes.
+            const QJsonObject read = QJsonDocument::fromJson(text).object();
             QCOMPARE(text + '\n', QJsonDocument(read).toJson(QJsonDocument::Indented));
 
             QCOMPARE(read.value(QStringLiteral("hostname")).toString(), result.hostname);
