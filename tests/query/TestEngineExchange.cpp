@@ -201,8 +201,7 @@ private slots:
     // A flood of parts within one window is not gathered without end.
     void unrealPartsAreCapped()
     {
-        const std::unique_ptr<EngineExchange> exchange =
-            protocolForGame(QStringLiteral("Unreal Tournament"))->newExchange();
+        const auto exchange = protocolForGame(QStringLiteral("Unreal Tournament"))->newExchange();
         Wire wire;
         exchange->startTry(0, wire);
         const FriendList friends;
