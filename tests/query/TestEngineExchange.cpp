@@ -27,13 +27,12 @@ QString requestText(const QByteArray& request)
 
 QString outcomeText(const EngineExchange::Outcome& outcome)
 {
-    using Step = EngineExchange::Step;
     const AnswerUpdate& update = outcome.update;
     static const char* const steps[] = {"Ignored", "Held", "Heard", "Gathered", "Answer", "Bad"};
     QString text = QLatin1String(steps[int(outcome.step)]);
     if (!outcome.reason.isEmpty())
         text += QLatin1Char(' ') + outcome.reason;
-    if (outcome.step == Step::Answer) {
+    if (outcome.step == EngineExchange::Step::Answer) {
         text += update.hostname         ? QLatin1Char(' ') + *update.hostname
                 : update.playersChanged ? QStringLiteral(" players %1").arg(update.players->size())
                                         : QStringLiteral(" settings %1").arg(update.settings->size());

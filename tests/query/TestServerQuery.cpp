@@ -23,16 +23,15 @@ namespace {
 
 // Sends "ask"; an answer's text becomes the hostname,
 // and an answer "bad" is a malformed one. A gathering one gathers parts by their "queryid".
-class TestProtocol : public EngineProtocol
+struct TestProtocol : EngineProtocol
 {
-public:
     explicit TestProtocol(bool gathers = false)
-        : m_gathers(gathers)
+        : gathers(gathers)
     {}
     QList<QByteArray> requests() const override { return {QByteArrayLiteral("ask")}; }
     std::unique_ptr<EngineExchange> newExchange() const override
     {
-        return m_gathers ? std::make_unique<UnrealExchange>(*this) : EngineProtocol::newExchange();
+        return gathers ? std::make_unique<UnrealExchange>(*this) : EngineProtocol::newExchange();
     }
     bool recognises(const QByteArray&) const override { return true; }
     AnswerUpdate parse(const QByteArray& answer, const QString&, const FriendList&) const override
@@ -46,13 +45,11 @@ public:
         return update;
     }
 
-private:
-    bool m_gathers;
+    const bool gathers;
 };
 
-class RecordingSink : public AnswerErrorSink
+struct RecordingSink : AnswerErrorSink
 {
-public:
     void answerError(const QString& address, const QString& text) override
     {
         reports << address + QLatin1Char('|') + text;
@@ -369,16 +366,15 @@ private slots:
         auto engine = makeEngine(nullptr, 60s, 100ms);
         const QByteArray ff(4, '\xFF');
         RawUdpServer server;
-        bool echo = false;
-        bool forge = false;
+        bool forgedAndEchoed = false;
         server.onRequest = [&](int) {
-            if (forge) {
+            if (forgedAndEchoed) {
                 server.reply(ff + "statusResponse\n\\sv_hostname\\Forged\\sv_maxclients\\8\n");
                 server.reply(ff + "statusResponse\n\\challenge\\1\\sv_hostname\\Forged\\sv_maxclients\\8\n");
             }
             // Its own answer, echoing the challenge of the request it answers when it does.
             const QByteArray request = server.lastRequest().data();
-            const QByteArray challenge = echo ? "\\challenge\\" + request.mid(14).trimmed() : QByteArray();
+            const QByteArray challenge = forgedAndEchoed ? "\\challenge\\" + request.mid(14).trimmed() : QByteArray();
             server.reply(ff + "statusResponse\n" + challenge + "\\sv_hostname\\Lab\\sv_maxclients\\8\n1 5 \"A\"\n");
         };
         ServerQuery query(*engine);
@@ -392,7 +388,7 @@ private slots:
         QCOMPARE(server.requests.size(), 3);
         QCOMPARE(query.state(), ServerState::Up);
 
-        forge = echo = true;
+        forgedAndEchoed = true;
         const quint64 unawaited = engine->unawaitedDatagrams();
         ServerQuery other(*engine);
         other.init(server.address(), QStringLiteral("Call of Duty"), 1);
