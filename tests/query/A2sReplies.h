@@ -65,9 +65,7 @@ inline QList<QByteArray> split(const QByteArray& reply, qint32 id, int size, con
 // A split part whose id has the top bit set: bzip2-compressed.
 inline QByteArray compressedPart()
 {
-    QByteArray part = split(rulesReply(), 5, 20, QStringLiteral("source")).at(0);
-    part[7] = char(0x80);
-    return part;
+    return split(rulesReply(), qint32(0x80000005), 20, QStringLiteral("source")).at(0);
 }
 
 } // namespace a2sreplies

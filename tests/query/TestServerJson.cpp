@@ -77,12 +77,10 @@ private slots:
                 QVERIFY(players[i][QStringLiteral("ping")].isNull());
                 QCOMPARE(players[i][QStringLiteral("time")].toString(), player.time);
             }
-            const QJsonArray settings = read.value(QStringLiteral("settings")).toArray();
-            QCOMPARE(settings.size(), qsizetype(result.settings.size()));
-            for (qsizetype i = 0; i < settings.size(); ++i) {
-                QCOMPARE(settings[i][0].toString(), result.settings[size_t(i)].setting);
-                QCOMPARE(settings[i][1].toString(), result.settings[size_t(i)].value);
-            }
+            QJsonArray settings;
+            for (const ServerSetting& setting : result.settings)
+                settings.append(QJsonArray{setting.setting, setting.value});
+            QCOMPARE(read.value(QStringLiteral("settings")).toArray(), settings);
             // Per kind: the status, and the maximum read back (the last kind's is any text).
             const int kind = round % 4;
             const char* const statuses[] = {"up", "bad_answer", "refused", "timeout"};

@@ -382,7 +382,6 @@ private slots:
         query.init(server.address(), QStringLiteral("Quake 3"), 1);
         QTRY_COMPARE(updates.size(), 1);
         QCOMPARE(server.requests.size(), 2);
-        QVERIFY(server.requests.at(0).startsWith(ff + "getstatus ") && server.requests.at(0) != server.requests.at(1));
         query.sendQuery();
         QTRY_COMPARE(updates.size(), 2);
         QCOMPARE(server.requests.size(), 3);
