@@ -128,9 +128,8 @@ private slots:
         QTRY_COMPARE(query.state(), ServerState::BadAnswer);
         QVERIFY(query.stateReason().contains(QLatin1String("compressed")));
 
-        QByteArrayList players = split(playersReply(), 3, 20, QStringLiteral("source"));
-        std::reverse(players.begin(), players.end());
-        replies = {{'T', {infoReply()}}, {'U', players}, {'V', {compressedPart()}}};
+        const QByteArrayList players = split(playersReply(), 3, 20, QStringLiteral("source"));
+        replies = {{'T', {infoReply()}}, {'U', {players.at(1), players.at(0)}}, {'V', {compressedPart()}}};
         const quint64 errors = engine.counters().answerErrors;
         query.sendQuery();
         QTRY_VERIFY(engine.counters().answerErrors > errors && query.players());

@@ -116,9 +116,7 @@ private slots:
         QTest::addColumn<QByteArrayList>("script");
         QTest::addColumn<QString>("expected");
         const QByteArray oldInfo = raw("\xFF\xFF\xFF\xFFinfostringresponse\0\\hostname\\Old\\max\\16\\map\\m\0");
-        const QByteArray oldPlayers = raw("\xFF\xFF\xFF\xFF"
-                                          "D\x01\x01"
-                                          "Alpha\0\x2C\x01\0\0\0\0\0\0\0");
+        const QByteArray oldPlayers = Single + "D\x01\x01" + raw("Alpha\0\x2C\x01\0\0\0\0\0\0\0");
         const QList<QByteArray> players = split(playersReply(), 3, 20, QStringLiteral("goldsrc"));
         const QByteArray challenge = Single + "Awxyz";
         using Script = QByteArrayList;

@@ -109,12 +109,10 @@ private slots:
                                  << raw("\xFF\xFF\xFF\xFFinfostringresponse\0\\protocol\\46\\players\\2\\max\\16"
                                         "\\hostname\\HL\x01Lab\\map\\crossfire\\type\\d\\secure\\0\0")
                                  << true << "HL\x01Lab|crossfire|16|- / unchanged / |map=crossfire|type=d|secure=0";
-        QTest::newRow("HL players, index 0") << "Half Life"
-                                             << raw("\xFF\xFF\xFF\xFF"
-                                                    "D\x02\x01"
-                                                    "Alpha\0\x2C\x01\0\0\0\0\0\0\0"
-                                                    "Bravo\0\xFF\xFF\xFF\xFF\0\0\0\0")
-                                             << true << "-|-|-|- / Alpha,300,N/A;Bravo,-1,N/A,friend / -";
+        QTest::newRow("HL players, index 0")
+            << "Half Life"
+            << QByteArray(4, '\xFF') + "D\x02\x01" + raw("Alpha\0\x2C\x01\0\0\0\0\0\0\0Bravo\0\xFF\xFF\xFF\xFF\0\0\0\0")
+            << true << "-|-|-|- / Alpha,300,N/A;Bravo,-1,N/A,friend / -";
         // Parts joined in arrival order, not by query id.
         QTest::newRow("UT") << "Unreal Tournament"
                             << QByteArray("\\player_0\\Alpha\\frags_0\\5\\ping_0\\40\\player_1\\Bravo\\frags_1\\-1"
