@@ -139,6 +139,7 @@ private slots:
                  QString::fromUtf8("Lab é Arena|7|Alice,12,N/A;,-3,N/A"));
         QCOMPARE(query.answersPerCycle(), 3);
         QVERIFY(query.reportsPlayerCount());
+        QCOMPARE(engine.unawaitedDatagrams(), quint64(0));
 
         replies = {{'T', {split(rulesReply(), 9, 20, QStringLiteral("source")).at(0)}}};
         query.sendQuery();

@@ -155,13 +155,16 @@ private slots:
                       " | \\hostname\\U\\numplayers\\0\\queryid\\2.1 | x\\queryid\\2.2 | finish | finish"}
             << "sent t | Gathered | Gathered | Gathered | Bad not a Unreal Tournament server's answer (27 bytes)"
                " | Gathered | Gathered | Answer U | Ignored / 1 answers, counted";
-        // A flood of parts within one window is not gathered without end; a stopped try drops what it held.
+        // A flood of parts within one window is not gathered without end; a stopped try drops what it held,
+        // and parts without a query id are one part.
         QByteArrayList flood{"try 0"};
         for (int part = 0; part < 128; ++part)
             flood << "\\queryid\\1." + QByteArray::number(part);
         QTest::newRow("Unreal: parts capped")
-            << "Unreal Tournament" << (flood << "stop | \\queryid\\2.1")
-            << QStringLiteral("sent t | %1 | Gathered done | Gathered / 1 answers, counted")
+            << "Unreal Tournament" << (flood << "stop | x | y | finish")
+            << QStringLiteral(
+                   "sent t | %1 | Gathered done | Gathered | Gathered | Bad not a Unreal Tournament server's "
+                   "answer (1 bytes) / 1 answers, counted")
                    .arg(QStringList(127, QStringLiteral("Gathered")).join(QStringLiteral(" | ")));
         QTest::newRow("Unreal: a new try starts its parts afresh; numbers checked")
             << "Unreal Tournament"
