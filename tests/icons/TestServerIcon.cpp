@@ -10,37 +10,24 @@ class TestServerIcon : public QObject
 {
     Q_OBJECT
 private slots:
-    // Count, "NA", sizes and colours as the tray shows them.
-    void textSizeAndColour()
+    // Count, "NA", sizes and colours as the tray shows them, and "!" where an update plays the activity
+    // sound: the first count is no change; then 0 -> some plays once, until the count was 0 again, and
+    // a time-out (-1 here) in between leaves the previous count alone. An empty player table shows
+    // the normal colour whatever friends count it is given.
+    void textSizeColourAndActivity()
     {
         const IconColours colours{1, 2, 3, 4};
         ServerIcon icon;
-        const auto shown = [&] {
-            return QStringLiteral("%1|%2|%3").arg(icon.text()).arg(icon.pointSize()).arg(icon.textColour(colours));
-        };
         icon.loadServer(QStringLiteral("127.0.0.1:27960"), QString(), QStringLiteral("Quake 3"), QString());
-        icon.update(9, 0, QStringLiteral("q3dm17"));
-        QCOMPARE(shown(), QStringLiteral("9 |28|3"));
-        icon.update(10, 1, QStringLiteral("q3dm17"));
-        QCOMPARE(shown(), QStringLiteral("10|26|2"));
-        // An empty player table shows the normal colour whatever friends count it is given.
-        icon.update(0, 3, QStringLiteral("q3dm17"));
-        QCOMPARE(shown(), QStringLiteral("0 |28|3"));
-        icon.setTimeOut();
-        QCOMPARE(shown(), QStringLiteral("NA|26|4"));
-    }
-
-    // The first count is no change; then 0 -> some plays once, until the count was 0 again.
-    // A time-out in between leaves the previous count alone.
-    void activity()
-    {
-        ServerIcon icon;
-        QVERIFY(!icon.update(5, 0, {}));
-        QVERIFY(!icon.update(6, 0, {}));
-        QVERIFY(!icon.update(0, 0, {}));
-        icon.setTimeOut();
-        QVERIFY(icon.update(1, 0, {}));
-        QVERIFY(!icon.update(3, 0, {}));
+        QStringList shown;
+        for (const auto& [players, friends] : {std::pair(9, 0), {10, 1}, {0, 3}, {-1, 0}, {1, 0}, {3, 0}}) {
+            const bool played = players >= 0 && icon.update(players, friends, QStringLiteral("q3dm17"));
+            if (players < 0)
+                icon.setTimeOut();
+            shown << QStringLiteral("%1|%2|%3").arg(icon.text()).arg(icon.pointSize()).arg(icon.textColour(colours))
+                         + (played ? QStringLiteral("!") : QString());
+        }
+        QCOMPARE(shown.join(QLatin1Char(' ')), QStringLiteral("9 |28|3 10|26|2 0 |28|3 NA|26|4 1 |28|3! 3 |28|3"));
     }
 
     void tip()

@@ -9,12 +9,9 @@ namespace {
 // Counts the canvas pixels of a colour, so a test can tell digits from background.
 int pixelsOf(const QImage& image, const QColor& colour)
 {
-    int count = 0;
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x)
-            count += image.pixelColor(x, y) == colour ? 1 : 0;
-    }
-    return count;
+    const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
+    const auto* pixels = reinterpret_cast<const QRgb*>(argb.constBits());
+    return int(std::count(pixels, pixels + argb.width() * argb.height(), colour.rgba()));
 }
 
 } // namespace

@@ -53,14 +53,11 @@ inline QList<QByteArray> split(const QByteArray& reply, qint32 id, int size, con
     QList<QByteArray> parts;
     const int total = int((reply.size() + size - 1) / size);
     for (int n = 0; n < total; ++n) {
-        QByteArray head = QByteArray("\xFE\xFF\xFF\xFF", 4) + le<qint32>(id);
-        if (form == QLatin1String("goldsrc"))
-            head += char((n << 4) | total);
-        else if (form == QLatin1String("source"))
-            head += char(total) + QByteArray(1, char(n)) + le<qint16>(qint16(size));
-        else
-            head += char(total) + QByteArray(1, char(n));
-        parts << head + reply.mid(n * size, size);
+        const QByteArray number = form == QLatin1String("goldsrc") ? QByteArray(1, char((n << 4) | total))
+                                  : form == QLatin1String("source")
+                                      ? char(total) + QByteArray(1, char(n)) + le<qint16>(qint16(size))
+                                      : char(total) + QByteArray(1, char(n));
+        parts << QByteArray("\xFE\xFF\xFF\xFF", 4) + le<qint32>(id) + number + reply.mid(n * size, size);
     }
     return parts;
 }
@@ -68,9 +65,7 @@ inline QList<QByteArray> split(const QByteArray& reply, qint32 id, int size, con
 // A split part whose id has the top bit set: bzip2-compressed.
 inline QByteArray compressedPart()
 {
-    QByteArray part = split(rulesReply(), 5, 20, QStringLiteral("source")).at(0);
-    part[7] = char(0x80);
-    return part;
+    return split(rulesReply(), qint32(0x80000005), 20, QStringLiteral("source")).at(0);
 }
 
 } // namespace a2sreplies

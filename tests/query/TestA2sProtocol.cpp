@@ -2,10 +2,8 @@
 #include "players/FriendList.h"
 #include "players/PlayerTesting.h"
 #include "query/QueryEngine.h"
-#include "query/QueryRound.h"
 #include "query/ServerQuery.h"
 #include "query/engines/A2sProtocol.h"
-#include "sim/SimServer.h"
 #include "support/ManualClock.h"
 #include "support/RawUdpServer.h"
 
@@ -36,52 +34,43 @@ private slots:
         QVERIFY(!a2s::challengeOf(infoReply()));
     }
 
+    // Each reply is read whole, and every cut of it is read up to the cut and reported, never read past
+    // its end.
     void repliesAreRead()
     {
-        const auto info = [](const QByteArray& reply) {
-            const AnswerUpdate update = a2s::parseInfo(reply);
-            return valuesText(update) + QStringLiteral("|%1").arg(update.errors.size());
-        };
-        QCOMPARE(info(infoReply()), QString::fromUtf8("Lab é Arena|de_dust2|16|7|0"));
-        QCOMPARE(info(oldInfoReply()), QStringLiteral("Old Lab|crossfire|12|3|0"));
-
-        const FriendList friends(QStringList{QStringLiteral("Alice")});
-        const PlayersResult players = a2s::parsePlayers(playersReply(), friends);
-        QVERIFY(!players.error);
-        // A player still connecting has no name yet.
-        QCOMPARE(playersText(players.players), QStringLiteral("Alice,12,N/A,friend;,-3,N/A"));
-        QCOMPARE(players.players->at(0).time + QLatin1Char('|') + players.players->at(1).time,
-                 QStringLiteral("1:02:05|0:59"));
-
-        const AnswerUpdate rules = a2s::parseRules(rulesReply());
-        QVERIFY(rules.errors.isEmpty());
-        QCOMPARE(rules.settings->size(), size_t(2));
-        QCOMPARE(rules.settings->at(1), (ServerSetting{QStringLiteral("sv_gravity"), QStringLiteral("800")}));
-    }
-
-    // Every cut of a good reply is read up to the cut and reported, never read past its end.
-    void truncatedRepliesAreReportedNotOverrun()
-    {
-        const FriendList none;
-        for (const QByteArray& whole : {infoReply(), oldInfoReply()}) {
-            for (qsizetype size = 5; size < whole.size(); ++size) {
-                const AnswerUpdate update = a2s::parseInfo(whole.left(size));
-                if (!update.maxPlayers)
-                    QVERIFY2(!update.errors.isEmpty(), qPrintable(QString::number(size)));
+        for (const auto& [info, values] :
+             {std::pair(infoReply(), "Lab é Arena|de_dust2|16|7"), {oldInfoReply(), "Old Lab|crossfire|12|3"}}) {
+            const AnswerUpdate update = a2s::parseInfo(info);
+            QVERIFY(update.errors.isEmpty());
+            QCOMPARE(valuesText(update), QString::fromUtf8(values));
+            for (qsizetype size = 5; size < info.size(); ++size) {
+                const AnswerUpdate cut = a2s::parseInfo(info.left(size));
+                QVERIFY2(cut.maxPlayers || !cut.errors.isEmpty(), qPrintable(QString::number(size)));
             }
         }
+
         const QByteArray players = playersReply();
+        const PlayersResult read = a2s::parsePlayers(players, FriendList(QStringList{QStringLiteral("Alice")}));
+        QVERIFY(!read.error);
+        // A player still connecting has no name yet.
+        QCOMPARE(playersText(read.players), QStringLiteral("Alice,12,N/A,friend;,-3,N/A"));
+        QCOMPARE(read.players->at(0).time + QLatin1Char('|') + read.players->at(1).time,
+                 QStringLiteral("1:02:05|0:59"));
         for (qsizetype size = 5; size < players.size(); ++size) {
-            const PlayersResult result = a2s::parsePlayers(players.left(size), none);
-            QVERIFY(result.error || result.incomplete);
-            if (result.players)
-                QVERIFY(result.players->size() <= 2);
+            const PlayersResult cut = a2s::parsePlayers(players.left(size), FriendList());
+            QVERIFY(cut.error || cut.incomplete);
+            QVERIFY(cut.players.value_or(PlayerTable()).size() <= 2);
         }
+
         const QByteArray rules = rulesReply();
+        const AnswerUpdate settings = a2s::parseRules(rules);
+        QVERIFY(settings.errors.isEmpty());
+        QCOMPARE(settingsText(settings.settings), QStringLiteral("mp_timelimit=30|sv_gravity=800"));
         for (qsizetype size = 5; size < rules.size(); ++size)
             QVERIFY(a2s::parseRules(rules.left(size)).settings.value_or(SettingsTable{}).size() <= 2);
     }
 
+    // Split replies join in any order; compressed parts are refused in the exchange's tests.
     void splitRepliesJoinInAnyOrder_data()
     {
         QTest::addColumn<QString>("form");
@@ -91,6 +80,7 @@ private slots:
     void splitRepliesJoinInAnyOrder()
     {
         QFETCH(QString, form);
+        using State = a2s::SplitAssembler::Outcome::State;
         const QByteArray reply = rulesReply() + QByteArray(200, 'x');
         for (const bool reversed : {false, true}) {
             QList<QByteArray> parts = split(reply, 77, 60, form);
@@ -98,123 +88,66 @@ private slots:
             if (reversed)
                 std::reverse(parts.begin(), parts.end());
             a2s::SplitAssembler assembler;
-            // Another reply's part in between belongs to its own reply.
-            QCOMPARE(assembler.add(split(playersReply(), 78, 30, form).at(1)).state,
-                     a2s::SplitAssembler::Outcome::State::Pending);
-            for (int i = 0; i < parts.size(); ++i) {
-                const auto outcome = assembler.add(parts[i]);
-                if (i + 1 < parts.size()) {
-                    QCOMPARE(outcome.state, a2s::SplitAssembler::Outcome::State::Pending);
-                    // A repeated part changes nothing.
-                    QCOMPARE(assembler.add(parts[i]).state, a2s::SplitAssembler::Outcome::State::Pending);
-                } else {
-                    QCOMPARE(outcome.state, a2s::SplitAssembler::Outcome::State::Complete);
-                    QCOMPARE(outcome.reply, reply);
-                }
+            // Another reply's part in between belongs to its own reply; a repeated part changes nothing.
+            QCOMPARE(assembler.add(split(playersReply(), 78, 30, form).at(1)).state, State::Pending);
+            for (qsizetype i = 0; i + 1 < parts.size(); ++i) {
+                QCOMPARE(assembler.add(parts[i]).state, State::Pending);
+                QCOMPARE(assembler.add(parts[i]).state, State::Pending);
             }
+            const auto outcome = assembler.add(parts.last());
+            QCOMPARE(outcome.state, State::Complete);
+            QCOMPARE(outcome.reply, reply);
             QCOMPARE(assembler.heldParts(), size_t(1));
         }
-    }
-
-    void compressedAndBrokenSplitsAreRefused()
-    {
-        using State = a2s::SplitAssembler::Outcome::State;
+        // A part numbered beyond its count does not fit its reply, and a part must have a number.
         a2s::SplitAssembler assembler;
-        const auto refused = assembler.add(compressedPart());
-        QCOMPARE(refused.state, State::Refused);
-        QVERIFY(refused.error.contains(QStringLiteral("compressed")));
-
-        // Part 2 of 1 does not fit its reply.
-        assembler.add(split(rulesReply(), 6, 20, QStringLiteral("goldsrc")).at(0));
-        QByteArray wrong = QByteArray("\xFE\xFF\xFF\xFF", 4) + le<qint32>(7) + char(0x21) + "zz";
-        QCOMPARE(assembler.add(wrong).state, State::Malformed);
-        QCOMPARE(assembler.add(QByteArray("\xFE\xFF\xFF\xFF", 4)).state, State::Malformed);
+        assembler.add(split(rulesReply(), 6, 20, form).at(0));
+        const QByteArray head("\xFE\xFF\xFF\xFF", 4);
+        QCOMPARE(assembler.add(head + le<qint32>(7) + char(0x21) + "zz").state, State::Malformed);
+        QCOMPARE(assembler.add(head).state, State::Malformed);
     }
 
-    // A server that answers only A2S: the old queries go unanswered in the first try, A2S answers
-    // the second (challenge, split parts of the Source form out of order), and the next cycle starts with A2S.
-    void a2sOnlyServerEndToEnd()
+    // Over sockets, a server that answers only A2S: the old queries go unanswered in the first try and
+    // A2S answers the second, split parts out of order included. Split parts that cannot be joined are
+    // a bad answer that says why, parts that never complete let the cycle time out, and after a reply
+    // that was read an unreadable one is counted as an answer error while the server stays up. The
+    // same address listed for another engine's game starts that engine's exchange afresh.
+    void a2sOverSockets()
     {
         QueryEngine engine(m_clock);
-        QueryEngine::Timing timing;
-        timing.timeOut = 150ms;
-        engine.setTiming(timing);
-        SimServer server(SimServerState::forGame(QStringLiteral("Half Life"), 1, 5));
-        QVERIFY(server.start());
-        SimResponder::A2sBehaviour behaviour;
-        behaviour.only = true;
-        behaviour.partSize = 40;
-        behaviour.form = simanswers::SplitForm::Source;
-        behaviour.reversed = true;
-        server.responder().setA2s(behaviour);
-        QList<QByteArray> requests;
-        connect(&server, &SimServer::requestReceived, this, [&](const QByteArray& r) { requests << r; });
-
+        engine.setTiming({.timeOut = 100ms});
+        RawUdpServer server;
+        QHash<char, QByteArrayList> replies{{'T', {compressedPart()}}}; // by the request's kind
+        server.onRequest = [&](int) {
+            for (const QByteArray& reply : replies.value(server.lastRequest().data().at(4)))
+                server.reply(reply);
+        };
         ServerQuery query(engine);
-        QSignalSpy updates(&query, &ServerQuery::serverUpdate);
         QSignalSpy timeOuts(&query, &ServerQuery::timeOut);
         query.init(server.address(), QStringLiteral("Half Life"), 1);
-        QTRY_COMPARE(updates.size(), 3);
-        QCOMPARE(timeOuts.size(), 0);
-        QCOMPARE(query.state(), ServerState::Up);
-        QCOMPARE(query.answersPerCycle(), 3);
-        QCOMPARE(query.hostname(), QString::fromLatin1(server.state().hostname));
-        QCOMPARE(query.numPlayers(), QStringLiteral("5"));
-        QVERIFY(query.reportsPlayerCount());
-        QCOMPARE(query.players()->size(), size_t(5));
-        QVERIFY(query.settings().size() >= 5);
-        QVERIFY(requests.first().contains("infostring"));
+        QTRY_COMPARE(query.state(), ServerState::BadAnswer);
+        QVERIFY(query.stateReason().contains(QLatin1String("compressed")));
 
-        requests.clear();
+        const QByteArrayList players = split(playersReply(), 3, 20, QStringLiteral("source"));
+        replies = {{'T', {infoReply()}}, {'U', {players.at(1), players.at(0)}}, {'V', {compressedPart()}}};
+        const quint64 errors = engine.counters().answerErrors;
         query.sendQuery();
-        QTRY_COMPARE(updates.size(), 6);
-        QCOMPARE(requests.size(), 3); // the challenge is kept: one request per query
-        QVERIFY(requests.first().startsWith(Single + "TSource Engine Query"));
+        QTRY_VERIFY(engine.counters().answerErrors > errors && query.players());
+        QCOMPARE(query.state(), ServerState::Up);
+        QCOMPARE(query.hostname() + QLatin1Char('|') + query.numPlayers() + QLatin1Char('|')
+                     + playersText(query.players()),
+                 QString::fromUtf8("Lab é Arena|7|Alice,12,N/A;,-3,N/A"));
+        QCOMPARE(query.answersPerCycle(), 3);
+        QVERIFY(query.reportsPlayerCount());
         QCOMPARE(engine.unawaitedDatagrams(), quint64(0));
 
-        // The same address listed for another engine's game starts that engine's exchange afresh.
+        replies = {{'T', {split(rulesReply(), 9, 20, QStringLiteral("source")).at(0)}}};
+        query.sendQuery();
+        QVERIFY(timeOuts.wait(5000));
+        QCOMPARE(query.state(), ServerState::NoAnswer);
         query.init(server.address(), QStringLiteral("Quake 3"), 1);
         QCOMPARE(query.answersPerCycle(), 1);
         QVERIFY(!query.reportsPlayerCount());
-    }
-
-    // Over sockets: split parts that cannot be joined end the round as a bad answer that says why,
-    // parts that never complete let it time out, and after a reply that was read an unreadable one is
-    // counted as an answer error while the server stays up.
-    void unreadableSplitsOverSockets()
-    {
-        QueryEngine engine(m_clock);
-        QueryEngine::Timing timing;
-        timing.timeOut = 50ms;
-        engine.setTiming(timing);
-        RawUdpServer server;
-        QByteArray info;
-        QByteArray rules;
-        server.onRequest = [&](int) {
-            const QByteArray request = server.lastRequest().data();
-            if (request.startsWith(Single + 'T'))
-                server.reply(info);
-            if (request.startsWith(Single + 'V') && !rules.isEmpty())
-                server.reply(rules);
-        };
-        const QByteArray incomplete = QByteArray("\xFE\xFF\xFF\xFF", 4) + le<qint32>(9) + char(0x02) + Single + "Ezz";
-        for (const auto& [part, state, reason] : {std::tuple(compressedPart(), ServerState::BadAnswer, "compressed"),
-                                                  std::tuple(incomplete, ServerState::NoAnswer, "")}) {
-            info = part;
-            QueryRound round(engine);
-            QSignalSpy finished(&round, &QueryRound::finished);
-            round.start({{QStringLiteral("Half Life"), server.address()}});
-            QVERIFY(finished.wait(5000));
-            QCOMPARE(round.results().at(0).state, state);
-            QVERIFY(round.results().at(0).stateReason.contains(QLatin1String(reason)));
-        }
-        info = infoReply();
-        rules = compressedPart();
-        const quint64 errors = engine.counters().answerErrors;
-        ServerQuery query(engine);
-        query.init(server.address(), QStringLiteral("Half Life"), 1);
-        QTRY_VERIFY(engine.counters().answerErrors > errors);
-        QTRY_COMPARE(query.state(), ServerState::Up);
     }
 };
 

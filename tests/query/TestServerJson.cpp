@@ -19,21 +19,12 @@ class TestServerJson : public QObject
         static const char16_t awkward[] = {0,    8,    9,     10,    12,     13,     31,     '"',    '\\',   '/',
                                            0x7f, 0x80, 0x7ff, 0x800, 0xd800, 0xdbff, 0xdc00, 0xdfff, 0xfffe, 0xffff};
         QString text;
-        const int length = random.bounded(12);
-        for (int i = 0; i < length; ++i) {
-            switch (random.bounded(4)) {
-            case 0:
-                text += QChar(awkward[random.bounded(int(std::size(awkward)))]);
-                break;
-            case 1:
-                text += QChar(char16_t(random.bounded(0x10000)));
-                break;
-            case 2:
-                text += QStringLiteral("\U0001F600");
-                break;
-            default:
-                text += QChar(char16_t(0x20 + random.bounded(0x5f)));
-            }
+        for (int i = random.bounded(12); i > 0; --i) {
+            const QString choices[] = {QChar(awkward[random.bounded(int(std::size(awkward)))]),
+                                       QChar(char16_t(random.bounded(0x10000))),
+                                       QStringLiteral("\U0001F600"),
+                                       QChar(char16_t(0x20 + random.bounded(0x5f)))};
+            text += choices[random.bounded(4)];
         }
         return text;
     }
@@ -71,9 +62,8 @@ private slots:
             const QueryRound::Result result = resultOf(random, round % 4);
             QByteArray text;
             appendQueryResultJson(text, result);
-            QJsonParseError error;
-            const QJsonObject read = QJsonDocument::fromJson(text, &error).object();
-            QVERIFY2(error.error == QJsonParseError::NoError, text.constData());
+            // Text that does not parse reads back as {}, which no result writes.
+            const QJsonObject read = QJsonDocument::fromJson(text).object();
             QCOMPARE(text + '\n', QJsonDocument(read).toJson(QJsonDocument::Indented));
 
             QCOMPARE(read.value(QStringLiteral("hostname")).toString(), result.hostname);
@@ -87,24 +77,16 @@ private slots:
                 QVERIFY(players[i][QStringLiteral("ping")].isNull());
                 QCOMPARE(players[i][QStringLiteral("time")].toString(), player.time);
             }
-            const QJsonArray settings = read.value(QStringLiteral("settings")).toArray();
-            QCOMPARE(settings.size(), qsizetype(result.settings.size()));
-            for (qsizetype i = 0; i < settings.size(); ++i) {
-                QCOMPARE(settings[i][0].toString(), result.settings[size_t(i)].setting);
-                QCOMPARE(settings[i][1].toString(), result.settings[size_t(i)].value);
-            }
-            // Per kind: the maximum read back (-1 for null, -2 for any) and the status.
-            const int maxima[] = {16, 8, -1, -2};
-            const char* const statuses[] = {"up", "bad_answer", "refused", "timeout"};
-            const QJsonValue maximum = read.value(QStringLiteral("maxplayers"));
+            QJsonArray settings;
+            for (const ServerSetting& setting : result.settings)
+                settings.append(QJsonArray{setting.setting, setting.value});
+            QCOMPARE(read.value(QStringLiteral("settings")).toArray(), settings);
+            // Per kind: the status, and the maximum read back (the last kind's is any text).
             const int kind = round % 4;
+            const char* const statuses[] = {"up", "bad_answer", "refused", "timeout"};
+            const QJsonValue maxima[] = {16, 8, QJsonValue::Null};
             QCOMPARE(read.value(QStringLiteral("status")).toString(), QLatin1String(statuses[kind]));
-            if (maxima[kind] == -1)
-                QVERIFY(maximum.isNull());
-            else if (maxima[kind] == -2)
-                QVERIFY(maximum.isString() || maximum.isDouble() || maximum.isNull());
-            else
-                QCOMPARE(maximum.toInt(), maxima[kind]);
+            QVERIFY(kind == 3 || read.value(QStringLiteral("maxplayers")) == maxima[kind]);
             const QJsonValue reason = read.value(QStringLiteral("reason"));
             QVERIFY(kind == 0 ? reason.isUndefined() : kind != 1 || reason.toString() == result.stateReason);
 
