@@ -1,5 +1,5 @@
 trevisk_add_test(query ServerQuery LIBS trevisk_core trevisk_testsupport)
-trevisk_add_test(query A2sProtocol LIBS trevisk_core trevisk_sim trevisk_testsupport)
+trevisk_add_test(query A2sProtocol LIBS trevisk_core trevisk_testsupport)
 trevisk_add_test(query EngineExchange LIBS trevisk_core)
 trevisk_add_test(query EngineProtocol LIBS trevisk_core trevisk_testsupport)
 target_compile_definitions(test_query_EngineProtocol PRIVATE TREVISK_TEST_DATA="${CMAKE_CURRENT_LIST_DIR}/../data")
