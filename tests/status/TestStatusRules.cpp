@@ -2,8 +2,9 @@
 #include "core/Settings.h"
 #include "players/FriendList.h"
 #include "status/StatusRules.h"
+#include "support/MonitorFixture.h"
 
-#include <QTest>
+#include <QAbstractItemModelTester>
 
 using namespace trevisk;
 
@@ -41,29 +42,24 @@ struct Inputs
     std::vector<FavouriteMap> favourites{{1, QStringLiteral("Quake 3"), QStringLiteral("dm17"), {}}};
     FriendList friends{QStringList{QStringLiteral("bob"), QString(), QStringLiteral("eve")}};
     EmailSettings email;
-    bool snoozed = false;
-    bool quiet = false;
+    bool snoozed = false, quiet = false;
 
     explicit Inputs(const QString& changes)
     {
         for (const QString& change : changes.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
-            const QString key = change.section(QLatin1Char('='), 0, 0);
             const QString value = change.section(QLatin1Char('='), 1);
-            if (key == QLatin1String("sound"))
+            bool* const flag = change == QLatin1String("popupStatusChange=0")   ? &settings.popupStatusChange
+                               : change == QLatin1String("popupActivity=0")     ? &settings.popupActivity
+                               : change == QLatin1String("popupFriends=0")      ? &settings.popupFriends
+                               : change == QLatin1String("popupFavouriteMap=0") ? &settings.popupFavouriteMap
+                               : change == QLatin1String("snoozed")             ? &snoozed
+                               : change == QLatin1String("quiet")               ? &quiet
+                                                                                : nullptr;
+            if (flag)
+                *flag = !*flag;
+            else if (change.startsWith(QLatin1String("sound=")))
                 settings.soundEnable[size_t(value.toInt())] = QStringLiteral("1");
-            else if (key == QLatin1String("popupStatusChange"))
-                settings.popupStatusChange = value.toInt() != 0;
-            else if (key == QLatin1String("popupActivity"))
-                settings.popupActivity = value.toInt() != 0;
-            else if (key == QLatin1String("popupFriends"))
-                settings.popupFriends = value.toInt() != 0;
-            else if (key == QLatin1String("popupFavouriteMap"))
-                settings.popupFavouriteMap = value.toInt() != 0;
-            else if (key == QLatin1String("snoozed"))
-                snoozed = true;
-            else if (key == QLatin1String("quiet"))
-                quiet = true;
-            else if (key == QLatin1String("mail")) {
+            else if (change.startsWith(QLatin1String("mail="))) {
                 email.enabled = true;
                 email.timeOuts = value.section(QLatin1Char('/'), 0, 0);
                 email.interval = qint16(value.section(QLatin1Char('/'), 1).toInt());
@@ -152,8 +148,8 @@ private slots:
             "favourite map, pop-up off, sound on; answered; players=a map=q3dm17; popupFavouriteMap=0 sound=5; 1/8 1 0 "
             "no 0; "
             "Lab is running your favorite map: q3dm17 [-L 5]",
-            "favourite map of another game; answered; players=a map=q3dm17 game=Quake 2; ; 1/8 1 0 no 0; ",
-            "a %2 in the name stays; answered; players=a map=q3dm17 name=Lab %2; ; 1/8 1 0 no 0; "
+            "favourite map of another game; answered; players=a map=q3dm17 game=Quake_2; ; 1/8 1 0 no 0; ",
+            "a %2 in the name stays; answered; players=a map=q3dm17 name=Lab_%2; ; 1/8 1 0 no 0; "
             "Lab %2 is running your favorite map: q3dm17 [PL -1]",
             "became active: popped up, never logged; empty; players=a,b; sound=4; 2/8 2 0 no 0; "
             "Lab has become active with players... [P- 4]",
@@ -181,12 +177,7 @@ private slots:
     }
     void cycle()
     {
-        QFETCH(QString, previous);
-        QFETCH(QString, answer);
-        QFETCH(QString, inputs);
-        QFETCH(QString, row);
-        QFETCH(QString, events);
-        StatusRow before = previousRow(previous);
+        const StatusRow before = previousRow(fetched("previous"));
         CycleResult result;
         PlayerTable players;
         result.game = QStringLiteral("Quake 3");
@@ -196,56 +187,42 @@ private slots:
         result.lastRefresh = Now;
         result.ping = 40;
         result.playersReceived = true;
-        // Words split at spaces: "game=Quake 2" and "name=Lab %2" take their second word back below.
-        for (const QString& part : answer.split(QLatin1Char(' '))) {
+        // Words split at spaces; a "_" in a value stands for a space.
+        for (const QString& part : fetched("answer").split(QLatin1Char(' '))) {
             const QString key = part.section(QLatin1Char('='), 0, 0);
-            const QString value = part.section(QLatin1Char('='), 1);
+            const QString value = part.section(QLatin1Char('='), 1).replace(QLatin1Char('_'), QLatin1Char(' '));
+            QString* const field = key == QLatin1String("map")     ? &result.map
+                                   : key == QLatin1String("game")  ? &result.game
+                                   : key == QLatin1String("name")  ? &result.hostname
+                                   : key == QLatin1String("count") ? &result.numPlayers
+                                   : key == QLatin1String("max")   ? &result.maxPlayers
+                                                                   : nullptr;
+            if (field)
+                *field = value;
             if (key == QLatin1String("players")) {
                 players = playersNamed(value.split(QLatin1Char(','), Qt::SkipEmptyParts));
                 result.players = &players;
-            } else if (key == QLatin1String("map"))
-                result.map = value;
-            else if (key == QLatin1String("game"))
-                result.game = value + QStringLiteral(" 2");
-            else if (key == QLatin1String("name"))
-                result.hostname = value + QStringLiteral(" %2");
-            else if (key == QLatin1String("count")) {
-                result.reportsPlayerCount = true;
-                result.numPlayers = value;
-            } else if (key == QLatin1String("max"))
-                result.maxPlayers = value;
-            else if (key == QLatin1String("friends"))
+            } else if (key == QLatin1String("friends"))
                 result.friendsPresent = value.split(QLatin1Char(','));
+            result.reportsPlayerCount |= key == QLatin1String("count");
             result.playersIncomplete |= key == QLatin1String("incomplete");
             result.playersReceived &= key != QLatin1String("notreceived");
             if (key == QLatin1String("silent"))
                 result.lastRefresh = QDateTime();
         }
-        const Inputs given(inputs);
-        const StepOutcome outcome = applyCycle(before, result, given.rules());
+        const StepOutcome outcome = applyCycle(before, result, Inputs(fetched("inputs")).rules());
         const StatusRow& after = outcome.row;
-        QCOMPARE(QStringList({text(after.players),
-                              number(after.lastPlayers),
-                              number(after.friends),
-                              QLatin1String(after.offline ? "yes" : "no"),
-                              number(after.timeOutCount)})
-                     .join(QLatin1Char(' ')),
-                 row);
-        QCOMPARE(describe(outcome.events), events);
-        QCOMPARE(after.name, std::optional(result.hostname));
-        QCOMPARE(after.map, std::optional(result.map));
-        QCOMPARE(after.lastMap, std::optional(result.map));
+        QCOMPARE(text(after.players) + u' ' + number(after.lastPlayers) + u' ' + number(after.friends) + u' '
+                     + QLatin1String(after.offline ? "yes " : "no ") + number(after.timeOutCount),
+                 fetched("row"));
+        QCOMPARE(describe(outcome.events), fetched("events"));
+        QVERIFY(after.name == result.hostname && after.map == result.map && after.lastMap == result.map);
         QCOMPARE(after.answered(), !result.lastRefresh.isNull());
-        if (after.answered()) {
-            QCOMPARE(after.state, ServerState::Up);
-            QCOMPARE(after.ping, std::optional(40));
-            QVERIFY(!after.lastMail && after.stateReason.isEmpty() && !outcome.quietOutage);
-        } else {
-            // A server that did not answer has no ping, and its state and mail stay as they were.
-            QVERIFY(!after.ping);
-            QCOMPARE(after.state, before.state);
-            QCOMPARE(after.lastMail, before.lastMail);
-        }
+        if (after.answered())
+            QVERIFY(after.state == ServerState::Up && after.ping == 40 && !after.lastMail && after.stateReason.isEmpty()
+                    && !outcome.quietOutage);
+        else // A server that did not answer has no ping, and its state and mail stay as they were.
+            QVERIFY(!after.ping && after.state == before.state && after.lastMail == before.lastMail);
         if (result.players && !result.playersIncomplete)
             QVERIFY(!outcome.friendsPresent.contains(QStringLiteral("zed")));
     }
@@ -272,23 +249,18 @@ private slots:
     }
     void timeOut()
     {
-        QFETCH(QString, previous);
-        QFETCH(QString, inputs);
-        QFETCH(QString, row);
-        QFETCH(QString, events);
-        QFETCH(QString, mail);
-        const StatusRow before = previousRow(previous);
-        const Inputs given(inputs);
-        const StepOutcome outcome = applyTimeOut(
-            before, {QStringLiteral("Lab"), ServerState::Refused, QStringLiteral("port closed")}, given.rules());
+        const StatusRow before = previousRow(fetched("previous"));
+        const StepOutcome outcome =
+            applyTimeOut(before,
+                         {QStringLiteral("Lab"), ServerState::Refused, QStringLiteral("port closed")},
+                         Inputs(fetched("inputs")).rules());
         const StatusRow& after = outcome.row;
         QCOMPARE(QStringLiteral("%1 %2").arg(QLatin1String(after.offline ? "yes" : "no"), number(after.timeOutCount)),
-                 row);
-        QCOMPARE(after.state, ServerState::Refused);
-        QCOMPARE(after.stateReason, QStringLiteral("port closed"));
-        QCOMPARE(after.lastMail, before.lastMail);
-        QCOMPARE(describe(outcome.events), events);
-        QCOMPARE(QLatin1String(outcome.mailDue ? "due" : outcome.quietOutage ? "quiet" : "-"), mail);
+                 fetched("row"));
+        QVERIFY(after.state == ServerState::Refused && after.stateReason == QStringLiteral("port closed")
+                && after.lastMail == before.lastMail);
+        QCOMPARE(describe(outcome.events), fetched("events"));
+        QCOMPARE(QLatin1String(outcome.mailDue ? "due" : outcome.quietOutage ? "quiet" : "-"), fetched("mail"));
     }
 
     // The repeat rule alone, and the switches that keep any mail from going: on, the server's own
@@ -369,6 +341,79 @@ private slots:
         QCOMPARE(trevisk::mergedSettings(table({}), same), same);
         const auto merged = trevisk::mergedSettings(first, table({{"b", "5"}, {"c", "6"}}));
         QCOMPARE(*merged, *table({{"a", "1"}, {"b", "5"}, {"c", "6"}}));
+    }
+
+    void modelAnnouncesExactlyTheChangedRow()
+    {
+        StatusModel model;
+        QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        const auto cell = [&](int row, int column) { return model.data(model.index(row, column)).toString(); };
+        const QString a = QStringLiteral("127.0.10.0:1"), b = QStringLiteral("127.0.10.1:1"),
+                      c = QStringLiteral("127.0.10.2:1");
+        model.reset({statusRow(a), statusRow(b), statusRow(c)});
+        QSignalSpy changed(&model, &StatusModel::dataChanged);
+        model.update(b, [](StatusRow& row) {
+            row.name = QStringLiteral("Lab\x1b]0;x\x07");
+            row.answeredAt = QDateTime(QDate(2026, 12, 7), QTime(1, 2, 3));
+            row.friends = 1;
+        });
+        QCOMPARE(changed.size(), 1);
+        QCOMPARE(changed[0][0].toModelIndex().row(), 1);
+        // What the server sent shows on one line, its controls as stand-ins.
+        QCOMPARE(cell(1, StatusModel::NameColumn), QStringLiteral("Lab\uFFFD]0;x\uFFFD"));
+        // The general date-time form keeps the seconds, and names no time zone.
+        QVERIFY(cell(1, StatusModel::AnsweredAtColumn).contains(QStringLiteral("02:03")));
+        QCOMPARE(StatusModel::answeredAtText(QDateTime(QDate(2026, 12, 7), QTime(13, 2, 3)),
+                                             QLocale(QLocale::English, QLocale::UnitedStates)),
+                 QStringLiteral("12/7/26 1:02:03 PM"));
+        model.update(c, [](StatusRow& row) { applyBadAnswer(row, QStringLiteral("2 players on a server of 1")); });
+        QCOMPARE(cell(2, StatusModel::StateColumn), QStringLiteral("bad answer: 2 players on a server of 1"));
+        model.update(c, [](StatusRow& row) {
+            row.state = ServerState::Refused;
+            row.offline = true;
+        });
+        QCOMPARE(cell(2, StatusModel::StateColumn), QStringLiteral("offline (refused)"));
+
+        // An edit that moves the address keeps the lookups right.
+        const QString moved = QStringLiteral("moved:2");
+        model.update(b, [&](StatusRow& row) { row.address = moved; });
+        QVERIFY(model.indexOf(moved) == 1 && model.indexOf(b) == -1);
+        model.remove(a);
+        QVERIFY(model.indexOf(moved) == 0 && model.indexOf(c) == 1);
+    }
+
+    // The header click: one direction flag for every column, players by count then maximum,
+    // unset values first ascending and last descending, ties in their previous order.
+    void headerClickSorts()
+    {
+        StatusModel model;
+        QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        const auto row = [](const char* address, const char* name, std::optional<qint32> players, qint32 max) {
+            StatusRow r = statusRow(QString::fromLatin1(address));
+            if (name)
+                r.name = QString::fromLatin1(name);
+            r.playerCount = players;
+            r.maxPlayers = max;
+            return r;
+        };
+        model.reset({row("a", "delta", 4, 16),
+                     row("b", nullptr, std::nullopt, 8),
+                     row("c", "Alpha", 4, 8),
+                     row("d", "charlie", 0, 16),
+                     row("e", "bravo", 4, 8)});
+        const auto order = [&] {
+            QString text;
+            for (const StatusRow& r : model.rows())
+                text += r.address;
+            return text;
+        };
+        model.headerClicked(StatusModel::PlayersColumn);
+        QCOMPARE(order(), QStringLiteral("bdcea"));
+        model.headerClicked(StatusModel::PlayersColumn);
+        QCOMPARE(order(), QStringLiteral("acedb"));
+        model.headerClicked(StatusModel::NameColumn);
+        QCOMPARE(order(), QStringLiteral("bceda"));
+        QCOMPARE(model.indexOf(QStringLiteral("d")), 3);
     }
 };
 
