@@ -1,3 +1,4 @@
+#include "list/ServerForm.h"
 #include "list/ServerListTransfer.h"
 #include "store/ServerListXml.h"
 #include "store/Stores.h"
@@ -54,6 +55,20 @@ QByteArray xmlOf(const std::vector<ServerRecord>& rows)
     return buffer.data();
 }
 
+ServerForm quake3Form(const QString& host, const QString& port)
+{
+    ServerForm form;
+    form.host = host;
+    form.port = port;
+    form.game = QStringLiteral("Quake 3");
+    return form;
+}
+
+QString fakeResolver(const QString& host)
+{
+    return host == QLatin1String("lab.example") ? QStringLiteral("127.0.2.7") : QString();
+}
+
 } // namespace
 
 class TestServerListTransfer : public QObject
@@ -69,10 +84,11 @@ private:
     QString file(const char* name) const { return m_dir.filePath(QString::fromLatin1(name)); }
     QString savedFile() const { return file("servers.dat"); }
 
+    // No bytes: the file picked is a folder.
     void import(const QByteArray& xml)
     {
-        QVERIFY(writeFile(file("list.xml"), xml));
-        m_prompter.fileNames << file("list.xml");
+        QVERIFY(xml.isEmpty() || writeFile(file("list.xml"), xml));
+        m_prompter.fileNames << (xml.isEmpty() ? m_dir.path() : file("list.xml"));
         ServerListTransfer(*m_stores, m_reporter, &m_owner).importList(m_prompter);
     }
 
@@ -170,12 +186,7 @@ private slots:
     {
         QFETCH(QByteArray, xml);
         m_stores->servers.rows = {server("a:1")};
-        if (xml.isEmpty()) {
-            m_prompter.fileNames << m_dir.path();
-            ServerListTransfer(*m_stores, m_reporter, &m_owner).importList(m_prompter);
-        } else {
-            import(xml);
-        }
+        import(xml);
         QCOMPARE(m_reporter.reports.size(), 1);
         QVERIFY(
             m_reporter.reports[0].startsWith(QStringLiteral("An error has occured in function: cmdImport_Click()")));
@@ -222,6 +233,85 @@ private slots:
                                 "::1",   "[::1]",       "[::1]:", "[::1",     "[::1]x:1", "[fe80::1%eth0]:1",
                                 "[h]:1", "[1.2.3.4]:1", "[]:1",   "[::1]:-1", "[::1 ]:1"})
             QVERIFY2(!isServerAddress(QString::fromLatin1(bad)), bad);
+    }
+
+    void formChecks_data()
+    {
+        QTest::addColumn<QString>("host");
+        QTest::addColumn<QString>("port");
+        QTest::addColumn<QString>("expected"); // the message, or the address saved
+        const auto row = [](const char* name, const char* host, const char* port, const char* out) {
+            QTest::newRow(name) << QString::fromLatin1(host) << QString::fromLatin1(port) << QString::fromLatin1(out);
+        };
+        row("default port", "127.1.1.1", "", "127.1.1.1:27960");
+        row("port 0", "127.1.1.1", "0", "127.1.1.1:0");
+        row("port 65535", " 127.1.1.1 ", " 65535 ", "127.1.1.1:65535");
+        row("port as a number", "127.1.1.1", "2e4", "127.1.1.1:20000");
+        row("port not a number", "127.1.1.1", "nan", "Invalid port number!");
+        row("host name resolved", "lab.example", "5", "127.0.2.7:5");
+        row("unknown host", "nowhere.example", "5", "Unable to resolve 'nowhere.example'");
+        row("colon in host goes to resolution", "127.1.1.1:5", "", "Unable to resolve '127.1.1.1:5'");
+    }
+
+    void formChecks()
+    {
+        QFETCH(QString, host);
+        QFETCH(QString, port);
+        QFETCH(QString, expected);
+        const ServerFormCheck check = checkServerForm(quake3Form(host, port), QString(), Stores(), &fakeResolver, true);
+        QCOMPARE(check.ok ? check.address : check.message, expected);
+        if (check.ok)
+            QCOMPARE(check.record.queryPort, std::optional<qint32>(0));
+    }
+
+    // The stored sizes hold for what the user types as for what an import brings.
+    void formKeepsStoredSizes()
+    {
+        ServerForm form = quake3Form(QStringLiteral("127.0.10.1"), QStringLiteral("1"));
+        const auto check = [&] { return checkServerForm(form, QString(), *m_stores, &fakeResolver, true); };
+        form.memo = QString(255, QLatin1Char('m'));
+        QVERIFY(check().ok);
+        form.memo += QLatin1Char('m');
+        QCOMPARE(check().message, QStringLiteral("The memo is too long: 255 characters at most!"));
+        QCOMPARE(check().field, ServerFormCheck::Field::Memo);
+        form.memo.clear();
+        form.customText = QString(1025, QLatin1Char('c'));
+        QCOMPARE(check().message, QStringLiteral("The custom message is too long: 1024 characters at most!"));
+        form.customText.clear();
+        form.game = QStringLiteral("Quake 9");
+        QVERIFY(check().message.contains(QStringLiteral("Quake 9")));
+    }
+
+    // An edit keeps the fields the form never sets, and saves what the next start reads.
+    void editKeepsWhatTheFormDoesNotSet()
+    {
+        const QString edited = QStringLiteral("127.0.10.1:1");
+        const QDateTime unused(QDate(2020, 1, 1), QTime(0, 0));
+        m_stores->servers.rows = {server("127.0.10.1:1")};
+        m_stores->servers.rows[0].unusedDate = unused;
+        m_stores->custEmail.rows = {{edited, QStringLiteral("old text"), {}}};
+        const ServerFormCheck moved = checkServerForm(
+            quake3Form(QStringLiteral("127.0.10.1"), QStringLiteral("2")), edited, *m_stores, &fakeResolver, true);
+        QCOMPARE(saveServerForm(*m_stores, edited, moved, QStringLiteral("new text")), QString());
+        QCOMPARE(addresses(m_stores->servers.rows), QStringLiteral("127.0.10.1:2"));
+        QCOMPARE(m_stores->servers.rows[0].unusedDate, unused);
+        QCOMPARE(m_stores->custEmail.rows.size(), size_t(2));
+        const Stores reread = reloaded();
+        QVERIFY(reread.servers.rows == m_stores->servers.rows && reread.custEmail.rows == m_stores->custEmail.rows);
+    }
+
+    // A window checks in two steps around a look-up that does not block: nothing is resolved
+    // before the fields pass, and a name that did not resolve is refused after.
+    void checksAroundTheLookUp()
+    {
+        ServerForm form = quake3Form(QStringLiteral(" lab.example "), QStringLiteral("27960"));
+        const ServerFormCheck fields = checkServerFormFields(form, true);
+        QVERIFY(fields.needsLookup && !fields.ok);
+        QCOMPARE(fields.host, QStringLiteral("lab.example"));
+        QCOMPARE(completeServerForm(form, QString(), Stores(), QStringLiteral("127.0.0.9")).address,
+                 QStringLiteral("127.0.0.9:27960"));
+        form.queryPort = QStringLiteral("70000");
+        QVERIFY(checkServerFormFields(form, true).host.isEmpty());
     }
 };
 
