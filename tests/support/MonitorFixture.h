@@ -38,10 +38,8 @@ public:
     void setTimeOut(const QString& address) override { timeOuts << address; }
     void updateDetails(const ServerDetails& update) override
     {
-        details << QStringLiteral("%1 friends=%2 max=%3")
-                       .arg(update.address)
-                       .arg(update.friendCount)
-                       .arg(update.maximum ? QString::number(*update.maximum) : QStringLiteral("none"));
+        const QString maximum = update.maximum ? QString::number(*update.maximum) : QStringLiteral("none");
+        details << QStringLiteral("%1 friends=%2 max=%3").arg(update.address).arg(update.friendCount).arg(maximum);
     }
     void setAutoJoinFlag(const QString& address, bool armed) override
     {
@@ -96,8 +94,7 @@ struct MonitorFixture
     RecordingLauncher launcher;
     std::unique_ptr<Monitor> monitor;
     std::vector<std::unique_ptr<SimServer>> servers;
-    QStringList logged;
-    QStringList popped; // texts handed to the pop-up queue, in order
+    QStringList logged, popped; // popped: the texts handed to the pop-up queue, in order
     QSet<const SimServer*> silent;
 
     MonitorFixture()
@@ -118,13 +115,11 @@ struct MonitorFixture
     // Alert mail to ops@example.org through `smtp` at the first time-out, once per outage.
     void setEmail(const QString& smtp)
     {
-        for (const auto& [key, value] : {std::pair{"Enable", QStringLiteral("1")},
-                                         {"Email", QStringLiteral("ops@example.org")},
-                                         {"SMTP", smtp},
-                                         {"From", QStringLiteral("trevisk@example.org")},
-                                         {"TimeOuts", QStringLiteral("1")},
-                                         {"Interval", QStringLiteral("-1")}})
-            context.settingsStore->setValue(QStringLiteral("EmailNotify/") + QLatin1String(key), value);
+        const QString keys =
+            QStringLiteral("Enable=1|Email=ops@example.org|From=trevisk@example.org|TimeOuts=1|Interval=-1");
+        for (const QString& entry : (keys + QStringLiteral("|SMTP=") + smtp).split(QLatin1Char('|')))
+            context.settingsStore->setValue(QStringLiteral("EmailNotify/") + entry.section(QLatin1Char('='), 0, 0),
+                                            entry.section(QLatin1Char('='), 1));
     }
 
     // Short time-outs only while a server is silent, so that a busy machine never turns a late answer into one.
