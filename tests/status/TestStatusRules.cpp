@@ -174,15 +174,12 @@ private slots:
         const StatusRow before = previousRow(fetched("previous"));
         CycleResult result;
         PlayerTable players;
-        result.game = QStringLiteral("Quake 3");
-        result.hostname = QStringLiteral("Lab");
-        result.map = QStringLiteral("q3dm1");
-        result.maxPlayers = QStringLiteral("8");
         result.lastRefresh = Now;
         result.ping = 40;
         result.playersReceived = true;
-        // Words split at spaces; a "_" in a value stands for a space.
-        for (const QString& part : fetched("answer").split(QLatin1Char(' '))) {
+        // Words split at spaces, the case's after the defaults; a "_" in a value stands for a space.
+        for (const QString& part :
+             (QStringLiteral("game=Quake_3 name=Lab map=q3dm1 max=8 ") + fetched("answer")).split(QLatin1Char(' '))) {
             const QString key = part.section(QLatin1Char('='), 0, 0);
             const QString value = part.section(QLatin1Char('='), 1).replace(QLatin1Char('_'), QLatin1Char(' '));
             QString* const field = key == QLatin1String("map")     ? &result.map
@@ -353,31 +350,24 @@ private slots:
 
         // The header click: one direction flag for every column, players by count then maximum,
         // unset values first ascending and last descending, ties in their previous order.
-        const auto row = [](const char* address, const char* name, std::optional<qint32> players, qint32 max) {
-            StatusRow r = statusRow(QString::fromLatin1(address));
-            if (name)
-                r.name = QString::fromLatin1(name);
-            r.playerCount = players;
-            r.maxPlayers = max;
-            return r;
-        };
-        model.reset({row("a", "delta", 4, 16),
-                     row("b", nullptr, std::nullopt, 8),
-                     row("c", "Alpha", 4, 8),
-                     row("d", "charlie", 0, 16),
-                     row("e", "bravo", 4, 8)});
-        const auto order = [&] {
-            QString text;
-            for (const StatusRow& r : model.rows())
-                text += r.address;
-            return text;
-        };
-        model.headerClicked(StatusModel::PlayersColumn);
-        QCOMPARE(order(), QStringLiteral("bdcea"));
-        model.headerClicked(StatusModel::PlayersColumn);
-        QCOMPARE(order(), QStringLiteral("acedb"));
-        model.headerClicked(StatusModel::NameColumn);
-        QCOMPARE(order(), QStringLiteral("bceda"));
+        std::vector<StatusRow> rows; // address, name, players, maximum; "b" has neither name nor players
+        for (const QString& spec :
+             QStringLiteral("a delta 4 16|b - - 8|c Alpha 4 8|d charlie 0 16|e bravo 4 8").split(u'|')) {
+            const QStringList field = spec.split(u' ');
+            StatusRow& row = rows.emplace_back(statusRow(field[0]));
+            row.name = field[1] == u'-' ? std::nullopt : std::optional(field[1]);
+            row.playerCount = field[2] == u'-' ? std::nullopt : std::optional(field[2].toInt());
+            row.maxPlayers = field[3].toInt();
+        }
+        model.reset(rows);
+        QString order;
+        for (const int column : {StatusModel::PlayersColumn, StatusModel::PlayersColumn, StatusModel::NameColumn}) {
+            model.headerClicked(column);
+            for (const StatusRow& row : model.rows())
+                order += row.address;
+            order += u' ';
+        }
+        QCOMPARE(order, QStringLiteral("bdcea acedb bceda "));
         QCOMPARE(model.indexOf(QStringLiteral("d")), 3);
     }
 };
