@@ -163,36 +163,34 @@ private slots:
     }
 
     // All or nothing: the error report, and the list, its file and the monitor as they were.
-    void refusedImportsChangeNothing_data()
-    {
-        QTest::addColumn<QByteArray>("xml");
-        QTest::newRow("malformed") << xmlOf({server("b:2")}).chopped(20);
-        QTest::newRow("no Game field") << xmlOf({server("b:2")}).replace("name=\"Game\"", "name=\"Engine\"");
-        QTest::newRow("bad second address") << xmlOf({server("b:2"), server("+exec:1")});
-        // What the add-server form refuses, an import refuses too.
-        QTest::newRow("unknown game") << xmlOf({server("b:2", "Quake 9")});
-        QTest::newRow("missing game") << xmlOf({with<QString>(&ServerRecord::game, {})});
-        QTest::newRow("query port 70000") << xmlOf({with<qint32>(&ServerRecord::queryPort, 70000)});
-        QTest::newRow("query port -1") << xmlOf({with<qint32>(&ServerRecord::queryPort, -1)});
-        QTest::newRow("tray 9") << xmlOf({with<qint32>(&ServerRecord::tray, 9)});
-        QTest::newRow("no-mail flag 2")
-            << xmlOf({with<bool>(&ServerRecord::noAlertMail, true)}).replace("Option5=\"1\"", "Option5=\"2\"");
-        QTest::newRow("256-character memo")
-            << xmlOf({with<QString>(&ServerRecord::memo, QString(256, QLatin1Char('m')))});
-        QTest::newRow("a folder") << QByteArray();
-    }
-
     void refusedImportsChangeNothing()
     {
-        QFETCH(QByteArray, xml);
-        m_stores->servers.rows = {server("a:1")};
-        import(xml);
-        QCOMPARE(m_reporter.reports.size(), 1);
-        QVERIFY(
-            m_reporter.reports[0].startsWith(QStringLiteral("An error has occured in function: cmdImport_Click()")));
-        QCOMPARE(addresses(m_stores->servers.rows), QStringLiteral("a:1"));
-        // Refused before the question.
-        QVERIFY(m_prompter.asked.size() == 1 && m_owner.updates == 0 && !QFile::exists(savedFile()));
+        const std::pair<const char*, QByteArray> cases[] = {
+            {"malformed", xmlOf({server("b:2")}).chopped(20)},
+            {"no Game field", xmlOf({server("b:2")}).replace("name=\"Game\"", "name=\"Engine\"")},
+            {"bad second address", xmlOf({server("b:2"), server("+exec:1")})},
+            // What the add-server form refuses, an import refuses too.
+            {"unknown game", xmlOf({server("b:2", "Quake 9")})},
+            {"missing game", xmlOf({with<QString>(&ServerRecord::game, {})})},
+            {"query port 70000", xmlOf({with<qint32>(&ServerRecord::queryPort, 70000)})},
+            {"query port -1", xmlOf({with<qint32>(&ServerRecord::queryPort, -1)})},
+            {"tray 9", xmlOf({with<qint32>(&ServerRecord::tray, 9)})},
+            {"no-mail flag 2",
+             xmlOf({with<bool>(&ServerRecord::noAlertMail, true)}).replace("Option5=\"1\"", "Option5=\"2\"")},
+            {"256-character memo", xmlOf({with<QString>(&ServerRecord::memo, QString(256, QLatin1Char('m')))})},
+            {"a folder", QByteArray()},
+        };
+        for (const auto& [name, xml] : cases) {
+            init();
+            m_stores->servers.rows = {server("a:1")};
+            import(xml);
+            const QString report = m_reporter.reports.join(QLatin1Char('|'));
+            QVERIFY2(report.startsWith(QStringLiteral("An error has occured in function: cmdImport_Click()")), name);
+            QCOMPARE(m_reporter.reports.size(), 1);
+            QCOMPARE(addresses(m_stores->servers.rows), QStringLiteral("a:1"));
+            // Refused before the question.
+            QVERIFY2(m_prompter.asked.size() == 1 && m_owner.updates == 0 && !QFile::exists(savedFile()), name);
+        }
     }
 
     void failedSaveKeepsTheList()
@@ -234,51 +232,42 @@ private slots:
             QVERIFY2(!isServerAddress(QString::fromLatin1(bad)), bad);
     }
 
-    void formChecks_data()
-    {
-        QTest::addColumn<QString>("host");
-        QTest::addColumn<QString>("port");
-        QTest::addColumn<QString>("expected"); // the message, or the address saved
-        const auto row = [](const char* name, const char* host, const char* port, const char* out) {
-            QTest::newRow(name) << QString::fromLatin1(host) << QString::fromLatin1(port) << QString::fromLatin1(out);
-        };
-        row("default port", "127.1.1.1", "", "127.1.1.1:27960");
-        row("port 0", "127.1.1.1", "0", "127.1.1.1:0");
-        row("port 65535", " 127.1.1.1 ", " 65535 ", "127.1.1.1:65535");
-        row("port as a number", "127.1.1.1", "2e4", "127.1.1.1:20000");
-        row("port not a number", "127.1.1.1", "nan", "Invalid port number!");
-        row("host name resolved", "lab.example", "5", "127.0.2.7:5");
-        row("unknown host", "nowhere.example", "5", "Unable to resolve 'nowhere.example'");
-        row("colon in host goes to resolution", "127.1.1.1:5", "", "Unable to resolve '127.1.1.1:5'");
-    }
-
+    // The address saved or the message, and the stored sizes, which hold for what the user types
+    // as for what an import brings.
     void formChecks()
     {
-        QFETCH(QString, host);
-        QFETCH(QString, port);
-        QFETCH(QString, expected);
-        const ServerFormCheck check = checkServerForm(quake3Form(host, port), QString(), Stores(), &fakeResolver, true);
-        QCOMPARE(check.ok ? check.address : check.message, expected);
-        if (check.ok)
-            QCOMPARE(check.record.queryPort, std::optional<qint32>(0));
-    }
+        const auto check = [this](const ServerForm& form) {
+            return checkServerForm(form, QString(), *m_stores, &fakeResolver, true);
+        };
+        const char* const cases[][3] = {
+            // host, port, then the address saved or the message
+            {"127.1.1.1", "", "127.1.1.1:27960"},
+            {"127.1.1.1", "0", "127.1.1.1:0"},
+            {" 127.1.1.1 ", " 65535 ", "127.1.1.1:65535"},
+            {"127.1.1.1", "2e4", "127.1.1.1:20000"},
+            {"127.1.1.1", "nan", "Invalid port number!"},
+            {"lab.example", "5", "127.0.2.7:5"},
+            {"nowhere.example", "5", "Unable to resolve 'nowhere.example'"},
+            {"127.1.1.1:5", "", "Unable to resolve '127.1.1.1:5'"}, // a colon in the host goes to resolution
+        };
+        for (const auto& [host, port, expected] : cases) {
+            const ServerFormCheck found = check(quake3Form(QString::fromLatin1(host), QString::fromLatin1(port)));
+            QCOMPARE(found.ok ? found.address : found.message, QString::fromLatin1(expected));
+            QVERIFY(!found.ok || found.record.queryPort == 0);
+        }
 
-    // The stored sizes hold for what the user types as for what an import brings.
-    void formKeepsStoredSizes()
-    {
         ServerForm form = quake3Form(QStringLiteral("127.0.10.1"), QStringLiteral("1"));
-        const auto check = [&] { return checkServerForm(form, QString(), *m_stores, &fakeResolver, true); };
         form.memo = QString(255, QLatin1Char('m'));
-        QVERIFY(check().ok);
+        QVERIFY(check(form).ok);
         form.memo += QLatin1Char('m');
-        QCOMPARE(check().message, QStringLiteral("The memo is too long: 255 characters at most!"));
-        QCOMPARE(check().field, ServerFormCheck::Field::Memo);
+        QCOMPARE(check(form).message, QStringLiteral("The memo is too long: 255 characters at most!"));
+        QCOMPARE(check(form).field, ServerFormCheck::Field::Memo);
         form.memo.clear();
         form.customText = QString(1025, QLatin1Char('c'));
-        QCOMPARE(check().message, QStringLiteral("The custom message is too long: 1024 characters at most!"));
+        QCOMPARE(check(form).message, QStringLiteral("The custom message is too long: 1024 characters at most!"));
         form.customText.clear();
         form.game = QStringLiteral("Quake 9");
-        QVERIFY(check().message.contains(QStringLiteral("Quake 9")));
+        QVERIFY(check(form).message.contains(QStringLiteral("Quake 9")));
     }
 
     // An edit keeps the fields the form never sets, and saves what the next start reads.
