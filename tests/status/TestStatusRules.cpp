@@ -139,9 +139,8 @@ private slots:
             "steady; answered; players=a; ; 1/8 1 0 no 0; ",
             "first answer: no activity, a favourite map; fresh; players=a,b map=q3dm17; sound=5; 2/8 2 0 no 0; "
             "Lab is running your favorite map: q3dm17 [PL 5]",
-            "favourite map, pop-up off, sound on; answered; players=a map=q3dm17; popupFavouriteMap=0 sound=5; 1/8 1 0 "
-            "no 0; "
-            "Lab is running your favorite map: q3dm17 [-L 5]",
+            "favourite map, pop-up off, sound on; answered; players=a map=q3dm17; popupFavouriteMap=0 sound=5; "
+            "1/8 1 0 no 0; Lab is running your favorite map: q3dm17 [-L 5]",
             "favourite map of another game; answered; players=a map=q3dm17 game=Quake_2; ; 1/8 1 0 no 0; ",
             "a %2 in the name stays; answered; players=a map=q3dm17 name=Lab_%2; ; 1/8 1 0 no 0; "
             "Lab %2 is running your favorite map: q3dm17 [PL -1]",
@@ -151,8 +150,7 @@ private slots:
             "Lab has become active with players... [-- -1]",
             "back online wins over became active; offline mailed=31; players=a,b; sound=1 sound=4; 2/8 2 0 no 0; "
             "Lab is back online! [PL 1]",
-            "back online, pop-up off; offline; players=a; popupStatusChange=0; 1/8 1 0 no 0; Lab is back online! [-L "
-            "-1]",
+            "online, no pop-up; offline; players=a; popupStatusChange=0; 1/8 1 0 no 0; Lab is back online! [-L -1]",
             "snoozed: logged, not popped up, not sounded; offline; players=a map=q3dm17; snoozed sound=1 sound=5; "
             "1/8 1 0 no 0; Lab is running your favorite map: q3dm17 [-L -1]|Lab is back online! [-L -1]",
             "silent cycle: still offline, no ping; offline; players=a silent; ; 1/8 1 0 yes 2; ",
@@ -164,8 +162,7 @@ private slots:
             "friends come and go in one event each; answered; players=Bob,carol,BOBBY,eve friends=eve,zed; sound=2; "
             "4/8 4 3 no 0; zed/logged off from/Lab [PL -1]|Bob/BOBBY/logged onto/Lab [PL 2]",
             "friends, pop-up off; answered; players=bob; popupFriends=0; 1/8 1 1 no 0; bob/logged onto/Lab [-L -1]",
-            "an incomplete list tells nothing of friends; answered; players=bob incomplete friends=eve; ; "
-            "1/8 1 1 no 0; ",
+            "incomplete list: nobody seen leaving; answered; players=bob incomplete friends=eve; ; 1/8 1 1 no 0; ",
         };
         addRows({"previous", "answer", "inputs", "row", "events"}, cases);
     }
