@@ -24,8 +24,7 @@ private slots:
         f.start();
         HeadlessOutput output(
             *f.log, *f.monitor, [&](const QString& line) { out << line; }, [&](const QString& line) { err << line; });
-        QVERIFY(f.settle());
-        QVERIFY(f.row(server).name->contains(QChar(0x9b)));
+        QVERIFY(f.settle() && f.row(server).name->contains(QChar(0x9b)));
         const QString name = visibleText(*f.row(server).name);
         QVERIFY(f.refreshAnswering(server, false) && f.refresh(server) && f.refreshAnswering(server, true));
         // Activity only pops up; without a desktop it is printed all the same.

@@ -295,9 +295,8 @@ private slots:
         MonitorFixture f;
         SimServer& server = f.addServer(QStringLiteral("Half Life"));
         f.start();
-        QVERIFY(f.settle());
         // The first answer carries no players: no sign of a server that was empty, so no activity.
-        QVERIFY(f.popped.isEmpty());
+        QVERIFY(f.settle() && f.popped.isEmpty());
         // Both answers of each cycle are in before the next cycle starts.
         QTRY_VERIFY(f.query(server).playersReceived() && !f.row(server).name.value_or(QString()).isEmpty());
         for (int i = 0; i < 2; ++i) {
@@ -313,8 +312,7 @@ private slots:
 
         // The hour's turn writes the file; the next monitor reads it.
         f.clock.advanceSecs(3600);
-        QVERIFY(f.refresh(server));
-        QVERIFY(QFile::exists(f.dir.filePath(QString::fromLatin1(UptimeFile))));
+        QVERIFY(f.refresh(server) && QFile::exists(f.dir.filePath(QString::fromLatin1(UptimeFile))));
         f.monitor.reset();
         f.start();
         QCOMPARE(f.monitor->uptime(server.address()).day, std::optional(0.6));
