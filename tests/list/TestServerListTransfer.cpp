@@ -16,13 +16,6 @@ using Answer = Prompter::Answer;
 
 namespace {
 
-class CountingOwner : public ServerListOwner
-{
-public:
-    void updateList() override { ++updates; }
-    int updates = 0;
-};
-
 ServerRecord server(const char* address, const char* game = "Quake 3")
 {
     ServerRecord record;
@@ -71,15 +64,19 @@ QString fakeResolver(const QString& host)
 
 } // namespace
 
-class TestServerListTransfer : public QObject
+// The test stands for the monitor, which rebuilds its list after an import.
+class TestServerListTransfer : public QObject, public ServerListOwner
 {
     Q_OBJECT
+public:
+    void updateList() override { ++m_updates; }
+
 private:
     QTemporaryDir m_dir;
     std::unique_ptr<Stores> m_stores;
     RecordingReporter m_reporter;
     ScriptedPrompter m_prompter;
-    CountingOwner m_owner;
+    int m_updates = 0;
 
     QString file(const char* name) const { return m_dir.filePath(QString::fromLatin1(name)); }
     QString savedFile() const { return file("servers.dat"); }
@@ -89,7 +86,7 @@ private:
     {
         QVERIFY(xml.isEmpty() || writeFile(file("list.xml"), xml));
         m_prompter.fileNames << (xml.isEmpty() ? m_dir.path() : file("list.xml"));
-        ServerListTransfer(*m_stores, m_reporter, &m_owner).importList(m_prompter);
+        ServerListTransfer(*m_stores, m_reporter, this).importList(m_prompter);
     }
 
     // What the next start reads.
@@ -108,7 +105,7 @@ private slots:
         m_stores = std::make_unique<Stores>(m_dir.path());
         m_reporter.reports.clear();
         m_prompter = ScriptedPrompter();
-        m_owner.updates = 0;
+        m_updates = 0;
     }
 
     // Into an empty list without a question; then a merge, where a new address listed twice goes
@@ -120,7 +117,7 @@ private slots:
         QVERIFY(m_prompter.asked.last().icon == Prompter::Icon::Exclamation && !QFile::exists(savedFile()));
         import(xmlOf({server("a:1")}));
         QCOMPARE(m_prompter.texts().last(), QStringLiteral("1 servers imported.\r\n0 servers skipped (duplicate)"));
-        QVERIFY(m_prompter.asked.last().icon == Prompter::Icon::Information && m_owner.updates == 1);
+        QVERIFY(m_prompter.asked.last().icon == Prompter::Icon::Information && m_updates == 1);
 
         const qsizetype asked = m_prompter.asked.size();
         m_prompter.answers << Answer::Yes << Answer::Yes;
@@ -134,7 +131,7 @@ private slots:
         QVERIFY(QFile::remove(savedFile()));
         import(xmlOf({server("b:2")}));
         QCOMPARE(m_prompter.texts().last(), QStringLiteral("0 servers imported.\r\n1 servers skipped (duplicate)"));
-        QVERIFY(!QFile::exists(savedFile()) && m_owner.updates == 2);
+        QVERIFY(!QFile::exists(savedFile()) && m_updates == 2);
     }
 
     // The file's servers take the list's place, with this program's own fields only; the custom
@@ -186,7 +183,7 @@ private slots:
             QCOMPARE(m_reporter.reports.size(), 1);
             QCOMPARE(addresses(m_stores->servers.rows), QStringLiteral("a:1"));
             // Refused before the question.
-            QVERIFY2(m_prompter.asked.size() == 1 && m_owner.updates == 0 && !QFile::exists(savedFile()), name);
+            QVERIFY2(m_prompter.asked.size() == 1 && m_updates == 0 && !QFile::exists(savedFile()), name);
         }
     }
 
@@ -198,7 +195,7 @@ private slots:
         import(xmlOf({server("b:2")}));
         QCOMPARE(m_reporter.reports.size(), 1);
         QCOMPARE(addresses(m_stores->servers.rows), QStringLiteral("a:1"));
-        QCOMPARE(m_owner.updates, 0);
+        QCOMPARE(m_updates, 0);
     }
 
     void exportReplacesOrReports()
