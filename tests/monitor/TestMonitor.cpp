@@ -141,10 +141,14 @@ private slots:
 
     // An edit of the memo alone keeps what the query object knows: no friend is announced again, and
     // a time-out names the server. An edit that moves the address keeps the row's state and object.
-    void editKeepsTheRowAndItsResults()
+    // A new list (an import) stops what is gone, restarts what changed game, and switches schedules
+    // in place.
+    void editsAndNewListsKeepTheRows()
     {
         MonitorFixture f;
         SimServer& old = addBobsServer(f);
+        SimServer& removed = f.addServer(Q3);
+        SimServer& regamed = f.addServer(Q3);
         f.start();
         QVERIFY(f.settle());
         const QString name = *f.row(old).name;
@@ -163,37 +167,27 @@ private slots:
         f.windows.dialogAnswer = moved.address();
         QSignalSpy requests(&moved, &SimServer::requestReceived);
         f.monitor->editServer(old.address());
-        QVERIFY(!f.monitor->status().find(old.address()) && f.monitor->queryObjectCount() == 1);
+        QVERIFY(!f.monitor->status().find(old.address()) && f.monitor->queryObjectCount() == 3);
         const StatusRow* row = f.monitor->status().find(moved.address());
         QVERIFY(row && row->name == name && row->memo == QStringLiteral("memo") && row->autoJoin);
         QVERIFY(requests.wait(3000));
-    }
 
-    // A new list (an import) stops what is gone, restarts what changed game, and switches schedules in place.
-    void updateListFollowsTheList()
-    {
-        MonitorFixture f;
-        SimServer& kept = f.addServer(Q3, 1, 1);
-        SimServer& removed = f.addServer(Q3);
-        SimServer& regamed = f.addServer(Q3);
-        f.start();
-        QVERIFY(f.settle());
-        ServerQuery* keptQuery = &f.query(kept);
+        f.setAnswering(old, true); // no longer listed: back to the long time-out
+        ServerQuery* keptQuery = f.monitor->queryFor(moved.address());
         ServerQuery* regamedQuery = &f.query(regamed);
         QSignalSpy removedRequests(&removed, &SimServer::requestReceived);
-
         auto& rows = f.context.stores.servers.rows;
         rows[0].manualRefresh = false;
         rows[2].game = QStringLiteral("Quake 2");
         rows.erase(rows.begin() + 1);
         f.monitor->updateList();
         QVERIFY(f.monitor->status().rowCount() == 2 && !f.monitor->queryFor(removed.address()));
-        QVERIFY(f.monitor->queryFor(kept.address()) == keptQuery && !keptQuery->manualRefresh());
+        QVERIFY(f.monitor->queryFor(moved.address()) == keptQuery && !keptQuery->manualRefresh());
         QVERIFY(f.monitor->queryFor(regamed.address()) == regamedQuery
                 && regamedQuery->game() == QLatin1String("Quake 2"));
         QCOMPARE(f.windows.closed, QStringList{removed.address()});
         f.monitor->refreshAll();
-        QVERIFY(f.refresh(kept));
+        QVERIFY(f.refresh(moved.address()));
         QCOMPARE(removedRequests.size(), 0);
     }
 
