@@ -246,13 +246,10 @@ private slots:
     void timeOut()
     {
         const StatusRow before = previousRow(fetched("previous"));
-        const StepOutcome outcome =
-            applyTimeOut(before,
-                         {QStringLiteral("Lab"), ServerState::Refused, QStringLiteral("port closed")},
-                         Inputs(fetched("inputs")).rules());
+        const TimeOutResult cause{QStringLiteral("Lab"), ServerState::Refused, QStringLiteral("port closed")};
+        const StepOutcome outcome = applyTimeOut(before, cause, Inputs(fetched("inputs")).rules());
         const StatusRow& after = outcome.row;
-        QCOMPARE(QStringLiteral("%1 %2").arg(QLatin1String(after.offline ? "yes" : "no"), number(after.timeOutCount)),
-                 fetched("row"));
+        QCOMPARE(QLatin1String(after.offline ? "yes " : "no ") + number(after.timeOutCount), fetched("row"));
         QVERIFY(after.state == ServerState::Refused && after.stateReason == QStringLiteral("port closed")
                 && after.lastMail == before.lastMail);
         QCOMPARE(describe(outcome.events), fetched("events"));
