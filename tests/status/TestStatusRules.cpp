@@ -307,8 +307,7 @@ private slots:
         StatusModel model;
         QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
         const auto cell = [&](int row, int column) { return model.data(model.index(row, column)).toString(); };
-        const QString a = QStringLiteral("127.0.10.0:1"), b = QStringLiteral("127.0.10.1:1"),
-                      c = QStringLiteral("127.0.10.2:1");
+        const QString a = QStringLiteral("a:1"), b = QStringLiteral("b:1"), c = QStringLiteral("c:1");
         model.reset({statusRow(a), statusRow(b), statusRow(c)});
         QSignalSpy changed(&model, &StatusModel::dataChanged);
         model.update(b, [](StatusRow& row) {
@@ -316,8 +315,7 @@ private slots:
             row.answeredAt = QDateTime(QDate(2026, 12, 7), QTime(1, 2, 3));
             row.friends = 1;
         });
-        QCOMPARE(changed.size(), 1);
-        QCOMPARE(changed[0][0].toModelIndex().row(), 1);
+        QVERIFY(changed.size() == 1 && changed[0][0].toModelIndex().row() == 1);
         // What the server sent shows on one line, its controls as stand-ins.
         QCOMPARE(cell(1, StatusModel::NameColumn), QStringLiteral("Lab\uFFFD]0;x\uFFFD"));
         // The general date-time form keeps the seconds, and names no time zone.
