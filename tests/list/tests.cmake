@@ -1,2 +1,1 @@
-trevisk_add_test(list ServerForm LIBS trevisk_core trevisk_testsupport)
 trevisk_add_test(list ServerListTransfer LIBS trevisk_core trevisk_testsupport)

@@ -1,6 +1,8 @@
 #include "core/Routines.h"
+#include "monitor/AnswerErrorLog.h"
 #include "monitor/HeadlessOutput.h"
 #include "monitor/StatusTable.h"
+#include "status/StatusRules.h"
 #include "support/MonitorFixture.h"
 
 using namespace trevisk;
@@ -18,19 +20,13 @@ private slots:
         server.state().hostname = "Lab \x9b"
                                   "2J Arena";
         f.context.settings.popupStatusChange = false;
-        QStringList out;
-        QStringList err;
+        QStringList out, err;
         f.start();
         HeadlessOutput output(
             *f.log, *f.monitor, [&](const QString& line) { out << line; }, [&](const QString& line) { err << line; });
-        QVERIFY(f.settle());
-        QVERIFY(f.row(server).name->contains(QChar(0x9b)));
+        QVERIFY(f.settle() && f.row(server).name->contains(QChar(0x9b)));
         const QString name = visibleText(*f.row(server).name);
-        f.setAnswering(server, false);
-        QVERIFY(f.refresh(server));
-        QVERIFY(f.refresh(server));
-        f.setAnswering(server, true);
-        QVERIFY(f.refresh(server));
+        QVERIFY(f.refreshAnswering(server, false) && f.refresh(server) && f.refreshAnswering(server, true));
         // Activity only pops up; without a desktop it is printed all the same.
         server.state().players.clear();
         QVERIFY(f.refresh(server));
@@ -50,50 +46,58 @@ private slots:
     void statusTableStates()
     {
         StatusModel model;
-        StatusRow up = statusRow(QStringLiteral("a:1"));
-        up.answeredAt = QDateTime::currentDateTime();
-        StatusRow offline = statusRow(QStringLiteral("b:2"), QStringLiteral("Halo"));
-        offline.offline = true;
-        StatusRow silent = statusRow(QStringLiteral("c:3"), QStringLiteral("Halo"));
-        silent.timeOutCount = 2;
-        StatusRow fresh = statusRow(QStringLiteral("d:4"), QStringLiteral("Halo"));
+        std::vector<StatusRow> rows;
+        for (const char* address : {"a:1", "b:2", "c:3", "d:4", "e:5", "f:6"})
+            rows.push_back(statusRow(QString::fromLatin1(address), QStringLiteral("Halo")));
+        rows[0].answeredAt = QDateTime::currentDateTime();
+        rows[1].offline = true;
+        rows[2].timeOutCount = 2;
         // A NUL in a memo once ended the printed table there; a line feed in a map would break a row.
-        fresh.memo = QStringLiteral("memo%1cut").arg(QChar(0));
-        fresh.map = QStringLiteral("q3dm17\nFORGED");
-        StatusRow refused = statusRow(QStringLiteral("e:5"), QStringLiteral("Halo"));
-        refused.timeOutCount = 1;
-        refused.state = ServerState::Refused;
+        rows[3].memo = QStringLiteral("memo%1cut").arg(QChar(0));
+        rows[3].map = QStringLiteral("q3dm17\nFORGED");
+        rows[4].timeOutCount = 1;
+        rows[4].state = ServerState::Refused;
         // A bad answer is neither answered nor offline; its reason follows on a line of its own.
-        StatusRow bad = statusRow(QStringLiteral("f:6"), QStringLiteral("Halo"));
-        bad.state = ServerState::BadAnswer;
-        bad.stateReason = QStringLiteral("not a Halo server's answer (1 bytes)\nFORGED");
-        model.reset({up, offline, silent, fresh, refused, bad});
+        applyBadAnswer(rows[5], QStringLiteral("not a Halo server's answer (1 bytes)\nFORGED"));
+        model.reset(rows);
         const QStringList lines = formatStatusTable(model).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
         QCOMPARE(lines.size(), 9);
-        QVERIFY(lines[5].contains(QStringLiteral("refused")));
-        QVERIFY(lines[6].contains(QStringLiteral("bad answer")));
+        QVERIFY(lines[2].contains(QStringLiteral("OFFLINE")) && lines[3].contains(QStringLiteral("no answer")));
+        QVERIFY(lines[4].endsWith(QStringLiteral("memo%1cut").arg(QChar(StandIn)))
+                && lines[4].contains(QStringLiteral("q3dm17%1FORGED").arg(QChar(StandIn))));
+        QVERIFY(lines[5].contains(QStringLiteral("refused")) && lines[6].contains(QStringLiteral("bad answer")));
         QCOMPARE(lines[7], QStringLiteral("    not a Halo server's answer (1 bytes)%1FORGED").arg(QChar(StandIn)));
-        QVERIFY(lines[4].endsWith(QStringLiteral("memo%1cut").arg(QChar(StandIn))));
-        QVERIFY(lines[4].contains(QStringLiteral("q3dm17%1FORGED").arg(QChar(StandIn))));
-        QVERIFY(lines[2].contains(QStringLiteral("OFFLINE")));
-        QVERIFY(lines[3].contains(QStringLiteral("no answer")));
         QCOMPARE(lines.last(),
                  QStringLiteral("Servers: 6, answered: 1, offline: 1, not answered yet: 1, bad answers: 1"));
 
         // A long list goes out in pieces of whole lines, each row once and in order.
-        std::vector<StatusRow> many;
+        rows.clear();
         for (int i = 0; i < 500; ++i)
-            many.push_back(statusRow(QStringLiteral("127.0.0.1:%1").arg(1000 + i)));
-        model.reset(many);
+            rows.push_back(statusRow(QStringLiteral("127.0.0.1:%1").arg(1000 + i)));
+        model.reset(rows);
         QStringList pieces;
         writeStatusTable(model, nullptr, {}, [&pieces](const QString& piece) { pieces << piece; });
         QVERIFY(pieces.size() > 1);
         for (const QString& piece : pieces)
             QVERIFY(piece.endsWith(QLatin1Char('\n')));
-        const QStringList rows = pieces.join(QString()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-        QCOMPARE(rows.size(), 502);
+        const QStringList printed = pieces.join(QString()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        QCOMPARE(printed.size(), 502);
         for (int i = 0; i < 500; ++i)
-            QVERIFY(rows[i + 1].contains(QStringLiteral("127.0.0.1:%1 ").arg(1000 + i)));
+            QVERIFY(printed[i + 1].contains(QStringLiteral("127.0.0.1:%1 ").arg(1000 + i)));
+    }
+
+    // A query's error goes to the log file as one line.
+    void answerErrorsGoToTheLogFile()
+    {
+        MonitorFixture f;
+        f.context.settings.logging = true;
+        f.context.settings.logFile = f.dir.filePath(QStringLiteral("events.log"));
+        AnswerErrorLog(f.context.settings, f.clock)
+            .answerError(QStringLiteral("127.0.10.1:7777"),
+                         QStringLiteral("An error has occured in function: GetUnrealPlayers()\r\n\r\nx"));
+        const QByteArray line = readFile(f.context.settings.logFile);
+        QVERIFY(line.endsWith("127.0.10.1:7777: An error has occured in function: GetUnrealPlayers()  x\r\n"));
+        QCOMPARE(line.count('\n'), 1);
     }
 };
 

@@ -1,2 +1,1 @@
-trevisk_add_test(status StatusRules LIBS trevisk_core)
-trevisk_add_test(status StatusModel LIBS trevisk_core trevisk_sim trevisk_testsupport)
+trevisk_add_test(status StatusRules LIBS trevisk_core trevisk_sim trevisk_testsupport)

@@ -38,13 +38,9 @@ inline QPalette darkPalette()
 // The application wears a palette while this lives.
 struct PaletteScope
 {
-    explicit PaletteScope(const QPalette& palette)
-        : m_was(QApplication::palette())
-    {
-        QApplication::setPalette(palette);
-    }
+    explicit PaletteScope(const QPalette& palette) { QApplication::setPalette(palette); }
     ~PaletteScope() { QApplication::setPalette(m_was); }
-    QPalette m_was;
+    QPalette m_was = QApplication::palette(); // set before the body runs
 };
 
 } // namespace trevisk

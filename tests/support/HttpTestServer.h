@@ -37,13 +37,10 @@ public:
     // Builds a 200 answer whose body is split at `split`, with or without a length.
     static QList<QByteArray> splitAnswer(const QByteArray& body, qsizetype split, bool withLength)
     {
-        QByteArray head = "HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\n";
-        if (withLength)
-            head += "Content-Length: " + QByteArray::number(body.size()) + "\r\n";
-        else
-            head += "Connection: close\r\n";
-        head += "\r\n";
-        return {head + body.left(split), body.mid(split)};
+        const QByteArray head =
+            "HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\n"
+            + (withLength ? "Content-Length: " + QByteArray::number(body.size()) : QByteArray("Connection: close"));
+        return {head + "\r\n\r\n" + body.left(split), body.mid(split)};
     }
 
 private:
@@ -52,13 +49,11 @@ private:
         while (QTcpSocket* socket = m_server.nextPendingConnection()) {
             m_client = socket;
             m_request.clear();
-            m_answering = false;
             QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
+                const bool answering = m_request.contains("\r\n\r\n");
                 m_request += socket->readAll();
-                if (m_request.contains("\r\n\r\n") && !m_answering) {
-                    m_answering = true;
+                if (!answering && m_request.contains("\r\n\r\n"))
                     writePart(socket, 0);
-                }
             });
         }
     }
@@ -66,11 +61,10 @@ private:
     {
         if (!socket || socket->state() != QAbstractSocket::ConnectedState)
             return;
-        if (index >= parts.size()) {
-            if (closeAtEnd && !parts.isEmpty())
-                socket->disconnectFromHost();
+        if (index >= parts.size() && closeAtEnd && !parts.isEmpty())
+            socket->disconnectFromHost();
+        if (index >= parts.size())
             return;
-        }
         socket->write(parts.at(index));
         socket->flush();
         QTimer::singleShot(pause, socket, [this, socket, index] { writePart(socket, index + 1); });
@@ -79,7 +73,6 @@ private:
     QTcpServer m_server;
     QPointer<QTcpSocket> m_client;
     QByteArray m_request;
-    bool m_answering = false;
 };
 
 } // namespace trevisk

@@ -12,7 +12,6 @@ public:
         : m_now(std::move(start))
     {}
     QDateTime now() const override { return m_now; }
-    void set(const QDateTime& when) { m_now = when; }
     void advanceSecs(qint64 seconds) { m_now = m_now.addSecs(seconds); }
 
 private:

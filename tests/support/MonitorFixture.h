@@ -38,15 +38,12 @@ public:
     void setTimeOut(const QString& address) override { timeOuts << address; }
     void updateDetails(const ServerDetails& update) override
     {
-        details << QStringLiteral("%1 friends=%2 max=%3")
-                       .arg(update.address)
-                       .arg(update.friendCount)
-                       .arg(update.maximum ? QString::number(*update.maximum) : QStringLiteral("none"));
+        const QString maximum = update.maximum ? QString::number(*update.maximum) : QStringLiteral("none");
+        details << QStringLiteral("%1 friends=%2 max=%3").arg(update.address).arg(update.friendCount).arg(maximum);
     }
     void setAutoJoinFlag(const QString& address, bool armed) override
     {
-        flags << (address.isEmpty() ? QStringLiteral("all") : address)
-                     + (armed ? QStringLiteral(" on") : QStringLiteral(" off"));
+        flags << (address.isEmpty() ? QStringLiteral("all") : address) + QLatin1String(armed ? " on" : " off");
     }
     QString runAddServerDialog() override { return dialogAnswer; }
     QString runEditServerDialog(const QString&) override
@@ -67,7 +64,6 @@ inline StatusRow statusRow(const QString& address, const QString& game = QString
     StatusRow row;
     row.address = address;
     row.game = game;
-    row.manualRefresh = false;
     return row;
 }
 
@@ -98,8 +94,7 @@ struct MonitorFixture
     RecordingLauncher launcher;
     std::unique_ptr<Monitor> monitor;
     std::vector<std::unique_ptr<SimServer>> servers;
-    QStringList logged;
-    QStringList popped; // texts handed to the pop-up queue, in order
+    QStringList logged, popped; // popped: the texts handed to the pop-up queue, in order
     QSet<const SimServer*> silent;
 
     MonitorFixture()
@@ -120,32 +115,37 @@ struct MonitorFixture
     // Alert mail to ops@example.org through `smtp` at the first time-out, once per outage.
     void setEmail(const QString& smtp)
     {
-        for (const auto& [key, value] : {std::pair{"Enable", QStringLiteral("1")},
-                                         {"Email", QStringLiteral("ops@example.org")},
-                                         {"SMTP", smtp},
-                                         {"From", QStringLiteral("trevisk@example.org")},
-                                         {"TimeOuts", QStringLiteral("1")},
-                                         {"Interval", QStringLiteral("-1")}})
-            context.settingsStore->setValue(QStringLiteral("EmailNotify/") + QLatin1String(key), value);
+        const QString keys =
+            QStringLiteral("Enable=1|Email=ops@example.org|From=trevisk@example.org|TimeOuts=1|Interval=-1");
+        for (const QString& entry : (keys + QStringLiteral("|SMTP=") + smtp).split(QLatin1Char('|')))
+            context.settingsStore->setValue(QStringLiteral("EmailNotify/") + entry.section(QLatin1Char('='), 0, 0),
+                                            entry.section(QLatin1Char('='), 1));
     }
 
     // Short time-outs only while a server is silent, so that a busy machine never turns a late answer into one.
     void setAnswering(SimServer& server, bool answering)
     {
         server.responder().setAnswering(answering);
-        if (answering)
-            silent.remove(&server);
-        else
+        silent.remove(&server);
+        if (!answering)
             silent.insert(&server);
-        retime();
+        if (monitor)
+            setTiming(std::nullopt);
     }
-    void retime()
+    // Sets the gather time, when given, and the time-out for what is silent now.
+    void setTiming(std::optional<std::chrono::milliseconds> gather)
     {
-        if (!monitor)
-            return;
         QueryEngine::Timing timing = monitor->engine().timing();
+        timing.gather = gather.value_or(timing.gather);
+        timing.queriesPerSecond = 0;
         timing.timeOut = std::chrono::milliseconds(silent.isEmpty() ? 2000 : 25);
         monitor->engine().setTiming(timing);
+    }
+    // Sets whether the server answers, then queries it once.
+    bool refreshAnswering(SimServer& server, bool answering)
+    {
+        setAnswering(server, answering);
+        return refresh(server);
     }
 
     // A simulated server of `game` on 127.0.0.1, listed with these record values.
@@ -154,8 +154,7 @@ struct MonitorFixture
         auto server = std::make_unique<SimServer>(SimServerState::forGame(game, int(servers.size()) + 1, players));
         if (!server->start())
             qFatal("simulated server did not start");
-        ServerRecord& record = listServer(server->address(), game);
-        record.manualRefresh = manualRefresh;
+        ServerRecord& record = listServer(server->address(), game, manualRefresh);
         record.noAlertMail = false;
         record.tray = 0;
         servers.push_back(std::move(server));
@@ -173,14 +172,13 @@ struct MonitorFixture
     {
         context.stores.gamePaths.rows = {{QStringLiteral("Quake 3"), QStringLiteral("/q3/quake3"), arguments, {}}};
     }
-    ServerRecord& listServer(const QString& address, const QString& game)
+    ServerRecord& listServer(const QString& address, const QString& game, bool manualRefresh = true)
     {
-        ServerRecord record;
+        ServerRecord& record = context.stores.servers.rows.emplace_back();
         record.address = address;
         record.game = game;
-        record.manualRefresh = true;
-        context.stores.servers.rows.push_back(record);
-        return context.stores.servers.rows.back();
+        record.manualRefresh = manualRefresh;
+        return record;
     }
 
     // `shown`: the real windows, else the recording ones.
@@ -192,11 +190,7 @@ struct MonitorFixture
             if (popUp)
                 popped << text;
         });
-        QueryEngine::Timing timing = monitor->engine().timing();
-        timing.gather = std::chrono::milliseconds(40);
-        timing.queriesPerSecond = 0;
-        monitor->engine().setTiming(timing);
-        retime();
+        setTiming(std::chrono::milliseconds(40));
         monitor->start();
     }
 
@@ -214,14 +208,10 @@ struct MonitorFixture
     // Waits until every server has answered or timed out once since start.
     bool settle()
     {
-        return QTest::qWaitFor(
-            [this] {
-                return std::all_of(servers.begin(), servers.end(), [this](const auto& server) {
-                    const StatusRow& r = row(*server);
-                    return !r.name.value_or(QString()).isEmpty() || r.timeOutCount.has_value();
-                });
-            },
-            10000);
+        const auto done = [this](const auto& server) {
+            return !row(*server).name.value_or(QString()).isEmpty() || row(*server).timeOutCount.has_value();
+        };
+        return QTest::qWaitFor([&] { return std::all_of(servers.begin(), servers.end(), done); }, 10000);
     }
 };
 

@@ -35,10 +35,8 @@ public:
     quint16 port() const { return m_socket.localPort(); }
     QString address() const
     {
-        const QHostAddress host = m_socket.localAddress();
-        return host.protocol() == QAbstractSocket::IPv6Protocol
-                   ? QStringLiteral("[%1]:%2").arg(host.toString()).arg(port())
-                   : QStringLiteral("%1:%2").arg(host.toString()).arg(port());
+        const bool v6 = m_socket.localAddress().protocol() == QAbstractSocket::IPv6Protocol;
+        return QString::fromLatin1(v6 ? "[%1]:%2" : "%1:%2").arg(m_socket.localAddress().toString()).arg(port());
     }
     // Answers the last request, from the server's own address and port.
     void reply(const QByteArray& bytes) { m_socket.writeDatagram(m_last.makeReply(bytes)); }

@@ -29,10 +29,9 @@ saveServerList(const QString& folder, const QStringList& addresses, const QStrin
 {
     Stores stores(folder);
     for (const QString& address : addresses) {
-        ServerRecord record;
+        ServerRecord& record = stores.servers.rows.emplace_back();
         record.game = game;
         record.address = address;
-        stores.servers.rows.push_back(record);
     }
     return QDir().mkpath(folder) && stores.saveServers().isEmpty();
 }

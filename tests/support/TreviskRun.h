@@ -24,10 +24,8 @@ inline QStringList args(const char* line)
 // The data folder ("data") and settings file ("t.ini") of a run, inside `dir`.
 inline QStringList inFolder(const QTemporaryDir& dir)
 {
-    return {QStringLiteral("--data-dir"),
-            dir.filePath(QStringLiteral("data")),
-            QStringLiteral("--config"),
-            dir.filePath(QStringLiteral("t.ini"))};
+    return QStringList{QStringLiteral("--data-dir"), dir.filePath(QStringLiteral("data"))}
+           + QStringList{QStringLiteral("--config"), dir.filePath(QStringLiteral("t.ini"))};
 }
 
 // Starts the program (TREVISK_BINARY of the test, unless another is given) with an offscreen
@@ -53,13 +51,10 @@ inline TreviskRun runTrevisk(const QStringList& arguments)
     QProcess process;
     QSignalSpy finished(&process, &QProcess::finished);
     startTrevisk(process, arguments);
-    TreviskRun run;
     if (!finished.wait(20000))
-        return run;
-    run.code = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    run.out = process.readAllStandardOutput();
-    run.err = process.readAllStandardError();
-    return run;
+        return {};
+    const int code = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    return {code, process.readAllStandardOutput(), process.readAllStandardError()};
 }
 
 } // namespace trevisk
