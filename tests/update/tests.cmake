@@ -2,4 +2,3 @@
 # into the tests (support/HttpTestServer.h).
 trevisk_add_test(update VersionCheck LIBS trevisk_core trevisk_testsupport)
 trevisk_add_test(update SplashWindow GUI LIBS trevisk_ui trevisk_testsupport)
-trevisk_add_test(update UpgradePrompt GUI LIBS trevisk_ui trevisk_testsupport)
