@@ -4,7 +4,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
-#include <QSignalSpy>
 
 #include <optional>
 
@@ -40,6 +39,15 @@ public:
         const std::optional<QByteArray> line = nextLine(timeoutMs);
         return line ? std::optional(QJsonDocument::fromJson(*line).object()) : std::nullopt;
     }
+    // The texts of the next `count` messages; fewer when they do not come.
+    QStringList texts(int count)
+    {
+        QStringList texts;
+        std::optional<QJsonObject> message;
+        while (texts.size() < count && (message = nextMessage()))
+            texts << data(*message);
+        return texts;
+    }
     // The message as the server received it, after the dot-stuffing was undone.
     static QString data(const QJsonObject& message)
     {
@@ -47,26 +55,17 @@ public:
     }
 
 private:
+    // The process runs on its own: blocking waits hold nothing up.
     std::optional<QByteArray> nextLine(int timeoutMs)
     {
         const QDeadlineTimer deadline(timeoutMs);
-        QSignalSpy arrived(&m_process, &QProcess::readyReadStandardOutput);
-        while (!m_output.contains('\n')) {
-            m_output += m_process.readAllStandardOutput();
-            if (m_output.contains('\n'))
-                break;
-            if (m_process.state() == QProcess::NotRunning || deadline.hasExpired())
+        while (!m_process.canReadLine())
+            if (!m_process.waitForReadyRead(static_cast<int>(deadline.remainingTime())))
                 return std::nullopt;
-            arrived.wait(static_cast<int>(deadline.remainingTime()));
-        }
-        const qsizetype end = m_output.indexOf('\n');
-        const QByteArray line = m_output.left(end);
-        m_output.remove(0, end + 1);
-        return line;
+        return m_process.readLine().chopped(1);
     }
 
     QProcess m_process;
-    QByteArray m_output;
     quint16 m_port = 0;
 };
 
