@@ -1,4 +1,6 @@
+#include "alerts/AlertSnooze.h"
 #include "alerts/UptimeLog.h"
+#include "store/RecordFile.h"
 #include "support/TestFiles.h"
 
 #include <QDataStream>
@@ -21,6 +23,7 @@ QDateTime at(int day, int hour, int minute = 0)
 
 } // namespace
 
+// The alerts' own files: the uptime counts and the snoozes.
 class TestUptimeLog : public QObject
 {
     Q_OBJECT
@@ -71,15 +74,21 @@ private slots:
         QCOMPARE(UptimeLog::percent(999.0 / 1000.0, QLocale(QLocale::German)), QStringLiteral("99,9%"));
 
         // A damaged file is set aside and the counts start again.
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::ReadWrite));
-        QVERIFY(file.resize(file.size() - 3));
-        file.close();
-        UptimeLog damaged(path);
-        QVERIFY(!damaged.load(now).isEmpty());
-        QCOMPARE(damaged.serverCount(), 0);
+        QVERIFY(writeFile(path, readFile(path).chopped(3)));
+        QVERIFY(!reread.load(now).isEmpty());
+        QCOMPARE(reread.serverCount(), 0);
         QVERIFY(!QFile::exists(path));
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 1);
+
+        // A pipe in the file's place is refused before it is opened (it would block), as any other
+        // file that is not a regular one.
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        QVERIFY(log.load(now, false).contains(QStringLiteral("not a regular file")));
+        QVERIFY(QFileInfo(path).exists());
+        QVERIFY(!log.load(now).isEmpty());
+        QVERIFY(!QFileInfo(path).exists());
+        log.record(a, 1, true, now);
+        QVERIFY(log.save(now).isEmpty());
     }
 
     // Each stored value is checked against the 30 days up to now: nothing outside them is kept, and
@@ -127,20 +136,57 @@ private slots:
         QCOMPARE(log.load(now), QStringLiteral("damaged"));
     }
 
-    // A pipe in the file's place is refused before it is opened (it would block), as any other file
-    // that is not a regular one.
-    void uptimeFileThatIsAPipe()
+    // Kept in a record file of its own, read again when another program (the command line) changes it.
+    void snoozeFileAndLengths()
     {
         QTemporaryDir dir;
-        const QString path = dir.filePath(QString::fromLatin1(UptimeFile));
-        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
-        UptimeLog log(path);
-        QVERIFY(log.load(at(7, 12), false).contains(QStringLiteral("not a regular file")));
-        QVERIFY(QFileInfo(path).exists());
-        QVERIFY(!log.load(at(7, 12)).isEmpty());
-        QVERIFY(!QFileInfo(path).exists());
-        log.record(QStringLiteral("127.0.0.1:1"), 1, true, at(7, 12));
-        QVERIFY(log.save(at(7, 12)).isEmpty());
+        const QString path = dir.filePath(QString::fromLatin1(SnoozeFile));
+        const QDateTime now = at(7, 23, 30);
+        AlertSnooze snooze(path);
+        QVERIFY(snooze.snooze(QStringLiteral("127.0.0.1:1"), SnoozeLength::EightHours, now).isEmpty());
+        QVERIFY(snooze.snooze(QStringLiteral("127.0.0.1:2"), SnoozeLength::UntilTomorrow, now).isEmpty());
+        QVERIFY(snooze.snooze(QStringLiteral("127.0.0.1:3"), SnoozeLength::UntilResumed, now).isEmpty());
+
+        AlertSnooze reread(path);
+        QVERIFY(reread.load().isEmpty());
+        QCOMPARE(reread.snoozedUntil(QStringLiteral("127.0.0.1:1"), now), std::optional(at(8, 7, 30)));
+        QCOMPARE(reread.snoozedUntil(QStringLiteral("127.0.0.1:2"), now), std::optional(at(8, 0)));
+        QCOMPARE(reread.snoozedUntil(QStringLiteral("127.0.0.1:3"), now.addYears(5)), std::optional(QDateTime()));
+        QVERIFY(!reread.isSnoozed(QStringLiteral("127.0.0.1:2"), at(8, 0)));
+        QCOMPARE(AlertSnooze::describe(at(8, 0), now), QStringLiteral("until Tue 8 Dec 00:00"));
+
+        // A change reads the file first: what another program wrote meanwhile stays.
+        QVERIFY(reread.resume(QStringLiteral("127.0.0.1:3")).isEmpty());
+        QVERIFY(snooze.snooze(QStringLiteral("127.0.0.1:4"), SnoozeLength::OneHour, at(8, 1)).isEmpty());
+        const ReadOutcome file = readRecordFile(path);
+        QVERIFY(file.table);
+        QStringList addresses;
+        for (const QJsonObject& row : file.table->rows)
+            addresses << row.value(QStringLiteral("Address")).toString();
+        // Snoozes that ended are not written again.
+        QCOMPARE(addresses, (QStringList{QStringLiteral("127.0.0.1:1"), QStringLiteral("127.0.0.1:4")}));
+
+        QCOMPARE(AlertSnooze::lengthFromText(QStringLiteral("8H")), std::optional(SnoozeLength::EightHours));
+        QVERIFY(!AlertSnooze::lengthFromText(QStringLiteral("2h")));
+
+        // A damaged file is replaced by the next snooze rather than blocking it.
+        QVERIFY(writeFile(path, "{not json"));
+        QVERIFY(!snooze.load().isEmpty());
+        QVERIFY(snooze.snooze(QStringLiteral("127.0.0.1:5"), SnoozeLength::OneHour, now).isEmpty());
+        QVERIFY(snooze.load().isEmpty());
+        QVERIFY(snooze.isSnoozed(QStringLiteral("127.0.0.1:5"), now));
+
+        // While another program changes the file, a change waits a little, then says so and changes nothing.
+        {
+            const ChangeLock other(path, AlertSnooze::MonitorWait);
+            QVERIFY(other.held());
+            AlertSnooze waiting(path, std::chrono::milliseconds(50));
+            const QString error = waiting.resume(QStringLiteral("127.0.0.1:5"));
+            QVERIFY2(error.contains(QStringLiteral("locked")) && error.endsWith(QStringLiteral("nothing was changed")),
+                     qPrintable(error));
+        }
+        QVERIFY(snooze.load().isEmpty());
+        QVERIFY(snooze.isSnoozed(QStringLiteral("127.0.0.1:5"), now));
     }
 };
 
