@@ -1,13 +1,19 @@
+#include "core/Settings.h"
+#include "notify/EmailSettings.h"
 #include "notify/SmtpMailer.h"
 #include "notify/SmtpMessage.h"
 #include "notify/SmtpReply.h"
+#include "support/ManualClock.h"
 
+#include <QFile>
 #include <QLocale>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace trevisk;
 
-// The mail's bytes and the reading of replies, without sockets.
+// The mail's bytes, the reading of replies and the stored mail settings, without sockets.
 class TestSmtpMessage : public QObject
 {
     Q_OBJECT
@@ -65,28 +71,26 @@ private slots:
         QCOMPARE(QString::fromUtf8(decoded), message.subject);
     }
 
-    void serverField_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("host");
-        QTest::addColumn<int>("port");
-        QTest::newRow("host") << QStringLiteral("mail.example.org") << QStringLiteral("mail.example.org") << 25;
-        QTest::newRow("with port") << QStringLiteral(" mail.example.org:587 ") << QStringLiteral("mail.example.org")
-                                   << 587;
-        QTest::newRow("IPv6") << QStringLiteral("[::1]:2525") << QStringLiteral("::1") << 2525;
-        QTest::newRow("port 0") << QStringLiteral("mail:0") << QString() << 0;
-        QTest::newRow("no host") << QStringLiteral(":25") << QString() << 0;
-        QTest::newRow("line break") << QStringLiteral("mail\r\nx") << QString() << 0;
-    }
+    // A host and an optional port, IPv6 in brackets; anything else is refused.
     void serverField()
     {
-        QFETCH(QString, text);
-        QFETCH(QString, host);
-        QFETCH(int, port);
-        const auto parsed = parseSmtpServer(text, 25);
-        QCOMPARE(parsed.has_value(), !host.isEmpty());
-        if (parsed)
-            QCOMPARE(*parsed, (SmtpAddress{host, static_cast<quint16>(port)}));
+        const struct
+        {
+            const char* text;
+            const char* host; // empty: refused
+            quint16 port;
+        } cases[] = {
+            {"mail.example.org", "mail.example.org", 25},
+            {" mail.example.org:587 ", "mail.example.org", 587},
+            {"[::1]:2525", "::1", 2525},
+            {"mail:0", "", 0},
+            {":25", "", 0},
+            {"mail\r\nx", "", 0},
+        };
+        for (const auto& [text, host, port] : cases) {
+            const auto expected = *host ? std::optional(SmtpAddress{QString::fromLatin1(host), port}) : std::nullopt;
+            QVERIFY2(parseSmtpServer(QString::fromLatin1(text), 25) == expected, text);
+        }
     }
 
     // However the bytes are split, a multi-line reply comes out once, whole, after its last line,
@@ -106,6 +110,32 @@ private slots:
             QCOMPARE(replies.at(0).toString(), QStringLiteral("220 smtp.test [31mESMTP more ready"));
             QCOMPARE(replies.at(1).code, 250);
         }
+    }
+
+    // A blank sender would fail every mail: it means the default, which is stored blank so that it
+    // follows the host name. A store that holds a password is its owner's alone, and stays so when
+    // others rewrite it; the test mail goes out over the saved connection, password and all.
+    void emailSettings()
+    {
+        QTemporaryDir dir;
+        const QString ini = dir.filePath(QStringLiteral("trevisk.ini"));
+        QSettings(ini, QSettings::IniFormat).setValue(QStringLiteral("EmailNotify/From"), QStringLiteral(" "));
+        EmailSettings settings = EmailSettings::load(*openSettings(ini));
+        QCOMPARE(settings.from, EmailSettings::defaultFrom());
+        settings.smtp = QStringLiteral("mail.example.org");
+        settings.user = QStringLiteral("alerts");
+        settings.password = QStringLiteral("s3cret");
+        QCOMPARE(settings.save(*openSettings(ini)), QString());
+        QVERIFY(QSettings(ini, QSettings::IniFormat).value(QStringLiteral("EmailNotify/From")).toString().isEmpty());
+        const auto others =
+            QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ReadOther | QFileDevice::WriteOther;
+        QCOMPARE(QFile::permissions(ini) & others, QFileDevice::Permissions());
+        AppSettings::defaults(dir.path()).save(*openSettings(ini));
+        QCOMPARE(QFile::permissions(ini) & others, QFileDevice::Permissions());
+        ManualClock clock;
+        SmtpMailer mailer(clock);
+        EmailSettings::load(*openSettings(ini)).prepareTestMail(mailer);
+        QCOMPARE(mailer.connection().server + mailer.connection().password, QStringLiteral("mail.example.orgs3cret"));
     }
 };
 
