@@ -94,15 +94,6 @@ private slots:
         QVERIFY(!f.monitor->isAutoJoin(full.address()));
         QVERIFY(f.refresh(full));
         QCOMPARE(f.launcher.launches.size(), 1);
-
-        // On a full server "Join Anyways" starts the game at once; "Cancel" does nothing.
-        full.state().players.push_back(SimPlayer{"late", 0, 0, 0});
-        QVERIFY(f.refresh(full));
-        f.prompter.choices << 2 << 1;
-        f.monitor->joinServer(false, full.address(), QStringLiteral("Quake 3"));
-        QCOMPARE(f.launcher.launches.size(), 1);
-        f.monitor->joinServer(false, full.address(), QStringLiteral("Quake 3"));
-        QCOMPARE(f.launcher.launches.size(), 2);
     }
 
     void launchCommandLines()

@@ -1,8 +1,8 @@
 #include "notify/QtSoundPlayer.h"
+#include "support/TestFiles.h"
 
 #include <QAudioDevice>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QMediaDevices>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -59,10 +59,8 @@ private:
 
     QString write(const QString& name, const QByteArray& bytes)
     {
-        QFile file(m_dir.filePath(name));
-        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-            return {};
-        return file.fileName();
+        const QString path = m_dir.filePath(name);
+        return writeFile(path, bytes) ? path : QString();
     }
 
 private slots:
