@@ -4,6 +4,7 @@
 #include <QAudioDevice>
 #include <QElapsedTimer>
 #include <QMediaDevices>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -97,13 +98,11 @@ private slots:
     // device at all, the error output says so once, not at every sound.
     void realDeviceReturns()
     {
-        static QStringList warnings;
-        const QtMessageHandler previous =
-            qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
-                if (type == QtWarningMsg)
-                    warnings << text;
-            });
-        const auto restore = qScopeGuard([previous] { qInstallMessageHandler(previous); });
+        if (QMediaDevices::audioOutputs().isEmpty()) {
+            const QRegularExpression noDevice(QStringLiteral("No audio device"));
+            QTest::ignoreMessage(QtWarningMsg, noDevice); // once
+            QTest::failOnWarning(noDevice);               // and never again
+        }
         QtSoundPlayer player;
         const QString file = write(QStringLiteral("short.wav"), wave(20));
         player.play(file, false);
@@ -113,8 +112,6 @@ private slots:
         clock.start();
         player.play(file, true);
         QVERIFY(clock.elapsed() < 10000);
-        if (QMediaDevices::audioOutputs().isEmpty())
-            QCOMPARE(warnings.filter(QStringLiteral("No audio device")).size(), 1);
     }
 };
 

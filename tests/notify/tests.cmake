@@ -1,7 +1,6 @@
 # The mail tests talk to a real SMTP server on 127.0.0.1 (smtp_server.py, Debian's python3-aiosmtpd;
 # openssl makes its certificates).
 set(trevisk_smtp_server "${CMAKE_CURRENT_LIST_DIR}/smtp_server.py")
-trevisk_add_test(notify SmtpMessage LIBS trevisk_core trevisk_testsupport)
 trevisk_add_test(notify SmtpMailer LIBS trevisk_core trevisk_testsupport)
 target_compile_definitions(test_notify_SmtpMailer PRIVATE TREVISK_SMTP_SERVER="${trevisk_smtp_server}")
 if(TARGET trevisk)
