@@ -1,24 +1,87 @@
+#include "core/Routines.h"
+#include "core/Settings.h"
 #include "core/Translations.h"
 #include "notify/DBusNotifier.h"
+#include "notify/EventLog.h"
 #include "notify/NotificationQueue.h"
 #include "notify/NotifyWindow.h"
+#include "notify/QtSoundPlayer.h"
 #include "support/FastQueue.h"
 #include "support/ManualClock.h"
+#include "support/RecordingDesktopNotifier.h"
+#include "support/TestFiles.h"
 
+#include <QAudioDevice>
 #include <QDBusConnection>
+#include <QElapsedTimer>
+#include <QFile>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QLocale>
+#include <QMediaDevices>
 #include <QPointer>
 #include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QVariantMap>
+#include <QtEndian>
+
+#include <sys/stat.h>
 
 using namespace trevisk;
 using namespace std::chrono_literals;
+
+namespace {
+
+QStringList shownTexts(const QSignalSpy& spy)
+{
+    QStringList texts;
+    for (const QList<QVariant>& call : spy)
+        texts << call.at(0).toString();
+    return texts;
+}
+
+// Records what would reach the device.
+class RecordingOutput : public QtSoundPlayer::Output
+{
+public:
+    explicit RecordingOutput(QStringList& log)
+        : m_log(log)
+    {}
+    void play(const QUrl& file) override { m_log << QStringLiteral("play ") + file.toLocalFile(); }
+    void stop() override { m_log << QStringLiteral("stop"); }
+
+private:
+    QStringList& m_log;
+};
+
+template <typename T> QByteArray le(T value)
+{
+    QByteArray bytes(sizeof(T), '\0');
+    qToLittleEndian(value, bytes.data());
+    return bytes;
+}
+const auto le16 = le<quint16>;
+const auto le32 = le<quint32>;
+
+// An 8 kHz mono 8-bit wave file of `ms` milliseconds; `claimed` overrides the data size in the header.
+QByteArray wave(int ms, bool extraChunk = false, std::optional<quint32> claimed = std::nullopt)
+{
+    const QByteArray samples(8 * ms, char(0x80));
+    QByteArray body = "WAVE";
+    body += "fmt " + le32(16) + le16(1) + le16(1) + le32(8000) + le32(8000) + le16(1) + le16(8);
+    if (extraChunk)
+        body += "LIST" + le32(5) + QByteArray("abcde") + '\0'; // odd size, padded
+    body += "data" + le32(claimed.value_or(quint32(samples.size()))) + samples;
+    return "RIFF" + le32(quint32(body.size())) + body;
+}
+
+} // namespace
 
 // A notification service on a private bus that records each Notify call.
 class FakeNotifications : public QObject
@@ -45,7 +108,8 @@ public slots:
     }
 };
 
-// The pop-up window, and the desktop's notification service instead of it.
+// The notifications: the pop-up queue and its window, the desktop's service instead of it, the
+// event log and the sounds.
 class TestNotifyWindow : public QObject
 {
     Q_OBJECT
@@ -53,6 +117,13 @@ private:
     ManualClock m_clock;
     QRect m_screen;
     qreal m_dpi = 96;
+    QTemporaryDir m_dir;
+
+    QString write(const QString& name, const QByteArray& bytes)
+    {
+        const QString path = m_dir.filePath(name);
+        return writeFile(path, bytes) ? path : QString();
+    }
 
 private slots:
     void initTestCase()
@@ -226,6 +297,205 @@ private slots:
         DBusNotifier offline(QDBusConnection(QStringLiteral("no such bus")));
         offline.notify(QStringLiteral("no bus"), [&] { ++undelivered; });
         QCOMPARE(undelivered, 2);
+    }
+
+    // Oldest first, one at a time; a repeat is dropped only while waiting or on screen.
+    void orderAndRepeats()
+    {
+        auto queue = fastQueue(m_clock);
+        QSignalSpy shown(queue.get(), &NotificationQueue::showRequested);
+        QSignalSpy hidden(queue.get(), &NotificationQueue::hideRequested);
+        queue->setMessage(QStringLiteral("A"));
+        QCOMPARE(shownTexts(shown), QStringList{QStringLiteral("A")}); // the first text needs no poll tick
+        for (const char* text : {"A", "B", "C", "B"})
+            queue->setMessage(QString::fromLatin1(text));
+        QCOMPARE(queue->waiting().size(), 2u);
+        while (hidden.size() < 3) // spies run a real event loop; QTRY polls in 10 ms sleeps
+            QVERIFY(hidden.wait(1000));
+        QCOMPARE(shownTexts(shown), (QStringList{QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")}));
+        QCOMPARE(queue->state(), NotificationQueue::State::Idle);
+
+        // Back online twice in a day: announced twice.
+        queue->setMessage(QStringLiteral("A"));
+        QCOMPARE(shown.size(), 3); // idle: it waits for the poll tick
+        QVERIFY(shown.wait(1000));
+        QCOMPARE(shown.last().at(0).toString(), QStringLiteral("A"));
+    }
+
+    // Slides up from just below the screen by 250 twips, stops at the first step above the rest
+    // line (without moving back), rests, then slides out below the screen; dismissed on the way up,
+    // it turns back.
+    void slideGeometry()
+    {
+        auto queue = fastQueue(m_clock, 10s);
+        queue->setScreenSize({15360, 11520});
+        QSignalSpy shown(queue.get(), &NotificationQueue::showRequested);
+        QSignalSpy moved(queue.get(), &NotificationQueue::moved);
+        queue->setMessage(QStringLiteral("text"));
+        QCOMPARE(shown.first().at(1).toPoint(), QPoint(15360 - 2250 - 200, 11520));
+        while (queue->state() != NotificationQueue::State::Resting)
+            QVERIFY(moved.wait(1000));
+        QCOMPARE(moved.size(), 13);
+        QCOMPARE(queue->position(), QPoint(12910, 11520 - 13 * 250));
+
+        QSignalSpy hidden(queue.get(), &NotificationQueue::hideRequested);
+        queue->dismiss();
+        QVERIFY(hidden.wait(1000));
+        QCOMPARE(moved.size(), 13 + 14);
+        QVERIFY(queue->position().y() > 11520);
+        QCOMPARE(queue->currentText(), QString());
+
+        // Dismissed while sliding in, it turns back at once.
+        queue->setSlideInterval(5ms);
+        queue->setMessage(QStringLiteral("again"));
+        QVERIFY(moved.wait(1000));
+        queue->dismiss();
+        QCOMPARE(queue->state(), NotificationQueue::State::SlidingOut);
+        const int top = queue->position().y();
+        QVERIFY(moved.wait(1000));
+        QCOMPARE(queue->position().y(), top + NotificationQueue::SlideStep);
+    }
+
+    // The window stays the default; the desktop service takes each text instead or as well, and a
+    // text it turns down still reaches the window.
+    void desktopNotifications()
+    {
+        RecordingDesktopNotifier desktop;
+        auto queue = fastQueue(m_clock, 10s);
+        queue->setDesktop(&desktop);
+        QSignalSpy shown(queue.get(), &NotificationQueue::showRequested);
+        queue->setMessage(QStringLiteral("one"));
+        QVERIFY(desktop.texts.isEmpty());
+        QCOMPARE(shownTexts(shown), QStringList{QStringLiteral("one")});
+
+        queue->setStyle(PopupStyle::Both);
+        queue->setMessage(QStringLiteral("two"));
+        QCOMPARE(desktop.texts, QStringList{QStringLiteral("two")});
+        QCOMPARE(queue->waiting().size(), 1u);
+
+        queue->dismissAll();
+        queue->setStyle(PopupStyle::Desktop);
+        queue->setMessage(QStringLiteral("Lab Arena has gone offline!\r\nmap q3dm17"));
+        queue->setMessage(QStringLiteral("Lab Arena has gone offline!\r\nmap q3dm17"));
+        QCOMPARE(desktop.texts.size(), 3);
+        QCOMPARE(desktop.texts.last(), QStringLiteral("Lab Arena has gone offline!\r\nmap q3dm17"));
+        QVERIFY(queue->waiting().empty());
+        desktop.refuse();
+        QCOMPARE(queue->waiting().size(), 1u);
+        QCOMPARE(queue->waiting().front().message, desktop.texts.last());
+
+        // Automatic, where windows cannot be placed: the desktop's service.
+        queue->dismissAll();
+        queue->setStyle(PopupStyle::Automatic);
+        queue->setWindowsPlaceable(false);
+        queue->setMessage(QStringLiteral("Wayland"));
+        QCOMPARE(desktop.texts.last(), QStringLiteral("Wayland"));
+        QVERIFY(queue->waiting().empty());
+
+        // A refusal that comes after the queue has gone is dropped.
+        queue->setMessage(QStringLiteral("late"));
+        queue.reset();
+        desktop.refuse();
+    }
+
+    // Off: no file but the row all the same. On: one stamped line per call, in a file reopened for
+    // every line. A server name cannot forge a line or steer a terminal: CR LF becomes a blank and
+    // other controls stand-ins, alike in the file, the rows and the signal.
+    void writesLinesAndRows()
+    {
+        QTemporaryDir dir;
+        AppSettings settings;
+        settings.logFile = dir.filePath(QStringLiteral("events.log"));
+        const QDateTime start(QDate(2026, 3, 4), QTime(5, 6, 7));
+        ManualClock clock(start);
+        EventLog log(settings, clock);
+        QSignalSpy logged(&log, &EventLog::logged);
+
+        log.logMessage(QStringLiteral("off"));
+        QVERIFY(!QFile::exists(settings.logFile));
+        settings.logging = true;
+        log.logMessage(QStringLiteral("on"));
+        const QString line = QString::fromUtf8(readFile(settings.logFile));
+        QVERIFY2(line.startsWith(QLocale::system().toString(start.date(), QLocale::ShortFormat)), qPrintable(line));
+        QVERIFY(line.contains(QStringLiteral(" 05:06:07")) || line.contains(QStringLiteral(" 5:06:07")));
+        QVERIFY(line.endsWith(QStringLiteral(" : on\r\n")));
+
+        QVERIFY(QFile::remove(settings.logFile));
+        clock.advanceSecs(1);
+        log.logMessage(QStringLiteral("Lab\u001b]0;owned\u0007 : FORGED\nLINE\rX\u009b2J is back\r\nonline!"));
+        const QString clean = QStringLiteral("Lab#]0;owned# : FORGED#LINE#X#2J is back online!")
+                                  .replace(QLatin1Char('#'), QChar(StandIn));
+        const QByteArray file = readFile(settings.logFile);
+        QCOMPARE(file.count('\n'), 1);
+        QVERIFY2(file.contains(":08 ")
+                     && file.endsWith((QStringLiteral(" : ") + clean + QStringLiteral("\r\n")).toUtf8()),
+                 file.constData());
+        const std::vector<Notification> expected{
+            {start, QStringLiteral("off")}, {start, QStringLiteral("on")}, {clock.now(), clean}};
+        QCOMPARE(log.notifyLog(), expected);
+        QCOMPARE(logged.size(), 3);
+        QCOMPARE(logged.at(2).at(1).toString(), clean);
+
+        // No usable file: no line, and the row all the same. A pipe or a folder is no log file:
+        // writing to a pipe without a reader would stop the monitor.
+        const QString fifo = dir.filePath(QStringLiteral("fifo"));
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        for (const QString& path : {QString(), dir.filePath(QStringLiteral("missing/events.log")), fifo, dir.path()}) {
+            settings.logFile = path;
+            log.logMessage(QStringLiteral("nowhere"));
+        }
+        QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("missing"))));
+        QCOMPARE(log.notifyLog().size(), 7u);
+        QVERIFY(!QFileInfo(fifo).isFile());
+    }
+
+    void lengthFromHeader()
+    {
+        QCOMPARE(QtSoundPlayer::waveLength(write(QStringLiteral("a.wav"), wave(250))), std::optional(250ms));
+        QCOMPARE(QtSoundPlayer::waveLength(write(QStringLiteral("b.wav"), wave(100, true))), std::optional(100ms));
+        QCOMPARE(QtSoundPlayer::waveLength(write(QStringLiteral("c.wav"), wave(100).left(30))), std::nullopt);
+        QCOMPARE(QtSoundPlayer::waveLength(write(QStringLiteral("d.wav"), "not a wave file at all")), std::nullopt);
+        QCOMPARE(QtSoundPlayer::waveLength(m_dir.filePath(QStringLiteral("missing.wav"))), std::nullopt);
+
+        // A header that claims hours, or no length at all, never holds the program for long.
+        const QString liar = write(QStringLiteral("e.wav"), wave(10, false, 0xFFFFFFF0));
+        QCOMPARE(QtSoundPlayer::waitTime(liar), QtSoundPlayer::LongestWait);
+        QCOMPARE(QtSoundPlayer::waitTime(m_dir.filePath(QStringLiteral("d.wav"))), QtSoundPlayer::WaitMargin);
+    }
+
+    // Only files reach the device; waiting lasts at least the sound, whose tail the margin keeps.
+    void handsFilesToTheDevice()
+    {
+        QStringList log;
+        QtSoundPlayer player(std::make_unique<RecordingOutput>(log));
+        const QString file = write(QStringLiteral("slot 4.wav"), wave(40));
+        player.play(m_dir.path(), false);
+        player.stop();
+        QElapsedTimer clock;
+        clock.start();
+        player.play(file, true);
+        QVERIFY(clock.elapsed() >= (40ms + QtSoundPlayer::WaitMargin).count());
+        QCOMPARE(log, (QStringList{QStringLiteral("stop"), QStringLiteral("play ") + file}));
+    }
+
+    // Without a sound server Qt's device neither fails nor ends: playing must still return. With no
+    // device at all, the error output says so once, not at every sound.
+    void realDeviceReturns()
+    {
+        if (QMediaDevices::audioOutputs().isEmpty()) {
+            const QRegularExpression noDevice(QStringLiteral("No audio device"));
+            QTest::ignoreMessage(QtWarningMsg, noDevice); // once
+            QTest::failOnWarning(noDevice);               // and never again
+        }
+        QtSoundPlayer player;
+        const QString file = write(QStringLiteral("short.wav"), wave(20));
+        player.play(file, false);
+        player.play(write(QStringLiteral("other.wav"), wave(20)), false);
+        player.stop();
+        QElapsedTimer clock;
+        clock.start();
+        player.play(file, true);
+        QVERIFY(clock.elapsed() < 10000);
     }
 };
 

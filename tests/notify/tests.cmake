@@ -10,6 +10,4 @@ if(TARGET trevisk)
     add_dependencies(test_notify_MailCommand trevisk)
 endif()
 
-trevisk_add_test(notify NotificationQueue LIBS trevisk_core trevisk_testsupport)
 trevisk_add_test(notify NotifyWindow GUI LIBS trevisk_ui trevisk_testsupport)
-trevisk_add_test(notify QtSoundPlayer GUI LIBS trevisk_ui trevisk_testsupport)
