@@ -60,25 +60,23 @@ private:
     QStringList& m_log;
 };
 
-template <typename T> QByteArray le(T value)
+// The number's lowest `size` bytes, lowest first.
+QByteArray le(quint32 value, int size = 4)
 {
-    QByteArray bytes(sizeof(T), '\0');
-    qToLittleEndian(value, bytes.data());
-    return bytes;
+    value = qToLittleEndian(value);
+    return QByteArray(reinterpret_cast<const char*>(&value), size);
 }
-const auto le16 = le<quint16>;
-const auto le32 = le<quint32>;
 
 // An 8 kHz mono 8-bit wave file of `ms` milliseconds; `claimed` overrides the data size in the header.
 QByteArray wave(int ms, bool extraChunk = false, std::optional<quint32> claimed = std::nullopt)
 {
     const QByteArray samples(8 * ms, char(0x80));
     QByteArray body = "WAVE";
-    body += "fmt " + le32(16) + le16(1) + le16(1) + le32(8000) + le32(8000) + le16(1) + le16(8);
+    body += "fmt " + le(16) + le(1, 2) + le(1, 2) + le(8000) + le(8000) + le(1, 2) + le(8, 2);
     if (extraChunk)
-        body += "LIST" + le32(5) + QByteArray("abcde") + '\0'; // odd size, padded
-    body += "data" + le32(claimed.value_or(quint32(samples.size()))) + samples;
-    return "RIFF" + le32(quint32(body.size())) + body;
+        body += "LIST" + le(5) + QByteArray("abcde") + '\0'; // odd size, padded
+    body += "data" + le(claimed.value_or(quint32(samples.size()))) + samples;
+    return "RIFF" + le(quint32(body.size())) + body;
 }
 
 } // namespace
@@ -218,7 +216,7 @@ private slots:
         queue->setColours(0x000000FF, 0x00FF0000);
         QSignalSpy shown(queue.get(), &NotificationQueue::showRequested);
         queue->setMessage(QStringLiteral("\u2588\u2588\u2588")); // full blocks: glyphs of solid text colour
-        QImage image = window.grab().toImage();
+        const QImage image = window.grab().toImage();
         const QLabel* label = window.findChild<QLabel*>(QStringLiteral("lblMsg"));
         QCOMPARE(QColor(image.pixel(label->geometry().topLeft() + QPoint(8, 8))), QColor(Qt::blue));
         const QImage text = image.copy(label->geometry().adjusted(4, 0, -4, 0)).convertToFormat(QImage::Format_RGB32);
@@ -233,8 +231,7 @@ private slots:
         queue->setColours(0x00000000, 0x0000FFFF);
         queue->setMessage(QStringLiteral("B"));
         QVERIFY(shown.wait(5000)); // the next poll tick
-        image = window.grab().toImage();
-        QCOMPARE(QColor(image.pixel(label->geometry().topLeft() + QPoint(8, 8))), QColor(Qt::yellow));
+        QCOMPARE(QColor(window.grab().toImage().pixel(label->geometry().topLeft() + QPoint(8, 8))), QColor(Qt::yellow));
     }
 
     // The settings dialog's test: shown at once, flush right, in the colours given; it goes away
@@ -243,12 +240,9 @@ private slots:
     {
         QPointer<NotifyWindow> window = NotifyWindow::showTest(
             QStringLiteral("This is a test message of the Notification System"), 0x00000000, 0x0000FF00);
-        QVERIFY(window);
-        QVERIFY(window->isVisible());
-        QCOMPARE(window->x(), m_screen.right() + 1 - window->width());
-        QCOMPARE(window->y(), m_screen.bottom() + 1);
-        const QImage image = window->grab().toImage();
-        QCOMPARE(QColor(image.pixel(10, 40)), QColor(Qt::green));
+        QVERIFY(window && window->isVisible());
+        QCOMPARE(window->pos(), QPoint(m_screen.right() + 1 - window->width(), m_screen.bottom() + 1));
+        QCOMPARE(QColor(window->grab().toImage().pixel(10, 40)), QColor(Qt::green));
         QTest::mouseClick(window->findChild<QPushButton*>(QStringLiteral("cmdDismiss")), Qt::LeftButton);
         QTRY_VERIFY_WITH_TIMEOUT(window.isNull(), 5000);
     }
