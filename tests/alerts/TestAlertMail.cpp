@@ -11,7 +11,6 @@
 #include <QDir>
 #include <QFile>
 #include <QSignalSpy>
-#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -90,8 +89,9 @@ private slots:
         QVERIFY(!mail.isSending(address.arg(1)));
     }
 
-    // Many servers down at once: every alert is delivered, two connections at a time. A relay that
-    // refuses the recipient reports the failure and frees the server for the next try.
+    // Many servers down at once: every alert is delivered, two connections at a time, and one that
+    // waits can be dropped. A relay that refuses the recipient reports the failure and frees the
+    // server for the next try.
     void queueAndFailures()
     {
         SmtpTestServer smtp({});
@@ -102,11 +102,14 @@ private slots:
             mail.send(downRow(i), QString());
         QCOMPARE(mail.waiting(), 5 - AlertMail::MaxParallelMails);
         QVERIFY(mail.isSending(downRow(5).address));
-        QTRY_COMPARE_WITH_TIMEOUT(sent.size(), 5, 10000);
+        mail.cancel(downRow(5).address);
+        QCOMPARE(mail.waiting(), 4 - AlertMail::MaxParallelMails);
+        QVERIFY(!mail.isSending(downRow(5).address));
+        QTRY_COMPARE_WITH_TIMEOUT(sent.size(), 4, 10000);
         QSet<QString> addresses;
-        for (const QString& data : smtp.texts(5))
+        for (const QString& data : smtp.texts(4))
             addresses.insert(data.section(QStringLiteral("Address: "), 1, 1).left(12));
-        QCOMPARE(addresses.size(), 5);
+        QCOMPARE(addresses.size(), 4);
 
         SmtpTestServer refusing({QStringLiteral("--reject-rcpt"), QStringLiteral("ops@example.org")});
         mail.setSettings(settingsFor(refusing.address()));
@@ -115,23 +118,6 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(failed.size(), 1, 5000);
         QCOMPARE(failed.first().first().toString(), downRow(1).address);
         QVERIFY(!mail.isSending(downRow(1).address));
-    }
-
-    // A relay that takes the connection and never answers keeps two mails running; the ones behind
-    // them can be dropped.
-    void cancelDropsWaitingMail()
-    {
-        QTcpServer relay;
-        QVERIFY(relay.listen(QHostAddress::LocalHost));
-        AlertMail mail(m_clock);
-        mail.setSettings(settingsFor(QStringLiteral("127.0.0.1:%1").arg(relay.serverPort())));
-        for (int i = 1; i <= 3; ++i)
-            mail.send(downRow(i), QString());
-        QCOMPARE(mail.waiting(), 1);
-        mail.cancel(downRow(3).address);
-        QCOMPARE(mail.waiting(), 0);
-        QVERIFY(!mail.isSending(downRow(3).address));
-        QVERIFY(mail.isSending(downRow(1).address));
     }
 
     // Hourly counts: shares over a day, a week and 30 days; hours older than 30 days dropped.
