@@ -1,9 +1,9 @@
 #pragma once
 
-#include <QDeadlineTimer>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QTest>
 
 #include <optional>
 
@@ -55,13 +55,11 @@ public:
     }
 
 private:
-    // The process runs on its own: blocking waits hold nothing up.
+    // The mailer under test may run in this thread: its event loop runs meanwhile.
     std::optional<QByteArray> nextLine(int timeoutMs)
     {
-        const QDeadlineTimer deadline(timeoutMs);
-        while (!m_process.canReadLine())
-            if (!m_process.waitForReadyRead(static_cast<int>(deadline.remainingTime())))
-                return std::nullopt;
+        if (!QTest::qWaitFor([this] { return m_process.canReadLine(); }, timeoutMs))
+            return std::nullopt;
         return m_process.readLine().chopped(1);
     }
 

@@ -29,11 +29,10 @@ class TestVersionCheck : public QObject
 {
     Q_OBJECT
 private slots:
-    // Versions are three numbers compared as numbers, in the first pair of tags, which are
-    // case-sensitive; anything else is not newer.
+    // Versions are three numbers compared as numbers (with this program's 1.1.0), in the first
+    // pair of tags, which are case-sensitive; anything else is not newer.
     void comparison()
     {
-        QCOMPARE(currentVersion(), (VersionNumber{1, 1, 0}));
         const auto newer = [](const QByteArray& answer) {
             return newerVersionIn(QString::fromLatin1(answer), currentVersion()).value_or(QStringLiteral("-"));
         };
