@@ -171,47 +171,43 @@ private slots:
             QVERIFY(outcome.at(0).section(error, 1).contains(QLatin1String("certificate"), Qt::CaseInsensitive));
     }
 
-    void hostilePeers_data()
-    {
-        QTest::addColumn<QByteArray>("greeting");
-        QTest::addColumn<QByteArray>("afterEhlo");
-        QTest::addColumn<QString>("expected");
-        // A server that accepts and never answers: the watchdog says why.
-        QTest::newRow("silent") << QByteArray() << QByteArray()
-                                << QStringLiteral("The SMTP server %1 did not answer within 0.03 seconds. (5)");
-        QTest::newRow("2 MB greeting") << QByteArray(2 * 1024 * 1024, 'x') << QByteArray()
-                                       << QStringLiteral("The server sent a reply line that never ends. (-1)");
-        QTest::newRow("endless 250-") << QByteArray("220 ready\r\n") << QByteArray("250-more\r\n").repeated(8000)
-                                      << QStringLiteral("The server sent a reply that never ends. (-1)");
-        QTest::newRow("not SMTP") << QByteArray("HTTP/1.1 400 Bad Request\r\n") << QByteArray()
-                                  << QStringLiteral("The server sent something that is not an SMTP reply: "
-                                                    "HTTP/1.1 400 Bad Request (-1)");
-    }
     // Every failure carries its reason and number (the socket's error, or none), also the ones
     // the reply reader finds, and closes the connection.
     void hostilePeers()
     {
-        QFETCH(QByteArray, greeting);
-        QFETCH(QByteArray, afterEhlo);
-        QFETCH(QString, expected);
-        QTcpServer fake;
-        QVERIFY(fake.listen(QHostAddress::LocalHost, 0));
-        QPointer<QTcpSocket> peer;
-        connect(&fake, &QTcpServer::newConnection, &fake, [&] {
-            peer = fake.nextPendingConnection();
-            connect(peer, &QTcpSocket::readyRead, peer, [peer, afterEhlo] {
-                if (peer->readAll().startsWith("EHLO"))
-                    peer->write(afterEhlo);
+        const std::tuple<QByteArray, QByteArray, QString> peers[] = {
+            // Greeting, answer to EHLO, the error.
+            {{}, {}, QStringLiteral("The SMTP server %1 did not answer within 0.03 seconds. (5)")},
+            {QByteArray(2 * 1024 * 1024, 'x'),
+             {},
+             QStringLiteral("The server sent a reply line that never ends. (-1)")},
+            {"220 ready\r\n",
+             QByteArray("250-more\r\n").repeated(8000),
+             QStringLiteral("The server sent a reply that never ends. (-1)")},
+            {"HTTP/1.1 400 Bad Request\r\n",
+             {},
+             QStringLiteral("The server sent something that is not an SMTP reply: HTTP/1.1 400 Bad Request (-1)")},
+        };
+        for (const auto& [greeting, afterEhlo, expected] : peers) {
+            QTcpServer fake;
+            QVERIFY(fake.listen(QHostAddress::LocalHost, 0));
+            QPointer<QTcpSocket> peer;
+            connect(&fake, &QTcpServer::newConnection, &fake, [&] {
+                peer = fake.nextPendingConnection();
+                connect(peer, &QTcpSocket::readyRead, peer, [peer, &afterEhlo] {
+                    if (peer->readAll().startsWith("EHLO"))
+                        peer->write(afterEhlo);
+                });
+                peer->write(greeting);
             });
-            peer->write(greeting);
-        });
-        SmtpMailer mailer(m_clock);
-        if (greeting.isEmpty())
-            mailer.setReplyTimeout(std::chrono::milliseconds(30));
-        const QString address = QStringLiteral("127.0.0.1:%1").arg(fake.serverPort());
-        prepare(mailer, {address, {}, {}, {}, {}});
-        QCOMPARE(run(mailer), QStringList{expected.replace(QLatin1String("%1"), address)});
-        QTRY_VERIFY(peer && peer->state() != QAbstractSocket::ConnectedState);
+            SmtpMailer mailer(m_clock);
+            if (greeting.isEmpty()) // a server that accepts and never answers: the watchdog says why
+                mailer.setReplyTimeout(std::chrono::milliseconds(30));
+            const QString address = QStringLiteral("127.0.0.1:%1").arg(fake.serverPort());
+            prepare(mailer, {address, {}, {}, {}, {}});
+            QCOMPARE(run(mailer), QStringList{QString(expected).replace(QLatin1String("%1"), address)});
+            QTRY_VERIFY(peer && peer->state() != QAbstractSocket::ConnectedState);
+        }
     }
 
     // ABORT: the next reply ends the dialogue with no event; the next send is a new dialogue.
