@@ -113,8 +113,6 @@ class TestNotifyWindow : public QObject
     Q_OBJECT
 private:
     ManualClock m_clock;
-    QRect m_screen;
-    qreal m_dpi = 96;
     QTemporaryDir m_dir;
 
     QString write(const QString& name, const QByteArray& bytes)
@@ -124,12 +122,6 @@ private:
     }
 
 private slots:
-    void initTestCase()
-    {
-        m_screen = QGuiApplication::primaryScreen()->geometry();
-        m_dpi = QGuiApplication::primaryScreen()->logicalDotsPerInchX();
-    }
-
     // The buttons' texts fit their fixed width, in English and in German.
     void buttonsFit()
     {
@@ -150,27 +142,29 @@ private slots:
     // The window follows the queue (whose path the queue's own test checks) and hides at the end.
     void followsARun()
     {
+        const QRect screen = QGuiApplication::primaryScreen()->geometry();
+        const qreal dpi = QGuiApplication::primaryScreen()->logicalDotsPerInchX();
         auto queue = fastQueue(m_clock, 10ms);
         NotifyWindow window(*queue);
         QList<QPoint> positions;
         connect(queue.get(), &NotificationQueue::showRequested, this, [&] { positions << window.pos(); });
         connect(queue.get(), &NotificationQueue::moved, this, [&](QPoint twips) {
-            QCOMPARE(window.pos(), m_screen.topLeft() + (QPointF(twips) * m_dpi / 1440).toPoint());
+            QCOMPARE(window.pos(), screen.topLeft() + (QPointF(twips) * dpi / 1440).toPoint());
             positions << window.pos();
         });
         QSignalSpy hidden(queue.get(), &NotificationQueue::hideRequested);
 
         queue->setMessage(QStringLiteral("Lab Arena has gone offline!"));
         QVERIFY(window.isVisible());
-        QCOMPARE(window.size(), QSize(qRound(2250 * m_dpi / 1440), qRound(3015 * m_dpi / 1440)));
+        QCOMPARE(window.size(), QSize(qRound(2250 * dpi / 1440), qRound(3015 * dpi / 1440)));
         QVERIFY(hidden.wait(5000));
         QVERIFY(!window.isVisible());
 
         const auto highest =
             std::min_element(positions.cbegin(), positions.cend(), [](QPoint a, QPoint b) { return a.y() < b.y(); });
         // Measured on the whole screen, not the work area: 200 twips from the right, resting at the bottom.
-        const QPoint gap = m_screen.bottomRight() + QPoint(1, 1) - *highest - QPoint(window.width(), window.height());
-        QVERIFY2(qAbs(gap.x() - 200 * m_dpi / 1440) <= 1 && gap.y() >= 0 && gap.y() <= 17,
+        const QPoint gap = screen.bottomRight() + QPoint(1, 1) - *highest - QPoint(window.width(), window.height());
+        QVERIFY2(qAbs(gap.x() - 200 * dpi / 1440) <= 1 && gap.y() >= 0 && gap.y() <= 17,
                  qPrintable(QStringLiteral("%1,%2").arg(gap.x()).arg(gap.y())));
     }
 
@@ -241,7 +235,8 @@ private slots:
         QPointer<NotifyWindow> window = NotifyWindow::showTest(
             QStringLiteral("This is a test message of the Notification System"), 0x00000000, 0x0000FF00);
         QVERIFY(window && window->isVisible());
-        QCOMPARE(window->pos(), QPoint(m_screen.right() + 1 - window->width(), m_screen.bottom() + 1));
+        QCOMPARE(window->pos(),
+                 QGuiApplication::primaryScreen()->geometry().bottomRight() + QPoint(1 - window->width(), 1));
         QCOMPARE(QColor(window->grab().toImage().pixel(10, 40)), QColor(Qt::green));
         QTest::mouseClick(window->findChild<QPushButton*>(QStringLiteral("cmdDismiss")), Qt::LeftButton);
         QTRY_VERIFY_WITH_TIMEOUT(window.isNull(), 5000);
