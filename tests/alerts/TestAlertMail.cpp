@@ -120,8 +120,9 @@ private slots:
         QVERIFY(!mail.isSending(downRow(1).address));
     }
 
-    // Hourly counts: shares over a day, a week and 30 days; hours older than 30 days dropped.
-    void uptimeShares()
+    // Hourly counts: shares over a day, a week and 30 days; hours older than 30 days dropped; the
+    // file's values and damage.
+    void uptimeFile()
     {
         QTemporaryDir dir;
         const QString path = dir.filePath(QString::fromLatin1(UptimeFile));
@@ -181,17 +182,11 @@ private slots:
         QVERIFY(!QFileInfo(path).exists());
         log.record(a, 1, true, now);
         QVERIFY(log.save(now).isEmpty());
-    }
 
-    // Each stored value is checked against the 30 days up to now: nothing outside them is kept, and
-    // counting goes on at once.
-    void uptimeFileValues()
-    {
-        QTemporaryDir dir;
-        const QString path = dir.filePath(QString::fromLatin1(UptimeFile));
-        const QDateTime now = at(7, 12, 30);
+        // Each stored value is checked against the 30 days up to now: nothing outside them is kept,
+        // and counting goes on at once.
+        now = at(7, 12, 30);
         const qint64 hourNow = now.toSecsSinceEpoch() / 3600;
-        const QString a = QStringLiteral("127.0.0.1:1");
         // The first stored hour: the last hours, -2^31, 2^31-1, ahead of a fast clock, older than 30 days.
         for (const qint64 firstHour : {hourNow - 2, qint64(INT_MIN), qint64(INT_MAX), hourNow + 5, hourNow - 800}) {
             const bool kept = firstHour == hourNow - 2;
@@ -202,20 +197,20 @@ private slots:
             for (int h = 0; h < 3; ++h)
                 out << quint16(2) << quint16(1);
             QVERIFY(writeFile(path, bytes));
-            UptimeLog log(path);
-            QVERIFY(log.load(now).isEmpty());
-            QCOMPARE(log.serverCount(), kept ? 1 : 0);
-            log.record(a, 1, true, now);
-            QCOMPARE(log.shares(a, now).day, std::optional(kept ? 4.0 / 7.0 : 1.0));
+            UptimeLog stored(path);
+            QVERIFY(stored.load(now).isEmpty());
+            QCOMPARE(stored.serverCount(), kept ? 1 : 0);
+            stored.record(a, 1, true, now);
+            QCOMPARE(stored.shares(a, now).day, std::optional(kept ? 4.0 / 7.0 : 1.0));
             // A clock set back while running: the hours it had gone ahead to go.
-            log.record(a, 2, false, now.addSecs(5 * 3600));
-            log.record(a, 3, true, now);
-            QCOMPARE(log.shares(a, now.addSecs(5 * 3600)).day, std::optional(kept ? 5.0 / 8.0 : 1.0));
-            QVERIFY(log.save(now).isEmpty());
+            stored.record(a, 2, false, now.addSecs(5 * 3600));
+            stored.record(a, 3, true, now);
+            QCOMPARE(stored.shares(a, now.addSecs(5 * 3600)).day, std::optional(kept ? 5.0 / 8.0 : 1.0));
+            QVERIFY(stored.save(now).isEmpty());
 
             // A count of more answers than cycles is damage.
             QVERIFY(writeFile(path, bytes.replace(bytes.size() - 2, 2, QByteArray("\x00\x03", 2))));
-            QCOMPARE(log.load(now), QStringLiteral("damaged"));
+            QCOMPARE(stored.load(now), QStringLiteral("damaged"));
         }
     }
 
