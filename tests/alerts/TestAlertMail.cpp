@@ -3,7 +3,6 @@
 #include "alerts/UptimeLog.h"
 #include "notify/SmtpTestServer.h"
 #include "status/StatusRow.h"
-#include "store/RecordFile.h"
 #include "support/ManualClock.h"
 #include "support/TestFiles.h"
 
@@ -236,13 +235,11 @@ private slots:
         // A change reads the file first: what another program wrote meanwhile stays.
         QVERIFY(reread.resume(QStringLiteral("127.0.0.1:3")).isEmpty());
         QVERIFY(snooze.snooze(QStringLiteral("127.0.0.1:4"), SnoozeLength::OneHour, at(8, 1)).isEmpty());
-        const ReadOutcome file = readRecordFile(path);
-        QVERIFY(file.table);
-        QStringList addresses;
-        for (const QJsonObject& row : file.table->rows)
-            addresses << row.value(QStringLiteral("Address")).toString();
         // Snoozes that ended are not written again.
-        QCOMPARE(addresses, (QStringList{QStringLiteral("127.0.0.1:1"), QStringLiteral("127.0.0.1:4")}));
+        const QByteArray stored = readFile(path);
+        QVERIFY2(stored.contains("127.0.0.1:1") && stored.contains("127.0.0.1:4") && !stored.contains("127.0.0.1:2")
+                     && !stored.contains("127.0.0.1:3"),
+                 stored.constData());
 
         QCOMPARE(AlertSnooze::lengthFromText(QStringLiteral("8H")), std::optional(SnoozeLength::EightHours));
 

@@ -51,8 +51,8 @@ private:
             events << QStringLiteral("%1 (%2)").arg(text).arg(number);
         });
         mailer.send();
-        QTest::qWaitFor([&] { return !events.isEmpty(); }, 8000);
-        return events;
+        const bool ended = QTest::qWaitFor([&] { return !events.isEmpty(); }, 8000);
+        return ended ? events : QStringList{QStringLiteral("no outcome within 8 seconds")};
     }
 
 private slots:
@@ -282,12 +282,8 @@ private slots:
     // A host and an optional port, IPv6 in brackets; anything else is refused.
     void serverField()
     {
-        const struct
-        {
-            const char* text;
-            const char* host; // empty: refused
-            quint16 port;
-        } cases[] = {
+        const std::tuple<const char*, const char*, quint16> cases[] = {
+            // The text, and the host (none: refused) and port read from it.
             {"mail.example.org", "mail.example.org", 25},
             {" mail.example.org:587 ", "mail.example.org", 587},
             {"[::1]:2525", "::1", 2525},

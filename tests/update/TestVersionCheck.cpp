@@ -89,8 +89,7 @@ private slots:
         QSignalSpy finished(&check, &VersionCheck::finished);
         check.start(url);
         QVERIFY(finished.wait(5000));
-        QCOMPARE(finished.size(), 1);
-        QCOMPARE(finished.at(0).at(0).toBool(), !found.isEmpty());
+        QCOMPARE(QList<QVariantList>(finished), QList<QVariantList>{{!found.isEmpty()}});
         QCOMPARE(check.newerAvailable(), !found.isEmpty());
         QCOMPARE(check.versionFound(), found);
         if (!found.isEmpty())
@@ -106,8 +105,7 @@ private slots:
             VersionCheck check;
             QSignalSpy finished(&check, &VersionCheck::finished);
             check.start(url);
-            QCOMPARE(finished.size(), 1);
-            QCOMPARE(finished.at(0).at(0).toBool(), false);
+            QCOMPARE(QList<QVariantList>(finished), QList<QVariantList>{{false}});
             QVERIFY(!check.isRunning());
             QVERIFY(check.findChildren<QObject*>().isEmpty()); // not even a network manager
         }
