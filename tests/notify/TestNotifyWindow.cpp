@@ -167,36 +167,32 @@ private slots:
 
     // The buttons, the label and the bare window all dismiss; "Dismiss All" also drops the texts
     // that wait, and the queue shows nothing more until a new text comes, though it was dropped.
-    void clicksDismiss_data()
-    {
-        QTest::addColumn<QString>("target"); // none: the bare window
-        for (const char* target : {"cmdDismiss", "cmdDismissAll", "lblMsg", ""})
-            QTest::newRow(*target ? target : "background") << QString::fromLatin1(target);
-    }
     void clicksDismiss()
     {
-        QFETCH(QString, target);
-        auto queue = fastQueue(m_clock, 1h);
-        NotifyWindow window(*queue);
-        QSignalSpy shown(queue.get(), &NotificationQueue::showRequested);
-        QSignalSpy hidden(queue.get(), &NotificationQueue::hideRequested);
-        for (const char* text : {"A", "B"})
-            queue->setMessage(QString::fromLatin1(text));
-        QTRY_COMPARE_WITH_TIMEOUT(queue->state(), NotificationQueue::State::Resting, 5000);
-        // The bare window: right of "Dismiss All", above the label.
-        QWidget* clicked = target.isEmpty() ? &window : window.findChild<QWidget*>(target);
-        QTest::mouseClick(clicked, Qt::LeftButton, {}, target.isEmpty() ? QPoint(window.width() - 4, 4) : QPoint());
-        QCOMPARE(queue->state(), NotificationQueue::State::SlidingOut);
-        const bool all = target == QLatin1String("cmdDismissAll");
-        QCOMPARE(queue->waiting().size(), all ? 0u : 1u);
-        QVERIFY(hidden.wait(5000));
-        if (all) {
-            QVERIFY(!window.isVisible());
-            QVERIFY(!shown.wait(60)); // four poll ticks find nothing to show
-            queue->setMessage(QStringLiteral("B"));
+        for (const char* name : {"cmdDismiss", "cmdDismissAll", "lblMsg", ""}) { // "": the bare window
+            const QString target = QString::fromLatin1(name);
+            auto queue = fastQueue(m_clock, 1h);
+            NotifyWindow window(*queue);
+            QSignalSpy shown(queue.get(), &NotificationQueue::showRequested);
+            QSignalSpy hidden(queue.get(), &NotificationQueue::hideRequested);
+            for (const char* text : {"A", "B"})
+                queue->setMessage(QString::fromLatin1(text));
+            QTRY_COMPARE_WITH_TIMEOUT(queue->state(), NotificationQueue::State::Resting, 5000);
+            // The bare window: right of "Dismiss All", above the label.
+            QWidget* clicked = target.isEmpty() ? &window : window.findChild<QWidget*>(target);
+            QTest::mouseClick(clicked, Qt::LeftButton, {}, target.isEmpty() ? QPoint(window.width() - 4, 4) : QPoint());
+            QCOMPARE(queue->state(), NotificationQueue::State::SlidingOut);
+            const bool all = target == QLatin1String("cmdDismissAll");
+            QCOMPARE(queue->waiting().size(), all ? 0u : 1u);
+            QVERIFY(hidden.wait(5000));
+            if (all) {
+                QVERIFY(!window.isVisible());
+                QVERIFY(!shown.wait(60)); // four poll ticks find nothing to show
+                queue->setMessage(QStringLiteral("B"));
+            }
+            QTRY_COMPARE_WITH_TIMEOUT(shown.size(), 2, 5000);
+            QCOMPARE(shown.last().at(0).toString(), QStringLiteral("B"));
         }
-        QTRY_COMPARE_WITH_TIMEOUT(shown.size(), 2, 5000);
-        QCOMPARE(shown.last().at(0).toString(), QStringLiteral("B"));
     }
 
     // Colours come as 0x00BBGGRR: text in red on blue must not come out swapped.
@@ -401,9 +397,10 @@ private slots:
         settings.logging = true;
         log.logMessage(QStringLiteral("on"));
         const QString line = QString::fromUtf8(readFile(settings.logFile));
-        QVERIFY2(line.startsWith(QLocale::system().toString(start.date(), QLocale::ShortFormat)), qPrintable(line));
-        QVERIFY(line.contains(QStringLiteral(" 05:06:07")) || line.contains(QStringLiteral(" 5:06:07")));
-        QVERIFY(line.endsWith(QStringLiteral(" : on\r\n")));
+        QVERIFY2(line.startsWith(QLocale::system().toString(start.date(), QLocale::ShortFormat))
+                     && (line.contains(QLatin1String(" 05:06:07")) || line.contains(QLatin1String(" 5:06:07")))
+                     && line.endsWith(QLatin1String(" : on\r\n")),
+                 qPrintable(line));
 
         QVERIFY(QFile::remove(settings.logFile));
         clock.advanceSecs(1);
