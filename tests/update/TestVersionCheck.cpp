@@ -15,15 +15,6 @@
 using namespace trevisk;
 using namespace std::chrono_literals;
 
-namespace {
-
-QByteArray versionFile(const char* version)
-{
-    return QByteArray("Latest release\r\n<VERSION>") + version + "</VERSION>\r\nSee the web site.\r\n";
-}
-
-} // namespace
-
 // The version check, the splash that waits for it and the upgrade question it leads to.
 class TestVersionCheck : public QObject
 {
@@ -54,14 +45,14 @@ private slots:
         QTest::addColumn<QList<QByteArray>>("parts"); // none: a port nothing listens on
         QTest::addColumn<bool>("closeAtEnd");
         QTest::addColumn<QString>("found"); // empty: not newer
-        const QByteArray file = versionFile("1.2.0");
+        const QByteArray file = "Latest release\r\n<VERSION>1.2.0</VERSION>\r\nSee the web site.\r\n";
         const qsizetype start = file.indexOf("SION>");
         const QString v120 = QStringLiteral("1.2.0");
         // A keep-alive answer ends with its length; one without it ends with the connection.
         QTest::newRow("length, start tag split") << HttpTestServer::splitAnswer(file, start, true) << false << v120;
         QTest::newRow("closed, start tag split") << HttpTestServer::splitAnswer(file, start, false) << true << v120;
 
-        const QByteArray newer = versionFile("2.0.0");
+        const QByteArray newer = "Latest release\r\n<VERSION>2.0.0</VERSION>\r\n";
         QTest::newRow("error status") << QList<QByteArray>{"HTTP/1.1 404 Not Found\r\nContent-Length: "
                                                            + QByteArray::number(newer.size()) + "\r\n\r\n" + newer}
                                       << true << QString();
@@ -125,7 +116,6 @@ private slots:
         QVERIFY(gone.wait(5000));
         QVERIFY(!check.isRunning());
         QCOMPARE(finished.size(), 0);
-        QVERIFY(!check.newerAvailable());
     }
 
     void addressSettings()
