@@ -1,5 +1,3 @@
 trevisk_add_test(alerts AlertMail LIBS trevisk_core trevisk_testsupport)
 target_compile_definitions(test_alerts_AlertMail PRIVATE
     TREVISK_SMTP_SERVER="${CMAKE_CURRENT_LIST_DIR}/../notify/smtp_server.py")
-trevisk_add_test(alerts AlertSnooze LIBS trevisk_core trevisk_testsupport)
-trevisk_add_test(alerts UptimeLog LIBS trevisk_core trevisk_testsupport)

@@ -1,10 +1,9 @@
 #pragma once
 
-#include <QDeadlineTimer>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
-#include <QSignalSpy>
+#include <QTest>
 
 #include <optional>
 
@@ -21,9 +20,8 @@ public:
         // Debian's aiosmtpd is importable by the system interpreter only.
         m_process.start(QStringLiteral("/usr/bin/python3"),
                         QStringList{QStringLiteral(TREVISK_SMTP_SERVER)} + arguments);
-        const std::optional<QByteArray> ready = nextLine(10000);
-        if (ready && ready->startsWith("READY "))
-            m_port = static_cast<quint16>(ready->mid(6).toUInt());
+        // "READY <port>"; anything else leaves the port 0.
+        m_port = static_cast<quint16>(nextLine(10000).value_or(QByteArray()).mid(6).toUInt());
     }
     ~SmtpTestServer()
     {
@@ -40,6 +38,15 @@ public:
         const std::optional<QByteArray> line = nextLine(timeoutMs);
         return line ? std::optional(QJsonDocument::fromJson(*line).object()) : std::nullopt;
     }
+    // The texts of the next `count` messages; fewer when they do not come.
+    QStringList texts(int count)
+    {
+        QStringList texts;
+        std::optional<QJsonObject> message;
+        while (texts.size() < count && (message = nextMessage()))
+            texts << data(*message);
+        return texts;
+    }
     // The message as the server received it, after the dot-stuffing was undone.
     static QString data(const QJsonObject& message)
     {
@@ -47,26 +54,15 @@ public:
     }
 
 private:
+    // The mailer under test may run in this thread: its event loop runs meanwhile.
     std::optional<QByteArray> nextLine(int timeoutMs)
     {
-        const QDeadlineTimer deadline(timeoutMs);
-        QSignalSpy arrived(&m_process, &QProcess::readyReadStandardOutput);
-        while (!m_output.contains('\n')) {
-            m_output += m_process.readAllStandardOutput();
-            if (m_output.contains('\n'))
-                break;
-            if (m_process.state() == QProcess::NotRunning || deadline.hasExpired())
-                return std::nullopt;
-            arrived.wait(static_cast<int>(deadline.remainingTime()));
-        }
-        const qsizetype end = m_output.indexOf('\n');
-        const QByteArray line = m_output.left(end);
-        m_output.remove(0, end + 1);
-        return line;
+        if (!QTest::qWaitFor([this] { return m_process.canReadLine(); }, timeoutMs))
+            return std::nullopt;
+        return m_process.readLine().chopped(1);
     }
 
     QProcess m_process;
-    QByteArray m_output;
     quint16 m_port = 0;
 };
 

@@ -12,41 +12,32 @@ class TestMailCommand : public QObject
 {
     Q_OBJECT
 
-private:
-    QTemporaryDir m_dir;
-
-    // Exit code, standard output and standard error.
-    std::tuple<int, QString, QString> testMail(const QString& smtp, const QString& recipient)
-    {
-        const QString ini = m_dir.filePath(QStringLiteral("trevisk.ini"));
-        {
-            QSettings store(ini, QSettings::IniFormat);
-            store.setValue(QStringLiteral("EmailNotify/SMTP"), smtp);
-            store.setValue(QStringLiteral("EmailNotify/Email"), recipient);
-            store.setValue(QStringLiteral("EmailNotify/From"), QStringLiteral("alerts@test.example"));
-        }
-        const TreviskRun run = runTrevisk(
-            {QStringLiteral("test-mail"), QStringLiteral("--config"), ini, QStringLiteral("--data-dir"), m_dir.path()});
-        return {run.code, QString::fromLocal8Bit(run.out), QString::fromLocal8Bit(run.err)};
-    }
-
 private slots:
     // Sent with the saved settings, or "Test Failed!" with the reason and a failing exit code.
     void sendsOrSaysWhyNot()
     {
         SmtpTestServer server({});
         QVERIFY(server.isReady());
-        QCOMPARE(testMail(server.address(), QStringLiteral("admin@test.example")),
+        QTemporaryDir dir;
+        QSettings store(dir.filePath(QStringLiteral("t.ini")), QSettings::IniFormat);
+        store.setValue(QStringLiteral("EmailNotify/SMTP"), server.address());
+        store.setValue(QStringLiteral("EmailNotify/From"), QStringLiteral("alerts@test.example"));
+        // Exit code, standard output and standard error.
+        const auto testMail = [&](const QString& recipient) {
+            store.setValue(QStringLiteral("EmailNotify/Email"), recipient);
+            store.sync();
+            const TreviskRun run = runTrevisk(QStringList{QStringLiteral("test-mail")} + inFolder(dir));
+            return std::make_tuple(run.code, QString::fromLocal8Bit(run.out), QString::fromLocal8Bit(run.err));
+        };
+        QCOMPARE(testMail(QStringLiteral("admin@test.example")),
                  std::make_tuple(0, QStringLiteral("Mail Sent!\n"), QString()));
-        const auto received = server.nextMessage();
-        QVERIFY(received);
-        QCOMPARE(received->value(QLatin1String("mail_from")).toString(), QStringLiteral("alerts@test.example"));
-        const QString data = SmtpTestServer::data(*received);
+        const QString data = server.texts(1).value(0);
+        QVERIFY(data.startsWith(QLatin1String("FROM: Trevisk <alerts@test.example>\r\n")));
         QVERIFY(data.contains(QLatin1String("\r\nSUBJECT: Testing Trevisk Email Notification\r\n")));
         QVERIFY(data.endsWith(QLatin1String("\r\n\r\nThis is a test of the Trevisk email notification system\r\n"
                                             "\r\nThis is an automated message, do not reply!\r\n")));
 
-        QCOMPARE(testMail(server.address(), QString()),
+        QCOMPARE(testMail(QString()),
                  std::make_tuple(1, QString(), QStringLiteral("Test Failed! 'To' Address not specified!\n")));
     }
 };

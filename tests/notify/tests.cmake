@@ -1,10 +1,8 @@
 # The mail tests talk to a real SMTP server on 127.0.0.1 (smtp_server.py, Debian's python3-aiosmtpd;
 # openssl makes its certificates).
 set(trevisk_smtp_server "${CMAKE_CURRENT_LIST_DIR}/smtp_server.py")
-trevisk_add_test(notify SmtpMessage LIBS trevisk_core trevisk_testsupport)
 trevisk_add_test(notify SmtpMailer LIBS trevisk_core trevisk_testsupport)
 target_compile_definitions(test_notify_SmtpMailer PRIVATE TREVISK_SMTP_SERVER="${trevisk_smtp_server}")
-trevisk_add_test(notify EmailSettings LIBS trevisk_core trevisk_testsupport)
 if(TARGET trevisk)
     trevisk_add_test(notify MailCommand LIBS trevisk_core trevisk_testsupport)
     target_compile_definitions(test_notify_MailCommand PRIVATE
@@ -12,8 +10,4 @@ if(TARGET trevisk)
     add_dependencies(test_notify_MailCommand trevisk)
 endif()
 
-trevisk_add_test(notify NotificationQueue LIBS trevisk_core trevisk_testsupport)
-trevisk_add_test(notify EventLog LIBS trevisk_core trevisk_testsupport)
 trevisk_add_test(notify NotifyWindow GUI LIBS trevisk_ui trevisk_testsupport)
-trevisk_add_test(notify QtSoundPlayer GUI LIBS trevisk_ui trevisk_testsupport)
-trevisk_add_test(notify DBusNotifier LIBS trevisk_ui trevisk_testsupport)
