@@ -10,11 +10,12 @@
 #include <QUdpSocket>
 
 #include <array>
+#include <set>
 
 using namespace trevisk;
 using namespace std::chrono_literals;
 
-// The simulator's options, then the built trevisk-sim run on them.
+// The simulator's options and the servers they plan, then the built trevisk-sim run on them.
 class TestSimOptions : public QObject
 {
     Q_OBJECT
@@ -44,8 +45,7 @@ private slots:
                                                error);
         QVERIFY2(options, qPrintable(error));
         QCOMPARE(options->games, QStringList{QStringLiteral("Unreal Tournament 2003")});
-        QCOMPARE(options->port, 7777);
-        QCOMPARE(options->count, 5);
+        QCOMPARE(std::pair(options->port, options->count), std::pair(7777, 5));
         QCOMPARE((std::array{options->delayMin, options->delayMax, options->flapUp, options->flapDown}),
                  (std::array{10ms, 250ms, 3000ms, 1000ms}));
         QCOMPARE(options->unrealOrder, (QList<int>{2, 1, 3}));
@@ -62,30 +62,78 @@ private slots:
         QVERIFY(master->master->perDatagram == 2 && master->master->duplicates);
         QCOMPARE(master->master->fault, SimMaster::Fault::LoopPages);
 
-        const auto all = SimOptions::parse(args("--all --port 0"), error);
-        QVERIFY(all);
-        QCOMPARE(all->games.size(), 9);
+        for (const char* mistake : {
+                 "--engine Q3", // no port
+                 "--engine Q4",
+                 "--all --port 1 --delay 200-100",
+                 "--all --port 1 --reply-from 10.0.0.1", // outside the loopback
+                 "--all --port 1 --bind 10.0.0.1",
+                 "--all --port 1 --bind ::1 --master Q3", // IPv6 servers, IPv4 master
+                 "--all --fast",
+                 "--all --port 1 --master Q3 --master-fault rude",
+             }) {
+            error.clear();
+            QVERIFY2(!SimOptions::parse(args(mistake), error) && !error.isEmpty(), mistake);
+        }
     }
 
-    void commandLineMistakes_data()
+    // Every listed address leads a monitor to the port the server binds, and no two servers
+    // bind the same one, with Raven Shield a thousand ports up.
+    void everyEngineTogether()
     {
-        QTest::addColumn<QStringList>("arguments");
-        QTest::newRow("no port") << args("--engine Q3");
-        QTest::newRow("unknown engine") << args("--engine Q4");
-        QTest::newRow("backwards delay") << args("--all --port 1 --delay 200-100");
-        QTest::newRow("outside address") << args("--all --port 1 --reply-from 10.0.0.1");
-        QTest::newRow("outside bind") << args("--all --port 1 --bind 10.0.0.1");
-        QTest::newRow("IPv6 bind, IPv4 master") << args("--all --port 1 --bind ::1 --master Q3");
-        QTest::newRow("unknown option") << args("--all --fast");
-        QTest::newRow("unknown master fault") << args("--all --port 1 --master Q3 --master-fault rude");
+        QStringList games;
+        for (const QString& engine : SimPlan::engines())
+            games += SimPlan::representativeGame(engine);
+        const SimPlan plan = SimPlan::make(games, 20000, 3);
+        QVERIFY2(plan.error.isEmpty() && plan.warnings.isEmpty(), qPrintable(plan.error));
+        QCOMPARE(plan.servers.size(), size_t(27));
+        std::set<int> bound;
+        std::set<int> gamePorts;
+        for (const SimServerSpec& s : plan.servers) {
+            QCOMPARE(queryPort(s.game, s.address()), int(s.queryPort));
+            QCOMPARE(s.host, QHostAddress(QHostAddress::LocalHost));
+            QVERIFY(s.number >= 1 && s.number <= 3);
+            QVERIFY2(bound.insert(s.queryPort).second, qPrintable(s.address()));
+            gamePorts.insert(s.gamePort);
+        }
+        QCOMPARE(gamePorts.size(), size_t(27));
+        QCOMPARE(plan.servers.back().game, QStringLiteral("Raven Shield"));
     }
 
-    void commandLineMistakes()
+    void fixedQueryPortsGetTheirOwnAddresses()
     {
-        QFETCH(QStringList, arguments);
-        QString error;
-        QVERIFY(!SimOptions::parse(arguments, error));
-        QVERIFY(!error.isEmpty());
+        const SimPlan plan = SimPlan::make({QStringLiteral("Medal of Honor")}, 12203, 3);
+        QVERIFY(plan.error.isEmpty());
+        QStringList addresses;
+        for (const SimServerSpec& s : plan.servers)
+            addresses += s.address() + QStringLiteral(" queried on ") + QString::number(s.queryPort);
+        QCOMPARE(addresses.join(QStringLiteral(", ")),
+                 QStringLiteral("127.0.0.2:12203 queried on 12300, 127.0.0.3:12204 queried on 12300, "
+                                "127.0.0.4:12205 queried on 12300"));
+
+        // A game queried on its game port, though its engine would add one.
+        const SimPlan avp = SimPlan::make({QStringLiteral("Alien vs. Predator 2")}, 27888, 2);
+        QCOMPARE(avp.servers.at(1).queryPort, quint16(27889));
+        QCOMPARE(avp.servers.at(1).address(), QStringLiteral("127.0.0.1:27889"));
+    }
+
+    void unservablePlans()
+    {
+        // One IPv6 loopback address: one server of a fixed query port at most.
+        const QHostAddress six(QHostAddress::LocalHostIPv6);
+        const SimPlan one = SimPlan::make({QStringLiteral("Medal of Honor")}, 12203, 1, six);
+        QVERIFY(one.error.isEmpty());
+        QCOMPARE(one.servers.at(0).address(), QStringLiteral("[::1]:12203"));
+        QVERIFY(!SimPlan::make({QStringLiteral("Medal of Honor")}, 12203, 2, six).error.isEmpty());
+        QVERIFY(!SimPlan::make({QStringLiteral("Medal of Honor")}, 0, 1).error.isEmpty());
+        QVERIFY(!SimPlan::make({QStringLiteral("Raven Shield")}, 64600, 1).error.isEmpty());
+        QVERIFY(!SimPlan::make({QStringLiteral("Quake 3")}, 65530, 10).error.isEmpty());
+        QVERIFY(!SimPlan::make({QStringLiteral("Quake 4")}, 27960, 1).error.isEmpty());
+        QVERIFY(!SimPlan::make({QStringLiteral("Quake 3")}, 40000, 1).warnings.isEmpty());
+        // Ephemeral ports leave the game port to be found once bound.
+        const SimPlan ephemeral = SimPlan::make({QStringLiteral("Quake 3")}, 0, 2);
+        QVERIFY(ephemeral.error.isEmpty());
+        QCOMPARE(ephemeral.servers.at(1).queryPort, quint16(0));
     }
 
     // The built trevisk-sim's master lists the servers it serves, its own address first.
@@ -129,12 +177,8 @@ private slots:
         QUdpSocket client;
         QVERIFY(client.bind(QHostAddress(bind), 0));
         for (const QString& line : lines) {
-            const QStringList fields = line.split(QLatin1Char('\t'));
-            QCOMPARE(fields.size(), 2);
-            const QString& game = fields[0];
-            const QString& address = fields[1];
-            QVERIFY2(findGame(game), qPrintable(game));
-            QCOMPARE(hostPart(address), bind);
+            const QString game = line.section(QLatin1Char('\t'), 0, 0), address = line.section(QLatin1Char('\t'), 1);
+            QVERIFY2(findGame(game) && hostPart(address) == bind, qPrintable(line));
             // Every request of the engine is answered from the query port the catalogue gives.
             const QList<QByteArray> requests = protocolForEngine(getEngine(game))->requests();
             for (const QByteArray& request : requests)
@@ -161,8 +205,7 @@ private slots:
         sim.start(QStringLiteral(TREVISK_SIM_PATH), args("--engine Q9 --port 0"));
         QVERIFY(sim.waitForFinished(5000));
         QCOMPARE(sim.exitCode(), 2);
-        QVERIFY(sim.readAllStandardError().contains("unknown engine"));
-        QVERIFY(sim.readAllStandardOutput().isEmpty());
+        QVERIFY(sim.readAllStandardError().contains("unknown engine") && sim.readAllStandardOutput().isEmpty());
     }
 };
 

@@ -3,10 +3,14 @@
 #include "query/engines/AnswerText.h"
 #include "sim/SimPlan.h"
 #include "sim/SimResponder.h"
+#include "sim/SimServer.h"
 #include "support/TestFiles.h"
 
+#include <QElapsedTimer>
 #include <QRegularExpression>
+#include <QSignalSpy>
 #include <QTest>
+#include <QUdpSocket>
 
 #include <set>
 
@@ -113,11 +117,9 @@ private slots:
                 QByteArray answer = answers.value(0);
                 if (protocol->gathers()) {
                     QCOMPARE(answers.size(), 4);
-                    answer.clear();
-                    for (qsizetype k = 0; k < answers.size(); ++k) {
+                    for (qsizetype k = 0; k < answers.size(); ++k)
                         QCOMPARE(getKeyValue(answers[k], "queryid"), "1." + QByteArray::number(k + 1));
-                        answer += answers[k];
-                    }
+                    answer = answers.join();
                     QVERIFY(answer.endsWith("\\final\\"));
                 }
                 const AnswerUpdate update = protocol->parse(answer, SimPlan::representativeGame(engine), FriendList());
@@ -183,8 +185,7 @@ private slots:
             const size_t before = server.state().players.size();
             server.churn(1s);
             const size_t after = server.state().players.size();
-            QVERIFY(after == before + 1 || after + 1 == before);
-            QVERIFY(after <= 3);
+            QVERIFY((after == before + 1 || after + 1 == before) && after <= 3);
             std::set<QByteArray> names;
             for (const SimPlayer& p : server.state().players)
                 names.insert(p.name);
@@ -200,6 +201,55 @@ private slots:
         QCOMPARE(lazy.state().players.size(), size_t(1)); // the first step can only be a join
         lazy.advanceTo(1199ms);
         QCOMPARE(lazy.state().players.size(), size_t(1));
+    }
+
+    // The server on its socket: answers held back by the delay option, players on a timer, ports.
+    void delayedAnswer()
+    {
+        SimServer server(QStringLiteral("Raven Shield"));
+        QVERIFY(server.start());
+        server.setDelay(40ms, 40ms);
+        QSignalSpy sent(&server, &SimServer::datagramSent);
+        QSignalSpy requests(&server, &SimServer::requestReceived);
+        QUdpSocket client;
+        QVERIFY(client.bind(QHostAddress::LocalHost, 0));
+        QElapsedTimer timer;
+        timer.start();
+        client.writeDatagram("REPORT", server.host(), server.queryPort());
+        QVERIFY(sent.wait(2000) && timer.elapsed() >= 40);
+        QTRY_VERIFY_WITH_TIMEOUT(client.hasPendingDatagrams(), 2000);
+
+        // An answer still waiting when the server stops is never sent.
+        client.writeDatagram("REPORT", server.host(), server.queryPort());
+        QTRY_COMPARE_WITH_TIMEOUT(requests.size(), 2, 2000);
+        server.stop();
+        QVERIFY(!sent.wait(100));
+    }
+
+    void playersComeAndGoOnATimer()
+    {
+        SimServer server(QStringLiteral("Half Life"));
+        QVERIFY(server.start());
+        QSignalSpy changed(&server, &SimServer::playersChanged);
+        const size_t before = server.state().players.size();
+        server.setChurnInterval(10ms);
+        server.setChurning(true);
+        QVERIFY(changed.wait(2000));
+        server.setChurning(false);
+        // Each step brings one player or takes one away.
+        const qint64 steps = changed.size();
+        const qint64 moved = qAbs(qint64(server.state().players.size()) - qint64(before));
+        QVERIFY(moved <= steps && moved % 2 == steps % 2);
+    }
+
+    // A second server on a taken port fails to start instead of splitting the datagrams with the first.
+    void portsAreNotShared()
+    {
+        SimServer first(QStringLiteral("Unreal Tournament"));
+        QVERIFY(first.start());
+        SimServer second(QStringLiteral("Unreal Tournament"));
+        QVERIFY(!second.start(QHostAddress(QHostAddress::LocalHost), first.gamePort())
+                && !second.errorString().isEmpty());
     }
 };
 
