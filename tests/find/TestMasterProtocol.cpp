@@ -1,5 +1,8 @@
 #include "find/MasterProtocol.h"
+#include "find/MasterSettings.h"
 
+#include <QSettings>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace trevisk;
@@ -21,12 +24,14 @@ QByteArray bytes(std::initializer_list<int> values)
 const QByteArray First = bytes({1, 2, 3, 4, 0x6D, 0x38});
 const QByteArray Second = bytes({5, 6, 7, 8, 0x6D, 0x39});
 
+// The addresses read, First and Second written A and B.
 QStringList texts(const std::vector<ListedAddress>& servers)
 {
     QStringList list;
     for (const ListedAddress& server : servers)
         list += server.text();
-    return list;
+    return list.replaceInStrings(QStringLiteral("1.2.3.4:27960"), QStringLiteral("A"))
+        .replaceInStrings(QStringLiteral("5.6.7.8:27961"), QStringLiteral("B"));
 }
 
 } // namespace
@@ -56,14 +61,13 @@ private slots:
             QCOMPARE(masterRequest(request), expected);
     }
 
+    // Each reply read as its addresses, then "dropped:n", "end" and "refused" where they apply.
     void replies()
     {
-        const QStringList both{QStringLiteral("1.2.3.4:27960"), QStringLiteral("5.6.7.8:27961")};
-        const QStringList one = both.mid(0, 1), none;
         const QByteArray q3 = Oob + "getserversResponse\\";
         const QByteArray ext = Oob + "getserversExtResponse";
         const QByteArray v6 = '/' + bytes({0x20, 1, 0x0d, 0xb8, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0x6D, 0x38});
-        const QByteArray zero = bytes({0, 0, 0, 0, 0x6D, 0x38});
+        const QByteArray zero = bytes({0, 0, 0, 0, 0x6D, 0x38}), noPort = bytes({9, 9, 9, 9, 0, 0});
         const MasterKind Q3 = MasterKind::Quake3, QW = MasterKind::QuakeWorld, Q2 = MasterKind::Quake2,
                          Src = MasterKind::Source;
         const struct
@@ -71,50 +75,42 @@ private slots:
             const char* what;
             MasterKind kind;
             QByteArray datagram;
-            QStringList servers;
-            int dropped;
-            bool endMark, refused;
+            const char* read;
         } cases[] = {
-            {"q3", Q3, q3 + First + '\\' + Second + Eot, both, 0, true, false},
-            {"q3 without end mark", Q3, q3 + First, one, 0, false, false},
-            {"q3 ext with IPv6",
-             Q3,
-             ext + '\\' + First + v6 + Eot,
-             {both[0], QStringLiteral("[2001:db8::1]:27960")},
-             0,
-             true,
-             false},
-            {"q3 IPv6 in a plain reply", Q3, q3 + First + v6 + Eot, none, 0, false, true},
-            {"q3 truncated entry", Q3, q3 + First + '\\' + Second.left(4), none, 0, false, true},
-            {"q3 truncated IPv6", Q3, ext + v6.left(10), none, 0, false, true},
-            {"q3 zero address and port",
-             Q3,
-             q3 + zero + '\\' + First + '\\' + bytes({9, 9, 9, 9, 0, 0}) + Eot,
-             one,
-             2,
-             true,
-             false},
-            {"q3 EOF mark of a middle datagram", Q3, q3 + First + QByteArray("\\EOF\0\0\0", 7), one, 1, false, false},
-            {"q3 bytes after the end mark", Q3, q3 + First + Eot + '\\' + Second, none, 0, false, true},
-            {"q3 header only", Q3, q3.chopped(1), none, 0, false, false},
-            {"q3 wrong header", Q3, Oob + "getserversResponsX\\" + First, none, 0, false, true},
-            {"qw", QW, Oob + "d\n" + First + Second, both, 0, false, false},
-            {"qw partial entry", QW, Oob + "d\n" + First + Second.left(5), none, 0, false, true},
-            {"qw asked, q2 answered", QW, Oob + "servers " + First, none, 0, false, true},
-            {"q2", Q2, Oob + "servers " + First + Second, both, 0, false, false},
-            {"q2 zero entry", Q2, Oob + "servers " + zero + First, one, 1, false, false},
-            {"q2 without the space", Q2, Oob + "servers" + First, none, 0, false, true},
-            {"source last page", Src, Oob + "f\n" + First + Second + QByteArray(6, '\0'), both, 0, true, false},
-            {"source middle page", Src, Oob + "f\n" + First + Second, both, 0, false, false},
-            {"source empty page", Src, Oob + "f\n", none, 0, true, false},
-            {"source zero inside", Src, Oob + "f\n" + QByteArray(6, '\0') + First, one, 1, false, false},
-            {"source truncated", Src, Oob + "f\n" + First + Second.left(3), none, 0, false, true},
-            {"nothing", Src, QByteArray(), none, 0, false, true},
+            {"q3", Q3, q3 + First + '\\' + Second + Eot, "A B end"},
+            {"q3 without end mark", Q3, q3 + First, "A"},
+            {"q3 ext with IPv6", Q3, ext + '\\' + First + v6 + Eot, "A [2001:db8::1]:27960 end"},
+            {"q3 IPv6 in a plain reply", Q3, q3 + First + v6 + Eot, "refused"},
+            {"q3 truncated entry", Q3, q3 + First + '\\' + Second.left(4), "refused"},
+            {"q3 truncated IPv6", Q3, ext + v6.left(10), "refused"},
+            {"q3 zero address and port", Q3, q3 + zero + '\\' + First + '\\' + noPort + Eot, "A dropped:2 end"},
+            {"q3 EOF mark of a middle datagram", Q3, q3 + First + QByteArray("\\EOF\0\0\0", 7), "A dropped:1"},
+            {"q3 bytes after the end mark", Q3, q3 + First + Eot + '\\' + Second, "refused"},
+            {"q3 header only", Q3, q3.chopped(1), ""},
+            {"q3 wrong header", Q3, Oob + "getserversResponsX\\" + First, "refused"},
+            {"qw", QW, Oob + "d\n" + First + Second, "A B"},
+            {"qw partial entry", QW, Oob + "d\n" + First + Second.left(5), "refused"},
+            {"qw asked, q2 answered", QW, Oob + "servers " + First, "refused"},
+            {"q2", Q2, Oob + "servers " + First + Second, "A B"},
+            {"q2 zero entry", Q2, Oob + "servers " + zero + First, "A dropped:1"},
+            {"q2 without the space", Q2, Oob + "servers" + First, "refused"},
+            {"source last page", Src, Oob + "f\n" + First + Second + QByteArray(6, '\0'), "A B end"},
+            {"source middle page", Src, Oob + "f\n" + First + Second, "A B"},
+            {"source empty page", Src, Oob + "f\n", "end"},
+            {"source zero inside", Src, Oob + "f\n" + QByteArray(6, '\0') + First, "A dropped:1"},
+            {"source truncated", Src, Oob + "f\n" + First + Second.left(3), "refused"},
+            {"nothing", Src, QByteArray(), "refused"},
         };
-        for (const auto& [what, kind, datagram, servers, dropped, endMark, refused] : cases) {
+        for (const auto& [what, kind, datagram, expected] : cases) {
             const MasterReply reply = readMasterReply(kind, datagram);
-            QVERIFY2(texts(reply.servers) == servers, what);
-            QVERIFY2(reply.dropped == dropped && reply.endMark == endMark && reply.error.isEmpty() != refused, what);
+            QStringList read = texts(reply.servers);
+            if (reply.dropped)
+                read += QStringLiteral("dropped:%1").arg(reply.dropped);
+            if (reply.endMark)
+                read += QStringLiteral("end");
+            if (!reply.error.isEmpty())
+                read += QStringLiteral("refused");
+            QVERIFY2(read.join(QLatin1Char(' ')) == QLatin1String(expected), what);
             // Every truncation is refused or read, never read past its end.
             for (qsizetype size = 0; size < datagram.size(); ++size)
                 QVERIFY(readMasterReply(kind, datagram.left(size)).servers.size() <= reply.servers.size() + 1);
@@ -131,16 +127,13 @@ private slots:
         QCOMPARE(older.take(q3 + '\\' + First + Eot), Step::Settling);
         QCOMPARE(older.take(Oob + "junk"), Step::Ignored);
         QCOMPARE(older.take(q3 + '\\' + First + '\\' + Second + Eot), Step::Settling);
-        QCOMPARE(texts(older.added()), QStringList{QStringLiteral("5.6.7.8:27961")});
-        QCOMPARE(older.list().servers().size(), size_t(2));
-        QCOMPARE(older.list().duplicates(), 1);
-        QCOMPARE(older.refused(), 1);
+        QCOMPARE(texts(older.added()), QStringList{QStringLiteral("B")});
+        QVERIFY(older.list().servers().size() == 2 && older.list().duplicates() == 1 && older.refused() == 1);
 
         // The list stops at its bound, whatever the master goes on sending.
         MasterConversation bounded({MasterKind::QuakeWorld}, 1);
         QCOMPARE(bounded.take(Oob + "d\n" + First + Second), Step::Done);
-        QCOMPARE(bounded.list().servers().size(), size_t(1));
-        QVERIFY(bounded.error().contains(QLatin1String("cut")));
+        QVERIFY(bounded.list().servers().size() == 1 && bounded.error().contains(QLatin1String("cut")));
         QCOMPARE(bounded.take(Oob + "d\n" + Second), Step::Ignored);
 
         // A master that keeps sending what it sent before is not waited for without end.
@@ -155,14 +148,48 @@ private slots:
         QCOMPARE(pages.take(Oob + "f\n" + First + Second), Step::NextPage);
         QVERIFY(pages.nextRequest().contains(QByteArray("5.6.7.8:27961\0", 14)));
         QCOMPARE(pages.take(Oob + "f\n" + bytes({9, 9, 9, 9, 0, 9}) + Second), Step::Done);
-        QVERIFY(pages.error().contains(QLatin1String("loop")));
-        QCOMPARE(pages.list().servers().size(), size_t(3));
+        QVERIFY(pages.error().contains(QLatin1String("loop")) && pages.list().servers().size() == 3);
 
         MasterConversation ended({MasterKind::Source});
         QCOMPARE(ended.take(Oob + "f\n" + First), Step::NextPage);
         QCOMPARE(ended.take(Oob + "f\n" + Second + QByteArray(6, '\0')), Step::Done);
-        QVERIFY(ended.error().isEmpty());
-        QVERIFY(ended.sawEndMark());
+        QVERIFY(ended.error().isEmpty() && ended.sawEndMark());
+    }
+
+    void masterAddresses()
+    {
+        const std::pair<const char*, const char*> cases[] = {
+            {"127.0.0.1:27950", "127.0.0.1:27950"},
+            {"master.example.org", "master.example.org:27011"}, // the kind's default port
+            {"[::1]:27011", "[::1]:27011"},
+            // Refused:
+            {"127.0.0.1:0", ""},
+            {"127.0.0.1:70000", ""},
+            {"-x:27011", ""}, // would read as an option
+            {"a/b:27011", ""},
+            {"[zz]:27011", ""},
+        };
+        for (const auto& [text, expected] : cases) {
+            const auto address = parseMasterAddress(QString::fromLatin1(text), MasterKind::Source);
+            QCOMPARE(address ? address->text() : QString(), QString::fromLatin1(expected));
+        }
+    }
+
+    // Never set: the shipped masters; set to nothing: none; set: those.
+    void mastersInTheSettings()
+    {
+        QTemporaryDir dir;
+        QSettings store(dir.filePath(QStringLiteral("t.ini")), QSettings::IniFormat);
+        const QString game = QStringLiteral("Wolfenstein: Enemy Territory");
+        QCOMPARE(mastersFor(store, QStringLiteral("Quake 3")), shippedMasters(QStringLiteral("Quake 3")));
+        QVERIFY(mastersFor(store, game).isEmpty());
+        setMastersFor(store, QStringLiteral("Quake 3"), {});
+        setMastersFor(store, game, {QStringLiteral("127.0.0.1:27950"), QStringLiteral("127.0.0.2")});
+        store.sync();
+        QSettings reread(dir.filePath(QStringLiteral("t.ini")), QSettings::IniFormat);
+        QVERIFY(mastersFor(reread, QStringLiteral("Quake 3")).isEmpty());
+        QCOMPARE(mastersFor(reread, game),
+                 (QStringList{QStringLiteral("127.0.0.1:27950"), QStringLiteral("127.0.0.2")}));
     }
 };
 
