@@ -1,3 +1,4 @@
+#include "store/ListRules.h"
 #include "store/Stores.h"
 #include "support/RecordingReporter.h"
 #include "support/TestFiles.h"
@@ -11,6 +12,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <limits>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -195,6 +197,39 @@ private slots:
             QVERIFY2(m_reporter.reports.size() == 1, content.constData());
             QVERIFY(m_stores->friends.rows.empty() && !QFile::exists(path(FriendsFile)));
         }
+    }
+
+    // Counting rows would give 3 here, the ID the last map already has.
+    void nextIdAfterDeletion()
+    {
+        std::vector<FavouriteMap> maps;
+        QCOMPARE(nextFavouriteMapId(maps), 1);
+        maps = {{1, QStringLiteral("Quake 3"), QStringLiteral("a"), {}},
+                {3, QStringLiteral("Quake 3"), QStringLiteral("c"), {}},
+                {std::nullopt, QStringLiteral("Quake 2"), QStringLiteral("d"), {}}};
+        QCOMPARE(nextFavouriteMapId(maps), 4);
+        maps.push_back({std::numeric_limits<qint32>::max(), QStringLiteral("Halo"), QStringLiteral("x"), {}});
+        QCOMPARE(nextFavouriteMapId(maps), 2);
+    }
+
+    // A working copy replaces the store only when its file was written, fields of a newer version included.
+    void commitWritesOrKeepsTheStore()
+    {
+        Stores& stores = *m_stores;
+        stores.friends.rows = {{QStringLiteral("Old"), {{QStringLiteral("Colour"), 1}}}};
+        RecordTable<FriendRecord> working = stores.friends;
+        working.fields.append({QStringLiteral("Colour"), FieldType::Integer, 4});
+        working.rows.push_back({QStringLiteral("New"), {{QStringLiteral("Colour"), 3}}});
+
+        QVERIFY(QDir().mkdir(path(FriendsFile)));
+        QVERIFY(!commitFriends(stores, working).isEmpty());
+        QCOMPARE(stores.friends.rows.size(), size_t(1));
+
+        QVERIFY(QDir().rmdir(path(FriendsFile)));
+        QCOMPARE(commitFriends(stores, working), QString());
+        Stores reread(m_dir->path());
+        QCOMPARE(reread.read(reread.friends, FriendsFile), QString());
+        QVERIFY(reread.friends.rows == working.rows && reread.friends.fields == working.fields);
     }
 };
 
