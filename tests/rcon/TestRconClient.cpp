@@ -136,68 +136,57 @@ private slots:
         QVERIFY(client.open(QStringLiteral("Quake 3"), server.address()));
         client.send(QStringLiteral("pw"), QStringLiteral("echo hi"));
         QVERIFY(silence.wait(2000));
-        QCOMPARE(sent.size(), 1);
-        QCOMPARE(replies.size(), 0);
+        QVERIFY(sent.size() == 1 && replies.isEmpty());
     }
 
     // A server that answers a command with a new challenge gets it once more with that challenge;
     // one that keeps doing so has not answered, where the client used to wait for ever.
-    void commandsRechallengedGoOnceMore_data()
-    {
-        QTest::addColumn<QString>("game");
-        QTest::addColumn<int>("rechallenges");
-        QTest::newRow("Half Life, challenge renewed") << "Half Life" << 1;
-        QTest::newRow("Half Life, always a new one") << "Half Life" << 1000;
-        QTest::newRow("Quake 3, always a challenge") << "Quake 3" << 1000;
-    }
+    // Half-Life's challenge renewed once, or always; Quake 3's command always answered with one.
     void commandsRechallengedGoOnceMore()
     {
-        QFETCH(QString, game);
-        QFETCH(int, rechallenges);
-        RawUdpServer server;
-        int commands = 0;
-        server.onRequest = [&](int number) {
-            if (server.lastRequest().data().startsWith(Ff + "rcon ") && ++commands > rechallenges)
-                server.reply(Ff + "print\ndone\n");
-            else
-                server.reply(Ff + "challenge rcon " + QByteArray::number(number) + "\n");
-        };
-        RconClient client;
-        client.setAnswerTimeout(5s);
-        QSignalSpy replies(&client, &RconClient::replied);
-        QSignalSpy silence(&client, &RconClient::noAnswer);
-        QVERIFY(client.open(game, server.address()));
-        client.send(QStringLiteral("pw"), QStringLiteral("status"));
-        QTRY_COMPARE_WITH_TIMEOUT(replies.size() + silence.size(), 1, 2000);
-        QCOMPARE(replies.size(), rechallenges < 2 ? 1 : 0);
-        QCOMPARE(commands, 2);
-        // The command went again with the challenge that came back.
-        if (game == QLatin1String("Half Life"))
-            QCOMPARE(server.requests.value(2), Ff + "rcon 2 pw status\n");
+        for (const auto& [name, rechallenges] : {std::pair{"Half Life", 1}, {"Half Life", 1000}, {"Quake 3", 1000}}) {
+            const QString game = QString::fromLatin1(name);
+            RawUdpServer server;
+            int commands = 0;
+            server.onRequest = [&](int number) {
+                if (server.lastRequest().data().startsWith(Ff + "rcon ") && ++commands > rechallenges)
+                    server.reply(Ff + "print\ndone\n");
+                else
+                    server.reply(Ff + "challenge rcon " + QByteArray::number(number) + "\n");
+            };
+            RconClient client;
+            client.setAnswerTimeout(5s);
+            QSignalSpy replies(&client, &RconClient::replied);
+            QSignalSpy silence(&client, &RconClient::noAnswer);
+            QVERIFY(client.open(game, server.address()));
+            client.send(QStringLiteral("pw"), QStringLiteral("status"));
+            QTRY_COMPARE_WITH_TIMEOUT(replies.size() + silence.size(), 1, 2000);
+            QCOMPARE(replies.size(), rechallenges < 2 ? 1 : 0);
+            QCOMPARE(commands, 2);
+            // The command went again with the challenge that came back.
+            if (game == QLatin1String("Half Life"))
+                QCOMPARE(server.requests.value(2), Ff + "rcon 2 pw status\n");
+        }
     }
 
-    void scrambledPasswordsRoundTrip_data()
-    {
-        QTest::addColumn<QString>("password");
-        QTest::newRow("every printable") << QStringLiteral("!\"#$%&'()*+,-./09:;<=>?@AZ[\\]^_`az{|}~");
-        QTest::newRow("spaces") << QStringLiteral("two words here");
-        QTest::newRow("latin-1") << QStringLiteral("CAF\u00c9");
-    }
     void scrambledPasswordsRoundTrip()
     {
-        QFETCH(QString, password);
-        QRandomGenerator random(7);
-        QSet<QString> seen;
-        for (int i = 0; i < 200; ++i) {
-            const std::optional<QString> stored = scrambleRcon(password, random);
-            QVERIFY(stored);
-            QVERIFY(
-                std::all_of(stored->cbegin(), stored->cend(), [](QChar c) { return c >= u'!' && c.unicode() <= 255; }));
-            QCOMPARE(decode(*stored), password);
-            QCOMPARE(unscrambleRcon(*stored), password);
-            seen.insert(*stored);
+        for (const QString& password : {QStringLiteral("!\"#$%&'()*+,-./09:;<=>?@AZ[\\]^_`az{|}~"),
+                                        QStringLiteral("two words here"),
+                                        QStringLiteral("CAF\u00c9")}) {
+            QRandomGenerator random(7);
+            QSet<QString> seen;
+            for (int i = 0; i < 200; ++i) {
+                const std::optional<QString> stored = scrambleRcon(password, random);
+                QVERIFY(stored && std::all_of(stored->cbegin(), stored->cend(), [](QChar c) {
+                            return c >= u'!' && c.unicode() <= 255;
+                        }));
+                QCOMPARE(decode(*stored), password);
+                QCOMPARE(unscrambleRcon(*stored), password);
+                seen.insert(*stored);
+            }
+            QVERIFY(seen.size() > 100);
         }
-        QVERIFY(seen.size() > 100);
     }
 
     void whatTheFormCannotCarryIsRefused()
@@ -226,16 +215,14 @@ private slots:
     {
         QRandomGenerator random(5);
         QSettings store(m_ini, QSettings::IniFormat);
-        const QString first = QStringLiteral("127.0.0.5:27960");
-        const QString second = QStringLiteral("127.0.0.52:7960");
+        const QString first = QStringLiteral("127.0.0.5:27960"), second = QStringLiteral("127.0.0.52:7960");
         // A value under the older key, written before keys kept the colon.
         store.setValue(QStringLiteral("RCON/127.0.0.527960"), QStringLiteral("old"));
 
         QCOMPARE(RconPasswords(store, {first}).load(first), QStringLiteral("old"));
         // Another listed server maps to the same older key: whose it is cannot be told.
         RconPasswords both(store, {first, second});
-        QVERIFY(both.load(first).isEmpty());
-        QVERIFY(both.load(second).isEmpty());
+        QVERIFY(both.load(first).isEmpty() && both.load(second).isEmpty());
 
         QVERIFY(both.save(first, QStringLiteral("one"), true, false, random).error.isEmpty());
         QVERIFY(both.save(second, QStringLiteral("two"), true, false, random).error.isEmpty());
@@ -246,8 +233,7 @@ private slots:
         // Alone on the older key, a server takes it over and forgetting removes it.
         RconPasswords alone(store, {first});
         QVERIFY(alone.save(first, QString(), false, false, random).error.isEmpty());
-        QVERIFY(!store.contains(QStringLiteral("RCON/127.0.0.527960")));
-        QVERIFY(alone.load(first).isEmpty());
+        QVERIFY(!store.contains(QStringLiteral("RCON/127.0.0.527960")) && alone.load(first).isEmpty());
     }
 
     // Private once it holds a password, and the rest of the file kept. With scrambling off the
