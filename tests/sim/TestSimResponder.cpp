@@ -1,21 +1,25 @@
+#include "core/Catalogue.h"
+#include "find/MasterProtocol.h"
 #include "players/FriendList.h"
 #include "query/EngineProtocol.h"
 #include "query/engines/AnswerText.h"
+#include "sim/SimOptions.h"
 #include "sim/SimPlan.h"
 #include "sim/SimResponder.h"
 #include "sim/SimServer.h"
 #include "support/TestFiles.h"
 
 #include <QElapsedTimer>
+#include <QNetworkDatagram>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTest>
 #include <QUdpSocket>
 
+#include <array>
 #include <set>
 
-// The simulator is held to captures and to the monitor's own requests and parsers, which the
-// query tests hold to captures and hand-written bytes; the simulator shares no code with them.
 using namespace trevisk;
 using namespace std::chrono_literals;
 
@@ -54,9 +58,27 @@ QString plain(QByteArray name)
 
 } // namespace
 
+// Answers held to captures and the monitor's parsers, the server on its socket, then the options,
+// the servers they plan and the built trevisk-sim run on them.
 class TestSimResponder : public QObject
 {
     Q_OBJECT
+    static QStringList args(const char* line) { return QString::fromLatin1(line).split(QLatin1Char(' ')); }
+
+    // Starts the built trevisk-sim and reads the lines it prints of the servers it serves.
+    static QStringList started(QProcess& sim, const QStringList& arguments, int count)
+    {
+        sim.start(QStringLiteral(TREVISK_SIM_PATH), arguments);
+        QByteArray out;
+        (void)QTest::qWaitFor(
+            [&] {
+                out += sim.readAllStandardOutput();
+                return out.count('\n') >= count || sim.state() == QProcess::NotRunning;
+            },
+            5000);
+        return QString::fromUtf8(out).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    }
+
 private slots:
     void quakeAnswersMatchCaptures()
     {
@@ -73,9 +95,8 @@ private slots:
         arena.setTimestamp("2026-12-06 21:50:38");
         answersAsCaptured(arena, "oa-getstatus-empty");
         // The argument of getstatus comes back first in the information line.
-        QVERIFY(arena.respond(Header + "getstatus 7f3a09\n", Loopback)
-                    .value(0)
-                    .startsWith(Header + "statusResponse\n\\challenge\\7f3a09\\com_protocol\\71\\"));
+        const QByteArray echoed = arena.respond(Header + "getstatus 7f3a09\n", Loopback).value(0);
+        QVERIFY(echoed.startsWith(Header + "statusResponse\n\\challenge\\7f3a09\\com_protocol\\71\\"));
 
         SimServerState qw = SimServerState::forGame(QStringLiteral("QuakeWorld"), 1, 0);
         qw.hostname = "Lab ^1QW^7 mvdsv";
@@ -86,21 +107,16 @@ private slots:
         answersAsCaptured(world, "qw-status");
     }
 
-    void rconMatchesCaptures_data()
-    {
-        QTest::addColumn<QString>("game");
-        for (const char* exchange :
-             {"oa-rcon-badpass", "oa-rcon-silent", "oa-rcon-unknowncmd", "qw-rcon-badpass", "qw-rcon-silent"})
-            QTest::newRow(exchange) << QString::fromLatin1(exchange[0] == 'o' ? "Quake 3" : "QuakeWorld");
-    }
-
     void rconMatchesCaptures()
     {
-        QFETCH(QString, game);
-        SimServerState state = SimServerState::forGame(game);
-        state.rconPassword = "labpass";
-        SimResponder server(state);
-        answersAsCaptured(server, QTest::currentDataTag());
+        for (const char* exchange :
+             {"oa-rcon-badpass", "oa-rcon-silent", "oa-rcon-unknowncmd", "qw-rcon-badpass", "qw-rcon-silent"}) {
+            SimServerState state =
+                SimServerState::forGame(QLatin1String(exchange[0] == 'o' ? "Quake 3" : "QuakeWorld"));
+            state.rconPassword = "labpass";
+            SimResponder server(state);
+            answersAsCaptured(server, exchange);
+        }
     }
 
     // Each answer reads back right with the monitor's parsers: values, every player's name and score.
@@ -195,12 +211,12 @@ private slots:
         // Without a timer, the steps that fit since the last call are caught up.
         SimResponder lazy(SimServerState::forGame(QStringLiteral("Quake 3"), 1, 0), 3);
         lazy.setChurnInterval(100ms);
-        lazy.advanceTo(1000ms);
-        QVERIFY(lazy.state().players.empty());
-        lazy.advanceTo(1150ms);
-        QCOMPARE(lazy.state().players.size(), size_t(1)); // the first step can only be a join
-        lazy.advanceTo(1199ms);
-        QCOMPARE(lazy.state().players.size(), size_t(1));
+        QList<size_t> sizes;
+        for (auto at : {1000ms, 1150ms, 1199ms}) {
+            lazy.advanceTo(at);
+            sizes += lazy.state().players.size();
+        }
+        QCOMPARE(sizes, (QList<size_t>{0, 1, 1})); // the first step can only be a join
     }
 
     // The server on its socket: answers held back by the delay option, players on a timer, ports.
@@ -237,8 +253,7 @@ private slots:
         QVERIFY(changed.wait(2000));
         server.setChurning(false);
         // Each step brings one player or takes one away.
-        const qint64 steps = changed.size();
-        const qint64 moved = qAbs(qint64(server.state().players.size()) - qint64(before));
+        const qint64 steps = changed.size(), moved = qAbs(qint64(server.state().players.size()) - qint64(before));
         QVERIFY(moved <= steps && moved % 2 == steps % 2);
     }
 
@@ -250,6 +265,171 @@ private slots:
         SimServer second(QStringLiteral("Unreal Tournament"));
         QVERIFY(!second.start(QHostAddress(QHostAddress::LocalHost), first.gamePort())
                 && !second.errorString().isEmpty());
+    }
+
+    void commandLine()
+    {
+        QString error;
+        const auto options = SimOptions::parse(args("--engine ut2003 --port=7777 --count 5 --delay 10-250 --flap "
+                                                    "3000:1000 --unreal-order 2,1,3 --reply-from 127.0.0.9:0 "
+                                                    "--rcon-password secret"),
+                                               error);
+        QVERIFY2(options, qPrintable(error));
+        QCOMPARE(options->games, QStringList{QStringLiteral("Unreal Tournament 2003")});
+        QCOMPARE(std::pair(options->port, options->count), std::pair(7777, 5));
+        QCOMPARE((std::array{options->delayMin, options->delayMax, options->flapUp, options->flapDown}),
+                 (std::array{10ms, 250ms, 3000ms, 1000ms}));
+        QCOMPARE(options->unrealOrder, (QList<int>{2, 1, 3}));
+        QCOMPARE(options->replyHost, QHostAddress(QStringLiteral("127.0.0.9")));
+
+        const SimResponder responder = options->makeResponder(SimPlan::make(options->games, 7777, 1).servers.at(0), 0);
+        QCOMPARE(responder.state().rconPassword, QByteArray("secret"));
+        QCOMPARE(responder.state().players.size(), size_t(4));
+
+        const auto master = SimOptions::parse(
+            args("--engine HL --port 0 --master HL --master-split 2 --master-fault loop --master-duplicates"), error);
+        QVERIFY2(master && master->master, qPrintable(error));
+        QCOMPARE(master->master->kind, MasterKind::Source);
+        QVERIFY(master->master->perDatagram == 2 && master->master->duplicates);
+        QCOMPARE(master->master->fault, SimMaster::Fault::LoopPages);
+
+        for (const char* mistake : {
+                 "--engine Q3", // no port
+                 "--engine Q4",
+                 "--all --port 1 --delay 200-100",
+                 "--all --port 1 --reply-from 10.0.0.1", // outside the loopback
+                 "--all --port 1 --bind 10.0.0.1",
+                 "--all --port 1 --bind ::1 --master Q3", // IPv6 servers, IPv4 master
+                 "--all --fast",
+                 "--all --port 1 --master Q3 --master-fault rude",
+             }) {
+            error.clear();
+            QVERIFY2(!SimOptions::parse(args(mistake), error) && !error.isEmpty(), mistake);
+        }
+    }
+
+    // Every listed address leads a monitor to the port the server binds, and no two servers
+    // bind the same one, with Raven Shield a thousand ports up.
+    void everyEngineTogether()
+    {
+        QStringList games;
+        for (const QString& engine : SimPlan::engines())
+            games += SimPlan::representativeGame(engine);
+        const SimPlan plan = SimPlan::make(games, 20000, 3);
+        QVERIFY2(plan.error.isEmpty() && plan.warnings.isEmpty(), qPrintable(plan.error));
+        QCOMPARE(plan.servers.size(), size_t(27));
+        std::set<int> bound;
+        std::set<int> gamePorts;
+        for (const SimServerSpec& s : plan.servers) {
+            QCOMPARE(queryPort(s.game, s.address()), int(s.queryPort));
+            QCOMPARE(s.host, QHostAddress(QHostAddress::LocalHost));
+            QVERIFY(s.number >= 1 && s.number <= 3);
+            QVERIFY2(bound.insert(s.queryPort).second, qPrintable(s.address()));
+            gamePorts.insert(s.gamePort);
+        }
+        QCOMPARE(gamePorts.size(), size_t(27));
+        QCOMPARE(plan.servers.back().game, QStringLiteral("Raven Shield"));
+    }
+
+    void fixedQueryPortsGetTheirOwnAddresses()
+    {
+        const SimPlan plan = SimPlan::make({QStringLiteral("Medal of Honor")}, 12203, 3);
+        QVERIFY(plan.error.isEmpty());
+        QStringList addresses;
+        for (const SimServerSpec& s : plan.servers)
+            addresses += s.address() + QStringLiteral(" queried on ") + QString::number(s.queryPort);
+        QCOMPARE(addresses.join(QStringLiteral(", ")),
+                 QStringLiteral("127.0.0.2:12203 queried on 12300, 127.0.0.3:12204 queried on 12300, "
+                                "127.0.0.4:12205 queried on 12300"));
+
+        // A game queried on its game port, though its engine would add one.
+        const SimPlan avp = SimPlan::make({QStringLiteral("Alien vs. Predator 2")}, 27888, 2);
+        QCOMPARE(avp.servers.at(1).queryPort, quint16(27889));
+        QCOMPARE(avp.servers.at(1).address(), QStringLiteral("127.0.0.1:27889"));
+    }
+
+    void unservablePlans()
+    {
+        // One IPv6 loopback address: one server of a fixed query port at most.
+        const QHostAddress six(QHostAddress::LocalHostIPv6);
+        const SimPlan one = SimPlan::make({QStringLiteral("Medal of Honor")}, 12203, 1, six);
+        QVERIFY(one.error.isEmpty());
+        QCOMPARE(one.servers.at(0).address(), QStringLiteral("[::1]:12203"));
+        QVERIFY(!SimPlan::make({QStringLiteral("Medal of Honor")}, 12203, 2, six).error.isEmpty());
+        QVERIFY(!SimPlan::make({QStringLiteral("Medal of Honor")}, 0, 1).error.isEmpty());
+        QVERIFY(!SimPlan::make({QStringLiteral("Raven Shield")}, 64600, 1).error.isEmpty());
+        QVERIFY(!SimPlan::make({QStringLiteral("Quake 3")}, 65530, 10).error.isEmpty());
+        QVERIFY(!SimPlan::make({QStringLiteral("Quake 4")}, 27960, 1).error.isEmpty());
+        QVERIFY(!SimPlan::make({QStringLiteral("Quake 3")}, 40000, 1).warnings.isEmpty());
+        // Ephemeral ports leave the game port to be found once bound.
+        const SimPlan ephemeral = SimPlan::make({QStringLiteral("Quake 3")}, 0, 2);
+        QVERIFY(ephemeral.error.isEmpty());
+        QCOMPARE(ephemeral.servers.at(1).queryPort, quint16(0));
+    }
+
+    // The built trevisk-sim's master lists the servers it serves, its own address first.
+    void servesAMasterOfItsServers()
+    {
+        QProcess sim;
+        QStringList lines = started(sim, args("--engine Q3 --port 0 --count 3 --master Q3"), 4);
+        QCOMPARE(lines.size(), 4);
+        const QString master = lines.takeFirst();
+        QVERIFY2(master.startsWith(QLatin1String("master\t127.0.0.1:")), qPrintable(master));
+        QUdpSocket client;
+        QVERIFY(client.bind(QHostAddress::LocalHost, 0));
+        client.writeDatagram(masterRequest({MasterKind::Quake3, 68}),
+                             QHostAddress::LocalHost,
+                             quint16(master.section(QLatin1Char(':'), 1).toUInt()));
+        QVERIFY(client.waitForReadyRead(2000));
+        const MasterReply reply = readMasterReply(MasterKind::Quake3, client.receiveDatagram().data());
+        QVERIFY(reply.endMark);
+        QStringList listed;
+        for (const ListedAddress& server : reply.servers)
+            listed += QStringLiteral("Quake 3\t") + server.text();
+        QCOMPARE(listed, lines);
+        sim.terminate();
+        QVERIFY(sim.waitForFinished(5000));
+    }
+
+    // The built trevisk-sim, as the demo and benchmark scripts run it, on either family.
+    void servesEveryEngineUntilSignalled()
+    {
+        for (const QString& bind : {QStringLiteral("127.0.0.1"), QStringLiteral("::1")}) {
+            QProcess sim;
+            const QStringList lines = started(sim, args("--all --port 0 --delay 1-5 --bind") << bind, 9);
+            QCOMPARE(lines.size(), 9);
+
+            QUdpSocket client;
+            QVERIFY(client.bind(QHostAddress(bind), 0));
+            for (const QString& line : lines) {
+                const QString game = line.section(QLatin1Char('\t'), 0, 0),
+                              address = line.section(QLatin1Char('\t'), 1);
+                QVERIFY2(findGame(game) && hostPart(address) == bind, qPrintable(line));
+                // Every request of the engine is answered from the query port the catalogue gives.
+                const QList<QByteArray> requests = protocolForEngine(getEngine(game))->requests();
+                for (const QByteArray& request : requests)
+                    client.writeDatagram(request, QHostAddress(bind), quint16(queryPort(game, address)));
+                int answers = 0;
+                while (client.waitForReadyRead(answers < requests.size() ? 2000 : 50)) {
+                    while (client.hasPendingDatagrams()) {
+                        QCOMPARE(client.receiveDatagram().senderPort(), queryPort(game, address));
+                        ++answers;
+                    }
+                }
+                QVERIFY2(answers >= requests.size(), qPrintable(line));
+            }
+
+            sim.terminate();
+            QVERIFY(sim.waitForFinished(5000) && sim.exitStatus() == QProcess::NormalExit && sim.exitCode() == 0);
+        }
+    }
+
+    void mistakesAreReported()
+    {
+        QProcess sim;
+        sim.start(QStringLiteral(TREVISK_SIM_PATH), args("--engine Q9 --port 0"));
+        QVERIFY(sim.waitForFinished(5000) && sim.exitCode() == 2);
+        QVERIFY(sim.readAllStandardError().contains("unknown engine") && sim.readAllStandardOutput().isEmpty());
     }
 };
 
