@@ -24,6 +24,7 @@
 #include <memory>
 
 using namespace trevisk;
+using namespace std::chrono_literals;
 
 namespace {
 
@@ -206,8 +207,7 @@ private slots:
         store.sync();
         QSettings reread(dir.filePath(QStringLiteral("t.ini")), QSettings::IniFormat);
         QVERIFY(mastersFor(reread, QStringLiteral("Quake 3")).isEmpty());
-        QCOMPARE(mastersFor(reread, game),
-                 (QStringList{QStringLiteral("127.0.0.1:27950"), QStringLiteral("127.0.0.2")}));
+        QCOMPARE(mastersFor(reread, game).join(QLatin1Char(' ')), QStringLiteral("127.0.0.1:27950 127.0.0.2"));
     }
 
     void filters()
@@ -262,19 +262,15 @@ private slots:
         SystemClock clock;
         QueryEngine engine(clock);
         ServerFinder finder(engine);
-        finder.setMasterTiming(
-            {std::chrono::milliseconds(300), std::chrono::milliseconds(50), std::chrono::milliseconds(10)});
-        FindRequest request;
-        request.game = QStringLiteral("Quake 3");
-        request.masters =
-            QStringList{first.address(), second.address(), QStringLiteral("127.0.0.1:%1").arg(silent.localPort())};
+        finder.setMasterTiming({300ms, 50ms, 10ms});
+        const QString silentAddress = QStringLiteral("127.0.0.1:%1").arg(silent.localPort());
         QString error;
-        QVERIFY(finder.start(request, error));
+        QVERIFY(finder.start({QStringLiteral("Quake 3"), {first.address(), second.address(), silentAddress}, {}, {}},
+                             error));
         QSignalSpy finished(&finder, &ServerFinder::finished);
         QVERIFY(finished.wait(5000));
-        QCOMPARE(finder.found().size(), size_t(5));
-        QCOMPARE(finder.queriedCount(), 5);
-        QCOMPARE(finder.answeredCount(), 3);
+        QCOMPARE(std::tuple(finder.found().size(), finder.queriedCount(), finder.answeredCount()),
+                 std::tuple(size_t(5), 5, 3));
         QStringList refused;
         for (const ServerFinder::Found& found : finder.found()) {
             if (found.result.state == ServerState::Refused)
@@ -336,7 +332,7 @@ private slots:
 
         int changes = 0;
         FindServersWindow window(context, prompter, [&changes] { ++changes; });
-        window.setQueryTimeOut(std::chrono::milliseconds(100));
+        window.setQueryTimeOut(100ms);
         window.show();
         window.findChild<QLineEdit*>(QStringLiteral("masters"))->setText(master.address());
         QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("find")), Qt::LeftButton);
@@ -349,28 +345,25 @@ private slots:
         auto* progress = window.findChild<QProgressBar*>(QStringLiteral("progress"));
         QCOMPARE(progress->value(), progress->maximum());
         table->sortByColumn(FoundServersModel::PlayersColumn, Qt::DescendingOrder);
-        QStringList players;
+        QString players;
         for (int row = 0; row < 4; ++row)
-            players += model->index(row, FoundServersModel::PlayersColumn).data().toString();
-        QCOMPARE(players,
-                 (QStringList{QStringLiteral("3/12"), QStringLiteral("1/12"), QStringLiteral("0/12"), QString()}));
+            players += model->index(row, FoundServersModel::PlayersColumn).data().toString() + QLatin1Char(' ');
+        QCOMPARE(players, QStringLiteral("3/12 1/12 0/12  "));
         QCOMPARE(model->index(3, 0).data(Qt::BackgroundRole).value<QColor>(), QColor(255, 128, 128));
         QCOMPARE(model->index(0, 0).data(Qt::BackgroundRole).value<QColor>(), QColor(128, 255, 128));
         QVERIFY(!model->index(1, 0).data(Qt::BackgroundRole).isValid());
 
         // The three that answered; the first of them is listed already.
-        table->selectRow(0);
-        table->selectionModel()->select(model->index(1, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
-        table->selectionModel()->select(model->index(2, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        for (int row : {0, 1, 2})
+            table->selectionModel()->select(model->index(row, 0),
+                                            QItemSelectionModel::Select | QItemSelectionModel::Rows);
         QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("add")), Qt::LeftButton);
         QCOMPARE(changes, 1);
         const auto& rows = context.stores.servers.rows;
         QCOMPARE(rows.size(), size_t(3));
-        for (size_t i = 1; i < 3; ++i) {
-            QCOMPARE(rows[i].gameText(), QStringLiteral("Quake 3"));
-            QVERIFY(rows[i].memo.value_or(QString()).isEmpty());
-            QCOMPARE(rows[i].tray.value_or(-1), 0);
-        }
+        for (size_t i = 1; i < 3; ++i)
+            QVERIFY(rows[i].gameText() == QStringLiteral("Quake 3") && rows[i].memo.value_or(QString()).isEmpty()
+                    && rows[i].tray.value_or(-1) == 0);
         QCOMPARE(QSet<QString>({rows[1].addressText(), rows[2].addressText()}),
                  QSet<QString>({servers[1]->address(), servers[2]->address()}));
         QVERIFY(QFile::exists(dir.filePath(QStringLiteral("servers.dat"))));
