@@ -214,23 +214,19 @@ private slots:
     {
         const struct
         {
-            const char* what;
-            bool answered;
-            const char* hostname;
+            const char *what, *hostname, *maxPlayers, *name;
             int players;
-            const char* maxPlayers;
-            const char* name;
-            bool notEmpty, notFull, passes;
+            bool answered, notEmpty, notFull, passes;
         } cases[] = {
-            {"silent, no filter", false, "", 0, "", "", false, false, true},
-            {"silent, a filter", false, "", 0, "", "", true, false, false},
-            {"name across colour codes", true, "^1Cas^7tle Keep", 1, "8", "castle", false, false, true},
-            {"name missing", true, "Arena", 1, "8", "castle", false, false, false},
-            {"empty", true, "Arena", 0, "8", "", true, false, false},
-            {"full", true, "Arena", 8, "8", "", false, true, false},
-            {"limit unknown", true, "Arena", 8, "", "", false, true, true},
+            {"silent, no filter", "", "", "", 0, false, false, false, true},
+            {"silent, a filter", "", "", "", 0, false, true, false, false},
+            {"name across colour codes", "^1Cas^7tle Keep", "8", "castle", 1, true, false, false, true},
+            {"name missing", "Arena", "8", "castle", 1, true, false, false, false},
+            {"empty", "Arena", "8", "", 0, true, true, false, false},
+            {"full", "Arena", "8", "", 8, true, false, true, false},
+            {"limit unknown", "Arena", "", "", 8, true, false, true, true},
         };
-        for (const auto& [what, answered, hostname, players, maxPlayers, name, notEmpty, notFull, passes] : cases) {
+        for (const auto& [what, hostname, maxPlayers, name, players, answered, notEmpty, notFull, passes] : cases) {
             QueryRound::Result result;
             result.answered = answered;
             result.hostname = QString::fromLatin1(hostname);
