@@ -100,41 +100,37 @@ private slots:
         QVERIFY(!rconTarget(QStringLiteral("Quake 3"), QStringLiteral("h:99999")));
     }
 
-    void talksToEveryEngine_data()
-    {
-        QTest::addColumn<QString>("game");
-        for (const char* game : {"Quake 2", "Quake 3", "QuakeWorld", "Half Life"})
-            QTest::newRow(game) << QString::fromLatin1(game);
-    }
     void talksToEveryEngine()
     {
-        QFETCH(QString, game);
-        SimServer server(game);
-        server.state().rconPassword = "labpass";
-        QVERIFY(server.start());
-        QSignalSpy requests(&server, &SimServer::requestReceived);
-        RconClient client;
-        QSignalSpy replies(&client, &RconClient::replied);
-        QVERIFY(client.open(game, server.address()));
-        // Sent at once: Half-Life's command waits for the challenge it needs.
-        client.send(QStringLiteral("labpass"), QStringLiteral("echo hello there"));
-        QVERIFY(replies.wait(2000));
-        QCOMPARE(replies.takeFirst().at(0).toByteArray(), QByteArray("hello there\n"));
-        if (client.dialect() == RconDialect::HalfLife) {
-            QVERIFY(!client.challenge().isEmpty());
-            QCOMPARE(joined(requests),
-                     Ff + "challenge rcon\r\n" + Ff + "rcon " + client.challenge() + " labpass echo hello there\n");
-        }
+        for (const char* name : {"Quake 2", "Quake 3", "QuakeWorld", "Half Life"}) {
+            const QString game = QString::fromLatin1(name);
+            SimServer server(game);
+            server.state().rconPassword = "labpass";
+            QVERIFY(server.start());
+            QSignalSpy requests(&server, &SimServer::requestReceived);
+            RconClient client;
+            QSignalSpy replies(&client, &RconClient::replied);
+            QVERIFY(client.open(game, server.address()));
+            // Sent at once: Half-Life's command waits for the challenge it needs.
+            client.send(QStringLiteral("labpass"), QStringLiteral("echo hello there"));
+            QVERIFY(replies.wait(2000));
+            QCOMPARE(replies.takeFirst().at(0).toByteArray(), QByteArray("hello there\n"));
+            if (client.dialect() == RconDialect::HalfLife) {
+                QVERIFY(!client.challenge().isEmpty());
+                QCOMPARE(joined(requests),
+                         Ff + "challenge rcon\r\n" + Ff + "rcon " + client.challenge() + " labpass echo hello there\n");
+            }
 
-        // A long reply in several datagrams, joined without breaking its lines.
-        client.send(QStringLiteral("labpass"), QStringLiteral("cvarlist"));
-        QByteArray cvars;
-        for (int i = 0; i < 300; ++i)
-            cvars += "S     A    sim_cvar_" + QByteArray::number(i) + " \"" + QByteArray::number(i * 7) + "\"\n";
-        QTRY_COMPARE_WITH_TIMEOUT(joined(replies), cvars + "300 total cvars\n", 2000);
-        QVERIFY(replies.size() > 1);
-        if (game == QLatin1String("Quake 3")) // as a real server took it
-            QCOMPARE(requests.last().at(0).toByteArray(), capture("oa-rcon-cvarlist", "request.bin"));
+            // A long reply in several datagrams, joined without breaking its lines.
+            client.send(QStringLiteral("labpass"), QStringLiteral("cvarlist"));
+            QByteArray cvars;
+            for (int i = 0; i < 300; ++i)
+                cvars += "S     A    sim_cvar_" + QByteArray::number(i) + " \"" + QByteArray::number(i * 7) + "\"\n";
+            QTRY_COMPARE_WITH_TIMEOUT(joined(replies), cvars + "300 total cvars\n", 2000);
+            QVERIFY(replies.size() > 1);
+            if (game == QLatin1String("Quake 3")) // as a real server took it
+                QCOMPARE(requests.last().at(0).toByteArray(), capture("oa-rcon-cvarlist", "request.bin"));
+        }
     }
 
     void repliesFromElsewhereAreIgnored()
@@ -241,8 +237,7 @@ private slots:
 
         QVERIFY(both.save(first, QStringLiteral("one"), true, false, random).error.isEmpty());
         QVERIFY(both.save(second, QStringLiteral("two"), true, false, random).error.isEmpty());
-        QCOMPARE(both.load(first), QStringLiteral("one"));
-        QCOMPARE(both.load(second), QStringLiteral("two"));
+        QCOMPARE(both.load(first) + QLatin1Char(' ') + both.load(second), QStringLiteral("one two"));
         QVERIFY(store.contains(QStringLiteral("RCON/127.0.0.527960")));
 
         // Alone on the older key, a server takes it over and forgetting removes it.
@@ -256,11 +251,7 @@ private slots:
     void fileIsPrivateOnceItHoldsAPassword()
     {
         QRandomGenerator random(9);
-        {
-            QSettings store(m_ini, QSettings::IniFormat);
-            store.setValue(QStringLiteral("Settings/Refresh"), QStringLiteral("30"));
-            store.sync();
-        }
+        QVERIFY(writeFile(m_ini, "[Settings]\nRefresh=30\n"));
         QFile::setPermissions(m_ini, QFile::permissions(m_ini) | QFileDevice::ReadOther | QFileDevice::ReadGroup);
         QSettings store(m_ini, QSettings::IniFormat);
         RconPasswords passwords(store, {});
@@ -303,8 +294,8 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(
             log->toPlainText(), QStringLiteral(">echo hello\nhello\n>set x 1\nServer: Command Accepted\n"), 2000);
         QCOMPARE(command->count(), 2);
-        QCOMPARE(command->itemText(0), QStringLiteral("set x 1"));
-        QCOMPARE(command->lineEdit()->selectedText(), QStringLiteral("set x 1"));
+        QCOMPARE(command->itemText(0) + QLatin1Char('|') + command->lineEdit()->selectedText(),
+                 QStringLiteral("set x 1|set x 1"));
 
         // Stored scrambled, and loaded with the box ticked by the next window.
         const QString stored = m_context->settingsStore->value(QStringLiteral("RCON/") + server.address()).toString();
