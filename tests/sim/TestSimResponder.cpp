@@ -80,7 +80,7 @@ class TestSimResponder : public QObject
     }
 
 private slots:
-    void quakeAnswersMatchCaptures()
+    void answersMatchCaptures()
     {
         SimServerState q3 = SimServerState::forGame(QStringLiteral("Quake 3"), 1, 0);
         q3.hostname = "Lab ^3Open^7Arena";
@@ -90,10 +90,6 @@ private slots:
         SimResponder arena(q3);
         arena.setTimestamp("2026-12-06 21:35:21");
         answersAsCaptured(arena, "oa-getstatus");
-        arena.state().players.clear();
-        arena.state().map = "oa_dm2";
-        arena.setTimestamp("2026-12-06 21:50:38");
-        answersAsCaptured(arena, "oa-getstatus-empty");
         // The argument of getstatus comes back first in the information line.
         const QByteArray echoed = arena.respond(Header + "getstatus 7f3a09\n", Loopback).value(0);
         QVERIFY(echoed.startsWith(Header + "statusResponse\n\\challenge\\7f3a09\\com_protocol\\71\\"));
@@ -105,10 +101,8 @@ private slots:
         qw.players = {{"Alpha", 0, 999}, {"\xC7\xEF\xEC\xE4 Bravo", 0, 999}, {"Quote", 0, 999, 0, "", 0, 0}};
         SimResponder world(qw);
         answersAsCaptured(world, "qw-status");
-    }
 
-    void rconMatchesCaptures()
-    {
+        // Rcon replies, refusals and silences as the captured servers gave them.
         for (const char* exchange :
              {"oa-rcon-badpass", "oa-rcon-silent", "oa-rcon-unknowncmd", "qw-rcon-badpass", "qw-rcon-silent"}) {
             SimServerState state =
@@ -159,12 +153,10 @@ private slots:
     {
         SimResponder every = responderFor(QStringLiteral("Q3"));
         every.setDropEvery(3);
-        QList<int> answered;
-        for (int i = 1; i <= 7; ++i) {
-            if (!every.respond(Header + "getstatus\n", Loopback).isEmpty())
-                answered += i;
-        }
-        QCOMPARE(answered, (QList<int>{1, 2, 4, 5, 7}));
+        QList<bool> kept;
+        for (int i = 1; i <= 7; ++i)
+            kept += !every.respond(Header + "getstatus\n", Loopback).isEmpty();
+        QCOMPARE(kept, (QList<bool>{true, true, false, true, true, false, true}));
         QCOMPARE(every.droppedCount(), 2);
 
         // A seeded probability loses the same datagrams on every run.
@@ -178,8 +170,7 @@ private slots:
         };
         const QList<bool> first = pattern(7);
         QCOMPARE(pattern(7), first);
-        QVERIFY(pattern(8) != first);
-        QVERIFY(first.count(true) > 60 && first.count(true) < 140);
+        QVERIFY(pattern(8) != first && first.count(true) > 60 && first.count(true) < 140);
     }
 
     void playersComeAndGo()
@@ -210,7 +201,7 @@ private slots:
     }
 
     // The server on its socket: answers held back by the delay option, players on a timer, ports.
-    void delayedAnswer()
+    void delayedAnswerAndTakenPort()
     {
         SimServer server(QStringLiteral("Raven Shield"));
         QVERIFY(server.start());
@@ -230,6 +221,13 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(requests.size(), 2, 2000);
         server.stop();
         QVERIFY(!sent.wait(100));
+
+        // A second server on a taken port fails to start instead of splitting the datagrams with the first.
+        SimServer first(QStringLiteral("Unreal Tournament"));
+        QVERIFY(first.start());
+        SimServer second(QStringLiteral("Unreal Tournament"));
+        QVERIFY(!second.start(QHostAddress(QHostAddress::LocalHost), first.gamePort())
+                && !second.errorString().isEmpty());
     }
 
     void playersComeAndGoOnATimer()
@@ -245,16 +243,6 @@ private slots:
         // Each step brings one player or takes one away.
         const qint64 steps = changed.size(), moved = qAbs(qint64(server.state().players.size()) - qint64(before));
         QVERIFY(moved <= steps && moved % 2 == steps % 2);
-    }
-
-    // A second server on a taken port fails to start instead of splitting the datagrams with the first.
-    void portsAreNotShared()
-    {
-        SimServer first(QStringLiteral("Unreal Tournament"));
-        QVERIFY(first.start());
-        SimServer second(QStringLiteral("Unreal Tournament"));
-        QVERIFY(!second.start(QHostAddress(QHostAddress::LocalHost), first.gamePort())
-                && !second.errorString().isEmpty());
     }
 
     void commandLine()
@@ -304,7 +292,6 @@ private slots:
             games += SimPlan::representativeGame(engine);
         const SimPlan plan = SimPlan::make(games, 20000, 3);
         QVERIFY2(plan.error.isEmpty() && plan.warnings.isEmpty(), qPrintable(plan.error));
-        QCOMPARE(plan.servers.size(), size_t(27));
         std::set<int> bound, gamePorts;
         for (const SimServerSpec& s : plan.servers) {
             QCOMPARE(queryPort(s.game, s.address()), int(s.queryPort));
@@ -312,11 +299,12 @@ private slots:
             QVERIFY2(bound.insert(s.queryPort).second, qPrintable(s.address()));
             gamePorts.insert(s.gamePort);
         }
-        QCOMPARE(gamePorts.size(), size_t(27));
+        QVERIFY(plan.servers.size() == 27 && gamePorts.size() == 27);
         QCOMPARE(plan.servers.back().game, QStringLiteral("Raven Shield"));
     }
 
-    void fixedQueryPortsGetTheirOwnAddresses()
+    // Fixed query ports get their own addresses; the plans no loopback can serve are refused.
+    void fixedPortsAndUnservablePlans()
     {
         const SimPlan plan = SimPlan::make({QStringLiteral("Medal of Honor")}, 12203, 3);
         QVERIFY(plan.error.isEmpty());
@@ -330,10 +318,7 @@ private slots:
         const SimPlan avp = SimPlan::make({QStringLiteral("Alien vs. Predator 2")}, 27888, 2);
         QCOMPARE(avp.servers.at(1).queryPort, quint16(27889));
         QCOMPARE(avp.servers.at(1).address(), QStringLiteral("127.0.0.1:27889"));
-    }
 
-    void unservablePlans()
-    {
         // One IPv6 loopback address: one server of a fixed query port at most.
         const QHostAddress six(QHostAddress::LocalHostIPv6);
         const SimPlan one = SimPlan::make({QStringLiteral("Medal of Honor")}, 12203, 1, six);
