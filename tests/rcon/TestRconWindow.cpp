@@ -209,10 +209,7 @@ private slots:
         QVERIFY(!scrambleRcon(QString(), random));
         // A space needs a x b of 23 or more, which leaves room up to code 200 only.
         QVERIFY(!scrambleRcon(QStringLiteral("a \u00e0"), random));
-    }
-
-    void plainValuesAreNotTakenForScrambled()
-    {
+        // Plain values are not taken for scrambled ones.
         for (const char* plain : {"pass!word!x", "!!", "hunter2!", "!a!", "#!#!#"})
             QVERIFY2(!unscrambleRcon(QString::fromLatin1(plain)), plain);
         // Another writer's space with a x b below 23 falls out as a filler, and the rest still loads.
@@ -273,10 +270,9 @@ private slots:
         SimServer server(QStringLiteral("Quake 3"));
         server.state().rconPassword = "labpass";
         QVERIFY(server.start());
-        QPointer<RconWindow> window = RconWindow::open(
-            {*m_context, m_prompter}, server.address(), QStringLiteral("Lab"), QStringLiteral("Quake 3"));
-        QCOMPARE(RconWindow::open({*m_context, m_prompter}, server.address(), {}, QStringLiteral("Quake 3")),
-                 window.data());
+        const QString address = server.address(), game = QStringLiteral("Quake 3");
+        QPointer<RconWindow> window = RconWindow::open({*m_context, m_prompter}, address, QStringLiteral("Lab"), game);
+        QCOMPARE(RconWindow::open({*m_context, m_prompter}, address, {}, game), window.data());
         auto* log = window->findChild<QTextEdit*>(QStringLiteral("response"));
         auto* command = window->findChild<QComboBox*>(QStringLiteral("command"));
         QTest::keyClicks(window->findChild<QLineEdit*>(QStringLiteral("password")), QStringLiteral("labpass"));
@@ -298,21 +294,21 @@ private slots:
                  QStringLiteral("set x 1|set x 1"));
 
         // Stored scrambled, and loaded with the box ticked by the next window.
-        const QString stored = m_context->settingsStore->value(QStringLiteral("RCON/") + server.address()).toString();
+        const QString stored = m_context->settingsStore->value(QStringLiteral("RCON/") + address).toString();
         QCOMPARE(unscrambleRcon(stored), QStringLiteral("labpass"));
         window->close();
         QTRY_VERIFY(window.isNull());
-        window = RconWindow::open({*m_context, m_prompter}, server.address(), {}, QStringLiteral("Quake 3"));
+        window = RconWindow::open({*m_context, m_prompter}, address, {}, game);
         QCOMPARE(window->findChild<QLineEdit*>(QStringLiteral("password"))->text(), QStringLiteral("labpass"));
         QVERIFY(window->findChild<QCheckBox*>(QStringLiteral("remember"))->isChecked());
         window->findChild<QCheckBox*>(QStringLiteral("remember"))->setChecked(false);
-        QCOMPARE(m_context->settingsStore->value(QStringLiteral("RCON/") + server.address()).toString(), QString());
+        QCOMPARE(m_context->settingsStore->value(QStringLiteral("RCON/") + address).toString(), QString());
 
         // A password the scrambled form cannot carry is kept as typed, and the window says so.
         window->findChild<QLineEdit*>(QStringLiteral("password"))->setText(QStringLiteral("\u00ff"));
         window->findChild<QCheckBox*>(QStringLiteral("remember"))->setChecked(true);
         QVERIFY(!window->findChild<QWidget*>(QStringLiteral("note"))->isHidden());
-        QCOMPARE(m_context->settingsStore->value(QStringLiteral("RCON/") + server.address()).toString(),
+        QCOMPARE(m_context->settingsStore->value(QStringLiteral("RCON/") + address).toString(),
                  QStringLiteral("\u00ff"));
         delete window;
         QVERIFY(m_prompter.asked.isEmpty());
@@ -348,8 +344,7 @@ private slots:
             for (auto it = block.begin(); !it.atEnd(); ++it) {
                 const QColor ink = it.fragment().charFormat().foreground().color();
                 inks << ink.rgb();
-                QVERIFY2(contrastRatio(ink, page) >= 4.5,
-                         qPrintable(ink.name() + QStringLiteral(" on ") + page.name()));
+                QVERIFY2(contrastRatio(ink, page) >= 4.5, qPrintable(ink.name()));
             }
         }
         QCOMPARE(inks.size(), 3);
