@@ -59,16 +59,14 @@ class TestServerFinder : public QObject
 {
     Q_OBJECT
 private slots:
-    void requests()
+    void requestsAndReplies()
     {
-        const QByteArray source("1\xff"
-                                "0.0.0.0:0\0\\empty\\1\\full\\1\0",
-                                28);
+        const QByteArray source("1\3770.0.0.0:0\0\\empty\\1\\full\\1\0", 28); // \377 is 0xFF
         const struct
         {
             MasterAsk request;
             QByteArray expected;
-        } cases[] = {
+        } asks[] = {
             {{MasterKind::Quake3, 68, QString(), false, false}, Oob + "getservers 68 empty full"},
             {{MasterKind::Quake3, 71, QStringLiteral("Quake3Arena"), true, false},
              Oob + "getserversExt Quake3Arena 71 full"},
@@ -76,15 +74,11 @@ private slots:
             {{MasterKind::Quake2, 0, QString(), false, false}, QByteArray("query\n\0", 7)},
             {{MasterKind::Source, 0, QString(), true, true}, source},
         };
-        for (const auto& [request, expected] : cases)
+        for (const auto& [request, expected] : asks)
             QCOMPARE(masterRequest(request), expected);
-    }
 
-    // Each reply read as its addresses, then "dropped:n", "end" and "refused" where they apply.
-    void replies()
-    {
-        const QByteArray q3 = Oob + "getserversResponse\\";
-        const QByteArray ext = Oob + "getserversExtResponse";
+        // Each reply read as its addresses, then "dropped:n", "end" and "refused" where they apply.
+        const QByteArray q3 = Oob + "getserversResponse\\", ext = Oob + "getserversExtResponse";
         const QByteArray v6 = '/' + bytes({0x20, 1, 0x0d, 0xb8, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0x6D, 0x38});
         const QByteArray zero = bytes({0, 0, 0, 0, 0x6D, 0x38}), noPort = bytes({9, 9, 9, 9, 0, 0});
         const MasterKind Q3 = MasterKind::Quake3, QW = MasterKind::QuakeWorld, Q2 = MasterKind::Quake2,
@@ -175,7 +169,7 @@ private slots:
         QVERIFY(ended.error().isEmpty() && ended.sawEndMark());
     }
 
-    void masterAddresses()
+    void masterSettings()
     {
         const std::pair<const char*, const char*> cases[] = {
             {"127.0.0.1:27950", "127.0.0.1:27950"},
@@ -192,11 +186,8 @@ private slots:
             const auto address = parseMasterAddress(QString::fromLatin1(text), MasterKind::Source);
             QCOMPARE(address ? address->text() : QString(), QString::fromLatin1(expected));
         }
-    }
 
-    // Never set: the shipped masters; set to nothing: none; set: those.
-    void mastersInTheSettings()
-    {
+        // The stored masters. Never set: the shipped masters; set to nothing: none; set: those.
         QTemporaryDir dir;
         QSettings store(dir.filePath(QStringLiteral("t.ini")), QSettings::IniFormat);
         const QString game = QStringLiteral("Wolfenstein: Enemy Territory");
@@ -273,10 +264,9 @@ private slots:
                 refused += found.address;
         }
         QCOMPARE(refused, (QStringList{QStringLiteral("[::1]:1"), QStringLiteral("[::1]:2")}));
-        QCOMPARE(finder.masters()[0].listed, 4);
-        QCOMPARE(finder.masters()[1].listed, 4);
-        QVERIFY(finder.masters()[1].error.isEmpty());
-        QCOMPARE(finder.masters()[2].error, QStringLiteral("no answer"));
+        const auto& masters = finder.masters();
+        QVERIFY(masters[0].listed == 4 && masters[1].listed == 4 && masters[1].error.isEmpty());
+        QCOMPARE(masters[2].error, QStringLiteral("no answer"));
         QVERIFY(first.requests() == 1 && second.requests() == 1);
 
         // What cannot be asked is refused before anything is sent.
