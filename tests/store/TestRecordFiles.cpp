@@ -194,8 +194,9 @@ private slots:
         }
     }
 
-    // Counting rows would give 3 here, the ID the last map already has.
-    void nextIdAfterDeletion()
+    // The list editors' rules: a new map's ID after deletions (counting rows would give 3 here, the ID the
+    // last map already has), and when a working copy is committed.
+    void listRules()
     {
         std::vector<FavouriteMap> maps;
         QCOMPARE(nextFavouriteMapId(maps), 1);
@@ -205,11 +206,8 @@ private slots:
         QCOMPARE(nextFavouriteMapId(maps), 4);
         maps.push_back({std::numeric_limits<qint32>::max(), QStringLiteral("Halo"), QStringLiteral("x"), {}});
         QCOMPARE(nextFavouriteMapId(maps), 2);
-    }
 
-    // A working copy replaces the store only when its file was written, fields of a newer version included.
-    void commitWritesOrKeepsTheStore()
-    {
+        // A working copy replaces the store only when its file was written, fields of a newer version included.
         Stores& stores = *m_stores;
         stores.friends.rows = {{QStringLiteral("Old"), {{QStringLiteral("Colour"), 1}}}};
         RecordTable<FriendRecord> working = stores.friends;
