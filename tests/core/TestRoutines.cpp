@@ -66,7 +66,7 @@ private slots:
 
     // Stored choices keep their meaning; a first run, or "automatic", is the sliding window where
     // windows can be placed and the desktop's notifications where they cannot (Wayland).
-    void popupStyles()
+    void storedValues()
     {
         using enum PopupStyle;
         const struct
@@ -82,8 +82,7 @@ private slots:
             QTemporaryDir dir;
             const QString path = dir.filePath(QStringLiteral("trevisk.ini"));
             if (stored)
-                QSettings(path, QSettings::IniFormat)
-                    .setValue(QStringLiteral("Notify/Show"), QString::fromLatin1(stored));
+                QVERIFY(writeFile(path, "[Notify]\nShow=" + QByteArray(stored)));
             const AppSettings read = AppSettings::load(*openSettings(path), QString());
             QCOMPARE(resolvedPopupStyle(read.popupStyle, true), onX11);
             QCOMPARE(resolvedPopupStyle(read.popupStyle, false), onWayland);
@@ -91,11 +90,8 @@ private slots:
             QCOMPARE(QSettings(path, QSettings::IniFormat).value(QStringLiteral("Notify/Show")).toString(),
                      QString::fromLatin1(stored ? stored : "automatic"));
         }
-    }
 
-    // Out of range, not a number or an unknown name: the default; spaces are forgiven.
-    void badValuesTakeDefaults()
-    {
+        // Out of range, not a number or an unknown name: the default; spaces are forgiven.
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("trevisk.ini"));
         QVERIFY(writeFile(
@@ -132,17 +128,7 @@ private slots:
         QCOMPARE(live.refreshSeconds(), 5);
     }
 
-    void sortedListIgnoresCase()
-    {
-        const QStringList list = sortedGameList();
-        QCOMPARE(list.size(), qsizetype(games().size()));
-        QVERIFY(std::is_sorted(list.cbegin(), list.cend(), [](const QString& a, const QString& b) {
-            return a.compare(b, Qt::CaseInsensitive) < 0;
-        }));
-        QVERIFY(list.indexOf(QStringLiteral("Raven Shield")) < list.indexOf(QStringLiteral("RTCW")));
-    }
-
-    void queryPortRule()
+    void catalogue()
     {
         const struct
         {
@@ -164,6 +150,14 @@ private slots:
         for (const auto& [game, address, explicitPort, expected] : cases)
             QVERIFY2(queryPort(QString::fromLatin1(game), QString::fromLatin1(address), explicitPort) == expected,
                      game);
+
+        // The sorted game list ignores case.
+        const QStringList list = sortedGameList();
+        QCOMPARE(list.size(), qsizetype(games().size()));
+        QVERIFY(std::is_sorted(list.cbegin(), list.cend(), [](const QString& a, const QString& b) {
+            return a.compare(b, Qt::CaseInsensitive) < 0;
+        }));
+        QVERIFY(list.indexOf(QStringLiteral("Raven Shield")) < list.indexOf(QStringLiteral("RTCW")));
     }
 
     void addressSplit()
@@ -202,10 +196,6 @@ private slots:
                 QCOMPARE(joinAddress(QString::fromLatin1(host), QString::fromLatin1(port)), address);
             }
         }
-    }
-
-    void ipv6Hosts()
-    {
         for (const char* host : {"::1", "2001:DB8::5"})
             QVERIFY2(isIPv6Host(QString::fromLatin1(host)), host);
         for (const char* host : {"fe80::1%eth0", "::1:27960", " ::1", "127.0.0.1"})
@@ -240,11 +230,8 @@ private slots:
         QVERIFY(error.startsWith(QStringLiteral("An error has occured\r\n")));
         QVERIFY(error.contains(QStringLiteral("----->\r\none\r\ntwo\nthree\r\n<-----END")));
         QVERIFY(error.contains(QStringLiteral("\r\nError Number:-2147217900\r\n")));
-    }
 
-    // Nothing from a server may steer a terminal or start a log line of its own.
-    void remoteTextIsShownNotObeyed()
-    {
+        // Nothing from a server may steer a terminal or start a log line of its own.
         const QString stand = QString(QChar(StandIn));
         QCOMPARE(visibleText(QStringLiteral("Caf\u00e9 \u00bb Arena")), QStringLiteral("Caf\u00e9 \u00bb Arena"));
         QCOMPARE(visibleText(QString::fromLatin1("a\x1b]0;t\x07"
