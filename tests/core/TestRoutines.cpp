@@ -258,9 +258,7 @@ private slots:
         bad.stateReason = reason;
         StatusModel model;
         model.reset({bad});
-        StatusSnapshot snapshot;
-        snapshot.servers = {{bad, {}, ServerState::Up, {}, {}}};
-        snapshot.counters = {12345, 1, 0, 0};
+        const StatusSnapshot snapshot{{{bad, {}, ServerState::Up, {}, {}}}, {12345, 1, 0, 0}, {}};
         // Parts of the page, split at '|'.
         const auto pageShows = [&](const char* parts) {
             const QString page = QString::fromUtf8(statusPage(snapshot, 5));
