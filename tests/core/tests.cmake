@@ -1,6 +1,3 @@
-trevisk_add_test(core Catalogue LIBS trevisk_core trevisk_testsupport)
-trevisk_add_test(core Settings LIBS trevisk_core trevisk_testsupport)
-trevisk_add_test(core SettingsForm LIBS trevisk_core)
 trevisk_add_test(core Routines LIBS trevisk_web trevisk_testsupport)
 # Every text marked for translation has its finished German entry.
 add_test(NAME core.GermanCatalogue

@@ -1,3 +1,2 @@
 trevisk_add_test(store RecordFiles LIBS trevisk_core trevisk_testsupport)
-trevisk_add_test(store ListRules LIBS trevisk_core)
 trevisk_add_test(store ServerListXml LIBS trevisk_core trevisk_testsupport)
