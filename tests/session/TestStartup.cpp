@@ -14,18 +14,24 @@ using namespace trevisk;
 class TestStartup : public QObject
 {
     Q_OBJECT
+    RecordingReporter m_reporter;
+
+    // Starts on `data`, its settings in it; the reports land in m_reporter.
+    StartupResult start(const QString& data, LockProbe probe = probeLockFile)
+    {
+        m_reporter.reports.clear();
+        return startUp({data, data + QStringLiteral("/t.ini"), QStringLiteral("/p"), std::move(probe)}, m_reporter);
+    }
+
 private slots:
     void firstRunWritesNoStore()
     {
         QTemporaryDir dir;
-        RecordingReporter reporter;
-        StartupResult result =
-            startUp({dir.filePath(QStringLiteral("data")), dir.filePath(QStringLiteral("t.ini")), QStringLiteral("/p")},
-                    reporter);
+        StartupResult result = start(dir.filePath(QStringLiteral("data")));
         QCOMPARE(result.status, StartupResult::Status::Started);
-        QVERIFY(reporter.reports.isEmpty());
+        QVERIFY(m_reporter.reports.isEmpty());
+        // Not even the settings file.
         QCOMPARE(QDir(result.context->dataDir).entryList(QDir::Files), QStringList{QString::fromLatin1(LockFileName)});
-        QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("t.ini"))));
         // The folder stays held until the context goes.
         QVERIFY(!acquireDataLock(result.context->dataDir));
         result.context.reset();
@@ -41,12 +47,10 @@ private slots:
             QCOMPARE(stores.saveFriends(), QString());
         }
         QVERIFY(writeFile(dir.filePath(QStringLiteral("servers.dat")), "\x00\x01 not a table"));
-
-        RecordingReporter reporter;
-        const StartupResult result = startUp({dir.path(), dir.filePath(QStringLiteral("t.ini")), {}}, reporter);
+        const StartupResult result = start(dir.path());
         QCOMPARE(result.status, StartupResult::Status::Started);
-        QCOMPARE(reporter.reports.size(), 1);
-        QVERIFY(reporter.reports.first().startsWith(QStringLiteral("An error has occured in function: Main()")));
+        QCOMPARE(m_reporter.reports.size(), 1);
+        QVERIFY(m_reporter.reports.first().startsWith(QStringLiteral("An error has occured in function: Main()")));
         QVERIFY(result.context->stores.servers.rows.empty());
         QCOMPARE(result.context->stores.friends.rows.size(), size_t(1));
         QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("servers.dat"))));
@@ -56,36 +60,27 @@ private slots:
     }
 
     // What a power loss leaves (an empty or half-written lock file) names no live holder: taken over.
-    void staleLockFilesAreTakenOver()
+    // A lock file that cannot be made is no second copy: the message names the cause and the path.
+    void lockFiles()
     {
         for (const QByteArray& content : {QByteArray(),
                                           QByteArray("\x00\x17garbage"),
                                           "999999999\ntrevisk\n" + QSysInfo::machineHostName().toUtf8() + "\n"}) {
             QTemporaryDir dir;
             QVERIFY(writeFile(dir.filePath(QString::fromLatin1(LockFileName)), content));
-            RecordingReporter reporter;
-            const StartupResult result = startUp({dir.path(), dir.filePath(QStringLiteral("t.ini")), {}}, reporter);
-            QCOMPARE(result.status, StartupResult::Status::Started);
-            QVERIFY(!acquireDataLock(dir.path()));
+            const StartupResult result = start(dir.path());
+            QVERIFY(result.status == StartupResult::Status::Started && !acquireDataLock(dir.path()));
         }
-    }
-
-    // A lock file that cannot be made is no second copy: the message names the cause and the path.
-    void lockCreationFailureNamesItsCause()
-    {
         for (const auto& [error, cause] : {std::pair(ENOSPC, "there is no space left on the disk"),
                                            std::pair(EROFS, "the folder is on a read-only file system"),
                                            std::pair(EACCES, "permission denied")}) {
             QTemporaryDir dir;
-            RecordingReporter reporter;
-            StartupOptions options{dir.path(), dir.filePath(QStringLiteral("t.ini")), {}};
-            options.lockProbe = [error = error](const QString&) { return error; };
-            const StartupResult result = startUp(options, reporter);
+            const StartupResult result = start(dir.path(), [error = error](const QString&) { return error; });
             QCOMPARE(result.status, StartupResult::Status::NoLock);
-            const QString lockPath = QDir(dir.path()).filePath(QString::fromLatin1(LockFileName));
             QCOMPARE(
                 result.message,
-                QStringLiteral("The lock file %1 cannot be created: %2.").arg(lockPath, QString::fromLatin1(cause)));
+                QStringLiteral("The lock file %1 cannot be created: %2.")
+                    .arg(QDir(dir.path()).filePath(QString::fromLatin1(LockFileName)), QString::fromLatin1(cause)));
         }
     }
 
