@@ -28,6 +28,8 @@ private:
     QString file(const char* name) const { return m_dir.filePath(QString::fromLatin1(name)); }
 
 private slots:
+    // Each command in turn on one folder, with its exit code and a part of what it said; a refusal
+    // prints nothing on the standard output. What is not a file is named as what it is, never replaced.
     void importThenExport()
     {
         ServerRecord a;
@@ -37,55 +39,42 @@ private slots:
         b.address = QStringLiteral("[2001:DB8::5]:27960"); // kept as written, not rewritten as 2001:db8::5
         QCOMPARE(writeServerListFile(file("one.xml"), {a}), QString());
         QCOMPARE(writeServerListFile(file("two.xml"), {a, b, b}), QString());
-
-        const TreviskRun first = run("import|$dir/one.xml");
-        QCOMPARE(first.code, 0);
-        QCOMPARE(first.out, QByteArray("1 servers imported.\n0 servers skipped (duplicate)\n"));
-
-        // A list that holds servers needs a choice.
-        TreviskRun refused = run("import|$dir/two.xml");
-        QCOMPARE(refused.code, 2);
-        QVERIFY(refused.err.contains("--merge") && refused.err.contains("--replace"));
-
-        // A running monitor holds the folder: nothing changes.
-        {
-            const auto lock = acquireDataLock(file("data"));
-            QVERIFY(lock);
-            refused = run("import|$dir/two.xml|--merge");
-            QCOMPARE(refused.code, 1);
-            QVERIFY(refused.err.contains("nothing was imported"));
-            Stores saved(file("data"));
-            QCOMPARE(saved.read(saved.servers, ServersFile), QString());
-            QCOMPARE(saved.servers.rows, std::vector<ServerRecord>{a});
-        }
-        const TreviskRun merged = run("import|$dir/two.xml|--merge");
-        QCOMPARE(merged.code, 0);
-        QCOMPARE(merged.out, QByteArray("1 servers imported.\n2 servers skipped (duplicate)\n"));
-
-        const TreviskRun exported = run("export|$dir/out.xml");
-        QCOMPARE(exported.code, 0);
-        QCOMPARE(exported.out, QByteArray("Export Complete\n"));
-        QCOMPARE(readServerListFile(file("out.xml")).rows, (std::vector<ServerRecord>{a, b}));
-    }
-
-    // What is not a file is named as what it is, never replaced, and the command fails.
-    void notRegularFilesAreRefused()
-    {
         QCOMPARE(::mkfifo(QFile::encodeName(file("list.fifo")).constData(), 0600), 0);
-        QVERIFY(QDir().mkpath(file("data/trevisk.lock")));
-        const std::pair<const char*, const char*> cases[] = {
-            {"import|$dir", "is a folder, not a file: nothing was imported"},
-            {"import|/dev/zero", "not a regular file"},
-            {"export|$dir/list.fifo", "not a regular file"},
+        enum Holder
+        {
+            None,
+            Monitor,
+            Folder
+        }; // what holds the data folder's lock file
+        const struct
+        {
+            const char* arguments;
+            int code;
+            const char* said;
+            Holder holder = None;
+        } steps[] = {
+            {"import|$dir/one.xml", 0, "1 servers imported.\n0 servers skipped (duplicate)\n"},
+            // A list that holds servers needs a choice.
+            {"import|$dir/two.xml", 2, "pass --merge to add the new ones, or --replace"},
+            {"import|$dir/two.xml|--merge", 1, "nothing was imported", Monitor},
             // A folder in the lock file's place is no running monitor.
-            {"import|$dir/one.xml|--merge", "trevisk.lock is a folder, not a file. Nothing was imported"}};
-        for (const auto& [arguments, why] : cases) {
-            const TreviskRun refused = run(arguments);
-            QCOMPARE(refused.code, 1);
-            QVERIFY2(refused.err.contains(why) && refused.out.isEmpty(), refused.err.constData());
+            {"import|$dir/two.xml|--merge", 1, "trevisk.lock is a folder, not a file. Nothing was imported", Folder},
+            {"import|$dir", 1, "is a folder, not a file: nothing was imported"},
+            {"import|/dev/zero", 1, "not a regular file"},
+            {"export|$dir/list.fifo", 1, "not a regular file"},
+            {"import|$dir/two.xml|--merge", 0, "1 servers imported.\n2 servers skipped (duplicate)\n"},
+            {"export|$dir/out.xml", 0, "Export Complete\n"},
+        };
+        for (const auto& [arguments, code, said, holder] : steps) {
+            const DataLock lock = holder == Monitor ? acquireDataLock(file("data")) : DataLock{};
+            QVERIFY((holder != Monitor || lock) && (holder != Folder || QDir().mkpath(file("data/trevisk.lock"))));
+            const TreviskRun done = run(arguments);
+            QVERIFY(holder != Folder || QDir().rmdir(file("data/trevisk.lock")));
+            QVERIFY2(done.code == code && (done.out + done.err).contains(said) && (code == 0 || done.out.isEmpty()),
+                     (arguments + ("\n" + done.out + done.err)).constData());
         }
         QVERIFY(QFileInfo::exists(file("list.fifo")) && !QFileInfo(file("list.fifo")).isFile());
-        QVERIFY(QDir().rmdir(file("data/trevisk.lock")));
+        QCOMPARE(readServerListFile(file("out.xml")).rows, (std::vector<ServerRecord>{a, b}));
     }
 };
 
