@@ -1,5 +1,6 @@
 #include "sim/SimServer.h"
-#include "store/Stores.h"
+#include "support/TestFiles.h"
+#include "support/TreviskRun.h"
 
 #include <QDBusArgument>
 #include <QDBusConnection>
@@ -151,9 +152,13 @@ private:
     QString m_busAddress;
     const QString m_socket = QStringLiteral("trevisk-test");
 
-    QProcessEnvironment session() const
+    // Starts the program in the session; with `trace`, the Wayland protocol trace shows which
+    // windows it puts on screen.
+    void launch(QProcess& trevisk, const QStringList& arguments, bool trace = false) const
     {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        if (trace)
+            environment.insert(QStringLiteral("WAYLAND_DEBUG"), QStringLiteral("client"));
         environment.remove(QStringLiteral("DISPLAY"));
         environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtime.path());
         environment.insert(QStringLiteral("WAYLAND_DISPLAY"), m_socket);
@@ -166,7 +171,8 @@ private:
         if (environment.contains(QStringLiteral("ASAN_OPTIONS")))
             environment.insert(QStringLiteral("ASAN_OPTIONS"),
                                environment.value(QStringLiteral("ASAN_OPTIONS")) + QStringLiteral(":detect_leaks=0"));
-        return environment;
+        trevisk.setProcessEnvironment(environment);
+        trevisk.start(QStringLiteral(TREVISK_BINARY), arguments);
     }
 
     // A connection of its own on the session bus, serving the object under the service's name.
@@ -235,28 +241,12 @@ private slots:
         server.state().hostname = "Lab Arena";
         QSignalSpy queries(&server, &SimServer::requestReceived);
         QTemporaryDir data;
-        {
-            Stores stores(data.path());
-            ServerRecord record;
-            record.address = server.address();
-            record.game = QStringLiteral("Quake 3");
-            record.tray = 1;
-            stores.servers.rows.push_back(record);
-            QVERIFY(stores.saveServers().isEmpty());
-            QSettings settings(data.filePath(QStringLiteral("t.ini")), QSettings::IniFormat);
-            settings.setValue(QStringLiteral("Settings/MainTray"), QStringLiteral("1"));
-        }
+        QVERIFY(writeFile(data.filePath(QStringLiteral("t.ini")), "[Settings]\nMainTray=1\n"));
+        const QStringList folders = inFolder(data);
+        QCOMPARE(runTrevisk(args("servers|add|Quake 3") << server.address() << args("--tray|1") << folders).code, 0);
 
         QProcess trevisk;
-        QProcessEnvironment environment = session();
-        // The protocol trace shows which windows the program puts on screen.
-        environment.insert(QStringLiteral("WAYLAND_DEBUG"), QStringLiteral("client"));
-        trevisk.setProcessEnvironment(environment);
-        trevisk.start(QStringLiteral(TREVISK_BINARY),
-                      {QStringLiteral("--data-dir"),
-                       data.path(),
-                       QStringLiteral("--config"),
-                       data.filePath(QStringLiteral("t.ini"))});
+        launch(trevisk, folders, true);
         QByteArray err;
         const auto shownTitles = [&] {
             err += trevisk.readAllStandardError();
@@ -296,7 +286,7 @@ private slots:
         shownTitles();
         QCOMPARE(errorLines(err), QStringList());
         // The desktop placed the window: its size is kept, a position it never had is not.
-        const QSettings stored(data.filePath(QStringLiteral("t.ini")), QSettings::IniFormat);
+        const QSettings stored(folders.last(), QSettings::IniFormat);
         QVERIFY(stored.contains(QStringLiteral("Window/Width")));
         QVERIFY(!stored.contains(QStringLiteral("Window/Top")) && !stored.contains(QStringLiteral("Window/Left")));
         QDBusConnection::disconnectFromBus(WatcherService);
@@ -311,8 +301,7 @@ private slots:
         QVERIFY(serve(QStringLiteral("/org/freedesktop/Notifications"), &notifications, service).isConnected());
 
         QProcess trevisk;
-        trevisk.setProcessEnvironment(session());
-        trevisk.start(QStringLiteral(TREVISK_BINARY), {QStringLiteral("--demo")});
+        launch(trevisk, {QStringLiteral("--demo")});
         // The demo's players arrive 12 seconds in; the next refresh after that tells.
         QTRY_VERIFY_WITH_TIMEOUT(notifications.summaries.size() >= 2, 40000);
         QCOMPARE(notifications.summaries.first(), QStringLiteral("Ostravel Trevisk Loaded...."));

@@ -66,59 +66,39 @@ private slots:
 
     // Results are written as they are done, in list order whatever order they came in, and the
     // document is the one a single indented write of the whole array gives. Comments and blank
-    // lines of the list are passed over; one server silent makes the run fail.
+    // lines of the list are passed over; one server silent makes the run fail. Every engine answers
+    // over IPv6 as over IPv4, and its address is printed as it was given.
     void queryFileWritesInListOrder()
     {
         SimServer silent(SimServerState::forGame(QStringLiteral("Quake 3"), 1, 0));
-        SimServer first(SimServerState::forGame(QStringLiteral("Quake 3"), 2, 2));
-        SimServer second(SimServerState::forGame(QStringLiteral("Unreal Tournament"), 3, 0));
-        QVERIFY(silent.start() && first.start() && second.start());
+        QVERIFY(silent.start());
         silent.responder().setAnswering(false);
-        QTemporaryDir dir;
-        const QString list = dir.filePath(QStringLiteral("list.txt"));
-        QVERIFY(writeFile(list,
-                          "# three servers\nQuake 3\t" + silent.address().toUtf8() + "\nQuake 3\t"
-                              + first.address().toUtf8() + "\n\nUnreal Tournament\t" + second.address().toUtf8()
-                              + "\n"));
-        const TreviskRun run = runTrevisk((args("query|--file") << list) + args("--json|--timeout|200"));
-        QCOMPARE(run.code, 1);
-        const QJsonArray answers = QJsonDocument::fromJson(run.out).array();
-        QCOMPARE(run.out, QJsonDocument(answers).toJson(QJsonDocument::Indented));
-        QCOMPARE(answers.size(), 3);
-        const QStringList addresses{silent.address(), first.address(), second.address()};
-        const QStringList states{QStringLiteral("timeout"), QStringLiteral("up"), QStringLiteral("up")};
-        for (int i = 0; i < 3; ++i) {
-            QCOMPARE(answers[i].toObject().value(QStringLiteral("address")).toString(), addresses[i]);
-            QCOMPARE(answers[i].toObject().value(QStringLiteral("status")).toString(), states[i]);
-        }
-
-        // Text comes out of the same loop.
-        QVERIFY(runTrevisk((args("query|--file") << list) + args("--timeout|200"))
-                    .out.contains("  no answer (timed out)\n"));
-    }
-
-    // Every engine answers over IPv6 as over IPv4, and its address is printed as it was given.
-    void ipv6Servers()
-    {
-        QTemporaryDir dir;
+        QByteArray list = "# every engine\nQuake 3\t" + silent.address().toUtf8() + "\n\n";
+        QStringList expected{silent.address() + QStringLiteral(" timeout")};
         std::vector<std::unique_ptr<SimServer>> engines;
-        QByteArray list;
         for (const QString& engine : SimPlan::engines()) {
             const QString game = SimPlan::representativeGame(engine);
             engines.push_back(std::make_unique<SimServer>(SimServerState::forGame(game, 1, 1)));
             QVERIFY(engines.back()->start(QHostAddress(QHostAddress::LocalHostIPv6)));
             list += game.toUtf8() + '\t' + engines.back()->address().toUtf8() + '\n';
+            expected << engines.back()->address() + QStringLiteral(" up");
         }
-        const QString listFile = dir.filePath(QStringLiteral("six.txt"));
+        QTemporaryDir dir;
+        const QString listFile = dir.filePath(QStringLiteral("list.txt"));
         QVERIFY(writeFile(listFile, list));
-        const TreviskRun all = runTrevisk((args("query|--file") << listFile) + args("--json"));
-        QCOMPARE(all.code, 0);
-        const QJsonArray answers = QJsonDocument::fromJson(all.out).array();
-        QCOMPARE(answers.size(), qsizetype(engines.size()));
-        for (qsizetype i = 0; i < answers.size(); ++i) {
-            QCOMPARE(answers[i].toObject().value(QStringLiteral("status")).toString(), QStringLiteral("up"));
-            QCOMPARE(answers[i].toObject().value(QStringLiteral("address")).toString(), engines[i]->address());
-        }
+        const TreviskRun run = runTrevisk((args("query|--file") << listFile) + args("--json|--timeout|1000"));
+        QCOMPARE(run.code, 1);
+        const QJsonArray answers = QJsonDocument::fromJson(run.out).array();
+        QCOMPARE(run.out, QJsonDocument(answers).toJson(QJsonDocument::Indented));
+        QStringList states;
+        for (const QJsonValue& answer : answers)
+            states << answer[QStringLiteral("address")].toString() + QLatin1Char(' ')
+                          + answer[QStringLiteral("status")].toString();
+        QCOMPARE(states, expected);
+
+        // Text comes out of the same loop.
+        QVERIFY(runTrevisk((args("query|--file") << listFile) + args("--timeout|1000"))
+                    .out.contains("  no answer (timed out)\n"));
     }
 };
 

@@ -27,11 +27,14 @@ private slots:
         QVERIFY(QFile::setPermissions(m_passwordFile, QFile::ReadOwner | QFile::WriteOwner));
     }
 
-    TreviskRun rcon(const QString& game, const QString& address, const QStringList& rest)
+    // The password file's path stands for $file in the arguments.
+    TreviskRun rcon(const QString& game, const QString& address, const char* arguments)
     {
-        const QString common = QStringLiteral("--config|%1|--data-dir|%2|--timeout|300");
-        return runTrevisk(QStringList{QStringLiteral("rcon"), game, address} + rest
-                          + common.arg(m_config, m_dir.filePath(QStringLiteral("data"))).split(QLatin1Char('|')));
+        QString line = QString::fromUtf8(arguments)
+                       + QStringLiteral("|--config|%1|--data-dir|%2|--timeout|300")
+                             .arg(m_config, m_dir.filePath(QStringLiteral("data")));
+        return runTrevisk(QStringList{QStringLiteral("rcon"), game, address}
+                          + line.replace(QStringLiteral("$file"), m_passwordFile).split(QLatin1Char('|')));
     }
 
     void printsTheReply_data()
@@ -39,10 +42,9 @@ private slots:
         QTest::addColumn<QString>("game");
         QTest::addColumn<QHostAddress>("host");
         const QHostAddress four(QHostAddress::LocalHost);
-        const QHostAddress six(QHostAddress::LocalHostIPv6);
         QTest::newRow("Quake 3") << QStringLiteral("Quake 3") << four;
         QTest::newRow("Half Life") << QStringLiteral("Half Life") << four;
-        QTest::newRow("Quake 3, IPv6") << QStringLiteral("Quake 3") << six;
+        QTest::newRow("Quake 3, IPv6") << QStringLiteral("Quake 3") << QHostAddress(QHostAddress::LocalHostIPv6);
     }
     void printsTheReply()
     {
@@ -51,11 +53,13 @@ private slots:
         SimServer server(game);
         server.state().rconPassword = "labpass";
         QVERIFY(server.start(host));
-        const QStringList file{QStringLiteral("--password-file"), m_passwordFile};
+        // The exit code, then what was printed.
+        const auto said = [](const TreviskRun& run) {
+            return QString::number(run.code) + QLatin1Char(' ') + QString::fromUtf8(run.out);
+        };
 
-        TreviskRun run = rcon(game, server.address(), file + args("echo|two words|\x1b]0;title\x07"));
-        QCOMPARE(run.code, 0);
-        QCOMPARE(QString::fromUtf8(run.out), QStringLiteral("two words \ufffd]0;title\ufffd\n"));
+        TreviskRun run = rcon(game, server.address(), "--password-file|$file|echo|two words|\x1b]0;title\x07");
+        QCOMPARE(said(run), QStringLiteral("0 two words \ufffd]0;title\ufffd\n"));
         QVERIFY(!run.err.contains("chmod"));
 
         // Without a password file, the one the window remembered, scrambled.
@@ -65,46 +69,37 @@ private slots:
             store.setValue(QStringLiteral("RCON/") + server.address(),
                            *scrambleRcon(QStringLiteral("labpass"), random));
         }
-        run = rcon(game, server.address(), args("set|x|1"));
-        QCOMPARE(run.code, 0);
-        QCOMPARE(run.out, QByteArray("Server: Command Accepted\n"));
+        QCOMPARE(said(rcon(game, server.address(), "set|x|1")), QStringLiteral("0 Server: Command Accepted\n"));
 
         // A password file others may read is still used, with a word on how to close it.
         QVERIFY(QFile::setPermissions(m_passwordFile, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther));
-        run = rcon(game, server.address(), file + args("echo|hi"));
-        QCOMPARE(run.out, QByteArray("hi\n"));
+        run = rcon(game, server.address(), "--password-file|$file|echo|hi");
+        QCOMPARE(said(run), QStringLiteral("0 hi\n"));
         QVERIFY(run.err.contains("chmod 600 " + QFile::encodeName(m_passwordFile)));
 
         QVERIFY(writeFile(m_passwordFile, "wrong\r\n"));
-        run = rcon(game, server.address(), file + args("status"));
-        QCOMPARE(run.code, 5);
-        QVERIFY(run.out.startsWith("Bad rcon"));
-        QVERIFY(run.err.contains("refused the command"));
+        run = rcon(game, server.address(), "--password-file|$file|status");
+        QVERIFY2(said(run).startsWith(QStringLiteral("5 Bad rcon")) && run.err.contains("refused the command"),
+                 run.err.constData());
     }
 
+    // No password anywhere, and never one from the command line, and an engine without rcon: refused
+    // before anything is sent.
     void saysWhyNot()
     {
         RawUdpServer silent;
         QVERIFY(silent.isBound());
-        const QStringList file{QStringLiteral("--password-file"), m_passwordFile};
-        TreviskRun run = rcon(QStringLiteral("Quake 3"), silent.address(), file + args("status"));
-        QCOMPARE(run.code, 3);
-        QVERIFY(run.err.contains("No answer"));
-        QCOMPARE(silent.requests.size(), 1);
-
-        const quint16 closed = closedPort();
-        run = rcon(QStringLiteral("Quake 3"), QStringLiteral("127.0.0.1:%1").arg(closed), file + args("status"));
-        QCOMPARE(run.code, 4);
-        QVERIFY(run.err.contains("Unable to send command. Server appears to be offline!"));
-
-        // No password anywhere, and never one from the command line.
-        run = rcon(QStringLiteral("Quake 3"), silent.address(), args("status"));
-        QCOMPARE(run.code, 2);
-        QVERIFY(run.err.contains("--password-file"));
-        run = rcon(QStringLiteral("Quake 3"), silent.address(), args("--password|labpass|status"));
-        QCOMPARE(run.code, 2);
-        run = rcon(QStringLiteral("Unreal Tournament"), silent.address(), file + args("status"));
-        QCOMPARE(run.code, 2);
+        const QString closed = QStringLiteral("127.0.0.1:%1").arg(closedPort());
+        const char* file = "--password-file|$file|status";
+        for (const auto& [game, address, arguments, code, said] :
+             {std::tuple("Quake 3", silent.address(), file, 3, "No answer"),
+              std::tuple("Quake 3", closed, file, 4, "Unable to send command. Server appears to be offline!"),
+              std::tuple("Quake 3", silent.address(), "status", 2, "--password-file"),
+              std::tuple("Quake 3", silent.address(), "--password|labpass|status", 2, ""),
+              std::tuple("Unreal Tournament", silent.address(), file, 2, "")}) {
+            const TreviskRun run = rcon(QString::fromLatin1(game), address, arguments);
+            QVERIFY2(run.code == code && run.err.contains(said), arguments);
+        }
         QCOMPARE(silent.requests.size(), 1);
     }
 
@@ -112,12 +107,11 @@ private slots:
     void endsWhateverComes()
     {
         const QByteArray ff(4, '\xFF');
-        const QStringList file{QStringLiteral("--password-file"), m_passwordFile};
         RawUdpServer server;
         QTimer trickle;
         QObject::connect(&trickle, &QTimer::timeout, &server, [&] { server.reply(ff + "print\nmore\n"); });
         server.onRequest = [&](int) { trickle.start(50); };
-        const TreviskRun run = rcon(QStringLiteral("Quake 3"), server.address(), file + args("status"));
+        const TreviskRun run = rcon(QStringLiteral("Quake 3"), server.address(), "--password-file|$file|status");
         trickle.stop();
         QCOMPARE(run.code, 0);
         QVERIFY(run.out.startsWith("more\nmore\n"));
