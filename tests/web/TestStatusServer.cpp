@@ -27,9 +27,9 @@ namespace {
 // server closed it.
 struct RawReply
 {
-    int status = 0;
     QByteArray text;
     bool closed = false;
+    int status() const { return text.startsWith("HTTP/1.1 ") ? text.mid(9, 3).toInt() : 0; }
     QByteArray body() const { return text.mid(text.indexOf("\r\n\r\n") + 4); }
     bool hasHeader(const QByteArray& line) const
     {
@@ -37,25 +37,22 @@ struct RawReply
     }
 };
 
-int statusOf(const QByteArray& text)
+bool connectTo(QTcpSocket& socket, quint16 port, const char* host = "127.0.0.1")
 {
-    return text.startsWith("HTTP/1.1 ") ? text.mid(9, 3).toInt() : 0;
+    socket.connectToHost(QHostAddress(QString::fromLatin1(host)), port);
+    return socket.waitForConnected(5000);
 }
 
 // Sends the bytes as they stand and reads until the server closes the connection.
 RawReply exchange(quint16 port, const QByteArray& bytes, const char* host = "127.0.0.1")
 {
     QTcpSocket socket;
-    socket.connectToHost(QHostAddress(QString::fromLatin1(host)), port);
-    RawReply reply;
-    if (!socket.waitForConnected(5000))
-        return reply;
+    if (!connectTo(socket, port, host))
+        return {};
     socket.write(bytes);
     QSignalSpy gone(&socket, &QAbstractSocket::disconnected);
-    reply.closed = gone.wait(10000) || socket.state() == QAbstractSocket::UnconnectedState;
-    reply.text = socket.readAll();
-    reply.status = statusOf(reply.text);
-    return reply;
+    const bool closed = gone.wait(10000) || socket.state() == QAbstractSocket::UnconnectedState;
+    return {socket.readAll(), closed};
 }
 
 RawReply fetch(quint16 port, const QByteArray& path, const QByteArray& token = {})
@@ -64,12 +61,6 @@ RawReply fetch(quint16 port, const QByteArray& path, const QByteArray& token = {
     if (!token.isEmpty())
         request += "Authorization: Bearer " + token + "\r\n";
     return exchange(port, request + "\r\n");
-}
-
-bool connectTo(QTcpSocket& socket, quint16 port)
-{
-    socket.connectToHost(QHostAddress::LocalHost, port);
-    return socket.waitForConnected(5000);
 }
 
 // The CPU time this process has used.
@@ -124,9 +115,7 @@ private slots:
         SimServer& up = f.addServer(QStringLiteral("Quake 2"), 4);
         up.state().hostname = "<script>alert(1)</script>\"&";
         SimServer& down = f.addServer(QStringLiteral("Quake 3"), 2);
-        FriendRecord friendRecord;
-        friendRecord.name = QString::fromLatin1(up.responder().state().players.front().name);
-        f.context.stores.friends.rows.push_back(friendRecord);
+        f.context.stores.friends.rows.push_back({QString::fromLatin1(up.responder().state().players.front().name), {}});
         f.start();
         f.setAnswering(down, false);
         f.monitor->refreshServer(down.address());
@@ -136,32 +125,26 @@ private slots:
         StatusServer web(*f.monitor);
         QVERIFY(web.listen(ListenAddress{}, nullptr));
         const RawReply metrics = fetch(web.port(), "/metrics");
-        QCOMPARE(metrics.status, 200);
-        QVERIFY(metrics.hasHeader("Content-Type: text/plain; version=0.0.4"));
+        QVERIFY(metrics.status() == 200 && metrics.hasHeader("Content-Type: text/plain; version=0.0.4"));
         const QHash<QString, double> samples = parseMetrics(metrics.body());
 
-        const struct
-        {
-            QString key;
-            double value;
-        } expected[] = {
-            {key("trevisk_server_up", up), 1},
-            {key("trevisk_server_up", down), 0},
-            {key("trevisk_server_state", up, "state=up"), 1},
-            {key("trevisk_server_state", up, "state=timeout"), 0},
-            {key("trevisk_server_state", down, "state=timeout"), 1},
-            {key("trevisk_server_players", up), 4},
-            {key("trevisk_server_max_players", up), double(up.state().maxPlayers)},
-            {key("trevisk_server_friends", up), 1},
-            {key("trevisk_server_ping_seconds", up), *f.row(up).ping / 1000.0},
-            {key("trevisk_server_last_answer_timestamp_seconds", up), double(f.clock.now().toSecsSinceEpoch())},
-            {key("trevisk_server_uptime_ratio", up, "window=week"), 1},
-            {key("trevisk_server_uptime_ratio", down, "window=day"), 0},
-            {QStringLiteral("trevisk_answers_total{}"), double(f.monitor->engine().counters().answers)},
-            {QStringLiteral("trevisk_answer_errors_total{}"), 0},
-            {QStringLiteral("trevisk_servers{}"), 2},
-        };
-        for (const auto& [name, value] : expected)
+        for (const auto& [name, value] :
+             {std::pair(key("trevisk_server_up", up), 1.0),
+              std::pair(key("trevisk_server_up", down), 0.0),
+              std::pair(key("trevisk_server_state", up, "state=up"), 1.0),
+              std::pair(key("trevisk_server_state", up, "state=timeout"), 0.0),
+              std::pair(key("trevisk_server_state", down, "state=timeout"), 1.0),
+              std::pair(key("trevisk_server_players", up), 4.0),
+              std::pair(key("trevisk_server_max_players", up), double(up.state().maxPlayers)),
+              std::pair(key("trevisk_server_friends", up), 1.0),
+              std::pair(key("trevisk_server_ping_seconds", up), *f.row(up).ping / 1000.0),
+              std::pair(key("trevisk_server_last_answer_timestamp_seconds", up),
+                        double(f.clock.now().toSecsSinceEpoch())),
+              std::pair(key("trevisk_server_uptime_ratio", up, "window=week"), 1.0),
+              std::pair(key("trevisk_server_uptime_ratio", down, "window=day"), 0.0),
+              std::pair(QStringLiteral("trevisk_answers_total{}"), double(f.monitor->engine().counters().answers)),
+              std::pair(QStringLiteral("trevisk_answer_errors_total{}"), 0.0),
+              std::pair(QStringLiteral("trevisk_servers{}"), 2.0)})
             QVERIFY2(samples.value(name, -1) == value, qPrintable(name + QString::number(samples.value(name, -1))));
         // What a server that is not up last said is not shown as if it were live.
         for (const char* name : {"trevisk_server_ping_seconds",
@@ -174,11 +157,10 @@ private slots:
         QVERIFY(samples.value(QStringLiteral("trevisk_timeouts_total{}")) >= 1);
 
         const RawReply page = fetch(web.port(), "/");
-        QCOMPARE(page.status, 200);
-        QVERIFY(page.hasHeader("Content-Type: text/html"));
-        QVERIFY(page.body().contains("http-equiv=\"refresh\""));
-        QVERIFY(page.body().contains("&lt;script&gt;alert(1)&lt;/script&gt;&quot;&amp;"));
-        QVERIFY(!page.body().contains("<script>"));
+        QVERIFY(page.status() == 200 && page.hasHeader("Content-Type: text/html")
+                && page.body().contains("http-equiv=\"refresh\""));
+        QVERIFY(page.body().contains("&lt;script&gt;alert(1)&lt;/script&gt;&quot;&amp;")
+                && !page.body().contains("<script>"));
 
         // The JSON carries what a one-shot query prints, built by the same code, plus state and uptime.
         const QJsonArray servers = QJsonDocument::fromJson(fetch(web.port(), "/api/servers").body()).array();
@@ -233,7 +215,7 @@ private slots:
         web.setToken("s3cret-token");
         QVERIFY(web.listen(*parseListenAddress(QStringLiteral("127.0.0.2:0"), &error), nullptr));
         QCOMPARE(web.boundAddress(), QHostAddress(QStringLiteral("127.0.0.2")));
-        QCOMPARE(fetch(web.port(), "/metrics", "s3cret-token").status, 0); // nothing on 127.0.0.1
+        QCOMPARE(fetch(web.port(), "/metrics", "s3cret-token").status(), 0); // nothing on 127.0.0.1
         static int printed;
         printed = 0;
         const QtMessageHandler previous =
@@ -280,7 +262,7 @@ private slots:
         };
         for (const auto& [what, request, status, header] : cases) {
             const RawReply reply = exchange(web.port(), request, "127.0.0.2");
-            QVERIFY2(reply.closed && reply.status == status && (header.isEmpty() || reply.hasHeader(header))
+            QVERIFY2(reply.closed && reply.status() == status && (header.isEmpty() || reply.hasHeader(header))
                          && (status == 200 || !reply.body().contains("trevisk_")),
                      (what + (": " + reply.text.left(60))).constData());
         }
@@ -301,7 +283,7 @@ private slots:
         QVERIFY(web.listen(ListenAddress{}, nullptr));
         const RawReply idle = exchange(web.port(), "GET /metrics HTTP/1.1\r\n\r\n");
         QVERIFY(idle.closed);
-        QCOMPARE(idle.status, 200);
+        QCOMPARE(idle.status(), 200);
 
         limits.headTime = std::chrono::milliseconds(200);
         web.setLimits(limits);
@@ -318,7 +300,7 @@ private slots:
         QSignalSpy dripClosed(&drip, &QAbstractSocket::disconnected);
         QVERIFY(dripClosed.wait(5000));
         byte.stop();
-        QCOMPARE(statusOf(drip.readAll()), 408);
+        QCOMPARE(RawReply{drip.readAll()}.status(), 408);
 
         limits.headTime = std::chrono::seconds(60);
         limits.connections = 2;
@@ -340,7 +322,7 @@ private slots:
         held[0].close();
         QSignalSpy waitingClosed(&waiting, &QAbstractSocket::disconnected);
         QVERIFY(waitingClosed.wait(5000));
-        QCOMPARE(statusOf(waiting.readAll()), 200);
+        QCOMPARE(RawReply{waiting.readAll()}.status(), 200);
     }
 
     // A token file is read only when it is a plain file (one that others may read: the program's run below).
@@ -402,7 +384,7 @@ private slots:
                                           args("--headless|--shard|1/2|--instance|node-1|--listen-token")
                                               + QStringList{tokenFile} + inFolder(dir));
         QVERIFY(port != 0);
-        QCOMPARE(fetch(port, "/metrics").status, 401);
+        QCOMPARE(fetch(port, "/metrics").status(), 401);
 
         // It queries what it watches: every one of its servers comes up.
         const auto watched = [&] {
