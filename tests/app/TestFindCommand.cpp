@@ -6,7 +6,7 @@
 #include <QJsonDocument>
 #include <QTest>
 
-#include <memory>
+#include <list>
 
 using namespace trevisk;
 
@@ -33,18 +33,17 @@ private slots:
         };
         for (const auto& [gameName, kind, fault, split, code, shown, note] : cases) {
             const QString game = QString::fromLatin1(gameName);
-            std::vector<std::unique_ptr<SimServer>> servers;
+            std::list<SimServer> servers;
             std::vector<ListedAddress> listed;
             QStringList expected;
             for (int i = 0; i < 3; ++i) {
-                servers.push_back(std::make_unique<SimServer>(SimServerState::forGame(game, i + 1, i)));
-                QVERIFY(servers.back()->start());
-                listed.push_back({QHostAddress(QHostAddress::LocalHost), servers.back()->gamePort()});
+                QVERIFY(servers.emplace_back(SimServerState::forGame(game, i + 1, i)).start());
+                listed.push_back({QHostAddress(QHostAddress::LocalHost), servers.back().gamePort()});
                 if (i < shown)
-                    expected << servers.back()->address() + QStringLiteral(" up");
+                    expected << servers.back().address() + QStringLiteral(" up");
             }
-            servers[2]->state().hostname = "The Castle Keep";
-            servers[2]->state().map = "castle_2";
+            servers.back().state().hostname = "The Castle Keep";
+            servers.back().state().map = "castle_2";
             SimMaster::Options options;
             options.kind = *SimMaster::kindNamed(QString::fromLatin1(kind));
             options.fault = *SimMaster::faultNamed(QString::fromLatin1(fault));
@@ -68,7 +67,7 @@ private slots:
                 continue;
             const TreviskRun filtered = runTrevisk(ask + args("--name|castle|--map|CASTLE|--not-empty|--not-full"));
             QVERIFY2(filtered.code == 0 && filtered.out.count('\n') == 1
-                         && filtered.out.startsWith(servers[2]->address().toUtf8())
+                         && filtered.out.startsWith(servers.back().address().toUtf8())
                          && filtered.out.contains("Castle Keep"),
                      filtered.out.constData());
             QVERIFY(runTrevisk(ask + args("--not-empty")).out.count('\n') == 2);

@@ -9,7 +9,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <memory>
+#include <list>
 
 using namespace trevisk;
 
@@ -44,18 +44,18 @@ private slots:
         silent.responder().setAnswering(false);
         QByteArray list = "# every engine\nQuake 3\t" + silent.address().toUtf8() + "\n\n";
         QStringList expected{silent.address() + QStringLiteral(" timeout")};
-        std::vector<std::unique_ptr<SimServer>> engines;
+        std::list<SimServer> engines;
         for (const QString& engine : SimPlan::engines()) {
             const QString game = SimPlan::representativeGame(engine);
-            engines.push_back(std::make_unique<SimServer>(SimServerState::forGame(game, 1, 1)));
-            QVERIFY(engines.back()->start(QHostAddress(QHostAddress::LocalHostIPv6)));
-            list += game.toUtf8() + '\t' + engines.back()->address().toUtf8() + '\n';
-            expected << engines.back()->address() + QStringLiteral(" up");
+            QVERIFY(engines.emplace_back(SimServerState::forGame(game, 1, 1))
+                        .start(QHostAddress(QHostAddress::LocalHostIPv6)));
+            list += game.toUtf8() + '\t' + engines.back().address().toUtf8() + '\n';
+            expected << engines.back().address() + QStringLiteral(" up");
             if (engine == QLatin1String("Q3"))
-                engines.back()->state().hostname = "^1Lab ^7Arena";
+                engines.back().state().hostname = "^1Lab ^7Arena";
             if (engine == QLatin1String("HL"))
-                engines.back()->state().hostname = "Lab\x1b]0;owned\x07\x1b[2J\r\nFORGED\x9b"
-                                                   "1m";
+                engines.back().state().hostname = "Lab\x1b]0;owned\x07\x1b[2J\r\nFORGED\x9b"
+                                                  "1m";
         }
         QTemporaryDir dir;
         const QString listFile = dir.filePath(QStringLiteral("list.txt"));

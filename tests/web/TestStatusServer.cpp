@@ -16,6 +16,7 @@
 #include <QTcpSocket>
 #include <QTest>
 
+#include <list>
 #include <sys/stat.h>
 #include <time.h>
 
@@ -282,14 +283,12 @@ private slots:
         web.setLimits(limits);
         QVERIFY(web.listen(ListenAddress{}, nullptr));
         const RawReply idle = exchange(web.port(), "GET /metrics HTTP/1.1\r\n\r\n");
-        QVERIFY(idle.closed);
-        QCOMPARE(idle.status(), 200);
+        QVERIFY(idle.closed && idle.status() == 200);
 
         limits.headTime = std::chrono::milliseconds(200);
         web.setLimits(limits);
         const RawReply silent = exchange(web.port(), {});
-        QVERIFY(silent.closed);
-        QCOMPARE(silent.text, QByteArray());
+        QVERIFY(silent.closed && silent.text.isEmpty());
         // Each byte in time, the whole too slow.
         QTcpSocket drip;
         QVERIFY(connectTo(drip, web.port()));
@@ -297,8 +296,7 @@ private slots:
         QTimer byte;
         connect(&byte, &QTimer::timeout, &drip, [&] { drip.write("a"); });
         byte.start(20);
-        QSignalSpy dripClosed(&drip, &QAbstractSocket::disconnected);
-        QVERIFY(dripClosed.wait(5000));
+        QVERIFY(QSignalSpy(&drip, &QAbstractSocket::disconnected).wait(5000));
         byte.stop();
         QCOMPARE(RawReply{drip.readAll()}.status(), 408);
 
@@ -320,8 +318,7 @@ private slots:
         QVERIFY(cpuTime() - before < std::chrono::milliseconds(150));
         QCOMPARE(capped.openConnections(), 2);
         held[0].close();
-        QSignalSpy waitingClosed(&waiting, &QAbstractSocket::disconnected);
-        QVERIFY(waitingClosed.wait(5000));
+        QVERIFY(QSignalSpy(&waiting, &QAbstractSocket::disconnected).wait(5000));
         QCOMPARE(RawReply{waiting.readAll()}.status(), 200);
     }
 
@@ -331,16 +328,15 @@ private slots:
         QTemporaryDir dir;
         const QString closed = dir.filePath(QStringLiteral("closed"));
         const QString pipe = dir.filePath(QStringLiteral("pipe"));
-        QVERIFY(writeFile(closed, "token\n"));
-        QVERIFY(QFile::setPermissions(closed, QFile::ReadOwner | QFile::WriteOwner));
+        QVERIFY(writeFile(closed, "token\n") && QFile::setPermissions(closed, QFile::ReadOwner | QFile::WriteOwner));
         QCOMPARE(mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
         QString error, warning;
-        QCOMPARE(readTokenFile(closed, &error, &warning), QByteArray("token"));
-        QCOMPARE(warning, QString());
+        QVERIFY(readTokenFile(closed, &error, &warning) == QByteArray("token") && warning.isEmpty());
         // A pipe would hold the start until something wrote to it.
         for (const QString& path : {pipe, dir.path()}) {
-            QVERIFY(!readTokenFile(path, &error, &warning));
-            QVERIFY2(error.contains(QStringLiteral("not a regular file")) || error.contains(QStringLiteral("folder")),
+            QVERIFY2(!readTokenFile(path, &error, &warning)
+                         && (error.contains(QStringLiteral("not a regular file"))
+                             || error.contains(QStringLiteral("folder"))),
                      qPrintable(error));
         }
     }
@@ -357,29 +353,22 @@ private slots:
               std::pair("--shard|1/2|servers|list", "--shard"),
               std::pair("--headless|--listen|0|--listen-token|/nonexistent/token", "token file")}) {
             const TreviskRun run = runTrevisk(args(refused) + inFolder(dir));
-            QCOMPARE(run.code, 2);
-            QVERIFY2(run.err.contains(said), run.err.constData());
+            QVERIFY2(run.code == 2 && run.err.contains(said), run.err.constData());
         }
-        std::vector<std::unique_ptr<SimServer>> simulated;
+        std::list<SimServer> simulated;
         QStringList addresses, mine;
         for (int i = 0; i < 10; ++i) {
-            simulated.push_back(
-                std::make_unique<SimServer>(SimServerState::forGame(QStringLiteral("Quake 3"), i + 1, 2)));
-            QVERIFY(simulated.back()->start());
-            addresses << simulated.back()->address();
+            QVERIFY(simulated.emplace_back(SimServerState::forGame(QStringLiteral("Quake 3"), i + 1, 2)).start());
+            addresses << simulated.back().address();
             if (shardOf(addresses.back(), 2) == 1)
                 mine << addresses.back() + QStringLiteral(" up");
         }
         QVERIFY(!mine.isEmpty() && mine.size() < addresses.size());
         const QString tokenFile = dir.filePath(QStringLiteral("token"));
-        QVERIFY(writeFile(tokenFile, "  file-token  \nsecond line\n"));
-        QVERIFY(QFile::setPermissions(tokenFile, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther));
+        QVERIFY(writeFile(tokenFile, "  file-token  \nsecond line\n")
+                && QFile::setPermissions(tokenFile, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther));
         QVERIFY(saveServerList(dir.filePath(QStringLiteral("data")), addresses));
         QProcess shard;
-        const auto stop = qScopeGuard([&] {
-            shard.terminate();
-            shard.waitForFinished(10000);
-        });
         const quint16 port = startServing(shard,
                                           args("--headless|--shard|1/2|--instance|node-1|--listen-token")
                                               + QStringList{tokenFile} + inFolder(dir));
@@ -400,8 +389,7 @@ private slots:
         QCOMPARE(samples.value(QStringLiteral("trevisk_servers{instance=node-1,shard=1/2}")), double(mine.size()));
         // It ends cleanly at SIGTERM and leaves the whole list in its folder.
         shard.terminate();
-        QVERIFY(shard.waitForFinished(10000));
-        QCOMPARE(shard.exitCode(), 0);
+        QVERIFY(shard.waitForFinished(10000) && shard.exitCode() == 0);
         QVERIFY(shard.readAllStandardOutput().contains("Trevisk stopped."));
         Stores after(dir.filePath(QStringLiteral("data")));
         QCOMPARE(after.read(after.servers, ServersFile), QString());
