@@ -3,7 +3,6 @@
 #include "support/MonitorFixture.h"
 #include "support/TestFiles.h"
 #include "support/TreviskRun.h"
-#include "web/PrometheusText.h"
 #include "web/Shard.h"
 #include "web/StatusServer.h"
 
@@ -13,6 +12,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QScopeGuard>
+#include <QSet>
 #include <QTcpSocket>
 #include <QTest>
 
@@ -23,6 +23,34 @@
 using namespace trevisk;
 
 namespace {
+
+// Every sample of a metrics text as Prometheus' reference parser reads it: "name{labels}" -> value.
+// Throws on anything the format does not allow, which fails the test.
+QHash<QString, double> parseMetrics(const QByteArray& text)
+{
+    static const char script[] = "import json, sys\n"
+                                 "from prometheus_client.parser import text_string_to_metric_families\n"
+                                 "out = {}\n"
+                                 "for family in text_string_to_metric_families(sys.stdin.read()):\n"
+                                 "    for s in family.samples:\n"
+                                 "        labels = ','.join('%s=%s' % (k, s.labels[k]) for k in sorted(s.labels))\n"
+                                 "        out[s.name + '{' + labels + '}'] = s.value\n"
+                                 "print(json.dumps(out))\n";
+    QProcess python;
+    // Debian's interpreter, which has Debian's prometheus_client.
+    python.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral("-c"), QString::fromLatin1(script)});
+    python.write(text);
+    python.closeWriteChannel();
+    if (!python.waitForFinished(20000) || python.exitCode() != 0) {
+        qWarning().noquote() << python.readAllStandardError();
+        return {};
+    }
+    QHash<QString, double> samples;
+    const QJsonObject object = QJsonDocument::fromJson(python.readAllStandardOutput()).object();
+    for (auto it = object.begin(); it != object.end(); ++it)
+        samples.insert(it.key(), it.value().toDouble());
+    return samples;
+}
 
 // What one connection got back: the status of its first answer, all it read, and whether the
 // server closed it.
@@ -342,7 +370,8 @@ private slots:
     }
 
     // The real program as the first of two shards over a list of simulated servers, behind a token
-    // read from its file: it watches its share and no other (which share is which, TestShard pins).
+    // read from its file: it watches its share and no other (which share is which, TestShard pins), and labels every
+    // series with it.
     void shardOfTheRealProgram()
     {
         // Refused before anything is read or started.
@@ -370,7 +399,7 @@ private slots:
         QVERIFY(saveServerList(dir.filePath(QStringLiteral("data")), addresses));
         QProcess shard;
         const quint16 port = startServing(shard,
-                                          args("--headless|--shard|1/2|--instance|node-1|--listen-token")
+                                          args("--headless|--shard|1/2|--instance|node \"1\"|--listen-token")
                                               + QStringList{tokenFile} + inFolder(dir));
         QVERIFY(port != 0);
         QCOMPARE(fetch(port, "/metrics").status(), 401);
@@ -385,8 +414,18 @@ private slots:
             return states;
         };
         QTRY_COMPARE_WITH_TIMEOUT(watched(), mine, 20000);
-        const QHash<QString, double> samples = parseMetrics(fetch(port, "/metrics", "file-token").body());
-        QCOMPARE(samples.value(QStringLiteral("trevisk_servers{instance=node-1,shard=1/2}")), double(mine.size()));
+        const QByteArray metrics = fetch(port, "/metrics", "file-token").body();
+        const QHash<QString, double> samples = parseMetrics(metrics);
+        QCOMPARE(samples.value(QStringLiteral("trevisk_servers{instance=node \"1\",shard=1/2}")), double(mine.size()));
+        // Every series of every family carries the fleet's labels, escaped.
+        QSet<QString> families;
+        for (auto name = samples.keyBegin(); name != samples.keyEnd(); ++name) {
+            QVERIFY2(name->contains(QStringLiteral("instance=node \"1\""))
+                         && name->contains(QLatin1String("shard=1/2")),
+                     qPrintable(*name));
+            families.insert(name->section(QLatin1Char('{'), 0, 0));
+        }
+        QCOMPARE(families.size(), metrics.count("# TYPE "));
         // It ends cleanly at SIGTERM and leaves the whole list in its folder.
         shard.terminate();
         QVERIFY(shard.waitForFinished(10000) && shard.exitCode() == 0);

@@ -2,7 +2,6 @@
 trevisk_add_test(web StatusServer LIBS trevisk_web trevisk_sim trevisk_testsupport)
 target_compile_definitions(test_web_StatusServer PRIVATE TREVISK_BINARY="$<TARGET_FILE:trevisk>")
 add_dependencies(test_web_StatusServer trevisk)
-trevisk_add_test(web StatusPages LIBS trevisk_web trevisk_testsupport)
 trevisk_add_test(web Shard LIBS trevisk_web trevisk_testsupport)
 # The fleet's Prometheus configuration, alerting rules and Alertmanager route, checked by their own tools.
 add_test(NAME web.FleetConfig COMMAND ${PROJECT_SOURCE_DIR}/scripts/check-fleet-config.sh)
