@@ -1,5 +1,5 @@
 # The program and its commands, each run as the real program.
-foreach(class Application QueryCommand FindCommand ServersCommand RconCommand)
+foreach(class Application QueryCommand ServersCommand RconCommand)
     trevisk_add_test(app ${class} LIBS trevisk_core trevisk_sim trevisk_testsupport)
     target_compile_definitions(test_app_${class} PRIVATE TREVISK_BINARY="$<TARGET_FILE:trevisk>")
     add_dependencies(test_app_${class} trevisk)
