@@ -350,25 +350,6 @@ private slots:
         QCOMPARE(RawReply{waiting.readAll()}.status(), 200);
     }
 
-    // A token file is read only when it is a plain file (one that others may read: the program's run below).
-    void tokenFiles()
-    {
-        QTemporaryDir dir;
-        const QString closed = dir.filePath(QStringLiteral("closed"));
-        const QString pipe = dir.filePath(QStringLiteral("pipe"));
-        QVERIFY(writeFile(closed, "token\n") && QFile::setPermissions(closed, QFile::ReadOwner | QFile::WriteOwner));
-        QCOMPARE(mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
-        QString error, warning;
-        QVERIFY(readTokenFile(closed, &error, &warning) == QByteArray("token") && warning.isEmpty());
-        // A pipe would hold the start until something wrote to it.
-        for (const QString& path : {pipe, dir.path()}) {
-            QVERIFY2(!readTokenFile(path, &error, &warning)
-                         && (error.contains(QStringLiteral("not a regular file"))
-                             || error.contains(QStringLiteral("folder"))),
-                     qPrintable(error));
-        }
-    }
-
     // The hash is part of a fleet's set-up: a change would move servers between shards at an upgrade,
     // so its values are pinned here (FNV-1a, 64 bits, finalised, of the lower-cased address).
     void shardsOfAddresses()
@@ -405,18 +386,23 @@ private slots:
     }
 
     // The real program as the first of two shards over a list of simulated servers, behind a token
-    // read from its file: it watches its share and no other (which share is which, the test above pins), and labels
-    // every series with it.
+    // read from its file (only a plain one; one that others may read brings a warning): it watches
+    // its share and no other (which share is which, the test above pins), and labels every series.
     void shardOfTheRealProgram()
     {
         // Refused before anything is read or started.
         QTemporaryDir dir;
+        QCOMPARE(mkfifo(QFile::encodeName(dir.filePath(QStringLiteral("pipe"))).constData(), 0600), 0);
         for (const auto& [refused, said] :
              {std::pair("--headless|--shard|3/2", "--shard"),
               std::pair("--headless|--instance|a", "--shard"),
               std::pair("--shard|1/2|servers|list", "--shard"),
-              std::pair("--headless|--listen|0|--listen-token|/nonexistent/token", "token file")}) {
-            const TreviskRun run = runTrevisk(args(refused) + inFolder(dir));
+              std::pair("--headless|--listen|0|--listen-token|/nonexistent/token", "token file"),
+              // A pipe would hold the start until something wrote to it.
+              std::pair("--headless|--listen|0|--listen-token|$dir/pipe", "not a regular file"),
+              std::pair("--headless|--listen|0|--listen-token|$dir", "folder")}) {
+            const TreviskRun run =
+                runTrevisk(args(refused).replaceInStrings(QStringLiteral("$dir"), dir.path()) + inFolder(dir));
             QVERIFY2(run.code == 2 && run.err.contains(said), run.err.constData());
         }
         std::list<SimServer> simulated;
