@@ -31,8 +31,7 @@ private slots:
     {
         QTemporaryDir dir;
         StartupResult result = start(dir.filePath(QStringLiteral("data")));
-        QCOMPARE(result.status, StartupResult::Status::Started);
-        QVERIFY(m_reporter.reports.isEmpty());
+        QVERIFY(result.status == StartupResult::Status::Started && m_reporter.reports.isEmpty());
         // Not even the settings file.
         QCOMPARE(QDir(result.context->dataDir).entryList(QDir::Files), QStringList{QString::fromLatin1(LockFileName)});
         // The folder stays held until the context goes.
@@ -51,14 +50,13 @@ private slots:
         }
         QVERIFY(writeFile(dir.filePath(QStringLiteral("servers.dat")), "\x00\x01 not a table"));
         const StartupResult result = start(dir.path());
-        QCOMPARE(result.status, StartupResult::Status::Started);
-        QCOMPARE(m_reporter.reports.size(), 1);
+        QVERIFY(result.status == StartupResult::Status::Started && m_reporter.reports.size() == 1);
         QVERIFY(m_reporter.reports.first().startsWith(QStringLiteral("An error has occured in function: Main()")));
-        QVERIFY(result.context->stores.servers.rows.empty());
-        QCOMPARE(result.context->stores.friends.rows.size(), size_t(1));
-        QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("servers.dat"))));
-        const QStringList kept = QDir(dir.path()).entryList({QStringLiteral("servers.dat.unreadable-*")});
+        QVERIFY(result.context->stores.servers.rows.empty() && result.context->stores.friends.rows.size() == 1);
+        // The file is moved aside whole: nothing by its name is left to be read again.
+        const QStringList kept = QDir(dir.path()).entryList({QStringLiteral("servers.dat*")});
         QCOMPARE(kept.size(), 1);
+        QVERIFY(kept.first().startsWith(QStringLiteral("servers.dat.unreadable-")));
         QCOMPARE(readFile(dir.filePath(kept.first())), QByteArray("\x00\x01 not a table"));
     }
 
@@ -79,9 +77,8 @@ private slots:
                                            std::pair(EACCES, "permission denied")}) {
             QTemporaryDir dir;
             const StartupResult result = start(dir.path(), [error = error](const QString&) { return error; });
-            QCOMPARE(result.status, StartupResult::Status::NoLock);
             QCOMPARE(
-                result.message,
+                result.status == StartupResult::Status::NoLock ? result.message : QString(),
                 QStringLiteral("The lock file %1 cannot be created: %2.")
                     .arg(QDir(dir.path()).filePath(QString::fromLatin1(LockFileName)), QString::fromLatin1(cause)));
         }
@@ -97,8 +94,9 @@ private slots:
         QCOMPARE(resolveDataDir({}, program.path()), QDir(program.path()).absolutePath());
     }
 
-    // Paths with spaces, quotes, dollars, backslashes and percent signs reach the shell-free launcher whole.
-    void execQuoting()
+    // Paths with spaces, quotes, dollars, backslashes and percent signs reach the shell-free launcher
+    // whole. The entry's folder follows an absolute XDG_CONFIG_HOME.
+    void autostartCommandAndFolder()
     {
         for (const auto& [argument, written] : {std::pair("/usr/bin/trevisk", "/usr/bin/trevisk"),
                                                 std::pair("/opt/My Games/trevisk", "\"/opt/My Games/trevisk\""),
@@ -107,18 +105,18 @@ private slots:
                                                 std::pair("/100%/t", "/100%%/t"),
                                                 std::pair("", "\"\"")})
             QCOMPARE(desktopExecArgument(QString::fromUtf8(argument)), QString::fromUtf8(written));
-    }
-
-    // The entry runs this program with the folders it was started on (made absolute, as the desktop
-    // starts it elsewhere), and nothing else of its command line.
-    void commandKeepsFolders()
-    {
+        // The entry runs this program with the folders it was started on (made absolute, as the desktop
+        // starts it elsewhere), and nothing else of its command line.
         QCOMPARE(
             autostartCommand(
                 QStringLiteral("/bin/trevisk"),
                 QStringLiteral("./trevisk|--demo|--config|/c/t.ini|--data-dir=lists|--config").split(QLatin1Char('|'))),
             QStringLiteral("/bin/trevisk|--config|/c/t.ini").split(QLatin1Char('|'))
                 << QStringLiteral("--data-dir=") + QDir::currentPath() + QStringLiteral("/lists"));
+        qputenv("XDG_CONFIG_HOME", "/x/config");
+        QCOMPARE(Autostart::defaultFolder(), QStringLiteral("/x/config/autostart"));
+        qputenv("XDG_CONFIG_HOME", "relative");
+        QCOMPARE(Autostart::defaultFolder(), QDir::homePath() + QStringLiteral("/.config/autostart"));
     }
 
     // Written (folder made), valid for the desktop's own checker, read back, switched off by the
@@ -136,24 +134,15 @@ private slots:
         if (!validator.isEmpty()) {
             QProcess check;
             check.start(validator, {autostart.path()});
-            QVERIFY(check.waitForFinished(10000));
-            QVERIFY2(check.exitCode() == 0, check.readAllStandardOutput().constData());
+            QVERIFY2(check.waitForFinished(10000) && check.exitCode() == 0, check.readAllStandardOutput().constData());
         }
 
         QVERIFY(writeFile(autostart.path(), entry + "Hidden=true\n") && !autostart.enabled());
         QVERIFY(autostart.setEnabled(false, command, &error) && !QFile::exists(autostart.path()));
 
         QVERIFY(writeFile(home.filePath(QStringLiteral("file"))));
-        QVERIFY(!Autostart(home.filePath(QStringLiteral("file/autostart"))).setEnabled(true, command, &error));
-        QVERIFY(error.contains(home.filePath(QStringLiteral("file/autostart"))));
-    }
-
-    void folderFollowsXdgConfigHome()
-    {
-        qputenv("XDG_CONFIG_HOME", "/x/config");
-        QCOMPARE(Autostart::defaultFolder(), QStringLiteral("/x/config/autostart"));
-        qputenv("XDG_CONFIG_HOME", "relative");
-        QCOMPARE(Autostart::defaultFolder(), QDir::homePath() + QStringLiteral("/.config/autostart"));
+        const QString blocked = home.filePath(QStringLiteral("file/autostart"));
+        QVERIFY(!Autostart(blocked).setEnabled(true, command, &error) && error.contains(blocked));
     }
 };
 
