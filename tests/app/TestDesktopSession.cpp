@@ -105,13 +105,12 @@ QStringList menuLabels(const QDBusConnection& bus, const QString& service)
         QDBusVariant child;
         layout >> child;
         const auto entry = child.variant().value<QDBusArgument>();
-        QVariantMap entryProperties;
         entry.beginStructure();
-        entry >> id >> entryProperties;
+        entry >> id >> properties;
         entry.endStructure();
-        if (entryProperties.value(QStringLiteral("visible"), true).toBool()
-            && entryProperties.value(QStringLiteral("type")).toString() != QLatin1String("separator"))
-            labels << entryProperties.value(QStringLiteral("label")).toString();
+        if (properties.value(QStringLiteral("visible"), true).toBool()
+            && properties.value(QStringLiteral("type")).toString() != QLatin1String("separator"))
+            labels << properties.value(QStringLiteral("label")).toString();
     }
     layout.endArray();
     layout.endStructure();
@@ -122,11 +121,8 @@ QStringList menuLabels(const QDBusConnection& bus, const QString& service)
 QStringList errorLines(const QByteArray& err)
 {
     static const QRegularExpression trace(QStringLiteral("^\\[\\s*\\d+\\.\\d+\\]"));
-    QStringList lines;
-    for (const QString& line : QString::fromUtf8(err).split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
-        if (!trace.match(line).hasMatch())
-            lines << line;
-    }
+    QStringList lines = QString::fromUtf8(err).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    lines.removeIf([](const QString& line) { return trace.match(line).hasMatch(); });
     return lines;
 }
 
@@ -191,8 +187,7 @@ private slots:
         const QString daemon = QStandardPaths::findExecutable(QStringLiteral("dbus-daemon"));
         QVERIFY2(!weston.isEmpty() && !daemon.isEmpty(), "weston or dbus-daemon is missing: run scripts/setup.sh");
         QVERIFY(m_runtime.isValid());
-        m_bus.start(daemon,
-                    {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address")});
+        m_bus.start(daemon, QStringLiteral("--session --nofork --print-address").split(QLatin1Char(' ')));
         QVERIFY(m_bus.waitForStarted());
         while (!m_bus.canReadLine())
             QVERIFY(m_bus.waitForReadyRead(10000));
@@ -203,10 +198,9 @@ private slots:
         m_compositor.setProcessEnvironment(environment);
         m_compositor.setProcessChannelMode(QProcess::MergedChannels);
         m_compositor.start(weston,
-                           {QStringLiteral("--backend=headless-backend.so"),
-                            QStringLiteral("--socket=") + m_socket,
-                            QStringLiteral("--idle-time=0"),
-                            QStringLiteral("--no-config")});
+                           QStringLiteral("--backend=headless-backend.so --socket=%1 --idle-time=0 --no-config")
+                               .arg(m_socket)
+                               .split(QLatin1Char(' ')));
         const QString socket = m_runtime.filePath(m_socket);
         QTest::qWaitFor([&] { return QFile::exists(socket) || m_compositor.state() == QProcess::NotRunning; }, 10000);
         if (!QFile::exists(socket))
@@ -262,12 +256,10 @@ private slots:
         QString mainItem = watcher.items[0], serverItem = watcher.items[1];
         if (!menuLabels(bus, mainItem).contains(QStringLiteral("_Refresh All")))
             std::swap(mainItem, serverItem);
-        QCOMPARE(
-            menuLabels(bus, mainItem),
-            (QStringList{QStringLiteral("_Show Window..."), QStringLiteral("_Refresh All"), QStringLiteral("_Exit")}));
-        QCOMPARE(
-            menuLabels(bus, serverItem).mid(0, 3),
-            (QStringList{QStringLiteral("_Show Window"), QStringLiteral("_Close Window"), QStringLiteral("_Refresh")}));
+        QCOMPARE(menuLabels(bus, mainItem),
+                 QStringLiteral("_Show Window...|_Refresh All|_Exit").split(QLatin1Char('|')));
+        QCOMPARE(menuLabels(bus, serverItem).mid(0, 3),
+                 QStringLiteral("_Show Window|_Close Window|_Refresh").split(QLatin1Char('|')));
         QVERIFY(!shownTitles().contains(QStringLiteral("Ostravel Trevisk")));
 
         const auto activate = [&](const QString& item) {
@@ -287,8 +279,8 @@ private slots:
         QCOMPARE(errorLines(err), QStringList());
         // The desktop placed the window: its size is kept, a position it never had is not.
         const QSettings stored(folders.last(), QSettings::IniFormat);
-        QVERIFY(stored.contains(QStringLiteral("Window/Width")));
-        QVERIFY(!stored.contains(QStringLiteral("Window/Top")) && !stored.contains(QStringLiteral("Window/Left")));
+        QVERIFY(stored.contains(QStringLiteral("Window/Width")) && !stored.contains(QStringLiteral("Window/Top"))
+                && !stored.contains(QStringLiteral("Window/Left")));
         QDBusConnection::disconnectFromBus(WatcherService);
     }
 
