@@ -94,8 +94,8 @@ private slots:
         QVERIFY(firstOut.contains("No display found: running headless."));
         // Without windows, none of Qt's GUI libraries is loaded.
         const QByteArray maps = mappedFiles(first);
-        QVERIFY(maps.contains("libQt6Core"));
-        QVERIFY2(!maps.contains("libQt6Gui") && !maps.contains("libQt6Widgets") && !maps.contains("trevisk-windows"),
+        QVERIFY2(maps.contains("libQt6Core") && !maps.contains("libQt6Gui") && !maps.contains("libQt6Widgets")
+                     && !maps.contains("trevisk-windows"),
                  maps.constData());
         QVERIFY(
             firstOut.contains("Data folder: " + QDir(dir.filePath(QStringLiteral("data"))).absolutePath().toUtf8()));
@@ -160,8 +160,7 @@ private slots:
         monitor.terminate();
         QVERIFY(endedWith(monitor, 1));
         const QByteArray said = "The uptime counts could not be saved at exit: ";
-        QVERIFY(monitor.readAllStandardError().contains(said));
-        QVERIFY(readFile(log).contains(said));
+        QVERIFY(monitor.readAllStandardError().contains(said) && readFile(log).contains(said));
     }
 
     // A copy of the program without its module, or with a broken one, says what it tried and ends
@@ -193,8 +192,8 @@ private slots:
             installed));
         QVERIFY(writeFile(beside, "not a library"));
         const QByteArray err = failure();
-        QVERIFY2(err.contains(beside.toUtf8() + ": " + beside.toUtf8()), err.constData());
-        QVERIFY2(!err.contains(installed.toUtf8()), err.constData());
+        QVERIFY2(err.contains(beside.toUtf8() + ": " + beside.toUtf8()) && !err.contains(installed.toUtf8()),
+                 err.constData());
     }
 
     // A folder name that is not valid in the system's encoding would be read as another name and
