@@ -25,6 +25,12 @@ QByteArray mappedFiles(const QProcess& process)
     return maps.open(QIODevice::ReadOnly) ? maps.readAll() : QByteArray();
 }
 
+// The program ended by itself, in time, with this exit code.
+bool endedWith(QProcess& process, int code)
+{
+    return process.waitForFinished(20000) && process.exitStatus() == QProcess::NormalExit && process.exitCode() == code;
+}
+
 } // namespace
 
 class TestApplication : public QObject
@@ -33,50 +39,45 @@ class TestApplication : public QObject
 private slots:
     void versionAndHelp()
     {
-        TreviskRun run = runTrevisk({QStringLiteral("--version")});
-        QCOMPARE(run.code, 0);
-        QCOMPARE(run.out, QByteArray("Trevisk 1.1.0\n"));
         // Every command explains itself rather than refusing --help as an unknown option.
-        for (const char* command : {"query", "servers", "import", "export", "test-mail"}) {
-            run = runTrevisk({QString::fromLatin1(command), QStringLiteral("--help")});
-            QCOMPARE(run.code, 0);
-            QVERIFY2(run.out.startsWith("Usage:\n  trevisk " + QByteArray(command)), run.out.constData());
+        for (const auto& [arguments, code, said] : {std::tuple("--version", 0, "Trevisk 1.1.0\n"),
+                                                    std::tuple("query|--help", 0, "Usage:\n  trevisk query"),
+                                                    std::tuple("servers|--help", 0, "Usage:\n  trevisk servers"),
+                                                    std::tuple("import|--help", 0, "Usage:\n  trevisk import"),
+                                                    std::tuple("export|--help", 0, "Usage:\n  trevisk export"),
+                                                    std::tuple("test-mail|--help", 0, "Usage:\n  trevisk test-mail"),
+                                                    std::tuple("frobnicate", 2, "Unknown command: frobnicate")}) {
+            const TreviskRun run = runTrevisk(args(arguments));
+            QVERIFY2(run.code == code && (code == 0 ? run.out.startsWith(said) : run.err.contains(said)), arguments);
         }
-        run = runTrevisk({QStringLiteral("frobnicate")});
-        QCOMPARE(run.code, 2);
-        QVERIFY(run.err.contains("Unknown command: frobnicate"));
     }
 
     // The language follows LANGUAGE, LC_ALL, LC_MESSAGES and LANG; C or POSIX stays English, as
     // gettext does; --help and paths name the catalogue; a run with German needs no GUI library.
     void languageOfTheSystem()
     {
+        // The last row leaves English for the tests after this one.
         for (const auto& [variables, german] : {std::pair("LANG=de_DE.UTF-8", true),
                                                 std::pair("LANG=en_US.UTF-8|LANGUAGE=de", true),
                                                 std::pair("LC_MESSAGES=de_AT.UTF-8", true),
-                                                std::pair("LANG=en_US.UTF-8", false),
                                                 std::pair("LC_ALL=C.UTF-8|LANGUAGE=de", false),
-                                                std::pair("LANG=fr_FR.UTF-8", false)}) { // none in French yet
-            QProcessEnvironment system = QProcessEnvironment::systemEnvironment();
+                                                std::pair("LANG=fr_FR.UTF-8", false), // none in French yet
+                                                std::pair("LANG=en_US.UTF-8", false)}) {
             for (const char* name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"})
-                system.remove(QString::fromLatin1(name));
+                qunsetenv(name);
             for (const QString& variable : args(variables))
-                system.insert(variable.section(QLatin1Char('='), 0, 0), variable.section(QLatin1Char('='), 1));
+                qputenv(qPrintable(variable.section(QLatin1Char('='), 0, 0)),
+                        variable.section(QLatin1Char('='), 1).toUtf8());
             QTemporaryDir dir;
             for (const QStringList& arguments : {args("--help"), args("paths") + inFolder(dir)}) {
-                QProcess process;
-                process.setProcessEnvironment(system);
-                process.start(QStringLiteral(TREVISK_BINARY), arguments);
-                QVERIFY(process.waitForFinished(20000));
-                const QByteArray out = process.readAllStandardOutput();
-                QCOMPARE(process.exitCode(), 0);
+                const TreviskRun run = runTrevisk(arguments);
                 const QByteArray expected =
                     arguments.first() == QLatin1String("paths")
                         ? (german ? "Sprache:       Deutsch (" : "Language:  English (built in)")
                         : (german ? "Aufruf: trevisk [Optionen] [Befehl]" : "Usage: trevisk [options] [command]");
-                QVERIFY2(out.contains(expected)
-                             && (!german || arguments.size() == 1 || out.contains(" aus :/i18n/trevisk_de.qm")),
-                         (variables + ("\n" + out)).constData());
+                QVERIFY2(run.code == 0 && run.out.contains(expected)
+                             && (!german || arguments.size() == 1 || run.out.contains(" aus :/i18n/trevisk_de.qm")),
+                         (variables + ("\n" + run.out)).constData());
             }
         }
     }
@@ -93,8 +94,8 @@ private slots:
         QVERIFY(firstOut.contains("No display found: running headless."));
         // Without windows, none of Qt's GUI libraries is loaded.
         const QByteArray maps = mappedFiles(first);
-        QVERIFY(maps.contains("libQt6Core"));
-        QVERIFY2(!maps.contains("libQt6Gui") && !maps.contains("libQt6Widgets") && !maps.contains("trevisk-windows"),
+        QVERIFY2(maps.contains("libQt6Core") && !maps.contains("libQt6Gui") && !maps.contains("libQt6Widgets")
+                     && !maps.contains("trevisk-windows"),
                  maps.constData());
         QVERIFY(
             firstOut.contains("Data folder: " + QDir(dir.filePath(QStringLiteral("data"))).absolutePath().toUtf8()));
@@ -112,9 +113,7 @@ private slots:
         QVERIFY(firstOut.contains("Watching 0 servers") && firstOut.contains("run \"trevisk --demo\""));
 
         ::kill(static_cast<pid_t>(first.processId()), SIGTERM);
-        QVERIFY(first.waitForFinished(10000));
-        QCOMPARE(first.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(first.exitCode(), 0);
+        QVERIFY(endedWith(first, 0));
         QVERIFY(acquireDataLock(dir.filePath(QStringLiteral("data"))));
     }
 
@@ -139,9 +138,7 @@ private slots:
         QVERIFY(web.request().startsWith("GET /trevisk/version.txt"));
         QVERIFY(mappedFiles(gui).contains("/libtrevisk-windows.so"));
         ::kill(static_cast<pid_t>(gui.processId()), SIGTERM);
-        QVERIFY(gui.waitForFinished(10000));
-        QCOMPARE(gui.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(gui.exitCode(), 0);
+        QVERIFY(endedWith(gui, 0));
     }
 
     // Counts that cannot be saved at exit (a full disk; here a folder in the file's place) are told
@@ -161,11 +158,9 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT((out += monitor.readAllStandardOutput()).contains("answered: 1,"), 20000);
         QVERIFY(QDir().mkpath(dir.filePath(QStringLiteral("data/uptime.dat"))));
         monitor.terminate();
-        QVERIFY(monitor.waitForFinished(10000));
-        QCOMPARE(monitor.exitCode(), 1);
+        QVERIFY(endedWith(monitor, 1));
         const QByteArray said = "The uptime counts could not be saved at exit: ";
-        QVERIFY(monitor.readAllStandardError().contains(said));
-        QVERIFY(readFile(log).contains(said));
+        QVERIFY(monitor.readAllStandardError().contains(said) && readFile(log).contains(said));
     }
 
     // A copy of the program without its module, or with a broken one, says what it tried and ends
@@ -180,13 +175,12 @@ private slots:
         const QString beside = dir.filePath(QStringLiteral("bin/libtrevisk-windows.so"));
         const QString installed = dir.filePath(QStringLiteral("lib/trevisk/libtrevisk-windows.so"));
 
-        // The demo with a display loads it the same way.
-        QProcess missing;
-        startTrevisk(missing, arguments, true, program);
-        QVERIFY(missing.waitForFinished(20000));
-        QCOMPARE(missing.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(missing.exitCode(), 1);
-        const QByteArray said = missing.readAllStandardError();
+        const auto failure = [&] {
+            QProcess copy;
+            startTrevisk(copy, arguments, true, program);
+            return endedWith(copy, 1) ? copy.readAllStandardError() : QByteArray("no failure");
+        };
+        const QByteArray said = failure();
         QVERIFY2(said.contains("the window module did not load") && said.contains(beside.toUtf8() + ": not found")
                      && said.contains(installed.toUtf8() + ": not found"),
                  said.constData());
@@ -197,13 +191,9 @@ private slots:
             QFileInfo(QStringLiteral(TREVISK_BINARY)).dir().filePath(QStringLiteral("libtrevisk-windows.so")),
             installed));
         QVERIFY(writeFile(beside, "not a library"));
-        QProcess brokenRun;
-        startTrevisk(brokenRun, arguments, true, program);
-        QVERIFY(brokenRun.waitForFinished(20000));
-        QCOMPARE(brokenRun.exitCode(), 1);
-        const QByteArray err = brokenRun.readAllStandardError();
-        QVERIFY2(err.contains(beside.toUtf8() + ": " + beside.toUtf8()), err.constData());
-        QVERIFY2(!err.contains(installed.toUtf8()), err.constData());
+        const QByteArray err = failure();
+        QVERIFY2(err.contains(beside.toUtf8() + ": " + beside.toUtf8()) && !err.contains(installed.toUtf8()),
+                 err.constData());
     }
 
     // A folder name that is not valid in the system's encoding would be read as another name and

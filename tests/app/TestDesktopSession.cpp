@@ -1,5 +1,6 @@
 #include "sim/SimServer.h"
-#include "store/Stores.h"
+#include "support/TestFiles.h"
+#include "support/TreviskRun.h"
 
 #include <QDBusArgument>
 #include <QDBusConnection>
@@ -104,13 +105,12 @@ QStringList menuLabels(const QDBusConnection& bus, const QString& service)
         QDBusVariant child;
         layout >> child;
         const auto entry = child.variant().value<QDBusArgument>();
-        QVariantMap entryProperties;
         entry.beginStructure();
-        entry >> id >> entryProperties;
+        entry >> id >> properties;
         entry.endStructure();
-        if (entryProperties.value(QStringLiteral("visible"), true).toBool()
-            && entryProperties.value(QStringLiteral("type")).toString() != QLatin1String("separator"))
-            labels << entryProperties.value(QStringLiteral("label")).toString();
+        if (properties.value(QStringLiteral("visible"), true).toBool()
+            && properties.value(QStringLiteral("type")).toString() != QLatin1String("separator"))
+            labels << properties.value(QStringLiteral("label")).toString();
     }
     layout.endArray();
     layout.endStructure();
@@ -121,11 +121,8 @@ QStringList menuLabels(const QDBusConnection& bus, const QString& service)
 QStringList errorLines(const QByteArray& err)
 {
     static const QRegularExpression trace(QStringLiteral("^\\[\\s*\\d+\\.\\d+\\]"));
-    QStringList lines;
-    for (const QString& line : QString::fromUtf8(err).split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
-        if (!trace.match(line).hasMatch())
-            lines << line;
-    }
+    QStringList lines = QString::fromUtf8(err).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    lines.removeIf([](const QString& line) { return trace.match(line).hasMatch(); });
     return lines;
 }
 
@@ -151,9 +148,13 @@ private:
     QString m_busAddress;
     const QString m_socket = QStringLiteral("trevisk-test");
 
-    QProcessEnvironment session() const
+    // Starts the program in the session; with `trace`, the Wayland protocol trace shows which
+    // windows it puts on screen.
+    void launch(QProcess& trevisk, const QStringList& arguments, bool trace = false) const
     {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        if (trace)
+            environment.insert(QStringLiteral("WAYLAND_DEBUG"), QStringLiteral("client"));
         environment.remove(QStringLiteral("DISPLAY"));
         environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtime.path());
         environment.insert(QStringLiteral("WAYLAND_DISPLAY"), m_socket);
@@ -166,7 +167,8 @@ private:
         if (environment.contains(QStringLiteral("ASAN_OPTIONS")))
             environment.insert(QStringLiteral("ASAN_OPTIONS"),
                                environment.value(QStringLiteral("ASAN_OPTIONS")) + QStringLiteral(":detect_leaks=0"));
-        return environment;
+        trevisk.setProcessEnvironment(environment);
+        trevisk.start(QStringLiteral(TREVISK_BINARY), arguments);
     }
 
     // A connection of its own on the session bus, serving the object under the service's name.
@@ -185,8 +187,7 @@ private slots:
         const QString daemon = QStandardPaths::findExecutable(QStringLiteral("dbus-daemon"));
         QVERIFY2(!weston.isEmpty() && !daemon.isEmpty(), "weston or dbus-daemon is missing: run scripts/setup.sh");
         QVERIFY(m_runtime.isValid());
-        m_bus.start(daemon,
-                    {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address")});
+        m_bus.start(daemon, QStringLiteral("--session --nofork --print-address").split(QLatin1Char(' ')));
         QVERIFY(m_bus.waitForStarted());
         while (!m_bus.canReadLine())
             QVERIFY(m_bus.waitForReadyRead(10000));
@@ -197,10 +198,9 @@ private slots:
         m_compositor.setProcessEnvironment(environment);
         m_compositor.setProcessChannelMode(QProcess::MergedChannels);
         m_compositor.start(weston,
-                           {QStringLiteral("--backend=headless-backend.so"),
-                            QStringLiteral("--socket=") + m_socket,
-                            QStringLiteral("--idle-time=0"),
-                            QStringLiteral("--no-config")});
+                           QStringLiteral("--backend=headless-backend.so --socket=%1 --idle-time=0 --no-config")
+                               .arg(m_socket)
+                               .split(QLatin1Char(' ')));
         const QString socket = m_runtime.filePath(m_socket);
         QTest::qWaitFor([&] { return QFile::exists(socket) || m_compositor.state() == QProcess::NotRunning; }, 10000);
         if (!QFile::exists(socket))
@@ -235,28 +235,12 @@ private slots:
         server.state().hostname = "Lab Arena";
         QSignalSpy queries(&server, &SimServer::requestReceived);
         QTemporaryDir data;
-        {
-            Stores stores(data.path());
-            ServerRecord record;
-            record.address = server.address();
-            record.game = QStringLiteral("Quake 3");
-            record.tray = 1;
-            stores.servers.rows.push_back(record);
-            QVERIFY(stores.saveServers().isEmpty());
-            QSettings settings(data.filePath(QStringLiteral("t.ini")), QSettings::IniFormat);
-            settings.setValue(QStringLiteral("Settings/MainTray"), QStringLiteral("1"));
-        }
+        QVERIFY(writeFile(data.filePath(QStringLiteral("t.ini")), "[Settings]\nMainTray=1\n"));
+        const QStringList folders = inFolder(data);
+        QCOMPARE(runTrevisk(args("servers|add|Quake 3") << server.address() << args("--tray|1") << folders).code, 0);
 
         QProcess trevisk;
-        QProcessEnvironment environment = session();
-        // The protocol trace shows which windows the program puts on screen.
-        environment.insert(QStringLiteral("WAYLAND_DEBUG"), QStringLiteral("client"));
-        trevisk.setProcessEnvironment(environment);
-        trevisk.start(QStringLiteral(TREVISK_BINARY),
-                      {QStringLiteral("--data-dir"),
-                       data.path(),
-                       QStringLiteral("--config"),
-                       data.filePath(QStringLiteral("t.ini"))});
+        launch(trevisk, folders, true);
         QByteArray err;
         const auto shownTitles = [&] {
             err += trevisk.readAllStandardError();
@@ -272,12 +256,10 @@ private slots:
         QString mainItem = watcher.items[0], serverItem = watcher.items[1];
         if (!menuLabels(bus, mainItem).contains(QStringLiteral("_Refresh All")))
             std::swap(mainItem, serverItem);
-        QCOMPARE(
-            menuLabels(bus, mainItem),
-            (QStringList{QStringLiteral("_Show Window..."), QStringLiteral("_Refresh All"), QStringLiteral("_Exit")}));
-        QCOMPARE(
-            menuLabels(bus, serverItem).mid(0, 3),
-            (QStringList{QStringLiteral("_Show Window"), QStringLiteral("_Close Window"), QStringLiteral("_Refresh")}));
+        QCOMPARE(menuLabels(bus, mainItem),
+                 QStringLiteral("_Show Window...|_Refresh All|_Exit").split(QLatin1Char('|')));
+        QCOMPARE(menuLabels(bus, serverItem).mid(0, 3),
+                 QStringLiteral("_Show Window|_Close Window|_Refresh").split(QLatin1Char('|')));
         QVERIFY(!shownTitles().contains(QStringLiteral("Ostravel Trevisk")));
 
         const auto activate = [&](const QString& item) {
@@ -296,9 +278,9 @@ private slots:
         shownTitles();
         QCOMPARE(errorLines(err), QStringList());
         // The desktop placed the window: its size is kept, a position it never had is not.
-        const QSettings stored(data.filePath(QStringLiteral("t.ini")), QSettings::IniFormat);
-        QVERIFY(stored.contains(QStringLiteral("Window/Width")));
-        QVERIFY(!stored.contains(QStringLiteral("Window/Top")) && !stored.contains(QStringLiteral("Window/Left")));
+        const QSettings stored(folders.last(), QSettings::IniFormat);
+        QVERIFY(stored.contains(QStringLiteral("Window/Width")) && !stored.contains(QStringLiteral("Window/Top"))
+                && !stored.contains(QStringLiteral("Window/Left")));
         QDBusConnection::disconnectFromBus(WatcherService);
     }
 
@@ -311,8 +293,7 @@ private slots:
         QVERIFY(serve(QStringLiteral("/org/freedesktop/Notifications"), &notifications, service).isConnected());
 
         QProcess trevisk;
-        trevisk.setProcessEnvironment(session());
-        trevisk.start(QStringLiteral(TREVISK_BINARY), {QStringLiteral("--demo")});
+        launch(trevisk, {QStringLiteral("--demo")});
         // The demo's players arrive 12 seconds in; the next refresh after that tells.
         QTRY_VERIFY_WITH_TIMEOUT(notifications.summaries.size() >= 2, 40000);
         QCOMPARE(notifications.summaries.first(), QStringLiteral("Ostravel Trevisk Loaded...."));

@@ -1,5 +1,5 @@
 # The program and its commands, each run as the real program.
-foreach(class Application QueryCommand FindCommand ServersCommand RconCommand ImportExportCommands)
+foreach(class Application Commands)
     trevisk_add_test(app ${class} LIBS trevisk_core trevisk_sim trevisk_testsupport)
     target_compile_definitions(test_app_${class} PRIVATE TREVISK_BINARY="$<TARGET_FILE:trevisk>")
     add_dependencies(test_app_${class} trevisk)
@@ -8,4 +8,4 @@ endforeach()
 trevisk_add_test(app DesktopSession LIBS trevisk_core trevisk_sim trevisk_testsupport Qt6::DBus)
 target_compile_definitions(test_app_DesktopSession PRIVATE TREVISK_BINARY="$<TARGET_FILE:trevisk>")
 add_dependencies(test_app_DesktopSession trevisk trevisk-windows)
-set_tests_properties(app.DesktopSession PROPERTIES TIMEOUT 120)
+set_tests_properties(app.DesktopSession app.Commands PROPERTIES TIMEOUT 120)

@@ -1,2 +1,1 @@
 trevisk_add_test(session Startup LIBS trevisk_core trevisk_testsupport)
-trevisk_add_test(session Autostart LIBS trevisk_core trevisk_testsupport)
