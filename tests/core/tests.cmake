@@ -1,4 +1,4 @@
-trevisk_add_test(core Routines LIBS trevisk_web trevisk_testsupport)
+trevisk_add_test(core Core LIBS trevisk_web trevisk_testsupport)
 # Every text marked for translation has its finished German entry.
 add_test(NAME core.GermanCatalogue
     COMMAND ${CMAKE_COMMAND} -DLUPDATE=$<TARGET_FILE:Qt6::lupdate> -DSOURCES=${PROJECT_SOURCE_DIR}/src

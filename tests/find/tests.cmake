@@ -1,1 +1,1 @@
-trevisk_add_test(find ServerFinder GUI LIBS trevisk_ui trevisk_sim trevisk_testsupport)
+trevisk_add_test(find Find GUI LIBS trevisk_ui trevisk_sim trevisk_testsupport)

@@ -1,1 +1,1 @@
-trevisk_add_test(list ServerListTransfer LIBS trevisk_core trevisk_testsupport)
+trevisk_add_test(list ServerList LIBS trevisk_core trevisk_testsupport)

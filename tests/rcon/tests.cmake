@@ -1,2 +1,2 @@
-trevisk_add_test(rcon RconWindow GUI LIBS trevisk_ui trevisk_sim trevisk_testsupport)
-target_compile_definitions(test_rcon_RconWindow PRIVATE TREVISK_RCON_DATA="${CMAKE_CURRENT_LIST_DIR}/data")
+trevisk_add_test(rcon Rcon GUI LIBS trevisk_ui trevisk_sim trevisk_testsupport)
+target_compile_definitions(test_rcon_Rcon PRIVATE TREVISK_RCON_DATA="${CMAKE_CURRENT_LIST_DIR}/data")

@@ -1,1 +1,1 @@
-trevisk_add_test(session Startup LIBS trevisk_core trevisk_testsupport)
+trevisk_add_test(session Session LIBS trevisk_core trevisk_testsupport)

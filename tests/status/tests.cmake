@@ -1,1 +1,1 @@
-trevisk_add_test(status StatusRules LIBS trevisk_core trevisk_sim trevisk_testsupport)
+trevisk_add_test(status Status LIBS trevisk_core trevisk_sim trevisk_testsupport)

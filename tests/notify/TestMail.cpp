@@ -21,7 +21,7 @@ using namespace trevisk;
 
 // The mail: its bytes, the reading of replies and the stored settings without sockets, then the
 // dialogue against a real SMTP server (aiosmtpd) and fake ones that misbehave.
-class TestSmtpMailer : public QObject
+class TestMail : public QObject
 {
     Q_OBJECT
 
@@ -341,5 +341,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestSmtpMailer)
-#include "TestSmtpMailer.moc"
+QTEST_GUILESS_MAIN(TestMail)
+#include "TestMail.moc"

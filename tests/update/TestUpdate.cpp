@@ -16,7 +16,7 @@ using namespace trevisk;
 using namespace std::chrono_literals;
 
 // The version check, the splash that waits for it and the upgrade question it leads to.
-class TestVersionCheck : public QObject
+class TestUpdate : public QObject
 {
     Q_OBJECT
 private slots:
@@ -207,5 +207,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestVersionCheck)
-#include "TestVersionCheck.moc"
+QTEST_MAIN(TestUpdate)
+#include "TestUpdate.moc"

@@ -49,7 +49,7 @@ QDateTime at(int day, int hour, int minute = 0)
 } // namespace
 
 // The alerts: their mails, and their own files (snoozes, uptime counts).
-class TestAlertMail : public QObject
+class TestAlerts : public QObject
 {
     Q_OBJECT
 private:
@@ -263,5 +263,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestAlertMail)
-#include "TestAlertMail.moc"
+QTEST_GUILESS_MAIN(TestAlerts)
+#include "TestAlerts.moc"

@@ -126,7 +126,7 @@ QString number(const std::optional<qint32>& value)
 
 } // namespace
 
-class TestStatusRules : public QObject
+class TestStatus : public QObject
 {
     Q_OBJECT
 private slots:
@@ -362,5 +362,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestStatusRules)
-#include "TestStatusRules.moc"
+QTEST_GUILESS_MAIN(TestStatus)
+#include "TestStatus.moc"

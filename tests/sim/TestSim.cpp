@@ -60,7 +60,7 @@ QString plain(QByteArray name)
 
 // Answers held to captures and the monitor's parsers, the server on its socket, then the options,
 // the servers they plan and the built trevisk-sim run on them.
-class TestSimResponder : public QObject
+class TestSim : public QObject
 {
     Q_OBJECT
     static QStringList args(const char* line) { return QString::fromLatin1(line).split(QLatin1Char(' ')); }
@@ -392,5 +392,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestSimResponder)
-#include "TestSimResponder.moc"
+QTEST_GUILESS_MAIN(TestSim)
+#include "TestSim.moc"

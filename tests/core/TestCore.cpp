@@ -24,7 +24,7 @@
 
 using namespace trevisk;
 
-class TestRoutines : public QObject
+class TestCore : public QObject
 {
     Q_OBJECT
 private slots:
@@ -306,5 +306,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestRoutines)
-#include "TestRoutines.moc"
+QTEST_GUILESS_MAIN(TestCore)
+#include "TestCore.moc"

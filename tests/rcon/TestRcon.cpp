@@ -65,7 +65,7 @@ QString decode(const QString& stored)
 } // namespace
 
 // The rcon client against captures and simulated engines, the passwords it keeps, then the window.
-class TestRconWindow : public QObject
+class TestRcon : public QObject
 {
     Q_OBJECT
 
@@ -369,5 +369,5 @@ private:
     ScriptedPrompter m_prompter;
 };
 
-QTEST_MAIN(TestRconWindow)
-#include "TestRconWindow.moc"
+QTEST_MAIN(TestRcon)
+#include "TestRcon.moc"

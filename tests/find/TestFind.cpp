@@ -55,7 +55,7 @@ QStringList texts(const std::vector<ListedAddress>& servers)
 
 } // namespace
 
-class TestServerFinder : public QObject
+class TestFind : public QObject
 {
     Q_OBJECT
 private slots:
@@ -359,5 +359,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestServerFinder)
-#include "TestServerFinder.moc"
+QTEST_MAIN(TestFind)
+#include "TestFind.moc"

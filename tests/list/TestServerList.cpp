@@ -65,7 +65,7 @@ QString fakeResolver(const QString& host)
 } // namespace
 
 // The test stands for the monitor, which rebuilds its list after an import.
-class TestServerListTransfer : public QObject, public ServerListOwner
+class TestServerList : public QObject, public ServerListOwner
 {
     Q_OBJECT
 public:
@@ -297,5 +297,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestServerListTransfer)
-#include "TestServerListTransfer.moc"
+QTEST_GUILESS_MAIN(TestServerList)
+#include "TestServerList.moc"

@@ -14,7 +14,7 @@
 
 using namespace trevisk;
 
-class TestStartup : public QObject
+class TestSession : public QObject
 {
     Q_OBJECT
     RecordingReporter m_reporter;
@@ -146,5 +146,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestStartup)
-#include "TestStartup.moc"
+QTEST_GUILESS_MAIN(TestSession)
+#include "TestSession.moc"

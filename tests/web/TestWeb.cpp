@@ -132,7 +132,7 @@ quint16 startServing(QProcess& program, QStringList arguments)
 
 } // namespace
 
-class TestStatusServer : public QObject
+class TestWeb : public QObject
 {
     Q_OBJECT
 
@@ -445,5 +445,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestStatusServer)
-#include "TestStatusServer.moc"
+QTEST_GUILESS_MAIN(TestWeb)
+#include "TestWeb.moc"

@@ -105,7 +105,7 @@ public:
 
 // The notifications: the pop-up queue and its window, the desktop's service instead of it, the
 // event log and the sounds.
-class TestNotifyWindow : public QObject
+class TestNotifications : public QObject
 {
     Q_OBJECT
 private:
@@ -479,5 +479,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestNotifyWindow)
-#include "TestNotifyWindow.moc"
+QTEST_MAIN(TestNotifications)
+#include "TestNotifications.moc"
