@@ -141,7 +141,7 @@ int runHeadless(QCoreApplication& app, const CommonOptions& options)
 // translated here from Qt's own catalogue, with the option it names.
 QString parserError(const QCommandLineParser& parser)
 {
-    const QString error = parser.errorText();
+    QString error = parser.errorText();
     for (const char* form : {"Unknown option '%1'.",
                              "Unknown options: %1.",
                              "Missing value after '%1'.",
