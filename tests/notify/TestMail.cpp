@@ -187,7 +187,10 @@ private slots:
              {},
              QStringLiteral("The server sent something that is not an SMTP reply: HTTP/1.1 400 Bad Request (-1)")},
         };
-        for (const auto& [greeting, afterEhlo, expected] : peers) {
+        for (const auto& row : peers) {
+            // Named copies: clang 14 does not capture structured bindings.
+            const QByteArray greeting = std::get<0>(row), afterEhlo = std::get<1>(row);
+            const QString expected = std::get<2>(row);
             QTcpServer fake;
             QVERIFY(fake.listen(QHostAddress::LocalHost, 0));
             QPointer<QTcpSocket> peer;

@@ -155,8 +155,9 @@ private slots:
     // Half-Life's challenge renewed once, or always; Quake 3's command always answered with one.
     void commandsRechallengedGoOnceMore()
     {
-        for (const auto& [name, rechallenges] : {std::pair{"Half Life", 1}, {"Half Life", 1000}, {"Quake 3", 1000}}) {
-            const QString game = QString::fromLatin1(name);
+        for (const auto& row : {std::pair{"Half Life", 1}, {"Half Life", 1000}, {"Quake 3", 1000}}) {
+            const QString game = QString::fromLatin1(row.first);
+            const int rechallenges = row.second; // a named copy: clang 14 does not capture bindings
             RawUdpServer server;
             int commands = 0;
             server.onRequest = [&](int number) {
