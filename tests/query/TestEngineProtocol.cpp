@@ -265,6 +265,9 @@ private slots:
         QTest::newRow("repeats and spaces kept, blank key skipped")
             << QByteArray("\\ Key \\v\\ \\x\\id\\1\\id\\2\\") << " Key =v|id=1|id=2";
         QTest::newRow("one backslash") << QByteArray("abc\\def") << "";
+        QTest::newRow("UTF-8, else Latin-1") << QByteArray("\\caf\xc3\xa9\\\xe9t\xe9\\") << "café=été";
+        QTest::newRow("long name and value") << "\\" + QByteArray(70, 'k') + "\\" + QByteArray(200, 'v') + "\\"
+                                             << QString(70, u'k') + QLatin1Char('=') + QString(200, u'v');
     }
 
     void saveData()
@@ -272,6 +275,17 @@ private slots:
         QFETCH(QByteArray, answer);
         QFETCH(QString, expected);
         QCOMPARE(settingsText(trevisk::saveData(answer)), expected);
+    }
+
+    // What UTF-8 cannot carry comes back as it was put.
+    void settingsTableRows()
+    {
+        const ServerSetting odd{QString(QChar(0xD800)) + u'x', QString(QChar(0)) + QChar(0xDC00)};
+        const SettingsTable table{{QStringLiteral("a"), QString()}, odd};
+        QCOMPARE(table.size(), size_t(2));
+        QCOMPARE(table.at(1), odd);
+        QCOMPARE(table.at(2), ServerSetting());
+        QCOMPARE(table, (SettingsTable{{QStringLiteral("a"), QString()}, odd}));
     }
 
     void getQ3Players_data()
