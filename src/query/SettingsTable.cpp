@@ -43,8 +43,7 @@ NamePool& namePool()
     return pool;
 }
 
-// The pool's number of a name given as UTF-8, added when there is room; -1 when there is none.
-qint64 nameNumber(std::string_view utf8)
+qint64 lockedNameNumber(std::string_view utf8)
 {
     NamePool& pool = namePool();
     const std::lock_guard guard(pool.lock);
@@ -55,6 +54,24 @@ qint64 nameNumber(std::string_view utf8)
     const auto number = static_cast<quint32>(pool.names.size());
     pool.names.push_back(QString::fromUtf8(utf8.data(), qsizetype(utf8.size())));
     pool.numbers.emplace(std::string(utf8), number);
+    return number;
+}
+
+// The pool's number of a name given as UTF-8, added when there is room; -1 when there is none.
+qint64 nameNumber(std::string_view utf8, size_t row)
+{
+    // The servers of a list mostly send the same names in the same order: the name last seen in a
+    // row is tried first, without the lock. A number once given never changes.
+    constexpr size_t RememberedRows = 256;
+    thread_local std::vector<std::pair<std::string, qint64>> lastSeen;
+    if (row < lastSeen.size() && lastSeen[row].first == utf8)
+        return lastSeen[row].second;
+    const qint64 number = lockedNameNumber(utf8);
+    if (number >= 0 && row < RememberedRows) {
+        if (row >= lastSeen.size())
+            lastSeen.resize(row + 1);
+        lastSeen[row] = {std::string(utf8), number};
+    }
     return number;
 }
 
@@ -132,9 +149,9 @@ void skipText(const QByteArray& rows, qsizetype& at)
 }
 
 // The setting's name: its number in the pool, else written out.
-void putName(QByteArray& rows, std::string_view utf8)
+void putName(QByteArray& rows, std::string_view utf8, size_t row)
 {
-    const qint64 number = nameNumber(utf8);
+    const qint64 number = nameNumber(utf8, row);
     putNumber(rows, quint64(number + 1));
     if (number < 0)
         putUtf8(rows, QByteArrayView(utf8.data(), qsizetype(utf8.size())));
@@ -185,7 +202,7 @@ void SettingsTable::push_back(const ServerSetting& row)
 {
     if (row.setting.isValidUtf16()) {
         const QByteArray utf8 = row.setting.toUtf8();
-        putName(m_rows, viewOf(utf8));
+        putName(m_rows, viewOf(utf8), m_count);
     } else {
         putNumber(m_rows, 0);
         putText(m_rows, row.setting);
@@ -198,9 +215,9 @@ void SettingsTable::appendBytes(QByteArrayView setting, QByteArrayView value)
 {
     // Plain ASCII, as most of what servers send, is its own UTF-8 and needs no decoding.
     if (isAscii(setting))
-        putName(m_rows, viewOf(setting));
+        putName(m_rows, viewOf(setting), m_count);
     else
-        putName(m_rows, viewOf(decodeText(setting.toByteArray()).toUtf8()));
+        putName(m_rows, viewOf(decodeText(setting.toByteArray()).toUtf8()), m_count);
     if (isAscii(value))
         putUtf8(m_rows, value);
     else
