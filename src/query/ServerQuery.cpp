@@ -102,18 +102,20 @@ void ServerQuery::clearResults()
     m_stateReason.clear();
 }
 
+// The listener hears last: a receiver it connects while it handles the update (a join check)
+// waits for the next one, as it would if the listener were connected to the signal itself.
 void ServerQuery::announceUpdate()
 {
+    emit serverUpdate();
     if (m_listener)
         m_listener->serverUpdated(*this);
-    emit serverUpdate();
 }
 
 void ServerQuery::announceTimeOut()
 {
+    emit timeOut();
     if (m_listener)
         m_listener->serverTimedOut(*this);
-    emit timeOut();
 }
 
 void ServerQuery::sendQuery()

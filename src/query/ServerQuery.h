@@ -28,7 +28,7 @@ class ServerQuery final : public QObject, private QueryEngine::Client
     Q_OBJECT
 public:
     // The owner of many objects hears of them here rather than through two connections each, which
-    // took more room than the object itself; it hears before the signals' receivers.
+    // took more room than the object itself; it hears after the signals' receivers.
     class Listener
     {
     public:
