@@ -64,12 +64,12 @@ qint64 nameNumber(std::string_view utf8, size_t row)
     // row is tried first, without the lock. A number once given never changes.
     constexpr size_t RememberedRows = 256;
     thread_local std::vector<std::pair<std::string, qint64>> lastSeen;
-    if (row < lastSeen.size() && lastSeen[row].first == utf8)
+    if (row < lastSeen.size() && lastSeen[row].second >= 0 && lastSeen[row].first == utf8)
         return lastSeen[row].second;
     const qint64 number = lockedNameNumber(utf8);
     if (number >= 0 && row < RememberedRows) {
         if (row >= lastSeen.size())
-            lastSeen.resize(row + 1);
+            lastSeen.resize(row + 1, {std::string(), -1});
         lastSeen[row] = {std::string(utf8), number};
     }
     return number;

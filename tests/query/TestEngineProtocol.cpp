@@ -277,7 +277,8 @@ private slots:
         QCOMPARE(settingsText(trevisk::saveData(answer)), expected);
     }
 
-    // What UTF-8 cannot carry comes back as it was put.
+    // What UTF-8 cannot carry comes back as it was put; an empty name stays empty in rows whose
+    // names were too long to share.
     void settingsTableRows()
     {
         const ServerSetting odd{QString(QChar(0xD800)) + u'x', QString(QChar(0)) + QChar(0xDC00)};
@@ -286,6 +287,16 @@ private slots:
         QCOMPARE(table.at(1), odd);
         QCOMPARE(table.at(2), ServerSetting());
         QCOMPARE(table, (SettingsTable{{QStringLiteral("a"), QString()}, odd}));
+
+        SettingsTable longNames;
+        for (int i = 0; i < 200; ++i)
+            longNames.push_back({QString(70, u'k'), QString()});
+        longNames.push_back({QStringLiteral("b"), QString()});
+        SettingsTable unnamed;
+        for (int i = 0; i < 200; ++i)
+            unnamed.push_back({QString(), QStringLiteral("v")});
+        const ServerSetting row{QString(), QStringLiteral("v")};
+        QVERIFY(std::all_of(unnamed.begin(), unnamed.end(), [&](const ServerSetting& each) { return each == row; }));
     }
 
     void getQ3Players_data()
