@@ -6,6 +6,7 @@
 
 #include <initializer_list>
 #include <iterator>
+#include <utility>
 
 namespace trevisk {
 
@@ -61,6 +62,20 @@ public:
 
     SettingsTable() = default;
     SettingsTable(std::initializer_list<ServerSetting> rows);
+    SettingsTable(const SettingsTable&) = default;
+    SettingsTable& operator=(const SettingsTable&) = default;
+    // A table moved from is empty, as a vector is: the count goes with the rows.
+    SettingsTable(SettingsTable&& other) noexcept
+        : m_rows(std::exchange(other.m_rows, QByteArray()))
+        , m_count(std::exchange(other.m_count, 0))
+    {}
+    SettingsTable& operator=(SettingsTable&& other) noexcept
+    {
+        m_rows = std::exchange(other.m_rows, QByteArray());
+        m_count = std::exchange(other.m_count, 0);
+        return *this;
+    }
+    ~SettingsTable() = default;
 
     size_t size() const { return m_count; }
     bool empty() const { return m_count == 0; }

@@ -278,7 +278,7 @@ private slots:
     }
 
     // What UTF-8 cannot carry comes back as it was put; an empty name stays empty in rows whose
-    // names were too long to share.
+    // names were too long to share; a table moved from is empty.
     void settingsTableRows()
     {
         const ServerSetting odd{QString(QChar(0xD800)) + u'x', QString(QChar(0)) + QChar(0xDC00)};
@@ -297,6 +297,9 @@ private slots:
             unnamed.push_back({QString(), QStringLiteral("v")});
         const ServerSetting row{QString(), QStringLiteral("v")};
         QVERIFY(std::all_of(unnamed.begin(), unnamed.end(), [&](const ServerSetting& each) { return each == row; }));
+        const SettingsTable taken = std::move(unnamed);
+        QCOMPARE(taken.size(), size_t(200));
+        QVERIFY(unnamed.empty()); // NOLINT(bugprone-use-after-move): what is left is the point
     }
 
     void getQ3Players_data()
