@@ -44,10 +44,7 @@ Monitor::Monitor(const MonitorServices& services, QObject* parent)
     , m_autoJoin(m_status, services.context.stores, services.prompter, services.windows, services.launcher)
     , m_snooze(dataFile(services.context, SnoozeFile))
     , m_uptime(dataFile(services.context, UptimeFile))
-    , m_queries(m_engine, [this](ServerQuery& query) {
-        connect(&query, &ServerQuery::serverUpdate, this, [this, &query] { serverUpdate(&query); });
-        connect(&query, &ServerQuery::timeOut, this, [this, &query] { serverTimeOut(&query); });
-    })
+    , m_queries(m_engine, [this](ServerQuery& query) { query.setListener(this); })
 {
     m_autoJoin.setRecheck([this](const QString& address, JoinCheck::Done done) {
         m_joinCheck.start(queryFor(address), std::move(done));
@@ -107,7 +104,6 @@ bool Monitor::trayAtStart(const ServerRecord& record) const
 
 void Monitor::start()
 {
-    m_serverSettings.clear();
     m_snooze.load();
     if (const QString error = m_uptime.load(m_services.clock.now()); !error.isEmpty())
         qWarning("The uptime counts could not be read (%s); they start again.", qUtf8Printable(error));
@@ -129,8 +125,6 @@ void Monitor::updateList()
         listed.insert(record.addressText());
     }
     m_status.reset(std::move(rows));
-    for (auto it = m_serverSettings.begin(); it != m_serverSettings.end();)
-        it = listed.contains(it.key()) ? std::next(it) : m_serverSettings.erase(it);
     // Servers no longer listed stop, so nothing is queried, shown or mailed for them.
     for (const QString& address : m_queries.addresses()) {
         if (listed.contains(address))
@@ -213,7 +207,6 @@ void Monitor::delServer(const QString& selectedAddress)
         return;
     }
     m_status.remove(address);
-    m_serverSettings.remove(address);
     m_uptime.forget(address);
     m_quietOutage.remove(address);
     // A server listed again later starts with its alerts on.
@@ -289,8 +282,6 @@ void Monitor::serverUpdate(ServerQuery* query)
     const bool answered = !query->lastRefresh().isNull();
     const QString hostname = query->hostname();
     const QString game = query->game();
-    std::shared_ptr<const SettingsTable>& kept = m_serverSettings[address];
-    kept = mergedSettings(kept, query->sharedSettings());
 
     CycleResult result;
     result.game = game;
@@ -306,8 +297,8 @@ void Monitor::serverUpdate(ServerQuery* query)
     result.reportsPlayerCount = query->reportsPlayerCount();
     result.playersIncomplete = query->playersIncomplete();
     result.friendsPresent = query->friends();
-    const StepOutcome outcome = applyCycle(*previous, result, inputsFor(address));
-    m_status.update(address, [&](StatusRow& row) { row = outcome.row; });
+    StepOutcome outcome = applyCycle(*previous, result, inputsFor(address));
+    m_status.update(address, [&](StatusRow& row) { row = std::move(outcome.row); });
     dispatch(address, outcome);
 
     m_autoJoin.fireIfFree(address, game);

@@ -10,6 +10,7 @@
 #include "monitor/QueryPool.h"
 #include "query/AnswerUpdate.h"
 #include "query/QueryEngine.h"
+#include "query/ServerQuery.h"
 #include "status/StatusModel.h"
 #include "status/StatusRules.h"
 
@@ -30,7 +31,6 @@ class GameLauncher;
 class MonitorWindows;
 class NotificationQueue;
 class Prompter;
-class ServerQuery;
 class SoundPlayer;
 
 // What the monitor works with; each part is owned elsewhere and outlives the monitor.
@@ -52,7 +52,7 @@ struct MonitorServices
 // the new row and the events; the monitor hands them to the log, the pop-ups, the sounds, alert mail
 // (AlertMail), joining (AutoJoin), the uptime counts and the history. List editing is ServerList's.
 // Windows are reached only through MonitorWindows.
-class Monitor : public QObject
+class Monitor : public QObject, private ServerQuery::Listener
 {
     Q_OBJECT
 public:
@@ -71,11 +71,6 @@ public:
     AutoJoin& autoJoin() { return m_autoJoin; }
     AlertMail& alertMail() { return m_alertMail; }
     const Clock& clock() const { return m_services.clock; }
-    const SettingsTable* serverSettings(const QString& address) const
-    {
-        const auto it = m_serverSettings.constFind(address);
-        return it == m_serverSettings.constEnd() ? nullptr : it->get();
-    }
     // The query object serving an address, or nullptr.
     ServerQuery* queryFor(const QString& address) const { return m_queries.find(address); }
     int queryObjectCount() const { return m_queries.size(); }
@@ -141,6 +136,8 @@ signals:
     void alertMailFailed(const QString& address, const QString& error);
 
 private:
+    void serverUpdated(ServerQuery& query) override { serverUpdate(&query); }
+    void serverTimedOut(ServerQuery& query) override { serverTimeOut(&query); }
     void serverUpdate(ServerQuery* query);
     void serverTimeOut(ServerQuery* query);
     // The rules' view of a server's settings and alert state.
@@ -163,8 +160,6 @@ private:
     QSet<QString> m_quietOutage;
     UptimeLog m_uptime;
     bool m_savedAtExit = false;
-    // Mostly the query object's own table, shared; a copy only while it lacks a key seen before.
-    QHash<QString, std::shared_ptr<const SettingsTable>> m_serverSettings;
 
     QueryPool m_queries;
 };

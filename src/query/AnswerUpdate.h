@@ -1,6 +1,7 @@
 #pragma once
 
 #include "players/Player.h"
+#include "query/SettingsTable.h"
 
 #include <QList>
 #include <QString>
@@ -9,17 +10,6 @@
 #include <vector>
 
 namespace trevisk {
-
-// One server setting as the answer carried it, in answer order.
-struct ServerSetting
-{
-    QString setting;
-    QString value;
-
-    bool operator==(const ServerSetting&) const = default;
-};
-
-using SettingsTable = std::vector<ServerSetting>;
 
 // A failure met while reading a server's answer, named after the routine that met it.
 struct AnswerError

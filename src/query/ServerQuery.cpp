@@ -92,7 +92,7 @@ void ServerQuery::clearResults()
     m_players = PlayerTable{};
     m_playersReceived = false;
     m_playersIncomplete = false;
-    m_settings.reset();
+    m_settings = {};
     m_friends.clear();
     m_exchange.reset();
     m_reportedErrors.clear();
@@ -100,6 +100,22 @@ void ServerQuery::clearResults()
     m_cycleHadErrors = false;
     m_state = ServerState::Waiting;
     m_stateReason.clear();
+}
+
+// The listener hears last: a receiver it connects while it handles the update (a join check)
+// waits for the next one, as it would if the listener were connected to the signal itself.
+void ServerQuery::announceUpdate()
+{
+    emit serverUpdate();
+    if (m_listener)
+        m_listener->serverUpdated(*this);
+}
+
+void ServerQuery::announceTimeOut()
+{
+    emit timeOut();
+    if (m_listener)
+        m_listener->serverTimedOut(*this);
 }
 
 void ServerQuery::sendQuery()
@@ -246,8 +262,8 @@ void ServerQuery::retryOrGiveUp()
         m_engine.countTimeOut();
         m_state = ServerState::NoAnswer;
         m_stateReason.clear();
-        emit timeOut();
-        emit serverUpdate();
+        announceTimeOut();
+        announceUpdate();
         return;
     }
     m_engine.requestSend(m_id, true);
@@ -317,7 +333,7 @@ void ServerQuery::takeAnswer(AnswerUpdate&& update)
     apply(std::move(update));
     m_state = ServerState::Up;
     m_stateReason.clear();
-    emit serverUpdate();
+    announceUpdate();
 }
 
 bool ServerQuery::badAnswer(const QString& reason)
@@ -329,7 +345,7 @@ bool ServerQuery::badAnswer(const QString& reason)
     stopTimer(TimeOut);
     m_state = ServerState::BadAnswer;
     m_stateReason = reason;
-    emit serverUpdate();
+    announceUpdate();
     return true;
 }
 
@@ -348,8 +364,8 @@ bool ServerQuery::refuse(const QString& reason)
     m_engine.countTimeOut(); // a refused cycle is a time-out that came early
     m_state = ServerState::Refused;
     m_stateReason = reason;
-    emit timeOut();
-    emit serverUpdate();
+    announceTimeOut();
+    announceUpdate();
     return true;
 }
 
@@ -395,20 +411,16 @@ void ServerQuery::apply(AnswerUpdate&& update)
     if (update.numPlayers)
         m_numPlayers = *update.numPlayers;
     // Taken, not copied: every answer of every server passes here.
-    if (update.settings)
-        m_settings = std::make_shared<const SettingsTable>(std::move(*update.settings));
+    if (update.settings) {
+        m_settings = std::move(*update.settings);
+        m_settings.squeeze();
+    }
     if (update.playersChanged) {
         m_players = std::move(update.players);
         m_playersReceived = true;
         m_playersIncomplete = update.playersIncomplete;
     }
     noteErrors(update.errors);
-}
-
-const SettingsTable& ServerQuery::settings() const
-{
-    static const SettingsTable none;
-    return m_settings ? *m_settings : none;
 }
 
 void ServerQuery::noteErrors(const QList<AnswerError>& errors)

@@ -21,12 +21,24 @@ namespace trevisk {
 class EngineProtocol;
 
 // One monitored server: sends its engine's query on the schedule, retries, measures the
-// ping, gathers and parses the answer and tells its owner through two signals. The owner
-// reads the results through the accessors inside its handlers.
+// ping, gathers and parses the answer and tells its owner through its listener and two
+// signals. The owner reads the results through the accessors inside its handlers.
 class ServerQuery final : public QObject, private QueryEngine::Client
 {
     Q_OBJECT
 public:
+    // The owner of many objects hears of them here rather than through two connections each, which
+    // took more room than the object itself; it hears after the signals' receivers.
+    class Listener
+    {
+    public:
+        virtual void serverUpdated(ServerQuery& query) = 0;
+        virtual void serverTimedOut(ServerQuery& query) = 0;
+
+    protected:
+        ~Listener() = default;
+    };
+
     explicit ServerQuery(QueryEngine& engine, QObject* parent = nullptr);
     ~ServerQuery() override;
 
@@ -37,6 +49,7 @@ public:
     // Stops watching: every timer stops and the address and game are emptied.
     void shutdown();
 
+    void setListener(Listener* listener) { m_listener = listener; }
     void setManualRefresh(bool manualRefresh);
     // The friends the owner saw on this server at its previous answer; the query object only keeps them.
     void setFriends(const QStringList& names) { m_friends = names; }
@@ -62,9 +75,7 @@ public:
     bool playersIncomplete() const { return m_playersIncomplete; }
     // The engine states the player count in its answer instead of listing every player.
     bool reportsPlayerCount() const;
-    const SettingsTable& settings() const;
-    // The same table, shared: it is never changed once made, so an owner may keep it at no cost.
-    const std::shared_ptr<const SettingsTable>& sharedSettings() const { return m_settings; }
+    const SettingsTable& settings() const { return m_settings; }
     const QStringList& friends() const { return m_friends; }
     int retries() const override { return m_retries; }
     // What the last try came to; a bad answer's reason says what was wrong with it.
@@ -113,9 +124,12 @@ private:
     bool timerOn(Kind kind) const;
     void stopTimers();
     void clearResults();
+    void announceUpdate();
+    void announceTimeOut();
 
     QueryEngine& m_engine;
     quint32 m_id = 0;
+    Listener* m_listener = nullptr;
 
     QString m_address;
     QString m_game;
@@ -133,7 +147,7 @@ private:
     std::optional<PlayerTable> m_players = PlayerTable{};
     bool m_playersReceived = false;
     bool m_playersIncomplete = false;
-    std::shared_ptr<const SettingsTable> m_settings; // null while no answer gave one
+    SettingsTable m_settings;
     QStringList m_friends;
 
     int m_retries = 0;

@@ -273,31 +273,4 @@ findFavouriteMap(const std::vector<FavouriteMap>& favourites, const QString& gam
     return nullptr;
 }
 
-std::shared_ptr<const SettingsTable> mergedSettings(const std::shared_ptr<const SettingsTable>& kept,
-                                                    const std::shared_ptr<const SettingsTable>& given)
-{
-    static const auto none = std::make_shared<const SettingsTable>();
-    const std::shared_ptr<const SettingsTable>& answer = given ? given : none;
-    // A server mostly reports the same keys in the same order: then the merged table is the answer's.
-    const bool sameKeys =
-        !kept
-        || std::equal(kept->begin(), kept->end(), answer->begin(), answer->end(), [](const auto& a, const auto& b) {
-               return a.setting == b.setting;
-           });
-    if (sameKeys || kept->empty())
-        return answer;
-    if (answer->empty())
-        return kept;
-    SettingsTable merged = *kept;
-    for (const ServerSetting& setting : *answer) {
-        const auto it = std::find_if(
-            merged.begin(), merged.end(), [&](const ServerSetting& row) { return row.setting == setting.setting; });
-        if (it == merged.end())
-            merged.push_back(setting);
-        else
-            it->value = setting.value;
-    }
-    return std::make_shared<const SettingsTable>(std::move(merged));
-}
-
 } // namespace trevisk

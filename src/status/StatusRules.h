@@ -7,7 +7,6 @@
 
 #include <QStringList>
 
-#include <memory>
 #include <optional>
 #include <vector>
 
@@ -130,11 +129,6 @@ compareFriends(const PlayerTable& players, bool incomplete, const QStringList& p
 // The first favourite of `game` whose text occurs in `map` (case-sensitive), if any.
 const FavouriteMap*
 findFavouriteMap(const std::vector<FavouriteMap>& favourites, const QString& game, const QString& map);
-
-// A server's settings as kept between answers: a key reported before and missing now keeps its
-// last value. Mostly the answer's own table, shared.
-std::shared_ptr<const SettingsTable> mergedSettings(const std::shared_ptr<const SettingsTable>& kept,
-                                                    const std::shared_ptr<const SettingsTable>& given);
 
 // Whether the row, its time-out already counted, passes the switches, the threshold and the repeat rule.
 bool alertMailDue(const EmailSettings& settings, const StatusRow& row, const QDateTime& now);

@@ -212,9 +212,38 @@ private slots:
             {"\\a\\1\\b\\2", "a=1"},                                              // no end: the tail is cut
             {"\\ Key \\v\\ \\x\\id\\1\\id\\2\\", " Key =v|id=1|id=2"}, // repeats and spaces kept, a blank key skipped
             {"abc\\def", ""},
+            {"\\caf\xc3\xa9\\\xe9t\xe9\\", "caf\u00e9=\u00e9t\u00e9"}, // UTF-8, else Latin-1
         };
         for (const auto& [answer, expected] : cases)
-            QCOMPARE(settingsText(trevisk::saveData(answer)), QString::fromLatin1(expected));
+            QCOMPARE(settingsText(trevisk::saveData(answer)), QString::fromUtf8(expected));
+        // A name and value long enough for two-byte lengths.
+        QCOMPARE(settingsText(trevisk::saveData("\\" + QByteArray(70, 'k') + "\\" + QByteArray(200, 'v') + "\\")),
+                 QString(70, u'k') + QLatin1Char('=') + QString(200, u'v'));
+    }
+
+    // What UTF-8 cannot carry comes back as it was put; an empty name stays empty in rows whose
+    // names were too long to share; a table moved from is empty.
+    void settingsTableRows()
+    {
+        const ServerSetting odd{QString(QChar(0xD800)) + u'x', QString(QChar(0)) + QChar(0xDC00)};
+        const SettingsTable table{{QStringLiteral("a"), QString()}, odd};
+        QCOMPARE(table.size(), size_t(2));
+        QCOMPARE(table.at(1), odd);
+        QCOMPARE(table.at(2), ServerSetting());
+        QCOMPARE(table, (SettingsTable{{QStringLiteral("a"), QString()}, odd}));
+
+        SettingsTable longNames;
+        for (int i = 0; i < 200; ++i)
+            longNames.push_back({QString(70, u'k'), QString()});
+        longNames.push_back({QStringLiteral("b"), QString()});
+        SettingsTable unnamed;
+        for (int i = 0; i < 200; ++i)
+            unnamed.push_back({QString(), QStringLiteral("v")});
+        const ServerSetting row{QString(), QStringLiteral("v")};
+        QVERIFY(std::all_of(unnamed.begin(), unnamed.end(), [&](const ServerSetting& each) { return each == row; }));
+        const SettingsTable taken = std::move(unnamed);
+        QCOMPARE(taken.size(), size_t(200));
+        QVERIFY(unnamed.empty()); // NOLINT(bugprone-use-after-move): what is left is the point
     }
 
     void getQ3Players()

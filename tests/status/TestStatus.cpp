@@ -282,26 +282,6 @@ private slots:
                  fetched("changes"));
     }
 
-    // A key reported once keeps its last value while answers leave it out; a server that reports
-    // the same keys shares the answer's table.
-    void mergedSettings()
-    {
-        const auto table = [](std::initializer_list<std::pair<const char*, const char*>> rows) {
-            SettingsTable settings;
-            for (const auto& [key, value] : rows)
-                settings.push_back({QString::fromLatin1(key), QString::fromLatin1(value)});
-            return std::make_shared<const SettingsTable>(std::move(settings));
-        };
-        const auto first = table({{"a", "1"}, {"b", "2"}});
-        QCOMPARE(trevisk::mergedSettings(nullptr, first), first);
-        const auto same = table({{"a", "3"}, {"b", "4"}});
-        QCOMPARE(trevisk::mergedSettings(first, same), same);
-        QCOMPARE(trevisk::mergedSettings(first, nullptr), first);
-        QCOMPARE(trevisk::mergedSettings(table({}), same), same);
-        const auto merged = trevisk::mergedSettings(first, table({{"b", "5"}, {"c", "6"}}));
-        QCOMPARE(*merged, *table({{"a", "1"}, {"b", "5"}, {"c", "6"}}));
-    }
-
     void modelAnnouncesExactlyTheChangedRow()
     {
         StatusModel model;

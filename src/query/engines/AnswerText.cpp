@@ -2,40 +2,11 @@
 
 #include "core/Routines.h"
 
+#include <QHash>
+
 #include <algorithm>
-#include <string>
-#include <string_view>
-#include <unordered_map>
 
 namespace trevisk {
-
-namespace {
-
-// Setting names, and many short values, are the same on every server of a list: each server's
-// table shares one copy of them instead of holding its own. Bounded, as servers choose the text.
-constexpr size_t PoolLimit = 4096;
-constexpr qsizetype PooledKeyBytes = 64;
-constexpr qsizetype PooledValueBytes = 16;
-
-struct ViewHash
-{
-    using is_transparent = void;
-    size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
-};
-
-QString pooledText(QByteArrayView bytes, qsizetype pooledUpTo)
-{
-    thread_local std::unordered_map<std::string, QString, ViewHash, std::equal_to<>> pool;
-    const std::string_view text(bytes.data(), static_cast<size_t>(bytes.size()));
-    if (const auto found = pool.find(text); found != pool.end())
-        return found->second;
-    QString decoded = decodeText(QByteArray::fromRawData(bytes.data(), bytes.size()));
-    if (bytes.size() <= pooledUpTo && pool.size() < PoolLimit)
-        pool.emplace(std::string(text), decoded);
-    return decoded;
-}
-
-} // namespace
 
 QByteArray getKeyValue(const QByteArray& text, const QByteArray& key)
 {
@@ -67,6 +38,23 @@ QByteArray getNulValue(const QByteArray& text, const QByteArray& key)
     return value;
 }
 
+QString sharedShortText(const QByteArray& bytes)
+{
+    // Bounded, as servers choose the text.
+    constexpr qsizetype ShortBytes = 8;
+    constexpr qsizetype PoolLimit = 4096;
+    if (bytes.size() > ShortBytes)
+        return decodeText(bytes);
+    // One per thread: QHash is not shared between threads, its texts may be.
+    thread_local QHash<QByteArray, QString> pool;
+    if (const auto found = pool.constFind(bytes); found != pool.constEnd())
+        return *found;
+    QString text = decodeText(bytes);
+    if (pool.size() < PoolLimit)
+        pool.insert(bytes, text);
+    return text;
+}
+
 QByteArray stripControl(const QByteArray& text)
 {
     QByteArray kept;
@@ -96,7 +84,7 @@ QList<QByteArray> splitFields(const QByteArray& text, char separator)
     return text.split(separator);
 }
 
-SettingsTable saveData(const QByteArray& answer)
+SettingsTable saveData(const QByteArray& answer, QByteArrayView skipped)
 {
     const qsizetype first = answer.indexOf('\\');
     if (first < 0)
@@ -117,7 +105,7 @@ SettingsTable saveData(const QByteArray& answer)
     // Read in place: every answer of every server passes here.
     const char* data = answer.constData();
     SettingsTable settings;
-    settings.reserve(static_cast<size_t>(std::count(data + first + 1, data + end, '\\') + 1) / 2);
+    settings.reserveBytes(end - first);
     qsizetype pos = first + 1;
     while (pos < end) {
         const qsizetype keyEnd = answer.indexOf('\\', pos);
@@ -127,12 +115,11 @@ SettingsTable saveData(const QByteArray& answer)
         if (valueEnd < 0 || valueEnd > end)
             valueEnd = end;
         const QByteArrayView key(data + pos, keyEnd - pos);
-        if (std::any_of(key.begin(), key.end(), [](char c) { return c != ' '; }))
-            settings.push_back(
-                {pooledText(key, PooledKeyBytes),
-                 pooledText(QByteArrayView(data + keyEnd + 1, valueEnd - keyEnd - 1), PooledValueBytes)});
+        if (std::any_of(key.begin(), key.end(), [](char c) { return c != ' '; }) && key != skipped)
+            settings.appendBytes(key, QByteArrayView(data + keyEnd + 1, valueEnd - keyEnd - 1));
         pos = valueEnd + 1;
     }
+    settings.squeeze();
     return settings;
 }
 

@@ -19,6 +19,10 @@ QByteArray keyValueAt(const QByteArray& text, qsizetype valueStart);
 // Value of a key in a zero-separated answer after its 5-byte header; the last occurrence wins.
 QByteArray getNulValue(const QByteArray& text, const QByteArray& key);
 
+// decodeText of a short text, such as a player's score or ping: one copy shared by every player
+// and server that sends the same, rather than one made for each answer.
+QString sharedShortText(const QByteArray& bytes);
+
 // The text without its bytes below 32.
 QByteArray stripControl(const QByteArray& text);
 // The text without leading and trailing spaces (spaces only, not other white space).
@@ -26,8 +30,8 @@ QByteArray trimSpaces(const QByteArray& text);
 // Split at every separator; an empty text has no fields at all.
 QList<QByteArray> splitFields(const QByteArray& text, char separator);
 
-// Settings of a backslash key/value answer, in answer order.
-SettingsTable saveData(const QByteArray& answer);
+// Settings of a backslash key/value answer, in answer order, but for the one named `skipped`.
+SettingsTable saveData(const QByteArray& answer, QByteArrayView skipped = {});
 // Rows from alternating key and value fields; keys that are empty or all spaces are skipped.
 SettingsTable settingsFromFields(const QList<QByteArray>& fields);
 

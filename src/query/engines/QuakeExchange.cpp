@@ -5,12 +5,18 @@
 #include <QRandomGenerator>
 
 #include <algorithm>
+#include <charconv>
 
 namespace trevisk {
 
 namespace {
 
-constexpr std::size_t MaxChallenges = 8;
+// A challenge as it goes out: the number in lower-case hexadecimal.
+QByteArrayView challengeText(quint64 challenge, std::array<char, 16>& buffer)
+{
+    const auto end = std::to_chars(buffer.data(), buffer.data() + buffer.size(), challenge, 16).ptr;
+    return {buffer.data(), end - buffer.data()};
+}
 
 } // namespace
 
@@ -23,16 +29,20 @@ void QuakeExchange::startTry(int, Sender& sender)
 {
     m_awaited = m_protocol.answersPerCycle();
     m_droppedUnechoed = false;
-    if (m_challenges.size() >= MaxChallenges)
-        m_challenges.erase(m_challenges.begin());
-    m_challenges.push_back(QByteArray::number(QRandomGenerator::system()->generate64() >> 16, 16));
-    for (const QByteArray& request : m_quake.requestsWith(m_challenges.back()))
+    const quint64 challenge = QRandomGenerator::system()->generate64() >> 16;
+    m_challenges[m_sent++ % m_challenges.size()] = challenge;
+    std::array<char, 16> buffer;
+    for (const QByteArray& request : m_quake.requestsWith(challengeText(challenge, buffer).toByteArray()))
         sender.send(request);
 }
 
 bool QuakeExchange::ownChallenge(const QByteArray& challenge) const
 {
-    return std::find(m_challenges.cbegin(), m_challenges.cend(), challenge) != m_challenges.cend();
+    std::array<char, 16> buffer;
+    const size_t kept = std::min(m_sent, m_challenges.size());
+    return std::any_of(m_challenges.cbegin(), m_challenges.cbegin() + kept, [&](quint64 sent) {
+        return challengeText(sent, buffer) == challenge;
+    });
 }
 
 void QuakeExchange::unawaited(const QByteArray& datagram)

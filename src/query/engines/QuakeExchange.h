@@ -2,7 +2,7 @@
 
 #include "query/EngineExchange.h"
 
-#include <vector>
+#include <array>
 
 namespace trevisk {
 
@@ -16,7 +16,7 @@ class QuakeExchange : public AnswerExchange
 public:
     explicit QuakeExchange(const QuakeProtocol& protocol);
 
-    void startCycle() override { m_challenges.clear(); }
+    void startCycle() override { m_sent = 0; }
     void startTry(int retry, Sender& sender) override;
     void unawaited(const QByteArray& datagram) override;
     void timedOut() override;
@@ -32,8 +32,10 @@ private:
         No,
     };
     const QuakeProtocol& m_quake;
-    // The challenges this cycle's tries sent, a late answer to an earlier try being as good as any.
-    std::vector<QByteArray> m_challenges;
+    // The challenges this cycle's tries sent, a late answer to an earlier try being as good as any;
+    // kept as numbers, sent as their lower-case hexadecimal, as every server keeps a few.
+    std::array<quint64, 8> m_challenges{};
+    size_t m_sent = 0; // how many of m_challenges this cycle sent, the oldest dropped past eight
     // While the server echoes, an answer without the challenge is not the server's.
     Echo m_echo = Echo::Unknown;
     // This try dropped an answer for carrying no challenge.

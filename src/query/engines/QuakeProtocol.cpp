@@ -103,12 +103,8 @@ AnswerUpdate QuakeProtocol::parse(const QByteArray& answer, const QString& game,
 {
     AnswerUpdate update;
     const QByteArray information = informationPart(answer);
-    update.settings = saveData(information);
     // The echo of the request's challenge is no setting of the server.
-    if (m_variant == Variant::Quake3) {
-        std::erase_if(*update.settings,
-                      [](const ServerSetting& row) { return row.setting == QLatin1String("challenge"); });
-    }
+    update.settings = saveData(information, m_variant == Variant::Quake3 ? "challenge" : QByteArrayView());
     QByteArray hostname = getKeyValue(information, "hostname");
     if (m_variant == Variant::QuakeWorld)
         hostname = quakeWorldPlain(hostname);
@@ -118,13 +114,13 @@ AnswerUpdate QuakeProtocol::parse(const QByteArray& answer, const QString& game,
         hostname = stripColours(hostname);
     }
     update.hostname = decodeText(hostname);
-    update.maxPlayers = decodeText(getKeyValue(information, "maxclients"));
+    update.maxPlayers = sharedShortText(getKeyValue(information, "maxclients"));
     if (m_variant == Variant::QuakeWorld) {
         update.map = decodeText(getKeyValue(information, "map"));
         takePlayers(update, getPlayers(answer, friends));
     } else {
         takePlayers(update, {getQ3Players(answer, game, friends), std::nullopt});
-        update.map = decodeText(getKeyValue(information, "mapname"));
+        update.map = sharedShortText(getKeyValue(information, "mapname"));
     }
     return update;
 }
@@ -151,8 +147,8 @@ PlayerTable getQ3Players(const QByteArray& answer, const QString& game, const Fr
             break;
         const QByteArray rawName = between(answer, q1, q2);
         Player player;
-        player.score = decodeText(trimSpaces(between(answer, pos, s1)));
-        player.ping = decodeText(trimSpaces(between(answer, s1, pingEnd)));
+        player.score = sharedShortText(trimSpaces(between(answer, pos, s1)));
+        player.ping = sharedShortText(trimSpaces(between(answer, s1, pingEnd)));
         player.name = decodeText(colourCodes ? stripColours(rawName) : stripControl(rawName));
         if (colourCodes && rawName.contains('^'))
             player.coloured = decodeText(stripControl(rawName));
@@ -185,8 +181,8 @@ PlayersResult getPlayers(const QByteArray& answer, const FriendList& friends)
         // Gold letters are letters: shown and matched as the plain ones.
         const QByteArray rawName = quakeWorldPlain(between(answer, q1, q2));
         Player player;
-        player.score = decodeText(trimSpaces(between(answer, at[0], at[1])));
-        player.ping = decodeText(trimSpaces(between(answer, at[2], at[3])));
+        player.score = sharedShortText(trimSpaces(between(answer, at[0], at[1])));
+        player.ping = sharedShortText(trimSpaces(between(answer, at[2], at[3])));
         player.name = decodeText(rawName);
         player.isFriend = friends.isFriend(player.name);
         players.push_back(player);
