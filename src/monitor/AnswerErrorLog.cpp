@@ -1,6 +1,7 @@
 #include "monitor/AnswerErrorLog.h"
 
 #include "core/Clock.h"
+#include "core/ErrorText.h"
 #include "core/Routines.h"
 #include "core/Settings.h"
 #include "notify/EventLog.h"
@@ -16,15 +17,16 @@ AnswerErrorLog::AnswerErrorLog(const AppSettings& settings, const Clock& clock)
     , m_clock(clock)
 {}
 
-void AnswerErrorLog::answerError(const QString& address, const QString& reportText)
+void AnswerErrorLog::answerError(const QString& address, const AnswerError& error)
 {
-    QString lines = reportText;
+    QString lines = shownErrorText(error.description, error.number, error.procedure);
     lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     std::fprintf(stderr, "%s: %s\n", address.toLocal8Bit().constData(), lines.toLocal8Bit().constData());
     std::fflush(stderr);
     if (!m_settings.logging || m_settings.logFile.isEmpty() || !notRegularFile(m_settings.logFile).isEmpty())
         return;
-    QString oneLine = address + QStringLiteral(": ") + reportText;
+    // The log is data: its report stays English whatever the language shown.
+    QString oneLine = address + QStringLiteral(": ") + errorText(error.description, error.number, error.procedure);
     oneLine.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
     oneLine.replace(QLatin1Char('\n'), QLatin1Char(' '));
     oneLine = visibleText(oneLine);

@@ -13,7 +13,7 @@ class AnswerErrorLog : public AnswerErrorSink
 {
 public:
     AnswerErrorLog(const AppSettings& settings, const Clock& clock);
-    void answerError(const QString& address, const QString& reportText) override;
+    void answerError(const QString& address, const AnswerError& error) override;
 
 private:
     const AppSettings& m_settings;

@@ -31,7 +31,9 @@ class AnswerErrorSink
 {
 public:
     virtual ~AnswerErrorSink() = default;
-    virtual void answerError(const QString& address, const QString& reportText) = 0;
+    // The error's parts, so that a terminal may show the report in the user's language while
+    // the log keeps it in English.
+    virtual void answerError(const QString& address, const AnswerError& error) = 0;
 };
 
 // The shared machinery behind every query object: the sockets, one timer for every deadline,

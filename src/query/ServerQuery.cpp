@@ -2,7 +2,6 @@
 
 #include "core/Catalogue.h"
 #include "core/Clock.h"
-#include "core/ErrorText.h"
 #include "core/Routines.h"
 #include "query/EngineProtocol.h"
 #include "query/QueryEngine.h"
@@ -435,7 +434,7 @@ void ServerQuery::noteErrors(const QList<AnswerError>& errors)
         m_reportedErrors.insert(error.procedure);
         // The description may quote the server's own bytes.
         if (AnswerErrorSink* sink = m_engine.errorSink())
-            sink->answerError(m_address, errorText(visibleText(error.description), error.number, error.procedure));
+            sink->answerError(m_address, {error.procedure, visibleText(error.description), error.number});
     }
 }
 

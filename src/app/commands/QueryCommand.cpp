@@ -1,6 +1,7 @@
 #include "app/Commands.h"
 #include "core/Catalogue.h"
 #include "core/Clock.h"
+#include "core/ErrorText.h"
 #include "core/Routines.h"
 #include "core/Translations.h"
 #include "query/AnswerCheck.h"
@@ -28,9 +29,9 @@ constexpr int OpenQueriesPerSecond = 5 * SendPacer::HomeQueriesPerSecond;
 class StderrAnswerErrors : public AnswerErrorSink
 {
 public:
-    void answerError(const QString& address, const QString& reportText) override
+    void answerError(const QString& address, const AnswerError& error) override
     {
-        QString text = reportText;
+        QString text = shownErrorText(error.description, error.number, error.procedure);
         text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
         printLine(address + QStringLiteral(": ") + text, stderr);
     }
