@@ -31,14 +31,14 @@ void QuakeExchange::startTry(int, Sender& sender)
     m_droppedUnechoed = false;
     const quint64 challenge = QRandomGenerator::system()->generate64() >> 16;
     m_challenges[m_sent++ % m_challenges.size()] = challenge;
-    std::array<char, 16> buffer;
+    std::array<char, 16> buffer{};
     for (const QByteArray& request : m_quake.requestsWith(challengeText(challenge, buffer).toByteArray()))
         sender.send(request);
 }
 
 bool QuakeExchange::ownChallenge(const QByteArray& challenge) const
 {
-    std::array<char, 16> buffer;
+    std::array<char, 16> buffer{};
     const size_t kept = std::min(m_sent, m_challenges.size());
     return std::any_of(m_challenges.cbegin(), m_challenges.cbegin() + kept, [&](quint64 sent) {
         return challengeText(sent, buffer) == challenge;
