@@ -88,6 +88,38 @@
         <source>The joined split reply has no header</source>
         <translation>Die zusammengesetzte Antwort hat keinen Kopf</translation>
     </message>
+    <message>
+        <source>The reply ends before its %1</source>
+        <translation>Die Antwort endet vor dem Feld %1</translation>
+    </message>
+    <message>
+        <source>Player record %1 is cut short</source>
+        <translation>Der Spielereintrag %1 ist abgeschnitten</translation>
+    </message>
+    <message>
+        <source>Player record %1 has no score</source>
+        <translation>Der Spielereintrag %1 hat keinen Punktestand</translation>
+    </message>
+    <message>
+        <source>Player line %1 is incomplete</source>
+        <translation>Die Spielerzeile %1 ist unvollständig</translation>
+    </message>
+    <message>
+        <source>Player %1 has no %2</source>
+        <translation>Spieler %1 fehlt das Feld %2</translation>
+    </message>
+    <message>
+        <source>numplayers is not a number: %1</source>
+        <translation>numplayers ist keine Zahl: %1</translation>
+    </message>
+    <message>
+        <source>numplayers %1 is out of range</source>
+        <translation>numplayers %1 liegt außerhalb des gültigen Bereichs</translation>
+    </message>
+    <message>
+        <source>numplayers %1 is more than an answer of %2 bytes can hold</source>
+        <translation>numplayers %1 ist mehr, als eine Antwort von %2 Byte fassen kann</translation>
+    </message>
 </context>
 <context>
     <name>Application</name>

@@ -5,6 +5,7 @@
 #include "core/Routines.h"
 #include "core/Settings.h"
 #include "notify/EventLog.h"
+#include "query/AnswerCheck.h"
 
 #include <QFile>
 
@@ -19,7 +20,7 @@ AnswerErrorLog::AnswerErrorLog(const AppSettings& settings, const Clock& clock)
 
 void AnswerErrorLog::answerError(const QString& address, const AnswerError& error)
 {
-    QString lines = shownErrorText(error.description, error.number, error.procedure);
+    QString lines = shownErrorText(shownReason(error.description), error.number, error.procedure);
     lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     std::fprintf(stderr, "%s: %s\n", address.toLocal8Bit().constData(), lines.toLocal8Bit().constData());
     std::fflush(stderr);

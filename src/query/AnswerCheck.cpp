@@ -92,7 +92,15 @@ QString shownReason(const QString& reason)
                                    reason::SplitNoNumber,
                                    reason::SplitNoPayload,
                                    reason::SplitPartMisfit,
-                                   reason::SplitNoHeader}) {
+                                   reason::SplitNoHeader,
+                                   reason::ReplyEndsBefore,
+                                   reason::PlayerRecordCut,
+                                   reason::PlayerRecordNoScore,
+                                   reason::PlayerLineIncomplete,
+                                   reason::PlayerLacks,
+                                   reason::CountNotANumber,
+                                   reason::CountOutOfRange,
+                                   reason::CountBeyondAnswer}) {
             static const QRegularExpression placeholder(QStringLiteral("%([n12])"));
             const QString text = QString::fromLatin1(source);
             QString pattern = QStringLiteral("^");

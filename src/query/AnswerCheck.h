@@ -33,6 +33,16 @@ inline constexpr char SplitNoPayload[] = QT_TRANSLATE_NOOP("AnswerReason", "A sp
 inline constexpr char SplitPartMisfit[] =
     QT_TRANSLATE_NOOP("AnswerReason", "Split part %1 of %2 does not fit its reply");
 inline constexpr char SplitNoHeader[] = QT_TRANSLATE_NOOP("AnswerReason", "The joined split reply has no header");
+// What a player list or an A2S reply lacks, named in an answer's error report.
+inline constexpr char ReplyEndsBefore[] = QT_TRANSLATE_NOOP("AnswerReason", "The reply ends before its %1");
+inline constexpr char PlayerRecordCut[] = QT_TRANSLATE_NOOP("AnswerReason", "Player record %1 is cut short");
+inline constexpr char PlayerRecordNoScore[] = QT_TRANSLATE_NOOP("AnswerReason", "Player record %1 has no score");
+inline constexpr char PlayerLineIncomplete[] = QT_TRANSLATE_NOOP("AnswerReason", "Player line %1 is incomplete");
+inline constexpr char PlayerLacks[] = QT_TRANSLATE_NOOP("AnswerReason", "Player %1 has no %2");
+inline constexpr char CountNotANumber[] = QT_TRANSLATE_NOOP("AnswerReason", "numplayers is not a number: %1");
+inline constexpr char CountOutOfRange[] = QT_TRANSLATE_NOOP("AnswerReason", "numplayers %1 is out of range");
+inline constexpr char CountBeyondAnswer[] =
+    QT_TRANSLATE_NOOP("AnswerReason", "numplayers %1 is more than an answer of %2 bytes can hold");
 } // namespace reason
 
 // A reason in English: `form` (one of the above) with %n the count and %1, %2 the texts.

@@ -283,6 +283,8 @@ private slots:
         QCOMPARE(shownReason(reasonText(reason::SplitPartMisfit, -1, QStringLiteral("3"), QStringLiteral("2"))),
                  QStringLiteral("Teil 3 von 2 passt nicht zu seiner geteilten Antwort"));
         QCOMPARE(shownReason(QStringLiteral("no known form")), QStringLiteral("no known form"));
+        // An answer's error report as the query command shows it.
+        QCOMPARE(shownReason(QStringLiteral("Player 2 has no ping")), QStringLiteral("Spieler 2 fehlt das Feld ping"));
         pageShows("<html lang=\"de\">|<th>Spiel</th><th>Adresse</th><th>Zustand</th>|>erreichbar</td>|1.234 ms|"
                   "12.345 Anfragen gesendet, 1 Antwort, 0 Zeitüberschreitungen, 0 Antwortfehler. ");
 

@@ -31,7 +31,7 @@ class StderrAnswerErrors : public AnswerErrorSink
 public:
     void answerError(const QString& address, const AnswerError& error) override
     {
-        QString text = shownErrorText(error.description, error.number, error.procedure);
+        QString text = shownErrorText(shownReason(error.description), error.number, error.procedure);
         text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
         printLine(address + QStringLiteral(": ") + text, stderr);
     }

@@ -87,9 +87,7 @@ private:
 
 AnswerError cutShort(const char* query, const char* field)
 {
-    return {QString::fromLatin1(query),
-            QStringLiteral("The reply ends before its %1").arg(QLatin1String(field)),
-            MalformedRecord};
+    return {QString::fromLatin1(query), reasonText(reason::ReplyEndsBefore, -1, QLatin1String(field)), MalformedRecord};
 }
 
 bool hasPrefix(const QByteArray& datagram, qsizetype at)
@@ -215,7 +213,7 @@ PlayersResult parsePlayers(const QByteArray& reply, const FriendList& friends)
     const auto count = in.byte();
     if (!count)
         return PlayersResult::failed(
-            "A2S_PLAYER", QStringLiteral("The reply ends before its player count"), MalformedRecord);
+            "A2S_PLAYER", reasonText(reason::ReplyEndsBefore, -1, QStringLiteral("player count")), MalformedRecord);
     PlayerTable players;
     // Some servers list fewer players than they count: read what is there.
     while (!in.atEnd() && players.size() < *count) {
@@ -226,7 +224,7 @@ PlayersResult parsePlayers(const QByteArray& reply, const FriendList& friends)
         if (!index || !name || !score || !seconds) {
             PlayersResult cut{players,
                               AnswerError{QStringLiteral("A2S_PLAYER"),
-                                          QStringLiteral("Player record %1 is cut short").arg(players.size() + 1),
+                                          reasonText(reason::PlayerRecordCut, -1, QString::number(players.size() + 1)),
                                           MalformedRecord},
                               true};
             return cut;

@@ -2,6 +2,7 @@
 
 #include "core/Routines.h"
 #include "players/FriendList.h"
+#include "query/AnswerCheck.h"
 #include "query/engines/AnswerText.h"
 #include "query/engines/HalfLifeExchange.h"
 
@@ -55,9 +56,10 @@ PlayersResult hlPlayers(const QByteArray& answer, const FriendList& friends)
     qsizetype end = data.indexOf('\0', start + 1);
     while (end >= 0) {
         if (end + ScoreSize >= data.size()) {
-            return PlayersResult::failed("HLPlayers()",
-                                         QStringLiteral("Player record %1 has no score").arg(players.size() + 1),
-                                         MalformedRecord);
+            return PlayersResult::failed(
+                "HLPlayers()",
+                reasonText(reason::PlayerRecordNoScore, -1, QString::number(players.size() + 1)),
+                MalformedRecord);
         }
         const QByteArray name = data.mid(start + 1, end - start - 1);
         Player player;

@@ -2,6 +2,7 @@
 
 #include "core/Routines.h"
 #include "players/FriendList.h"
+#include "query/AnswerCheck.h"
 #include "query/engines/AnswerText.h"
 
 #include <limits>
@@ -72,12 +73,12 @@ PlayersResult getHaloPlayers(const QByteArray& answer, const FriendList& friends
     if (!count) {
         return PlayersResult::failed(
             "GetHaloPlayers()",
-            QStringLiteral("numplayers is not a number: %1").arg(decodeText(getNulValue(answer, "numplayers"))),
+            reasonText(reason::CountNotANumber, -1, decodeText(getNulValue(answer, "numplayers"))),
             NotANumber);
     }
     if (*count < 0 || *count > 255) {
         return PlayersResult::failed(
-            "GetHaloPlayers()", QStringLiteral("numplayers %1 is out of range").arg(*count), MalformedRecord);
+            "GetHaloPlayers()", reasonText(reason::CountOutOfRange, -1, QString::number(*count)), MalformedRecord);
     }
     const qsizetype section = playerSection(answer, *count);
     const QList<QByteArray> fields = section < 0 ? QList<QByteArray>() : splitFields(answer.mid(section), '\0');
@@ -87,7 +88,9 @@ PlayersResult getHaloPlayers(const QByteArray& answer, const FriendList& friends
             break;
         if (i + 1 >= fields.size()) {
             return PlayersResult::failed(
-                "GetHaloPlayers()", QStringLiteral("Player %1 has no score").arg(players.size() + 1), MissingField);
+                "GetHaloPlayers()",
+                reasonText(reason::PlayerLacks, -1, QString::number(players.size() + 1), QStringLiteral("score")),
+                MissingField);
         }
         Player player;
         player.name = decodeText(fields.at(i));

@@ -4,6 +4,7 @@
 #include "core/Routines.h"
 #include "players/ColourCodes.h"
 #include "players/FriendList.h"
+#include "query/AnswerCheck.h"
 #include "query/engines/AnswerText.h"
 #include "query/engines/QuakeExchange.h"
 
@@ -174,9 +175,10 @@ PlayersResult getPlayers(const QByteArray& answer, const FriendList& friends)
         const qsizetype q1 = at[4];
         const qsizetype q2 = at[5];
         if (q2 < 0) {
-            return PlayersResult::failed("GetPlayers()",
-                                         QStringLiteral("Player line %1 is incomplete").arg(players.size() + 1),
-                                         MalformedRecord);
+            return PlayersResult::failed(
+                "GetPlayers()",
+                reasonText(reason::PlayerLineIncomplete, -1, QString::number(players.size() + 1)),
+                MalformedRecord);
         }
         // Gold letters are letters: shown and matched as the plain ones.
         const QByteArray rawName = quakeWorldPlain(between(answer, q1, q2));

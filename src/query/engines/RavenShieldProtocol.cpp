@@ -2,6 +2,7 @@
 
 #include "core/Routines.h"
 #include "players/FriendList.h"
+#include "query/AnswerCheck.h"
 #include "query/engines/AnswerText.h"
 
 namespace trevisk {
@@ -65,9 +66,10 @@ getRvsPlayers(const QByteArray& names, const QByteArray& pings, const QByteArray
         if (i >= pingList.size() || i >= scoreList.size()) {
             return PlayersResult::failed(
                 "GetRVSPlayers()",
-                QStringLiteral("Player %1 has no %2")
-                    .arg(i + 1)
-                    .arg(i >= pingList.size() ? QLatin1String("ping") : QLatin1String("score")),
+                reasonText(reason::PlayerLacks,
+                           -1,
+                           QString::number(i + 1),
+                           i >= pingList.size() ? QStringLiteral("ping") : QStringLiteral("score")),
                 MissingField);
         }
         Player player;

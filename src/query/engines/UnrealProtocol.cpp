@@ -2,6 +2,7 @@
 
 #include "core/Routines.h"
 #include "players/FriendList.h"
+#include "query/AnswerCheck.h"
 #include "query/engines/AnswerText.h"
 #include "query/engines/UnrealExchange.h"
 
@@ -112,15 +113,14 @@ PlayersResult getUnrealPlayers(const QByteArray& answer, const FriendList& frien
     bool isNumber = false;
     const qint64 count = trimSpaces(countText).toLongLong(&isNumber);
     if (!isNumber) {
-        return PlayersResult::failed("GetUnrealPlayers()",
-                                     QStringLiteral("numplayers is not a number: %1").arg(decodeText(countText)),
-                                     NotANumber);
+        return PlayersResult::failed(
+            "GetUnrealPlayers()", reasonText(reason::CountNotANumber, -1, decodeText(countText)), NotANumber);
     }
     // The count drives the loop, so a count the answer cannot back is refused before any work.
     if (count > answer.size() / MinimumPlayerBytes) {
         return PlayersResult::failed(
             "GetUnrealPlayers()",
-            QStringLiteral("numplayers %1 is more than an answer of %2 bytes can hold").arg(count).arg(answer.size()),
+            reasonText(reason::CountBeyondAnswer, -1, QString::number(count), QString::number(answer.size())),
             CountTooLarge);
     }
     const auto names = numberedKeys(answer, "player_");
