@@ -31,17 +31,21 @@ if command -v appstreamcli >/dev/null; then
 fi
 
 for program in "$prefix/bin/trevisk" "$build/trevisk"; do
-    paths=$("$program" paths --config "$prefix/t.ini" --data-dir "$prefix/data")
+    paths=$("$program" paths --config "$prefix/t.ini" --data-dir "$prefix/data") || fail "$program paths: $paths"
     ! grep -q missing <<<"$paths" || fail "$program does not find its sounds: $paths"
 done
-paths=$("$prefix/bin/trevisk" paths --config "$prefix/t.ini")
+paths=$("$prefix/bin/trevisk" paths --config "$prefix/t.ini") || fail "paths: $paths"
 grep -qF "Sound 0:   $share/trevisk/sounds/0.wav" <<<"$paths" || fail "the installed program does not use the installed sounds"
 
 port=$(/usr/bin/python3 -c 'import socket; s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
-"$prefix/bin/trevisk-sim" --engine Q3 --port "$port" >/dev/null &
+# The simulator lists its servers once their sockets are bound: a query sent before would be refused.
+mkfifo "$prefix/sim.out"
+"$prefix/bin/trevisk-sim" --engine Q3 --port "$port" >"$prefix/sim.out" &
 sim=$!
-answer=$("$prefix/bin/trevisk" query "Quake 3" "127.0.0.1:$port" --json)
-grep -q '"status": *"up"' <<<"$answer" || fail "no answer from the installed simulator: $answer"
+exec 4<"$prefix/sim.out"
+IFS= read -r -t 20 listed <&4 || fail "the installed simulator did not start"
+answer=$("$prefix/bin/trevisk" query "Quake 3" "127.0.0.1:$port" --json) || true
+grep -q '"status": *"up"' <<<"$answer" || fail "no answer from the installed simulator ($listed): $answer"
 
 # The command line and the headless monitor load no GUI library; the windows come from the module.
 ! ldd "$prefix/bin/trevisk" | grep -E 'libQt6(Gui|Widgets|Charts|Multimedia|DBus)' \
@@ -60,5 +64,5 @@ done
 kill -TERM "$gui"
 wait "$gui" || true
 gui=""
-exec 3<&-
+exec 3<&- 4<&-
 echo "Installed and started from $prefix"
