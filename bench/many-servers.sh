@@ -36,7 +36,7 @@ echo "$HISTORY"
 H() { field "$1" "$(grep -h "^$1=\|[ ]$1=" "$WORK/out" | tail -n 1)"; }
 ANSWERS=$(H answers_per_round) CPU=$(H steady_cpu_percent) RSS=$(H rss_last_round_kib) START=$(H startup_wall_ms)
 ROW=$(field bytes_per_row_6h "$HISTORY") HEAP=$(field heap_6h_mib "$HISTORY")
-ROUND_CPUS=$(grep -o 'cpu_percent=[0-9.]*' "$WORK/out" | cut -d= -f2 | tr '\n' ' ')
+ROUND_CPUS=$(grep '^round=' "$WORK/out" | grep -o ' cpu_percent=[0-9.]*' | cut -d= -f2 | tr '\n' ' ')
 # The run holds a few rounds of history; six hours would add the rest.
 RSS_6H=$(calc %.0f "$RSS / 1024 + $HEAP * (1 - $ROUNDS / 720)")
 FULL=$(tr ',' '\n' <<<"$ANSWERS" | awk -v n="$COUNT" '$1 != n {bad = 1} END {print bad ? "MISSED" : "met"}')
