@@ -1,120 +1,311 @@
 #include "history/History.h"
 
+#include <QHashFunctions>
+
 #include <algorithm>
+#include <bit>
+#include <cstring>
+#include <new>
 
 namespace trevisk {
 
 namespace {
 
-qint16 clamp16(qint32 value)
+quint16 clamp16(qint32 value)
 {
-    return static_cast<qint16>(std::clamp<qint32>(value, 0, 32767));
+    return static_cast<quint16>(std::clamp<qint32>(value, 0, 32767));
 }
 
-// A row is a tag byte and what the tag says follows, each as a zigzag varint:
-//   bit 0     the gap to the row before differs from the gap before it: the gap follows;
-//   bit 1     no answer: neither ping nor players (bits 2-7 are 0);
-//   bits 2-3  players: 0 same, 1 one more, 2 one fewer, 3 the change follows;
-//   bits 4-7  ping: the change zigzagged when it is 0..14, 15: the change follows.
-constexpr quint8 GapFollows = 0x01;
-constexpr quint8 NoAnswer = 0x02;
-constexpr int PlayersShift = 2;
-constexpr int PingShift = 4;
-constexpr quint8 PlayersFollow = 3;
-constexpr quint8 PingFollows = 15;
-constexpr size_t MostRowBytes = 1 + 3 * 10;
-// A kept track sheds its dropped rows' bytes once they are this many and an eighth of it.
-constexpr quint32 CompactBytes = 64;
+// A row starts with the ping's code. An ordinary row (the same gap, an answer, the same players)
+// codes its ping's change zigzagged plus one; a 0 there says one of the rarer rows follows:
+//   0   no answer;
+//   10  the players changed: their change, then the ping's change;
+//   11  the gap changed: the gap, a bit for an answer and, with one, a bit for a players change,
+//       the players' change if so, and the ping's change.
+// The ping's change is Rice coded with a parameter from the running mean of its recent changes,
+// so a steady server spends a few bits on it and a jumping one about eight; a change too large
+// for the unary part follows in full. Gaps and players' changes are Exp-Golomb coded.
+constexpr int PingUnaryLimit = 16;
+constexpr int PingBits = 16;
+constexpr int GapOrder = 0;
+constexpr int PlayersOrder = 1;
+// The running mean is kept times 16; changes count at most this much in it, so it fits 16 bits.
+constexpr int ScaleShift = 4;
+constexpr quint32 ScaleChangeLimit = 4095;
+// Longest row: a gap's code, a players' change, a ping's escape and the marks between them.
+constexpr int MostRowBits = 2 * 34 + 2 * 17 + 2 * (PingUnaryLimit + PingBits) + 8;
+// A track sheds the bytes of its dropped rows once they are this many and it runs out of room;
+// after growing it keeps about this much room ahead.
+constexpr quint32 SpareBytes = 16;
 // Servers that no longer get rows drop their old ones on a sweep this often (seconds of stamps).
 constexpr qint64 SweepSeconds = qint64{10} * 60;
 
-quint64 zigzag(qint64 value)
+quint32 zigzag(qint32 value)
 {
-    return (static_cast<quint64>(value) << 1) ^ static_cast<quint64>(value >> 63);
+    return (static_cast<quint32>(value) << 1) ^ static_cast<quint32>(value >> 31);
 }
 
-qint64 unzigzag(quint64 value)
+qint32 unzigzag(quint32 value)
 {
-    return static_cast<qint64>(value >> 1) ^ -static_cast<qint64>(value & 1);
+    return static_cast<qint32>(value >> 1) ^ -static_cast<qint32>(value & 1);
 }
 
-void putVarint(std::vector<quint8>& bytes, quint64 value)
+int riceParameter(quint16 scale)
 {
-    while (value >= 0x80) {
-        bytes.push_back(static_cast<quint8>(value | 0x80));
-        value >>= 7;
+    return std::max(0, static_cast<int>(std::bit_width(static_cast<quint32>(scale >> ScaleShift))) - 1);
+}
+
+quint16 nextScale(quint16 scale, quint32 change)
+{
+    return static_cast<quint16>(scale - (scale >> ScaleShift) + std::min(change, ScaleChangeLimit));
+}
+
+// malloc hands out blocks of 16n + 8 usable bytes: ask for those so that none go to waste.
+quint32 blockSize(quint32 bytes)
+{
+    return std::max<quint32>(24, (bytes + 7) / 16 * 16 + 8);
+}
+
+// One row's bits as they are written, before they go onto the end of a track.
+class RowBits
+{
+public:
+    void put(quint64 bits, int count) // count <= 32
+    {
+        m_word |= (bits & ((quint64{1} << count) - 1)) << m_used;
+        m_used += count;
+        while (m_used >= 8) {
+            m_bytes[m_size++] = static_cast<quint8>(m_word);
+            m_word >>= 8;
+            m_used -= 8;
+        }
     }
-    bytes.push_back(static_cast<quint8>(value));
-}
-
-quint64 getVarint(const quint8*& at)
-{
-    quint64 value = 0;
-    for (int shift = 0;; shift += 7) {
-        const quint8 byte = *at++;
-        value |= quint64(byte & 0x7f) << shift;
-        if (!(byte & 0x80) || shift >= 63)
-            return value;
+    void ones(int count)
+    {
+        for (; count > 0; count -= 32)
+            put((quint64{1} << std::min(count, 32)) - 1, std::min(count, 32));
     }
-}
+    void rice(quint32 value, int parameter)
+    {
+        const quint32 quotient = value >> parameter;
+        if (quotient >= quint32(PingUnaryLimit)) {
+            ones(PingUnaryLimit);
+            put(value, PingBits);
+            return;
+        }
+        ones(static_cast<int>(quotient));
+        put(0, 1);
+        put(value & ((quint32{1} << parameter) - 1), parameter);
+    }
+    void expGolomb(quint64 value, int order)
+    {
+        const quint64 shifted = value + (quint64{1} << order);
+        const int width = static_cast<int>(std::bit_width(shifted)) - 1;
+        ones(width - order);
+        put(0, 1);
+        for (int done = 0; done < width; done += 32)
+            put((shifted >> done) & 0xffffffffu, std::min(32, width - done));
+    }
+    int bitCount() const { return m_size * 8 + m_used; }
+    // The bytes, the last one padded with zero bits.
+    const quint8* bytes()
+    {
+        if (m_used > 0)
+            m_bytes[m_size] = static_cast<quint8>(m_word);
+        return m_bytes;
+    }
+
+private:
+    quint64 m_word = 0;
+    int m_used = 0;
+    int m_size = 0;
+    quint8 m_bytes[MostRowBits / 8 + 2] = {};
+};
 
 } // namespace
 
-// Reads the row at `at` against `cursor`, moves both past it and returns it.
-History::Point History::readRow(Cursor& cursor, const quint8*& at, quint32 server)
+// Reads a track's bits from a bit offset on, never past its end (past it, it reads zeros).
+class HistoryBits
 {
-    const quint8 tag = *at++;
-    if (tag & GapFollows)
-        cursor.gap = unzigzag(getVarint(at));
-    cursor.stamp = static_cast<quint32>(qint64(cursor.stamp) + cursor.gap);
-    if (tag & NoAnswer)
-        return {cursor.stamp, server, -1, -1};
-    switch ((tag >> PlayersShift) & 3) {
-    case 1:
-        ++cursor.players;
-        break;
-    case 2:
-        --cursor.players;
-        break;
-    case PlayersFollow:
-        cursor.players = static_cast<qint16>(cursor.players + unzigzag(getVarint(at)));
-        break;
-    default:
-        break;
+public:
+    HistoryBits(const quint8* bytes, quint32 from, quint32 end)
+        : m_bytes(bytes)
+        , m_at(bytes + from / 8)
+        , m_end(bytes + (end + 7) / 8)
+    {
+        refill();
+        drop(static_cast<int>(from % 8));
     }
-    const quint8 ping = tag >> PingShift;
-    const qint64 pingChange = ping == PingFollows ? unzigzag(getVarint(at)) : unzigzag(ping);
-    cursor.ping = static_cast<qint16>(cursor.ping + pingChange);
-    return {cursor.stamp, server, cursor.ping, cursor.players};
+    quint32 position() const { return static_cast<quint32>((m_at - m_bytes) * 8 - m_have); }
+    quint32 take(int count) // count <= 32
+    {
+        if (m_have < count)
+            refill();
+        const auto value = static_cast<quint32>(m_word & ((quint64{1} << count) - 1));
+        drop(count);
+        return value;
+    }
+    // Counts the ones before a zero and takes the zero; stops at `limit` ones.
+    int ones(int limit)
+    {
+        int count = 0;
+        for (;;) {
+            if (m_have < 32)
+                refill();
+            const int have = m_have;
+            const int run = std::min(std::countr_one(m_word), limit - count);
+            drop(run);
+            count += run;
+            if (count == limit)
+                return count;
+            if (run < have || m_at == m_end) {
+                drop(1);
+                return count;
+            }
+        }
+    }
+    quint32 rice(int parameter)
+    {
+        const int quotient = ones(PingUnaryLimit);
+        if (quotient == PingUnaryLimit)
+            return take(PingBits);
+        return (static_cast<quint32>(quotient) << parameter) | take(parameter);
+    }
+    quint64 expGolomb(int order)
+    {
+        const int width = ones(40) + order;
+        quint64 shifted = quint64{1} << width;
+        for (int done = 0; done < width; done += 32)
+            shifted |= quint64{take(std::min(32, width - done))} << done;
+        return shifted - (quint64{1} << order);
+    }
+
+private:
+    void refill()
+    {
+        while (m_have <= 56 && m_at < m_end) {
+            m_word |= quint64{*m_at++} << m_have;
+            m_have += 8;
+        }
+    }
+    void drop(int count)
+    {
+        m_word = count >= 64 ? 0 : m_word >> count;
+        m_have = std::max(0, m_have - count);
+    }
+
+    const quint8* m_bytes;
+    const quint8* m_at;
+    const quint8* m_end;
+    quint64 m_word = 0;
+    int m_have = 0;
+};
+
+// Reads the row at `bits` against `cursor`, moves both past it and returns it.
+History::Point History::readRow(Cursor& cursor, HistoryBits& bits, quint32 server)
+{
+    const int parameter = riceParameter(cursor.scale);
+    quint32 pingChange = bits.rice(parameter);
+    bool answered = true;
+    if (pingChange > 0) {
+        --pingChange;
+    } else {
+        bool playersChange = true;
+        if (!bits.take(1)) {
+            answered = false;
+        } else if (bits.take(1)) {
+            cursor.gap = unzigzag(static_cast<quint32>(bits.expGolomb(GapOrder)));
+            answered = bits.take(1);
+            playersChange = answered && bits.take(1);
+        }
+        if (answered) {
+            if (playersChange) {
+                const auto change = unzigzag(static_cast<quint32>(bits.expGolomb(PlayersOrder) + 1));
+                cursor.players = static_cast<quint16>(cursor.players + change);
+            }
+            pingChange = bits.rice(parameter);
+        }
+    }
+    cursor.stamp += static_cast<quint32>(cursor.gap);
+    if (!answered)
+        return {cursor.stamp, server, -1, -1};
+    cursor.ping = static_cast<quint16>(cursor.ping + unzigzag(pingChange));
+    cursor.scale = nextScale(cursor.scale, pingChange);
+    return {cursor.stamp, server, static_cast<qint16>(cursor.ping), static_cast<qint16>(cursor.players)};
+}
+
+History::History() = default;
+History::~History() = default;
+
+size_t History::slotOf(const char* name, quint32 size) const
+{
+    const size_t mask = m_slots.size() - 1;
+    for (size_t slot = qHash(QByteArrayView(name, size)) & mask;; slot = (slot + 1) & mask) {
+        const quint32 id = m_slots[slot];
+        if (id == 0)
+            return slot;
+        const quint32 start = id > 1 ? m_nameEnds[id - 2] : 0;
+        if (m_nameEnds[id - 1] - start == size && std::memcmp(m_names.data() + start, name, size) == 0)
+            return slot;
+    }
+}
+
+void History::addSlot(quint32 id)
+{
+    const quint32 start = id > 0 ? m_nameEnds[id - 1] : 0;
+    m_slots[slotOf(m_names.data() + start, m_nameEnds[id] - start)] = id + 1;
 }
 
 quint32 History::idOf(const QString& address)
 {
-    const auto it = m_ids.constFind(address);
-    if (it != m_ids.constEnd())
-        return *it;
-    const auto id = static_cast<quint32>(m_addresses.size());
-    m_addresses.push_back(address);
-    m_ids.insert(address, id);
-    m_tracks.emplace_back();
+    const QByteArray name = address.toUtf8();
+    const auto size = static_cast<quint32>(name.size());
+    if (!m_slots.empty()) {
+        const quint32 found = m_slots[slotOf(name.constData(), size)];
+        if (found != 0)
+            return found - 1;
+    }
+    const quint32 id = serverCount();
+    // Grown by a quarter: the names of many servers would leave a doubling's slack.
+    if (m_names.size() + size > m_names.capacity())
+        m_names.reserve(m_names.size() + m_names.size() / 4 + size + 256);
+    m_names.insert(m_names.end(), name.constData(), name.constData() + size);
+    if (m_nameEnds.size() == m_nameEnds.capacity())
+        m_nameEnds.reserve(m_nameEnds.size() + m_nameEnds.size() / 4 + 64);
+    m_nameEnds.push_back(static_cast<quint32>(m_names.size()));
+    if (id % ChunkTracks == 0)
+        m_chunks.push_back(std::make_unique<Track[]>(ChunkTracks));
+    // Kept at most four fifths full, so that a lookup rarely walks far.
+    if (5 * (size_t{id} + 1) > 4 * m_slots.size()) {
+        m_slots.assign(std::max<size_t>(64, 2 * m_slots.size()), 0);
+        for (quint32 other = 0; other < id; ++other)
+            addSlot(other);
+    }
+    addSlot(id);
     return id;
 }
 
 std::optional<quint32> History::findId(const QString& address) const
 {
-    const auto it = m_ids.constFind(address);
-    return it == m_ids.constEnd() ? std::nullopt : std::optional<quint32>(*it);
+    if (m_slots.empty())
+        return std::nullopt;
+    const QByteArray name = address.toUtf8();
+    const quint32 found = m_slots[slotOf(name.constData(), static_cast<quint32>(name.size()))];
+    return found == 0 ? std::nullopt : std::optional<quint32>(found - 1);
 }
 
 QString History::addressOf(quint32 id) const
 {
-    return id < m_addresses.size() ? m_addresses[id] : QString();
+    if (id >= serverCount())
+        return {};
+    const quint32 start = id > 0 ? m_nameEnds[id - 1] : 0;
+    return QString::fromUtf8(m_names.data() + start, m_nameEnds[id] - start);
 }
 
 void History::clear()
 {
-    for (Track& track : m_tracks)
-        track = Track();
+    for (quint32 id = 0; id < serverCount(); ++id)
+        track(id) = Track();
 }
 
 void History::append(const QDateTime& stamp,
@@ -124,54 +315,94 @@ void History::append(const QDateTime& stamp,
 {
     const qint64 seconds = stamp.toSecsSinceEpoch();
     const bool answered = ping.has_value() && players.has_value();
-    Track& track = m_tracks[idOf(address)];
+    const quint16 nowPing = answered ? clamp16(*ping) : 0;
+    const quint16 nowPlayers = answered ? clamp16(*players) : 0;
+    Track& track = this->track(idOf(address));
     Cursor& last = track.last;
     if (track.count == 0) {
-        // Written against itself: the first row of a track needs no stamp.
-        track.bytes.clear();
-        track.head = 0;
-        last = Cursor{static_cast<quint32>(seconds), 0, 0, 0};
+        // Written against itself: the first row of a track costs next to nothing.
+        track = Track();
+        last = Cursor{static_cast<quint32>(seconds), 0, nowPing, nowPlayers, 0};
         track.base = last;
     }
-    std::vector<quint8>& bytes = track.bytes;
-    if (bytes.size() + MostRowBytes > bytes.capacity())
-        bytes.reserve(bytes.size() + bytes.size() / 8 + 2 * MostRowBytes);
 
-    const size_t tagAt = bytes.size();
-    bytes.push_back(0);
-    quint8 tag = 0;
-    const qint64 gap = seconds - qint64(last.stamp);
-    if (gap != last.gap) {
-        tag |= GapFollows;
-        putVarint(bytes, zigzag(gap));
-        last.gap = gap;
+    RowBits row;
+    // Stamps are kept modulo 2^32, so any gap between two of them fits 32 bits.
+    const auto gap = static_cast<qint32>(static_cast<quint32>(seconds) - last.stamp);
+    const int parameter = riceParameter(last.scale);
+    const quint32 pingChange = zigzag(qint32(nowPing) - qint32(last.ping));
+    const qint32 playersChange = qint32(nowPlayers) - qint32(last.players);
+    if (gap == last.gap && answered && playersChange == 0) {
+        row.rice(pingChange + 1, parameter);
+    } else {
+        row.rice(0, parameter);
+        if (gap == last.gap) {
+            row.put(answered ? 1 : 0, 1);
+            if (answered)
+                row.put(0, 1);
+        } else {
+            row.put(3, 2);
+            row.expGolomb(zigzag(gap), GapOrder);
+            row.put(answered ? 1 : 0, 1);
+            if (answered)
+                row.put(playersChange != 0 ? 1 : 0, 1);
+        }
+        if (answered) {
+            if (playersChange != 0)
+                row.expGolomb(zigzag(playersChange) - 1, PlayersOrder);
+            row.rice(pingChange, parameter);
+        }
     }
     last.stamp = static_cast<quint32>(seconds);
-    if (!answered) {
-        tag |= NoAnswer;
-    } else {
-        const qint16 nowPlayers = clamp16(*players);
-        const qint64 playersChange = qint64(nowPlayers) - last.players;
-        if (playersChange == 1) {
-            tag |= 1 << PlayersShift;
-        } else if (playersChange == -1) {
-            tag |= 2 << PlayersShift;
-        } else if (playersChange != 0) {
-            tag |= PlayersFollow << PlayersShift;
-            putVarint(bytes, zigzag(playersChange));
-        }
-        last.players = nowPlayers;
-        const qint16 nowPing = clamp16(*ping);
-        const quint64 pingChange = zigzag(qint64(nowPing) - last.ping);
-        if (pingChange < PingFollows) {
-            tag |= static_cast<quint8>(pingChange << PingShift);
-        } else {
-            tag |= PingFollows << PingShift;
-            putVarint(bytes, pingChange);
-        }
+    last.gap = gap;
+    if (answered) {
         last.ping = nowPing;
+        last.players = nowPlayers;
+        last.scale = nextScale(last.scale, pingChange);
     }
-    bytes[tagAt] = tag;
+
+    // Room for the row: shed the dropped rows' bytes first, grow by a small step only then.
+    const auto bitCount = static_cast<quint32>(row.bitCount());
+    const quint32 needed = (track.end + bitCount + 7) / 8;
+    if (needed > track.capacity) {
+        const quint32 dead = track.head / 8;
+        const quint32 live = (track.end + 7) / 8 - dead;
+        quint32 capacity = track.capacity;
+        if (dead >= SpareBytes) {
+            std::memmove(track.bytes.get(), track.bytes.get() + dead, live);
+            track.head -= 8 * dead;
+            track.end -= 8 * dead;
+            // A track at its steady size keeps only a little room beyond its rows.
+            const quint32 rest = needed - dead;
+            if (rest > capacity || capacity > blockSize(rest + 2 * SpareBytes))
+                capacity = blockSize(rest + SpareBytes);
+        } else {
+            capacity = blockSize(needed + std::max(SpareBytes, live / 16));
+        }
+        if (capacity != track.capacity) {
+            auto* bytes = static_cast<quint8*>(std::realloc(track.bytes.get(), capacity));
+            if (bytes == nullptr)
+                throw std::bad_alloc();
+            (void)track.bytes.release();
+            track.bytes.reset(bytes);
+            track.capacity = capacity;
+        }
+    }
+    quint8* at = track.bytes.get() + track.end / 8;
+    const int shift = static_cast<int>(track.end % 8);
+    const quint8* from = row.bytes();
+    const int rowBytes = (static_cast<int>(bitCount) + 7) / 8;
+    if (shift == 0) {
+        std::memcpy(at, from, static_cast<size_t>(rowBytes));
+    } else {
+        const int touched = (shift + static_cast<int>(bitCount) + 7) / 8;
+        for (int i = 0; i < rowBytes; ++i) {
+            at[i] = static_cast<quint8>(at[i] | (from[i] << shift));
+            if (i + 1 < touched)
+                at[i + 1] = static_cast<quint8>(from[i] >> (8 - shift));
+        }
+    }
+    track.end += bitCount;
     ++track.count;
 
     m_cutoff = std::max(m_cutoff, seconds - KeepSeconds);
@@ -182,38 +413,51 @@ void History::append(const QDateTime& stamp,
 
 void History::trimTrack(Track& track) const
 {
+    if (track.count == 0)
+        return;
+    HistoryBits bits(track.bytes.get(), track.head, track.end);
     while (track.count > 0) {
         Cursor next = track.base;
-        const quint8* at = track.bytes.data() + track.head;
-        if (qint64(readRow(next, at, 0).stamp) >= m_cutoff)
+        if (qint64(readRow(next, bits, 0).stamp) >= m_cutoff)
             break;
         track.base = next;
-        track.head = static_cast<quint32>(at - track.bytes.data());
+        track.head = bits.position();
         --track.count;
     }
     if (track.count == 0) {
-        track.bytes = {};
-        track.head = 0;
-    } else if (track.head >= CompactBytes && track.head >= track.bytes.size() / 8) {
-        track.bytes.erase(track.bytes.begin(), track.bytes.begin() + track.head);
-        track.head = 0;
+        track = Track();
+        return;
+    }
+    // A server that gets no more rows gives back the room of those it dropped.
+    const quint32 dead = track.head / 8;
+    const quint32 live = (track.end + 7) / 8 - dead;
+    if (dead > live) {
+        std::memmove(track.bytes.get(), track.bytes.get() + dead, live);
+        track.head -= 8 * dead;
+        track.end -= 8 * dead;
+        const quint32 capacity = blockSize(live);
+        if (auto* bytes = static_cast<quint8*>(std::realloc(track.bytes.get(), capacity))) {
+            (void)track.bytes.release();
+            track.bytes.reset(bytes);
+            track.capacity = capacity;
+        }
     }
 }
 
 void History::sweep()
 {
     m_swept = m_cutoff;
-    for (Track& track : m_tracks)
-        trimTrack(track);
+    for (quint32 id = 0; id < serverCount(); ++id)
+        trimTrack(track(id));
 }
 
 template <typename Visit> void History::visitRows(quint32 id, Visit&& visit) const
 {
-    const Track& track = m_tracks[id];
+    const Track& track = this->track(id);
     Cursor cursor = track.base;
-    const quint8* at = track.bytes.data() + track.head;
+    HistoryBits bits(track.bytes.get(), track.head, track.end);
     for (quint32 row = 0; row < track.count; ++row) {
-        const Point point = readRow(cursor, at, id);
+        const Point point = readRow(cursor, bits, id);
         // Rows of a server with no newer row go at the next sweep; until then they are gone already.
         if (qint64(point.stamp) >= m_cutoff)
             visit(point);
@@ -223,13 +467,13 @@ template <typename Visit> void History::visitRows(quint32 id, Visit&& visit) con
 qint64 History::rowCount() const
 {
     qint64 count = 0;
-    for (quint32 id = 0; id < m_tracks.size(); ++id) {
-        const Track& track = m_tracks[id];
+    for (quint32 id = 0; id < serverCount(); ++id) {
+        const Track& track = this->track(id);
         // Only a track's first rows can be older than the cutoff.
         Cursor cursor = track.base;
-        const quint8* at = track.bytes.data() + track.head;
+        HistoryBits bits(track.bytes.get(), track.head, track.end);
         quint32 old = 0;
-        while (old < track.count && qint64(readRow(cursor, at, id).stamp) < m_cutoff)
+        while (old < track.count && qint64(readRow(cursor, bits, id).stamp) < m_cutoff)
             ++old;
         count += track.count - old;
     }
@@ -239,7 +483,7 @@ qint64 History::rowCount() const
 std::vector<History::Point> History::points() const
 {
     std::vector<Point> result;
-    for (quint32 id = 0; id < m_tracks.size(); ++id)
+    for (quint32 id = 0; id < serverCount(); ++id)
         visitRows(id, [&](const Point& point) { result.push_back(point); });
     std::stable_sort(result.begin(), result.end(), [](const Point& a, const Point& b) { return a.stamp < b.stamp; });
     return result;
@@ -251,16 +495,16 @@ std::vector<History::Point> History::pointsOf(const QString& address) const
     const auto id = findId(address);
     if (!id)
         return result;
-    result.reserve(m_tracks[*id].count);
+    result.reserve(track(*id).count);
     visitRows(*id, [&](const Point& point) { result.push_back(point); });
     return result;
 }
 
 qint64 History::rowBytes() const
 {
-    qint64 bytes = qint64(m_tracks.capacity()) * qint64(sizeof(Track));
-    for (const Track& track : m_tracks)
-        bytes += qint64(track.bytes.capacity());
+    qint64 bytes = qint64(m_chunks.size()) * ChunkTracks * qint64(sizeof(Track));
+    for (quint32 id = 0; id < serverCount(); ++id)
+        bytes += track(id).capacity;
     return bytes;
 }
 

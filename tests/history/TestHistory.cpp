@@ -41,6 +41,28 @@ private slots:
         QTest::newRow("9999 pings and big jumps")
             << QByteArray("0 9999 0, 1 3 64, 20000 40000 1000, 2 9999 0, 0 0 70000, 30 32767 1");
         QTest::newRow("clock goes back") << QByteArray("0 10 1, 30 20 2, -20 30 3, 30 40 4");
+        QTest::newRow("zero to most and back") << QByteArray("0 0 0, 30 9999 32767, 30 0 0, 30 1 1, 30 0 0");
+        // Twelve hours of rows from a fixed seed, so the older half is trimmed bit by bit: pings
+        // steady, then jumping, then wild (changes of every width up to 9999) and steady again,
+        // players changing by one or by thousands, silences, and gaps that change.
+        QByteArray mixed;
+        quint32 seed = 7;
+        const auto next = [&seed](int range) {
+            seed = seed * 1664525u + 1013904223u;
+            return static_cast<int>((seed >> 8) % static_cast<quint32>(range));
+        };
+        int ping = 50, players = 3;
+        for (int row = 0; row < 1500; ++row) {
+            const int widths[] = {1, 7, 15, 2};
+            const int change = next(1 << next(widths[row / 120 % 4] + 1));
+            ping = std::clamp(ping + (next(2) ? change : -change), 0, 9999);
+            if (next(8) == 0)
+                players = std::clamp(players + (next(4) ? next(3) - 1 : next(40000) - 20000), 0, 32767);
+            const int gap = next(30) == 0 ? next(200) - 10 : 30;
+            mixed += QByteArray::number(gap) + ' ' + QByteArray::number(next(20) == 0 ? -1 : ping) + ' '
+                     + QByteArray::number(players) + (row < 1499 ? "," : "");
+        }
+        QTest::newRow("twelve hours of every kind of change") << mixed;
     }
 
     void historyRowsReadBackAsWritten()
@@ -49,6 +71,7 @@ private slots:
         History history;
         QDateTime at(QDate(2026, 12, 6), QTime(6, 0));
         QList<std::tuple<quint32, quint32, qint16, qint16>> plain, read;
+        qint64 latest = 0;
         for (const QByteArray& row : rows.split(',')) {
             const QList<QByteArray> f = row.trimmed().split(' ');
             const int ping = f[1].toInt();
@@ -62,14 +85,16 @@ private slots:
             history.append(at, QStringLiteral("b:2"), int(plain.size()), 1);
             const auto clamp = [&](int value) { return qint16(answered ? std::min(value, 32767) : -1); };
             plain.append({quint32(at.toSecsSinceEpoch()), 0, clamp(ping), clamp(f[2].toInt())});
+            latest = std::max(latest, at.toSecsSinceEpoch());
         }
+        plain.removeIf([&](const auto& row) { return std::get<0>(row) < latest - History::KeepSeconds; });
         for (const History::Point& point : history.pointsOf(QStringLiteral("a:1")))
             read.append({point.stamp, point.server, point.ping, point.players});
         QCOMPARE(read, plain);
         QCOMPARE(history.rowCount(), qint64(2 * plain.size()));
     }
 
-    // Six hours of rounds at the default refresh: a row takes about two bytes, the oldest go,
+    // Six hours of rounds at the default refresh: a row takes about a byte, the oldest go,
     // a server that stopped getting rows loses its old ones too, and a purge empties every one.
     void historyKeepsSixHoursCompactly()
     {
@@ -88,16 +113,23 @@ private slots:
             }
             if (round == 10)
                 history.append(at, QStringLiteral("gone:1"), 5, 5);
+            if (round < 20 || (round >= 40 && round < 45))
+                history.append(at, QStringLiteral("stopped:1"), round * 37 % 101, round);
         }
-        QCOMPARE(history.rowCount(), qint64(20 * 721));
         QVERIFY(history.pointsOf(QStringLiteral("gone:1")).empty());
+        // A server that stopped getting rows loses only its old ones.
+        const auto stopped = history.pointsOf(QStringLiteral("stopped:1"));
+        QCOMPARE(stopped.size(), size_t(5));
+        for (const History::Point& point : stopped)
+            QCOMPARE(point.ping, qint16((point.stamp - start.toSecsSinceEpoch()) / 30 * 37 % 101));
+        QCOMPARE(history.rowCount(), qint64(20 * 721 + stopped.size()));
         const auto kept = history.pointsOf(QStringLiteral("10.0.0.3:1"));
         QCOMPARE(kept.size(), size_t(721));
         QCOMPARE(kept.front().stamp, quint32(start.addSecs(30 * (Rounds - 721)).toSecsSinceEpoch()));
         QCOMPARE(kept.back().ping, qint16(20 + ((Rounds - 1) * 7 + 3) % 61));
         QCOMPARE(history.addressOf(kept.front().server), QStringLiteral("10.0.0.3:1"));
         QCOMPARE(history.idOf(QStringLiteral("10.0.0.1:1")), quint32(1));
-        QVERIFY2(history.rowBytes() <= 3 * history.rowCount(), qPrintable(QString::number(history.rowBytes())));
+        QVERIFY2(4 * history.rowBytes() <= 5 * history.rowCount(), qPrintable(QString::number(history.rowBytes())));
         history.clear();
         QVERIFY(history.rowCount() == 0 && history.points().empty());
         history.append(start.addSecs(30 * Rounds), QStringLiteral("10.0.0.3:1"), 0, 0);
