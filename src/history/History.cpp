@@ -1,6 +1,7 @@
 #include "history/History.h"
 
 #include <QHashFunctions>
+#include <QVarLengthArray>
 
 #include <algorithm>
 #include <bit>
@@ -64,6 +65,23 @@ quint16 nextScale(quint16 scale, quint32 change)
 quint32 blockSize(quint32 bytes)
 {
     return std::max<quint32>(24, (bytes + 7) / 16 * 16 + 8);
+}
+
+// The address in UTF-8; the usual short ASCII one without a trip to the heap.
+QVarLengthArray<char, 64> utf8(const QString& address)
+{
+    QVarLengthArray<char, 64> name(address.size());
+    for (qsizetype i = 0; i < address.size(); ++i) {
+        const char16_t unit = address[i].unicode();
+        if (unit >= 0x80) {
+            const QByteArray bytes = address.toUtf8();
+            name.clear();
+            name.append(bytes.constData(), bytes.size());
+            break;
+        }
+        name[i] = static_cast<char>(unit);
+    }
+    return name;
 }
 
 // One row's bits as they are written, before they go onto the end of a track.
@@ -258,7 +276,7 @@ void History::addSlot(quint32 id)
 
 quint32 History::idOf(const QString& address)
 {
-    const QByteArray name = address.toUtf8();
+    const auto name = utf8(address);
     const auto size = static_cast<quint32>(name.size());
     if (!m_slots.empty()) {
         const quint32 found = m_slots[slotOf(name.constData(), size)];
@@ -289,7 +307,7 @@ std::optional<quint32> History::findId(const QString& address) const
 {
     if (m_slots.empty())
         return std::nullopt;
-    const QByteArray name = address.toUtf8();
+    const auto name = utf8(address);
     const quint32 found = m_slots[slotOf(name.constData(), static_cast<quint32>(name.size()))];
     return found == 0 ? std::nullopt : std::optional<quint32>(found - 1);
 }

@@ -129,6 +129,8 @@ private slots:
         QCOMPARE(kept.back().ping, qint16(20 + ((Rounds - 1) * 7 + 3) % 61));
         QCOMPARE(history.addressOf(kept.front().server), QStringLiteral("10.0.0.3:1"));
         QCOMPARE(history.idOf(QStringLiteral("10.0.0.1:1")), quint32(1));
+        QCOMPARE(history.addressOf(history.idOf(QStringLiteral("zürich:1"))), QStringLiteral("zürich:1"));
+        QVERIFY(!history.findId(QStringLiteral("zurich:1")));
         QVERIFY2(4 * history.rowBytes() <= 5 * history.rowCount(), qPrintable(QString::number(history.rowBytes())));
         history.clear();
         QVERIFY(history.rowCount() == 0 && history.points().empty());
