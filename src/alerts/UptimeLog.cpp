@@ -139,7 +139,16 @@ bool UptimeLog::saveDue(const QDateTime& now) const
 
 void UptimeLog::record(const QString& address, quint64 cycle, bool answered, const QDateTime& now)
 {
-    Server& server = m_servers[address];
+    auto it = m_servers.find(address);
+    if (it == m_servers.end()) {
+        it = m_servers.insert(address, {});
+    } else if (it.key().constData() != address.constData()) {
+        // A key read from the file is a copy of its own; the list's text serves as well, once per server.
+        Server kept = std::move(*it);
+        m_servers.erase(it);
+        it = m_servers.insert(address, std::move(kept));
+    }
+    Server& server = *it;
     if (cycle != 0 && cycle == server.lastCycle)
         return;
     server.lastCycle = cycle;

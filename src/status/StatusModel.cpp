@@ -245,6 +245,11 @@ void StatusModel::reindex()
 
 void StatusModel::reset(std::vector<StatusRow> rows)
 {
+    // A server listed before keeps when it last answered.
+    for (StatusRow& row : rows) {
+        if (const StatusRow* before = row.lastAnswer.isValid() ? nullptr : find(row.address))
+            row.lastAnswer = before->lastAnswer;
+    }
     beginResetModel();
     m_rows = std::move(rows);
     reindex();

@@ -17,6 +17,7 @@ struct StatusRow
     QString game;
     QString address;
     QDateTime answeredAt; // when the last answer came; null after a time-out (shown as text by the grid)
+    QDateTime lastAnswer; // the same, but kept through time-outs and list changes; null until an answer
     std::optional<QString> name;
     QString colouredName; // the name with its colour codes, empty when it has none
     std::optional<qint32> ping;

@@ -70,6 +70,7 @@ RowChanges writeCycle(StatusRow& row, const CycleResult& result, int friendCount
     row.friends = friendCount;
     row.answeredAt = answered ? result.lastRefresh : QDateTime();
     if (answered) {
+        row.lastAnswer = result.lastRefresh;
         row.lastRefresh = result.lastRefresh.time();
         row.state = ServerState::Up;
         row.stateReason.clear();

@@ -4,8 +4,27 @@
 #include "core/Translations.h"
 
 #include <QDir>
+#include <QHash>
 
 namespace trevisk {
+
+namespace {
+
+// A list of thousands of servers names a handful of games: one copy of each name serves them all.
+void shareGameNames(std::vector<ServerRecord>& rows)
+{
+    QHash<QString, QString> names;
+    for (ServerRecord& row : rows) {
+        if (!row.game)
+            continue;
+        if (const auto found = names.constFind(*row.game); found != names.constEnd())
+            row.game = *found;
+        else
+            names.insert(*row.game, *row.game);
+    }
+}
+
+} // namespace
 
 Stores::Stores(QString dataDir)
     : m_dataDir(std::move(dataDir))
@@ -48,6 +67,7 @@ void Stores::loadAll(ErrorReporter& reporter, const QString& procedure)
     loadOne(friends, FriendsFile, reporter, procedure);
     loadOne(custEmail, CustEmailFile, reporter, procedure);
     loadOne(servers, ServersFile, reporter, procedure);
+    shareGameNames(servers.rows);
 }
 
 template <typename Record>

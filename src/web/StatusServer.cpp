@@ -229,16 +229,6 @@ StatusServer::StatusServer(Monitor& monitor, QObject* parent)
         m_acceptRetry.start(m_limits.acceptRetryTime);
     });
     connect(&m_acceptRetry, &QTimer::timeout, this, &StatusServer::acceptWaiting);
-    StatusModel& status = m_monitor.status();
-    connect(&status, &QAbstractItemModel::dataChanged, this, [this](const QModelIndex& from, const QModelIndex& to) {
-        noteAnswers(from.row(), to.row());
-    });
-    connect(&status, &QAbstractItemModel::rowsInserted, this, [this](const QModelIndex&, int from, int to) {
-        noteAnswers(from, to);
-    });
-    connect(
-        &status, &QAbstractItemModel::modelReset, this, [this] { noteAnswers(0, m_monitor.status().rowCount() - 1); });
-    noteAnswers(0, status.rowCount() - 1);
 }
 
 bool StatusServer::listen(const ListenAddress& where, QString* error)
@@ -260,15 +250,6 @@ QHostAddress StatusServer::boundAddress() const
     return m_listener.isListening() ? m_listener.serverAddress() : QHostAddress();
 }
 
-void StatusServer::noteAnswers(int first, int last)
-{
-    const std::vector<StatusRow>& rows = m_monitor.status().rows();
-    for (int i = std::max(first, 0); i <= last && i < static_cast<int>(rows.size()); ++i) {
-        if (rows[static_cast<size_t>(i)].answered())
-            m_lastAnswer.insert(rows[static_cast<size_t>(i)].address, rows[static_cast<size_t>(i)].answeredAt);
-    }
-}
-
 StatusSnapshot StatusServer::snapshot() const
 {
     StatusSnapshot snapshot;
@@ -278,7 +259,7 @@ StatusSnapshot StatusServer::snapshot() const
         ServerSnapshot server;
         server.row = row;
         server.state = row.state;
-        server.lastAnswer = m_lastAnswer.value(row.address);
+        server.lastAnswer = row.lastAnswer;
         server.uptime = m_monitor.uptime(row.address);
         if (const ServerQuery* query = m_monitor.queryFor(row.address))
             server.result = queryResultOf(*query, server.state == ServerState::Up);

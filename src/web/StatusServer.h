@@ -2,7 +2,6 @@
 
 #include "web/StatusPages.h"
 
-#include <QHash>
 #include <QHostAddress>
 #include <QObject>
 #include <QTcpServer>
@@ -95,7 +94,6 @@ private:
     void deadlinePassed(Connection& connection);
     void drop(Connection& connection);
     bool authorised(const Request& request) const;
-    void noteAnswers(int first, int last);
 
     Monitor& m_monitor;
     QTcpServer m_listener;
@@ -106,7 +104,6 @@ private:
     quint16 m_port = 0;
     std::vector<std::pair<QString, QString>> m_labels;
     // The status table forgets an answer's time at a time-out; an alert wants to know it.
-    QHash<QString, QDateTime> m_lastAnswer;
 };
 
 } // namespace trevisk

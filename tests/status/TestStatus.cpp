@@ -317,6 +317,11 @@ private slots:
         QVERIFY(model.indexOf(moved) == 1 && model.indexOf(b) == -1);
         model.remove(a);
         QVERIFY(model.indexOf(moved) == 0 && model.indexOf(c) == 1);
+        // A list reloaded keeps when each server last answered, by address.
+        const QDateTime answered(QDate(2026, 12, 7), QTime(1, 2, 3));
+        model.update(c, [&](StatusRow& row) { row.lastAnswer = answered; });
+        model.reset({statusRow(a), statusRow(c)});
+        QVERIFY(model.rows()[0].lastAnswer.isNull() && model.rows()[1].lastAnswer == answered);
 
         // The header click: one direction flag for every column, players by count then maximum,
         // unset values first ascending and last descending, ties in their previous order.
