@@ -26,10 +26,13 @@ bool FriendList::isFriend(const QString& playerName) const
 
 int FriendList::countFriends(const PlayerTable& players) const
 {
+    if (m_upperNames.isEmpty())
+        return 0;
     QSet<QString> found;
-    for (const Player& player : players) {
-        if (!found.contains(player.name) && isFriend(player.name))
-            found.insert(player.name);
+    for (auto it = players.begin(); it != players.end(); ++it) {
+        const QString name = it.name();
+        if (!found.contains(name) && isFriend(name))
+            found.insert(name);
     }
     return int(found.size());
 }

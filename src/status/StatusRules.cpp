@@ -241,24 +241,25 @@ FriendChanges
 compareFriends(const PlayerTable& players, bool incomplete, const QStringList& present, const FriendList& friends)
 {
     FriendChanges changes{present, {}, {}};
-    if (incomplete)
+    if (incomplete || (present.isEmpty() && friends.names().isEmpty()))
         return changes;
-    for (const Player& player : players) {
-        if (friends.isFriend(player.name) && !changes.present.contains(player.name)) {
-            changes.cameOn.append(player.name);
-            changes.present.append(player.name);
+    // Read once: the rows are decoded when read.
+    QStringList names;
+    names.reserve(qsizetype(players.size()));
+    for (auto it = players.begin(); it != players.end(); ++it)
+        names.append(it.name());
+    for (const QString& name : std::as_const(names)) {
+        if (friends.isFriend(name) && !changes.present.contains(name)) {
+            changes.cameOn.append(name);
+            changes.present.append(name);
         }
     }
     for (qsizetype i = 0; i < changes.present.size();) {
-        const QString& seen = changes.present.at(i);
-        const bool stillThere =
-            std::any_of(players.begin(), players.end(), [&](const Player& player) { return player.name == seen; });
-        if (stillThere) {
+        if (names.contains(changes.present.at(i))) {
             ++i;
             continue;
         }
-        changes.wentOff.append(seen);
-        changes.present.removeAt(i);
+        changes.wentOff.append(changes.present.takeAt(i));
     }
     return changes;
 }

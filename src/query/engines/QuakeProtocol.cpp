@@ -132,6 +132,8 @@ PlayerTable getQ3Players(const QByteArray& answer, const QString& game, const Fr
     const bool threeNumbers = game == QLatin1String("Soldier of Fortune 2");
     const bool colourCodes = threeNumbers || getEngine(game) == QLatin1String("Q3");
     qsizetype pos = playerPartStart(answer);
+    if (pos >= 0)
+        players.reserveBytes(answer.size() - pos);
     while (pos >= 0) {
         const qsizetype s1 = firstSpaceOnLine(answer, pos);
         if (s1 < 0)
@@ -164,6 +166,8 @@ PlayersResult getPlayers(const QByteArray& answer, const FriendList& friends)
 {
     PlayerTable players;
     qsizetype pos = playerPartStart(answer);
+    if (pos >= 0)
+        players.reserveBytes(answer.size() - pos);
     while (pos >= 0) {
         // userid, frags, minutes and ping stand before the quoted name.
         constexpr char Marks[] = {' ', ' ', ' ', ' ', '"', '"'};
