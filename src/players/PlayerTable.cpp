@@ -1,6 +1,7 @@
 #include "players/PlayerTable.h"
 
 #include "core/PackedText.h"
+#include "core/Routines.h"
 
 namespace trevisk {
 
@@ -17,6 +18,20 @@ enum Flag : char
     HasColoured = 2,
     HasTime = 4,
 };
+
+char flagsOf(bool isFriend, bool hasColoured, bool hasTime)
+{
+    return char((isFriend ? IsFriend : 0) | (hasColoured ? HasColoured : 0) | (hasTime ? HasTime : 0));
+}
+
+void putBytes(QByteArray& rows, QByteArrayView bytes)
+{
+    // Plain ASCII, as most of what servers send, is its own UTF-8 and needs no decoding.
+    if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+        packed::putUtf8(rows, bytes);
+    else
+        packed::putText(rows, decodeText(bytes.toByteArray()));
+}
 
 int flagsAt(const QByteArray& rows, qsizetype at)
 {
@@ -54,6 +69,13 @@ QString PlayerTable::const_iterator::score() const
     return takeText(*m_rows, at);
 }
 
+qsizetype PlayerTable::const_iterator::scoreBytes() const
+{
+    qsizetype at = m_offset + 1;
+    skipText(*m_rows, at);
+    return static_cast<qsizetype>(packed::takeNumber(*m_rows, at) >> 1);
+}
+
 PlayerTable::const_iterator& PlayerTable::const_iterator::operator++()
 {
     const int flags = flagsAt(*m_rows, m_offset++);
@@ -83,8 +105,7 @@ Player PlayerTable::at(size_t index) const
 
 void PlayerTable::push_back(const Player& row)
 {
-    const char flags = char((row.isFriend ? IsFriend : 0) | (row.coloured.isEmpty() ? 0 : HasColoured)
-                            | (row.time.isEmpty() ? 0 : HasTime));
+    const char flags = flagsOf(row.isFriend, !row.coloured.isEmpty(), !row.time.isEmpty());
     m_rows.append(flags);
     packed::putText(m_rows, row.name);
     packed::putText(m_rows, row.score);
@@ -93,6 +114,26 @@ void PlayerTable::push_back(const Player& row)
         packed::putText(m_rows, row.coloured);
     if (flags & HasTime)
         packed::putText(m_rows, row.time);
+    ++m_count;
+}
+
+void PlayerTable::appendBytes(QByteArrayView name,
+                              QByteArrayView score,
+                              QByteArrayView ping,
+                              bool isFriend,
+                              QByteArrayView coloured,
+                              QByteArrayView time)
+{
+    // Bytes that decode to an empty text are empty: the flags agree with push_back's.
+    const char flags = flagsOf(isFriend, !coloured.isEmpty(), !time.isEmpty());
+    m_rows.append(flags);
+    putBytes(m_rows, name);
+    putBytes(m_rows, score);
+    putBytes(m_rows, ping);
+    if (flags & HasColoured)
+        putBytes(m_rows, coloured);
+    if (flags & HasTime)
+        putBytes(m_rows, time);
     ++m_count;
 }
 

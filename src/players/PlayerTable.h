@@ -3,6 +3,7 @@
 #include "players/Player.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 
 #include <initializer_list>
@@ -31,6 +32,8 @@ public:
         // Single fields without decoding the row, for the loops every answer goes through.
         QString name() const;
         QString score() const;
+        // The score's length as kept, in bytes: never less than its length in characters.
+        qsizetype scoreBytes() const;
         const_iterator& operator++();
         const_iterator operator++(int)
         {
@@ -79,6 +82,14 @@ public:
     Player operator[](size_t index) const { return at(index); }
 
     void push_back(const Player& row);
+    // A row from an answer's bytes, each text read as decodeText reads it, without a QString on
+    // the way; the same row as push_back of the decoded texts.
+    void appendBytes(QByteArrayView name,
+                     QByteArrayView score,
+                     QByteArrayView ping,
+                     bool isFriend,
+                     QByteArrayView coloured = {},
+                     QByteArrayView time = {});
     // Room for this many more bytes of rows, about the size of the answer they come from.
     void reserveBytes(qsizetype bytes) { m_rows.reserve(m_rows.size() + bytes); }
     // Gives back what reserveBytes took beyond the rows: for a table kept long.

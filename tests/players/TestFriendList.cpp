@@ -1,3 +1,4 @@
+#include "core/Routines.h"
 #include "players/FriendList.h"
 #include "players/PlayerTable.h"
 
@@ -77,6 +78,20 @@ private slots:
         Player unmarked = rows[1];
         unmarked.isFriend = false;
         QVERIFY(table != (PlayerTable{rows[0], unmarked, rows[2], rows[3], rows[4]}));
+
+        // Rows from an answer's bytes are the rows of their decoded texts: ASCII, UTF-8, and bytes
+        // that are no UTF-8 (read as Latin-1).
+        const QByteArray texts[] = {"", "Bob", "J\xC3\xB6rg", "J\xF6rg", QByteArray(70, 'x')};
+        for (const QByteArray& a : texts) {
+            for (const QByteArray& b : texts) {
+                PlayerTable fromBytes;
+                fromBytes.appendBytes(a, b, "5", true, b, a);
+                const Player decoded{
+                    decodeText(a), decodeText(b), QStringLiteral("5"), true, decodeText(b), decodeText(a)};
+                QCOMPARE(fromBytes, PlayerTable{decoded});
+                QCOMPARE(fromBytes.begin().scoreBytes(), decoded.score.toUtf8().size());
+            }
+        }
 
         PlayerTable copy = table;
         const PlayerTable taken = std::move(copy);

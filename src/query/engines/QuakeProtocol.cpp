@@ -149,14 +149,13 @@ PlayerTable getQ3Players(const QByteArray& answer, const QString& game, const Fr
         if (q2 < 0)
             break;
         const QByteArray rawName = between(answer, q1, q2);
-        Player player;
-        player.score = sharedShortText(trimSpaces(between(answer, pos, s1)));
-        player.ping = sharedShortText(trimSpaces(between(answer, s1, pingEnd)));
-        player.name = decodeText(colourCodes ? stripColours(rawName) : stripControl(rawName));
-        if (colourCodes && rawName.contains('^'))
-            player.coloured = decodeText(stripControl(rawName));
-        player.isFriend = friends.isFriend(decodeText(rawName));
-        players.push_back(player);
+        // Decoded only where there are friends to look for.
+        const bool isFriend = !friends.names().isEmpty() && friends.isFriend(decodeText(rawName));
+        players.appendBytes(colourCodes ? stripColours(rawName) : stripControl(rawName),
+                            trimSpaces(between(answer, pos, s1)),
+                            trimSpaces(between(answer, s1, pingEnd)),
+                            isFriend,
+                            colourCodes && rawName.contains('^') ? stripControl(rawName) : QByteArray());
         pos = answer.indexOf('\n', threeNumbers ? q1 + 1 : q2 + 1);
     }
     return players;
@@ -186,12 +185,9 @@ PlayersResult getPlayers(const QByteArray& answer, const FriendList& friends)
         }
         // Gold letters are letters: shown and matched as the plain ones.
         const QByteArray rawName = quakeWorldPlain(between(answer, q1, q2));
-        Player player;
-        player.score = sharedShortText(trimSpaces(between(answer, at[0], at[1])));
-        player.ping = sharedShortText(trimSpaces(between(answer, at[2], at[3])));
-        player.name = decodeText(rawName);
-        player.isFriend = friends.isFriend(player.name);
-        players.push_back(player);
+        const bool isFriend = !friends.names().isEmpty() && friends.isFriend(decodeText(rawName));
+        players.appendBytes(
+            rawName, trimSpaces(between(answer, at[0], at[1])), trimSpaces(between(answer, at[2], at[3])), isFriend);
         pos = answer.indexOf('\n', q1 + 1);
     }
     return {players, std::nullopt};
