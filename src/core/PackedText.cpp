@@ -8,13 +8,7 @@ namespace trevisk::packed {
 void putNumber(QByteArray& rows, quint64 value)
 {
     char bytes[10];
-    int used = 0;
-    while (value >= 0x80) {
-        bytes[used++] = static_cast<char>((value & 0x7F) | 0x80);
-        value >>= 7;
-    }
-    bytes[used++] = static_cast<char>(value);
-    rows.append(bytes, used);
+    rows.append(bytes, writeNumber(bytes, value) - bytes);
 }
 
 quint64 takeLongNumber(const QByteArray& rows, qsizetype& at)

@@ -12,6 +12,26 @@
 // surrogate), then its bytes.
 namespace trevisk::packed {
 
+// Bytes a number takes; writes it at `out` and returns the end.
+inline int numberBytes(quint64 value)
+{
+    int bytes = 1;
+    while (value >= 0x80) {
+        value >>= 7;
+        ++bytes;
+    }
+    return bytes;
+}
+inline char* writeNumber(char* out, quint64 value)
+{
+    while (value >= 0x80) {
+        *out++ = static_cast<char>((value & 0x7F) | 0x80);
+        value >>= 7;
+    }
+    *out++ = static_cast<char>(value);
+    return out;
+}
+
 void putNumber(QByteArray& rows, quint64 value);
 quint64 takeLongNumber(const QByteArray& rows, qsizetype& at);
 

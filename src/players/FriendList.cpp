@@ -26,11 +26,13 @@ bool FriendList::isFriend(const QString& playerName) const
 
 int FriendList::countFriends(const PlayerTable& players) const
 {
-    if (m_upperNames.isEmpty())
-        return 0;
+    return m_upperNames.isEmpty() ? 0 : countFriends(players.names());
+}
+
+int FriendList::countFriends(const QStringList& playerNames) const
+{
     QSet<QString> found;
-    for (auto it = players.begin(); it != players.end(); ++it) {
-        const QString name = it.name();
+    for (const QString& name : playerNames) {
         if (!found.contains(name) && isFriend(name))
             found.insert(name);
     }

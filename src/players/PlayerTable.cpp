@@ -24,15 +24,6 @@ char flagsOf(bool isFriend, bool hasColoured, bool hasTime)
     return char((isFriend ? IsFriend : 0) | (hasColoured ? HasColoured : 0) | (hasTime ? HasTime : 0));
 }
 
-void putBytes(QByteArray& rows, QByteArrayView bytes)
-{
-    // Plain ASCII, as most of what servers send, is its own UTF-8 and needs no decoding.
-    if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
-        packed::putUtf8(rows, bytes);
-    else
-        packed::putText(rows, decodeText(bytes.toByteArray()));
-}
-
 int flagsAt(const QByteArray& rows, qsizetype at)
 {
     return at < rows.size() ? rows.at(at) : 0;
@@ -103,6 +94,15 @@ Player PlayerTable::at(size_t index) const
     return *it;
 }
 
+QStringList PlayerTable::names() const
+{
+    QStringList names;
+    names.reserve(qsizetype(m_count));
+    for (auto it = begin(); it != end(); ++it)
+        names.append(it.name());
+    return names;
+}
+
 void PlayerTable::push_back(const Player& row)
 {
     const char flags = flagsOf(row.isFriend, !row.coloured.isEmpty(), !row.time.isEmpty());
@@ -126,14 +126,33 @@ void PlayerTable::appendBytes(QByteArrayView name,
 {
     // Bytes that decode to an empty text are empty: the flags agree with push_back's.
     const char flags = flagsOf(isFriend, !coloured.isEmpty(), !time.isEmpty());
-    m_rows.append(flags);
-    putBytes(m_rows, name);
-    putBytes(m_rows, score);
-    putBytes(m_rows, ping);
-    if (flags & HasColoured)
-        putBytes(m_rows, coloured);
-    if (flags & HasTime)
-        putBytes(m_rows, time);
+    QByteArrayView texts[] = {name, score, ping, coloured, time};
+    const int count = 3 + ((flags & HasColoured) ? 1 : 0) + ((flags & HasTime) ? 1 : 0);
+    if (!(flags & HasColoured))
+        texts[3] = time;
+    // Plain ASCII, as most of what servers send, is its own UTF-8; the rest is decoded as
+    // decodeText decodes it, which never leaves a lone surrogate.
+    QByteArray decoded[std::size(texts)];
+    qsizetype bytes = 1;
+    for (int i = 0; i < count; ++i) {
+        if (!std::all_of(
+                texts[i].begin(), texts[i].end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+            decoded[i] = decodeText(texts[i].toByteArray()).toUtf8();
+            texts[i] = decoded[i];
+        }
+        bytes += packed::numberBytes(quint64(texts[i].size()) << 1) + texts[i].size();
+    }
+    // One resize for the row: every player of every answer passes here.
+    const qsizetype start = m_rows.size();
+    m_rows.resize(start + bytes);
+    char* out = m_rows.data() + start;
+    *out++ = flags;
+    for (int i = 0; i < count; ++i) {
+        out = packed::writeNumber(out, quint64(texts[i].size()) << 1);
+        if (!texts[i].isEmpty())
+            std::memcpy(out, texts[i].data(), size_t(texts[i].size()));
+        out += texts[i].size();
+    }
     ++m_count;
 }
 

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
+#include <QStringList>
 
 #include <initializer_list>
 #include <iterator>
@@ -80,6 +81,8 @@ public:
     // A row by its position, read from the start; empty past the end.
     Player at(size_t index) const;
     Player operator[](size_t index) const { return at(index); }
+    // Every row's name, in row order.
+    QStringList names() const;
 
     void push_back(const Player& row);
     // A row from an answer's bytes, each text read as decodeText reads it, without a QString on

@@ -134,7 +134,10 @@ StepOutcome applyCycle(const StatusRow& previous, const CycleResult& result, con
     const AppSettings& settings = inputs.settings;
     const bool answered = !result.lastRefresh.isNull();
     StepOutcome outcome{previous, {}, result.friendsPresent, answered ? false : inputs.quietOutage, false};
-    const int friendCount = result.players ? inputs.friends.countFriends(*result.players) : 0;
+    // The names are decoded once, for counting and comparing, and only when there are friends.
+    const bool friendsAsked = result.players && (!inputs.friends.names().isEmpty() || !result.friendsPresent.isEmpty());
+    const QStringList names = friendsAsked ? result.players->names() : QStringList();
+    const int friendCount = inputs.friends.countFriends(names);
     const RowChanges changes = writeCycle(outcome.row, result, friendCount);
     auto& events = outcome.events;
 
@@ -152,7 +155,7 @@ StepOutcome applyCycle(const StatusRow& previous, const CycleResult& result, con
 
     if (result.players) {
         const FriendChanges friends =
-            compareFriends(*result.players, result.playersIncomplete, result.friendsPresent, inputs.friends);
+            compareFriends(names, result.playersIncomplete, result.friendsPresent, inputs.friends);
         outcome.friendsPresent = friends.present;
         const QString crlf = QStringLiteral("\r\n");
         const bool popUp = settings.popupFriends;
@@ -240,16 +243,20 @@ void applyBadAnswer(StatusRow& row, const QString& reason)
 FriendChanges
 compareFriends(const PlayerTable& players, bool incomplete, const QStringList& present, const FriendList& friends)
 {
-    FriendChanges changes{present, {}, {}};
+    // Without friends, past or present, there is nothing to find: the names are not decoded.
     if (incomplete || (present.isEmpty() && friends.names().isEmpty()))
+        return {present, {}, {}};
+    return compareFriends(players.names(), incomplete, present, friends);
+}
+
+FriendChanges
+compareFriends(const QStringList& names, bool incomplete, const QStringList& present, const FriendList& friends)
+{
+    FriendChanges changes{present, {}, {}};
+    if (incomplete)
         return changes;
-    // Read once: the rows are decoded when read.
-    QStringList names;
-    names.reserve(qsizetype(players.size()));
-    for (auto it = players.begin(); it != players.end(); ++it)
-        names.append(it.name());
-    for (const QString& name : std::as_const(names)) {
-        if (friends.isFriend(name) && !changes.present.contains(name)) {
+    for (const QString& name : names) {
+        if (!changes.present.contains(name) && friends.isFriend(name)) {
             changes.cameOn.append(name);
             changes.present.append(name);
         }
