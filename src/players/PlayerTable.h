@@ -14,7 +14,7 @@
 namespace trevisk {
 
 // A server's players in answer order, kept small: every monitored server holds one, and a vector
-// of five texts a player took ten times the room. The rows live in one byte array of UTF-8 texts;
+// of five texts a player took six times the room. The rows live in one byte array of UTF-8 texts;
 // rows are decoded when read. Never changed in place except by appending.
 class PlayerTable
 {
