@@ -26,10 +26,15 @@ bool FriendList::isFriend(const QString& playerName) const
 
 int FriendList::countFriends(const PlayerTable& players) const
 {
+    return m_upperNames.isEmpty() ? 0 : countFriends(players.names());
+}
+
+int FriendList::countFriends(const QStringList& playerNames) const
+{
     QSet<QString> found;
-    for (const Player& player : players) {
-        if (!found.contains(player.name) && isFriend(player.name))
-            found.insert(player.name);
+    for (const QString& name : playerNames) {
+        if (!found.contains(name) && isFriend(name))
+            found.insert(name);
     }
     return int(found.size());
 }

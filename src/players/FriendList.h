@@ -1,6 +1,6 @@
 #pragma once
 
-#include "players/Player.h"
+#include "players/PlayerTable.h"
 
 #include <QStringList>
 
@@ -18,6 +18,7 @@ public:
     bool isFriend(const QString& playerName) const;
     // Distinct player names on the table that contain a friend's name.
     int countFriends(const PlayerTable& players) const;
+    int countFriends(const QStringList& playerNames) const;
 
     const QStringList& names() const { return m_names; }
 

@@ -2,8 +2,6 @@
 
 #include <QString>
 
-#include <vector>
-
 namespace trevisk {
 
 // One row of a server's player list, in answer order; values are texts as the server sent them.
@@ -18,7 +16,5 @@ struct Player
 
     bool operator==(const Player&) const = default;
 };
-
-using PlayerTable = std::vector<Player>;
 
 } // namespace trevisk

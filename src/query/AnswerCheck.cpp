@@ -50,10 +50,14 @@ std::optional<QString> nonsenseIn(const AnswerUpdate& update, const QString& kno
     if (count && maximum && *count > *maximum)
         return reasonText(reason::MorePlayersThanSlots, *count, QString::number(*maximum));
     if (update.players) {
-        for (const Player& player : *update.players) {
-            const auto score = number(player.score);
+        for (auto it = update.players->begin(); it != update.players->end(); ++it) {
+            // Nine characters or fewer stay within 32 bits: most scores need no decoding.
+            if (it.scoreBytes() <= 9)
+                continue;
+            const QString text = it.score();
+            const auto score = number(text);
             if (score && (*score < std::numeric_limits<qint32>::min() || *score > std::numeric_limits<qint32>::max()))
-                return impossible(reason::ImpossibleScore, player.score);
+                return impossible(reason::ImpossibleScore, text);
         }
     }
     return std::nullopt;

@@ -1,9 +1,9 @@
 #include "query/SettingsTable.h"
 
+#include "core/PackedText.h"
 #include "core/Routines.h"
 
 #include <algorithm>
-#include <cstring>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -14,10 +14,14 @@ namespace trevisk {
 
 namespace {
 
-// A row is the setting's reference, then its value. The reference is 0 for a name written out in
-// the row, else its number in the pool plus one. A text is its length in bytes, doubled, plus one
-// when it is UTF-16 (a text UTF-8 cannot carry: a lone surrogate), then its bytes. Numbers are
-// written seven bits a byte, lowest first, so that short texts and the first names take one byte.
+// A row is the setting's reference, then its value, packed as packed::putText writes them. The
+// reference is 0 for a name written out in the row, else its number in the pool plus one.
+using packed::putNumber;
+using packed::putText;
+using packed::putUtf8;
+using packed::skipText;
+using packed::takeNumber;
+using packed::takeText;
 
 // Bounded, as servers choose the names; a longer or later name is written out in its row.
 constexpr size_t PoolLimit = 4096;
@@ -90,62 +94,6 @@ bool isAscii(QByteArrayView bytes)
 std::string_view viewOf(QByteArrayView bytes)
 {
     return {bytes.data(), static_cast<size_t>(bytes.size())};
-}
-
-void putNumber(QByteArray& rows, quint64 value)
-{
-    while (value >= 0x80) {
-        rows.append(static_cast<char>((value & 0x7F) | 0x80));
-        value >>= 7;
-    }
-    rows.append(static_cast<char>(value));
-}
-
-quint64 takeNumber(const QByteArray& rows, qsizetype& at)
-{
-    quint64 value = 0;
-    for (int shift = 0; at < rows.size() && shift < 64; shift += 7) {
-        const auto byte = static_cast<unsigned char>(rows.at(at++));
-        value |= quint64(byte & 0x7F) << shift;
-        if (!(byte & 0x80))
-            break;
-    }
-    return value;
-}
-
-void putUtf8(QByteArray& rows, QByteArrayView utf8)
-{
-    putNumber(rows, quint64(utf8.size()) << 1);
-    rows.append(utf8);
-}
-
-void putText(QByteArray& rows, const QString& text)
-{
-    if (text.isValidUtf16()) {
-        putUtf8(rows, text.toUtf8());
-        return;
-    }
-    const qsizetype bytes = text.size() * qsizetype(sizeof(QChar));
-    putNumber(rows, (quint64(bytes) << 1) | 1);
-    rows.append(reinterpret_cast<const char*>(text.constData()), bytes);
-}
-
-QString takeText(const QByteArray& rows, qsizetype& at)
-{
-    const quint64 header = takeNumber(rows, at);
-    const auto bytes = static_cast<qsizetype>(std::min<quint64>(header >> 1, quint64(rows.size() - at)));
-    const char* data = rows.constData() + at;
-    at += bytes;
-    if (!(header & 1))
-        return QString::fromUtf8(data, bytes);
-    QString text(bytes / qsizetype(sizeof(QChar)), Qt::Uninitialized);
-    std::memcpy(text.data(), data, size_t(text.size()) * sizeof(QChar));
-    return text;
-}
-
-void skipText(const QByteArray& rows, qsizetype& at)
-{
-    at += static_cast<qsizetype>(std::min<quint64>(takeNumber(rows, at) >> 1, quint64(rows.size() - at)));
 }
 
 // The setting's name: its number in the pool, else written out.

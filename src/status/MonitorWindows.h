@@ -1,6 +1,6 @@
 #pragma once
 
-#include "players/Player.h"
+#include "players/PlayerTable.h"
 #include "query/AnswerUpdate.h"
 #include "query/ServerState.h"
 

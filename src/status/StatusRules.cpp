@@ -135,7 +135,10 @@ StepOutcome applyCycle(const StatusRow& previous, const CycleResult& result, con
     const AppSettings& settings = inputs.settings;
     const bool answered = !result.lastRefresh.isNull();
     StepOutcome outcome{previous, {}, result.friendsPresent, answered ? false : inputs.quietOutage, false};
-    const int friendCount = result.players ? inputs.friends.countFriends(*result.players) : 0;
+    // The names are decoded once, for counting and comparing, and only when there are friends.
+    const bool friendsAsked = result.players && (!inputs.friends.names().isEmpty() || !result.friendsPresent.isEmpty());
+    const QStringList names = friendsAsked ? result.players->names() : QStringList();
+    const int friendCount = inputs.friends.countFriends(names);
     const RowChanges changes = writeCycle(outcome.row, result, friendCount);
     auto& events = outcome.events;
 
@@ -153,7 +156,7 @@ StepOutcome applyCycle(const StatusRow& previous, const CycleResult& result, con
 
     if (result.players) {
         const FriendChanges friends =
-            compareFriends(*result.players, result.playersIncomplete, result.friendsPresent, inputs.friends);
+            compareFriends(names, result.playersIncomplete, result.friendsPresent, inputs.friends);
         outcome.friendsPresent = friends.present;
         const QString crlf = QStringLiteral("\r\n");
         const bool popUp = settings.popupFriends;
@@ -241,25 +244,30 @@ void applyBadAnswer(StatusRow& row, const QString& reason)
 FriendChanges
 compareFriends(const PlayerTable& players, bool incomplete, const QStringList& present, const FriendList& friends)
 {
+    // Without friends, past or present, there is nothing to find: the names are not decoded.
+    if (incomplete || (present.isEmpty() && friends.names().isEmpty()))
+        return {present, {}, {}};
+    return compareFriends(players.names(), incomplete, present, friends);
+}
+
+FriendChanges
+compareFriends(const QStringList& names, bool incomplete, const QStringList& present, const FriendList& friends)
+{
     FriendChanges changes{present, {}, {}};
     if (incomplete)
         return changes;
-    for (const Player& player : players) {
-        if (friends.isFriend(player.name) && !changes.present.contains(player.name)) {
-            changes.cameOn.append(player.name);
-            changes.present.append(player.name);
+    for (const QString& name : names) {
+        if (!changes.present.contains(name) && friends.isFriend(name)) {
+            changes.cameOn.append(name);
+            changes.present.append(name);
         }
     }
     for (qsizetype i = 0; i < changes.present.size();) {
-        const QString& seen = changes.present.at(i);
-        const bool stillThere =
-            std::any_of(players.begin(), players.end(), [&](const Player& player) { return player.name == seen; });
-        if (stillThere) {
+        if (names.contains(changes.present.at(i))) {
             ++i;
             continue;
         }
-        changes.wentOff.append(seen);
-        changes.present.removeAt(i);
+        changes.wentOff.append(changes.present.takeAt(i));
     }
     return changes;
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "players/Player.h"
+#include "players/PlayerTable.h"
 #include "query/AnswerUpdate.h"
 #include "status/StatusRow.h"
 #include "store/Records.h"
@@ -125,6 +125,9 @@ struct FriendChanges
 // An incomplete player list says nothing about who left: it changes nothing.
 FriendChanges
 compareFriends(const PlayerTable& players, bool incomplete, const QStringList& present, const FriendList& friends);
+// The same from the players' names.
+FriendChanges
+compareFriends(const QStringList& names, bool incomplete, const QStringList& present, const FriendList& friends);
 
 // The first favourite of `game` whose text occurs in `map` (case-sensitive), if any.
 const FavouriteMap*

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "icons/ServerIcon.h"
-#include "players/Player.h"
+#include "players/PlayerTable.h"
 #include "query/AnswerUpdate.h"
 
 #include <QPointer>

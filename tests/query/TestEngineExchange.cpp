@@ -126,10 +126,12 @@ private slots:
             << "Quake 2"
             << (Script() << "try 0" << QByteArray(1, '\0') << QByteArray(65000, 'a') << q2Status("-4", "")
                          << q2Status("100000", "") << q2Status("1", "1 5 \"A\"\n2 5 \"B\"\n")
-                         << q2Status("8", "12345678901234567890 5 \"A\"\n") << q2Status("8", "1 5 \"A\"\n"))
+                         << q2Status("8", "12345678901234567890 5 \"A\"\n") << q2Status("8", "2147483648 5 \"A\"\n")
+                         << q2Status("8", "1 5 \"A\"\n"))
             << "sent s | Bad not a Quake 2 server's answer (1 bytes) | Bad not a Quake 2 server's answer (65000 bytes)"
                " | Bad maximum -4 is impossible | Bad maximum 100000 is impossible | Bad 2 players on a server of 1"
-               " | Bad score 12345678901234567890 is impossible | Answer Lab done / 1 answers";
+               " | Bad score 12345678901234567890 is impossible | Bad score 2147483648 is impossible"
+               " | Answer Lab done / 1 answers";
 
         QTest::newRow("Quake 3: only its own challenge")
             << "Quake 3" << (Script() << "try 0" << q3Status({}) << q3Status("1") << q3Status("{c}"))

@@ -74,6 +74,8 @@ struct Inputs
                                                                                 : nullptr;
             if (flag)
                 *flag = !*flag;
+            else if (change == QLatin1String("nofriends"))
+                friends = FriendList();
             else if (change.startsWith(QLatin1String("sound=")))
                 settings.soundEnable[size_t(value.toInt())] = QStringLiteral("1");
             else if (change.startsWith(QLatin1String("mail="))) {
@@ -162,6 +164,8 @@ private slots:
             "friends come and go in one event each; answered; players=Bob,carol,BOBBY,eve friends=eve,zed; sound=2; "
             "4/8 4 3 no 0; zed/logged off from/Lab [PL -1]|Bob/BOBBY/logged onto/Lab [PL 2]",
             "friends, pop-up off; answered; players=bob; popupFriends=0; 1/8 1 1 no 0; bob/logged onto/Lab [-L -1]",
+            "friend list emptied: one seen stays while there; answered; players=eve friends=eve,zed; nofriends; "
+            "1/8 1 0 no 0; zed/logged off from/Lab [PL -1]",
             "incomplete list: nobody seen leaving; answered; players=bob incomplete friends=eve; ; 1/8 1 1 no 0; ",
         };
         addRows({"previous", "answer", "inputs", "row", "events"}, cases);

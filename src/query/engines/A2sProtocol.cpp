@@ -215,6 +215,7 @@ PlayersResult parsePlayers(const QByteArray& reply, const FriendList& friends)
         return PlayersResult::failed(
             "A2S_PLAYER", reasonText(reason::ReplyEndsBefore, -1, QStringLiteral("player count")), MalformedRecord);
     PlayerTable players;
+    players.reserveBytes(reply.size());
     // Some servers list fewer players than they count: read what is there.
     while (!in.atEnd() && players.size() < *count) {
         const auto index = in.byte();

@@ -51,6 +51,7 @@ PlayersResult hlPlayers(const QByteArray& answer, const FriendList& friends)
     constexpr qsizetype RecordTail = 8; // score and the four unread bytes
     const QByteArray data = answer.mid(6);
     PlayerTable players;
+    players.reserveBytes(data.size());
     qsizetype start = 0;
     // The name's end is looked for after the index byte, which may itself be zero.
     qsizetype end = data.indexOf('\0', start + 1);

@@ -26,6 +26,9 @@ inline void takePlayers(AnswerUpdate& update, PlayersResult result)
 {
     update.playersChanged = true;
     update.players = std::move(result.players);
+    // The table is kept until the next answer: no room beyond its rows.
+    if (update.players)
+        update.players->squeeze();
     update.playersIncomplete = result.incomplete;
     if (result.error)
         update.errors.append(*result.error);

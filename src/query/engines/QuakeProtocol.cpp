@@ -132,6 +132,8 @@ PlayerTable getQ3Players(const QByteArray& answer, const QString& game, const Fr
     const bool threeNumbers = game == QLatin1String("Soldier of Fortune 2");
     const bool colourCodes = threeNumbers || getEngine(game) == QLatin1String("Q3");
     qsizetype pos = playerPartStart(answer);
+    if (pos >= 0)
+        players.reserveBytes(answer.size() - pos);
     while (pos >= 0) {
         const qsizetype s1 = firstSpaceOnLine(answer, pos);
         if (s1 < 0)
@@ -147,14 +149,13 @@ PlayerTable getQ3Players(const QByteArray& answer, const QString& game, const Fr
         if (q2 < 0)
             break;
         const QByteArray rawName = between(answer, q1, q2);
-        Player player;
-        player.score = sharedShortText(trimSpaces(between(answer, pos, s1)));
-        player.ping = sharedShortText(trimSpaces(between(answer, s1, pingEnd)));
-        player.name = decodeText(colourCodes ? stripColours(rawName) : stripControl(rawName));
-        if (colourCodes && rawName.contains('^'))
-            player.coloured = decodeText(stripControl(rawName));
-        player.isFriend = friends.isFriend(decodeText(rawName));
-        players.push_back(player);
+        // Decoded only where there are friends to look for.
+        const bool isFriend = !friends.names().isEmpty() && friends.isFriend(decodeText(rawName));
+        players.appendBytes(colourCodes ? stripColours(rawName) : stripControl(rawName),
+                            trimSpaces(between(answer, pos, s1)),
+                            trimSpaces(between(answer, s1, pingEnd)),
+                            isFriend,
+                            colourCodes && rawName.contains('^') ? stripControl(rawName) : QByteArray());
         pos = answer.indexOf('\n', threeNumbers ? q1 + 1 : q2 + 1);
     }
     return players;
@@ -164,6 +165,8 @@ PlayersResult getPlayers(const QByteArray& answer, const FriendList& friends)
 {
     PlayerTable players;
     qsizetype pos = playerPartStart(answer);
+    if (pos >= 0)
+        players.reserveBytes(answer.size() - pos);
     while (pos >= 0) {
         // userid, frags, minutes and ping stand before the quoted name.
         constexpr char Marks[] = {' ', ' ', ' ', ' ', '"', '"'};
@@ -182,12 +185,9 @@ PlayersResult getPlayers(const QByteArray& answer, const FriendList& friends)
         }
         // Gold letters are letters: shown and matched as the plain ones.
         const QByteArray rawName = quakeWorldPlain(between(answer, q1, q2));
-        Player player;
-        player.score = sharedShortText(trimSpaces(between(answer, at[0], at[1])));
-        player.ping = sharedShortText(trimSpaces(between(answer, at[2], at[3])));
-        player.name = decodeText(rawName);
-        player.isFriend = friends.isFriend(player.name);
-        players.push_back(player);
+        const bool isFriend = !friends.names().isEmpty() && friends.isFriend(decodeText(rawName));
+        players.appendBytes(
+            rawName, trimSpaces(between(answer, at[0], at[1])), trimSpaces(between(answer, at[2], at[3])), isFriend);
         pos = answer.indexOf('\n', q1 + 1);
     }
     return {players, std::nullopt};
