@@ -200,11 +200,7 @@ QString saveServerForm(Stores& stores, const QString& tag, const ServerFormCheck
     } else {
         // Fields this version does not know, and the ones the dialog never sets, stay as they were.
         ServerRecord updated = check.record;
-        updated.unusedDate = row->unusedDate;
-        updated.unusedNumber = row->unusedNumber;
-        updated.unusedText = row->unusedText;
-        updated.unusedDate2 = row->unusedDate2;
-        updated.unusedNumber2 = row->unusedNumber2;
+        updated.unused = row->unused;
         updated.extra = row->extra;
         *row = updated;
     }

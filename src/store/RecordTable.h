@@ -88,6 +88,8 @@ template <typename Record> struct RecordTable
                 return error;
             // An emptied copy still holds the row's whole storage: about a kilobyte a server.
             record.extra = extra.isEmpty() ? QJsonObject() : extra;
+            if constexpr (requires { record.compact(); })
+                record.compact();
             loaded.push_back(std::move(record));
         }
         fields = merged;

@@ -390,6 +390,7 @@ ServerListRead readServerListXml(QIODevice& device)
             result.rows.clear();
             return result;
         }
+        record.compact();
         result.rows.push_back(std::move(record));
     }
     return result;

@@ -270,13 +270,13 @@ private slots:
         const QString edited = QStringLiteral("127.0.10.1:1");
         const QDateTime unused(QDate(2020, 1, 1), QTime(0, 0));
         m_stores->servers.rows = {server("127.0.10.1:1")};
-        m_stores->servers.rows[0].unusedDate = unused;
+        m_stores->servers.rows[0].unused.edit().unusedDate = unused;
         m_stores->custEmail.rows = {{edited, QStringLiteral("old text"), {}}};
         const ServerFormCheck moved = checkServerForm(
             quake3Form(QStringLiteral("127.0.10.1"), QStringLiteral("2")), edited, *m_stores, &fakeResolver, true);
         QCOMPARE(saveServerForm(*m_stores, edited, moved, QStringLiteral("new text")), QString());
         QCOMPARE(addresses(m_stores->servers.rows), QStringLiteral("127.0.10.1:2"));
-        QCOMPARE(m_stores->servers.rows[0].unusedDate, unused);
+        QCOMPARE(m_stores->servers.rows[0].unused.get().unusedDate, unused);
         QCOMPARE(m_stores->custEmail.rows.size(), size_t(2));
         const Stores reread = reloaded();
         QVERIFY(reread.servers.rows == m_stores->servers.rows && reread.custEmail.rows == m_stores->custEmail.rows);

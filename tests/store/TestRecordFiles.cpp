@@ -65,9 +65,13 @@ private slots:
         server.manualRefresh = false;
         server.noAlertMail = true;
         server.memo = QStringLiteral("clan \"home\" server");
-        server.unusedDate = QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5));
-        server.unusedNumber = 2.5;
+        server.unused.edit().unusedDate = QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5));
+        server.unused.edit().unusedNumber = 2.5;
         server.tray = 2;
+        // A copy changed leaves the row it came from as it was.
+        ServerRecord copy = server;
+        copy.unused.edit().unusedNumber = 3.5;
+        QVERIFY(server.unused.get().unusedNumber == 2.5 && !(copy == server));
         bare.address = QStringLiteral("second:1");
         written.servers.rows = {server, bare};
         written.friends.rows = {{QStringLiteral("zed"), {}}, {std::nullopt, {}}, {QStringLiteral("alpha"), {}}};

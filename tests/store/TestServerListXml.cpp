@@ -47,9 +47,9 @@ private slots:
         full.iconBack = -0xFFFFFFFFFFLL;
         full.manualRefresh = true;
         full.memo = QStringLiteral("O'Neil's \"<clan> & co\"\nzweite Zeile, \u00fc");
-        full.unusedDate = QDateTime(QDate(2003, 1, 2), QTime(3, 4, 5));
-        full.unusedNumber = 0.1;
-        full.unusedText = QString();
+        full.unused.edit().unusedDate = QDateTime(QDate(2003, 1, 2), QTime(3, 4, 5));
+        full.unused.edit().unusedNumber = 0.1;
+        full.unused.edit().unusedText = QString();
         bare.address = QStringLiteral("host:1");
 
         const QByteArray bytes = writeBytes({full, bare});
