@@ -7,6 +7,7 @@
 
 #include <QDateTime>
 #include <QElapsedTimer>
+#include <QFile>
 
 #include <cstdio>
 #include <cstdlib>
@@ -22,6 +23,19 @@ qint64 heapBytes()
 {
     const struct mallinfo2 info = mallinfo2();
     return static_cast<qint64>(info.uordblks + info.hblkhd);
+}
+
+// Resident anonymous memory: what the heap holds with the room lost between its blocks.
+qint64 residentBytes()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("RssAnon:"))
+            return line.mid(8).trimmed().split(' ').value(0).toLongLong() * 1024;
+    }
+    return 0;
 }
 
 std::vector<QString> addresses(int count)
@@ -97,6 +111,7 @@ int main(int argc, char** argv)
         const std::vector<QString> servers = addresses(count);
         History history;
         const qint64 empty = heapBytes();
+        const qint64 emptyResident = residentBytes();
         for (const QString& address : servers)
             history.idOf(address);
         const qint64 named = heapBytes() - empty;
@@ -105,11 +120,14 @@ int main(int argc, char** argv)
         const qint64 last = appendRounds(history, servers, Start, RoundsInSixHours, Refresh);
         const qint64 nanoseconds = timer.nsecsElapsed();
         const qint64 sixHours = heapBytes() - empty;
+        const qint64 sixHoursResident = residentBytes() - emptyResident;
         const qint64 rowsSixHours = history.rowCount();
         appendRounds(history, servers, last + Refresh, 60, Refresh);
         const qint64 later = heapBytes() - empty;
+        const qint64 laterResident = residentBytes() - emptyResident;
         std::printf("servers=%d refresh_s=%d rows_6h=%lld heap_6h_mib=%.2f bytes_per_row_6h=%.2f rows_6h30m=%lld "
-                    "heap_6h30m_mib=%.2f bookkeeping_per_server=%.1f ns_per_append_6h=%.0f\n",
+                    "heap_6h30m_mib=%.2f bookkeeping_per_server=%.1f ns_per_append_6h=%.0f resident_6h_mib=%.2f "
+                    "resident_6h30m_mib=%.2f\n",
                     count,
                     Refresh,
                     static_cast<long long>(rowsSixHours),
@@ -118,7 +136,9 @@ int main(int argc, char** argv)
                     static_cast<long long>(history.rowCount()),
                     static_cast<double>(later) / (1024.0 * 1024.0),
                     static_cast<double>(named) / count,
-                    static_cast<double>(nanoseconds) / static_cast<double>(rowsSixHours));
+                    static_cast<double>(nanoseconds) / static_cast<double>(rowsSixHours),
+                    static_cast<double>(sixHoursResident) / (1024.0 * 1024.0),
+                    static_cast<double>(laterResident) / (1024.0 * 1024.0));
     }
     return 0;
 }
