@@ -235,6 +235,9 @@ void QueryEngine::armTimer()
         std::pop_heap(m_deadlines.begin(), m_deadlines.end(), std::greater<>());
         m_deadlines.pop_back();
     }
+    // The start of a long list, or a new interval, leaves room for twice the deadlines that stay.
+    if (m_deadlines.capacity() > 4096 && m_deadlines.size() < m_deadlines.capacity() / 2)
+        m_deadlines.shrink_to_fit();
     if (m_deadlines.empty()) {
         m_timer.stop();
         return;
