@@ -436,13 +436,15 @@ void QueryEngine::hostLookedUp(const QString& host, const QHostAddress& address)
 void QueryEngine::transmitTo(quint32 id, const Target& target)
 {
     Client* query = slotOf(id)->query;
+    // `target` may live in a host entry, which the calls below may move.
+    const bool v6 = target.v6.has_value();
     if (registerRoute(id, target, query->remotePort()) >= 0) {
         query->transmit(true);
         return;
     }
     // Nothing can go out: the cycle ends at once, saying why, instead of after every try's time-out.
     query->transmit(false);
-    if (target.v6)
+    if (v6)
         query->refuse(reasonText(reason::NoIPv6));
 }
 
