@@ -9,8 +9,10 @@
 #include <QUdpSocket>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 #ifdef Q_OS_LINUX
 #include <arpa/inet.h>
@@ -47,14 +49,6 @@ void askForErrors(QUdpSocket& socket, bool v6)
 #endif
 }
 
-// An IPv4 address written in IPv6's mapped form goes out as IPv4: the IPv6 sockets take IPv6 only.
-QHostAddress plainAddress(const QHostAddress& address)
-{
-    bool mapped = false;
-    const quint32 v4 = address.protocol() == QAbstractSocket::IPv6Protocol ? address.toIPv4Address(&mapped) : 0;
-    return mapped ? QHostAddress(v4) : address;
-}
-
 } // namespace
 
 QueryEngine::QueryEngine(const Clock& clock, QObject* parent)
@@ -88,8 +82,10 @@ QueryEngine::QueryEngine(const Clock& clock, QObject* parent)
 QueryEngine::~QueryEngine()
 {
     // Queries that outlive the engine must not call back into it.
-    for (const Slot& slot : std::as_const(m_slots))
-        slot.query->engineGone();
+    for (const Slot& slot : m_slots) {
+        if (slot.query)
+            slot.query->engineGone();
+    }
 }
 
 void QueryEngine::setTiming(const Timing& timing)
@@ -117,7 +113,7 @@ void QueryEngine::setScheduleEnabled(bool enabled)
     if (enabled) {
         // Servers that fell due while the schedule was off are queried now, paced.
         for (Slot& slot : m_slots) {
-            if (slot.on[int(DeadlineKind::Schedule)])
+            if (slot.query && isOn(slot, DeadlineKind::Schedule))
                 slot.scheduleBase = std::min(slot.scheduleBase, now() - m_timing.refresh.count());
         }
     }
@@ -136,64 +132,92 @@ const EngineProtocol* QueryEngine::protocolFor(const QString& game) const
 
 quint32 QueryEngine::attach(Client* query)
 {
-    const quint32 id = m_nextId++;
-    m_slots.insert(id, Slot{query, {}, {}, 0, false, false});
+    quint32 id = 0;
+    if (!m_freeIds.empty()) {
+        id = m_freeIds.back();
+        m_freeIds.pop_back();
+    } else {
+        if (m_slots.size() == m_slots.capacity())
+            m_slots.reserve(m_slots.size() + m_slots.size() / 4 + 64);
+        m_slots.emplace_back();
+        id = static_cast<quint32>(m_slots.size());
+    }
+    m_slots[id - 1].query = query;
     return id;
 }
 
 void QueryEngine::detach(quint32 id)
 {
+    Slot* slot = slotOf(id);
+    if (!slot)
+        return;
     unregisterRoute(id);
-    m_slots.remove(id);
+    // What the old query left in the heap, the send queue or a host's waiters stays there and
+    // must not reach the next one: its generations and its life move on.
+    for (quint32& generation : slot->generation)
+        ++generation;
+    const quint32 life = (slot->life + 1) & LifeMask;
+    Slot fresh;
+    fresh.generation = slot->generation;
+    fresh.life = life;
+    *slot = fresh;
+    m_freeIds.push_back(id);
 }
 
 void QueryEngine::startDeadline(quint32 id, DeadlineKind kind, qint64 due)
 {
-    const auto slot = m_slots.find(id);
-    if (slot == m_slots.end())
+    Slot* slot = slotOf(id);
+    if (!slot)
         return;
-    slot->on[int(kind)] = true;
+    setOn(*slot, kind, true);
     addDeadline(id, kind, due, ++slot->generation[int(kind)]);
 }
 
 void QueryEngine::stopDeadline(quint32 id, DeadlineKind kind)
 {
-    const auto slot = m_slots.find(id);
-    if (slot == m_slots.end())
+    Slot* slot = slotOf(id);
+    if (!slot)
         return;
-    slot->on[int(kind)] = false;
+    setOn(*slot, kind, false);
     ++slot->generation[int(kind)];
 }
 
 bool QueryEngine::deadlineOn(quint32 id, DeadlineKind kind) const
 {
-    const auto slot = m_slots.constFind(id);
-    return slot != m_slots.constEnd() && slot->on[int(kind)];
+    const Slot* slot = slotOf(id);
+    return slot && isOn(*slot, kind);
 }
 
 void QueryEngine::startSchedule(quint32 id, qint64 from)
 {
-    const auto slot = m_slots.find(id);
-    if (slot == m_slots.end())
+    Slot* slot = slotOf(id);
+    if (!slot)
         return;
     slot->scheduleBase = from;
     if (m_scheduleEnabled) {
         startDeadline(id, DeadlineKind::Schedule, from + m_timing.refresh.count());
     } else {
-        slot->on[int(DeadlineKind::Schedule)] = true;
+        setOn(*slot, DeadlineKind::Schedule, true);
         ++slot->generation[int(DeadlineKind::Schedule)];
     }
 }
 
 bool QueryEngine::sendPending(quint32 id) const
 {
-    const auto slot = m_slots.constFind(id);
-    return slot != m_slots.constEnd() && slot->sendPending;
+    const Slot* slot = slotOf(id);
+    return slot && slot->sendPending;
 }
 
-void QueryEngine::addDeadline(quint32 id, DeadlineKind kind, qint64 due, quint64 generation)
+void QueryEngine::addDeadline(quint32 id, DeadlineKind kind, qint64 due, quint32 generation)
 {
-    m_deadlines.push({due, m_deadlineOrder++, id, kind, generation});
+    // 40 bits of milliseconds since the engine started: decades.
+    constexpr qint64 Latest = (qint64{1} << (64 - DeadlineOrderBits)) - 1;
+    const quint64 at = quint64(std::clamp<qint64>(due, 0, Latest));
+    const quint64 order = m_deadlineOrder++ & ((1U << DeadlineOrderBits) - 1);
+    if (m_deadlines.size() == m_deadlines.capacity())
+        m_deadlines.reserve(m_deadlines.size() + m_deadlines.size() / 4 + 64);
+    m_deadlines.push_back({at << DeadlineOrderBits | order, id | quint32(kind) << KindShift, generation});
+    std::push_heap(m_deadlines.begin(), m_deadlines.end(), std::greater<>());
     const qint64 wait = std::max<qint64>(0, due - now());
     if (!m_timer.isActive() || m_timer.remainingTime() > wait)
         m_timer.start(static_cast<int>(std::min<qint64>(wait, INT_MAX)));
@@ -203,49 +227,59 @@ void QueryEngine::armTimer()
 {
     // Cancelled deadlines stay in the heap until they reach its top; drop them there.
     while (!m_deadlines.empty()) {
-        const Deadline& top = m_deadlines.top();
-        const auto slot = m_slots.constFind(top.queryId);
-        if (slot != m_slots.constEnd() && slot->on[int(top.kind)] && slot->generation[int(top.kind)] == top.generation)
+        const Deadline& top = m_deadlines.front();
+        const auto kind = DeadlineKind(top.idAndKind >> KindShift);
+        const Slot* slot = slotOf(top.idAndKind & ((1U << KindShift) - 1));
+        if (slot && isOn(*slot, kind) && slot->generation[int(kind)] == top.generation)
             break;
-        m_deadlines.pop();
+        std::pop_heap(m_deadlines.begin(), m_deadlines.end(), std::greater<>());
+        m_deadlines.pop_back();
     }
+    // The start of a long list, or a new interval, leaves room for twice the deadlines that stay.
+    if (m_deadlines.capacity() > 4096 && m_deadlines.size() < m_deadlines.capacity() / 2)
+        m_deadlines.shrink_to_fit();
     if (m_deadlines.empty()) {
         m_timer.stop();
         return;
     }
-    const qint64 wait = std::max<qint64>(0, m_deadlines.top().due - now());
+    const qint64 wait = std::max<qint64>(0, dueOf(m_deadlines.front()) - now());
     m_timer.start(static_cast<int>(std::min<qint64>(wait, INT_MAX)));
 }
 
 void QueryEngine::runDueDeadlines()
 {
     const qint64 current = now();
-    while (!m_deadlines.empty() && m_deadlines.top().due <= current) {
-        const Deadline deadline = m_deadlines.top();
-        m_deadlines.pop();
-        const auto slot = m_slots.find(deadline.queryId);
-        const int kind = int(deadline.kind);
-        if (slot == m_slots.end() || !slot->on[kind] || slot->generation[kind] != deadline.generation)
+    while (!m_deadlines.empty() && dueOf(m_deadlines.front()) <= current) {
+        std::pop_heap(m_deadlines.begin(), m_deadlines.end(), std::greater<>());
+        const Deadline deadline = m_deadlines.back();
+        m_deadlines.pop_back();
+        const auto kind = DeadlineKind(deadline.idAndKind >> KindShift);
+        Slot* slot = slotOf(deadline.idAndKind & ((1U << KindShift) - 1));
+        if (!slot || !isOn(*slot, kind) || slot->generation[int(kind)] != deadline.generation)
             continue;
-        slot->on[kind] = false;
-        if (deadline.kind == DeadlineKind::TimeOut
-            && (std::exchange(slot->answering, false) | std::exchange(slot->sentBeyond, false)))
-            m_pacer.lost(current);
-        slot->query->deadlineReached(deadline.kind);
+        setOn(*slot, kind, false);
+        if (kind == DeadlineKind::TimeOut) {
+            const bool lost = slot->answering || slot->sentBeyond;
+            slot->answering = false;
+            slot->sentBeyond = false;
+            if (lost)
+                m_pacer.lost(current);
+        }
+        slot->query->deadlineReached(kind);
     }
     armTimer();
 }
 
 void QueryEngine::rescheduleAll()
 {
-    for (auto slot = m_slots.begin(); slot != m_slots.end(); ++slot) {
-        const int kind = int(DeadlineKind::Schedule);
-        if (!slot->on[kind])
+    for (size_t index = 0; index < m_slots.size(); ++index) {
+        Slot& slot = m_slots[index];
+        if (!slot.query || !isOn(slot, DeadlineKind::Schedule))
             continue;
-        ++slot->generation[kind];
+        const quint32 generation = ++slot.generation[int(DeadlineKind::Schedule)];
         if (m_scheduleEnabled) {
-            const qint64 due = std::max(now(), slot->scheduleBase + m_timing.refresh.count());
-            addDeadline(slot.key(), DeadlineKind::Schedule, due, slot->generation[kind]);
+            const qint64 due = std::max(now(), slot.scheduleBase + m_timing.refresh.count());
+            addDeadline(quint32(index + 1), DeadlineKind::Schedule, due, generation);
         }
     }
     armTimer();
@@ -253,8 +287,8 @@ void QueryEngine::rescheduleAll()
 
 void QueryEngine::requestSend(quint32 id, bool urgent)
 {
-    const auto slot = m_slots.find(id);
-    if (slot == m_slots.end() || slot->sendPending)
+    Slot* slot = slotOf(id);
+    if (!slot || slot->sendPending)
         return;
     if (m_sendQueue.empty() && m_pacer.take(now())) {
         performSend(id);
@@ -262,17 +296,16 @@ void QueryEngine::requestSend(quint32 id, bool urgent)
     }
     slot->sendPending = true;
     if (urgent)
-        m_sendQueue.push_front(id);
+        m_sendQueue.push_front({id, slot->life});
     else
-        m_sendQueue.push_back(id);
+        m_sendQueue.push_back({id, slot->life});
     if (!m_paceTimer.isActive())
         m_paceTimer.start(PaceTick);
 }
 
 void QueryEngine::cancelSend(quint32 id)
 {
-    const auto slot = m_slots.find(id);
-    if (slot != m_slots.end())
+    if (Slot* slot = slotOf(id))
         slot->sendPending = false;
 }
 
@@ -280,43 +313,91 @@ void QueryEngine::drainSendQueue()
 {
     const qint64 current = now();
     while (!m_sendQueue.empty()) {
-        const quint32 id = m_sendQueue.front();
-        if (!sendPending(id)) {
+        const Ticket ticket = m_sendQueue.front();
+        const Slot* slot = slotOf(ticket);
+        if (!slot || !slot->sendPending) {
             m_sendQueue.pop_front();
             continue;
         }
         if (!m_pacer.take(current))
             break;
         m_sendQueue.pop_front();
-        performSend(id);
+        performSend(ticket.id);
     }
     if (m_sendQueue.empty())
         m_paceTimer.stop();
 }
 
+bool QueryEngine::literalTarget(const QString& host, Target& target)
+{
+    // Strict dotted decimal, the form nearly every listed server has; anything else is Qt's to read.
+    quint32 value = 0;
+    int parts = 0;
+    int digits = 0;
+    quint32 part = 0;
+    bool plain = !host.isEmpty();
+    for (qsizetype i = 0; plain && i <= host.size(); ++i) {
+        const char16_t c = i < host.size() ? host[i].unicode() : u'.';
+        if (c >= u'0' && c <= u'9' && digits < 3 && !(digits == 1 && part == 0)) {
+            part = part * 10 + (c - u'0');
+            ++digits;
+        } else if (c == u'.' && digits > 0 && part <= 255 && parts < 4) {
+            value = value << 8 | part;
+            ++parts;
+            digits = 0;
+            part = 0;
+        } else {
+            plain = false;
+        }
+    }
+    if (plain && parts == 4) {
+        target = {std::nullopt, value, true};
+        return true;
+    }
+    QHostAddress address;
+    if (host.contains(QLatin1Char('%')) || !address.setAddress(host))
+        return false;
+    target = targetOf(address);
+    return true;
+}
+
+QueryEngine::Target QueryEngine::targetOf(const QHostAddress& address)
+{
+    if (address.isNull())
+        return {};
+    // An IPv4 address written in IPv6's mapped form goes out as IPv4: the IPv6 sockets take IPv6 only.
+    bool mapped = false;
+    const quint32 v4 =
+        address.protocol() == QAbstractSocket::IPv6Protocol ? address.toIPv4Address(&mapped) : address.toIPv4Address();
+    if (address.protocol() == QAbstractSocket::IPv6Protocol && !mapped)
+        return {address, 0, true};
+    return {std::nullopt, v4, true};
+}
+
 void QueryEngine::performSend(quint32 id)
 {
-    const auto slot = m_slots.find(id);
-    if (slot == m_slots.end())
+    Slot* slot = slotOf(id);
+    if (!slot)
         return;
     slot->sendPending = false;
     slot->sentBeyond = m_pacer.beyondCeiling();
-    Client* query = slot->query;
-    const QString host = query->host();
-    QHostAddress address;
-    if (!host.contains(QLatin1Char('%')) && address.setAddress(host)) {
-        transmitTo(id, query, address);
+    const Ticket ticket{id, slot->life};
+    const QString host = slot->query->host();
+    Target target;
+    if (literalTarget(host, target)) {
+        transmitTo(id, target);
         return;
     }
     HostEntry& entry = m_hosts[host];
     const bool fresh =
         entry.resolvedAt >= 0 && !entry.failed && now() - entry.resolvedAt < m_timing.hostCacheAge.count();
     if (fresh) {
-        transmitTo(id, query, entry.address);
+        transmitTo(id, entry.address);
         return;
     }
-    if (std::find(entry.waiting.begin(), entry.waiting.end(), id) == entry.waiting.end())
-        entry.waiting.push_back(id);
+    const auto same = [&ticket](const Ticket& other) { return other.id == ticket.id && other.life == ticket.life; };
+    if (std::none_of(entry.waiting.begin(), entry.waiting.end(), same))
+        entry.waiting.push_back(ticket);
     if (!entry.pending)
         lookUpHost(host);
 }
@@ -335,44 +416,42 @@ void QueryEngine::hostLookedUp(const QString& host, const QHostAddress& address)
 {
     HostEntry& entry = m_hosts[host];
     entry.pending = false;
-    entry.address = address;
-    entry.failed = address.isNull();
+    entry.address = targetOf(address);
+    entry.failed = !entry.address.known;
     entry.resolvedAt = now();
-    const std::vector<quint32> waiting = std::exchange(entry.waiting, {});
-    for (quint32 id : waiting) {
-        const auto slot = m_slots.constFind(id);
-        Client* query = slot == m_slots.constEnd() ? nullptr : slot->query;
-        if (!query || query->host() != host)
+    const Target target = entry.address;
+    const std::vector<Ticket> waiting = std::exchange(entry.waiting, {});
+    for (const Ticket& ticket : waiting) {
+        const Slot* slot = slotOf(ticket);
+        if (!slot || slot->query->host() != host)
             continue;
         // An unknown name sends nothing: the cycle ends by time-out, as for a silent server.
-        if (address.isNull())
-            query->transmit(-1, {});
+        if (!target.known)
+            slot->query->transmit(false);
         else
-            transmitTo(id, query, address);
+            transmitTo(ticket.id, target);
     }
 }
 
-void QueryEngine::transmitTo(quint32 id, Client* query, const QHostAddress& address)
+void QueryEngine::transmitTo(quint32 id, const Target& target)
 {
-    const QHostAddress to = plainAddress(address);
-    const int socketIndex = registerRoute(id, to, query->remotePort());
-    if (socketIndex >= 0) {
-        query->transmit(socketIndex, to);
+    Client* query = slotOf(id)->query;
+    // `target` may live in a host entry, which the calls below may move.
+    const bool v6 = target.v6.has_value();
+    if (registerRoute(id, target, query->remotePort()) >= 0) {
+        query->transmit(true);
         return;
     }
     // Nothing can go out: the cycle ends at once, saying why, instead of after every try's time-out.
-    query->transmit(-1, {});
-    query->refuse(reasonText(reason::NoIPv6));
+    query->transmit(false);
+    if (v6)
+        query->refuse(reasonText(reason::NoIPv6));
 }
 
-QueryEngine::Endpoint QueryEngine::endpointOf(const QHostAddress& address, quint16 port)
+QueryEngine::Endpoint6 QueryEngine::endpoint6Of(const QHostAddress& address, quint16 port)
 {
-    Endpoint endpoint;
+    Endpoint6 endpoint;
     endpoint.port = port;
-    if (address.protocol() != QAbstractSocket::IPv6Protocol) {
-        endpoint.low = address.toIPv4Address();
-        return endpoint;
-    }
     const Q_IPV6ADDR bytes = address.toIPv6Address();
     for (int i = 0; i < 8; ++i) {
         endpoint.high = endpoint.high << 8 | bytes[i];
@@ -381,17 +460,24 @@ QueryEngine::Endpoint QueryEngine::endpointOf(const QHostAddress& address, quint
     return endpoint;
 }
 
-int QueryEngine::registerRoute(quint32 id, const QHostAddress& address, quint16 port)
+int QueryEngine::registerRoute(quint32 id, const Target& target, quint16 port)
 {
-    const bool v6 = address.protocol() == QAbstractSocket::IPv6Protocol;
-    const Endpoint endpoint = endpointOf(address, port);
-    const auto existing = m_routeOf.constFind(id);
-    if (existing != m_routeOf.constEnd() && existing->endpoint == endpoint && m_socketIsV6[existing->socket] == v6)
-        return existing->socket;
+    Slot& slot = *slotOf(id);
+    const bool v6 = target.v6.has_value();
+    const Endpoint6 endpoint6 = v6 ? endpoint6Of(*target.v6, port) : Endpoint6{};
+    const quint64 endpoint4 = key4(target.v4, port);
+    if (slot.socket >= 0 && m_sockets[slot.socket].v6 == v6
+        && (v6 ? m_v6Routes.value(id).endpoint == endpoint6 : slot.v4 == target.v4 && slot.port == port))
+        return slot.socket;
     unregisterRoute(id);
     size_t index = 0;
-    while (index < m_routes.size() && (m_socketIsV6[index] != v6 || m_routes[index].contains(endpoint)))
+    while (index < m_sockets.size()
+           && (m_sockets[index].v6 != v6
+               || (v6 ? m_sockets[index].routes6.contains(endpoint6) : m_sockets[index].routes4.contains(endpoint4))))
         ++index;
+    // The route's socket index is kept in 16 bits; so many servers at one endpoint are not heard.
+    if (index > size_t(std::numeric_limits<qint16>::max()))
+        return -1;
     if (index == m_sockets.size()) {
         auto socket = std::make_unique<QUdpSocket>();
         // The IPv6 socket takes IPv6 only (Qt binds AnyIPv6 so): IPv4 answers keep to the IPv4 sockets.
@@ -403,22 +489,31 @@ int QueryEngine::registerRoute(quint32 id, const QHostAddress& address, quint16 
         askForErrors(*socket, v6);
         const int socketIndex = static_cast<int>(index);
         connect(socket.get(), &QUdpSocket::readyRead, this, [this, socketIndex] { readDatagrams(socketIndex); });
-        m_sockets.push_back(std::move(socket));
-        m_socketIsV6.push_back(v6);
-        m_routes.emplace_back();
+        m_sockets.push_back({std::move(socket), v6, {}, {}});
     }
-    m_routes[index].insert(endpoint, id);
-    m_routeOf.insert(id, {static_cast<int>(index), endpoint});
+    if (v6) {
+        m_sockets[index].routes6.insert(endpoint6, id);
+        m_v6Routes.insert(id, {endpoint6, *target.v6});
+    } else {
+        m_sockets[index].routes4.insert(endpoint4, id);
+        slot.v4 = target.v4;
+    }
+    slot.port = port;
+    slot.socket = static_cast<qint16>(index);
     return static_cast<int>(index);
 }
 
 void QueryEngine::unregisterRoute(quint32 id)
 {
-    const auto it = m_routeOf.find(id);
-    if (it == m_routeOf.end())
+    Slot* slot = slotOf(id);
+    if (!slot || slot->socket < 0)
         return;
-    m_routes[it->socket].remove(it->endpoint);
-    m_routeOf.erase(it);
+    Socket& socket = m_sockets[slot->socket];
+    if (socket.v6)
+        socket.routes6.remove(m_v6Routes.take(id).endpoint);
+    else
+        socket.routes4.remove(key4(slot->v4, slot->port));
+    slot->socket = -1;
 }
 
 void QueryEngine::readDatagrams(int socketIndex)
@@ -454,17 +549,20 @@ void QueryEngine::readDatagrams(int socketIndex)
 void QueryEngine::deliver(int socketIndex, const QHostAddress& sender, quint16 senderPort)
 {
     // Only the address and port that were queried are heard; anything else is dropped.
-    const quint32 id = m_routes[socketIndex].value(endpointOf(sender, senderPort));
-    const auto slot = id ? m_slots.constFind(id) : m_slots.constEnd();
-    if (slot == m_slots.constEnd())
+    const Socket& socket = m_sockets[socketIndex];
+    const quint32 id = socket.v6 ? socket.routes6.value(endpoint6Of(sender, senderPort))
+                                 : socket.routes4.value(key4(sender.toIPv4Address(), senderPort));
+    const Slot* slot = slotOf(id);
+    if (!slot)
         return;
+    const Ticket ticket{id, slot->life};
     if (!slot->query->receive(m_datagram)) {
         ++m_unawaited;
         return;
     }
-    // The owner may have stopped or removed the query while it took the answer.
-    const auto after = m_slots.find(id);
-    if (after == m_slots.end())
+    // The owner may have removed the query while it took the answer, and made another in its place.
+    Slot* after = slotOf(ticket);
+    if (!after)
         return;
     after->answering = true;
     after->sentBeyond = false;
@@ -479,7 +577,7 @@ void QueryEngine::readErrors(int socketIndex)
     const int fd = int(socket(socketIndex)->socketDescriptor());
     if (fd < 0)
         return;
-    const bool v6 = m_socketIsV6[socketIndex];
+    const bool v6 = m_sockets[socketIndex].v6;
     for (int i = 0; i < MaxErrorsPerWake; ++i) {
         sockaddr_in6 target{};
         char data[64];
@@ -508,12 +606,18 @@ void QueryEngine::readErrors(int socketIndex)
                 continue;
             ++m_refusals;
             // The name is where the refused datagram went: the route tells whose query it was.
-            QHostAddress address;
-            address.setAddress(reinterpret_cast<const sockaddr*>(&target));
-            const Endpoint to = endpointOf(address, ntohs(target.sin6_port));
-            const quint32 id = m_routes[socketIndex].value(to);
-            const auto slot = id ? m_slots.constFind(id) : m_slots.constEnd();
-            if (slot != m_slots.constEnd())
+            quint32 id = 0;
+            const quint16 port = ntohs(target.sin6_port);
+            if (v6) {
+                QHostAddress address;
+                address.setAddress(reinterpret_cast<const sockaddr*>(&target));
+                id = m_sockets[socketIndex].routes6.value(endpoint6Of(address, port));
+            } else {
+                sockaddr_in to{};
+                std::memcpy(&to, &target, sizeof to);
+                id = m_sockets[socketIndex].routes4.value(key4(ntohl(to.sin_addr.s_addr), port));
+            }
+            if (const Slot* slot = slotOf(id))
                 slot->query->refuse(QString());
         }
     }
@@ -526,13 +630,43 @@ void QueryEngine::readErrors(int socketIndex)
 #endif
 }
 
-void QueryEngine::sendDatagram(int socketIndex, const QByteArray& datagram, const QHostAddress& address, quint16 port)
+void QueryEngine::sendDatagram(quint32 id, const QByteArray& datagram)
 {
-    QUdpSocket* udp = socket(socketIndex);
+    const Slot* slot = slotOf(id);
+    if (!slot || slot->socket < 0)
+        return;
+    QUdpSocket* udp = socket(slot->socket);
     // An ICMP error that came since the last read is handed to the next send as its failure; the
     // datagram did not go, and goes once more.
-    if (udp->writeDatagram(datagram, address, port) < 0)
-        udp->writeDatagram(datagram, address, port);
+    if (m_sockets[slot->socket].v6) {
+        const QHostAddress& address = m_v6Routes.constFind(id)->address;
+        if (udp->writeDatagram(datagram, address, slot->port) < 0)
+            udp->writeDatagram(datagram, address, slot->port);
+        return;
+    }
+#ifdef Q_OS_LINUX
+    // Straight to the system: no address object to make for every request.
+    if (const int fd = int(udp->socketDescriptor()); fd >= 0) {
+        sockaddr_in to{};
+        to.sin_family = AF_INET;
+        to.sin_port = htons(slot->port);
+        to.sin_addr.s_addr = htonl(slot->v4);
+        const auto send = [&] {
+            ssize_t sent = 0;
+            do {
+                sent = ::sendto(
+                    fd, datagram.constData(), size_t(datagram.size()), 0, reinterpret_cast<sockaddr*>(&to), sizeof to);
+            } while (sent < 0 && errno == EINTR);
+            return sent;
+        };
+        if (send() < 0)
+            send();
+        return;
+    }
+#endif
+    const QHostAddress address(slot->v4);
+    if (udp->writeDatagram(datagram, address, slot->port) < 0)
+        udp->writeDatagram(datagram, address, slot->port);
 }
 
 } // namespace trevisk

@@ -10,13 +10,13 @@
 #include <QHostAddress>
 #include <QObject>
 #include <QTimer>
-#include <queue>
 
 #include <array>
 #include <chrono>
 #include <deque>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QUdpSocket;
@@ -71,8 +71,8 @@ public:
     class Client
     {
     public:
-        // Sends the try's requests; a socket index below 0 and a null address send nothing.
-        virtual void transmit(int socketIndex, const QHostAddress& address) = 0;
+        // Sends the try's requests through sendDatagram; nothing goes out when `reachable` is false.
+        virtual void transmit(bool reachable) = 0;
         virtual void deadlineReached(DeadlineKind kind) = 0;
         // False when the datagram was not awaited and had no effect.
         virtual bool receive(const QByteArray& datagram) = 0;
@@ -163,56 +163,110 @@ public:
     void requestSend(quint32 id, bool urgent);
     void cancelSend(quint32 id);
     void unregisterRoute(quint32 id);
-    // Sends one datagram; a send that fails only because an earlier refusal was still pending goes again.
-    void sendDatagram(int socketIndex, const QByteArray& datagram, const QHostAddress& address, quint16 port);
+    // Sends one datagram to the query's server by the route its last try took; a send that fails
+    // only because an earlier refusal was still pending goes again.
+    void sendDatagram(quint32 id, const QByteArray& datagram);
 
 private:
+    // A queued send or a host waiter names the query object it was for: a slot that was freed
+    // and given to another since has a new life, so the new one never takes the old one's turn.
+    struct Ticket
+    {
+        quint32 id;
+        quint32 life;
+    };
     // What the engine keeps of each query object: its deadlines (a generation tells a live one
-    // from one cancelled since), where its schedule runs from, and whether it waits to send.
+    // from one cancelled since), where its schedule runs from, whether it waits to send, and
+    // where its requests go. A freed slot keeps its generations and moves them and its life on.
     struct Slot
     {
         Client* query = nullptr;
-        std::array<quint64, 3> generation{};
-        std::array<bool, 3> on{};
         qint64 scheduleBase = 0;
-        bool sendPending = false;
+        std::array<quint32, 3> generation{};
+        quint32 v4 = 0; // the route's IPv4 address; an IPv6 route is in m_v6Routes
+        quint16 port = 0;
+        qint16 socket = -1; // the route's socket, -1 while it has none
+        quint32 life : 24 = 0;
+        quint32 on : 3 = 0; // a bit for each kind of deadline
+        bool sendPending : 1 = false;
         // The server answered its last try: its silence now says something about the path.
-        bool answering = false;
+        bool answering : 1 = false;
         // Its last try went out above the home pace: silence now is taken for loss too.
-        bool sentBeyond = false;
+        bool sentBeyond : 1 = false;
     };
+    static constexpr quint32 LifeMask = (1U << 24) - 1;
+    // Ordered by `key`: the due time above, the order it was set in below, so that deadlines due
+    // in the same millisecond run in the order they were set (but for one wrap in 16 million).
     struct Deadline
     {
-        qint64 due;
-        quint64 order;
-        quint32 queryId;
-        DeadlineKind kind;
-        quint64 generation;
-        bool operator>(const Deadline& other) const { return due != other.due ? due > other.due : order > other.order; }
+        quint64 key;
+        quint32 idAndKind; // the kind in the top two bits
+        quint32 generation;
+        bool operator>(const Deadline& other) const { return key > other.key; }
     };
-    // An IPv4 address fills `low` alone; each socket serves one family, so the two never share a table.
-    struct Endpoint
+    static constexpr int DeadlineOrderBits = 24;
+    static constexpr quint32 KindShift = 30;
+    // A remote IPv6 endpoint, the key of an IPv6 socket's routes.
+    struct Endpoint6
     {
         quint64 high = 0;
         quint64 low = 0;
         quint16 port = 0;
-        bool operator==(const Endpoint&) const = default;
+        bool operator==(const Endpoint6&) const = default;
     };
-    friend size_t qHash(const Endpoint& endpoint, size_t seed)
+    friend size_t qHash(const Endpoint6& endpoint, size_t seed)
     {
         return qHashMulti(seed, endpoint.high, endpoint.low, endpoint.port);
     }
-    static Endpoint endpointOf(const QHostAddress& address, quint16 port);
+    static Endpoint6 endpoint6Of(const QHostAddress& address, quint16 port);
+    static quint64 key4(quint32 address, quint16 port) { return quint64{address} << 16 | port; }
+    // Where a server is: an IPv4 number, or a whole IPv6 address (its scope goes with it).
+    struct Target
+    {
+        std::optional<QHostAddress> v6;
+        quint32 v4 = 0;
+        bool known = false;
+    };
+    static Target targetOf(const QHostAddress& address);
+    // A literal address in `host`, without a heap copy for the usual dotted IPv4 one.
+    static bool literalTarget(const QString& host, Target& target);
     struct HostEntry
     {
-        QHostAddress address; // null while unknown
+        Target address; // unknown until looked up
         qint64 resolvedAt = -1;
         bool pending = false;
         bool failed = false;
-        std::vector<quint32> waiting; // queries to send once the name is known
+        std::vector<Ticket> waiting; // queries to send once the name is known
+    };
+    struct Socket
+    {
+        std::unique_ptr<QUdpSocket> udp;
+        bool v6 = false;
+        // Each remote endpoint is served at most once by a socket: its answers reach one query.
+        QHash<quint64, quint32> routes4;
+        QHash<Endpoint6, quint32> routes6;
+    };
+    struct Route6
+    {
+        Endpoint6 endpoint;
+        QHostAddress address;
     };
 
-    void addDeadline(quint32 id, DeadlineKind kind, qint64 due, quint64 generation);
+    // The attached slot of `id`, or null.
+    Slot* slotOf(quint32 id) { return id - 1 < m_slots.size() && m_slots[id - 1].query ? &m_slots[id - 1] : nullptr; }
+    const Slot* slotOf(quint32 id) const { return const_cast<QueryEngine*>(this)->slotOf(id); }
+    Slot* slotOf(const Ticket& ticket)
+    {
+        Slot* slot = slotOf(ticket.id);
+        return slot && slot->life == ticket.life ? slot : nullptr;
+    }
+    static bool isOn(const Slot& slot, DeadlineKind kind) { return slot.on & (1U << int(kind)); }
+    static void setOn(Slot& slot, DeadlineKind kind, bool on)
+    {
+        slot.on = on ? slot.on | (1U << int(kind)) : slot.on & ~(1U << int(kind));
+    }
+    void addDeadline(quint32 id, DeadlineKind kind, qint64 due, quint32 generation);
+    static qint64 dueOf(const Deadline& deadline) { return qint64(deadline.key >> DeadlineOrderBits); }
     void armTimer();
     void runDueDeadlines();
     void rescheduleAll();
@@ -225,15 +279,15 @@ private:
 
     // Routing: each socket serves each remote endpoint at most once, so answers reach exactly the query that asked.
     // -1 when no socket of the address's family could be bound.
-    int registerRoute(quint32 id, const QHostAddress& address, quint16 port);
+    int registerRoute(quint32 id, const Target& target, quint16 port);
     // Sends a query's tries, or ends its cycle as refused when its family has no socket.
-    void transmitTo(quint32 id, Client* query, const QHostAddress& address);
+    void transmitTo(quint32 id, const Target& target);
     void readDatagrams(int socketIndex);
     // Hands the datagram just read to the query that awaits it, if any.
     void deliver(int socketIndex, const QHostAddress& sender, quint16 senderPort);
     // Reads the socket's queued ICMP errors; a port unreachable ends the matching query's try.
     void readErrors(int socketIndex);
-    QUdpSocket* socket(int index) const { return m_sockets.at(index).get(); }
+    QUdpSocket* socket(int index) const { return m_sockets.at(index).udp.get(); }
 
     const Clock& m_clock;
     Timing m_timing;
@@ -245,24 +299,20 @@ private:
     FriendList m_friendList;
     QElapsedTimer m_elapsed;
 
-    quint32 m_nextId = 1;
-    QHash<quint32, Slot> m_slots;
-    std::priority_queue<Deadline, std::vector<Deadline>, std::greater<>> m_deadlines;
-    quint64 m_deadlineOrder = 0;
+    // Indexed by id - 1; ids of detached query objects are handed out again.
+    std::vector<Slot> m_slots;
+    std::vector<quint32> m_freeIds;
+    // A heap, grown by a quarter at a time: a doubled vector would keep half of it idle for good.
+    std::vector<Deadline> m_deadlines;
+    quint32 m_deadlineOrder = 0;
     QTimer m_timer;
 
-    std::vector<std::unique_ptr<QUdpSocket>> m_sockets;
-    std::vector<bool> m_socketIsV6;
+    std::vector<Socket> m_sockets;
     bool m_ipv6Unavailable = false;
-    std::vector<QHash<Endpoint, quint32>> m_routes;
-    struct RouteKey
-    {
-        int socket = -1;
-        Endpoint endpoint;
-    };
-    QHash<quint32, RouteKey> m_routeOf;
+    // The IPv6 routes by query id; few servers have one.
+    QHash<quint32, Route6> m_v6Routes;
 
-    std::deque<quint32> m_sendQueue;
+    std::deque<Ticket> m_sendQueue;
     QTimer m_paceTimer;
     SendPacer m_pacer;
     QHash<QString, HostEntry> m_hosts;

@@ -17,27 +17,23 @@ constexpr auto Gather = QueryEngine::DeadlineKind::Gather;
 constexpr qint32 PingLimit = 10000;
 constexpr qint32 PingCap = 9999;
 
-// Where an exchange's datagrams go: the socket and address of the current try, if it has one.
+// Where an exchange's datagrams go: where the current try went, if it could go anywhere.
 class TrySender : public EngineExchange::Sender
 {
 public:
-    TrySender(QueryEngine& engine, int socketIndex, const QHostAddress& address, quint16 port)
+    TrySender(QueryEngine& engine, quint32 id, bool reachable)
         : m_engine(engine)
-        , m_socketIndex(socketIndex)
-        , m_address(address)
-        , m_port(port)
+        , m_id(reachable ? id : 0)
     {}
     void send(const QByteArray& datagram) override
     {
-        if (m_socketIndex >= 0 && !m_address.isNull())
-            m_engine.sendDatagram(m_socketIndex, datagram, m_address, m_port);
+        if (m_id)
+            m_engine.sendDatagram(m_id, datagram);
     }
 
 private:
     QueryEngine& m_engine;
-    int m_socketIndex;
-    const QHostAddress& m_address;
-    quint16 m_port;
+    quint32 m_id;
 };
 
 } // namespace
@@ -206,14 +202,13 @@ void ServerQuery::startCycle()
     m_engine.requestSend(m_id, false);
 }
 
-void ServerQuery::transmit(int socketIndex, const QHostAddress& address)
+void ServerQuery::transmit(bool reachable)
 {
     if (m_address.isEmpty())
         return;
     startTimer(TimeOut, m_engine.now() + m_engine.timing().timeOut.count());
     m_badThisTry = false;
-    m_socketIndex = socketIndex;
-    m_sentTo = address;
+    m_reachable = reachable;
     // The sending tick comes first: a refusal may come back while the requests go out.
     m_sendTick = m_engine.ticks();
     m_ping = 0;
@@ -221,12 +216,12 @@ void ServerQuery::transmit(int socketIndex, const QHostAddress& address)
     if (!exchange)
         return;
     m_awaitUntil = m_engine.now() + m_engine.timing().timeOut.count();
-    TrySender sender(m_engine, socketIndex, address, m_remotePort);
+    TrySender sender(m_engine, m_id, reachable);
     exchange->startTry(m_retries, sender);
     // The gathering window runs from the first request of the cycle; a running window is not restarted.
     if (exchange->gathers() && !timerOn(Gather))
         startTimer(Gather, m_engine.now() + m_engine.timing().gather.count());
-    if (socketIndex >= 0 && !address.isNull())
+    if (reachable)
         m_engine.countTry();
 }
 
@@ -282,7 +277,7 @@ bool ServerQuery::receive(const QByteArray& datagram)
     }
     if (datagram.isEmpty())
         return true;
-    TrySender sender(m_engine, m_socketIndex, m_sentTo, m_remotePort);
+    TrySender sender(m_engine, m_id, m_reachable);
     return take(m_exchange->receive(datagram, context(), sender));
 }
 

@@ -98,7 +98,7 @@ private:
     void startCycle();
     // The engine calls back through transmit, deadlineReached, receive, refuse and engineGone; the
     // deadlines and the send queue are its own state, which the query reaches by its id.
-    void transmit(int socketIndex, const QHostAddress& address) override;
+    void transmit(bool reachable) override;
     void deadlineReached(Kind kind) override;
     void engineGone() override { m_id = 0; }
     // False when no answer was awaited and the datagram had no effect.
@@ -165,8 +165,7 @@ private:
     ServerState m_state = ServerState::Waiting;
     QString m_stateReason;
     bool m_badThisTry = false;
-    int m_socketIndex = -1;
-    QHostAddress m_sentTo;
+    bool m_reachable = false; // the current try could go out
 };
 
 } // namespace trevisk

@@ -14,6 +14,7 @@
 
 #include <climits>
 #include <functional>
+#include <map>
 #include <tuple>
 
 using namespace trevisk;
@@ -21,14 +22,15 @@ using namespace std::chrono_literals;
 
 namespace {
 
-// Sends "ask"; an answer's text becomes the hostname,
+// Sends "ask" (or the request it is given); an answer's text becomes the hostname,
 // and an answer "bad" is a malformed one. A gathering one gathers parts by their "queryid".
 struct TestProtocol : EngineProtocol
 {
-    explicit TestProtocol(bool gathers = false)
+    explicit TestProtocol(bool gathers = false, const QByteArray& request = QByteArrayLiteral("ask"))
         : gathers(gathers)
+        , request(request)
     {}
-    QList<QByteArray> requests() const override { return {QByteArrayLiteral("ask")}; }
+    QList<QByteArray> requests() const override { return {request}; }
     std::unique_ptr<EngineExchange> newExchange() const override
     {
         return gathers ? std::make_unique<UnrealExchange>(*this) : EngineProtocol::newExchange();
@@ -46,6 +48,7 @@ struct TestProtocol : EngineProtocol
     }
 
     const bool gathers;
+    const QByteArray request;
 };
 
 struct RecordingSink : AnswerErrorSink
@@ -355,6 +358,84 @@ private slots:
         QTRY_COMPARE(unavailable.state(), ServerState::Refused);
         QCOMPARE(unavailable.stateReason(), QStringLiteral("IPv6 is not available on this machine"));
         QCOMPARE(six.requests.size(), 4);
+    }
+
+    // A removed query's id goes to the next query made, and nothing the removed one left behind
+    // reaches it: not its time-out, its place in the send queue, nor the name it waited for; its
+    // route is the new query's own. Each query's game names its request, so one server sees the
+    // order they went out in ("a" the removed query, "b" the new one, "f" others, "w" a witness
+    // that times out just after the removed query would have). Paced at 50 a second, a query may
+    // go out at once or wait its turn: the removed one's "a" is left out of the comparison.
+    void reusedIdsStartClean()
+    {
+        std::map<QString, std::unique_ptr<TestProtocol>> protocols;
+        for (const char* request : {"a", "b", "f", "w"})
+            protocols[QLatin1String(request)] = std::make_unique<TestProtocol>(false, request);
+        RawUdpServer server;
+        bool answerNew = false;
+        server.onRequest = [&](int) {
+            if (answerNew && server.lastRequest().data() == "b")
+                server.reply("up");
+        };
+        const QString named = QStringLiteral("name.example:%1").arg(server.port());
+        enum Case
+        {
+            TimeOut,
+            QueuedSend,
+            HostWaiter
+        };
+        for (const Case leftBehind : {TimeOut, QueuedSend, HostWaiter}) {
+            server.requests.clear();
+            answerNew = false;
+            auto engine =
+                makeEngine(nullptr, 3600s, leftBehind == TimeOut ? 50ms : 60s, leftBehind == QueuedSend ? 50 : 0);
+            engine->setProtocolResolver([&](const QString& game) { return protocols[game].get(); });
+            std::function<void(const QHostAddress&)> lookedUp;
+            engine->setHostResolver(
+                [&](const QString&, std::function<void(const QHostAddress&)> done) { lookedUp = std::move(done); });
+            std::vector<std::unique_ptr<ServerQuery>> queries;
+            const auto start = [&](const char* game, int count = 1, const QString& address = QString()) {
+                for (int i = 0; i < count; ++i) {
+                    queries.push_back(std::make_unique<ServerQuery>(*engine));
+                    queries.back()->init(address.isEmpty() ? server.address() : address, QLatin1String(game), 1);
+                }
+                return queries.back().get();
+            };
+            QByteArrayList expected;
+            if (leftBehind == TimeOut) {
+                start("a");
+                start("w");
+                queries.front().reset();
+                engine->setTiming({.refresh = 3600s, .timeOut = 60s});
+                start("b");
+                expected = {"a", "w", "b", "f", "w"};
+            } else if (leftBehind == QueuedSend) {
+                start("f", 3);
+                start("a");
+                start("f");
+                queries[3].reset();
+                start("b");
+                expected = {"f", "f", "f", "f", "b", "f"};
+            } else {
+                start("a", 1, named);
+                engine->setTiming({.refresh = 3600s, .timeOut = 60s, .queriesPerSecond = 50});
+                start("f", 3);
+                queries.front().reset();
+                start("b", 1, named);
+                lookedUp(QHostAddress(QHostAddress::LocalHost));
+                expected = {"f", "f", "f", "b", "f"};
+            }
+            ServerQuery* const reused = queries.back().get();
+            start("f");
+            QTRY_VERIFY(server.requests.size() - server.requests.count("a") + expected.count("a") >= expected.size());
+            if (!expected.contains("a"))
+                server.requests.removeAll("a");
+            QCOMPARE(server.requests, expected);
+            answerNew = true;
+            reused->sendQuery();
+            QTRY_COMPARE(reused->hostname(), QStringLiteral("up"));
+            QCOMPARE(engine->socketCount(), int(queries.size()) - 1);
+        }
     }
 
     // The exchange hears of every time-out and of what came unawaited: a Quake 3 server that stops
