@@ -52,7 +52,7 @@ struct Pool
     NumberMap nameNumbers; // by UTF-8
     std::vector<QString> names;
     std::vector<quint16> rowsOfName;
-    NumberMap rowNumbers; // by rowKey
+    NumberMap rowNumbers; // by the name's number and the value's UTF-8
     std::vector<ServerSetting> rows;
 };
 
