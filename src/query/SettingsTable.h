@@ -22,8 +22,9 @@ struct ServerSetting
 // A server's settings in answer order, kept small: every monitored server holds one, and a vector
 // of text pairs took ten times the room. The rows live in one byte array; a setting name is a
 // number into a pool that every table shares (servers of a list mostly report the same names),
-// values are UTF-8. Rows are decoded when read, which only the windows, the web pages and the
-// command line do. Never changed in place except by appending.
+// values are UTF-8, and a whole row common to many servers is a number into a second shared pool.
+// Rows are decoded when read, which only the windows, the web pages and the command line do.
+// Never changed in place except by appending.
 class SettingsTable
 {
 public:
@@ -59,6 +60,8 @@ public:
     using iterator = const_iterator;
     using value_type = ServerSetting;
     using size_type = size_t;
+    // The longest value a row may have to be shared whole (a version string fits).
+    static constexpr qsizetype PooledValueBytes = 96;
 
     SettingsTable() = default;
     SettingsTable(std::initializer_list<ServerSetting> rows);
@@ -92,6 +95,8 @@ public:
     void reserveBytes(qsizetype bytes) { m_rows.reserve(m_rows.size() + bytes); }
     // Gives back what reserveBytes took beyond the rows: for a table kept long.
     void squeeze() { m_rows.squeeze(); }
+    // What the rows take, for measuring.
+    qsizetype byteSize() const { return m_rows.size(); }
 
     bool operator==(const SettingsTable& other) const;
 

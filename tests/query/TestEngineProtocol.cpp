@@ -246,6 +246,53 @@ private slots:
         QVERIFY(unnamed.empty()); // NOLINT(bugprone-use-after-move): what is left is the point
     }
 
+    // A row is shared whole from its second sight on, which changes nothing a reader sees. A stream
+    // of distinct rows fills the pool only so far and takes nothing from the rows already in it.
+    void settingsTablePool()
+    {
+        const QByteArray at(SettingsTable::PooledValueBytes, 'v');
+        const QByteArray answer = "\\p_one\\1\\p_at\\" + at + "\\p_over\\" + at + "v\\p_caf\\caf\xe9\\p_two\\2\\";
+        const SettingsTable first = trevisk::saveData(answer);
+        const SettingsTable pooled = trevisk::saveData(answer);
+        QCOMPARE(settingsText(pooled),
+                 QString::fromUtf8("p_one=1|p_at=" + at + "|p_over=" + at + "v|p_caf=caf\u00e9|p_two=2"));
+        QCOMPARE(pooled, first);
+        QVERIFY(pooled != trevisk::saveData(QByteArray(answer).replace("\\2\\", "\\3\\")));
+        // Four rows of two bytes at most; exactly the one over the length written out.
+        QVERIFY(pooled.byteSize() > at.size() + 1 && pooled.byteSize() <= 4 * 2 + 4 + at.size() + 1);
+
+        const auto pooledOnSecondSight = [](const char* name) {
+            SettingsTable seen;
+            seen.appendBytes(name, "12345678");
+            SettingsTable again;
+            again.appendBytes(name, "12345678");
+            return again.byteSize() < seen.byteSize();
+        };
+        const auto flood = [](const char* prefix, int names, int values, int times) {
+            SettingsTable table;
+            for (int name = 0; name < names; ++name) {
+                for (int i = 0; i < values * times; ++i)
+                    table.appendBytes(prefix + QByteArray::number(name), QByteArray::number(i / times));
+            }
+            return table;
+        };
+        // Rows seen once each take nothing; every value twice, as a hostile server may send them,
+        // takes a name's share and then the rest.
+        flood("p_once", 40, 300, 1);
+        QVERIFY(pooledOnSecondSight("p_new"));
+        const SettingsTable one = flood("p_flood", 1, 300, 2);
+        QCOMPARE(one.at(599), (ServerSetting{QStringLiteral("p_flood0"), QStringLiteral("299")}));
+        QVERIFY(!pooledOnSecondSight("p_flood0"));
+        QVERIFY(pooledOnSecondSight("p_other"));
+        const SettingsTable many = flood("p_flood", 40, 300, 2);
+        QCOMPARE(many.size(), size_t(24000));
+        QCOMPARE(many.at(23999), (ServerSetting{QStringLiteral("p_flood39"), QStringLiteral("299")}));
+        QVERIFY(!pooledOnSecondSight("p_late")); // the pool is full
+        const SettingsTable after = trevisk::saveData(answer);
+        QCOMPARE(after.byteSize(), pooled.byteSize());
+        QCOMPARE(after, first);
+    }
+
     void getQ3Players()
     {
         // Game, player lines, the players read.
