@@ -11,6 +11,19 @@ namespace trevisk {
 
 namespace {
 
+// Lists hold many ports of a few machines: their servers share one copy of the host's text. The
+// pool is bounded, as the list may name any number of hosts.
+QString sharedHost(const QString& host)
+{
+    constexpr qsizetype PoolLimit = 4096;
+    thread_local QSet<QString> pool;
+    if (const auto found = pool.constFind(host); found != pool.constEnd())
+        return *found;
+    if (pool.size() < PoolLimit)
+        pool.insert(host);
+    return host;
+}
+
 constexpr auto Schedule = QueryEngine::DeadlineKind::Schedule;
 constexpr auto TimeOut = QueryEngine::DeadlineKind::TimeOut;
 constexpr auto Gather = QueryEngine::DeadlineKind::Gather;
@@ -65,7 +78,7 @@ void ServerQuery::init(const QString& address, const QString& game, bool manualR
     m_address = address;
     m_game = game;
     m_manualRefresh = manualRefresh;
-    m_host = hostPart(address);
+    m_host = sharedHost(hostPart(address));
     m_remotePort = static_cast<quint16>(queryPort(game, address, queryPortValue));
     // What the exchange learnt of the server holds while its engine stays the same.
     if (m_exchange && &m_exchange->protocol() != m_engine.protocolFor(game))

@@ -5,6 +5,7 @@
 #include <QRandomGenerator>
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 
 namespace trevisk {
@@ -23,14 +24,24 @@ QByteArrayView challengeText(quint64 challenge, std::array<char, 16>& buffer)
 QuakeExchange::QuakeExchange(const QuakeProtocol& protocol)
     : AnswerExchange(protocol)
     , m_quake(protocol)
+    , m_key(QRandomGenerator::system()->generate64())
 {}
+
+quint64 QuakeExchange::challengeOf(quint32 tryNumber) const
+{
+    // The mix of splitmix64: one off the path, who never saw the key, cannot tell the next challenge.
+    quint64 z = m_key + quint64{tryNumber} * 0x9E3779B97F4A7C15ULL;
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
+    return (z ^ (z >> 31)) >> 16;
+}
 
 void QuakeExchange::startTry(int, Sender& sender)
 {
     m_awaited = m_protocol.answersPerCycle();
     m_droppedUnechoed = false;
-    const quint64 challenge = QRandomGenerator::system()->generate64() >> 16;
-    m_challenges[m_sent++ % m_challenges.size()] = challenge;
+    const quint64 challenge = challengeOf(m_tries++);
+    ++m_sent;
     std::array<char, 16> buffer{};
     for (const QByteArray& request : m_quake.requestsWith(challengeText(challenge, buffer).toByteArray()))
         sender.send(request);
@@ -39,10 +50,12 @@ void QuakeExchange::startTry(int, Sender& sender)
 bool QuakeExchange::ownChallenge(const QByteArray& challenge) const
 {
     std::array<char, 16> buffer{};
-    const size_t kept = std::min(m_sent, m_challenges.size());
-    return std::any_of(m_challenges.cbegin(), m_challenges.cbegin() + kept, [&](quint64 sent) {
-        return challengeText(sent, buffer) == challenge;
-    });
+    const quint32 kept = std::min(m_sent, KeptChallenges);
+    for (quint32 back = 1; back <= kept; ++back) {
+        if (challengeText(challengeOf(m_tries - back), buffer) == challenge)
+            return true;
+    }
+    return false;
 }
 
 void QuakeExchange::unawaited(const QByteArray& datagram)

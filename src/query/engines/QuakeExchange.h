@@ -2,8 +2,6 @@
 
 #include "query/EngineExchange.h"
 
-#include <array>
-
 namespace trevisk {
 
 class QuakeProtocol;
@@ -24,6 +22,7 @@ public:
 private:
     bool foreign(const QByteArray& datagram, const Context& context) override;
     bool ownChallenge(const QByteArray& challenge) const;
+    quint64 challengeOf(quint32 tryNumber) const;
 
     enum class Echo
     {
@@ -32,10 +31,13 @@ private:
         No,
     };
     const QuakeProtocol& m_quake;
-    // The challenges this cycle's tries sent, a late answer to an earlier try being as good as any;
-    // kept as numbers, sent as their lower-case hexadecimal, as every server keeps a few.
-    std::array<quint64, 8> m_challenges{};
-    size_t m_sent = 0; // how many of m_challenges this cycle sent, the oldest dropped past eight
+    // A try's challenge is a keyed mix of its number, sent as lower-case hexadecimal: the last eight
+    // of this cycle's tries are told from their numbers, a late answer to an earlier try being as
+    // good as any, without keeping them (every monitored server holds one of these).
+    static constexpr quint32 KeptChallenges = 8;
+    quint64 m_key;
+    quint32 m_tries = 0; // tries since the exchange began
+    quint32 m_sent = 0;  // tries of this cycle
     // While the server echoes, an answer without the challenge is not the server's.
     Echo m_echo = Echo::Unknown;
     // This try dropped an answer for carrying no challenge.
