@@ -35,9 +35,6 @@ constexpr int ScaleShift = 4;
 constexpr quint32 ScaleChangeLimit = 4095;
 // Longest row: a gap's code, a players' change, a ping's escape and the marks between them.
 constexpr int MostRowBits = 2 * 34 + 2 * 17 + 2 * (PingUnaryLimit + PingBits) + 8;
-// A track sheds the bytes of its dropped rows once they are this many and it runs out of room;
-// after growing it keeps about this much room ahead.
-constexpr quint32 SpareBytes = 16;
 // Servers that no longer get rows drop their old ones on a sweep this often (seconds of stamps).
 constexpr qint64 SweepSeconds = qint64{10} * 60;
 
@@ -61,12 +58,6 @@ quint16 nextScale(quint16 scale, quint32 change)
     return static_cast<quint16>(scale - (scale >> ScaleShift) + std::min(change, ScaleChangeLimit));
 }
 
-// malloc hands out blocks of 16n + 8 usable bytes: ask for those so that none go to waste.
-quint32 blockSize(quint32 bytes)
-{
-    return std::max<quint32>(24, (bytes + 7) / 16 * 16 + 8);
-}
-
 // The address in UTF-8; the usual short ASCII one without a trip to the heap.
 QVarLengthArray<char, 64> utf8(const QString& address)
 {
@@ -88,6 +79,11 @@ QVarLengthArray<char, 64> utf8(const QString& address)
 class RowBits
 {
 public:
+    // Starts after the first `used` bits of `partial`: the track's last, partly filled byte.
+    RowBits(quint8 partial, int used)
+        : m_word(partial & ((1u << used) - 1))
+        , m_used(used)
+    {}
     void put(quint64 bits, int count) // count <= 32
     {
         m_word |= (bits & ((quint64{1} << count) - 1)) << m_used;
@@ -125,6 +121,7 @@ public:
             put((shifted >> done) & 0xffffffffu, std::min(32, width - done));
     }
     int bitCount() const { return m_size * 8 + m_used; }
+    int byteCount() const { return (bitCount() + 7) / 8; }
     // The bytes, the last one padded with zero bits.
     const quint8* bytes()
     {
@@ -137,24 +134,31 @@ private:
     quint64 m_word = 0;
     int m_used = 0;
     int m_size = 0;
-    quint8 m_bytes[MostRowBits / 8 + 2] = {};
+    quint8 m_bytes[MostRowBits / 8 + 3] = {};
 };
 
 } // namespace
 
-// Reads a track's bits from a bit offset on, never past its end (past it, it reads zeros).
+// Reads a track's bits from its head on, following its chunks, never past its end (past it, it
+// reads zeros). Positions count bits from the start of the track's first chunk.
 class HistoryBits
 {
 public:
-    HistoryBits(const quint8* bytes, quint32 from, quint32 end)
-        : m_bytes(bytes)
-        , m_at(bytes + from / 8)
-        , m_end(bytes + (end + 7) / 8)
+    HistoryBits(const History& history, const History::Track& track)
+        : m_history(history)
+        , m_chunk(track.first)
+        , m_tail(track.tail)
+        , m_tailBytes((track.end + 7) / 8)
+        , m_loaded(track.head / 8 * 8)
     {
+        if (m_chunk == History::NoChunk)
+            return;
+        m_at = history.chunk(m_chunk).bits + track.head / 8;
+        m_stop = stopOf(m_chunk);
         refill();
-        drop(static_cast<int>(from % 8));
+        drop(static_cast<int>(track.head % 8));
     }
-    quint32 position() const { return static_cast<quint32>((m_at - m_bytes) * 8 - m_have); }
+    quint32 position() const { return m_loaded - static_cast<quint32>(m_have); }
     quint32 take(int count) // count <= 32
     {
         if (m_have < count)
@@ -176,7 +180,7 @@ public:
             count += run;
             if (count == limit)
                 return count;
-            if (run < have || m_at == m_end) {
+            if (run < have || (m_at == m_stop && m_chunk == m_tail)) {
                 drop(1);
                 return count;
             }
@@ -199,11 +203,23 @@ public:
     }
 
 private:
+    const quint8* stopOf(quint32 chunk) const
+    {
+        return m_history.chunk(chunk).bits + (chunk == m_tail ? m_tailBytes : History::ChunkBytes);
+    }
     void refill()
     {
-        while (m_have <= 56 && m_at < m_end) {
+        while (m_have <= 56) {
+            if (m_at == m_stop) {
+                if (m_chunk == m_tail)
+                    return;
+                m_chunk = m_history.chunk(m_chunk).next;
+                m_at = m_history.chunk(m_chunk).bits;
+                m_stop = stopOf(m_chunk);
+            }
             m_word |= quint64{*m_at++} << m_have;
             m_have += 8;
+            m_loaded += 8;
         }
     }
     void drop(int count)
@@ -212,9 +228,13 @@ private:
         m_have = std::max(0, m_have - count);
     }
 
-    const quint8* m_bytes;
-    const quint8* m_at;
-    const quint8* m_end;
+    const History& m_history;
+    quint32 m_chunk;
+    quint32 m_tail;
+    quint32 m_tailBytes;
+    quint32 m_loaded; // bits read into the word so far, counted as positions are
+    const quint8* m_at = nullptr;
+    const quint8* m_stop = nullptr;
     quint64 m_word = 0;
     int m_have = 0;
 };
@@ -291,8 +311,8 @@ quint32 History::idOf(const QString& address)
     if (m_nameEnds.size() == m_nameEnds.capacity())
         m_nameEnds.reserve(m_nameEnds.size() + m_nameEnds.size() / 4 + 64);
     m_nameEnds.push_back(static_cast<quint32>(m_names.size()));
-    if (id % ChunkTracks == 0)
-        m_chunks.push_back(std::make_unique<Track[]>(ChunkTracks));
+    if (id % BlockTracks == 0)
+        m_tracks.push_back(std::make_unique<Track[]>(BlockTracks));
     // Kept at most four fifths full, so that a lookup rarely walks far.
     if (5 * (size_t{id} + 1) > 4 * m_slots.size()) {
         m_slots.assign(std::max<size_t>(64, 2 * m_slots.size()), 0);
@@ -324,6 +344,32 @@ void History::clear()
 {
     for (quint32 id = 0; id < serverCount(); ++id)
         track(id) = Track();
+    m_slabs.clear();
+    m_carved = 0;
+    m_free = NoChunk;
+}
+
+quint32 History::takeChunk()
+{
+    quint32 index = m_free;
+    if (index != NoChunk) {
+        m_free = chunk(index).next;
+    } else {
+        if (m_carved == m_slabs.size() * SlabChunks)
+            m_slabs.push_back(std::make_unique_for_overwrite<Chunk[]>(SlabChunks));
+        index = m_carved++;
+    }
+    Chunk& taken = chunk(index);
+    taken.next = NoChunk;
+    std::memset(taken.bits, 0, sizeof taken.bits);
+    return index;
+}
+
+// Gives back the chain from `first` to `last`, both included.
+void History::freeChunks(quint32 first, quint32 last)
+{
+    chunk(last).next = m_free;
+    m_free = first;
 }
 
 void History::append(const QDateTime& stamp,
@@ -339,12 +385,15 @@ void History::append(const QDateTime& stamp,
     Cursor& last = track.last;
     if (track.count == 0) {
         // Written against itself: the first row of a track costs next to nothing.
-        track = Track();
         last = Cursor{static_cast<quint32>(seconds), 0, nowPing, nowPlayers, 0};
         track.base = last;
     }
 
-    RowBits row;
+    // The row goes on after the tail's last bit, or at the start of a new chunk.
+    const bool roomInTail = track.tail != NoChunk && track.end < ChunkBits;
+    quint8* at = roomInTail ? chunk(track.tail).bits + track.end / 8 : nullptr;
+    const int shift = roomInTail ? static_cast<int>(track.end % 8) : 0;
+    RowBits row(roomInTail ? *at : 0, shift);
     // Stamps are kept modulo 2^32, so any gap between two of them fits 32 bits.
     const auto gap = static_cast<qint32>(static_cast<quint32>(seconds) - last.stamp);
     const int parameter = riceParameter(last.scale);
@@ -379,48 +428,24 @@ void History::append(const QDateTime& stamp,
         last.scale = nextScale(last.scale, pingChange);
     }
 
-    // Room for the row: shed the dropped rows' bytes first, grow by a small step only then.
-    const auto bitCount = static_cast<quint32>(row.bitCount());
-    const quint32 needed = (track.end + bitCount + 7) / 8;
-    if (needed > track.capacity) {
-        const quint32 dead = track.head / 8;
-        const quint32 live = (track.end + 7) / 8 - dead;
-        quint32 capacity = track.capacity;
-        if (dead >= SpareBytes) {
-            std::memmove(track.bytes.get(), track.bytes.get() + dead, live);
-            track.head -= 8 * dead;
-            track.end -= 8 * dead;
-            // A track at its steady size keeps only a little room beyond its rows.
-            const quint32 rest = needed - dead;
-            if (rest > capacity || capacity > blockSize(rest + 2 * SpareBytes))
-                capacity = blockSize(rest + SpareBytes);
-        } else {
-            capacity = blockSize(needed + std::max(SpareBytes, live / 16));
-        }
-        if (capacity != track.capacity) {
-            auto* bytes = static_cast<quint8*>(std::realloc(track.bytes.get(), capacity));
-            if (bytes == nullptr)
-                throw std::bad_alloc();
-            (void)track.bytes.release();
-            track.bytes.reset(bytes);
-            track.capacity = capacity;
-        }
-    }
-    quint8* at = track.bytes.get() + track.end / 8;
-    const int shift = static_cast<int>(track.end % 8);
-    const quint8* from = row.bytes();
-    const int rowBytes = (static_cast<int>(bitCount) + 7) / 8;
-    if (shift == 0) {
-        std::memcpy(at, from, static_cast<size_t>(rowBytes));
+    const auto bitCount = static_cast<quint32>(row.bitCount() - shift);
+    const quint8* bytes = row.bytes();
+    const int size = row.byteCount();
+    const int inTail = roomInTail ? std::min(size, ChunkBytes - static_cast<int>(track.end / 8)) : 0;
+    if (inTail > 0)
+        std::memcpy(at, bytes, static_cast<size_t>(inTail));
+    if (size > inTail) {
+        const quint32 fresh = takeChunk();
+        std::memcpy(chunk(fresh).bits, bytes + inTail, static_cast<size_t>(size - inTail));
+        if (track.tail == NoChunk)
+            track.first = fresh;
+        else
+            chunk(track.tail).next = fresh;
+        track.tail = fresh;
+        track.end = roomInTail ? track.end + bitCount - ChunkBits : bitCount;
     } else {
-        const int touched = (shift + static_cast<int>(bitCount) + 7) / 8;
-        for (int i = 0; i < rowBytes; ++i) {
-            at[i] = static_cast<quint8>(at[i] | (from[i] << shift));
-            if (i + 1 < touched)
-                at[i + 1] = static_cast<quint8>(from[i] >> (8 - shift));
-        }
+        track.end += bitCount;
     }
-    track.end += bitCount;
     ++track.count;
 
     m_cutoff = std::max(m_cutoff, seconds - KeepSeconds);
@@ -429,37 +454,37 @@ void History::append(const QDateTime& stamp,
         sweep();
 }
 
-void History::trimTrack(Track& track) const
+void History::trimTrack(Track& track)
 {
     if (track.count == 0)
         return;
-    HistoryBits bits(track.bytes.get(), track.head, track.end);
+    HistoryBits bits(*this, track);
+    quint32 head = track.head;
     while (track.count > 0) {
         Cursor next = track.base;
         if (qint64(readRow(next, bits, 0).stamp) >= m_cutoff)
             break;
         track.base = next;
-        track.head = bits.position();
+        head = bits.position();
         --track.count;
     }
     if (track.count == 0) {
+        if (track.first != NoChunk)
+            freeChunks(track.first, track.tail);
         track = Track();
         return;
     }
-    // A server that gets no more rows gives back the room of those it dropped.
-    const quint32 dead = track.head / 8;
-    const quint32 live = (track.end + 7) / 8 - dead;
-    if (dead > live) {
-        std::memmove(track.bytes.get(), track.bytes.get() + dead, live);
-        track.head -= 8 * dead;
-        track.end -= 8 * dead;
-        const quint32 capacity = blockSize(live);
-        if (auto* bytes = static_cast<quint8*>(std::realloc(track.bytes.get(), capacity))) {
-            (void)track.bytes.release();
-            track.bytes.reset(bytes);
-            track.capacity = capacity;
-        }
+    // The chunks the head has passed go back; a kept row has bits, so the tail stays.
+    if (head >= ChunkBits) {
+        quint32 last = track.first;
+        for (quint32 passed = ChunkBits; passed + ChunkBits <= head; passed += ChunkBits)
+            last = chunk(last).next;
+        const quint32 first = track.first;
+        track.first = chunk(last).next;
+        freeChunks(first, last);
+        head %= ChunkBits;
     }
+    track.head = head;
 }
 
 void History::sweep()
@@ -473,7 +498,7 @@ template <typename Visit> void History::visitRows(quint32 id, Visit&& visit) con
 {
     const Track& track = this->track(id);
     Cursor cursor = track.base;
-    HistoryBits bits(track.bytes.get(), track.head, track.end);
+    HistoryBits bits(*this, track);
     for (quint32 row = 0; row < track.count; ++row) {
         const Point point = readRow(cursor, bits, id);
         // Rows of a server with no newer row go at the next sweep; until then they are gone already.
@@ -489,7 +514,7 @@ qint64 History::rowCount() const
         const Track& track = this->track(id);
         // Only a track's first rows can be older than the cutoff.
         Cursor cursor = track.base;
-        HistoryBits bits(track.bytes.get(), track.head, track.end);
+        HistoryBits bits(*this, track);
         quint32 old = 0;
         while (old < track.count && qint64(readRow(cursor, bits, id).stamp) < m_cutoff)
             ++old;
@@ -520,10 +545,7 @@ std::vector<History::Point> History::pointsOf(const QString& address) const
 
 qint64 History::rowBytes() const
 {
-    qint64 bytes = qint64(m_chunks.size()) * ChunkTracks * qint64(sizeof(Track));
-    for (quint32 id = 0; id < serverCount(); ++id)
-        bytes += track(id).capacity;
-    return bytes;
+    return qint64(m_tracks.size()) * BlockTracks * qint64(sizeof(Track)) + qint64(m_carved) * qint64(sizeof(Chunk));
 }
 
 } // namespace trevisk

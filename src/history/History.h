@@ -3,7 +3,6 @@
 #include <QDateTime>
 #include <QString>
 
-#include <cstdlib>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -63,36 +62,52 @@ private:
         quint16 players = 0;
         quint16 scale = 0;
     };
-    struct FreeBytes
+    // A track's bits lie in a chain of fixed chunks carved from large slabs: every chunk is alike,
+    // so one a track gives up serves any other and no room is lost between blocks of the heap.
+    static constexpr quint32 NoChunk = 0xffffffff;
+    static constexpr int ChunkBytes = 60;
+    static constexpr quint32 ChunkBits = 8 * ChunkBytes;
+    static constexpr quint32 SlabChunks = 1024;
+    struct Chunk
     {
-        void operator()(quint8* bytes) const { std::free(bytes); }
+        quint32 next; // the next chunk of its track, or of the free list
+        quint8 bits[ChunkBytes];
     };
-    // Bits [head, end) of `bytes` are the kept rows; the bits after `end` in its last byte are 0.
+    // The kept rows run from bit `head` of chunk `first` to bit `end` of chunk `tail`; the bits
+    // after `end` are 0. A track with no rows has no chunk.
     struct Track
     {
-        std::unique_ptr<quint8, FreeBytes> bytes;
-        quint32 capacity = 0;
+        quint32 first = NoChunk;
+        quint32 tail = NoChunk;
         quint32 head = 0;
         quint32 end = 0;
         quint32 count = 0; // rows kept
         Cursor base;       // the state before the first kept row
         Cursor last;       // the state after the last row
     };
-    static constexpr quint32 ChunkTracks = 64;
+    static constexpr quint32 BlockTracks = 64;
+    friend class HistoryBits;
 
     static Point readRow(Cursor& cursor, HistoryBits& bits, quint32 server);
-    Track& track(quint32 id) { return m_chunks[id / ChunkTracks][id % ChunkTracks]; }
-    const Track& track(quint32 id) const { return m_chunks[id / ChunkTracks][id % ChunkTracks]; }
+    Track& track(quint32 id) { return m_tracks[id / BlockTracks][id % BlockTracks]; }
+    const Track& track(quint32 id) const { return m_tracks[id / BlockTracks][id % BlockTracks]; }
+    Chunk& chunk(quint32 index) { return m_slabs[index / SlabChunks][index % SlabChunks]; }
+    const Chunk& chunk(quint32 index) const { return m_slabs[index / SlabChunks][index % SlabChunks]; }
+    quint32 takeChunk();
+    void freeChunks(quint32 first, quint32 last);
     quint32 serverCount() const { return static_cast<quint32>(m_nameEnds.size()); }
     // The slot of `name` in m_slots: its id + 1, or 0 where it would go.
     size_t slotOf(const char* name, quint32 size) const;
     void addSlot(quint32 id);
     template <typename Visit> void visitRows(quint32 id, Visit&& visit) const;
-    void trimTrack(Track& track) const;
+    void trimTrack(Track& track);
     void sweep();
 
-    // Tracks by id, in chunks so that adding servers neither moves them nor leaves a vector's slack.
-    std::vector<std::unique_ptr<Track[]>> m_chunks;
+    // Tracks by id, in blocks so that adding servers neither moves them nor leaves a vector's slack.
+    std::vector<std::unique_ptr<Track[]>> m_tracks;
+    std::vector<std::unique_ptr<Chunk[]>> m_slabs;
+    quint32 m_carved = 0;     // chunks handed out of the slabs so far
+    quint32 m_free = NoChunk; // chunks given back, reused first
     // The addresses in UTF-8, one after another, and where each id's one ends.
     std::vector<char> m_names;
     std::vector<quint32> m_nameEnds;

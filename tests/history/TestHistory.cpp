@@ -28,6 +28,35 @@ QList<QList<double>> values(const HistorySeries& series)
 class TestHistory : public QObject
 {
     Q_OBJECT
+    // Writes the rows (seconds after the row before, ping and players) and reads them back.
+    static void readsBackAsWritten(const QByteArray& rows)
+    {
+        History history;
+        QDateTime at(QDate(2026, 12, 6), QTime(6, 0));
+        QList<std::tuple<quint32, quint32, qint16, qint16>> plain, read;
+        qint64 latest = 0;
+        for (const QByteArray& row : rows.split(',')) {
+            const QList<QByteArray> f = row.trimmed().split(' ');
+            const int ping = f[1].toInt();
+            at = at.addSecs(f[0].toInt());
+            const bool answered = ping >= 0;
+            history.append(at,
+                           QStringLiteral("a:1"),
+                           answered ? std::optional(ping) : std::nullopt,
+                           answered ? std::optional(f[2].toInt()) : std::nullopt);
+            // Another server's rows in between must not disturb this one's.
+            history.append(at, QStringLiteral("b:2"), int(plain.size()), 1);
+            const auto clamp = [&](int value) { return qint16(answered ? std::min(value, 32767) : -1); };
+            plain.append({quint32(at.toSecsSinceEpoch()), 0, clamp(ping), clamp(f[2].toInt())});
+            latest = std::max(latest, at.toSecsSinceEpoch());
+        }
+        plain.removeIf([&](const auto& row) { return std::get<0>(row) < latest - History::KeepSeconds; });
+        for (const History::Point& point : history.pointsOf(QStringLiteral("a:1")))
+            read.append({point.stamp, point.server, point.ping, point.players});
+        QCOMPARE(read, plain);
+        QCOMPARE(history.rowCount(), qint64(2 * plain.size()));
+    }
+
 private slots:
     // The compact rows read back as the plain points they were written from.
     void historyRowsReadBackAsWritten_data()
@@ -68,30 +97,53 @@ private slots:
     void historyRowsReadBackAsWritten()
     {
         QFETCH(QByteArray, rows);
-        History history;
-        QDateTime at(QDate(2026, 12, 6), QTime(6, 0));
-        QList<std::tuple<quint32, quint32, qint16, qint16>> plain, read;
-        qint64 latest = 0;
-        for (const QByteArray& row : rows.split(',')) {
-            const QList<QByteArray> f = row.trimmed().split(' ');
-            const int ping = f[1].toInt();
-            at = at.addSecs(f[0].toInt());
-            const bool answered = ping >= 0;
-            history.append(at,
-                           QStringLiteral("a:1"),
-                           answered ? std::optional(ping) : std::nullopt,
-                           answered ? std::optional(f[2].toInt()) : std::nullopt);
-            // Another server's rows in between must not disturb this one's.
-            history.append(at, QStringLiteral("b:2"), int(plain.size()), 1);
-            const auto clamp = [&](int value) { return qint16(answered ? std::min(value, 32767) : -1); };
-            plain.append({quint32(at.toSecsSinceEpoch()), 0, clamp(ping), clamp(f[2].toInt())});
-            latest = std::max(latest, at.toSecsSinceEpoch());
+        readsBackAsWritten(rows);
+    }
+
+    // Rows go on across the ends of the fixed pieces the bits are kept in. Steady rows in the same
+    // second (two bits each; one more row at one second's gap makes the sum odd) move the rows
+    // after them along, so those cross a piece's end at each of their bits in turn; then a row six
+    // hours on drops the steady ones, once just where a piece ends.
+    void historyRowsAcrossPieces()
+    {
+        const QByteArray after = "21601 9999 0, 30 3 64, 7 40000 1000, 30 -1 0, 30 1 32767, 1 0 0, 1 5000 2, 30 -1 0";
+        for (int gap = 0; gap < 2; ++gap) {
+            for (int lead = 0; lead < 260; ++lead) {
+                QByteArray rows = "0 40 3, ";
+                for (int row = 0; row < lead; ++row)
+                    rows += QByteArray::number(gap) + " 40 3, ";
+                readsBackAsWritten(rows + after + ", " + after);
+                if (QTest::currentTestFailed())
+                    QFAIL(qPrintable(QStringLiteral("gap %1, lead %2").arg(gap).arg(lead)));
+            }
         }
-        plain.removeIf([&](const auto& row) { return std::get<0>(row) < latest - History::KeepSeconds; });
-        for (const History::Point& point : history.pointsOf(QStringLiteral("a:1")))
-            read.append({point.stamp, point.server, point.ping, point.players});
-        QCOMPARE(read, plain);
-        QCOMPARE(history.rowCount(), qint64(2 * plain.size()));
+    }
+
+    // A server whose rows all aged out gives its room to another's rows, and both read right.
+    void historyRoomOfAgedServerServesOthers()
+    {
+        History history;
+        const QDateTime start(QDate(2026, 12, 6), QTime(6, 0));
+        const auto ping = [](int row) { return row * 397 % 9999; };
+        for (int row = 0; row < 300; ++row)
+            history.append(start.addSecs(30 * row), QStringLiteral("a:1"), ping(row), row % 7);
+        const QDateTime later = start.addSecs(9 * 60 * 60);
+        history.append(later, QStringLiteral("b:2"), ping(0), 0);
+        QVERIFY(history.pointsOf(QStringLiteral("a:1")).empty());
+        const qint64 held = history.rowBytes();
+        for (int row = 1; row < 200; ++row)
+            history.append(later.addSecs(30 * row), QStringLiteral("b:2"), ping(row), row % 7);
+        history.append(later.addSecs(30 * 200), QStringLiteral("a:1"), 12, 3);
+        QCOMPARE(history.rowBytes(), held);
+        const auto b = history.pointsOf(QStringLiteral("b:2"));
+        QCOMPARE(b.size(), size_t(200));
+        for (int row = 0; row < 200; ++row)
+            QCOMPARE(
+                std::tuple(b[row].stamp, b[row].ping, b[row].players),
+                std::tuple(quint32(later.addSecs(30 * row).toSecsSinceEpoch()), qint16(ping(row)), qint16(row % 7)));
+        const auto a = history.pointsOf(QStringLiteral("a:1"));
+        QCOMPARE(a.size(), size_t(1));
+        QCOMPARE(std::tuple(a[0].ping, a[0].players), std::tuple(qint16(12), qint16(3)));
     }
 
     // Six hours of rounds at the default refresh: a row takes about a byte, the oldest go,
