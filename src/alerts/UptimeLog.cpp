@@ -146,7 +146,7 @@ void UptimeLog::record(const QString& address, quint64 cycle, bool answered, con
         // A key read from the file is a copy of its own; the list's text serves as well, once per server.
         Server kept = std::move(*it);
         m_servers.erase(it);
-        it = m_servers.insert(address, std::move(kept));
+        it = m_servers.emplace(address, std::move(kept));
     }
     Server& server = *it;
     if (cycle != 0 && cycle == server.lastCycle)

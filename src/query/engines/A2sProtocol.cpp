@@ -236,7 +236,7 @@ PlayersResult parsePlayers(const QByteArray& reply, const FriendList& friends)
         player.ping = QStringLiteral("N/A");
         player.time = connectedText(*seconds);
         player.isFriend = friends.isFriend(player.name);
-        players.push_back(std::move(player));
+        players.push_back(player);
     }
     // Fewer rows than counted: the list says nothing about who left.
     const bool incomplete = players.size() < *count;
