@@ -36,6 +36,8 @@ echo "$HISTORY"
 H() { field "$1" "$(grep -h "^$1=\|[ ]$1=" "$WORK/out" | tail -n 1)"; }
 ANSWERS=$(H answers_per_round) CPU=$(H steady_cpu_percent) RSS=$(H rss_last_round_kib) START=$(H startup_wall_ms)
 ROW=$(field bytes_per_row_6h "$HISTORY") HEAP=$(field heap_6h_mib "$HISTORY") HELD=$(field resident_6h_mib "$HISTORY")
+# The larger of the heap the rows take and what they hold resident.
+HELD=$(calc %.2f "($HELD > $HEAP) ? $HELD : $HEAP")
 ROUND_CPUS=$(grep '^round=' "$WORK/out" | grep -o ' cpu_percent=[0-9.]*' | cut -d= -f2 | tr '\n' ' ')
 # The run holds a few rounds of history; six hours would add the rest, at what the history's rows hold
 # resident (the heap they take and the room lost between their blocks as they grow).
