@@ -41,8 +41,8 @@ std::vector<ServerRecord> sampleServers()
     quake.manualRefresh = true;
     quake.queryPort = 0;
     quake.memo = QStringLiteral("memo & <notes> \"quoted\"");
-    quake.unusedDate = QDateTime(QDate(2024, 5, 1), QTime(12, 30), Qt::UTC);
-    quake.unusedNumber = 2.5;
+    quake.unused.edit().unusedDate = QDateTime(QDate(2024, 5, 1), QTime(12, 30), Qt::UTC);
+    quake.unused.edit().unusedNumber = 2.5;
     quake.tray = 1;
     ServerRecord unreal;
     unreal.address = QStringLiteral("127.0.0.2:7777");
